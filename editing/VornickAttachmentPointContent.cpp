@@ -55,15 +55,34 @@ bool liesInsideFolder(const URL& url, const URL& folder)
     return std::equal(folderComponents.begin(), folderComponents.end(), components.begin());
 }
 
+// Whether the reference opens with a scheme ("https:", "mailto:"): such a
+// reference is never resolved, and a long post holds thousands of them.
+bool startsWithScheme(std::u16string_view reference)
+{
+    auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    if (reference.empty() || !isLetter(reference[0]))
+        return false;
+    for (size_t i = 1; i < reference.size(); ++i) {
+        char16_t c = reference[i];
+        if (c == u':')
+            return true;
+        if (!isLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.')
+            return false;
+    }
+    return false;
+}
+
 void resolveReferencesInFragment(DOMNode& fragment, const ReferenceResolver& resolve)
 {
     for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
         if (!node->isElementNode())
             continue;
         auto& element = downcast<DOMElement>(*node);
+        if (!element.hasAttributes())
+            continue;
         for (const auto& name : vornick_attributeNamesOfURLAttributes(element)) {
             const std::u16string* value = element.attributeValue(name);
-            if (!value || value->empty())
+            if (!value || value->empty() || startsWithScheme(*value))
                 continue;
             auto reference = URL::create(*value);
             if (!reference || !reference->scheme().empty())
@@ -113,9 +132,18 @@ bool VornickAttachmentPoint::injectResolvingReferences(const std::u16string& htm
         return false;
     if (resolve)
         resolveReferencesInFragment(*fragment, resolve);
+    // The content is built while the element is out of the page: the page
+    // records one removal and one insertion, not one change per node of a
+    // long post's body.
+    auto parent = element->parentNode();
+    auto next = element->nextSibling();
+    if (parent)
+        parent->removeChild(element);
     while (auto child = element->firstChild())
         element->removeChild(child);
     element->appendChild(fragment);
+    if (parent)
+        parent->insertBefore(element, next);
     if (auto view = m_contentEditingView.lock())
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, shared_from_this());
     return true;

@@ -230,8 +230,14 @@ public:
 
     // --- The change cycle
 
+    // A change of the frame's content: an edit, or an injection into the point.
     void postVornickContentEditingViewDidChangeContentInWebFrame(const std::shared_ptr<WebFrame>&,
                                                                  const std::shared_ptr<VornickAttachmentPoint>&);
+    // Edits as they come, for views that keep what the page held before the
+    // first: told before an edit command or an undo registration changes the
+    // page, and after a change announced as an edit (without a point).
+    virtual void contentWillBeEdited() {}
+    virtual void contentWasEdited() {}
     void scheduleHTMLUpdateForFocusedWebFrame();
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();

@@ -65,6 +65,8 @@ std::shared_ptr<WebFrame> frameOfRange(const WebFrame* mainFrame, const DOMRange
 void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInWebFrame(
     const std::shared_ptr<WebFrame>& frame, const std::shared_ptr<VornickAttachmentPoint>& attachmentPoint)
 {
+    if (!attachmentPoint)
+        contentWasEdited();
     auto& defaults = UserDefaults::standard();
     bool checkingDisabled = defaults.boolForKey(u"DisableWordPressBlockChecking");
     bool fixingDisabled = defaults.boolForKey(u"DisableWordPressBlockFixing");

@@ -35,6 +35,7 @@ public:
     {
         m_view.registerUndo([inverse = std::move(inverse)](VornickContentEditingView& view) { inverse(view.editingContext()); });
     }
+    void editWillBegin() override { m_view.contentWillBeEdited(); }
 
     void contentDidChangeInWebFrame(const std::shared_ptr<WebFrame>& frame) override
     {

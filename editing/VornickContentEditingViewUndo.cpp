@@ -18,6 +18,7 @@ namespace brevanton {
 void VornickContentEditingView::registerUndo(std::function<void(VornickContentEditingView&)> inverse,
                                              std::shared_ptr<const void> keptAlive)
 {
+    contentWillBeEdited();
     auto undo = undoManager();
     if (!undo)
         return;

@@ -29,6 +29,10 @@ bool VornickBlockCheckCache::lastWalkHolds(const VornickBlockModeHelper& helper,
             // A container gone since is not the root, which is held.
             if (target.get() == &root)
                 return false;
+            // The root (or what holds it) put back: its children may have
+            // changed while it was out of the page, unrecorded.
+            if (auto inserted = change.inserted.lock(); inserted && inserted->isInclusiveAncestorOf(&root))
+                return false;
             continue;
         }
         // An attribute of a child element (a placeholder's class); an element

@@ -4,9 +4,10 @@
 // element children and the text of its comment children, so a change inside
 // a block's element (typing in a paragraph) or elsewhere in the page reuses
 // the last walk. The document's record of recent changes tells which
-// changed; when the record no longer reaches back, or the node, its
-// document or the helper's comment forms are not those of the last walk,
-// the children are walked again.
+// changed; when the record no longer reaches back, the node was put back
+// into the page (its children may have changed while it was out), or the
+// node, its document or the helper's comment forms are not those of the
+// last walk, the children are walked again.
 #pragma once
 
 #include "html/VornickBlockError.h"

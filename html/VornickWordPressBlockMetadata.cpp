@@ -232,6 +232,21 @@ VornickWordPressBlockMetadata::VornickWordPressBlockMetadata(std::u16string type
 {
 }
 
+std::u16string_view VornickWordPressBlockMetadata::typeNameOfOpeningCommentText(std::u16string_view text)
+{
+    size_t start = 0;
+    while (start < text.size() && isWhitespace(text[start]))
+        ++start;
+    size_t end = start;
+    while (end < text.size() && !isWhitespace(text[end]))
+        ++end;
+    auto typeName = text.substr(start, end - start);
+    // "wp:spacer/": a self-closing comment written without a space.
+    if (typeName.size() > 1 && typeName.back() == u'/' && text.find_first_not_of(u" \t\n\f\r", end) == std::u16string_view::npos)
+        typeName.remove_suffix(1);
+    return typeName;
+}
+
 std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(
     std::u16string_view text)
 {
@@ -243,11 +258,8 @@ std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockMetadata::bl
     size_t end = start;
     while (end < text.size() && !isWhitespace(text[end]))
         ++end;
-    std::u16string typeName(text.substr(start, end - start));
+    std::u16string typeName(typeNameOfOpeningCommentText(text));
     auto rest = text.substr(end);
-    // "wp:spacer/": a self-closing comment written without a space.
-    if (typeName.size() > 1 && typeName.back() == u'/' && rest.find_first_not_of(u" \t\n\f\r") == std::u16string_view::npos)
-        typeName.pop_back();
 
     size_t restStart = 0;
     size_t restEnd = rest.size();

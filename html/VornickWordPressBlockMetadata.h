@@ -41,6 +41,9 @@ public:
     // spaces. Null for data without a type name, and for properties that are
     // not a JSON object.
     static std::shared_ptr<VornickWordPressBlockMetadata> blockMetadataWithOpeningCommentText(std::u16string_view);
+    // The type name alone of an opening comment's data, its properties left
+    // unparsed; empty when it has none.
+    static std::u16string_view typeNameOfOpeningCommentText(std::u16string_view);
 
     VornickWordPressBlockMetadata(std::u16string typeName, std::optional<Dictionary> properties);
 

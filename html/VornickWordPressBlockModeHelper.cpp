@@ -15,6 +15,7 @@
 #include "toolkit/VornickErrors.h"
 
 #include <array>
+#include <mutex>
 
 namespace brevanton {
 
@@ -91,7 +92,20 @@ bool isCollapsed(const DOMRange* range)
 void VornickWordPressBlockModeHelper::setOperatingInBlockMode(bool inBlockMode)
 {
     VornickBlockModeHelper::setOperatingInBlockMode(inBlockMode);
-    if (auto set = VornickFragmentSet::fragmentSetNamed(inBlockMode ? u"WordPress-blocks" : u"WordPress-classic"))
+    // The shipped sets are read once: the registry shares one set per file
+    // while it is held, and every post view opened after holds it again.
+    // Never destroyed, like the registry: a set may not outlive static destruction.
+    static std::mutex lock;
+    static auto* shipped = new std::array<std::shared_ptr<VornickFragmentSet>, 2>;
+    std::shared_ptr<VornickFragmentSet> set;
+    {
+        std::lock_guard guard(lock);
+        auto& kept = (*shipped)[inBlockMode ? 1 : 0];
+        if (!kept)
+            kept = VornickFragmentSet::fragmentSetNamed(inBlockMode ? u"WordPress-blocks" : u"WordPress-classic");
+        set = kept;
+    }
+    if (set)
         setFragmentSet(std::move(set));
 }
 

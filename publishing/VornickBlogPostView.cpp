@@ -157,6 +157,7 @@ void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
     m_bodyInjected = false;
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
+    m_pageAsInjected = false;
     uint64_t serial = ++m_loadSerial;
     std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
     auto start = [weakThis, url, serial] {
@@ -184,6 +185,7 @@ void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
     m_bodyInjected = false;
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
+    m_pageAsInjected = false;
     VornickContentEditingView::beginLoadingContentFromURL(url);
 }
 
@@ -219,9 +221,11 @@ void VornickBlogPostView::postTemplateDidFinishLoading()
     }
     updateContentFromPost();
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
-        if (auto element = body->findElement()) {
-            auto caret = vornick_innerRange(element);
-            caret->collapse(true);
+        if (auto element = body->findElement(); element && element->ownerDocument()) {
+            // At the start of the body, its children left uncounted.
+            auto caret = element->ownerDocument()->createRange();
+            caret->setStart(element, 0);
+            caret->setEnd(element, 0);
             vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*caret, 1);
             setTargetRange(caret);
         }

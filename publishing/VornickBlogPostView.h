@@ -156,11 +156,16 @@ protected:
     void build() override;
     // Whether the template's scripts run (never in the base view).
     virtual bool allowsJavaScript() const { return false; }
+    void contentWillBeEdited() override { pageLeavesInjectedState(true); }
+    void contentWasEdited() override { pageLeavesInjectedState(false); }
     // Switches to Clear View for this view alone (a failed template load).
     void fallBackToClearView();
     // The post's (or description's) value of a key.
     Value postValueForKey(const std::u16string&) const;
     std::vector<std::u16string> postTermTitles(const std::u16string& key) const;
+    // Puts the post's terms into their runs (tags here). The page is searched
+    // for each run: this comes before the body, while the page is short.
+    virtual void injectTermLinks();
     // Replaces a run's content by links of the titles (as text), sorted.
     void injectTermLinksIntoRun(const std::u16string& identifier, std::vector<std::u16string> titles, const std::u16string& rel);
     // The post the page's fields were injected from.
@@ -180,11 +185,18 @@ private:
     std::shared_ptr<VornickBlogPost> m_injectedPost;
     // The title and body as the writer wrote them right after the post was
     // injected: a write-back that reads them again changes nothing, however
-    // the writer's form differs from the post's stored text.
+    // the writer's form differs from the post's stored text. Written only
+    // when the page is first edited (a long body costs a writer's pass):
+    // until then it holds what it held as injected.
     std::optional<std::u16string> m_bodyAsInjected;
     std::optional<std::u16string> m_titleAsInjected;
+    bool m_pageAsInjected { false };
     // Remembers the title and body as written right after an injection.
     void rememberFieldsAsInjected();
+    // The page leaves its injected state: before an edit (remembering the
+    // fields as they are), or after one that came unannounced (then nothing
+    // is remembered, and a write-back compares with the post's text).
+    void pageLeavesInjectedState(bool beforeChange);
     uint64_t m_loadSerial { 0 };
     // The serial of the load that began last.
     uint64_t m_startedLoadSerial { 0 };

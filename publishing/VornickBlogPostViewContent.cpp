@@ -64,6 +64,8 @@ void VornickBlogPostView::updateContentFromPost()
         return point.injectHTMLContentString(html, baseURL, blogFolder, fallbackBase);
     };
 
+    injectTermLinks();
+
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
         if (equalsIgnoringASCIICase(postValueForKey(u"sourceContentType").stringValue(), u"html")) {
             auto source = postValueForKey(u"sourceContentString").stringValue();
@@ -117,7 +119,6 @@ void VornickBlogPostView::updateContentFromPost()
         }
     }
 
-    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 
     auto& helper = blockModeHelper();
     if (!(helper && helper->operatingInBlockMode())) {
@@ -134,7 +135,23 @@ void VornickBlogPostView::updateContentFromPost()
             }
         }
     }
-    rememberFieldsAsInjected();
+    m_bodyAsInjected.reset();
+    m_titleAsInjected.reset();
+    m_pageAsInjected = true;
+}
+
+void VornickBlogPostView::injectTermLinks()
+{
+    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
+}
+
+void VornickBlogPostView::pageLeavesInjectedState(bool beforeChange)
+{
+    if (!m_pageAsInjected)
+        return;
+    m_pageAsInjected = false;
+    if (beforeChange)
+        rememberFieldsAsInjected();
 }
 
 void VornickBlogPostView::rememberFieldsAsInjected()
@@ -175,7 +192,7 @@ bool VornickBlogPostView::updatePostFromContent()
             return false;
         }
         auto source = trimmedOfWhitespaceAndNewlines(*html);
-        bool unchangedSinceInjected = m_bodyAsInjected && source == *m_bodyAsInjected;
+        bool unchangedSinceInjected = m_pageAsInjected || (m_bodyAsInjected && source == *m_bodyAsInjected);
         if (!unchangedSinceInjected && (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html")) {
             m_post->setSourceContentString(source);
             m_post->setSourceContentType(u"html");
@@ -190,7 +207,7 @@ bool VornickBlogPostView::updatePostFromContent()
             return false;
         }
         auto text = trimmedOfWhitespaceAndNewlines(*html);
-        bool unchangedSinceInjected = m_titleAsInjected && text == *m_titleAsInjected;
+        bool unchangedSinceInjected = m_pageAsInjected || (m_titleAsInjected && text == *m_titleAsInjected);
         if (!unchangedSinceInjected && text != m_post->title()) {
             m_post->setTitle(text);
             m_post->setHasEditsNotYetSavedToSourceFile(true);

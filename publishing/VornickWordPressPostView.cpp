@@ -198,11 +198,13 @@ void VornickWordPressPostView::postTemplateDidFinishLoading()
     } else {
         hideTemplateFallbackBanner();
     }
-    VornickPublishedBlogPostView::postTemplateDidFinishLoading();
+    // The site's own chrome goes before the points are looked for (no field
+    // is placed in what is removed) and while the page is short.
     if (document) {
         removeElementWithId(*document, u"wpadminbar");
         removeElementWithId(*document, u"comments");
     }
+    VornickPublishedBlogPostView::postTemplateDidFinishLoading();
 }
 
 // --- Attachment points
@@ -268,7 +270,6 @@ void VornickWordPressPostView::updateContentFromPost()
     auto document = mainFrameDocument();
     if (!document)
         return;
-    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 
     if (usingClearView() && equalsIgnoringASCIICase(postValueForKey(u"type").stringValue(), u"page")) {
         std::shared_ptr<DOMElement> metadata;
@@ -301,6 +302,12 @@ void VornickWordPressPostView::updateContentFromPost()
             postVornickContentEditingViewDidChangeContentInWebFrame(frame, featured);
         }
     }
+}
+
+void VornickWordPressPostView::injectTermLinks()
+{
+    VornickPublishedBlogPostView::injectTermLinks();
+    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 }
 
 // --- Categories and the featured image

@@ -65,6 +65,8 @@ public:
     // --- The body
 
     void updateContentFromPost() override;
+    // Tags, then categories.
+    void injectTermLinks() override;
     std::u16string preprocessPostBodyBeforeInjecting(const std::u16string&) override;
     void postprocessPostBodyAfterInjectingIntoRootElement(const std::shared_ptr<DOMElement>&) override;
     std::vector<VornickBlockError> validateContent() override;

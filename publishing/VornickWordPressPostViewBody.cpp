@@ -38,6 +38,19 @@ bool isConnectedTo(const DOMNode& node, const DOMDocument& document)
     return walk == &document;
 }
 
+// Whether the first node before this one that is not text is a comment
+// opening an embed: else no embed's start comment precedes it.
+bool followsEmbedStartComment(const DOMNode& node)
+{
+    const DOMNode* previous = node.previous();
+    while (previous && previous->isTextNode())
+        previous = previous->previous();
+    if (!previous || previous->nodeType() != DOMNode::COMMENT_NODE)
+        return false;
+    auto typeName = VornickWordPressBlockMetadata::typeNameOfOpeningCommentText(downcast<DOMComment>(*previous).data());
+    return equalsIgnoringASCIICase(typeName, u"wp:embed");
+}
+
 } // namespace
 
 std::u16string VornickWordPressPostView::preprocessPostBodyBeforeInjecting(const std::u16string& body)
@@ -56,7 +69,6 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
     if (!frame || !document || !root || !helper)
         return;
     ++m_injectionSerial;
-    m_bodyBlockCheck.invalidate();
     // A frame without a base set of its own keeps the helper's WordPress set
     // (embeds and images are made from its snippets).
     if (auto set = vornick_baseFragmentSet(*frame))
@@ -121,10 +133,15 @@ void VornickWordPressPostView::replaceEmbedWrappersWithPlaceholders(DOMElement& 
     for (DOMNode* child = root.first(); child; child = child->next()) {
         if (child->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        auto element = std::static_pointer_cast<DOMElement>(downcast<DOMElement>(*child).shared_from_this());
-        auto metadata = helper->blockMetadataForBlockElement(*element);
+        // A long post has thousands of other blocks: an element goes on only
+        // when the nearest comment before it, past text, opens an embed.
+        if (!followsEmbedStartComment(*child))
+            continue;
+        auto comment = helper->blockStartCommentBeforeNode(*child);
+        auto metadata = comment ? VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(comment->data()) : nullptr;
         if (!metadata || !equalsIgnoringASCIICase(metadata->typeName(), u"wp:embed"))
             continue;
+        auto element = std::static_pointer_cast<DOMElement>(downcast<DOMElement>(*child).shared_from_this());
         std::shared_ptr<DOMElement> wrapper;
         vornick_enumerateElementTreeWithOptions(element, 0, [&wrapper](const std::shared_ptr<DOMElement>& candidate, bool& stop) {
             if (isElementNamed(*candidate, u"div") && vornick_hasClass(*candidate, u"wp-block-embed__wrapper")) {

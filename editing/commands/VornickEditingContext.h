@@ -62,6 +62,8 @@ public:
     // registration holds it weakly) and goes from every undo manager with the
     // editor.
     virtual void registerUndo(std::function<void(VornickEditingContext&)> inverse) = 0;
+    // Told as each edit command is made, before it changes the document.
+    virtual void editWillBegin() = 0;
 
     // --- The change cycle
 

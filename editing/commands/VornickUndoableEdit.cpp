@@ -19,6 +19,7 @@ VornickUndoableEdit::VornickUndoableEdit(VornickEditingContext& context, bool un
     , m_undoable(undoable)
     , m_actionNameOverride(actionNameOverride)
 {
+    m_context.editWillBegin();
 }
 
 void VornickUndoableEdit::begin(std::u16string defaultActionName, TypingRun typingRun, BackspaceRun backspaceRun)

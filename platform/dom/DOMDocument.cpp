@@ -415,8 +415,11 @@ bool isStyleSheetElement(const DOMNode& node)
 {
     if (!node.isElementNode())
         return false;
-    auto& element = downcast<DOMElement>(node);
-    return element.hasTagName(u"style") || element.hasTagName(u"link") || element.hasTagName(u"base");
+    // Asked of every node an insertion brings: the name is looked up once.
+    const auto& name = downcast<DOMElement>(node).qualifiedName();
+    if (!name.isHTML || name.localName.size() < 4 || name.localName.size() > 5)
+        return false;
+    return name.localName == u"style" || name.localName == u"link" || name.localName == u"base";
 }
 
 bool isWithinStyleSheetElement(const DOMNode& node)

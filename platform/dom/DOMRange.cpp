@@ -103,7 +103,8 @@ bool DOMRange::setBoundary(const std::shared_ptr<DOMNode>& node, unsigned offset
         return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"No boundary node.");
     if (node->nodeType() == DOMNode::DOCUMENT_TYPE_NODE || node->nodeType() == DOMNode::ATTRIBUTE_NODE)
         return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"A doctype cannot hold a boundary point.");
-    if (offset > node->length())
+    // A container's length counts its children: an offset of 0 needs no count.
+    if (offset && offset > node->length())
         return setDOMError(outError, DOMExceptionCode::IndexSizeError, u"The offset is past the end of the node.");
     bool sameRoot = node->root() == m_startContainer->root();
     if (start) {

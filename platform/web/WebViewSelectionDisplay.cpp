@@ -55,6 +55,10 @@ void WebView::redisplaySelection()
     if (!frame || !frame->frameView())
         return;
     auto page = frame->frameView()->documentView();
+    // A page no window shows draws its selection once it is shown: nothing
+    // is laid out for it now (a post's template takes its fields first).
+    if (!page || !page->window())
+        return;
     Rect area = selectionArea(*frame, *m_selection);
     if (area.isEmpty())
         return;

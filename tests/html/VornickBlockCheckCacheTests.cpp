@@ -132,3 +132,23 @@ TEST_F(VornickBlockCheckCacheTests, WalksAgainWhenTheRecordOfChangesRunsOutOrThe
     cache.invalidate();
     EXPECT_EQ(checked(*other), afterwards);
 }
+
+TEST_F(VornickBlockCheckCacheTests, WalksAgainWhenTheRootComesBackIntoThePage)
+{
+    // Content is built while its element is out of the page: nothing records
+    // the root's children changing, only the root (or what holds it) put back.
+    document = DOMDocument::parseHTML(u"<html><body><main><div>" + std::u16string(soundPost) + u"</div></main></body></html>");
+    auto main = document->body()->firstElementChild();
+    auto root = main->firstElementChild();
+    ASSERT_TRUE(checked(*root).empty());
+
+    main->removeChild(root);
+    root->removeChild(lastCommentChild(*root));
+    main->appendChild(root);
+    EXPECT_FALSE(checked(*root).empty());
+
+    document->body()->removeChild(main);
+    root->appendChild(document->createComment(u" /wp:paragraph "));
+    document->body()->appendChild(main);
+    EXPECT_TRUE(checked(*root).empty());
+}

@@ -151,6 +151,56 @@ TEST_F(VornickBlogPostViewTests, ABodyStoredInAnotherFormThanTheWritersIsNoEditU
     EXPECT_EQ(post->sourceContentString().find(u"Typed."), std::u16string::npos);
 }
 
+TEST_F(VornickBlogPostViewTests, AnEditUndoneBeforeAnyWriteBackLeavesTheStoredTextExactly)
+{
+    // The page's form of what was injected is taken as the first edit
+    // begins: typing and undoing it, in the title and in the body, writes
+    // nothing, however the writer's form differs from the stored text.
+    std::u16string stored = u"<!-- wp:paragraph -->\n<p>One.</p>\n<!-- /wp:paragraph -->\n\n\n"
+                            u"<!-- wp:paragraph -->\n<p>Two.</p>\n<!-- /wp:paragraph -->";
+    auto post = makePost(u"Title", stored);
+    show(post);
+    typeAtStartOf(pointElement(u"title"), u"New ");
+    typeAtStartOf(pointElement(u"body"), u"Typed. ");
+    view->undoManager()->undo();
+    if (view->undoManager()->canUndo())
+        view->undoManager()->undo();
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_FALSE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(post->sourceContentString(), stored);
+    EXPECT_EQ(post->title(), u"Title");
+
+    // Redone, the edits go to the post; a load of another post starts over.
+    view->undoManager()->redo();
+    if (view->undoManager()->canRedo())
+        view->undoManager()->redo();
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_NE(post->sourceContentString().find(u"Typed."), std::u16string::npos);
+
+    std::u16string otherStored = u"<p>Other.</p>\n\n\n<p>Post.</p>";
+    auto other = makePost(u"Other", otherStored);
+    show(other);
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_FALSE(other->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(other->sourceContentString(), otherStored);
+}
+
+TEST_F(VornickBlogPostViewTests, AChangeAnnouncedAsAnEditWithoutACommandIsWrittenBack)
+{
+    // An element editor sets attributes itself and then announces the change:
+    // the page's injected form is no longer to be had, and the change is kept.
+    auto post = makePost(u"Title", u"<p>Body text.</p>");
+    show(post);
+    auto paragraph = pointElement(u"body")->getElementsByTagName(u"p")->item(0);
+    ASSERT_TRUE(paragraph);
+    paragraph->setAttribute(u"class", u"has-note");
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(view->mainFrame(), nullptr);
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_NE(post->sourceContentString().find(u"has-note"), std::u16string::npos) << toUTF8(post->sourceContentString());
+}
+
 TEST_F(VornickBlogPostViewTests, AMarkdownBodyIsNeitherInjectedNorWrittenBack)
 {
     auto post = makePost(u"Notes", u"# Heading\n\nSome *Markdown*.");

@@ -158,6 +158,26 @@ TEST_F(VornickWordPressPostViewTests, ClassicBodiesGetTheirParagraphsAndTheMoreM
     EXPECT_TRUE(vornick_hasClass(*spans->item(0), u"brevanton-empty-block-interior"));
 }
 
+TEST_F(VornickWordPressPostViewTests, BlockErrorsFollowThePostShownAndItsCommentOnlyBlocks)
+{
+    // The body's blocks are walked once a post is in: what the walk found
+    // goes with the post, and with blocks the injection made of comments.
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    view = makeView();
+    auto mismatched = makePost(u"Mismatched", u"<!-- wp:paragraph -->\n<p>One.</p>\n<!-- /wp:heading -->\n\n"
+                                              u"<!-- wp:paragraph -->\n<p>Two.</p>\n<!-- /wp:paragraph -->");
+    auto clean = makePost(u"Clean", u"<!-- wp:paragraph -->\n<p>One.</p>\n<!-- /wp:paragraph -->\n\n"
+                                    u"<!-- wp:separator /-->\n\n"
+                                    u"<!-- wp:paragraph -->\n<p>Two.</p>\n<!-- /wp:paragraph -->");
+    show(mismatched);
+    ASSERT_TRUE(view->blockModeHelper()->operatingInBlockMode());
+    EXPECT_FALSE(view->validateContent().empty());
+    show(clean);
+    EXPECT_TRUE(view->validateContent().empty());
+    show(mismatched);
+    EXPECT_FALSE(view->validateContent().empty());
+}
+
 TEST_F(VornickWordPressPostViewTests, EmbedsWaitAsPlaceholdersAndTheirAnswersAreNoEdits)
 {
     writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());

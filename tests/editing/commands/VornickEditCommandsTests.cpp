@@ -62,6 +62,7 @@ public:
         });
     }
 
+    void editWillBegin() override { ++editsBegun; }
     void contentDidChangeInWebFrame(const std::shared_ptr<WebFrame>&) override { ++contentChanges; }
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded() override { }
     void redisplayWebViewOnNextTurn() override { }
@@ -112,6 +113,7 @@ public:
 
     std::shared_ptr<DOMRange> targetRange;
     int contentChanges { 0 };
+    int editsBegun { 0 };
     int typingRunsEnded { 0 };
     int backspaceRunsEnded { 0 };
     int typingRunReplacements { 0 };
@@ -182,6 +184,8 @@ TEST_F(EditCommandsTest, InsertionSplitsTextAndItsUndoAndRedoGoThroughTheContext
     ASSERT_TRUE(context.targetRange);
     EXPECT_EQ(toUTF8(context.targetRange->toString()), "X");
     EXPECT_EQ(context.contentChanges, 1);
+    // Told before the change, so that an editor can keep what the page held.
+    EXPECT_EQ(context.editsBegun, 1);
     EXPECT_EQ(context.typingRunsEnded, 1);
     EXPECT_EQ(context.backspaceRunsEnded, 1);
 

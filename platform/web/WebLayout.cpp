@@ -185,16 +185,13 @@ constexpr double fitTolerance = 1e-6;
 
 bool webIsReplacedElement(const DOMElement& element)
 {
-    if (!element.isHTMLElement())
+    const auto& name = element.qualifiedName();
+    if (!name.isHTML)
         return false;
     static constexpr std::u16string_view replaced[] = { u"img", u"iframe", u"frame", u"video", u"audio", u"embed",
                                                          u"object", u"canvas", u"input", u"textarea", u"select",
                                                          u"button", u"hr" };
-    for (auto name : replaced) {
-        if (element.hasTagName(name))
-            return true;
-    }
-    return false;
+    return std::find(std::begin(replaced), std::end(replaced), name.localName) != std::end(replaced);
 }
 
 struct WebLayout::InlineState {

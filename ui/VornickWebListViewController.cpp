@@ -286,47 +286,56 @@ void VornickWebListViewController::updateRows(size_t count)
         m_rows.clear();
     }
     std::unordered_map<const ManagedObject*, size_t> wantedIndex;
+    wantedIndex.reserve(wanted.size());
     for (size_t i = 0; i < wanted.size(); ++i)
         wantedIndex.emplace(wanted[i].object.get(), i);
 
-    // Walk the page: keep matching rows, note where new ones go.
-    std::vector<std::pair<size_t, std::shared_ptr<DOMElement>>> insertions; // wanted row, item to insert before
-    size_t next = 0;
-    size_t old = 0;
-    std::vector<std::shared_ptr<DOMElement>> removals;
-    while (old < m_rows.size() || next < wanted.size()) {
-        if (old < m_rows.size()) {
-            auto found = wantedIndex.find(m_rows[old].object.get());
-            bool reusable = found != wantedIndex.end() && found->second >= next
-                && wanted[found->second].markup == m_rows[old].markup;
-            if (!reusable) {
-                removals.push_back(items[old]);
-                ++old;
-                continue;
-            }
-            // The rows wanted before this one are new.
-            for (; next < found->second; ++next)
-                insertions.emplace_back(next, items[old]);
-            ++next;
-            ++old;
-            continue;
+    // The rows that stay: each row in the page whose object comes back, in
+    // order, with the same markup.
+    std::vector<bool> oldKept(m_rows.size()), wantedKept(wanted.size());
+    for (size_t old = 0, next = 0; old < m_rows.size(); ++old) {
+        auto found = wantedIndex.find(m_rows[old].object.get());
+        if (found != wantedIndex.end() && found->second >= next && wanted[found->second].markup == m_rows[old].markup) {
+            oldKept[old] = wantedKept[found->second] = true;
+            next = found->second + 1;
         }
-        insertions.emplace_back(next++, nullptr);
+    }
+    // Walk the page: a row that goes where a new one comes is replaced by
+    // it, other new rows go in before the next row in the page.
+    struct Placement {
+        size_t wanted;
+        std::shared_ptr<DOMElement> replaced;
+        std::shared_ptr<DOMElement> before;
+    };
+    std::vector<Placement> placements;
+    std::vector<std::shared_ptr<DOMElement>> removals;
+    for (size_t old = 0, next = 0; old < m_rows.size() || next < wanted.size();) {
+        bool oldGoes = old < m_rows.size() && !oldKept[old];
+        bool nextComes = next < wanted.size() && !wantedKept[next];
+        if (oldGoes && nextComes)
+            placements.push_back({ next++, items[old++], nullptr });
+        else if (oldGoes)
+            removals.push_back(items[old++]);
+        else if (nextComes)
+            placements.push_back({ next++, nullptr, old < m_rows.size() ? items[old] : nullptr });
+        else {
+            ++old;
+            ++next;
+        }
     }
 
     // One parse for all new rows.
-    std::vector<std::shared_ptr<DOMNode>> made;
-    if (!insertions.empty()) {
+    if (!placements.empty()) {
         std::u16string markup;
-        for (auto& insertion : insertions) {
-            markup += wanted[insertion.first].markup;
+        for (auto& placement : placements) {
+            markup += wanted[placement.wanted].markup;
             markup += u'\n';
         }
         auto fragment = parseFragment(document, markup, list.get());
         size_t elements = 0;
         for (DOMNode* child = fragment ? fragment->first() : nullptr; child; child = child->next())
             elements += child->isElementNode();
-        if (!fragment || elements != insertions.size()) {
+        if (!fragment || elements != placements.size()) {
             // Some row's markup is not one element: the list is made again as a whole.
             for (DOMNode* child = list->first(); child;) {
                 DOMNode* following = child->next();
@@ -347,24 +356,24 @@ void VornickWebListViewController::updateRows(size_t count)
             }
             return;
         }
-        // Each new row's item, with the white space after it.
-        size_t index = 0;
+        // Each new row's item; a replaced row's white space stays, a new row brings its own.
+        auto placement = placements.begin();
         for (DOMNode* child = fragment->first(); child;) {
             DOMNode* following = child->next();
             if (child->isElementNode()) {
-                auto& insertion = insertions[index++];
                 auto element = std::static_pointer_cast<DOMElement>(child->shared_from_this());
-                if (isSelected(wanted[insertion.first].object.get()))
-                    element->setClassName(element->className().empty() ? u"selected" : element->className() + u" selected");
+                if (isSelected(wanted[placement->wanted].object.get()))
+                    markListItemSelected(*element);
                 fragment->removeChild(child);
-                made.push_back(element);
+                if (placement->replaced)
+                    list->replaceChild(element, placement->replaced.get());
+                else {
+                    list->insertBefore(element, placement->before.get());
+                    list->insertBefore(document.createTextNode(u"\n"), placement->before.get());
+                }
+                ++placement;
             }
             child = following;
-        }
-        for (size_t i = 0; i < insertions.size(); ++i) {
-            auto& before = insertions[i].second;
-            list->insertBefore(made[i], before.get());
-            list->insertBefore(document.createTextNode(u"\n"), before.get());
         }
     }
     for (auto& item : removals) {

@@ -172,6 +172,8 @@ private:
         bool limitedHeight { false };
         // Whether the element was laid out as a table (its content is laid out again only with it).
         bool table { false };
+        // Whether its children were blocks (none replaced) and white space that makes no line.
+        bool onlyBlocks { false };
     };
     struct InlineState;
 
@@ -182,6 +184,10 @@ private:
     // block alone is laid out (or dropped) and what follows it moves.
     enum class FastResult { Done, NotApplicable, Failed };
     FastResult layoutBlockChildChange(const DOMStructureChange&);
+    // A block taken out and another put in its place (a removal and the
+    // insertion recorded right after it): the new block is laid out where
+    // the old one stood, and what follows moves by the change of height.
+    FastResult layoutBlockReplacement(const DOMStructureChange& removal, const DOMStructureChange& insertion);
     // A batch of such changes, one by one; false when one of them needs a full layout.
     bool layoutBlockChildChanges(const std::vector<DOMStructureChange>&);
     // White space put into a container of blocks, which makes no line.
@@ -287,6 +293,8 @@ private:
     uint64_t m_characterDataVersion { 0 };
     uint64_t m_styleGeneration { ~0ull };
     unsigned m_tableDepth { 0 };
+    // What the latest layoutBlockChildren found: only blocks (see BlockFlow::onlyBlocks).
+    bool m_childrenOnlyBlocks { false };
     // The definite height of the block whose children are being laid out.
     std::optional<double> m_containingHeight;
     double m_width { -1 };

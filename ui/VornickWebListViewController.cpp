@@ -264,17 +264,14 @@ void VornickWebListViewController::updateRows(size_t count)
     auto list = listElement();
     auto& document = *list->document();
     const auto& arranged = m_arrayController ? m_arrayController->arrangedObjects() : std::vector<std::shared_ptr<ManagedObject>>();
-    std::vector<Row> wanted;
-    wanted.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        wanted.push_back({ arranged[i], markupForObject(arranged[i]) });
 
-    // The rows in the page and the objects they show; a row whose object
-    // comes back with the same markup stays where it is.
-    std::vector<std::shared_ptr<DOMElement>> items;
+    // The rows in the page; it must hold the rows it was given.
+    std::vector<DOMElement*> items;
     items.reserve(m_rows.size());
-    for (auto item = list->firstElementChild(); item; item = item->nextElementSibling())
-        items.push_back(item);
+    for (DOMNode* child = list->first(); child; child = child->next()) {
+        if (auto* item = dynamicDowncast<DOMElement>(child))
+            items.push_back(item);
+    }
     if (items.size() != m_rows.size()) {
         // The page holds other rows than it was given: start over.
         for (DOMNode* child = list->first(); child;) {
@@ -285,21 +282,43 @@ void VornickWebListViewController::updateRows(size_t count)
         items.clear();
         m_rows.clear();
     }
-    std::unordered_map<const ManagedObject*, size_t> wantedIndex;
-    wantedIndex.reserve(wanted.size());
-    for (size_t i = 0; i < wanted.size(); ++i)
-        wantedIndex.emplace(wanted[i].object.get(), i);
 
     // The rows that stay: each row in the page whose object comes back, in
-    // order, with the same markup.
-    std::vector<bool> oldKept(m_rows.size()), wantedKept(wanted.size());
-    for (size_t old = 0, next = 0; old < m_rows.size(); ++old) {
-        auto found = wantedIndex.find(m_rows[old].object.get());
-        if (found != wantedIndex.end() && found->second >= next && wanted[found->second].markup == m_rows[old].markup) {
-            oldKept[old] = wantedKept[found->second] = true;
-            next = found->second + 1;
+    // order, with the same markup. A row that stays keeps its markup, and
+    // the markup made again for it goes at once.
+    std::vector<Row> wanted;
+    wanted.reserve(count);
+    std::vector<bool> oldKept(m_rows.size()), wantedKept(count);
+    size_t common = std::min(count, m_rows.size());
+    bool sameOrder = true;
+    for (size_t i = 0; i < common && sameOrder; ++i)
+        sameOrder = arranged[i] == m_rows[i].object;
+    if (sameOrder) {
+        // Objects in the order of the rows (a refresh on the clock): row by row.
+        for (size_t i = 0; i < count; ++i) {
+            auto markup = markupForObject(arranged[i]);
+            if (i < common && markup == m_rows[i].markup) {
+                oldKept[i] = wantedKept[i] = true;
+                wanted.push_back({ arranged[i], std::move(m_rows[i].markup) });
+            } else
+                wanted.push_back({ arranged[i], std::move(markup) });
+        }
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            wanted.push_back({ arranged[i], markupForObject(arranged[i]) });
+        std::unordered_map<const ManagedObject*, size_t> wantedIndex;
+        wantedIndex.reserve(wanted.size());
+        for (size_t i = 0; i < wanted.size(); ++i)
+            wantedIndex.emplace(wanted[i].object.get(), i);
+        for (size_t old = 0, next = 0; old < m_rows.size(); ++old) {
+            auto found = wantedIndex.find(m_rows[old].object.get());
+            if (found != wantedIndex.end() && found->second >= next && wanted[found->second].markup == m_rows[old].markup) {
+                oldKept[old] = wantedKept[found->second] = true;
+                next = found->second + 1;
+            }
         }
     }
+    auto item = [&](size_t old) { return std::static_pointer_cast<DOMElement>(items[old]->shared_from_this()); };
     // Walk the page: a row that goes where a new one comes is replaced by
     // it, other new rows go in before the next row in the page.
     struct Placement {
@@ -313,11 +332,11 @@ void VornickWebListViewController::updateRows(size_t count)
         bool oldGoes = old < m_rows.size() && !oldKept[old];
         bool nextComes = next < wanted.size() && !wantedKept[next];
         if (oldGoes && nextComes)
-            placements.push_back({ next++, items[old++], nullptr });
+            placements.push_back({ next++, item(old++), nullptr });
         else if (oldGoes)
-            removals.push_back(items[old++]);
+            removals.push_back(item(old++));
         else if (nextComes)
-            placements.push_back({ next++, nullptr, old < m_rows.size() ? items[old] : nullptr });
+            placements.push_back({ next++, nullptr, old < m_rows.size() ? item(old) : nullptr });
         else {
             ++old;
             ++next;

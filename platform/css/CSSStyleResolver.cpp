@@ -483,12 +483,22 @@ const std::shared_ptr<const CSSComputedValues>& CSSStyleResolver::initialValues(
 
 CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
 {
+    // Layout and painting ask for one document many times in a row. An
+    // entry whose document is alive is this document's: no other can stand
+    // at its address meanwhile.
+    thread_local const DOMDocument* lastDocument = nullptr;
+    thread_local RegistryEntry* lastEntry = nullptr;
+    if (&document == lastDocument && !lastEntry->document.expired())
+        return *lastEntry->resolver;
+    lastDocument = nullptr;
     auto& map = registry();
     auto found = map.find(&document);
     if (found != map.end()) {
-        auto alive = found->second.document.lock();
-        if (alive.get() == &document)
+        if (!found->second.document.expired()) {
+            lastDocument = &document;
+            lastEntry = &found->second;
             return *found->second.resolver;
+        }
         map.erase(found);
     }
     // Drop the resolvers of documents that went away, once as many were
@@ -505,7 +515,9 @@ CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
         }
     }
     RegistryEntry entry { document.weak_from_this(), std::make_unique<CSSStyleResolver>(document) };
-    return *map.emplace(&document, std::move(entry)).first->second.resolver;
+    lastEntry = &map.emplace(&document, std::move(entry)).first->second;
+    lastDocument = &document;
+    return *lastEntry->resolver;
 }
 
 CSSStyleResolver::CSSStyleResolver(const DOMDocument& document)

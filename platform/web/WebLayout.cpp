@@ -345,7 +345,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     m_valid = true;
     ++m_layoutCount;
     m_changedArea = Rect();
-    m_childIndexes.clear();
+    // Kept only through passes that replace blocks by blocks of the same height.
+    m_childIndexesKept = true;
     m_metrics = &FontMetricsProvider::current();
     m_metricsGeneration = FontMetricsProvider::generation();
     // Styles may have been made again since the last pass.
@@ -354,6 +355,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
         && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
+    if (!incremental || !m_childIndexesKept)
+        m_childIndexes.clear();
     m_tableMeasures.clear();
 }
 
@@ -517,6 +520,7 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 
 bool WebLayout::relayoutBlock(const DOMElement& block)
 {
+    m_childIndexesKept = false;
     auto found = m_boxes.find(&block);
     if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
         return false;
@@ -636,6 +640,7 @@ bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) cons
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)
 {
+    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
         || !target->isConnected())
@@ -690,6 +695,7 @@ bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& c
 
 WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
 {
+    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
@@ -852,9 +858,11 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
     double top = previous ? m_blockFlows[previous->blockFlow].y + m_blockFlows[previous->blockFlow].height : content.minY();
 
     // The old block's boxes go first: the new block's nodes may stand where freed ones stood.
+    Rect oldRect = removedFound->second.rect;
     for (size_t i = begin; i < end; ++i) {
         if (m_boxOrder[i]->blockFlow != noBlockFlow)
             ++m_deadFlows;
+        m_childIndexes.erase(m_boxOrder[i]->node);
         m_boxes.erase(m_boxOrder[i]->node);
         m_boxOrder[i] = nullptr;
     }
@@ -882,6 +890,17 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
             m_boxOrder[i]->order = static_cast<uint32_t>(i);
     }
     auto& box = m_boxes.find(&element)->second;
+    // The container's index of its children for hit testing and painting
+    // holds the new block in the old one's place when nothing else moved.
+    auto index = m_childIndexes.find(&container);
+    auto indexed = index != m_childIndexes.end()
+        ? std::find(index->second.children.begin(), index->second.children.end(), removal.removed)
+        : std::vector<DOMNode*>::iterator();
+    if (height != flow.height || box.rect.minY() != oldRect.minY() || box.rect.maxY() != oldRect.maxY()
+        || index == m_childIndexes.end() || indexed == index->second.children.end())
+        m_childIndexesKept = false;
+    else
+        *indexed = &element;
     if (!shiftFollowing(target.get(), box.order, height - flow.height,
                         static_cast<int64_t>(made) - static_cast<int64_t>(end - begin)))
         return FastResult::Failed;

@@ -272,6 +272,8 @@ private:
         std::vector<double> suffixMinY;
     };
     const ChildIndex& childIndex(DOMNode&) const;
+    // Whether the indexes made before this pass still hold (see layoutBlockReplacement).
+    bool m_childIndexesKept { false };
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
     std::unordered_map<const DOMNode*, Box> m_boxes;

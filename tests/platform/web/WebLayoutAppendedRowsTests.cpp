@@ -102,6 +102,17 @@ TEST_F(WebLayoutAppendedRowsTest, RowsReplacedInTheirPlacesAreLaidOutAlone)
     auto replace = [&](int index, std::u16string_view markup) {
         list->replaceChild(parseFragment(*webView->mainFrameDocument(), markup, list.get()), row(index).get());
     };
+    // Hit testing finds a row replaced by one as high in the old one's place.
+    auto& document = *webView->mainFrameDocument();
+    Rect seventh = layout().boundingBox(*row(7));
+    ASSERT_TRUE(list->isInclusiveAncestorOf(layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()))));
+    replace(7, u"<li>Row seven again</li>");
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().boundingBox(*row(7)), seventh);
+    auto* hit = layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()));
+    EXPECT_TRUE(hit && row(7)->isInclusiveAncestorOf(hit));
+    blocks = layout().blockLayoutCount();
+
     // The first row (which keeps its first-child style), one as high as before, one higher.
     replace(0, u"<li>The new first row</li>");
     replace(5, u"<li>Row five again</li>");
@@ -111,6 +122,9 @@ TEST_F(WebLayoutAppendedRowsTest, RowsReplacedInTheirPlacesAreLaidOutAlone)
     EXPECT_EQ(layout().fullLayoutCount(), full);
     EXPECT_EQ(layout().blockLayoutCount() - blocks, 3u) << "the new rows alone";
     expectSameAsFromScratch();
+    Rect tenth = layout().boundingBox(*row(10));
+    hit = layout().nodeAtPoint(document, Point(tenth.midX(), tenth.midY()));
+    EXPECT_TRUE(hit && row(10)->isInclusiveAncestorOf(hit)) << "rows that moved are found where they are now";
 
     // A row replaced by what is not a block, or by a row that goes elsewhere, starts over.
     replace(3, u"<span>Not a row</span>");

@@ -264,17 +264,14 @@ void VornickWebListViewController::updateRows(size_t count)
     auto list = listElement();
     auto& document = *list->document();
     const auto& arranged = m_arrayController ? m_arrayController->arrangedObjects() : std::vector<std::shared_ptr<ManagedObject>>();
-    std::vector<Row> wanted;
-    wanted.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        wanted.push_back({ arranged[i], markupForObject(arranged[i]) });
 
-    // The rows in the page and the objects they show; a row whose object
-    // comes back with the same markup stays where it is.
-    std::vector<std::shared_ptr<DOMElement>> items;
+    // The rows in the page; it must hold the rows it was given.
+    std::vector<DOMElement*> items;
     items.reserve(m_rows.size());
-    for (auto item = list->firstElementChild(); item; item = item->nextElementSibling())
-        items.push_back(item);
+    for (DOMNode* child = list->first(); child; child = child->next()) {
+        if (auto* item = dynamicDowncast<DOMElement>(child))
+            items.push_back(item);
+    }
     if (items.size() != m_rows.size()) {
         // The page holds other rows than it was given: start over.
         for (DOMNode* child = list->first(); child;) {
@@ -285,48 +282,79 @@ void VornickWebListViewController::updateRows(size_t count)
         items.clear();
         m_rows.clear();
     }
-    std::unordered_map<const ManagedObject*, size_t> wantedIndex;
-    for (size_t i = 0; i < wanted.size(); ++i)
-        wantedIndex.emplace(wanted[i].object.get(), i);
 
-    // Walk the page: keep matching rows, note where new ones go.
-    std::vector<std::pair<size_t, std::shared_ptr<DOMElement>>> insertions; // wanted row, item to insert before
-    size_t next = 0;
-    size_t old = 0;
-    std::vector<std::shared_ptr<DOMElement>> removals;
-    while (old < m_rows.size() || next < wanted.size()) {
-        if (old < m_rows.size()) {
-            auto found = wantedIndex.find(m_rows[old].object.get());
-            bool reusable = found != wantedIndex.end() && found->second >= next
-                && wanted[found->second].markup == m_rows[old].markup;
-            if (!reusable) {
-                removals.push_back(items[old]);
-                ++old;
-                continue;
-            }
-            // The rows wanted before this one are new.
-            for (; next < found->second; ++next)
-                insertions.emplace_back(next, items[old]);
-            ++next;
-            ++old;
-            continue;
+    // The rows that stay: each row in the page whose object comes back, in
+    // order, with the same markup. A row that stays keeps its markup, and
+    // the markup made again for it goes at once.
+    std::vector<Row> wanted;
+    wanted.reserve(count);
+    std::vector<bool> oldKept(m_rows.size()), wantedKept(count);
+    size_t common = std::min(count, m_rows.size());
+    bool sameOrder = true;
+    for (size_t i = 0; i < common && sameOrder; ++i)
+        sameOrder = arranged[i] == m_rows[i].object;
+    if (sameOrder) {
+        // Objects in the order of the rows (a refresh on the clock): row by row.
+        for (size_t i = 0; i < count; ++i) {
+            auto markup = markupForObject(arranged[i]);
+            if (i < common && markup == m_rows[i].markup) {
+                oldKept[i] = wantedKept[i] = true;
+                wanted.push_back({ arranged[i], std::move(m_rows[i].markup) });
+            } else
+                wanted.push_back({ arranged[i], std::move(markup) });
         }
-        insertions.emplace_back(next++, nullptr);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            wanted.push_back({ arranged[i], markupForObject(arranged[i]) });
+        std::unordered_map<const ManagedObject*, size_t> wantedIndex;
+        wantedIndex.reserve(wanted.size());
+        for (size_t i = 0; i < wanted.size(); ++i)
+            wantedIndex.emplace(wanted[i].object.get(), i);
+        for (size_t old = 0, next = 0; old < m_rows.size(); ++old) {
+            auto found = wantedIndex.find(m_rows[old].object.get());
+            if (found != wantedIndex.end() && found->second >= next && wanted[found->second].markup == m_rows[old].markup) {
+                oldKept[old] = wantedKept[found->second] = true;
+                next = found->second + 1;
+            }
+        }
+    }
+    auto item = [&](size_t old) { return std::static_pointer_cast<DOMElement>(items[old]->shared_from_this()); };
+    // Walk the page: a row that goes where a new one comes is replaced by
+    // it, other new rows go in before the next row in the page.
+    struct Placement {
+        size_t wanted;
+        std::shared_ptr<DOMElement> replaced;
+        std::shared_ptr<DOMElement> before;
+    };
+    std::vector<Placement> placements;
+    std::vector<std::shared_ptr<DOMElement>> removals;
+    for (size_t old = 0, next = 0; old < m_rows.size() || next < wanted.size();) {
+        bool oldGoes = old < m_rows.size() && !oldKept[old];
+        bool nextComes = next < wanted.size() && !wantedKept[next];
+        if (oldGoes && nextComes)
+            placements.push_back({ next++, item(old++), nullptr });
+        else if (oldGoes)
+            removals.push_back(item(old++));
+        else if (nextComes)
+            placements.push_back({ next++, nullptr, old < m_rows.size() ? item(old) : nullptr });
+        else {
+            ++old;
+            ++next;
+        }
     }
 
     // One parse for all new rows.
-    std::vector<std::shared_ptr<DOMNode>> made;
-    if (!insertions.empty()) {
+    if (!placements.empty()) {
         std::u16string markup;
-        for (auto& insertion : insertions) {
-            markup += wanted[insertion.first].markup;
+        for (auto& placement : placements) {
+            markup += wanted[placement.wanted].markup;
             markup += u'\n';
         }
         auto fragment = parseFragment(document, markup, list.get());
         size_t elements = 0;
         for (DOMNode* child = fragment ? fragment->first() : nullptr; child; child = child->next())
             elements += child->isElementNode();
-        if (!fragment || elements != insertions.size()) {
+        if (!fragment || elements != placements.size()) {
             // Some row's markup is not one element: the list is made again as a whole.
             for (DOMNode* child = list->first(); child;) {
                 DOMNode* following = child->next();
@@ -347,24 +375,24 @@ void VornickWebListViewController::updateRows(size_t count)
             }
             return;
         }
-        // Each new row's item, with the white space after it.
-        size_t index = 0;
+        // Each new row's item; a replaced row's white space stays, a new row brings its own.
+        auto placement = placements.begin();
         for (DOMNode* child = fragment->first(); child;) {
             DOMNode* following = child->next();
             if (child->isElementNode()) {
-                auto& insertion = insertions[index++];
                 auto element = std::static_pointer_cast<DOMElement>(child->shared_from_this());
-                if (isSelected(wanted[insertion.first].object.get()))
-                    element->setClassName(element->className().empty() ? u"selected" : element->className() + u" selected");
+                if (isSelected(wanted[placement->wanted].object.get()))
+                    markListItemSelected(*element);
                 fragment->removeChild(child);
-                made.push_back(element);
+                if (placement->replaced)
+                    list->replaceChild(element, placement->replaced.get());
+                else {
+                    list->insertBefore(element, placement->before.get());
+                    list->insertBefore(document.createTextNode(u"\n"), placement->before.get());
+                }
+                ++placement;
             }
             child = following;
-        }
-        for (size_t i = 0; i < insertions.size(); ++i) {
-            auto& before = insertions[i].second;
-            list->insertBefore(made[i], before.get());
-            list->insertBefore(document.createTextNode(u"\n"), before.get());
         }
     }
     for (auto& item : removals) {

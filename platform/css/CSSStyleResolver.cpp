@@ -483,12 +483,22 @@ const std::shared_ptr<const CSSComputedValues>& CSSStyleResolver::initialValues(
 
 CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
 {
+    // Layout and painting ask for one document many times in a row. An
+    // entry whose document is alive is this document's: no other can stand
+    // at its address meanwhile.
+    thread_local const DOMDocument* lastDocument = nullptr;
+    thread_local RegistryEntry* lastEntry = nullptr;
+    if (&document == lastDocument && !lastEntry->document.expired())
+        return *lastEntry->resolver;
+    lastDocument = nullptr;
     auto& map = registry();
     auto found = map.find(&document);
     if (found != map.end()) {
-        auto alive = found->second.document.lock();
-        if (alive.get() == &document)
+        if (!found->second.document.expired()) {
+            lastDocument = &document;
+            lastEntry = &found->second;
             return *found->second.resolver;
+        }
         map.erase(found);
     }
     // Drop the resolvers of documents that went away, once as many were
@@ -505,7 +515,9 @@ CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
         }
     }
     RegistryEntry entry { document.weak_from_this(), std::make_unique<CSSStyleResolver>(document) };
-    return *map.emplace(&document, std::move(entry)).first->second.resolver;
+    lastEntry = &map.emplace(&document, std::move(entry)).first->second;
+    lastDocument = &document;
+    return *lastEntry->resolver;
 }
 
 CSSStyleResolver::CSSStyleResolver(const DOMDocument& document)
@@ -559,12 +571,64 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
         chain.push_back(e);
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        auto values = computeStyle(**it, parent, rootFontSize, m_authorRules);
-        if (connected)
-            m_styles.emplace(*it, values);
+        if (!connected) {
+            parent = computeStyle(**it, parent, rootFontSize, m_authorRules);
+            continue;
+        }
+        auto values = sharedOrComputedValues(**it, parent, rootFontSize);
+        m_styles.emplace(*it, values);
         parent = std::move(values);
     }
     return parent;
+}
+
+std::shared_ptr<const CSSComputedValues> CSSStyleResolver::sharedOrComputedValues(const DOMElement& element,
+                                                                                  const std::shared_ptr<const CSSComputedValues>& parent,
+                                                                                  double rootFontSize)
+{
+    // A link's colour comes from the BODY element's attributes, wherever the link stands.
+    if (element.hasTagName(u"a"))
+        return computeStyle(element, parent, rootFontSize, m_authorRules);
+    // What selectors, presentational hints and inline style see of the
+    // element besides its ancestors (which the parent's values stand for):
+    // its name, whether it is its parent's first element child, and its
+    // attributes, each string led by its length.
+    thread_local std::u16string key;
+    key.clear();
+    auto appendNumber = [](uint64_t number, size_t units) {
+        for (size_t i = 0; i < units; ++i, number >>= 16)
+            key.push_back(static_cast<char16_t>(number & 0xFFFF));
+    };
+    auto appendString = [&](std::u16string_view text) {
+        appendNumber(text.size(), 2);
+        key.append(text);
+    };
+    appendNumber(reinterpret_cast<uintptr_t>(parent.get()), sizeof(uintptr_t) / 2);
+    appendNumber(element.qualifiedName().index, 2);
+    bool firstChild = element.parent() && element.parent()->isElementNode();
+    for (auto* node = element.previous(); node && firstChild; node = node->previous())
+        firstChild = !node->isElementNode();
+    key.push_back(firstChild ? u'1' : u'0');
+    for (auto& attribute : element.attributeList()) {
+        appendString(attribute.namespaceURI());
+        appendString(attribute.name);
+        appendString(attribute.value);
+    }
+    auto found = m_sharedValues.find(key);
+    if (found != m_sharedValues.end())
+        return found->second;
+    auto values = computeStyle(element, parent, rootFontSize, m_authorRules);
+    if (m_sharedValues.size() >= m_sharedValuesPruneSize)
+        pruneSharedValues();
+    m_sharedValues.emplace(key, values);
+    return values;
+}
+
+void CSSStyleResolver::pruneSharedValues()
+{
+    // Values that only this table holds belong to no element any more.
+    std::erase_if(m_sharedValues, [](const auto& entry) { return entry.second.use_count() == 1; });
+    m_sharedValuesPruneSize = std::max(minimumSharedValuesPruneSize, 2 * m_sharedValues.size());
 }
 
 std::shared_ptr<const CSSComputedValues> CSSStyleResolver::pseudoElementValuesFor(const DOMElement& element,
@@ -760,6 +824,8 @@ void CSSStyleResolver::validate()
         return;
     m_styles.clear();
     m_pseudoElementStyles.clear();
+    m_sharedValues.clear();
+    m_sharedValuesPruneSize = minimumSharedValuesPruneSize;
     ++m_styleGeneration;
     if (sheetsChanged)
         collectAuthorStyleSheets();

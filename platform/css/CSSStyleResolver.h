@@ -4,7 +4,12 @@
 // matching declarations by origin, importance, specificity and source
 // order, inherits inherited properties and computes values.
 //
-// Computed values of connected elements are cached. A change of the
+// Computed values of connected elements are cached, and shared by elements
+// that the cascade cannot tell apart: connected elements whose parents have
+// the same values (shared the same way, so that their ancestors match the
+// same selectors), with the same name, attributes and standing as the first
+// element child. Rows of a list made from one template thus resolve their
+// style once per kind of row. A change of the
 // document's style sheets (or of the elements that make them), the text of a
 // STYLE element or invalidate() drops them all; other tree and attribute
 // changes drop only the styles of the subtrees they can reach (selectors see
@@ -99,6 +104,12 @@ private:
     // can alter; false when only starting over is sound.
     bool invalidateChangedStyles();
     void forgetSubtree(const DOMNode&);
+    // The values of a connected element whose parent has `parent`: shared
+    // with an element that the cascade cannot tell apart from it, else computed.
+    std::shared_ptr<const CSSComputedValues> sharedOrComputedValues(const DOMElement&,
+                                                                    const std::shared_ptr<const CSSComputedValues>& parent,
+                                                                    double rootFontSize);
+    void pruneSharedValues();
     bool stylesPseudoElement(CSSPseudoElement) const;
     bool selectorsSeeAttribute(std::u16string_view name) const;
     void collectAuthorStyleSheets();
@@ -122,6 +133,12 @@ private:
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
+    // Values by what the cascade sees of an element (see sharedOrComputedValues).
+    // An entry keeps its parent's values alive, so a parent's address in a
+    // key is never another's; entries no element uses go now and then.
+    std::unordered_map<std::u16string, std::shared_ptr<const CSSComputedValues>> m_sharedValues;
+    size_t m_sharedValuesPruneSize { minimumSharedValuesPruneSize };
+    static constexpr size_t minimumSharedValuesPruneSize = 1024;
     // The ::before and ::after values of connected elements, dropped with their elements' values.
     struct PseudoElementStyles {
         std::shared_ptr<const CSSComputedValues> values[2];

@@ -185,16 +185,13 @@ constexpr double fitTolerance = 1e-6;
 
 bool webIsReplacedElement(const DOMElement& element)
 {
-    if (!element.isHTMLElement())
+    const auto& name = element.qualifiedName();
+    if (!name.isHTML)
         return false;
     static constexpr std::u16string_view replaced[] = { u"img", u"iframe", u"frame", u"video", u"audio", u"embed",
                                                          u"object", u"canvas", u"input", u"textarea", u"select",
                                                          u"button", u"hr" };
-    for (auto name : replaced) {
-        if (element.hasTagName(name))
-            return true;
-    }
-    return false;
+    return std::find(std::begin(replaced), std::end(replaced), name.localName) != std::end(replaced);
 }
 
 struct WebLayout::InlineState {
@@ -348,8 +345,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     m_valid = true;
     ++m_layoutCount;
     m_changedArea = Rect();
-    m_childIndexes.clear();
-    m_holdsOnlyBlocks.clear();
+    // Kept only through passes that replace blocks by blocks of the same height.
+    m_childIndexesKept = true;
     m_metrics = &FontMetricsProvider::current();
     m_metricsGeneration = FontMetricsProvider::generation();
     // Styles may have been made again since the last pass.
@@ -358,6 +355,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
         && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
+    if (!incremental || !m_childIndexesKept)
+        m_childIndexes.clear();
     m_tableMeasures.clear();
 }
 
@@ -534,6 +533,7 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 
 bool WebLayout::relayoutBlock(const DOMElement& block)
 {
+    m_childIndexesKept = false;
     auto found = m_boxes.find(&block);
     if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
         return false;
@@ -627,37 +627,11 @@ bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double del
 
 bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
 {
-    // The tree holds still during a pass: each container is looked at once.
-    auto [known, inserted] = m_holdsOnlyBlocks.try_emplace(&container, false);
-    if (inserted)
-        known->second = scanContainerHoldsOnlyBlocks(container);
-    return known->second;
-}
-
-bool WebLayout::scanContainerHoldsOnlyBlocks(const DOMElement& container) const
-{
-    auto whiteSpace = CSSStyleResolver::computedValuesFor(container)->identifier(CSSPropertyID::WhiteSpace);
-    bool preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
-    for (DOMNode* child = container.first(); child; child = child->next()) {
-        if (child->isTextNode()) {
-            if (preserve)
-                return false;
-            for (char16_t c : downcast<DOMCharacterData>(*child).data()) {
-                if (!isSpace(c))
-                    return false;
-            }
-            continue;
-        }
-        if (!child->isElementNode())
-            continue;
-        auto& element = downcast<DOMElement>(*child);
-        auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
-        if (kind == DisplayKind::None)
-            continue;
-        if ((kind != DisplayKind::Block && kind != DisplayKind::Table) || webIsReplacedElement(element))
-            return false;
-    }
-    return true;
+    // As the container's children were at its layout: what changed since
+    // then is checked change by change (blocks and white space put in, content
+    // taken out); other changes lay the container out again.
+    auto found = m_boxes.find(&container);
+    return found != m_boxes.end() && found->second.blockFlow != noBlockFlow && m_blockFlows[found->second.blockFlow].onlyBlocks;
 }
 
 bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) const
@@ -729,6 +703,7 @@ bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)
 {
+    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
         || !target->isConnected())
@@ -759,11 +734,21 @@ bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& c
     // Each change is laid out against the final tree: a block inserted and
     // taken out again, or one whose content changed later, finds no box or
     // one it does not expect, and the whole layout starts over.
-    for (auto& change : changes) {
+    for (size_t i = 0; i < changes.size(); ++i) {
+        auto& change = changes[i];
         if (change.kind != DOMStructureChange::Kind::ChildList || change.touchesStyleSheets)
             return false;
         if (isWhiteSpaceBetweenBlocks(change) || removeLinelessText(change))
             continue;
+        if (i + 1 < changes.size()) {
+            auto result = layoutBlockReplacement(change, changes[i + 1]);
+            if (result == FastResult::Failed)
+                return false;
+            if (result == FastResult::Done) {
+                ++i;
+                continue;
+            }
+        }
         if (layoutBlockChildChange(change) != FastResult::Done)
             return false;
     }
@@ -773,6 +758,7 @@ bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& c
 
 WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
 {
+    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
@@ -782,10 +768,14 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         return FastResult::NotApplicable;
     Box& containerBox = containerFound->second;
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
-    // Which element comes first must not have changed: its style may depend on it.
+    // Which element comes first must not have changed: its style may depend
+    // on it. The first element put into a container without any changes
+    // no other element's standing.
     auto firstElement = container.firstElementChild();
+    const auto& formerFirst = change.formerFirstElementChild;
+    bool hadNoElement = !formerFirst.owner_before(std::weak_ptr<DOMNode>()) && !std::weak_ptr<DOMNode>().owner_before(formerFirst);
     if (containerFlow.inTable || containerFlow.table
-        || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
+        || (change.elementChildrenChanged && !hadNoElement && formerFirst.lock() != firstElement)
         || (change.removed && change.removed == firstElement.get()) || !containerHoldsOnlyBlocks(container))
         return FastResult::NotApplicable;
 
@@ -827,8 +817,12 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     auto& element = downcast<DOMElement>(*inserted);
     if (m_boxes.count(&element))
         return FastResult::NotApplicable;
-    if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
+    auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+    if (kind == DisplayKind::None)
         return FastResult::Done;
+    // The container holds only blocks with this one too.
+    if ((kind != DisplayKind::Block && kind != DisplayKind::Table) || webIsReplacedElement(element))
+        return FastResult::NotApplicable;
     // Where the content of the container starts, and where the previous block ends.
     auto style = CSSStyleResolver::computedValuesFor(container);
     Rect content = webBoxEdges(*style, containerFlow.width).frame().inset(containerBox.rect);
@@ -859,6 +853,119 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         m_boxOrder[i]->order = static_cast<uint32_t>(i);
     auto& box = m_boxes.find(&element)->second;
     if (!shiftFollowing(target.get(), box.order, height, static_cast<int64_t>(made.size())))
+        return FastResult::Failed;
+    m_documentSize.width = std::max(m_width, m_maxX);
+    return FastResult::Done;
+}
+
+WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange& removal, const DOMStructureChange& insertion)
+{
+    auto target = removal.target.lock();
+    auto inserted = insertion.inserted.lock();
+    if (!target || target != insertion.target.lock() || !target->isConnected() || !target->isElementNode()
+        || !removal.removed || !removal.elementChildrenChanged || removal.inserted.lock() || insertion.removed || !inserted
+        || inserted->parent() != target.get() || !inserted->isElementNode() || removal.touchesStyleSheets
+        || insertion.touchesStyleSheets)
+        return FastResult::NotApplicable;
+    auto& container = downcast<DOMElement>(*target);
+    auto& element = downcast<DOMElement>(*inserted);
+    auto containerFound = m_boxes.find(&container);
+    auto removedFound = m_boxes.find(removal.removed);
+    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow || removedFound == m_boxes.end()
+        || removedFound->second.blockFlow == noBlockFlow)
+        return FastResult::NotApplicable;
+    Box& containerBox = containerFound->second;
+    BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
+    BlockFlow flow = m_blockFlows[removedFound->second.blockFlow];
+    // Which element comes first must be the same, or the new one took the place of the first.
+    auto firstElement = container.firstElementChild();
+    auto formerFirst = removal.formerFirstElementChild.lock();
+    bool sameFirst = formerFirst == firstElement
+        || (firstElement == inserted && (!formerFirst || formerFirst.get() == removal.removed));
+    // What reached furthest right may be gone: only a full layout knows,
+    // unless nothing reached past the width the page is laid out in.
+    if (containerFlow.inTable || containerFlow.table || flow.inTable || !sameFirst || (flow.maxX >= m_maxX && m_maxX > m_width)
+        || !containerHoldsOnlyBlocks(container))
+        return FastResult::NotApplicable;
+    // The container holds only blocks with the new one too.
+    auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+    if ((kind != DisplayKind::Block && kind != DisplayKind::Table) || webIsReplacedElement(element))
+        return FastResult::NotApplicable;
+    size_t end = removedFound->second.order + 1;
+    size_t begin = end - 1 - removedFound->second.contentCount;
+    size_t contentBegin = containerBox.order - containerBox.contentCount;
+    if (begin < contentBegin || end > containerBox.order)
+        return FastResult::NotApplicable;
+    // The new block stands where the old one stood: between the blocks
+    // around it there are no boxes but the old one's and lineless text.
+    auto neighbourBlock = [&](DOMNode* node, bool forward) -> const Box* {
+        for (; node; node = forward ? node->next() : node->previous()) {
+            auto found = m_boxes.find(node);
+            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow)
+                return &found->second;
+        }
+        return nullptr;
+    };
+    const Box* previous = neighbourBlock(inserted->previous(), false);
+    const Box* following = neighbourBlock(inserted->next(), true);
+    size_t gapBegin = previous ? previous->order + 1 : contentBegin;
+    size_t gapEnd = following ? following->order - following->contentCount : containerBox.order;
+    if (gapBegin > begin || gapEnd < end)
+        return FastResult::NotApplicable;
+    for (size_t i = gapBegin; i < gapEnd; ++i) {
+        if ((i < begin || i >= end) && !(m_boxOrder[i]->isText && m_boxOrder[i]->lines.empty()))
+            return FastResult::NotApplicable;
+    }
+    auto style = CSSStyleResolver::computedValuesFor(container);
+    Rect content = webBoxEdges(*style, containerFlow.width).frame().inset(containerBox.rect);
+    double top = previous ? m_blockFlows[previous->blockFlow].y + m_blockFlows[previous->blockFlow].height : content.minY();
+
+    // The old block's boxes go first: the new block's nodes may stand where freed ones stood.
+    Rect oldRect = removedFound->second.rect;
+    for (size_t i = begin; i < end; ++i) {
+        if (m_boxOrder[i]->blockFlow != noBlockFlow)
+            ++m_deadFlows;
+        m_childIndexes.erase(m_boxOrder[i]->node);
+        m_boxes.erase(m_boxOrder[i]->node);
+        m_boxOrder[i] = nullptr;
+    }
+    if (m_boxes.count(&element))
+        return FastResult::Failed;
+    size_t madeBegin = m_boxOrder.size();
+    double outerMaxX = m_maxX;
+    m_containingHeight = heightLength(*style, containerFlow.containingHeight);
+    double height = layoutBlock(element, content.minX(), top, content.width());
+    m_containingHeight.reset();
+    m_maxX = std::max(outerMaxX, m_maxX);
+    size_t made = m_boxOrder.size() - madeBegin;
+    if (made == end - begin) {
+        std::copy(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(madeBegin), m_boxOrder.end(),
+                  m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin));
+        m_boxOrder.resize(madeBegin);
+        for (size_t i = begin; i < end; ++i)
+            m_boxOrder[i]->order = static_cast<uint32_t>(i);
+    } else {
+        std::vector<Box*> boxes(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(madeBegin), m_boxOrder.end());
+        m_boxOrder.resize(madeBegin);
+        m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin), m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end));
+        m_boxOrder.insert(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin), boxes.begin(), boxes.end());
+        for (size_t i = begin; i < m_boxOrder.size(); ++i)
+            m_boxOrder[i]->order = static_cast<uint32_t>(i);
+    }
+    auto& box = m_boxes.find(&element)->second;
+    // The container's index of its children for hit testing and painting
+    // holds the new block in the old one's place when nothing else moved.
+    auto index = m_childIndexes.find(&container);
+    auto indexed = index != m_childIndexes.end()
+        ? std::find(index->second.children.begin(), index->second.children.end(), removal.removed)
+        : std::vector<DOMNode*>::iterator();
+    if (height != flow.height || box.rect.minY() != oldRect.minY() || box.rect.maxY() != oldRect.maxY()
+        || index == m_childIndexes.end() || indexed == index->second.children.end())
+        m_childIndexesKept = false;
+    else
+        *indexed = &element;
+    if (!shiftFollowing(target.get(), box.order, height - flow.height,
+                        static_cast<int64_t>(made) - static_cast<int64_t>(end - begin)))
         return FastResult::Failed;
     m_documentSize.width = std::max(m_width, m_maxX);
     return FastResult::Done;
@@ -907,6 +1014,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     m_containingHeight = explicitHeight;
     size_t contentStart = m_boxOrder.size();
     double contentHeight = layoutBlockChildren(element, boxX + frame.left, boxY + frame.top, contentWidth);
+    bool onlyBlocks = m_childrenOnlyBlocks;
     auto contentCount = static_cast<uint32_t>(m_boxOrder.size() - contentStart);
     m_containingHeight = containingHeight;
     bool fixedHeight = explicitHeight.has_value();
@@ -927,7 +1035,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         m_blockFlows.emplace_back();
     }
     m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight,
-                                    maxHeight.has_value(), false };
+                                    maxHeight.has_value(), false, onlyBlocks };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }
@@ -941,16 +1049,21 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     state.lineTop = y;
     double alignment = 0;
     bool justify = false;
+    bool preserve = false;
     if (container.isElementNode()) {
         auto& element = downcast<DOMElement>(container);
         state.font = fontOf(element);
         auto style = CSSStyleResolver::computedValuesFor(element);
         alignment = webLineAlignmentFraction(*style);
         justify = style->identifier(CSSPropertyID::TextAlign) == u"justify";
+        auto whiteSpace = style->identifier(CSSPropertyID::WhiteSpace);
+        preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
     }
     state.recordsLineEnds = alignment > 0 || justify;
     // The boxes of the inline content since the last block child.
     size_t runStart = m_boxOrder.size();
+    // Whether there is nothing but blocks (not replaced) and white space that makes no line.
+    bool onlyBlocks = !preserve;
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
@@ -960,8 +1073,12 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             if (kind == DisplayKind::None)
                 continue;
             block = (kind == DisplayKind::Block || kind == DisplayKind::Table) && !webIsReplacedElement(element);
+            onlyBlocks = onlyBlocks && block;
             if (element.hasTagName(u"hr"))
                 block = true;
+        } else if (onlyBlocks && child->isTextNode()) {
+            auto& data = downcast<DOMCharacterData>(*child).data();
+            onlyBlocks = std::all_of(data.begin(), data.end(), isSpace);
         }
         if (!block) {
             layoutInline(*child, state);
@@ -992,6 +1109,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         state.endLine();
         alignLines(state, runStart, alignment, justify);
     }
+    m_childrenOnlyBlocks = onlyBlocks;
     return state.bottom() - y;
 }
 
@@ -1112,7 +1230,7 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
         box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
         m_blockFlows.emplace_back();
     }
-    m_blockFlows[box.blockFlow] = { x, y, width, height, m_maxX, m_tableDepth > 0, false, containingHeight, false, true };
+    m_blockFlows[box.blockFlow] = { x, y, width, height, m_maxX, m_tableDepth > 0, false, containingHeight, false, true, false };
     m_maxX = std::max(outerMaxX, m_maxX);
     return height;
 }

@@ -172,6 +172,8 @@ private:
         bool limitedHeight { false };
         // Whether the element was laid out as a table (its content is laid out again only with it).
         bool table { false };
+        // Whether its children were blocks (none replaced) and white space that makes no line.
+        bool onlyBlocks { false };
     };
     struct InlineState;
 
@@ -182,6 +184,10 @@ private:
     // block alone is laid out (or dropped) and what follows it moves.
     enum class FastResult { Done, NotApplicable, Failed };
     FastResult layoutBlockChildChange(const DOMStructureChange&);
+    // A block taken out and another put in its place (a removal and the
+    // insertion recorded right after it): the new block is laid out where
+    // the old one stood, and what follows moves by the change of height.
+    FastResult layoutBlockReplacement(const DOMStructureChange& removal, const DOMStructureChange& insertion);
     // A batch of such changes, one by one; false when one of them needs a full layout.
     bool layoutBlockChildChanges(const std::vector<DOMStructureChange>&);
     // White space put into a container of blocks, which makes no line.
@@ -196,7 +202,6 @@ private:
     // White space text that made no line in a container holding only blocks.
     bool isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const;
     bool containerHoldsOnlyBlocks(const DOMElement&) const;
-    bool scanContainerHoldsOnlyBlocks(const DOMElement&) const;
     // Moves what follows the box at `order` within `firstContainer` and its
     // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.
     bool shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta);
@@ -274,6 +279,8 @@ private:
         std::vector<double> suffixMinY;
     };
     const ChildIndex& childIndex(DOMNode&) const;
+    // Whether the indexes made before this pass still hold (see layoutBlockReplacement).
+    bool m_childIndexesKept { false };
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
     std::unordered_map<const DOMNode*, Box> m_boxes;
@@ -282,8 +289,6 @@ private:
     std::vector<Box*> m_boxOrder;
     std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
-    // Whether a container holds only blocks, as found during the present pass.
-    mutable std::unordered_map<const DOMElement*, bool> m_holdsOnlyBlocks;
     IntrinsicSizeProvider m_intrinsicSize;
     // The fonts text was laid out with, and each computed style's font among them (for one pass).
     std::vector<FontDescriptor> m_fonts;
@@ -297,6 +302,8 @@ private:
     uint64_t m_characterDataVersion { 0 };
     uint64_t m_styleGeneration { ~0ull };
     unsigned m_tableDepth { 0 };
+    // What the latest layoutBlockChildren found: only blocks (see BlockFlow::onlyBlocks).
+    bool m_childrenOnlyBlocks { false };
     // The definite height of the block whose children are being laid out.
     std::optional<double> m_containingHeight;
     double m_width { -1 };

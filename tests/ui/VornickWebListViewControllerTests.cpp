@@ -2,6 +2,9 @@
 
 #include "platform/net/URLRequest.h"
 #include "platform/views/Application.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
 
 namespace brevanton {
 namespace {
@@ -122,6 +125,58 @@ TEST_F(WebListTest, ARefreshKeepsLoadedRowsScrollPositionAndSelection)
     EXPECT_TRUE(selectedRowsMarked().empty());
     ASSERT_EQ(delegate.selections.size(), selections + 1);
     EXPECT_EQ(controller->numberOfItemsLoaded(), 100u);
+}
+
+TEST_F(WebListTest, AChangedRowPaintsItsNewTextAndAStyleChangeReachesEveryRow)
+{
+    auto objects = items.make(60);
+    arrayController->setObjects(objects);
+    turn();
+    controller->setSelectedRowIndexes({ 3 });
+    auto painted = [&](std::u16string_view text) {
+        GraphicsContext context;
+        controller->webView()->layoutIfNeeded();
+        controller->webView()->display(context);
+        for (auto& command : context.commands()) {
+            if (command.kind == DrawCommand::Kind::TextRun && command.text == text)
+                return std::optional<DrawCommand>(command);
+        }
+        return std::optional<DrawCommand>();
+    };
+    ASSERT_TRUE(painted(u"Item 3"));
+    auto below = controller->listItemForRow(4);
+    Rect belowBox = controller->webView()->boundingBox(*below);
+    uint64_t fullLayouts = layout().fullLayoutCount();
+    uint64_t blocks = layout().blockLayoutCount();
+
+    // The selected row's object changes: its new row stands in its place, still selected.
+    objects[3]->setValueForKey(Value(u"Renamed"), u"title");
+    arrayController->setObjects(objects);
+    turn();
+    auto renamed = painted(u"Renamed");
+    EXPECT_TRUE(renamed);
+    EXPECT_FALSE(painted(u"Item 3"));
+    EXPECT_EQ(selectedRowsMarked(), std::vector<long>({ 3 }));
+    EXPECT_EQ(controller->listItemForRow(4), below);
+    EXPECT_EQ(controller->webView()->boundingBox(*below), belowBox);
+    EXPECT_EQ(layout().fullLayoutCount(), fullLayouts);
+    EXPECT_EQ(layout().blockLayoutCount() - blocks, 1u) << "the changed row alone";
+    EXPECT_EQ(list()->childNodes()->length(), 2 * controller->numberOfItemsLoaded()) << "each row with the white space after it";
+
+    // A change of the page's style reaches the rows there were and those loaded after.
+    auto sheet = controller->webView()->mainFrameDocument()->getElementsByTagName(u"style")->item(0);
+    ASSERT_TRUE(sheet);
+    sheet->appendChild(controller->webView()->mainFrameDocument()->createTextNode(u"ul#list > li { color: #ff0000; padding-top: 20px }"));
+    auto red = painted(u"Renamed");
+    ASSERT_TRUE(red);
+    EXPECT_EQ(red->color, Color::sRGB(1, 0, 0, 1));
+    EXPECT_EQ(controller->webView()->boundingBox(*below).minY(), belowBox.minY() + 4 * (20 - 4));
+    objects[1]->setValueForKey(Value(u"Renamed again"), u"title");
+    arrayController->setObjects(objects);
+    turn();
+    auto again = painted(u"Renamed again");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->color, Color::sRGB(1, 0, 0, 1));
 }
 
 TEST_F(WebListTest, AutoRefreshRunsOnTheClockAndAnAlmostEqualIntervalKeepsTheTimer)

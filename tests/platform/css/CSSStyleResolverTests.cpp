@@ -360,3 +360,85 @@ TEST(CSSStyleResolver, TextEditsKeepCachedStylesExceptStyleSheetText)
     p->setAttribute(u"class", u"y");
     EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 0, 0)");
 }
+
+namespace {
+
+// The element of the tag that comes `index`th in document order.
+std::shared_ptr<DOMElement> nthElement(const std::shared_ptr<DOMDocument>& document, std::u16string_view tag, size_t index)
+{
+    for (DOMNode* node = document.get(); node; node = node->traverseNext()) {
+        if (auto* element = dynamicDowncast<DOMElement>(node); element && element->hasTagName(tag) && !index--)
+            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+    }
+    return nullptr;
+}
+
+std::string css(const std::shared_ptr<DOMElement>& element, std::u16string_view property)
+{
+    return toUTF8(getComputedStyle(*element)->getPropertyValue(property));
+}
+
+} // namespace
+
+TEST(CSSStyleResolver, ElementsTheCascadeCannotTellApartShareValues)
+{
+    auto document = parse("<style>li { color: blue } li:first-child { color: red } .draft h1 { color: gray }"
+                          ".x p { margin-top: 7px } [title] { margin-left: 2px }</style>"
+                          "<ul><li><h1>a</h1></li> <li><h1>b</h1></li> <li><h1>c</h1></li>"
+                          "<li class=draft><h1>d</h1></li><li title=t><h1>e</h1></li></ul>"
+                          "<div class=x><p>f</p></div><div class=y><p>g</p></div>");
+    auto li = [&](size_t index) { return nthElement(document, u"li", index); };
+    auto h1 = [&](size_t index) { return nthElement(document, u"h1", index); };
+    auto values = [](const std::shared_ptr<DOMElement>& element) { return CSSStyleResolver::computedValuesFor(*element); };
+    // Siblings alike, and their content.
+    EXPECT_EQ(values(li(1)), values(li(2)));
+    EXPECT_EQ(values(h1(1)), values(h1(2)));
+    // The first child, another class, another attribute, and what stands within them.
+    EXPECT_NE(values(li(0)), values(li(1)));
+    EXPECT_EQ(css(li(0), u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(css(li(1), u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(css(h1(0), u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(css(h1(3), u"color"), "rgb(128, 128, 128)");
+    EXPECT_EQ(css(h1(2), u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(css(li(4), u"margin-left"), "2px");
+    EXPECT_EQ(css(li(2), u"margin-left"), "0px");
+    // Alike elements under parents that differ.
+    EXPECT_EQ(css(nthElement(document, u"p", 0), u"margin-top"), "7px");
+    EXPECT_EQ(css(nthElement(document, u"p", 1), u"margin-top"), "16px");
+}
+
+TEST(CSSStyleResolver, SharedValuesFollowChangesOfOneElementAndOfTheSheets)
+{
+    auto document = parse("<style id=s>li:first-child { color: red } .draft h1 { color: gray }</style>"
+                          "<ul id=list><li><h1>a</h1></li><li><h1>b</h1></li><li><h1>c</h1></li></ul>");
+    auto li = [&](size_t index) { return nthElement(document, u"li", index); };
+    auto h1 = [&](size_t index) { return nthElement(document, u"h1", index); };
+    EXPECT_EQ(CSSStyleResolver::computedValuesFor(*h1(1)), CSSStyleResolver::computedValuesFor(*h1(2)));
+
+    // A class that selectors see reaches the row's content alone.
+    li(1)->setAttribute(u"class", u"draft");
+    EXPECT_EQ(css(h1(1), u"color"), "rgb(128, 128, 128)");
+    EXPECT_EQ(css(h1(2), u"color"), "rgb(0, 0, 0)");
+    // An attribute no selector sees changes nothing.
+    li(2)->setAttribute(u"title", u"t");
+    EXPECT_EQ(css(h1(2), u"color"), "rgb(0, 0, 0)");
+    li(1)->removeAttribute(u"class");
+    EXPECT_EQ(css(h1(1), u"color"), "rgb(0, 0, 0)");
+
+    // A new first row takes the first one's style from the row that had it.
+    auto list = document->getElementById(u"list");
+    list->insertBefore(document->createElement(u"li"), list->first());
+    EXPECT_EQ(css(li(0), u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(css(li(1), u"color"), "rgb(0, 0, 0)");
+    EXPECT_EQ(css(h1(0), u"color"), "rgb(0, 0, 0)");
+    // A row put in afterwards shares the style of rows like it.
+    list->appendChild(li(2)->cloneNode(true));
+    EXPECT_EQ(CSSStyleResolver::computedValuesFor(*li(4)), CSSStyleResolver::computedValuesFor(*li(2)));
+    EXPECT_EQ(CSSStyleResolver::computedValuesFor(*h1(3)), CSSStyleResolver::computedValuesFor(*h1(1)));
+
+    // A change of the sheet reaches every row.
+    auto* sheetText = downcast<DOMCharacterData>(document->getElementById(u"s")->first());
+    sheetText->appendData(u" li h1 { color: green }");
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(css(h1(i), u"color"), "rgb(0, 128, 0)") << i;
+}

@@ -19,9 +19,9 @@ protected:
             markup += u"<li>Row " + toUTF16(std::to_string(i)) + u" with a few words</li>\n";
         return markup;
     }
-    void loadList(int count, bool withPlaceholder)
+    void loadList(int count, bool withPlaceholder, std::u16string_view style = {})
     {
-        loadBody(u"<ul id='list' style='margin:0;padding:0'>" + rows(0, count) + u"</ul>"
+        loadBody(u"<style>" + std::u16string(style) + u"</style><ul id='list' style='margin:0;padding:0'>" + rows(0, count) + u"</ul>"
                  + (withPlaceholder ? u"<div id='placeholder' style='height:30px'></div>" : u"") + u"\n<p id='after'>After</p>\n");
     }
     void append(int from, int to)
@@ -84,6 +84,79 @@ TEST_F(WebLayoutAppendedRowsTest, RowsReplacedAndRemovedInOneBatch)
     list->lastElementChild()->remove();
     webView->layoutIfNeeded();
     EXPECT_EQ(layout().fullLayoutCount(), full);
+    expectSameAsFromScratch();
+}
+
+TEST_F(WebLayoutAppendedRowsTest, RowsReplacedInTheirPlacesAreLaidOutAlone)
+{
+    loadList(30, false, u"li:first-child { padding-top: 10px }");
+    uint64_t full = layout().fullLayoutCount();
+    uint64_t blocks = layout().blockLayoutCount();
+    auto list = element(u"list");
+    auto row = [&](int index) {
+        auto item = list->firstElementChild();
+        for (int i = 0; i < index; ++i)
+            item = item->nextElementSibling();
+        return item;
+    };
+    auto replace = [&](int index, std::u16string_view markup) {
+        list->replaceChild(parseFragment(*webView->mainFrameDocument(), markup, list.get()), row(index).get());
+    };
+    // Hit testing finds a row replaced by one as high in the old one's place.
+    auto& document = *webView->mainFrameDocument();
+    Rect seventh = layout().boundingBox(*row(7));
+    ASSERT_TRUE(list->isInclusiveAncestorOf(layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()))));
+    replace(7, u"<li>Row seven again</li>");
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().boundingBox(*row(7)), seventh);
+    auto* hit = layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()));
+    EXPECT_TRUE(hit && row(7)->isInclusiveAncestorOf(hit));
+    blocks = layout().blockLayoutCount();
+
+    // The first row (which keeps its first-child style), one as high as before, one higher.
+    replace(0, u"<li>The new first row</li>");
+    replace(5, u"<li>Row five again</li>");
+    replace(9, u"<li>A longer row that wraps onto more lines than one: words words words words words words words words "
+               u"words words words words words words words words</li>");
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().fullLayoutCount(), full);
+    EXPECT_EQ(layout().blockLayoutCount() - blocks, 3u) << "the new rows alone";
+    expectSameAsFromScratch();
+    Rect tenth = layout().boundingBox(*row(10));
+    hit = layout().nodeAtPoint(document, Point(tenth.midX(), tenth.midY()));
+    EXPECT_TRUE(hit && row(10)->isInclusiveAncestorOf(hit)) << "rows that moved are found where they are now";
+
+    // A row replaced by what is not a block, or by a row that goes elsewhere, starts over.
+    replace(3, u"<span>Not a row</span>");
+    webView->layoutIfNeeded();
+    EXPECT_GT(layout().fullLayoutCount(), full);
+    expectSameAsFromScratch();
+    full = layout().fullLayoutCount();
+    auto fourth = row(4);
+    fourth->remove();
+    list->insertBefore(parseFragment(*webView->mainFrameDocument(), u"<li>Moved up</li>", list.get()), row(1).get());
+    webView->layoutIfNeeded();
+    expectSameAsFromScratch();
+}
+
+TEST_F(WebLayoutAppendedRowsTest, FirstRowsOfAnEmptyListAndListsWithLooseText)
+{
+    loadList(0, false, u"li:first-child { padding-top: 10px }");
+    uint64_t full = layout().fullLayoutCount();
+    append(0, 10);
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().fullLayoutCount(), full) << "no row was first before";
+    expectSameAsFromScratch();
+
+    // Text that makes a line among the rows: a row replaced there is laid out with the rest.
+    auto list = element(u"list");
+    list->insertBefore(webView->mainFrameDocument()->createTextNode(u"loose words"), list->firstElementChild()->nextSibling());
+    webView->layoutIfNeeded();
+    full = layout().fullLayoutCount();
+    list->replaceChild(parseFragment(*webView->mainFrameDocument(), u"<li>Another second row</li>", list.get()),
+                       list->firstElementChild()->nextElementSibling().get());
+    webView->layoutIfNeeded();
+    EXPECT_GT(layout().fullLayoutCount(), full);
     expectSameAsFromScratch();
 }
 

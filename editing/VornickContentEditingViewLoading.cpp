@@ -808,7 +808,19 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         size_t size = provided ? provided->bytes().size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
         auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
         VornickContentEditingViewLoadState::RepairRun repair;
-        if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
+        if (provided && provided->repair().valid()) {
+            // The repair its host started ahead on the same file.
+            repair = [provided](std::shared_ptr<std::atomic<bool>> stop) {
+                VornickContentEditingViewLoadState::Repair made;
+                if (auto ahead = VornickTakeTidyRepairAhead(*provided, stop)) {
+                    made.copy = std::move(ahead->copy);
+                    made.succeeded = ahead->succeeded;
+                    made.result = ahead->result;
+                    made.advisories = std::move(ahead->advisories);
+                }
+                return made;
+            };
+        } else if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
             repair = [url, copy = *copy](std::shared_ptr<std::atomic<bool>> stop) {
                 VornickContentEditingViewLoadState::Repair made;
                 made.copy = copy;

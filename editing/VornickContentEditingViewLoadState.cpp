@@ -60,7 +60,7 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop };
         std::thread([promise, stop, repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
     }
-    auto promise = std::make_shared<std::promise<std::shared_ptr<const VornickTidyFilter::ValidationRun>>>();
+    auto promise = std::make_shared<std::promise<Verdict>>();
     auto stop = std::make_shared<std::atomic<bool>>(false);
     m_checks[&frame] = RunningCheck { promise->get_future().share(), stop, std::chrono::steady_clock::now() + budget };
     checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
@@ -91,11 +91,21 @@ void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
     (void)finish(std::move(running), true);
 }
 
-std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingViewLoadState::finishCheck(const WebFrame& frame)
+std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::takeRepair(const WebFrame& frame)
+{
+    auto found = m_repairs.find(&frame);
+    if (found == m_repairs.end())
+        return std::nullopt;
+    auto running = std::move(found->second);
+    m_repairs.erase(found);
+    return finish(std::move(running), false);
+}
+
+VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::finishCheck(const WebFrame& frame)
 {
     auto found = m_checks.find(&frame);
     if (found == m_checks.end())
-        return nullptr;
+        return {};
     auto check = std::move(found->second);
     m_checks.erase(found);
     try {
@@ -106,7 +116,7 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingVie
         }
         return check.verdict.get();
     } catch (const std::future_error&) {
-        return nullptr; // The queue went away before the check ran.
+        return {}; // The queue went away before the check ran.
     }
 }
 
@@ -136,6 +146,21 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, const 
             (void)finish(std::move(*found->repair), true);
         found->repair = std::move(repair);
     }
+}
+
+void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, Repair made)
+{
+    std::promise<Repair> promise;
+    promise.set_value(std::move(made));
+    RunningRepair repair { promise.get_future().share(), std::make_shared<std::atomic<bool>>(false) };
+    auto found = std::find_if(m_filesToRepair.begin(), m_filesToRepair.end(), [&url](const auto& file) { return file.url == url; });
+    if (found == m_filesToRepair.end()) {
+        m_filesToRepair.push_back(FileToRepair { url, std::move(repair) });
+        return;
+    }
+    if (found->repair)
+        (void)finish(std::move(*found->repair), true);
+    found->repair = std::move(repair);
 }
 
 bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url, std::optional<Repair>* repair)

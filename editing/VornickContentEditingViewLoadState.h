@@ -23,6 +23,7 @@ namespace brevanton {
 
 class DOMDocument;
 class DOMElement;
+class LoadedDocument;
 class WebFrame;
 
 class VornickContentEditingViewLoadState {
@@ -37,9 +38,14 @@ public:
     void reset();
 
     // The tidy check of a frame's file (the validation of the text the page
-    // shows), run in the background while the page loads; a check may find
-    // nothing to answer (null). It is given the flag that stops its tidy run.
-    using Check = std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>(std::shared_ptr<std::atomic<bool>> stop)>;
+    // shows), run in the background while the page loads: its run, and the
+    // text it checked (the page's own); a check may find nothing to answer
+    // (no run). It is given the flag that stops its tidy run.
+    struct Verdict {
+        std::shared_ptr<const VornickTidyFilter::ValidationRun> run;
+        std::shared_ptr<const LoadedDocument> text;
+    };
+    using Check = std::function<Verdict(std::shared_ptr<std::atomic<bool>> stop)>;
     // Tidy's repair of the frame's file into a copy, made beside the check so
     // that a broken page waits for one tidy run, not two one after the other.
     struct Repair {
@@ -48,17 +54,22 @@ public:
         bool succeeded { false };
         VornickTidyResultCode result { VornickTidyResultCode::NotValidated };
         std::vector<VornickValidationAdvisory> advisories;
+        // Compared with the page as parsed, the copy was found to lose nothing.
+        bool keepsEverything { false };
     };
     // The repair is given the flag that stops its tidy run.
     using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
     // The check's verdict is waited for at most `budget` from now; the
     // repair, when there is one, runs at the same time on a thread of its own.
     void startCheck(const WebFrame&, std::chrono::milliseconds budget, Check, RepairRun = nullptr);
-    // Waits for the frame's check and forgets it; null when none was started.
+    // Waits for the frame's check and forgets it; no run when none was started.
     // A check whose budget runs out is stopped (tidy ended, its files gone)
     // and answers a run that did not finish. The repair made beside it is
-    // kept until noteFileToRepair takes it along or dropRepair.
-    std::shared_ptr<const VornickTidyFilter::ValidationRun> finishCheck(const WebFrame&);
+    // kept until takeRepair or noteFileToRepair takes it along or dropRepair.
+    Verdict finishCheck(const WebFrame&);
+    // Waits for the repair made beside the frame's check and hands it over
+    // (the caller owns its copy); none when none was made.
+    std::optional<Repair> takeRepair(const WebFrame&);
     bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
     // Stops and forgets the frame's check and repair without waiting for the
     // check (its load failed).
@@ -69,6 +80,8 @@ public:
     // repaired copy without being checked again; kept until a load takes it,
     // with the repair made beside the check of `checkedFrame`.
     void noteFileToRepair(const URL&, const WebFrame* checkedFrame = nullptr);
+    // The same with the repair made already.
+    void noteFileToRepair(const URL&, Repair);
     // Whether the file is to be repaired; `repair` is given the repair made
     // beside its check, waited for (the caller owns its copy), or none.
     bool takeFileToRepair(const URL&, std::optional<Repair>* repair = nullptr);
@@ -96,7 +109,7 @@ private:
     };
     std::map<const WebFrame*, Copy> m_copies;
     struct RunningCheck {
-        std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>> verdict;
+        std::shared_future<Verdict> verdict;
         std::shared_ptr<std::atomic<bool>> stop;
         std::chrono::steady_clock::time_point deadline;
     };

@@ -627,7 +627,7 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
     // What saving the page as loaded would write is written meanwhile.
     if (m_internals->preparesWriteBack)
         prepareWriteBackOfMainFrame();
-    auto check = m_internals->loadState->finishCheck(*mainFrame);
+    auto [check, text] = m_internals->loadState->finishCheck(*mainFrame);
     if (check && check->stopped) {
         // Tidy gave no verdict within its time: the page stays as it loaded,
         // unrepaired and not validated until validation is asked for again.
@@ -638,21 +638,54 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
         m_internals->loadState->dropRepair(*mainFrame);
         return true;
     }
-    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter)) {
+    if (!check || !text || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter)) {
         m_internals->loadState->dropRepair(*mainFrame);
         return true;
     }
-    // The page was loaded while tidy checked its file and is broken: it is
-    // loaded again, from a repaired copy, before loading ends.
-    m_internals->preparedWriteBack.reset();
-    auto original = originalURLOfWebFrame(*mainFrame);
-    if (!original)
-        return true;
-    VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
-    m_internals->loadState->noteFileToRepair(*original, mainFrame.get());
-    // When the repair loses something and the file loads as it is, the check
-    // is the validation of its text.
+    // The page was loaded while tidy checked its file and is broken. Unless
+    // the file loads as it is, the check is the validation of its text.
     m_internals->tidyFilter->rememberValidationRun(std::move(check));
+    auto original = originalURLOfWebFrame(*mainFrame);
+    if (!original) {
+        m_internals->loadState->dropRepair(*mainFrame);
+        return true;
+    }
+    // What the repaired copy is compared with is read from the page the
+    // parser built, loaded with nothing edited yet, while tidy still repairs
+    // it; a page that did not parse (XML) is the text as the parser reads it.
+    auto syntax = text->syntax();
+    auto document = mainFrame->domDocument();
+    auto content = document ? VornickComparedContentOf(*document, vornick_nonBreakingSpaceSubstituteCharacter(*mainFrame))
+                            : VornickComparedContentOfText(text->decoded(), syntax);
+    auto repair = m_internals->loadState->takeRepair(*mainFrame);
+    auto removeCopy = [&repair] {
+        if (repair && repair->copy)
+            (void)removeItem(*repair->copy->fileSystemPath());
+    };
+    if (!repair || !repair->copy || !repair->succeeded) {
+        removeCopy();
+        return true;
+    }
+    vornick_setValidationAdvisoriesForStructuralRepairPass(*mainFrame, repair->advisories);
+    if (std::none_of(repair->advisories.begin(), repair->advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); })) {
+        removeCopy();
+        return true;
+    }
+    vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::Errors);
+    // The page as the parser built it stays, loaded once, unless the repair
+    // loses nothing of it; tidy's advisories stay either way.
+    if (auto loss = VornickRepairedCopyLoss(content.get(), syntax, *repair->copy->fileSystemPath())) {
+        VornickGeneralLog("-[{} {}] the repaired copy is not loaded: {}", describe(*this), "webView:didFinishLoadForFrame:", *loss);
+        vornick_setRefusedRepairLoss(*mainFrame, std::move(*loss));
+        removeCopy();
+        return true;
+    }
+    // The repaired copy keeps everything: the page is loaded again from it
+    // before loading ends.
+    m_internals->preparedWriteBack.reset();
+    VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
+    repair->keepsEverything = true;
+    m_internals->loadState->noteFileToRepair(*original, std::move(*repair));
     m_internals->loadingState = VornickContentLoadingState::InProgress;
     uint64_t generation = m_internals->loadGeneration;
     performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
@@ -775,7 +808,19 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         size_t size = provided ? provided->bytes().size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
         auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
         VornickContentEditingViewLoadState::RepairRun repair;
-        if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
+        if (provided && provided->repair().valid()) {
+            // The repair its host started ahead on the same file.
+            repair = [provided](std::shared_ptr<std::atomic<bool>> stop) {
+                VornickContentEditingViewLoadState::Repair made;
+                if (auto ahead = VornickTakeTidyRepairAhead(*provided, stop)) {
+                    made.copy = std::move(ahead->copy);
+                    made.succeeded = ahead->succeeded;
+                    made.result = ahead->result;
+                    made.advisories = std::move(ahead->advisories);
+                }
+                return made;
+            };
+        } else if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
             repair = [url, copy = *copy](std::shared_ptr<std::atomic<bool>> stop) {
                 VornickContentEditingViewLoadState::Repair made;
                 made.copy = copy;
@@ -786,19 +831,21 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
             };
         }
         m_internals->loadState->startCheck(*frame, budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
-                                                               -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+                                                               -> VornickContentEditingViewLoadState::Verdict {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
             // does not is dropped.
             auto text = textForTidy(path, provided);
             if (!text)
-                return nullptr;
+                return {};
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });
             // The run its host started ahead on the same text, or one made now.
             auto run = VornickTidyValidationAheadOf(*text, stop);
             if (!run)
                 run = VornickTidyFilter::runValidation(text->decoded().utf8, std::move(stop));
-            return agreement.get() || run->stopped ? run : nullptr;
+            if (!agreement.get() && !run->stopped)
+                return {};
+            return { std::move(run), std::move(text) };
         }, std::move(repair));
         return request;
     }
@@ -806,8 +853,11 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         if (repair && repair->copy)
             (void)removeItem(*repair->copy->fileSystemPath());
     };
-    auto text = textTidyReadsAsThePageDoes(*path);
-    if (!text) {
+    // A copy found to keep everything was compared with the text the check
+    // found tidy to read as the page does.
+    bool keepsEverything = repairBeside && repairBeside->keepsEverything;
+    auto text = keepsEverything ? nullptr : textTidyReadsAsThePageDoes(*path);
+    if (!text && !keepsEverything) {
         removeCopyOf(repairBeside);
         return request;
     }
@@ -837,7 +887,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         // The page as the parser builds it stays unless the repair loses
         // nothing of it; tidy's advisories stay either way.
         auto syntax = DOMDocument::isXMLPath(toUTF16(*path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-        auto loss = VornickRepairedCopyLoss(text->decoded(), syntax, *temporaryURL->fileSystemPath());
+        auto loss = keepsEverything ? std::nullopt : VornickRepairedCopyLoss(text->decoded(), syntax, *temporaryURL->fileSystemPath());
         VornickHTMLFilePatcher patcher;
         bool alreadyHadABaseElement = false;
         if (loss) {

@@ -39,15 +39,30 @@ struct ElementRecord {
     bool operator==(const ElementRecord&) const = default;
 };
 
-// The elements and the text of a document, in document order.
-struct Content {
+struct DocumentTypeRecord {
+    std::u16string name;
+    std::u16string publicId;
+    std::u16string systemId;
+
+    bool operator==(const DocumentTypeRecord&) const = default;
+};
+
+} // namespace
+
+struct VornickComparedContent {
+    std::optional<DocumentTypeRecord> doctype;
     std::vector<ElementRecord> elements;
     std::u16string text;
 };
 
-Content contentOf(const DOMDocument& document)
+namespace {
+
+VornickComparedContent contentOf(const DOMDocument& document, char16_t nonBreakingSpaceStandIn = 0)
 {
-    Content content;
+    constexpr char16_t noBreakSpace = 0xA0;
+    VornickComparedContent content;
+    if (auto doctype = document.doctype())
+        content.doctype = DocumentTypeRecord { doctype->name(), doctype->publicId(), doctype->systemId() };
     // An explicit walk: a page may nest deeper than the stack allows recursion.
     std::vector<bool> preformattedAbove { false };
     const DOMNode* node = document.first();
@@ -62,6 +77,7 @@ Content contentOf(const DOMDocument& document)
             preformatted = preformatted || isPreformatted(*element);
         } else if (node->isTextNode() || node->nodeType() == DOMNode::COMMENT_NODE) {
             const auto& data = downcast<DOMCharacterData>(*node).data();
+            size_t start = content.text.size();
             if (preformatted) {
                 content.text += data;
             } else {
@@ -70,6 +86,8 @@ Content contentOf(const DOMDocument& document)
                         content.text += c;
                 }
             }
+            if (nonBreakingSpaceStandIn && node->isTextNode())
+                std::replace(content.text.begin() + static_cast<ptrdiff_t>(start), content.text.end(), nonBreakingSpaceStandIn, noBreakSpace);
         }
         if (auto* child = node->first()) {
             preformattedAbove.push_back(preformatted);
@@ -89,15 +107,15 @@ Content contentOf(const DOMDocument& document)
     return content;
 }
 
-std::string describeDoctype(const DOMDocumentType* doctype)
+std::string describeDoctype(const std::optional<DocumentTypeRecord>& doctype)
 {
     if (!doctype)
         return "none";
-    std::string description = "<!DOCTYPE " + toUTF8(doctype->name());
-    if (!doctype->publicId().empty())
-        description += " PUBLIC \"" + toUTF8(doctype->publicId()) + "\"";
-    if (!doctype->systemId().empty())
-        description += " \"" + toUTF8(doctype->systemId()) + "\"";
+    std::string description = "<!DOCTYPE " + toUTF8(doctype->name);
+    if (!doctype->publicId.empty())
+        description += " PUBLIC \"" + toUTF8(doctype->publicId) + "\"";
+    if (!doctype->systemId.empty())
+        description += " \"" + toUTF8(doctype->systemId) + "\"";
     return description + ">";
 }
 
@@ -117,19 +135,25 @@ std::string textAround(const std::u16string& text, size_t offset)
 
 } // namespace
 
-std::optional<std::string> VornickRepairedCopyLoss(const DOMDocument& original, const DOMDocument& repaired)
+std::shared_ptr<const VornickComparedContent> VornickComparedContentOf(const DOMDocument& document, char16_t nonBreakingSpaceStandIn)
 {
-    auto originalDoctype = original.doctype();
-    auto repairedDoctype = repaired.doctype();
-    auto same = [](const DOMDocumentType* a, const DOMDocumentType* b) {
-        return (!a && !b) || (a && b && a->name() == b->name() && a->publicId() == b->publicId() && a->systemId() == b->systemId());
-    };
-    if (!same(originalDoctype.get(), repairedDoctype.get()))
-        return fmt::format("the document type {} becomes {}", describeDoctype(originalDoctype.get()),
-                           describeDoctype(repairedDoctype.get()));
+    return std::make_shared<const VornickComparedContent>(contentOf(document, nonBreakingSpaceStandIn));
+}
 
-    auto before = contentOf(original);
-    auto after = contentOf(repaired);
+std::shared_ptr<const VornickComparedContent> VornickComparedContentOfText(const DecodedDocumentText& text, DocumentTextSyntax syntax)
+{
+    Error error;
+    auto document = DOMDocument::parseDecoded(text, syntax, {}, &error);
+    if (!document)
+        return nullptr;
+    return VornickComparedContentOf(*document);
+}
+
+std::optional<std::string> VornickRepairedCopyLoss(const VornickComparedContent& before, const VornickComparedContent& after)
+{
+    if (before.doctype != after.doctype)
+        return fmt::format("the document type {} becomes {}", describeDoctype(before.doctype), describeDoctype(after.doctype));
+
     auto [originalElement, repairedElement] = std::mismatch(before.elements.begin(), before.elements.end(),
                                                             after.elements.begin(), after.elements.end());
     if (originalElement != before.elements.end() || repairedElement != after.elements.end()) {
@@ -149,22 +173,33 @@ std::optional<std::string> VornickRepairedCopyLoss(const DOMDocument& original, 
     return std::nullopt;
 }
 
-std::optional<std::string> VornickRepairedCopyLoss(const DecodedDocumentText& original, DocumentTextSyntax syntax,
+std::optional<std::string> VornickRepairedCopyLoss(const DOMDocument& original, const DOMDocument& repaired)
+{
+    return VornickRepairedCopyLoss(contentOf(original), contentOf(repaired));
+}
+
+std::optional<std::string> VornickRepairedCopyLoss(const VornickComparedContent* original, DocumentTextSyntax syntax,
                                                    const std::string& repairedCopyPath)
 {
     // XML that is not well-formed has no tree of its own to lose: its
     // repaired copy is the only page there is.
-    Error error;
-    auto originalDocument = DOMDocument::parseDecoded(original, syntax, {}, &error);
-    if (!originalDocument)
+    if (!original)
         return std::nullopt;
     auto bytes = readFile(repairedCopyPath, nullptr, FileReadKind::Document);
     if (!bytes)
         return "the repaired copy cannot be read";
+    Error error;
     auto repaired = DOMDocument::parseDecoded(decodeDocumentText(*bytes, syntax), syntax, {}, &error);
     if (!repaired)
         return "the repaired copy cannot be parsed: " + toUTF8(error.localizedDescription());
-    return VornickRepairedCopyLoss(*originalDocument, *repaired);
+    return VornickRepairedCopyLoss(*original, contentOf(*repaired));
+}
+
+std::optional<std::string> VornickRepairedCopyLoss(const DecodedDocumentText& original, DocumentTextSyntax syntax,
+                                                   const std::string& repairedCopyPath)
+{
+    auto content = VornickComparedContentOfText(original, syntax);
+    return VornickRepairedCopyLoss(content.get(), syntax, repairedCopyPath);
 }
 
 } // namespace brevanton

@@ -7,16 +7,39 @@
 // attribute it loses or changes, and text it adds or removes are losses.
 // Whitespace is tidy's to move outside preformatted elements (it breaks lines
 // and indents), never inside them.
+//
+// What the comparison reads of a tree can be taken on its own, on any thread,
+// so that a load takes the page's while tidy still repairs, and the trees go
+// once read.
 #pragma once
 
 #include "platform/foundation/DocumentTextDecoding.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace brevanton {
 
 class DOMDocument;
+
+// A document's DOCTYPE, its elements with their attributes in document order,
+// and its text, as the comparison reads them.
+// A page shown with a stand-in character for U+00A0 in its text (one its
+// text never holds, as the editing view chooses it) is read with U+00A0.
+struct VornickComparedContent;
+std::shared_ptr<const VornickComparedContent> VornickComparedContentOf(const DOMDocument&, char16_t nonBreakingSpaceStandIn = 0);
+// The same of a text parsed here in its syntax (the tree goes again); null
+// for XML that is not well-formed.
+std::shared_ptr<const VornickComparedContent> VornickComparedContentOfText(const DecodedDocumentText&, DocumentTextSyntax);
+
+// What the repaired content loses or changes of the original.
+std::optional<std::string> VornickRepairedCopyLoss(const VornickComparedContent& original, const VornickComparedContent& repaired);
+// The same of the repaired copy tidy wrote to a file, parsed here in the
+// page's syntax. No original (XML that is not well-formed) loses nothing; a
+// copy that cannot be read or parsed loses everything.
+std::optional<std::string> VornickRepairedCopyLoss(const VornickComparedContent* original, DocumentTextSyntax,
+                                                   const std::string& repairedCopyPath);
 
 // What the repaired document loses or changes of the original, in a sentence
 // for the log; none when the repaired copy keeps everything.

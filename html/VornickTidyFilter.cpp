@@ -12,6 +12,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
+#include "toolkit/VornickURLExtensions.h"
 
 #include <cstdlib>
 #include <map>
@@ -290,6 +291,61 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAhe
         }
     }
     return std::static_pointer_cast<const VornickTidyFilter::ValidationRun>(check.get());
+}
+
+namespace {
+
+// A repair made ahead: its copy goes with it unless it was taken.
+struct RepairMadeAhead {
+    VornickTidyRepairAhead made;
+    mutable std::atomic<bool> taken { false };
+
+    ~RepairMadeAhead()
+    {
+        if (!taken && made.copy)
+            (void)removeItem(*made.copy->fileSystemPath());
+    }
+};
+
+} // namespace
+
+void VornickStartTidyRepairAhead(LoadedDocument& loaded)
+{
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    auto* document = &loaded;
+    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+        auto extension = document->url().pathExtension();
+        auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
+        if (!copy || document->hasByteOrderMark()) {
+            if (copy)
+                (void)removeItem(*copy->fileSystemPath());
+            return nullptr;
+        }
+        auto repair = std::make_shared<RepairMadeAhead>();
+        repair->made.copy = copy;
+        repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
+                                                                                      &repair->made.advisories, nullptr, stop);
+        return repair;
+    });
+    loaded.setRepair(run.share(), std::move(stop));
+}
+
+std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, const std::shared_ptr<std::atomic<bool>>& stop)
+{
+    auto repair = loaded.repair();
+    if (!repair.valid())
+        return std::nullopt;
+    // Stopping the caller's repair stops the one started ahead.
+    while (stop && repair.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        if (stop->load()) {
+            if (auto aheadStop = loaded.repairStop())
+                aheadStop->store(true);
+        }
+    }
+    auto made = std::static_pointer_cast<const RepairMadeAhead>(repair.get());
+    if (!made || made->taken.exchange(true))
+        return std::nullopt;
+    return made->made;
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,

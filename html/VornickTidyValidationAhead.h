@@ -2,13 +2,16 @@
 // it: the command-line save starts it on the file's text as soon as it has
 // read the file, before it builds its window and editing view, so that tidy,
 // the slowest part of a save, starts at once. The loaded document keeps the
-// run; the load's check takes it from there.
+// run; the load's check takes it from there. Tidy's repair of the file,
+// which a broken page waits for, starts ahead beside it likewise.
 #pragma once
 
 #include "html/VornickTidyFilter.h"
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace brevanton {
 
@@ -22,5 +25,22 @@ void VornickStartTidyValidationAhead(LoadedDocument&);
 // started or it ran nothing. Setting `stop` while it runs stops it.
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument&,
                                                                                      const std::shared_ptr<std::atomic<bool>>& stop);
+
+// Runs VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL of the
+// document's file into a temporary copy on a thread of its own (nothing for
+// a text with a byte-order mark). The copy goes with the document unless
+// the repair was taken.
+void VornickStartTidyRepairAhead(LoadedDocument&);
+struct VornickTidyRepairAhead {
+    // Removed by whoever takes it.
+    std::optional<URL> copy;
+    bool succeeded { false };
+    VornickTidyResultCode result { VornickTidyResultCode::NotValidated };
+    std::vector<VornickValidationAdvisory> advisories;
+};
+// The repair started ahead on the document, once it ended: none when none
+// was started, it ran nothing or it was taken already. Setting `stop` while
+// it runs stops it.
+std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument&, const std::shared_ptr<std::atomic<bool>>& stop);
 
 } // namespace brevanton

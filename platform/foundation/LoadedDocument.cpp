@@ -24,11 +24,15 @@ LoadedDocument::LoadedDocument(std::string path, std::string bytes, FileStamp st
 
 LoadedDocument::~LoadedDocument()
 {
-    // A check nobody took ends soon; the futures wait for both.
+    // A check or repair nobody took ends soon; the futures wait for them.
     if (m_checkStop)
         m_checkStop->store(true);
+    if (m_repairStop)
+        m_repairStop->store(true);
     if (m_check.valid())
         m_check.wait();
+    if (m_repair.valid())
+        m_repair.wait();
     if (m_parse.valid())
         m_parse.wait();
 }
@@ -85,6 +89,25 @@ std::shared_ptr<std::atomic<bool>> LoadedDocument::checkStop() const
 {
     std::lock_guard lock(m_lock);
     return m_checkStop;
+}
+
+void LoadedDocument::setRepair(Check repair, std::shared_ptr<std::atomic<bool>> stop)
+{
+    std::lock_guard lock(m_lock);
+    m_repair = std::move(repair);
+    m_repairStop = std::move(stop);
+}
+
+LoadedDocument::Check LoadedDocument::repair() const
+{
+    std::lock_guard lock(m_lock);
+    return m_repair;
+}
+
+std::shared_ptr<std::atomic<bool>> LoadedDocument::repairStop() const
+{
+    std::lock_guard lock(m_lock);
+    return m_repairStop;
 }
 
 } // namespace brevanton

@@ -1,7 +1,7 @@
 // A document file as it was read, once: its bytes and the stamp of the read,
 // its text decoded once (the encoding and byte-order mark found with it), the
 // text in UTF-16 as a page's source keeps it, and what was started on it
-// before its load: the page's parse and tidy's check. Whoever opens a file
+// before its load: the page's parse, tidy's check and repair. Whoever opens a file
 // reads it into one (VornickDocumentFile::load) and hands it down to the web
 // view (WebView::provideLoadedDocument); the load, tidy's check and the
 // report take what they need from it instead of reading or decoding the file
@@ -9,10 +9,10 @@
 //
 // The decoded text and the UTF-16 text are made on first use, once, by
 // whichever thread asks first; the others wait for it. The parse and the
-// check are futures their starters set (platform/web's
-// startParsingLoadedDocument, html's VornickStartTidyValidationAhead); they
-// may use the document until it is destroyed, which stops the check and
-// waits for both.
+// check and the repair are futures their starters set (platform/web's
+// startParsingLoadedDocument, html's VornickStartTidyValidationAhead and
+// VornickStartTidyRepairAhead); they may use the document until it is
+// destroyed, which stops the check and the repair and waits for all three.
 #pragma once
 
 #include "platform/foundation/DocumentTextDecoding.h"
@@ -67,6 +67,11 @@ public:
     // The check when one was started (invalid otherwise), and what stops it.
     Check check() const;
     std::shared_ptr<std::atomic<bool>> checkStop() const;
+    // Tidy's repair of the file into a copy started ahead beside the check,
+    // likewise.
+    void setRepair(Check, std::shared_ptr<std::atomic<bool>> stop);
+    Check repair() const;
+    std::shared_ptr<std::atomic<bool>> repairStop() const;
 
 private:
     LoadedDocument(std::string path, std::string bytes, FileStamp, DocumentTextSyntax);
@@ -88,6 +93,8 @@ private:
     Parse m_parse;
     Check m_check;
     std::shared_ptr<std::atomic<bool>> m_checkStop;
+    Check m_repair;
+    std::shared_ptr<std::atomic<bool>> m_repairStop;
 };
 
 } // namespace brevanton

@@ -408,11 +408,14 @@ ReadFile readFileToOpen(const std::string& path)
 }
 
 // Tidy's check of the page, the longest part of opening it, starts on its
-// text at once, while the program builds its window and view.
+// text at once, while the program builds its window and view, and its
+// repair beside it, which a broken page waits for.
 void startCheckingAhead(const std::string& path, const ReadFile& read)
 {
-    if (read.document && isCheckedPageType(path))
+    if (read.document && isCheckedPageType(path)) {
         VornickStartTidyValidationAhead(*read.document);
+        VornickStartTidyRepairAhead(*read.document);
+    }
 }
 
 bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& window)

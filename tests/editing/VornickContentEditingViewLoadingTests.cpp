@@ -2,6 +2,7 @@
 
 #include "app/VornickResourceLoadAttempt.h"
 #include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -351,6 +352,34 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
     RunLoop::main().runFor(0.2);
     EXPECT_EQ(runs(), 3u);
+
+    // Broken, with a repair that would lose something: the check and the
+    // repair side by side, and nothing after them; the page is loaded once,
+    // and its findings are the check's.
+    tidy.clear();
+    recorder.clear();
+    load("misnested-bold.html");
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(runs(), 2u);
+    EXPECT_EQ(tidy.runsOneAfterTheOther(), 1u);
+    EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 1u);
+    EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("misnested-bold.html"));
+    EXPECT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
+}
+
+TEST_F(Loading, ARepairIsComparedWithThePageAsWrittenNotAsShown)
+{
+    // The page shows its non-breaking spaces as a stand-in character; the
+    // repair keeps them, so it loses nothing and is loaded.
+    ASSERT_TRUE(writeFileAtomically(path("spaced.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>S</title></head>\n"
+                                                          "<body><p>One\u00a0two <b>bold</b></p></b></body></html>\n"));
+    load("spaced.html");
+    auto frame = view->mainFrame();
+    EXPECT_NE(vornick_nonBreakingSpaceSubstituteCharacter(*frame), 0);
+    EXPECT_TRUE(vornick_isLoadedFromRepairedCopy(*frame)) << vornick_refusedRepairLoss(*frame).value_or("");
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <sys/stat.h>
 
@@ -446,4 +447,41 @@ TEST_F(TidyFilter, ARunStartedAheadIsKeptByItsDocumentAndRunsOnItsDecodedText)
     EXPECT_TRUE(stoppedRun->stopped);
     EXPECT_FALSE(stoppedRun->ranToCompletion);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUnlessTaken)
+{
+    std::string path = write("broken.html", "<!DOCTYPE html><html><head><meta charset=utf-8><title>t</title></head>"
+                                            "<body><p>one</b> two</body></html>");
+    auto document = [&path] { return LoadedDocument::create(path, readFile(path).value_or(""), FileStamp {}, DocumentTextSyntax::HTML); };
+    auto copies = [] {
+        size_t count = 0;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(applicationFolder(XDGFolder::Cache, true).value_or("/nonexistent"), error))
+            count += entry.path().filename().string().starts_with("Vornick.");
+        return count;
+    };
+    size_t copiesBefore = copies();
+
+    // Nothing started ahead: nothing to take.
+    EXPECT_FALSE(VornickTakeTidyRepairAhead(*document(), nullptr));
+
+    // The repair of the file, taken once; its copy is the taker's.
+    auto page = document();
+    VornickStartTidyRepairAhead(*page);
+    auto repair = VornickTakeTidyRepairAhead(*page, nullptr);
+    ASSERT_TRUE(repair && repair->copy);
+    EXPECT_TRUE(repair->succeeded);
+    EXPECT_TRUE(std::any_of(repair->advisories.begin(), repair->advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+    EXPECT_FALSE(VornickTakeTidyRepairAhead(*page, nullptr));
+    page.reset();
+    auto copy = *repair->copy->fileSystemPath();
+    EXPECT_NE(readFile(copy).value_or("").find("two"), std::string::npos);
+    EXPECT_TRUE(removeItem(copy));
+
+    // A repair nobody takes leaves no copy once its document goes.
+    auto untaken = document();
+    VornickStartTidyRepairAhead(*untaken);
+    untaken.reset();
+    EXPECT_EQ(copies(), copiesBefore);
 }

@@ -178,7 +178,7 @@ TEST_F(BlogPostListTest, HostileTitlesStayOneRowEach)
     auto last = list->listItemForRow(6);
     Rect box = list->webView()->boundingBox(*last);
     auto& documentView = list->webView()->mainFrame()->frameView()->documentView();
-    Point point = documentView->convertPointToView(Point(box.midX(), box.midY()), nullptr);
+    Point point = documentView->convertPointToView(Point { box.midX(), box.midY() }, nullptr);
     EventSynthesizer events;
     events.send(events.mouseDown(window, point));
     events.send(events.mouseUp(window, point));

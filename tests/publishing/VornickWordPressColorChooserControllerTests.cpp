@@ -75,7 +75,7 @@ TEST_F(ColorChooserTest, ThePaletteLaysOutOneSwatchPerColourBetweenBorderGaps)
 {
     auto paletteView = VornickWordPressColorPaletteView::create(Rect(0, 0, 241, 20));
     ASSERT_EQ(VornickUITheme::currentTheme().wordPressColorPaletteBorderWidthInPoints(), 1.0);
-    EXPECT_EQ(paletteView->colorSwatchSize(), Size(19, 18));
+    EXPECT_EQ(paletteView->colorSwatchSize(), (Size { 19, 18 }));
     ASSERT_EQ(paletteView->subviews().size(), 12u);
     for (size_t index = 0; index < 12; ++index) {
         auto swatch = std::dynamic_pointer_cast<VornickColorSwatchView>(paletteView->subviews()[index]);

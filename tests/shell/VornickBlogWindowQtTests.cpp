@@ -120,7 +120,7 @@ protected:
         webView->layoutIfNeeded();
         Rect box = webView->boundingBox(*editor->postsWebListView()->listItemForRow(row));
         auto& documentView = webView->mainFrame()->frameView()->documentView();
-        Point base = documentView->convertPointToView(Point(box.midX(), box.midY()), nullptr);
+        Point base = documentView->convertPointToView(Point { box.midX(), box.midY() }, nullptr);
         return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
     }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

@@ -240,8 +240,8 @@ protected:
     {
         Rect box = rowBox(editor, row);
         auto& documentView = editor.postsWebListView()->webView()->mainFrame()->frameView()->documentView();
-        Point a = documentView->convertPointToView(Point(box.minX(), box.minY()), nullptr);
-        Point b = documentView->convertPointToView(Point(box.maxX(), box.maxY()), nullptr);
+        Point a = documentView->convertPointToView(Point { box.minX(), box.minY() }, nullptr);
+        Point b = documentView->convertPointToView(Point { box.maxX(), box.maxY() }, nullptr);
         int height = widgetOf(editor)->height();
         return QRect(QPoint(static_cast<int>(std::min(a.x, b.x)), static_cast<int>(height - std::max(a.y, b.y))),
                      QPoint(static_cast<int>(std::max(a.x, b.x)), static_cast<int>(height - std::min(a.y, b.y))))
@@ -251,7 +251,7 @@ protected:
     {
         auto list = editor.postsWebListView()->webView();
         Rect frame = list->frame();
-        Point middle = list->superview()->convertPointToView(Point(frame.midX(), frame.midY()), nullptr);
+        Point middle = list->superview()->convertPointToView(Point { frame.midX(), frame.midY() }, nullptr);
         QPointF at(middle.x, widgetOf(editor)->height() - middle.y);
         QWheelEvent wheel(at, widgetOf(editor)->mapToGlobal(at), QPoint(), QPoint(0, -120 * 5), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
@@ -267,7 +267,7 @@ protected:
     void clickView(QWidget* widget, View& view, int clicks = 1)
     {
         Rect bounds = view.bounds();
-        Point base = view.convertPointToView(Point(bounds.midX(), bounds.midY()), nullptr);
+        Point base = view.convertPointToView(Point { bounds.midX(), bounds.midY() }, nullptr);
         QPoint at(static_cast<int>(base.x), static_cast<int>(widget->height() - base.y));
         if (clicks == 2)
             QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);

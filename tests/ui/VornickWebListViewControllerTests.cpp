@@ -51,12 +51,12 @@ TEST_F(WebListTest, ScrollingToWithinAPageOfTheEndLoadsTheNextBatch)
     double end = clip().documentRect().maxY();
     double page = clip().documentVisibleRect().height();
     ASSERT_GT(end, 3 * page);
-    clip().scrollToPoint(Point(0, end - 3 * page));
+    clip().scrollToPoint(Point { 0, end - 3 * page });
     EXPECT_EQ(controller->numberOfItemsLoaded(), 50u) << "more than a page left";
-    clip().scrollToPoint(Point(0, end - 2 * page + 1));
+    clip().scrollToPoint(Point { 0, end - 2 * page + 1 });
     EXPECT_EQ(controller->numberOfItemsLoaded(), 100u);
     controller->webView()->layoutIfNeeded();
-    clip().scrollToPoint(Point(0, clip().documentRect().maxY()));
+    clip().scrollToPoint(Point { 0, clip().documentRect().maxY() });
     EXPECT_EQ(controller->numberOfItemsLoaded(), 120u);
     EXPECT_FALSE(hasPlaceholder());
 }
@@ -82,7 +82,7 @@ TEST_F(WebListTest, ARefreshKeepsLoadedRowsScrollPositionAndSelection)
     controller->loadMoreItems();
     controller->setSelectedRowIndexes({ 60 });
     controller->webView()->layoutIfNeeded();
-    clip().scrollToPoint(Point(0, 900));
+    clip().scrollToPoint(Point { 0, 900 });
     Point scrolled = clip().bounds().origin;
     auto unchanged = controller->listItemForRow(10);
     auto changed = controller->listItemForRow(20);
@@ -246,7 +246,7 @@ TEST_F(WebListTest, ClicksSelectExtendToggleAndOpen)
 
     // Below the rows: nothing is selected.
     // (The window's base coordinates grow upwards.)
-    Point below(centerOfRow(9).x, 10);
+    Point below { centerOfRow(9).x, 10 };
     events.send(events.mouseDown(window, below));
     events.send(events.mouseUp(window, below));
     EXPECT_TRUE(controller->selectedObjects().empty());

@@ -165,7 +165,7 @@ protected:
         view->layoutIfNeeded();
         Rect box = view->boundingBox(*controller->listItemForRow(row));
         auto& documentView = view->mainFrame()->frameView()->documentView();
-        return documentView->convertPointToView(Point(box.midX(), box.midY()), nullptr);
+        return documentView->convertPointToView(Point { box.midX(), box.midY() }, nullptr);
     }
     WebLayout& layout() { return controller->webView()->mainFrame()->layout(); }
     ClipView& clip() { return *controller->webView()->mainFrame()->frameView()->clipView(); }

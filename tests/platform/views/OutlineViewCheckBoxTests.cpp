@@ -65,7 +65,7 @@ struct OutlineInWindow {
     Point pointInRow(long row, double x) const
     {
         Rect rect = outline->rectOfRow(row);
-        return outline->convertPointToView(Point(x, rect.midY()), nullptr);
+        return outline->convertPointToView(Point { x, rect.midY() }, nullptr);
     }
 };
 

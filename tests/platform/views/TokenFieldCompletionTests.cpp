@@ -159,7 +159,7 @@ TEST(TokenFieldCompletionTests, EscapeClosesTheListAClickChoosesAndLeavingFinish
     f.type(u"gra");
     auto list = f.field->completionWindow();
     ASSERT_TRUE(list);
-    f.events.click(list, Point(20, list->frame().height() - 18 - 9));
+    f.events.click(list, Point { 20, list->frame().height() - 18 - 9 });
     EXPECT_EQ(f.indexes(), (std::vector<size_t> { 4 })) << "the second row: grapefruit";
 
     f.type(u"banana");

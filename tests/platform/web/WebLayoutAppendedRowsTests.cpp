@@ -105,11 +105,11 @@ TEST_F(WebLayoutAppendedRowsTest, RowsReplacedInTheirPlacesAreLaidOutAlone)
     // Hit testing finds a row replaced by one as high in the old one's place.
     auto& document = *webView->mainFrameDocument();
     Rect seventh = layout().boundingBox(*row(7));
-    ASSERT_TRUE(list->isInclusiveAncestorOf(layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()))));
+    ASSERT_TRUE(list->isInclusiveAncestorOf(layout().nodeAtPoint(document, Point { seventh.midX(), seventh.midY() })));
     replace(7, u"<li>Row seven again</li>");
     webView->layoutIfNeeded();
     EXPECT_EQ(layout().boundingBox(*row(7)), seventh);
-    auto* hit = layout().nodeAtPoint(document, Point(seventh.midX(), seventh.midY()));
+    auto* hit = layout().nodeAtPoint(document, Point { seventh.midX(), seventh.midY() });
     EXPECT_TRUE(hit && row(7)->isInclusiveAncestorOf(hit));
     blocks = layout().blockLayoutCount();
 
@@ -123,7 +123,7 @@ TEST_F(WebLayoutAppendedRowsTest, RowsReplacedInTheirPlacesAreLaidOutAlone)
     EXPECT_EQ(layout().blockLayoutCount() - blocks, 3u) << "the new rows alone";
     expectSameAsFromScratch();
     Rect tenth = layout().boundingBox(*row(10));
-    hit = layout().nodeAtPoint(document, Point(tenth.midX(), tenth.midY()));
+    hit = layout().nodeAtPoint(document, Point { tenth.midX(), tenth.midY() });
     EXPECT_TRUE(hit && row(10)->isInclusiveAncestorOf(hit)) << "rows that moved are found where they are now";
 
     // A row replaced by what is not a block, or by a row that goes elsewhere, starts over.
@@ -182,7 +182,7 @@ TEST_F(WebLayoutAppendedRowsTest, BatchesWithOtherChangesStartOver)
 
 TEST_F(WebLayoutAppendedRowsTest, ScrollingANodeIntoView)
 {
-    webView->setFrameSize(Size(400, 100));
+    webView->setFrameSize(Size { 400, 100 });
     loadList(40, false);
     auto& clip = webView->mainFrame()->frameView()->clipView();
     auto list = element(u"list");

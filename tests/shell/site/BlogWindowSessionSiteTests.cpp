@@ -237,7 +237,8 @@ TEST(BlogWindowSession, SearchOpensAPostTrashAndSyncSendItToTheSiteTrashAndTheWi
     std::u16string title = toUTF16(server.windowTitle(postWindow));
     auto post = pendingPosts.find(title);
     ASSERT_NE(post, pendingPosts.end()) << toUTF8(title);
-    auto [postPath, identifier] = post->second;
+    const std::string postPath = post->second.first;
+    const std::u16string identifier = post->second.second;
     ASSERT_FALSE(identifier.empty());
 
     xdotool(server.display, { "windowfocus", "--sync", postWindow });

@@ -486,7 +486,7 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
 
     // The login panel: the address, the login, the application password
     // from standard input, Return.
-    auto [panelWidth, panelHeight] = server.windowSize(accountWindow);
+    const int panelHeight = server.windowSize(accountWindow).second;
     auto clickAt = [&](Point point) { server.click(accountWindow, static_cast<int>(point.x), panelHeight - static_cast<int>(point.y)); };
     clickAt(points->hostField);
     server.keys({ "ctrl+a" });

@@ -2,13 +2,7 @@
 
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/HTMLTreeBuilder.h"
-
-#include <cstdint>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
 
@@ -20,34 +14,13 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
     auto* p = reinterpret_cast<const unsigned char*>(bytes);
     auto* end = p + length;
     while (p < end) {
-        // Runs of ASCII, sixteen or eight bytes at a time.
-#if defined(__SSE2__)
-        if (end - p >= 16) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            if (!_mm_movemask_epi8(block)) {
-                __m128i zero = _mm_setzero_si128();
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-                out += 16;
-                p += 16;
-                continue;
-            }
-        }
-#endif
-        uint64_t block;
-        if (end - p >= 8 && (std::memcpy(&block, p, 8), !(block & 0x8080808080808080ull))) {
-            for (int i = 0; i < 8; ++i)
-                out[i] = p[i];
-            out += 8;
-            p += 8;
-            continue;
-        }
+        // Runs of ASCII at once.
+        size_t ascii = widenLeadingASCII(p, static_cast<size_t>(end - p), out);
+        out += ascii;
+        p += ascii;
+        if (p == end)
+            break;
         unsigned c = *p;
-        if (c < 0x80) {
-            *out++ = static_cast<char16_t>(c);
-            ++p;
-            continue;
-        }
         unsigned codePoint = 0xFFFD;
         size_t need = 0;
         if (c >= 0xC2 && c <= 0xDF) {

@@ -1,5 +1,6 @@
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -12,6 +13,42 @@
 #include <unicode/utf8.h>
 
 namespace brevanton {
+
+size_t widenLeadingASCII(const unsigned char* bytes, size_t length, char16_t* out)
+{
+    size_t done = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    while (done + 16 <= length) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done));
+        auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block));
+        if (nonASCII) {
+            // The units before the first byte that is not ASCII.
+            auto ascii = static_cast<size_t>(__builtin_ctz(nonASCII));
+            for (size_t k = 0; k < ascii; ++k)
+                out[done + k] = bytes[done + k];
+            return done + ascii;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8), _mm_unpackhi_epi8(block, zero));
+        done += 16;
+    }
+#endif
+    while (done + 8 <= length) {
+        uint64_t word;
+        std::memcpy(&word, bytes + done, sizeof word);
+        if (word & 0x8080808080808080ull)
+            break;
+        for (size_t k = 0; k < 8; ++k)
+            out[done + k] = bytes[done + k];
+        done += 8;
+    }
+    while (done < length && bytes[done] < 0x80) {
+        out[done] = bytes[done];
+        ++done;
+    }
+    return done;
+}
 
 void appendUTF16(std::u16string& out, std::string_view utf8)
 {
@@ -26,44 +63,17 @@ void appendUTF16(std::u16string& out, std::string_view utf8)
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto length = static_cast<int32_t>(utf8.size());
     while (i < length) {
-        // Room for sixteen units of ASCII and one character of two units.
+        // Room for a run of ASCII and one character of two units.
         if (used > chunk - 18) {
             out.append(buffer, static_cast<size_t>(used));
             used = 0;
         }
-#if defined(__SSE2__)
-        // Sixteen bytes at a time, widened whole; the units past the first
-        // byte that is not ASCII are written over.
-        if (i + 16 <= length) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + used), _mm_unpacklo_epi8(block, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + used + 8), _mm_unpackhi_epi8(block, zero));
-            auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block));
-            if (!nonASCII) {
-                used += 16;
-                i += 16;
-                continue;
-            }
-            auto ascii = static_cast<int32_t>(__builtin_ctz(nonASCII));
-            used += ascii;
-            i += ascii;
-        }
-#else
-        // Eight ASCII bytes at a time.
-        while (i + 8 <= length && used <= chunk - 10) {
-            uint64_t word;
-            std::memcpy(&word, s + i, sizeof word);
-            if (word & 0x8080808080808080ull)
-                break;
-            for (int k = 0; k < 8; ++k)
-                buffer[used + k] = static_cast<char16_t>(s[i + k]);
-            used += 8;
-            i += 8;
-        }
+        // Runs of ASCII as far as the buffer takes them.
+        auto ascii = widenLeadingASCII(s + i, static_cast<size_t>(std::min(length - i, chunk - 2 - used)), buffer + used);
+        used += static_cast<int32_t>(ascii);
+        i += static_cast<int32_t>(ascii);
         if (i >= length)
             break;
-#endif
         if (s[i] < 0x80) {
             buffer[used++] = static_cast<char16_t>(s[i++]);
             continue;
@@ -101,23 +111,11 @@ bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto length = static_cast<int32_t>(utf8.size());
     while (i < length) {
-        // Eight ASCII bytes at a time.
-        while (i + 8 <= length) {
-            uint64_t word;
-            std::memcpy(&word, s + i, sizeof word);
-            if (word & 0x8080808080808080ull)
-                break;
-            for (int k = 0; k < 8; ++k)
-                written[k] = static_cast<char16_t>(s[i + k]);
-            written += 8;
-            i += 8;
-        }
+        auto ascii = widenLeadingASCII(s + i, static_cast<size_t>(length - i), written);
+        written += ascii;
+        i += static_cast<int32_t>(ascii);
         if (i >= length)
             break;
-        if (s[i] < 0x80) {
-            *written++ = static_cast<char16_t>(s[i++]);
-            continue;
-        }
         UChar32 c;
         U8_NEXT(s, i, length, c);
         if (c < 0)

@@ -362,6 +362,10 @@ bool VornickContentEditingView::performKeyEquivalent(const Event& event)
         // Command-Option arrows belong to the menus.
         if (commandOption)
             return false;
+        // Up and Down move the open "Insert or Wrap In" popover's highlight.
+        if (const auto& completion = m_internals->fragmentCompletionUIController;
+            vertical && completion && completion->isShown() && completion->handleKeyDown(event))
+            return true;
         if (!hasInputFocus())
             return View::performKeyEquivalent(event);
         if (horizontal)
@@ -379,6 +383,10 @@ bool VornickContentEditingView::performKeyEquivalent(const Event& event)
 
 void VornickContentEditingView::keyDown(const Event& event)
 {
+    // While the "Insert or Wrap In" popover is open, what is typed searches it.
+    if (const auto& completion = m_internals->fragmentCompletionUIController;
+        completion && completion->isShown() && completion->handleKeyDown(event))
+        return;
     auto range = effectiveOperationRange();
     const auto& characters = event.charactersIgnoringModifiers();
     char16_t key = characters.size() == 1 ? characters[0] : 0;
@@ -451,14 +459,7 @@ void VornickContentEditingView::keyDown(const Event& event)
     if (event.characters() == u"<" && m_internals->editable
         && !event.hasModifier(ModifierFlag::Command | ModifierFlag::Option | ModifierFlag::Control | ModifierFlag::Function)
         && UserDefaults::standard().boolForKey(u"LeftAngleBracketTriggersInsertOrWrapIn")) {
-        // A second "<" while that completion waits with nothing searched is
-        // the literal character, as it is typed into the completion's search
-        // (the key reaches this view while the search field has no focus).
-        if (const auto& completion = m_internals->fragmentCompletionUIController;
-            completion && completion->isShown() && completion->searchString().empty()) {
-            completion->setSearchString(u"<");
-            return;
-        }
+        // (A second "<" with nothing searched yet is the literal character: the completion takes it above.)
         Internals::vornick_initiateFragmentCompletion(*this, nullptr);
         return;
     }

@@ -1,9 +1,39 @@
 #include "editing/VornickFragmentCompletionUIController.h"
 
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickFragmentCompletionPopoverView.h"
 #include "html/VornickFragmentCompletionSet.h"
+#include "platform/views/Event.h"
+#include "platform/views/Popover.h"
+#include "platform/views/Sound.h"
+#include "platform/views/Window.h"
+
+#include <algorithm>
+#include <unicode/utf16.h>
 
 namespace brevanton {
+
+namespace {
+
+constexpr char16_t escapeKey = 0x1B;
+constexpr char16_t returnKey = u'\r';
+constexpr char16_t enterKey = 0x03;
+constexpr char16_t backspaceKey = 0x7F;
+
+bool isTypedCharacter(char16_t character)
+{
+    return character >= 0x20 && character != backspaceKey && !(character >= 0xF700 && character <= 0xF8FF);
+}
+
+} // namespace
+
+VornickFragmentCompletionUIController::VornickFragmentCompletionUIController() = default;
+
+VornickFragmentCompletionUIController::~VornickFragmentCompletionUIController()
+{
+    if (m_popover)
+        m_popover->close();
+}
 
 void VornickFragmentCompletionUIController::showForBaseTargetRange(std::shared_ptr<DOMRange> baseTargetRange,
                                                                    std::shared_ptr<DOMElement> placeholderElement,
@@ -23,6 +53,7 @@ void VornickFragmentCompletionUIController::showForBaseTargetRange(std::shared_p
     rank();
     if (!m_shown) {
         m_shown = true;
+        placePopover();
         if (view)
             view->completionUIControllerDidShowWindow(*this);
     }
@@ -39,6 +70,7 @@ void VornickFragmentCompletionUIController::setSearchString(std::u16string searc
     }
     m_searchString = std::move(searchString);
     rank();
+    placePopover();
 }
 
 void VornickFragmentCompletionUIController::rank()
@@ -52,6 +84,129 @@ void VornickFragmentCompletionUIController::rank()
                      : VornickAdjustedCompletionMatches(std::move(matches), nullptr);
     // The rows the popover shows.
     (void)m_matches.matchAtIndex(numberOfShownRows - 1);
+    m_highlightedRow = 0;
+    m_firstShownRow = 0;
+}
+
+size_t VornickFragmentCompletionUIController::numberOfVisibleRows() const
+{
+    size_t rows = 0;
+    while (rows < numberOfShownRows && m_matches.matchAtIndex(m_firstShownRow + rows))
+        ++rows;
+    return rows;
+}
+
+void VornickFragmentCompletionUIController::moveHighlight(long delta)
+{
+    if (!m_shown || !m_matches.matchAtIndex(0))
+        return;
+    long target = std::max(0L, static_cast<long>(m_highlightedRow) + delta);
+    // Rows further down are judged only as the highlight reaches them.
+    while (target > 0 && !m_matches.matchAtIndex(static_cast<size_t>(target)))
+        --target;
+    m_highlightedRow = static_cast<size_t>(target);
+    scrollToHighlightedRow();
+    if (m_popover && m_popover->contentView())
+        m_popover->contentView()->setNeedsDisplay(true);
+}
+
+void VornickFragmentCompletionUIController::scrollToHighlightedRow()
+{
+    if (m_highlightedRow < m_firstShownRow)
+        m_firstShownRow = m_highlightedRow;
+    else if (m_highlightedRow >= m_firstShownRow + numberOfShownRows)
+        m_firstShownRow = m_highlightedRow + 1 - numberOfShownRows;
+}
+
+VornickCompletionDisplayText VornickFragmentCompletionUIController::descriptionForRow(size_t row) const
+{
+    const auto* match = m_matches.matchAtIndex(row);
+    auto view = m_view.lock();
+    if (!match || !view)
+        return {};
+    return view->completionDescriptionForDisplay(const_cast<VornickFragmentCompletionUIController&>(*this), *match);
+}
+
+std::u16string VornickFragmentCompletionUIController::finePrintForRow(size_t row) const
+{
+    const auto* match = m_matches.matchAtIndex(row);
+    auto view = m_view.lock();
+    if (!match || !view)
+        return {};
+    return view->completionFinePrintForDisplay(const_cast<VornickFragmentCompletionUIController&>(*this), *match);
+}
+
+bool VornickFragmentCompletionUIController::handleKeyDown(const Event& event)
+{
+    if (!m_shown)
+        return false;
+    // Shortcuts are the menus'.
+    if (event.hasModifier(ModifierFlag::Command | ModifierFlag::Control))
+        return false;
+    const auto& keys = event.charactersIgnoringModifiers();
+    char16_t key = keys.size() == 1 ? keys[0] : 0;
+    switch (key) {
+    case escapeKey:
+        cancelCompletionWithSpecialExitString();
+        return true;
+    case returnKey:
+    case enterKey:
+        if (m_matches.matchAtIndex(m_highlightedRow))
+            chooseMatchAtIndex(m_highlightedRow);
+        else
+            Sound::beep();
+        return true;
+    case FunctionKey::UpArrow:
+        moveHighlight(-1);
+        return true;
+    case FunctionKey::DownArrow:
+        moveHighlight(1);
+        return true;
+    case FunctionKey::PageUp:
+        moveHighlight(-static_cast<long>(numberOfShownRows));
+        return true;
+    case FunctionKey::PageDown:
+        moveHighlight(static_cast<long>(numberOfShownRows));
+        return true;
+    case backspaceKey:
+    case u'\b': {
+        // With nothing searched, taking back the "<" that started completion.
+        if (m_searchString.empty()) {
+            cancelCompletionWithSpecialExitString();
+            return true;
+        }
+        auto search = m_searchString;
+        size_t length = search.size() >= 2 && U16_IS_TRAIL(search.back()) && U16_IS_LEAD(search[search.size() - 2]) ? 2 : 1;
+        search.erase(search.size() - length);
+        m_searchString = std::move(search);
+        rank();
+        placePopover();
+        return true;
+    }
+    default:
+        break;
+    }
+    const auto& characters = event.characters();
+    if (characters.empty() || !std::all_of(characters.begin(), characters.end(), isTypedCharacter))
+        return false;
+    setSearchString(m_searchString + characters);
+    return true;
+}
+
+void VornickFragmentCompletionUIController::placePopover()
+{
+    auto view = m_view.lock();
+    if (!m_shown || !view || !view->window() || !m_baseTargetRange)
+        return;
+    if (!m_popover) {
+        m_popover = std::make_shared<Popover>();
+        m_popover->setContentView(std::make_shared<VornickFragmentCompletionPopoverView>(shared_from_this()));
+    }
+    Size size { VornickFragmentCompletionPopoverView::width, VornickFragmentCompletionPopoverView::heightForRows(numberOfVisibleRows()) };
+    m_popover->contentView()->setFrame(Rect(Point(), size));
+    m_popover->setContentSize(size);
+    m_popover->showRelativeToRect(view->vornick_bestGuessBoundsOfRange(*m_baseTargetRange), std::static_pointer_cast<View>(view), RectEdge::MaxY);
+    m_popover->contentView()->setNeedsDisplay(true);
 }
 
 void VornickFragmentCompletionUIController::chooseMatchAtIndex(size_t index)
@@ -80,14 +235,21 @@ void VornickFragmentCompletionUIController::cancelCompletionWithSpecialExitStrin
 
 void VornickFragmentCompletionUIController::repositionToTrackBaseTargetRange()
 {
-    if (m_shown && m_baseTargetRange)
+    if (m_shown && m_baseTargetRange) {
         ++m_repositionCount;
+        if (m_popover && m_popover->isShown())
+            placePopover();
+    }
 }
 
 void VornickFragmentCompletionUIController::hide()
 {
     m_shown = false;
     m_matches = {};
+    m_highlightedRow = 0;
+    m_firstShownRow = 0;
+    if (m_popover)
+        m_popover->close();
     if (auto view = m_view.lock())
         view->completionUIControllerDidHideWindow(*this);
 }

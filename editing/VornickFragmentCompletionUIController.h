@@ -1,11 +1,17 @@
 // VornickFragmentCompletionUIController: the "Insert or Wrap In" popover of
-// an editing view, as a model. While it is shown it holds where the chosen
+// an editing view. While it is shown it holds where the chosen
 // match applies (the base target range), the placeholder element standing at
 // an empty insertion point, and the selection from before completion, frozen
 // relative to the body. What the user types filters the view's snippet
 // completion set; the view adjusts the ranking, and hears of success and
 // cancellation. "<" typed into an empty search ends completion with "<" as
 // the exit string, so that a literal "<" goes into the page instead.
+//
+// The popover opens under the base target range when the view is in a
+// window. The keyboard stays with the editing view, which hands its keys
+// here while completion runs: typed characters search, Backspace takes the
+// last one back (and with nothing searched ends completion), the arrows
+// move the highlighted row, Return or Enter chooses it, Escape cancels.
 #pragma once
 
 #include "dom/VornickFreezeDriedDOMRange.h"
@@ -23,11 +29,17 @@ namespace brevanton {
 
 class DOMElement;
 class DOMRange;
+class Event;
+class Popover;
 class VornickContentEditingView;
 class VornickFragmentCompletionSet;
+struct VornickCompletionDisplayText;
 
-class VornickFragmentCompletionUIController {
+class VornickFragmentCompletionUIController : public std::enable_shared_from_this<VornickFragmentCompletionUIController> {
 public:
+    VornickFragmentCompletionUIController();
+    ~VornickFragmentCompletionUIController();
+
     void showForBaseTargetRange(std::shared_ptr<DOMRange> baseTargetRange, std::shared_ptr<DOMElement> placeholderElement,
                                 std::shared_ptr<VornickFragmentCompletionSet> completionSet,
                                 std::optional<VornickFreezeDriedDOMRange> freezeDriedEffectiveOperationRangeBefore,
@@ -65,6 +77,21 @@ public:
     // range, kept across the keystrokes of one completion.
     const std::shared_ptr<VornickCompletionVerdictCache>& completionVerdictCache() const { return m_verdictCache; }
 
+    // The row Return chooses, and the first of the rows the popover shows
+    // (it scrolls to keep the highlighted one in sight).
+    size_t highlightedRow() const { return m_highlightedRow; }
+    size_t firstShownRow() const { return m_firstShownRow; }
+    // Moves the highlight by `delta` rows, within the rows there are.
+    void moveHighlight(long delta);
+    // How many rows the popover shows now (at most numberOfShownRows).
+    size_t numberOfVisibleRows() const;
+    // What a row shows, as the view describes its match.
+    VornickCompletionDisplayText descriptionForRow(size_t) const;
+    std::u16string finePrintForRow(size_t) const;
+    // A key while completion runs; false for keys it leaves to the view
+    // (those that move the selection end completion there).
+    bool handleKeyDown(const Event&);
+
     // Applies the match at the index (Return or a click): the view hears of success.
     void chooseMatchAtIndex(size_t);
     // Ends a running completion without a choice (Escape, a selection change):
@@ -73,10 +100,15 @@ public:
     // Moves the popover to where the base target range now is.
     void repositionToTrackBaseTargetRange();
     unsigned repositionCount() const { return m_repositionCount; }
+    // The popover (made when completion first shows), or null.
+    const std::shared_ptr<Popover>& popover() const { return m_popover; }
 
 private:
     void rank();
     void hide();
+    // Opens or moves the popover under the base target range, sized to its rows.
+    void placePopover();
+    void scrollToHighlightedRow();
 
     std::weak_ptr<VornickContentEditingView> m_view;
     std::shared_ptr<VornickFragmentCompletionSet> m_completionSet;
@@ -90,6 +122,9 @@ private:
     std::shared_ptr<VornickCompletionVerdictCache> m_verdictCache { std::make_shared<VornickCompletionVerdictCache>() };
     bool m_shown { false };
     unsigned m_repositionCount { 0 };
+    size_t m_highlightedRow { 0 };
+    size_t m_firstShownRow { 0 };
+    std::shared_ptr<Popover> m_popover;
 };
 
 } // namespace brevanton

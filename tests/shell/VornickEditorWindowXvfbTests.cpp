@@ -1,5 +1,6 @@
 // The brevanton executable on a real X server (Xvfb) driven by xdotool: a
-// click in the heading, typed keys and Ctrl+S write the file; Ctrl+B styles
+// click in the heading, typed keys and Ctrl+S write the file; "<em" and
+// Return in the completion window insert an emphasis; Ctrl+B styles
 // a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
 // an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W.
 // Skipped when Xvfb or xdotool is missing.
@@ -13,6 +14,7 @@
 
 #include <QPoint>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -122,6 +124,26 @@ TEST_F(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     auto headingStart = contents.find("<h1>");
     ASSERT_NE(headingStart, std::string::npos) << contents;
     EXPECT_NE(contents.substr(headingStart, contents.find("</h1>") - headingStart).find("Xy"), std::string::npos) << contents;
+
+    // "<" opens the element name completion in a window of its own; "em"
+    // searches it and Return puts an emphasis at the caret for the next word.
+    auto windowsBefore = server.visibleWindows();
+    type("<em");
+    std::string completion;
+    EXPECT_TRUE(waitFor([&] {
+        for (const auto& shown : server.visibleWindows()) {
+            if (std::find(windowsBefore.begin(), windowsBefore.end(), shown) == windowsBefore.end())
+                completion = shown;
+        }
+        return !completion.empty();
+    }, 10)) << "\"<\" showed no completion";
+    keys({ "Return" });
+    EXPECT_TRUE(waitFor([&] { return completion.empty() || !server.isVisible(completion); }, 10)) << "Return left the completion open";
+    type("Em");
+    keys({ "ctrl+s" });
+    EXPECT_TRUE(waitFor([&] { return readFile(page).value_or("").find("<em>Em</em>") != std::string::npos; }, 10))
+        << readFile(page).value_or("");
+    contents = readFile(page).value_or("");
 
     // Ctrl+B, a word, Ctrl+B: the word is strong. Ctrl+F finds it, and
     // Ctrl+Shift+S saves the page under a new name, leaving the old file.

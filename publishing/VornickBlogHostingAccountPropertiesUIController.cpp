@@ -7,17 +7,15 @@
 #include "blog/VornickPublishedBlogProject.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "platform/views/Button.h"
-#include "platform/views/TextField.h"
 #include "platform/views/View.h"
-#include "publishing/VornickBlogPostTagListEditor.h"
-#include "publishing/VornickFirstBlogSyncWindowController.h"
+#include "platform/views/Window.h"
+#include "publishing/VornickBlogLoginPanelView.h"
 
 namespace brevanton {
 
 namespace {
 
 constexpr const char* showLoginUIAction = "showLoginUI:";
-constexpr const char* loginAction = "login:";
 constexpr const char* showSyncLogAction = "showSyncLog:";
 
 } // namespace
@@ -33,6 +31,7 @@ VornickBlogHostingAccountPropertiesUIController::~VornickBlogHostingAccountPrope
 {
     m_sessionObservation.reset();
     m_syncStatusUIController->setDelegate(nullptr);
+    m_loginUIController->setDelegate(nullptr);
     m_popover->close();
 }
 
@@ -62,18 +61,9 @@ void VornickBlogHostingAccountPropertiesUIController::build()
     });
     logButton->setTarget(logButton);
 
-    // The stand-in login details: the account and "Log In".
-    m_standInLoginView = std::make_shared<View>(Rect(0, 0, 320, 84));
-    m_standInLoginView->setFlipped(true);
-    m_accountLabel = std::make_shared<TextField>(Rect(16, 14, 288, 22));
-    m_standInLoginView->addSubview(m_accountLabel);
-    auto logIn = vornick_makePopoverButton(Rect(208, 48, 96, 24), u"Log In", loginAction, m_standInLoginView);
-    m_standInLoginView->addSubview(logIn);
-    m_standInLoginView->setActionHandler(loginAction, [weak](ActionSender*) {
-        if (auto controller = weak.lock())
-            controller->login();
-    });
-    m_loginView = m_standInLoginView;
+    m_loginUIController = std::make_shared<VornickBlogLoginUIController>();
+    m_loginView = m_loginUIController->view();
+    m_loginUIController->setDelegate(this);
 
     m_sessionObservation = NotificationCenter::defaultCenter().addObserver(
         VornickPublishedBlogSynchronizerDidSwitchSyncSessionNotification, nullptr, nullptr, [weak](const Notification& notification) {
@@ -86,15 +76,15 @@ void VornickBlogHostingAccountPropertiesUIController::setAccount(std::shared_ptr
 {
     m_account = std::move(account);
     m_syncStatusUIController->setAccount(m_account);
-    if (m_loginInterface)
-        m_loginInterface->setAccount(m_account);
-    updateStandInLoginView();
+    m_loginUIController->setAccount(m_account);
 }
 
-void VornickBlogHostingAccountPropertiesUIController::updateStandInLoginView()
+std::shared_ptr<Window> VornickBlogHostingAccountPropertiesUIController::windowForAuthenticationUI()
 {
-    std::u16string name = m_account ? m_account->displayNameForWindowTitle() : std::u16string();
-    m_accountLabel->setTextString(name.empty() ? u"This account" : name);
+    auto positioning = m_popover->positioningView();
+    if (auto window = positioning ? positioning->window() : nullptr)
+        return window;
+    return m_popover->window();
 }
 
 VornickPublishedBlogSynchronizer* VornickBlogHostingAccountPropertiesUIController::synchronizer() const
@@ -107,17 +97,6 @@ void VornickBlogHostingAccountPropertiesUIController::showSyncLog()
     auto project = m_account ? VornickProject::vornickProjectForManagedObjectContext(m_account->managedObjectContext()) : nullptr;
     if (auto editor = project ? VornickProjectEditor::projectEditorForProject(project) : nullptr)
         editor->showSyncLog();
-}
-
-void VornickBlogHostingAccountPropertiesUIController::setLoginInterface(std::shared_ptr<VornickFirstBlogSyncLoginInterface> interface)
-{
-    bool showingLogin = m_popover->contentView() && m_popover->contentView() == m_loginView;
-    m_loginInterface = std::move(interface);
-    m_loginView = m_loginInterface ? m_loginInterface->view() : m_standInLoginView;
-    if (m_loginInterface)
-        m_loginInterface->setAccount(m_account);
-    if (showingLogin)
-        switchPopoverToContentView(m_loginView);
 }
 
 void VornickBlogHostingAccountPropertiesUIController::showForAccount(std::shared_ptr<VornickBlogHostingAccount> account,

@@ -3,27 +3,27 @@
 // code). While the account's synchronizer runs a session it shows the sync
 // status; otherwise the login details, whose "Log In" starts a manual sync.
 // It switches as the synchronizer starts and ends sessions. The login
-// details come from a login interface the controller is given; without one
-// it shows the account's name and "Log In" alone.
+// details are the blog login panel, filled from the account; its login
+// starts the manual sync, and the popover grows and shrinks with its
+// advanced settings.
 #pragma once
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/Popover.h"
+#include "publishing/VornickBlogLoginUIController.h"
 #include "publishing/VornickSyncStatusUIController.h"
 
 #include <memory>
 
 namespace brevanton {
 
-class Button;
-class TextField;
 class View;
 class VornickBlogHostingAccount;
-class VornickFirstBlogSyncLoginInterface;
 class VornickPublishedBlogSynchronizer;
 
 class VornickBlogHostingAccountPropertiesUIController final
     : public VornickSyncStatusUIDelegate,
+      public VornickBlogLoginUIDelegate,
       public std::enable_shared_from_this<VornickBlogHostingAccountPropertiesUIController> {
 public:
     static constexpr const char16_t* nibName = u"BrevantonBlogHostingAccountPropertiesUI";
@@ -38,8 +38,7 @@ public:
     // The synchronizer of the account's project when it is a published blog project.
     VornickPublishedBlogSynchronizer* synchronizer() const;
     const std::shared_ptr<VornickSyncStatusUIController>& syncStatusUIController() const { return m_syncStatusUIController; }
-    // The login panel's interface (the login controller); none: the stand-in view.
-    void setLoginInterface(std::shared_ptr<VornickFirstBlogSyncLoginInterface>);
+    const std::shared_ptr<VornickBlogLoginUIController>& loginUIController() const { return m_loginUIController; }
     const std::shared_ptr<View>& loginView() const { return m_loginView; }
     bool showsSyncStatus() const { return m_popover->contentView() == m_syncStatusUIController->view(); }
 
@@ -54,20 +53,26 @@ public:
     // The login panel grew or shrank by `heightChange`.
     void collapsibleContainerViewDidResizeHeightBy(double heightChange);
 
+    // The login panel's delegate.
+    void login(VornickBlogLoginUIController&) override { login(); }
+    // The window the popover stands over, else the popover's own.
+    std::shared_ptr<Window> windowForAuthenticationUI() override;
+    void didResizeHeightBy(VornickCollapsibleContainerView&, double heightChange) override
+    {
+        collapsibleContainerViewDidResizeHeightBy(heightChange);
+    }
+
 private:
     VornickBlogHostingAccountPropertiesUIController() = default;
     void build();
     void switchPopoverToContentView(const std::shared_ptr<View>&);
     void synchronizerDidSwitchSyncSession(const Notification&);
-    void updateStandInLoginView();
 
     std::shared_ptr<VornickBlogHostingAccount> m_account;
     std::shared_ptr<Popover> m_popover;
     std::shared_ptr<VornickSyncStatusUIController> m_syncStatusUIController;
-    std::shared_ptr<VornickFirstBlogSyncLoginInterface> m_loginInterface;
+    std::shared_ptr<VornickBlogLoginUIController> m_loginUIController;
     std::shared_ptr<View> m_loginView;
-    std::shared_ptr<View> m_standInLoginView;
-    std::shared_ptr<TextField> m_accountLabel;
     ObserverToken m_sessionObservation;
 };
 

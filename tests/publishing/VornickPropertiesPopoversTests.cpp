@@ -19,6 +19,8 @@
 #include "publishing/VornickBlogPostTagListTokenFieldController.h"
 #include "publishing/VornickBlogPropertiesUIController.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "ui/VornickCollapsibleContainerView.h"
+#include "ui/VornickSendActionOnEditSecureTextField.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
@@ -233,10 +235,34 @@ TEST_F(AccountPopoverTests, ASessionStartingSwitchesToTheSyncStatusAndBackWhenIt
     EXPECT_EQ(controller->popover()->contentView(), controller->loginView());
     EXPECT_EQ(controller->syncStatusUIController()->syncCompletionButton()->title(), u"Account Settings");
 
+    // The login details are the blog login panel, filled from the account.
+    auto& panel = *controller->loginUIController();
+    EXPECT_EQ(controller->loginView()->identifier(), u"BrevantonBlogLoginPanel");
+    EXPECT_EQ(panel.account(), project->hostingAccount());
+    EXPECT_EQ(panel.delegate(), controller.get());
+    EXPECT_EQ(controller->popover()->contentSize(), controller->loginView()->frame().size);
+    // Opening its advanced settings grows the popover by as much as the panel.
+    double heightBefore = controller->popover()->contentSize().height;
+    bool collapsed = panel.advancedSettingsContainer()->isCollapsed();
+    panel.advancedSettingsContainer()->setCollapsed(!collapsed);
+    EXPECT_NE(controller->popover()->contentSize().height, heightBefore);
+    EXPECT_EQ(controller->popover()->contentSize().height, controller->loginView()->frame().height());
+    panel.advancedSettingsContainer()->setCollapsed(collapsed);
+
+    // Without a password "Log In" is refused and no session starts; the
+    // panel's login, once it stored the password, starts the manual sync.
+    panel.passwordField()->setTextString({});
+    panel.passwordEdited();
+    EXPECT_FALSE(panel.canAttemptLogin());
+    panel.login();
+    drain();
+    EXPECT_FALSE(project->synchronizer().currentSyncSession());
+    VornickBlogLoginUIDelegate& loginDelegate = *controller;
+    EXPECT_EQ(loginDelegate.windowForAuthenticationUI(), controller->popover()->window()) << "the anchor is in no window";
     integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
         agent.script(FakeBlogServiceAgent::RequestKind::BlogDescriptions, FakeBlogServiceAgent::Behavior::Hold);
     };
-    controller->login();
+    loginDelegate.login(panel);
     drain();
     ASSERT_TRUE(project->synchronizer().currentSyncSession());
     EXPECT_TRUE(controller->showsSyncStatus());

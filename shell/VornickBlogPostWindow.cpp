@@ -8,6 +8,7 @@
 #include "dom/VornickDocumentExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/RunLoop.h"
@@ -79,6 +80,7 @@ class PostWindowActions final : public Responder, public WindowDelegate {
 public:
     std::function<bool()> shouldClose;
     std::function<bool()> usingClearView;
+    std::function<bool()> sourceLoupeShown;
     std::function<bool(const ToolbarItem&)> toolbarItemEnabled;
     std::function<bool()> hasPermalink;
     std::function<bool()> conflictShown;
@@ -102,6 +104,12 @@ public:
             return !conflictShown || !conflictShown();
         if (action == "toggleClearView:") {
             item.setState(usingClearView && usingClearView() ? OnState : OffState);
+            return true;
+        }
+        if (action == "showOrHideSourceLoupe:") {
+            bool shown = sourceLoupeShown && sourceLoupeShown();
+            item.setTitle(shown ? u"Hide Source" : u"Show Source");
+            item.setState(shown ? OnState : OffState);
             return true;
         }
         return true;
@@ -187,8 +195,10 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     container->setAutoresizesSubviews(true);
     bounds.size.height -= Toolbar::height;
     editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
-    // The post fills the window: no source pane under it.
+    // The post fills the window: its source loupe, when asked for, is a window of its own.
     editor->m_postView->releaseSourceLoupeFromFooter();
+    if (const auto& loupe = editor->m_postView->sourceLoupe())
+        loupe->setEmbedded(false);
     editor->m_postView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     editor->m_postView->setDelegate(editor.get());
     editor->installFocusHook();
@@ -249,6 +259,8 @@ void VornickBlogPostWindow::closeEditorWindows()
 
 void VornickBlogPostWindow::windowWillClose()
 {
+    if (const auto& loupe = m_postView->sourceLoupe(); loupe && loupe->isShown())
+        loupe->showOrHide();
     VornickProjectComponentEditor::unregisterEditor(*this);
     if (auto projectEditor = VornickProjectEditor::projectEditorForProject(m_project))
         projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
@@ -389,6 +401,25 @@ void VornickBlogPostWindow::publish()
     });
 }
 
+bool VornickBlogPostWindow::sourceLoupeShown() const
+{
+    const auto& loupe = m_postView->sourceLoupe();
+    return loupe && loupe->isShown();
+}
+
+void VornickBlogPostWindow::showOrHideSourceLoupe()
+{
+    const auto& loupe = m_postView->sourceLoupe();
+    if (!loupe)
+        return;
+    loupe->setActiveContentEditingView(m_postView.get());
+    loupe->showOrHide();
+    if (loupe->isShown()) {
+        loupe->window()->setTitle(m_window->title() + u" \u2014 Source");
+        m_postView->scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
+    }
+}
+
 void VornickBlogPostWindow::toggleClearView()
 {
     // The page is made again from the post, which holds what was written back.
@@ -480,6 +511,14 @@ void VornickBlogPostWindow::installActions()
     actions->setActionHandler("toggleClearView:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->toggleClearView();
+    });
+    actions->sourceLoupeShown = [weak] {
+        auto editor = weak.lock();
+        return editor && editor->sourceLoupeShown();
+    };
+    actions->setActionHandler("showOrHideSourceLoupe:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->showOrHideSourceLoupe();
     });
     actions->toolbarItemEnabled = [weak](const ToolbarItem& item) {
         auto editor = weak.lock();
@@ -693,6 +732,8 @@ bool VornickBlogPostWindow::validateToolbarItem(const ToolbarItem& item) const
     if (auto button = std::dynamic_pointer_cast<Button>(item.view())) {
         if (identifier == VornickToggleClearViewToolbarItemIdentifier)
             button->setState(m_postView->usingClearView() ? OnState : OffState);
+        else if (identifier == VornickToggleSourceLoupeToolbarItemIdenitifer)
+            button->setState(sourceLoupeShown() ? OnState : OffState);
         else if (identifier == VornickToggleBrickHandlesToolbarItemIdenitifer)
             button->setState(m_postView->sectionHandlesShown() ? OnState : OffState);
     }

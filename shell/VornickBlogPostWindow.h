@@ -14,7 +14,8 @@
 // it to upload the post now; a live post is not queued by a save. Closing a
 // window with edits not saved asks (Save, Cancel, Don't Save). The window's
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:",
-// "toggleClearView:" and "editPostProperties:" (the post's properties
+// "toggleClearView:", "showOrHideSourceLoupe:" (the source in a window of
+// its own) and "editPostProperties:" (the post's properties
 // popover, at the featured image when the page shows one). An accepted
 // change of the tags, categories or properties is an edit: the page shows
 // them again and the post is marked edited.
@@ -122,6 +123,9 @@ public:
     bool validateToolbarItem(const ToolbarItem&) const;
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
+    // The source the page will write, in a window of its own beside the post's.
+    bool sourceLoupeShown() const;
+    void showOrHideSourceLoupe();
 
     // --- The server's answers (the sync engine, through the post's editor)
 

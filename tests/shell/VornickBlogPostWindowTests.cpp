@@ -12,6 +12,8 @@
 #include "documents/VornickProjectIndex.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/dom/DOMDocument.h"
@@ -841,6 +843,21 @@ TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusP
     EXPECT_EQ(editor->toolbarItemViews()->toggleBrickHandlesButton()->state(), OnState);
     clickItem(VornickToggleBrickHandlesToolbarItemIdenitifer);
     EXPECT_FALSE(view().sectionHandlesShown());
+
+    // Source Loupe shows the source the post's page will write in a window
+    // of its own, and takes it away again.
+    EXPECT_TRUE(item(VornickToggleSourceLoupeToolbarItemIdenitifer)->isEnabled());
+    clickItem(VornickToggleSourceLoupeToolbarItemIdenitifer);
+    auto loupe = view().sourceLoupe();
+    ASSERT_TRUE(loupe);
+    ASSERT_TRUE(loupe->isShown());
+    EXPECT_EQ(editor->toolbarItemViews()->toggleSourceLoupeButton()->state(), OnState);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !loupe->sourceCodeView()->string().empty(); }, 5));
+    EXPECT_NE(loupe->sourceCodeView()->string().find(u"<p>"), std::u16string::npos) << toUTF8(loupe->sourceCodeView()->string());
+    EXPECT_TRUE(shell->backend().widgetForWindow(*loupe->window()));
+    clickItem(VornickToggleSourceLoupeToolbarItemIdenitifer);
+    EXPECT_FALSE(loupe->isShown());
+    EXPECT_EQ(editor->toolbarItemViews()->toggleSourceLoupeButton()->state(), OffState);
 
     // The blog's statuses by title, without "auto-draft"; a choice is an edit.
     auto popUp = editor->toolbarItemViews()->postStatusPopUpButton();

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 
@@ -60,7 +61,19 @@ struct ShapedLine {
 const ShapedLine& shapedLine(const QString& line, const QFont& font)
 {
     static QHash<QString, ShapedLine> lines;
-    QString key = font.key() + QChar(0x1F) + line;
+    // The fonts text is drawn in differ in their family and pixel size
+    // alone (qtFont): they are the key with the line (a font's own key is
+    // made by formatting all it holds as text, which costs more than the
+    // drawing it saves).
+    auto pixelSize = static_cast<uint32_t>(font.pixelSize());
+    QString family = font.family();
+    QString key;
+    key.reserve(family.size() + line.size() + 3);
+    key += QChar(static_cast<char16_t>(pixelSize & 0xFFFF));
+    key += QChar(static_cast<char16_t>(pixelSize >> 16));
+    key += family;
+    key += QChar(0x1F);
+    key += line;
     auto found = lines.constFind(key);
     if (found != lines.constEnd())
         return *found;
@@ -80,6 +93,8 @@ const ShapedLine& shapedLine(const QString& line, const QFont& font)
 QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& baseToDevice)
     : m_painter(painter)
     , m_baseToDevice(baseToDevice)
+    , m_initialTransform(painter.worldTransform())
+    , m_initialCompositionMode(painter.compositionMode())
 {
     qtBeginPaintingImageFiles();
     // The system font is the painter's around every command: text in it
@@ -114,6 +129,19 @@ void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
         paint(command);
 }
 
+bool QtDrawCommandPainter::drawsWithoutSavingState(DrawCommand::Kind kind)
+{
+    switch (kind) {
+    case DrawCommand::Kind::FillRect:
+    case DrawCommand::Kind::StrokeRect:
+    case DrawCommand::Kind::Line:
+    case DrawCommand::Kind::Text:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void QtDrawCommandPainter::paint(const DrawCommand& command)
 {
     if (command.kind == DrawCommand::Kind::BeginClip) {
@@ -124,7 +152,9 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
         endClip();
         return;
     }
-    m_painter.save();
+    bool saves = !drawsWithoutSavingState(command.kind);
+    if (saves)
+        m_painter.save();
     prepare(command);
     switch (command.kind) {
     case DrawCommand::Kind::FillRect: fillRect(command); break;
@@ -142,28 +172,158 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::BeginClip:
     case DrawCommand::Kind::EndClip: break;
     }
-    m_painter.restore();
+    if (saves) {
+        m_painter.restore();
+        return;
+    }
+    m_painter.setWorldTransform(m_initialTransform);
+    if (m_painter.compositionMode() != m_initialCompositionMode)
+        m_painter.setCompositionMode(m_initialCompositionMode);
 }
 
-const QTransform& QtDrawCommandPainter::transformForView(const View* view)
+void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand>& commands)
 {
-    auto found = m_viewTransforms.find(view);
-    if (found != m_viewTransforms.end())
-        return found->second;
-    QTransform toBase;
-    if (view) {
-        // Views are only moved and flipped, never scaled.
-        Point origin = view->convertPointToView({ 0, 0 }, nullptr);
-        Point up = view->convertPointToView({ 0, 1 }, nullptr);
-        toBase = QTransform(1, 0, 0, up.y - origin.y, origin.x, origin.y);
+    // The painter is clipped to one view's visible part at a time (its
+    // state saved under the clips the commands begin). A command known to
+    // stay inside its view's visible part is drawn without: under no view
+    // clip, or under one it stays inside too.
+    const View* clippedTo = nullptr;
+    QRect clipPixels;
+    unsigned clipDepthAtStart = m_clipDepth;
+    auto clipToVisiblePart = [&](const QRectF& visible) {
+        m_painter.save();
+        m_painter.setWorldTransform(QTransform());
+        m_painter.setClipRect(visible, Qt::IntersectClip);
+        m_painter.setWorldTransform(m_initialTransform);
+    };
+    auto endViewClip = [&] {
+        if (!clippedTo)
+            return;
+        m_painter.restore();
+        clippedTo = nullptr;
+    };
+    for (const auto& command : commands) {
+        if (command.kind == DrawCommand::Kind::EndClip) {
+            if (m_clipDepth > clipDepthAtStart)
+                endClip();
+            continue;
+        }
+        bool insideBegunClip = m_clipDepth > clipDepthAtStart;
+        if (!command.view) {
+            if (!insideBegunClip)
+                endViewClip();
+            paint(command);
+            continue;
+        }
+        const QRectF& visible = placementOf(command.view).visibleInDevice;
+        if (insideBegunClip) {
+            // The view clip in force lies under the begun clip's state: it
+            // stays, and another view's command is clipped alone.
+            if (clippedTo == command.view)
+                paint(command);
+            else {
+                clipToVisiblePart(visible);
+                paint(command);
+                m_painter.restore();
+            }
+            continue;
+        }
+        if (command.kind != DrawCommand::Kind::BeginClip) {
+            if (auto extent = deviceExtent(command)) {
+                // A fill is rounded to whole pixels: it stays inside the
+                // whole pixels of the visible part when its extent does.
+                QRectF wholePixels(QPointF(std::ceil(visible.left()), std::ceil(visible.top())),
+                                   QPointF(std::floor(visible.right()), std::floor(visible.bottom())));
+                if (extent->isEmpty() || wholePixels.contains(*extent)) {
+                    if (clippedTo && !clipPixels.contains(extent->toAlignedRect()))
+                        endViewClip();
+                    paint(command);
+                    continue;
+                }
+            }
+        }
+        if (clippedTo != command.view) {
+            endViewClip();
+            clipToVisiblePart(visible);
+            clippedTo = command.view;
+            clipPixels = QRectF(QPointF(std::ceil(visible.left()), std::ceil(visible.top())),
+                                QPointF(std::floor(visible.right()), std::floor(visible.bottom()))).toRect();
+        }
+        paint(command);
     }
-    return m_viewTransforms.emplace(view, toBase * m_baseToDevice).first->second;
+    while (m_clipDepth > clipDepthAtStart)
+        endClip();
+    endViewClip();
+}
+
+std::optional<QRectF> QtDrawCommandPainter::deviceExtent(const DrawCommand& command)
+{
+    QTransform transform = transformForView(command.view) * m_initialTransform;
+    if (transform.type() > QTransform::TxScale)
+        return std::nullopt;
+    switch (command.kind) {
+    case DrawCommand::Kind::FillRect:
+    case DrawCommand::Kind::FillRoundedRect:
+    case DrawCommand::Kind::StrokeRoundedRect:
+    case DrawCommand::Kind::ImageFile:
+        return transform.mapRect(qtRect(command.rect));
+    case DrawCommand::Kind::StrokeRect: {
+        // Only a stroke whose edges fall on whole pixels covers no pixel
+        // beyond its outer edge.
+        double half = (command.lineWidth > 0 ? command.lineWidth : 1) / 2;
+        QRectF outer = transform.mapRect(qtRect(command.rect)).adjusted(-half, -half, half, half);
+        if (QRectF(outer.toRect()) != outer)
+            return std::nullopt;
+        return outer;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(const View* view)
+{
+    auto found = m_placements.find(view);
+    if (found != m_placements.end())
+        return found->second;
+    ViewPlacement placement;
+    if (!view) {
+        placement.toDevice = m_baseToDevice;
+        placement.visibleInDevice = QRectF(-1e9, -1e9, 2e9, 2e9);
+        return m_placements.emplace(view, placement).first->second;
+    }
+    // Views are only moved and flipped, never scaled: a view's point goes
+    // to its superview's by its frame's and bounds' origins, turned over
+    // when one of the two is flipped and the other not.
+    auto superview = view->superview();
+    Rect frame = view->frame();
+    Rect bounds = view->bounds();
+    bool turned = view->isFlipped() != (superview && superview->isFlipped());
+    QTransform toSuperview = turned
+        ? QTransform(1, 0, 0, -1, frame.minX() - bounds.minX(), frame.minY() + frame.height() + bounds.minY())
+        : QTransform(1, 0, 0, 1, frame.minX() - bounds.minX(), frame.minY() - bounds.minY());
+    QRectF own;
+    if (superview) {
+        // Copied: the superview's entry may move as the map grows.
+        ViewPlacement above = placementOf(superview.get());
+        placement.toDevice = toSuperview * above.toDevice;
+        own = placement.toDevice.mapRect(qtRect(bounds));
+        placement.visibleInDevice = own.intersected(above.visibleInDevice);
+    } else {
+        placement.toDevice = toSuperview * m_baseToDevice;
+        placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds));
+    }
+    if (view->isHidden())
+        placement.visibleInDevice = QRectF();
+    return m_placements.emplace(view, placement).first->second;
 }
 
 void QtDrawCommandPainter::prepare(const DrawCommand& command)
 {
-    m_painter.setTransform(transformForView(command.view), true);
-    m_painter.setCompositionMode(compositionMode(command.operation));
+    m_painter.setWorldTransform(transformForView(command.view) * m_initialTransform);
+    QPainter::CompositionMode mode = compositionMode(command.operation);
+    if (m_painter.compositionMode() != mode)
+        m_painter.setCompositionMode(mode);
 }
 
 void QtDrawCommandPainter::fillRect(const DrawCommand& command)
@@ -198,7 +358,29 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
 
 void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
 {
-    // The stroke is centred on the rectangle's edges.
+    // The stroke is centred on the rectangle's edges. One whose edges fall
+    // on whole device pixels covers the pixels between them, which four
+    // fills on the device cover with far less work than the stroker.
+    const QTransform& transform = m_painter.transform();
+    if (transform.type() <= QTransform::TxScale) {
+        double width = command.lineWidth > 0 ? command.lineWidth : 1;
+        double halfX = width / 2 * std::abs(transform.m11());
+        double halfY = width / 2 * std::abs(transform.m22());
+        QRectF device = transform.mapRect(qtRect(command.rect));
+        QRectF outer = device.adjusted(-halfX, -halfY, halfX, halfY);
+        QRectF inner = device.adjusted(halfX, halfY, -halfX, -halfY);
+        if (inner.width() > 0 && inner.height() > 0 && QRectF(outer.toRect()) == outer && QRectF(inner.toRect()) == inner) {
+            QRect out = outer.toRect();
+            QRect in = inner.toRect();
+            QColor color = qtColor(command.color);
+            m_painter.resetTransform();
+            m_painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), color);
+            m_painter.fillRect(QRect(out.left(), in.top(), in.left() - out.left(), in.height()), color);
+            m_painter.fillRect(QRect(in.right() + 1, in.top(), out.right() - in.right(), in.height()), color);
+            m_painter.fillRect(QRect(out.left(), in.bottom() + 1, out.width(), out.bottom() - in.bottom()), color);
+            return;
+        }
+    }
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(qtRect(command.rect));
@@ -257,7 +439,8 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
     QString string = qtString(command.text);
     double y = box.top() + ascent;
     if (!string.contains(QLatin1Char('\n'))) {
-        m_painter.drawText(QPointF(box.left(), y), string);
+        const ShapedLine& shaped = shapedLine(string, font);
+        m_painter.drawStaticText(QPointF(box.left(), y - shaped.ascent), shaped.text);
         return;
     }
     for (const QString& lineText : string.split(QLatin1Char('\n'))) {
@@ -328,6 +511,7 @@ void QtDrawCommandPainter::paintNamedImagePlaceholder(const QRectF& deviceRect, 
     m_painter.setOpacity(m_painter.opacity() * opacity);
     m_painter.fillRect(deviceRect, QColor(0, 0, 0, 24));
     m_painter.setPen(QPen(QColor(0, 0, 0, 96), 1));
+    m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(deviceRect.adjusted(0.5, 0.5, -0.5, -0.5));
 }
 

@@ -94,7 +94,6 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
     : m_painter(painter)
     , m_baseToDevice(baseToDevice)
     , m_initialTransform(painter.worldTransform())
-    , m_initialCompositionMode(painter.compositionMode())
 {
     qtBeginPaintingImageFiles();
     // The system font is the painter's around every command: text in it
@@ -153,9 +152,13 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
         return;
     }
     bool saves = !drawsWithoutSavingState(command.kind);
-    if (saves)
+    if (saves) {
         m_painter.save();
-    prepare(command);
+        m_painter.setWorldTransform(transformForView(command.view));
+    }
+    QPainter::CompositionMode mode = compositionMode(command.operation);
+    if (m_painter.compositionMode() != mode)
+        m_painter.setCompositionMode(mode);
     switch (command.kind) {
     case DrawCommand::Kind::FillRect: fillRect(command); break;
     case DrawCommand::Kind::StrokeRect: strokeRect(command); break;
@@ -172,13 +175,14 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::BeginClip:
     case DrawCommand::Kind::EndClip: break;
     }
-    if (saves) {
+    if (saves)
         m_painter.restore();
-        return;
-    }
-    m_painter.setWorldTransform(m_initialTransform);
-    if (m_painter.compositionMode() != m_initialCompositionMode)
-        m_painter.setCompositionMode(m_initialCompositionMode);
+}
+
+void QtDrawCommandPainter::useTransform(const QTransform& transform)
+{
+    if (m_painter.worldTransform() != transform)
+        m_painter.setWorldTransform(transform);
 }
 
 void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand>& commands)
@@ -192,9 +196,8 @@ void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand
     unsigned clipDepthAtStart = m_clipDepth;
     auto clipToVisiblePart = [&](const QRectF& visible) {
         m_painter.save();
-        m_painter.setWorldTransform(QTransform());
+        useTransform(QTransform());
         m_painter.setClipRect(visible, Qt::IntersectClip);
-        m_painter.setWorldTransform(m_initialTransform);
     };
     auto endViewClip = [&] {
         if (!clippedTo)
@@ -258,7 +261,7 @@ void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand
 
 std::optional<QRectF> QtDrawCommandPainter::deviceExtent(const DrawCommand& command)
 {
-    QTransform transform = transformForView(command.view) * m_initialTransform;
+    const QTransform& transform = transformForView(command.view);
     if (transform.type() > QTransform::TxScale)
         return std::nullopt;
     switch (command.kind) {
@@ -283,14 +286,24 @@ std::optional<QRectF> QtDrawCommandPainter::deviceExtent(const DrawCommand& comm
 
 const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(const View* view)
 {
+    // Commands come a view at a time.
+    if (m_lastPlacement && m_lastPlacedView == view)
+        return *m_lastPlacement;
     auto found = m_placements.find(view);
-    if (found != m_placements.end())
-        return found->second;
+    if (found == m_placements.end())
+        found = m_placements.emplace(view, placeView(view)).first;
+    m_lastPlacedView = view;
+    m_lastPlacement = &found->second;
+    return found->second;
+}
+
+QtDrawCommandPainter::ViewPlacement QtDrawCommandPainter::placeView(const View* view)
+{
     ViewPlacement placement;
     if (!view) {
-        placement.toDevice = m_baseToDevice;
+        placement.toDevice = m_baseToDevice * m_initialTransform;
         placement.visibleInDevice = QRectF(-1e9, -1e9, 2e9, 2e9);
-        return m_placements.emplace(view, placement).first->second;
+        return placement;
     }
     // Views are only moved and flipped, never scaled: a view's point goes
     // to its superview's by its frame's and bounds' origins, turned over
@@ -310,20 +323,12 @@ const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(con
         own = placement.toDevice.mapRect(qtRect(bounds));
         placement.visibleInDevice = own.intersected(above.visibleInDevice);
     } else {
-        placement.toDevice = toSuperview * m_baseToDevice;
+        placement.toDevice = toSuperview * m_baseToDevice * m_initialTransform;
         placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds));
     }
     if (view->isHidden())
         placement.visibleInDevice = QRectF();
-    return m_placements.emplace(view, placement).first->second;
-}
-
-void QtDrawCommandPainter::prepare(const DrawCommand& command)
-{
-    m_painter.setWorldTransform(transformForView(command.view) * m_initialTransform);
-    QPainter::CompositionMode mode = compositionMode(command.operation);
-    if (m_painter.compositionMode() != mode)
-        m_painter.setCompositionMode(mode);
+    return placement;
 }
 
 void QtDrawCommandPainter::fillRect(const DrawCommand& command)
@@ -333,12 +338,12 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
     // Through a flipping transform the raster engine fills a rectangle as a
     // path; one whose edges fall on whole device pixels is filled on the
     // device instead, directly, which covers the same pixels.
-    const QTransform& transform = m_painter.transform();
+    const QTransform& transform = transformForView(command.view);
     if (transform.type() <= QTransform::TxScale) {
         QRectF device = transform.mapRect(rect);
         QRect pixels = device.toRect();
         if (QRectF(pixels) == device) {
-            m_painter.resetTransform();
+            useTransform(QTransform());
             // Qt blends a translucent fill of many lines on its thread
             // pool; for a narrow strip (a scroller's track) waking the
             // threads costs more than the blending: it goes in bands the
@@ -353,6 +358,7 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
             return;
         }
     }
+    useTransform(transform);
     m_painter.fillRect(rect, color);
 }
 
@@ -361,7 +367,7 @@ void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
     // The stroke is centred on the rectangle's edges. One whose edges fall
     // on whole device pixels covers the pixels between them, which four
     // fills on the device cover with far less work than the stroker.
-    const QTransform& transform = m_painter.transform();
+    const QTransform& transform = transformForView(command.view);
     if (transform.type() <= QTransform::TxScale) {
         double width = command.lineWidth > 0 ? command.lineWidth : 1;
         double halfX = width / 2 * std::abs(transform.m11());
@@ -373,7 +379,7 @@ void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
             QRect out = outer.toRect();
             QRect in = inner.toRect();
             QColor color = qtColor(command.color);
-            m_painter.resetTransform();
+            useTransform(QTransform());
             m_painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), color);
             m_painter.fillRect(QRect(out.left(), in.top(), in.left() - out.left(), in.height()), color);
             m_painter.fillRect(QRect(in.right() + 1, in.top(), out.right() - in.right(), in.height()), color);
@@ -381,6 +387,7 @@ void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
             return;
         }
     }
+    useTransform(transform);
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(qtRect(command.rect));
@@ -389,6 +396,7 @@ void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
 void QtDrawCommandPainter::line(const DrawCommand& command)
 {
     // The command's path holds the two ends.
+    useTransform(transformForView(command.view));
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
     if (command.path && command.path->elementCount() == 2) {
         Point from = command.path->elements()[0].points[0];
@@ -424,9 +432,9 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
 {
     // The box is placed on the device as it is, and the text drawn upright
     // from its top left, line by line at the font's line height.
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
-    QTransform scale = m_painter.transform();
-    m_painter.resetTransform();
+    const QTransform& scale = transformForView(command.view);
+    QRectF box = scale.mapRect(qtRect(command.rect));
+    useTransform(QTransform());
     QFont font = fontForText(command);
     double factor = std::abs(scale.m22()) > 0 ? std::abs(scale.m22()) : 1;
     if (factor != 1)
@@ -624,11 +632,9 @@ void QtDrawCommandPainter::beginClip(const DrawCommand& command)
 {
     m_painter.save();
     ++m_clipDepth;
-    // The clip is kept in device coordinates: set it through the view's transform, then go back.
-    QTransform previous = m_painter.transform();
-    m_painter.setTransform(transformForView(command.view), true);
+    // The clip is kept in device coordinates, set through the view's transform.
+    useTransform(transformForView(command.view));
     m_painter.setClipRect(qtRect(command.rect), Qt::IntersectClip);
-    m_painter.setTransform(previous);
 }
 
 void QtDrawCommandPainter::endClip()

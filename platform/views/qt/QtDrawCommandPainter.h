@@ -70,9 +70,9 @@ private:
     // beginning and restored at its end.
     void beginClip(const DrawCommand&);
     void endClip();
-    // Fills, strokes, lines and text set all the state they draw with and
-    // change only the transform and compositing, which they put back: they
-    // are drawn without saving the painter's state.
+    // Fills, strokes, lines and text set all the state they draw with (the
+    // transform, compositing, pen and font): they are drawn without saving
+    // the painter's state, and leave what they set for the next command.
     static bool drawsWithoutSavingState(DrawCommand::Kind);
     // Where a command draws on the device, when that is known exactly;
     // nullopt when it may draw outside its rectangle (text, paths).
@@ -90,20 +90,22 @@ private:
         QRectF visibleInDevice;
     };
     const ViewPlacement& placementOf(const View*);
-    // The view's coordinates to the device.
+    ViewPlacement placeView(const View*);
+    // The view's coordinates to the device (through the painter's transform
+    // when the replay began).
     const QTransform& transformForView(const View* view) { return placementOf(view).toDevice; }
-    // Sets the transform of the command's view and its compositing mode.
-    void prepare(const DrawCommand&);
+    // Sets the painter's transform unless it is set already.
+    void useTransform(const QTransform&);
     QFont fontForText(const DrawCommand&) const;
     const QFont& systemFont() const;
 
     QPainter& m_painter;
     QTransform m_baseToDevice;
-    // The painter's transform and compositing when the replay began: the
-    // commands' transforms are set on top of the first.
+    // The painter's transform when the replay began: the commands' are set on top of it.
     QTransform m_initialTransform;
-    QPainter::CompositionMode m_initialCompositionMode { QPainter::CompositionMode_SourceOver };
     std::unordered_map<const View*, ViewPlacement> m_placements;
+    const View* m_lastPlacedView { nullptr };
+    const ViewPlacement* m_lastPlacement { nullptr };
     unsigned m_clipDepth { 0 };
     // The system font other views' text is drawn in, made once a paint.
     mutable std::optional<QFont> m_systemFont;

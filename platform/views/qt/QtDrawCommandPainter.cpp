@@ -135,6 +135,9 @@ bool QtDrawCommandPainter::drawsWithoutSavingState(DrawCommand::Kind kind)
     case DrawCommand::Kind::StrokeRect:
     case DrawCommand::Kind::Line:
     case DrawCommand::Kind::Text:
+    // Page text and image files keep the painter's state as they found it, but for the transform.
+    case DrawCommand::Kind::TextRun:
+    case DrawCommand::Kind::ImageFile:
         return true;
     default:
         return false;
@@ -270,18 +273,34 @@ std::optional<QRectF> QtDrawCommandPainter::deviceExtent(const DrawCommand& comm
     case DrawCommand::Kind::StrokeRoundedRect:
     case DrawCommand::Kind::ImageFile:
         return transform.mapRect(qtRect(command.rect));
-    case DrawCommand::Kind::StrokeRect: {
+    case DrawCommand::Kind::StrokeRect:
         // Only a stroke whose edges fall on whole pixels covers no pixel
         // beyond its outer edge.
-        double half = (command.lineWidth > 0 ? command.lineWidth : 1) / 2;
-        QRectF outer = transform.mapRect(qtRect(command.rect)).adjusted(-half, -half, half, half);
-        if (QRectF(outer.toRect()) != outer)
-            return std::nullopt;
-        return outer;
-    }
+        if (auto ring = strokeRing(transform, command))
+            return QRectF(ring->first);
+        return std::nullopt;
     default:
         return std::nullopt;
     }
+}
+
+std::optional<std::pair<QRect, QRect>> QtDrawCommandPainter::strokeRing(const QTransform& transform, const DrawCommand& command)
+{
+    if (transform.type() > QTransform::TxScale)
+        return std::nullopt;
+    double width = command.lineWidth > 0 ? command.lineWidth : 1;
+    double halfX = width / 2 * std::abs(transform.m11());
+    double halfY = width / 2 * std::abs(transform.m22());
+    QRectF device = transform.mapRect(qtRect(command.rect));
+    // Qt draws a line one pixel wide lying on pixel edges on the pixels
+    // right of and below it, as though it lay half a pixel that way.
+    if (halfX == 0.5 && halfY == 0.5 && QRectF(device.toRect()) == device)
+        device.translate(0.5, 0.5);
+    QRectF outer = device.adjusted(-halfX, -halfY, halfX, halfY);
+    QRectF inner = device.adjusted(halfX, halfY, -halfX, -halfY);
+    if (inner.width() <= 0 || inner.height() <= 0 || QRectF(outer.toRect()) != outer || QRectF(inner.toRect()) != inner)
+        return std::nullopt;
+    return std::pair(outer.toRect(), inner.toRect());
 }
 
 const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(const View* view)
@@ -364,28 +383,19 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
 
 void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
 {
-    // The stroke is centred on the rectangle's edges. One whose edges fall
-    // on whole device pixels covers the pixels between them, which four
-    // fills on the device cover with far less work than the stroker.
+    // The stroke is centred on the rectangle's edges; one whose edges fall
+    // on whole device pixels is filled on the device, four fills doing with
+    // far less work what the stroker does.
     const QTransform& transform = transformForView(command.view);
-    if (transform.type() <= QTransform::TxScale) {
-        double width = command.lineWidth > 0 ? command.lineWidth : 1;
-        double halfX = width / 2 * std::abs(transform.m11());
-        double halfY = width / 2 * std::abs(transform.m22());
-        QRectF device = transform.mapRect(qtRect(command.rect));
-        QRectF outer = device.adjusted(-halfX, -halfY, halfX, halfY);
-        QRectF inner = device.adjusted(halfX, halfY, -halfX, -halfY);
-        if (inner.width() > 0 && inner.height() > 0 && QRectF(outer.toRect()) == outer && QRectF(inner.toRect()) == inner) {
-            QRect out = outer.toRect();
-            QRect in = inner.toRect();
-            QColor color = qtColor(command.color);
-            useTransform(QTransform());
-            m_painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), color);
-            m_painter.fillRect(QRect(out.left(), in.top(), in.left() - out.left(), in.height()), color);
-            m_painter.fillRect(QRect(in.right() + 1, in.top(), out.right() - in.right(), in.height()), color);
-            m_painter.fillRect(QRect(out.left(), in.bottom() + 1, out.width(), out.bottom() - in.bottom()), color);
-            return;
-        }
+    if (auto ring = strokeRing(transform, command)) {
+        const auto& [out, in] = *ring;
+        QColor color = qtColor(command.color);
+        useTransform(QTransform());
+        m_painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), color);
+        m_painter.fillRect(QRect(out.left(), in.top(), in.left() - out.left(), in.height()), color);
+        m_painter.fillRect(QRect(in.right() + 1, in.top(), out.right() - in.right(), in.height()), color);
+        m_painter.fillRect(QRect(out.left(), in.bottom() + 1, out.width(), out.bottom() - in.bottom()), color);
+        return;
     }
     useTransform(transform);
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
@@ -569,18 +579,19 @@ void QtDrawCommandPainter::gradient(const DrawCommand& command)
 
 void QtDrawCommandPainter::textRun(const DrawCommand& command)
 {
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
-    m_painter.resetTransform();
+    QRectF box = transformForView(command.view).mapRect(qtRect(command.rect));
+    useTransform(QTransform());
     qtPaintTextRun(m_painter, command, box);
 }
 
 void QtDrawCommandPainter::imageFile(const DrawCommand& command)
 {
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    const QTransform& transform = transformForView(command.view);
+    QRectF box = transform.mapRect(qtRect(command.rect));
     std::optional<QRectF> tile;
     if (command.tile)
-        tile = m_painter.transform().mapRect(qtRect(*command.tile));
-    m_painter.resetTransform();
+        tile = transform.mapRect(qtRect(*command.tile));
+    useTransform(QTransform());
     qtPaintImageFile(m_painter, command, box, tile ? &*tile : nullptr);
 }
 

@@ -15,8 +15,8 @@
 #include <QTransform>
 
 #include <optional>
-
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brevanton {
@@ -70,13 +70,17 @@ private:
     // beginning and restored at its end.
     void beginClip(const DrawCommand&);
     void endClip();
-    // Fills, strokes, lines and text set all the state they draw with (the
-    // transform, compositing, pen and font): they are drawn without saving
-    // the painter's state, and leave what they set for the next command.
+    // Fills, strokes, lines, text, page text and image files set all the
+    // state they draw with (the transform, compositing, pen and font) or
+    // put it back: they are drawn without saving the painter's state, and
+    // leave what they set for the next command.
     static bool drawsWithoutSavingState(DrawCommand::Kind);
     // Where a command draws on the device, when that is known exactly;
     // nullopt when it may draw outside its rectangle (text, paths).
     std::optional<QRectF> deviceExtent(const DrawCommand&);
+    // A stroked rectangle's outer and inner edges on the device, when they
+    // fall on whole pixels: the stroke covers the pixels between them.
+    static std::optional<std::pair<QRect, QRect>> strokeRing(const QTransform&, const DrawCommand&);
 
     // The recorded image's own commands into the device rectangle.
     void paintDrawnImage(const Image&, const QRectF& deviceRect, double opacity);

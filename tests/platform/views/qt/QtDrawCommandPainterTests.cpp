@@ -340,7 +340,8 @@ TEST_F(Painter, StrokedRectanglesCoverThePixelsQtsStrokerDoes)
     for (bool flipped : { false, true }) {
         for (const Case& stroke : { Case { Rect(10.5, 10.5, 30, 30), 1 }, Case { Rect(1, 1, 17, 16), 2 },
                                     Case { Rect(0, 0, 80, 24), 1 }, Case { Rect(20, 20, 50, 30), 4 },
-                                    Case { Rect(5.25, 7.5, 40, 20), 1 }, Case { Rect(30, 30, 3, 3), 4 } }) {
+                                    Case { Rect(5.25, 7.5, 40, 20), 1 }, Case { Rect(30, 30, 3, 3), 4 },
+                                    Case { Rect(20, 10, 50, 30), 1 }, Case { Rect(2, 3, 1, 1), 1 } }) {
             for (const Color& color : { Color::sRGB(0, 0, 1), Color::sRGB(1, 0, 0, 0.5) }) {
                 SCOPED_TRACE(::testing::Message() << flipped << " " << stroke.rect.minX() << " " << stroke.width << " " << color.alphaComponent());
                 auto image = paint(Rect(50, 10, 120, 80), flipped,

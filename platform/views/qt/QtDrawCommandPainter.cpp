@@ -334,13 +334,10 @@ QtDrawCommandPainter::ViewPlacement QtDrawCommandPainter::placeView(const View* 
     QTransform toSuperview = turned
         ? QTransform(1, 0, 0, -1, frame.minX() - bounds.minX(), frame.minY() + frame.height() + bounds.minY())
         : QTransform(1, 0, 0, 1, frame.minX() - bounds.minX(), frame.minY() - bounds.minY());
-    QRectF own;
     if (superview) {
-        // Copied: the superview's entry may move as the map grows.
-        ViewPlacement above = placementOf(superview.get());
+        const ViewPlacement& above = placementOf(superview.get());
         placement.toDevice = toSuperview * above.toDevice;
-        own = placement.toDevice.mapRect(qtRect(bounds));
-        placement.visibleInDevice = own.intersected(above.visibleInDevice);
+        placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds)).intersected(above.visibleInDevice);
     } else {
         placement.toDevice = toSuperview * m_baseToDevice * m_initialTransform;
         placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds));

@@ -4,6 +4,7 @@
 #include "platform/store/PersistentStoreInternals.h"
 #include "platform/store/PredicateSQL.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <sqlite3.h>
@@ -174,6 +175,44 @@ PersistentStore::PersistentStore()
 }
 
 PersistentStore::~PersistentStore() = default;
+
+namespace {
+
+// A commit appends the changed pages to the write-ahead log and syncs it:
+// once it returns the change is durable. Copying the log back into the file
+// (a checkpoint) is what SQLite does in the commit that takes the log past
+// 1000 pages, on the path of the save that made it. The store leaves that
+// checkpoint to a later turn of the main run loop instead; a log that still
+// grows to four times as many pages (no turn ran) is copied in the commit.
+constexpr int checkpointLogPages = 1000;
+constexpr int checkpointInCommitLogPages = 4 * checkpointLogPages;
+
+void checkpointWriteAheadLog(PersistentStore::Private& d)
+{
+    std::lock_guard lock(d.mutex);
+    d.checkpointScheduled = false;
+    if (auto* database = d.database.handle())
+        sqlite3_wal_checkpoint_v2(database, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+}
+
+int logWasWritten(void* context, sqlite3* database, const char* name, int pages)
+{
+    auto& d = *static_cast<PersistentStore::Private*>(context);
+    if (pages >= checkpointInCommitLogPages) {
+        sqlite3_wal_checkpoint_v2(database, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        return SQLITE_OK;
+    }
+    if (pages >= checkpointLogPages && !d.checkpointScheduled.exchange(true)) {
+        // The store alive keeps its private part alive.
+        RunLoop::main().perform([weakStore = d.self, &d] {
+            if (auto store = weakStore.lock())
+                checkpointWriteAheadLog(d);
+        });
+    }
+    return SQLITE_OK;
+}
+
+} // namespace
 
 const std::u16string& PersistentStore::identifier() const { return m_private->identifier; }
 const std::string& PersistentStore::path() const { return m_private->path; }
@@ -363,6 +402,8 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     }
     if (!d.database.execute("PRAGMA synchronous = FULL", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
+    d.self = store;
+    sqlite3_wal_hook(d.database.handle(), logWasWritten, &d);
     if (!PredicateSQL::registerFunctions(d.database, &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
 

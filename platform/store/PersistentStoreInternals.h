@@ -56,6 +56,10 @@ struct PersistentStore::Private {
     int64_t reservationSize { 64 };
     // Counts successful saves, so that contexts notice other contexts' saves.
     std::atomic<uint64_t> saveGeneration { 0 };
+    // The store itself, for the checkpoint a commit leaves to the main run
+    // loop, and whether one is waiting there.
+    std::weak_ptr<PersistentStore> self;
+    std::atomic<bool> checkpointScheduled { false };
 
     // A number never given before in this store.
     int64_t takeNumber();

@@ -259,9 +259,26 @@ Point View::fromSuperviewCoordinates(Point point) const
 
 Point View::toBase(Point point) const
 {
-    for (const View* view = this; view; view = view->m_superview.lock().get())
-        point = view->toSuperviewCoordinates(point);
-    return point;
+    // As toSuperviewCoordinates at each step, each superview taken once
+    // (painting maps every command's rectangle here).
+    const View* view = this;
+    std::shared_ptr<View> superview = m_superview.lock();
+    bool flipped = isFlipped();
+    for (;;) {
+        bool superviewFlipped = superview && superview->isFlipped();
+        double dx = point.x - view->m_bounds.origin.x;
+        double dy = point.y - view->m_bounds.origin.y;
+        if (flipped != superviewFlipped)
+            dy = view->m_frame.size.height - dy;
+        point = { view->m_frame.origin.x + dx, view->m_frame.origin.y + dy };
+        if (!superview)
+            return point;
+        std::shared_ptr<View> next = superview->m_superview.lock();
+        view = superview.get();
+        flipped = superviewFlipped;
+        // A superview owns its subviews: the view stays alive while it is read.
+        superview = std::move(next);
+    }
 }
 
 Point View::fromBase(Point point) const

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 
@@ -60,7 +61,19 @@ struct ShapedLine {
 const ShapedLine& shapedLine(const QString& line, const QFont& font)
 {
     static QHash<QString, ShapedLine> lines;
-    QString key = font.key() + QChar(0x1F) + line;
+    // The fonts text is drawn in differ in their family and pixel size
+    // alone (qtFont): they are the key with the line (a font's own key is
+    // made by formatting all it holds as text, which costs more than the
+    // drawing it saves).
+    auto pixelSize = static_cast<uint32_t>(font.pixelSize());
+    QString family = font.family();
+    QString key;
+    key.reserve(family.size() + line.size() + 3);
+    key += QChar(static_cast<char16_t>(pixelSize & 0xFFFF));
+    key += QChar(static_cast<char16_t>(pixelSize >> 16));
+    key += family;
+    key += QChar(0x1F);
+    key += line;
     auto found = lines.constFind(key);
     if (found != lines.constEnd())
         return *found;
@@ -80,6 +93,7 @@ const ShapedLine& shapedLine(const QString& line, const QFont& font)
 QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& baseToDevice)
     : m_painter(painter)
     , m_baseToDevice(baseToDevice)
+    , m_initialTransform(painter.worldTransform())
 {
     qtBeginPaintingImageFiles();
     // The system font is the painter's around every command: text in it
@@ -114,6 +128,22 @@ void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
         paint(command);
 }
 
+bool QtDrawCommandPainter::drawsWithoutSavingState(DrawCommand::Kind kind)
+{
+    switch (kind) {
+    case DrawCommand::Kind::FillRect:
+    case DrawCommand::Kind::StrokeRect:
+    case DrawCommand::Kind::Line:
+    case DrawCommand::Kind::Text:
+    // Page text and image files keep the painter's state as they found it, but for the transform.
+    case DrawCommand::Kind::TextRun:
+    case DrawCommand::Kind::ImageFile:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void QtDrawCommandPainter::paint(const DrawCommand& command)
 {
     if (command.kind == DrawCommand::Kind::BeginClip) {
@@ -124,8 +154,14 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
         endClip();
         return;
     }
-    m_painter.save();
-    prepare(command);
+    bool saves = !drawsWithoutSavingState(command.kind);
+    if (saves) {
+        m_painter.save();
+        m_painter.setWorldTransform(transformForView(command.view));
+    }
+    QPainter::CompositionMode mode = compositionMode(command.operation);
+    if (m_painter.compositionMode() != mode)
+        m_painter.setCompositionMode(mode);
     switch (command.kind) {
     case DrawCommand::Kind::FillRect: fillRect(command); break;
     case DrawCommand::Kind::StrokeRect: strokeRect(command); break;
@@ -142,28 +178,173 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::BeginClip:
     case DrawCommand::Kind::EndClip: break;
     }
-    m_painter.restore();
+    if (saves)
+        m_painter.restore();
 }
 
-const QTransform& QtDrawCommandPainter::transformForView(const View* view)
+void QtDrawCommandPainter::useTransform(const QTransform& transform)
 {
-    auto found = m_viewTransforms.find(view);
-    if (found != m_viewTransforms.end())
-        return found->second;
-    QTransform toBase;
-    if (view) {
-        // Views are only moved and flipped, never scaled.
-        Point origin = view->convertPointToView({ 0, 0 }, nullptr);
-        Point up = view->convertPointToView({ 0, 1 }, nullptr);
-        toBase = QTransform(1, 0, 0, up.y - origin.y, origin.x, origin.y);
+    if (m_painter.worldTransform() != transform)
+        m_painter.setWorldTransform(transform);
+}
+
+void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand>& commands)
+{
+    // The painter is clipped to one view's visible part at a time (its
+    // state saved under the clips the commands begin). A command known to
+    // stay inside its view's visible part is drawn without: under no view
+    // clip, or under one it stays inside too.
+    const View* clippedTo = nullptr;
+    QRect clipPixels;
+    unsigned clipDepthAtStart = m_clipDepth;
+    auto clipToVisiblePart = [&](const QRectF& visible) {
+        m_painter.save();
+        useTransform(QTransform());
+        m_painter.setClipRect(visible, Qt::IntersectClip);
+    };
+    auto endViewClip = [&] {
+        if (!clippedTo)
+            return;
+        m_painter.restore();
+        clippedTo = nullptr;
+    };
+    for (const auto& command : commands) {
+        if (command.kind == DrawCommand::Kind::EndClip) {
+            if (m_clipDepth > clipDepthAtStart)
+                endClip();
+            continue;
+        }
+        bool insideBegunClip = m_clipDepth > clipDepthAtStart;
+        if (!command.view) {
+            if (!insideBegunClip)
+                endViewClip();
+            paint(command);
+            continue;
+        }
+        const QRectF& visible = placementOf(command.view).visibleInDevice;
+        if (insideBegunClip) {
+            // The view clip in force lies under the begun clip's state: it
+            // stays, and another view's command is clipped alone.
+            if (clippedTo == command.view)
+                paint(command);
+            else {
+                clipToVisiblePart(visible);
+                paint(command);
+                m_painter.restore();
+            }
+            continue;
+        }
+        if (command.kind != DrawCommand::Kind::BeginClip) {
+            if (auto extent = deviceExtent(command)) {
+                // A fill is rounded to whole pixels: it stays inside the
+                // whole pixels of the visible part when its extent does.
+                QRectF wholePixels(QPointF(std::ceil(visible.left()), std::ceil(visible.top())),
+                                   QPointF(std::floor(visible.right()), std::floor(visible.bottom())));
+                if (extent->isEmpty() || wholePixels.contains(*extent)) {
+                    if (clippedTo && !clipPixels.contains(extent->toAlignedRect()))
+                        endViewClip();
+                    paint(command);
+                    continue;
+                }
+            }
+        }
+        if (clippedTo != command.view) {
+            endViewClip();
+            clipToVisiblePart(visible);
+            clippedTo = command.view;
+            clipPixels = QRectF(QPointF(std::ceil(visible.left()), std::ceil(visible.top())),
+                                QPointF(std::floor(visible.right()), std::floor(visible.bottom()))).toRect();
+        }
+        paint(command);
     }
-    return m_viewTransforms.emplace(view, toBase * m_baseToDevice).first->second;
+    while (m_clipDepth > clipDepthAtStart)
+        endClip();
+    endViewClip();
 }
 
-void QtDrawCommandPainter::prepare(const DrawCommand& command)
+std::optional<QRectF> QtDrawCommandPainter::deviceExtent(const DrawCommand& command)
 {
-    m_painter.setTransform(transformForView(command.view), true);
-    m_painter.setCompositionMode(compositionMode(command.operation));
+    const QTransform& transform = transformForView(command.view);
+    if (transform.type() > QTransform::TxScale)
+        return std::nullopt;
+    switch (command.kind) {
+    case DrawCommand::Kind::FillRect:
+    case DrawCommand::Kind::FillRoundedRect:
+    case DrawCommand::Kind::StrokeRoundedRect:
+    case DrawCommand::Kind::ImageFile:
+        return transform.mapRect(qtRect(command.rect));
+    case DrawCommand::Kind::StrokeRect:
+        // Only a stroke whose edges fall on whole pixels covers no pixel
+        // beyond its outer edge.
+        if (auto ring = strokeRing(transform, command))
+            return QRectF(ring->first);
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<std::pair<QRect, QRect>> QtDrawCommandPainter::strokeRing(const QTransform& transform, const DrawCommand& command)
+{
+    if (transform.type() > QTransform::TxScale)
+        return std::nullopt;
+    double width = command.lineWidth > 0 ? command.lineWidth : 1;
+    double halfX = width / 2 * std::abs(transform.m11());
+    double halfY = width / 2 * std::abs(transform.m22());
+    QRectF device = transform.mapRect(qtRect(command.rect));
+    // Qt draws a line one pixel wide lying on pixel edges on the pixels
+    // right of and below it, as though it lay half a pixel that way.
+    if (halfX == 0.5 && halfY == 0.5 && QRectF(device.toRect()) == device)
+        device.translate(0.5, 0.5);
+    QRectF outer = device.adjusted(-halfX, -halfY, halfX, halfY);
+    QRectF inner = device.adjusted(halfX, halfY, -halfX, -halfY);
+    if (inner.width() <= 0 || inner.height() <= 0 || QRectF(outer.toRect()) != outer || QRectF(inner.toRect()) != inner)
+        return std::nullopt;
+    return std::pair(outer.toRect(), inner.toRect());
+}
+
+const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(const View* view)
+{
+    // Commands come a view at a time.
+    if (m_lastPlacement && m_lastPlacedView == view)
+        return *m_lastPlacement;
+    auto found = m_placements.find(view);
+    if (found == m_placements.end())
+        found = m_placements.emplace(view, placeView(view)).first;
+    m_lastPlacedView = view;
+    m_lastPlacement = &found->second;
+    return found->second;
+}
+
+QtDrawCommandPainter::ViewPlacement QtDrawCommandPainter::placeView(const View* view)
+{
+    ViewPlacement placement;
+    if (!view) {
+        placement.toDevice = m_baseToDevice * m_initialTransform;
+        placement.visibleInDevice = QRectF(-1e9, -1e9, 2e9, 2e9);
+        return placement;
+    }
+    // Views are only moved and flipped, never scaled: a view's point goes
+    // to its superview's by its frame's and bounds' origins, turned over
+    // when one of the two is flipped and the other not.
+    auto superview = view->superview();
+    Rect frame = view->frame();
+    Rect bounds = view->bounds();
+    bool turned = view->isFlipped() != (superview && superview->isFlipped());
+    QTransform toSuperview = turned
+        ? QTransform(1, 0, 0, -1, frame.minX() - bounds.minX(), frame.minY() + frame.height() + bounds.minY())
+        : QTransform(1, 0, 0, 1, frame.minX() - bounds.minX(), frame.minY() - bounds.minY());
+    if (superview) {
+        const ViewPlacement& above = placementOf(superview.get());
+        placement.toDevice = toSuperview * above.toDevice;
+        placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds)).intersected(above.visibleInDevice);
+    } else {
+        placement.toDevice = toSuperview * m_baseToDevice * m_initialTransform;
+        placement.visibleInDevice = placement.toDevice.mapRect(qtRect(bounds));
+    }
+    if (view->isHidden())
+        placement.visibleInDevice = QRectF();
+    return placement;
 }
 
 void QtDrawCommandPainter::fillRect(const DrawCommand& command)
@@ -173,12 +354,12 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
     // Through a flipping transform the raster engine fills a rectangle as a
     // path; one whose edges fall on whole device pixels is filled on the
     // device instead, directly, which covers the same pixels.
-    const QTransform& transform = m_painter.transform();
+    const QTransform& transform = transformForView(command.view);
     if (transform.type() <= QTransform::TxScale) {
         QRectF device = transform.mapRect(rect);
         QRect pixels = device.toRect();
         if (QRectF(pixels) == device) {
-            m_painter.resetTransform();
+            useTransform(QTransform());
             // Qt blends a translucent fill of many lines on its thread
             // pool; for a narrow strip (a scroller's track) waking the
             // threads costs more than the blending: it goes in bands the
@@ -193,12 +374,27 @@ void QtDrawCommandPainter::fillRect(const DrawCommand& command)
             return;
         }
     }
+    useTransform(transform);
     m_painter.fillRect(rect, color);
 }
 
 void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
 {
-    // The stroke is centred on the rectangle's edges.
+    // The stroke is centred on the rectangle's edges; one whose edges fall
+    // on whole device pixels is filled on the device, four fills doing with
+    // far less work what the stroker does.
+    const QTransform& transform = transformForView(command.view);
+    if (auto ring = strokeRing(transform, command)) {
+        const auto& [out, in] = *ring;
+        QColor color = qtColor(command.color);
+        useTransform(QTransform());
+        m_painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), color);
+        m_painter.fillRect(QRect(out.left(), in.top(), in.left() - out.left(), in.height()), color);
+        m_painter.fillRect(QRect(in.right() + 1, in.top(), out.right() - in.right(), in.height()), color);
+        m_painter.fillRect(QRect(out.left(), in.bottom() + 1, out.width(), out.bottom() - in.bottom()), color);
+        return;
+    }
+    useTransform(transform);
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
     m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(qtRect(command.rect));
@@ -207,6 +403,7 @@ void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
 void QtDrawCommandPainter::line(const DrawCommand& command)
 {
     // The command's path holds the two ends.
+    useTransform(transformForView(command.view));
     m_painter.setPen(penWithWidth(command.color, command.lineWidth));
     if (command.path && command.path->elementCount() == 2) {
         Point from = command.path->elements()[0].points[0];
@@ -242,9 +439,9 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
 {
     // The box is placed on the device as it is, and the text drawn upright
     // from its top left, line by line at the font's line height.
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
-    QTransform scale = m_painter.transform();
-    m_painter.resetTransform();
+    const QTransform& scale = transformForView(command.view);
+    QRectF box = scale.mapRect(qtRect(command.rect));
+    useTransform(QTransform());
     QFont font = fontForText(command);
     double factor = std::abs(scale.m22()) > 0 ? std::abs(scale.m22()) : 1;
     if (factor != 1)
@@ -257,7 +454,8 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
     QString string = qtString(command.text);
     double y = box.top() + ascent;
     if (!string.contains(QLatin1Char('\n'))) {
-        m_painter.drawText(QPointF(box.left(), y), string);
+        const ShapedLine& shaped = shapedLine(string, font);
+        m_painter.drawStaticText(QPointF(box.left(), y - shaped.ascent), shaped.text);
         return;
     }
     for (const QString& lineText : string.split(QLatin1Char('\n'))) {
@@ -328,6 +526,7 @@ void QtDrawCommandPainter::paintNamedImagePlaceholder(const QRectF& deviceRect, 
     m_painter.setOpacity(m_painter.opacity() * opacity);
     m_painter.fillRect(deviceRect, QColor(0, 0, 0, 24));
     m_painter.setPen(QPen(QColor(0, 0, 0, 96), 1));
+    m_painter.setBrush(Qt::NoBrush);
     m_painter.drawRect(deviceRect.adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
@@ -377,18 +576,19 @@ void QtDrawCommandPainter::gradient(const DrawCommand& command)
 
 void QtDrawCommandPainter::textRun(const DrawCommand& command)
 {
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
-    m_painter.resetTransform();
+    QRectF box = transformForView(command.view).mapRect(qtRect(command.rect));
+    useTransform(QTransform());
     qtPaintTextRun(m_painter, command, box);
 }
 
 void QtDrawCommandPainter::imageFile(const DrawCommand& command)
 {
-    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    const QTransform& transform = transformForView(command.view);
+    QRectF box = transform.mapRect(qtRect(command.rect));
     std::optional<QRectF> tile;
     if (command.tile)
-        tile = m_painter.transform().mapRect(qtRect(*command.tile));
-    m_painter.resetTransform();
+        tile = transform.mapRect(qtRect(*command.tile));
+    useTransform(QTransform());
     qtPaintImageFile(m_painter, command, box, tile ? &*tile : nullptr);
 }
 
@@ -440,11 +640,9 @@ void QtDrawCommandPainter::beginClip(const DrawCommand& command)
 {
     m_painter.save();
     ++m_clipDepth;
-    // The clip is kept in device coordinates: set it through the view's transform, then go back.
-    QTransform previous = m_painter.transform();
-    m_painter.setTransform(transformForView(command.view), true);
+    // The clip is kept in device coordinates, set through the view's transform.
+    useTransform(transformForView(command.view));
     m_painter.setClipRect(qtRect(command.rect), Qt::IntersectClip);
-    m_painter.setTransform(previous);
 }
 
 void QtDrawCommandPainter::endClip()

@@ -10,14 +10,14 @@
 #include "platform/views/GraphicsContext.h"
 
 #include <QFont>
+#include <QPainter>
+#include <QRectF>
 #include <QTransform>
 
 #include <optional>
-
 #include <unordered_map>
+#include <utility>
 #include <vector>
-
-class QPainter;
 
 namespace brevanton {
 
@@ -40,6 +40,13 @@ public:
 
     void paint(const std::vector<DrawCommand>&);
     void paint(const DrawCommand&);
+    // Paints what a window's views drew, each view's commands only within
+    // the part of the view that is visible in its window (a scrolled page
+    // never covers the panes around it); commands of no view are not
+    // limited. The painter is clipped to a view only for a command that
+    // could reach outside it. Clips the commands began and did not end end
+    // with the call.
+    void paintWithinVisibleRects(const std::vector<DrawCommand>&);
 
     // The Qt font text of `font` is drawn with (its family, its size in
     // pixels, a point being a pixel).
@@ -63,21 +70,46 @@ private:
     // beginning and restored at its end.
     void beginClip(const DrawCommand&);
     void endClip();
+    // Fills, strokes, lines, text, page text and image files set all the
+    // state they draw with (the transform, compositing, pen and font) or
+    // put it back: they are drawn without saving the painter's state, and
+    // leave what they set for the next command.
+    static bool drawsWithoutSavingState(DrawCommand::Kind);
+    // Where a command draws on the device, when that is known exactly;
+    // nullopt when it may draw outside its rectangle (text, paths).
+    std::optional<QRectF> deviceExtent(const DrawCommand&);
+    // A stroked rectangle's outer and inner edges on the device, when they
+    // fall on whole pixels: the stroke covers the pixels between them.
+    static std::optional<std::pair<QRect, QRect>> strokeRing(const QTransform&, const DrawCommand&);
 
     // The recorded image's own commands into the device rectangle.
     void paintDrawnImage(const Image&, const QRectF& deviceRect, double opacity);
     // A named image (no pixels known to the backend): a framed placeholder.
     void paintNamedImagePlaceholder(const QRectF& deviceRect, double opacity);
-    // The view's coordinates to the device.
-    const QTransform& transformForView(const View*);
-    // Sets the transform of the command's view and its compositing mode.
-    void prepare(const DrawCommand&);
+    // Where a view is on the device: its coordinates mapped there, and the
+    // part of it visible in its window (its bounds within its superviews'),
+    // each found once a paint from its superview's.
+    struct ViewPlacement {
+        QTransform toDevice;
+        QRectF visibleInDevice;
+    };
+    const ViewPlacement& placementOf(const View*);
+    ViewPlacement placeView(const View*);
+    // The view's coordinates to the device (through the painter's transform
+    // when the replay began).
+    const QTransform& transformForView(const View* view) { return placementOf(view).toDevice; }
+    // Sets the painter's transform unless it is set already.
+    void useTransform(const QTransform&);
     QFont fontForText(const DrawCommand&) const;
     const QFont& systemFont() const;
 
     QPainter& m_painter;
     QTransform m_baseToDevice;
-    std::unordered_map<const View*, QTransform> m_viewTransforms;
+    // The painter's transform when the replay began: the commands' are set on top of it.
+    QTransform m_initialTransform;
+    std::unordered_map<const View*, ViewPlacement> m_placements;
+    const View* m_lastPlacedView { nullptr };
+    const ViewPlacement* m_lastPlacement { nullptr };
     unsigned m_clipDepth { 0 };
     // The system font other views' text is drawn in, made once a paint.
     mutable std::optional<QFont> m_systemFont;

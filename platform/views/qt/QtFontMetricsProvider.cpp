@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 
 namespace brevanton {
 
@@ -58,12 +60,25 @@ Generic genericOf(const QString& name)
     return Generic::None;
 }
 
+// The family, then the size's bits, the weight, the slant and the role (it
+// picks the family a name unknown here stands for) as units of their own, a
+// fixed number of them: a run's text may follow. Formatting the numbers as
+// text cost more than the measuring a key saves.
 std::u16string cacheKey(const FontDescriptor& font)
 {
-    std::u16string key = font.familyName();
+    const std::u16string& family = font.familyName();
+    std::u16string key;
+    key.reserve(family.size() + 9 + 16);
+    key = family;
     key += u'\x1F';
-    auto number = std::to_string(font.pointSize()) + "/" + std::to_string(font.weight()) + (font.isItalic() ? "i" : "");
-    key.append(number.begin(), number.end());
+    uint64_t size = std::bit_cast<uint64_t>(font.pointSize());
+    for (int shift = 0; shift < 64; shift += 16)
+        key += static_cast<char16_t>((size >> shift) & 0xFFFF);
+    auto weight = static_cast<uint32_t>(font.weight());
+    key += static_cast<char16_t>(weight & 0xFFFF);
+    key += static_cast<char16_t>(weight >> 16);
+    key += font.isItalic() ? u'i' : u'r';
+    key += static_cast<char16_t>(font.metricsRole());
     return key;
 }
 

@@ -34,7 +34,6 @@
 
 #include <cmath>
 #include <optional>
-#include <unordered_map>
 
 namespace brevanton {
 
@@ -135,6 +134,12 @@ void clearDisplayMarks(View& view)
 
 } // namespace
 
+const std::vector<DrawCommand>& QtWindowWidget::lastPaintedCommands() const
+{
+    static const std::vector<DrawCommand> none;
+    return m_lastPainting ? m_lastPainting->drawing() : none;
+}
+
 void QtWindowWidget::paintEvent(QPaintEvent* event)
 {
     auto window = viewWindow();
@@ -156,31 +161,12 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
         drawing = content->cacheDisplayInRect(content->convertRectFromView(base, nullptr));
     }
     painter.setClipRect(area);
-    QTransform baseToDevice = QtDrawCommandPainter::forWindowContentHeight(height());
-    QtDrawCommandPainter replay(painter, baseToDevice);
     if (drawing) {
         // Each view's drawing shows only within its visible part, as it would
         // on screen: a scrolled page never covers the panes around it.
-        std::unordered_map<const View*, QRectF> visibleInDevice;
-        for (const auto& command : drawing->drawing()) {
-            if (!command.view) {
-                replay.paint(command);
-                continue;
-            }
-            auto [found, added] = visibleInDevice.try_emplace(command.view);
-            if (added) {
-                Rect visible = command.view->convertRectToView(command.view->visibleRect(), nullptr);
-                found->second = baseToDevice.mapRect(QRectF(visible.minX(), visible.minY(), visible.width(), visible.height()));
-            }
-            painter.save();
-            painter.setClipRect(found->second, Qt::IntersectClip);
-            replay.paint(command);
-            painter.restore();
-        }
-        m_lastPaintedCommands = drawing->drawing();
-    } else {
-        m_lastPaintedCommands.clear();
+        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(height())).paintWithinVisibleRects(drawing->drawing());
     }
+    m_lastPainting = std::move(drawing);
     ++m_paintCount;
     m_lastPaintedArea = area;
     window->setViewsNeedDisplay(false);

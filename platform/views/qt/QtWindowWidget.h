@@ -37,6 +37,7 @@
 namespace brevanton {
 
 class DraggingSession;
+class Image;
 class QtWindowBackend;
 class View;
 class Window;
@@ -48,7 +49,7 @@ public:
     std::shared_ptr<Window> viewWindow() const { return m_window.lock(); }
 
     // What the last paint event replayed, in order, and how many there were.
-    const std::vector<DrawCommand>& lastPaintedCommands() const { return m_lastPaintedCommands; }
+    const std::vector<DrawCommand>& lastPaintedCommands() const;
     unsigned paintCount() const { return m_paintCount; }
     // The part of the widget the last paint event redrew.
     QRect lastPaintedArea() const { return m_lastPaintedArea; }
@@ -115,7 +116,8 @@ private:
     QtWindowBackend& m_backend;
     std::weak_ptr<Window> m_window;
     ClickCounter m_clicks;
-    std::vector<DrawCommand> m_lastPaintedCommands;
+    // What the last paint event recorded and replayed.
+    std::shared_ptr<const Image> m_lastPainting;
     unsigned m_paintCount { 0 };
     QRect m_lastPaintedArea;
     bool m_applyingWindowGeometry { false };

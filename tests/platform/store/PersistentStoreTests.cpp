@@ -4,11 +4,13 @@
 #include "tests/platform/store/StoreTestSupport.h"
 
 #include "platform/store/PersistentStoreInternals.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -309,6 +311,39 @@ TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLit
             EXPECT_EQ(reader->existingObjectWithID(ids[i])->valueForKey(u"title"), Value(titles[i])) << i;
         EXPECT_TRUE(reader->existingObjectWithID(untitled->objectID())->valueForKey(u"title").isNull());
     }
+}
+
+// A save is durable when it returns, its pages in the synced log; copying
+// the log into the file waits for a later turn of the main run loop, unless
+// the log grew so long that the commit copies it.
+TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheRunLoopUnlessTheLogGrewLong)
+{
+    auto store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    auto fileSize = [&] { return std::filesystem::file_size(path); };
+    auto save = [&](size_t characters) {
+        auto blog = context->insertNewObject(u"Blog");
+        blog->setValueForKey(Value(std::u16string(characters, u'x')), u"title");
+        Error error;
+        EXPECT_TRUE(context->save(&error)) << error;
+    };
+    RunLoop::main().runOnce(0);
+    auto before = fileSize();
+    // Some 1200 pages of 4 KB.
+    save(4'800'000);
+    EXPECT_LT(fileSize(), before + 1'000'000) << "not copied in the save";
+    EXPECT_GT(std::filesystem::file_size(path + "-wal"), 4'800'000u);
+    EXPECT_EQ(rawQuery(path, "SELECT length(title) FROM Blog"), std::vector<std::string> { "4800000" });
+    for (int turn = 0; turn < 5; ++turn)
+        RunLoop::main().runOnce(0);
+    EXPECT_GT(fileSize(), before + 4'800'000) << "copied in a later turn";
+
+    // Over 4000 pages with no turn between: the commit copies them.
+    before = fileSize();
+    save(17'000'000);
+    EXPECT_GT(fileSize(), before + 12'000'000);
+    EXPECT_EQ(rawQuery(path, "SELECT max(length(title)) FROM Blog"), std::vector<std::string> { "17000000" });
 }
 
 } // namespace

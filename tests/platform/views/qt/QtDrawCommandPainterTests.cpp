@@ -238,3 +238,133 @@ TEST_F(Painter, UnendedClipsEndWithTheReplayAndStrayEndsAreIgnored)
     EXPECT_EQ(at(after, 15, 15), QColor(255, 0, 0));
     EXPECT_TRUE(isWhite(at(image, 50, 50)));
 }
+
+namespace {
+
+// A 200 × 100 window whose views are replayed as a window paints them:
+// each within its visible part.
+class WindowPainter : public Painter {
+protected:
+    void SetUp() override
+    {
+        Painter::SetUp();
+        window = std::make_shared<Window>(Rect(0, 0, 200, 100));
+        window->setContentView(std::make_shared<View>(Rect(0, 0, 200, 100)));
+    }
+    std::shared_ptr<DrawingView> add(const std::shared_ptr<View>& superview, Rect frame, bool flipped,
+                                     std::function<void(GraphicsContext&)> drawer)
+    {
+        auto view = std::make_shared<DrawingView>(frame);
+        view->setFlipped(flipped);
+        view->drawing = std::move(drawer);
+        superview->addSubview(view);
+        return view;
+    }
+    QImage paintWindow()
+    {
+        auto drawing = window->contentView()->cacheDisplayInRect(Rect(0, 0, 200, 100));
+        QImage image(200, 100, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(100)).paintWithinVisibleRects(drawing->drawing());
+        // The painter's own state is back as it was: nothing clips this fill.
+        painter.fillRect(QRect(195, 95, 5, 5), Qt::blue);
+        return image;
+    }
+    std::shared_ptr<Window> window;
+};
+
+} // namespace
+
+TEST_F(WindowPainter, EachViewDrawsOnlyInItsVisiblePartWhateverTheViewsBeforeItDrew)
+{
+    // A box at window (20, 20)-(80, 80), device rows 20 to 80, whose flipped
+    // child (device x 50 to 110, rows 40 to 100) hangs out of it to the right
+    // and below; the child draws text (a command that may reach anywhere),
+    // fills past its superview's edges and strokes its own edge.
+    auto box = add(window->contentView(), Rect(20, 20, 60, 60), false, [](GraphicsContext&) {});
+    add(box, Rect(30, -20, 60, 60), true, [](GraphicsContext& context) {
+        context.drawText(u"Wide text", Rect(0, 0, 60, 16), Color::black());
+        context.fillRect(Rect(0, 20, 60, 60), Color::sRGB(1, 0, 0));
+        context.strokeRect(Rect(0.5, 0.5, 59, 59), Color::sRGB(0, 0, 1), 1);
+    });
+    // A later view beside the box: its fill lies outside the child's visible part and is all drawn.
+    add(window->contentView(), Rect(100, 10, 40, 40), false,
+        [](GraphicsContext& context) { context.fillRect(Rect(0, 0, 40, 40), Color::sRGB(0, 0.5, 0)); });
+    auto image = paintWindow();
+    // The child's fill (device rows 60 on) shows inside the box only, its stroke's left edge over it.
+    EXPECT_EQ(at(image, 60, 75), QColor(255, 0, 0));
+    EXPECT_EQ(at(image, 79, 75), QColor(255, 0, 0));
+    EXPECT_EQ(at(image, 50, 70), QColor(0, 0, 255));
+    EXPECT_TRUE(isWhite(at(image, 85, 75))) << "past the box's right edge";
+    EXPECT_TRUE(isWhite(at(image, 60, 85))) << "below the box";
+    EXPECT_EQ(brevanton::testing::inkBounds(image.copy(0, 0, 95, 100)), QRect(50, 40, 30, 40));
+    EXPECT_EQ(at(image, 100, 50), QColor(0, 128, 0));
+    EXPECT_EQ(at(image, 139, 89), QColor(0, 128, 0));
+    EXPECT_EQ(at(image, 197, 97), QColor(0, 0, 255));
+}
+
+TEST_F(WindowPainter, ClipsAViewBeginsHoldUntilItEndsThemAndEndWithThePaint)
+{
+    // Each of the view's cells clips its title to the cell, as a grid of
+    // thumbnails does; a neighbour view draws between the clip's beginning
+    // and end in the recording order of no real window, and is cut by the clip too.
+    add(window->contentView(), Rect(0, 0, 200, 100), true, [](GraphicsContext& context) {
+        context.beginClip(Rect(10, 10, 40, 20));
+        context.fillRect(Rect(0, 0, 100, 50), Color::sRGB(1, 0, 0));
+        context.endClip();
+        context.fillRect(Rect(0, 60, 20, 20), Color::sRGB(0, 0, 1));
+        context.beginClip(Rect(100, 10, 20, 20));
+        context.fillRect(Rect(90, 0, 60, 60), Color::sRGB(0, 0.5, 0));
+    });
+    auto image = paintWindow();
+    EXPECT_EQ(at(image, 10, 10), QColor(255, 0, 0));
+    EXPECT_EQ(at(image, 49, 29), QColor(255, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 5, 5)));
+    EXPECT_TRUE(isWhite(at(image, 60, 20)));
+    EXPECT_TRUE(isWhite(at(image, 20, 40)));
+    EXPECT_EQ(at(image, 5, 65), QColor(0, 0, 255)) << "after its end the clip is gone";
+    EXPECT_EQ(at(image, 110, 20), QColor(0, 128, 0));
+    EXPECT_TRUE(isWhite(at(image, 130, 20))) << "an unended clip lasts to the paint's end";
+    EXPECT_EQ(at(image, 197, 97), QColor(0, 0, 255)) << "and ends with it";
+}
+
+TEST_F(Painter, StrokedRectanglesCoverThePixelsQtsStrokerDoes)
+{
+    // On whole pixels or not, thin and wide, in flipped and unflipped views,
+    // opaque and translucent: each beside Qt stroking the same rectangle.
+    struct Case {
+        Rect rect;
+        double width;
+    };
+    for (bool flipped : { false, true }) {
+        for (const Case& stroke : { Case { Rect(10.5, 10.5, 30, 30), 1 }, Case { Rect(1, 1, 17, 16), 2 },
+                                    Case { Rect(0, 0, 80, 24), 1 }, Case { Rect(20, 20, 50, 30), 4 },
+                                    Case { Rect(5.25, 7.5, 40, 20), 1 }, Case { Rect(30, 30, 3, 3), 4 },
+                                    Case { Rect(20, 10, 50, 30), 1 }, Case { Rect(2, 3, 1, 1), 1 } }) {
+            for (const Color& color : { Color::sRGB(0, 0, 1), Color::sRGB(1, 0, 0, 0.5) }) {
+                SCOPED_TRACE(::testing::Message() << flipped << " " << stroke.rect.minX() << " " << stroke.width << " " << color.alphaComponent());
+                auto image = paint(Rect(50, 10, 120, 80), flipped,
+                                   [&](GraphicsContext& context) { context.strokeRect(stroke.rect, color, stroke.width); });
+                QImage expected(200, 100, QImage::Format_ARGB32_Premultiplied);
+                expected.fill(Qt::white);
+                QPainter painter(&expected);
+                // The view's coordinates on the device: moved to the view's place, turned over when unflipped.
+                painter.setTransform(flipped ? QTransform(1, 0, 0, 1, 50, 10) : QTransform(1, 0, 0, -1, 50, 90));
+                QPen pen(QColor::fromRgbF(color.redComponent(), color.greenComponent(), color.blueComponent(), color.alphaComponent()));
+                pen.setWidthF(stroke.width);
+                pen.setJoinStyle(Qt::MiterJoin);
+                pen.setCapStyle(Qt::FlatCap);
+                painter.setPen(pen);
+                painter.drawRect(QRectF(stroke.rect.minX(), stroke.rect.minY(), stroke.rect.width(), stroke.rect.height()));
+                painter.end();
+                int differing = 0;
+                for (int y = 0; y < 100; ++y) {
+                    for (int x = 0; x < 200; ++x)
+                        differing += image.pixel(x, y) != expected.pixel(x, y);
+                }
+                EXPECT_EQ(differing, 0);
+            }
+        }
+    }
+}

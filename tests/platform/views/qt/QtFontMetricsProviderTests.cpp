@@ -72,6 +72,28 @@ TEST(QtFontMetricsProvider, FamiliesArePinnedToDejaVu)
     EXPECT_NEAR(provider.widthOfRun(mono, u"iiii"), provider.widthOfRun(mono, u"MMMM"), 1e-6);
 }
 
+// A family name the provider does not know stands for a serif face in a
+// page and a sans-serif one in the interface: what one of them measured
+// first is never given to the other.
+TEST(QtFontMetricsProvider, AnUnknownFamilyIsMeasuredApartForPagesAndTheInterface)
+{
+    ensureApplication();
+    FontDescriptor interface(u"Nothing Known", 14);
+    FontDescriptor page = interface.withMetricsRole(FontMetricsRole::Page);
+    std::u16string_view text = u"Hamburgefonstiv";
+    double pageAlone = QtFontMetricsProvider().widthOfRun(page, text);
+    auto pageLineAlone = QtFontMetricsProvider().lineMetrics(page);
+    QtFontMetricsProvider provider;
+    double interfaceWidth = provider.widthOfRun(interface, text);
+    auto interfaceLine = provider.lineMetrics(interface);
+    EXPECT_NE(interfaceWidth, pageAlone) << "the two faces differ";
+    EXPECT_EQ(provider.widthOfRun(page, text), pageAlone);
+    EXPECT_EQ(provider.caretPositions(page, text).back(), pageAlone);
+    EXPECT_EQ(provider.lineMetrics(page).lineHeight, pageLineAlone.lineHeight);
+    EXPECT_EQ(provider.widthOfRun(interface, text), interfaceWidth);
+    EXPECT_EQ(provider.lineMetrics(interface).ascent, interfaceLine.ascent);
+}
+
 // Layouts in the background and the window on the main thread measure with
 // the one provider at the same moment: every thread gets the widths, caret
 // positions and line metrics one thread alone gets, new runs and fonts being

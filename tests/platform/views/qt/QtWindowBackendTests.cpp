@@ -196,6 +196,33 @@ TEST_F(Backend, MarkingAViewRepaintsTheWidgetFromTheRecordedCommands)
     EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 255, 0));
 }
 
+// A view that clips what it fills to a part of itself, as a grid's cells
+// clip their titles.
+class ClippingView : public View {
+public:
+    using View::View;
+    void draw(const Rect&, GraphicsContext& context) override
+    {
+        context.beginClip(Rect(10, 10, 20, 20));
+        context.fillRect(bounds(), Color::sRGB(1, 0, 0));
+        context.endClip();
+        context.fillRect(Rect(40, 0, 10, 10), Color::sRGB(1, 0, 0));
+    }
+};
+
+TEST_F(Backend, AViewsClipHoldsInTheWindowUntilItEndsIt)
+{
+    // In the window's base coordinates, unflipped: the widget's rows go down from its top.
+    view->addSubview(std::make_shared<ClippingView>(Rect(100, 100, 60, 60)));
+    view->setNeedsDisplay(true);
+    QCoreApplication::processEvents();
+    QImage image = widget()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(115, 85), QColor(255, 0, 0));
+    EXPECT_EQ(image.pixelColor(105, 85), QColor(0, 0, 255)) << "outside the clip";
+    EXPECT_EQ(image.pixelColor(135, 65), QColor(0, 0, 255)) << "outside the clip";
+    EXPECT_EQ(image.pixelColor(145, 95), QColor(255, 0, 0)) << "after its end";
+}
+
 TEST_F(Backend, BusyWorkLetsTheWindowsPaintWhileNoTurnRunsAndNoWindowCloses)
 {
     QCoreApplication::processEvents();

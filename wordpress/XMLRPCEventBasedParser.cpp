@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <ctime>
 #include <optional>
 #include <limits>
 #include <vector>
@@ -478,6 +479,8 @@ Value XMLRPCEventBasedParser::parse()
         return Value();
     }
 
+    // Local dates are read in the zone as it is now, read once for the reply.
+    tzset();
     XMLRPCEventBasedParserDelegate delegate;
     XMLParser parser { XMLParser::BorrowedBytes { xml } };
     parser.setUTF8Delegate(&delegate);

@@ -49,6 +49,17 @@ unsigned daysInMonth(int64_t year, unsigned month)
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
+// The offset of local time from UTC at the instant, by the zone as tzset()
+// last read it; nullopt when the system cannot tell.
+std::optional<int64_t> localOffsetAt(int64_t instant)
+{
+    auto seconds = static_cast<std::time_t>(instant);
+    std::tm fields {};
+    if (!localtime_r(&seconds, &fields))
+        return std::nullopt;
+    return static_cast<int64_t>(fields.tm_gmtoff);
+}
+
 // Reads `count` digits at `text[at]`, moving `at` past them.
 std::optional<unsigned> digits(std::u16string_view text, size_t& at, size_t count)
 {
@@ -112,9 +123,17 @@ std::optional<Date> dateFromXMLRPCDateString(std::u16string_view text, XMLRPCDat
     if (*month < 1 || *month > 12 || *day < 1 || *day > daysInMonth(*year, *month) || *hour > 23 || *minute > 59 || *second > 59)
         return std::nullopt;
 
-    if (zone == XMLRPCDateTimeZone::UTC) {
-        int64_t days = daysFromCivil(*year, *month, *day);
-        return Date(static_cast<double>(days * 86400 + *hour * 3600 + *minute * 60 + *second));
+    int64_t fieldsAsUTC = daysFromCivil(*year, *month, *day) * 86400 + *hour * 3600 + *minute * 60 + *second;
+    if (zone == XMLRPCDateTimeZone::UTC)
+        return Date(static_cast<double>(fieldsAsUTC));
+    // Away from the zone's changes of offset (none two days either side),
+    // local fields name one instant, found without mktime(), which reads the
+    // zone's file again on every call. Near a change, mktime() decides.
+    if (auto offset = localOffsetAt(fieldsAsUTC)) {
+        int64_t instant = fieldsAsUTC - *offset;
+        constexpr int64_t twoDays = 2 * 86400;
+        if (localOffsetAt(instant) == offset && localOffsetAt(instant - twoDays) == offset && localOffsetAt(instant + twoDays) == offset)
+            return Date(static_cast<double>(instant));
     }
     std::tm fields {};
     fields.tm_year = static_cast<int>(*year) - 1900;

@@ -22,7 +22,9 @@ std::u16string XMLRPCDateStringFromDate(Date);
 
 // The date of one of the two fixed forms, read in `zone`; nullopt for other
 // text, for fields out of range, and for the all-zero date
-// ("00000000T00:00:00"), by which WordPress says there is none.
+// ("00000000T00:00:00"), by which WordPress says there is none. Local time
+// is the zone as tzset() last read it: a reader of many dates calls tzset()
+// once before them.
 std::optional<Date> dateFromXMLRPCDateString(std::u16string_view, XMLRPCDateTimeZone);
 
 } // namespace brevanton

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <ctime>
 #include <optional>
 #include <limits>
 #include <vector>
@@ -38,7 +40,9 @@ enum class Tag { Value, Member, Name, Array, Struct, Data, String, Integer, Doub
 
 Tag tagOf(std::string_view name)
 {
-    auto is = [&](std::string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
+    // Called once the name's length is known to be the literal's: compared
+    // inline, without a call.
+    auto is = [&]<size_t size>(const char (&known)[size], Tag tag) { return std::memcmp(name.data(), known, size - 1) == 0 ? tag : Tag::Other; };
     switch (name.size()) {
     case 2:
         return is("i4", Tag::Integer);
@@ -478,6 +482,8 @@ Value XMLRPCEventBasedParser::parse()
         return Value();
     }
 
+    // Local dates are read in the zone as it is now, read once for the reply.
+    tzset();
     XMLRPCEventBasedParserDelegate delegate;
     XMLParser parser { XMLParser::BorrowedBytes { xml } };
     parser.setUTF8Delegate(&delegate);

@@ -78,8 +78,26 @@ void appendUTF16(std::u16string& out, std::string_view utf8)
             buffer[used++] = static_cast<char16_t>(s[i++]);
             continue;
         }
-        // Characters of several bytes, one after another.
+        // Characters of several bytes, one after another: those of two and
+        // three bytes, well-formed, directly; the rest as ICU reads them.
         do {
+            const uint8_t lead = s[i];
+            if (lead >= 0xC2 && lead <= 0xDF && i + 1 < length && (s[i + 1] & 0xC0) == 0x80) {
+                buffer[used++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (s[i + 1] & 0x3F));
+                i += 2;
+                continue;
+            }
+            if ((lead & 0xF0) == 0xE0 && i + 2 < length && (s[i + 2] & 0xC0) == 0x80) {
+                // No overlong forms after E0, no surrogates after ED.
+                const uint8_t second = s[i + 1];
+                const uint8_t lowest = lead == 0xE0 ? 0xA0 : 0x80;
+                const uint8_t highest = lead == 0xED ? 0x9F : 0xBF;
+                if (second >= lowest && second <= highest) {
+                    buffer[used++] = static_cast<char16_t>(((lead & 0x0F) << 12) | ((second & 0x3F) << 6) | (s[i + 2] & 0x3F));
+                    i += 3;
+                    continue;
+                }
+            }
             UChar32 c;
             U8_NEXT(s, i, length, c);
             if (c < 0)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
@@ -239,6 +240,18 @@ struct XMLParser::Callbacks {
     static int hasInternalSubset(void* context) { return xmlSAX2HasInternalSubset(libxmlContext(context)); }
     static int hasExternalSubset(void* context) { return xmlSAX2HasExternalSubset(libxmlContext(context)); }
 
+    // libxml2 takes the document a piece at a time into a buffer it reuses,
+    // rather than copying it whole into a buffer as large as the document.
+    static int read(void* context, char* buffer, int length)
+    {
+        auto& self = parser(context);
+        size_t count = std::min(static_cast<size_t>(length), self.m_data.size() - self.m_readOffset);
+        std::memcpy(buffer, self.m_data.data() + self.m_readOffset, count);
+        self.m_readOffset += count;
+        return static_cast<int>(count);
+    }
+    static int close(void*) { return 0; }
+
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
     static void externalSubset(void*, const xmlChar*, const xmlChar*, const xmlChar*) { }
     static void reference(void*, const xmlChar*) { }
@@ -346,7 +359,8 @@ bool XMLParser::parse()
         fail(Error(XMLParserErrorDomain, XML_ERR_NO_MEMORY, u"The document is too large"));
         return false;
     }
-    xmlParserCtxtPtr context = xmlCreateMemoryParserCtxt(m_data.data(), static_cast<int>(m_data.size()));
+    m_readOffset = 0;
+    xmlParserCtxtPtr context = xmlCreateIOParserCtxt(nullptr, nullptr, Callbacks::read, Callbacks::close, this, XML_CHAR_ENCODING_NONE);
     if (!context) {
         fail(Error(XMLParserErrorDomain, XML_ERR_NO_MEMORY, u"Could not make an XML parser"));
         return false;

@@ -121,6 +121,8 @@ private:
 
     std::string m_ownedData;
     std::string_view m_data;
+    // How much of the data libxml2 has taken.
+    size_t m_readOffset { 0 };
     XMLParserDelegate* m_delegate { nullptr };
     XMLParserUTF8Delegate* m_utf8Delegate { nullptr };
     enum class UTF8TextRoute { Delegate, Buffer, Ignore };

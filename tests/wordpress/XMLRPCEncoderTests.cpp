@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
+#include <tuple>
+
 namespace brevanton {
 namespace {
 
@@ -73,6 +77,50 @@ TEST(XMLRPCEncoderTests, DatesAreWrittenInUTCAndReadInTheZoneAsked)
     setenv("TZ", "Asia/Kolkata", 1);
     tzset();
     EXPECT_EQ(dateFromXMLRPCDateString(u"20240102T08:34:05", XMLRPCDateTimeZone::Local), Date(1704164645));
+    if (savedZone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+// Local dates agree with the C library's own conversion everywhere, on the
+// days the zone's offset changes (skipped and repeated hours) and away from them.
+TEST(XMLRPCEncoderTests, LocalDatesAgreeWithTheSystemAroundChangesOfOffset)
+{
+    const char* savedZone = getenv("TZ");
+    std::string saved = savedZone ? savedZone : "";
+    for (const char* zone : { "Europe/Berlin", "America/St_Johns", "Australia/Lord_Howe", "Pacific/Apia" }) {
+        setenv("TZ", zone, 1);
+        tzset();
+        // Every half hour over six days around each change, and a day in each season.
+        for (auto [year, month, firstDay] : { std::tuple { 2024, 3, 28 }, { 2024, 10, 24 }, { 2024, 4, 4 }, { 2011, 12, 27 }, { 2024, 1, 15 }, { 2024, 7, 15 } }) {
+            for (int step = 0; step < 6 * 48; ++step) {
+                std::tm fields {};
+                fields.tm_year = year - 1900;
+                fields.tm_mon = month - 1;
+                fields.tm_mday = firstDay + step / 48;
+                fields.tm_hour = step % 48 / 2;
+                fields.tm_min = step % 2 * 30 + 5;
+                fields.tm_sec = 7;
+                fields.tm_isdst = -1;
+                std::tm asked = fields;
+                if (timegm(&asked) == -1)
+                    continue;
+                char text[80];
+                std::snprintf(text, sizeof text, "%04d%02d%02dT%02d:%02d:%02d", asked.tm_year + 1900, asked.tm_mon + 1, asked.tm_mday, asked.tm_hour,
+                    asked.tm_min, asked.tm_sec);
+                std::tm local = asked;
+                local.tm_isdst = -1;
+                auto expected = Date(static_cast<double>(mktime(&local)));
+                EXPECT_EQ(dateFromXMLRPCDateString(toUTF16(text), XMLRPCDateTimeZone::Local), expected) << zone << " " << text;
+            }
+        }
+    }
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    EXPECT_EQ(dateFromXMLRPCDateString(u"20240701T12:00:00", XMLRPCDateTimeZone::Local), Date(1719828000));
+    EXPECT_EQ(dateFromXMLRPCDateString(u"20240115T12:00:00", XMLRPCDateTimeZone::Local), Date(1705316400));
     if (savedZone)
         setenv("TZ", saved.c_str(), 1);
     else

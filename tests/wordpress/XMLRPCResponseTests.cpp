@@ -214,6 +214,10 @@ TEST(XMLRPCResponseTests, ForbiddenBytesAndJunkAroundTheXMLAreLeftOut)
 
     XMLRPCResponse twice(reply("<value>first</value>") + reply("<value>second</value>"));
     EXPECT_EQ(twice.object(), Value(u"first"));
+    // Also after a reply far longer than what the XML parser takes at a time.
+    std::string longText(2 << 20, 'x');
+    XMLRPCResponse longTwice(reply("<value>" + longText + "</value>") + "\n<br />\n" + reply("<value>second</value>"));
+    EXPECT_TRUE(longTwice.object() == Value(toUTF16(longText))) << longTwice.parserError();
     XMLRPCResponse withoutDeclaration("\n\n<methodResponse><params><param><value>x</value></param></params></methodResponse>garbage<");
     EXPECT_EQ(withoutDeclaration.object(), Value(u"x"));
 }

@@ -1,6 +1,8 @@
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <iterator>
 
@@ -57,6 +59,45 @@ TEST(Text, UTF8ConvertsWholeAcrossBlocksAndChunks)
     std::u16string long16(5000, u'q');
     appendUTF16(long16, std::string(3000, 'r') + "\xC3\xA9");
     EXPECT_EQ(long16, std::u16string(5000, u'q') + std::u16string(3000, u'r') + u"\u00E9");
+}
+
+// ICU's own reading, one character at a time.
+std::u16string referenceUTF16(std::string_view utf8)
+{
+    std::u16string out;
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0)
+            c = 0xFFFD;
+        char16_t units[2];
+        int32_t count = 0;
+        U16_APPEND_UNSAFE(units, count, c);
+        out.append(units, static_cast<size_t>(count));
+    }
+    return out;
+}
+
+TEST(Text, UTF8AgreesWithICUOnEverySequenceOfTwoAndThreeBytes)
+{
+    // Each lead byte that is not ASCII with every second and third byte,
+    // well-formed or not, between characters of several bytes and at the end.
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned second = 0; second <= 0xFF; ++second) {
+            std::string pair { static_cast<char>(lead), static_cast<char>(second) };
+            ASSERT_EQ(toUTF16("\xC3\xA9" + pair + "\xC3\xA9"), referenceUTF16("\xC3\xA9" + pair + "\xC3\xA9")) << lead << " " << second;
+            ASSERT_EQ(toUTF16("\xC3\xA9" + pair), referenceUTF16("\xC3\xA9" + pair)) << lead << " " << second;
+            if (lead < 0xE0 || lead > 0xEF)
+                continue;
+            for (unsigned third = 0; third <= 0xFF; third += (second & 0xC0) == 0x80 ? 1 : 0x3F) {
+                std::string triple = pair + static_cast<char>(third);
+                ASSERT_EQ(toUTF16("\xE2\x80\x94" + triple + "\xC3"), referenceUTF16("\xE2\x80\x94" + triple + "\xC3"))
+                    << lead << " " << second << " " << third;
+            }
+        }
+    }
 }
 
 } // namespace

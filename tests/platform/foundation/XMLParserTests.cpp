@@ -306,6 +306,73 @@ TEST(XMLParser, TellsHowManyBytesItReadAtEachEnd)
 
 namespace {
 
+// Gathers the text of each <e> and the byte offset at the end of every element.
+class PieceRecorder : public XMLParserUTF8Delegate {
+public:
+    std::vector<std::string> texts;
+    std::vector<long> offsets;
+    void didStartElement(XMLParser& parser, std::string_view name) override
+    {
+        if (name == "e")
+            parser.appendUTF8TextTo(texts.emplace_back());
+        else
+            parser.ignoreUTF8Text();
+    }
+    void didEndElement(XMLParser& parser, std::string_view) override
+    {
+        offsets.push_back(parser.byteOffset());
+        parser.ignoreUTF8Text();
+    }
+};
+
+} // namespace
+
+// Documents much larger than what the underlying parser takes at a time:
+// characters of several bytes, references and CDATA sections fall across
+// its pieces, and the offsets still count the document's own bytes.
+TEST(XMLParser, LargeDocumentsReadWholeAcrossThePiecesTaken)
+{
+    std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r>";
+    std::vector<std::string> expectedTexts;
+    std::vector<long> expectedOffsets;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (int k = 0; k < i % 37; ++k)
+            text += k % 3 ? "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80" : "&amp;&lt;&#x263A;";
+        document += "<e>" + text + "<![CDATA[<" + std::to_string(i) + ">]]></e>\n";
+        expectedOffsets.push_back(static_cast<long>(document.size() - 1));
+        std::string decoded;
+        for (int k = 0; k < i % 37; ++k)
+            decoded += k % 3 ? "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80" : "&<\xE2\x98\xBA";
+        expectedTexts.push_back(decoded + "<" + std::to_string(i) + ">");
+    }
+    document += "</r>";
+    expectedOffsets.push_back(static_cast<long>(document.size()));
+    ASSERT_GT(document.size(), 500000u);
+
+    PieceRecorder recorder;
+    XMLParser parser(XMLParser::BorrowedBytes { document });
+    parser.setUTF8Delegate(&recorder);
+    ASSERT_TRUE(parser.parse()) << toUTF8(parser.parserError().localizedDescription());
+    EXPECT_EQ(recorder.texts, expectedTexts);
+    EXPECT_EQ(recorder.offsets, expectedOffsets);
+
+    // The same document in UTF-16 with a byte order mark reads the same.
+    std::u16string wide = toUTF16(document.substr(document.find("<r>")));
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t unit : wide) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    PieceRecorder wideRecorder;
+    XMLParser wideParser(utf16);
+    wideParser.setUTF8Delegate(&wideRecorder);
+    ASSERT_TRUE(wideParser.parse()) << toUTF8(wideParser.parserError().localizedDescription());
+    EXPECT_EQ(wideRecorder.texts, expectedTexts);
+}
+
+namespace {
+
 // Sends the text inside <keep> to a buffer, drops the text inside <drop>,
 // and hears the rest itself.
 class RoutingRecorder : public XMLParserUTF8Delegate {

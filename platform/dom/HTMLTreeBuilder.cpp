@@ -361,7 +361,8 @@ private:
     // Insertion.
     InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
     static DOMNode* containerFor(DOMElement*);
-    std::shared_ptr<DOMElement> createElement(const HTMLToken&, Namespace, T tag);
+    // Takes the token's attributes.
+    std::shared_ptr<DOMElement> createElement(HTMLToken&, Namespace, T tag);
     OpenElement insertElement(HTMLToken&, Namespace = Namespace::HTML);
     OpenElement insertHTMLElement(std::u16string_view name);
     void insertForeignElement(HTMLToken&, Namespace);
@@ -371,7 +372,7 @@ private:
     void insertCharacters(std::u16string_view);
     void flushText();
     void noteTextUnits(std::u16string_view);
-    void appendAttributes(DOMElement&, const HTMLToken&, Namespace);
+    void appendAttributes(DOMElement&, HTMLToken&, Namespace);
     void addMissingAttributes(DOMElement&, const HTMLToken&);
     const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
@@ -995,24 +996,25 @@ const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
     return known;
 }
 
-void TreeBuilder::appendAttributes(DOMElement& element, const HTMLToken& token, Namespace ns)
+// The token's names and values move into the element: nothing reads them after.
+void TreeBuilder::appendAttributes(DOMElement& element, HTMLToken& token, Namespace ns)
 {
     element.reserveAttributes(token.attributes.size());
     for (auto& attribute : token.attributes) {
         if (ns == Namespace::HTML) {
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value));
             continue;
         }
         if (auto* foreign = adjustedForeignAttributeName(attribute.name)) {
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value, foreign);
+            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value), foreign);
             continue;
         }
         if (ns == Namespace::MathML && attribute.name == u"definitionurl")
-            element.appendAttributeWithoutChecks(u"definitionURL", attribute.value);
+            element.appendAttributeWithoutChecks(u"definitionURL", std::move(attribute.value));
         else if (ns == Namespace::SVG)
-            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), attribute.value);
+            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), std::move(attribute.value));
         else
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value));
     }
 }
 
@@ -1035,7 +1037,7 @@ void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& tok
     }
 }
 
-std::shared_ptr<DOMElement> TreeBuilder::createElement(const HTMLToken& token, Namespace ns, T tag)
+std::shared_ptr<DOMElement> TreeBuilder::createElement(HTMLToken& token, Namespace ns, T tag)
 {
     const DOMQualifiedName* name;
     if (ns == Namespace::HTML)
@@ -1053,8 +1055,7 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
 {
     T tag = ns == Namespace::HTML ? m_tokenTag : htmlTagForName(token.name);
     auto place = appropriatePlace();
-    auto element = createElement(token, ns, tag);
-    OpenElement entry { element, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
+    OpenElement entry { nullptr, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
     if (ns == Namespace::SVG)
         entry.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
     else if (ns == Namespace::MathML && tag == T::annotation_xml) {
@@ -1062,6 +1063,8 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
             entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
                 || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
     }
+    auto element = createElement(token, ns, tag);
+    entry.element = element;
     static constexpr TagSet loading { T::link, T::style, T::img, T::iframe, T::frame };
     if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment && loading.contains(tag))
         m_loadingElements.push_back(element.get());
@@ -1928,12 +1931,12 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         m_framesetOK = false;
         return Result::Done;
     case T::input: {
-        reconstructFormattingElements();
-        insertElement(token);
-        pop();
         auto* type = token.attribute(u"type");
         if (!type || !equalsIgnoringASCIICase(type->value, u"hidden"))
             m_framesetOK = false;
+        reconstructFormattingElements();
+        insertElement(token);
+        pop();
         return Result::Done;
     }
     case T::param:

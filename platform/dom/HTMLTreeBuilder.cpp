@@ -351,7 +351,13 @@ private:
 
     // Active formatting elements.
     void pushFormattingElement(const OpenElement&);
-    void reconstructFormattingElements();
+    // Asked before most insertions; there is mostly nothing to do.
+    void reconstructFormattingElements()
+    {
+        if (!m_formatting.empty() && m_formatting.back().element && !isOnStack(m_formatting.back()))
+            reconstructClosedFormattingElements();
+    }
+    void reconstructClosedFormattingElements();
     void clearFormattingElementsToMarker();
     void insertMarker() { m_formatting.push_back({}); }
     size_t formattingIndexOf(const DOMElement*) const;
@@ -767,13 +773,9 @@ void TreeBuilder::pushFormattingElement(const OpenElement& entry)
     m_formatting.push_back({ entry.element, entry.tag, entry.serial });
 }
 
-void TreeBuilder::reconstructFormattingElements()
+void TreeBuilder::reconstructClosedFormattingElements()
 {
-    if (m_formatting.empty())
-        return;
     auto isOpen = [&](const FormattingEntry& entry) { return !entry.element || isOnStack(entry); };
-    if (isOpen(m_formatting.back()))
-        return;
     size_t index = m_formatting.size() - 1;
     while (index > 0 && !isOpen(m_formatting[index - 1]))
         --index;

@@ -998,25 +998,38 @@ const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
     return known;
 }
 
-// The token's names and values move into the element: nothing reads them after.
+namespace {
+
+// A token's string for the tree: moved when that keeps no spare room (the
+// DOM keeps what it is given), else copied to its length.
+std::u16string take(std::u16string& text)
+{
+    if (text.capacity() == text.size())
+        return std::move(text);
+    return std::u16string(text);
+}
+
+} // namespace
+
+// The token's names and values go into the element: nothing reads them after.
 void TreeBuilder::appendAttributes(DOMElement& element, HTMLToken& token, Namespace ns)
 {
     element.reserveAttributes(token.attributes.size());
     for (auto& attribute : token.attributes) {
         if (ns == Namespace::HTML) {
-            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value));
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
             continue;
         }
         if (auto* foreign = adjustedForeignAttributeName(attribute.name)) {
-            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value), foreign);
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value), foreign);
             continue;
         }
         if (ns == Namespace::MathML && attribute.name == u"definitionurl")
-            element.appendAttributeWithoutChecks(u"definitionURL", std::move(attribute.value));
+            element.appendAttributeWithoutChecks(u"definitionURL", take(attribute.value));
         else if (ns == Namespace::SVG)
-            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), std::move(attribute.value));
+            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), take(attribute.value));
         else
-            element.appendAttributeWithoutChecks(std::move(attribute.name), std::move(attribute.value));
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
     }
 }
 

@@ -129,7 +129,9 @@ std::u16string_view lookUp(std::span<const std::pair<std::u16string_view, std::u
 
 } // namespace
 
-std::u16string_view htmlTagName(HTMLTag tag)
+namespace {
+
+constexpr std::u16string_view tagName(HTMLTag tag)
 {
     switch (tag) {
     case HTMLTag::annotation_xml:
@@ -141,20 +143,18 @@ std::u16string_view htmlTagName(HTMLTag tag)
     }
 }
 
-namespace {
-
 // The known names in an open-addressed table of 512 slots (a quarter full),
 // each name packed a byte per character into two words, which the slot keeps
 // and the hash mixes: most lookups take one slot and one comparison of two
 // words, as every tag of a page asks.
 class TagTable {
 public:
-    TagTable()
+    constexpr TagTable()
     {
         for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
             auto tag = static_cast<HTMLTag>(i);
             Key key;
-            [[maybe_unused]] bool packed = pack(htmlTagName(tag), key);
+            [[maybe_unused]] bool packed = pack(tagName(tag), key);
             size_t slot = hash(key);
             while (m_slots[slot].tag != HTMLTag::Unknown)
                 slot = (slot + 1) & mask;
@@ -162,7 +162,7 @@ public:
         }
     }
 
-    HTMLTag find(std::u16string_view name) const
+    constexpr HTMLTag find(std::u16string_view name) const
     {
         Key key;
         if (!pack(name, key))
@@ -188,7 +188,7 @@ private:
 
     // False for what no tag's name can be: empty, longer than 16 units, or
     // with a unit outside ASCII or U+0000.
-    static bool pack(std::u16string_view name, Key& key)
+    static constexpr bool pack(std::u16string_view name, Key& key)
     {
         if (name.empty() || name.size() > 16)
             return false;
@@ -201,7 +201,7 @@ private:
         return true;
     }
 
-    static size_t hash(const Key& key)
+    static constexpr size_t hash(const Key& key)
     {
         uint64_t h = (key.low ^ (key.high * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
         return static_cast<size_t>(h >> 55) & mask;
@@ -210,12 +210,18 @@ private:
     std::array<Slot, mask + 1> m_slots {};
 };
 
+constexpr TagTable tagTable;
+
 } // namespace
+
+std::u16string_view htmlTagName(HTMLTag tag)
+{
+    return tagName(tag);
+}
 
 HTMLTag htmlTagForName(std::u16string_view name)
 {
-    static const TagTable table;
-    return table.find(name);
+    return tagTable.find(name);
 }
 
 std::u16string_view adjustedSVGElementName(std::u16string_view name)

@@ -620,6 +620,10 @@ void HTMLTokenizer::readToken()
                 m_tokenStart = m_position;
                 advance();
                 m_state = State::TagOpen;
+                // Straight on with the tag's first character.
+                m_stepStart = m_position;
+                c = peek();
+                goto tagOpen;
             } else if (c == 0) {
                 parseError("unexpected-null-character");
                 appendCharacter(0);
@@ -681,6 +685,7 @@ void HTMLTokenizer::readToken()
             }
             continue;
         case State::TagOpen:
+        tagOpen:
             if (c == '!') {
                 advance();
                 m_state = State::MarkupDeclarationOpen;
@@ -692,9 +697,17 @@ void HTMLTokenizer::readToken()
             } else if (c == '/') {
                 advance();
                 m_state = State::EndTagOpen;
+                m_stepStart = m_position;
+                c = peek();
+                if (isASCIIAlpha(c)) {
+                    startTag(HTMLToken::Kind::EndTag);
+                    m_state = State::TagName;
+                    goto tagName;
+                }
             } else if (isASCIIAlpha(c)) {
                 startTag(HTMLToken::Kind::StartTag);
                 m_state = State::TagName;
+                goto tagName;
             } else if (c == '?') {
                 parseError("unexpected-question-mark-instead-of-tag-name");
                 startComment(static_cast<uint32_t>(m_tokenStart));
@@ -730,7 +743,8 @@ void HTMLTokenizer::readToken()
                 m_state = State::BogusComment;
             }
             continue;
-        case State::TagName: {
+        case State::TagName:
+        tagName: {
             // The name's plain run in one piece, then what ends it.
             size_t end = m_position;
             while (end < m_input.size()) {

@@ -762,6 +762,9 @@ void HTMLTokenizer::readToken()
             if (isTagWhitespace(c)) {
                 advance();
                 m_state = State::BeforeAttributeName;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeName;
             } else if (c == '/') {
                 advance();
                 m_state = State::SelfClosingStartTag;
@@ -945,6 +948,7 @@ void HTMLTokenizer::readToken()
                 m_state = State::ScriptDataDoubleEscaped;
             continue;
         case State::BeforeAttributeName:
+        beforeAttributeName:
             if (isTagWhitespace(c))
                 advance();
             else if (c == '/' || c == '>' || c == endOfFile)
@@ -958,9 +962,11 @@ void HTMLTokenizer::readToken()
             } else {
                 startAttribute();
                 m_state = State::AttributeName;
+                goto attributeName;
             }
             continue;
-        case State::AttributeName: {
+        case State::AttributeName:
+        attributeName: {
             // The name's plain run in one piece, then what ends it.
             size_t end = m_position;
             while (end < m_input.size()) {
@@ -982,6 +988,9 @@ void HTMLTokenizer::readToken()
                 finishAttributeName();
                 advance();
                 m_state = State::BeforeAttributeValue;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeValue;
             } else {
                 auto& name = m_tag.attributes.back().name;
                 if (c == 0) {
@@ -1017,12 +1026,16 @@ void HTMLTokenizer::readToken()
             }
             continue;
         case State::BeforeAttributeValue:
+        beforeAttributeValue:
             if (isTagWhitespace(c))
                 advance();
             else if (c == '"' || c == '\'') {
                 advance();
                 m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
                 m_state = c == '"' ? State::AttributeValueDoubleQuoted : State::AttributeValueSingleQuoted;
+                m_stepStart = m_position;
+                c = peek();
+                goto attributeValue;
             } else if (c == '>') {
                 parseError("missing-attribute-value");
                 advance();
@@ -1031,11 +1044,13 @@ void HTMLTokenizer::readToken()
             } else {
                 m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
                 m_state = State::AttributeValueUnquoted;
+                goto attributeValue;
             }
             continue;
         case State::AttributeValueDoubleQuoted:
         case State::AttributeValueSingleQuoted:
-        case State::AttributeValueUnquoted: {
+        case State::AttributeValueUnquoted:
+        attributeValue: {
             // The value's plain run in one piece, then what ends it.
             bool unquoted = m_state == State::AttributeValueUnquoted;
             auto& stops = unquoted                                       ? unquotedValueStops
@@ -1053,9 +1068,13 @@ void HTMLTokenizer::readToken()
             if (unquoted ? isTagWhitespace(c) || c == '>' : c == quote) {
                 endValue();
                 advance();
-                if (!unquoted)
+                if (!unquoted) {
                     m_state = State::AfterAttributeValueQuoted;
-                else if (c == '>') {
+                    m_stepStart = m_position;
+                    c = peek();
+                    goto afterAttributeValueQuoted;
+                }
+                if (c == '>') {
                     m_state = State::Data;
                     emitCurrent();
                 } else
@@ -1078,9 +1097,13 @@ void HTMLTokenizer::readToken()
             continue;
         }
         case State::AfterAttributeValueQuoted:
+        afterAttributeValueQuoted:
             if (isTagWhitespace(c)) {
                 advance();
                 m_state = State::BeforeAttributeName;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeName;
             } else if (c == '/') {
                 advance();
                 m_state = State::SelfClosingStartTag;

@@ -967,8 +967,12 @@ InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
                     || name.localName == u"thead" || name.localName == u"tr");
         }
     }
-    if (!tableLike)
+    if (!tableLike) {
+        // An open element's tag tells a template without asking the element its name.
+        if (targetEntry && !targetEntry->is(T::template_))
+            return { target, nullptr };
         return { containerFor(target), nullptr };
+    }
     size_t lastTemplate = SIZE_MAX, lastTable = SIZE_MAX;
     for (size_t i = m_stack.size(); i > 0; --i) {
         if (lastTemplate == SIZE_MAX && m_stack[i - 1].is(T::template_))

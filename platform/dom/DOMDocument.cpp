@@ -13,6 +13,20 @@ namespace brevanton {
 
 namespace {
 
+// The offset of the first surrogate not in a pair; the text's size for none.
+size_t firstUnpairedSurrogate(std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < 0xD800 || text[i] > 0xDFFF)
+            continue;
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            ++i;
+        else
+            return i;
+    }
+    return text.size();
+}
+
 bool isNameStartCharacter(char16_t c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c >= 0x80;
@@ -138,7 +152,27 @@ std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std:
 
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::u16string_view markup, const std::u16string& url)
 {
-    return parseHTML(toUTF8(markup), "UTF-8", url);
+    // Text already decoded reads as its UTF-8 would: a leading byte-order
+    // mark is taken off and remembered, an unpaired surrogate is U+FFFD.
+    bool byteOrderMark = !markup.empty() && markup.front() == u'\xFEFF';
+    if (byteOrderMark)
+        markup.remove_prefix(1);
+    std::u16string repaired;
+    if (size_t unpaired = firstUnpairedSurrogate(markup); unpaired < markup.size()) {
+        repaired = markup;
+        for (size_t i = unpaired; i < repaired.size(); ++i) {
+            if (isHighSurrogate(repaired[i]) && i + 1 < repaired.size() && isLowSurrogate(repaired[i + 1]))
+                ++i;
+            else if (isHighSurrogate(repaired[i]) || isLowSurrogate(repaired[i]))
+                repaired[i] = u'\xFFFD';
+        }
+        markup = repaired;
+    }
+    auto document = parseHTMLDocument(markup);
+    document->setURL(url);
+    document->setCharacterSet(u"UTF-8");
+    document->setHasByteOrderMark(byteOrderMark);
+    return document;
 }
 
 std::shared_ptr<DOMDocument> DOMDocument::parseXML(std::string_view bytes, const std::u16string& url, Error* outError)

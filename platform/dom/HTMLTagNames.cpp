@@ -129,7 +129,9 @@ std::u16string_view lookUp(std::span<const std::pair<std::u16string_view, std::u
 
 } // namespace
 
-std::u16string_view htmlTagName(HTMLTag tag)
+namespace {
+
+constexpr std::u16string_view tagName(HTMLTag tag)
 {
     switch (tag) {
     case HTMLTag::annotation_xml:
@@ -141,53 +143,85 @@ std::u16string_view htmlTagName(HTMLTag tag)
     }
 }
 
-namespace {
-
 // The known names in an open-addressed table of 512 slots (a quarter full),
-// hashed on the length and three characters: most lookups take one slot and
-// one comparison, as every tag of a page asks.
+// each name packed a byte per character into two words, which the slot keeps
+// and the hash mixes: most lookups take one slot and one comparison of two
+// words, as every tag of a page asks.
 class TagTable {
 public:
-    TagTable()
+    constexpr TagTable()
     {
         for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
             auto tag = static_cast<HTMLTag>(i);
-            size_t slot = hash(htmlTagName(tag));
-            while (m_slots[slot] != HTMLTag::Unknown)
+            Key key;
+            [[maybe_unused]] bool packed = pack(tagName(tag), key);
+            size_t slot = hash(key);
+            while (m_slots[slot].tag != HTMLTag::Unknown)
                 slot = (slot + 1) & mask;
-            m_slots[slot] = tag;
+            m_slots[slot] = { key, tag };
         }
     }
 
-    HTMLTag find(std::u16string_view name) const
+    constexpr HTMLTag find(std::u16string_view name) const
     {
-        if (name.empty() || name.size() > 14)
+        Key key;
+        if (!pack(name, key))
             return HTMLTag::Unknown;
-        for (size_t slot = hash(name);; slot = (slot + 1) & mask) {
-            HTMLTag tag = m_slots[slot];
-            if (tag == HTMLTag::Unknown || htmlTagName(tag) == name)
-                return tag;
+        for (size_t slot = hash(key);; slot = (slot + 1) & mask) {
+            auto& entry = m_slots[slot];
+            if (entry.tag == HTMLTag::Unknown || (entry.key.low == key.low && entry.key.high == key.high))
+                return entry.tag;
         }
     }
 
 private:
     static constexpr size_t mask = 511;
 
-    static size_t hash(std::u16string_view name)
+    struct Key {
+        uint64_t low { 0 };
+        uint64_t high { 0 };
+    };
+    struct Slot {
+        Key key;
+        HTMLTag tag { HTMLTag::Unknown };
+    };
+
+    // False for what no tag's name can be: empty, longer than 16 units, or
+    // with a unit outside ASCII or U+0000.
+    static constexpr bool pack(std::u16string_view name, Key& key)
     {
-        size_t h = name.size() * 131 + name[0] * 31 + name.back() * 7 + name[name.size() / 2];
-        return (h ^ (h >> 5)) & mask;
+        if (name.empty() || name.size() > 16)
+            return false;
+        for (size_t i = 0; i < name.size(); ++i) {
+            char16_t c = name[i];
+            if (!c || c >= 0x80)
+                return false;
+            (i < 8 ? key.low : key.high) |= uint64_t(c) << (8 * (i % 8));
+        }
+        return true;
     }
 
-    std::array<HTMLTag, mask + 1> m_slots {};
+    static constexpr size_t hash(const Key& key)
+    {
+        uint64_t h = (key.low ^ (key.high * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
+        return static_cast<size_t>(h >> 55) & mask;
+    }
+
+    std::array<Slot, mask + 1> m_slots {};
 };
+
+constexpr TagTable tagTable;
 
 } // namespace
 
+std::u16string_view htmlTagName(HTMLTag tag)
+{
+    return tagName(tag);
+}
+
 HTMLTag htmlTagForName(std::u16string_view name)
 {
-    static const TagTable table;
-    return table.find(name);
+    return tagTable.find(name);
 }
 
 std::u16string_view adjustedSVGElementName(std::u16string_view name)

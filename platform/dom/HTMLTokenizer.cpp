@@ -89,28 +89,110 @@ std::span<const HTMLNamedCharacterReference> namesStartingWith(char first)
     return htmlNamedCharacterReferences().subspan(range.first, range.second - range.first);
 }
 
-// The reference whose whole name, ";" included, begins `text`; null when the
-// letters and digits there are not followed by ";" or are no such name.
+// The references whose names end in ";", in an open-addressed table of
+// 4,096 slots (about half full) hashed on the whole name: a reference on a
+// page takes one pass over its name and mostly one comparison.
+class WholeNameTable {
+public:
+    WholeNameTable()
+    {
+        auto references = htmlNamedCharacterReferences();
+        for (size_t i = 0; i < references.size(); ++i) {
+            std::string_view name = references[i].name;
+            if (name.back() != ';')
+                continue;
+            uint32_t h = 0;
+            for (char c : name)
+                h = step(h, static_cast<unsigned char>(c));
+            size_t slot = finish(h);
+            while (m_slots[slot])
+                slot = (slot + 1) & mask;
+            m_slots[slot] = static_cast<uint16_t>(i + 1);
+        }
+    }
+
+    // The reference whose whole name, ";" included, begins `text`; null when
+    // the letters and digits there are not followed by ";" or are no such name.
+    const HTMLNamedCharacterReference* find(std::u16string_view text) const
+    {
+        constexpr size_t longestName = 32;
+        size_t length = 0;
+        uint32_t h = 0;
+        for (; length < text.size() && length <= longestName && isASCIIAlphanumeric(text[length]); ++length)
+            h = step(h, text[length]);
+        if (length > longestName || length == text.size() || text[length] != u';')
+            return nullptr;
+        h = step(h, ';');
+        auto references = htmlNamedCharacterReferences();
+        for (size_t slot = finish(h); m_slots[slot]; slot = (slot + 1) & mask) {
+            const char* name = references[m_slots[slot] - 1].name;
+            size_t i = 0;
+            while (i <= length && static_cast<unsigned char>(name[i]) == text[i])
+                ++i;
+            if (i == length + 1 && !name[i])
+                return &references[m_slots[slot] - 1];
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr size_t mask = 4095;
+    static uint32_t step(uint32_t h, char32_t c) { return h * 33 + c; }
+    static size_t finish(uint32_t h) { return ((h * 2654435761u) >> 20) & mask; }
+
+    std::array<uint16_t, mask + 1> m_slots {};
+};
+
 const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
 {
-    constexpr size_t longestName = 32;
-    char name[longestName + 2];
-    size_t length = 0;
-    while (length < text.size() && length <= longestName && isASCIIAlphanumeric(text[length])) {
-        name[length] = static_cast<char>(text[length]);
-        ++length;
-    }
-    if (length > longestName || length == text.size() || text[length] != u';')
-        return nullptr;
-    name[length] = ';';
-    name[length + 1] = 0;
-    auto references = namesStartingWith(name[0]);
-    auto found = std::lower_bound(references.begin(), references.end(), name,
-                                  [](const HTMLNamedCharacterReference& reference, const char* key) {
-                                      return std::strcmp(reference.name, key) < 0;
-                                  });
-    return found != references.end() && !std::strcmp(found->name, name) ? &*found : nullptr;
+    static const WholeNameTable table;
+    return table.find(text);
 }
+
+// The first unit from `from` on that is `a`, `b`, U+000D or U+0000; the
+// text's size when there is none.
+size_t findStop(std::u16string_view text, size_t from, char16_t a, char16_t b)
+{
+    const char16_t* units = text.data();
+    size_t size = text.size();
+    size_t end = from;
+#if defined(__SSE2__)
+    // Eight units at a time while none of them matters.
+    const __m128i first = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i second = _mm_set1_epi16(static_cast<short>(b));
+    const __m128i carriageReturn = _mm_set1_epi16(u'\r');
+    const __m128i zero = _mm_setzero_si128();
+    for (; end + 8 <= size; end += 8) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + end));
+        __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, first), _mm_cmpeq_epi16(block, second)),
+                                     _mm_or_si128(_mm_cmpeq_epi16(block, carriageReturn), _mm_cmpeq_epi16(block, zero)));
+        if (int mask = _mm_movemask_epi8(stops))
+            return end + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+    }
+#endif
+    for (; end < size; ++end) {
+        char16_t c = units[end];
+        if (c == a || c == b || c == u'\r' || !c)
+            break;
+    }
+    return end;
+}
+
+// The ASCII units that end the plain run of an attribute value, by state.
+using StopTable = std::array<bool, 0x80>;
+
+constexpr StopTable stopTable(std::string_view units)
+{
+    StopTable table {};
+    table[0] = table['\r'] = table['&'] = true;
+    for (char unit : units)
+        table[static_cast<unsigned char>(unit)] = true;
+    return table;
+}
+
+constexpr StopTable doubleQuotedValueStops = stopTable("\"");
+constexpr StopTable singleQuotedValueStops = stopTable("'");
+constexpr StopTable unquotedValueStops = stopTable("\t\n\f >\"'<=`");
 
 bool isNoncharacter(char32_t c)
 {
@@ -190,7 +272,8 @@ void HTMLTokenizer::startTag(HTMLToken::Kind kind)
     m_tag.selfClosing = false;
     m_tag.range.start = static_cast<uint32_t>(m_tokenStart);
     m_dropAttribute = false;
-    m_attributeNames.clear();
+    if (!m_attributeNames.empty())
+        m_attributeNames.clear();
 }
 
 void HTMLTokenizer::startAttribute()
@@ -440,8 +523,7 @@ HTMLToken& HTMLTokenizer::nextToken()
         m_ready = &m_tag;
         return m_tag;
     }
-    while (!m_ready)
-        step();
+    readToken();
     return *m_ready;
 }
 
@@ -449,30 +531,7 @@ HTMLToken& HTMLTokenizer::nextToken()
 void HTMLTokenizer::scanData(bool stopAtAmpersand)
 {
     size_t start = m_position;
-    size_t end = start;
-    const char16_t* units = m_input.data();
-    size_t size = m_input.size();
-#if defined(__SSE2__)
-    // Eight units at a time while none of them matters.
-    const __m128i lessThan = _mm_set1_epi16(u'<');
-    const __m128i carriageReturn = _mm_set1_epi16(u'\r');
-    const __m128i ampersand = _mm_set1_epi16(stopAtAmpersand ? u'&' : 0);
-    const __m128i zero = _mm_setzero_si128();
-    while (end + 8 <= size) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + end));
-        __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, lessThan), _mm_cmpeq_epi16(block, carriageReturn)),
-                                     _mm_or_si128(_mm_cmpeq_epi16(block, ampersand), _mm_cmpeq_epi16(block, zero)));
-        if (_mm_movemask_epi8(stops))
-            break;
-        end += 8;
-    }
-#endif
-    while (end < size) {
-        char16_t c = units[end];
-        if (c == u'<' || c == u'\r' || c == 0 || (c == u'&' && stopAtAmpersand))
-            break;
-        ++end;
-    }
+    size_t end = findStop(m_input, start, u'<', stopAtAmpersand ? u'&' : u'<');
     if (end == start)
         return;
     m_stepStart = start;
@@ -480,10 +539,9 @@ void HTMLTokenizer::scanData(bool stopAtAmpersand)
     m_position = end;
 }
 
-void HTMLTokenizer::step()
+void HTMLTokenizer::readToken()
 {
-    m_stepStart = m_position;
-    char32_t c = peek();
+    char32_t c = 0;
     auto attributeValue = [this]() -> std::u16string& { return m_tag.attributes.back().value; };
     auto endValue = [this] { m_tag.attributes.back().valueRange.end = static_cast<uint32_t>(m_position); };
     auto eofInTag = [this] {
@@ -545,925 +603,929 @@ void HTMLTokenizer::step()
         advance();
     };
 
-    switch (m_state) {
-    case State::Data:
-        scanData(true);
-        c = peek();
+    while (!m_ready) {
         m_stepStart = m_position;
-        if (c == '&') {
-            advance();
-            if (m_characters.data.empty())
-                m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-            consumeCharacterReference(m_characters.data, false);
-        } else if (c == '<') {
-            m_tokenStart = m_position;
-            advance();
-            m_state = State::TagOpen;
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            appendCharacter(0);
-            advance();
-        } else if (c == endOfFile)
-            emitEndOfFile();
-        else {
-            appendCharacter(c);
-            advance();
-        }
-        return;
-    case State::RCDATA:
-        scanData(true);
         c = peek();
-        m_stepStart = m_position;
-        if (c == '&') {
-            advance();
-            if (m_characters.data.empty())
-                m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-            consumeCharacterReference(m_characters.data, false);
-        } else if (c == '<') {
-            m_tokenStart = m_position;
-            advance();
-            m_state = State::RCDATALessThanSign;
-        } else if (c == 0)
-            nullInText();
-        else if (c == endOfFile)
-            emitEndOfFile();
-        else {
-            appendCharacter(c);
-            advance();
-        }
-        return;
-    case State::RAWTEXT:
-    case State::ScriptData:
-    case State::PLAINTEXT:
-        if (m_state == State::PLAINTEXT) {
-            while (m_position < m_input.size() && m_input[m_position] != u'\r' && m_input[m_position]) {
-                size_t end = m_input.find_first_of(std::u16string_view(u"\r\0", 2), m_position);
-                end = end == std::u16string_view::npos ? m_input.size() : end;
-                appendCharacters(m_input.substr(m_position, end - m_position));
+        switch (m_state) {
+        case State::Data:
+            scanData(true);
+            c = peek();
+            m_stepStart = m_position;
+            if (c == '&') {
+                advance();
+                if (m_characters.data.empty())
+                    m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+                consumeCharacterReference(m_characters.data, false);
+            } else if (c == '<') {
+                m_tokenStart = m_position;
+                advance();
+                m_state = State::TagOpen;
+                // Straight on with the tag's first character.
+                m_stepStart = m_position;
+                c = peek();
+                goto tagOpen;
+            } else if (c == 0) {
+                parseError("unexpected-null-character");
+                appendCharacter(0);
+                advance();
+            } else if (c == endOfFile)
+                emitEndOfFile();
+            else {
+                appendCharacter(c);
+                advance();
+            }
+            continue;
+        case State::RCDATA:
+            scanData(true);
+            c = peek();
+            m_stepStart = m_position;
+            if (c == '&') {
+                advance();
+                if (m_characters.data.empty())
+                    m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+                consumeCharacterReference(m_characters.data, false);
+            } else if (c == '<') {
+                m_tokenStart = m_position;
+                advance();
+                m_state = State::RCDATALessThanSign;
+            } else if (c == 0)
+                nullInText();
+            else if (c == endOfFile)
+                emitEndOfFile();
+            else {
+                appendCharacter(c);
+                advance();
+            }
+            continue;
+        case State::RAWTEXT:
+        case State::ScriptData:
+        case State::PLAINTEXT:
+            if (m_state == State::PLAINTEXT) {
+                while (m_position < m_input.size() && m_input[m_position] != u'\r' && m_input[m_position]) {
+                    size_t end = m_input.find_first_of(std::u16string_view(u"\r\0", 2), m_position);
+                    end = end == std::u16string_view::npos ? m_input.size() : end;
+                    appendCharacters(m_input.substr(m_position, end - m_position));
+                    m_position = end;
+                }
+            } else
+                scanData(false);
+            c = peek();
+            m_stepStart = m_position;
+            if (c == '<' && m_state != State::PLAINTEXT) {
+                m_tokenStart = m_position;
+                advance();
+                m_state = m_state == State::RAWTEXT ? State::RAWTEXTLessThanSign : State::ScriptDataLessThanSign;
+            } else if (c == 0)
+                nullInText();
+            else if (c == endOfFile)
+                emitEndOfFile();
+            else {
+                appendCharacter(c);
+                advance();
+            }
+            continue;
+        case State::TagOpen:
+        tagOpen:
+            if (c == '!') {
+                advance();
+                m_state = State::MarkupDeclarationOpen;
+                // Whether a CDATA section may follow depends on where the characters before it go.
+                if (!m_characters.data.empty()) {
+                    m_characters.range.end = static_cast<uint32_t>(m_tokenStart);
+                    m_ready = &m_characters;
+                }
+            } else if (c == '/') {
+                advance();
+                m_state = State::EndTagOpen;
+                m_stepStart = m_position;
+                c = peek();
+                if (isASCIIAlpha(c)) {
+                    startTag(HTMLToken::Kind::EndTag);
+                    m_state = State::TagName;
+                    goto tagName;
+                }
+            } else if (isASCIIAlpha(c)) {
+                startTag(HTMLToken::Kind::StartTag);
+                m_state = State::TagName;
+                goto tagName;
+            } else if (c == '?') {
+                parseError("unexpected-question-mark-instead-of-tag-name");
+                startComment(static_cast<uint32_t>(m_tokenStart));
+                m_state = State::BogusComment;
+            } else if (c == endOfFile) {
+                parseError("eof-before-tag-name");
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                emitEndOfFile();
+            } else {
+                parseError("invalid-first-character-of-tag-name");
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                m_state = State::Data;
+            }
+            continue;
+        case State::EndTagOpen:
+            if (isASCIIAlpha(c)) {
+                startTag(HTMLToken::Kind::EndTag);
+                m_state = State::TagName;
+            } else if (c == '>') {
+                parseError("missing-end-tag-name");
+                advance();
+                m_state = State::Data;
+            } else if (c == endOfFile) {
+                parseError("eof-before-tag-name");
+                m_stepStart = m_tokenStart;
+                appendCharacters(u"</");
+                emitEndOfFile();
+            } else {
+                parseError("invalid-first-character-of-tag-name");
+                startComment(static_cast<uint32_t>(m_tokenStart));
+                m_state = State::BogusComment;
+            }
+            continue;
+        case State::TagName:
+        tagName: {
+            // The name's plain run in one piece, then what ends it.
+            size_t end = m_position;
+            while (end < m_input.size()) {
+                char16_t u = m_input[end];
+                if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '\r' || !u
+                    || isASCIIUpper(u))
+                    break;
+                ++end;
+            }
+            if (end > m_position) {
+                m_tag.name.append(m_input.substr(m_position, end - m_position));
                 m_position = end;
+                c = peek();
             }
-        } else
-            scanData(false);
-        c = peek();
-        m_stepStart = m_position;
-        if (c == '<' && m_state != State::PLAINTEXT) {
-            m_tokenStart = m_position;
-            advance();
-            m_state = m_state == State::RAWTEXT ? State::RAWTEXTLessThanSign : State::ScriptDataLessThanSign;
-        } else if (c == 0)
-            nullInText();
-        else if (c == endOfFile)
-            emitEndOfFile();
-        else {
-            appendCharacter(c);
-            advance();
-        }
-        return;
-    case State::TagOpen:
-        if (c == '!') {
-            advance();
-            m_state = State::MarkupDeclarationOpen;
-            // Whether a CDATA section may follow depends on where the characters before it go.
-            if (!m_characters.data.empty()) {
-                m_characters.range.end = static_cast<uint32_t>(m_tokenStart);
-                m_ready = &m_characters;
-            }
-        } else if (c == '/') {
-            advance();
-            m_state = State::EndTagOpen;
-        } else if (isASCIIAlpha(c)) {
-            startTag(HTMLToken::Kind::StartTag);
-            m_state = State::TagName;
-        } else if (c == '?') {
-            parseError("unexpected-question-mark-instead-of-tag-name");
-            startComment(static_cast<uint32_t>(m_tokenStart));
-            m_state = State::BogusComment;
-        } else if (c == endOfFile) {
-            parseError("eof-before-tag-name");
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            emitEndOfFile();
-        } else {
-            parseError("invalid-first-character-of-tag-name");
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            m_state = State::Data;
-        }
-        return;
-    case State::EndTagOpen:
-        if (isASCIIAlpha(c)) {
-            startTag(HTMLToken::Kind::EndTag);
-            m_state = State::TagName;
-        } else if (c == '>') {
-            parseError("missing-end-tag-name");
-            advance();
-            m_state = State::Data;
-        } else if (c == endOfFile) {
-            parseError("eof-before-tag-name");
-            m_stepStart = m_tokenStart;
-            appendCharacters(u"</");
-            emitEndOfFile();
-        } else {
-            parseError("invalid-first-character-of-tag-name");
-            startComment(static_cast<uint32_t>(m_tokenStart));
-            m_state = State::BogusComment;
-        }
-        return;
-    case State::TagName: {
-        // The name's plain run in one piece, then what ends it.
-        size_t end = m_position;
-        while (end < m_input.size()) {
-            char16_t u = m_input[end];
-            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '\r' || !u
-                || isASCIIUpper(u))
-                break;
-            ++end;
-        }
-        if (end > m_position) {
-            m_tag.name.append(m_input.substr(m_position, end - m_position));
-            m_position = end;
-            c = peek();
-        }
-        if (isTagWhitespace(c)) {
-            advance();
-            m_state = State::BeforeAttributeName;
-        } else if (c == '/') {
-            advance();
-            m_state = State::SelfClosingStartTag;
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            m_tag.name += u'\xFFFD';
-            advance();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            m_tag.name += toASCIILower(c);
-            advance();
-        }
-        return;
-    }
-    case State::RCDATALessThanSign:
-    case State::RAWTEXTLessThanSign:
-        if (c == '/') {
-            advance();
-            m_temporaryBuffer.clear();
-            m_state = m_state == State::RCDATALessThanSign ? State::RCDATAEndTagOpen : State::RAWTEXTEndTagOpen;
-        } else {
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            m_state = m_state == State::RCDATALessThanSign ? State::RCDATA : State::RAWTEXT;
-        }
-        return;
-    case State::RCDATAEndTagOpen:
-        endTagOpen(State::RCDATAEndTagName, State::RCDATA);
-        return;
-    case State::RCDATAEndTagName:
-        endTagName(State::RCDATA);
-        return;
-    case State::RAWTEXTEndTagOpen:
-        endTagOpen(State::RAWTEXTEndTagName, State::RAWTEXT);
-        return;
-    case State::RAWTEXTEndTagName:
-        endTagName(State::RAWTEXT);
-        return;
-    case State::ScriptDataLessThanSign:
-        if (c == '/') {
-            advance();
-            m_temporaryBuffer.clear();
-            m_state = State::ScriptDataEndTagOpen;
-        } else if (c == '!') {
-            advance();
-            m_stepStart = m_tokenStart;
-            appendCharacters(u"<!");
-            m_state = State::ScriptDataEscapeStart;
-        } else {
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            m_state = State::ScriptData;
-        }
-        return;
-    case State::ScriptDataEndTagOpen:
-        endTagOpen(State::ScriptDataEndTagName, State::ScriptData);
-        return;
-    case State::ScriptDataEndTagName:
-        endTagName(State::ScriptData);
-        return;
-    case State::ScriptDataEscapeStart:
-    case State::ScriptDataEscapeStartDash:
-        if (c == '-') {
-            advance();
-            appendCharacter('-');
-            m_state = m_state == State::ScriptDataEscapeStart ? State::ScriptDataEscapeStartDash : State::ScriptDataEscapedDashDash;
-        } else
-            m_state = State::ScriptData;
-        return;
-    case State::ScriptDataEscaped:
-    case State::ScriptDataEscapedDash:
-    case State::ScriptDataEscapedDashDash:
-        if (c == '-') {
-            advance();
-            appendCharacter('-');
-            if (m_state == State::ScriptDataEscaped)
-                m_state = State::ScriptDataEscapedDash;
-            else
-                m_state = State::ScriptDataEscapedDashDash;
-        } else if (c == '<') {
-            m_tokenStart = m_position;
-            advance();
-            m_state = State::ScriptDataEscapedLessThanSign;
-        } else if (c == '>' && m_state == State::ScriptDataEscapedDashDash) {
-            advance();
-            appendCharacter('>');
-            m_state = State::ScriptData;
-        } else if (c == 0) {
-            nullInText();
-            m_state = State::ScriptDataEscaped;
-        } else if (c == endOfFile) {
-            parseError("eof-in-script-html-comment-like-text");
-            emitEndOfFile();
-        } else {
-            appendCharacter(c);
-            advance();
-            m_state = State::ScriptDataEscaped;
-        }
-        return;
-    case State::ScriptDataEscapedLessThanSign:
-        if (c == '/') {
-            advance();
-            m_temporaryBuffer.clear();
-            m_state = State::ScriptDataEscapedEndTagOpen;
-        } else if (isASCIIAlpha(c)) {
-            m_temporaryBuffer.clear();
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            m_state = State::ScriptDataDoubleEscapeStart;
-        } else {
-            m_stepStart = m_tokenStart;
-            appendCharacter('<');
-            m_state = State::ScriptDataEscaped;
-        }
-        return;
-    case State::ScriptDataEscapedEndTagOpen:
-        endTagOpen(State::ScriptDataEscapedEndTagName, State::ScriptDataEscaped);
-        return;
-    case State::ScriptDataEscapedEndTagName:
-        endTagName(State::ScriptDataEscaped);
-        return;
-    case State::ScriptDataDoubleEscapeStart:
-    case State::ScriptDataDoubleEscapeEnd:
-        if (isTagWhitespace(c) || c == '/' || c == '>') {
-            bool script = m_temporaryBuffer == u"script";
-            if (m_state == State::ScriptDataDoubleEscapeStart)
-                m_state = script ? State::ScriptDataDoubleEscaped : State::ScriptDataEscaped;
-            else
-                m_state = script ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
-            appendCharacter(c);
-            advance();
-        } else if (isASCIIAlpha(c)) {
-            m_temporaryBuffer += toASCIILower(c);
-            appendCharacter(c);
-            advance();
-        } else
-            m_state = m_state == State::ScriptDataDoubleEscapeStart ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
-        return;
-    case State::ScriptDataDoubleEscaped:
-    case State::ScriptDataDoubleEscapedDash:
-    case State::ScriptDataDoubleEscapedDashDash:
-        if (c == '-') {
-            advance();
-            appendCharacter('-');
-            if (m_state == State::ScriptDataDoubleEscaped)
-                m_state = State::ScriptDataDoubleEscapedDash;
-            else
-                m_state = State::ScriptDataDoubleEscapedDashDash;
-        } else if (c == '<') {
-            advance();
-            appendCharacter('<');
-            m_state = State::ScriptDataDoubleEscapedLessThanSign;
-        } else if (c == '>' && m_state == State::ScriptDataDoubleEscapedDashDash) {
-            advance();
-            appendCharacter('>');
-            m_state = State::ScriptData;
-        } else if (c == 0) {
-            nullInText();
-            m_state = State::ScriptDataDoubleEscaped;
-        } else if (c == endOfFile) {
-            parseError("eof-in-script-html-comment-like-text");
-            emitEndOfFile();
-        } else {
-            appendCharacter(c);
-            advance();
-            m_state = State::ScriptDataDoubleEscaped;
-        }
-        return;
-    case State::ScriptDataDoubleEscapedLessThanSign:
-        if (c == '/') {
-            advance();
-            m_temporaryBuffer.clear();
-            appendCharacter('/');
-            m_state = State::ScriptDataDoubleEscapeEnd;
-        } else
-            m_state = State::ScriptDataDoubleEscaped;
-        return;
-    case State::BeforeAttributeName:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '/' || c == '>' || c == endOfFile)
-            m_state = State::AfterAttributeName;
-        else if (c == '=') {
-            parseError("unexpected-equals-sign-before-attribute-name");
-            startAttribute();
-            m_tag.attributes.back().name = u"=";
-            advance();
-            m_state = State::AttributeName;
-        } else {
-            startAttribute();
-            m_state = State::AttributeName;
-        }
-        return;
-    case State::AttributeName: {
-        // The name's plain run in one piece, then what ends it.
-        size_t end = m_position;
-        while (end < m_input.size()) {
-            char16_t u = m_input[end];
-            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '=' || u == '\r' || !u
-                || u == '"' || u == '\'' || u == '<' || isASCIIUpper(u))
-                break;
-            ++end;
-        }
-        if (end > m_position) {
-            m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
-            m_position = end;
-            c = peek();
-        }
-        if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
-            finishAttributeName();
-            m_state = State::AfterAttributeName;
-        } else if (c == '=') {
-            finishAttributeName();
-            advance();
-            m_state = State::BeforeAttributeValue;
-        } else {
-            auto& name = m_tag.attributes.back().name;
-            if (c == 0) {
-                parseError("unexpected-null-character");
-                name += u'\xFFFD';
-            } else {
-                if (c == '"' || c == '\'' || c == '<')
-                    parseError("unexpected-character-in-attribute-name");
-                name += toASCIILower(c);
-            }
-            advance();
-        }
-        return;
-    }
-    case State::AfterAttributeName:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '/') {
-            advance();
-            m_state = State::SelfClosingStartTag;
-        } else if (c == '=') {
-            advance();
-            m_state = State::BeforeAttributeValue;
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            startAttribute();
-            m_state = State::AttributeName;
-        }
-        return;
-    case State::BeforeAttributeValue:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '"' || c == '\'') {
-            advance();
-            m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
-            m_state = c == '"' ? State::AttributeValueDoubleQuoted : State::AttributeValueSingleQuoted;
-        } else if (c == '>') {
-            parseError("missing-attribute-value");
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else {
-            m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
-            m_state = State::AttributeValueUnquoted;
-        }
-        return;
-    case State::AttributeValueDoubleQuoted:
-    case State::AttributeValueSingleQuoted: {
-        char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
-        size_t end = m_position;
-        while (end < m_input.size()) {
-            char16_t u = m_input[end];
-            if (u == quote || u == u'&' || u == u'\r' || !u)
-                break;
-            ++end;
-        }
-        if (end > m_position) {
-            attributeValue().append(m_input.substr(m_position, end - m_position));
-            m_position = end;
-            c = peek();
-        }
-        if (c == quote) {
-            endValue();
-            advance();
-            m_state = State::AfterAttributeValueQuoted;
-        } else if (c == '&') {
-            advance();
-            consumeCharacterReference(attributeValue(), true);
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            attributeValue() += u'\xFFFD';
-            advance();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            appendCodePoint(attributeValue(), c);
-            advance();
-        }
-        return;
-    }
-    case State::AttributeValueUnquoted: {
-        // The value's plain run in one piece, then what ends it.
-        size_t end = m_position;
-        while (end < m_input.size()) {
-            char16_t u = m_input[end];
-            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '&' || u == '>' || u == '\r' || !u || u == '"'
-                || u == '\'' || u == '<' || u == '=' || u == '`')
-                break;
-            ++end;
-        }
-        if (end > m_position) {
-            attributeValue().append(m_input.substr(m_position, end - m_position));
-            m_position = end;
-            c = peek();
-        }
-        if (isTagWhitespace(c)) {
-            endValue();
-            advance();
-            m_state = State::BeforeAttributeName;
-        } else if (c == '&') {
-            advance();
-            consumeCharacterReference(attributeValue(), true);
-        } else if (c == '>') {
-            endValue();
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            attributeValue() += u'\xFFFD';
-            advance();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            if (c == '"' || c == '\'' || c == '<' || c == '=' || c == '`')
-                parseError("unexpected-character-in-unquoted-attribute-value");
-            appendCodePoint(attributeValue(), c);
-            advance();
-        }
-        return;
-    }
-    case State::AfterAttributeValueQuoted:
-        if (isTagWhitespace(c)) {
-            advance();
-            m_state = State::BeforeAttributeName;
-        } else if (c == '/') {
-            advance();
-            m_state = State::SelfClosingStartTag;
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            parseError("missing-whitespace-between-attributes");
-            m_state = State::BeforeAttributeName;
-        }
-        return;
-    case State::SelfClosingStartTag:
-        if (c == '>') {
-            advance();
-            m_tag.selfClosing = true;
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInTag();
-        else {
-            parseError("unexpected-solidus-in-tag");
-            m_state = State::BeforeAttributeName;
-        }
-        return;
-    case State::BogusComment:
-        if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile) {
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            m_tag.data += u'\xFFFD';
-            advance();
-        } else {
-            appendCodePoint(m_tag.data, c);
-            advance();
-        }
-        return;
-    case State::MarkupDeclarationOpen:
-        if (startsWith(u"--", false)) {
-            m_position += 2;
-            startComment(static_cast<uint32_t>(m_tokenStart));
-            m_state = State::CommentStart;
-        } else if (startsWith(u"doctype", true)) {
-            m_position += 7;
-            m_state = State::DOCTYPE;
-        } else if (startsWith(u"[CDATA[", false)) {
-            m_position += 7;
-            if (m_allowsCDATA) {
-                m_state = State::CDATASection;
-                return;
-            }
-            parseError("cdata-in-html-content");
-            startComment(static_cast<uint32_t>(m_tokenStart));
-            m_tag.data = u"[CDATA[";
-            m_state = State::BogusComment;
-        } else {
-            parseError("incorrectly-opened-comment");
-            startComment(static_cast<uint32_t>(m_tokenStart));
-            m_state = State::BogusComment;
-        }
-        return;
-    case State::CommentStart:
-        if (c == '-') {
-            advance();
-            m_state = State::CommentStartDash;
-        } else if (c == '>') {
-            parseError("abrupt-closing-of-empty-comment");
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else
-            m_state = State::Comment;
-        return;
-    case State::CommentStartDash:
-        if (c == '-') {
-            advance();
-            m_state = State::CommentEnd;
-        } else if (c == '>') {
-            parseError("abrupt-closing-of-empty-comment");
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInComment();
-        else {
-            m_tag.data += u'-';
-            m_state = State::Comment;
-        }
-        return;
-    case State::Comment: {
-        size_t end = m_position;
-        while (end < m_input.size()) {
-            char16_t u = m_input[end];
-            if (u == u'<' || u == u'-' || u == u'\r' || !u)
-                break;
-            ++end;
-        }
-        if (end > m_position) {
-            m_tag.data.append(m_input.substr(m_position, end - m_position));
-            m_position = end;
-            c = peek();
-        }
-        if (c == '<') {
-            advance();
-            m_tag.data += u'<';
-            m_state = State::CommentLessThanSign;
-        } else if (c == '-') {
-            advance();
-            m_state = State::CommentEndDash;
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            m_tag.data += u'\xFFFD';
-            advance();
-        } else if (c == endOfFile)
-            eofInComment();
-        else {
-            appendCodePoint(m_tag.data, c);
-            advance();
-        }
-        return;
-    }
-    case State::CommentLessThanSign:
-        if (c == '!') {
-            advance();
-            m_tag.data += u'!';
-            m_state = State::CommentLessThanSignBang;
-        } else if (c == '<') {
-            advance();
-            m_tag.data += u'<';
-        } else
-            m_state = State::Comment;
-        return;
-    case State::CommentLessThanSignBang:
-        if (c == '-') {
-            advance();
-            m_state = State::CommentLessThanSignBangDash;
-        } else
-            m_state = State::Comment;
-        return;
-    case State::CommentLessThanSignBangDash:
-        if (c == '-') {
-            advance();
-            m_state = State::CommentLessThanSignBangDashDash;
-        } else
-            m_state = State::CommentEndDash;
-        return;
-    case State::CommentLessThanSignBangDashDash:
-        if (c != '>' && c != endOfFile)
-            parseError("nested-comment");
-        m_state = State::CommentEnd;
-        return;
-    case State::CommentEndDash:
-        if (c == '-') {
-            advance();
-            m_state = State::CommentEnd;
-        } else if (c == endOfFile)
-            eofInComment();
-        else {
-            m_tag.data += u'-';
-            m_state = State::Comment;
-        }
-        return;
-    case State::CommentEnd:
-        if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == '!') {
-            advance();
-            m_state = State::CommentEndBang;
-        } else if (c == '-') {
-            advance();
-            m_tag.data += u'-';
-        } else if (c == endOfFile)
-            eofInComment();
-        else {
-            m_tag.data += u"--";
-            m_state = State::Comment;
-        }
-        return;
-    case State::CommentEndBang:
-        if (c == '-') {
-            advance();
-            m_tag.data += u"--!";
-            m_state = State::CommentEndDash;
-        } else if (c == '>') {
-            parseError("incorrectly-closed-comment");
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInComment();
-        else {
-            m_tag.data += u"--!";
-            m_state = State::Comment;
-        }
-        return;
-    case State::DOCTYPE:
-        startDOCTYPE(static_cast<uint32_t>(m_tokenStart));
-        if (isTagWhitespace(c)) {
-            advance();
-            m_state = State::BeforeDOCTYPEName;
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            if (c != '>')
-                parseError("missing-whitespace-before-doctype-name");
-            m_state = State::BeforeDOCTYPEName;
-        }
-        return;
-    case State::BeforeDOCTYPEName:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '>') {
-            parseError("missing-doctype-name");
-            advance();
-            m_tag.forceQuirks = true;
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            m_tag.hasName = true;
-            if (c == 0) {
+            if (isTagWhitespace(c)) {
+                advance();
+                m_state = State::BeforeAttributeName;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeName;
+            } else if (c == '/') {
+                advance();
+                m_state = State::SelfClosingStartTag;
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == 0) {
                 parseError("unexpected-null-character");
                 m_tag.name += u'\xFFFD';
-            } else
-                appendCodePoint(m_tag.name, toASCIILower(c));
-            advance();
-            m_state = State::DOCTYPEName;
+                advance();
+            } else if (c == endOfFile)
+                eofInTag();
+            else {
+                m_tag.name += toASCIILower(c);
+                advance();
+            }
+            continue;
         }
-        return;
-    case State::DOCTYPEName:
-        if (isTagWhitespace(c)) {
-            advance();
-            m_state = State::AfterDOCTYPEName;
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            if (c == 0) {
-                parseError("unexpected-null-character");
-                m_tag.name += u'\xFFFD';
-            } else
-                appendCodePoint(m_tag.name, toASCIILower(c));
-            advance();
-        }
-        return;
-    case State::AfterDOCTYPEName:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else if (startsWith(u"public", true)) {
-            m_position += 6;
-            m_state = State::AfterDOCTYPEPublicKeyword;
-        } else if (startsWith(u"system", true)) {
-            m_position += 6;
-            m_state = State::AfterDOCTYPESystemKeyword;
-        } else {
-            parseError("invalid-character-sequence-after-doctype-name");
-            m_tag.forceQuirks = true;
-            m_state = State::BogusDOCTYPE;
-        }
-        return;
-    case State::AfterDOCTYPEPublicKeyword:
-    case State::BeforeDOCTYPEPublicIdentifier:
-    case State::AfterDOCTYPESystemKeyword:
-    case State::BeforeDOCTYPESystemIdentifier: {
-        bool isPublic = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::BeforeDOCTYPEPublicIdentifier;
-        bool afterKeyword = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::AfterDOCTYPESystemKeyword;
-        if (isTagWhitespace(c)) {
-            advance();
-            if (afterKeyword)
-                m_state = isPublic ? State::BeforeDOCTYPEPublicIdentifier : State::BeforeDOCTYPESystemIdentifier;
-        } else if (c == '"' || c == '\'') {
-            if (afterKeyword)
-                parseError(isPublic ? "missing-whitespace-after-doctype-public-keyword" : "missing-whitespace-after-doctype-system-keyword");
-            advance();
-            if (isPublic) {
-                m_tag.hasPublicIdentifier = true;
-                m_state = c == '"' ? State::DOCTYPEPublicIdentifierDoubleQuoted : State::DOCTYPEPublicIdentifierSingleQuoted;
+        case State::RCDATALessThanSign:
+        case State::RAWTEXTLessThanSign:
+            if (c == '/') {
+                advance();
+                m_temporaryBuffer.clear();
+                m_state = m_state == State::RCDATALessThanSign ? State::RCDATAEndTagOpen : State::RAWTEXTEndTagOpen;
             } else {
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                m_state = m_state == State::RCDATALessThanSign ? State::RCDATA : State::RAWTEXT;
+            }
+            continue;
+        case State::RCDATAEndTagOpen:
+            endTagOpen(State::RCDATAEndTagName, State::RCDATA);
+            continue;
+        case State::RCDATAEndTagName:
+            endTagName(State::RCDATA);
+            continue;
+        case State::RAWTEXTEndTagOpen:
+            endTagOpen(State::RAWTEXTEndTagName, State::RAWTEXT);
+            continue;
+        case State::RAWTEXTEndTagName:
+            endTagName(State::RAWTEXT);
+            continue;
+        case State::ScriptDataLessThanSign:
+            if (c == '/') {
+                advance();
+                m_temporaryBuffer.clear();
+                m_state = State::ScriptDataEndTagOpen;
+            } else if (c == '!') {
+                advance();
+                m_stepStart = m_tokenStart;
+                appendCharacters(u"<!");
+                m_state = State::ScriptDataEscapeStart;
+            } else {
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                m_state = State::ScriptData;
+            }
+            continue;
+        case State::ScriptDataEndTagOpen:
+            endTagOpen(State::ScriptDataEndTagName, State::ScriptData);
+            continue;
+        case State::ScriptDataEndTagName:
+            endTagName(State::ScriptData);
+            continue;
+        case State::ScriptDataEscapeStart:
+        case State::ScriptDataEscapeStartDash:
+            if (c == '-') {
+                advance();
+                appendCharacter('-');
+                m_state = m_state == State::ScriptDataEscapeStart ? State::ScriptDataEscapeStartDash : State::ScriptDataEscapedDashDash;
+            } else
+                m_state = State::ScriptData;
+            continue;
+        case State::ScriptDataEscaped:
+        case State::ScriptDataEscapedDash:
+        case State::ScriptDataEscapedDashDash:
+            if (c == '-') {
+                advance();
+                appendCharacter('-');
+                if (m_state == State::ScriptDataEscaped)
+                    m_state = State::ScriptDataEscapedDash;
+                else
+                    m_state = State::ScriptDataEscapedDashDash;
+            } else if (c == '<') {
+                m_tokenStart = m_position;
+                advance();
+                m_state = State::ScriptDataEscapedLessThanSign;
+            } else if (c == '>' && m_state == State::ScriptDataEscapedDashDash) {
+                advance();
+                appendCharacter('>');
+                m_state = State::ScriptData;
+            } else if (c == 0) {
+                nullInText();
+                m_state = State::ScriptDataEscaped;
+            } else if (c == endOfFile) {
+                parseError("eof-in-script-html-comment-like-text");
+                emitEndOfFile();
+            } else {
+                appendCharacter(c);
+                advance();
+                m_state = State::ScriptDataEscaped;
+            }
+            continue;
+        case State::ScriptDataEscapedLessThanSign:
+            if (c == '/') {
+                advance();
+                m_temporaryBuffer.clear();
+                m_state = State::ScriptDataEscapedEndTagOpen;
+            } else if (isASCIIAlpha(c)) {
+                m_temporaryBuffer.clear();
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                m_state = State::ScriptDataDoubleEscapeStart;
+            } else {
+                m_stepStart = m_tokenStart;
+                appendCharacter('<');
+                m_state = State::ScriptDataEscaped;
+            }
+            continue;
+        case State::ScriptDataEscapedEndTagOpen:
+            endTagOpen(State::ScriptDataEscapedEndTagName, State::ScriptDataEscaped);
+            continue;
+        case State::ScriptDataEscapedEndTagName:
+            endTagName(State::ScriptDataEscaped);
+            continue;
+        case State::ScriptDataDoubleEscapeStart:
+        case State::ScriptDataDoubleEscapeEnd:
+            if (isTagWhitespace(c) || c == '/' || c == '>') {
+                bool script = m_temporaryBuffer == u"script";
+                if (m_state == State::ScriptDataDoubleEscapeStart)
+                    m_state = script ? State::ScriptDataDoubleEscaped : State::ScriptDataEscaped;
+                else
+                    m_state = script ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
+                appendCharacter(c);
+                advance();
+            } else if (isASCIIAlpha(c)) {
+                m_temporaryBuffer += toASCIILower(c);
+                appendCharacter(c);
+                advance();
+            } else
+                m_state = m_state == State::ScriptDataDoubleEscapeStart ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
+            continue;
+        case State::ScriptDataDoubleEscaped:
+        case State::ScriptDataDoubleEscapedDash:
+        case State::ScriptDataDoubleEscapedDashDash:
+            if (c == '-') {
+                advance();
+                appendCharacter('-');
+                if (m_state == State::ScriptDataDoubleEscaped)
+                    m_state = State::ScriptDataDoubleEscapedDash;
+                else
+                    m_state = State::ScriptDataDoubleEscapedDashDash;
+            } else if (c == '<') {
+                advance();
+                appendCharacter('<');
+                m_state = State::ScriptDataDoubleEscapedLessThanSign;
+            } else if (c == '>' && m_state == State::ScriptDataDoubleEscapedDashDash) {
+                advance();
+                appendCharacter('>');
+                m_state = State::ScriptData;
+            } else if (c == 0) {
+                nullInText();
+                m_state = State::ScriptDataDoubleEscaped;
+            } else if (c == endOfFile) {
+                parseError("eof-in-script-html-comment-like-text");
+                emitEndOfFile();
+            } else {
+                appendCharacter(c);
+                advance();
+                m_state = State::ScriptDataDoubleEscaped;
+            }
+            continue;
+        case State::ScriptDataDoubleEscapedLessThanSign:
+            if (c == '/') {
+                advance();
+                m_temporaryBuffer.clear();
+                appendCharacter('/');
+                m_state = State::ScriptDataDoubleEscapeEnd;
+            } else
+                m_state = State::ScriptDataDoubleEscaped;
+            continue;
+        case State::BeforeAttributeName:
+        beforeAttributeName:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '/' || c == '>' || c == endOfFile)
+                m_state = State::AfterAttributeName;
+            else if (c == '=') {
+                parseError("unexpected-equals-sign-before-attribute-name");
+                startAttribute();
+                m_tag.attributes.back().name = u"=";
+                advance();
+                m_state = State::AttributeName;
+            } else {
+                startAttribute();
+                m_state = State::AttributeName;
+                goto attributeName;
+            }
+            continue;
+        case State::AttributeName:
+        attributeName: {
+            // The name's plain run in one piece, then what ends it.
+            size_t end = m_position;
+            while (end < m_input.size()) {
+                char16_t u = m_input[end];
+                if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '=' || u == '\r' || !u
+                    || u == '"' || u == '\'' || u == '<' || isASCIIUpper(u))
+                    break;
+                ++end;
+            }
+            if (end > m_position) {
+                m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
+                m_position = end;
+                c = peek();
+            }
+            if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
+                finishAttributeName();
+                m_state = State::AfterAttributeName;
+            } else if (c == '=') {
+                finishAttributeName();
+                advance();
+                m_state = State::BeforeAttributeValue;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeValue;
+            } else {
+                auto& name = m_tag.attributes.back().name;
+                if (c == 0) {
+                    parseError("unexpected-null-character");
+                    name += u'\xFFFD';
+                } else {
+                    if (c == '"' || c == '\'' || c == '<')
+                        parseError("unexpected-character-in-attribute-name");
+                    name += toASCIILower(c);
+                }
+                advance();
+            }
+            continue;
+        }
+        case State::AfterAttributeName:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '/') {
+                advance();
+                m_state = State::SelfClosingStartTag;
+            } else if (c == '=') {
+                advance();
+                m_state = State::BeforeAttributeValue;
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInTag();
+            else {
+                startAttribute();
+                m_state = State::AttributeName;
+            }
+            continue;
+        case State::BeforeAttributeValue:
+        beforeAttributeValue:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '"' || c == '\'') {
+                advance();
+                m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
+                m_state = c == '"' ? State::AttributeValueDoubleQuoted : State::AttributeValueSingleQuoted;
+                m_stepStart = m_position;
+                c = peek();
+                goto attributeValue;
+            } else if (c == '>') {
+                parseError("missing-attribute-value");
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else {
+                m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
+                m_state = State::AttributeValueUnquoted;
+                goto attributeValue;
+            }
+            continue;
+        case State::AttributeValueDoubleQuoted:
+        case State::AttributeValueSingleQuoted:
+        case State::AttributeValueUnquoted:
+        attributeValue: {
+            // The value's plain run in one piece, then what ends it.
+            bool unquoted = m_state == State::AttributeValueUnquoted;
+            auto& stops = unquoted                                       ? unquotedValueStops
+                : m_state == State::AttributeValueDoubleQuoted ? doubleQuotedValueStops
+                                                                          : singleQuotedValueStops;
+            size_t end = m_position;
+            while (end < m_input.size() && !(m_input[end] < 0x80 && stops[m_input[end]]))
+                ++end;
+            if (end > m_position) {
+                attributeValue().append(m_input.substr(m_position, end - m_position));
+                m_position = end;
+                c = peek();
+            }
+            char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
+            if (unquoted ? isTagWhitespace(c) || c == '>' : c == quote) {
+                endValue();
+                advance();
+                if (!unquoted) {
+                    m_state = State::AfterAttributeValueQuoted;
+                    m_stepStart = m_position;
+                    c = peek();
+                    goto afterAttributeValueQuoted;
+                }
+                if (c == '>') {
+                    m_state = State::Data;
+                    emitCurrent();
+                } else
+                    m_state = State::BeforeAttributeName;
+            } else if (c == '&') {
+                advance();
+                consumeCharacterReference(attributeValue(), true);
+            } else if (c == 0) {
+                parseError("unexpected-null-character");
+                attributeValue() += u'\xFFFD';
+                advance();
+            } else if (c == endOfFile)
+                eofInTag();
+            else {
+                if (unquoted && (c == '"' || c == '\'' || c == '<' || c == '=' || c == '`'))
+                    parseError("unexpected-character-in-unquoted-attribute-value");
+                appendCodePoint(attributeValue(), c);
+                advance();
+            }
+            continue;
+        }
+        case State::AfterAttributeValueQuoted:
+        afterAttributeValueQuoted:
+            if (isTagWhitespace(c)) {
+                advance();
+                m_state = State::BeforeAttributeName;
+                m_stepStart = m_position;
+                c = peek();
+                goto beforeAttributeName;
+            } else if (c == '/') {
+                advance();
+                m_state = State::SelfClosingStartTag;
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInTag();
+            else {
+                parseError("missing-whitespace-between-attributes");
+                m_state = State::BeforeAttributeName;
+            }
+            continue;
+        case State::SelfClosingStartTag:
+            if (c == '>') {
+                advance();
+                m_tag.selfClosing = true;
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInTag();
+            else {
+                parseError("unexpected-solidus-in-tag");
+                m_state = State::BeforeAttributeName;
+            }
+            continue;
+        case State::BogusComment:
+            if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile) {
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == 0) {
+                parseError("unexpected-null-character");
+                m_tag.data += u'\xFFFD';
+                advance();
+            } else {
+                appendCodePoint(m_tag.data, c);
+                advance();
+            }
+            continue;
+        case State::MarkupDeclarationOpen:
+            if (startsWith(u"--", false)) {
+                m_position += 2;
+                startComment(static_cast<uint32_t>(m_tokenStart));
+                m_state = State::CommentStart;
+            } else if (startsWith(u"doctype", true)) {
+                m_position += 7;
+                m_state = State::DOCTYPE;
+            } else if (startsWith(u"[CDATA[", false)) {
+                m_position += 7;
+                if (m_allowsCDATA) {
+                    m_state = State::CDATASection;
+                    continue;
+                }
+                parseError("cdata-in-html-content");
+                startComment(static_cast<uint32_t>(m_tokenStart));
+                m_tag.data = u"[CDATA[";
+                m_state = State::BogusComment;
+            } else {
+                parseError("incorrectly-opened-comment");
+                startComment(static_cast<uint32_t>(m_tokenStart));
+                m_state = State::BogusComment;
+            }
+            continue;
+        case State::CommentStart:
+            if (c == '-') {
+                advance();
+                m_state = State::CommentStartDash;
+            } else if (c == '>') {
+                parseError("abrupt-closing-of-empty-comment");
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else
+                m_state = State::Comment;
+            continue;
+        case State::CommentStartDash:
+            if (c == '-') {
+                advance();
+                m_state = State::CommentEnd;
+            } else if (c == '>') {
+                parseError("abrupt-closing-of-empty-comment");
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInComment();
+            else {
+                m_tag.data += u'-';
+                m_state = State::Comment;
+            }
+            continue;
+        case State::Comment: {
+            size_t end = findStop(m_input, m_position, u'<', u'-');
+            if (end > m_position) {
+                m_tag.data.append(m_input.substr(m_position, end - m_position));
+                m_position = end;
+                c = peek();
+            }
+            if (c == '<') {
+                advance();
+                m_tag.data += u'<';
+                m_state = State::CommentLessThanSign;
+            } else if (c == '-') {
+                advance();
+                m_state = State::CommentEndDash;
+            } else if (c == 0) {
+                parseError("unexpected-null-character");
+                m_tag.data += u'\xFFFD';
+                advance();
+            } else if (c == endOfFile)
+                eofInComment();
+            else {
+                appendCodePoint(m_tag.data, c);
+                advance();
+            }
+            continue;
+        }
+        case State::CommentLessThanSign:
+            if (c == '!') {
+                advance();
+                m_tag.data += u'!';
+                m_state = State::CommentLessThanSignBang;
+            } else if (c == '<') {
+                advance();
+                m_tag.data += u'<';
+            } else
+                m_state = State::Comment;
+            continue;
+        case State::CommentLessThanSignBang:
+            if (c == '-') {
+                advance();
+                m_state = State::CommentLessThanSignBangDash;
+            } else
+                m_state = State::Comment;
+            continue;
+        case State::CommentLessThanSignBangDash:
+            if (c == '-') {
+                advance();
+                m_state = State::CommentLessThanSignBangDashDash;
+            } else
+                m_state = State::CommentEndDash;
+            continue;
+        case State::CommentLessThanSignBangDashDash:
+            if (c != '>' && c != endOfFile)
+                parseError("nested-comment");
+            m_state = State::CommentEnd;
+            continue;
+        case State::CommentEndDash:
+            if (c == '-') {
+                advance();
+                m_state = State::CommentEnd;
+            } else if (c == endOfFile)
+                eofInComment();
+            else {
+                m_tag.data += u'-';
+                m_state = State::Comment;
+            }
+            continue;
+        case State::CommentEnd:
+            if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == '!') {
+                advance();
+                m_state = State::CommentEndBang;
+            } else if (c == '-') {
+                advance();
+                m_tag.data += u'-';
+            } else if (c == endOfFile)
+                eofInComment();
+            else {
+                m_tag.data += u"--";
+                m_state = State::Comment;
+            }
+            continue;
+        case State::CommentEndBang:
+            if (c == '-') {
+                advance();
+                m_tag.data += u"--!";
+                m_state = State::CommentEndDash;
+            } else if (c == '>') {
+                parseError("incorrectly-closed-comment");
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInComment();
+            else {
+                m_tag.data += u"--!";
+                m_state = State::Comment;
+            }
+            continue;
+        case State::DOCTYPE:
+            startDOCTYPE(static_cast<uint32_t>(m_tokenStart));
+            if (isTagWhitespace(c)) {
+                advance();
+                m_state = State::BeforeDOCTYPEName;
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                if (c != '>')
+                    parseError("missing-whitespace-before-doctype-name");
+                m_state = State::BeforeDOCTYPEName;
+            }
+            continue;
+        case State::BeforeDOCTYPEName:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '>') {
+                parseError("missing-doctype-name");
+                advance();
+                m_tag.forceQuirks = true;
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                m_tag.hasName = true;
+                if (c == 0) {
+                    parseError("unexpected-null-character");
+                    m_tag.name += u'\xFFFD';
+                } else
+                    appendCodePoint(m_tag.name, toASCIILower(c));
+                advance();
+                m_state = State::DOCTYPEName;
+            }
+            continue;
+        case State::DOCTYPEName:
+            if (isTagWhitespace(c)) {
+                advance();
+                m_state = State::AfterDOCTYPEName;
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                if (c == 0) {
+                    parseError("unexpected-null-character");
+                    m_tag.name += u'\xFFFD';
+                } else
+                    appendCodePoint(m_tag.name, toASCIILower(c));
+                advance();
+            }
+            continue;
+        case State::AfterDOCTYPEName:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else if (startsWith(u"public", true)) {
+                m_position += 6;
+                m_state = State::AfterDOCTYPEPublicKeyword;
+            } else if (startsWith(u"system", true)) {
+                m_position += 6;
+                m_state = State::AfterDOCTYPESystemKeyword;
+            } else {
+                parseError("invalid-character-sequence-after-doctype-name");
+                m_tag.forceQuirks = true;
+                m_state = State::BogusDOCTYPE;
+            }
+            continue;
+        case State::AfterDOCTYPEPublicKeyword:
+        case State::BeforeDOCTYPEPublicIdentifier:
+        case State::AfterDOCTYPESystemKeyword:
+        case State::BeforeDOCTYPESystemIdentifier: {
+            bool isPublic = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::BeforeDOCTYPEPublicIdentifier;
+            bool afterKeyword = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::AfterDOCTYPESystemKeyword;
+            if (isTagWhitespace(c)) {
+                advance();
+                if (afterKeyword)
+                    m_state = isPublic ? State::BeforeDOCTYPEPublicIdentifier : State::BeforeDOCTYPESystemIdentifier;
+            } else if (c == '"' || c == '\'') {
+                if (afterKeyword)
+                    parseError(isPublic ? "missing-whitespace-after-doctype-public-keyword" : "missing-whitespace-after-doctype-system-keyword");
+                advance();
+                if (isPublic) {
+                    m_tag.hasPublicIdentifier = true;
+                    m_state = c == '"' ? State::DOCTYPEPublicIdentifierDoubleQuoted : State::DOCTYPEPublicIdentifierSingleQuoted;
+                } else {
+                    m_tag.hasSystemIdentifier = true;
+                    m_state = c == '"' ? State::DOCTYPESystemIdentifierDoubleQuoted : State::DOCTYPESystemIdentifierSingleQuoted;
+                }
+            } else if (c == '>') {
+                parseError(isPublic ? "missing-doctype-public-identifier" : "missing-doctype-system-identifier");
+                advance();
+                m_tag.forceQuirks = true;
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                parseError(isPublic ? "missing-quote-before-doctype-public-identifier" : "missing-quote-before-doctype-system-identifier");
+                m_tag.forceQuirks = true;
+                m_state = State::BogusDOCTYPE;
+            }
+            continue;
+        }
+        case State::DOCTYPEPublicIdentifierDoubleQuoted:
+        case State::DOCTYPEPublicIdentifierSingleQuoted:
+        case State::DOCTYPESystemIdentifierDoubleQuoted:
+        case State::DOCTYPESystemIdentifierSingleQuoted: {
+            bool isPublic = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPEPublicIdentifierSingleQuoted;
+            char32_t quote = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPESystemIdentifierDoubleQuoted ? '"' : '\'';
+            auto& identifier = isPublic ? m_tag.publicIdentifier : m_tag.systemIdentifier;
+            if (c == quote) {
+                advance();
+                m_state = isPublic ? State::AfterDOCTYPEPublicIdentifier : State::AfterDOCTYPESystemIdentifier;
+            } else if (c == 0) {
+                parseError("unexpected-null-character");
+                identifier += u'\xFFFD';
+                advance();
+            } else if (c == '>') {
+                parseError(isPublic ? "abrupt-doctype-public-identifier" : "abrupt-doctype-system-identifier");
+                advance();
+                m_tag.forceQuirks = true;
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                appendCodePoint(identifier, c);
+                advance();
+            }
+            continue;
+        }
+        case State::AfterDOCTYPEPublicIdentifier:
+        case State::BetweenDOCTYPEPublicAndSystemIdentifiers:
+            if (isTagWhitespace(c)) {
+                advance();
+                m_state = State::BetweenDOCTYPEPublicAndSystemIdentifiers;
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == '"' || c == '\'') {
+                if (m_state == State::AfterDOCTYPEPublicIdentifier)
+                    parseError("missing-whitespace-between-doctype-public-and-system-identifiers");
+                advance();
                 m_tag.hasSystemIdentifier = true;
                 m_state = c == '"' ? State::DOCTYPESystemIdentifierDoubleQuoted : State::DOCTYPESystemIdentifierSingleQuoted;
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                parseError("missing-quote-before-doctype-system-identifier");
+                m_tag.forceQuirks = true;
+                m_state = State::BogusDOCTYPE;
             }
-        } else if (c == '>') {
-            parseError(isPublic ? "missing-doctype-public-identifier" : "missing-doctype-system-identifier");
-            advance();
-            m_tag.forceQuirks = true;
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            parseError(isPublic ? "missing-quote-before-doctype-public-identifier" : "missing-quote-before-doctype-system-identifier");
-            m_tag.forceQuirks = true;
-            m_state = State::BogusDOCTYPE;
+            continue;
+        case State::AfterDOCTYPESystemIdentifier:
+            if (isTagWhitespace(c))
+                advance();
+            else if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile)
+                eofInDOCTYPE();
+            else {
+                parseError("unexpected-character-after-doctype-system-identifier");
+                m_state = State::BogusDOCTYPE;
+            }
+            continue;
+        case State::BogusDOCTYPE:
+            if (c == '>') {
+                advance();
+                m_state = State::Data;
+                emitCurrent();
+            } else if (c == endOfFile) {
+                m_state = State::Data;
+                emitCurrent();
+            } else {
+                if (c == 0)
+                    parseError("unexpected-null-character");
+                advance();
+            }
+            continue;
+        case State::CDATASection:
+            if (c == ']') {
+                advance();
+                m_state = State::CDATASectionBracket;
+            } else if (c == endOfFile) {
+                parseError("eof-in-cdata");
+                emitEndOfFile();
+            } else {
+                appendCharacter(c);
+                advance();
+            }
+            continue;
+        case State::CDATASectionBracket:
+            if (c == ']') {
+                advance();
+                m_state = State::CDATASectionEnd;
+            } else {
+                appendCharacter(']');
+                m_state = State::CDATASection;
+            }
+            continue;
+        case State::CDATASectionEnd:
+            if (c == ']') {
+                advance();
+                appendCharacter(']');
+            } else if (c == '>') {
+                advance();
+                m_state = State::Data;
+            } else {
+                appendCharacters(u"]]");
+                m_state = State::CDATASection;
+            }
+            continue;
         }
-        return;
-    }
-    case State::DOCTYPEPublicIdentifierDoubleQuoted:
-    case State::DOCTYPEPublicIdentifierSingleQuoted:
-    case State::DOCTYPESystemIdentifierDoubleQuoted:
-    case State::DOCTYPESystemIdentifierSingleQuoted: {
-        bool isPublic = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPEPublicIdentifierSingleQuoted;
-        char32_t quote = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPESystemIdentifierDoubleQuoted ? '"' : '\'';
-        auto& identifier = isPublic ? m_tag.publicIdentifier : m_tag.systemIdentifier;
-        if (c == quote) {
-            advance();
-            m_state = isPublic ? State::AfterDOCTYPEPublicIdentifier : State::AfterDOCTYPESystemIdentifier;
-        } else if (c == 0) {
-            parseError("unexpected-null-character");
-            identifier += u'\xFFFD';
-            advance();
-        } else if (c == '>') {
-            parseError(isPublic ? "abrupt-doctype-public-identifier" : "abrupt-doctype-system-identifier");
-            advance();
-            m_tag.forceQuirks = true;
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            appendCodePoint(identifier, c);
-            advance();
-        }
-        return;
-    }
-    case State::AfterDOCTYPEPublicIdentifier:
-    case State::BetweenDOCTYPEPublicAndSystemIdentifiers:
-        if (isTagWhitespace(c)) {
-            advance();
-            m_state = State::BetweenDOCTYPEPublicAndSystemIdentifiers;
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == '"' || c == '\'') {
-            if (m_state == State::AfterDOCTYPEPublicIdentifier)
-                parseError("missing-whitespace-between-doctype-public-and-system-identifiers");
-            advance();
-            m_tag.hasSystemIdentifier = true;
-            m_state = c == '"' ? State::DOCTYPESystemIdentifierDoubleQuoted : State::DOCTYPESystemIdentifierSingleQuoted;
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            parseError("missing-quote-before-doctype-system-identifier");
-            m_tag.forceQuirks = true;
-            m_state = State::BogusDOCTYPE;
-        }
-        return;
-    case State::AfterDOCTYPESystemIdentifier:
-        if (isTagWhitespace(c))
-            advance();
-        else if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile)
-            eofInDOCTYPE();
-        else {
-            parseError("unexpected-character-after-doctype-system-identifier");
-            m_state = State::BogusDOCTYPE;
-        }
-        return;
-    case State::BogusDOCTYPE:
-        if (c == '>') {
-            advance();
-            m_state = State::Data;
-            emitCurrent();
-        } else if (c == endOfFile) {
-            m_state = State::Data;
-            emitCurrent();
-        } else {
-            if (c == 0)
-                parseError("unexpected-null-character");
-            advance();
-        }
-        return;
-    case State::CDATASection:
-        if (c == ']') {
-            advance();
-            m_state = State::CDATASectionBracket;
-        } else if (c == endOfFile) {
-            parseError("eof-in-cdata");
-            emitEndOfFile();
-        } else {
-            appendCharacter(c);
-            advance();
-        }
-        return;
-    case State::CDATASectionBracket:
-        if (c == ']') {
-            advance();
-            m_state = State::CDATASectionEnd;
-        } else {
-            appendCharacter(']');
-            m_state = State::CDATASection;
-        }
-        return;
-    case State::CDATASectionEnd:
-        if (c == ']') {
-            advance();
-            appendCharacter(']');
-        } else if (c == '>') {
-            advance();
-            m_state = State::Data;
-        } else {
-            appendCharacters(u"]]");
-            m_state = State::CDATASection;
-        }
-        return;
     }
 }
 

@@ -185,7 +185,8 @@ private:
     void emitPendingEndTagAsCharacters();
     // After "&": appends the characters a reference stands for, or "&".
     void consumeCharacterReference(std::u16string& into, bool inAttribute);
-    void step();
+    // Runs the states until a token is ready.
+    void readToken();
     void scanData(bool stopAtAmpersand);
 
     std::u16string_view m_input;

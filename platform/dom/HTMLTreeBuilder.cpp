@@ -351,7 +351,13 @@ private:
 
     // Active formatting elements.
     void pushFormattingElement(const OpenElement&);
-    void reconstructFormattingElements();
+    // Asked before most insertions; there is mostly nothing to do.
+    void reconstructFormattingElements()
+    {
+        if (!m_formatting.empty() && m_formatting.back().element && !isOnStack(m_formatting.back()))
+            reconstructClosedFormattingElements();
+    }
+    void reconstructClosedFormattingElements();
     void clearFormattingElementsToMarker();
     void insertMarker() { m_formatting.push_back({}); }
     size_t formattingIndexOf(const DOMElement*) const;
@@ -361,7 +367,8 @@ private:
     // Insertion.
     InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
     static DOMNode* containerFor(DOMElement*);
-    std::shared_ptr<DOMElement> createElement(const HTMLToken&, Namespace, T tag);
+    // Takes the token's attributes.
+    std::shared_ptr<DOMElement> createElement(HTMLToken&, Namespace, T tag);
     OpenElement insertElement(HTMLToken&, Namespace = Namespace::HTML);
     OpenElement insertHTMLElement(std::u16string_view name);
     void insertForeignElement(HTMLToken&, Namespace);
@@ -371,7 +378,7 @@ private:
     void insertCharacters(std::u16string_view);
     void flushText();
     void noteTextUnits(std::u16string_view);
-    void appendAttributes(DOMElement&, const HTMLToken&, Namespace);
+    void appendAttributes(DOMElement&, HTMLToken&, Namespace);
     void addMissingAttributes(DOMElement&, const HTMLToken&);
     const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
@@ -766,13 +773,9 @@ void TreeBuilder::pushFormattingElement(const OpenElement& entry)
     m_formatting.push_back({ entry.element, entry.tag, entry.serial });
 }
 
-void TreeBuilder::reconstructFormattingElements()
+void TreeBuilder::reconstructClosedFormattingElements()
 {
-    if (m_formatting.empty())
-        return;
     auto isOpen = [&](const FormattingEntry& entry) { return !entry.element || isOnStack(entry); };
-    if (isOpen(m_formatting.back()))
-        return;
     size_t index = m_formatting.size() - 1;
     while (index > 0 && !isOpen(m_formatting[index - 1]))
         --index;
@@ -964,8 +967,12 @@ InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
                     || name.localName == u"thead" || name.localName == u"tr");
         }
     }
-    if (!tableLike)
+    if (!tableLike) {
+        // An open element's tag tells a template without asking the element its name.
+        if (targetEntry && !targetEntry->is(T::template_))
+            return { target, nullptr };
         return { containerFor(target), nullptr };
+    }
     size_t lastTemplate = SIZE_MAX, lastTable = SIZE_MAX;
     for (size_t i = m_stack.size(); i > 0; --i) {
         if (lastTemplate == SIZE_MAX && m_stack[i - 1].is(T::template_))
@@ -995,24 +1002,38 @@ const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
     return known;
 }
 
-void TreeBuilder::appendAttributes(DOMElement& element, const HTMLToken& token, Namespace ns)
+namespace {
+
+// A token's string for the tree: moved when that keeps no spare room (the
+// DOM keeps what it is given), else copied to its length.
+std::u16string take(std::u16string& text)
+{
+    if (text.capacity() == text.size())
+        return std::move(text);
+    return std::u16string(text);
+}
+
+} // namespace
+
+// The token's names and values go into the element: nothing reads them after.
+void TreeBuilder::appendAttributes(DOMElement& element, HTMLToken& token, Namespace ns)
 {
     element.reserveAttributes(token.attributes.size());
     for (auto& attribute : token.attributes) {
         if (ns == Namespace::HTML) {
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
             continue;
         }
         if (auto* foreign = adjustedForeignAttributeName(attribute.name)) {
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value, foreign);
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value), foreign);
             continue;
         }
         if (ns == Namespace::MathML && attribute.name == u"definitionurl")
-            element.appendAttributeWithoutChecks(u"definitionURL", attribute.value);
+            element.appendAttributeWithoutChecks(u"definitionURL", take(attribute.value));
         else if (ns == Namespace::SVG)
-            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), attribute.value);
+            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), take(attribute.value));
         else
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
     }
 }
 
@@ -1035,7 +1056,7 @@ void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& tok
     }
 }
 
-std::shared_ptr<DOMElement> TreeBuilder::createElement(const HTMLToken& token, Namespace ns, T tag)
+std::shared_ptr<DOMElement> TreeBuilder::createElement(HTMLToken& token, Namespace ns, T tag)
 {
     const DOMQualifiedName* name;
     if (ns == Namespace::HTML)
@@ -1053,8 +1074,7 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
 {
     T tag = ns == Namespace::HTML ? m_tokenTag : htmlTagForName(token.name);
     auto place = appropriatePlace();
-    auto element = createElement(token, ns, tag);
-    OpenElement entry { element, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
+    OpenElement entry { nullptr, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
     if (ns == Namespace::SVG)
         entry.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
     else if (ns == Namespace::MathML && tag == T::annotation_xml) {
@@ -1062,6 +1082,8 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
             entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
                 || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
     }
+    auto element = createElement(token, ns, tag);
+    entry.element = element;
     static constexpr TagSet loading { T::link, T::style, T::img, T::iframe, T::frame };
     if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment && loading.contains(tag))
         m_loadingElements.push_back(element.get());
@@ -1928,12 +1950,12 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         m_framesetOK = false;
         return Result::Done;
     case T::input: {
-        reconstructFormattingElements();
-        insertElement(token);
-        pop();
         auto* type = token.attribute(u"type");
         if (!type || !equalsIgnoringASCIICase(type->value, u"hidden"))
             m_framesetOK = false;
+        reconstructFormattingElements();
+        insertElement(token);
+        pop();
         return Result::Done;
     }
     case T::param:

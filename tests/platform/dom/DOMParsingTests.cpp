@@ -5,6 +5,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMParsing.h"
+#include "platform/dom/DOMSerializer.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,34 @@ TEST(DOMHTMLParsing, DecodesDeclaredAndDetectedEncodings)
     EXPECT_EQ(DOMDocument::parseHTML(utf16)->body()->textContent(), u"\u00E9");
     // An explicit encoding is used as given.
     EXPECT_EQ(DOMDocument::parseHTML(std::string_view("<p>\xE9</p>"), "ISO-8859-1")->body()->textContent(), u"\u00E9");
+}
+
+TEST(DOMHTMLParsing, DecodedTextParsesAsItsUTF8Would)
+{
+    auto serialized = [](const DOMDocument& document) {
+        std::u16string markup;
+        serializeChildrenAsHTML(document, markup);
+        return markup;
+    };
+    std::u16string cases[] = {
+        u"<p title=\"a\u00E9\">caf\u00E9 \U0001F600 &amp; x</p>",
+        // A byte-order mark, a meta declaration the text was already decoded past.
+        u"\uFEFF<meta charset=windows-1252><p>\u20AC</p>",
+        // Unpaired surrogates, in text and in an attribute, beside a pair.
+        std::u16string(u"<p a=\"") + char16_t(0xDC00) + u"\">x" + char16_t(0xD800) + u"y\U0001F600" + char16_t(0xD800),
+        u"",
+    };
+    for (auto& markup : cases) {
+        SCOPED_TRACE(toUTF8(markup));
+        auto decoded = DOMDocument::parseHTML(std::u16string_view(markup), u"file:///tmp/a.html");
+        auto bytes = DOMDocument::parseHTML(toUTF8(markup), "UTF-8", u"file:///tmp/a.html");
+        EXPECT_EQ(serialized(*decoded), serialized(*bytes));
+        EXPECT_EQ(decoded->characterSet(), u"UTF-8");
+        EXPECT_EQ(decoded->hasByteOrderMark(), bytes->hasByteOrderMark());
+        EXPECT_EQ(decoded->hasByteOrderMark(), !markup.empty() && markup[0] == 0xFEFF);
+        EXPECT_FALSE(decoded->hasReplacedUndecodableBytes());
+        EXPECT_EQ(decoded->URL(), u"file:///tmp/a.html");
+    }
 }
 
 TEST(DOMHTMLParsing, MalformedAndHostileInputNeverCrashes)

@@ -1,5 +1,6 @@
 #include "platform/dom/HTMLTokenizer.h"
 
+#include "platform/dom/HTMLNamedCharacterReferences.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,20 @@ TEST(HTMLTokenizer, CharacterReferencesTakeTheLongestNameAndTheAttributeRules)
     EXPECT_EQ(tokenize(u"&#x1F600;&#X41;&#xg"), Tokens({ "\"😀A&#xg\"" }));
     // Astral and two-character references.
     EXPECT_EQ(tokenize(u"&Afr;&NotEqualTilde;"), Tokens({ "\"𝔄≂̸\"" }));
+    // Every name of the table, in text and in an attribute value.
+    for (auto& reference : htmlNamedCharacterReferences()) {
+        std::u16string name = toUTF16(reference.name);
+        std::u16string characters(reference.characters, reference.length);
+        SCOPED_TRACE(reference.name);
+        std::u16string text = u"&" + name + u" ";
+        HTMLTokenizer inText(text);
+        EXPECT_EQ(inText.nextToken().data, characters + u" ");
+        std::u16string tag = u"<p a=\"&" + name + u" \">";
+        HTMLTokenizer inAttribute(tag);
+        auto& token = inAttribute.nextToken();
+        ASSERT_EQ(token.attributes.size(), 1u);
+        EXPECT_EQ(token.attributes[0].value, characters + u" ");
+    }
     // No references in RAWTEXT; RCDATA has them.
     EXPECT_EQ(tokenize(u"&amp;</style>", HTMLTokenizer::State::RAWTEXT, u"style"), Tokens({ "\"&amp;\"", "</style>" }));
     EXPECT_EQ(tokenize(u"&amp;</title>", HTMLTokenizer::State::RCDATA, u"title"), Tokens({ "\"&\"", "</title>" }));

@@ -178,8 +178,13 @@ void BM_WriterWritesTheBodyChildren(benchmark::State& state)
 
 } // namespace
 
+// CPU time is the main thread's: the editing view converts a large page's
+// source on a thread of its own, which it leaves out, so each side is also
+// timed by the wall clock with the CPU time of all its threads.
 BENCHMARK(BM_WordPressPostViewOpensABlockPost)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_WordPressPostViewOpensABlockPost)->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_EditingViewLoadsTheMergedPage)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_EditingViewLoadsTheMergedPage)->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_WordPressPostViewWritesTheBodyBack)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriterWritesTheBodyChildren)->Unit(benchmark::kMillisecond);
 

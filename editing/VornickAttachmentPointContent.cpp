@@ -14,6 +14,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
 
@@ -127,7 +128,15 @@ bool VornickAttachmentPoint::injectResolvingReferences(const std::u16string& htm
     auto document = element ? element->document() : nullptr;
     if (!element || !frame || !document)
         return false;
-    auto fragment = document->createDocumentFragmentWithMarkupString(html, {}, element.get());
+    std::shared_ptr<DOMDocumentFragment> fragment;
+    {
+        // A long field (a post's body) has its nodes made in slabs, as a
+        // parsed page of its size has: they live and die with the page.
+        std::optional<DOMNodeArena> arena;
+        if (html.size() >= DOMNodeArena::slabSize / 2)
+            arena.emplace();
+        fragment = document->createDocumentFragmentWithMarkupString(html, {}, element.get());
+    }
     if (!fragment)
         return false;
     if (resolve)

@@ -10,6 +10,7 @@ void VornickBlockCheckCache::invalidate()
 {
     m_valid = false;
     m_errors.clear();
+    m_blocksWithoutElement.clear();
 }
 
 bool VornickBlockCheckCache::lastWalkHolds(const VornickBlockModeHelper& helper, const DOMElement& root, const DOMDocument& document) const
@@ -50,25 +51,18 @@ bool VornickBlockCheckCache::lastWalkHolds(const VornickBlockModeHelper& helper,
     return true;
 }
 
-std::vector<VornickBlockError> VornickBlockCheckCache::errorsOfChildBlocksOfElement(const VornickBlockModeHelper& helper, DOMElement& root)
+void VornickBlockCheckCache::walk(const VornickBlockModeHelper& helper, DOMElement& root)
 {
-    auto document = root.ownerDocument();
-    if (!document) {
-        invalidate();
-        std::vector<VornickBlockError> errors;
-        helper.enumerateChildBlocksOfNode(root, 0, [&errors](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
-            if (error)
-                errors.push_back(VornickBlockError::blockError(*error, block));
-        });
-        return errors;
-    }
-    if (lastWalkHolds(helper, root, *document))
-        return m_errors;
-    m_errors.clear();
+    invalidate();
     helper.enumerateChildBlocksOfNode(root, 0, [this](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
         if (error)
             m_errors.push_back(VornickBlockError::blockError(*error, block));
+        else if (block.blockStartComment() && !block.element())
+            m_blocksWithoutElement.push_back(block);
     });
+    auto document = root.ownerDocument();
+    if (!document)
+        return;
     m_valid = true;
     m_root = std::static_pointer_cast<DOMElement>(root.shared_from_this());
     m_document = document;
@@ -78,7 +72,23 @@ std::vector<VornickBlockError> VornickBlockCheckCache::errorsOfChildBlocksOfElem
     m_acceptsElementsBetweenBlocks = helper.acceptsElementsBetweenBlocks();
     m_structureVersion = document->connectedStructureVersion();
     m_characterDataVersion = document->characterDataVersion();
+}
+
+std::vector<VornickBlockError> VornickBlockCheckCache::errorsOfChildBlocksOfElement(const VornickBlockModeHelper& helper, DOMElement& root)
+{
+    auto document = root.ownerDocument();
+    if (!document || !lastWalkHolds(helper, root, *document))
+        walk(helper, root);
     return m_errors;
+}
+
+std::vector<VornickExactSelection> VornickBlockCheckCache::blocksWithoutElementAmongChildrenOfElement(const VornickBlockModeHelper& helper,
+                                                                                                    DOMElement& root)
+{
+    auto document = root.ownerDocument();
+    if (!document || !lastWalkHolds(helper, root, *document))
+        walk(helper, root);
+    return m_blocksWithoutElement;
 }
 
 } // namespace brevanton

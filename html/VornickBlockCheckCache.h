@@ -1,4 +1,5 @@
-// VornickBlockCheckCache: the block errors among a node's children, kept
+// VornickBlockCheckCache: the block errors among a node's children, and
+// its sound blocks holding no element (a "more" or spacer block), kept
 // between edits. The walk over a long post's blocks runs after every change;
 // what it finds depends only on the node's child list, the attributes of its
 // element children and the text of its comment children, so a change inside
@@ -11,6 +12,7 @@
 #pragma once
 
 #include "html/VornickBlockError.h"
+#include "html/VornickExactSelection.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,11 +31,17 @@ public:
     // The errors `helper.enumerateChildBlocksOfNode(root, 0, ...)` hands
     // over, in its order.
     std::vector<VornickBlockError> errorsOfChildBlocksOfElement(const VornickBlockModeHelper&, DOMElement& root);
+    // The blocks that walk hands over without an error, with an opening
+    // comment and without an element, in its order: the same walk answers
+    // both questions.
+    std::vector<VornickExactSelection> blocksWithoutElementAmongChildrenOfElement(const VornickBlockModeHelper&, DOMElement& root);
     // Forgets the last walk: the next question walks again.
     void invalidate();
 
 private:
     bool lastWalkHolds(const VornickBlockModeHelper&, const DOMElement& root, const DOMDocument&) const;
+    // Walks the children, remembering what it found unless the root is out of any document.
+    void walk(const VornickBlockModeHelper&, DOMElement& root);
 
     bool m_valid { false };
     std::weak_ptr<DOMElement> m_root;
@@ -45,6 +53,7 @@ private:
     uint64_t m_structureVersion { 0 };
     uint64_t m_characterDataVersion { 0 };
     std::vector<VornickBlockError> m_errors;
+    std::vector<VornickExactSelection> m_blocksWithoutElement;
 };
 
 } // namespace brevanton

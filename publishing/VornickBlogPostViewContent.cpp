@@ -25,16 +25,19 @@ namespace brevanton {
 
 namespace {
 
-std::u16string trimmedOfWhitespaceAndNewlines(const std::u16string& text)
+// Trimmed in place: a long body's text is not copied again.
+std::u16string trimmedOfWhitespaceAndNewlines(std::u16string text)
 {
     auto isBlank = [](char16_t character) { return u_isUWhiteSpace(character) || character == u'\n' || character == u'\r'; };
-    size_t start = 0;
     size_t end = text.size();
-    while (start < end && isBlank(text[start]))
-        ++start;
-    while (end > start && isBlank(text[end - 1]))
+    while (end > 0 && isBlank(text[end - 1]))
         --end;
-    return text.substr(start, end - start);
+    text.erase(end);
+    size_t start = 0;
+    while (start < text.size() && isBlank(text[start]))
+        ++start;
+    text.erase(0, start);
+    return text;
 }
 
 } // namespace
@@ -166,11 +169,11 @@ void VornickBlogPostView::rememberFieldsAsInjected()
     auto documentURL = m_injectedPost->sourceFileURL();
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody); body && m_bodyInjected) {
         if (auto html = body->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL))
-            m_bodyAsInjected = trimmedOfWhitespaceAndNewlines(*html);
+            m_bodyAsInjected = trimmedOfWhitespaceAndNewlines(std::move(*html));
     }
     if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
         if (auto html = title->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL))
-            m_titleAsInjected = trimmedOfWhitespaceAndNewlines(*html);
+            m_titleAsInjected = trimmedOfWhitespaceAndNewlines(std::move(*html));
     }
 }
 
@@ -191,7 +194,7 @@ bool VornickBlogPostView::updatePostFromContent()
             VornickGeneralLog("Failed to get newSourceContentString from DOM tree!");
             return false;
         }
-        auto source = trimmedOfWhitespaceAndNewlines(*html);
+        auto source = trimmedOfWhitespaceAndNewlines(std::move(*html));
         bool unchangedSinceInjected = m_pageAsInjected || (m_bodyAsInjected && source == *m_bodyAsInjected);
         if (!unchangedSinceInjected && (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html")) {
             m_post->setSourceContentString(source);
@@ -206,7 +209,7 @@ bool VornickBlogPostView::updatePostFromContent()
             VornickGeneralLog("Failed to get newTitle from DOM tree!");
             return false;
         }
-        auto text = trimmedOfWhitespaceAndNewlines(*html);
+        auto text = trimmedOfWhitespaceAndNewlines(std::move(*html));
         bool unchangedSinceInjected = m_pageAsInjected || (m_titleAsInjected && text == *m_titleAsInjected);
         if (!unchangedSinceInjected && text != m_post->title()) {
             m_post->setTitle(text);

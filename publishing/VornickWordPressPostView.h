@@ -145,7 +145,8 @@ private:
     bool m_trashedFormatTemplate { false };
     std::optional<URL> m_loadedTemplateURL;
     uint64_t m_injectionSerial { 0 };
-    // The body's block errors, walked again only when its blocks changed.
+    // The body's block errors and blocks without an element, walked again
+    // only when its blocks changed.
     VornickBlockCheckCache m_bodyBlockCheck;
     OEmbedRequester m_oEmbedRequester;
     std::shared_ptr<VornickWordPressBlogPostCategoryListEditor> m_categoryListEditor;

@@ -92,28 +92,27 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
     }
 
     vornick_setUserFragmentSet(*frame, nullptr);
-    // Comment-only blocks, last first so that earlier ranges stay valid.
+    // Comment-only blocks, last first so that earlier ranges stay valid. The
+    // walk is the one the body's block check made as the body went in.
     std::vector<std::pair<std::shared_ptr<DOMRange>, std::shared_ptr<DOMDocumentFragment>>> replacements;
-    helper->enumerateChildBlocksOfNode(*root, VornickEnumerationReverse,
-        [&](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
-            if (error || !block.blockStartComment() || block.element())
-                return;
-            auto general = std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
-                helper->fragmentDescriptionForBlockStartComment(*block.blockStartComment()));
-            if (!general)
-                return;
-            auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(block.blockStartComment()->data());
-            if (!metadata)
-                return;
-            std::shared_ptr<DOMDocumentFragment> replacement;
-            if (equalsIgnoringASCIICase(metadata->typeName(), u"wp:embed"))
-                replacement = helper->createEmbedPlaceholderWithProperties(metadata->properties().value_or(Dictionary()),
-                                                                           general->displayName() + u" URL", *document);
-            else
-                replacement = general->createDescribedFragmentWithValues({}, *document, nullptr);
-            if (replacement)
-                replacements.emplace_back(block.outerRange(), replacement);
-        });
+    auto blocks = m_bodyBlockCheck.blocksWithoutElementAmongChildrenOfElement(*helper, *root);
+    for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
+        auto general = std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
+            helper->fragmentDescriptionForBlockStartComment(*block->blockStartComment()));
+        if (!general)
+            continue;
+        auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(block->blockStartComment()->data());
+        if (!metadata)
+            continue;
+        std::shared_ptr<DOMDocumentFragment> replacement;
+        if (equalsIgnoringASCIICase(metadata->typeName(), u"wp:embed"))
+            replacement = helper->createEmbedPlaceholderWithProperties(metadata->properties().value_or(Dictionary()),
+                                                                       general->displayName() + u" URL", *document);
+        else
+            replacement = general->createDescribedFragmentWithValues({}, *document, nullptr);
+        if (replacement)
+            replacements.emplace_back(block->outerRange(), replacement);
+    }
     for (auto& [range, fragment] : replacements) {
         if (!range)
             continue;

@@ -2,6 +2,7 @@
 
 #include "editing/VornickAttachmentPoint.h"
 #include "dom/VornickElementExtensions.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/UndoManager.h"
 
@@ -229,6 +230,46 @@ TEST_F(AttachmentPointContent, ExtractionWritesTheChildrenWithBlockCommentsAndRe
     auto element = byClass(u"wp-block-post-content");
     element->parentNode()->removeChild(element);
     EXPECT_FALSE(body->extractCompactHTMLContentStringWithReferencesUnder(folderURL("blog"), post));
+}
+
+// A post's long body is made in node slabs as a page of its size is: they
+// go back when the body is replaced, and a short field takes none.
+TEST_F(AttachmentPointContent, ALongFieldsNodesGoWithTheFieldsNextContent)
+{
+    bool arenaEnabled = [] {
+        DOMNodeArena arena;
+        return DOMNodeArena::isOpen();
+    }();
+    if (!arenaEnabled)
+        GTEST_SKIP() << "address-sanitizer builds make every node on its own";
+    auto body = view->attachToPoint(u"body", VornickAttachmentType::SingleElement);
+    ASSERT_TRUE(body);
+    std::u16string html;
+    for (int index = 0; index < 600; ++index)
+        html += u"<!-- wp:paragraph -->\n<p>Paragraph " + toUTF16(std::to_string(index)) + u" with <em>some</em> words</p>\n<!-- /wp:paragraph -->\n";
+    ASSERT_GE(html.size(), DOMNodeArena::slabSize / 2);
+    size_t before = DOMNodeArena::liveSlabCountForTesting();
+
+    ASSERT_TRUE(body->injectHTMLContentString(html, std::nullopt));
+    EXPECT_GT(DOMNodeArena::liveSlabCountForTesting(), before);
+    auto element = byClass(u"wp-block-post-content");
+    EXPECT_EQ(element->innerHTML(), html);
+    ASSERT_TRUE(body->injectHTMLContentString(u"<p>Short</p>", std::nullopt));
+    EXPECT_EQ(element->innerHTML(), u"<p>Short</p>");
+    EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting(), before);
+
+    // The page changes the body's nodes like any others; they go with it.
+    ASSERT_TRUE(body->injectHTMLContentString(html, std::nullopt));
+    auto second = element->first()->next()->next();
+    ASSERT_TRUE(second && second->isElementNode());
+    downcast<DOMElement>(*second).setAttribute(u"class", u"changed");
+    element->removeChild(element->first());
+    EXPECT_EQ(toUTF8(element->innerHTML()).rfind("\n<p class=\"changed\">Paragraph 0 with", 0), 0u);
+    element.reset();
+    second = nullptr;
+    body.reset();
+    load("template.html");
+    EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting(), before);
 }
 
 TEST_F(AttachmentPointContent, MissingArgumentsAreProgrammingErrors)

@@ -46,11 +46,34 @@ protected:
         return result;
     }
 
-    // The cache's answer, which must be the fresh walk's.
+    // The opening comments of the sound blocks without an element a walk made now finds.
+    std::vector<DOMComment*> freshBlocksWithoutElement(const DOMElement& root) const
+    {
+        std::vector<DOMComment*> result;
+        helper.enumerateChildBlocksOfNode(root, 0, [&](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
+            if (!error && block.blockStartComment() && !block.element())
+                result.push_back(block.blockStartComment().get());
+        });
+        return result;
+    }
+
+    std::vector<DOMComment*> blocksWithoutElement(DOMElement& root)
+    {
+        std::vector<DOMComment*> result;
+        for (const auto& block : cache.blocksWithoutElementAmongChildrenOfElement(helper, root))
+            result.push_back(block.blockStartComment().get());
+        return result;
+    }
+
+    // The cache's answers, which must be the fresh walk's, whichever question
+    // the walk was made for.
     std::vector<int64_t> checked(DOMElement& root)
     {
+        auto blocks = blocksWithoutElement(root);
+        EXPECT_EQ(blocks, freshBlocksWithoutElement(root));
         auto answer = codes(cache.errorsOfChildBlocksOfElement(helper, root));
         EXPECT_EQ(answer, freshCodes(root));
+        EXPECT_EQ(blocksWithoutElement(root), blocks);
         return answer;
     }
 
@@ -60,6 +83,7 @@ protected:
 };
 
 constexpr std::u16string_view soundPost = u"<!-- wp:paragraph --><p>One <em>two</em></p><!-- /wp:paragraph -->"
+                                          u"<!-- wp:more --><!--more--><!-- /wp:more -->"
                                           u"<!-- wp:paragraph --><p>Three</p><!-- /wp:paragraph -->";
 
 std::shared_ptr<DOMNode> lastCommentChild(DOMElement& root)
@@ -151,4 +175,35 @@ TEST_F(VornickBlockCheckCacheTests, WalksAgainWhenTheRootComesBackIntoThePage)
     root->appendChild(document->createComment(u" /wp:paragraph "));
     document->body()->appendChild(main);
     EXPECT_TRUE(checked(*root).empty());
+}
+
+TEST_F(VornickBlockCheckCacheTests, BlocksWithoutAnElementFollowTheirComments)
+{
+    auto body = load(u"<!-- wp:spacer /--><!-- wp:paragraph --><p>One</p><!-- /wp:paragraph -->"
+                     u"<!-- wp:more --><!--more--><!-- /wp:more --><!-- wp:separator --><hr><!-- /wp:separator -->");
+    auto blocks = blocksWithoutElement(*body);
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0]->data(), u" wp:spacer /");
+    EXPECT_EQ(blocks[1]->data(), u" wp:more ");
+    EXPECT_TRUE(checked(*body).empty());
+
+    // The spacer's comment edited into an unclosed block: it is an error, not a block.
+    downcast<DOMCharacterData>(*body->firstChild()).setData(u" wp:spacer ");
+    EXPECT_FALSE(checked(*body).empty());
+    EXPECT_EQ(blocksWithoutElement(*body).size(), 1u);
+    // An element put into the "more" block: it holds one now.
+    downcast<DOMCharacterData>(*body->firstChild()).setData(u" wp:spacer /");
+    std::shared_ptr<DOMNode> more;
+    for (auto child = body->firstChild(); child && !more; child = child->nextSibling()) {
+        if (child->nodeType() == DOMNode::COMMENT_NODE && downcast<DOMComment>(*child).data() == u"more")
+            more = child;
+    }
+    ASSERT_TRUE(more);
+    body->replaceChild(document->createElement(u"p"), more);
+    EXPECT_TRUE(checked(*body).empty());
+    EXPECT_EQ(blocksWithoutElement(*body).size(), 1u);
+
+    // A forgotten walk forgets its blocks too.
+    cache.invalidate();
+    EXPECT_EQ(blocksWithoutElement(*body).size(), 1u);
 }

@@ -751,7 +751,11 @@ std::shared_ptr<VornickResourceLoadAttempt> VornickContentEditingView::attemptFo
 
 void VornickContentEditingView::eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>& attempt)
 {
-    std::erase(m_internals->resourcesBeingLoaded, attempt);
+    // Loads mostly end in the order they started: the one ending is found
+    // near the front, not after a scan of all (a page may load thousands).
+    auto& loading = m_internals->resourcesBeingLoaded;
+    if (auto found = std::find(loading.begin(), loading.end(), attempt); found != loading.end())
+        loading.erase(found);
 }
 
 WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(WebView&, const URLRequest& request,

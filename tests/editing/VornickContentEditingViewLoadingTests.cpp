@@ -3,6 +3,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewLoadState.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickTidyValidationAhead.h"
@@ -465,4 +466,48 @@ TEST_F(Loading, ARepairThatOutrunsTheChecksBudgetIsStoppedAndTheBrokenPageLoadsA
     EXPECT_NE(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::NotFinished);
     auto found = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
     EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+}
+
+TEST_F(Loading, TidyIsStoppedAtTheDeadlineWhileTheMainThreadIsStillBusy)
+{
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<!DOCTYPE html>\n<title>P</title>\n<p>text\n"));
+    load("page.html");
+    auto frame = view->mainFrame();
+    ASSERT_TRUE(frame);
+
+    // A check and a repair that run until they are stopped, and note when.
+    using Clock = std::chrono::steady_clock;
+    struct Stops {
+        std::atomic<int64_t> check { -1 };
+        std::atomic<int64_t> repair { -1 };
+    };
+    auto stops = std::make_shared<Stops>();
+    auto start = Clock::now();
+    auto waitForStop = [start](const std::shared_ptr<std::atomic<bool>>& stop, std::atomic<int64_t>& when) {
+        auto end = Clock::now() + std::chrono::seconds(20);
+        while (!stop->load() && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        when = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    VornickContentEditingViewLoadState state;
+    state.startCheck(
+        *frame, start + std::chrono::milliseconds(300),
+        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+            waitForStop(stop, stops->check);
+            return VornickContentEditingViewLoadState::Verdict {};
+        },
+        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+            waitForStop(stop, stops->repair);
+            return VornickContentEditingViewLoadState::Repair {};
+        });
+
+    // Nobody asks for the verdict for a while (the page is still loading):
+    // both are stopped at the deadline all the same.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_GE(stops->check.load(), 300);
+    EXPECT_LT(stops->check.load(), 2000);
+    EXPECT_GE(stops->repair.load(), 300);
+    EXPECT_LT(stops->repair.load(), 2000);
+    EXPECT_FALSE(state.finishCheck(*frame).run);
+    EXPECT_FALSE(state.takeRepair(*frame));
 }

@@ -61,7 +61,8 @@ public:
     using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
     // The check's verdict is waited for until `deadline` (its budget counted
     // from when tidy started on the text, which may be before this call);
-    // the repair, when there is one, runs at the same time on a thread of its own.
+    // the repair, when there is one, runs at the same time on a thread of its
+    // own. Both are stopped at the deadline, whether or not anybody waits.
     void startCheck(const WebFrame&, std::chrono::steady_clock::time_point deadline, Check, RepairRun = nullptr);
     // Waits for the frame's check and forgets it; no run when none was started.
     // A check whose budget runs out is stopped (tidy ended, its files gone)

@@ -178,6 +178,8 @@ struct VornickContentEditingView::Internals {
 
     // --- Headless use (state)
     bool paintsLoadedSource { true };
+    // The selection indicator's update after finished resource loads is due.
+    bool selectionIndicatorUpdateScheduled { false };
     bool preparesWriteBack { false };
     std::unique_ptr<PreparedWriteBack> preparedWriteBack;
     std::optional<std::string> lastWrittenMainFrameData;

@@ -48,7 +48,7 @@ OperationQueue& checkQueue()
 
 } // namespace
 
-void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::milliseconds budget, Check check,
+void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::steady_clock::time_point deadline, Check check,
                                                     RepairRun repair)
 {
     dropRepair(frame);
@@ -57,17 +57,41 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         // behind another check.
         auto promise = std::make_shared<std::promise<Repair>>();
         auto stop = std::make_shared<std::atomic<bool>>(false);
-        m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop };
+        m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
         std::thread([promise, stop, repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
     auto stop = std::make_shared<std::atomic<bool>>(false);
-    m_checks[&frame] = RunningCheck { promise->get_future().share(), stop, std::chrono::steady_clock::now() + budget };
+    auto verdict = promise->get_future().share();
+    m_checks[&frame] = RunningCheck { verdict, stop, deadline };
     checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
+
+    // Tidy is stopped at the deadline even while the main thread is still
+    // busy loading (a page of many megabytes, a busy machine), so that it
+    // takes no processor time from the load past its budget.
+    std::optional<RunningRepair> repairBeside;
+    if (auto found = m_repairs.find(&frame); found != m_repairs.end())
+        repairBeside = found->second;
+    std::thread([verdict, stop, repairBeside, deadline] {
+        if (verdict.wait_until(deadline) != std::future_status::ready) {
+            stop->store(true);
+            if (repairBeside)
+                repairBeside->stop->store(true);
+        } else if (repairBeside && repairBeside->outcome.wait_until(deadline) != std::future_status::ready) {
+            repairBeside->stop->store(true);
+        }
+    }).detach();
 }
 
 std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::finish(RunningRepair running, bool stop)
 {
+    // Past its deadline a repair is stopped like one nobody wants, and one
+    // stopped at its deadline already is no repair either.
+    if (!stop && running.deadline != std::chrono::steady_clock::time_point::max()
+        && running.outcome.wait_until(running.deadline) != std::future_status::ready)
+        stop = true;
+    if (running.stop->load())
+        stop = true;
     if (stop)
         running.stop->store(true);
     auto repair = running.outcome.get();

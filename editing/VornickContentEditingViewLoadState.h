@@ -59,16 +59,19 @@ public:
     };
     // The repair is given the flag that stops its tidy run.
     using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
-    // The check's verdict is waited for at most `budget` from now; the
-    // repair, when there is one, runs at the same time on a thread of its own.
-    void startCheck(const WebFrame&, std::chrono::milliseconds budget, Check, RepairRun = nullptr);
+    // The check's verdict is waited for until `deadline` (its budget counted
+    // from when tidy started on the text, which may be before this call);
+    // the repair, when there is one, runs at the same time on a thread of its
+    // own. Both are stopped at the deadline, whether or not anybody waits.
+    void startCheck(const WebFrame&, std::chrono::steady_clock::time_point deadline, Check, RepairRun = nullptr);
     // Waits for the frame's check and forgets it; no run when none was started.
     // A check whose budget runs out is stopped (tidy ended, its files gone)
     // and answers a run that did not finish. The repair made beside it is
     // kept until takeRepair or noteFileToRepair takes it along or dropRepair.
     Verdict finishCheck(const WebFrame&);
     // Waits for the repair made beside the frame's check and hands it over
-    // (the caller owns its copy); none when none was made.
+    // (the caller owns its copy); none when none was made, or when it did not
+    // end by the check's deadline (it is then stopped and its copy removed).
     std::optional<Repair> takeRepair(const WebFrame&);
     bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
     // Stops and forgets the frame's check and repair without waiting for the
@@ -117,6 +120,8 @@ private:
     struct RunningRepair {
         std::shared_future<Repair> outcome;
         std::shared_ptr<std::atomic<bool>> stop;
+        // The repair is waited for no longer than the check beside it.
+        std::chrono::steady_clock::time_point deadline { std::chrono::steady_clock::time_point::max() };
     };
     std::map<const WebFrame*, RunningRepair> m_repairs;
     struct FileToRepair {

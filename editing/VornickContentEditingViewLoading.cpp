@@ -751,7 +751,11 @@ std::shared_ptr<VornickResourceLoadAttempt> VornickContentEditingView::attemptFo
 
 void VornickContentEditingView::eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>& attempt)
 {
-    std::erase(m_internals->resourcesBeingLoaded, attempt);
+    // Loads mostly end in the order they started: the one ending is found
+    // near the front, not after a scan of all (a page may load thousands).
+    auto& loading = m_internals->resourcesBeingLoaded;
+    if (auto found = std::find(loading.begin(), loading.end(), attempt); found != loading.end())
+        loading.erase(found);
 }
 
 WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(WebView&, const URLRequest& request,
@@ -806,7 +810,12 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         auto provided = m_internals->webView->providedLoadedDocument(*path);
         std::error_code sizeError;
         size_t size = provided ? provided->bytes().size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
+        // The budget counts from tidy's start on the text: a check its host
+        // started ahead has been running while the window and view were built.
         auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
+        auto checkStarted = std::chrono::steady_clock::now();
+        if (auto startedAhead = provided && provided->check().valid() ? provided->checkStarted() : std::nullopt)
+            checkStarted = std::min(checkStarted, *startedAhead);
         VornickContentEditingViewLoadState::RepairRun repair;
         if (provided && provided->repair().valid()) {
             // The repair its host started ahead on the same file.
@@ -830,7 +839,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 return made;
             };
         }
-        m_internals->loadState->startCheck(*frame, budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
+        m_internals->loadState->startCheck(*frame, checkStarted + budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
                                                                -> VornickContentEditingViewLoadState::Verdict {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
@@ -922,7 +931,15 @@ void VornickContentEditingView::didFinishLoadingFromDataSource(WebView&, const W
     }
     NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptSucceededNotification, attempt.get());
     eraseResourceBeingLoaded(attempt);
-    performAfterDelay(0.25, [](VornickContentEditingView& view) { Internals::updateSelectionIndicator(view); });
+    // One update follows a burst of loads (a page of thousands of frames
+    // finishes thousands of resources at once), not one per resource.
+    if (!m_internals->selectionIndicatorUpdateScheduled) {
+        m_internals->selectionIndicatorUpdateScheduled = true;
+        performAfterDelay(0.25, [](VornickContentEditingView& view) {
+            view.m_internals->selectionIndicatorUpdateScheduled = false;
+            Internals::updateSelectionIndicator(view);
+        });
+    }
 }
 
 void VornickContentEditingView::didFailLoadingWithError(WebView&, const WebResourceIdentifier& identifier, const Error& error,

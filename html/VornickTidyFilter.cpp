@@ -14,6 +14,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickURLExtensions.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <unordered_map>
@@ -164,7 +165,7 @@ std::chrono::milliseconds VornickTidyFilter::checkTimeBudgetForTextOfLength(size
     if (!(seconds > 0))
         seconds = VornickDefaultTidyCheckTimeBudget;
     seconds += VornickTidyCheckTimeBudgetPerMegabyte * static_cast<double>(bytes) / (1024.0 * 1024.0);
-    return std::chrono::milliseconds(static_cast<int64_t>(std::min(seconds, 86400.0) * 1000));
+    return std::chrono::milliseconds(std::llround(std::min(seconds, 86400.0) * 1000));
 }
 
 void VornickTidyFilter::setTimeout(std::chrono::milliseconds timeout)

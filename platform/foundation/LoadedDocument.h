@@ -20,9 +20,11 @@
 #include "platform/foundation/URL.h"
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace brevanton {
@@ -61,12 +63,14 @@ public:
     std::shared_ptr<DOMDocument> takeParsedDocument();
 
     // Tidy's check of the decoded text started ahead, of the type its
-    // starter knows; `stop` stops it.
+    // starter knows; `stop` stops it. Its starter sets it as the run starts.
     using Check = std::shared_future<std::shared_ptr<const void>>;
     void setCheck(Check, std::shared_ptr<std::atomic<bool>> stop);
     // The check when one was started (invalid otherwise), and what stops it.
     Check check() const;
     std::shared_ptr<std::atomic<bool>> checkStop() const;
+    // When the check was set: a wait for it is counted from there.
+    std::optional<std::chrono::steady_clock::time_point> checkStarted() const;
     // Tidy's repair of the file into a copy started ahead beside the check,
     // likewise.
     void setRepair(Check, std::shared_ptr<std::atomic<bool>> stop);
@@ -93,6 +97,7 @@ private:
     Parse m_parse;
     Check m_check;
     std::shared_ptr<std::atomic<bool>> m_checkStop;
+    std::optional<std::chrono::steady_clock::time_point> m_checkStarted;
     Check m_repair;
     std::shared_ptr<std::atomic<bool>> m_repairStop;
 };

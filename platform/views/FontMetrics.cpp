@@ -63,11 +63,11 @@ bool isFixedPitchFontFamily(std::u16string_view family)
     return false;
 }
 
-double DeterministicFontMetricsProvider::interfaceAdvance(const FontDescriptor& font, char32_t c)
+namespace {
+
+// The advance of a character of a proportional interface font of this size.
+double proportionalAdvance(double em, char32_t c)
 {
-    double em = font.pointSize();
-    if (isFixedPitchFontFamily(font.familyName()))
-        return em * 0.6;
     if (c == U' ' || c == U'i' || c == U'l' || c == U'j' || c == U'.' || c == U',' || c == U'\'' || c == U'!' || c == U'|')
         return em * 0.28;
     if (c == U'm' || c == U'w' || c == U'M' || c == U'W')
@@ -79,6 +79,27 @@ double DeterministicFontMetricsProvider::interfaceAdvance(const FontDescriptor& 
     return em * 0.55;
 }
 
+// What a run's advances depend on, found once per run rather than per
+// character (a page's source may be a single line of millions).
+struct InterfaceFont {
+    explicit InterfaceFont(const FontDescriptor& font)
+        : em(font.pointSize())
+        , fixedPitch(isFixedPitchFontFamily(font.familyName()))
+    {
+    }
+    double advance(char32_t c) const { return fixedPitch ? em * 0.6 : proportionalAdvance(em, c); }
+
+    double em;
+    bool fixedPitch;
+};
+
+} // namespace
+
+double DeterministicFontMetricsProvider::interfaceAdvance(const FontDescriptor& font, char32_t c)
+{
+    return InterfaceFont(font).advance(c);
+}
+
 std::vector<double> DeterministicFontMetricsProvider::caretPositions(const FontDescriptor& font, std::u16string_view run) const
 {
     std::vector<double> positions(run.size() + 1, 0);
@@ -88,6 +109,7 @@ std::vector<double> DeterministicFontMetricsProvider::caretPositions(const FontD
             positions[i] = static_cast<double>(i) * advance;
         return positions;
     }
+    InterfaceFont interface(font);
     double x = 0;
     for (size_t i = 0; i < run.size(); ++i) {
         positions[i] = x;
@@ -96,7 +118,7 @@ std::vector<double> DeterministicFontMetricsProvider::caretPositions(const FontD
             c = 0x10000 + ((run[i] - 0xD800) << 10) + (run[i + 1] - 0xDC00);
             positions[++i] = x;
         }
-        x += interfaceAdvance(font, c);
+        x += interface.advance(c);
     }
     positions[run.size()] = x;
     return positions;
@@ -106,6 +128,7 @@ double DeterministicFontMetricsProvider::widthOfRun(const FontDescriptor& font, 
 {
     if (font.metricsRole() == FontMetricsRole::Page)
         return static_cast<double>(run.size()) * (font.pointSize() * pageAdvancePerFontSize);
+    InterfaceFont interface(font);
     double width = 0;
     for (size_t i = 0; i < run.size(); ++i) {
         char32_t c = run[i];
@@ -113,7 +136,7 @@ double DeterministicFontMetricsProvider::widthOfRun(const FontDescriptor& font, 
             c = 0x10000 + ((run[i] - 0xD800) << 10) + (run[i + 1] - 0xDC00);
             ++i;
         }
-        width += interfaceAdvance(font, c);
+        width += interface.advance(c);
     }
     return width;
 }

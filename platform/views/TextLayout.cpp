@@ -130,11 +130,14 @@ Size sizeOfAttributedString(const AttributedString& text)
     double width = 0;
     for (const Line& measured : longest) {
         double lineWidth = 0;
+        // Found once per line: a coloured line of megabytes has millions of pieces.
+        size_t lineEnd = string.find(u'\n', measured.start);
+        if (lineEnd == std::u16string::npos)
+            lineEnd = string.size();
         for (size_t index = measured.firstPiece; index < pieces.size(); ++index) {
             const Piece& piece = pieces[index];
             size_t from = std::max(piece.from, measured.start);
-            size_t lineEnd = string.find(u'\n', from);
-            size_t to = std::min(piece.to, lineEnd == std::u16string::npos ? string.size() : lineEnd);
+            size_t to = std::min(piece.to, lineEnd);
             if (to > from)
                 lineWidth += piece.font->font->widthOfString(std::u16string_view(string).substr(from, to - from));
             if (to < piece.to || to == string.size())

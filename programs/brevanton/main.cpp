@@ -14,6 +14,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickSourceLoupe.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "toolkit/VornickDocumentFile.h"
@@ -213,8 +214,12 @@ std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& 
     auto url = URL::fileURLWithPath(path);
     if (auto filePath = url.fileSystemPath(); filePath && *filePath == document->loadPath())
         view->embeddedWebView()->provideLoadedDocument(std::move(document));
-    // Nothing here shows the source: it is indexed for the report, not painted.
+    // Nothing here shows the source: it is indexed for the report, not
+    // painted, and no source loupe follows it (copying and measuring a source
+    // of many megabytes for a pane nobody sees would follow tidy's verdict).
     view->setPaintsLoadedSource(false);
+    if (const auto& loupe = view->sourceLoupe())
+        loupe->setActiveContentEditingView(nullptr);
     // A page to be saved is written while tidy checks its file.
     view->setPreparesWriteBack(save);
     window.setContentView(view);

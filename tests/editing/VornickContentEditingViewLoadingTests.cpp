@@ -3,17 +3,25 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewLoadState.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLSpec.h"
+#include "html/VornickTidyValidationAhead.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/LoadedDocument.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/web/WebDataSource.h"
+#include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickLineIndex.h"
 #include "tests/html/TidyRunLog.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -383,3 +391,123 @@ TEST_F(Loading, ARepairIsComparedWithThePageAsWrittenNotAsShown)
 }
 
 } // namespace
+
+TEST_F(Loading, TidysBudgetCountsFromTheStartOfACheckStartedAheadNotFromTheLoad)
+{
+    // A tidy that never answers, and a budget of two seconds.
+    ASSERT_TRUE(createDirectory(path("slow")));
+    std::string slowTidy = path("slow/tidy");
+    ASSERT_TRUE(writeFileAtomically(slowTidy, "#!/bin/sh\nexec sleep 60\n"));
+    ASSERT_EQ(chmod(slowTidy.c_str(), 0755), 0);
+    struct Restore {
+        ~Restore()
+        {
+            VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+            UserDefaults::standard().removeObjectForKey(VornickTidyCheckTimeBudgetDefaultsKey);
+        }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(slowTidy);
+    UserDefaults::standard().setDouble(2.0, VornickTidyCheckTimeBudgetDefaultsKey);
+
+    // The host reads the page and starts tidy's check on it, then takes
+    // longer than the budget before it loads the page (a window being built).
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>P</title></head>\n"
+                                                        "<body><p>text</p></body></html>\n"));
+    VornickDocumentFile file(path("page.html"));
+    Error error;
+    auto loaded = file.load(DocumentTextSyntax::HTML, &error);
+    ASSERT_TRUE(loaded) << toUTF8(error.localizedDescription());
+    VornickStartTidyValidationAhead(*loaded);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+    view->embeddedWebView()->provideLoadedDocument(loaded);
+
+    // The budget ran out while nobody waited: the load does not wait for
+    // the check again, it stops it at once and says so.
+    auto start = std::chrono::steady_clock::now();
+    load("page.html");
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.5) << "the load waited for tidy as if its check had just started";
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::NotFinished);
+    EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("page.html"));
+}
+
+TEST_F(Loading, ARepairThatOutrunsTheChecksBudgetIsStoppedAndTheBrokenPageLoadsAsItIs)
+{
+    // Tidy checks as ever, but its repair never ends.
+    std::string realTidy = findExecutable("tidy");
+    if (realTidy.empty())
+        GTEST_SKIP() << "no tidy";
+    ASSERT_TRUE(createDirectory(path("stuck")));
+    std::string stuckTidy = path("stuck/tidy");
+    ASSERT_TRUE(writeFileAtomically(stuckTidy, "#!/bin/sh\nfor a in \"$@\"; do [ \"$a\" = -o ] && exec sleep 60; done\nexec '" + realTidy
+                                                   + "' \"$@\"\n"));
+    ASSERT_EQ(chmod(stuckTidy.c_str(), 0755), 0);
+    struct Restore {
+        ~Restore()
+        {
+            VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+            UserDefaults::standard().removeObjectForKey(VornickTidyCheckTimeBudgetDefaultsKey);
+        }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(stuckTidy);
+    UserDefaults::standard().setDouble(1.0, VornickTidyCheckTimeBudgetDefaultsKey);
+
+    // The check finds the page broken in time; the repair is waited for no
+    // longer than the check was, then stopped, and the page stays as the
+    // parser built it, with the check's findings.
+    auto start = std::chrono::steady_clock::now();
+    load("broken.html");
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 8.0) << "the load waited for the repair past the check's budget";
+    auto frame = view->mainFrame();
+    EXPECT_EQ(frame->dataSource()->request().url(), url("broken.html"));
+    EXPECT_FALSE(vornick_isLoadedFromRepairedCopy(*frame));
+    ASSERT_TRUE(waitForValidation());
+    EXPECT_NE(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::NotFinished);
+    auto found = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+}
+
+TEST_F(Loading, TidyIsStoppedAtTheDeadlineWhileTheMainThreadIsStillBusy)
+{
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<!DOCTYPE html>\n<title>P</title>\n<p>text\n"));
+    load("page.html");
+    auto frame = view->mainFrame();
+    ASSERT_TRUE(frame);
+
+    // A check and a repair that run until they are stopped, and note when.
+    using Clock = std::chrono::steady_clock;
+    struct Stops {
+        std::atomic<int64_t> check { -1 };
+        std::atomic<int64_t> repair { -1 };
+    };
+    auto stops = std::make_shared<Stops>();
+    auto start = Clock::now();
+    auto waitForStop = [start](const std::shared_ptr<std::atomic<bool>>& stop, std::atomic<int64_t>& when) {
+        auto end = Clock::now() + std::chrono::seconds(20);
+        while (!stop->load() && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        when = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    VornickContentEditingViewLoadState state;
+    state.startCheck(
+        *frame, start + std::chrono::milliseconds(300),
+        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+            waitForStop(stop, stops->check);
+            return VornickContentEditingViewLoadState::Verdict {};
+        },
+        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+            waitForStop(stop, stops->repair);
+            return VornickContentEditingViewLoadState::Repair {};
+        });
+
+    // Nobody asks for the verdict for a while (the page is still loading):
+    // both are stopped at the deadline all the same.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_GE(stops->check.load(), 300);
+    EXPECT_LT(stops->check.load(), 2000);
+    EXPECT_GE(stops->repair.load(), 300);
+    EXPECT_LT(stops->repair.load(), 2000);
+    EXPECT_FALSE(state.finishCheck(*frame).run);
+    EXPECT_FALSE(state.takeRepair(*frame));
+}

@@ -703,7 +703,6 @@ bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)
 {
-    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
         || !target->isConnected())
@@ -722,6 +721,7 @@ bool WebLayout::removeLinelessText(const DOMStructureChange& change)
     if (!box.isText || !box.lines.empty() || order < containerBox.order - containerBox.contentCount
         || order >= containerBox.order)
         return false;
+    m_childIndexesKept = false;
     m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(order));
     m_boxes.erase(found);
     for (size_t i = order; i < m_boxOrder.size(); ++i)
@@ -758,7 +758,8 @@ bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& c
 
 WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
 {
-    m_childIndexesKept = false;
+    // Kept again below where only the indexes of what the change reached go.
+    bool indexesKept = std::exchange(m_childIndexesKept, false);
     auto target = change.target.lock();
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
@@ -796,6 +797,9 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         if (begin < containerBox.order - containerBox.contentCount || end > containerBox.order)
             return FastResult::NotApplicable;
         size_t previousOrder = begin - 1;
+        // The removed block's indexes go with it, those of what moves up or shrinks too.
+        if (indexesKept)
+            dropChildIndexesFrom(begin, nullptr);
         for (size_t i = begin; i < end; ++i) {
             if (m_boxOrder[i]->blockFlow != noBlockFlow)
                 ++m_deadFlows;
@@ -808,6 +812,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         // The boxes after the removed ones' place are its following siblings'.
         if (!shiftFollowing(target.get(), previousOrder, -flow.height, -static_cast<int64_t>(end - begin)))
             return FastResult::Failed;
+        m_childIndexesKept = indexesKept;
         return FastResult::Done;
     }
 
@@ -855,7 +860,53 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     if (!shiftFollowing(target.get(), box.order, height, static_cast<int64_t>(made.size())))
         return FastResult::Failed;
     m_documentSize.width = std::max(m_width, m_maxX);
+    // Rows appended to a long list keep its index: only what follows the new
+    // block, and what holds it, moved or grew.
+    if (indexesKept) {
+        bool appended = appendToChildIndex(container, element);
+        dropChildIndexesFrom(insertAt, appended ? &container : nullptr);
+        m_childIndexesKept = true;
+    }
     return FastResult::Done;
+}
+
+void WebLayout::dropChildIndexesFrom(size_t order, const DOMNode* kept)
+{
+    if (m_childIndexes.empty())
+        return;
+    // Boxes are made children first: from `order` on stand the boxes of what
+    // follows that place, and those of the elements holding it.
+    for (size_t i = order; i < m_boxOrder.size(); ++i) {
+        const Box& box = *m_boxOrder[i];
+        if (!box.isText && box.node != kept)
+            m_childIndexes.erase(box.node);
+    }
+}
+
+bool WebLayout::appendToChildIndex(const DOMElement& container, DOMElement& element)
+{
+    auto found = m_childIndexes.find(&container);
+    if (found == m_childIndexes.end())
+        return false;
+    auto isEmpty = [](const Rect& rect) { return rect.width() <= 0 && rect.height() <= 0; };
+    const Box& containerBox = m_boxes.find(&container)->second;
+    const Box& block = m_boxes.find(&element)->second;
+    // Only boxes without area (white space between blocks) may follow it.
+    for (size_t i = block.order + 1; i < containerBox.order; ++i) {
+        if (!isEmpty(m_boxOrder[i]->rect))
+            return false;
+    }
+    if (isEmpty(block.rect))
+        return true;
+    ChildIndex& index = found->second;
+    double minY = block.rect.minY();
+    index.children.push_back(&element);
+    index.prefixMaxY.push_back(index.prefixMaxY.empty() ? block.rect.maxY() : std::max(block.rect.maxY(), index.prefixMaxY.back()));
+    index.suffixMinY.push_back(minY);
+    // The lowest top from each child on: the new one lowers those above it (rarely: a negative margin).
+    for (size_t i = index.suffixMinY.size() - 1; i-- > 0 && index.suffixMinY[i] > minY;)
+        index.suffixMinY[i] = minY;
+    return true;
 }
 
 WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange& removal, const DOMStructureChange& insertion)

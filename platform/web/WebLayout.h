@@ -279,6 +279,12 @@ private:
         std::vector<double> suffixMinY;
     };
     const ChildIndex& childIndex(DOMNode&) const;
+    // Drops the indexes of the elements whose boxes stand at `order` or after
+    // it, but `kept`'s: what a change at that place moved, grew or removed.
+    void dropChildIndexesFrom(size_t order, const DOMNode* kept);
+    // Adds a block laid out alone to its container's index when nothing with
+    // a box follows it there; false when the container's index must go.
+    bool appendToChildIndex(const DOMElement& container, DOMElement& block);
     // Whether the indexes made before this pass still hold (see layoutBlockReplacement).
     bool m_childIndexesKept { false };
     bool childContainsPoint(DOMNode&, const Box&, Point) const;

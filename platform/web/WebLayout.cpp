@@ -97,16 +97,40 @@ enum class DisplayKind { None, Inline, Block, Table, Contents };
 
 DisplayKind displayKind(const CSSComputedValues& style)
 {
+    // Asked for every element at every layout: the keyword's length picks the candidates.
     auto display = style.identifier(CSSPropertyID::Display);
-    if (display == u"none")
-        return DisplayKind::None;
-    if (display == u"inline" || display == u"inline-block" || display == u"inline-table" || display == u"ruby"
-        || display == u"ruby-text" || display.empty())
+    switch (display.size()) {
+    case 0:
         return DisplayKind::Inline;
-    if (display == u"table")
-        return DisplayKind::Table;
-    if (display == u"contents")
-        return DisplayKind::Contents;
+    case 4:
+        if (display == u"none")
+            return DisplayKind::None;
+        if (display == u"ruby")
+            return DisplayKind::Inline;
+        break;
+    case 5:
+        if (display == u"table")
+            return DisplayKind::Table;
+        break;
+    case 6:
+        if (display == u"inline")
+            return DisplayKind::Inline;
+        break;
+    case 8:
+        if (display == u"contents")
+            return DisplayKind::Contents;
+        break;
+    case 9:
+        if (display == u"ruby-text")
+            return DisplayKind::Inline;
+        break;
+    case 12:
+        if (display == u"inline-block" || display == u"inline-table")
+            return DisplayKind::Inline;
+        break;
+    default:
+        break;
+    }
     return DisplayKind::Block;
 }
 
@@ -270,7 +294,11 @@ double WebTextRun::xForOffset(unsigned offset) const
 
 uint32_t WebLayout::fontOf(const DOMElement& element)
 {
-    auto style = CSSStyleResolver::computedValuesFor(element);
+    return fontOf(CSSStyleResolver::computedValuesFor(element));
+}
+
+uint32_t WebLayout::fontOf(const std::shared_ptr<const CSSComputedValues>& style)
+{
     auto found = m_fontIndexes.find(style.get());
     if (found != m_fontIndexes.end())
         return found->second.second;
@@ -1037,9 +1065,11 @@ void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
     }
 }
 
-double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width, bool fillsWidth)
+double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width, bool fillsWidth,
+                              std::shared_ptr<const CSSComputedValues> style)
 {
-    auto style = CSSStyleResolver::computedValuesFor(element);
+    if (!style)
+        style = CSSStyleResolver::computedValuesFor(element);
     if (displayKind(*style) == DisplayKind::None)
         return 0;
     if (laysOutAsTable(element, *style))
@@ -1102,9 +1132,8 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     bool justify = false;
     bool preserve = false;
     if (container.isElementNode()) {
-        auto& element = downcast<DOMElement>(container);
-        state.font = fontOf(element);
-        auto style = CSSStyleResolver::computedValuesFor(element);
+        auto style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
+        state.font = fontOf(style);
         alignment = webLineAlignmentFraction(*style);
         justify = style->identifier(CSSPropertyID::TextAlign) == u"justify";
         auto whiteSpace = style->identifier(CSSPropertyID::WhiteSpace);
@@ -1118,9 +1147,12 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
+        // The child's style, looked up once for all that follows.
+        std::shared_ptr<const CSSComputedValues> childStyle;
         if (child->isElementNode()) {
             auto& element = downcast<DOMElement>(*child);
-            auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+            childStyle = CSSStyleResolver::computedValuesFor(element);
+            auto kind = displayKind(*childStyle);
             if (kind == DisplayKind::None)
                 continue;
             block = (kind == DisplayKind::Block || kind == DisplayKind::Table) && !webIsReplacedElement(element);
@@ -1132,7 +1164,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             onlyBlocks = std::all_of(data.begin(), data.end(), isSpace);
         }
         if (!block) {
-            layoutInline(*child, state);
+            layoutInline(*child, state, childStyle.get());
             continue;
         }
         if (state.lineHasContent)
@@ -1148,7 +1180,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             boxFor(child).rect = Rect(x, top, size.width, size.height);
             height = size.height;
         } else
-            height = layoutBlock(element, x, top, width);
+            height = layoutBlock(element, x, top, width, false, std::move(childStyle));
         state.lineTop = top + height;
         state.x = x;
         state.lineHeight = 0;
@@ -1661,7 +1693,7 @@ Size WebLayout::replacedSize(const DOMElement& element) const
     return intrinsic;
 }
 
-void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
+void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSComputedValues* knownStyle)
 {
     if (node.isTextNode()) {
         layoutText(node, state);
@@ -1670,8 +1702,12 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     if (!node.isElementNode())
         return;
     auto& element = downcast<DOMElement>(node);
-    auto style = CSSStyleResolver::computedValuesFor(element);
-    if (displayKind(*style) == DisplayKind::None)
+    std::shared_ptr<const CSSComputedValues> style;
+    if (!knownStyle) {
+        style = CSSStyleResolver::computedValuesFor(element);
+        knownStyle = style.get();
+    }
+    if (displayKind(*knownStyle) == DisplayKind::None)
         return;
     if (element.hasTagName(u"br")) {
         double height = lineHeightOf(fontOf(element));
@@ -1722,12 +1758,13 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 {
     auto& data = downcast<DOMCharacterData>(node).data();
     auto* parent = node.parentElement().get();
-    uint32_t font = parent ? fontOf(*parent) : state.font;
+    auto parentStyle = parent ? CSSStyleResolver::computedValuesFor(*parent) : nullptr;
+    uint32_t font = parentStyle ? fontOf(parentStyle) : state.font;
     double advance = spaceWidthOf(font);
     double lineHeight = lineHeightOf(font);
     bool preserve = false;
-    if (parent) {
-        auto whiteSpace = CSSStyleResolver::computedValuesFor(*parent)->identifier(CSSPropertyID::WhiteSpace);
+    if (parentStyle) {
+        auto whiteSpace = parentStyle->identifier(CSSPropertyID::WhiteSpace);
         preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
     }
 
@@ -1919,7 +1956,10 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
     run.endOffset = line.endOffset;
     auto& data = downcast<DOMCharacterData>(*box.node).data();
     unsigned end = std::min<unsigned>(line.endOffset, static_cast<unsigned>(data.size()));
-    run.text.reserve(end - std::min(end, line.startOffset));
+    size_t units = end - std::min(end, line.startOffset);
+    run.text.reserve(units);
+    run.positions.reserve(units + 1);
+    run.sourceOffsets.reserve(units + 1);
     double spaceWidth = spaceWidthOf(box.font);
     // The same steps as layoutText: words measured whole, white space by the space's width.
     double x = line.rect.minX();

@@ -213,11 +213,13 @@ private:
     Box& boxFor(const DOMNode*);
     void moveBoxes(size_t begin, size_t end, double deltaY);
     // `fillsWidth`: the block's box fills the width whatever width its style sets (a table cell's slot).
-    double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false);
+    // `style`: the element's computed values when the caller has them.
+    double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false,
+                       std::shared_ptr<const CSSComputedValues> style = nullptr);
     double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
     double layoutTable(const DOMElement&, double x, double y, double width);
     double layoutTableBox(const DOMElement&, double x, double y, double width);
-    void layoutInline(const DOMNode&, InlineState&);
+    void layoutInline(const DOMNode&, InlineState&, const CSSComputedValues* style = nullptr);
     // Moves the lines of the inline content whose boxes start at `firstBox`
     // by `alignment` (a fraction) of the room each leaves, or with `justify`
     // spreads the room of wrapped lines over their spaces, then forgets them.
@@ -226,6 +228,7 @@ private:
     Size replacedSize(const DOMElement&) const;
     // The element's font in m_fonts.
     uint32_t fontOf(const DOMElement&);
+    uint32_t fontOf(const std::shared_ptr<const CSSComputedValues>&);
     double lineHeightOf(uint32_t font) const;
     double spaceWidthOf(uint32_t font) const;
     // The width of a word, or of a run of kept white space (one space's width per unit).

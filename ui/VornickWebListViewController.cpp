@@ -299,13 +299,13 @@ void VornickWebListViewController::updateRows(size_t count)
             auto markup = markupForObject(arranged[i]);
             if (i < common && markup == m_rows[i].markup) {
                 oldKept[i] = wantedKept[i] = true;
-                wanted.push_back({ arranged[i], std::move(m_rows[i].markup) });
+                wanted.push_back({ arranged[i], std::move(m_rows[i].markup), {} });
             } else
-                wanted.push_back({ arranged[i], std::move(markup) });
+                wanted.push_back({ arranged[i], std::move(markup), {} });
         }
     } else {
         for (size_t i = 0; i < count; ++i)
-            wanted.push_back({ arranged[i], markupForObject(arranged[i]) });
+            wanted.push_back({ arranged[i], markupForObject(arranged[i]), {} });
         std::unordered_map<const ManagedObject*, size_t> wantedIndex;
         wantedIndex.reserve(wanted.size());
         for (size_t i = 0; i < wanted.size(); ++i)
@@ -337,10 +337,8 @@ void VornickWebListViewController::updateRows(size_t count)
             removals.push_back(item(old++));
         else if (nextComes)
             placements.push_back({ next++, nullptr, old < m_rows.size() ? item(old) : nullptr });
-        else {
-            ++old;
-            ++next;
-        }
+        else
+            wanted[next++].item = item(old++);
     }
 
     // One parse for all new rows.
@@ -381,6 +379,7 @@ void VornickWebListViewController::updateRows(size_t count)
             DOMNode* following = child->next();
             if (child->isElementNode()) {
                 auto element = std::static_pointer_cast<DOMElement>(child->shared_from_this());
+                wanted[placement->wanted].item = element;
                 if (isSelected(wanted[placement->wanted].object.get()))
                     markListItemSelected(*element);
                 fragment->removeChild(child);
@@ -414,7 +413,7 @@ void VornickWebListViewController::appendRows(size_t begin, size_t end)
         return;
     std::u16string markup;
     for (size_t i = begin; i < end; ++i) {
-        Row row { arranged[i], markupForObject(arranged[i]) };
+        Row row { arranged[i], markupForObject(arranged[i]), {} };
         markup += row.markup;
         markup += u'\n';
         m_rows.push_back(std::move(row));
@@ -424,6 +423,7 @@ void VornickWebListViewController::appendRows(size_t begin, size_t end)
         size_t row = begin;
         for (DOMNode* child = fragment->first(); child && row < m_rows.size(); child = child->next()) {
             if (auto* item = dynamicDowncast<DOMElement>(child)) {
+                m_rows[row].item = std::static_pointer_cast<DOMElement>(item->shared_from_this());
                 if (isSelected(m_rows[row++].object.get()))
                     markListItemSelected(*item);
             }
@@ -580,6 +580,11 @@ std::shared_ptr<DOMElement> VornickWebListViewController::listItemForRow(long ro
     auto list = listElement();
     if (!list || row < 0)
         return nullptr;
+    // The item the row was given, while it stands in the list.
+    if (static_cast<size_t>(row) < m_rows.size()) {
+        if (auto item = m_rows[static_cast<size_t>(row)].item.lock(); item && item->parent() == list.get())
+            return item;
+    }
     auto item = list->firstElementChild();
     for (long i = 0; item && i < row; ++i)
         item = item->nextElementSibling();

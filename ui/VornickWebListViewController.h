@@ -148,6 +148,9 @@ private:
     struct Row {
         std::shared_ptr<ManagedObject> object;
         std::u16string markup;
+        // The row's item in the page, when known: rows are found without
+        // walking the items before them.
+        std::weak_ptr<DOMElement> item;
     };
     std::shared_ptr<DOMElement> listElement() const;
     std::shared_ptr<DOMElement> placeholderElement() const;

@@ -12,6 +12,7 @@
 #include "platform/foundation/URL.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cmath>
 #include <sys/stat.h>
 
@@ -774,6 +775,13 @@ bool CSSStyleResolver::invalidateChangedStyles()
         if (change.touchesStyleSheets)
             return false;
     }
+    // A batch of rows put into a list names the same first child with every
+    // row: each subtree is forgotten once (nothing is computed meanwhile).
+    std::unordered_set<const DOMNode*> forgotten;
+    auto forget = [&](const DOMNode& root) {
+        if (forgotten.insert(&root).second)
+            forgetSubtree(root);
+    };
     for (auto& change : changes) {
         auto target = change.target.lock();
         // Changes inside what was removed since then are covered by the removal.
@@ -782,19 +790,19 @@ bool CSSStyleResolver::invalidateChangedStyles()
         if (change.kind == DOMStructureChange::Kind::Attribute) {
             // Selectors look at an element's ancestors, never at its descendants or siblings.
             if (selectorsSeeAttribute(change.attributeName))
-                forgetSubtree(*target);
+                forget(*target);
             continue;
         }
         // Nodes put in anew may carry styles from an earlier place (or an earlier
         // node at the same address).
         if (auto inserted = change.inserted.lock(); inserted && inserted->isConnected())
-            forgetSubtree(*inserted);
+            forget(*inserted);
         // Which element is the first child may have changed.
         if (auto former = change.formerFirstElementChild.lock(); former && former->parent() == target.get())
-            forgetSubtree(*former);
+            forget(*former);
         for (DOMNode* child = change.elementChildrenChanged ? target->first() : nullptr; child; child = child->next()) {
             if (child->isElementNode()) {
-                forgetSubtree(*child);
+                forget(*child);
                 break;
             }
         }

@@ -97,16 +97,40 @@ enum class DisplayKind { None, Inline, Block, Table, Contents };
 
 DisplayKind displayKind(const CSSComputedValues& style)
 {
+    // Asked for every element at every layout: the keyword's length picks the candidates.
     auto display = style.identifier(CSSPropertyID::Display);
-    if (display == u"none")
-        return DisplayKind::None;
-    if (display == u"inline" || display == u"inline-block" || display == u"inline-table" || display == u"ruby"
-        || display == u"ruby-text" || display.empty())
+    switch (display.size()) {
+    case 0:
         return DisplayKind::Inline;
-    if (display == u"table")
-        return DisplayKind::Table;
-    if (display == u"contents")
-        return DisplayKind::Contents;
+    case 4:
+        if (display == u"none")
+            return DisplayKind::None;
+        if (display == u"ruby")
+            return DisplayKind::Inline;
+        break;
+    case 5:
+        if (display == u"table")
+            return DisplayKind::Table;
+        break;
+    case 6:
+        if (display == u"inline")
+            return DisplayKind::Inline;
+        break;
+    case 8:
+        if (display == u"contents")
+            return DisplayKind::Contents;
+        break;
+    case 9:
+        if (display == u"ruby-text")
+            return DisplayKind::Inline;
+        break;
+    case 12:
+        if (display == u"inline-block" || display == u"inline-table")
+            return DisplayKind::Inline;
+        break;
+    default:
+        break;
+    }
     return DisplayKind::Block;
 }
 
@@ -270,7 +294,11 @@ double WebTextRun::xForOffset(unsigned offset) const
 
 uint32_t WebLayout::fontOf(const DOMElement& element)
 {
-    auto style = CSSStyleResolver::computedValuesFor(element);
+    return fontOf(CSSStyleResolver::computedValuesFor(element));
+}
+
+uint32_t WebLayout::fontOf(const std::shared_ptr<const CSSComputedValues>& style)
+{
     auto found = m_fontIndexes.find(style.get());
     if (found != m_fontIndexes.end())
         return found->second.second;
@@ -703,7 +731,6 @@ bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)
 {
-    m_childIndexesKept = false;
     auto target = change.target.lock();
     if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
         || !target->isConnected())
@@ -722,6 +749,7 @@ bool WebLayout::removeLinelessText(const DOMStructureChange& change)
     if (!box.isText || !box.lines.empty() || order < containerBox.order - containerBox.contentCount
         || order >= containerBox.order)
         return false;
+    m_childIndexesKept = false;
     m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(order));
     m_boxes.erase(found);
     for (size_t i = order; i < m_boxOrder.size(); ++i)
@@ -758,7 +786,8 @@ bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& c
 
 WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
 {
-    m_childIndexesKept = false;
+    // Kept again below where only the indexes of what the change reached go.
+    bool indexesKept = std::exchange(m_childIndexesKept, false);
     auto target = change.target.lock();
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
@@ -796,6 +825,9 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         if (begin < containerBox.order - containerBox.contentCount || end > containerBox.order)
             return FastResult::NotApplicable;
         size_t previousOrder = begin - 1;
+        // The removed block's indexes go with it, those of what moves up or shrinks too.
+        if (indexesKept)
+            dropChildIndexesFrom(begin, nullptr);
         for (size_t i = begin; i < end; ++i) {
             if (m_boxOrder[i]->blockFlow != noBlockFlow)
                 ++m_deadFlows;
@@ -808,6 +840,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         // The boxes after the removed ones' place are its following siblings'.
         if (!shiftFollowing(target.get(), previousOrder, -flow.height, -static_cast<int64_t>(end - begin)))
             return FastResult::Failed;
+        m_childIndexesKept = indexesKept;
         return FastResult::Done;
     }
 
@@ -855,7 +888,53 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     if (!shiftFollowing(target.get(), box.order, height, static_cast<int64_t>(made.size())))
         return FastResult::Failed;
     m_documentSize.width = std::max(m_width, m_maxX);
+    // Rows appended to a long list keep its index: only what follows the new
+    // block, and what holds it, moved or grew.
+    if (indexesKept) {
+        bool appended = appendToChildIndex(container, element);
+        dropChildIndexesFrom(insertAt, appended ? &container : nullptr);
+        m_childIndexesKept = true;
+    }
     return FastResult::Done;
+}
+
+void WebLayout::dropChildIndexesFrom(size_t order, const DOMNode* kept)
+{
+    if (m_childIndexes.empty())
+        return;
+    // Boxes are made children first: from `order` on stand the boxes of what
+    // follows that place, and those of the elements holding it.
+    for (size_t i = order; i < m_boxOrder.size(); ++i) {
+        const Box& box = *m_boxOrder[i];
+        if (!box.isText && box.node != kept)
+            m_childIndexes.erase(box.node);
+    }
+}
+
+bool WebLayout::appendToChildIndex(const DOMElement& container, DOMElement& element)
+{
+    auto found = m_childIndexes.find(&container);
+    if (found == m_childIndexes.end())
+        return false;
+    auto isEmpty = [](const Rect& rect) { return rect.width() <= 0 && rect.height() <= 0; };
+    const Box& containerBox = m_boxes.find(&container)->second;
+    const Box& block = m_boxes.find(&element)->second;
+    // Only boxes without area (white space between blocks) may follow it.
+    for (size_t i = block.order + 1; i < containerBox.order; ++i) {
+        if (!isEmpty(m_boxOrder[i]->rect))
+            return false;
+    }
+    if (isEmpty(block.rect))
+        return true;
+    ChildIndex& index = found->second;
+    double minY = block.rect.minY();
+    index.children.push_back(&element);
+    index.prefixMaxY.push_back(index.prefixMaxY.empty() ? block.rect.maxY() : std::max(block.rect.maxY(), index.prefixMaxY.back()));
+    index.suffixMinY.push_back(minY);
+    // The lowest top from each child on: the new one lowers those above it (rarely: a negative margin).
+    for (size_t i = index.suffixMinY.size() - 1; i-- > 0 && index.suffixMinY[i] > minY;)
+        index.suffixMinY[i] = minY;
+    return true;
 }
 
 WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange& removal, const DOMStructureChange& insertion)
@@ -986,9 +1065,11 @@ void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
     }
 }
 
-double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width, bool fillsWidth)
+double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width, bool fillsWidth,
+                              std::shared_ptr<const CSSComputedValues> style)
 {
-    auto style = CSSStyleResolver::computedValuesFor(element);
+    if (!style)
+        style = CSSStyleResolver::computedValuesFor(element);
     if (displayKind(*style) == DisplayKind::None)
         return 0;
     if (laysOutAsTable(element, *style))
@@ -1051,9 +1132,8 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     bool justify = false;
     bool preserve = false;
     if (container.isElementNode()) {
-        auto& element = downcast<DOMElement>(container);
-        state.font = fontOf(element);
-        auto style = CSSStyleResolver::computedValuesFor(element);
+        auto style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
+        state.font = fontOf(style);
         alignment = webLineAlignmentFraction(*style);
         justify = style->identifier(CSSPropertyID::TextAlign) == u"justify";
         auto whiteSpace = style->identifier(CSSPropertyID::WhiteSpace);
@@ -1067,9 +1147,12 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
+        // The child's style, looked up once for all that follows.
+        std::shared_ptr<const CSSComputedValues> childStyle;
         if (child->isElementNode()) {
             auto& element = downcast<DOMElement>(*child);
-            auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+            childStyle = CSSStyleResolver::computedValuesFor(element);
+            auto kind = displayKind(*childStyle);
             if (kind == DisplayKind::None)
                 continue;
             block = (kind == DisplayKind::Block || kind == DisplayKind::Table) && !webIsReplacedElement(element);
@@ -1081,7 +1164,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             onlyBlocks = std::all_of(data.begin(), data.end(), isSpace);
         }
         if (!block) {
-            layoutInline(*child, state);
+            layoutInline(*child, state, childStyle.get());
             continue;
         }
         if (state.lineHasContent)
@@ -1097,7 +1180,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             boxFor(child).rect = Rect(x, top, size.width, size.height);
             height = size.height;
         } else
-            height = layoutBlock(element, x, top, width);
+            height = layoutBlock(element, x, top, width, false, std::move(childStyle));
         state.lineTop = top + height;
         state.x = x;
         state.lineHeight = 0;
@@ -1610,7 +1693,7 @@ Size WebLayout::replacedSize(const DOMElement& element) const
     return intrinsic;
 }
 
-void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
+void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSComputedValues* knownStyle)
 {
     if (node.isTextNode()) {
         layoutText(node, state);
@@ -1619,8 +1702,12 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     if (!node.isElementNode())
         return;
     auto& element = downcast<DOMElement>(node);
-    auto style = CSSStyleResolver::computedValuesFor(element);
-    if (displayKind(*style) == DisplayKind::None)
+    std::shared_ptr<const CSSComputedValues> style;
+    if (!knownStyle) {
+        style = CSSStyleResolver::computedValuesFor(element);
+        knownStyle = style.get();
+    }
+    if (displayKind(*knownStyle) == DisplayKind::None)
         return;
     if (element.hasTagName(u"br")) {
         double height = lineHeightOf(fontOf(element));
@@ -1671,12 +1758,13 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 {
     auto& data = downcast<DOMCharacterData>(node).data();
     auto* parent = node.parentElement().get();
-    uint32_t font = parent ? fontOf(*parent) : state.font;
+    auto parentStyle = parent ? CSSStyleResolver::computedValuesFor(*parent) : nullptr;
+    uint32_t font = parentStyle ? fontOf(parentStyle) : state.font;
     double advance = spaceWidthOf(font);
     double lineHeight = lineHeightOf(font);
     bool preserve = false;
-    if (parent) {
-        auto whiteSpace = CSSStyleResolver::computedValuesFor(*parent)->identifier(CSSPropertyID::WhiteSpace);
+    if (parentStyle) {
+        auto whiteSpace = parentStyle->identifier(CSSPropertyID::WhiteSpace);
         preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
     }
 
@@ -1868,7 +1956,10 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
     run.endOffset = line.endOffset;
     auto& data = downcast<DOMCharacterData>(*box.node).data();
     unsigned end = std::min<unsigned>(line.endOffset, static_cast<unsigned>(data.size()));
-    run.text.reserve(end - std::min(end, line.startOffset));
+    size_t units = end - std::min(end, line.startOffset);
+    run.text.reserve(units);
+    run.positions.reserve(units + 1);
+    run.sourceOffsets.reserve(units + 1);
     double spaceWidth = spaceWidthOf(box.font);
     // The same steps as layoutText: words measured whole, white space by the space's width.
     double x = line.rect.minX();

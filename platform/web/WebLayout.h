@@ -213,11 +213,13 @@ private:
     Box& boxFor(const DOMNode*);
     void moveBoxes(size_t begin, size_t end, double deltaY);
     // `fillsWidth`: the block's box fills the width whatever width its style sets (a table cell's slot).
-    double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false);
+    // `style`: the element's computed values when the caller has them.
+    double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false,
+                       std::shared_ptr<const CSSComputedValues> style = nullptr);
     double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
     double layoutTable(const DOMElement&, double x, double y, double width);
     double layoutTableBox(const DOMElement&, double x, double y, double width);
-    void layoutInline(const DOMNode&, InlineState&);
+    void layoutInline(const DOMNode&, InlineState&, const CSSComputedValues* style = nullptr);
     // Moves the lines of the inline content whose boxes start at `firstBox`
     // by `alignment` (a fraction) of the room each leaves, or with `justify`
     // spreads the room of wrapped lines over their spaces, then forgets them.
@@ -226,6 +228,7 @@ private:
     Size replacedSize(const DOMElement&) const;
     // The element's font in m_fonts.
     uint32_t fontOf(const DOMElement&);
+    uint32_t fontOf(const std::shared_ptr<const CSSComputedValues>&);
     double lineHeightOf(uint32_t font) const;
     double spaceWidthOf(uint32_t font) const;
     // The width of a word, or of a run of kept white space (one space's width per unit).
@@ -279,6 +282,12 @@ private:
         std::vector<double> suffixMinY;
     };
     const ChildIndex& childIndex(DOMNode&) const;
+    // Drops the indexes of the elements whose boxes stand at `order` or after
+    // it, but `kept`'s: what a change at that place moved, grew or removed.
+    void dropChildIndexesFrom(size_t order, const DOMNode* kept);
+    // Adds a block laid out alone to its container's index when nothing with
+    // a box follows it there; false when the container's index must go.
+    bool appendToChildIndex(const DOMElement& container, DOMElement& block);
     // Whether the indexes made before this pass still hold (see layoutBlockReplacement).
     bool m_childIndexesKept { false };
     bool childContainsPoint(DOMNode&, const Box&, Point) const;

@@ -6,6 +6,8 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 
+#include <algorithm>
+
 namespace brevanton {
 namespace {
 
@@ -125,6 +127,43 @@ TEST_F(WebListTest, ARefreshKeepsLoadedRowsScrollPositionAndSelection)
     EXPECT_TRUE(selectedRowsMarked().empty());
     ASSERT_EQ(delegate.selections.size(), selections + 1);
     EXPECT_EQ(controller->numberOfItemsLoaded(), 100u);
+}
+
+// Each row's item is the list's item in its place, however the rows came:
+// appended in batches, kept, put in or replaced by a refresh, reordered.
+TEST_F(WebListTest, EveryRowFindsItsItemAfterBatchesAndRefreshes)
+{
+    auto expectRowsFindTheirItems = [&](const char* when) {
+        long row = 0;
+        for (auto item = list()->firstElementChild(); item; item = item->nextElementSibling(), ++row)
+            ASSERT_EQ(controller->listItemForRow(row), item) << when << ", row " << row;
+        EXPECT_EQ(static_cast<size_t>(row), controller->numberOfItemsLoaded()) << when;
+        EXPECT_EQ(controller->listItemForRow(row), nullptr) << when;
+    };
+    auto objects = items.make(130);
+    arrayController->setObjects(objects);
+    turn();
+    controller->loadMoreItems();
+    expectRowsFindTheirItems("two batches");
+
+    objects[3]->setValueForKey(Value(u"Renamed"), u"title");
+    objects.insert(objects.begin() + 7, items.make(u"Newcomer"));
+    objects.erase(objects.begin() + 40);
+    arrayController->setObjects(objects);
+    turn();
+    expectRowsFindTheirItems("changed, put in and taken out");
+
+    std::reverse(objects.begin(), objects.end());
+    arrayController->setObjects(objects);
+    turn();
+    expectRowsFindTheirItems("reversed");
+    EXPECT_EQ(list()->firstElementChild()->textContent(), objects.front()->valueForKey(u"title").stringValue());
+
+    controller->loadMoreItems();
+    objects.resize(20);
+    arrayController->setObjects(objects);
+    turn();
+    expectRowsFindTheirItems("fewer");
 }
 
 TEST_F(WebListTest, AChangedRowPaintsItsNewTextAndAStyleChangeReachesEveryRow)

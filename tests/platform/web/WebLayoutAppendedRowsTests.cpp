@@ -24,6 +24,7 @@ protected:
         loadBody(u"<style>" + std::u16string(style) + u"</style><ul id='list' style='margin:0;padding:0'>" + rows(0, count) + u"</ul>"
                  + (withPlaceholder ? u"<div id='placeholder' style='height:30px'></div>" : u"") + u"\n<p id='after'>After</p>\n");
     }
+    std::shared_ptr<DOMElement> list() { return element(u"list"); }
     void append(int from, int to)
     {
         auto list = element(u"list");
@@ -178,6 +179,68 @@ TEST_F(WebLayoutAppendedRowsTest, BatchesWithOtherChangesStartOver)
     webView->layoutIfNeeded();
     EXPECT_GT(layout().fullLayoutCount(), full);
     expectSameAsFromScratch();
+}
+
+// Hit testing and painting find the nodes a layout from scratch finds, after
+// the indexes they use were made and rows came and went since.
+TEST_F(WebLayoutAppendedRowsTest, HitTestingAndPaintingAfterRowsAreAppendedAndRemoved)
+{
+    loadList(20, true, u"li.pulled { margin-top: -30px }");
+    auto& document = *webView->mainFrameDocument();
+    auto nodesIn = [&](const WebLayout& from, const Rect& rect) {
+        std::vector<const DOMNode*> nodes;
+        from.enumerateNodesInRect(document, rect, [&](const DOMNode& node, const Rect&) { nodes.push_back(&node); });
+        return nodes;
+    };
+    // Every row's middle, below the rows, and rectangles over the list's end.
+    auto expectSameFinds = [&](const char* when) {
+        WebLayout full;
+        full.layoutIfNeeded(document, webView->bounds().width(), 1);
+        for (auto item = list()->firstElementChild(); item; item = item->nextElementSibling()) {
+            Rect box = full.boundingBox(*item);
+            for (Point point : { Point { box.midX(), box.midY() }, Point { box.minX() + 1, box.maxY() - 0.5 } })
+                ASSERT_EQ(layout().nodeAtPoint(document, point), full.nodeAtPoint(document, point)) << when;
+        }
+        Rect listBox = full.boundingBox(*list());
+        Point below { listBox.midX(), full.documentSize().height - 1 };
+        EXPECT_EQ(layout().nodeAtPoint(document, below), full.nodeAtPoint(document, below)) << when;
+        for (double top : { 0.0, listBox.maxY() - 150, listBox.maxY() - 40 }) {
+            Rect rect(0, top, webView->bounds().width(), 200);
+            EXPECT_EQ(nodesIn(layout(), rect), nodesIn(full, rect)) << when << " at " << top;
+        }
+    };
+    auto paintEverything = [&] {
+        for (double top = 0; top < layout().documentSize().height; top += 100)
+            nodesIn(layout(), Rect(0, top, webView->bounds().width(), 100));
+    };
+
+    paintEverything();
+    append(20, 40);
+    webView->layoutIfNeeded();
+    expectSameFinds("appended");
+
+    // A row pulled up over the one before it by a negative margin.
+    paintEverything();
+    list()->appendChild(parseFragment(document, u"<li class='pulled'>Pulled up</li>\n", list().get()));
+    webView->layoutIfNeeded();
+    expectSameFinds("pulled up");
+
+    // The last batch, the placeholder taken away with it.
+    paintEverything();
+    append(41, 50);
+    element(u"placeholder")->remove();
+    webView->layoutIfNeeded();
+    expectSameFinds("last batch");
+
+    // Rows put in before others, and a row removed.
+    paintEverything();
+    list()->insertBefore(parseFragment(document, rows(100, 103), list().get()), list()->firstElementChild().get());
+    webView->layoutIfNeeded();
+    expectSameFinds("put in first");
+    paintEverything();
+    list()->firstElementChild()->nextElementSibling()->remove();
+    webView->layoutIfNeeded();
+    expectSameFinds("removed");
 }
 
 TEST_F(WebLayoutAppendedRowsTest, ScrollingANodeIntoView)

@@ -185,6 +185,32 @@ static std::string joinTableName(const EntityDescription& entity, const Relation
     return toUTF8(entity.name()) + "_" + toUTF8(relationship.name);
 }
 
+static RowInsertion describeRowInsertion(const std::string& prefix, size_t columns)
+{
+    // SQLite's smallest limit on the parameters of one statement.
+    constexpr size_t maximumParameters = 999;
+    RowInsertion insertion;
+    insertion.columns = columns;
+    std::string row = "(?";
+    for (size_t i = 1; i < columns; ++i)
+        row += ", ?";
+    row += ")";
+    for (size_t rows : { 64, 16, 4, 1 }) {
+        if (rows > 1 && rows * columns > maximumParameters)
+            continue;
+        std::string sql = prefix;
+        for (size_t i = 0; i < rows; ++i)
+            sql += (i ? ", " : "") + row;
+        insertion.statements.emplace_back(rows, std::move(sql));
+    }
+    return insertion;
+}
+
+static TableIndex describeIndex(const std::string& quotedName, const std::string& table, const std::string& column)
+{
+    return { "CREATE INDEX IF NOT EXISTS " + quotedName + " ON " + table + " (" + column + ")", "DROP INDEX IF EXISTS " + quotedName };
+}
+
 static void describeTables(PersistentStore::Private& store)
 {
     const ManagedObjectModel& model = *store.model;
@@ -201,21 +227,34 @@ static void describeTables(PersistentStore::Private& store)
             const RelationshipDescription& inverse = *destination.relationshipNamed(relationship.inverseName);
             RelationshipStorage storage;
             std::string joinTable;
+            RowInsertion joinInsertion;
+            TableIndex joinIndex;
+            std::string joinAnyRow;
             if (!relationship.toMany) {
                 storage = RelationshipStorage::Column;
                 table.toOneRelationships.push_back(static_cast<int>(i));
-                columns.push_back(quotedSQLIdentifier(relationship.name));
+                std::string column = quotedSQLIdentifier(relationship.name);
+                columns.push_back(column);
+                table.indices.push_back(
+                    describeIndex(quotedSQLIdentifier(entity.name() + u"_" + relationship.name + u"_index"), table.tableName, column));
             } else if (!inverse.toMany) {
                 storage = RelationshipStorage::InverseColumn;
             } else if (std::tie(entity.name(), relationship.name) < std::tie(destination.name(), inverse.name)) {
                 storage = RelationshipStorage::JoinTableOwner;
                 joinTable = joinTableName(entity, relationship);
+                std::string quoted = quotedSQLIdentifier(toUTF16(joinTable));
+                joinInsertion = describeRowInsertion("INSERT INTO " + quoted + " (owner, other) VALUES ", 2);
+                joinIndex = describeIndex(quotedSQLIdentifier(toUTF16(joinTable + "_other")), quoted, "other");
+                joinAnyRow = "SELECT EXISTS (SELECT 1 FROM " + quoted + ")";
             } else {
                 storage = RelationshipStorage::JoinTableOther;
                 joinTable = joinTableName(destination, inverse);
             }
             table.storage.push_back(storage);
             table.joinTables.push_back(joinTable);
+            table.joinInsertRows.push_back(std::move(joinInsertion));
+            table.joinIndices.push_back(std::move(joinIndex));
+            table.joinAnyRow.push_back(std::move(joinAnyRow));
         }
         std::string list = "id";
         std::string placeholders = "?";
@@ -231,12 +270,15 @@ static void describeTables(PersistentStore::Private& store)
         table.insert = "INSERT INTO " + table.tableName + " (" + list + ") VALUES (" + placeholders + ")";
         table.update = columns.empty() ? std::string() : "UPDATE " + table.tableName + " SET " + assignments + " WHERE id = ?";
         table.remove = "DELETE FROM " + table.tableName + " WHERE id = ?";
+        table.anyRow = "SELECT EXISTS (SELECT 1 FROM " + table.tableName + ")";
+        table.insertRows = describeRowInsertion("INSERT INTO " + table.tableName + " (" + list + ") VALUES ", columns.size() + 1);
         store.tables.push_back(std::move(table));
     }
 }
 
 // Creates what the model has and the file lacks: tables, columns, join
-// tables and indices.
+// tables and indices. A new table is made with all its columns at once (each
+// column added later makes SQLite read the whole schema again).
 static bool createSchema(PersistentStore::Private& store, Error* outError)
 {
     SQLiteDatabase& database = store.database;
@@ -244,8 +286,6 @@ static bool createSchema(PersistentStore::Private& store, Error* outError)
     for (auto& entityPointer : model.entities()) {
         const EntityDescription& entity = *entityPointer;
         const EntityTable& table = store.table(entity);
-        if (!database.execute("CREATE TABLE IF NOT EXISTS " + table.tableName + " (id INTEGER PRIMARY KEY)", outError))
-            return false;
         std::set<std::string> existing;
         SQLiteStatement info = database.prepare("PRAGMA table_info(" + table.tableName + ")", outError);
         if (!info.isValid())
@@ -258,32 +298,42 @@ static bool createSchema(PersistentStore::Private& store, Error* outError)
                 break;
             existing.insert(info.columnUTF8(1));
         }
-        for (auto& attribute : entity.attributes()) {
-            if (!existing.count(toUTF8(attribute.name))
-                && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + quotedSQLIdentifier(attribute.name) + " "
-                                         + columnType(attribute.type),
-                                     outError))
+        info = SQLiteStatement();
+        // The columns after "id": the attributes, then the to-one relationships.
+        std::vector<std::pair<std::u16string, const char*>> columns;
+        for (auto& attribute : entity.attributes())
+            columns.emplace_back(attribute.name, columnType(attribute.type));
+        for (size_t i = 0; i < entity.relationships().size(); ++i) {
+            if (table.storage[i] == RelationshipStorage::Column)
+                columns.emplace_back(entity.relationships()[i].name, "INTEGER");
+        }
+        if (existing.empty()) {
+            std::string definition = "CREATE TABLE " + table.tableName + " (id INTEGER PRIMARY KEY";
+            for (auto& [name, type] : columns)
+                definition += ", " + quotedSQLIdentifier(name) + " " + type;
+            if (!database.execute(definition + ")", outError))
+                return false;
+        } else {
+            for (auto& [name, type] : columns) {
+                if (!existing.count(toUTF8(name))
+                    && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + quotedSQLIdentifier(name) + " " + type,
+                                         outError))
+                    return false;
+            }
+        }
+        for (auto& index : table.indices) {
+            if (!database.execute(index.create, outError))
                 return false;
         }
         for (size_t i = 0; i < entity.relationships().size(); ++i) {
-            const RelationshipDescription& relationship = entity.relationships()[i];
-            std::string column = quotedSQLIdentifier(relationship.name);
-            if (table.storage[i] == RelationshipStorage::Column) {
-                if (!existing.count(toUTF8(relationship.name))
-                    && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + column + " INTEGER", outError))
-                    return false;
-                std::string index = quotedSQLIdentifier(entity.name() + u"_" + relationship.name + u"_index");
-                if (!database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + table.tableName + " (" + column + ")", outError))
-                    return false;
-            } else if (table.storage[i] == RelationshipStorage::JoinTableOwner) {
-                std::string join = quotedSQLIdentifier(toUTF16(table.joinTables[i]));
-                std::string index = quotedSQLIdentifier(toUTF16(table.joinTables[i] + "_other"));
-                if (!database.execute("CREATE TABLE IF NOT EXISTS " + join
-                                          + " (owner INTEGER NOT NULL, other INTEGER NOT NULL, PRIMARY KEY (owner, other)) WITHOUT ROWID",
-                                      outError)
-                    || !database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + join + " (other)", outError))
-                    return false;
-            }
+            if (table.storage[i] != RelationshipStorage::JoinTableOwner)
+                continue;
+            std::string join = quotedSQLIdentifier(toUTF16(table.joinTables[i]));
+            if (!database.execute("CREATE TABLE IF NOT EXISTS " + join
+                                      + " (owner INTEGER NOT NULL, other INTEGER NOT NULL, PRIMARY KEY (owner, other)) WITHOUT ROWID",
+                                  outError)
+                || !database.execute(table.joinIndices[i].create, outError))
+                return false;
         }
     }
     return true;

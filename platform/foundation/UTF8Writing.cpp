@@ -16,11 +16,22 @@ namespace brevanton {
 
 namespace {
 
-// How many units lead the text in ASCII, counted four units at a time.
+// How many units lead the text in ASCII, counted sixteen, then four units at a time.
 size_t leadingASCII(std::u16string_view utf16)
 {
     const size_t length = utf16.size();
     size_t ascii = 0;
+#if defined(__SSE2__)
+    const __m128i nonASCII = _mm_set1_epi16(static_cast<short>(0xFF80));
+    while (ascii + 16 <= length) {
+        __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf16.data() + ascii));
+        __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(utf16.data() + ascii + 8));
+        __m128i outside = _mm_and_si128(_mm_or_si128(low, high), nonASCII);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xFFFF)
+            break;
+        ascii += 16;
+    }
+#endif
     while (ascii + 4 <= length) {
         uint64_t word;
         std::memcpy(&word, utf16.data() + ascii, sizeof word);

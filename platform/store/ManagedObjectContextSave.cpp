@@ -12,10 +12,6 @@ namespace brevanton {
 
 namespace {
 
-// A save inserting at least this many rows into an empty table makes the
-// table's secondary indices after its rows.
-constexpr size_t bulkLoadRowCount = 256;
-
 // Writes the changes of one save inside its transaction. Updates and
 // deletions are written as they come; inserted rows, and the rows of join
 // tables, are gathered and written last, several rows a statement.
@@ -31,8 +27,6 @@ public:
 
     [[nodiscard]] bool write(const std::map<int64_t, std::shared_ptr<ManagedObject>>& changed)
     {
-        if (!deferIndicesOfBulkLoads(changed))
-            return false;
         for (auto& [number, object] : changed) {
             if (!writeChange(*object))
                 return false;
@@ -47,82 +41,23 @@ public:
                     return false;
             }
         }
-        for (const TableIndex* index : m_deferredIndices) {
-            if (!m_store.database.execute(index->create, m_outError))
-                return false;
-        }
         return true;
     }
 
 private:
     // The database's statement for the text, looked up once a save by the
-    // text's address (the store's statements are long and alike).
+    // text's address (the store's statements are long and alike). Each run
+    // resets it and every use binds all its parameters, so bindings are not
+    // cleared in between.
     SQLiteStatement* statement(const std::string& sql)
     {
         auto [found, added] = m_statements.try_emplace(&sql, nullptr);
         if (added)
             found->second = m_store.database.cachedStatement(sql, m_outError);
-        else if (found->second)
-            found->second->reset();
         return found->second;
     }
 
     bool run(SQLiteStatement* statement) { return statement && statement->execute(m_outError); }
-
-    // Whether the table has no row, inside the transaction.
-    bool isEmpty(const std::string& anyRowSQL, bool& empty)
-    {
-        SQLiteStatement* query = statement(anyRowSQL);
-        bool hasRow = false;
-        if (!query || !query->step(hasRow, m_outError))
-            return false;
-        empty = hasRow && query->columnInteger(0) == 0;
-        query->reset();
-        return true;
-    }
-
-    bool deferIndex(const TableIndex& index)
-    {
-        if (!m_store.database.execute(index.drop, m_outError))
-            return false;
-        m_deferredIndices.push_back(&index);
-        return true;
-    }
-
-    // Drops the secondary indices of the empty tables this save fills with
-    // many rows; write() makes them again once the rows are in.
-    bool deferIndicesOfBulkLoads(const std::map<int64_t, std::shared_ptr<ManagedObject>>& changed)
-    {
-        std::vector<size_t> inserted(m_store.tables.size());
-        for (auto& [number, object] : changed) {
-            if (object->isInserted())
-                ++inserted[object->entity().index()];
-        }
-        for (size_t entity = 0; entity < inserted.size(); ++entity) {
-            if (inserted[entity] < bulkLoadRowCount)
-                continue;
-            const EntityTable& table = m_store.tables[entity];
-            bool empty = false;
-            if (!isEmpty(table.anyRow, empty))
-                return false;
-            if (!empty)
-                continue;
-            for (auto& index : table.indices) {
-                if (!deferIndex(index))
-                    return false;
-            }
-            for (size_t relationship = 0; relationship < table.storage.size(); ++relationship) {
-                if (table.storage[relationship] != RelationshipStorage::JoinTableOwner)
-                    continue;
-                bool joinEmpty = false;
-                if (!isEmpty(table.joinAnyRow[relationship], joinEmpty))
-                    return false;
-                if (joinEmpty && !deferIndex(table.joinIndices[relationship]))
-                    return false;
-            }
-        }
-        return true;
-    }
 
     // Binds the object's row from parameter `first` on: its number (unless
     // `withNumber` is false), its attributes, its to-one relationships.
@@ -242,7 +177,6 @@ private:
     std::vector<std::vector<const ManagedObject*>> m_insertedObjects;
     // By entity index, then relationship index: (owner, other) rows, in order.
     std::vector<std::map<size_t, std::vector<std::pair<int64_t, int64_t>>>> m_joinRows;
-    std::vector<const TableIndex*> m_deferredIndices;
     std::unordered_map<const std::string*, SQLiteStatement*> m_statements;
 };
 

@@ -206,11 +206,6 @@ static RowInsertion describeRowInsertion(const std::string& prefix, size_t colum
     return insertion;
 }
 
-static TableIndex describeIndex(const std::string& quotedName, const std::string& table, const std::string& column)
-{
-    return { "CREATE INDEX IF NOT EXISTS " + quotedName + " ON " + table + " (" + column + ")", "DROP INDEX IF EXISTS " + quotedName };
-}
-
 static void describeTables(PersistentStore::Private& store)
 {
     const ManagedObjectModel& model = *store.model;
@@ -228,24 +223,16 @@ static void describeTables(PersistentStore::Private& store)
             RelationshipStorage storage;
             std::string joinTable;
             RowInsertion joinInsertion;
-            TableIndex joinIndex;
-            std::string joinAnyRow;
             if (!relationship.toMany) {
                 storage = RelationshipStorage::Column;
                 table.toOneRelationships.push_back(static_cast<int>(i));
-                std::string column = quotedSQLIdentifier(relationship.name);
-                columns.push_back(column);
-                table.indices.push_back(
-                    describeIndex(quotedSQLIdentifier(entity.name() + u"_" + relationship.name + u"_index"), table.tableName, column));
+                columns.push_back(quotedSQLIdentifier(relationship.name));
             } else if (!inverse.toMany) {
                 storage = RelationshipStorage::InverseColumn;
             } else if (std::tie(entity.name(), relationship.name) < std::tie(destination.name(), inverse.name)) {
                 storage = RelationshipStorage::JoinTableOwner;
                 joinTable = joinTableName(entity, relationship);
-                std::string quoted = quotedSQLIdentifier(toUTF16(joinTable));
-                joinInsertion = describeRowInsertion("INSERT INTO " + quoted + " (owner, other) VALUES ", 2);
-                joinIndex = describeIndex(quotedSQLIdentifier(toUTF16(joinTable + "_other")), quoted, "other");
-                joinAnyRow = "SELECT EXISTS (SELECT 1 FROM " + quoted + ")";
+                joinInsertion = describeRowInsertion("INSERT INTO " + quotedSQLIdentifier(toUTF16(joinTable)) + " (owner, other) VALUES ", 2);
             } else {
                 storage = RelationshipStorage::JoinTableOther;
                 joinTable = joinTableName(destination, inverse);
@@ -253,8 +240,6 @@ static void describeTables(PersistentStore::Private& store)
             table.storage.push_back(storage);
             table.joinTables.push_back(joinTable);
             table.joinInsertRows.push_back(std::move(joinInsertion));
-            table.joinIndices.push_back(std::move(joinIndex));
-            table.joinAnyRow.push_back(std::move(joinAnyRow));
         }
         std::string list = "id";
         std::string placeholders = "?";
@@ -270,7 +255,6 @@ static void describeTables(PersistentStore::Private& store)
         table.insert = "INSERT INTO " + table.tableName + " (" + list + ") VALUES (" + placeholders + ")";
         table.update = columns.empty() ? std::string() : "UPDATE " + table.tableName + " SET " + assignments + " WHERE id = ?";
         table.remove = "DELETE FROM " + table.tableName + " WHERE id = ?";
-        table.anyRow = "SELECT EXISTS (SELECT 1 FROM " + table.tableName + ")";
         table.insertRows = describeRowInsertion("INSERT INTO " + table.tableName + " (" + list + ") VALUES ", columns.size() + 1);
         store.tables.push_back(std::move(table));
     }
@@ -321,19 +305,23 @@ static bool createSchema(PersistentStore::Private& store, Error* outError)
                     return false;
             }
         }
-        for (auto& index : table.indices) {
-            if (!database.execute(index.create, outError))
-                return false;
-        }
         for (size_t i = 0; i < entity.relationships().size(); ++i) {
-            if (table.storage[i] != RelationshipStorage::JoinTableOwner)
-                continue;
-            std::string join = quotedSQLIdentifier(toUTF16(table.joinTables[i]));
-            if (!database.execute("CREATE TABLE IF NOT EXISTS " + join
-                                      + " (owner INTEGER NOT NULL, other INTEGER NOT NULL, PRIMARY KEY (owner, other)) WITHOUT ROWID",
-                                  outError)
-                || !database.execute(table.joinIndices[i].create, outError))
-                return false;
+            const RelationshipDescription& relationship = entity.relationships()[i];
+            if (table.storage[i] == RelationshipStorage::Column) {
+                std::string index = quotedSQLIdentifier(entity.name() + u"_" + relationship.name + u"_index");
+                if (!database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + table.tableName + " ("
+                                          + quotedSQLIdentifier(relationship.name) + ")",
+                                      outError))
+                    return false;
+            } else if (table.storage[i] == RelationshipStorage::JoinTableOwner) {
+                std::string join = quotedSQLIdentifier(toUTF16(table.joinTables[i]));
+                std::string index = quotedSQLIdentifier(toUTF16(table.joinTables[i] + "_other"));
+                if (!database.execute("CREATE TABLE IF NOT EXISTS " + join
+                                          + " (owner INTEGER NOT NULL, other INTEGER NOT NULL, PRIMARY KEY (owner, other)) WITHOUT ROWID",
+                                      outError)
+                    || !database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + join + " (other)", outError))
+                    return false;
+            }
         }
     }
     return true;

@@ -24,14 +24,6 @@ enum class RelationshipStorage {
     JoinTableOther,
 };
 
-// A secondary index of a table. A save that fills an empty table with many
-// rows drops it first and makes it again after them: one sort instead of a
-// search of the index for every row.
-struct TableIndex {
-    std::string create; // "CREATE INDEX IF NOT EXISTS ..."
-    std::string drop; // "DROP INDEX IF EXISTS ..."
-};
-
 // The statements inserting 1, 4, 16 or 64 rows at once (fewer when the
 // rows hold many columns); a batch of rows is written largest first.
 struct RowInsertion {
@@ -52,16 +44,9 @@ struct EntityTable {
     std::string insert;
     std::string update;
     std::string remove;
-    // Whether the table has any row.
-    std::string anyRow;
     RowInsertion insertRows;
-    // The indices of the to-one columns.
-    std::vector<TableIndex> indices;
-    // By relationship index, for the join tables this entity owns: the rows'
-    // insertion, the index of the "other" column, whether the table has a row.
+    // By relationship index, for the join tables this entity owns.
     std::vector<RowInsertion> joinInsertRows;
-    std::vector<TableIndex> joinIndices;
-    std::vector<std::string> joinAnyRow;
 };
 
 struct PersistentStore::Private {

@@ -13,8 +13,7 @@
 namespace brevanton {
 namespace {
 
-// Saves of many rows at once: several rows a statement, and the indices of
-// an empty table made after its rows.
+// Saves of many rows at once, written several rows a statement.
 class ManagedObjectContextSaveTests : public ::testing::Test {
 protected:
     std::string folder = makeStoreFolder();
@@ -94,7 +93,7 @@ protected:
     }
 };
 
-TEST_F(ManagedObjectContextSaveTests, ABulkSaveIntoEmptyTablesWritesEveryRowAndKeepsTheIndices)
+TEST_F(ManagedObjectContextSaveTests, ABulkSaveWritesEveryRowAndIndexEntry)
 {
     auto store = open();
     ASSERT_TRUE(store);
@@ -172,7 +171,7 @@ TEST_F(ManagedObjectContextSaveTests, ASaveMixingInsertsUpdatesAndDeletionsOfMan
               std::vector<std::string> { "0" });
 }
 
-TEST_F(ManagedObjectContextSaveTests, AFailedBulkSaveLeavesTheFileWithItsIndicesAndTheNextSaveWritesIt)
+TEST_F(ManagedObjectContextSaveTests, AFailedBulkSaveLeavesTheFileAndTheNextSaveWritesIt)
 {
     PersistentStoreOptions options;
     options.vfsName = FaultyFileSystem::name();

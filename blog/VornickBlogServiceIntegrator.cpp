@@ -148,6 +148,23 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlog
 
 std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
+    if (m_importLookup && m_importLookup->blog == &blog) {
+        auto& tags = m_importLookup->tagsByTitle;
+        if (!tags) {
+            // The first tag of each title, in the blog's order, as the pass below finds it.
+            tags.emplace();
+            for (auto& object : blog.objectsForKey(u"tags")) {
+                const Value& objectTitle = object->valueReferenceForKey(u"title");
+                if (objectTitle.isString() && !tags->contains(objectTitle.string())) {
+                    auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
+                    BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+                    tags->emplace(objectTitle.string(), std::move(tag));
+                }
+            }
+        }
+        auto found = tags->find(std::u16string(title));
+        return found == tags->end() ? nullptr : found->second;
+    }
     for (auto& object : blog.objectsForKey(u"tags")) {
         const Value& objectTitle = object->valueReferenceForKey(u"title");
         if (!objectTitle.isString() || objectTitle.string() != title)
@@ -256,7 +273,7 @@ VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegra
         return;
     // (emplace() with no arguments: clang takes the nested struct for not
     // default-constructible while the integrator's class is being defined.)
-    integrator.m_importLookup.emplace(PostLookup { &blog, {}, {} });
+    integrator.m_importLookup.emplace(PostLookup { &blog, {}, {}, {} });
     for (auto& post : blog.posts())
         integrator.addToImportLookup(post);
 }
@@ -346,6 +363,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     BREVANTON_ASSERT(blog, "[blog isKindOfClass:[VornickPublishedBlog class]]");
     if (!post && !intoNewEmptyDatabase)
         post = existingPostForDescription(description, sourceFile, *blog);
+    bool made = !post;
     if (!post) {
         auto* context = this->context();
         BREVANTON_ASSERT(context, "The integrator has no managed object context");
@@ -374,6 +392,8 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
                 tag = context()->insertNewObject(u"BlogTag");
                 tag->setValueForKey(title, u"title");
                 tag->setObjectForKey(blog, u"blog");
+                if (m_importLookup && m_importLookup->blog == blog.get() && m_importLookup->tagsByTitle)
+                    m_importLookup->tagsByTitle->emplace(title.string(), std::dynamic_pointer_cast<VornickBlogTag>(tag));
             }
             if (std::find(postTags.begin(), postTags.end(), tag) == postTags.end())
                 postTags.push_back(tag);
@@ -395,6 +415,9 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
         if (const Value* flag = valueOf(description, key))
             post->ManagedObject::setValueForKey(Value(flag->boolValue()), key);
     }
+    // A batch that fills a new, empty store never looks posts up.
+    if (made && !intoNewEmptyDatabase)
+        addToImportLookup(post);
     return post;
 }
 

@@ -344,13 +344,13 @@ public:
         std::shared_ptr<const VornickFileSnapshot> m_previous;
     };
 
-protected:
     // While it lives, the blog's posts are indexed by service identifier and
-    // file name for existingPostForDescription, and the posts the batch
-    // imports are added as they are made: importing many descriptions costs
-    // one pass over the blog, not one a description. Nothing else may change
-    // the blog's identifiers or file names meanwhile (the batch runs in one
-    // turn of the main loop).
+    // file name for existingPostForDescription, its tags by title for
+    // tagWithTitle, and the posts and tags the batch imports are added as
+    // they are made: importing many descriptions (or post files) costs one
+    // pass over the blog, not one a description. Nothing else may change the
+    // blog's identifiers, file names or tag titles meanwhile (the batch runs
+    // in one turn of the main loop).
     class ImportBatch {
     public:
         ImportBatch(VornickBlogServiceIntegrator&, const VornickPublishedBlog&);
@@ -379,6 +379,8 @@ private:
         const VornickPublishedBlog* blog { nullptr };
         std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byIdentifier;
         std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byFileName;
+        // Made at the first tag lookup.
+        std::optional<std::unordered_map<std::u16string, std::shared_ptr<VornickBlogTag>>> tagsByTitle;
     };
     std::optional<PostLookup> m_importLookup;
     void addToImportLookup(const std::shared_ptr<VornickBlogPost>&);

@@ -214,6 +214,7 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
     // The first post (in id order) of each file name, as the integrator
     // finds a post by its file.
     PostsByFileName known;
+    VornickBlogServiceIntegrator::ImportBatch batch(integrator(), *blog);
     bool lookUp = onlyIfChanged && !isIndexing();
     if (lookUp) {
         for (auto& post : blog->posts())

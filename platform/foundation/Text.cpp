@@ -1,5 +1,7 @@
 #include "platform/foundation/Text.h"
 
+#include "platform/foundation/UTF8Writing.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -154,50 +156,8 @@ std::string toUTF8(std::u16string_view utf16)
 {
     // Two tight passes, measuring then writing, instead of growing the result
     // character by character: large pages go through here on every save and copy.
-    const size_t length = utf16.size();
-    // The ASCII that leads most text is copied four units at a time.
-    size_t ascii = 0;
-    while (ascii + 4 <= length) {
-        uint64_t word;
-        std::memcpy(&word, utf16.data() + ascii, sizeof word);
-        if (word & 0xFF80FF80FF80FF80ull)
-            break;
-        ascii += 4;
-    }
-    while (ascii < length && utf16[ascii] < 0x80)
-        ++ascii;
-    size_t size = ascii;
-    for (size_t i = ascii; i < length; ++i) {
-        char16_t unit = utf16[i];
-        if (unit < 0x80)
-            size += 1;
-        else if (unit < 0x800)
-            size += 2;
-        else if (isHighSurrogate(unit) && i + 1 < length && isLowSurrogate(utf16[i + 1])) {
-            size += 4;
-            ++i;
-        } else
-            size += 3; // the character itself, or U+FFFD for a lone surrogate
-    }
-    std::string out(size, '\0');
-    auto* bytes = reinterpret_cast<uint8_t*>(out.data());
-    for (size_t i = 0; i < ascii; ++i)
-        bytes[i] = static_cast<uint8_t>(utf16[i]);
-    size_t n = ascii;
-    for (size_t i = ascii; i < length; ++i) {
-        char16_t unit = utf16[i];
-        if (unit < 0x80) {
-            bytes[n++] = static_cast<uint8_t>(unit);
-            continue;
-        }
-        UChar32 c;
-        if (isHighSurrogate(unit) && i + 1 < length && isLowSurrogate(utf16[i + 1])) {
-            c = U16_GET_SUPPLEMENTARY(unit, utf16[i + 1]);
-            ++i;
-        } else
-            c = U16_IS_SURROGATE(unit) ? 0xFFFD : unit;
-        U8_APPEND_UNSAFE(bytes, n, c);
-    }
+    std::string out(utf8Length(utf16), '\0');
+    writeUTF8(utf16, out.data());
     return out;
 }
 

@@ -102,6 +102,34 @@ std::optional<std::u16string> percentDecode(std::u16string_view text)
     }
     return std::u16string(text);
 decode:
+    // ASCII whose escapes are ASCII (file names with spaces, most paths)
+    // decodes unit by unit; anything else goes through its UTF-8 bytes.
+    {
+        std::u16string ascii;
+        ascii.reserve(text.size());
+        size_t i = 0;
+        for (; i < text.size(); ++i) {
+            char16_t c = text[i];
+            if (c >= 0x80)
+                break;
+            if (c != u'%') {
+                ascii += c;
+                continue;
+            }
+            if (i + 2 >= text.size())
+                return std::nullopt;
+            int high = text[i + 1] < 0x80 ? hexValue(static_cast<char>(text[i + 1])) : -1;
+            int low = text[i + 2] < 0x80 ? hexValue(static_cast<char>(text[i + 2])) : -1;
+            if (high < 0 || low < 0)
+                return std::nullopt;
+            if (high >= 8)
+                break;
+            ascii += static_cast<char16_t>(high * 16 + low);
+            i += 2;
+        }
+        if (i == text.size())
+            return ascii;
+    }
     auto bytes = percentDecodeToBytes(toUTF8(text));
     if (!bytes)
         return std::nullopt;

@@ -207,6 +207,12 @@ const std::vector<int64_t>& StoreObjectAccess::toManyNumbers(const ManagedObject
     return object.m_relationships[relationshipIndex].toMany;
 }
 
+const std::vector<int64_t>* StoreObjectAccess::loadedToManyNumbers(const ManagedObject& object, int relationshipIndex)
+{
+    auto& relationship = object.m_relationships[relationshipIndex];
+    return relationship.loaded ? &relationship.toMany : nullptr;
+}
+
 ManagedObject* StoreObjectAccess::toOne(const ManagedObject& object, int relationshipIndex)
 {
     int64_t number = object.m_relationships[relationshipIndex].toOne;

@@ -224,6 +224,27 @@ static std::string joinTableName(const EntityDescription& entity, const Relation
     return toUTF8(entity.name()) + "_" + toUTF8(relationship.name);
 }
 
+static RowInsertion describeRowInsertion(const std::string& prefix, size_t columns)
+{
+    // SQLite's smallest limit on the parameters of one statement.
+    constexpr size_t maximumParameters = 999;
+    RowInsertion insertion;
+    insertion.columns = columns;
+    std::string row = "(?";
+    for (size_t i = 1; i < columns; ++i)
+        row += ", ?";
+    row += ")";
+    for (size_t rows : { 64, 16, 4, 1 }) {
+        if (rows > 1 && rows * columns > maximumParameters)
+            continue;
+        std::string sql = prefix;
+        for (size_t i = 0; i < rows; ++i)
+            sql += (i ? ", " : "") + row;
+        insertion.statements.emplace_back(rows, std::move(sql));
+    }
+    return insertion;
+}
+
 static void describeTables(PersistentStore::Private& store)
 {
     const ManagedObjectModel& model = *store.model;
@@ -240,6 +261,7 @@ static void describeTables(PersistentStore::Private& store)
             const RelationshipDescription& inverse = *destination.relationshipNamed(relationship.inverseName);
             RelationshipStorage storage;
             std::string joinTable;
+            RowInsertion joinInsertion;
             if (!relationship.toMany) {
                 storage = RelationshipStorage::Column;
                 table.toOneRelationships.push_back(static_cast<int>(i));
@@ -249,12 +271,14 @@ static void describeTables(PersistentStore::Private& store)
             } else if (std::tie(entity.name(), relationship.name) < std::tie(destination.name(), inverse.name)) {
                 storage = RelationshipStorage::JoinTableOwner;
                 joinTable = joinTableName(entity, relationship);
+                joinInsertion = describeRowInsertion("INSERT INTO " + quotedSQLIdentifier(toUTF16(joinTable)) + " (owner, other) VALUES ", 2);
             } else {
                 storage = RelationshipStorage::JoinTableOther;
                 joinTable = joinTableName(destination, inverse);
             }
             table.storage.push_back(storage);
             table.joinTables.push_back(joinTable);
+            table.joinInsertRows.push_back(std::move(joinInsertion));
         }
         std::string list = "id";
         std::string placeholders = "?";
@@ -270,12 +294,14 @@ static void describeTables(PersistentStore::Private& store)
         table.insert = "INSERT INTO " + table.tableName + " (" + list + ") VALUES (" + placeholders + ")";
         table.update = columns.empty() ? std::string() : "UPDATE " + table.tableName + " SET " + assignments + " WHERE id = ?";
         table.remove = "DELETE FROM " + table.tableName + " WHERE id = ?";
+        table.insertRows = describeRowInsertion("INSERT INTO " + table.tableName + " (" + list + ") VALUES ", columns.size() + 1);
         store.tables.push_back(std::move(table));
     }
 }
 
 // Creates what the model has and the file lacks: tables, columns, join
-// tables and indices.
+// tables and indices. A new table is made with all its columns at once (each
+// column added later makes SQLite read the whole schema again).
 static bool createSchema(PersistentStore::Private& store, Error* outError)
 {
     SQLiteDatabase& database = store.database;
@@ -283,8 +309,6 @@ static bool createSchema(PersistentStore::Private& store, Error* outError)
     for (auto& entityPointer : model.entities()) {
         const EntityDescription& entity = *entityPointer;
         const EntityTable& table = store.table(entity);
-        if (!database.execute("CREATE TABLE IF NOT EXISTS " + table.tableName + " (id INTEGER PRIMARY KEY)", outError))
-            return false;
         std::set<std::string> existing;
         SQLiteStatement info = database.prepare("PRAGMA table_info(" + table.tableName + ")", outError);
         if (!info.isValid())
@@ -297,22 +321,36 @@ static bool createSchema(PersistentStore::Private& store, Error* outError)
                 break;
             existing.insert(info.columnUTF8(1));
         }
-        for (auto& attribute : entity.attributes()) {
-            if (!existing.count(toUTF8(attribute.name))
-                && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + quotedSQLIdentifier(attribute.name) + " "
-                                         + columnType(attribute.type),
-                                     outError))
+        info = SQLiteStatement();
+        // The columns after "id": the attributes, then the to-one relationships.
+        std::vector<std::pair<std::u16string, const char*>> columns;
+        for (auto& attribute : entity.attributes())
+            columns.emplace_back(attribute.name, columnType(attribute.type));
+        for (size_t i = 0; i < entity.relationships().size(); ++i) {
+            if (table.storage[i] == RelationshipStorage::Column)
+                columns.emplace_back(entity.relationships()[i].name, "INTEGER");
+        }
+        if (existing.empty()) {
+            std::string definition = "CREATE TABLE " + table.tableName + " (id INTEGER PRIMARY KEY";
+            for (auto& [name, type] : columns)
+                definition += ", " + quotedSQLIdentifier(name) + " " + type;
+            if (!database.execute(definition + ")", outError))
                 return false;
+        } else {
+            for (auto& [name, type] : columns) {
+                if (!existing.count(toUTF8(name))
+                    && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + quotedSQLIdentifier(name) + " " + type,
+                                         outError))
+                    return false;
+            }
         }
         for (size_t i = 0; i < entity.relationships().size(); ++i) {
             const RelationshipDescription& relationship = entity.relationships()[i];
-            std::string column = quotedSQLIdentifier(relationship.name);
             if (table.storage[i] == RelationshipStorage::Column) {
-                if (!existing.count(toUTF8(relationship.name))
-                    && !database.execute("ALTER TABLE " + table.tableName + " ADD COLUMN " + column + " INTEGER", outError))
-                    return false;
                 std::string index = quotedSQLIdentifier(entity.name() + u"_" + relationship.name + u"_index");
-                if (!database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + table.tableName + " (" + column + ")", outError))
+                if (!database.execute("CREATE INDEX IF NOT EXISTS " + index + " ON " + table.tableName + " ("
+                                          + quotedSQLIdentifier(relationship.name) + ")",
+                                      outError))
                     return false;
             } else if (table.storage[i] == RelationshipStorage::JoinTableOwner) {
                 std::string join = quotedSQLIdentifier(toUTF16(table.joinTables[i]));

@@ -24,6 +24,13 @@ enum class RelationshipStorage {
     JoinTableOther,
 };
 
+// The statements inserting 1, 4, 16 or 64 rows at once (fewer when the
+// rows hold many columns); a batch of rows is written largest first.
+struct RowInsertion {
+    size_t columns { 0 };
+    std::vector<std::pair<size_t, std::string>> statements; // rows, SQL; most rows first
+};
+
 struct EntityTable {
     std::string tableName;
     // Columns after "id": the attributes, then the to-one relationships.
@@ -37,6 +44,9 @@ struct EntityTable {
     std::string insert;
     std::string update;
     std::string remove;
+    RowInsertion insertRows;
+    // By relationship index, for the join tables this entity owns.
+    std::vector<RowInsertion> joinInsertRows;
 };
 
 struct PersistentStore::Private {

@@ -1,6 +1,7 @@
 #include "platform/store/SQLiteDatabase.h"
 
 #include "platform/foundation/Text.h"
+#include "platform/foundation/UTF8Writing.h"
 
 #include <sqlite3.h>
 
@@ -36,7 +37,16 @@ void SQLiteStatement::bindDouble(int index, double value) { sqlite3_bind_double(
 
 void SQLiteStatement::bindText(int index, std::u16string_view value)
 {
-    bindText(index, std::string_view(toUTF8(value)));
+    // Encoded straight into memory SQLite takes over, not into a string it copies.
+    size_t length = utf8Length(value);
+    auto* bytes = static_cast<char*>(sqlite3_malloc64(length + 1));
+    if (!bytes) {
+        bindText(index, std::string_view(toUTF8(value)));
+        return;
+    }
+    writeUTF8(value, bytes);
+    bytes[length] = '\0';
+    sqlite3_bind_text64(m_statement, index, bytes, length, sqlite3_free, SQLITE_UTF8);
 }
 
 void SQLiteStatement::bindText(int index, std::string_view utf8)

@@ -22,6 +22,8 @@ public:
     static int64_t toOneNumber(const ManagedObject&, int relationshipIndex);
     // The numbers of a to-many relationship's destinations, loaded when needed, in order.
     static const std::vector<int64_t>& toManyNumbers(const ManagedObject&, int relationshipIndex);
+    // The numbers of a to-many relationship's destinations as loaded; null when not loaded.
+    static const std::vector<int64_t>* loadedToManyNumbers(const ManagedObject&, int relationshipIndex);
 };
 
 } // namespace brevanton

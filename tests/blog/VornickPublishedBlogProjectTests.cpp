@@ -187,6 +187,55 @@ TEST_F(VornickPublishedBlogProjectTests, ReopeningReadsOnlyPostFilesNewerThanRec
     EXPECT_EQ(std::count(titles.begin(), titles.end(), u"Older file"), 0);
 }
 
+TEST_F(VornickPublishedBlogProjectTests, NewPostFilesShareTheBlogsTagsByTitle)
+{
+    std::string postsFolder;
+    Value archiveValue;
+    {
+        auto project = makeProjectWithBlogs();
+        Error error;
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(
+            vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog")->front());
+        auto post = blog->posts().front();
+        postsFolder = std::filesystem::path(*post->sourceFileURL()->fileSystemPath()).parent_path().string();
+        // Two new files name the blog's tag and a tag it does not have yet.
+        auto archive = post->archivalRepresentation();
+        archive->setObject(Value(std::vector<Value> { Value(u"\u00c9t\u00e9"), Value(u"Nouveau") }), u"tags");
+        for (const char* name : { "first", "second" }) {
+            archive->setObject(Value(toUTF16(name)), u"title");
+            ASSERT_TRUE(writeFileAtomically(postsFolder + "/" + name + ".brevantonblogpost", *archive->jsonDataReturningErrorIn(&error)));
+        }
+    }
+    // Read on reopening, and read into a new index.
+    for (bool eraseIndex : { false, true }) {
+        SCOPED_TRACE(eraseIndex);
+        auto project = reopen(eraseIndex);
+        ASSERT_TRUE(project);
+        auto& context = *project->index()->managedObjectContext();
+        std::shared_ptr<VornickPublishedBlog> blog;
+        auto blogs = vornick_allEntitiesOfKind(context, u"Blog");
+        ASSERT_TRUE(blogs);
+        for (auto& object : *blogs) {
+            auto candidate = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
+            if (candidate->posts().size() == 5)
+                blog = candidate;
+        }
+        ASSERT_TRUE(blog);
+        auto tags = blog->objectsForKey(u"tags");
+        ASSERT_EQ(tags.size(), 2u) << "one tag of each title";
+        for (auto& post : blog->posts()) {
+            auto title = post->title();
+            if (title != u"first" && title != u"second")
+                continue;
+            EXPECT_EQ(post->objectsForKey(u"tags").size(), 2u);
+            for (auto& tag : post->objectsForKey(u"tags"))
+                EXPECT_EQ(tag->objectForKey(u"blog"), blog);
+        }
+    }
+}
+
 TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestIndexed)
 {
     {

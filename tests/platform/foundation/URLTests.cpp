@@ -197,7 +197,13 @@ TEST(PercentEscaping, DecodingRejectsMalformedEscapesAndInvalidUTF8)
     EXPECT_FALSE(percentDecode(u"%G0").has_value());
     EXPECT_FALSE(percentDecode(u"%C3").has_value());
     EXPECT_FALSE(percentDecode(u"%FF%FE").has_value());
-    for (std::u16string text : { u"", u"plain", u"\u00e9 & %", u"\U0001F600?#" })
+    // Escapes of ASCII, among ASCII and not, at either end; a malformed
+    // escape after them; text that is not ASCII after ASCII escapes.
+    EXPECT_EQ(percentDecode(u"%20post%7e 1%2Fx%00%41"), std::u16string(u" post~ 1/x\0A", 12));
+    EXPECT_FALSE(percentDecode(u"post%20one%2").has_value());
+    EXPECT_FALSE(percentDecode(u"post%20%\u00e9A").has_value());
+    EXPECT_EQ(percentDecode(u"caf%20\u00e9%20%C3%A9"), u"caf \u00e9 \u00e9");
+    for (std::u16string text : { u"", u"plain", u"\u00e9 & %", u"\U0001F600?#", u"post 12 \u2014 10% off.brevantonblogpost" })
         EXPECT_EQ(percentDecode(percentEncode(text, CharacterSet::urlUnreserved())), text);
 }
 

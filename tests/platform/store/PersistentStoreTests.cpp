@@ -30,28 +30,6 @@ public:
 
 namespace {
 
-// The first column of every row of `sql`, read through a connection of its own.
-std::vector<std::string> rawQuery(const std::string& path, const std::string& sql)
-{
-    std::vector<std::string> rows;
-    sqlite3* database = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << "cannot open " << path;
-        sqlite3_close(database);
-        return rows;
-    }
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        ADD_FAILURE() << sqlite3_errmsg(database);
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-        auto text = sqlite3_column_text(statement, 0);
-        rows.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(database);
-    return rows;
-}
-
 class PersistentStoreTests : public ::testing::Test {
 protected:
     std::string folder = makeStoreFolder();

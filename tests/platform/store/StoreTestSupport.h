@@ -1,5 +1,6 @@
-// A small blog-shaped model, store files in a fresh folder, and a counter of
-// context notifications, for the store's tests and the toolkit's.
+// A small blog-shaped model, store files in a fresh folder, a raw reader of
+// them, and a counter of context notifications, for the store's tests and the
+// toolkit's.
 #pragma once
 
 #include "platform/store/ManagedObjectContext.h"
@@ -8,6 +9,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <any>
 #include <cstdlib>
@@ -131,6 +133,28 @@ inline std::string makeStoreFolder()
     if (!mkdtemp(pattern.data()))
         ADD_FAILURE() << "mkdtemp failed";
     return pattern;
+}
+
+// The first column of every row of `sql`, read through a connection of its own.
+inline std::vector<std::string> rawQuery(const std::string& path, const std::string& sql)
+{
+    std::vector<std::string> rows;
+    sqlite3* database = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << path;
+        sqlite3_close(database);
+        return rows;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        ADD_FAILURE() << sqlite3_errmsg(database);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        auto text = sqlite3_column_text(statement, 0);
+        rows.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(database);
+    return rows;
 }
 
 // Collects the notifications of one name that one context posts.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "toolkit/VornickStringEncoding.h"
+#include "toolkit/VornickTypographicCharacters.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>
@@ -43,9 +44,6 @@ enum class VornickFrameValidationStatus : unsigned {
     // report could not be read. Not validated, said so, never waited for.
     CouldNotRun = 5,
 };
-
-// Shown in place of U+00A0 while editing, in this order of preference.
-inline constexpr std::u16string_view VornickNonBreakingSpaceSubstituteCandidates = u"\u23D8\u2423\u2395\u2337";
 
 // --- Plain values
 

@@ -410,7 +410,10 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
     m_blockFlows.clear();
+    // The indexes an incremental attempt of this pass took go with the fonts
+    // they point at.
     m_fonts.clear();
+    m_fontIndexes.clear();
     // Index 0: the font of text that has no element to take one from.
     m_fonts.push_back(FontDescriptor(std::u16string(), 16 * m_multiplier).withMetricsRole(FontMetricsRole::Page));
     m_deadFlows = 0;

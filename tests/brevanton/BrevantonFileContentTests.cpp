@@ -167,9 +167,12 @@ TEST_F(BrevantonFileContent, FourSavesAtOnceOfAHardLinkedFileEndAsOneSave)
 
 TEST_F(BrevantonFileContent, BinaryFilesAreRefusedAtOpenWhateverTheirName)
 {
+    // Sized by their arrays: the NULs inside count, and nothing past them is read.
+    static constexpr char png[] = "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0";
+    static constexpr char zip[] = "PK\x03\x04\x14\0\0\0\x08\0";
     const std::pair<const char*, std::string> files[] = {
-        { "photo.html", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 33) },
-        { "bundle.htm", std::string("PK\x03\x04\x14\0\0\0\x08\0", 10) + "index.html" },
+        { "photo.html", std::string(png, sizeof png - 1) },
+        { "bundle.htm", std::string(zip, sizeof zip - 1) + "index.html" },
         { "dump.xhtml", std::string(64, '\0') + "<html>" + std::string(64, '\0') },
     };
     const char* kinds[] = { "is a PNG image, not a text document", "is a ZIP archive, not a text document",

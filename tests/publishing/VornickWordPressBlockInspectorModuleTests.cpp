@@ -42,8 +42,10 @@ protected:
                 names.push_back("embed");
             else if (std::dynamic_pointer_cast<VornickWordPressNonInspectableBlockInspectorModule>(module))
                 names.push_back("nothing to inspect");
-            else
-                names.push_back(typeid(*module).name());
+            else {
+                auto& other = *module;
+                names.push_back(typeid(other).name());
+            }
         }
         return names;
     }

@@ -110,9 +110,9 @@ TEST_F(VornickFileExtendedAttributes, SymbolicLinksAreNotFollowed)
 TEST_F(VornickFileExtendedAttributes, MisuseThrowsAndMissingFilesFail)
 {
     URL web = URL::create("http://h/file.txt").value();
-    EXPECT_THROW(namesOfExtendedAttributes(web, nullptr), InternalInconsistencyException);
+    EXPECT_THROW((void)namesOfExtendedAttributes(web, nullptr), InternalInconsistencyException);
     EXPECT_THROW((void)setExtendedAttributeValue(web, Value(1), u"a", nullptr), InternalInconsistencyException);
-    EXPECT_THROW(valueOfExtendedAttributeWithName(m_file, u"", nullptr), std::invalid_argument);
+    EXPECT_THROW((void)valueOfExtendedAttributeWithName(m_file, u"", nullptr), std::invalid_argument);
 
     URL missing = URL::fileURLWithPath(m_folder + "/missing", false);
     Error error;

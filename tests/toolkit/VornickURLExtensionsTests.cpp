@@ -248,7 +248,7 @@ TEST_F(VornickURLFiles, UniqueFileErrors)
     EXPECT_FALSE(vornick_createUniqueFileOfType(URL::fileURLWithPath(path("missing"), true), FileKind::Regular,
                                                 u"a.txt", &error));
     EXPECT_TRUE(error.is(POSIXErrorDomain, ENOENT));
-    EXPECT_THROW(vornick_createUniqueFileOfType(url("http://h/folder/"), FileKind::Regular, u"a.txt", nullptr),
+    EXPECT_THROW((void)vornick_createUniqueFileOfType(url("http://h/folder/"), FileKind::Regular, u"a.txt", nullptr),
                  InternalInconsistencyException);
 }
 

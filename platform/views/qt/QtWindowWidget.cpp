@@ -169,6 +169,7 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     m_lastPainting = std::move(drawing);
     ++m_paintCount;
     m_lastPaintedArea = area;
+    m_lastPaintedRegion = event->region().intersected(area);
     window->setViewsNeedDisplay(false);
     // Every part a view marked was passed on to Qt as it was marked, and Qt
     // paints all it was asked for at once: the views' own marks are done.

@@ -51,8 +51,10 @@ public:
     // What the last paint event replayed, in order, and how many there were.
     const std::vector<DrawCommand>& lastPaintedCommands() const;
     unsigned paintCount() const { return m_paintCount; }
-    // The part of the widget the last paint event redrew.
+    // The part of the widget the last paint event redrew: its bounds, and
+    // the rectangles it was made of (changes far apart come in one event).
     QRect lastPaintedArea() const { return m_lastPaintedArea; }
+    const QRegion& lastPaintedRegion() const { return m_lastPaintedRegion; }
 
     // Set while the backend moves or resizes the widget, so that the change
     // is not given back to the window.
@@ -120,6 +122,7 @@ private:
     std::shared_ptr<const Image> m_lastPainting;
     unsigned m_paintCount { 0 };
     QRect m_lastPaintedArea;
+    QRegion m_lastPaintedRegion;
     bool m_applyingWindowGeometry { false };
     QPointer<QWidget> m_menuBar;
     // The input method's cursor in the marked text it set last.

@@ -126,6 +126,8 @@ TEST(OperationQueueTest, ConcurrentQueueRunsUpToItsMaximumAtOnce)
     widening.setMaxConcurrentOperationCount(3);
     EXPECT_TRUE(eventually([&] { return begun == 3; }));
     hold.open();
+    // The operations look at the gate until they leave it: it outlives them.
+    widening.waitUntilAllOperationsAreFinished();
 }
 
 TEST(OperationQueueTest, CancellingDropsQueuedOperationsAndFlagsRunningOnes)

@@ -1,5 +1,6 @@
 // Reading a 5 MB wp.getPosts reply into values, beside a bare libxml2 SAX
-// pass over the same bytes (callbacks that do nothing), in the same run.
+// pass over the same bytes (callbacks that do nothing), in the same run. The
+// reply is read from bytes held as the connection holds what it received.
 #include "wordpress/XMLRPCResponse.h"
 
 #include <benchmark/benchmark.h>
@@ -148,14 +149,15 @@ BENCHMARK(BM_XMLRPCBareLibxml2SAX)->Unit(benchmark::kMillisecond);
 void BM_XMLRPCResponseGetPosts(benchmark::State& state)
 {
     const std::string& reply = getPostsReply();
+    auto received = std::make_shared<const Data>(reply.begin(), reply.end());
     for (auto _ : state) {
-        XMLRPCResponse response(reply);
+        XMLRPCResponse response(received);
         if (!response.object().isArray())
             state.SkipWithError("the reply did not read");
         benchmark::DoNotOptimize(response.object().count());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * reply.size()));
-    state.counters["posts"] = static_cast<double>(XMLRPCResponse(reply).object().count());
+    state.counters["posts"] = static_cast<double>(XMLRPCResponse(received).object().count());
 }
 BENCHMARK(BM_XMLRPCResponseGetPosts)->Unit(benchmark::kMillisecond);
 

@@ -70,6 +70,14 @@ std::vector<std::shared_ptr<VornickBlogPost>> VornickBlog::posts() const
     return posts;
 }
 
+void VornickBlog::forEachPost(const std::function<void(VornickBlogPost&)>& visit) const
+{
+    forEachObjectForKey(u"posts", [&](ManagedObject& object) {
+        if (auto* post = dynamic_cast<VornickBlogPost*>(&object))
+            visit(*post);
+    });
+}
+
 std::optional<URL> VornickBlog::blogFolderURL() const
 {
     auto url = sourceFileURL();

@@ -6,6 +6,7 @@
 #include "blog/VornickAttachmentPointDescription.h"
 #include "documents/VornickProjectComponent.h"
 
+#include <functional>
 #include <map>
 
 #include <memory>
@@ -37,6 +38,15 @@ public:
     // blog's are all its posts and no pages.
     virtual std::vector<std::shared_ptr<VornickBlogPost>> postsOnly() const { return posts(); }
     virtual std::vector<std::shared_ptr<VornickBlogPost>> pagesOnly() const { return {}; }
+    // Calls `visit` with each of posts() (or of postsOnly(), resp.
+    // pagesOnly()) in the same order, without making a list of them; `visit`
+    // must not add or remove posts of the blog.
+    void forEachPost(const std::function<void(VornickBlogPost&)>& visit) const;
+    virtual void forEachPostOrPage(bool pages, const std::function<void(VornickBlogPost&)>& visit) const
+    {
+        if (!pages)
+            forEachPost(visit);
+    }
 
     // The folder holding the blog's file; none without a file.
     std::optional<URL> blogFolderURL() const;

@@ -65,9 +65,9 @@ std::u16string VornickBlogPost::sourceContentString() const
     return ManagedObject::valueForKey(u"sourceContentString").stringValue();
 }
 
-void VornickBlogPost::setSourceContentString(const std::u16string& source)
+void VornickBlogPost::setSourceContentString(std::u16string source)
 {
-    ManagedObject::setValueForKey(Value(source), u"sourceContentString");
+    ManagedObject::setValueForKey(Value(std::move(source)), u"sourceContentString");
 }
 
 std::u16string VornickBlogPost::sourceContentType() const

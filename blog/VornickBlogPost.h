@@ -26,7 +26,7 @@ public:
     std::u16string title() const;
     void setTitle(const std::u16string&);
     std::u16string sourceContentString() const;
-    void setSourceContentString(const std::u16string&);
+    void setSourceContentString(std::u16string);
     std::u16string sourceContentType() const;
     void setSourceContentType(const std::u16string&);
 

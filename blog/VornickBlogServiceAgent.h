@@ -141,6 +141,7 @@ protected:
     void setTalkingToHost(bool talking) { m_talkingToHost = talking; }
 
 private:
+    friend class VornickBlogServiceAgentTestPeer;
     struct Load;
     void enqueueURLLoad(const std::shared_ptr<Load>&);
     void startURLLoad(const std::shared_ptr<Load>&);

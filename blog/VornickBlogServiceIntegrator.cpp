@@ -47,11 +47,62 @@ void setStringIfNotEmpty(ManagedObject& object, const Dictionary& description, s
         object.setValueForKey(*value, key);
 }
 
-void setDateIfPresent(ManagedObject& object, const Dictionary& description, std::u16string_view key)
-{
-    if (auto date = vornick_descriptionDate(valueOf(description, key)))
-        object.setValueForKey(Value(*date), key);
-}
+// The values of a post description an import reads, found in one walk over
+// the description's keys beside the sorted names, not a lookup per name.
+class PostDescriptionValues {
+public:
+    enum Name { Identifier, Title, SourceContentString, SourceContentType, DateLastEditedLocally, DateLastSyncedLocally, Tags,
+        PermalinkURLString, DateFirstPublished, DateLastPublished, InTrash, PublishAtNextSync, NameCount };
+
+    explicit PostDescriptionValues(const Dictionary& description)
+    {
+        static const std::vector<std::pair<std::u16string_view, Name>> sortedNames = [] {
+            std::vector<std::pair<std::u16string_view, Name>> names;
+            for (int name = 0; name < NameCount; ++name)
+                names.emplace_back(key(static_cast<Name>(name)), static_cast<Name>(name));
+            std::sort(names.begin(), names.end());
+            return names;
+        }();
+        // Both in the dictionary's order.
+        auto entry = description.begin();
+        auto name = sortedNames.begin();
+        while (entry != description.end() && name != sortedNames.end()) {
+            int order = std::u16string_view(entry->first).compare(name->first);
+            if (order < 0) {
+                ++entry;
+            } else if (order > 0) {
+                ++name;
+            } else {
+                m_values[name->second] = &entry->second;
+                ++entry;
+                ++name;
+            }
+        }
+    }
+    const Value* operator[](Name name) const { return m_values[name]; }
+    static std::u16string_view key(Name name)
+    {
+        static constexpr std::u16string_view keys[NameCount] { u"identifierUsedByBlogService", u"title", u"sourceContentString",
+            u"sourceContentType", u"dateLastEditedLocally", u"dateLastSyncedLocally", u"tags", u"permalinkURLString", u"dateFirstPublished",
+            u"dateLastPublished", u"inTrash", u"publishAtNextSync" };
+        return keys[name];
+    }
+
+    void setStringIfNotEmpty(ManagedObject& object, Name name) const
+    {
+        const Value* value = m_values[name];
+        if (value && value->isString() && !value->string().empty())
+            object.setValueForKey(*value, key(name));
+    }
+    void setDateIfPresent(ManagedObject& object, Name name) const
+    {
+        if (auto date = vornick_descriptionDate(m_values[name]))
+            object.setValueForKey(Value(*date), key(name));
+    }
+
+private:
+    const Value* m_values[NameCount] {};
+};
 
 } // namespace
 
@@ -363,6 +414,8 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     BREVANTON_ASSERT(blog, "[blog isKindOfClass:[VornickPublishedBlog class]]");
     if (!post && !intoNewEmptyDatabase)
         post = existingPostForDescription(description, sourceFile, *blog);
+    using Values = PostDescriptionValues;
+    const Values values(description);
     bool made = !post;
     if (!post) {
         auto* context = this->context();
@@ -370,19 +423,19 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
         post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context->insertNewObject(u"BlogPost"));
         BREVANTON_ASSERT(post, "A post entity that is not a VornickPublishedBlogPost");
         post->setBlog(blog);
-        setStringIfNotEmpty(*post, description, u"identifierUsedByBlogService");
+        values.setStringIfNotEmpty(*post, Values::Identifier);
     }
     if (sourceFile) {
         post->setSourceFileName(sourceFile->lastPathComponent());
         post->setSourceFileModificationDate(sourceFileModificationDate(*sourceFile));
     }
-    for (const char16_t* key : { u"title", u"sourceContentString", u"sourceContentType" })
-        setStringIfNotEmpty(*post, description, key);
+    for (auto name : { Values::Title, Values::SourceContentString, Values::SourceContentType })
+        values.setStringIfNotEmpty(*post, name);
     if (sourceFile) {
-        setDateIfPresent(*post, description, u"dateLastEditedLocally");
-        setDateIfPresent(*post, description, u"dateLastSyncedLocally");
+        values.setDateIfPresent(*post, Values::DateLastEditedLocally);
+        values.setDateIfPresent(*post, Values::DateLastSyncedLocally);
     }
-    if (const Value* tags = valueOf(description, u"tags"); tags && tags->isArray()) {
+    if (const Value* tags = values[Values::Tags]; tags && tags->isArray()) {
         std::vector<std::shared_ptr<ManagedObject>> postTags;
         for (const auto& title : tags->array()) {
             if (!title.isString() || title.string().empty())
@@ -400,10 +453,10 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
         }
         post->setObjectsForKey(postTags, u"tags");
     }
-    setStringIfNotEmpty(*post, description, u"permalinkURLString");
-    setDateIfPresent(*post, description, u"dateFirstPublished");
-    setDateIfPresent(*post, description, u"dateLastPublished");
-    if (post->ManagedObject::valueForKey(u"dateLastEditedLocally").isNull()) {
+    values.setStringIfNotEmpty(*post, Values::PermalinkURLString);
+    values.setDateIfPresent(*post, Values::DateFirstPublished);
+    values.setDateIfPresent(*post, Values::DateLastPublished);
+    if (post->ManagedObject::valueReferenceForKey(u"dateLastEditedLocally").isNull()) {
         // A post scheduled for later was not edited in the future: a date
         // ahead of now would read as a local edit and send the post back.
         Value published = post->ManagedObject::valueForKey(u"dateLastPublished");
@@ -411,9 +464,9 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
             published = Value(Date::now());
         post->ManagedObject::setValueForKey(published, u"dateLastEditedLocally");
     }
-    for (const char16_t* key : { u"inTrash", u"publishAtNextSync" }) {
-        if (const Value* flag = valueOf(description, key))
-            post->ManagedObject::setValueForKey(Value(flag->boolValue()), key);
+    for (auto name : { Values::InTrash, Values::PublishAtNextSync }) {
+        if (const Value* flag = values[name])
+            post->ManagedObject::setValueForKey(Value(flag->boolValue()), Values::key(name));
     }
     // A batch that fills a new, empty store never looks posts up.
     if (made && !intoNewEmptyDatabase)

@@ -17,6 +17,7 @@
 
 #include "blog/VornickBlogServiceAgent.h"
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickListingIdentifierIndex.h"
 #include "blog/VornickPostResourceReferences.h"
 #include "blog/VornickSyncSessionIntegrator.h"
 #include "blog/VornickSyncStepState.h"
@@ -183,8 +184,9 @@ public:
     // answer is no: the post stays queued.
     bool serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
-    const std::unordered_set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
-    const std::unordered_set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+    // The identifiers the last listings of posts (or pages) gave, of every blog.
+    std::unordered_set<std::u16string> allReceivedPostIdentifiers() const { return allReceivedIdentifiers(false); }
+    std::unordered_set<std::u16string> allReceivedPageIdentifiers() const { return allReceivedIdentifiers(true); }
     // The resources the posts' HTML refers to, kept from one session's scan to the next.
     VornickPostResourceReferences& postResourceReferences() { return m_postResourceReferences; }
 
@@ -201,11 +203,12 @@ private:
     // The offset of the page each running listing waits for: a page at
     // another offset (a repeated or stray answer) is dropped.
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
-    // The local posts (or pages) of each running listing by identifier, in
-    // the store's order, taken at its first page: a page finds the posts it
-    // holds without going through all of them.
-    std::map<std::pair<const void*, bool>, std::unordered_map<std::u16string, std::vector<std::pair<size_t, std::shared_ptr<VornickPublishedBlogPost>>>>>
-        m_localPostsOfListing;
+    // Per blog and kind, the listing's local posts (or pages) by identifier,
+    // in the store's order, taken at its first page (a page finds the posts
+    // it holds without going through all of them), and the identifiers it
+    // gave. The posts are let go when the session ends.
+    std::map<std::pair<const void*, bool>, VornickListingIdentifierIndex> m_listingIndexes;
+    std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 
 public:
     // --- Uploads, trash moves and deletion checks (VornickBlogServiceIntegratorQueueSteps.cpp)
@@ -370,8 +373,6 @@ private:
     VornickHostConnectionStatus m_connectionStatus { VornickHostConnectionStatus::Unknown };
     std::shared_ptr<VornickBlogServiceAgent> m_agent;
     std::shared_ptr<VornickBlogServiceSyncSession> m_syncSession;
-    std::unordered_set<std::u16string> m_allReceivedPostIdentifiers;
-    std::unordered_set<std::u16string> m_allReceivedPageIdentifiers;
     VornickPostResourceReferences m_postResourceReferences;
 
     // The running import batch's index (the first post of each key, in the blog's order).

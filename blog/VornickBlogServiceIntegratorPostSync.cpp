@@ -44,6 +44,21 @@ const std::u16string* identifierOf(const Dictionary& description)
     return &found->second.string();
 }
 
+// The post's identifier, read in place (empty when it has none).
+const std::u16string& identifierReference(const ManagedObject& post)
+{
+    static const std::u16string none;
+    const Value& value = post.valueReferenceForKey(u"identifierUsedByBlogService");
+    return value.isString() ? value.string() : none;
+}
+
+// The item as a published post, without touching its reference count.
+std::shared_ptr<VornickPublishedBlogPost> asPublishedPost(std::shared_ptr<VornickBlogPost>&& item)
+{
+    auto* post = dynamic_cast<VornickPublishedBlogPost*>(item.get());
+    return post ? std::shared_ptr<VornickPublishedBlogPost>(std::move(item), post) : nullptr;
+}
+
 bool statusIsTrash(const std::u16string& status)
 {
     return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
@@ -81,6 +96,16 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedPageDescriptions(Vorn
     receivedListingPage(true, pageDescriptions, blogDescription, startOffset, couldBeMore);
 }
 
+std::unordered_set<std::u16string> VornickBlogServiceIntegrator::allReceivedIdentifiers(bool pages) const
+{
+    std::unordered_set<std::u16string> identifiers;
+    for (auto& [listing, index] : m_listingIndexes) {
+        if (listing.second == pages)
+            identifiers.merge(index.receivedIdentifiers());
+    }
+    return identifiers;
+}
+
 void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
@@ -94,9 +119,10 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     if (startOffset != (expected == m_nextListingOffsets.end() ? 0 : expected->second))
         return;
 
-    auto& received = pages ? m_allReceivedPageIdentifiers : m_allReceivedPostIdentifiers;
+    auto blog = existingBlogForDescription(blogDescription);
+    auto& listing = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0)
-        received.clear();
+        listing.reset();
     // A description without a string identifier cannot be matched, and one
     // whose identifier this listing already gave would be decided twice:
     // both are left out.
@@ -111,7 +137,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
             logToSyncLog(u"Skipping a " + std::u16string(pages ? u"page" : u"post") + u" description without identifierUsedByBlogService: \""
                 + vornick_descriptionString(description, u"title") + u"\"");
             skip = true;
-        } else if (!received.insert(*identifier).second) {
+        } else if (!listing.noteReceived(*identifier)) {
             logToSyncLog(u"Skipping a second description of id " + *identifier + u" in the listing");
             skip = true;
         }
@@ -223,25 +249,24 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;
     }
-    const auto& received = pages ? m_allReceivedPageIdentifiers : m_allReceivedPostIdentifiers;
     // The listing's local posts by identifier, taken at its first page (the
     // posts a page imports have identifiers no later page gives again).
-    auto& localPosts = m_localPostsOfListing[{ blog.get(), pages }];
-    if (startOffset == 0 || localPosts.empty()) {
-        localPosts.clear();
+    auto& index = m_listingIndexes[{ blog.get(), pages }];
+    if (startOffset == 0 || !index.hasLocalItems()) {
+        index.releaseLocalItems();
         size_t order = 0;
-        for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-            if (auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item)) {
-                if (std::u16string identifier = post->identifierUsedByBlogService(); !identifier.empty())
-                    localPosts[std::move(identifier)].emplace_back(order, std::move(post));
+        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
+            if (auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item)) {
+                if (const std::u16string& identifier = identifierReference(*post); !identifier.empty())
+                    index.addLocalItem(identifier, order, std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post));
             }
             ++order;
-        }
+        });
     }
     std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
     pageByIdentifier.reserve(receivedDescriptions.size());
     std::vector<Dictionary> remaining;
-    // (Store order, the post, its description; the map above holds the post.)
+    // (Store order, the post, its description; the index holds the post.)
     struct Match {
         size_t order;
         const std::shared_ptr<VornickPublishedBlogPost>* post;
@@ -254,13 +279,12 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         const std::u16string* identifierPointer = identifierOf(description);
         const std::u16string& identifier = identifierPointer ? *identifierPointer : noIdentifier;
         pageByIdentifier.emplace(identifier, &description);
-        auto found = localPosts.find(identifier);
-        if (found == localPosts.end()) {
-            remaining.push_back(description);
-            continue;
-        }
-        for (auto& [order, post] : found->second)
+        size_t matchedBefore = matched.size();
+        index.forEachLocalItem(identifier, [&](size_t order, const std::shared_ptr<VornickPublishedBlogPost>& post) {
             matched.push_back({ order, &post, &description });
+        });
+        if (matched.size() == matchedBefore)
+            remaining.push_back(description);
     }
 
     if (couldBeMore) {
@@ -268,10 +292,11 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         auto byOrder = [](const Match& a, const Match& b) { return a.order < b.order; };
         if (!std::is_sorted(matched.begin(), matched.end(), byOrder))
             std::stable_sort(matched.begin(), matched.end(), byOrder);
+        const ManagedObject* blogObject = blog.get();
         for (auto& match : matched) {
-            // A copy: deciding may change the listing's map.
+            // A copy: deciding may change the listing's index.
             auto post = *match.post;
-            if (post->blog() == blog)
+            if (post->objectForKey(u"blog").get() == blogObject)
                 decidePost(post, match.description, blog, blogDescription);
         }
     }
@@ -280,13 +305,13 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     if (!couldBeMore) {
         // The last page: its posts, and once the posts no page held, in the store's order.
         for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-            auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
+            auto post = asPublishedPost(std::move(item));
             if (!post)
                 continue;
-            std::u16string identifier = post->identifierUsedByBlogService();
+            const std::u16string& identifier = identifierReference(*post);
+            bool listed = !identifier.empty() && index.wasReceived(identifier);
             auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
             const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
-            bool listed = !identifier.empty() && received.contains(identifier);
             if (!match && listed)
                 continue;
             if (!identifier.empty() && !listed)
@@ -308,7 +333,7 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     for (auto& post : unlisted) {
         // (As the post stands now: the imports and the save come between.)
         std::u16string identifier = post->blog() == blog ? post->identifierUsedByBlogService() : std::u16string();
-        if (identifier.empty() || received.contains(identifier))
+        if (identifier.empty() || index.wasReceived(identifier))
             continue;
         logToSyncLog(u"No matching postDescription received from server for \"" + post->title() + u"\" (id " + identifier
             + u"). Confirming apparent post deletion with server...");
@@ -377,7 +402,7 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     using Decision = PostSyncDecision;
     // A post in the local trash that the server never had (or no longer
     // has) has nothing to move there, nor to send.
-    bool onServer = !post.identifierUsedByBlogService().empty();
+    bool onServer = !identifierReference(post).empty();
     if (post.inTrash() && !onServer)
         return Decision::Nothing;
     if (post.publishAtNextSync()) {

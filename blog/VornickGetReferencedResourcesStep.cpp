@@ -49,10 +49,10 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
     auto blog = this->blog();
     if (!blog)
         return;
-    for (const auto& post : blog->posts()) {
-        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post))
+    blog->forEachPost([&](VornickBlogPost& post) {
+        if (auto* published = dynamic_cast<const VornickPublishedBlogPost*>(&post))
             scheduleFetchToCacheOfResourcesReferencedByPost(*published);
-    }
+    });
     if (auto* integrator = vornick_integratorOfStep(*this))
         integrator->postResourceReferences().forgetGonePosts();
 }
@@ -80,17 +80,11 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
 
 void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost& post)
 {
-    if (!equalsIgnoringASCIICase(post.sourceContentType(), u"html"))
-        return;
-    // Read in place: most posts' content is what it was at the last sync,
-    // whose scan is kept.
-    const Value& source = post.valueReferenceForKey(u"sourceContentString");
-    if (!source.isString() || source.string().empty())
-        return;
+    // Most posts are as they were at the last sync, whose scan is kept.
     std::optional<VornickPostResourceReferences> unkept;
     auto* integrator = vornick_integratorOfStep(*this);
     auto& references = integrator ? integrator->postResourceReferences() : unkept.emplace();
-    for (const URL& url : references.URLsReferencedByPost(post, source.string())) {
+    for (const URL& url : references.URLsReferencedByPost(post)) {
         if (!url.scheme().empty())
             scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);
     }

@@ -1,16 +1,19 @@
 // VornickPostResourceReferences: the addresses of the resources each post's
-// HTML refers to, as found at the post's last scan. A post whose content is
-// what it was then is not scanned again; one whose content changed is. Each
-// entry keeps the content it was found in (compared whole, so no change goes
-// unseen) and the post it belongs to, and goes with the post. Main thread
-// only, as the sync steps that ask.
+// HTML content refers to, as found at the post's last scan. A post that has
+// not changed since (its store change stamp is the one noted at the scan) is
+// not scanned again, nor is its content read; any change of the post scans
+// it anew. Each entry goes with its post. Main thread only, as the sync
+// steps that ask.
+//
+// The entries lie in one array, found through an open-addressed table of
+// their numbers by post address: a sync asks for every post of a blog, and a
+// lookup then reads one entry, not a chain of nodes.
 #pragma once
 
 #include "platform/foundation/URL.h"
 
+#include <cstdint>
 #include <memory>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -20,20 +23,36 @@ class VornickPublishedBlogPost;
 
 class VornickPostResourceReferences {
 public:
-    // The addresses referenced in `html`, the post's HTML content.
-    const std::vector<URL>& URLsReferencedByPost(const VornickPublishedBlogPost&, const std::u16string& html);
-    // Drops the entries of posts that no longer exist.
+    // The addresses referenced in the post's content (its
+    // sourceContentString) when its sourceContentType is HTML; none
+    // otherwise. Valid until the next call.
+    const std::vector<URL>& URLsReferencedByPost(const VornickPublishedBlogPost&);
+    // Drops the entries of posts that no longer exist. (A post asked for
+    // since the last call was alive then: its entry stays until the next.)
     void forgetGonePosts();
     // How many times content was scanned.
     size_t scanCount() const { return m_scanCount; }
+    // How many posts have entries.
+    size_t entryCount() const { return m_entries.size(); }
 
 private:
     struct Entry {
+        const VornickPublishedBlogPost* address { nullptr };
+        uint64_t changeStamp { 0 };
+        // The round of forgetGonePosts in which the post was last asked for.
+        uint64_t round { 0 };
         std::weak_ptr<const ManagedObject> post;
-        std::u16string html;
         std::vector<URL> urls;
     };
-    std::unordered_map<const VornickPublishedBlogPost*, Entry> m_entries;
+
+    size_t slotOf(const VornickPublishedBlogPost*) const;
+    void rehash(size_t slotCount);
+
+    std::vector<Entry> m_entries;
+    // Entry numbers by address hash, -1 for a free slot; a power of two in
+    // size, at most half taken.
+    std::vector<int32_t> m_slots;
+    uint64_t m_round { 1 };
     size_t m_scanCount { 0 };
 };
 

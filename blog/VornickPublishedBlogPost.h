@@ -12,8 +12,8 @@ public:
     std::string className() const override { return "VornickPublishedBlogPost"; }
 
     std::u16string permalinkURLString() const { return ManagedObject::valueForKey(u"permalinkURLString").stringValue(); }
-    bool inTrash() const { return ManagedObject::valueForKey(u"inTrash").boolValue(); }
-    bool publishAtNextSync() const { return ManagedObject::valueForKey(u"publishAtNextSync").boolValue(); }
+    bool inTrash() const { return ManagedObject::valueReferenceForKey(u"inTrash").boolValue(); }
+    bool publishAtNextSync() const { return ManagedObject::valueReferenceForKey(u"publishAtNextSync").boolValue(); }
     bool hasPendingPostDescription() const { return ManagedObject::valueForKey(u"pendingPostDescriptionData").isData(); }
 
     // The local time the post was last in step with the server (its
@@ -24,7 +24,7 @@ public:
     void setDateLastSyncedLocally(std::optional<Date>);
 
     virtual std::optional<std::u16string> viewOnlineURLString() const;
-    virtual bool currentlyPublished() const { return ManagedObject::valueForKey(u"dateFirstPublished").isDate(); }
+    virtual bool currentlyPublished() const { return ManagedObject::valueReferenceForKey(u"dateFirstPublished").isDate(); }
     // Drops the server version of an open conflict, recording its
     // publication date as the date the conflict was resolved.
     void discardPendingPostDescriptionDataAndMarkConflictResolved();

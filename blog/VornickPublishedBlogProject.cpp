@@ -220,16 +220,43 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
         for (auto& post : blog->posts())
             known.try_emplace(post->sourceFileName(), std::dynamic_pointer_cast<VornickPublishedBlogPost>(post));
     }
+    // The post files, and the entries that are not (counted all the same).
+    struct Entry {
+        const VornickFileSnapshot* file;
+        std::optional<URL> postURL;
+    };
+    std::vector<Entry> entries;
+    std::u16string extension = postFilenameExtension();
     for (const char16_t* name : { u"posts", u"pages" }) {
         auto postFolder = blogFolder.childWithRelativeURLString(name);
         if (!postFolder)
             continue;
         for (const auto& child : postFolder->allChildSnapshots()) {
-            URL url = child->resolvedURL();
-            if (!child->isDirectory() && url.pathExtension() == postFilenameExtension())
-                importPostFromSourceFile(url, blog, onlyIfChanged, lookUp ? &known : nullptr, child.get());
-            noteFileIndexed();
+            Entry& entry = entries.emplace_back(Entry { child.get(), std::nullopt });
+            if (!child->isDirectory()) {
+                URL url = child->resolvedURL();
+                if (url.pathExtension() == extension)
+                    entry.postURL = std::move(url);
+            }
         }
+    }
+    // Without a look-up every post file is read: workers read and parse
+    // them ahead while the posts are imported here. Reading a file takes a
+    // worker longer than importing it takes this thread, so one worker only
+    // makes the import wait: with fewer than two beside this thread (one or
+    // two processors) the files are read here, one after the other.
+    if (!lookUp && VornickObjectArchiveReader::defaultReadAheadWorkers() >= 2) {
+        std::vector<URL> urls;
+        for (const auto& entry : entries) {
+            if (entry.postURL)
+                urls.push_back(*entry.postURL);
+        }
+        m_archiveReader.readAhead(std::move(urls));
+    }
+    for (const auto& entry : entries) {
+        if (entry.postURL)
+            importPostFromSourceFile(*entry.postURL, blog, onlyIfChanged, lookUp ? &known : nullptr, entry.file);
+        noteFileIndexed();
     }
 }
 

@@ -21,14 +21,16 @@ std::vector<std::shared_ptr<VornickBlogPost>> postsOfType(const VornickBlog& blo
 
 Dictionary identifiersAndTitles(const std::vector<std::shared_ptr<ManagedObject>>& terms)
 {
-    Dictionary descriptions;
+    // A blog may have thousands of terms: the dictionary is sorted once.
+    Dictionary::Storage descriptions;
+    descriptions.reserve(terms.size());
     for (const auto& term : terms) {
         std::u16string identifier = term->valueForKey(u"identifier").stringValue();
         std::u16string title = term->valueForKey(u"title").stringValue();
         if (!identifier.empty() && !title.empty())
-            descriptions[identifier] = Value(title);
+            descriptions.emplace_back(std::move(identifier), Value(std::move(title)));
     }
-    return descriptions;
+    return Dictionary::fromMembers(std::move(descriptions));
 }
 
 void setIfNotEmpty(Dictionary& dictionary, std::u16string key, std::u16string value)
@@ -74,6 +76,16 @@ std::vector<std::shared_ptr<VornickBlogPost>> VornickWordPressBlog::postsOnly() 
 std::vector<std::shared_ptr<VornickBlogPost>> VornickWordPressBlog::pagesOnly() const
 {
     return postsOfType(*this, u"page");
+}
+
+void VornickWordPressBlog::forEachPostOrPage(bool pages, const std::function<void(VornickBlogPost&)>& visit) const
+{
+    std::u16string_view wanted = pages ? u"page" : u"post";
+    forEachPost([&](VornickBlogPost& post) {
+        const Value& type = post.ManagedObject::valueReferenceForKey(u"type");
+        if (type.isString() && type.string() == wanted)
+            visit(post);
+    });
 }
 
 std::vector<VornickAttachmentPointDescription> VornickWordPressBlog::postAttachmentPointDescriptions() const

@@ -21,6 +21,7 @@ public:
     // Posts whose type is "post", resp. "page", in the order of their ids.
     std::vector<std::shared_ptr<VornickBlogPost>> postsOnly() const override;
     std::vector<std::shared_ptr<VornickBlogPost>> pagesOnly() const override;
+    void forEachPostOrPage(bool pages, const std::function<void(VornickBlogPost&)>& visit) const override;
 
     std::optional<URL> mediaFolderURL() const;
     // The browse address + "wp-admin/upload.php".

@@ -358,14 +358,16 @@ bool VornickContentEditingView::performKeyEquivalent(const Event& event)
     bool commandOption = (event.modifierFlags() & commandOptionControl) == (ModifierFlag::Command | ModifierFlag::Option);
     bool horizontal = key == FunctionKey::LeftArrow || key == FunctionKey::RightArrow;
     bool vertical = key == FunctionKey::UpArrow || key == FunctionKey::DownArrow;
+    bool page = key == FunctionKey::PageUp || key == FunctionKey::PageDown;
+    // Up, Down, Page Up and Page Down move the open "Insert or Wrap In"
+    // popover's highlight (the page neither scrolls nor moves its caret).
+    if (const auto& completion = m_internals->fragmentCompletionUIController;
+        (vertical || page) && !commandOption && completion && completion->isShown() && completion->handleKeyDown(event))
+        return true;
     if (horizontal || vertical) {
         // Command-Option arrows belong to the menus.
         if (commandOption)
             return false;
-        // Up and Down move the open "Insert or Wrap In" popover's highlight.
-        if (const auto& completion = m_internals->fragmentCompletionUIController;
-            vertical && completion && completion->isShown() && completion->handleKeyDown(event))
-            return true;
         if (!hasInputFocus())
             return View::performKeyEquivalent(event);
         if (horizontal)

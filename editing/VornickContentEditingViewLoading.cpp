@@ -459,7 +459,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         // without a map: its source is up to date once indexed.
         if (m_internals->paintsLoadedSource) {
             VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
-                *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
+                *sharedSource, document.get(), VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
                 [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
                                               std::shared_ptr<const VornickDOMToNSRangeMap> map) {
                     auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());

@@ -6,6 +6,7 @@
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/views/Application.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/TextLayout.h"
@@ -17,6 +18,23 @@
 #include <algorithm>
 
 namespace brevanton {
+
+namespace {
+
+// The detached loupe is a panel beside its document window: it takes the
+// keyboard when clicked, but the document window stays the main one, so the
+// menu's commands (Show Source among them) still reach the document while
+// the loupe is in front.
+class SourceLoupeWindow final : public Window {
+public:
+    explicit SourceLoupeWindow(Rect frame)
+        : Window(frame)
+    {
+    }
+    bool canBecomeMainWindow() const override { return false; }
+};
+
+} // namespace
 
 bool VornickSourceLoupe::wantsToBeEmbedded()
 {
@@ -98,7 +116,9 @@ void VornickSourceLoupe::setActiveContentEditingView(VornickContentEditingView* 
 std::shared_ptr<Window> VornickSourceLoupe::window()
 {
     if (!m_window) {
-        m_window = Window::create(Rect(0, 0, 600, 400));
+        m_window = std::make_shared<SourceLoupeWindow>(Rect(0, 0, 600, 400));
+        m_window->setContentView(std::make_shared<View>(Rect(0, 0, 600, 400)));
+        Application::shared().addWindow(m_window);
         m_window->setTitle(u"Source");
     }
     return m_window;

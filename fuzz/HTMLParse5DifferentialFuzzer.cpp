@@ -43,7 +43,8 @@ public:
         if (contextName)
             request["context"] = { { "localName", contextName }, { "namespace", contextNamespace } };
         auto line = request.dump(-1, ' ', true) + "\n";
-        // A process that went away (stopped from outside, out of memory) is started again once.
+        // A process that went away (stopped from outside, out of memory), or
+        // ended in the middle of its answer, is started again once.
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (attempt)
                 start();
@@ -52,10 +53,11 @@ public:
                 for (int c; (c = std::fgetc(m_out)) != EOF && c != '\n';)
                     answer += static_cast<char>(c);
             }
-            if (!answer.empty())
-                return nlohmann::json::parse(answer).get<std::string>();
+            auto parsed = nlohmann::json::parse(answer, nullptr, false);
+            if (parsed.is_string())
+                return parsed.get<std::string>();
         }
-        abortWith("parse5's process gave no answer (is node on the PATH and parse5 installed?)");
+        abortWith("parse5's process gave no whole answer (is node on the PATH and parse5 installed?)");
     }
 
     [[noreturn]] static void abortWith(const char* message)

@@ -21,10 +21,10 @@ bool VornickBlockCheckCache::lastWalkHolds(const VornickBlockModeHelper& helper,
     if (helper.blockStartCommentPrefix() != m_startPrefix || helper.blockEndCommentPrefix() != m_endPrefix
         || helper.acceptsElementsBetweenBlocks() != m_acceptsElementsBetweenBlocks)
         return false;
-    std::vector<DOMStructureChange> structureChanges;
-    if (!document.structureChangesSince(m_structureVersion, structureChanges))
+    auto structureChanges = document.structureChangesSince(m_structureVersion);
+    if (!structureChanges)
         return false;
-    for (const auto& change : structureChanges) {
+    for (const auto& change : *structureChanges) {
         auto target = change.target.lock();
         if (change.kind == DOMStructureChange::Kind::ChildList) {
             // A container gone since is not the root, which is held.

@@ -292,7 +292,8 @@ std::shared_ptr<VornickFragmentSet> VornickFragmentSet::readFromJSONData(std::st
     }
     set->m_unknownFileKeys = reader.takeUnknown();
     // A type this version does not know is kept as it was written.
-    set->m_unknownFileKeys.merge(keptDocumentType);
+    for (auto& [key, value] : keptDocumentType)
+        set->m_unknownFileKeys.try_emplace(key, std::move(value));
     return set;
 }
 

@@ -67,7 +67,7 @@ OperationQueue& VornickHTMLStringSyntaxPainterAndMapper::mappingQueue()
     return queue;
 }
 
-void VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string htmlString, std::shared_ptr<DOMDocument> document,
+void VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string htmlString, const DOMDocument* document,
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> preferences, bool omitWhitespaceNodes, Completion completion,
     OperationQueue& queue)
 {
@@ -75,10 +75,11 @@ void VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16stri
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> copy;
     if (preferences)
         copy = preferences->mutableCopy();
-    mappingQueue().addOperation([htmlString = std::move(htmlString), document = std::move(document), copy, omitWhitespaceNodes,
+    bool xmlSource = document && !document->isHTMLDocument();
+    mappingQueue().addOperation([htmlString = std::move(htmlString), xmlSource, copy, omitWhitespaceNodes,
                                  completion = std::move(completion), &queue] {
         VornickHTMLStringSyntaxPainterAndMapper painter;
-        painter.paintAndMapHTMLString(htmlString, document.get(), copy, omitWhitespaceNodes,
+        painter.paintAndMap(htmlString, xmlSource, copy, omitWhitespaceNodes,
             [&](std::shared_ptr<const AttributedString> string, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
                 queue.addOperation([completion, string, map] { completion(string, map); });
             });
@@ -90,7 +91,13 @@ VornickHTMLStringSyntaxPainterAndMapper::VornickHTMLStringSyntaxPainterAndMapper
 {
 }
 
-bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string_view htmlString, DOMDocument* document,
+bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string_view htmlString, const DOMDocument* document,
+    std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> preferences, bool omitWhitespaceNodes, const Completion& completion)
+{
+    return paintAndMap(htmlString, document && !document->isHTMLDocument(), std::move(preferences), omitWhitespaceNodes, completion);
+}
+
+bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMap(std::u16string_view htmlString, bool xmlSource,
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> preferences, bool omitWhitespaceNodes, const Completion& completion)
 {
     if (preferences)
@@ -112,7 +119,7 @@ bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16stri
     VornickHTMLScanner scanner;
     scanner.setDelegate(this);
     // The source of an XML document is read as XML declares its DOCTYPE.
-    scanner.setReadsInternalSubsets(document && !document->isHTMLDocument());
+    scanner.setReadsInternalSubsets(xmlSource);
     bool result = scanner.parseHTMLString(htmlString);
     if (m_operation && m_operation->isCancelled()) {
         m_runs = {};

@@ -23,8 +23,11 @@ public:
     using Completion = std::function<void(std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap>)>;
 
     // Paints and maps on the mapping queue; the completion runs on `queue`.
-    // A cancelled operation stops painting and delivers nothing.
-    static void paintAndMapHTMLString(std::u16string htmlString, std::shared_ptr<DOMDocument> document,
+    // A cancelled operation stops painting and delivers nothing. `document`
+    // (the page the source was loaded into, if any) is looked at here, on the
+    // calling thread: the operation holds no part of it, since a document and
+    // its nodes belong to the thread that uses them.
+    static void paintAndMapHTMLString(std::u16string htmlString, const DOMDocument* document,
                                       std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>, bool omitWhitespaceNodes,
                                       Completion, OperationQueue& queue);
     static OperationQueue& mappingQueue();
@@ -32,7 +35,7 @@ public:
     VornickHTMLStringSyntaxPainterAndMapper();
     // The same on the calling thread; answers the scan's answer. The
     // coloured string and the map are delivered whatever the answer.
-    bool paintAndMapHTMLString(std::u16string_view htmlString, DOMDocument* document,
+    bool paintAndMapHTMLString(std::u16string_view htmlString, const DOMDocument* document,
                                std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>, bool omitWhitespaceNodes, const Completion&);
 
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> syntaxColoringPreferences() const { return m_preferences; }
@@ -50,6 +53,9 @@ protected:
                                  const std::u16string* value) override;
 
 private:
+    // The same; `xmlSource`: the source's DOCTYPE is read as XML declares it.
+    bool paintAndMap(std::u16string_view htmlString, bool xmlSource,
+                     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>, bool omitWhitespaceNodes, const Completion&);
     void paint(size_t from, size_t to, VornickSyntaxColoringTokenKind);
     void paintToken(VornickHTMLScannerToken, VornickRange);
     void paintDOCTYPEInterior(VornickRange);

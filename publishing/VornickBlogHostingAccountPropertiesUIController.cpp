@@ -100,7 +100,7 @@ void VornickBlogHostingAccountPropertiesUIController::showSyncLog()
 }
 
 void VornickBlogHostingAccountPropertiesUIController::showForAccount(std::shared_ptr<VornickBlogHostingAccount> account,
-                                                                     const std::shared_ptr<View>& view)
+                                                                     const std::shared_ptr<View>& view, std::optional<Rect> rectInView)
 {
     setAccount(std::move(account));
     auto* current = synchronizer();
@@ -109,7 +109,7 @@ void VornickBlogHostingAccountPropertiesUIController::showForAccount(std::shared
     else
         showLoginUI();
     if (view)
-        m_popover->showRelativeToRect(view->bounds(), view, RectEdge::MaxY);
+        m_popover->showRelativeToRect(rectInView.value_or(view->bounds()), view, RectEdge::MaxY);
 }
 
 void VornickBlogHostingAccountPropertiesUIController::showLoginUI()

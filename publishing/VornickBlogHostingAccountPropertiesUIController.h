@@ -14,6 +14,7 @@
 #include "publishing/VornickSyncStatusUIController.h"
 
 #include <memory>
+#include <optional>
 
 namespace brevanton {
 
@@ -42,8 +43,10 @@ public:
     const std::shared_ptr<View>& loginView() const { return m_loginView; }
     bool showsSyncStatus() const { return m_popover->contentView() == m_syncStatusUIController->view(); }
 
-    // The sync status while a session runs, else the login details; below the view.
-    void showForAccount(std::shared_ptr<VornickBlogHostingAccount>, const std::shared_ptr<View>& emergingFromView);
+    // The sync status while a session runs, else the login details; below the
+    // rectangle of the view (its bounds when none is given).
+    void showForAccount(std::shared_ptr<VornickBlogHostingAccount>, const std::shared_ptr<View>& emergingFromView,
+                        std::optional<Rect> rectInView = std::nullopt);
     void showLoginUI();
     // The account's sync log, shown by its project's document.
     void showSyncLog();

@@ -3,6 +3,8 @@
 #include "blog/VornickWordPressBlogPost.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/dom/DOMSerializer.h"
+#include "platform/foundation/CaseFolding.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Menu.h"
@@ -23,39 +25,90 @@ std::optional<Date> dateValue(const ManagedObject& object, std::u16string_view k
     return value.isDate() ? std::optional<Date>(value.date()) : std::nullopt;
 }
 
-char16_t foldedUnit(char16_t c)
+void appendEscapedText(std::u16string& out, std::u16string_view text)
 {
-    if (c < 0x80)
-        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-    if (isHighSurrogate(c) || isLowSurrogate(c))
-        return c;
-    std::u16string lower = lowercase(std::u16string_view(&c, 1));
-    return lower.size() == 1 ? lower[0] : c;
+    appendEscapedHTML(out, text, HTMLEscaping::TextOrQuotedValue);
 }
 
-std::u16string folded(std::u16string_view text)
+// Whether stripping markup could change the title: it holds a tag, or a
+// reference ("&" followed by a name or "#"). A bare "&" is text as it is.
+bool mayHoldMarkup(std::u16string_view title)
 {
-    std::u16string result(text.size(), u'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-        result[i] = foldedUnit(text[i]);
-    return result;
+    for (size_t i = title.find_first_of(u"<&"); i != std::u16string_view::npos; i = title.find_first_of(u"<&", i + 1)) {
+        if (title[i] == u'<' || i + 1 == title.size())
+            return title[i] == u'<';
+        char16_t next = title[i + 1];
+        if (next >= 0x80 || next == u'#' || (next >= u'0' && next <= u'9') || ((next | 0x20) >= u'a' && (next | 0x20) <= u'z'))
+            return true;
+    }
+    return false;
 }
 
-std::u16string titlesList(std::u16string_view className, const std::vector<std::shared_ptr<ManagedObject>>& terms)
+void appendMarkedTitle(std::u16string& out, std::u16string_view searchString, std::u16string_view title)
+{
+    // The title is text: what looks like markup in it is stripped and its references decoded.
+    std::u16string stripped;
+    std::u16string_view text = title;
+    if (mayHoldMarkup(title)) {
+        stripped = vornick_stringbyStrippingHTMLMarkup(title);
+        text = stripped;
+    }
+    if (searchString.empty() || searchString.size() > text.size()) {
+        appendEscapedText(out, text);
+        return;
+    }
+    // Offsets in the foldings are offsets in the text.
+    std::u16string haystack = simpleCaseFolded(text);
+    std::u16string needle = simpleCaseFolded(searchString);
+    size_t from = 0;
+    for (size_t found = haystack.find(needle); found != std::u16string::npos; found = haystack.find(needle, found + needle.size())) {
+        appendEscapedText(out, text.substr(from, found - from));
+        out += u"<mark>";
+        appendEscapedText(out, text.substr(found, needle.size()));
+        out += u"</mark>";
+        from = found + needle.size();
+    }
+    appendEscapedText(out, text.substr(from));
+}
+
+// A row lists a handful of terms: each title is folded once, not at every comparison.
+void appendTitlesList(std::u16string& out, std::u16string_view className, const std::vector<std::shared_ptr<ManagedObject>>& terms)
 {
     if (terms.empty())
-        return {};
-    std::vector<std::u16string> titles;
+        return;
+    // The titles as stored, read in place.
+    struct Title {
+        std::u16string_view text;
+        std::u16string key;
+    };
+    std::vector<Title> titles;
     titles.reserve(terms.size());
     for (auto& term : terms) {
-        if (term)
-            titles.push_back(term->valueForKey(u"title").stringValue());
+        if (!term)
+            continue;
+        const Value& value = term->valueReferenceForKey(u"title");
+        std::u16string_view text = value.isString() ? std::u16string_view(value.string()) : std::u16string_view();
+        titles.push_back({text, caseFolded(text)});
     }
-    std::stable_sort(titles.begin(), titles.end(),
-                     [](const std::u16string& a, const std::u16string& b) { return compareIgnoringCase(a, b) < 0; });
-    for (auto& title : titles)
-        title = VornickBlogPostListViewController::escapedText(title);
-    return VornickBlogPostListViewController::contentStringForListWithClassName(className, titles);
+    auto before = [](const Title& a, const Title& b) { return compareInCodePointOrder(a.key, b.key) < 0; };
+    // Equal keys keep the terms' order. A few terms are sorted in place, without the merge buffer.
+    if (titles.size() > 16) {
+        std::stable_sort(titles.begin(), titles.end(), before);
+    } else {
+        for (size_t i = 1; i < titles.size(); ++i) {
+            for (size_t j = i; j > 0 && before(titles[j], titles[j - 1]); --j)
+                std::swap(titles[j], titles[j - 1]);
+        }
+    }
+    out += u"<ul class='";
+    out += className;
+    out += u"'>";
+    for (auto& title : titles) {
+        out += u"<li>";
+        appendEscapedText(out, title.text);
+        out += u"</li>";
+    }
+    out += u"</ul>";
 }
 
 } // namespace
@@ -75,27 +128,7 @@ std::u16string VornickBlogPostListViewController::escapedText(std::u16string_vie
 {
     std::u16string result;
     result.reserve(text.size() + text.size() / 8);
-    for (char16_t c : text) {
-        switch (c) {
-        case u'&':
-            result += u"&amp;";
-            break;
-        case u'<':
-            result += u"&lt;";
-            break;
-        case u'>':
-            result += u"&gt;";
-            break;
-        case u'"':
-            result += u"&quot;";
-            break;
-        case u'\'':
-            result += u"&#39;";
-            break;
-        default:
-            result += c;
-        }
-    }
+    appendEscapedText(result, text);
     return result;
 }
 
@@ -116,34 +149,23 @@ std::u16string VornickBlogPostListViewController::contentStringForListWithClassN
 
 std::u16string VornickBlogPostListViewController::contentStringForSortedCategories(const std::vector<std::shared_ptr<ManagedObject>>& terms)
 {
-    return titlesList(u"categories", terms);
+    std::u16string result;
+    appendTitlesList(result, u"categories", terms);
+    return result;
 }
 
 std::u16string VornickBlogPostListViewController::contentStringForSortedTags(const std::vector<std::shared_ptr<ManagedObject>>& terms)
 {
-    return titlesList(u"tags", terms);
+    std::u16string result;
+    appendTitlesList(result, u"tags", terms);
+    return result;
 }
 
 std::u16string VornickBlogPostListViewController::markSearchString(std::u16string_view searchString, std::u16string_view title)
 {
-    // The title is text: what looks like markup in it is stripped and its references decoded.
-    std::u16string text = title.find_first_of(u"<&") == std::u16string_view::npos ? std::u16string(title)
-                                                                                    : vornick_stringbyStrippingHTMLMarkup(title);
-    if (searchString.empty() || searchString.size() > text.size())
-        return escapedText(text);
-    std::u16string haystack = folded(text);
-    std::u16string needle = folded(searchString);
     std::u16string result;
-    result.reserve(text.size() + 16);
-    size_t from = 0;
-    for (size_t found = haystack.find(needle); found != std::u16string::npos; found = haystack.find(needle, found + needle.size())) {
-        result += escapedText(std::u16string_view(text).substr(from, found - from));
-        result += u"<mark>";
-        result += escapedText(std::u16string_view(text).substr(found, needle.size()));
-        result += u"</mark>";
-        from = found + needle.size();
-    }
-    result += escapedText(std::u16string_view(text).substr(from));
+    result.reserve(title.size() + 16);
+    appendMarkedTitle(result, searchString, title);
     return result;
 }
 
@@ -212,7 +234,10 @@ std::u16string VornickBlogPostListViewController::contentStringForPost(const Vor
     auto field = searchField();
     std::u16string search = field ? field->stringValue() : std::u16string();
 
-    std::u16string markup = u"<li class='";
+    // Made in a buffer kept for the next row, then copied at its size: the
+    // row keeps no spare capacity, and growing it reallocates nothing.
+    thread_local std::u16string markup;
+    markup.assign(u"<li class='");
     markup += typeClass;
     markup += u' ';
     markup += statusClass;
@@ -223,14 +248,15 @@ std::u16string VornickBlogPostListViewController::contentStringForPost(const Vor
     if (conflict)
         markup += u" conflicts";
     markup += u"'><h1>";
-    markup += markSearchString(search, post.title());
+    const Value& title = post.valueReferenceForKey(u"title");
+    appendMarkedTitle(markup, search, title.isString() ? std::u16string_view(title.string()) : std::u16string_view());
     markup += u"</h1>";
     if (showCategoriesAndTagsInPostList()) {
-        markup += contentStringForSortedCategories(post.objectsForKey(u"categories"));
-        markup += contentStringForSortedTags(post.objectsForKey(u"tags"));
+        appendTitlesList(markup, u"categories", post.objectsForKey(u"categories"));
+        appendTitlesList(markup, u"tags", post.objectsForKey(u"tags"));
     }
     markup += u"<span class='date'>";
-    markup += escapedText(dateText);
+    appendEscapedText(markup, dateText);
     markup += u"</span>";
     if (inTrash)
         markup += u"<div class='in-trash-badge'></div>";
@@ -239,7 +265,7 @@ std::u16string VornickBlogPostListViewController::contentStringForPost(const Vor
     if (queued)
         markup += u"<div class='publish-at-next-sync-badge'>\n</div>";
     markup += u"</li>";
-    return markup;
+    return std::u16string(markup);
 }
 
 std::shared_ptr<Menu> VornickBlogPostListViewController::menuForRepresentedObject(const std::shared_ptr<ManagedObject>&)

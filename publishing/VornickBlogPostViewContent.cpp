@@ -20,6 +20,7 @@
 #include "toolkit/VornickLog.h"
 
 #include <unicode/uchar.h>
+#include <cstring>
 
 namespace brevanton {
 
@@ -38,6 +39,14 @@ std::u16string trimmedOfWhitespaceAndNewlines(std::u16string text)
         ++start;
     text.erase(0, start);
     return text;
+}
+
+// Lengths first, then the bytes at once (the standard comparison of char16_t
+// strings goes unit by unit, to the end of the shorter one even when their
+// lengths differ: a long post's body was read through for each save).
+bool sameText(const std::u16string& a, const std::u16string& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
 } // namespace
@@ -195,12 +204,17 @@ bool VornickBlogPostView::updatePostFromContent()
             return false;
         }
         auto source = trimmedOfWhitespaceAndNewlines(std::move(*html));
-        bool unchangedSinceInjected = m_pageAsInjected || (m_bodyAsInjected && source == *m_bodyAsInjected);
-        if (!unchangedSinceInjected && (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html")) {
-            m_post->setSourceContentString(source);
+        bool unchangedSinceInjected = m_pageAsInjected || (m_bodyAsInjected && sameText(source, *m_bodyAsInjected));
+        // Compared with the stored body in place: a long post is not copied for it.
+        const Value& stored = m_post->ManagedObject::valueReferenceForKey(u"sourceContentString");
+        bool sameSource = stored.isString() ? sameText(stored.string(), source) : source.empty();
+        if (!unchangedSinceInjected && (!sameSource || m_post->sourceContentType() != u"html")) {
+            // One copy is kept to know the page unchanged at the next save;
+            // the store takes the other over.
+            m_bodyAsInjected = source;
+            m_post->setSourceContentString(std::move(source));
             m_post->setSourceContentType(u"html");
             m_post->setHasEditsNotYetSavedToSourceFile(true);
-            m_bodyAsInjected = source;
         }
     }
     if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {

@@ -65,12 +65,13 @@ std::shared_ptr<VornickBlog> VornickBlogPropertiesUIController::blog() const
     return m_blogEditor ? m_blogEditor->blog() : nullptr;
 }
 
-void VornickBlogPropertiesUIController::showForBlogEditor(VornickBlogPostViewHost* editor, const std::shared_ptr<View>& view)
+void VornickBlogPropertiesUIController::showForBlogEditor(VornickBlogPostViewHost* editor, const std::shared_ptr<View>& view,
+                                                          std::optional<Rect> rectInView)
 {
     m_blogEditor = editor;
     populateControls();
     if (view)
-        m_popover->showRelativeToRect(view->bounds(), view, RectEdge::MaxY);
+        m_popover->showRelativeToRect(rectInView.value_or(view->bounds()), view, RectEdge::MaxY);
 }
 
 void VornickBlogPropertiesUIController::populateControls()

@@ -10,6 +10,7 @@
 #include "platform/views/Popover.h"
 
 #include <memory>
+#include <optional>
 
 namespace brevanton {
 
@@ -37,8 +38,9 @@ public:
     void setBlogEditor(VornickBlogPostViewHost* editor) { m_blogEditor = editor; }
     std::shared_ptr<VornickBlog> blog() const;
 
-    // Fills the chooser, then shows the popover below the view.
-    void showForBlogEditor(VornickBlogPostViewHost*, const std::shared_ptr<View>& emergingFromView);
+    // Fills the chooser, then shows the popover below the rectangle of the
+    // view (its bounds when none is given).
+    void showForBlogEditor(VornickBlogPostViewHost*, const std::shared_ptr<View>& emergingFromView, std::optional<Rect> rectInView = std::nullopt);
     virtual void populateControls();
     // The blog's snippet set reference, resolved against its project's folder.
     std::shared_ptr<VornickEnduringFileReference> fragmentSetFileReference() const;

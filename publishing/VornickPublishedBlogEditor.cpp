@@ -10,6 +10,7 @@
 #include "platform/store/ArrayController.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/views/Alert.h"
+#include "platform/views/Toolbar.h"
 #include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogPostView.h"
@@ -102,6 +103,12 @@ void VornickPublishedBlogEditor::showAccountProperties(ActionSender* sender)
         return;
     if (!m_accountPropertiesUIController)
         m_accountPropertiesUIController = VornickBlogHostingAccountPropertiesUIController::create();
+    // From the clicked control, or from the toolbar item's place.
+    if (auto* item = dynamic_cast<ToolbarItem*>(sender)) {
+        auto placement = item->placement();
+        m_accountPropertiesUIController->showForAccount(std::move(account), placement.view, placement.rect);
+        return;
+    }
     auto* view = dynamic_cast<View*>(sender);
     m_accountPropertiesUIController->showForAccount(std::move(account), view ? view->sharedAs<View>() : nullptr);
 }

@@ -8,6 +8,7 @@
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickToolbarItemViews.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/store/ArrayController.h"
@@ -28,6 +29,7 @@
 #include "publishing/VornickWordPressPostView.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
+#include "ui/VornickToolbarPickerControls.h"
 #include "ui/VornickStoreWebListArrayController.h"
 #include "ui/VornickWebListView.h"
 #include "views/VornickControlExtensions.h"
@@ -39,30 +41,6 @@ namespace Key = VornickBlogEditorRestorableStateKey;
 namespace {
 
 constexpr const char16_t* flexibleSpace = u"NSToolbarFlexibleSpaceItem";
-
-struct PlainItem {
-    const char16_t* identifier;
-    const char16_t* label;
-    const char* action;
-};
-
-// What each identifier shows when no factory makes its item.
-constexpr PlainItem plainItems[] = {
-    { u"VornickCreatePostToolbarItemIdentifier", u"New Post", "newPost:" },
-    { u"VornickCreatePageToolbarItemIdentifier", u"New Page", "newPage:" },
-    { u"VornickDeletePostsToolbarItemIdentifier", u"Trash", "moveSelectedPostsToTrash:" },
-    { u"VornickSharePostToolbarItemIdentifier", u"Share", "shareSelectedPosts:" },
-    { u"VornickBackForwardToolbarItemIdentifier", u"Back/Forward", "backForwardButtonClicked:" },
-    { u"VornickToggleClearViewToolbarItemIdentifier", u"Clear View", "toggleClearView:" },
-    { u"VornickChangeTextSizeToolbarItemIdenitifer", u"Text Size", "makeTextLarger:" },
-    { u"VornickShowMediaLibraryToolbarItemIdentifier", u"Media", "showMediaLibrary:" },
-    { u"VornickOpenWordPressAdminToolbarItemIdentifier", u"Admin", "openBlogAdminPage:" },
-    { u"VornickOpenBlogLandingPageToolbarItemIdentifier", u"View Site", "openBlogLandingPage:" },
-    { u"VornickEditBlogSettingsToolbarItemIdentifier", u"Settings", "showBlogProperties:" },
-    { u"VornickJumpToAccountToolbarItemIdentifier", u"Account", "showAccountProperties:" },
-    { u"VornickWorkOfflineToolbarItemIdentifier", u"Online", "toggleWorkingOffline:" },
-    { u"VornickStartSyncWithHostToolbarItemIdentifier", u"Sync", "startManualSyncWithHost:" },
-};
 
 std::vector<std::shared_ptr<ManagedObject>> objectsOfEntity(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view entity)
 {
@@ -319,6 +297,12 @@ void VornickWordPressBlogEditor::showBlogProperties(ActionSender* sender)
 {
     if (!m_blogPropertiesUIController)
         m_blogPropertiesUIController = VornickWordPressBlogPropertiesUIController::create();
+    // From the clicked control, or from the toolbar item's place.
+    if (auto* item = dynamic_cast<ToolbarItem*>(sender)) {
+        auto placement = item->placement();
+        m_blogPropertiesUIController->showForBlogEditor(this, placement.view, placement.rect);
+        return;
+    }
     auto* view = dynamic_cast<View*>(sender);
     m_blogPropertiesUIController->showForBlogEditor(this, view ? view->sharedAs<View>() : nullptr);
 }
@@ -483,6 +467,10 @@ bool VornickWordPressBlogEditor::validateUserInterfaceItem(const Action& action,
     }
     if (action == "showEmphasisPreferenceUI:")
         return false;
+    if (action == "toggleClearView:") {
+        if (auto button = m_toggleClearViewButton.lock(); button && postView())
+            button->setState(postView()->usingClearView() ? OnState : OffState);
+    }
     if (action == "showMediaLibrary:" || action == "showBlogProperties:")
         return wordPressBlog() != nullptr;
     if (action == "startManualSyncWithHost:" || action == "vornick_fetchFromHost:") {
@@ -553,22 +541,13 @@ VornickWordPressBlogEditor::vornickContentEditingViewDefaultAttachmentPointLocat
 std::shared_ptr<ToolbarItem> VornickWordPressBlogEditor::itemForItemIdentifier(Toolbar& toolbar, const std::u16string& identifier,
                                                                                bool willBeInserted)
 {
-    std::shared_ptr<ToolbarItem> item = m_toolbarItemFactory ? m_toolbarItemFactory(identifier) : nullptr;
+    if (!m_toolbarItemViews)
+        m_toolbarItemViews = VornickToolbarItemViews::create();
+    std::shared_ptr<ToolbarItem> item = m_toolbarItemViews->toolbar(toolbar, identifier, willBeInserted);
     if (!item && identifier == flexibleSpace) {
         item = std::make_shared<ToolbarItem>(identifier);
         item->setMinSize({ 8, 1 });
         item->setMaxSize({ 40, 1 });
-    }
-    if (!item) {
-        for (const auto& plain : plainItems) {
-            if (identifier != plain.identifier)
-                continue;
-            item = std::make_shared<ToolbarItem>(identifier);
-            item->setLabel(plain.label);
-            item->setPaletteLabel(plain.label);
-            item->setAction(plain.action);
-            break;
-        }
     }
     if (!item)
         item = VornickPublishedBlogEditor::itemForItemIdentifier(toolbar, identifier, willBeInserted);
@@ -580,19 +559,33 @@ std::shared_ptr<ToolbarItem> VornickWordPressBlogEditor::itemForItemIdentifier(T
 void VornickWordPressBlogEditor::toolbarDidAddItem(ToolbarItem& item)
 {
     const auto& identifier = item.itemIdentifier();
-    if (identifier == u"VornickWorkOfflineToolbarItemIdentifier" && !m_toggleWorkOfflineToolbarItem.lock())
+    if (identifier == VornickWorkOfflineToolbarItemIdentifier && !m_toggleWorkOfflineToolbarItem.lock()) {
         m_toggleWorkOfflineToolbarItem = item.weak_from_this();
-    else if (identifier == u"VornickStartSyncWithHostToolbarItemIdentifier" && !m_syncToolbarItem.lock())
+    } else if (identifier == VornickStartSyncWithHostToolbarItemIdentifier && !m_syncToolbarItem.lock()) {
         m_syncToolbarItem = item.weak_from_this();
-    else if (identifier == u"VornickBackForwardToolbarItemIdentifier")
+    } else if (identifier == VornickToggleClearViewToolbarItemIdentifier) {
+        // The button shows whether the preview uses the clear view (kept by validation).
+        auto button = std::dynamic_pointer_cast<Button>(item.view());
+        m_toggleClearViewButton = button;
+        if (button && postView())
+            button->setState(postView()->usingClearView() ? OnState : OffState);
+    } else if (identifier == VornickBackForwardToolbarItemIdentifier) {
         m_backForwardToolbarItem = item.weak_from_this();
+        if (auto control = std::dynamic_pointer_cast<SegmentedControl>(item.view())) {
+            control->setTag(0, 0);
+            control->setTag(1, 1);
+        }
+        item.setAction("backForwardButtonClicked:");
+    } else if (identifier == VornickSharePostToolbarItemIdentifier) {
+        item.setAction("shareSelectedPosts:");
+    }
     VornickPublishedBlogEditor::toolbarDidAddItem(item);
     // Shown as they stand from the start.
-    if (identifier == u"VornickWorkOfflineToolbarItemIdentifier")
+    if (identifier == VornickWorkOfflineToolbarItemIdentifier)
         updateWorkOfflineButton();
-    else if (identifier == u"VornickStartSyncWithHostToolbarItemIdentifier")
+    else if (identifier == VornickStartSyncWithHostToolbarItemIdentifier)
         updateSyncButton();
-    else if (identifier == u"VornickBackForwardToolbarItemIdentifier")
+    else if (identifier == VornickBackForwardToolbarItemIdentifier)
         updateBackForwardSegmentedControl();
 }
 
@@ -604,6 +597,8 @@ void VornickWordPressBlogEditor::toolbarDidRemoveItem(ToolbarItem& item)
         m_syncToolbarItem.reset();
     if (m_backForwardToolbarItem.lock().get() == &item)
         m_backForwardToolbarItem.reset();
+    if (item.view() && m_toggleClearViewButton.lock() == item.view())
+        m_toggleClearViewButton.reset();
     VornickPublishedBlogEditor::toolbarDidRemoveItem(item);
 }
 
@@ -658,9 +653,9 @@ void VornickWordPressBlogEditor::updateWorkOfflineButton()
     if (!item)
         return;
     item->setLabel(label);
-    if (item->view()) {
+    if (auto button = std::dynamic_pointer_cast<VornickToolbarImageButton>(item->view())) {
         if (auto image = Image::imageNamed(m_workOfflineImageName))
-            item->setImage(image);
+            button->setImage(image);
     }
     if (auto toolbar = item->toolbar())
         toolbar->layout();

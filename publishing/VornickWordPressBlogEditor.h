@@ -25,6 +25,7 @@ namespace brevanton {
 
 class VornickBlogEditorRestorableState;
 class VornickBlogPropertiesUIController;
+class VornickToolbarItemViews;
 class VornickWordPressMediaLibraryBrowser;
 class VornickWordPressBlog;
 class VornickWordPressPostListFiltersUIController;
@@ -47,8 +48,6 @@ class VornickWordPressBlogEditor : public VornickPublishedBlogEditor,
 public:
     // The toolbar's items, allowed and default alike, in order.
     static const std::vector<std::u16string>& toolbarItemIdentifiers();
-    // Makes the toolbar item of an identifier (null: the editor's own plain item).
-    using ToolbarItemFactory = std::function<std::shared_ptr<ToolbarItem>(const std::u16string& identifier)>;
 
     VornickWordPressBlogEditor();
     ~VornickWordPressBlogEditor() override;
@@ -56,7 +55,8 @@ public:
     std::u16string windowNibName() const override { return u"VornickWordPressBlogEditor"; }
     std::u16string toolbarIdentifier() const override { return u"VornickWordPressBlogEditorToolbar"; }
     std::shared_ptr<VornickWordPressBlog> wordPressBlog() const;
-    void setToolbarItemFactory(ToolbarItemFactory factory) { m_toolbarItemFactory = std::move(factory); }
+    // The window's own toolbar controls, made when the toolbar is first built.
+    const std::shared_ptr<VornickToolbarItemViews>& toolbarItemViews() const { return m_toolbarItemViews; }
 
     // --- Filters
     const VornickWordPressPostListFilters& filters() const { return m_filters; }
@@ -165,7 +165,8 @@ private:
     std::unique_ptr<VornickPublishedBlogPostListSortingUIController> m_postListSortingUIController;
     std::shared_ptr<VornickWordPressMediaLibraryBrowser> m_mediaLibraryBrowser;
     std::shared_ptr<VornickBlogPropertiesUIController> m_blogPropertiesUIController;
-    ToolbarItemFactory m_toolbarItemFactory;
+    std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
+    std::weak_ptr<Button> m_toggleClearViewButton;
     std::weak_ptr<ToolbarItem> m_syncToolbarItem;
     std::weak_ptr<ToolbarItem> m_toggleWorkOfflineToolbarItem;
     std::weak_ptr<ToolbarItem> m_backForwardToolbarItem;

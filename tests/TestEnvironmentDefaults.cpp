@@ -6,7 +6,11 @@
 // CTest runs tests side by side, each in a process of its own: every process
 // gets XDG folders of its own below those, removed when it ends, so that one
 // test's saved defaults or caches never reach a test running beside it or a
-// later run.
+// later run. Temporary files go to a folder of the process's own too
+// (TMPDIR, kept short: socket paths are limited to about a hundred bytes),
+// so that the folders fixtures make are gone with the process even when a
+// test fails before removing its own. A forked child that exits removes
+// nothing: the folders are its parent's.
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +22,9 @@
 namespace {
 
 struct TestEnvironmentDefaults {
+    pid_t owner { getpid() };
     std::string processHome;
+    std::string processTemporary;
 
     TestEnvironmentDefaults()
     {
@@ -37,11 +43,21 @@ struct TestEnvironmentDefaults {
             std::string folder = processHome + "/" + variable;
             setenv(variable, folder.c_str(), 1);
         }
+        const char* base = getenv("TMPDIR");
+        std::string pattern = std::string(base && base[0] == '/' ? base : "/tmp") + "/brevanton-test-XXXXXX";
+        if (mkdtemp(pattern.data())) {
+            processTemporary = pattern;
+            setenv("TMPDIR", processTemporary.c_str(), 1);
+        }
     }
     ~TestEnvironmentDefaults()
     {
+        if (getpid() != owner)
+            return;
         std::error_code error;
         std::filesystem::remove_all(processHome, error);
+        if (!processTemporary.empty())
+            std::filesystem::remove_all(processTemporary, error);
     }
 };
 

@@ -81,12 +81,28 @@ Dictionary vornick_dictionaryByApplyingChanges(const Dictionary& dictionary, con
                      "[additionsAndChanges isKindOfClass:[NSDictionary class]]");
     BREVANTON_ASSERT(deletions != changes.end() && deletions->second.isDictionary(),
                      "[deletions isKindOfClass:[NSDictionary class]]");
-    Dictionary result = dictionary;
-    for (const auto& [key, value] : additionsAndChanges->second.dictionary())
-        result.insert_or_assign(key, value);
-    for (const auto& pair : deletions->second.dictionary())
-        result.erase(pair.first);
-    return result;
+    // Both sides are in key order: merge them in one pass. A change replaces
+    // the entry it names, and a deletion wins over a change.
+    const Dictionary& added = additionsAndChanges->second.dictionary();
+    const Dictionary& deleted = deletions->second.dictionary();
+    Dictionary::Storage merged;
+    merged.reserve(dictionary.size() + added.size());
+    auto keep = [&](const Dictionary::value_type& entry) {
+        if (!deleted.contains(entry.first))
+            merged.push_back(entry);
+    };
+    auto a = dictionary.begin();
+    auto b = added.begin();
+    while (a != dictionary.end() || b != added.end()) {
+        if (b == added.end() || (a != dictionary.end() && a->first < b->first)) {
+            keep(*a++);
+            continue;
+        }
+        if (a != dictionary.end() && a->first == b->first)
+            ++a;
+        keep(*b++);
+    }
+    return Dictionary::fromMembers(std::move(merged));
 }
 
 } // namespace brevanton

@@ -287,7 +287,8 @@ void VornickWebListViewController::updateRows(size_t count)
     // order, with the same markup. A row that stays keeps its markup, and
     // the markup made again for it goes at once.
     std::vector<Row> wanted;
-    wanted.reserve(count);
+    // Room for the next batch too: loading it moves none of the rows there are.
+    wanted.reserve(count + batchSize);
     std::vector<bool> oldKept(m_rows.size()), wantedKept(count);
     size_t common = std::min(count, m_rows.size());
     bool sameOrder = true;

@@ -139,8 +139,9 @@ void XMLRPCConnection::loadEnded(Data data, std::shared_ptr<URLResponse> respons
         return;
     }
     std::weak_ptr<XMLRPCConnection> weakThis = weak_from_this();
-    parsingQueue().addOperation([weakThis, data = std::move(data), status] {
-        auto response = std::make_shared<XMLRPCResponse>(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    // The reply's bytes go to the response as they came, not copied.
+    parsingQueue().addOperation([weakThis, data = std::make_shared<const Data>(std::move(data)), status] {
+        auto response = std::make_shared<XMLRPCResponse>(data);
         OperationQueue::main().addOperation([weakThis, response, status] {
             if (auto connection = weakThis.lock())
                 connection->responseRead(response, status);

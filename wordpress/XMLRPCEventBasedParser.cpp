@@ -8,10 +8,12 @@
 #include "wordpress/XMLRPCDateText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -126,6 +128,16 @@ double leadingDouble(std::string_view text)
     return result.ec == std::errc() ? value : 0;
 }
 
+// The UTF-16 of a text; names and short values, mostly ASCII, are widened
+// directly.
+std::u16string utf16Of(std::string_view text)
+{
+    constexpr size_t shortText = 64;
+    if (text.size() <= shortText && std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::u16string(text.begin(), text.end());
+    return toUTF16(text);
+}
+
 bool endsWith(std::u16string_view text, std::u16string_view suffix)
 {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
@@ -211,7 +223,10 @@ struct Node {
     int innerDepth { 0 };
     // Where the node's text begins in the parser's text buffer.
     size_t textStart;
-    // A container's elements, or a member's value.
+    // An array or a struct: where its elements or members begin in the
+    // parser's stack of them.
+    size_t elementsStart { 0 };
+    // A member's value.
     Value value;
     std::u16string key;
     bool hasKey { false };
@@ -283,12 +298,12 @@ private:
             return;
         if (tag == Tag::Array) {
             node.type = XMLRPCElementType::Array;
-            node.value = Value(Array());
+            node.elementsStart = m_elements.size();
             return;
         }
         if (tag == Tag::Struct) {
             node.type = XMLRPCElementType::Dictionary;
-            node.value = Value(Dictionary());
+            node.elementsStart = m_members.size();
             return;
         }
         if (node.typed || tag == Tag::Data)
@@ -345,14 +360,16 @@ private:
         std::string_view text = std::string_view(m_text).substr(node.textStart);
         if (node.kind == NodeKind::Name) {
             if (parentNode && parentNode->kind == NodeKind::Member) {
-                parentNode->key = toUTF16(trimmed(text));
+                parentNode->key = utf16Of(trimmed(text));
                 parentNode->hasKey = true;
             }
             m_text.resize(node.textStart);
             m_nodes.pop_back();
             return;
         }
-        Value value = valueOfNode(node, parentNode, text);
+        Value value = node.type == XMLRPCElementType::Array ? arrayOfNode(node)
+            : node.type == XMLRPCElementType::Dictionary  ? dictionaryOfNode(node)
+                                                          : valueOfNode(node, parentNode, text);
         m_text.resize(node.textStart);
         if (!parentNode) {
             m_nodes.pop_back();
@@ -378,18 +395,34 @@ private:
         if (parent.kind != NodeKind::Value)
             return;
         if (parent.type == XMLRPCElementType::Array && node.kind == NodeKind::Value) {
-            parent.value.array().push_back(std::move(value));
+            m_elements.push_back(std::move(value));
             return;
         }
-        if (parent.type == XMLRPCElementType::Dictionary && node.kind == NodeKind::Member && node.hasKey) {
-            Dictionary& dictionary = parent.value.dictionary();
-            if (!node.hasValue)
-                dictionary.insert_or_assign(std::move(node.key), Value(std::u16string()));
-            else if (node.value.isNull())
-                dictionary.erase(node.key);
-            else
-                dictionary.insert_or_assign(std::move(node.key), std::move(node.value));
-        }
+        // A member without a value holds an empty string; one whose value is
+        // null removes the name (see dictionaryOfNode).
+        if (parent.type == XMLRPCElementType::Dictionary && node.kind == NodeKind::Member && node.hasKey)
+            m_members.emplace_back(std::move(node.key), node.hasValue ? std::move(node.value) : Value(std::u16string()));
+    }
+
+    // A struct ends: its members leave the stack for it, sorted once. A name
+    // repeated takes the last member's value, and a null value removes it.
+    Value dictionaryOfNode(const Node& node)
+    {
+        auto first = m_members.begin() + static_cast<ptrdiff_t>(node.elementsStart);
+        Dictionary::Storage members(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
+        m_members.erase(first, m_members.end());
+        Dictionary dictionary = Dictionary::fromMembers(std::move(members));
+        erase_if(dictionary, [](const Dictionary::value_type& member) { return member.second.isNull(); });
+        return Value(std::move(dictionary));
+    }
+
+    // An array ends: its elements leave the stack for it, allocated once.
+    Value arrayOfNode(const Node& node)
+    {
+        auto first = m_elements.begin() + static_cast<ptrdiff_t>(node.elementsStart);
+        Array array(std::make_move_iterator(first), std::make_move_iterator(m_elements.end()));
+        m_elements.erase(first, m_elements.end());
+        return Value(std::move(array));
     }
 
     void endDocument(XMLParser& parser)
@@ -437,9 +470,9 @@ private:
         switch (node.type) {
         case XMLRPCElementType::Array:
         case XMLRPCElementType::Dictionary:
-            return std::move(node.value);
+            break;
         case XMLRPCElementType::String:
-            return Value(toUTF16(node.unknownType ? trimmed(text) : text));
+            return Value(utf16Of(node.unknownType ? trimmed(text) : text));
         case XMLRPCElementType::Integer:
             return Value(leadingInteger(trimmed(text)));
         case XMLRPCElementType::Double:
@@ -449,7 +482,14 @@ private:
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
             bool universal = parent && parent->kind == NodeKind::Member && endsWith(parent->key, u"_gmt");
-            auto date = dateFromXMLRPCDateString(toUTF16(trimmed(text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
+            // Both forms are of ASCII alone: their bytes are their units, and
+            // other texts are no date.
+            std::string_view dateText = trimmed(text);
+            std::array<char16_t, 19> units;
+            if (dateText.size() > units.size())
+                return Value();
+            std::transform(dateText.begin(), dateText.end(), units.begin(), [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
+            auto date = dateFromXMLRPCDateString(std::u16string_view(units.data(), dateText.size()), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }
         case XMLRPCElementType::Data:
@@ -462,6 +502,10 @@ private:
     }
 
     std::vector<Node> m_nodes;
+    // The elements of the open arrays, each array's after those of the
+    // arrays around it.
+    std::vector<Value> m_elements;
+    Dictionary::Storage m_members;
     // The texts of the open nodes, in UTF-8, one after the other: a node's
     // text runs from its start to the end (the nodes inside it took theirs
     // away when they ended). Each is made UTF-16 once, when its node ends.
@@ -473,12 +517,23 @@ Value XMLRPCEventBasedParser::parse()
 {
     m_error = Error();
     m_isFault = false;
+    m_pieceRefused = false;
     size_t start = startOfXML(m_data);
     std::string_view xml = m_data.substr(start);
-    if (!isBlank(m_data.substr(0, start)))
-        consoleLog("Left out " + std::to_string(start) + " bytes before the XML-RPC reply: " + excerpt(m_data.substr(0, start)));
+    // How much of the XML went through the piece check.
+    size_t checked = 0;
+    // The bytes the XML parser did not take go through the check before
+    // what is left out is written to the console.
+    auto checkRest = [&] {
+        if (!m_pieceRefused && m_pieceCheck && (!m_pieceCheck(m_data.substr(0, start)) || !m_pieceCheck(xml.substr(checked))))
+            m_pieceRefused = true;
+        if (!m_pieceRefused && !isBlank(m_data.substr(0, start)))
+            consoleLog("Left out " + std::to_string(start) + " bytes before the XML-RPC reply: " + excerpt(m_data.substr(0, start)));
+        return !m_pieceRefused;
+    };
     if (prologDeclaresDocumentType(xml)) {
-        m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply declares a document type, which XML-RPC replies never do.");
+        if (checkRest())
+            m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply declares a document type, which XML-RPC replies never do.");
         return Value();
     }
 
@@ -487,7 +542,19 @@ Value XMLRPCEventBasedParser::parse()
     XMLRPCEventBasedParserDelegate delegate;
     XMLParser parser { XMLParser::BorrowedBytes { xml } };
     parser.setUTF8Delegate(&delegate);
+    if (m_pieceCheck) {
+        parser.setPieceCheck([&](std::string_view piece) {
+            if (!m_pieceCheck(piece)) {
+                m_pieceRefused = true;
+                return false;
+            }
+            checked = static_cast<size_t>(piece.data() - xml.data()) + piece.size();
+            return true;
+        });
+    }
     bool parsed = parser.parse();
+    if (!checkRest())
+        return Value();
     if (!delegate.error.isEmpty()) {
         m_error = delegate.error;
         return Value();

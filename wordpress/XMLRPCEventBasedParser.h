@@ -23,6 +23,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,12 +44,21 @@ public:
     // Whether the value read is a fault's.
     bool isFault() const { return m_isFault; }
 
+    // Looks at every byte of the reply once, in pieces (views into it):
+    // those of the XML as the XML parser takes them, then those it did not
+    // take, before anything is written to the console. Answering false ends
+    // the parse: parse() answers null and pieceRefused() true.
+    void setPieceCheck(std::function<bool(std::string_view piece)> check) { m_pieceCheck = std::move(check); }
+    bool pieceRefused() const { return m_pieceRefused; }
+
     static constexpr int maximumElementDepth = 128;
 
 private:
     std::string_view m_data;
     Error m_error;
     bool m_isFault { false };
+    std::function<bool(std::string_view)> m_pieceCheck;
+    bool m_pieceRefused { false };
 };
 
 } // namespace brevanton

@@ -14,9 +14,18 @@
 
 namespace brevanton {
 
-std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
+namespace {
+
+struct ForbiddenCharacter {
+    size_t offset;
+    size_t length;
+};
+
+// The first character XML 1.0 forbids at or after `from`: a control other
+// than tab, line feed and carriage return, or U+FFFE or U+FFFF.
+std::optional<ForbiddenCharacter> findForbiddenCharacter(std::string_view data, size_t from)
 {
-    // Bytes that begin something to leave out: the controls, and the lead
+    // Bytes that begin something to look at: the controls, and the lead
     // byte of U+FFFE and U+FFFF.
     static constexpr auto suspect = [] {
         std::array<bool, 256> table {};
@@ -26,25 +35,23 @@ std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
         return table;
     }();
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-    std::string out;
-    out.reserve(data.size());
-    size_t runStart = 0;
-    size_t i = 0;
-    // Looks at the bytes up to `stop` one by one, leaving out what is forbidden.
-    auto checkBytes = [&](size_t stop) {
+    const size_t size = data.size();
+    size_t i = from;
+    // How many bytes the forbidden character at a suspect byte takes; 0 when it is allowed.
+    auto forbiddenLength = [&](size_t at) -> size_t {
+        if (bytes[at] != 0xEF)
+            return 1;
+        return at + 2 < size && bytes[at + 1] == 0xBF && (bytes[at + 2] == 0xBE || bytes[at + 2] == 0xBF) ? 3 : 0;
+    };
+    // Looks at the bytes up to `stop` one by one.
+    auto checkBytes = [&](size_t stop) -> std::optional<ForbiddenCharacter> {
         for (; i < stop; ++i) {
             if (!suspect[bytes[i]])
                 continue;
-            size_t length = 1;
-            if (bytes[i] == 0xEF) {
-                if (i + 2 >= data.size() || bytes[i + 1] != 0xBF || (bytes[i + 2] != 0xBE && bytes[i + 2] != 0xBF))
-                    continue;
-                length = 3;
-            }
-            out.append(data.substr(runStart, i - runStart));
-            i += length - 1;
-            runStart = i + 1;
+            if (size_t length = forbiddenLength(i))
+                return ForbiddenCharacter { i, length };
         }
+        return std::nullopt;
     };
 #if defined(__SSE2__)
     // Sixteen bytes at a time, up to the next suspect byte.
@@ -53,7 +60,7 @@ std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
     const __m128i lineFeeds = _mm_set1_epi8('\n');
     const __m128i carriageReturns = _mm_set1_epi8('\r');
     const __m128i leads = _mm_set1_epi8(static_cast<char>(0xEF));
-    while (i + 16 <= data.size()) {
+    while (i + 16 <= size) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
         __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, lastControl), block);
         __m128i allowed = _mm_or_si128(_mm_cmpeq_epi8(block, tabs), _mm_or_si128(_mm_cmpeq_epi8(block, lineFeeds), _mm_cmpeq_epi8(block, carriageReturns)));
@@ -64,7 +71,9 @@ std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
             continue;
         }
         i += static_cast<unsigned>(__builtin_ctz(mask));
-        checkBytes(i + 1);
+        if (size_t length = forbiddenLength(i))
+            return ForbiddenCharacter { i, length };
+        ++i;
     }
 #else
     // Eight bytes at a time while none of them is suspect.
@@ -74,25 +83,89 @@ std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
         uint64_t lead = word ^ (ones * 0xEF);
         return (control | ((lead - ones) & ~lead & highs)) != 0;
     };
-    while (i + 8 <= data.size()) {
+    while (i + 8 <= size) {
         uint64_t word;
         std::memcpy(&word, bytes + i, sizeof word);
-        if (hasSuspectByte(word))
-            checkBytes(i + 8);
-        else
+        if (!hasSuspectByte(word))
             i += 8;
+        else if (auto found = checkBytes(i + 8))
+            return found;
     }
 #endif
-    checkBytes(data.size());
-    out.append(data.substr(runStart));
+    return checkBytes(size);
+}
+
+// Hands `append` the runs of bytes between the forbidden characters, in order.
+template <typename Append>
+void forEachAllowedRun(std::string_view data, Append append)
+{
+    size_t runStart = 0;
+    for (auto found = findForbiddenCharacter(data, 0); found; found = findForbiddenCharacter(data, found->offset + found->length)) {
+        append(data.substr(runStart, found->offset - runStart));
+        runStart = found->offset + found->length;
+    }
+    append(data.substr(runStart));
+}
+
+std::shared_ptr<const Data> dataWithoutForbiddenCharacters(std::string_view bytes)
+{
+    auto data = std::make_shared<Data>();
+    data->reserve(bytes.size());
+    forEachAllowedRun(bytes, [&](std::string_view run) { data->insert(data->end(), run.begin(), run.end()); });
+    return data;
+}
+
+std::string_view view(const Data& data)
+{
+    return std::string_view(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+} // namespace
+
+std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
+{
+    std::string out;
+    out.reserve(data.size());
+    forEachAllowedRun(data, [&](std::string_view run) { out.append(run); });
     return out;
 }
 
 XMLRPCResponse::XMLRPCResponse(std::string_view data)
-    : m_bytes(XMLRPCBytesWithoutForbiddenCharacters(data))
+    : m_bytes(dataWithoutForbiddenCharacters(data))
 {
-    XMLRPCEventBasedParser parser(m_bytes);
+    read({});
+}
+
+XMLRPCResponse::XMLRPCResponse(std::shared_ptr<const Data> data)
+    : m_bytes(data ? std::move(data) : std::make_shared<const Data>())
+{
+    // Each piece is looked at as the parser takes it, while its bytes are
+    // at hand: the reply is not gone through once more first. One that
+    // holds a forbidden character is read again from a copy without them.
+    const std::string_view all = bytes();
+    read([all](std::string_view piece) {
+        // The piece's bytes, and the two after it that a character beginning in it may take.
+        auto from = static_cast<size_t>(piece.data() - all.data());
+        auto found = findForbiddenCharacter(all.substr(0, std::min(all.size(), from + piece.size() + 2)), from);
+        return !found || found->offset >= from + piece.size();
+    });
+    if (m_refused) {
+        m_bytes = dataWithoutForbiddenCharacters(all);
+        read({});
+    }
+}
+
+std::string_view XMLRPCResponse::bytes() const
+{
+    return view(*m_bytes);
+}
+
+void XMLRPCResponse::read(std::function<bool(std::string_view)> pieceCheck)
+{
+    XMLRPCEventBasedParser parser(bytes());
+    parser.setPieceCheck(std::move(pieceCheck));
     m_object = parser.parse();
+    m_refused = parser.pieceRefused();
     m_isFault = parser.isFault() && !m_object.isNull();
     m_parserError = parser.parserError();
 }
@@ -120,12 +193,12 @@ std::optional<std::u16string> XMLRPCResponse::faultString() const
 
 std::u16string XMLRPCResponse::body() const
 {
-    return toUTF16(m_bytes);
+    return toUTF16(bytes());
 }
 
 std::string XMLRPCResponse::description() const
 {
-    std::string text = "[body=" + m_bytes;
+    std::string text = "[body=" + std::string(bytes());
     if (m_isFault)
         text += ", fault[" + std::to_string(*faultCode()) + "]='" + toUTF8(*faultString()) + "'";
     else

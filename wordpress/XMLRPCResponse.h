@@ -6,6 +6,8 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,10 @@ class XMLRPCResponse {
 public:
     // Reads the bytes, leaving out every character XML 1.0 forbids first.
     explicit XMLRPCResponse(std::string_view data);
+    // The same for bytes held elsewhere (a reply as the connection received
+    // it): read where they are and kept shared, unless they hold such a
+    // character; then a copy without them is read.
+    explicit XMLRPCResponse(std::shared_ptr<const Data> data);
 
     // The value the reply carried (a fault's struct for a fault); null when
     // it carried none: the reply was no XML-RPC (parserError() says why).
@@ -33,10 +39,17 @@ public:
     std::string description() const;
 
 private:
-    std::string m_bytes;
+    std::string_view bytes() const;
+    // Reads the bytes, with the parser looking at each piece with `pieceCheck` when given.
+    void read(std::function<bool(std::string_view)> pieceCheck);
+
+    // What was read, never null.
+    std::shared_ptr<const Data> m_bytes;
     Value m_object;
     bool m_isFault { false };
     Error m_parserError;
+    // Whether the piece check refused the bytes.
+    bool m_refused { false };
 };
 
 // The bytes without the characters XML 1.0 forbids: controls other than

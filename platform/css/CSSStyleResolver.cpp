@@ -12,6 +12,7 @@
 #include "platform/foundation/URL.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 #include <cmath>
 #include <sys/stat.h>
@@ -558,8 +559,11 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
     while (auto* up = parentElementOf(*top))
         top = up;
     double rootFontSize = top == &element ? 16 : computedValues(*top)->fontSize;
-    // Ancestors first, from the nearest one already computed.
-    std::vector<const DOMElement*> chain;
+    // Ancestors first, from the nearest one already computed. Mostly the
+    // parent is computed already: a short chain stays off the heap.
+    std::array<const DOMElement*, 8> shortChain;
+    size_t shortLength = 0;
+    std::vector<const DOMElement*> longChain;
     std::shared_ptr<const CSSComputedValues> parent;
     for (auto* e = &element; e; e = parentElementOf(*e)) {
         if (connected) {
@@ -569,17 +573,32 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
                 break;
             }
         }
-        chain.push_back(e);
+        if (shortLength < shortChain.size())
+            shortChain[shortLength++] = e;
+        else
+            longChain.push_back(e);
     }
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    auto compute = [&](const DOMElement* e) {
         if (!connected) {
-            parent = computeStyle(**it, parent, rootFontSize, m_authorRules);
-            continue;
+            parent = computeStyle(*e, parent, rootFontSize, m_authorRules);
+            return;
         }
-        auto values = sharedOrComputedValues(**it, parent, rootFontSize);
-        m_styles.emplace(*it, values);
+        auto values = sharedOrComputedValues(*e, parent, rootFontSize);
+        if (m_freeStyleEntries.empty()) {
+            m_styles.emplace(e, values);
+        } else {
+            auto entry = std::move(m_freeStyleEntries.back());
+            m_freeStyleEntries.pop_back();
+            entry.key() = e;
+            entry.mapped() = values;
+            m_styles.insert(std::move(entry));
+        }
         parent = std::move(values);
-    }
+    };
+    for (auto it = longChain.rbegin(); it != longChain.rend(); ++it)
+        compute(*it);
+    for (size_t i = shortLength; i-- > 0;)
+        compute(shortChain[i]);
     return parent;
 }
 
@@ -760,7 +779,12 @@ void CSSStyleResolver::forgetSubtree(const DOMNode& root)
 {
     for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
         if (node->isElementNode()) {
-            m_styles.erase(downcast<DOMElement>(node));
+            auto entry = m_styles.extract(downcast<DOMElement>(node));
+            if (!entry.empty() && m_freeStyleEntries.size() < maxFreeStyleEntries) {
+                // The values go now: only the entry's room is kept.
+                entry.mapped().reset();
+                m_freeStyleEntries.push_back(std::move(entry));
+            }
             m_pseudoElementStyles.erase(downcast<DOMElement>(node));
         }
     }
@@ -768,10 +792,10 @@ void CSSStyleResolver::forgetSubtree(const DOMNode& root)
 
 bool CSSStyleResolver::invalidateChangedStyles()
 {
-    std::vector<DOMStructureChange> changes;
-    if (!m_document->structureChangesSince(m_documentVersion, changes))
+    auto changes = m_document->structureChangesSince(m_documentVersion);
+    if (!changes)
         return false;
-    for (auto& change : changes) {
+    for (auto& change : *changes) {
         if (change.touchesStyleSheets)
             return false;
     }
@@ -782,7 +806,7 @@ bool CSSStyleResolver::invalidateChangedStyles()
         if (forgotten.insert(&root).second)
             forgetSubtree(root);
     };
-    for (auto& change : changes) {
+    for (auto& change : *changes) {
         auto target = change.target.lock();
         // Changes inside what was removed since then are covered by the removal.
         if (!target || !target->isConnected())

@@ -132,7 +132,12 @@ private:
     std::shared_ptr<const CSSRuleSet> m_authorRules;
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
-    std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
+    using StyleMap = std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>>;
+    StyleMap m_styles;
+    // Entries of elements forgotten, taken again by elements computed next
+    // (rows replaced or put in again make no allocation for their styles).
+    std::vector<StyleMap::node_type> m_freeStyleEntries;
+    static constexpr size_t maxFreeStyleEntries = 4096;
     // Values by what the cascade sees of an element (see sharedOrComputedValues).
     // An entry keeps its parent's values alive, so a parent's address in a
     // key is never another's; entries no element uses go now and then.

@@ -63,6 +63,14 @@ void DOMAttributeList::push_back(Attribute&& attribute)
     ++m_block->size;
 }
 
+void DOMAttributeList::append(std::u16string_view name, std::u16string_view value, const DOMQualifiedName* namespacedName)
+{
+    if (!m_block || m_block->size == m_block->capacity)
+        reserve(m_block && m_block->capacity ? m_block->capacity * 2 : 1);
+    new (&items()[m_block->size]) Attribute { std::u16string(name), std::u16string(value), nullptr, namespacedName };
+    ++m_block->size;
+}
+
 void DOMAttributeList::erase(size_t index)
 {
     auto* list = items();

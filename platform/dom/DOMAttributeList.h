@@ -47,6 +47,8 @@ public:
 
     void reserve(size_t capacity);
     void push_back(Attribute&&);
+    // Appends an attribute made in place from copies of `name` and `value`.
+    void append(std::u16string_view name, std::u16string_view value, const DOMQualifiedName* namespacedName);
     void erase(size_t index);
 
     std::shared_ptr<DOMCSSStyleDeclaration>& style();

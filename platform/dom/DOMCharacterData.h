@@ -25,8 +25,8 @@ public:
     std::shared_ptr<DOMElement> nextElementSibling() const;
 
 protected:
-    DOMCharacterData(NodeType type, DOMDocumentHandlePtr handle, std::u16string data)
-        : DOMNode(type, std::move(handle))
+    DOMCharacterData(NodeType type, const DOMDocumentHandlePtr& handle, std::u16string&& data)
+        : DOMNode(type, handle)
         , m_data(std::move(data))
     {
     }
@@ -36,8 +36,12 @@ protected:
 
 class DOMText : public DOMCharacterData {
 public:
-    DOMText(DOMDocumentHandlePtr handle, std::u16string data)
-        : DOMCharacterData(TEXT_NODE, std::move(handle), std::move(data))
+    DOMText(const DOMDocumentHandlePtr& handle, std::u16string&& data)
+        : DOMCharacterData(TEXT_NODE, handle, std::move(data))
+    {
+    }
+    DOMText(const DOMDocumentHandlePtr& handle, const std::u16string& data)
+        : DOMCharacterData(TEXT_NODE, handle, std::u16string(data))
     {
     }
 
@@ -47,8 +51,8 @@ public:
     std::u16string wholeText() const;
 
 protected:
-    DOMText(NodeType type, DOMDocumentHandlePtr handle, std::u16string data)
-        : DOMCharacterData(type, std::move(handle), std::move(data))
+    DOMText(NodeType type, const DOMDocumentHandlePtr& handle, std::u16string&& data)
+        : DOMCharacterData(type, handle, std::move(data))
     {
     }
 public:
@@ -69,8 +73,8 @@ public:
 
 class DOMComment final : public DOMCharacterData {
 public:
-    DOMComment(DOMDocumentHandlePtr handle, std::u16string data)
-        : DOMCharacterData(COMMENT_NODE, std::move(handle), std::move(data))
+    DOMComment(const DOMDocumentHandlePtr& handle, std::u16string data)
+        : DOMCharacterData(COMMENT_NODE, handle, std::move(data))
     {
     }
 

@@ -447,13 +447,8 @@ constexpr size_t recordedStructureChanges = 256;
 
 bool isStyleSheetElement(const DOMNode& node)
 {
-    if (!node.isElementNode())
-        return false;
-    // Asked of every node an insertion brings: the name is looked up once.
-    const auto& name = downcast<DOMElement>(node).qualifiedName();
-    if (!name.isHTML || name.localName.size() < 4 || name.localName.size() > 5)
-        return false;
-    return name.localName == u"style" || name.localName == u"link" || name.localName == u"base";
+    return node.isElementNode() && node.mayHoldStyleSheetElement()
+        && DOMElement::isStyleSheetElementName(downcast<DOMElement>(node).qualifiedName());
 }
 
 bool isWithinStyleSheetElement(const DOMNode& node)
@@ -467,9 +462,15 @@ bool isWithinStyleSheetElement(const DOMNode& node)
 
 bool subtreeHasStyleSheetElement(const DOMNode& root)
 {
-    for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
+    // Subtrees that never held one (rows parsed and put in) are not walked.
+    for (const DOMNode* node = &root; node;) {
+        if (!node->mayHoldStyleSheetElement()) {
+            node = node->traverseNextSkippingChildren(&root);
+            continue;
+        }
         if (isStyleSheetElement(*node))
             return true;
+        node = node->traverseNext(&root);
     }
     return false;
 }
@@ -553,14 +554,12 @@ void DOMDocument::treeWasBuilt(DOMNode& root)
     m_structureChanges.clear();
 }
 
-bool DOMDocument::structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const
+std::optional<DOMDocument::StructureChanges> DOMDocument::structureChangesSince(uint64_t version) const
 {
     if (version > m_connectedStructureVersion || m_connectedStructureVersion - version > m_structureChanges.size())
-        return false;
-    for (size_t i = m_structureChanges.size() - static_cast<size_t>(m_connectedStructureVersion - version);
-         i < m_structureChanges.size(); ++i)
-        changes.push_back(m_structureChanges[i]);
-    return true;
+        return std::nullopt;
+    auto count = static_cast<std::ptrdiff_t>(m_connectedStructureVersion - version);
+    return StructureChanges(m_structureChanges.end() - count, m_structureChanges.end());
 }
 
 bool DOMDocument::characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const

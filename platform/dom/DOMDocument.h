@@ -203,9 +203,29 @@ public:
     // Call before the child list of `parent` changes; `inserted` is the node
     // about to be linked, `removed` the one about to be unlinked.
     void connectedChildListWillChange(DOMNode& parent, DOMNode* inserted, DOMNode* removed);
-    // The structure changes after `version`, oldest first. False when the record
-    // no longer reaches back to `version`.
-    bool structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const;
+    // The structure changes after `version`, oldest first, read in place: valid
+    // until the next change. Nothing when the record no longer reaches back to
+    // `version`.
+    class StructureChanges {
+    public:
+        using Iterator = std::deque<DOMStructureChange>::const_iterator;
+        StructureChanges() = default;
+        StructureChanges(Iterator begin, Iterator end)
+            : m_begin(begin)
+            , m_end(end)
+        {
+        }
+        Iterator begin() const { return m_begin; }
+        Iterator end() const { return m_end; }
+        bool empty() const { return m_begin == m_end; }
+        size_t size() const { return static_cast<size_t>(m_end - m_begin); }
+        const DOMStructureChange& back() const { return *(m_end - 1); }
+
+    private:
+        Iterator m_begin;
+        Iterator m_end;
+    };
+    [[nodiscard]] std::optional<StructureChanges> structureChangesSince(uint64_t version) const;
     // Reports a subtree a parser built under `root` with appendParsedChild as
     // one change: the tree version moves, and when `root` is in the document
     // the record of structure changes starts over (its readers redo their work).

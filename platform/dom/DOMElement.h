@@ -20,12 +20,21 @@ class DOMElement final : public DOMContainerNode {
 public:
     using Attribute = DOMAttributeList::Attribute;
 
-    DOMElement(DOMDocumentHandlePtr handle, const DOMQualifiedName* name)
-        : DOMContainerNode(ELEMENT_NODE, std::move(handle))
+    DOMElement(const DOMDocumentHandlePtr& handle, const DOMQualifiedName* name)
+        : DOMContainerNode(ELEMENT_NODE, handle)
     {
         m_data32 = name->index;
+        if (isStyleSheetElementName(*name))
+            m_flags |= mayHoldStyleSheetElementFlag;
     }
     ~DOMElement();
+
+    // STYLE, LINK and BASE: the HTML elements that change the document's style sheets.
+    static bool isStyleSheetElementName(const DOMQualifiedName& name)
+    {
+        const auto& local = name.localName;
+        return name.isHTML && local.size() >= 4 && local.size() <= 5 && (local == u"style" || local == u"link" || local == u"base");
+    }
 
     const DOMQualifiedName& qualifiedName() const { return *DOMQualifiedName::byIndex(m_data32); }
     // Upper case for HTML elements in HTML documents; as written otherwise.
@@ -114,6 +123,12 @@ public:
     }
     void appendAttributeWithoutChecks(std::u16string name, std::u16string value,
                                       const DOMQualifiedName* namespacedName = nullptr);
+    // For parsers: `name` and `value` copied straight into the new attribute.
+    void appendParsedAttribute(std::u16string_view name, std::u16string_view value,
+                               const DOMQualifiedName* namespacedName = nullptr)
+    {
+        m_attributes.append(name, value, namespacedName);
+    }
     void setAttributeValueForAttr(const std::u16string& name, const std::u16string& value);
     void styleDidChange(std::u16string cssText);
 

@@ -6,10 +6,12 @@
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/dom/DOMSerializer.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace brevanton {
@@ -28,6 +30,10 @@ DOMContainerNode::~DOMContainerNode()
         return;
     std::vector<std::shared_ptr<DOMNode>> local;
     bool drains = !pendingDestruction;
+    // The slabs of the nodes dying here give their pages back together.
+    std::optional<DOMNodeArena::ReleaseBatch> batch;
+    if (drains)
+        batch.emplace();
     if (drains)
         pendingDestruction = &local;
     auto child = std::move(m_firstChild);

@@ -195,6 +195,11 @@ public:
                                                     : nullptr;
     }
 
+    // False when no STYLE, LINK or BASE element was ever put into this
+    // subtree (or is the node itself): the subtree holds none. Set on such an
+    // element when it is made and on every node it has been put under since.
+    bool mayHoldStyleSheetElement() const { return m_flags & mayHoldStyleSheetElementFlag; }
+
     // The number of children, or the length of character data.
     unsigned length() const;
     unsigned childCount() const;
@@ -264,7 +269,7 @@ public:
     DOMDocumentHandlePtr documentHandle() const { return DOMDocumentHandlePtr(rootHandle()); }
 
 protected:
-    DOMNode(NodeType type, DOMDocumentHandlePtr handle)
+    DOMNode(NodeType type, const DOMDocumentHandlePtr& handle)
         : m_nodeType(type)
     {
         becomeRoot(handle.get());
@@ -294,6 +299,11 @@ private:
     {
         releaseHandle();
         m_parentOrHandle = reinterpret_cast<uintptr_t>(parent);
+        // Every node that ever held one is marked: the mark stops at the first that is already.
+        if (m_flags & mayHoldStyleSheetElementFlag) {
+            for (DOMNode* node = parent; node && !(node->m_flags & mayHoldStyleSheetElementFlag); node = node->parent())
+                node->m_flags |= mayHoldStyleSheetElementFlag;
+        }
     }
 
     uintptr_t m_parentOrHandle { 0 };
@@ -302,8 +312,9 @@ private:
     NodeType m_nodeType;
 
 protected:
-    // Spare room for subclasses (elements keep their name's number here).
+    static constexpr uint16_t mayHoldStyleSheetElementFlag = 1;
     uint16_t m_flags { 0 };
+    // Spare room for subclasses (elements keep their name's number here).
     uint32_t m_data32 { 0 };
 
     friend class DOMContainerNode;
@@ -316,8 +327,8 @@ public:
     ~DOMContainerNode();
 
 protected:
-    DOMContainerNode(NodeType type, DOMDocumentHandlePtr handle)
-        : DOMNode(type, std::move(handle))
+    DOMContainerNode(NodeType type, const DOMDocumentHandlePtr& handle)
+        : DOMNode(type, handle)
     {
     }
 

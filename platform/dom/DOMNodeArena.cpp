@@ -1,5 +1,6 @@
 #include "platform/dom/DOMNodeArena.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -24,7 +25,7 @@ namespace brevanton {
 
 namespace {
 
-thread_local DOMNodeArena* currentArena = nullptr;
+thread_local DOMNodeArena::ReleaseBatch* currentBatch = nullptr;
 std::atomic<size_t> liveSlabs { 0 };
 
 // While a slab or block is open its count carries this bias, so that what
@@ -96,8 +97,8 @@ DOMNodeArena::DOMNodeArena()
 {
     if (!BREVANTON_NODE_ARENA_ENABLED)
         return;
-    m_outer = currentArena;
-    currentArena = this;
+    m_outer = s_current;
+    s_current = this;
 }
 
 DOMNodeArena::~DOMNodeArena()
@@ -106,12 +107,7 @@ DOMNodeArena::~DOMNodeArena()
         return;
     closeSlab();
     closeBlock();
-    currentArena = m_outer;
-}
-
-bool DOMNodeArena::isOpen()
-{
-    return BREVANTON_NODE_ARENA_ENABLED && currentArena;
+    s_current = m_outer;
 }
 
 size_t DOMNodeArena::liveSlabCountForTesting()
@@ -119,27 +115,20 @@ size_t DOMNodeArena::liveSlabCountForTesting()
     return liveSlabs.load();
 }
 
-void* DOMNodeArena::allocate(size_t size, size_t alignment)
-{
-    return currentArena->allocateHere(size, alignment);
-}
-
 void* DOMNodeArena::allocateBytes(size_t size)
 {
-    if (!isOpen() || size > slabSize / 4)
+    if (!s_current || size > slabSize / 4)
         return nullptr;
-    return currentArena->allocateHere(size, alignof(void*));
+    return s_current->allocateHere(size, alignof(void*));
 }
 
-void* DOMNodeArena::allocateHere(size_t size, size_t alignment)
+void* DOMNodeArena::allocateInNewSlab(size_t size, size_t alignment)
 {
     static_assert(slabSize >= 4096 && (slabSize & (slabSize - 1)) == 0 && blockSize >= 4 * slabSize);
     // Every node is a multiple of the pointer alignment, which the slab's header keeps.
     if (size > slabSize / 4 || alignment > alignof(void*))
         throw std::bad_alloc();
-    size = (size + alignof(void*) - 1) & ~(alignof(void*) - 1);
-    if (!m_slab || static_cast<size_t>(m_end - m_next) < size)
-        openSlab();
+    openSlab();
     void* result = m_next;
     m_next += size;
     ++m_allocated;
@@ -186,17 +175,69 @@ void DOMNodeArena::closeBlock()
     releaseBlock(block, openBias - m_slabsCut);
 }
 
+namespace {
+
+// The system may take these pages when it needs them.
+void givePagesBack(void* start, size_t length)
+{
+    if (madvise(start, length, MADV_FREE))
+        madvise(start, length, MADV_DONTNEED);
+}
+
+} // namespace
+
 // A slab whose last node died lets the system take its pages when it needs
 // them (while its block still counts it, so that the block is mapped), then
-// leaves its block.
+// leaves its block; inside a release batch, when the batch closes.
 void DOMNodeArena::releaseSlab(Slab* slab)
 {
     auto* block = slab->block;
     slab->~Slab();
-    if (madvise(slab, slabSize, MADV_FREE))
-        madvise(slab, slabSize, MADV_DONTNEED);
+    if (currentBatch && currentBatch->add(slab, block))
+        return;
+    givePagesBack(slab, slabSize);
     liveSlabs.fetch_sub(1, std::memory_order_relaxed);
     releaseBlock(block, 1);
+}
+
+DOMNodeArena::ReleaseBatch::ReleaseBatch()
+{
+    if (!BREVANTON_NODE_ARENA_ENABLED || currentBatch)
+        return;
+    m_outermost = true;
+    currentBatch = this;
+}
+
+bool DOMNodeArena::ReleaseBatch::add(Slab* slab, Block* block)
+{
+    try {
+        m_dead.push_back({ reinterpret_cast<char*>(slab), block });
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+DOMNodeArena::ReleaseBatch::~ReleaseBatch()
+{
+    if (!m_outermost)
+        return;
+    currentBatch = nullptr;
+    if (m_dead.empty())
+        return;
+    // Every block is still counted by its dead slabs, so a run of neighbours
+    // may span blocks mapped next to each other; blocks go only after.
+    std::sort(m_dead.begin(), m_dead.end(), [](const Dead& a, const Dead& b) { return a.slab < b.slab; });
+    size_t runStart = 0;
+    for (size_t i = 1; i <= m_dead.size(); ++i) {
+        if (i < m_dead.size() && m_dead[i].slab == m_dead[i - 1].slab + slabSize)
+            continue;
+        givePagesBack(m_dead[runStart].slab, (i - runStart) * slabSize);
+        runStart = i;
+    }
+    liveSlabs.fetch_sub(m_dead.size(), std::memory_order_relaxed);
+    for (auto& dead : m_dead)
+        releaseBlock(dead.block, 1);
 }
 
 void DOMNodeArena::releaseBlock(Block* block, size_t count)

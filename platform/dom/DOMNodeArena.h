@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace brevanton {
 
@@ -31,11 +32,11 @@ public:
     static constexpr size_t slabSize = 64 * 1024;
 
     // Whether an arena is open on this thread.
-    static bool isOpen();
+    static bool isOpen() { return s_current; }
 
     template<typename T, typename... Arguments> static std::shared_ptr<T> makeNode(Arguments&&... arguments)
     {
-        if (!isOpen())
+        if (!s_current)
             return std::make_shared<T>(std::forward<Arguments>(arguments)...);
         return std::allocate_shared<T>(Allocator<T>(), std::forward<Arguments>(arguments)...);
     }
@@ -49,9 +50,33 @@ public:
     // Slabs not yet returned to the system, in every thread.
     static size_t liveSlabCountForTesting();
 
-private:
     struct Block;
     struct Slab;
+
+    // While one is open on a thread, the slabs whose last node dies on that
+    // thread give their pages back when it closes, neighbours in one call to
+    // the system rather than a call each: for the teardown of a whole tree.
+    // One opened inside another leaves the work to the outer one.
+    class ReleaseBatch {
+    public:
+        ReleaseBatch();
+        ~ReleaseBatch();
+        ReleaseBatch(const ReleaseBatch&) = delete;
+        ReleaseBatch& operator=(const ReleaseBatch&) = delete;
+
+        // Whether the slab waits for the batch (false when it could not be kept).
+        bool add(Slab*, Block*);
+
+    private:
+        struct Dead {
+            char* slab;
+            Block* block;
+        };
+        bool m_outermost { false };
+        std::vector<Dead> m_dead;
+    };
+
+private:
     // Stateless: allocation goes to the thread's open arena, deallocation to
     // the slab holding the address.
     template<typename T> struct Allocator {
@@ -63,17 +88,31 @@ private:
         template<typename U> bool operator==(const Allocator<U>&) const { return true; }
 
     private:
-        static void* allocate(size_t size, size_t alignment) { return DOMNodeArena::allocate(size, alignment); }
+        static void* allocate(size_t size, size_t alignment) { return s_current->allocateHere(size, alignment); }
     };
 
-    static void* allocate(size_t size, size_t alignment);
     static void deallocate(void*);
-    void* allocateHere(size_t size, size_t alignment);
+    // Mostly a bump of the pointer in the open slab.
+    void* allocateHere(size_t size, size_t alignment)
+    {
+        size = (size + alignof(void*) - 1) & ~(alignof(void*) - 1);
+        if (size <= slabSize / 4 && alignment <= alignof(void*) && static_cast<size_t>(m_end - m_next) >= size) {
+            void* result = m_next;
+            m_next += size;
+            ++m_allocated;
+            return result;
+        }
+        return allocateInNewSlab(size, alignment);
+    }
+    void* allocateInNewSlab(size_t size, size_t alignment);
     void openSlab();
     void closeSlab();
     void closeBlock();
     static void releaseSlab(Slab*);
     static void releaseBlock(Block*, size_t count);
+
+    // The arena open on this thread (never one in address-sanitizer builds).
+    static inline thread_local DOMNodeArena* s_current = nullptr;
 
     DOMNodeArena* m_outer { nullptr };
     // The block slabs are cut from, the next slab's place in it, and the slabs cut.

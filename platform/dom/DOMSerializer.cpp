@@ -20,17 +20,14 @@ bool isHTMLVoidElementName(std::u16string_view name)
     return false;
 }
 
-void appendEscapedHTML(std::u16string& into, std::u16string_view text, bool attributeMode)
+void appendEscapedHTML(std::u16string& into, std::u16string_view text, HTMLEscaping escaping)
 {
     size_t runStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t* replacement = nullptr;
+        std::u16string_view replacement;
         switch (text[i]) {
         case u'&':
             replacement = u"&amp;";
-            break;
-        case u'\u00A0':
-            replacement = u"&nbsp;";
             break;
         case u'<':
             replacement = u"&lt;";
@@ -38,14 +35,22 @@ void appendEscapedHTML(std::u16string& into, std::u16string_view text, bool attr
         case u'>':
             replacement = u"&gt;";
             break;
+        case u'\u00A0':
+            if (escaping != HTMLEscaping::TextOrQuotedValue)
+                replacement = u"&nbsp;";
+            break;
         case u'"':
-            if (attributeMode)
+            if (escaping != HTMLEscaping::Text)
                 replacement = u"&quot;";
             break;
-        default:
+        case u'\'':
+            if (escaping == HTMLEscaping::TextOrQuotedValue)
+                replacement = u"&#39;";
             break;
+        default:
+            continue;
         }
-        if (replacement) {
+        if (!replacement.empty()) {
             into.append(text.substr(runStart, i - runStart));
             into.append(replacement);
             runStart = i + 1;
@@ -84,14 +89,14 @@ bool isXMLTree(const DOMNode& node)
 void appendEscaped(std::u16string& into, std::u16string_view text, bool attributeMode, bool xml)
 {
     if (!xml || text.find(u'\u00A0') == std::u16string_view::npos) {
-        appendEscapedHTML(into, text, attributeMode);
+        appendEscapedHTML(into, text, attributeMode ? HTMLEscaping::AttributeValue : HTMLEscaping::Text);
         return;
     }
     size_t start = 0;
     while (start <= text.size()) {
         auto space = text.find(u'\u00A0', start);
         auto end = space == std::u16string_view::npos ? text.size() : space;
-        appendEscapedHTML(into, text.substr(start, end - start), attributeMode);
+        appendEscapedHTML(into, text.substr(start, end - start), attributeMode ? HTMLEscaping::AttributeValue : HTMLEscaping::Text);
         if (space == std::u16string_view::npos)
             break;
         into += u'\u00A0';
@@ -141,7 +146,7 @@ void writeCharacterData(const DOMCharacterData& node, std::u16string_view data, 
             into += data;
             into += u"]]>";
         } else
-            appendEscapedHTML(into, data, false);
+            appendEscapedHTML(into, data, HTMLEscaping::Text);
         return;
     case DOMNode::COMMENT_NODE:
         into += u"<!--";

@@ -43,7 +43,16 @@ bool serializeRangeContentsAsHTML(const DOMRange&, std::u16string& into, HTMLSer
 
 // HTML void elements (lower-case local names), which have no end tag.
 bool isHTMLVoidElementName(std::u16string_view localName);
-// Escaping: "&", no-break space, and "<" ">" in text, or "\"" "<" ">" in attribute values.
-void appendEscapedHTML(std::u16string& into, std::u16string_view text, bool attributeMode);
+// Which characters escaping replaces; "&", "<" and ">" always.
+enum class HTMLEscaping {
+    // Text content: and the no-break space ("&nbsp;").
+    Text,
+    // An attribute value in double quotes: and the no-break space and "\"".
+    AttributeValue,
+    // Markup made to stand as text or inside an attribute value in either
+    // quotes: both quotes ("&quot;", "&#39;"); a no-break space stays itself.
+    TextOrQuotedValue,
+};
+void appendEscapedHTML(std::u16string& into, std::u16string_view text, HTMLEscaping);
 
 } // namespace brevanton

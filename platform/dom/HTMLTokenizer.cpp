@@ -250,30 +250,54 @@ bool HTMLTokenizer::startsWith(std::u16string_view text, bool caseInsensitive) c
     return true;
 }
 
+std::u16string& HTMLTokenizer::characterData()
+{
+    if (!m_characters.markupRun.empty()) {
+        m_characters.data.assign(m_characters.markupRun);
+        m_characters.markupRun = {};
+    }
+    return m_characters.data;
+}
+
 void HTMLTokenizer::appendCharacter(char32_t c)
 {
-    if (m_characters.data.empty())
+    if (!hasCharacters())
         m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-    appendCodePoint(m_characters.data, c);
+    if (!c)
+        m_characters.hasNull = true;
+    appendCodePoint(characterData(), c);
 }
 
 void HTMLTokenizer::appendCharacters(std::u16string_view text)
 {
-    if (m_characters.data.empty())
+    if (!hasCharacters())
         m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-    m_characters.data += text;
+    characterData() += text;
 }
 
 void HTMLTokenizer::startTag(HTMLToken::Kind kind)
 {
     m_tag.kind = kind;
     m_tag.name.clear();
-    m_tag.attributes.clear();
+    clearAttributes();
     m_tag.selfClosing = false;
     m_tag.range.start = static_cast<uint32_t>(m_tokenStart);
     m_dropAttribute = false;
     if (!m_attributeNames.empty())
         m_attributeNames.clear();
+}
+
+void HTMLTokenizer::clearAttributes()
+{
+    // Values longer than the string's own room lend their buffers to the next tags' values.
+    static const size_t inlineCapacity = std::u16string().capacity();
+    for (auto& attribute : m_tag.attributes) {
+        if (attribute.value.capacity() > inlineCapacity) {
+            attribute.value.clear();
+            m_spareValues.push_back(std::move(attribute.value));
+        }
+    }
+    m_tag.attributes.clear();
 }
 
 void HTMLTokenizer::startAttribute()
@@ -283,6 +307,10 @@ void HTMLTokenizer::startAttribute()
         m_dropAttribute = false;
     }
     auto& attribute = m_tag.attributes.emplace_back();
+    if (!m_spareValues.empty()) {
+        attribute.value = std::move(m_spareValues.back());
+        m_spareValues.pop_back();
+    }
     attribute.nameRange.start = attribute.nameRange.end = static_cast<uint32_t>(m_position);
 }
 
@@ -329,7 +357,7 @@ void HTMLTokenizer::emitCurrent()
             parseError("end-tag-with-trailing-solidus");
     }
     m_tag.range.end = static_cast<uint32_t>(m_position);
-    if (!m_characters.data.empty()) {
+    if (hasCharacters()) {
         m_characters.range.end = m_tag.range.start;
         m_ready = &m_characters;
         m_readyAfter = &m_tag;
@@ -343,10 +371,10 @@ void HTMLTokenizer::emitEndOfFile()
     m_tag.kind = HTMLToken::Kind::EndOfFile;
     m_tag.name.clear();
     m_tag.data.clear();
-    m_tag.attributes.clear();
+    clearAttributes();
     m_tag.range = { static_cast<uint32_t>(m_input.size()), static_cast<uint32_t>(m_input.size()) };
     m_ended = true;
-    if (!m_characters.data.empty()) {
+    if (hasCharacters()) {
         m_characters.range.end = m_tag.range.start;
         m_ready = &m_characters;
         m_readyAfter = &m_tag;
@@ -360,7 +388,7 @@ void HTMLTokenizer::startComment(uint32_t start)
     m_tag.data.clear();
     // Nothing of the tag read before it stays with the comment.
     m_tag.name.clear();
-    m_tag.attributes.clear();
+    clearAttributes();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
@@ -372,7 +400,7 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
     m_tag.publicIdentifier.clear();
     m_tag.systemIdentifier.clear();
     m_tag.hasName = m_tag.hasPublicIdentifier = m_tag.hasSystemIdentifier = m_tag.forceQuirks = false;
-    m_tag.attributes.clear();
+    clearAttributes();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
@@ -511,8 +539,11 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
 
 HTMLToken& HTMLTokenizer::nextToken()
 {
-    if (m_ready == &m_characters)
+    if (m_ready == &m_characters) {
         m_characters.data.clear();
+        m_characters.markupRun = {};
+        m_characters.hasNull = false;
+    }
     if (m_readyAfter) {
         m_ready = m_readyAfter;
         m_readyAfter = nullptr;
@@ -535,7 +566,15 @@ void HTMLTokenizer::scanData(bool stopAtAmpersand)
     if (end == start)
         return;
     m_stepStart = start;
-    appendCharacters(m_input.substr(start, end - start));
+    // A run that starts the token, or follows on from the run it is, stays in the markup.
+    auto& run = m_characters.markupRun;
+    if (!hasCharacters()) {
+        m_characters.range.start = static_cast<uint32_t>(start);
+        run = m_input.substr(start, end - start);
+    } else if (!run.empty() && run.data() + run.size() == m_input.data() + start)
+        run = std::u16string_view(run.data(), run.size() + (end - start));
+    else
+        appendCharacters(m_input.substr(start, end - start));
     m_position = end;
 }
 
@@ -613,9 +652,9 @@ void HTMLTokenizer::readToken()
             m_stepStart = m_position;
             if (c == '&') {
                 advance();
-                if (m_characters.data.empty())
+                if (!hasCharacters())
                     m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-                consumeCharacterReference(m_characters.data, false);
+                consumeCharacterReference(characterData(), false);
             } else if (c == '<') {
                 m_tokenStart = m_position;
                 advance();
@@ -641,9 +680,9 @@ void HTMLTokenizer::readToken()
             m_stepStart = m_position;
             if (c == '&') {
                 advance();
-                if (m_characters.data.empty())
+                if (!hasCharacters())
                     m_characters.range.start = static_cast<uint32_t>(m_stepStart);
-                consumeCharacterReference(m_characters.data, false);
+                consumeCharacterReference(characterData(), false);
             } else if (c == '<') {
                 m_tokenStart = m_position;
                 advance();
@@ -690,7 +729,7 @@ void HTMLTokenizer::readToken()
                 advance();
                 m_state = State::MarkupDeclarationOpen;
                 // Whether a CDATA section may follow depends on where the characters before it go.
-                if (!m_characters.data.empty()) {
+                if (hasCharacters()) {
                     m_characters.range.end = static_cast<uint32_t>(m_tokenStart);
                     m_ready = &m_characters;
                 }

@@ -33,8 +33,12 @@ struct HTMLToken {
     Kind kind { Kind::EndOfFile };
     // The tag name in lower case, or the DOCTYPE's name.
     std::u16string name;
-    // The characters of a Characters token, or the text of a comment.
+    // The text of a comment; the characters of a Characters token unless
+    // they are one run of the markup as it stands (see text()).
     std::u16string data;
+    // A Characters token's characters when they are one run of the markup
+    // itself (then `data` is empty): valid while the markup is.
+    std::u16string_view markupRun;
     std::vector<HTMLTokenAttribute> attributes;
     std::u16string publicIdentifier;
     std::u16string systemIdentifier;
@@ -43,9 +47,13 @@ struct HTMLToken {
     bool hasPublicIdentifier { false };
     bool hasSystemIdentifier { false };
     bool forceQuirks { false };
+    // Whether the data of a Characters token holds a U+0000.
+    bool hasNull { false };
     HTMLSourceRange range;
 
     const HTMLTokenAttribute* attribute(std::u16string_view attributeName) const;
+    // The characters of a Characters token.
+    std::u16string_view text() const { return markupRun.empty() ? std::u16string_view(data) : markupRun; }
 };
 
 struct HTMLParseError {
@@ -171,10 +179,14 @@ private:
     bool startsWith(std::u16string_view text, bool caseInsensitive) const;
 
     void parseError(const char* code);
+    bool hasCharacters() const { return !m_characters.data.empty() || !m_characters.markupRun.empty(); }
+    // The characters read so far as a string of their own, to append to.
+    std::u16string& characterData();
     void appendCharacter(char32_t);
     void appendCharacters(std::u16string_view);
     void startTag(HTMLToken::Kind);
     void startAttribute();
+    void clearAttributes();
     void finishAttributeName();
     void emitCurrent();
     void emitEndOfFile();
@@ -206,6 +218,7 @@ private:
     size_t m_tokenStart { 0 };
     std::u16string m_lastStartTagName;
     std::u16string m_temporaryBuffer;
+    std::vector<std::u16string> m_spareValues;
     std::vector<HTMLParseError> m_errors;
     // Where line and column counting stands, for errors.
     size_t m_lineCursor { 0 };

@@ -231,8 +231,11 @@ QuirksMode quirksModeForDOCTYPE(const HTMLToken& token)
     return QuirksMode::NoQuirks;
 }
 
+// The stack of open elements and the list of active formatting elements hold
+// their elements by plain pointers: every element on them is in the tree
+// being built, or kept by the builder (see TreeBuilder::m_kept).
 struct OpenElement {
-    std::shared_ptr<DOMElement> element;
+    DOMElement* element { nullptr };
     T tag { T::Unknown };
     Namespace ns { Namespace::HTML };
     bool htmlIntegrationPoint { false };
@@ -250,7 +253,7 @@ struct OpenElement {
 
 // An entry of the list of active formatting elements; a null element is a marker.
 struct FormattingEntry {
-    std::shared_ptr<DOMElement> element;
+    DOMElement* element { nullptr };
     T tag { T::Unknown };
     uint32_t serial { 0 };
 };
@@ -261,6 +264,11 @@ struct InsertionPlace {
 };
 
 enum class Scope : uint8_t { Default, ListItem, Button, Table, Select };
+
+std::shared_ptr<DOMNode> sharedElement(DOMElement* element)
+{
+    return element->shared_from_this();
+}
 
 class TreeBuilder {
 public:
@@ -369,8 +377,9 @@ private:
     static DOMNode* containerFor(DOMElement*);
     // Takes the token's attributes.
     std::shared_ptr<DOMElement> createElement(HTMLToken&, Namespace, T tag);
-    OpenElement insertElement(HTMLToken&, Namespace = Namespace::HTML);
-    OpenElement insertHTMLElement(std::u16string_view name);
+    // Both answer the new current node.
+    const OpenElement& insertElement(HTMLToken&, Namespace = Namespace::HTML);
+    const OpenElement& insertHTMLElement(std::u16string_view name);
     void insertForeignElement(HTMLToken&, Namespace);
     void insertNode(InsertionPlace, std::shared_ptr<DOMNode>);
     void moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node, DOMNode* before);
@@ -400,8 +409,11 @@ private:
     Mode m_mode { Mode::Initial };
     Mode m_originalMode { Mode::Initial };
     OpenElement m_fragmentContext;
-    std::shared_ptr<DOMElement> m_head;
-    std::shared_ptr<DOMElement> m_form;
+    DOMElement* m_head { nullptr };
+    DOMElement* m_form { nullptr };
+    // What the tree does not hold of the elements above: the fragment's root
+    // and context, and what the parse took out of the tree.
+    std::vector<std::shared_ptr<DOMNode>> m_kept;
     QuirksMode m_quirksMode { QuirksMode::NoQuirks };
     bool m_framesetOK { true };
     bool m_fosterParenting { false };
@@ -416,6 +428,8 @@ private:
     T m_tokenTag { T::Unknown };
     // The characters of the Characters token being processed: what is left of it.
     std::u16string_view m_text;
+    // Whether m_text may hold a U+0000.
+    bool m_textMayHoldNull { true };
     HTMLToken m_charactersToken;
     std::u16string m_pendingTableText;
     bool m_pendingTableTextHasNonWhitespace { false };
@@ -463,7 +477,7 @@ void TreeBuilder::removeFromStack(size_t index)
 size_t TreeBuilder::stackIndexOf(const DOMElement* element) const
 {
     for (size_t i = m_stack.size(); i > 0; --i) {
-        if (m_stack[i - 1].element.get() == element)
+        if (m_stack[i - 1].element == element)
             return i - 1;
     }
     return SIZE_MAX;
@@ -567,7 +581,7 @@ bool TreeBuilder::elementInScope(const DOMElement* element) const
 {
     for (size_t i = m_stack.size(); i > 0; --i) {
         auto& entry = m_stack[i - 1];
-        if (entry.element.get() == element)
+        if (entry.element == element)
             return true;
         if (isScopeBoundary(entry, Scope::Default))
             return false;
@@ -709,7 +723,7 @@ void TreeBuilder::resetInsertionMode()
 size_t TreeBuilder::formattingIndexOf(const DOMElement* element) const
 {
     for (size_t i = m_formatting.size(); i > 0; --i) {
-        if (m_formatting[i - 1].element.get() == element)
+        if (m_formatting[i - 1].element == element)
             return i - 1;
     }
     return SIZE_MAX;
@@ -785,10 +799,10 @@ void TreeBuilder::reconstructClosedFormattingElements()
         element->reserveAttributes(entry.element->attributeCount());
         for (auto& attribute : entry.element->attributeList())
             element->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
-        insertNode(appropriatePlace(), element);
+        entry.element = element.get();
         entry.serial = newSerial();
-        push({ element, entry.tag, Namespace::HTML, false, entry.serial });
-        entry.element = std::move(element);
+        insertNode(appropriatePlace(), std::move(element));
+        push({ entry.element, entry.tag, Namespace::HTML, false, entry.serial });
     }
 }
 
@@ -806,8 +820,12 @@ void TreeBuilder::clearFormattingElementsToMarker()
 bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
 {
     T subject = m_tokenTag;
-    if (current().is(subject) && current().element->localName() == token.name
-        && formattingIndexOf(current().element.get()) == SIZE_MAX) {
+    // An HTML element's tag is that of its name: names are compared only when the tag is unknown.
+    auto isSubject = [&](T tag, const DOMElement* element) {
+        return tag == subject && (subject != T::Unknown || element->localName() == token.name);
+    };
+    if (current().isHTML() && isSubject(current().tag, current().element)
+        && formattingIndexOf(current().element) == SIZE_MAX) {
         pop();
         return true;
     }
@@ -817,7 +835,7 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
             auto& entry = m_formatting[i - 1];
             if (!entry.element)
                 break;
-            if (entry.tag == subject && entry.element->localName() == token.name) {
+            if (isSubject(entry.tag, entry.element)) {
                 formattingIndex = i - 1;
                 break;
             }
@@ -825,17 +843,17 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
         if (formattingIndex == SIZE_MAX)
             return false;
         auto formattingElement = m_formatting[formattingIndex].element;
-        size_t stackIndex = stackIndexOf(formattingElement.get());
+        size_t stackIndex = stackIndexOf(formattingElement);
         if (stackIndex == SIZE_MAX) {
             parseError();
             m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
             return true;
         }
-        if (!elementInScope(formattingElement.get())) {
+        if (!elementInScope(formattingElement)) {
             parseError();
             return true;
         }
-        if (formattingElement.get() != current().element.get())
+        if (formattingElement != current().element)
             parseError();
         size_t furthestIndex = SIZE_MAX;
         for (size_t i = stackIndex + 1; i < m_stack.size(); ++i) {
@@ -852,17 +870,19 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
         }
         flushText();
         m_treeReordered = true;
-        auto commonAncestor = m_stack[stackIndex - 1].element;
+        auto* commonAncestor = m_stack[stackIndex - 1].element;
         OpenElement furthestBlock = m_stack[furthestIndex];
         size_t bookmark = formattingIndex;
         size_t nodeIndex = furthestIndex;
         OpenElement lastNode = furthestBlock;
+        // A replacement made below is in no tree until the next step moves it.
+        std::shared_ptr<DOMElement> lastNodeOwner;
         for (int inner = 1;; ++inner) {
             --nodeIndex;
             OpenElement node = m_stack[nodeIndex];
             if (node.element == formattingElement)
                 break;
-            size_t nodeFormattingIndex = formattingIndexOf(node.element.get());
+            size_t nodeFormattingIndex = formattingIndexOf(node.element);
             if (inner > 3 && nodeFormattingIndex != SIZE_MAX) {
                 m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(nodeFormattingIndex));
                 if (nodeFormattingIndex < bookmark)
@@ -880,19 +900,20 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
             replacement->reserveAttributes(node.element->attributeCount());
             for (auto& attribute : node.element->attributeList())
                 replacement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
-            OpenElement replaced { replacement, node.tag, node.ns, false, newSerial() };
-            m_formatting[nodeFormattingIndex].element = replacement;
+            OpenElement replaced { replacement.get(), node.tag, node.ns, false, newSerial() };
+            m_formatting[nodeFormattingIndex].element = replacement.get();
             m_formatting[nodeFormattingIndex].serial = replaced.serial;
             removeFromStack(nodeIndex);
             insertInStack(nodeIndex, replaced);
             node = replaced;
             if (lastNode.element == furthestBlock.element)
                 bookmark = nodeFormattingIndex + 1;
-            moveNode(*node.element, lastNode.element, nullptr);
+            moveNode(*node.element, lastNodeOwner ? lastNodeOwner : sharedElement(lastNode.element), nullptr);
             lastNode = node;
+            lastNodeOwner = std::move(replacement);
         }
-        auto place = appropriatePlace(commonAncestor.get());
-        moveNode(*place.parent, lastNode.element, place.before);
+        auto place = appropriatePlace(commonAncestor);
+        moveNode(*place.parent, lastNodeOwner ? lastNodeOwner : sharedElement(lastNode.element), place.before);
         auto newElement = DOMNodeArena::makeNode<DOMElement>(m_handle, &formattingElement->qualifiedName());
         newElement->reserveAttributes(formattingElement->attributeCount());
         for (auto& attribute : formattingElement->attributeList())
@@ -906,16 +927,16 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
             newElement->appendParsedChild(child);
         }
         furthestBlock.element->appendParsedChild(newElement);
-        formattingIndex = formattingIndexOf(formattingElement.get());
+        formattingIndex = formattingIndexOf(formattingElement);
         T formattingTag = m_formatting[formattingIndex].tag;
-        OpenElement added { newElement, formattingTag, Namespace::HTML, false, newSerial() };
+        OpenElement added { newElement.get(), formattingTag, Namespace::HTML, false, newSerial() };
         m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
         if (bookmark > formattingIndex)
             --bookmark;
         m_formatting.insert(m_formatting.begin() + static_cast<ptrdiff_t>(std::min(bookmark, m_formatting.size())),
-                            { newElement, formattingTag, added.serial });
-        removeFromStack(stackIndexOf(formattingElement.get()));
-        size_t furthestPosition = stackIndexOf(furthestBlock.element.get());
+                            { newElement.get(), formattingTag, added.serial });
+        removeFromStack(stackIndexOf(formattingElement));
+        size_t furthestPosition = stackIndexOf(furthestBlock.element);
         insertInStack(furthestPosition + 1, added);
     }
     return true;
@@ -925,7 +946,8 @@ void TreeBuilder::anyOtherEndTag(HTMLToken& token)
 {
     for (size_t i = m_stack.size(); i > 0; --i) {
         auto& node = m_stack[i - 1];
-        if (node.isHTML() && node.element->localName() == token.name) {
+        // An HTML element's tag is that of its name: names are compared only when the tag is unknown.
+        if (node.isHTML() && node.tag == m_tokenTag && (m_tokenTag != T::Unknown || node.element->localName() == token.name)) {
             generateImpliedEndTags(node.tag == T::Unknown ? T::Unknown : node.tag);
             if (m_stack.back().element != node.element)
                 parseError();
@@ -952,7 +974,7 @@ DOMNode* TreeBuilder::containerFor(DOMElement* element)
 
 InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
 {
-    DOMElement* target = overrideTarget ? downcast<DOMElement>(overrideTarget) : current().element.get();
+    DOMElement* target = overrideTarget ? downcast<DOMElement>(overrideTarget) : current().element;
     const OpenElement* targetEntry = nullptr;
     if (!overrideTarget)
         targetEntry = &current();
@@ -983,13 +1005,13 @@ InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
             break;
     }
     if (lastTemplate != SIZE_MAX && (lastTable == SIZE_MAX || lastTemplate > lastTable))
-        return { containerFor(m_stack[lastTemplate].element.get()), nullptr };
+        return { containerFor(m_stack[lastTemplate].element), nullptr };
     if (lastTable == SIZE_MAX)
-        return { containerFor(m_stack.front().element.get()), nullptr };
-    auto* table = m_stack[lastTable].element.get();
+        return { containerFor(m_stack.front().element), nullptr };
+    auto* table = m_stack[lastTable].element;
     if (auto* parent = table->parent())
         return { parent, table };
-    return { containerFor(m_stack[lastTable - 1].element.get()), nullptr };
+    return { containerFor(m_stack[lastTable - 1].element), nullptr };
 }
 
 const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
@@ -1002,38 +1024,26 @@ const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
     return known;
 }
 
-namespace {
-
-// A token's string for the tree: moved when that keeps no spare room (the
-// DOM keeps what it is given), else copied to its length.
-std::u16string take(std::u16string& text)
-{
-    if (text.capacity() == text.size())
-        return std::move(text);
-    return std::u16string(text);
-}
-
-} // namespace
-
-// The token's names and values go into the element: nothing reads them after.
+// The token's names and values are copied to their length into the element
+// (the token's strings keep their room for the next tag).
 void TreeBuilder::appendAttributes(DOMElement& element, HTMLToken& token, Namespace ns)
 {
     element.reserveAttributes(token.attributes.size());
     for (auto& attribute : token.attributes) {
         if (ns == Namespace::HTML) {
-            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
+            element.appendParsedAttribute(attribute.name, attribute.value);
             continue;
         }
         if (auto* foreign = adjustedForeignAttributeName(attribute.name)) {
-            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value), foreign);
+            element.appendParsedAttribute(attribute.name, attribute.value, foreign);
             continue;
         }
         if (ns == Namespace::MathML && attribute.name == u"definitionurl")
-            element.appendAttributeWithoutChecks(u"definitionURL", take(attribute.value));
+            element.appendParsedAttribute(u"definitionURL", attribute.value);
         else if (ns == Namespace::SVG)
-            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), take(attribute.value));
+            element.appendParsedAttribute(adjustedSVGAttributeName(attribute.name), attribute.value);
         else
-            element.appendAttributeWithoutChecks(take(attribute.name), take(attribute.value));
+            element.appendParsedAttribute(attribute.name, attribute.value);
     }
 }
 
@@ -1070,7 +1080,7 @@ std::shared_ptr<DOMElement> TreeBuilder::createElement(HTMLToken& token, Namespa
     return element;
 }
 
-OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
+const OpenElement& TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
 {
     T tag = ns == Namespace::HTML ? m_tokenTag : htmlTagForName(token.name);
     auto place = appropriatePlace();
@@ -1082,26 +1092,27 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
             entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
                 || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
     }
-    auto element = createElement(token, ns, tag);
+    auto created = createElement(token, ns, tag);
+    auto* element = created.get();
     entry.element = element;
     static constexpr TagSet loading { T::link, T::style, T::img, T::iframe, T::frame };
     if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment && loading.contains(tag))
-        m_loadingElements.push_back(element.get());
+        m_loadingElements.push_back(element);
     if (ns == Namespace::HTML && tag == T::template_)
         element->content();
-    insertNode(place, element);
+    insertNode(place, std::move(created));
     push(entry);
-    return entry;
+    return current();
 }
 
-OpenElement TreeBuilder::insertHTMLElement(std::u16string_view name)
+const OpenElement& TreeBuilder::insertHTMLElement(std::u16string_view name)
 {
     HTMLToken token;
     token.kind = HTMLToken::Kind::StartTag;
     token.name = name;
     T saved = m_tokenTag;
     m_tokenTag = htmlTagForName(name);
-    auto entry = insertElement(token);
+    auto& entry = insertElement(token);
     m_tokenTag = saved;
     return entry;
 }
@@ -1156,7 +1167,10 @@ void TreeBuilder::insertCharacters(std::u16string_view text)
             m_pendingParent = place.parent;
             m_pendingInTemplate = hasTemplateOnStack() || m_isFragment;
         }
-        m_pendingText.append(text);
+        if (m_pendingText.empty())
+            m_pendingText = std::u16string(text);
+        else
+            m_pendingText.append(text);
         return;
     }
     flushText();
@@ -1171,29 +1185,34 @@ void TreeBuilder::insertCharacters(std::u16string_view text)
 void TreeBuilder::noteTextUnits(std::u16string_view text)
 {
     const char16_t* units = text.data();
+    size_t size = text.size();
     size_t i = 0;
-    while (i < text.size()) {
+    auto& seen = *m_textUnits;
 #if defined(__SSE2__)
-        if (i + 8 <= text.size()) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
-            __m128i above = _mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xFF80)));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF) {
-                i += 8;
-                continue;
-            }
+    // Eight units at a time; in a block with units above ASCII, just those.
+    // The last block ends with the text, overlapping the one before: its
+    // units seen before are left out of its mask.
+    const __m128i above = _mm_set1_epi16(static_cast<short>(0xFF80));
+    auto noteBlock = [&](size_t start, unsigned skipped) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + start));
+        __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, above), _mm_setzero_si128());
+        // Two bits for each unit above ASCII.
+        unsigned mask = ~static_cast<unsigned>(_mm_movemask_epi8(ascii)) & (0xFFFFu << (2 * skipped)) & 0xFFFF;
+        for (; mask; mask &= mask - 1) {
+            seen[units[start + static_cast<unsigned>(__builtin_ctz(mask)) / 2]] = true;
+            mask &= mask - 1;
         }
+    };
+    for (; i + 8 <= size; i += 8)
+        noteBlock(i, 0);
+    if (i < size && size >= 8) {
+        noteBlock(size - 8, static_cast<unsigned>(i - (size - 8)));
+        return;
+    }
 #endif
-        uint64_t block;
-        if (i + 4 <= text.size()) {
-            std::memcpy(&block, units + i, sizeof block);
-            if (!(block & 0xFF80FF80FF80FF80ull)) {
-                i += 4;
-                continue;
-            }
-        }
+    for (; i < size; ++i) {
         if (units[i] >= 0x80)
-            m_textUnits->set(units[i]);
-        ++i;
+            seen[units[i]] = true;
     }
 }
 
@@ -1210,10 +1229,15 @@ void TreeBuilder::flushText()
         m_pendingText.clear();
         return;
     }
-    // A copy of exactly its length: the buffer keeps its room for the next text.
-    auto text = DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(m_pendingText));
-    m_pendingText.clear();
-    parent->appendParsedChild(std::move(text));
+    // Text that went in as one piece has a buffer of its length, which the
+    // node takes; pieces joined have room to spare, and the node a copy.
+    std::u16string data;
+    if (m_pendingText.capacity() == m_pendingText.size() || m_pendingText.size() <= std::u16string().capacity())
+        data = std::move(m_pendingText);
+    else
+        data = std::u16string(m_pendingText);
+    m_pendingText = std::u16string();
+    parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::move(data)));
 }
 
 // RCDATA and RAWTEXT elements: the element, then its text in the text mode.
@@ -1259,11 +1283,12 @@ void TreeBuilder::run()
 void TreeBuilder::processToken(HTMLToken& token)
 {
     if (token.kind == HTMLToken::Kind::Characters) {
-        std::u16string_view text = token.data;
+        std::u16string_view text = token.text();
         if (m_skipNewline && !text.empty() && text[0] == u'\n')
             text.remove_prefix(1);
         m_skipNewline = false;
         m_tokenTag = T::Unknown;
+        m_textMayHoldNull = token.hasNull;
         processCharacters(text);
         return;
     }
@@ -1409,8 +1434,9 @@ Result TreeBuilder::beforeHTML(HTMLToken& token)
     case HTMLToken::Kind::StartTag:
         if (m_tokenTag == T::html) {
             auto element = createElement(token, Namespace::HTML, T::html);
-            insertNode({ &m_document, nullptr }, element);
-            push({ element, T::html, Namespace::HTML, false });
+            auto* root = element.get();
+            insertNode({ &m_document, nullptr }, std::move(element));
+            push({ root, T::html, Namespace::HTML, false });
             m_mode = Mode::BeforeHead;
             return Result::Done;
         }
@@ -1425,8 +1451,9 @@ Result TreeBuilder::beforeHTML(HTMLToken& token)
         break;
     }
     auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
-    insertNode({ &m_document, nullptr }, element);
-    push({ element, T::html, Namespace::HTML, false });
+    auto* root = element.get();
+    insertNode({ &m_document, nullptr }, std::move(element));
+    push({ root, T::html, Namespace::HTML, false });
     m_mode = Mode::BeforeHead;
     return Result::Reprocess;
 }
@@ -1648,10 +1675,10 @@ Result TreeBuilder::afterHead(HTMLToken& token)
         case T::template_:
         case T::title: {
             parseError();
-            auto head = m_head;
+            auto* head = m_head;
             push({ head, T::head, Namespace::HTML, false });
             auto result = inHead(token);
-            size_t index = stackIndexOf(head.get());
+            size_t index = stackIndexOf(head);
             if (index != SIZE_MAX)
                 removeFromStack(index);
             return result;
@@ -1687,7 +1714,7 @@ Result TreeBuilder::inBody(HTMLToken& token)
         m_text = {};
         // NULs are dropped; the rest goes in as it is.
         while (!text.empty()) {
-            size_t end = findNull(text);
+            size_t end = m_textMayHoldNull ? findNull(text) : std::u16string_view::npos;
             auto run = text.substr(0, end);
             if (!run.empty()) {
                 reconstructFormattingElements();
@@ -1756,9 +1783,11 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         if (m_stack.size() == 1 || !m_stack[1].is(T::body) || !m_framesetOK)
             return Result::Done;
         flushText();
-        auto body = m_stack[1].element;
+        auto* body = m_stack[1].element;
         if (auto* parent = body->parent()) {
-            parent->removeChildInternal(body.get());
+            // Out of the tree, but formatting elements in it stay on their list.
+            m_kept.push_back(body->shared_from_this());
+            parent->removeChildInternal(body);
             m_treeReordered = true;
         }
         while (m_stack.size() > 1)
@@ -1822,7 +1851,7 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         }
         closePInButtonScope();
         {
-            auto entry = insertElement(token);
+            auto& entry = insertElement(token);
             if (!hasTemplateOnStack())
                 m_form = entry.element;
         }
@@ -1881,10 +1910,10 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
                 if (!runAdoptionAgency(endTag))
                     anyOtherEndTag(endTag);
                 m_tokenTag = T::a;
-                size_t formattingIndex = formattingIndexOf(element.get());
+                size_t formattingIndex = formattingIndexOf(element);
                 if (formattingIndex != SIZE_MAX)
                     m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
-                size_t stackIndex = stackIndexOf(element.get());
+                size_t stackIndex = stackIndexOf(element);
                 if (stackIndex != SIZE_MAX)
                     removeFromStack(stackIndex);
                 break;
@@ -2107,16 +2136,16 @@ Result TreeBuilder::inBodyEndTag(HTMLToken& token)
         return Result::Done;
     case T::form:
         if (!hasTemplateOnStack()) {
-            auto node = std::move(m_form);
+            auto* node = m_form;
             m_form = nullptr;
-            if (!node || !elementInScope(node.get())) {
+            if (!node || !elementInScope(node)) {
                 parseError();
                 return Result::Done;
             }
             generateImpliedEndTags();
             if (current().element != node)
                 parseError();
-            removeFromStack(stackIndexOf(node.get()));
+            removeFromStack(stackIndexOf(node));
             return Result::Done;
         }
         if (!inScope(T::form)) {
@@ -2380,12 +2409,15 @@ Result TreeBuilder::inTableText(HTMLToken& token)
         auto saved = m_text;
         std::u16string pending = std::move(m_pendingTableText);
         m_pendingTableText.clear();
+        bool savedMayHoldNull = m_textMayHoldNull;
         m_text = pending;
+        m_textMayHoldNull = true;
         if (m_pendingTableTextHasNonWhitespace)
             inTableAnythingElse(m_charactersToken);
         else
             insertCharacters(pending);
         m_text = saved;
+        m_textMayHoldNull = savedMayHoldNull;
     }
     m_mode = m_originalMode;
     return Result::Reprocess;
@@ -2813,7 +2845,7 @@ Result TreeBuilder::afterBody(HTMLToken& token)
         }
         break;
     case HTMLToken::Kind::Comment:
-        insertComment(token, m_stack.front().element.get());
+        insertComment(token, m_stack.front().element);
         return Result::Done;
     case HTMLToken::Kind::DOCTYPE:
         parseError();
@@ -3193,7 +3225,8 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
     m_isFragment = true;
     auto fragment = m_document.createDocumentFragment();
     auto root = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
-    push({ root, T::html, Namespace::HTML, false });
+    m_kept.push_back(root);
+    push({ root.get(), T::html, Namespace::HTML, false });
     if (context) {
         auto& name = context->qualifiedName();
         Namespace ns = name.namespaceURI == SVGNamespace ? Namespace::SVG
@@ -3203,8 +3236,8 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
         for (auto& c : lowered)
             c = c >= 'A' && c <= 'Z' ? c + 0x20 : c;
         T tag = htmlTagForName(lowered);
-        m_fragmentContext = { std::const_pointer_cast<DOMElement>(downcast<DOMElement>(context->shared_from_this())),
-                              tag, ns, false };
+        // The caller keeps the context; the parse never changes it.
+        m_fragmentContext = { const_cast<DOMElement*>(context), tag, ns, false };
         if (ns == Namespace::SVG)
             m_fragmentContext.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
         else if (ns == Namespace::MathML && tag == T::annotation_xml) {
@@ -3241,13 +3274,14 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
         for (auto* node = static_cast<const DOMNode*>(context); node; node = node->parent()) {
             auto* element = dynamicDowncast<DOMElement>(node);
             if (element && element->hasTagName(u"form")) {
-                m_form = std::const_pointer_cast<DOMElement>(downcast<DOMElement>(element->shared_from_this()));
+                m_form = const_cast<DOMElement*>(element);
                 break;
             }
         }
     } else {
         auto body = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::body, {}));
-        m_fragmentContext = { body, T::body, Namespace::HTML, false };
+        m_kept.push_back(body);
+        m_fragmentContext = { body.get(), T::body, Namespace::HTML, false };
     }
     resetInsertionMode();
     run();

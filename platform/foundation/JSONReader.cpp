@@ -64,7 +64,9 @@ private:
     struct Frame {
         bool isObject;
         Array array;
-        Dictionary dictionary;
+        // An object's members in reading order: the dictionary is built once
+        // it ends, and a repeated name keeps its last value.
+        Dictionary::Storage members;
         std::u16string key;
     };
 
@@ -83,7 +85,7 @@ private:
         Frame frame = std::move(m_stack.back());
         m_stack.pop_back();
         if (frame.isObject)
-            return add(Value(std::move(frame.dictionary)));
+            return add(Value(Dictionary::fromMembers(std::move(frame.members))));
         return add(Value(std::move(frame.array)));
     }
 
@@ -95,7 +97,7 @@ private:
         }
         Frame& top = m_stack.back();
         if (top.isObject)
-            top.dictionary.insert_or_assign(std::move(top.key), std::move(value));
+            top.members.emplace_back(std::move(top.key), std::move(value));
         else
             top.array.push_back(std::move(value));
         return true;

@@ -111,7 +111,8 @@ std::optional<Value> valueFromNode(plist_t node, int depth)
         return Value(std::move(array));
     }
     case PLIST_DICT: {
-        Dictionary dictionary;
+        Dictionary::Storage members;
+        members.reserve(plist_dict_get_size(node));
         plist_dict_iter iterator = nullptr;
         plist_dict_new_iter(node, &iterator);
         while (true) {
@@ -129,10 +130,10 @@ std::optional<Value> valueFromNode(plist_t node, int depth)
                 std::free(iterator);
                 return std::nullopt;
             }
-            dictionary.insert_or_assign(std::move(key16), std::move(*element));
+            members.emplace_back(std::move(key16), std::move(*element));
         }
         std::free(iterator);
-        return Value(std::move(dictionary));
+        return Value(Dictionary::fromMembers(std::move(members)));
     }
     case PLIST_NONE:
         break;

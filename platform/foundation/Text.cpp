@@ -1,5 +1,6 @@
 #include "platform/foundation/Text.h"
 
+#include "platform/foundation/CaseFolding.h"
 #include "platform/foundation/UTF8Writing.h"
 
 #include <algorithm>
@@ -23,16 +24,12 @@ size_t widenLeadingASCII(const unsigned char* bytes, size_t length, char16_t* ou
     const __m128i zero = _mm_setzero_si128();
     while (done + 16 <= length) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + done));
-        auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block));
-        if (nonASCII) {
-            // The units before the first byte that is not ASCII.
-            auto ascii = static_cast<size_t>(__builtin_ctz(nonASCII));
-            for (size_t k = 0; k < ascii; ++k)
-                out[done + k] = bytes[done + k];
-            return done + ascii;
-        }
+        // The whole block is widened (`out` has room for it); the units
+        // from its first byte that is not ASCII on are the caller's to write.
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), _mm_unpacklo_epi8(block, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 8), _mm_unpackhi_epi8(block, zero));
+        if (auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block)))
+            return done + static_cast<size_t>(__builtin_ctz(nonASCII));
         done += 16;
     }
 #endif
@@ -222,6 +219,81 @@ std::u16string mapCase(std::u16string_view text, Mapper mapper)
 
 std::u16string lowercase(std::u16string_view text) { return mapCase(text, u_strToLower); }
 std::u16string uppercase(std::u16string_view text) { return mapCase(text, u_strToUpper); }
+
+std::u16string caseFolded(std::u16string_view text)
+{
+    bool ascii = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+    if (ascii)
+        return asciiLowercase(text);
+    std::u16string out(text.size() + 8, u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    auto fold = [&] {
+        return u_strFoldCase(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                             reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()),
+                             U_FOLD_CASE_DEFAULT, &status);
+    };
+    int32_t length = fold();
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        status = U_ZERO_ERROR;
+        out.assign(static_cast<size_t>(length), u'\0');
+        length = fold();
+    }
+    if (U_FAILURE(status))
+        return std::u16string(text);
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
+std::u16string simpleCaseFolded(std::u16string_view text)
+{
+    std::u16string out(text.size(), u'\0');
+    for (size_t i = 0; i < text.size();) {
+        char16_t unit = text[i];
+        if (unit < 0x80) {
+            out[i++] = unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
+            continue;
+        }
+        size_t start = i;
+        UChar32 c;
+        U16_NEXT(text.data(), i, text.size(), c);
+        UChar32 folded = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+        if (U16_LENGTH(folded) != i - start || U_IS_SURROGATE(c))
+            folded = c;
+        if (i - start == 1) {
+            out[start] = static_cast<char16_t>(folded);
+        } else {
+            out[start] = U16_LEAD(folded);
+            out[start + 1] = U16_TRAIL(folded);
+        }
+    }
+    return out;
+}
+
+int compareInCodePointOrder(std::u16string_view a, std::u16string_view b)
+{
+    auto inPair = [](std::u16string_view text, size_t i) {
+        char16_t c = text[i];
+        return (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            || (isLowSurrogate(c) && i > 0 && isHighSurrogate(text[i - 1]));
+    };
+    size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        int x = a[i];
+        int y = b[i];
+        if (x == y)
+            continue;
+        // Halves of a pair stand for code points past U+FFFF and move above
+        // E000-FFFF; a lone surrogate stays at its own code point.
+        if (x >= 0xD800 && y >= 0xD800) {
+            if (!inPair(a, i))
+                x -= 0x2800;
+            if (!inPair(b, i))
+                y -= 0x2800;
+        }
+        return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 
 int compareIgnoringCase(std::u16string_view a, std::u16string_view b)
 {

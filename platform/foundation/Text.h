@@ -13,7 +13,7 @@ std::u16string toUTF16(std::string_view utf8);
 // Appends the UTF-16 of the UTF-8 text (U+FFFD for each undecodable sequence).
 // Widens the ASCII bytes at the start of `bytes` (at most `length`) into
 // `out`, sixteen or eight at a time; returns how many it widened. `out` has
-// room for `length` units.
+// room for `length` units; those past the ones widened may be written too.
 size_t widenLeadingASCII(const unsigned char* bytes, size_t length, char16_t* out);
 void appendUTF16(std::u16string& out, std::string_view utf8);
 std::string toUTF8(std::u16string_view utf16);

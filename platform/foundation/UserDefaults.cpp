@@ -3,10 +3,12 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileReading.h"
+#include "platform/foundation/FileSystemCalls.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/FileWatcher.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <cerrno>
@@ -73,6 +75,10 @@ struct UserDefaults::Private {
     // and the next write takes them along.
     std::set<std::u16string, std::less<>> unsavedKeys;
     std::optional<Error> lastWriteError;
+    // A write waits for the main run loop.
+    bool writeScheduled { false };
+    // The calls the file's write makes (tests fail them one by one).
+    FileSystemCalls* calls { &FileSystemCalls::system() };
     // The file was there but could not be read: it is kept aside before the
     // first save replaces it, so that settings we failed to read are not lost.
     bool keepUnreadableFile { false };
@@ -154,8 +160,36 @@ struct UserDefaults::Private {
                 return setError(outError, Error::posix(errno, u"Could not keep the unreadable settings file aside"));
             keepUnreadableFile = false;
         }
-        return writeFileAtomically(filePath, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
-                                   outError, 0600);
+        std::string target;
+        auto temporary = writeTemporaryFileBeside(filePath, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                                                  target, outError, 0600, *calls);
+        if (!temporary)
+            return false;
+        if (calls->rename(*temporary, target) < 0) {
+            int renameError = errno;
+            calls->unlink(*temporary);
+            return setError(outError, Error::posix(renameError, u"Could not write " + toUTF16(target)));
+        }
+        // Make the rename itself durable.
+        syncFolderOf(target, *calls);
+        return true;
+    }
+
+    // Under the lock: the write that waits, now.
+    void writeScheduledChanges()
+    {
+        if (!writeScheduled)
+            return;
+        writeScheduled = false;
+        static_cast<void>(save(nullptr));
+    }
+
+    // The folder the file goes in, so that the file is followed from the first change on.
+    void createFolder() const
+    {
+        std::string folder = parentDirectory(filePath);
+        if (!fileExists(folder))
+            static_cast<void>(createDirectory(folder, true, nullptr, 0700));
     }
 
     bool failed(Error error, Error* outError)
@@ -201,7 +235,15 @@ struct UserDefaults::Private {
 UserDefaults& UserDefaults::standard()
 {
     // Never destroyed: settings may be read from static destructors and late threads.
-    static UserDefaults* defaults = new UserDefaults(defaultFilePath());
+    static UserDefaults* defaults = [] {
+        auto* made = new UserDefaults(defaultFilePath());
+        // What waits for the run loop is written when the process exits normally.
+        std::atexit([] {
+            std::lock_guard lock(standard().m_private->mutex);
+            standard().m_private->writeScheduledChanges();
+        });
+        return made;
+    }();
     return *defaults;
 }
 
@@ -211,7 +253,7 @@ std::string UserDefaults::defaultFilePath()
 }
 
 UserDefaults::UserDefaults(std::string filePath)
-    : m_private(std::make_unique<Private>())
+    : m_private(std::make_shared<Private>())
 {
     m_private->filePath = std::move(filePath);
     m_private->load();
@@ -220,6 +262,10 @@ UserDefaults::UserDefaults(std::string filePath)
 
 UserDefaults::~UserDefaults()
 {
+    {
+        std::lock_guard lock(m_private->mutex);
+        m_private->writeScheduledChanges();
+    }
     // Not under the values' lock: stopping waits for a delivery that may be taking it.
     std::unique_ptr<FileWatcher> watcher;
     {
@@ -350,8 +396,9 @@ void UserDefaults::setObject(const Value& value, std::u16string_view key)
         std::lock_guard lock(m_private->mutex);
         m_private->values[std::u16string(key)] = value;
         m_private->unsavedKeys.emplace(key);
-        static_cast<void>(m_private->save(nullptr));
+        scheduleWrite();
     }
+    m_private->createFolder();
     watchFile();
     NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
@@ -365,8 +412,9 @@ void UserDefaults::removeObjectForKey(std::u16string_view key)
             return;
         m_private->values.erase(it);
         m_private->unsavedKeys.emplace(key);
-        static_cast<void>(m_private->save(nullptr));
+        scheduleWrite();
     }
+    m_private->createFolder();
     watchFile();
     NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
@@ -380,11 +428,31 @@ Dictionary UserDefaults::dictionaryRepresentation() const
     return merged;
 }
 
+void UserDefaults::scheduleWrite()
+{
+    if (m_private->writeScheduled)
+        return;
+    m_private->writeScheduled = true;
+    RunLoop::main().perform([weakState = std::weak_ptr<Private>(m_private)] {
+        if (auto state = weakState.lock()) {
+            std::lock_guard lock(state->mutex);
+            state->writeScheduledChanges();
+        }
+    });
+}
+
+void UserDefaults::setFileSystemCalls(FileSystemCalls& calls)
+{
+    std::lock_guard lock(m_private->mutex);
+    m_private->calls = &calls;
+}
+
 bool UserDefaults::synchronize(Error* outError)
 {
     bool saved;
     {
         std::lock_guard lock(m_private->mutex);
+        m_private->writeScheduled = false;
         saved = m_private->save(outError);
     }
     watchFile();

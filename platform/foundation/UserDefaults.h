@@ -1,12 +1,17 @@
 // UserDefaults: the user's settings. A value set by the user wins over a
 // registered default; registered defaults are never saved. Set values are
 // kept in an XML property list, by default
-// "$XDG_CONFIG_HOME/com.Orbendalworks.Brevanton/UserDefaults.plist". Each
-// change is written at once: under an exclusive lock of "<file>.lock" the
-// file is read again, the changed key alone is set or removed in it, and the
-// result replaces it atomically (temporary file, then rename), so that
-// several processes on one file keep each other's changes. A write that
-// fails is logged, kept for the next one and told by lastWriteError().
+// "$XDG_CONFIG_HOME/com.Orbendalworks.Brevanton/UserDefaults.plist". A
+// change is written off its own path: by the main run loop in its next turn
+// (which the application runs after each event, so before the next one), the
+// changes made meanwhile in one write; synchronize() writes at once, and
+// defaults destroyed, or the process exiting normally, write what waits.
+// Under an exclusive lock of "<file>.lock" the file is read again, the
+// changed keys alone are set or removed in it, and the result replaces it
+// atomically and durably (temporary file synced, then renamed, the folder
+// synced), so that several processes on one file keep each other's changes.
+// A write that fails is logged, kept for the next one and told by
+// lastWriteError(); the file stays as it was.
 // Every change posts DidChangeNotification with the defaults as object on
 // the changing thread; a change another process wrote is read when the file
 // changes (a FileWatcher on the main run loop) and posted there, marked so.
@@ -23,6 +28,8 @@
 #include <string_view>
 
 namespace brevanton {
+
+class FileSystemCalls;
 
 class UserDefaults {
 public:
@@ -79,11 +86,17 @@ public:
     static constexpr const char16_t* ChangedElsewhereKey = u"ChangedElsewhere";
 
 private:
+    friend class UserDefaultsTestPeer;
     // Follows the file once its folder exists.
     void watchFile();
+    // Under the values' lock: has the run loop write the changes soon.
+    void scheduleWrite();
+    // The calls its writes make (the system's unless changed).
+    void setFileSystemCalls(FileSystemCalls&);
 
     struct Private;
-    std::unique_ptr<Private> m_private;
+    // Shared with the write the run loop makes, which outlives nothing else.
+    std::shared_ptr<Private> m_private;
 };
 
 } // namespace brevanton

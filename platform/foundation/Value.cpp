@@ -3,8 +3,11 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 
 namespace brevanton {
@@ -12,6 +15,55 @@ namespace brevanton {
 Value::Value(Array a) : m_storage(std::make_unique<ArrayBox>(ArrayBox { std::move(a) })) {}
 Value::Value(Dictionary d) : m_storage(std::make_unique<DictionaryBox>(DictionaryBox { std::move(d) })) {}
 Value::~Value() = default;
+
+void Dictionary::sortAndDropRepeats(RepeatedKeys repeats)
+{
+    auto less = [](const value_type& a, const value_type& b) { return a.first < b.first; };
+    auto notIncreasing = [](const value_type& a, const value_type& b) { return !(a.first < b.first); };
+    if (std::adjacent_find(m_entries.begin(), m_entries.end(), notIncreasing) == m_entries.end())
+        return; // strictly increasing: already sorted and free of repeats
+    if (m_entries.size() <= 64) {
+        // Objects read from files and replies have a few dozen members at
+        // most: their places are sorted by insertion (stable, no buffer),
+        // then each entry moves once.
+        std::array<uint8_t, 64> order;
+        size_t count = m_entries.size();
+        for (size_t i = 0; i < count; ++i) {
+            size_t j = i;
+            for (; j > 0 && m_entries[i].first < m_entries[order[j - 1]].first; --j)
+                order[j] = order[j - 1];
+            order[j] = static_cast<uint8_t>(i);
+        }
+        Storage sorted;
+        sorted.reserve(count);
+        for (size_t i = 0; i < count; ++i)
+            sorted.push_back(std::move(m_entries[order[i]]));
+        m_entries = std::move(sorted);
+    } else {
+        std::stable_sort(m_entries.begin(), m_entries.end(), less);
+    }
+    // Equal keys now sit together in their original order.
+    size_t kept = 0;
+    for (size_t i = 0; i < m_entries.size();) {
+        size_t runEnd = i + 1;
+        while (runEnd < m_entries.size() && m_entries[runEnd].first == m_entries[i].first)
+            ++runEnd;
+        size_t chosen = repeats == RepeatedKeys::KeepFirst ? i : runEnd - 1;
+        if (kept != chosen)
+            m_entries[kept] = std::move(m_entries[chosen]);
+        ++kept;
+        i = runEnd;
+    }
+    m_entries.erase(m_entries.begin() + static_cast<ptrdiff_t>(kept), m_entries.end());
+}
+
+Dictionary Dictionary::fromMembers(Storage members)
+{
+    Dictionary dictionary;
+    dictionary.m_entries = std::move(members);
+    dictionary.sortAndDropRepeats(RepeatedKeys::KeepLast);
+    return dictionary;
+}
 
 Value::Value(const Value& other)
 {
@@ -185,6 +237,18 @@ size_t Value::count() const
     return 0;
 }
 
+namespace {
+
+// Lengths first, then the bytes at once: the standard library compares two
+// char16_t strings unit by unit, to the end of the shorter one even when
+// their lengths differ.
+bool sameText(const std::u16string& a, const std::u16string& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
+} // namespace
+
 bool operator==(const Value& a, const Value& b)
 {
     using Type = Value::Type;
@@ -198,7 +262,7 @@ bool operator==(const Value& a, const Value& b)
     switch (a.type()) {
     case Type::Null: return true;
     case Type::Boolean: return a.boolValue() == b.boolValue();
-    case Type::String: return a.string() == b.string();
+    case Type::String: return sameText(a.string(), b.string());
     case Type::Data: return a.data() == b.data();
     case Type::Date: return a.date() == b.date();
     case Type::Array: return a.array() == b.array();

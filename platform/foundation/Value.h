@@ -4,10 +4,14 @@
 #pragma once
 
 #include "platform/foundation/Date.h"
+#include "platform/foundation/Dictionary.h"
 
 #include <cstdint>
 #include <initializer_list>
+#include <algorithm>
 #include <map>
+#include <stdexcept>
+#include <type_traits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,7 +23,6 @@ namespace brevanton {
 class Value;
 using Data = std::vector<uint8_t>;
 using Array = std::vector<Value>;
-using Dictionary = std::map<std::u16string, Value, std::less<>>;
 
 class Value {
 public:
@@ -105,5 +108,157 @@ struct Value::ArrayBox { Array value; };
 struct Value::DictionaryBox { Dictionary value; };
 
 std::ostream& operator<<(std::ostream&, const Value&);
+
+// Dictionary's members, now that Value is complete.
+
+template<typename Iterator>
+Dictionary::Dictionary(Iterator first, Iterator last) : m_entries(first, last)
+{
+    sortAndDropRepeats(RepeatedKeys::KeepFirst);
+}
+
+inline Dictionary::Dictionary(std::initializer_list<value_type> entries) : m_entries(entries)
+{
+    sortAndDropRepeats(RepeatedKeys::KeepFirst);
+}
+
+inline Dictionary::iterator Dictionary::begin() { return m_entries.begin(); }
+inline Dictionary::iterator Dictionary::end() { return m_entries.end(); }
+inline Dictionary::const_iterator Dictionary::begin() const { return m_entries.begin(); }
+inline Dictionary::const_iterator Dictionary::end() const { return m_entries.end(); }
+inline Dictionary::size_type Dictionary::size() const { return m_entries.size(); }
+inline bool Dictionary::empty() const { return m_entries.empty(); }
+inline void Dictionary::clear() { m_entries.clear(); }
+inline void Dictionary::reserve(size_type capacity) { m_entries.reserve(capacity); }
+
+inline Dictionary::iterator Dictionary::lower_bound(std::u16string_view key)
+{
+    return std::lower_bound(m_entries.begin(), m_entries.end(), key,
+        [](const value_type& entry, std::u16string_view k) { return std::u16string_view(entry.first) < k; });
+}
+
+inline Dictionary::const_iterator Dictionary::lower_bound(std::u16string_view key) const
+{
+    return const_cast<Dictionary*>(this)->lower_bound(key);
+}
+
+inline Dictionary::iterator Dictionary::find(std::u16string_view key)
+{
+    auto it = lower_bound(key);
+    return it != m_entries.end() && it->first == key ? it : m_entries.end();
+}
+
+inline Dictionary::const_iterator Dictionary::find(std::u16string_view key) const
+{
+    return const_cast<Dictionary*>(this)->find(key);
+}
+
+inline bool Dictionary::contains(std::u16string_view key) const { return find(key) != end(); }
+
+inline Value& Dictionary::at(std::u16string_view key)
+{
+    auto it = find(key);
+    if (it == m_entries.end())
+        throw std::out_of_range("Dictionary::at: no such key");
+    return it->second;
+}
+
+inline const Value& Dictionary::at(std::u16string_view key) const { return const_cast<Dictionary*>(this)->at(key); }
+
+inline std::pair<Dictionary::iterator, bool> Dictionary::slot(std::u16string_view key)
+{
+    // Keys often arrive in order: appending needs no search.
+    if (m_entries.empty() || std::u16string_view(m_entries.back().first) < key)
+        return { m_entries.end(), false };
+    auto it = lower_bound(key);
+    return { it, it->first == key };
+}
+
+inline Value& Dictionary::operator[](std::u16string_view key)
+{
+    auto [it, found] = slot(key);
+    if (found)
+        return it->second;
+    return m_entries.emplace(it, std::u16string(key), Value())->second;
+}
+
+inline std::pair<Dictionary::iterator, bool> Dictionary::insert(value_type entry)
+{
+    auto [it, found] = slot(entry.first);
+    if (found)
+        return { it, false };
+    return { m_entries.insert(it, std::move(entry)), true };
+}
+
+template<typename Iterator>
+void Dictionary::insert(Iterator first, Iterator last)
+{
+    for (; first != last; ++first)
+        insert(value_type(*first));
+}
+
+template<typename... Arguments>
+std::pair<Dictionary::iterator, bool> Dictionary::try_emplace(std::u16string_view key, Arguments&&... arguments)
+{
+    auto [it, found] = slot(key);
+    if (found)
+        return { it, false };
+    return { m_entries.emplace(it, std::piecewise_construct, std::forward_as_tuple(key),
+                 std::forward_as_tuple(std::forward<Arguments>(arguments)...)),
+        true };
+}
+
+template<typename Key, typename... Arguments>
+std::pair<Dictionary::iterator, bool> Dictionary::emplace(Key&& key, Arguments&&... arguments)
+{
+    if constexpr (std::is_same_v<std::remove_cvref_t<Key>, value_type> && sizeof...(Arguments) == 0) {
+        return insert(value_type(std::forward<Key>(key)));
+    } else {
+        std::u16string_view view(key);
+        auto [it, found] = slot(view);
+        if (found)
+            return { it, false };
+        return { m_entries.emplace(it, std::u16string(std::forward<Key>(key)), Value(std::forward<Arguments>(arguments)...)),
+            true };
+    }
+}
+
+template<typename V>
+std::pair<Dictionary::iterator, bool> Dictionary::insert_or_assign(std::u16string_view key, V&& value)
+{
+    auto [it, found] = slot(key);
+    if (found) {
+        it->second = std::forward<V>(value);
+        return { it, false };
+    }
+    return { m_entries.emplace(it, std::u16string(key), std::forward<V>(value)), true };
+}
+
+inline Dictionary::size_type Dictionary::erase(std::u16string_view key)
+{
+    auto it = find(key);
+    if (it == m_entries.end())
+        return 0;
+    m_entries.erase(it);
+    return 1;
+}
+
+inline Dictionary::iterator Dictionary::erase(const_iterator position) { return m_entries.erase(position); }
+
+inline Dictionary::iterator Dictionary::erase(const_iterator first, const_iterator last)
+{
+    return m_entries.erase(first, last);
+}
+
+inline void Dictionary::insert(std::initializer_list<value_type> entries) { insert(entries.begin(), entries.end()); }
+inline void Dictionary::swap(Dictionary& other) noexcept { m_entries.swap(other.m_entries); }
+
+template<typename Predicate>
+Dictionary::size_type erase_if(Dictionary& dictionary, Predicate predicate)
+{
+    return std::erase_if(dictionary.m_entries, predicate);
+}
+
+inline bool operator==(const Dictionary& a, const Dictionary& b) { return a.m_entries == b.m_entries; }
 
 } // namespace brevanton

@@ -150,12 +150,23 @@ struct XMLParser::Callbacks {
         self.m_pendingCharacters.append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
     }
 
+    // Appends character data to the UTF-8 delegate's buffer. Pieces of one
+    // byte (the predefined entities replaced) are the most common: they go
+    // without a call.
+    static void appendToBuffer(XMLParser& self, const xmlChar* characters, int length)
+    {
+        if (length == 1)
+            self.m_utf8TextBuffer->push_back(static_cast<char>(*characters));
+        else
+            self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+    }
+
     static void characters(void* context, const xmlChar* characters, int length)
     {
         auto& self = parser(context);
         if (self.m_utf8TextRoute != UTF8TextRoute::Delegate) {
             if (self.m_utf8TextRoute == UTF8TextRoute::Buffer && !stopped(self))
-                self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+                appendToBuffer(self, characters, length);
             return;
         }
         if (!self.m_utf8Delegate)
@@ -169,7 +180,7 @@ struct XMLParser::Callbacks {
         auto& self = parser(context);
         if (self.m_utf8TextRoute != UTF8TextRoute::Delegate) {
             if (self.m_utf8TextRoute == UTF8TextRoute::Buffer && !stopped(self))
-                self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+                appendToBuffer(self, characters, length);
             return;
         }
         if (!self.m_utf8Delegate)
@@ -246,7 +257,15 @@ struct XMLParser::Callbacks {
     {
         auto& self = parser(context);
         size_t count = std::min(static_cast<size_t>(length), self.m_data.size() - self.m_readOffset);
-        std::memcpy(buffer, self.m_data.data() + self.m_readOffset, count);
+        // Refused, the piece ends the input: libxml2 is not stopped from
+        // inside its read, which would free the buffer it reads into.
+        if (count && self.m_pieceCheck && !self.m_aborted && !self.m_pieceCheck(self.m_data.substr(self.m_readOffset, count)))
+            self.markAborted();
+        if (self.m_aborted)
+            return 0;
+        // Borrowed bytes that are none may have no address at all.
+        if (count)
+            std::memcpy(buffer, self.m_data.data() + self.m_readOffset, count);
         self.m_readOffset += count;
         return static_cast<int>(count);
     }
@@ -394,13 +413,18 @@ void XMLParser::abortParsing()
 {
     if (!m_context || m_aborted)
         return;
+    markAborted();
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(m_context));
+}
+
+void XMLParser::markAborted()
+{
     m_aborted = true;
     m_pendingCharacters.clear();
     Error error(XMLParserErrorDomain, AbortedErrorCode, u"Parsing was aborted");
     error.userInfo()[u"line"] = Value(static_cast<int64_t>(lineNumber()));
     error.userInfo()[u"column"] = Value(static_cast<int64_t>(columnNumber()));
     m_error = error;
-    xmlStopParser(static_cast<xmlParserCtxtPtr>(m_context));
 }
 
 long XMLParser::lineNumber() const

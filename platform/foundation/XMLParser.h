@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Error.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -92,6 +93,11 @@ public:
     }
     void ignoreUTF8Text() { m_utf8TextRoute = UTF8TextRoute::Ignore; }
 
+    // Looks at each piece of borrowed bytes before libxml2 takes it (the
+    // pieces follow one another from the start). Answering false ends the
+    // parse as abortParsing() does, the piece unread.
+    void setPieceCheck(std::function<bool(std::string_view piece)> check) { m_pieceCheck = std::move(check); }
+
     // Parses the whole document, calling the delegate. False when the
     // document is not well-formed or parsing was aborted; parserError() tells why.
     bool parse();
@@ -118,11 +124,13 @@ private:
     friend struct Callbacks;
     void flushCharacters();
     void fail(Error);
+    void markAborted();
 
     std::string m_ownedData;
     std::string_view m_data;
     // How much of the data libxml2 has taken.
     size_t m_readOffset { 0 };
+    std::function<bool(std::string_view)> m_pieceCheck;
     XMLParserDelegate* m_delegate { nullptr };
     XMLParserUTF8Delegate* m_utf8Delegate { nullptr };
     enum class UTF8TextRoute { Delegate, Buffer, Ignore };

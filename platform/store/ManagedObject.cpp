@@ -7,10 +7,18 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace brevanton {
 
 ManagedObject::~ManagedObject() = default;
+
+uint64_t ManagedObject::takeChangeStamp()
+{
+    // Objects of contexts on other threads take stamps too.
+    static std::atomic<uint64_t> next { 1 };
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 ManagedObjectID ManagedObject::objectID() const
 {
@@ -43,16 +51,17 @@ const Value& ManagedObject::valueReferenceForKey(std::u16string_view key) const
     return m_attributes[index];
 }
 
-// The value as the attribute keeps it; `key` of `entity` is described only
-// when the value does not fit.
-static Value convertedValue(const Value& value, AttributeType type, const EntityDescription& entity, std::u16string_view key)
+// The value as the attribute keeps it, `value` itself (moved) when it has
+// the attribute's type already; `key` of `entity` is described only when the
+// value does not fit.
+static Value convertedValue(Value&& value, AttributeType type, const EntityDescription& entity, std::u16string_view key)
 {
     if (value.isNull())
-        return value;
+        return std::move(value);
     switch (type) {
     case AttributeType::String:
         BREVANTON_ASSERT(value.isString(), "A string is expected for " + describeKey(entity, key));
-        return value;
+        return std::move(value);
     case AttributeType::Integer:
         BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + describeKey(entity, key));
         return Value(static_cast<long long>(value.integerValue()));
@@ -64,30 +73,40 @@ static Value convertedValue(const Value& value, AttributeType type, const Entity
         return Value(value.boolValue());
     case AttributeType::Date:
         BREVANTON_ASSERT(value.isDate(), "A date is expected for " + describeKey(entity, key));
-        return value;
+        return std::move(value);
     case AttributeType::Binary:
         BREVANTON_ASSERT(value.isData(), "Data is expected for " + describeKey(entity, key));
-        return value;
+        return std::move(value);
     case AttributeType::Transformable:
         // Stored as a binary property list, which holds no nulls: refusing
         // here keeps a save from dropping the value.
         BREVANTON_ASSERT(writePropertyList(value, PropertyListFormat::Binary, nullptr).has_value(),
                          "A property list without nulls is expected for " + describeKey(entity, key));
-        return value;
+        return std::move(value);
     }
-    return value;
+    return std::move(value);
 }
 
 void ManagedObject::setValueForKey(const Value& value, std::u16string_view key)
+{
+    setValueForKey(Value(value), key);
+}
+
+void ManagedObject::setValueForKey(Value&& value, std::u16string_view key)
 {
     BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
     m_context->assertOwnThread();
     int index = m_entity->attributeIndex(key);
     BREVANTON_ASSERT(index >= 0, "No attribute " + describeKey(*m_entity, key));
-    Value converted = convertedValue(value, m_entity->attributes()[index].type, *m_entity, key);
+    Value converted = convertedValue(std::move(value), m_entity->attributes()[index].type, *m_entity, key);
     if (m_attributes[index].type() == converted.type() && m_attributes[index] == converted)
         return;
     m_context->m_private->markChanged(*this);
+    // The first change since the last save keeps the saved value for a
+    // rollback; it is moved there, never copied.
+    if (m_committed && std::none_of(m_committed->attributes.begin(), m_committed->attributes.end(),
+                                    [&](const auto& saved) { return saved.first == index; }))
+        m_committed->attributes.emplace_back(index, std::move(m_attributes[index]));
     m_attributes[index] = std::move(converted);
 }
 
@@ -134,6 +153,22 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::objectsForKey(std::u1
     for (ManagedObject* destination : destinations)
         result.push_back(destination->shared_from_this());
     return result;
+}
+
+void ManagedObject::forEachObjectForKey(std::u16string_view key, const std::function<void(ManagedObject&)>& visit) const
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    if (!m_context)
+        return;
+    m_context->assertOwnThread();
+    auto& d = *m_context->m_private;
+    d.ensureLoaded(const_cast<ManagedObject&>(*this), index);
+    const EntityDescription* destination = m_entity->destinationEntity(m_entity->relationships()[index]);
+    // By position: loading a destination's row must not leave a dangling iterator.
+    for (size_t position = 0; position < m_relationships[index].toMany.size(); ++position) {
+        if (ManagedObject* found = d.object(*destination, m_relationships[index].toMany[position]))
+            visit(*found);
+    }
 }
 
 size_t ManagedObject::countForKey(std::u16string_view key) const

@@ -11,10 +11,12 @@
 #include "platform/store/ManagedObjectID.h"
 #include "platform/foundation/Value.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brevanton {
@@ -44,6 +46,8 @@ public:
     // numbers to the attribute's type and asserts on any other kind of value.
     Value valueForKey(std::u16string_view key) const;
     void setValueForKey(const Value& value, std::u16string_view key);
+    // The same, taking the value over: a long text is not copied.
+    void setValueForKey(Value&& value, std::u16string_view key);
     // The attribute's value itself, without a copy: valid until it is set again.
     const Value& valueReferenceForKey(std::u16string_view key) const;
 
@@ -53,6 +57,9 @@ public:
 
     // To-many relationships, in id order.
     std::vector<std::shared_ptr<ManagedObject>> objectsForKey(std::u16string_view key) const;
+    // Calls `visit` with each of them, in id order, without making a list of
+    // them; `visit` must not change this relationship.
+    void forEachObjectForKey(std::u16string_view key, const std::function<void(ManagedObject&)>& visit) const;
     void setObjectsForKey(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view key);
     void addObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key);
     void removeObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key);
@@ -60,6 +67,13 @@ public:
 
     // Whether the entity has an attribute or relationship of that name.
     bool respondsToKey(std::u16string_view key) const;
+
+    // A stamp no other state of any object has had: it is taken anew at
+    // every change of the object's attributes or relationships (also one
+    // that restores an earlier value), its deletion, a rollback of its
+    // changes and a refresh from the store. An unchanged stamp means the
+    // object is as it was when the stamp was read.
+    uint64_t changeStamp() const { return m_changeStamp; }
 
 protected:
     // After the object was inserted into its context (it has its id).
@@ -81,7 +95,9 @@ private:
         std::vector<int64_t> toMany; // sorted numbers
     };
     struct Snapshot {
-        std::vector<Value> attributes;
+        // The saved values of the attributes changed since the last save,
+        // by attribute index, each once.
+        std::vector<std::pair<int, Value>> attributes;
         std::vector<int64_t> toOne;
     };
 
@@ -93,6 +109,10 @@ private:
     std::vector<Value> m_attributes;
     std::vector<RelationshipState> m_relationships;
     std::unique_ptr<Snapshot> m_committed;
+    uint64_t m_changeStamp { takeChangeStamp() };
+
+    static uint64_t takeChangeStamp();
+    void noteChange() { m_changeStamp = takeChangeStamp(); }
 };
 
 } // namespace brevanton

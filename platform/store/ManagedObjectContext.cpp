@@ -64,8 +64,8 @@ ManagedObject* ManagedObjectContext::Private::registerRow(const EntityDescriptio
 {
     int64_t number = row.columnInteger(0);
     isNew = false;
-    if (auto found = byNumber.find(number); found != byNumber.end())
-        return found->second;
+    if (ManagedObject* found = byNumber.find(number))
+        return found;
     isNew = true;
     std::shared_ptr<ManagedObject> object = entity.makeInstance();
     object->m_entity = &entity;
@@ -81,14 +81,14 @@ ManagedObject* ManagedObjectContext::Private::registerRow(const EntityDescriptio
         object->m_relationships[index].toOne = row.columnIsNull(column) ? 0 : row.columnInteger(column), ++column;
     ManagedObject* raw = object.get();
     registered[entity.index()].emplace(number, object);
-    byNumber.emplace(number, raw);
+    byNumber.insert(number, raw);
     return raw;
 }
 
 ManagedObject* ManagedObjectContext::Private::object(const EntityDescription& entity, int64_t number)
 {
-    if (auto found = byNumber.find(number); found != byNumber.end())
-        return found->second;
+    if (ManagedObject* found = byNumber.find(number))
+        return found;
     if (fullyLoaded[entity.index()])
         return nullptr;
     std::lock_guard lock(store->mutex);
@@ -165,13 +165,13 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
             break;
         int64_t number = statement->columnInteger(0);
         present.push_back(number);
-        auto found = byNumber.find(number);
-        if (found == byNumber.end()) {
+        ManagedObject* found = byNumber.find(number);
+        if (!found) {
             bool isNew = false;
             fetched.push_back(registerRow(entity, *statement, isNew)->shared_from_this());
-        } else if (found->second->m_state == ManagedObject::State::Unchanged) {
+        } else if (found->m_state == ManagedObject::State::Unchanged) {
             // Refresh values another context may have saved.
-            refreshFromRow(*found->second, *statement);
+            refreshFromRow(*found, *statement);
         }
     }
     statement->reset();
@@ -193,6 +193,7 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
 void ManagedObjectContext::Private::refreshFromRow(ManagedObject& object, const SQLiteStatement& row)
 {
     const EntityDescription& entity = *object.m_entity;
+    object.noteChange();
     int column = 1;
     for (size_t i = 0; i < entity.attributes().size(); ++i, ++column)
         object.m_attributes[i] = readAttributeValue(row, column, entity.attributes()[i].type);
@@ -349,6 +350,8 @@ bool ManagedObjectContext::Private::loadRelationshipForAll(const EntityDescripti
 
 void ManagedObjectContext::Private::markChanged(ManagedObject& object)
 {
+    // Called before every change of the object.
+    object.noteChange();
     switch (object.m_state) {
     case ManagedObject::State::Inserted:
     case ManagedObject::State::Deleted:
@@ -362,8 +365,8 @@ void ManagedObjectContext::Private::markChanged(ManagedObject& object)
     case ManagedObject::State::Unchanged:
         break;
     }
+    // The attributes' saved values join the snapshot as they change.
     auto snapshot = std::make_unique<ManagedObject::Snapshot>();
-    snapshot->attributes = object.m_attributes;
     for (auto& relationship : object.m_relationships)
         snapshot->toOne.push_back(relationship.toOne);
     object.m_committed = std::move(snapshot);
@@ -498,7 +501,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::insertNewObject(std::u16str
     for (auto& relationship : object->m_relationships)
         relationship.loaded = true;
     d.registered[entity->index()].emplace(object->m_number, object);
-    d.byNumber.emplace(object->m_number, object.get());
+    d.byNumber.insert(object->m_number, object.get());
     d.changed.emplace(object->m_number, object);
     d.pendingInserted.emplace(object->m_number, object);
     d.scheduleNotification();
@@ -516,6 +519,8 @@ void ManagedObjectContext::deleteObject(const std::shared_ptr<ManagedObject>& ob
     const EntityDescription& entity = *object->m_entity;
     if (object->m_state == ManagedObject::State::Unchanged)
         d.markChanged(*object);
+    else
+        object->noteChange();
     bool wasInserted = object->m_state == ManagedObject::State::Inserted;
     object->m_state = ManagedObject::State::Deleted;
 
@@ -632,6 +637,7 @@ void ManagedObjectContext::rollback()
     d.pendingUpdated.clear();
     d.pendingDeleted.clear();
     for (auto& [number, object] : changed) {
+        object->noteChange();
         if (object->m_state == ManagedObject::State::Inserted) {
             object->m_state = ManagedObject::State::Deleted;
             d.unregister(*object);
@@ -639,7 +645,8 @@ void ManagedObjectContext::rollback()
             continue;
         }
         if (object->m_committed) {
-            object->m_attributes = std::move(object->m_committed->attributes);
+            for (auto& [index, value] : object->m_committed->attributes)
+                object->m_attributes[index] = std::move(value);
             for (size_t i = 0; i < object->m_relationships.size(); ++i)
                 object->m_relationships[i].toOne = object->m_committed->toOne[i];
             object->m_committed.reset();

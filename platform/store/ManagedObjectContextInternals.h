@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/store/ObjectNumberTable.h"
 #include "platform/store/PersistentStoreInternals.h"
 
 #include <map>
@@ -23,7 +24,7 @@ struct ManagedObjectContext::Private {
     PersistentStore::Private* store { nullptr };
     // Registered objects by entity, in number order.
     std::vector<std::map<int64_t, std::shared_ptr<ManagedObject>>> registered;
-    std::unordered_map<int64_t, ManagedObject*> byNumber;
+    ObjectNumberTable byNumber;
     // Entities whose rows are all registered, as of the store's save generation.
     std::vector<bool> fullyLoaded;
     uint64_t knownGeneration { 0 };

@@ -4,7 +4,6 @@
 #include "platform/store/PersistentStoreInternals.h"
 #include "platform/store/PredicateSQL.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <sqlite3.h>
@@ -181,18 +180,29 @@ namespace {
 // A commit appends the changed pages to the write-ahead log and syncs it:
 // once it returns the change is durable. Copying the log back into the file
 // (a checkpoint) is what SQLite does in the commit that takes the log past
-// 1000 pages, on the path of the save that made it. The store leaves that
-// checkpoint to a later turn of the main run loop instead; a log that still
-// grows to four times as many pages (no turn ran) is copied in the commit.
+// 1000 pages, on the path of the save that made it. The store copies it on a
+// thread of its own instead, through a connection of its own, while saves go
+// on (a passive copy takes the pages committed so far and waits for no one);
+// a log that still grows to four times as many pages (the copy could not keep
+// up) is copied in the commit.
 constexpr int checkpointLogPages = 1000;
 constexpr int checkpointInCommitLogPages = 4 * checkpointLogPages;
 
 void checkpointWriteAheadLog(PersistentStore::Private& d)
 {
-    std::lock_guard lock(d.mutex);
+    // A commit from now on asks for a copy of its own.
     d.checkpointScheduled = false;
-    if (auto* database = d.database.handle())
-        sqlite3_wal_checkpoint_v2(database, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    SQLiteDatabase& database = d.checkpointDatabase;
+    Error error;
+    if (!database.isOpen()) {
+        // Full synchronisation: the copied pages are on disk before the log
+        // is used again from its start.
+        if (!database.open(d.path, d.vfsName, &error) || !database.execute("PRAGMA synchronous = FULL", &error)) {
+            database.close();
+            return;
+        }
+    }
+    sqlite3_wal_checkpoint_v2(database.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 }
 
 int logWasWritten(void* context, sqlite3* database, const char* name, int pages)
@@ -203,16 +213,30 @@ int logWasWritten(void* context, sqlite3* database, const char* name, int pages)
         return SQLITE_OK;
     }
     if (pages >= checkpointLogPages && !d.checkpointScheduled.exchange(true)) {
-        // The store alive keeps its private part alive.
-        RunLoop::main().perform([weakStore = d.self, &d] {
-            if (auto store = weakStore.lock())
-                checkpointWriteAheadLog(d);
-        });
+        std::lock_guard lock(d.checkpointQueueMutex);
+        if (!d.checkpointQueue)
+            d.checkpointQueue = std::make_unique<OperationQueue>("store checkpoints");
+        // The private part outlives the queue, which its destructor empties.
+        d.checkpointQueue->addOperation([&d] { checkpointWriteAheadLog(d); });
     }
     return SQLITE_OK;
 }
 
 } // namespace
+
+PersistentStore::Private::~Private()
+{
+    std::unique_ptr<OperationQueue> queue;
+    {
+        std::lock_guard lock(checkpointQueueMutex);
+        queue = std::move(checkpointQueue);
+    }
+    if (queue) {
+        queue->cancelAllOperations();
+        queue.reset();
+    }
+    checkpointDatabase.close();
+}
 
 const std::u16string& PersistentStore::identifier() const { return m_private->identifier; }
 const std::string& PersistentStore::path() const { return m_private->path; }
@@ -419,6 +443,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     std::shared_ptr<PersistentStore> store(new PersistentStore);
     Private& d = *store->m_private;
     d.path = path;
+    d.vfsName = options.vfsName;
     d.model = std::move(model);
     describeTables(d);
 
@@ -438,9 +463,13 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
         if (!hasRow || mode.columnUTF8(0) != "wal")
             return fail(PersistentStoreOpenError, "Cannot use write-ahead logging for the store", error);
     }
-    if (!d.database.execute("PRAGMA synchronous = FULL", &error))
+    // Freed pages are not zeroed when that costs writes of their own (as a
+    // build with secure deletion on by default does): a changed long text
+    // (a post's body) frees its old overflow pages, and zeroing them doubled
+    // the log a save writes. Pages still in use are cleared as before, and
+    // a freed page is soon reused.
+    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
-    d.self = store;
     sqlite3_wal_hook(d.database.handle(), logWasWritten, &d);
     if (!PredicateSQL::registerFunctions(d.database, &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);

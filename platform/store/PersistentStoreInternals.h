@@ -4,6 +4,7 @@
 
 #include "platform/store/PersistentStore.h"
 #include "platform/store/SQLiteDatabase.h"
+#include "platform/foundation/OperationQueue.h"
 
 #include <atomic>
 #include <mutex>
@@ -66,10 +67,19 @@ struct PersistentStore::Private {
     int64_t reservationSize { 64 };
     // Counts successful saves, so that contexts notice other contexts' saves.
     std::atomic<uint64_t> saveGeneration { 0 };
-    // The store itself, for the checkpoint a commit leaves to the main run
-    // loop, and whether one is waiting there.
-    std::weak_ptr<PersistentStore> self;
+
+    // The log's copy into the file, off the saving thread: a connection of
+    // its own on a serial queue of its own (made on first use), and whether
+    // a copy waits there.
+    std::string vfsName;
+    SQLiteDatabase checkpointDatabase;
     std::atomic<bool> checkpointScheduled { false };
+    std::unique_ptr<OperationQueue> checkpointQueue;
+    std::mutex checkpointQueueMutex;
+
+    // Drops a copy not yet started and waits for one running, before the
+    // connections close.
+    ~Private();
 
     // A number never given before in this store.
     int64_t takeNumber();

@@ -267,6 +267,19 @@ ToolbarView::ToolbarView(Toolbar& toolbar)
     setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
 }
 
+ToolbarItem::Placement ToolbarItem::placement() const
+{
+    if (m_view)
+        return { m_view, m_view->bounds() };
+    auto toolbar = this->toolbar();
+    if (!toolbar || !toolbar->view())
+        return {};
+    Rect rect = toolbar->view()->rectOfItem(*this);
+    if (rect.isEmpty())
+        return {};
+    return { toolbar->view(), rect };
+}
+
 Rect ToolbarView::rectOfItem(const ToolbarItem& item) const
 {
     for (const auto& slot : m_slots) {

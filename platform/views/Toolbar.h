@@ -73,6 +73,16 @@ public:
 
     std::shared_ptr<Toolbar> toolbar() const { return m_toolbar.lock(); }
 
+    // Where the item shows, for what emerges from it (a popover, a menu):
+    // its own view and that view's bounds, or, for an image item, the
+    // toolbar's view and the item's rectangle in it. No view when the item
+    // is not shown.
+    struct Placement {
+        std::shared_ptr<View> view;
+        Rect rect;
+    };
+    Placement placement() const;
+
 private:
     friend class Toolbar;
     Control* control() const;

@@ -253,6 +253,9 @@ void Window::makeMainWindow()
 
 void Window::becomeKeyWindow()
 {
+    // The responders the toolbar's actions reach have changed.
+    if (auto toolbar = m_toolbar)
+        toolbar->validateVisibleItems();
     if (auto delegate = m_delegate.lock())
         delegate->windowDidBecomeKey(*this);
     NotificationCenter::defaultCenter().post(DidBecomeKeyNotification, this);
@@ -267,6 +270,8 @@ void Window::resignKeyWindow()
 
 void Window::becomeMainWindow()
 {
+    if (auto toolbar = m_toolbar)
+        toolbar->validateVisibleItems();
     if (auto delegate = m_delegate.lock())
         delegate->windowDidBecomeMain(*this);
     NotificationCenter::defaultCenter().post(DidBecomeMainNotification, this);
@@ -353,9 +358,15 @@ void Window::sendEvent(const Event& event)
     // Kept alive until the toolbar has seen what the event changed.
     auto protect = weak_from_this().lock();
     dispatchEvent(event);
-    // What the event changed shows in the toolbar's items at once.
+    // What the event changed shows in the toolbar's items at once: this
+    // window's, and the main window's when the event came to another (a
+    // panel whose keys reach the main window's commands).
     if (auto toolbar = m_toolbar)
         toolbar->validateVisibleItems();
+    if (auto main = Application::shared().mainWindow(); main && main.get() != this) {
+        if (auto toolbar = main->m_toolbar)
+            toolbar->validateVisibleItems();
+    }
 }
 
 void Window::setToolbar(std::shared_ptr<Toolbar> toolbar)

@@ -994,10 +994,10 @@ void WebFrame::loadNewSubresourcesIfNeeded()
         return;
     // Only what was inserted or had an attribute changed can ask for something
     // new, unless the base URL or the style sheets may have changed.
-    std::vector<DOMStructureChange> changes;
-    bool scanAll = styleTextChanged || !m_document->structureChangesSince(since, changes);
+    auto changes = m_document->structureChangesSince(since);
+    bool scanAll = styleTextChanged || !changes;
     std::vector<std::shared_ptr<DOMNode>> roots;
-    for (auto& change : changes) {
+    for (auto& change : scanAll ? DOMDocument::StructureChanges() : *changes) {
         if (scanAll || change.touchesStyleSheets) {
             scanAll = true;
             break;

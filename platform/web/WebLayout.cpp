@@ -12,6 +12,7 @@
 #include "platform/web/WebTableGrid.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -202,6 +203,12 @@ std::optional<SetWidth> setWidthOf(const DOMElement& element, const CSSComputedV
     return SetWidth { number, i < attribute->size() && (*attribute)[i] == '%' };
 }
 
+bool preservesWhiteSpace(const CSSComputedValues& style)
+{
+    auto whiteSpace = style.identifier(CSSPropertyID::WhiteSpace);
+    return whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
+}
+
 // Widths measured in another order may differ in their last bits: what comes that close fits.
 constexpr double fitTolerance = 1e-6;
 
@@ -228,6 +235,10 @@ struct WebLayout::InlineState {
     bool pendingSpace { false };
     // The font of the inline content being laid out (in m_fonts).
     uint32_t font { 0 };
+    // The element whose children are being laid out, and whether it keeps
+    // white space: its text needs not look its style up again.
+    const DOMNode* textParent { nullptr };
+    bool preservesWhiteSpace { false };
     // Where each line with content ended, kept when lines are not aligned to the left.
     // A line ended by wrapping (not by a break, a kept newline or the end of the run) may be justified.
     struct LineEnd {
@@ -290,6 +301,15 @@ double WebTextRun::xForOffset(unsigned offset) const
     if (found == sourceOffsets.end())
         return positions.empty() ? rect.minX() : positions.back();
     return positions[static_cast<size_t>(found - sourceOffsets.begin())];
+}
+
+const WebBoxEdges& WebLayout::boxEdgesOf(const std::shared_ptr<const CSSComputedValues>& style, double width)
+{
+    auto [found, inserted] = m_boxEdges.try_emplace(style.get());
+    BoxEdgesEntry& entry = found->second;
+    if (inserted || entry.width != width)
+        entry = { style, width, webBoxEdges(*style, width) };
+    return entry.edges;
 }
 
 uint32_t WebLayout::fontOf(const DOMElement& element)
@@ -379,8 +399,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     m_metricsGeneration = FontMetricsProvider::generation();
     // Styles may have been made again since the last pass.
     m_fontIndexes.clear();
-    bool incremental = sameInputs && m_deadFlows <= m_blockFlows.size() / 2 + 64
-        && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
+    m_boxEdges.clear();
+    bool incremental = sameInputs && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
     if (!incremental || !m_childIndexesKept)
@@ -416,7 +436,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_fontIndexes.clear();
     // Index 0: the font of text that has no element to take one from.
     m_fonts.push_back(FontDescriptor(std::u16string(), 16 * m_multiplier).withMetricsRole(FontMetricsRole::Page));
-    m_deadFlows = 0;
+    m_freeFlows.clear();
     m_tableMeasures.clear();
     ++m_fullLayoutCount;
     m_changedArea.reset();
@@ -433,9 +453,10 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
 {
     if (sinceVersion == document.connectedStructureVersion())
         return true;
-    std::vector<DOMStructureChange> changes;
-    if (!document.structureChangesSince(sinceVersion, changes))
+    auto recorded = document.structureChangesSince(sinceVersion);
+    if (!recorded)
         return false;
+    std::vector<DOMStructureChange> changes(recorded->begin(), recorded->end());
     // Nodes put in and taken out again since the last pass, comments and
     // what else makes no box come and go without a trace in the layout.
     dropNodesInsertedAndRemovedAgain(changes);
@@ -552,14 +573,51 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
 
 WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 {
-    auto [found, inserted] = m_boxes.try_emplace(node);
-    if (inserted) {
-        found->second.node = node;
-        found->second.order = static_cast<uint32_t>(m_boxOrder.size());
-        found->second.isText = node->isTextNode();
-        m_boxOrder.push_back(&found->second);
+    auto found = m_boxes.find(node);
+    if (found != m_boxes.end())
+        return found->second;
+    Box* box;
+    if (m_freeBoxes.empty()) {
+        box = &m_boxes.try_emplace(node).first->second;
+    } else {
+        auto entry = std::move(m_freeBoxes.back());
+        m_freeBoxes.pop_back();
+        entry.key() = node;
+        // A fresh box that keeps the room its lines had.
+        auto lines = std::move(entry.mapped().lines);
+        lines.clear();
+        entry.mapped() = Box();
+        entry.mapped().lines = std::move(lines);
+        box = &m_boxes.insert(std::move(entry)).position->second;
     }
-    return found->second;
+    box->node = node;
+    box->order = static_cast<uint32_t>(m_boxOrder.size());
+    box->isText = node->isTextNode();
+    m_boxOrder.push_back(box);
+    return *box;
+}
+
+void WebLayout::eraseBox(const Box& box)
+{
+    if (box.blockFlow != noBlockFlow)
+        m_freeFlows.push_back(box.blockFlow);
+    auto entry = m_boxes.extract(box.node);
+    if (!entry.empty() && m_freeBoxes.size() < maxFreeBoxes)
+        m_freeBoxes.push_back(std::move(entry));
+}
+
+WebLayout::BlockFlow& WebLayout::blockFlowFor(Box& box)
+{
+    if (box.blockFlow == noBlockFlow) {
+        if (m_freeFlows.empty()) {
+            box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
+            m_blockFlows.emplace_back();
+        } else {
+            box.blockFlow = m_freeFlows.back();
+            m_freeFlows.pop_back();
+        }
+    }
+    return m_blockFlows[box.blockFlow];
 }
 
 bool WebLayout::relayoutBlock(const DOMElement& block)
@@ -576,11 +634,8 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
     // The content's boxes go: nodes may have come and gone since they were made.
     size_t end = box.order;
     size_t begin = end - box.contentCount;
-    for (size_t i = begin; i < end; ++i) {
-        if (m_boxOrder[i]->blockFlow != noBlockFlow)
-            ++m_deadFlows;
-        m_boxes.erase(m_boxOrder[i]->node);
-    }
+    for (size_t i = begin; i < end; ++i)
+        eraseBox(*m_boxOrder[i]);
     std::vector<Box*> following(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end), m_boxOrder.end());
     m_boxOrder.resize(begin);
     double outerMaxX = m_maxX;
@@ -831,11 +886,8 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         // The removed block's indexes go with it, those of what moves up or shrinks too.
         if (indexesKept)
             dropChildIndexesFrom(begin, nullptr);
-        for (size_t i = begin; i < end; ++i) {
-            if (m_boxOrder[i]->blockFlow != noBlockFlow)
-                ++m_deadFlows;
-            m_boxes.erase(m_boxOrder[i]->node);
-        }
+        for (size_t i = begin; i < end; ++i)
+            eraseBox(*m_boxOrder[i]);
         m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin),
                          m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end));
         for (size_t i = begin; i < m_boxOrder.size(); ++i)
@@ -861,7 +913,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         return FastResult::NotApplicable;
     // Where the content of the container starts, and where the previous block ends.
     auto style = CSSStyleResolver::computedValuesFor(container);
-    Rect content = webBoxEdges(*style, containerFlow.width).frame().inset(containerBox.rect);
+    Rect content = boxEdgesOf(style, containerFlow.width).frame().inset(containerBox.rect);
     double x = content.minX();
     double width = content.width();
     double top = content.minY();
@@ -1005,10 +1057,8 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
     // The old block's boxes go first: the new block's nodes may stand where freed ones stood.
     Rect oldRect = removedFound->second.rect;
     for (size_t i = begin; i < end; ++i) {
-        if (m_boxOrder[i]->blockFlow != noBlockFlow)
-            ++m_deadFlows;
         m_childIndexes.erase(m_boxOrder[i]->node);
-        m_boxes.erase(m_boxOrder[i]->node);
+        eraseBox(*m_boxOrder[i]);
         m_boxOrder[i] = nullptr;
     }
     if (m_boxes.count(&element))
@@ -1077,7 +1127,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         return 0;
     if (laysOutAsTable(element, *style))
         return layoutTable(element, x, y, width);
-    WebBoxEdges edges = webBoxEdges(*style, width);
+    WebBoxEdges edges = boxEdgesOf(style, width);
     WebEdges frame = edges.frame();
     double boxWidth = webBorderBoxWidth(*style, edges, width,
                                         fillsWidth ? std::nullopt : definiteLength(*style, CSSPropertyID::Width, width));
@@ -1097,7 +1147,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     m_maxX = 0;
     m_containingHeight = explicitHeight;
     size_t contentStart = m_boxOrder.size();
-    double contentHeight = layoutBlockChildren(element, boxX + frame.left, boxY + frame.top, contentWidth);
+    double contentHeight = layoutBlockChildren(element, boxX + frame.left, boxY + frame.top, contentWidth, style);
     bool onlyBlocks = m_childrenOnlyBlocks;
     auto contentCount = static_cast<uint32_t>(m_boxOrder.size() - contentStart);
     m_containingHeight = containingHeight;
@@ -1114,17 +1164,14 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     box.rect = Rect(boxX, boxY, boxWidth, boxHeight);
     box.contentCount = contentCount;
     // A block laid out again keeps its record.
-    if (box.blockFlow == noBlockFlow) {
-        box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
-        m_blockFlows.emplace_back();
-    }
-    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight,
+    blockFlowFor(box) = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight,
                                     maxHeight.has_value(), false, onlyBlocks };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }
 
-double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double y, double width)
+double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double y, double width,
+                                      std::shared_ptr<const CSSComputedValues> style)
 {
     InlineState state;
     state.left = x;
@@ -1135,12 +1182,14 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     bool justify = false;
     bool preserve = false;
     if (container.isElementNode()) {
-        auto style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
+        if (!style)
+            style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
         state.font = fontOf(style);
         alignment = webLineAlignmentFraction(*style);
         justify = style->identifier(CSSPropertyID::TextAlign) == u"justify";
-        auto whiteSpace = style->identifier(CSSPropertyID::WhiteSpace);
-        preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
+        preserve = preservesWhiteSpace(*style);
+        state.textParent = &container;
+        state.preservesWhiteSpace = preserve;
     }
     state.recordsLineEnds = alignment > 0 || justify;
     // The boxes of the inline content since the last block child.
@@ -1150,6 +1199,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
+        bool replaced = false;
         // The child's style, looked up once for all that follows.
         std::shared_ptr<const CSSComputedValues> childStyle;
         if (child->isElementNode()) {
@@ -1158,16 +1208,20 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
             auto kind = displayKind(*childStyle);
             if (kind == DisplayKind::None)
                 continue;
-            block = (kind == DisplayKind::Block || kind == DisplayKind::Table) && !webIsReplacedElement(element);
+            bool blockDisplay = kind == DisplayKind::Block || kind == DisplayKind::Table;
+            replaced = blockDisplay && webIsReplacedElement(element);
+            block = blockDisplay && !replaced;
             onlyBlocks = onlyBlocks && block;
-            if (element.hasTagName(u"hr"))
+            if (element.hasTagName(u"hr")) {
                 block = true;
+                replaced = webIsReplacedElement(element);
+            }
         } else if (onlyBlocks && child->isTextNode()) {
             auto& data = downcast<DOMCharacterData>(*child).data();
             onlyBlocks = std::all_of(data.begin(), data.end(), isSpace);
         }
         if (!block) {
-            layoutInline(*child, state, childStyle.get());
+            layoutInline(*child, state, std::move(childStyle));
             continue;
         }
         if (state.lineHasContent)
@@ -1177,7 +1231,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         double top = state.lineTop;
         auto& element = downcast<DOMElement>(*child);
         double height;
-        if (webIsReplacedElement(element)) {
+        if (replaced) {
             Size size = replacedSize(element);
             size.width = std::min(size.width, width);
             boxFor(child).rect = Rect(x, top, size.width, size.height);
@@ -1312,11 +1366,7 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
     // The table keeps a record as blocks do, so that an edit within it lays it out again alone.
     Box& box = boxFor(&table);
     m_maxX = std::max(m_maxX, box.rect.maxX());
-    if (box.blockFlow == noBlockFlow) {
-        box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
-        m_blockFlows.emplace_back();
-    }
-    m_blockFlows[box.blockFlow] = { x, y, width, height, m_maxX, m_tableDepth > 0, false, containingHeight, false, true, false };
+    blockFlowFor(box) = { x, y, width, height, m_maxX, m_tableDepth > 0, false, containingHeight, false, true, false };
     m_maxX = std::max(outerMaxX, m_maxX);
     return height;
 }
@@ -1696,7 +1746,7 @@ Size WebLayout::replacedSize(const DOMElement& element) const
     return intrinsic;
 }
 
-void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSComputedValues* knownStyle)
+void WebLayout::layoutInline(const DOMNode& node, InlineState& state, std::shared_ptr<const CSSComputedValues> style)
 {
     if (node.isTextNode()) {
         layoutText(node, state);
@@ -1705,15 +1755,12 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSC
     if (!node.isElementNode())
         return;
     auto& element = downcast<DOMElement>(node);
-    std::shared_ptr<const CSSComputedValues> style;
-    if (!knownStyle) {
+    if (!style)
         style = CSSStyleResolver::computedValuesFor(element);
-        knownStyle = style.get();
-    }
-    if (displayKind(*knownStyle) == DisplayKind::None)
+    if (displayKind(*style) == DisplayKind::None)
         return;
     if (element.hasTagName(u"br")) {
-        double height = lineHeightOf(fontOf(element));
+        double height = lineHeightOf(fontOf(style));
         boxFor(&node).rect = Rect(state.x, state.lineTop, 0, height);
         state.lineHeight = std::max(state.lineHeight, height);
         state.lineHasContent = true;
@@ -1736,12 +1783,16 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSC
         return;
     }
     uint32_t savedFont = state.font;
-    state.font = fontOf(element);
+    const DOMNode* savedTextParent = std::exchange(state.textParent, &node);
+    bool savedPreservesWhiteSpace = std::exchange(state.preservesWhiteSpace, preservesWhiteSpace(*style));
+    state.font = fontOf(style);
     uint32_t font = state.font;
     Point start { state.x, state.lineTop };
     for (DOMNode* child = node.first(); child; child = child->next())
         layoutInline(*child, state);
     state.font = savedFont;
+    state.textParent = savedTextParent;
+    state.preservesWhiteSpace = savedPreservesWhiteSpace;
     // The union of the content's boxes; an empty element keeps a zero-width box where it stands.
     Rect box;
     bool any = false;
@@ -1760,16 +1811,18 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state, const CSSC
 void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 {
     auto& data = downcast<DOMCharacterData>(node).data();
-    auto* parent = node.parentElement().get();
-    auto parentStyle = parent ? CSSStyleResolver::computedValuesFor(*parent) : nullptr;
-    uint32_t font = parentStyle ? fontOf(parentStyle) : state.font;
+    // The font and white space of the element whose children are laid out, else the parent's own.
+    uint32_t font = state.font;
+    bool preserve = false;
+    if (node.parent() && node.parent() == state.textParent)
+        preserve = state.preservesWhiteSpace;
+    else if (auto* parent = node.parentElement().get()) {
+        auto parentStyle = CSSStyleResolver::computedValuesFor(*parent);
+        font = fontOf(parentStyle);
+        preserve = preservesWhiteSpace(*parentStyle);
+    }
     double advance = spaceWidthOf(font);
     double lineHeight = lineHeightOf(font);
-    bool preserve = false;
-    if (parentStyle) {
-        auto whiteSpace = parentStyle->identifier(CSSPropertyID::WhiteSpace);
-        preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
-    }
 
     Box& box = boxFor(&node);
     box.font = font;
@@ -2101,27 +2154,61 @@ void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
                                const std::function<void(const DOMNode&, const Rect&)>& visit,
                                const std::function<void(const DOMNode&)>* leave) const
 {
+    // A few children are looked at one by one, as their index would: the
+    // index of every small element painted costs more than it saves.
+    constexpr size_t fewChildren = 16;
+    std::array<std::pair<DOMNode*, const Box*>, fewChildren> few;
+    size_t fewCount = 0;
+    bool many = false;
+    for (DOMNode* child = node.first(); child && !many; child = child->next()) {
+        if (!child->isElementNode() && !child->isTextNode())
+            continue;
+        auto found = m_boxes.find(child);
+        if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+            continue;
+        many = fewCount == fewChildren;
+        if (!many)
+            few[fewCount++] = { child, &found->second };
+    }
+    if (!many) {
+        std::array<double, fewChildren> suffixMinY;
+        for (size_t i = fewCount; i-- > 0;) {
+            double minY = few[i].second->rect.minY();
+            suffixMinY[i] = i + 1 < fewCount ? std::min(minY, suffixMinY[i + 1]) : minY;
+        }
+        double prefixMaxY = 0;
+        for (size_t i = 0; i < fewCount && suffixMinY[i] < rect.maxY(); ++i) {
+            prefixMaxY = i ? std::max(prefixMaxY, few[i].second->rect.maxY()) : few[i].second->rect.maxY();
+            if (prefixMaxY > rect.minY())
+                enumerateChild(*few[i].first, *few[i].second, rect, visit, leave);
+        }
+        return;
+    }
     auto& index = childIndex(node);
     size_t first = std::upper_bound(index.prefixMaxY.begin(), index.prefixMaxY.end(), rect.minY()) - index.prefixMaxY.begin();
-    for (size_t i = first; i < index.children.size() && index.suffixMinY[i] < rect.maxY(); ++i) {
-        DOMNode* child = index.children[i];
-        auto& box = m_boxes.find(child)->second;
-        if (child->isTextNode()) {
-            for (auto& line : box.lines) {
-                if (line.rect.intersects(rect)) {
-                    visit(*child, box.rect);
-                    break;
-                }
+    for (size_t i = first; i < index.children.size() && index.suffixMinY[i] < rect.maxY(); ++i)
+        enumerateChild(*index.children[i], m_boxes.find(index.children[i])->second, rect, visit, leave);
+}
+
+void WebLayout::enumerateChild(DOMNode& child, const Box& box, const Rect& rect,
+                               const std::function<void(const DOMNode&, const Rect&)>& visit,
+                               const std::function<void(const DOMNode&)>* leave) const
+{
+    if (child.isTextNode()) {
+        for (auto& line : box.lines) {
+            if (line.rect.intersects(rect)) {
+                visit(child, box.rect);
+                break;
             }
-            continue;
         }
-        bool visited = box.rect.intersects(rect);
-        if (visited)
-            visit(*child, box.rect);
-        enumerateNodes(*child, rect, visit, leave);
-        if (visited && leave)
-            (*leave)(*child);
+        return;
     }
+    bool visited = box.rect.intersects(rect);
+    if (visited)
+        visit(child, box.rect);
+    enumerateNodes(child, rect, visit, leave);
+    if (visited && leave)
+        (*leave)(child);
 }
 
 } // namespace brevanton

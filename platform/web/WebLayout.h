@@ -15,6 +15,7 @@
 
 #include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
+#include "platform/web/WebBoxEdges.h"
 #include "platform/web/WebTableColumns.h"
 #include "platform/web/WebTableGrid.h"
 
@@ -211,21 +212,30 @@ private:
     // Adds a block laid out again, from `oldRect` to its new box, to the changed area.
     void noteBlockLaidOutAgain(const Rect& oldRect, const Rect& newRect, double oldDocumentHeight);
     Box& boxFor(const DOMNode*);
+    // Drops the box (its block record is taken again by the next block).
+    void eraseBox(const Box&);
+    // The box's block record, made when it has none.
+    BlockFlow& blockFlowFor(Box&);
     void moveBoxes(size_t begin, size_t end, double deltaY);
     // `fillsWidth`: the block's box fills the width whatever width its style sets (a table cell's slot).
     // `style`: the element's computed values when the caller has them.
     double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false,
                        std::shared_ptr<const CSSComputedValues> style = nullptr);
-    double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
+    // `style`: the container's computed values when the caller has them.
+    double layoutBlockChildren(const DOMNode& container, double x, double y, double width,
+                               std::shared_ptr<const CSSComputedValues> style = nullptr);
     double layoutTable(const DOMElement&, double x, double y, double width);
     double layoutTableBox(const DOMElement&, double x, double y, double width);
-    void layoutInline(const DOMNode&, InlineState&, const CSSComputedValues* style = nullptr);
+    void layoutInline(const DOMNode&, InlineState&, std::shared_ptr<const CSSComputedValues> style = nullptr);
     // Moves the lines of the inline content whose boxes start at `firstBox`
     // by `alignment` (a fraction) of the room each leaves, or with `justify`
     // spreads the room of wrapped lines over their spaces, then forgets them.
     void alignLines(InlineState&, size_t firstBox, double alignment, bool justify);
     void layoutText(const DOMNode&, InlineState&);
     Size replacedSize(const DOMElement&) const;
+    // The edges of a box of the style in a containing block `width` wide,
+    // worked out once per style and width in a pass: rows share their styles.
+    const WebBoxEdges& boxEdgesOf(const std::shared_ptr<const CSSComputedValues>&, double width);
     // The element's font in m_fonts.
     uint32_t fontOf(const DOMElement&);
     uint32_t fontOf(const std::shared_ptr<const CSSComputedValues>&);
@@ -273,6 +283,8 @@ private:
     DOMNode* hitTest(DOMNode&, Point) const;
     void enumerateNodes(DOMNode&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&,
                         const std::function<void(const DOMNode&)>* leave) const;
+    void enumerateChild(DOMNode&, const Box&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&,
+                        const std::function<void(const DOMNode&)>* leave) const;
 
     // The children with boxes of a container in order, with running extremes
     // of their vertical extents, so that hit testing can skip to the right rows.
@@ -293,6 +305,10 @@ private:
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
     std::unordered_map<const DOMNode*, Box> m_boxes;
+    // Entries of boxes that went, taken again by new boxes (rows replaced
+    // or put in again make no allocation for their boxes and lines).
+    std::vector<std::unordered_map<const DOMNode*, Box>::node_type> m_freeBoxes;
+    static constexpr size_t maxFreeBoxes = 4096;
     std::unordered_map<const DOMElement*, TableMeasure> m_tableMeasures;
     // Every box in the order it was made: a node's content before the node itself.
     std::vector<Box*> m_boxOrder;
@@ -302,6 +318,12 @@ private:
     // The fonts text was laid out with, and each computed style's font among them (for one pass).
     std::vector<FontDescriptor> m_fonts;
     std::unordered_map<const CSSComputedValues*, std::pair<std::shared_ptr<const CSSComputedValues>, uint32_t>> m_fontIndexes;
+    struct BoxEdgesEntry {
+        std::shared_ptr<const CSSComputedValues> style;
+        double width { 0 };
+        WebBoxEdges edges;
+    };
+    std::unordered_map<const CSSComputedValues*, BoxEdgesEntry> m_boxEdges;
     const FontMetricsProvider* m_metrics { nullptr };
     uint64_t m_metricsGeneration { ~0ull };
     Size m_documentSize;
@@ -322,8 +344,9 @@ private:
     // become spaces (in `storage` when any is there).
     std::u16string_view measuredText(std::u16string_view text, std::u16string& storage) const;
     bool m_valid { false };
-    // Block records left behind by content laid out again.
-    size_t m_deadFlows { 0 };
+    // Block records left behind by boxes that went, taken again by new blocks:
+    // a list emptied and filled again lays out its rows alone.
+    std::vector<uint32_t> m_freeFlows;
     uint64_t m_layoutCount { 0 };
     uint64_t m_fullLayoutCount { 0 };
     uint64_t m_blockLayoutCount { 0 };

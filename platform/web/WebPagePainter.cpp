@@ -423,7 +423,7 @@ private:
                 double to = run->xForOffset(std::min(selectionEnd, line.endOffset));
                 m_context.fillRect(Rect(from, line.rect.minY(), to - from, line.rect.height()), m_selectionColor);
             }
-            m_context.drawTextRun(run->text, run->font, run->rect, run->baseline, run->positions, color);
+            m_context.drawTextRun(std::move(run->text), run->font, run->rect, run->baseline, run->positions, color);
             double thickness = std::max(1.0, run->font.pointSize() / 14);
             double width = run->positions.back() - run->positions.front();
             if (decorations.underline)

@@ -138,7 +138,7 @@ TEST_F(VornickApplicationDelegateTest, TheFileChooserIsAskedAndItsAnswerBecomesA
                                          std::nullopt, completion);
     EXPECT_EQ(asked.messageToUser, u"Please select a file.");
     EXPECT_EQ(asked.allowedFileTypes, (std::vector<std::u16string> { u"html", u"htm" }));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return called; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return called; }, 30));
     ASSERT_NE(received, nullptr);
     bool used = false;
     EXPECT_TRUE(received->resolveAndUse([&](const URL& url) {
@@ -240,7 +240,7 @@ TEST_F(VornickApplicationDelegateTest, KnownFilesFollowAWatchedFolder)
         return RunLoop::main().runUntil([&] {
             m_delegate->knownFileURLsUpdateQueue().waitUntilAllOperationsAreFinished();
             return condition();
-        }, 5);
+        }, 30);
     };
     EXPECT_TRUE(settle([&] { return known("index.html") && known("images"); })) << "the scan";
     EXPECT_EQ(m_delegate->knownFileURLsUpdateQueue().name(), "knownFileURLsUpdateQueue");

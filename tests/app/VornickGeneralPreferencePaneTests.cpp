@@ -52,8 +52,13 @@ protected:
     }
 
     UserDefaults& defaults() { return m_delegate->userDefaults(); }
-    // What the file holds now, as another process reads it.
-    Value inFile(std::u16string_view key) const { return UserDefaults(m_path).objectForKey(key); }
+    // What the file holds after the turn the application runs after each
+    // event (which writes the changes), as another process reads it.
+    Value inFile(std::u16string_view key) const
+    {
+        RunLoop::main().runOnce(0);
+        return UserDefaults(m_path).objectForKey(key);
+    }
     static void choose(PopUpButton& popUp, std::u16string_view title)
     {
         for (long index = 0; index < popUp.numberOfItems(); ++index) {
@@ -251,11 +256,11 @@ TEST_F(GeneralPreferencePaneTest, SettingsAnotherProcessWritesHaveTheirEffectsHe
     ASSERT_TRUE(appearance.paneView());
     UserDefaults other(m_path);
     other.setInteger(1, VornickAppIconDefaultsKey);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return Application::shared().applicationIconImage() == Image::imageNamed(VornickClassicAppIconImageName); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return Application::shared().applicationIconImage() == Image::imageNamed(VornickClassicAppIconImageName); }, 30));
     other.setBool(true, VornickAllowUserDefinedAttributesDefaultsKey);
     other.setInteger(0, VornickEmbedSourceLoupeDefaultsKey);
     other.setInteger(30, VornickWordPressSyncIntervalDefaultsKey);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return intervals == 1; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return intervals == 1; }, 30));
     EXPECT_EQ(validations, 1);
     EXPECT_EQ(moves, 1);
     EXPECT_EQ(VornickWordPressSyncInterval(defaults()), 30);
@@ -267,7 +272,7 @@ TEST_F(GeneralPreferencePaneTest, SettingsAnotherProcessWritesHaveTheirEffectsHe
     defaults().setBool(false, VornickAllowUserDefinedAttributesDefaultsKey);
     RunLoop::main().runFor(0.2);
     EXPECT_EQ(validations, 1);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !other.boolForKey(VornickAllowUserDefinedAttributesDefaultsKey); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !other.boolForKey(VornickAllowUserDefinedAttributesDefaultsKey); }, 30));
 }
 
 } // namespace

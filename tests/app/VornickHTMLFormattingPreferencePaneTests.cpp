@@ -2,6 +2,7 @@
 
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Button.h"
 #include "platform/views/Image.h"
@@ -42,6 +43,7 @@ TEST(VornickHTMLFormattingPreferencePane, EditsTheUsersDefaultSetWhichWritesTheD
     // A click writes the key of the defaults file and tells the documents.
     EXPECT_TRUE(module->checkBoxForRule(VornickHTMLFormattingRule::EncloseAttributeValuesInDoubleQuotes)->performClick());
     EXPECT_EQ(posted, 1);
+    RunLoop::main().runOnce(0); // as after each event
     auto stored = VornickHTMLFormattingPreferences::createWithPropertyList(
         UserDefaults(UserDefaults::defaultFilePath()).objectForKey(VornickHTMLFormattingPreferencesDefaultsKey), nullptr);
     ASSERT_TRUE(stored);

@@ -101,7 +101,7 @@ TEST_F(VornickHTMLTreeTest, AttachmentPointAndAsynchronousLoads)
                       EXPECT_EQ(webView, tree->webView());
                   });
     EXPECT_FALSE(tree->loadAttemptEnded());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 30));
     RunLoop::main().runFor(0.01);
     EXPECT_EQ(calls, 1);
     EXPECT_FALSE(blockError);
@@ -117,7 +117,7 @@ TEST_F(VornickHTMLTreeTest, AttachmentPointAndAsynchronousLoads)
         ASSERT_TRUE(webView);
         seenText = webView->mainFrameDocument()->body()->textContent();
     });
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !tree; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !tree; }, 30));
     EXPECT_EQ(seenText, u"kept");
 }
 
@@ -145,11 +145,11 @@ TEST_F(VornickHTMLTreeTest, SnippetSetBesideTheFirstLocalStyleSheetIsFoundOnce)
     // Loading another page into the same tree forgets the old page's answer.
     EXPECT_TRUE(removeItem(folder + "/other.brevantonsnippets"));
     tree->loadURL(page2, true, nullptr);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 30));
     EXPECT_FALSE(tree->fragmentSetURL()) << "page2 has no snippet set beside its style sheet";
     tree->loadURL(page, true, nullptr);
     EXPECT_FALSE(tree->fragmentSetURL()) << "nothing loaded yet";
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 30));
     ASSERT_TRUE(tree->fragmentSetURL()) << "an answer asked for during the load is not remembered";
     EXPECT_EQ(tree->fragmentSetURL()->lastPathComponent(), u"site.brevantonsnippets");
 }

@@ -37,7 +37,7 @@ protected:
     // Runs the loop until an event of `kind` for `relativePath` arrived.
     bool waitFor(VornickFileTreeEventKind kind, const std::string& relativePath)
     {
-        return RunLoop::main().runUntil([&] { return has(kind, relativePath); }, 5);
+        return RunLoop::main().runUntil([&] { return has(kind, relativePath); }, 30);
     }
 
     bool has(VornickFileTreeEventKind kind, const std::string& relativePath) const
@@ -115,7 +115,7 @@ TEST_F(VornickInotifyFileTreeWatcherTest, AScanReportsTheTreeParentsFirstAndARes
     });
     m_watcher->startOrRestartFileTreeScan();
     m_watcher->startOrRestartFileTreeScan();
-    RunLoop::main().runUntil([&] { return batches > 0; }, 5);
+    RunLoop::main().runUntil([&] { return batches > 0; }, 30);
     RunLoop::main().runOnce();
     EXPECT_EQ(batches, 1) << "the restarted scan replaces the first";
 

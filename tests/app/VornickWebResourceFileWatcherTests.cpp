@@ -30,7 +30,7 @@ TEST(VornickWebResourceFileWatcher, ReportsChangesOfTheAttemptsFileWithTheAttemp
     EXPECT_TRUE(watcher->description().starts_with(u"VornickWebResourceFileWatcher("));
 
     ASSERT_TRUE(writeFileAtomically(path, "a { color: red }"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen != nullptr; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen != nullptr; }, 30));
     EXPECT_EQ(seen, attempt);
 
     auto other = VornickResourceLoadAttempt::createForLoadedResourceURL(URL::fileURLWithPath(path, false), nullptr);

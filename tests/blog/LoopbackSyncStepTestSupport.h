@@ -102,14 +102,14 @@ protected:
     }
 
     // Runs the main loop until the session has ended.
-    bool runUntilSessionEnds(double seconds = 20)
+    bool runUntilSessionEnds(double seconds = 30)
     {
         return RunLoop::main().runUntil([this] { return !m_session->active(); }, seconds);
     }
 
     // Turns the main loop in short slices until `condition` holds (another
     // thread's doing, which does not wake the loop).
-    static bool pollUntil(const std::function<bool()>& condition, double seconds = 10)
+    static bool pollUntil(const std::function<bool()>& condition, double seconds = 30)
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (!condition()) {

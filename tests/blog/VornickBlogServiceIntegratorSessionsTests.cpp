@@ -18,7 +18,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace brevanton {
+namespace brevanton::vornick_blog_service_integrator_sessions_tests {
 namespace {
 
 using Kind = FakeBlogServiceAgent::RequestKind;
@@ -423,4 +423,4 @@ TEST_F(VornickBlogServiceIntegratorSessionsTests, OpenEditorsAreFoundForTheirOwn
 }
 
 } // namespace
-} // namespace brevanton
+} // namespace brevanton::vornick_blog_service_integrator_sessions_tests

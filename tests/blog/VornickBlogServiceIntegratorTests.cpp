@@ -116,6 +116,63 @@ TEST_F(VornickBlogServiceIntegratorTests, PostDescriptionsMatchDatesTagsAndFiles
     EXPECT_EQ(integrator.existingPostForDescription({}, file, *blog), post) << "a file without identifier is matched by name";
 }
 
+TEST_F(VornickBlogServiceIntegratorTests, EveryKeyAPostImportReadsIsFoundAmongItsNeighbours)
+{
+    auto blog = importServerBlog(u"Blog");
+    // Each key the import reads, with keys that sort right before and after
+    // it or differ only in case or length: none may stand in for another.
+    Dictionary description;
+    auto add = [&](std::u16string key, Value value) { description.emplace(std::move(key), std::move(value)); };
+    for (const char16_t* decoy : { u"", u"Title", u"dateLastPublishe", u"dateLastPublishedX", u"tag", u"tagsX", u"inTras", u"inTrashed",
+                                   u"sourceContent", u"sourceContentStrings", u"title ", u"titl", u"zzz", u"identifierUsedByBlogServiceX",
+                                   u"permalinkURLStrin", u"publishAtNextSyncs" })
+        add(decoy, Value(u"decoy"));
+    add(u"identifierUsedByBlogService", Value(u"41"));
+    add(u"title", Value(u"Walk"));
+    add(u"sourceContentString", Value(u"<p>Body</p>"));
+    add(u"sourceContentType", Value(u"markdown"));
+    add(u"dateLastEditedLocally", Value(Date(1780000300.0)));
+    add(u"dateLastSyncedLocally", Value(Date(1780000200.0)));
+    add(u"tags", Value(Array { Value(u"River") }));
+    add(u"permalinkURLString", Value(u"https://site.example/walk"));
+    add(u"dateFirstPublished", Value(Date(1780000000.0)));
+    add(u"dateLastPublished", Value(Date(1780000100.0)));
+    add(u"inTrash", Value(true));
+    add(u"publishAtNextSync", Value(true));
+
+    URL file = URL::fileURLWithPath(folder + "/walk.brevantonwordpresspost", false);
+    auto post = integrator.importPostDescription(description, nullptr, blog, file, false);
+    ASSERT_TRUE(post);
+    EXPECT_EQ(post->identifierUsedByBlogService(), u"41");
+    EXPECT_EQ(post->title(), u"Walk");
+    EXPECT_EQ(post->sourceContentString(), u"<p>Body</p>");
+    EXPECT_EQ(post->sourceContentType(), u"markdown");
+    EXPECT_EQ(post->ManagedObject::valueForKey(u"dateLastEditedLocally"), Value(Date(1780000300.0)));
+    EXPECT_EQ(post->dateLastSyncedLocally(), Date(1780000200.0));
+    ASSERT_EQ(post->objectsForKey(u"tags").size(), 1u);
+    EXPECT_EQ(post->objectsForKey(u"tags")[0]->valueForKey(u"title"), Value(u"River"));
+    EXPECT_EQ(post->permalinkURLString(), u"https://site.example/walk");
+    EXPECT_EQ(post->ManagedObject::valueForKey(u"dateFirstPublished"), Value(Date(1780000000.0)));
+    EXPECT_EQ(post->ManagedObject::valueForKey(u"dateLastPublished"), Value(Date(1780000100.0)));
+    EXPECT_TRUE(post->inTrash());
+    EXPECT_TRUE(post->publishAtNextSync());
+    EXPECT_EQ(post->sourceFileName(), u"walk.brevantonwordpresspost");
+
+    // Only the decoys: nothing is taken from them.
+    Dictionary decoys;
+    for (auto& [key, value] : description) {
+        if (value == Value(u"decoy"))
+            decoys.emplace(key, value);
+    }
+    auto empty = integrator.importPostDescription(decoys, nullptr, blog, std::nullopt, true);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->identifierUsedByBlogService(), u"");
+    EXPECT_EQ(empty->title(), u"");
+    EXPECT_TRUE(empty->objectsForKey(u"tags").empty());
+    EXPECT_FALSE(empty->inTrash());
+    EXPECT_TRUE(empty->ManagedObject::valueForKey(u"dateLastPublished").isNull());
+}
+
 TEST_F(VornickBlogServiceIntegratorTests, TheFirstOfSeveralAccountsIsUsed)
 {
     auto first = integrator.findHostingAccount();

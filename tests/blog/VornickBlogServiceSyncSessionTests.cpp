@@ -31,7 +31,11 @@ public:
         auto identifier = Value(description)[u"identifierUsedByBlogService"].stringValue();
         if (!m_blogs.count(identifier))
             return nullptr;
-        return std::shared_ptr<VornickPublishedBlog>(static_cast<VornickPublishedBlog*>(static_cast<void*>(&m_blogs[identifier])), [](VornickPublishedBlog*) { });
+        // A pointer that owns nothing and never touches what it points at,
+        // which is no blog: one with an owner would set the weak reference a
+        // blog keeps to itself, inside the int, wherever the blog's type is
+        // complete.
+        return std::shared_ptr<VornickPublishedBlog>(std::shared_ptr<void>(), addBlog(identifier));
     }
     VornickPublishedBlog* addBlog(const std::u16string& identifier)
     {

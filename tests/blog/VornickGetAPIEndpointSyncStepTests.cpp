@@ -228,7 +228,8 @@ TEST_F(VornickGetAPIEndpointSyncStepTest, AnswerAfterCancelChangesNothing)
 {
     LoopbackHTTPServer site([](const TestHTTPRequest&) {
         auto response = page(homePage("<title>Late</title><link rel='https://api.w.org/' href='/wp-json/'>"));
-        response.delayMilliseconds = 400;
+        // Late enough that the cancel comes first on a busy machine too.
+        response.delayMilliseconds = 1500;
         return response;
     });
     setRoot(site.url("/"));
@@ -236,7 +237,7 @@ TEST_F(VornickGetAPIEndpointSyncStepTest, AnswerAfterCancelChangesNothing)
     ASSERT_TRUE(pollUntil([&] { return site.requestCount() == 1; }));
     m_session->cancelUnfinishedStepsRecursively();
     EXPECT_EQ(m_step->state(), VornickSyncStepState::CancelledByUser);
-    RunLoop::main().runFor(1.0);
+    RunLoop::main().runFor(2.0);
     EXPECT_EQ(m_step->state(), VornickSyncStepState::CancelledByUser);
     EXPECT_TRUE(endpoint().isNull());
     EXPECT_EQ(logText().find("bytes for"), std::string::npos) << logText();

@@ -249,11 +249,32 @@ TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestInde
     ASSERT_TRUE(writeFileAtomically(postsFolder + "/list.brevantonblogpost", "[1, 2]"));
     ASSERT_TRUE(writeFileAtomically(postsFolder + "/notes.txt", "other"));
     ASSERT_TRUE(createDirectory(folder + "/blogs/No blog file"));
-    auto project = reopen(true);
-    ASSERT_TRUE(project);
+    Error error;
+    auto existing = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
+    ASSERT_TRUE(existing) << error;
+    std::string indexPath = existing->index()->filePath();
+    existing.reset();
+    ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    VornickLog::generalLog().clear();
+    auto project = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
+    ASSERT_TRUE(project) << error;
     auto& context = *project->index()->managedObjectContext();
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 2u);
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"BlogPost")->size(), 6u);
+    // The files read ahead on a worker are logged as any unreadable file,
+    // each once, with the reason.
+    std::u16string log = VornickLog::generalLog().text();
+    std::u16string postsURL = URL::fileURLWithPath(postsFolder, true).absoluteString();
+    std::u16string broken = u"Skipping unreadable file " + postsURL + u"broken.brevantonblogpost: ";
+    size_t at = log.find(broken);
+    ASSERT_NE(at, std::u16string::npos) << toUTF8(log);
+    EXPECT_NE(log.substr(at + broken.size(), log.find(u'\n', at) - at - broken.size()), u"it does not hold a dictionary");
+    EXPECT_EQ(log.find(broken, at + 1), std::u16string::npos);
+    std::u16string list = u"Skipping unreadable file " + postsURL + u"list.brevantonblogpost: it does not hold a dictionary\n";
+    at = log.find(list);
+    EXPECT_NE(at, std::u16string::npos) << toUTF8(log);
+    EXPECT_EQ(log.find(list, at + 1), std::u16string::npos);
+    EXPECT_EQ(log.find(u"notes.txt"), std::u16string::npos);
 }
 
 TEST_F(VornickPublishedBlogProjectTests, SyncLogIsAFileOfTheProjectInTheCachesSharedWithTheIntegrator)
@@ -326,11 +347,10 @@ TEST_F(VornickPublishedBlogProjectTests, WatchedProjectReadsPostFilesChangedOrAd
             auto now = titles();
             return std::count(now.begin(), now.end(), u"Arrived") == 1 && post->title() == u"Edited elsewhere";
         },
-        10));
+        30));
     EXPECT_EQ(blog->posts().size(), 4u);
     EXPECT_FALSE(project->index()->managedObjectContext()->hasChanges()) << "what was read is saved";
-    RunLoop::main().runFor(0.1);
-    EXPECT_GE(finished, 1);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return finished >= 1; }, 30));
 
     project->stopWatchingSourceFolder();
     EXPECT_FALSE(project->isWatchingSourceFolder());

@@ -29,7 +29,7 @@
 #include <set>
 #include <stdlib.h>
 
-namespace brevanton {
+namespace brevanton::vornick_sync_engine_model_tests {
 namespace {
 
 using Kind = FakeBlogServiceAgent::RequestKind;
@@ -611,4 +611,4 @@ TEST_F(VornickSyncEngineModelTests, RandomEditsSyncsAndFailuresLoseNothing)
 }
 
 } // namespace
-} // namespace brevanton
+} // namespace brevanton::vornick_sync_engine_model_tests

@@ -61,6 +61,27 @@ protected:
     }
 };
 
+// A visit meets what postsOnly() and pagesOnly() answer, in their order; a
+// post of no type is neither.
+TEST_F(VornickWordPressBlogTests, VisitingPostsOrPagesMeetsWhatTheListsAnswer)
+{
+    auto blog = makeBlog(u"Visits");
+    for (auto type : { u"page", u"post", u"", u"post", u"page" }) {
+        auto post = context.insertNewObject(u"BlogPost");
+        if (*type)
+            post->setValueForKey(Value(type), u"type");
+        post->setObjectForKey(blog, u"blog");
+    }
+    for (bool pages : { false, true }) {
+        std::vector<std::shared_ptr<VornickBlogPost>> visited;
+        blog->forEachPostOrPage(pages, [&](VornickBlogPost& post) {
+            visited.push_back(std::static_pointer_cast<VornickBlogPost>(post.shared_from_this()));
+        });
+        EXPECT_EQ(visited, pages ? blog->pagesOnly() : blog->postsOnly());
+        EXPECT_EQ(visited.size(), 2u);
+    }
+}
+
 TEST_F(VornickWordPressBlogTests, BlogFileAlwaysHoldsTheTermListsAndBlockModeEvenWhenEmpty)
 {
     auto blog = makeBlog(u"Empty");

@@ -2,9 +2,10 @@
 // saved through the brevanton executable: none may hold the program longer
 // than tidy's check budget, and each keeps its content (or, where the parser
 // cannot keep its nesting, is refused at save and left as it was). The time
-// of each save is printed and checked against three times the three seconds
-// each should take, a bound a busy machine keeps too; the three seconds
-// themselves are the benchmark's to check.
+// of each save is printed and checked against a bound several times the three
+// seconds each should take, which a busy machine keeps too and a wait for tidy
+// over the deepest pages (minutes) does not; the three seconds themselves are
+// the benchmark's to check.
 #include "tests/brevanton/BrevantonExecutableTestSupport.h"
 
 #include "platform/foundation/FileUtilities.h"
@@ -16,6 +17,7 @@
 
 using namespace brevanton;
 
+namespace brevanton_hostile_input_tests {
 namespace {
 
 // The sanitizers' builds run the program several times slower: the bound
@@ -87,6 +89,7 @@ class BrevantonHostileInput : public BrevantonExecutable, public ::testing::With
 
 TEST_P(BrevantonHostileInput, OpensAndSavesWithinTidysBudgetKeepingTheContent)
 {
+    setTidyCheckTimeBudget(std::nullopt);
     auto page = hostilePages()[GetParam()];
     std::string path = m_folder + "/" + page.name;
     ASSERT_TRUE(writeFileAtomically(path, page.contents));
@@ -98,7 +101,8 @@ TEST_P(BrevantonHostileInput, OpensAndSavesWithinTidysBudgetKeepingTheContent)
     auto saved = runBrevanton({ "--save", path }, { { "TMPDIR", temporary } });
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ hostile ] %s (%zu bytes): opened and saved in %.2f s\n", page.name, page.contents.size(), seconds);
-    EXPECT_LT(seconds, 9.0 * instrumentedSlowdown) << "the open and save waited for tidy past its budget";
+    // Tidy's budget here is a few seconds, its runs over the deepest pages minutes: the bound leaves a busy machine room.
+    EXPECT_LT(seconds, 20.0 * instrumentedSlowdown) << "the open and save waited for tidy past its budget";
 
     auto written = readFile(path).value();
     if (page.refusal.empty()) {
@@ -123,6 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Generated, BrevantonHostileInput, ::testing::Range(size
 TEST_F(BrevantonExecutable, TidyThatOutrunsItsBudgetIsStoppedAndThePageLoadsAsItIs)
 {
     // Tidy takes minutes over this nesting; the parser takes milliseconds.
+    setTidyCheckTimeBudget(std::nullopt);
     std::string page = m_folder + "/deep.html";
     std::string contents = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>deep</title></head><body>\n"
         + repeated("<section>x", 60000);
@@ -140,7 +145,8 @@ TEST_F(BrevantonExecutable, TidyThatOutrunsItsBudgetIsStoppedAndThePageLoadsAsIt
         << opened.standardOutput;
     EXPECT_TRUE(std::filesystem::is_empty(temporary)) << "tidy's files were left behind";
 
-    // A page tidy checks in time is validated as ever.
+    // A page tidy checks in time is validated as ever (in a budget a busy machine keeps too).
+    setTidyCheckTimeBudget(20);
     std::string shallow = m_folder + "/shallow.html";
     ASSERT_TRUE(writeFileAtomically(shallow, "<!DOCTYPE html>\n<title>t</title>\n<p>fine"));
     auto checked = runBrevanton({ shallow });
@@ -153,6 +159,9 @@ TEST_F(BrevantonExecutable, WithoutTidyAPageSavesAtOnceAndSaysItWasNotValidated)
     std::string page = m_folder + "/page.html";
     std::string contents = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>t</title></head><body>\n<p>fine</p>\n</body></html>\n";
     ASSERT_TRUE(writeFileAtomically(page, contents));
+    // A budget of a minute: a wait for a verdict that cannot come would show
+    // however busy the machine.
+    setTidyCheckTimeBudget(60);
     auto start = std::chrono::steady_clock::now();
     auto saved = runBrevanton({ "--save", page }, { { "PATH", m_folder + "/no-programs" } });
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -160,7 +169,9 @@ TEST_F(BrevantonExecutable, WithoutTidyAPageSavesAtOnceAndSaysItWasNotValidated)
     EXPECT_TRUE(contains(saved.standardOutput, "\n  validation:     Not Validated: HTML Tidy Could Not Run\n")) << saved.standardOutput;
     EXPECT_TRUE(contains(saved.standardOutput, "\n  tidy:           not validated (tidy could not run), 0 advisories\n"))
         << saved.standardOutput;
-    // Nothing waited for a verdict that could not come (tidy's budget is two seconds and more).
-    EXPECT_LT(seconds, 1.8);
+    // Nothing waited for a verdict that could not come.
+    EXPECT_LT(seconds, 20.0);
     EXPECT_TRUE(contains(readFile(page).value(), "<p>fine</p>"));
 }
+
+} // namespace brevanton_hostile_input_tests

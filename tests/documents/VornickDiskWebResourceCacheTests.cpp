@@ -228,7 +228,7 @@ TEST(VornickDiskWebResourceCache, TellsOfEachNewFileOnTheMainThread)
     });
     worker.join();
     EXPECT_EQ(heard.size(), 1u);
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return heard.size() == 2; }, 5));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return heard.size() == 2; }, 30));
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_EQ(heard[1].userInfo.at(u"sourceURL").stringValue(), page.absoluteString());
     EXPECT_EQ(onMainThread, (std::vector<bool> { true, true }));

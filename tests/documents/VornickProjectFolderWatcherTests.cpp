@@ -32,7 +32,7 @@ protected:
     // Waits for the next call, then lets the coalescing delay pass again.
     bool waitForCall(int expected)
     {
-        bool arrived = RunLoop::main().runUntil([&] { return calls >= expected; }, 5);
+        bool arrived = RunLoop::main().runUntil([&] { return calls >= expected; }, 30);
         RunLoop::main().runFor(VornickProjectFolderWatcher::CoalescingDelay * 2);
         return arrived && calls == expected;
     }

@@ -309,7 +309,7 @@ TEST_F(VornickProjectTest, ProgressGoesOutOnTheMainQueueWithTheCountsOfTheMoment
     std::thread([&] { project->postIndexingProgressUpdate(); }).join();
     project->setNumberOfFilesIndexed(110);
     EXPECT_EQ(progress.size(), 1u);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return progress.size() == 2; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return progress.size() == 2; }, 30));
     EXPECT_EQ(progress, (std::vector<std::pair<int64_t, int64_t>> { { 50, 120 }, { 100, 120 } }));
     EXPECT_EQ(messages, (std::vector<std::u16string> { u"Indexing: 50/120 files", u"Indexing: 100/120 files" }));
     NotificationCenter::defaultCenter().removeObserver(progressToken);

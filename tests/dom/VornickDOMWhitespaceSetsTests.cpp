@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace brevanton {
+namespace brevanton::vornick_dom_whitespace_sets_tests {
 namespace {
 
 using namespace testing;
@@ -74,4 +74,4 @@ TEST(VornickDOMWhitespaceSets, HTMLWhitespaceWithTheSubstitute)
 }
 
 } // namespace
-} // namespace brevanton
+} // namespace brevanton::vornick_dom_whitespace_sets_tests

@@ -39,7 +39,7 @@ TEST(VornickDocumentExtensions, BaseElementsAndReferences)
     // references files absolutely; saved there, it would reference them relatively.
     auto webView = WebView::create(Rect(0, 0, 800, 600));
     webView->mainFrame()->loadHTMLString(u"<p>x</p>", std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     auto& frame = *webView->mainFrame();
     auto& untitled = *frame.domDocument();
     vornick_setURLWhereSaved(frame, URL::fileURLWithPath(std::string_view("/autosave/Untitled.html")));

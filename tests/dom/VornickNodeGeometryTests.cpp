@@ -21,7 +21,7 @@ TEST(VornickNodeGeometryTest, BoxesComeFromTheWebViewAndConvertToOtherViews)
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p id=a style='margin:0'>ab</p>"
                                          u"<p id=b style='margin:0;display:none'>x</p><p id=c style='margin:0'>cd</p></body>",
                                          std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     auto document = webView->mainFrameDocument();
     auto a = document->getElementById(u"a");
     EXPECT_EQ(vornick_boundingBoxInView(*a, *webView), (VornickRect { 0, 0, 400, 20 }));

@@ -32,7 +32,7 @@ protected:
     {
         webView = WebView::create(Rect(0, 0, 800, 600));
         webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/web/page.html").absoluteString());
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         document = webView->mainFrameDocument();
         pasteboard->clearContents();
         ASSERT_TRUE(pasteboard->setString(u"earlier", PasteboardTypeString));

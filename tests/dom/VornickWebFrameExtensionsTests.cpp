@@ -39,7 +39,7 @@ protected:
     {
         auto webView = WebView::create(Rect(0, 0, 800, 600));
         webView->mainFrame()->loadRequest(URLRequest(url));
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         return webView;
     }
 
@@ -47,7 +47,7 @@ protected:
     {
         auto webView = WebView::create(Rect(0, 0, 800, 600));
         webView->mainFrame()->loadHTMLString(html, std::nullopt);
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         return webView;
     }
 
@@ -208,7 +208,7 @@ TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
     EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
     webView->mainFrame()->loadHTMLString(u"<p>typed \u2395 here</p>", std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0);
     EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u23D8');

@@ -9,6 +9,7 @@
 using namespace brevanton;
 using namespace brevanton::testing;
 
+namespace vornick_content_editing_view_attachment_points_tests {
 namespace {
 
 class ByIdLocator : public VornickAttachmentPointLocator {
@@ -122,3 +123,5 @@ TEST_F(AttachmentPoints, ChangingTheDocumentURLRewritesReferencesOnlyWhenItChang
 }
 
 } // namespace
+
+} // namespace vornick_content_editing_view_attachment_points_tests

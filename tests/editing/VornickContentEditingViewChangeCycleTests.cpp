@@ -85,7 +85,7 @@ TEST_F(ChangeCycle, AFrameEditedWhileUnfocusedIsRegeneratedWhenItGetsFocus)
     caret->setEnd(paragraph->firstChild(), 0);
     view->setTargetRange(caret);
     EXPECT_EQ(view->focusedWebFrame(), inner);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner); }, 30));
     EXPECT_NE(vornick_lastGeneratedHTMLString(*inner)->find(u"Changed inside"), std::u16string::npos);
 }
 
@@ -106,7 +106,7 @@ TEST_F(ChangeCycle, AChangeOfTheUsersDefaultFormattingRewritesTheFocusedFrameNow
     users->setEncloseAttributeValuesInDoubleQuotes(false);
     NotificationCenter::defaultCenter().post(VornickHTMLFormattingPreferencesWereEditedNotification, users.get());
     EXPECT_FALSE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*frame); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*frame); }, 30));
     EXPECT_FALSE(view->undoManager()->canUndo()) << "the documents are not changed";
     EXPECT_FALSE(vornick_HTMLFormattingPreferencesString(*document())) << "nor given a set of their own";
     EXPECT_FALSE(writesApostrophes(*inner));
@@ -117,7 +117,7 @@ TEST_F(ChangeCycle, AChangeOfTheUsersDefaultFormattingRewritesTheFocusedFrameNow
     caret->setEnd(paragraph->firstChild(), 0);
     view->setTargetRange(caret);
     ASSERT_EQ(view->focusedWebFrame(), inner);
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*inner); }, 5));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*inner); }, 30));
     users->setEncloseAttributeValuesInDoubleQuotes(true);
 }
 
@@ -171,7 +171,7 @@ TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
         caret->setStart(text, text->length());
         caret->collapse(true);
         ASSERT_TRUE(view->undoableReplaceRangeWithText(true, caret, std::u16string(1, character), true));
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(text->data() + u"</h1>") != std::u16string::npos; }, 3))
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(text->data() + u"</h1>") != std::u16string::npos; }, 30))
             << toUTF8(shown());
         ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
         EXPECT_EQ(toUTF8(shown()), contents("page.html"));
@@ -183,7 +183,7 @@ TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
     // A change of the tree has the whole document written again.
     element(u"H1")->setAttribute(u"class", u"changed");
     view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(u"class=\"changed\"") != std::u16string::npos; }, 3));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(u"class=\"changed\"") != std::u16string::npos; }, 30));
     EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
     EXPECT_EQ(toUTF8(shown()), contents("page.html"));

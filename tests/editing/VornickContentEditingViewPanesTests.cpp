@@ -79,7 +79,7 @@ TEST_F(Panes, EditabilityWhileLoadingWaitsForTheEndOfTheLoad)
     view->beginLoadingContentFromURL(url("page.html"));
     view->setEditable(true);
     EXPECT_FALSE(view->embeddedWebView()->isEditable());
-    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->loadingState() != VornickContentLoadingState::InProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->loadingState() != VornickContentLoadingState::InProgress; }, 30));
     EXPECT_TRUE(view->embeddedWebView()->isEditable());
 }
 

@@ -105,7 +105,7 @@ TEST_F(PathBar, APageShownFromARepairedCopySaysSoAndListsTheRepairsUntilItIsSave
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, false, &errors));
     ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Errors; }, 20));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !bar->validationSegmentText().starts_with(u"Loaded"); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !bar->validationSegmentText().starts_with(u"Loaded"); }, 30));
     EXPECT_FALSE(bar->loadedFromRepairedCopy());
 }
 

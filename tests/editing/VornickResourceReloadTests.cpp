@@ -50,7 +50,7 @@ protected:
     }
     // Lets the loads started so far end.
     void settle() { RunLoop::main().runUntil([] { return false; }, 0.2); }
-    bool waitFor(const std::function<bool()>& condition) { return RunLoop::main().runUntil(condition, 5); }
+    bool waitFor(const std::function<bool()>& condition) { return RunLoop::main().runUntil(condition, 30); }
     std::string attribute(const std::u16string& tag, const std::u16string& name, unsigned index = 0) const
     {
         return toUTF8(element(tag, index)->getAttribute(name));
@@ -79,6 +79,7 @@ TEST_F(ResourceReloadTest, OneWatcherPerFileWhateverTheNumberOfReferences)
 
     // Both images show the file again after a change, through one watcher.
     VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("pic.png"));
+    ASSERT_TRUE(waitFor([&] { return reloaded.count("pic.png") > 0; }));
     settle();
     EXPECT_EQ(reloaded, (std::set<std::string> { "pic.png" }));
     EXPECT_EQ(VornickContentEditingViewTestPeer::resourceFileWatcherCount(*view), watchers);
@@ -136,12 +137,14 @@ TEST_F(ResourceReloadTest, ImportedAndBackgroundImageFilesReloadTheLinkedSheet)
     loadPage("<link rel=\"stylesheet\" href=\"main.css\">", "<p>text</p>");
 
     VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("imported.css"));
+    ASSERT_TRUE(waitFor([&] { return reloaded.count("main.css") && reloaded.count("imported.css"); }));
     settle();
     EXPECT_TRUE(reloaded.count("main.css"));
     EXPECT_TRUE(reloaded.count("imported.css"));
 
     reloaded.clear();
     VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("bg.png"));
+    ASSERT_TRUE(waitFor([&] { return reloaded.count("main.css") > 0; }));
     settle();
     EXPECT_TRUE(reloaded.count("main.css"));
 

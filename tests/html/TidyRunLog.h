@@ -29,9 +29,10 @@ public:
         m_folder = folder;
         m_started = folder + "/tidy-started.log";
         m_ended = folder + "/tidy-ended.log";
-        // Each run takes a little longer than tidy, so that runs started
-        // side by side overlap however small the page.
-        std::string script = "#!/bin/sh\necho \"$*\" >> '" + m_started + "'\nstart=$(date +%s%N)\nsleep 0.3\n'" + realTidy
+        // Each run takes a second longer than tidy, so that runs started
+        // side by side overlap however small the page, even when the second
+        // starts late (an instrumented program on a busy machine).
+        std::string script = "#!/bin/sh\necho \"$*\" >> '" + m_started + "'\nstart=$(date +%s%N)\nsleep 1\n'" + realTidy
             + "' \"$@\"\nstatus=$?\necho \"$start $(date +%s%N)\" >> '" + m_ended + "'\nexit $status\n";
         return writeFileAtomically(executable(), script) && chmod(executable().c_str(), 0755) == 0;
     }

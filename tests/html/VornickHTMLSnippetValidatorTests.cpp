@@ -160,7 +160,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
             EXPECT_EQ(string->string(), markup);
             delivered = true;
         });
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, 30));
     EXPECT_TRUE(onMainThread);
     EXPECT_EQ(deliveredDescription, description);
     EXPECT_EQ(markup, u"<div>{content}{content}</div>");

@@ -26,6 +26,7 @@
 using namespace brevanton;
 using namespace brevanton::domtest;
 
+namespace vornick_html_writer_round_trip_tests {
 namespace {
 
 struct Page {
@@ -298,3 +299,5 @@ TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyN
         EXPECT_EQ(search->string().find(u"&amp;"), std::u16string::npos) << page.name;
     }
 }
+
+} // namespace vornick_html_writer_round_trip_tests

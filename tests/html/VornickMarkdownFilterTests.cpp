@@ -148,7 +148,7 @@ TEST_F(MarkdownFilter, AsynchronousRunsDeliverOnTheMainLoop)
             delivered = true;
         });
         EXPECT_FALSE(delivered);
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, 10));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, 30));
     };
     writeScript("SmartyPants.pl", "exit 2");
     convert(true);

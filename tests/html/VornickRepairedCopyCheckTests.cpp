@@ -12,6 +12,7 @@
 
 using namespace brevanton;
 
+namespace vornick_repaired_copy_check_tests {
 namespace {
 
 std::shared_ptr<DOMDocument> parse(std::string_view markup, DocumentTextSyntax syntax = DocumentTextSyntax::HTML)
@@ -132,3 +133,5 @@ TEST(RepairedCopyCheck, PagesTidyRepairsAreCheckedAsTheyParse)
     EXPECT_TRUE(VornickRepairedCopyLoss(wellFormed, xml, folder + "/missing.xhtml"));
     EXPECT_TRUE(removeItem(folder));
 }
+
+} // namespace vornick_repaired_copy_check_tests

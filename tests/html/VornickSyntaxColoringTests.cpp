@@ -15,6 +15,7 @@
 
 using namespace brevanton;
 
+namespace vornick_syntax_coloring_tests {
 namespace {
 
 struct Painted {
@@ -131,7 +132,29 @@ TEST(SyntaxColoring, BackgroundPaintingReportsOnTheGivenQueue)
         },
         OperationQueue::main());
     EXPECT_EQ(VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().name(), "VornickSyntaxPainterAndMapper mappingQueue");
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return called; }, 10));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return called; }, 30));
+
+    // The page's document stays with the caller: it goes when the caller lets
+    // go of it, not later on the mapping queue's thread while the caller still
+    // uses its nodes. Its XML DOCTYPE is still read as XML there.
+    std::string xml = "<!DOCTYPE html [\n<!ENTITY a \"b>\">\n]>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"/>";
+    std::shared_ptr<DOMDocument> document = DOMDocument::parseXML(xml);
+    ASSERT_TRUE(document);
+    std::weak_ptr<DOMDocument> weakDocument = document;
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(toUTF16(xml), document.get(), nullptr, true,
+        [&](auto, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = std::move(painted); }, OperationQueue::main());
+    // A long source keeps the operation running past the caller's release.
+    std::u16string longSource;
+    for (int i = 0; i < 20000; ++i)
+        longSource += u"<p class=\"a\">text</p>\n";
+    bool longOnePainted = false;
+    VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::move(longSource), document.get(), nullptr, true,
+        [&](auto, auto) { longOnePainted = true; }, OperationQueue::main());
+    document.reset();
+    EXPECT_TRUE(weakDocument.expired());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return map != nullptr && longOnePainted; }, 30));
+    EXPECT_EQ(map->description(), u"(9)Document[0:81] {\n(10)DOCTYPE[0:36],(1)html[37:81]}");
 }
 
 TEST(SyntaxColoring, SourceViewBuilderKeepsEveryCharacter)
@@ -289,3 +312,5 @@ TEST(SyntaxColoring, RawTextAndInternalSubsetsAreMappedAsTheyAreParsed)
     ASSERT_TRUE(map);
     EXPECT_EQ(map->description(), u"(9)Document[0:81] {\n(10)DOCTYPE[0:36],(1)html[37:81]}");
 }
+
+} // namespace vornick_syntax_coloring_tests

@@ -30,7 +30,7 @@ std::shared_ptr<WebView> loadString(const std::u16string& html, std::optional<UR
 {
     auto webView = WebView::create(Rect(0, 0, 800, 600));
     webView->mainFrame()->loadHTMLString(html, baseURL);
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     return webView;
 }
 
@@ -230,7 +230,7 @@ TEST(VornickWebFrameEditingState, AdvisoriesResolveInTheFramesLastGeneratedSourc
     auto webView = WebView::create(Rect(0, 0, 800, 600));
     auto frame = webView->mainFrame();
     frame->loadHTMLString(html, std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
 
     VornickValidationAdvisory advisory(VornickValidationAdvisoryKind::Error, 0, 2, 6, u"<foo> is not recognized!", false);
     // Nothing generated or mapped yet.

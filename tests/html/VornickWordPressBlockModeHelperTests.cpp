@@ -13,6 +13,7 @@
 
 using namespace brevanton;
 
+namespace vornick_wordpress_block_mode_helper_tests {
 namespace {
 
 std::shared_ptr<DOMDocument> page(std::u16string_view body)
@@ -155,3 +156,5 @@ TEST(VornickWordPressBlockModeHelper, CompletionOffersInlineElementsAndBlocksWhe
     helper->setOperatingInBlockMode(false);
     EXPECT_TRUE(helper->mayOfferElementInCompletionList(u"div", inside.get()));
 }
+
+} // namespace vornick_wordpress_block_mode_helper_tests

@@ -148,7 +148,7 @@ protected:
     void settleList()
     {
         auto& list = *editor->postsWebListView();
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !list.webView()->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !list.webView()->isLoading(); }, 30));
         for (int turn = 0; turn < 20; ++turn) {
             drain();
             list.refreshListContent();

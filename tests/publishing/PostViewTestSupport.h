@@ -153,7 +153,7 @@ protected:
         auto settled = [&postView] {
             return !postView.loadingContent() && postView.loadingState() != VornickContentLoadingState::InProgress;
         };
-        for (int round = 0; round < 200; ++round) {
+        for (int round = 0; round < 600; ++round) {
             RunLoop::main().runUntil(settled, 0.05);
             for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
             }

@@ -1,4 +1,5 @@
 #include "publishing/VornickBlogPostListViewController.h"
+#include "html/VornickHTMLStringTextExtractor.h"
 
 #include "platform/dom/DOMCollections.h"
 #include "platform/views/Menu.h"
@@ -52,7 +53,7 @@ protected:
     void sortBy(const char16_t* key) { arrayController->sortDescriptor = VornickWebListSortDescriptor { key, false }; }
     void show(std::vector<std::shared_ptr<ManagedObject>> posts)
     {
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !list->webView()->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !list->webView()->isLoading(); }, 30));
         arrayController->setObjects(std::move(posts));
         for (int i = 0; i < 10 && RunLoop::main().runOnce(0); ++i) {
         }
@@ -133,6 +134,38 @@ TEST_F(BlogPostListTest, TermsAreSortedAndEscaped)
     EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags({}), u"");
 }
 
+TEST_F(BlogPostListTest, TermsSortIgnoringCaseAndKeepTiesInOrder)
+{
+    auto post = published(u"Ties", 60, 60);
+    const char16_t* titles[] = { u"stra\u00DFe", u"b", u"News", u"\u00C9t\u00E9", u"news", u"a", u"STRASSE", u"NEWS", u"" };
+    int identifier = 0;
+    for (auto* title : titles)
+        post->addObjectForKey(term(u"BlogCategory", u"identifierUsedByBlogService", std::u16string(1, u'a' + identifier++), title),
+                              u"categories");
+    EXPECT_TRUE(contains(row(post), u"<ul class='categories'><li></li><li>a</li><li>b</li><li>News</li><li>news</li><li>NEWS</li>"
+                                    u"<li>stra\u00DFe</li><li>STRASSE</li><li>\u00C9t\u00E9</li></ul>"));
+    post->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"t", u"\"Q\" & 'A' > <B>"), u"tags");
+    EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags(post->objectsForKey(u"tags")),
+              u"<ul class='tags'><li>&quot;Q&quot; &amp; &#39;A&#39; &gt; &lt;B&gt;</li></ul>");
+
+    // Many terms, given backwards, with a tie in each case.
+    auto many = published(u"Many", 60, 60);
+    std::u16string expected = u"<ul class='tags'>";
+    for (int i = 19; i >= 0; --i) {
+        std::u16string name = u"t" + std::u16string(1, u'a' + i);
+        many->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"x" + name, name), u"tags");
+        if (i == 7)
+            many->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"y" + name, u"T" + name.substr(1)), u"tags");
+    }
+    for (int i = 0; i < 20; ++i) {
+        expected += u"<li>t" + std::u16string(1, u'a' + i) + u"</li>";
+        if (i == 7)
+            expected += u"<li>T" + std::u16string(1, u'a' + i) + u"</li>";
+    }
+    expected += u"</ul>";
+    EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags(many->objectsForKey(u"tags")), expected);
+}
+
 TEST_F(BlogPostListTest, TitlesAreTextWithSearchMatchesMarked)
 {
     using Controller = VornickBlogPostListViewController;
@@ -144,6 +177,11 @@ TEST_F(BlogPostListTest, TitlesAreTextWithSearchMatchesMarked)
     EXPECT_EQ(Controller::markSearchString(u"li", u"a </li> split"), u"a  sp<mark>li</mark>t");
     EXPECT_EQ(Controller::markSearchString(u"é", u"Café CAFÉ"), u"Caf<mark>é</mark> CAF<mark>É</mark>");
     EXPECT_EQ(Controller::markSearchString(u"b", u"a \"b\" 'c'"), u"a &quot;<mark>b</mark>&quot; &#39;c&#39;");
+    EXPECT_EQ(Controller::markSearchString(u"\u03C3", u"\u03A3\u03C2 \u00DF"), u"<mark>\u03A3</mark><mark>\u03C2</mark> \u00DF");
+    // A bare "&" is text; one that may start a reference goes through the stripping.
+    for (std::u16string_view title : { u"Fish & Chips", u"Fish &", u"& more", u"a &&& b", u"Fish &amp Chips", u"Fish &#38; Chips",
+                                       u"Fish &AMP; Chips", u"x &\u00E9; y", u"&lt;li&gt; & <i>i</i>" })
+        EXPECT_EQ(Controller::markSearchString(u"", title), Controller::escapedText(vornick_stringbyStrippingHTMLMarkup(title))) << toUTF8(title);
 
     search->setStringValue(u"word");
     auto post = published(u"A word, a Word", 60, 60);

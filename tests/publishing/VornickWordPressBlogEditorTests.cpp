@@ -6,10 +6,12 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickToolbarItemViews.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Menu.h"
 #include "platform/views/SearchField.h"
+#include "platform/views/SegmentedControl.h"
 #include "platform/views/Toolbar.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/views/Window.h"
@@ -19,6 +21,7 @@
 #include "publishing/VornickMiniSyncStatusUIController.h"
 #include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
+#include "ui/VornickToolbarPickerControls.h"
 #include "ui/VornickStoreWebListArrayController.h"
 
 #include <filesystem>
@@ -241,6 +244,56 @@ TEST_F(WordPressBlogEditorTest, ToolbarItemsInOrderAndValidated)
     ASSERT_EQ(locators.size(), 6u);
     EXPECT_EQ(locators[0]->identifier(), u"featuredImage");
     EXPECT_EQ(locators[4]->selector(), u"[rel:{tag,!category}]");
+}
+
+// The window's toolbar shows its own controls, labelled as every document
+// window's are; the clear view button shows the preview's state and the
+// back/forward control moves through the history.
+TEST_F(WordPressBlogEditorTest, TheToolbarShowsTheWindowsOwnControls)
+{
+    openWindow();
+    auto toolbar = editor->windowController()->toolbar();
+    auto views = editor->toolbarItemViews();
+    ASSERT_TRUE(views);
+    EXPECT_NE(views, VornickToolbarItemViews::sharedToolbarItemViews());
+    auto item = [&](const char16_t* identifier) {
+        auto found = toolbar->itemWithIdentifier(identifier);
+        EXPECT_TRUE(found) << toUTF8(identifier);
+        return found;
+    };
+    EXPECT_EQ(item(VornickDeletePostsToolbarItemIdentifier)->label(), u"Move to Trash");
+    EXPECT_EQ(item(VornickOpenWordPressAdminToolbarItemIdentifier)->label(), u"WP Admin");
+    EXPECT_EQ(item(VornickOpenBlogLandingPageToolbarItemIdentifier)->label(), u"Visit Blog");
+    EXPECT_EQ(item(VornickStartSyncWithHostToolbarItemIdentifier)->view(), views->startSyncWithHostButton());
+    EXPECT_EQ(item(VornickStartSyncWithHostToolbarItemIdentifier)->action(), "vornick_fetchFromHost:");
+    EXPECT_EQ(item(VornickJumpToAccountToolbarItemIdentifier)->view(), views->jumpToAccountButton());
+    EXPECT_EQ(item(VornickSharePostToolbarItemIdentifier)->action(), "shareSelectedPosts:");
+
+    // The clear view button follows the preview, whoever toggles it.
+    auto clearView = views->toggleClearViewButton();
+    EXPECT_EQ(item(VornickToggleClearViewToolbarItemIdentifier)->view(), clearView);
+    bool initially = editor->postView()->usingClearView();
+    EXPECT_EQ(clearView->state(), initially ? OnState : OffState);
+    editor->toggleClearView(nullptr);
+    toolbar->validateVisibleItems();
+    EXPECT_EQ(clearView->state(), initially ? OffState : OnState);
+
+    // Back and forward by the control's segments.
+    auto alpha = post(u"Alpha news");
+    auto delta = post(u"Delta news");
+    auto backForward = item(VornickBackForwardToolbarItemIdentifier);
+    EXPECT_EQ(backForward->action(), "backForwardButtonClicked:");
+    auto control = std::dynamic_pointer_cast<SegmentedControl>(backForward->view());
+    ASSERT_TRUE(control);
+    ASSERT_EQ(editor->postView()->post(), alpha);
+    editor->vornickContentEditingViewUserClickedLinkElement(*editor->postView(), nullptr, *URL::create(delta->permalinkURLString()), 0);
+    ASSERT_EQ(editor->postView()->post(), delta);
+    control->setSelectedSegment(0);
+    editor->backForwardButtonClicked(control.get());
+    EXPECT_EQ(editor->postView()->post(), alpha);
+    control->setSelectedSegment(1);
+    editor->backForwardButtonClicked(control.get());
+    EXPECT_EQ(editor->postView()->post(), delta);
 }
 
 TEST_F(WordPressBlogEditorTest, TheWorkOfflineItemFollowsTheConnection)

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <regex>
 
-namespace brevanton {
+namespace brevanton::vornick_wordpress_image_block_figure_inspector_module_tests {
 namespace {
 
 using Module = VornickWordPressImageBlockFigureInspectorModule;
@@ -393,4 +393,4 @@ TEST_F(VornickWordPressImageBlockFigureInspectorModuleTests, StyleAndAltTextKeep
     EXPECT_EQ(pointElement(u"body")->innerHTML(), storedHTML);
 }
 
-} // namespace brevanton
+} // namespace brevanton::vornick_wordpress_image_block_figure_inspector_module_tests

@@ -28,7 +28,11 @@
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
+#include "publishing/VornickBlogLoginUIController.h"
+#include "publishing/VornickBlogPropertiesUIController.h"
+#include "publishing/VornickBlogWindowOpening.h"
 #include "publishing/VornickSyncStatusUIController.h"
+#include "publishing/VornickWordPressBlogEditor.h"
 #include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickFirstBlogSyncLoginUI.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
@@ -44,11 +48,14 @@
 #include "ui/VornickTitleWall.h"
 #include "platform/views/TextView.h"
 #include "platform/views/TextField.h"
+#include "platform/views/Toolbar.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "publishing/VornickProjectIndexingProgress.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -197,11 +204,12 @@ protected:
     }
 
     // Runs turns (the fake site answers one request a turn) until the
-    // condition holds; an idle turn waits a moment for work done on other
-    // threads (the templates step's) to come back.
+    // condition holds, for 30 seconds at most; an idle turn waits a moment
+    // for work done on other threads (the templates step's) to come back.
     static bool turnUntil(const std::function<bool()>& condition)
     {
-        for (int turn = 0; turn < 4000; ++turn) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        for (int turn = 0; turn < 4000 || std::chrono::steady_clock::now() < until; ++turn) {
             if (condition())
                 return true;
             if (!RunLoop::main().runOnce(0)) {
@@ -400,6 +408,101 @@ TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndThe
     session.reset();
     drain();
     EXPECT_TRUE(weakProject.expired());
+}
+
+TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereATypedPasswordAndReturnStartTheSync)
+{
+    makeAccount({ u"Alpha" });
+    vornick_registerBlogWindowOpener();
+    auto project = fakeProject;
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    fakeProject.reset();
+    auto& synchronizer = project->synchronizer();
+    synchronizer.cancelAllSyncSessions();
+    auto blog = std::dynamic_pointer_cast<VornickProjectComponent>(
+        vornick_entityOfKind(*project->index()->managedObjectContext(), u"Blog", Value(u"Alpha"), u"title"));
+    ASSERT_TRUE(blog);
+    auto editor = std::dynamic_pointer_cast<VornickWordPressBlogEditor>(VornickProjectComponentEditor::editorForComponent(*blog));
+    ASSERT_TRUE(editor);
+    auto* window = shell->backend().widgetForWindow(*editor->window());
+    ASSERT_TRUE(window);
+
+    // A click on the toolbar's Account item opens the account's popover on
+    // the login panel, filled from the account.
+    auto toolbar = editor->window()->toolbar();
+    auto item = toolbar->itemWithIdentifier(u"VornickJumpToAccountToolbarItemIdentifier");
+    ASSERT_TRUE(item);
+    Rect itemRect = toolbar->view()->convertRectToView(toolbar->view()->rectOfItem(*item), nullptr);
+    ASSERT_FALSE(itemRect.isEmpty()) << "the item is shown";
+    EXPECT_TRUE(editor->window()->isKeyWindow());
+    EXPECT_TRUE(item->isEnabled()) << "validated when its window became key";
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(static_cast<int>(itemRect.midX()), static_cast<int>(window->height() - itemRect.midY())));
+    drain();
+    auto* controller = editor->accountPropertiesUIController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_FALSE(controller->showsSyncStatus());
+    auto* popover = shell->backend().widgetForWindow(*controller->popover()->window());
+    ASSERT_TRUE(popover);
+    EXPECT_TRUE(popover->isVisible());
+    // It emerges from the item's button: under it, across its middle.
+    ASSERT_TRUE(item->view()) << "the item shows the window's own control";
+    Rect itemOnScreen = editor->window()->convertRectToScreen(item->view()->convertRectToView(item->view()->bounds(), nullptr));
+    Rect popoverFrame = controller->popover()->window()->frame();
+    EXPECT_LE(popoverFrame.maxY(), itemOnScreen.minY() + 1);
+    EXPECT_GT(popoverFrame.maxY(), itemOnScreen.minY() - 40);
+    EXPECT_TRUE(popoverFrame.minX() < itemOnScreen.midX() && itemOnScreen.midX() < popoverFrame.maxX());
+    auto& login = *controller->loginUIController();
+    EXPECT_EQ(login.hostURLField()->stringValue(), u"https://site.example/");
+
+    // The user clicks the password field, selects all, types (the field shows no
+    // character of it) and presses Return: the manual sync starts and the
+    // popover follows it with the sync status.
+    site().unanswered = { "blogs" };
+    QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*popover, *login.passwordField()));
+    drain();
+    std::string password = toUTF8(UUID().UUIDString());
+    // (Over what the keychain may hold for the account already.)
+    QTest::keyClick(popover, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(popover, QString::fromStdString(password));
+    drain();
+    EXPECT_EQ(toUTF8(login.passwordField()->stringValue()), password);
+    EXPECT_TRUE(login.loginButton()->isEnabled());
+    QImage shown = popover->grab().toImage();
+    EXPECT_FALSE(shown.isNull());
+    for (const auto& command : popover->lastPaintedCommands())
+        EXPECT_EQ(toUTF8(command.text).find(password.substr(0, 8)), std::string::npos) << "the password is drawn";
+    QTest::keyClick(popover, Qt::Key_Return);
+    drain();
+    auto session = synchronizer.currentSyncSession();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->type(), VornickSyncSessionType::Manual);
+    EXPECT_TRUE(controller->showsSyncStatus());
+
+    synchronizer.cancelAllSyncSessions();
+    ASSERT_TRUE(turnUntil([&] { return !synchronizer.currentSyncSession(); }));
+    drain();
+    EXPECT_FALSE(controller->showsSyncStatus());
+    controller->popover()->close();
+
+    // The Settings item shows the blog's properties the same way.
+    auto settings = toolbar->itemWithIdentifier(u"VornickEditBlogSettingsToolbarItemIdentifier");
+    ASSERT_TRUE(settings);
+    Rect settingsRect = toolbar->view()->convertRectToView(toolbar->view()->rectOfItem(*settings), nullptr);
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(static_cast<int>(settingsRect.midX()), static_cast<int>(window->height() - settingsRect.midY())));
+    drain();
+    ASSERT_TRUE(editor->blogPropertiesUIController());
+    EXPECT_TRUE(editor->blogPropertiesUIController()->popover()->isShown());
+    editor->blogPropertiesUIController()->popover()->close();
+    editor->window()->performClose();
+    drain();
+    editor.reset();
+    session.reset();
+    document.reset();
+    EXPECT_TRUE(shell->accountProjects().empty());
 }
 
 TEST_F(AccountProjectWindows, TheUploadsASessionAsksForAreQueuedAndTitlesGoToNoWallWithoutTheFirstSyncWindow)

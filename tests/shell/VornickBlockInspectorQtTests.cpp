@@ -94,7 +94,7 @@ protected:
 
     void settle()
     {
-        for (int round = 0; round < 200; ++round) {
+        for (int round = 0; round < 1500; ++round) {
             for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
             }
             QCoreApplication::processEvents();

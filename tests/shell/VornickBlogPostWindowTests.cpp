@@ -121,7 +121,7 @@ protected:
 
     void settle()
     {
-        for (int round = 0; round < 200; ++round) {
+        for (int round = 0; round < 1500; ++round) {
             for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
             }
             QCoreApplication::processEvents();
@@ -416,6 +416,41 @@ TEST_F(BlogPostWindow, ClosingWithEditsAsksAndAnUneditedPostClosesAtOnce)
     EXPECT_NE(postFileValue(u"title").stringValue().find(u"Unsaved"), std::u16string::npos);
     // The account's last window closed: so did its project.
     EXPECT_FALSE(VornickProjectEditor::projectEditorForProject(editor->project()));
+}
+
+TEST_F(BlogPostWindow, ABodySavedAfterAFailedSaveIsWrittenWholeAndLaterEditsFollowIt)
+{
+    auto paragraph = firstElement(pointElement(u"body"), u"p");
+    ASSERT_TRUE(paragraph);
+    clickInto(*paragraph->firstChild());
+    type("First ");
+    // The post's folder is gone, a file in its place: the save fails.
+    auto postsFolder = std::filesystem::path(postPath).parent_path();
+    std::filesystem::rename(postsFolder, postsFolder.string() + ".away");
+    std::ofstream(postsFolder.string(), std::ios::binary) << "in the way";
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_TRUE(editor->isDocumentEdited());
+    std::filesystem::remove(postsFolder);
+    std::filesystem::rename(postsFolder.string() + ".away", postsFolder);
+
+    // Saved again, unchanged since: the text read back at the failed save
+    // reaches the file and the index.
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(editor->isDocumentEdited());
+    std::u16string body = postFileValue(u"sourceContentString").stringValue();
+    EXPECT_NE(body.find(u"First "), std::u16string::npos) << toUTF8(body);
+    EXPECT_NE(body.find(u"Omega paragraph stays."), std::u16string::npos) << toUTF8(body);
+    EXPECT_EQ(editor->post()->sourceContentString(), body);
+
+    // Typed on and saved: the next text replaces it.
+    type("Second ");
+    press(Qt::Key_S, Qt::ControlModifier);
+    std::u16string second = postFileValue(u"sourceContentString").stringValue();
+    EXPECT_NE(second.find(u"First Second "), std::u16string::npos) << toUTF8(second);
+    EXPECT_EQ(editor->post()->sourceContentString(), second);
+    EXPECT_FALSE(editor->isDocumentEdited());
 }
 
 TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlogFile)
@@ -777,11 +812,7 @@ protected:
         UserDefaults::standard().removeObjectForKey(u"CloseBlogPostEditorOnPublish");
         BlogPostWindow::TearDown();
     }
-    QPoint centreInWidget(const View& view) const
-    {
-        Rect box = view.convertRectToView(view.bounds(), nullptr);
-        return QPoint(static_cast<int>(box.midX()), static_cast<int>(widget()->height() - box.midY()));
-    }
+    QPoint centreInWidget(const View& view) const { return brevanton::testing::centreInWidget(*widget(), view); }
     std::shared_ptr<ToolbarItem> item(const char16_t* identifier) const { return editor->toolbar()->itemWithIdentifier(identifier); }
     void clickItem(const char16_t* identifier)
     {
@@ -852,10 +883,25 @@ TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusP
     ASSERT_TRUE(loupe);
     ASSERT_TRUE(loupe->isShown());
     EXPECT_EQ(editor->toolbarItemViews()->toggleSourceLoupeButton()->state(), OnState);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !loupe->sourceCodeView()->string().empty(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !loupe->sourceCodeView()->string().empty(); }, 30));
     EXPECT_NE(loupe->sourceCodeView()->string().find(u"<p>"), std::u16string::npos) << toUTF8(loupe->sourceCodeView()->string());
     EXPECT_TRUE(shell->backend().widgetForWindow(*loupe->window()));
     clickItem(VornickToggleSourceLoupeToolbarItemIdenitifer);
+    EXPECT_FALSE(loupe->isShown());
+    EXPECT_EQ(editor->toolbarItemViews()->toggleSourceLoupeButton()->state(), OffState);
+
+    // Its menu key shows it and, pressed again in the loupe's own window once
+    // the user has brought it to the front, hides it: the post window stays
+    // the main window the menu's commands reach.
+    press(Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_TRUE(loupe->isShown());
+    auto* loupeWidget = shell->backend().widgetForWindow(*loupe->window());
+    ASSERT_TRUE(loupeWidget);
+    loupeWidget->activateWindow();
+    loupe->window()->makeKeyWindow();
+    ASSERT_TRUE(loupe->window()->isKeyWindow());
+    EXPECT_TRUE(editor->window()->isMainWindow());
+    QTest::keyClick(loupeWidget, Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(loupe->isShown());
     EXPECT_EQ(editor->toolbarItemViews()->toggleSourceLoupeButton()->state(), OffState);
 

@@ -132,6 +132,56 @@ TEST_F(EditorWindowCompletion, ArrowsMoveTheHighlightAndAClickOnARowChoosesIt)
     EXPECT_NE(paragraphMarkup().find("<" + toUTF8(tag)), std::string::npos) << paragraphMarkup();
 }
 
+TEST_F(EditorWindowCompletion, PageKeysMoveTheHighlightByTheShownRowsAndTheListScrollsToIt)
+{
+    type("<");
+    ASSERT_TRUE(completion().isShown());
+    const size_t page = VornickFragmentCompletionUIController::numberOfShownRows;
+    ASSERT_GT(completion().matches().size(), 2 * page);
+    auto* popup = popoverWidget();
+    ASSERT_TRUE(popup);
+    Color selection = systemColor(SystemColor::SelectedTextBackground);
+    auto highlightedRowIsFilled = [&] {
+        QImage picture = popup->grab().toImage();
+        size_t shown = completion().highlightedRow() - completion().firstShownRow();
+        int y = static_cast<int>(VornickFragmentCompletionPopoverView::searchLineHeight
+                                 + VornickFragmentCompletionPopoverView::rowHeight * (static_cast<double>(shown) + 0.5));
+        QColor colour(picture.pixel(picture.width() - 4, y));
+        auto near = [](int a, double b) { return std::abs(a - static_cast<int>(b * 255)) <= 3; };
+        return near(colour.red(), selection.redComponent()) && near(colour.green(), selection.greenComponent())
+            && near(colour.blue(), selection.blueComponent());
+    };
+
+    QTest::keyClick(widget(), Qt::Key_PageDown);
+    settle();
+    EXPECT_EQ(completion().highlightedRow(), page);
+    EXPECT_GT(completion().firstShownRow(), 0u) << "the list scrolled to the highlighted row";
+    EXPECT_LT(completion().highlightedRow() - completion().firstShownRow(), page);
+    EXPECT_TRUE(highlightedRowIsFilled());
+    auto chosen = completion().descriptionForRow(completion().highlightedRow()).string;
+
+    QTest::keyClick(widget(), Qt::Key_PageDown);
+    QTest::keyClick(widget(), Qt::Key_PageUp);
+    settle();
+    EXPECT_EQ(completion().highlightedRow(), page);
+    EXPECT_TRUE(highlightedRowIsFilled());
+    QTest::keyClick(widget(), Qt::Key_PageUp);
+    QTest::keyClick(widget(), Qt::Key_PageUp);
+    settle();
+    EXPECT_EQ(completion().highlightedRow(), 0u) << "held at the first row";
+    EXPECT_EQ(completion().firstShownRow(), 0u);
+    EXPECT_TRUE(highlightedRowIsFilled());
+
+    // Return chooses the row a Page Down reached.
+    QTest::keyClick(widget(), Qt::Key_PageDown);
+    QTest::keyClick(widget(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(completion().isShown());
+    ASSERT_EQ(chosen.front(), u'<');
+    auto tag = toUTF8(chosen.substr(1, chosen.size() - 2));
+    EXPECT_NE(paragraphMarkup().find("<" + tag), std::string::npos) << tag << " in " << paragraphMarkup();
+}
+
 TEST_F(EditorWindowCompletion, EscapeBackspaceAndASecondAngleBracketLeaveNoPlaceholderAndNoStep)
 {
     auto& undo = *editor->window()->undoManager();

@@ -9,12 +9,14 @@
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickHTMLServices.h"
+#include "html/VornickTidyFilter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -40,6 +42,8 @@ protected:
     {
         brevanton::testing::qtApplication();
         VornickInstallHTMLServices();
+        // Tidy's check and repair of a page finish within their budget on a busy machine too.
+        UserDefaults::standard().registerDefaults(Dictionary { { VornickTidyCheckTimeBudgetDefaultsKey, Value(30.0) } });
         auto folder = createTemporaryDirectory("brevanton-navigation");
         ASSERT_TRUE(folder);
         m_folder = *folder;

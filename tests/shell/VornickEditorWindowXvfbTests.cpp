@@ -2,7 +2,10 @@
 // click in the heading, typed keys and Ctrl+S write the file; "<em" and
 // Return in the completion window insert an emphasis; Ctrl+B styles
 // a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
-// an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W.
+// an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W;
+// in a post's window, Ctrl+Alt+U shows and hides the source's own window.
+// The servers themselves: a display each, clients served while others come
+// and go, and a program that cannot open its display ends the wait at once.
 // Skipped when Xvfb or xdotool is missing.
 #include "tests/shell/BlogPostWindowTestSupport.h"
 #include "tests/shell/XvfbTestSupport.h"
@@ -15,11 +18,13 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,8 +65,8 @@ protected:
     {
         editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, std::vector<std::string> { "DISPLAY=" + display });
         ASSERT_TRUE(editor->running());
-        ASSERT_TRUE(waitFor([&] { return !(window = windowNamed(std::filesystem::path(path).filename().string())).empty(); }, 30))
-            << "no window showed " << path;
+        ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(window = windowNamed(std::filesystem::path(path).filename().string())).empty(); }, 30))
+            << "no window showed " << path << server.whatEnded(*editor);
     }
     std::string windowNamed(const std::string& name) const { return server.windowNamed(name); }
     // The title the window shows (ending in "*" while the document is edited).
@@ -77,7 +82,7 @@ protected:
     {
         keys({ "ctrl+shift+s" });
         std::string dialog;
-        ASSERT_TRUE(waitFor([&] { return !(dialog = windowNamed("Save")).empty(); }, 15)) << "no save panel showed";
+        ASSERT_TRUE(waitFor([&] { return !(dialog = windowNamed("Save")).empty(); }, 30)) << "no save panel showed";
         xdotool(display, { "windowfocus", "--sync", dialog });
         keys({ "ctrl+a" });
         type(name);
@@ -136,12 +141,12 @@ TEST_F(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
                 completion = shown;
         }
         return !completion.empty();
-    }, 10)) << "\"<\" showed no completion";
+    }, 30)) << "\"<\" showed no completion";
     keys({ "Return" });
-    EXPECT_TRUE(waitFor([&] { return completion.empty() || !server.isVisible(completion); }, 10)) << "Return left the completion open";
+    EXPECT_TRUE(waitFor([&] { return completion.empty() || !server.isVisible(completion); }, 30)) << "Return left the completion open";
     type("Em");
     keys({ "ctrl+s" });
-    EXPECT_TRUE(waitFor([&] { return readFile(page).value_or("").find("<em>Em</em>") != std::string::npos; }, 10))
+    EXPECT_TRUE(waitFor([&] { return readFile(page).value_or("").find("<em>Em</em>") != std::string::npos; }, 30))
         << readFile(page).value_or("");
     contents = readFile(page).value_or("");
 
@@ -156,18 +161,18 @@ TEST_F(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     xdotool(display, { "key", "--delay", "20", "Return" });
     saveAs("copy.html");
     std::string copy = *folder + "/copy.html";
-    EXPECT_TRUE(waitFor([&] { return readFile(copy).has_value(); }, 10)) << "nothing was saved as copy.html";
+    EXPECT_TRUE(waitFor([&] { return readFile(copy).has_value(); }, 30)) << "nothing was saved as copy.html";
     auto copied = readFile(copy).value_or("");
     EXPECT_NE(copied.find("<strong>Bold</strong>"), std::string::npos) << copied;
     EXPECT_NE(copied.find("Xy"), std::string::npos) << copied;
     EXPECT_EQ(readFile(page).value_or(""), savedBefore) << "the old file is unchanged";
-    ASSERT_TRUE(waitFor([&] { return !xdotool(display, { "search", "--onlyvisible", "--name", "copy.html" }).standardOutput.empty(); }, 10))
+    ASSERT_TRUE(waitFor([&] { return !xdotool(display, { "search", "--onlyvisible", "--name", "copy.html" }).standardOutput.empty(); }, 30))
         << "the window goes on with the new file";
 
     // Ctrl+W closes the window, and the program ends with it, successfully.
     xdotool(display, { "windowfocus", "--sync", window });
     xdotool(display, { "key", "ctrl+w" });
-    EXPECT_TRUE(editor->waitForExit(15));
+    EXPECT_TRUE(editor->waitForExit(30));
     EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
     EXPECT_EQ(editor->exitCode(), 0);
     std::filesystem::remove_all(*folder);
@@ -217,7 +222,7 @@ TEST_F(EditorWindowOnXvfb, OnARealManualCtrlEndTypingCtrlBCtrlFAndSaveAsKeepTheE
     keys({ "Return" });
     saveAs("edited-manual.html");
     std::string copy = *folder + "/edited-manual.html";
-    ASSERT_TRUE(waitFor([&] { return !windowNamed("edited-manual.html").empty(); }, 15)) << "the window goes on with the new file";
+    ASSERT_TRUE(waitFor([&] { return !windowNamed("edited-manual.html").empty(); }, 30)) << "the window goes on with the new file";
     auto saved = readFile(copy).value_or("");
     EXPECT_NE(saved.find("<strong>Zyxwv</strong>"), std::string::npos) << "the typed word, made strong, at the end";
     EXPECT_GT(saved.rfind("Zyxwv"), saved.size() * 9 / 10) << "typed at the end of the page";
@@ -226,7 +231,7 @@ TEST_F(EditorWindowOnXvfb, OnARealManualCtrlEndTypingCtrlBCtrlFAndSaveAsKeepTheE
     // Ctrl+W closes the window (saved, it asks nothing), and the program ends.
     xdotool(display, { "windowfocus", "--sync", window });
     keys({ "ctrl+w" });
-    EXPECT_TRUE(editor->waitForExit(15));
+    EXPECT_TRUE(editor->waitForExit(30));
     EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
     EXPECT_EQ(editor->exitCode(), 0);
     std::filesystem::remove_all(*folder);
@@ -245,8 +250,8 @@ TEST_F(EditorWindowOnXvfb, APostFileOpensInItsThemeAndTypingCtrlSAndCtrlWSaveItA
     editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, *post }, std::vector<std::string> { "DISPLAY=" + display });
     ASSERT_TRUE(editor->running());
     // Titled with the post's title, its markup gone.
-    ASSERT_TRUE(waitFor([&] { return !(window = windowNamed("Hello world")).empty(); }, 30))
-        << "no window showed the post";
+    ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(window = windowNamed("Hello world")).empty(); }, 30))
+        << "no window showed the post" << server.whatEnded(*editor);
 
     QPoint title = postTitleTextInOffscreenWindow();
     ASSERT_FALSE(title.isNull());
@@ -265,11 +270,79 @@ TEST_F(EditorWindowOnXvfb, APostFileOpensInItsThemeAndTypingCtrlSAndCtrlWSaveItA
     EXPECT_NE(contents.find("Omega paragraph stays."), std::string::npos) << contents;
     EXPECT_EQ(contents.find("file:"), std::string::npos) << contents;
 
+    // Ctrl+Alt+U shows the page's source in a window of its own; pressed
+    // again with the keyboard in that window, it hides it.
+    keys({ "ctrl+alt+u" });
+    std::string loupe;
+    ASSERT_TRUE(waitFor([&] { return !(loupe = windowNamed("Source$")).empty(); }, 30)) << "Show Source showed no window";
+    xdotool(display, { "windowfocus", "--sync", loupe });
+    keys({ "ctrl+alt+u" });
+    EXPECT_TRUE(waitFor([&] { return windowNamed("Source$").empty(); }, 30)) << "the key in the source window did not hide it";
+    xdotool(display, { "windowfocus", "--sync", window });
+
     // Saved: Ctrl+W closes the last window without asking, and the program ends.
     keys({ "ctrl+w" });
-    ASSERT_TRUE(editor->waitForExit(20)) << "the program did not end";
+    ASSERT_TRUE(editor->waitForExit(30)) << "the program did not end";
     EXPECT_TRUE(editor->exitedNormally());
     EXPECT_EQ(editor->exitCode(), 0);
+    std::filesystem::remove_all(*folder);
+}
+
+} // namespace
+
+namespace {
+
+// Servers started while others run each take a display of their own and
+// answer on it at once; clients that come and go, two at a time, are all
+// served, none dropped by a server starting over when the last one leaves.
+TEST(XvfbServers, EachAnswersOnADisplayOfItsOwnWhileClientsComeAndGo)
+{
+    if (!XvfbServer::available())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    std::vector<std::unique_ptr<XvfbServer>> servers;
+    std::set<std::string> displays;
+    for (int count = 0; count < 3; ++count) {
+        servers.push_back(std::make_unique<XvfbServer>());
+        ASSERT_TRUE(servers.back()->start()) << "Xvfb did not start";
+        displays.insert(servers.back()->display);
+        auto geometry = xdotool(servers.back()->display, { "getdisplaygeometry" });
+        EXPECT_TRUE(geometry.succeeded()) << servers.back()->display << ": " << geometry.standardError;
+        EXPECT_EQ(geometry.standardOutput, "1920 1080\n");
+    }
+    EXPECT_EQ(displays.size(), 3u);
+
+    std::atomic<int> refused { 0 };
+    auto client = [&] {
+        for (int count = 0; count < 40; ++count)
+            refused += xdotool(servers.front()->display, { "getdisplaygeometry" }).succeeded() ? 0 : 1;
+    };
+    std::thread other(client);
+    client();
+    other.join();
+    EXPECT_EQ(refused, 0);
+}
+
+// A program that cannot open its display ends, and the wait for its window
+// ends with it, saying how, rather than after the whole wait.
+TEST(XvfbServers, AProgramThatCannotOpenItsDisplayEndsTheWaitForItsWindow)
+{
+    if (!XvfbServer::available())
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    XvfbServer server;
+    ASSERT_TRUE(server.start()) << "Xvfb did not start";
+    auto folder = createTemporaryDirectory("brevanton-xvfb-nodisplay");
+    ASSERT_TRUE(folder);
+    std::string page = *folder + "/page.html";
+    std::ofstream(page) << "<p>Text</p>\n";
+    // No server takes a display this high: the servers here take the lowest free one.
+    ChildProcess program({ BREVANTON_EXECUTABLE, page }, { "DISPLAY=:65000" });
+    ASSERT_TRUE(program.running());
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(server.waitWhileRunning(program, [&] { return !server.windowNamed("page\\.html").empty(); }, 120));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60)) << "the wait outlived the program";
+    std::string ended = server.whatEnded(program);
+    EXPECT_NE(ended.find("the program "), std::string::npos) << ended;
+    EXPECT_EQ(ended.find("the X server"), std::string::npos) << ended;
     std::filesystem::remove_all(*folder);
 }
 

@@ -31,6 +31,7 @@
 #include <QAction>
 
 using namespace brevanton;
+using brevanton::testing::centreInWidget;
 
 namespace {
 
@@ -56,13 +57,6 @@ protected:
     }
 
     QtWindowWidget* widgetFor(const Window& window) const { return shell->backend().widgetForWindow(window); }
-    static QPoint centreInWidget(const QWidget& widget, const View& view, Rect box = {})
-    {
-        if (box.isEmpty())
-            box = view.bounds();
-        box = view.convertRectToView(box, nullptr);
-        return QPoint(static_cast<int>(box.midX()), static_cast<int>(widget.height() - box.midY()));
-    }
     void click(const Window& window, const View& control)
     {
         auto* widget = widgetFor(window);
@@ -90,7 +84,7 @@ protected:
     }
     bool waitForSource(const VornickEditorWindow& window, std::u16string_view piece)
     {
-        bool found = RunLoop::main().runUntil([&] { return source(window).find(piece) != std::u16string::npos; }, 5);
+        bool found = RunLoop::main().runUntil([&] { return source(window).find(piece) != std::u16string::npos; }, 30);
         settle();
         return found;
     }
@@ -139,6 +133,8 @@ TEST_F(FormattingPreferencesQt, ThePaneReindentsDocumentsWrittenWithTheUsersDefa
     ASSERT_TRUE(pane);
     auto* module = pane->formattingPreferencesModule();
     ASSERT_TRUE(module);
+    // The other document's source is there (however slow its first writing) before it is taken as the one to keep.
+    ASSERT_TRUE(waitForSource(*other, u"<p>Two</p>")) << toUTF8(source(*other));
     RunLoop::main().runFor(0.3);
     std::u16string ownSourceBefore = source(*other);
 

@@ -171,7 +171,7 @@ protected:
     QColor wellColourWhenItShows(const QColor& expected)
     {
         QColor seen;
-        for (int round = 0; round < 100; ++round) {
+        for (int round = 0; round < 300; ++round) {
             auto* widget = widgetOf(elementEditor()->popover()->window());
             if (!widget)
                 return seen;
@@ -227,7 +227,7 @@ TEST_F(ImageBlockInspectorQt, AClickInTheMediaLibraryAnswersThePick)
     EXPECT_TRUE(library->isVisible());
     // Beside the popover, once the window has slid there.
     double popoverRight = elementEditor()->popover()->window()->frame().maxX();
-    for (int round = 0; round < 50 && browser->window()->frame().minX() < popoverRight; ++round)
+    for (int round = 0; round < 300 && browser->window()->frame().minX() < popoverRight; ++round)
         settle();
     EXPECT_EQ(browser->window()->frame().minX(), popoverRight + VornickWordPressMediaLibraryBrowser::PickingWindowGap);
 

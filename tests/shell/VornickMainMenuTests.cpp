@@ -106,7 +106,7 @@ protected:
         editor = shell->openFile(path(name), &error);
         ASSERT_TRUE(editor) << toUTF8(error.localizedDescription());
         ASSERT_TRUE(RunLoop::main().runUntil(
-            [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
+            [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30));
         settle();
     }
     QtWindowWidget* widget() const { return shell->backend().widgetForWindow(*editor->window()); }
@@ -409,7 +409,7 @@ TEST_F(MainMenu, QuitClosesEveryWindowEachAskingAboutItsChanges)
     Error error;
     auto second = shell->openFile(path("tables.html"), &error);
     ASSERT_TRUE(second);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30));
     settle();
     // The second window has changes; its question is answered Cancel.
     auto text = second->editingView()->mainFrameDocument()->getElementsByTagName(u"P")->item(0)->firstChild();

@@ -22,6 +22,7 @@
 #include <QIcon>
 
 using namespace brevanton;
+using brevanton::testing::centreInWidget;
 
 namespace {
 
@@ -59,13 +60,6 @@ protected:
     Value inFile(std::u16string_view key) const { return UserDefaults(m_defaultsFolder + "/defaults.plist").objectForKey(key); }
 
     QtWindowWidget* widgetFor(const Window& window) const { return shell->backend().widgetForWindow(window); }
-    static QPoint centreInWidget(const QWidget& widget, const View& view, Rect box = {})
-    {
-        if (box.isEmpty())
-            box = view.bounds();
-        box = view.convertRectToView(box, nullptr);
-        return QPoint(static_cast<int>(box.midX()), static_cast<int>(widget.height() - box.midY()));
-    }
     // Ctrl+, in the editor window.
     std::shared_ptr<VornickPreferencesController> pressCommandComma()
     {
@@ -193,6 +187,18 @@ TEST_F(PreferencesLiveEffects, TheSourcePaneMovesBetweenEveryWindowAndOneOfItsOw
     first->window()->makeKeyAndOrderFront();
     press(Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_FALSE(sourceWindow->isVisible());
+    press(Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(sourceWindow->isVisible());
+    // Pressed in the source window, brought to the front, it hides that window:
+    // the document window stays the main one, which the menu's command reaches.
+    sourceWidget->activateWindow();
+    sourceWindow->makeKeyWindow();
+    ASSERT_TRUE(sourceWindow->isKeyWindow());
+    EXPECT_TRUE(first->window()->isMainWindow());
+    QTest::keyClick(sourceWidget, Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(sourceWindow->isVisible());
+    widget()->activateWindow();
+    first->window()->makeKeyAndOrderFront();
     press(Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(sourceWindow->isVisible());
 

@@ -26,6 +26,7 @@
 #include <QTest>
 
 using namespace brevanton;
+using brevanton::testing::centreInWidget;
 
 namespace {
 
@@ -57,11 +58,6 @@ protected:
         QCoreApplication::processEvents();
     }
     QtWindowWidget* widgetFor(const Window& window) const { return shell->backend().widgetForWindow(window); }
-    static QPoint centreInWidget(const QWidget& widget, const View& view)
-    {
-        Rect box = view.convertRectToView(view.bounds(), nullptr);
-        return QPoint(static_cast<int>(box.midX()), static_cast<int>(widget.height() - box.midY()));
-    }
     static bool drawsText(const QtWindowWidget& widget, std::u16string_view text)
     {
         for (const auto& command : widget.lastPaintedCommands()) {

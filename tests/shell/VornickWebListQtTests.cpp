@@ -17,11 +17,11 @@ protected:
         controller = VornickWebListViewController::create<TitleListController>(Rect(0, 0, 300, 200));
         view->addSubview(controller->webView());
         controller->setActionDelegate(&delegate);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 30));
         arrayController = std::make_shared<TestListArrayController>();
         arrayController->setObjects(items.make(120));
         controller->setArrayController(arrayController);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return controller->numberOfItemsLoaded() > 0; }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return controller->numberOfItemsLoaded() > 0; }, 30));
     }
     void TearDown() override
     {

@@ -8,14 +8,18 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,10 +30,11 @@ namespace brevanton::testing {
 
 // A child process that is ended (SIGTERM, then SIGKILL) when it goes. It
 // runs with this process's environment, less the display variables, plus
-// `environment` ("NAME=value" entries, which win).
+// `environment` ("NAME=value" entries, which win); its standard error goes
+// to the file `errorFile` names, when one does.
 class ChildProcess {
 public:
-    ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+    ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment, const std::string& errorFile = {})
     {
         std::vector<char*> argv;
         for (const auto& argument : arguments)
@@ -50,8 +55,13 @@ public:
         for (auto& variable : variables)
             envp.push_back(variable.data());
         envp.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!errorFile.empty())
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
             m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
     }
     ~ChildProcess() { end(); }
     ChildProcess(const ChildProcess&) = delete;
@@ -59,21 +69,33 @@ public:
 
     bool running() const { return m_pid > 0; }
     pid_t pid() const { return m_pid; }
-    // Waits up to `seconds` for the child to exit by itself.
+    // Waits up to `seconds` (none: only looks) for the child to exit by itself.
     bool waitForExit(double seconds)
     {
         auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (m_pid > 0 && std::chrono::steady_clock::now() < until) {
+        while (m_pid > 0) {
             int status = 0;
             if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
                 m_exitedNormally = WIFEXITED(status);
                 m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                m_signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
                 return true;
             }
+            if (std::chrono::steady_clock::now() >= until)
+                return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return m_pid <= 0;
+        return true;
+    }
+    // How the child ended, for a test's message: "" while it runs.
+    std::string howItEnded()
+    {
+        if (!waitForExit(0))
+            return {};
+        if (m_exitedNormally)
+            return "exited with code " + std::to_string(m_exitCode);
+        return m_signal ? "ended by signal " + std::to_string(m_signal) : "did not start";
     }
     // Whether the child ended by exiting (not by a signal), and its code.
     bool exitedNormally() const { return m_exitedNormally; }
@@ -85,8 +107,7 @@ public:
         kill(m_pid, SIGTERM);
         if (!waitForExit(2)) {
             kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-            m_pid = -1;
+            waitForExit(60);
         }
     }
 
@@ -94,6 +115,7 @@ private:
     pid_t m_pid { -1 };
     bool m_exitedNormally { false };
     int m_exitCode { -1 };
+    int m_signal { 0 };
 };
 
 inline bool waitFor(const std::function<bool()>& condition, double seconds)
@@ -113,50 +135,97 @@ inline ProcessResult xdotool(const std::string& display, std::vector<std::string
     launch.executable = findExecutable("xdotool");
     launch.arguments = std::move(arguments);
     launch.environment["DISPLAY"] = display;
-    launch.timeout = std::chrono::seconds(5);
+    launch.timeout = std::chrono::seconds(30);
     auto result = Process::run(launch);
     return result ? *result : ProcessResult {};
 }
 
-// An X server of its own on a display number nobody uses; empty `display`
+// An X server of its own on a display nobody else uses; empty `display`
 // when Xvfb did not start.
 struct XvfbServer {
     std::string display;
     std::unique_ptr<ChildProcess> process;
+    // What the server says: it names every display it finds taken on its
+    // way, so it is shown only when the server fails.
+    std::string log;
+
+    XvfbServer() = default;
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+    ~XvfbServer()
+    {
+        process.reset();
+        if (!log.empty())
+            unlink(log.c_str());
+    }
 
     static bool available() { return !findExecutable("Xvfb").empty() && !findExecutable("xdotool").empty(); }
 
+    // The server takes the first display whose socket nobody holds (a claim
+    // no other server can share) and writes its number to a pipe once
+    // clients can connect. It never resets: a server that resets when its
+    // last client leaves drops the connections arriving meanwhile, and the
+    // program it was started for then could not open its display.
     bool start()
     {
-        std::string xvfb = findExecutable("Xvfb");
-        // Tests of several processes may pick the same free number at once:
-        // the server whose pid the display's lock file holds has it, and the
-        // other tries the next number.
-        for (int candidate = 91 + getpid() % 64; candidate < 250 && !process; ++candidate) {
-            std::string lock = "/tmp/.X" + std::to_string(candidate) + "-lock";
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(candidate);
-            if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
+        char logName[] = "/tmp/brevanton-xvfb-log-XXXXXX";
+        int logFile = mkstemp(logName);
+        if (logFile < 0)
+            return false;
+        close(logFile);
+        log = logName;
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return false;
+        // Only the server gets the pipe's writing end.
+        fcntl(ends[1], F_SETFD, 0);
+        process = std::make_unique<ChildProcess>(
+            std::vector<std::string> { findExecutable("Xvfb"), "-displayfd", std::to_string(ends[1]), "-noreset", "-screen", "0",
+                "1920x1080x24", "-nolisten", "tcp" },
+            std::vector<std::string> {}, log);
+        close(ends[1]);
+        std::string number;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!process->waitForExit(0) && number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < until) {
+            pollfd readable { ends[0], POLLIN, 0 };
+            if (poll(&readable, 1, 100) <= 0)
                 continue;
-            std::string name = ":" + std::to_string(candidate);
-            auto started = std::make_unique<ChildProcess>(
-                std::vector<std::string> { xvfb, name, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" }, std::vector<std::string> {});
-            if (!started->running())
-                return false;
-            bool ours = waitFor([&] {
-                if (started->waitForExit(0.02))
-                    return true;
-                std::ifstream lockFile(lock);
-                long holder = 0;
-                // Ours, and answering: a client connects and reads the screen.
-                return lockFile >> holder && holder == started->pid() && std::filesystem::exists(socket)
-                    && xdotool(name, { "getdisplaygeometry" }).succeeded();
-            }, 15);
-            if (ours && started->running()) {
-                process = std::move(started);
-                display = name;
-            }
+            char bytes[16];
+            ssize_t count = read(ends[0], bytes, sizeof bytes);
+            if (count <= 0) // The server ended without a display.
+                break;
+            number.append(bytes, static_cast<size_t>(count));
         }
-        return process != nullptr;
+        close(ends[0]);
+        if (number.find('\n') == std::string::npos || process->waitForExit(0)) {
+            process.reset();
+            std::cerr << "Xvfb found no display: " << serverLog();
+            return false;
+        }
+        display = ":" + number.substr(0, number.find('\n'));
+        return true;
+    }
+
+    // Waits for `condition` while the program and this server run: a program
+    // that ends first (one that could not open the display, say) fails the
+    // wait at once, and `whatEnded` tells the test's output why.
+    bool waitWhileRunning(ChildProcess& program, const std::function<bool()>& condition, double seconds) const
+    {
+        bool met = false;
+        waitFor([&] { return (met = condition()) || program.waitForExit(0) || !process || process->waitForExit(0); }, seconds);
+        return met;
+    }
+    std::string whatEnded(ChildProcess& program) const
+    {
+        std::string ended = program.howItEnded();
+        std::string text = ended.empty() ? std::string() : "; the program " + ended;
+        std::string serverEnded = process ? process->howItEnded() : "did not start";
+        return serverEnded.empty() ? text : text + "; the X server " + serverEnded + ": " + serverLog();
+    }
+    std::string serverLog() const
+    {
+        std::ifstream file(log);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
 
     // The first visible window whose name matches the pattern (a regular
@@ -180,6 +249,20 @@ struct XvfbServer {
             return at == std::string::npos ? 0 : std::atoi(output.c_str() + at + key.size() + 1);
         };
         return { value("WIDTH"), value("HEIGHT") };
+    }
+    // Gives the window the size, asked again while it has another (a window
+    // still settling on a busy machine may set its own); false when it never took it.
+    bool resizeWindow(const std::string& window, int width, int height, double seconds = 30) const
+    {
+        std::pair<int, int> wanted { width, height };
+        return waitFor(
+            [&] {
+                if (windowSize(window) == wanted)
+                    return true;
+                xdotool(display, { "windowsize", "--sync", window, std::to_string(width), std::to_string(height) });
+                return windowSize(window) == wanted;
+            },
+            seconds);
     }
     void click(const std::string& window, int x, int y) const
     {
@@ -226,7 +309,30 @@ struct XvfbServer {
         for (auto* name : names)
             xdotool(display, { "key", "--delay", "20", name });
     }
-    void type(const std::string& text) const { xdotool(display, { "type", "--delay", "20", text }); }
+    // A character the keyboard map lacks is typed by binding a spare key to
+    // it for the moment of the key press; a program that reads the press
+    // after the binding went (a busy machine) gets no character. Such
+    // characters go one at a time, each held longer, with a pause after it.
+    void type(const std::string& text) const
+    {
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = start;
+            bool ascii = static_cast<unsigned char>(text[start]) < 0x80;
+            if (ascii) {
+                while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+                    ++end;
+                xdotool(display, { "type", "--delay", "20", text.substr(start, end - start) });
+            } else {
+                end = start + 1;
+                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                    ++end;
+                xdotool(display, { "type", "--delay", "300", text.substr(start, end - start) });
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
+            start = end;
+        }
+    }
 };
 
 } // namespace brevanton::testing

@@ -21,6 +21,14 @@ TEST(VornickCollections, ChangeDictionariesLeadFromOneDictionaryToTheOther)
     EXPECT_EQ(Value(vornick_dictionaryByApplyingChanges(Dictionary { { u"a", Value(1) }, { u"z", Value(9) } }, Value(removal))),
               Value(Dictionary { { u"z", Value(9) } }));
 
+    // A name both changed and deleted is deleted; changes before, between
+    // and after the names present are laid in place.
+    Dictionary both { { VornickChangeDictionaryAdditionsAndChangesKey,
+                        Value(Dictionary { { u"0", Value(0) }, { u"b", Value(20) }, { u"c", Value(30) }, { u"x", Value(1) } }) },
+                      { VornickChangeDictionaryDeletionsKey, Value(Dictionary { { u"c", Value() }, { u"d", Value() } }) } };
+    EXPECT_EQ(Value(vornick_dictionaryByApplyingChanges(Dictionary { { u"b", Value(2) }, { u"d", Value(4) }, { u"e", Value(5) } }, both)),
+              Value(Dictionary { { u"0", Value(0) }, { u"b", Value(20) }, { u"e", Value(5) }, { u"x", Value(1) } }));
+
     EXPECT_THROW(vornick_dictionaryByApplyingChanges(older, Value(1)), InternalInconsistencyException);
     EXPECT_THROW(vornick_dictionaryByApplyingChanges(older, Dictionary { { VornickChangeDictionaryDeletionsKey, Value(Dictionary {}) } }),
                  InternalInconsistencyException);

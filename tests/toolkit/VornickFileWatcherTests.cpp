@@ -43,7 +43,7 @@ protected:
 
     bool waitForCalls(int count)
     {
-        return RunLoop::main().runUntil([&] { return m_calls >= count; }, 5);
+        return RunLoop::main().runUntil([&] { return m_calls >= count; }, 30);
     }
 
     // Everything reported before now has been delivered once a write to
@@ -56,7 +56,7 @@ protected:
         auto watcher = VornickFileWatcher::create(URL::fileURLWithPath(sentinel, false),
                                                   [&](VornickFileWatcher&) { seen = true; }, &OperationQueue::main());
         append(sentinel, "x");
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen; }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen; }, 30));
     }
 
     std::string m_folder;
@@ -164,7 +164,7 @@ TEST_F(VornickFileWatcherTest, StoppingRacesNoCallback)
         watcher.stopWatching();
     }, &OperationQueue::main());
     append(m_path, "z");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 30));
     append(m_path, "again");
     settle();
     EXPECT_EQ(calls, 1);

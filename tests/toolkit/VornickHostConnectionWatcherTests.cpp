@@ -25,7 +25,7 @@ struct RecordingDelegate : VornickHostConnectionWatcherDelegate {
 
 void spin(const std::function<bool()>& condition)
 {
-    Date deadline = Date::now().addingTimeInterval(5);
+    Date deadline = Date::now().addingTimeInterval(30);
     while (!condition() && Date::now() < deadline)
         RunLoop::main().runOnce(0.002);
 }

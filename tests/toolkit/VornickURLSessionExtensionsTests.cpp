@@ -82,7 +82,7 @@ protected:
         });
         EXPECT_EQ(task->state(), URLSessionTask::State::Suspended) << "the caller resumes the task";
         task->resume();
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 10));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 30));
         return outcome;
     }
 
@@ -92,7 +92,7 @@ protected:
         vornick_jsonObjectFetchTaskWithURL(*URLSession::shared(), url(path), [&](auto object, auto response, Error error) {
             outcome = { true, std::move(object), std::move(response), std::move(error) };
         })->resume();
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 10));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 30));
         return outcome;
     }
 
@@ -102,7 +102,7 @@ protected:
         vornick_httpDataFetchTaskWithURL(*URLSession::shared(), target, [&](Data data, auto response, Error error) {
             outcome = { true, std::move(data), std::move(response), std::move(error) };
         })->resume();
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 10));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 30));
         return outcome;
     }
 

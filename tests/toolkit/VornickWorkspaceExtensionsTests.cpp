@@ -79,9 +79,11 @@ TEST_F(BrowserLookup, OnlyWebAddressesAreHandedToXdgOpen)
     for (const char* refused : { "file:///etc/passwd", "javascript:alert(1)", "ftp://site.example/x", "x-program:run", "https:relative" })
         EXPECT_FALSE(vornick_openURLInWebBrowser(*URL::create(std::string_view(refused)))) << refused;
     EXPECT_TRUE(vornick_openURLInWebBrowser(*URL::create(std::string_view("HTTPS://site.example/post?a=1&b=2"))));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return fileExists(record); }, 10));
+    // The file is there before the stand-in has written to it: its whole line is waited for.
+    std::string expected = "HTTPS://site.example/post?a=1&b=2\n";
+    RunLoop::main().runUntil([&] { return readFile(record).value_or("") == expected; }, 30);
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(readFile(record).value_or(""), "HTTPS://site.example/post?a=1&b=2\n") << "one argument, never through a shell";
+    EXPECT_EQ(readFile(record).value_or(""), expected) << "one argument, never through a shell";
 
     std::vector<std::u16string> opened;
     vornick_setWebBrowserOpenerForTesting([&](const URL& url) { opened.push_back(url.absoluteString()); });
@@ -105,10 +107,11 @@ TEST_F(BrowserLookup, MailGoesToXdgEmailAsArgumentsWithPlainAddressesOnly)
     message.body = u"Hey,\nthe log: `ls` \u00e9";
     message.attachmentPaths = { "/tmp/General Log.txt" };
     ASSERT_TRUE(vornick_composeMail(message));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return fileExists(record); }, 10));
+    std::string expected = "--utf8\n--subject\nBrevanton Help; $(true)\n--body\nHey,\nthe log: `ls` \xc3\xa9\n"
+                           "--attach\n/tmp/General Log.txt\nsupport@site.example\n";
+    RunLoop::main().runUntil([&] { return readFile(record).value_or("") == expected; }, 30);
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(readFile(record).value_or(""), "--utf8\n--subject\nBrevanton Help; $(true)\n--body\nHey,\nthe log: `ls` \xc3\xa9\n"
-                                             "--attach\n/tmp/General Log.txt\nsupport@site.example\n")
+    EXPECT_EQ(readFile(record).value_or(""), expected)
         << "an address that could pass for an option, or holds a blank, is left out";
 
     // A body whose mailto address would not fit in one argument is refused,

@@ -169,6 +169,8 @@ TEST_F(FormattingModuleTest, TheUsersDefaultSetIsWrittenByEachControlAndFollowsA
 
         EXPECT_TRUE(module.checkBoxForRule(VornickHTMLFormattingRule::UseTabs)->performClick());
         choose(*module.spacesPerIndentPopUpButton(), u"2");
+        // The turn the application runs after each event writes the changes.
+        RunLoop::main().runOnce(0);
         auto stored = VornickHTMLFormattingPreferences::createWithPropertyList(
             UserDefaults(file).objectForKey(VornickHTMLFormattingPreferencesDefaultsKey), nullptr);
         ASSERT_TRUE(stored) << "in the file before the next event";

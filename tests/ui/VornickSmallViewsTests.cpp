@@ -162,7 +162,7 @@ TEST(VornickSmallViews, ClickToEditFocusesAfterTheClickAndSendActionOnEditFollow
     events.click(window, { 10, 10 });
     EXPECT_TRUE(field->vornick_isVisiblyEditable());
     EXPECT_EQ(owner.log, (std::vector<std::string> { "editable" }));
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return field->vornick_isFocusedForEditing(); }, 5));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return field->vornick_isFocusedForEditing(); }, 30));
     field->vornick_losingFocus();
     EXPECT_FALSE(field->vornick_isVisiblyEditable());
     EXPECT_EQ(owner.log, (std::vector<std::string> { "editable", "static" }));

@@ -13,6 +13,7 @@
 
 using namespace brevanton;
 
+namespace vornick_title_wall_tests {
 namespace {
 
 class ManualClock {
@@ -192,3 +193,5 @@ TEST(VornickTitleWall, AHostingViewDrawsTheTitlesAsTheyRise)
     EXPECT_GT(halfway.minY(), waiting.minY() + 150);
     EXPECT_EQ(halfway.width(), waiting.width());
 }
+
+} // namespace vornick_title_wall_tests

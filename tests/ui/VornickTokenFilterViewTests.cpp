@@ -14,6 +14,7 @@
 
 using namespace brevanton;
 
+namespace vornick_token_filter_view_tests {
 namespace {
 
 struct RecordingDelegate : VornickTokenFilterViewDelegate {
@@ -247,3 +248,5 @@ TEST(VornickTokenFilterViewTests, ClicksAndCommandClicksFollowTheSelectionRule)
     // A string that reads like a sentinel is not one.
     EXPECT_FALSE(VornickTokenObject(u"VornickTokenFilterView.noFilterSentinel") == All);
 }
+
+} // namespace vornick_token_filter_view_tests

@@ -316,7 +316,7 @@ TEST_F(WebListTest, MovingAndRevealingPastTheLoadedRowsLoadsThem)
     controller->setAutoRefreshInterval(0);
     auto controllerAgain = VornickWebListViewController::create<TitleListController>(Rect(0, 0, 400, 300));
     window->contentView()->addSubview(controllerAgain->webView());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controllerAgain->webView()->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controllerAgain->webView()->isLoading(); }, 30));
     controllerAgain->setArrayController(arrayController);
     turn();
     EXPECT_EQ(controllerAgain->numberOfItemsLoaded(), 50u);

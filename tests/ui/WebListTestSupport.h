@@ -120,7 +120,7 @@ protected:
         window->contentView()->addSubview(controller->webView());
         controller->setActionDelegate(&delegate);
         arrayController = std::make_shared<TestListArrayController>();
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 30));
         controller->setArrayController(arrayController);
         turn();
     }

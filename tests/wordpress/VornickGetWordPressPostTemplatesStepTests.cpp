@@ -188,7 +188,7 @@ protected:
         m_session->setState(VornickSyncStepState::Active);
     }
 
-    bool pollUntil(const std::function<bool()>& condition, double seconds = 20)
+    bool pollUntil(const std::function<bool()>& condition, double seconds = 30)
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (!condition()) {

@@ -79,7 +79,7 @@ protected:
     // Waits for the answer, then a little more so that a second call would show.
     static bool wait(const Answer& answer)
     {
-        bool done = RunLoop::main().runUntil([&] { return answer.calls > 0; }, 10);
+        bool done = RunLoop::main().runUntil([&] { return answer.calls > 0; }, 30);
         RunLoop::main().runFor(0.05);
         return done;
     }
@@ -204,7 +204,7 @@ TEST_F(OEmbedAgentTest, ItemURLsWithQueriesStayOneQueryItem)
             EXPECT_TRUE(error.isEmpty()) << error;
             discovered = std::move(requestURL);
         });
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 30));
     ASSERT_TRUE(discovered);
     EXPECT_EQ(discovered->query(), u"url=http://127.0.0.1:" + toUTF16(std::to_string(m_server.port())) + u"/watch?v%3Dabc%26t%3D10&format=json");
     EXPECT_TRUE(removeItem(recognizerFolder));
@@ -232,7 +232,7 @@ TEST_F(OEmbedAgentTest, LinkAddressesStandForTheirCharacterReferences)
                 ++calls;
                 discovered = std::move(requestURL);
             });
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 10));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 30));
         ASSERT_TRUE(discovered);
         EXPECT_EQ(discovered->absoluteString(), toUTF16(m_server.url("")) + testCase.expected);
     }

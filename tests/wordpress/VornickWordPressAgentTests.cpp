@@ -235,8 +235,8 @@ TEST_F(VornickWordPressAgentTests, UnknownCertificatesFailBeforeTheRequest)
     int pid = 0;
     ASSERT_EQ(std::fscanf(pipe, "%d", &pid), 1);
     ::pclose(pipe);
-    // Wait until it listens.
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    // Wait until it listens (up to 30 s: it may be slow to start on a busy machine).
+    for (int attempt = 0; attempt < 1500; ++attempt) {
         int fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address {};
         address.sin_family = AF_INET;

@@ -49,7 +49,7 @@ protected:
         EXPECT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context(), &error)) << error;
         auto& synchronizer = project->synchronizer();
         EXPECT_TRUE(synchronizer.queueSyncToUploadPost(*edited));
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !synchronizer.currentSyncSession(); }, 10))
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !synchronizer.currentSyncSession(); }, 30))
             << "the upload session is still running: " << (synchronizer.currentSyncSession() ? synchronizer.currentSyncSession()->splat() : "")
             << toUTF8(log->text());
         RunLoop::main().runFor(0.01);

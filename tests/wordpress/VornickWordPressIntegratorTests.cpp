@@ -121,7 +121,9 @@ TEST_F(WordPressIntegratorTest, AStepWhoseRequestGetsNoAnswerFailsSayingSoAndAFa
     auto session = integrator.createSyncSessionOfType(VornickSyncSessionType::Manual);
     integrator.setSyncSession(session);
     session->setState(VornickSyncStepState::Active);
-    RunLoop::main().runFor(0.05);
+    // The clock moves on only once the request is out.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return site.requestSummary().find("categories") != std::string::npos; }, 30))
+        << site.requestSummary();
     auto categories = stepOfSession(*session, u"syncCategories");
     ASSERT_TRUE(categories);
     EXPECT_EQ(categories->state(), VornickSyncStepState::Active);

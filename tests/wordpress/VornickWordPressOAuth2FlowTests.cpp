@@ -109,7 +109,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, TheBrowserFlowStoresOneAuthorizationThat
     // No hosted request goes out without a token.
     RESTOutcome early;
     m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, early.success(), early.failure());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.calls > 0; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.calls > 0; }, 30));
     EXPECT_TRUE(early.error.is(VornickHTTPErrorDomain, 401));
     EXPECT_EQ(m_server->requestCount(), 0u);
 
@@ -132,7 +132,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, TheBrowserFlowStoresOneAuthorizationThat
     EXPECT_FALSE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://other?code=x"))));
     ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=the-code&state=" + state)));
     EXPECT_FALSE(m_applicationDelegate->currentAuthorizationFlow());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_TRUE(completions[0].isEmpty()) << completions[0];
 
     TestHTTPRequest exchange = m_server->requests().back();
@@ -165,7 +165,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, AnotherStateOrARefusalEndsTheFlowStoring
     ASSERT_TRUE(m_agent->beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr,
         [&](Error error) { completions.push_back(std::move(error)); }));
     ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://oauth2?code=the-code&state=forged"))));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_FALSE(completions[0].isEmpty());
     EXPECT_EQ(m_server->requestCount(), 0u) << "no code exchange for a forged state";
 
@@ -174,7 +174,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, AnotherStateOrARefusalEndsTheFlowStoring
         [&](Error error) { completions.push_back(std::move(error)); }));
     std::u16string state = queryValue(m_opened.back(), u"state");
     ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=stale&state=" + state)));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_EQ(completions.size(), 1u);
     EXPECT_FALSE(completions[0].isEmpty());
     EXPECT_FALSE(m_account->RESTAPIAuthorizationForBlogWithID(u"0"));
@@ -188,7 +188,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, ExpiredTokensAreRefreshedAndRejectedOnes
     ASSERT_TRUE(m_account->setRESTAPIAuthorization(expired, u"0", &error)) << error;
     RESTOutcome refreshed;
     m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, refreshed.success(), refreshed.failure());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return refreshed.calls > 0; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return refreshed.calls > 0; }, 30));
     EXPECT_TRUE(refreshed.succeeded) << refreshed.error;
     EXPECT_EQ(requestsTo("/oauth2/token"), 1u);
     EXPECT_EQ(m_server->requests().back().header("Authorization"), "Bearer token-2");
@@ -202,7 +202,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, ExpiredTokensAreRefreshedAndRejectedOnes
     ASSERT_TRUE(m_account->setRESTAPIAuthorization(Dictionary { { u"access_token", Value(u"revoked") } }, u"0", &error));
     RESTOutcome rejected;
     m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, rejected.success(), rejected.failure());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return rejected.calls > 0; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return rejected.calls > 0; }, 30));
     EXPECT_TRUE(rejected.error.is(VornickHTTPErrorDomain, 403)) << rejected.error;
     EXPECT_FALSE(m_account->RESTAPIAuthorizationForBlogWithID(u"0"));
     std::vector<Error> completions;

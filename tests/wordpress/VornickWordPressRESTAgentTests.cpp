@@ -395,7 +395,7 @@ TEST_F(VornickWordPressRESTAgentTests, GettingOnePost)
     m_delegate.answers.clear();
     sent = m_agent->requests.size();
     m_agent->requestPostWithIdentifier(u"0", native, m_blog);
-    RunLoop::main().runUntil([&] { return !m_delegate.answers.empty(); }, 5);
+    RunLoop::main().runUntil([&] { return !m_delegate.answers.empty(); }, 30);
     RunLoop::main().runFor(0.05);
     EXPECT_EQ(m_agent->requests.size(), sent);
     EXPECT_EQ(m_delegate.only().name, "failedToGetPost");

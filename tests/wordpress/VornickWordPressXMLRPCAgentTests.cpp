@@ -357,7 +357,7 @@ protected:
     // that one more would show.
     bool waitForAnswers(size_t count)
     {
-        bool done = RunLoop::main().runUntil([&] { return recorder.answers.size() >= count; }, 10);
+        bool done = RunLoop::main().runUntil([&] { return recorder.answers.size() >= count; }, 30);
         RunLoop::main().runFor(0.1);
         return done && recorder.answers.size() == count;
     }

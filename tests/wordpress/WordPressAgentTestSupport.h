@@ -120,14 +120,14 @@ protected:
         std::shared_ptr<const VornickWordPressRESTPayload> payload = nullptr, std::u16string_view method = u"GET")
     {
         m_agent->postRESTRequestWithEndpointPath(path, 0, method, Value(), query, std::move(payload), outcome.success(), outcome.failure());
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.calls > 0; }, 10));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.calls > 0; }, 30));
         RunLoop::main().runUntil([] { return false; }, 0.02);
         EXPECT_EQ(outcome.calls, 1);
     }
 
     bool waitForAnswer(size_t count = 1)
     {
-        bool done = RunLoop::main().runUntil([&] { return m_delegate.answers() >= count; }, 10);
+        bool done = RunLoop::main().runUntil([&] { return m_delegate.answers() >= count; }, 30);
         RunLoop::main().runUntil([] { return false; }, 0.02);
         return done && m_delegate.answers() == count;
     }

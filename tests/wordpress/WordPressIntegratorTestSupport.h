@@ -79,7 +79,7 @@ protected:
     ManagedObjectContext& context() { return *integrator.context(); }
 
     // Runs a session of the type until it ends; answers it.
-    std::shared_ptr<VornickBlogServiceSyncSession> runSession(VornickSyncSessionType type, double seconds = 10)
+    std::shared_ptr<VornickBlogServiceSyncSession> runSession(VornickSyncSessionType type, double seconds = 30)
     {
         auto session = integrator.createSyncSessionOfType(type);
         integrator.setSyncSession(session);

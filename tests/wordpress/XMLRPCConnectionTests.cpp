@@ -61,7 +61,7 @@ protected:
     {
         bool done = RunLoop::main().runUntil([&] {
             return std::all_of(m_outcomes.begin(), m_outcomes.end(), [](auto& outcome) { return outcome->calls > 0; });
-        }, 10);
+        }, 30);
         RunLoop::main().runFor(0.05);
         return done;
     }
@@ -137,18 +137,20 @@ TEST_F(XMLRPCConnectionTest, TimeoutsResetsAndCancelsFailOnce)
     LoopbackHTTPServer server([](const TestHTTPRequest& request) {
         TestHTTPResponse response;
         response.body = faultReply;
+        // Silence lasts until the server stops; the steady answer takes
+        // longer in all than the timeout, never idle for more than a fraction of it.
         if (request.target == "/silent")
-            response.delayMilliseconds = 3000;
+            response.delayMilliseconds = 600'000;
         else if (request.target == "/steady")
-            response.pieceBytes = 40, response.pieceDelayMilliseconds = 60;
+            response.pieceBytes = 20, response.pieceDelayMilliseconds = 150;
         else if (request.target == "/reset")
             response.resetBeforeHeaders = true;
         else if (request.target == "/reset-midway")
             response.resetAfterBodyBytes = 20;
         return response;
     });
-    auto silent = call(server.url("/silent"), 0.4);
-    auto steady = call(server.url("/steady"), 0.4);
+    auto silent = call(server.url("/silent"), 1.2);
+    auto steady = call(server.url("/steady"), 1.2);
     auto reset = call(server.url("/reset"));
     auto resetMidway = call(server.url("/reset-midway"));
     auto cancelled = call(server.url("/silent"));
@@ -208,7 +210,7 @@ TEST_F(XMLRPCConnectionTest, ADelegateThatIsGoneHearsNothing)
     std::weak_ptr<Outcome> gone = call(server.url("/"));
     m_outcomes.clear();
     EXPECT_TRUE(gone.expired());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return m_manager.numberOfActiveConnections() == 0; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return m_manager.numberOfActiveConnections() == 0; }, 30));
 }
 
 } // namespace

@@ -2,13 +2,14 @@
 
 #include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QImageReader>
-#include <QObject>
 #include <QPointer>
 #include <QThread>
 #include <QWidget>
@@ -36,6 +37,10 @@ struct QtImageFileCache::Entry {
 
 struct QtImageFileCache::Entries {
     std::unordered_map<std::string, Entry> byKey;
+};
+
+struct QtImageFileCache::Landing {
+    QtImageFileCache* cache;
 };
 
 namespace {
@@ -96,19 +101,21 @@ QtImageFileCache& QtImageFileCache::shared()
 
 QtImageFileCache::QtImageFileCache()
     : m_entries(std::make_unique<Entries>())
-    , m_receiver(std::make_unique<QObject>())
+    , m_workers(std::make_unique<OperationQueue>("Thumbnail decoding", std::clamp(QThread::idealThreadCount() / 2, 2, 4)))
+    , m_landing(std::make_shared<Landing>(Landing { this }))
 {
-    m_workers.setMaxThreadCount(std::clamp(QThread::idealThreadCount() / 2, 2, 4));
 }
 
 QtImageFileCache::~QtImageFileCache()
 {
-    m_workers.waitForDone();
+    // Decodes not started are of no use now; those running are waited for.
+    m_workers->cancelAllOperations();
+    m_workers.reset();
 }
 
 int QtImageFileCache::workerThreadCount() const
 {
-    return m_workers.maxThreadCount();
+    return m_workers->maxConcurrentOperationCount();
 }
 
 size_t QtImageFileCache::imageCount() const
@@ -184,14 +191,13 @@ QtImageFileCache::Thumbnail QtImageFileCache::thumbnail(const std::string& path,
             if (!entry.decoding)
                 ++m_decodesInFlight;
             entry.decoding = number;
-            QPointer<QObject> receiver(m_receiver.get());
-            m_workers.start([this, receiver, key, path, wanted, number] {
+            std::weak_ptr<Landing> landing = m_landing;
+            m_workers->addOperation([landing, key, path, wanted, number] {
                 QImage image = qtDecodeImageFileAtMostSize(path, wanted);
-                if (!receiver)
-                    return;
-                QMetaObject::invokeMethod(
-                    receiver.data(), [this, key, number, image = std::move(image)]() mutable { landed(key, number, std::move(image)); },
-                    Qt::QueuedConnection);
+                RunLoop::main().perform([landing, key, number, image = std::move(image)]() mutable {
+                    if (auto alive = landing.lock())
+                        alive->cache->landed(key, number, std::move(image));
+                });
             });
         } else {
             if (entry.decoding) {
@@ -259,6 +265,7 @@ bool QtImageFileCache::waitForDecodes(int timeoutMilliseconds)
     while (m_decodesInFlight > 0) {
         if (deadline.hasExpired())
             return false;
+        RunLoop::main().runOnce(0);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (m_decodesInFlight > 0)
             QThread::msleep(1);

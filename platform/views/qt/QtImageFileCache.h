@@ -16,22 +16,24 @@
 // When the images pass the byte limit, those used least recently go, never
 // one the current paint draws nor one being decoded: a page showing more than
 // the limit holds keeps what it shows. Main thread only (the workers only
-// decode).
+// decode). The work goes to the workers through an operation queue and the
+// images come back through the main run loop, so a decode lands in a turn of
+// that loop (QtRunLoopPump runs them inside Qt's).
 #pragma once
 
 #include <QImage>
 #include <QSize>
-#include <QThreadPool>
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class QObject;
 class QWidget;
 
 namespace brevanton {
+
+class OperationQueue;
 
 class QtImageFileCache {
 public:
@@ -71,8 +73,8 @@ public:
     int decodesInFlight() const { return m_decodesInFlight; }
     int workerThreadCount() const;
 
-    // Runs the main thread's events until every decode landed; false when
-    // `timeoutMilliseconds` passed first.
+    // Runs the main run loop's turns and Qt's events until every decode
+    // landed; false when `timeoutMilliseconds` passed first.
     bool waitForDecodes(int timeoutMilliseconds);
     // Forgets every image (decodes in flight are dropped when they land).
     void clear();
@@ -83,6 +85,7 @@ public:
 private:
     struct Entry;
     struct Entries;
+    struct Landing;
 
     // `recheckInterval`: how long a look at the file on disk stays good.
     Entry& lookAt(const std::string& key, const std::string& path, std::chrono::milliseconds recheckInterval, bool* changed);
@@ -91,9 +94,10 @@ private:
     void setImage(Entry&, QImage);
 
     std::unique_ptr<Entries> m_entries;
-    QThreadPool m_workers;
-    // Lives on the main thread: decoded images are handed to it.
-    std::unique_ptr<QObject> m_receiver;
+    std::unique_ptr<OperationQueue> m_workers;
+    // Held by the cache alone; a decode posts its image to the main run loop
+    // with a weak reference, so one landing after the cache went is dropped.
+    std::shared_ptr<Landing> m_landing;
     int64_t m_byteLimit { DefaultByteLimit };
     int64_t m_byteCount { 0 };
     uint64_t m_paint { 1 };

@@ -12,6 +12,7 @@
 
 using namespace brevanton;
 
+namespace css_import_and_size_tests {
 namespace {
 
 std::string value(const std::shared_ptr<DOMDocument>& document, std::u16string_view id, std::u16string_view property)
@@ -160,3 +161,5 @@ TEST(CSSStyleResolver, SpecifiedWidthsAndHeights)
     CSSStyleResolver::forDocument(*document).setUsedSizeProvider(nullptr);
     EXPECT_EQ(value(document, u"b", u"width"), "auto");
 }
+
+} // namespace css_import_and_size_tests

@@ -12,6 +12,7 @@
 using namespace brevanton;
 using namespace brevanton::csstest;
 
+namespace css_presentational_hints_tests {
 namespace {
 
 // The cascaded value, before layout makes sizes used ones.
@@ -100,3 +101,5 @@ TEST(CSSPresentationalHints, ThePagesStyleWinsAndNoValueCanAddADeclaration)
     EXPECT_TRUE(resolver.attributeAffectsStyles(u"bgcolor"));
     EXPECT_TRUE(resolver.attributeAffectsStyles(u"CELLPADDING"));
 }
+
+} // namespace css_presentational_hints_tests

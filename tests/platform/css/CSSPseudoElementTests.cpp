@@ -12,6 +12,7 @@
 using namespace brevanton;
 using namespace brevanton::csstest;
 
+namespace css_pseudo_element_tests {
 namespace {
 
 class CSSPseudoElement_ : public ::testing::Test {
@@ -154,3 +155,5 @@ TEST_F(CSSPseudoElement_, DetachedElementsGetTheirGeneratedContentStyled)
     EXPECT_EQ(text(CSSStyleResolver::pseudoElementValuesFor(*detached, CSSPseudoElement::After), CSSPropertyID::Content),
               "\"z\"");
 }
+
+} // namespace css_pseudo_element_tests

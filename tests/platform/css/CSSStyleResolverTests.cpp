@@ -17,6 +17,7 @@
 using namespace brevanton;
 using namespace brevanton::csstest;
 
+namespace css_style_resolver_tests {
 namespace {
 
 class UserSheetReset : public ::testing::Test {
@@ -185,6 +186,24 @@ TEST(CSSStyleResolver, InheritanceAndRelativeLengths)
     EXPECT_EQ(value(document, u"none", u"border-right-width"), "5px");
     // Used sizes come with layout.
     EXPECT_EQ(value(document, u"div", u"width"), "auto");
+}
+
+// The deepest element of a long ancestry asked for first: every ancestor is
+// computed before its children, however many there are.
+TEST(CSSStyleResolver, ADeepElementFirstComputesItsAncestorsFromTheTop)
+{
+    std::string nested;
+    for (int depth = 1; depth <= 14; ++depth)
+        nested += "<div id=d" + std::to_string(depth) + ">";
+    nested += "x";
+    for (int depth = 1; depth <= 14; ++depth)
+        nested += "</div>";
+    auto document = parse("<style>html { font-size: 1px } body { font-size: 1px } div { font-size: 2em; color: red }"
+                          " div div div { color: blue }</style>" + nested);
+    EXPECT_EQ(value(document, u"d14", u"font-size"), "16384px");
+    EXPECT_EQ(value(document, u"d14", u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(value(document, u"d5", u"font-size"), "32px");
+    EXPECT_EQ(value(document, u"d2", u"color"), "rgb(255, 0, 0)");
 }
 
 TEST_F(UserSheetReset, UserSheetSitsBetweenUserAgentAndAuthor)
@@ -442,3 +461,5 @@ TEST(CSSStyleResolver, SharedValuesFollowChangesOfOneElementAndOfTheSheets)
     for (size_t i = 0; i < 4; ++i)
         EXPECT_EQ(css(h1(i), u"color"), "rgb(0, 128, 0)") << i;
 }
+
+} // namespace css_style_resolver_tests

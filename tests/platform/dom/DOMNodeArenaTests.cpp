@@ -96,3 +96,43 @@ TEST(DOMNodeArena, ALargePageReturnsItsSlabsWithItsNodes)
     auto small = buildHTMLDocument(largePage(3));
     EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting(), before);
 }
+
+// Slabs dying inside a release batch wait for the outermost batch to close,
+// then all go back; the slab of a node that lives on, between dead
+// neighbours, keeps its pages.
+TEST(DOMNodeArena, ReleaseBatchesGiveSlabsBackWhenTheOutermostCloses)
+{
+    if (!arenaIsEnabled())
+        GTEST_SKIP() << "address-sanitizer builds make every node on its own";
+    size_t before = DOMNodeArena::liveSlabCountForTesting();
+    auto first = buildHTMLDocument(largePage(2000));
+    auto second = buildHTMLDocument(largePage(2000));
+    size_t firstSlabs = 0;
+    std::shared_ptr<DOMNode> kept;
+    {
+        DOMNodeArena::ReleaseBatch outer;
+        // A paragraph from the middle of the page.
+        auto* paragraph = first->body()->first();
+        for (int i = 0; i < 1000; ++i)
+            paragraph = paragraph->next();
+        kept = paragraph->shared_from_this();
+        size_t all = DOMNodeArena::liveSlabCountForTesting() - before;
+        {
+            DOMNodeArena::ReleaseBatch inner;
+            first.reset();
+        }
+        EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting() - before, all);
+        firstSlabs = all;
+        second.reset();
+        EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting() - before, all);
+    }
+    EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting() - before, 1u);
+    EXPECT_GT(firstSlabs, 20u);
+    auto other = DOMDocument::createHTMLDocument();
+    other->body()->appendChild(kept);
+    EXPECT_EQ(other->body()->innerHTML(),
+              u"<p class=\"x\">Some <b>words</b> &amp; more words of a paragraph that is long enough</p>");
+    other.reset();
+    kept.reset();
+    EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting(), before);
+}

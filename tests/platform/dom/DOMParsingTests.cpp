@@ -400,9 +400,8 @@ TEST(DOMHTMLParsing, FragmentsParseInTheirRealContext)
 TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
 {
     auto document = DOMDocument::parseHTML(std::string_view("<p>a<b>b</b></p><template><i>t</i>x</template>"));
-    std::vector<DOMStructureChange> changes;
     EXPECT_GT(document->connectedStructureVersion(), 0u);
-    EXPECT_FALSE(document->structureChangesSince(0, changes));
+    EXPECT_FALSE(document->structureChangesSince(0));
     auto paragraphs = document->getElementsByTagName(u"p");
     EXPECT_EQ(paragraphs->length(), 1u);
 
@@ -413,7 +412,9 @@ TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
     EXPECT_EQ(document->connectedStructureVersion(), version); // a fragment is not the document
     document->body()->appendChild(fragment);
     EXPECT_EQ(paragraphs->length(), 3u);
-    ASSERT_TRUE(document->structureChangesSince(version, changes));
+    auto recorded = document->structureChangesSince(version);
+    ASSERT_TRUE(recorded);
+    std::vector<DOMStructureChange> changes(recorded->begin(), recorded->end());
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[0].target.lock(), document->body());
     EXPECT_EQ(toElement(changes[1].inserted.lock())->textContent(), u"d");
@@ -425,6 +426,35 @@ TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
     EXPECT_EQ(content->innerHTML(), u"<i>t</i>x");
     for (auto* node = content->first(); node; node = node->traverseNext(content.get()))
         EXPECT_EQ(node->document(), &document->templateContentsOwnerDocument());
+}
+
+// The record keeps the latest changes, read in order; older versions are refused,
+// and style sheets brought by any insertion are flagged.
+TEST(DOMHTMLParsing, TheChangeRecordReachesBackOnlySoFar)
+{
+    auto document = DOMDocument::parseHTML(std::string_view("<p>a</p>"));
+    auto start = document->connectedStructureVersion();
+    for (int i = 0; i < 300; ++i)
+        document->body()->appendChild(document->createElement(u"p"));
+    EXPECT_FALSE(document->structureChangesSince(start));
+    EXPECT_FALSE(document->structureChangesSince(document->connectedStructureVersion() + 1));
+    auto now = document->connectedStructureVersion();
+    auto none = document->structureChangesSince(now);
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+
+    auto wrapper = document->createElement(u"div");
+    wrapper->appendChild(document->createElement(u"span"))->appendChild(document->createElement(u"style"));
+    document->body()->appendChild(wrapper);
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<div><link rel=stylesheet href=a.css></div><p>x</p>");
+    document->body()->appendChild(fragment);
+    auto recorded = document->structureChangesSince(now);
+    ASSERT_TRUE(recorded);
+    std::vector<bool> touches;
+    for (auto& change : *recorded)
+        touches.push_back(change.touchesStyleSheets);
+    EXPECT_EQ(touches, (std::vector<bool> { true, true, false }));
+    EXPECT_EQ(recorded->back().inserted.lock(), document->body()->last()->shared_from_this());
 }
 
 // The elements that may load something are named by the parse in document

@@ -33,6 +33,24 @@ TEST(DOMSerializer, EscapesTextAndAttributesByContext)
     EXPECT_EQ(style->outerHTML(), u"<style>p > a { }</style>");
 }
 
+TEST(DOMSerializer, EscapingModesDifferInQuotesAndNoBreakSpaces)
+{
+    const std::u16string_view text = u"<a href=\"x\">'Fish' & Chips\u00A0</a>";
+    std::u16string into = u"kept ";
+    appendEscapedHTML(into, text, HTMLEscaping::Text);
+    EXPECT_EQ(into, u"kept &lt;a href=\"x\"&gt;'Fish' &amp; Chips&nbsp;&lt;/a&gt;");
+    into.clear();
+    appendEscapedHTML(into, text, HTMLEscaping::AttributeValue);
+    EXPECT_EQ(into, u"&lt;a href=&quot;x&quot;&gt;'Fish' &amp; Chips&nbsp;&lt;/a&gt;");
+    into.clear();
+    appendEscapedHTML(into, text, HTMLEscaping::TextOrQuotedValue);
+    EXPECT_EQ(into, u"&lt;a href=&quot;x&quot;&gt;&#39;Fish&#39; &amp; Chips\u00A0&lt;/a&gt;");
+    into.clear();
+    appendEscapedHTML(into, u"", HTMLEscaping::Text);
+    appendEscapedHTML(into, u"&&", HTMLEscaping::TextOrQuotedValue);
+    EXPECT_EQ(into, u"&amp;&amp;");
+}
+
 TEST(DOMSerializer, VoidElementsCommentsAndDoctype)
 {
     auto document = DOMDocument::parseHTML(std::u16string_view(

@@ -87,6 +87,24 @@ TEST(HTMLTreeBuilder, RecordsLoadingElementsAndTextUnitsInTreeOrder)
     auto fostered = buildHTMLDocument(u"<table>\u00FC<tr><td>x</table>");
     EXPECT_TRUE(fostered->parsedTextUnits()->test(0xFC));
     EXPECT_EQ(fostered->body()->firstChild()->textContent(), u"\u00FC");
+
+    // Every place in texts of every length up to a few blocks of eight
+    // units, and units just above ASCII and at the top.
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t place = 0; place < length; ++place) {
+            for (char16_t unit : { u'\u0080', u'\u00FF', u'\u4E2D', u'\uFFFD' }) {
+                std::u16string text(length, u'a');
+                text[place] = unit;
+                text[length - 1 - place] = place == length - 1 - place ? unit : u'\u007F';
+                auto page = buildHTMLDocument(u"<p>" + text);
+                auto* seen = page->parsedTextUnits();
+                ASSERT_TRUE(seen);
+                SCOPED_TRACE(toUTF8(text));
+                EXPECT_TRUE(seen->test(unit));
+                EXPECT_EQ(seen->count(), 1u);
+            }
+        }
+    }
 }
 
 TEST(HTMLTreeBuilder, TemplateContentsBelongToTheInertDocument)
@@ -177,4 +195,28 @@ TEST(HTMLTreeBuilder, IgnoredCharactersKeepTheWhiteSpaceBetweenThem)
 
     auto context = document->createElement(u"colgroup");
     EXPECT_EQ(buildHTMLFragment(*document, u"x y<col>z ", context.get())->innerHTML(), u" <col> ");
+}
+
+// Elements the parse takes out of the tree, or makes before they have a
+// place in it, stay usable for as long as the parse refers to them.
+TEST(HTMLTreeBuilder, ElementsOutOfTheTreeOutliveTheStepsThatUseThem)
+{
+    // A frameset drops the body, whose B stays on the formatting list until
+    // white space after the page brings it back.
+    auto frames = buildHTMLDocument(u"<b><i><frameset></frameset></html> ");
+    EXPECT_EQ(frames->documentElement()->outerHTML(), u"<html><head></head><frameset></frameset><b><i> </i></b></html>");
+    // Misnested formatting elements around a block: the clones made for them
+    // are moved into the tree one inside the other.
+    auto misnested = buildHTMLDocument(u"<b><i><u><s><div>x</b>y");
+    EXPECT_EQ(misnested->body()->innerHTML(), u"<b><i><u><s></s></u></i></b><i><u><s><div><b>x</b>y</div></s></u></i>");
+}
+
+// End tags close the open element of their name, whether the builder knows
+// the name or not, in any case, and never a foreign element of that name.
+TEST(HTMLTreeBuilder, EndTagsCloseElementsOfTheirNameOnly)
+{
+    EXPECT_EQ(buildHTMLDocument(u"<x-a><span><x-b>t</X-A>u</span>v")->body()->innerHTML(),
+              u"<x-a><span><x-b>t</x-b></span></x-a>uv");
+    EXPECT_EQ(buildHTMLDocument(u"<math><mi><span>x</math>y</span>z")->body()->innerHTML(),
+              u"<math><mi><span>xy</span>z</mi></math>");
 }

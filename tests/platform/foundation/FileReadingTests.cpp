@@ -147,6 +147,8 @@ TEST_F(FileReadingTest, OnlyADocumentWaitsForARewriteInPlace)
     // Another kind reads what is there now.
     EXPECT_EQ(readFile(path("page.html"), nullptr, FileReadKind::Other), "<p>old contents, longer than the new");
 
+    // The rewrite ends at least 200 ms after `start`: a read that sees it waited that long.
+    auto start = std::chrono::steady_clock::now();
     std::thread rewrite([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         std::string_view contents = "<p>new";
@@ -154,7 +156,6 @@ TEST_F(FileReadingTest, OnlyADocumentWaitsForARewriteInPlace)
         EXPECT_EQ(::ftruncate(writer, static_cast<off_t>(contents.size())), 0);
         ::close(writer);
     });
-    auto start = std::chrono::steady_clock::now();
     auto read = readRegularFile(path("page.html"), FileReadKind::Document, nullptr);
     auto waited = std::chrono::steady_clock::now() - start;
     rewrite.join();

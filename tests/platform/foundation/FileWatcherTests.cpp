@@ -59,7 +59,7 @@ protected:
         }
         bool waitFor(uint32_t flags)
         {
-            return RunLoop::main().runUntil([&] { return (allFlags() & flags) == flags; }, 5);
+            return RunLoop::main().runUntil([&] { return (allFlags() & flags) == flags; }, 30);
         }
     };
 
@@ -73,7 +73,7 @@ protected:
         auto watcher = FileWatcher::watch(sentinel, [&](const FileWatcherEvent&) { seen = true; });
         ASSERT_TRUE(watcher);
         append(sentinel, "s");
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen; }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen; }, 30));
     }
 
     std::string m_folder;
@@ -234,7 +234,7 @@ TEST_F(FileWatcherTest, NoCallbackAfterStopOnTheMainRunLoop)
         selfStopping->stopWatching();
     });
     append(path("file"), "z");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return inside > 0; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return inside > 0; }, 30));
     EXPECT_FALSE(selfStopping->isWatching());
     append(path("file"), "again");
     settle();

@@ -36,6 +36,13 @@ TEST(JSONReader, StringsBecomeUTF16)
     EXPECT_EQ((*value)[u"s"].string(), u"caf\u00e9 \U0001F600 \U0001F600 \"q\" / \n");
     EXPECT_EQ((*value)[u"k\u00e9y"], Value(1));
     EXPECT_EQ((*value)[u"dup"], Value(2));
+
+    // Objects inside objects and arrays, names out of order and repeated.
+    auto nested = readJSON(R"({"z": {"b": 1, "a": 2, "b": 3}, "a": [{"y": 1, "x": 2, "y": 4}], "z2": {}, "z": {"c": 5, "c": 6}})", &error);
+    ASSERT_TRUE(nested) << error;
+    EXPECT_EQ(*nested, Value(Dictionary { { u"a", Value(Array { Value(Dictionary { { u"x", Value(2) }, { u"y", Value(4) } }) }) },
+                                          { u"z", Value(Dictionary { { u"c", Value(6) } }) }, { u"z2", Value(Dictionary {}) } }));
+    EXPECT_EQ(nested->dictionary().begin()->first, u"a");
 }
 
 TEST(JSONReader, ErrorsAreCocoa3840AndNameThePosition)

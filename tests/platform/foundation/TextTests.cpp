@@ -1,9 +1,11 @@
+#include "platform/foundation/CaseFolding.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <cstdio>
 #include <iterator>
 
 namespace brevanton {
@@ -98,6 +100,52 @@ TEST(Text, UTF8AgreesWithICUOnEverySequenceOfTwoAndThreeBytes)
             }
         }
     }
+}
+
+TEST(Text, FoldedKeysOrderLikeCaseInsensitiveComparison)
+{
+    // Sorting by keys folded once must give the order of comparing the strings themselves.
+    const std::u16string samples[] = {
+        u"", u"a", u"Apple", u"apple", u"APPLE!", u"Banana", u"stra\u00DFe", u"STRASSE", u"Strasse",
+        u"\u03A3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C2", u"\u03C3\u03AF\u03C3\u03C5\u03C6\u03BF\u03C3", u"\u0130stanbul",
+        u"\u01C5", u"\u01C6", u"\uFF21", u"\uE000", u"\uFFFD", std::u16string(u"\xD83D\xDE00"), std::u16string(u"\xD800x"),
+        std::u16string(u"\xDC00"), u"\u00C9cole", u"\u00E9COLE",
+    };
+    auto sign = [](int value) { return (value > 0) - (value < 0); };
+    auto hex = [](const std::u16string& text) {
+        std::string out;
+        for (char16_t c : text) {
+            char unit[8];
+            std::snprintf(unit, sizeof unit, "%04X ", static_cast<unsigned>(c));
+            out += unit;
+        }
+        return out;
+    };
+    for (auto& a : samples) {
+        for (auto& b : samples) {
+            EXPECT_EQ(sign(compareInCodePointOrder(caseFolded(a), caseFolded(b))), sign(compareIgnoringCase(a, b)))
+                << hex(a) << " / " << hex(b);
+        }
+    }
+    EXPECT_EQ(caseFolded(u"MiXeD 42"), u"mixed 42");
+    EXPECT_EQ(caseFolded(u"STRA\u00DFE"), u"strasse");
+    // Supplementary characters come after everything in the BMP, lone surrogates at their code points.
+    EXPECT_GT(compareInCodePointOrder(std::u16string(u"\xD83D\xDE00"), u"\uFFFF"), 0);
+    EXPECT_LT(compareInCodePointOrder(std::u16string(u"\xDC00"), u"\uE000"), 0);
+    EXPECT_GT(compareInCodePointOrder(std::u16string(u"\xD83D\xDE00"), std::u16string(u"\xDC00")), 0);
+    EXPECT_LT(compareInCodePointOrder(u"ab", u"abc"), 0);
+}
+
+TEST(Text, SimpleFoldingKeepsEveryOffset)
+{
+    EXPECT_EQ(simpleCaseFolded(u"MiXeD 42 \u00C9COLE \u03A3\u03C2"), u"mixed 42 \u00E9cole \u03C3\u03C3");
+    // A character whose folding would take more or fewer units stays itself.
+    EXPECT_EQ(simpleCaseFolded(u"STRA\u00DFE \u0130"), u"stra\u00DFe \u0130");
+    // Supplementary characters fold as pairs; lone surrogates stay.
+    EXPECT_EQ(simpleCaseFolded(std::u16string(u"\xD801\xDC00")), std::u16string(u"\xD801\xDC28"));
+    EXPECT_EQ(simpleCaseFolded(std::u16string { u'A', 0xDC00, u'B', 0xD800 }), (std::u16string { u'a', 0xDC00, u'b', 0xD800 }));
+    for (std::u16string_view text : { u"", u"\u01C5\u1E9E\u2126K", u"\uFF21\uFB00" })
+        EXPECT_EQ(simpleCaseFolded(text).size(), text.size());
 }
 
 } // namespace

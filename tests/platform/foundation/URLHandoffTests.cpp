@@ -34,7 +34,7 @@ protected:
     // Hands the address off from another thread while the main loop serves the listeners.
     URLHandoffResult handOffServed(const std::string& url)
     {
-        auto result = std::async(std::launch::async, [url] { return handOffURL(url, 2); });
+        auto result = std::async(std::launch::async, [url] { return handOffURL(url, 30); });
         while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
             RunLoop::main().runOnce(0.01);
         return result.get();

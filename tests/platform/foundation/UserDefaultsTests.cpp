@@ -1,6 +1,9 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "tests/platform/foundation/FailingFileSystemCalls.h"
+
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileSystemCalls.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -8,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -16,6 +21,15 @@
 #include <unistd.h>
 
 using namespace brevanton;
+
+namespace brevanton {
+
+class UserDefaultsTestPeer {
+public:
+    static void useCalls(UserDefaults& defaults, FileSystemCalls& calls) { defaults.setFileSystemCalls(calls); }
+};
+
+} // namespace brevanton
 
 namespace {
 
@@ -114,6 +128,7 @@ TEST_F(UserDefaultsTest, MalformedAndUnwritableFiles)
     UserDefaults defaults(m_path);
     EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
     defaults.setBool(true, u"flag");
+    RunLoop::main().runOnce(0);
     UserDefaults reread(m_path);
     EXPECT_TRUE(reread.boolForKey(u"flag")); // the next change replaced the bad file
     // ... but what was in it is kept aside, not destroyed.
@@ -124,6 +139,7 @@ TEST_F(UserDefaultsTest, MalformedAndUnwritableFiles)
     UserDefaults blocked(m_folder + "/blocker/sub/UserDefaults.plist");
     ::testing::internal::CaptureStderr();
     blocked.setBool(true, u"flag");
+    RunLoop::main().runOnce(0);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("The settings could not be saved to " + m_folder + "/blocker/sub/UserDefaults.plist"),
               std::string::npos)
         << "a failed write is logged";
@@ -168,13 +184,14 @@ TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome
     first.setObject(Value(u"Clarity"), u"DefaultStyleSheet");
     second.setInteger(15, u"WordPressSyncInterval");
     first.setBool(true, u"AllowJavaScriptExecution");
+    RunLoop::main().runOnce(0);
     EXPECT_EQ(UserDefaults(m_path).dictionaryRepresentation(),
               (Dictionary { { u"DefaultStyleSheet", Value(u"Clarity") }, { u"WordPressSyncInterval", Value(15) },
                             { u"AllowJavaScriptExecution", Value(true) } }))
         << "each write changed its own key only";
 
     // The other's change reaches it when the file changes, with the notification.
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.boolForKey(u"AllowJavaScriptExecution"); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.boolForKey(u"AllowJavaScriptExecution"); }, 30));
     int posted = 0;
     Dictionary lastInfo;
     auto token = NotificationCenter::defaultCenter().addObserver(UserDefaults::DidChangeNotification, &second, nullptr,
@@ -183,12 +200,12 @@ TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome
                                                                       lastInfo = notification.userInfo;
                                                                   });
     first.setObject(Value(u"Sleek"), u"DefaultStyleSheet");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.stringForKey(u"DefaultStyleSheet") == u"Sleek"; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.stringForKey(u"DefaultStyleSheet") == u"Sleek"; }, 30));
     EXPECT_EQ(posted, 1);
     EXPECT_EQ(lastInfo, (Dictionary { { UserDefaults::ChangedKeysKey, Value(Array { Value(u"DefaultStyleSheet") }) },
                                       { UserDefaults::ChangedElsewhereKey, Value(true) } }));
     first.removeObjectForKey(u"AllowJavaScriptExecution");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.objectForKey(u"AllowJavaScriptExecution").isNull(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.objectForKey(u"AllowJavaScriptExecution").isNull(); }, 30));
     EXPECT_EQ(posted, 2);
     // Its own write, seen again in the file, changes nothing and posts nothing more.
     second.setInteger(30, u"WordPressSyncInterval");
@@ -207,14 +224,19 @@ TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNot
     ASSERT_GE(writer, 0);
     if (writer == 0) {
         UserDefaults defaults(m_path);
-        for (int index = 0; index < 40; ++index)
+        // As the application does: a turn of the run loop after each change.
+        for (int index = 0; index < 40; ++index) {
             defaults.setInteger(index, u"child-" + toUTF16(std::to_string(index)));
+            RunLoop::main().runOnce(0);
+        }
         std::_Exit(defaults.lastWriteError() ? 1 : 0);
     }
     {
         UserDefaults defaults(m_path);
-        for (int index = 0; index < 40; ++index)
+        for (int index = 0; index < 40; ++index) {
             defaults.setInteger(index, u"parent-" + toUTF16(std::to_string(index)));
+            RunLoop::main().runOnce(0);
+        }
         EXPECT_FALSE(defaults.lastWriteError());
     }
     int status = 0;
@@ -228,6 +250,7 @@ TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNot
     if (killed == 0) {
         UserDefaults defaults(m_path);
         defaults.setObject(Value(u"HTML 4.01 Strict"), u"DefaultHTMLDocumentType");
+        RunLoop::main().runOnce(0);
         ::raise(SIGKILL);
         std::_Exit(0);
     }
@@ -236,6 +259,94 @@ TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNot
     UserDefaults reread(m_path);
     EXPECT_EQ(reread.stringForKey(u"DefaultHTMLDocumentType"), u"HTML 4.01 Strict");
     EXPECT_EQ(reread.integerForKey(u"parent-39"), 39);
+}
+
+// A change is written off its own path, by the run loop's next turn, the
+// changes of one turn in one write; defaults destroyed write what waits.
+TEST_F(UserDefaultsTest, ChangesAreWrittenTogetherByTheNextTurnOfTheRunLoop)
+{
+    FailingFileSystemCalls calls;
+    {
+        UserDefaults defaults(m_path);
+        UserDefaultsTestPeer::useCalls(defaults, calls);
+        defaults.setInteger(2, u"SpacesPerIndent");
+        defaults.setBool(true, u"AllowJavaScriptExecution");
+        defaults.removeObjectForKey(u"SpacesPerIndent");
+        defaults.setInteger(3, u"SpacesPerIndent");
+        EXPECT_EQ(defaults.integerForKey(u"SpacesPerIndent"), 3) << "read at once";
+        EXPECT_EQ(calls.count(FileSystemCall::Rename), 0) << "nothing written on the change's path";
+        RunLoop::main().runOnce(0);
+        EXPECT_EQ(calls.count(FileSystemCall::Rename), 1);
+        EXPECT_GE(calls.count(FileSystemCall::Fsync), 2) << "the file and its folder synced";
+        EXPECT_EQ(UserDefaults(m_path).integerForKey(u"SpacesPerIndent"), 3);
+        RunLoop::main().runOnce(0);
+        EXPECT_EQ(calls.count(FileSystemCall::Rename), 1) << "no change, no write";
+
+        defaults.setObject(Value(u"Sleek"), u"DefaultStyleSheet");
+    }
+    EXPECT_EQ(calls.count(FileSystemCall::Rename), 2);
+    EXPECT_EQ(UserDefaults(m_path).stringForKey(u"DefaultStyleSheet"), u"Sleek");
+    RunLoop::main().runOnce(0); // the destroyed defaults' turn does nothing
+}
+
+// A write that fails at any of its steps leaves the file as it was (and no
+// temporary file beside it), is logged and told, and the next write takes
+// the change along.
+TEST_F(UserDefaultsTest, AFailedWriteLeavesTheOldFileAndIsReported)
+{
+    {
+        UserDefaults defaults(m_path);
+        defaults.setInteger(1, u"SpacesPerIndent");
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    auto before = readFile(m_path);
+    ASSERT_TRUE(before);
+    for (auto call : { FileSystemCall::Open, FileSystemCall::Write, FileSystemCall::Fsync, FileSystemCall::Rename }) {
+        SCOPED_TRACE(std::string(fileSystemCallName(call)));
+        FailingFileSystemCalls calls;
+        calls.failCall(call, 0, call == FileSystemCall::Write ? ENOSPC : EIO);
+        UserDefaults defaults(m_path);
+        UserDefaultsTestPeer::useCalls(defaults, calls);
+        ::testing::internal::CaptureStderr();
+        defaults.setInteger(4, u"SpacesPerIndent");
+        RunLoop::main().runOnce(0);
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find("The settings could not be saved to " + m_path), std::string::npos);
+        EXPECT_TRUE(defaults.lastWriteError());
+        EXPECT_EQ(readFile(m_path), before) << "the old file stays";
+        size_t entries = 0;
+        for (auto& entry : std::filesystem::directory_iterator(parentDirectory(m_path)))
+            entries += entry.path().filename().string().find(".tmp-") != std::string::npos;
+        EXPECT_EQ(entries, 0u) << "no temporary file left";
+        EXPECT_EQ(defaults.integerForKey(u"SpacesPerIndent"), 4) << "kept in memory";
+
+        // The next write takes it along.
+        defaults.setBool(true, u"AllowJavaScriptExecution");
+        RunLoop::main().runOnce(0);
+        EXPECT_FALSE(defaults.lastWriteError());
+        UserDefaults reread(m_path);
+        EXPECT_EQ(reread.integerForKey(u"SpacesPerIndent"), 4);
+        EXPECT_TRUE(reread.boolForKey(u"AllowJavaScriptExecution"));
+        defaults.setInteger(1, u"SpacesPerIndent");
+        defaults.removeObjectForKey(u"AllowJavaScriptExecution");
+        ASSERT_TRUE(defaults.synchronize());
+    }
+}
+
+// The shared defaults write what waits when the process exits normally.
+TEST_F(UserDefaultsTest, TheStandardDefaultsWriteWhatWaitsAtExit)
+{
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
+        UserDefaults::standard().setObject(Value(u"HTML 4.01 Strict"), u"DefaultHTMLDocumentType");
+        std::exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    UserDefaults reread(m_folder + "/com.Orbendalworks.Brevanton/UserDefaults.plist");
+    EXPECT_EQ(reread.stringForKey(u"DefaultHTMLDocumentType"), u"HTML 4.01 Strict");
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+
 using namespace brevanton;
 
 TEST(Text, RoundTripsAndReplacesIllFormedInput)
@@ -72,9 +75,135 @@ TEST(Value, DeepCopyEqualityAndDescription)
     EXPECT_FALSE(original == copy);
     EXPECT_EQ(Value(2), Value(2.0));
     EXPECT_FALSE(Value(1) == Value(true));
+    // Texts: equal only unit for unit and to the same length.
+    EXPECT_EQ(Value(u""), Value(u""));
+    EXPECT_EQ(Value(u"caf\u00E9 \U0001F600"), Value(u"caf\u00E9 \U0001F600"));
+    EXPECT_FALSE(Value(u"ab") == Value(u"abc"));
+    EXPECT_FALSE(Value(u"abc") == Value(u"ab"));
+    EXPECT_FALSE(Value(u"") == Value(u"a"));
+    EXPECT_FALSE(Value(u"abd") == Value(u"abc"));
+    EXPECT_FALSE(Value(u"\u0100") == Value(u"\u0001")) << "every byte of a unit counts";
     EXPECT_TRUE(original[u"missing"].isNull());
     EXPECT_EQ(original.description(),
               "{\n    \"flag\" = true;\n    \"list\" = (\n        1,\n        2.5,\n        \"x\",\n        null\n    );\n}");
+}
+
+TEST(Dictionary, KeepsKeysInCodeUnitOrderAndAnswersLikeAMap)
+{
+    // Keys of one code unit above the surrogates sort after those of two.
+    Dictionary d;
+    d[u"\uFFFF"] = Value(1);
+    d[u"b"] = Value(2);
+    d[u"\U00010000"] = Value(3);
+    d[u""] = Value(4);
+    d[u"a"] = Value(5);
+    std::vector<std::u16string> keys;
+    for (const auto& [key, value] : d)
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::u16string> { u"", u"a", u"b", u"\U00010000", u"\uFFFF" }));
+
+    EXPECT_TRUE(d.contains(std::u16string_view(u"b")));
+    EXPECT_EQ(d.count(u"zz"), 0u);
+    EXPECT_EQ(d.find(u"zz"), d.end());
+    EXPECT_EQ(d.at(u"a"), Value(5));
+    EXPECT_THROW(d.at(u"zz"), std::out_of_range);
+    EXPECT_EQ(d.lower_bound(u"aa")->first, u"b");
+
+    // Inserting never replaces; assigning does; each says whether it added.
+    EXPECT_FALSE(d.insert({ u"a", Value(9) }).second);
+    EXPECT_FALSE(d.try_emplace(u"a", 9).second);
+    EXPECT_FALSE(d.emplace(std::u16string(u"a"), Value(9)).second);
+    EXPECT_EQ(d.at(u"a"), Value(5));
+    EXPECT_FALSE(d.insert_or_assign(u"a", Value(6)).second);
+    EXPECT_EQ(d.at(u"a"), Value(6));
+    auto [added, wasAdded] = d.try_emplace(u"ab", 7);
+    EXPECT_TRUE(wasAdded);
+    EXPECT_EQ(added->first, u"ab");
+    EXPECT_TRUE(d[u"new"].isNull());
+    EXPECT_EQ(d.size(), 7u);
+
+    EXPECT_EQ(d.erase(u"new"), 1u);
+    EXPECT_EQ(d.erase(u"new"), 0u);
+    auto next = d.erase(d.find(u"ab"));
+    EXPECT_EQ(next->first, u"b");
+    EXPECT_EQ(d.size(), 5u);
+
+    Dictionary same { { u"\U00010000", Value(3) }, { u"a", Value(6) }, { u"b", Value(2) }, { u"", Value(4) }, { u"\uFFFF", Value(1) } };
+    EXPECT_TRUE(d == same);
+    same[u"b"] = Value(0);
+    EXPECT_TRUE(d != same);
+}
+
+TEST(Dictionary, RepeatedKeysKeepTheFirstWhenInsertedAndTheLastWhenReadAsMembers)
+{
+    Dictionary listed { { u"k", Value(1) }, { u"a", Value(2) }, { u"k", Value(3) } };
+    EXPECT_EQ(Value(listed), Value(Dictionary { { u"a", Value(2) }, { u"k", Value(1) } }));
+
+    Dictionary::Storage members { { u"k", Value(1) }, { u"z", Value(2) }, { u"k", Value(3) }, { u"a", Value(4) }, { u"k", Value(5) } };
+    Dictionary read = Dictionary::fromMembers(std::move(members));
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ(read.at(u"k"), Value(5));
+    EXPECT_EQ(read.begin()->first, u"a");
+    EXPECT_TRUE(Dictionary::fromMembers({}).empty());
+}
+
+TEST(Dictionary, AgreesWithATreeThroughRandomEdits)
+{
+    // Keys in and out of order, repeated, with surrogates; lookups after
+    // every kind of edit.
+    std::mt19937 random(7);
+    const std::u16string letters = u"ab\uFFFF\U00010000";
+    auto randomKey = [&] {
+        std::u16string key;
+        size_t length = random() % 4;
+        for (size_t i = 0; i < length; ++i)
+            key += letters[random() % letters.size()];
+        return key;
+    };
+    Dictionary dictionary;
+    std::map<std::u16string, Value> tree;
+    for (int step = 0; step < 5000; ++step) {
+        std::u16string key = randomKey();
+        int value = step;
+        switch (random() % 6) {
+        case 0:
+            dictionary[key] = Value(value);
+            tree[key] = Value(value);
+            break;
+        case 1:
+            EXPECT_EQ(dictionary.try_emplace(key, value).second, tree.try_emplace(key, value).second);
+            break;
+        case 2:
+            EXPECT_EQ(dictionary.insert_or_assign(key, Value(value)).second, tree.insert_or_assign(key, Value(value)).second);
+            break;
+        case 3:
+            EXPECT_EQ(dictionary.erase(key), tree.erase(key));
+            break;
+        case 4:
+            if (auto it = dictionary.find(key); it != dictionary.end()) {
+                dictionary.erase(it);
+                tree.erase(key);
+            }
+            break;
+        case 5:
+            EXPECT_EQ(dictionary.contains(key), tree.contains(key));
+            break;
+        }
+        ASSERT_EQ(dictionary.size(), tree.size());
+    }
+    EXPECT_TRUE(std::equal(dictionary.begin(), dictionary.end(), tree.begin(), tree.end(),
+                           [](const auto& a, const auto& b) { return a.first == b.first && a.second == b.second; }));
+
+    // Read as members, the same edits give the same dictionary.
+    Dictionary::Storage stale, current;
+    for (const auto& [key, value] : tree) {
+        stale.emplace_back(key, Value(-1));
+        current.emplace_back(key, value);
+    }
+    std::shuffle(stale.begin(), stale.end(), random);
+    std::shuffle(current.begin(), current.end(), random);
+    stale.insert(stale.end(), current.begin(), current.end());
+    EXPECT_TRUE(Dictionary::fromMembers(std::move(stale)) == dictionary);
 }
 
 TEST(Value, TypedAccessAssertsOnWrongType)

@@ -119,6 +119,12 @@ TEST(XMLParser, ErrorsCarryLineAndColumnAndEndParsing)
     Recorder empty;
     EXPECT_FALSE(parse("", empty, &error));
     EXPECT_EQ(error.domain(), XMLParserErrorDomain);
+    // Borrowed bytes that are none, without an address, fail the same way.
+    XMLParser nowhere(XMLParser::BorrowedBytes { std::string_view() });
+    Recorder nothing;
+    nowhere.setDelegate(&nothing);
+    EXPECT_FALSE(nowhere.parse());
+    EXPECT_EQ(nowhere.parserError().domain(), XMLParserErrorDomain);
 
     Recorder undeclared;
     EXPECT_FALSE(parse("<a>&nbsp;</a>", undeclared, &error));

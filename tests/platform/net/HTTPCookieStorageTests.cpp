@@ -41,7 +41,7 @@ void load(URLSession& session, URLRequest request)
     bool done = false;
     auto task = session.dataTask(std::move(request), [&](Data, std::shared_ptr<URLResponse>, Error) { done = true; });
     task->resume();
-    Date deadline = Date::now().addingTimeInterval(5);
+    Date deadline = Date::now().addingTimeInterval(30);
     while (!done && Date::now() < deadline)
         RunLoop::main().runOnce(0.002);
     ASSERT_TRUE(done);

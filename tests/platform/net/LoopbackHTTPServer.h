@@ -179,7 +179,7 @@ private:
         char chunk[4096];
         size_t headerEnd;
         while ((headerEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
-            if (!waitReadable(connection, 5000))
+            if (!waitReadable(connection, 30000))
                 return;
             ssize_t count = ::read(connection, chunk, sizeof chunk);
             if (count <= 0)
@@ -212,7 +212,7 @@ private:
             contentLength = std::stoul(request.header("Content-Length"));
         request.body = buffer.substr(headerEnd + 4);
         while (request.body.size() < contentLength) {
-            if (!waitReadable(connection, 5000))
+            if (!waitReadable(connection, 30000))
                 return;
             ssize_t count = ::read(connection, chunk, sizeof chunk);
             if (count <= 0)
@@ -224,11 +224,18 @@ private:
             m_requests.push_back(request);
             m_maxActive = std::max(m_maxActive, ++m_active);
         }
-        bool answered = respond(connection, request, m_handler(request));
-        {
+        // A request stops counting as active just before its last byte is
+        // sent: a client that waits for the whole answer before its next
+        // request can then never be seen overlapping it.
+        bool finished = false;
+        auto finishing = [&] {
+            if (std::exchange(finished, true))
+                return;
             std::lock_guard lock(m_mutex);
             --m_active;
-        }
+        };
+        bool answered = respond(connection, request, m_handler(request), finishing);
+        finishing();
         if (!answered)
             return;
         ::shutdown(connection, SHUT_WR);
@@ -252,7 +259,7 @@ private:
 
     // False when the connection was reset or the server stopped: it is then
     // closed at once.
-    bool respond(int connection, const TestHTTPRequest& request, const TestHTTPResponse& response)
+    bool respond(int connection, const TestHTTPRequest& request, const TestHTTPResponse& response, const std::function<void()>& finishing)
     {
         if (!pause(response.delayMilliseconds))
             return false;
@@ -272,10 +279,12 @@ private:
         if (response.framing == Framing::Chunked)
             text += "Transfer-Encoding: chunked\r\n";
         text += "Connection: close\r\n\r\n";
+        std::string body = request.method == "HEAD" ? std::string() : response.body;
+        if (body.empty() && response.framing != Framing::Chunked && !response.resetAfterBodyBytes)
+            finishing();
         if (!sendAll(connection, text))
             return false;
 
-        std::string body = request.method == "HEAD" ? std::string() : response.body;
         size_t pieceBytes = response.trickleMilliseconds ? 1 : response.pieceBytes;
         int pieceDelay = response.trickleMilliseconds ? response.trickleMilliseconds : response.pieceDelayMilliseconds;
         if (!pieceBytes)
@@ -295,6 +304,8 @@ private:
             }
             if (response.framing == Framing::Chunked)
                 piece = hex(piece.size()) + "\r\n" + piece + "\r\n";
+            else if (sent + pieceBytes >= body.size() && !response.resetAfterBodyBytes)
+                finishing();
             if (!sendAll(connection, piece))
                 return false;
         }
@@ -302,8 +313,10 @@ private:
             reset(connection);
             return false;
         }
-        if (response.framing == Framing::Chunked)
+        if (response.framing == Framing::Chunked) {
+            finishing();
             return sendAll(connection, "0\r\n\r\n");
+        }
         return true;
     }
 

@@ -30,7 +30,7 @@ Result load(URLRequest request)
         result.error = std::move(error);
     });
     task->resume();
-    Date deadline = Date::now().addingTimeInterval(10);
+    Date deadline = Date::now().addingTimeInterval(30);
     while (!result.done && Date::now() < deadline)
         RunLoop::main().runOnce(0.002);
     return result;

@@ -19,6 +19,7 @@
 using namespace brevanton;
 using namespace brevanton::testserver;
 
+namespace url_session_tests {
 namespace {
 
 struct Outcome {
@@ -47,7 +48,7 @@ URLSessionTask::CompletionHandler recordInto(Outcome& outcome)
 
 // Runs the main run loop in short turns until `condition` holds (the server's
 // threads do not wake the loop).
-bool spinUntil(const std::function<bool()>& condition, double seconds = 5)
+bool spinUntil(const std::function<bool()>& condition, double seconds = 30)
 {
     Date deadline = Date::now().addingTimeInterval(seconds);
     while (!condition()) {
@@ -68,7 +69,7 @@ Outcome load(URLRequest request)
     Outcome outcome;
     auto task = URLSession::shared()->dataTask(std::move(request), recordInto(outcome));
     task->resume();
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 10));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 30));
     return outcome;
 }
 
@@ -138,7 +139,7 @@ TEST(URLSession, SendsMethodsHeadersAndBodies)
     putRequest.setHTTPMethod(u"PUT");
     auto upload = URLSession::shared()->uploadTask(putRequest, binary, recordInto(uploaded));
     upload->resume();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return uploaded.done; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return uploaded.done; }, 30));
     EXPECT_EQ(uploaded.body(), std::string("PUT ") + std::string(binary.begin(), binary.end()));
 
     URLRequest remove(url(server.url("/posts/7")));
@@ -198,9 +199,10 @@ TEST(URLSession, FollowsRedirectsWithinTheLimit)
 
 TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
 {
+    // Late enough never to come on a busy machine; a server that stops ends the wait.
     LoopbackHTTPServer server([](const TestHTTPRequest&) {
         TestHTTPResponse response = text(200, "late");
-        response.delayMilliseconds = 5000;
+        response.delayMilliseconds = 600'000;
         return response;
     });
 
@@ -210,17 +212,19 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     EXPECT_TRUE(timedOut.error.is(URLErrorDomain, URLErrorTimedOut)) << timedOut.error;
     EXPECT_EQ(timedOut.response, nullptr);
 
-    // The timeout counts idle time: a reply that keeps coming never times out.
+    // The timeout counts idle time: a reply that keeps coming never times
+    // out, though it takes longer in all. The pauses between its bytes stay
+    // well below the timeout, so that a busy machine does not stretch one past it.
     LoopbackHTTPServer trickling([](const TestHTTPRequest&) {
-        TestHTTPResponse response = text(200, "123456");
-        response.trickleMilliseconds = 60;
+        TestHTTPResponse response = text(200, "123456789abcdef");
+        response.trickleMilliseconds = 100;
         return response;
     });
     URLRequest steady(url(trickling.url("/")));
-    steady.setTimeoutInterval(0.3);
+    steady.setTimeoutInterval(1.0);
     Outcome arrived = load(steady);
     EXPECT_TRUE(arrived.error.isEmpty()) << arrived.error;
-    EXPECT_EQ(arrived.body(), "123456");
+    EXPECT_EQ(arrived.body(), "123456789abcdef");
 
     // Cancelling a running transfer: the handler runs once, with the cancellation.
     Outcome cancelled;
@@ -229,7 +233,7 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 2; }));
     task->cancel();
     task->cancel();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return cancelled.done; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return cancelled.done; }, 30));
     RunLoop::main().runFor(0.02);
     EXPECT_EQ(cancelled.calls, 1);
     EXPECT_TRUE(cancelled.error.is(URLErrorDomain, URLErrorCancelled));
@@ -240,7 +244,7 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     auto unstarted = URLSession::shared()->dataTask(url(server.url("/slow")), recordInto(early));
     unstarted->cancel();
     unstarted->resume();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.done; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.done; }, 30));
     EXPECT_TRUE(early.error.is(URLErrorDomain, URLErrorCancelled));
     EXPECT_EQ(server.requestCount(), 2u);
 
@@ -306,7 +310,7 @@ TEST(URLSession, BodiesEndByLengthCloseOrLastChunkAndResetsAreLostConnections)
     LoopbackHTTPServer stalling([](const TestHTTPRequest&) {
         TestHTTPResponse response = text(200, "0123456789");
         response.pieceBytes = 5;
-        response.pieceDelayMilliseconds = 2000;
+        response.pieceDelayMilliseconds = 600'000;
         return response;
     });
     URLRequest stalled(url(stalling.url("/")));
@@ -320,7 +324,7 @@ TEST(URLSession, DestroyingASessionCancelsItsTransfers)
 {
     LoopbackHTTPServer server([](const TestHTTPRequest&) {
         TestHTTPResponse response = text(200, "late");
-        response.delayMilliseconds = 5000;
+        response.delayMilliseconds = 600'000;
         return response;
     });
     Outcome outcome;
@@ -331,7 +335,7 @@ TEST(URLSession, DestroyingASessionCancelsItsTransfers)
         task->resume();
         ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 1; }));
     }
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 30));
     EXPECT_TRUE(outcome.error.is(URLErrorDomain, URLErrorCancelled));
 }
 
@@ -373,12 +377,12 @@ TEST(URLSession, CancellingAllTasksLeavesTheSessionUsable)
     ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 1; }));
     session->dataTask(url(server.url("/slow")), recordInto(waiting))->resume();
     session->cancelAllTasks();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return running.done && waiting.done; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return running.done && waiting.done; }, 30));
     EXPECT_TRUE(running.error.is(URLErrorDomain, URLErrorCancelled));
     EXPECT_TRUE(waiting.error.is(URLErrorDomain, URLErrorCancelled));
 
     session->dataTask(url(server.url("/fast")), recordInto(later))->resume();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return later.done; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return later.done; }, 30));
     EXPECT_TRUE(later.error.isEmpty()) << later.error;
     EXPECT_EQ(later.body(), "answer");
 }
@@ -402,7 +406,7 @@ namespace {
         for (int attempt = 0; attempt < 2; ++attempt) {
             Outcome outcome;
             session->dataTask(url(server.url("/")), recordInto(outcome))->resume();
-            bool done = RunLoop::main().runUntil([&] { return outcome.done; }, 2);
+            bool done = RunLoop::main().runUntil([&] { return outcome.done; }, 30);
             std::fprintf(stderr, "%s\n", toUTF8(outcome.error.localizedDescription()).c_str());
             failedAsExpected = failedAsExpected && done && outcome.calls == 1 && outcome.onMainThread
                 && !outcome.response && outcome.data.empty()
@@ -425,3 +429,5 @@ TEST(URLSessionDeathTest, TasksFailAtOnceWhenTheNetworkLibraryCannotBeLoaded)
     EXPECT_EXIT(runTasksWithNetworkLibrary("libc.so.6"), testing::ExitedWithCode(0),
         "The network library libc\\.so\\.6 could not be loaded: .*undefined symbol: curl_global_init");
 }
+
+} // namespace url_session_tests

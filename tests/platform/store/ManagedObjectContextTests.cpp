@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 
 namespace brevanton {
@@ -186,6 +187,27 @@ TEST_F(ManagedObjectContextTests, RelationshipsKeepTheirInverses)
     EXPECT_TRUE(context->existingObjectWithID(blogAID)->objectsForKey(u"posts").empty());
 }
 
+// Visiting a relationship loads the rows no object stands for yet, and
+// meets what objectsForKey answers, in the same order.
+TEST_F(ManagedObjectContextTests, VisitingARelationshipMeetsItsObjectsInIdOrder)
+{
+    auto blog = insert(u"Blog", u"Mine");
+    for (auto title : { u"c", u"a", u"b" })
+        insert(u"BlogPost", title)->setObjectForKey(blog, u"blog");
+    insert(u"BlogPost", u"elsewhere");
+    auto blogID = blog->objectID();
+    save();
+    blog.reset();
+    reopen();
+
+    auto blogAgain = context->existingObjectWithID(blogID);
+    ASSERT_TRUE(blogAgain);
+    ManagedObjects visited;
+    blogAgain->forEachObjectForKey(u"posts", [&](ManagedObject& post) { visited.push_back(post.shared_from_this()); });
+    EXPECT_EQ(titles(visited), (std::vector<std::u16string> { u"c", u"a", u"b" }));
+    EXPECT_EQ(visited, blogAgain->objectsForKey(u"posts"));
+}
+
 TEST_F(ManagedObjectContextTests, DeleteRulesCascadeAndNullify)
 {
     auto blog = insert(u"Blog", u"B");
@@ -270,6 +292,104 @@ TEST_F(ManagedObjectContextTests, RollbackRestoresTheLastSavedState)
     // Setting a value to what it is changes nothing.
     blog->setValueForKey(Value(u"Saved"), u"title");
     EXPECT_FALSE(context->hasChanges());
+}
+
+TEST_F(ManagedObjectContextTests, RollbackRestoresEachChangedAttributeAsLastSaved)
+{
+    std::u16string body(200000, u'x');
+    auto post = insert(u"BlogPost", u"Post");
+    post->setValueForKey(Value(body), u"sourceContentString");
+    post->setValueForKey(Value(7), u"wordCount");
+    save();
+    body[100000] = u'y';
+    post->setValueForKey(Value(body), u"sourceContentString");
+    post->setValueForKey(Value(u"Second"), u"title");
+    save();
+
+    // Changed once, twice, and back to the saved value; one left alone.
+    post->setValueForKey(Value(u"<p>Edited</p>"), u"sourceContentString");
+    post->setValueForKey(Value(u"Third"), u"title");
+    post->setValueForKey(Value(u"Fourth"), u"title");
+    post->setValueForKey(Value(8), u"wordCount");
+    post->setValueForKey(Value(7), u"wordCount");
+    post->setValueForKey(Value(2.0), u"wordCount");
+    EXPECT_EQ(post->valueForKey(u"wordCount"), Value(2)) << "a value taken over is still converted to the attribute's type";
+    context->rollback();
+    EXPECT_EQ(post->valueReferenceForKey(u"sourceContentString"), Value(body));
+    EXPECT_EQ(post->valueForKey(u"title"), Value(u"Second"));
+    EXPECT_EQ(post->valueForKey(u"wordCount"), Value(7));
+    EXPECT_TRUE(post->valueForKey(u"identifierUsedByBlogService").isNull());
+
+    // A second round of changes after the rollback rolls back alike, and a
+    // text taken over reaches the file whole.
+    post->setValueForKey(Value(u"Fifth"), u"title");
+    context->rollback();
+    EXPECT_EQ(post->valueForKey(u"title"), Value(u"Second"));
+    body[0] = u'z';
+    post->setValueForKey(Value(std::u16string(body)), u"sourceContentString");
+    save();
+    reopen();
+    auto stored = fetch(u"BlogPost");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->valueReferenceForKey(u"sourceContentString"), Value(body));
+    EXPECT_EQ(stored[0]->valueForKey(u"title"), Value(u"Second"));
+}
+
+TEST_F(ManagedObjectContextTests, ChangeStampsFollowEveryChange)
+{
+    auto blog = insert(u"Blog", u"Blog");
+    auto post = insert(u"BlogPost", u"Post");
+    auto tag = insert(u"BlogTag", u"Tag");
+    EXPECT_NE(post->changeStamp(), blog->changeStamp()) << "no two objects share a stamp";
+    save();
+    std::set<uint64_t> seen;
+    // Takes the object's stamp, which must differ from every one seen before.
+    auto expectNewStamp = [&](const std::shared_ptr<ManagedObject>& object, const char* change) {
+        EXPECT_TRUE(seen.insert(object->changeStamp()).second) << change;
+    };
+    for (auto& object : { blog, post, tag })
+        expectNewStamp(object, "fresh objects");
+
+    uint64_t stamp = post->changeStamp();
+    post->setValueForKey(Value(u"Post"), u"title");
+    EXPECT_EQ(post->changeStamp(), stamp) << "setting an equal value is no change";
+    save();
+    EXPECT_EQ(post->changeStamp(), stamp) << "a save changes nothing";
+
+    post->setValueForKey(Value(u"Edited"), u"title");
+    expectNewStamp(post, "attribute");
+    post->setValueForKey(Value(u"Post"), u"title");
+    expectNewStamp(post, "an edit undone by setting the earlier value");
+    post->setObjectForKey(blog, u"blog");
+    expectNewStamp(post, "to-one relationship");
+    expectNewStamp(blog, "the inverse to-many");
+    post->addObjectForKey(tag, u"tags");
+    expectNewStamp(post, "to-many relationship");
+    expectNewStamp(tag, "its inverse");
+    save();
+    post->removeObjectForKey(tag, u"tags");
+    expectNewStamp(post, "removal from a to-many");
+
+    context->rollback();
+    EXPECT_EQ(post->objectsForKey(u"tags"), ManagedObjects { tag });
+    expectNewStamp(post, "rollback");
+    stamp = blog->changeStamp();
+    context->rollback();
+    EXPECT_EQ(blog->changeStamp(), stamp) << "rolling back nothing changes nothing";
+
+    context->deleteObject(post);
+    expectNewStamp(post, "deletion");
+    expectNewStamp(blog, "a deletion nullifying the relationship");
+    context->rollback();
+    expectNewStamp(post, "the deletion rolled back");
+
+    // A save of another context is read back into this one's objects.
+    auto other = ManagedObjectContext::create(store, &center);
+    other->existingObjectWithID(tag->objectID())->setValueForKey(Value(u"Renamed"), u"title");
+    Error error;
+    ASSERT_TRUE(other->save(&error)) << error;
+    EXPECT_EQ(titles(fetch(u"BlogTag")), std::vector<std::u16string> { u"Renamed" });
+    expectNewStamp(tag, "a refresh from the store");
 }
 
 TEST_F(ManagedObjectContextTests, IdsAreNeverGivenAgain)

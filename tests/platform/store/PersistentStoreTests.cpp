@@ -4,7 +4,6 @@
 #include "tests/platform/store/StoreTestSupport.h"
 
 #include "platform/store/PersistentStoreInternals.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <set>
 
 namespace brevanton {
@@ -25,6 +25,23 @@ public:
         if (!statement.isValid() || !statement.step(hasRow, nullptr) || !hasRow)
             return {};
         return statement.columnUTF8(0);
+    }
+    // Holds the store's copies of its log into the file until `release` is
+    // made ready (its queue runs one operation at a time).
+    static void holdCheckpoints(PersistentStore& store, std::shared_future<void> release)
+    {
+        auto& d = *store.m_private;
+        std::lock_guard lock(d.checkpointQueueMutex);
+        if (!d.checkpointQueue)
+            d.checkpointQueue = std::make_unique<OperationQueue>("store checkpoints");
+        d.checkpointQueue->addOperation([release] { release.wait(); });
+    }
+    static void waitForCheckpoints(PersistentStore& store)
+    {
+        auto& d = *store.m_private;
+        std::lock_guard lock(d.checkpointQueueMutex);
+        if (d.checkpointQueue)
+            d.checkpointQueue->waitUntilAllOperationsAreFinished();
     }
 };
 
@@ -234,6 +251,18 @@ TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
         EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogPost WHERE id = " + std::to_string(another->objectID().number())),
                   std::vector<std::string> { "1" });
     }
+    // A failed save keeps the saved values for a rollback, which gives back
+    // what the file holds.
+    std::string saved = rawQuery(path, "SELECT title FROM Blog").at(0);
+    blog->setValueForKey(Value(u"unsaved"), u"title");
+    blog->setValueForKey(Value(u"unsaved again"), u"title");
+    FaultyFileSystem::inject(InjectedFault::SyncError);
+    EXPECT_FALSE(context->save(&error));
+    FaultyFileSystem::inject(InjectedFault::None);
+    context->rollback();
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_EQ(blog->valueForKey(u"title"), Value(toUTF16(saved)));
+
     // Numbers given while the disk failed are recorded by the save: a new
     // store on the file gives higher ones.
     int64_t highest = rawQuery(path, "SELECT max(id) FROM BlogPost").empty() ? 0 : std::stoll(rawQuery(path, "SELECT max(id) FROM BlogPost")[0]);
@@ -291,10 +320,10 @@ TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLit
     }
 }
 
-// A save is durable when it returns, its pages in the synced log; copying
-// the log into the file waits for a later turn of the main run loop, unless
-// the log grew so long that the commit copies it.
-TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheRunLoopUnlessTheLogGrewLong)
+// A save is durable when it returns, its pages in the synced log; the log is
+// copied into the file beside the saves, on the store's own thread, unless it
+// grew so long that the commit copies it.
+TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheStoresThreadUnlessTheLogGrewLong)
 {
     auto store = open(makeTestModel());
     ASSERT_TRUE(store);
@@ -306,22 +335,105 @@ TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheRunLoopUnlessTheLogGrewL
         Error error;
         EXPECT_TRUE(context->save(&error)) << error;
     };
-    RunLoop::main().runOnce(0);
+    std::promise<void> release;
+    PersistentStoreTestPeer::holdCheckpoints(*store, release.get_future().share());
     auto before = fileSize();
     // Some 1200 pages of 4 KB.
     save(4'800'000);
     EXPECT_LT(fileSize(), before + 1'000'000) << "not copied in the save";
     EXPECT_GT(std::filesystem::file_size(path + "-wal"), 4'800'000u);
     EXPECT_EQ(rawQuery(path, "SELECT length(title) FROM Blog"), std::vector<std::string> { "4800000" });
-    for (int turn = 0; turn < 5; ++turn)
-        RunLoop::main().runOnce(0);
-    EXPECT_GT(fileSize(), before + 4'800'000) << "copied in a later turn";
+    release.set_value();
+    PersistentStoreTestPeer::waitForCheckpoints(*store);
+    EXPECT_GT(fileSize(), before + 4'800'000) << "copied on the store's thread";
 
-    // Over 4000 pages with no turn between: the commit copies them.
+    // Over 4000 pages while the store's thread is busy: the commit copies them.
+    std::promise<void> secondRelease;
+    PersistentStoreTestPeer::holdCheckpoints(*store, secondRelease.get_future().share());
     before = fileSize();
     save(17'000'000);
     EXPECT_GT(fileSize(), before + 12'000'000);
     EXPECT_EQ(rawQuery(path, "SELECT max(length(title)) FROM Blog"), std::vector<std::string> { "17000000" });
+    secondRelease.set_value();
+    PersistentStoreTestPeer::waitForCheckpoints(*store);
+    EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), std::vector<std::string> { "ok" });
+}
+
+// A copy of the log that fails (a write or a flush to the file) loses
+// nothing: every save is still read from the log, and a later copy succeeds.
+TEST_F(PersistentStoreTests, AFailedCopyOfTheLogLosesNoSave)
+{
+    PersistentStoreOptions options;
+    options.vfsName = FaultyFileSystem::name();
+    auto store = open(makeTestModel(), options);
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    auto fileSize = [&] { return std::filesystem::file_size(path); };
+    Error error;
+    for (InjectedFault fault : { InjectedFault::WriteError, InjectedFault::SyncError }) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        std::promise<void> release;
+        PersistentStoreTestPeer::holdCheckpoints(*store, release.get_future().share());
+        auto blog = context->insertNewObject(u"Blog");
+        std::u16string title(4'800'000, fault == InjectedFault::WriteError ? u'w' : u's');
+        blog->setValueForKey(Value(title), u"title");
+        ASSERT_TRUE(context->save(&error)) << error;
+        FaultyFileSystem::inject(fault);
+        release.set_value();
+        PersistentStoreTestPeer::waitForCheckpoints(*store);
+        EXPECT_GT(FaultyFileSystem::failures(), 0) << "the copy met the fault";
+        FaultyFileSystem::inject(InjectedFault::None);
+
+        EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), std::vector<std::string> { "ok" });
+        auto reader = ManagedObjectContext::create(store, &center);
+        EXPECT_EQ(reader->existingObjectWithID(blog->objectID())->valueForKey(u"title"), Value(title));
+    }
+    // The next save's copy takes everything into the file.
+    auto before = fileSize();
+    auto blog = context->insertNewObject(u"Blog");
+    blog->setValueForKey(Value(std::u16string(4'800'000, u'n')), u"title");
+    ASSERT_TRUE(context->save(&error)) << error;
+    PersistentStoreTestPeer::waitForCheckpoints(*store);
+    EXPECT_GT(fileSize(), before + 4'800'000);
+    context.reset();
+    store.reset();
+    EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM Blog WHERE length(title) = 4800000"), std::vector<std::string> { "3" });
+}
+
+// A long text changed writes its new pages to the log once: the pages it
+// frees are not zeroed at the cost of writing them again.
+TEST_F(PersistentStoreTests, ChangingALongTextLogsItsPagesOnce)
+{
+    auto store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "secure_delete"), "2");
+    auto context = ManagedObjectContext::create(store, &center);
+    auto post = context->insertNewObject(u"BlogPost");
+    std::u16string body(400'000, u'a');
+    post->setValueForKey(Value(body), u"sourceContentString");
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    auto logged = std::filesystem::file_size(path + "-wal");
+    body[200'000] = u'b';
+    body += u"c";
+    post->setValueForKey(Value(body), u"sourceContentString");
+    ASSERT_TRUE(context->save(&error)) << error;
+    auto added = std::filesystem::file_size(path + "-wal") - logged;
+    EXPECT_GT(added, 400'000u);
+    EXPECT_LT(added, 600'000u);
+    auto reader = ManagedObjectContext::create(store, &center);
+    EXPECT_EQ(reader->existingObjectWithID(post->objectID())->valueForKey(u"sourceContentString"), Value(body));
+
+    // Closed and opened again, the text is the last one saved.
+    auto postID = post->objectID();
+    post.reset();
+    reader.reset();
+    context.reset();
+    store.reset();
+    store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    auto reopened = ManagedObjectContext::create(store, &center);
+    EXPECT_EQ(reopened->existingObjectWithID(postID)->valueForKey(u"sourceContentString"), Value(body));
 }
 
 } // namespace

@@ -68,7 +68,7 @@ TEST_F(AlertFixture, SheetsAreAnsweredLaterAndDetachFromTheirWindow)
     AlertDriver::shared().enqueueResponse(AlertSecondButtonReturn);
     alert->beginSheetModalForWindow(window, [&](ModalResponse response) { answers.push_back(response); });
     EXPECT_EQ(answers.size(), 1u);
-    RunLoop::main().runUntil([&] { return answers.size() == 2; }, 1.0);
+    RunLoop::main().runUntil([&] { return answers.size() == 2; }, 30);
     EXPECT_EQ(answers.back(), AlertSecondButtonReturn);
     EXPECT_TRUE(AlertDriver::shared().pendingSheets().empty());
 }

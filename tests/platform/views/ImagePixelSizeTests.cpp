@@ -128,8 +128,9 @@ TEST(ImagePixelSize, ReadsFilesAsTheirBytes)
     EXPECT_TRUE(removeItem(folder));
 }
 
-// Whether `read` of the FIFO at `path` ends within two seconds; if not, a
-// writer is opened on the FIFO so that the reader ends and the test can.
+// Whether `read` of the FIFO at `path` ends without a writer (within 20
+// seconds, which a read that waits for one never does); if not, a writer is
+// opened on the FIFO so that the reader ends and the test can.
 bool endsAtOnce(const std::string& path, std::function<void()> read)
 {
     std::promise<void> done;
@@ -138,7 +139,7 @@ bool endsAtOnce(const std::string& path, std::function<void()> read)
         read();
         done.set_value();
     });
-    bool atOnce = ended.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    bool atOnce = ended.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
     if (!atOnce) {
         int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0)

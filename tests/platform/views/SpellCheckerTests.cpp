@@ -150,7 +150,7 @@ TEST(SpellChecker, QuotesAndDashesFollowTheirOwnRules)
     std::optional<size_t> count;
     checker.requestCheckingOfString(u"\"x\"", { 0, 3 }, 448, std::nullopt, 0, [&](std::vector<TextCheckingResult> found) { count = found.size(); });
     EXPECT_FALSE(count);
-    RunLoop::main().runUntil([&] { return count.has_value(); }, 5);
+    RunLoop::main().runUntil([&] { return count.has_value(); }, 30);
     EXPECT_EQ(count, 2u);
 }
 

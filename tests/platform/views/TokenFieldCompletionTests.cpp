@@ -10,6 +10,7 @@
 
 using namespace brevanton;
 
+namespace token_field_completion_tests {
 namespace {
 
 // Names: the objects are their index in the list.
@@ -206,3 +207,5 @@ TEST(TokenFieldCompletionTests, TheListShowsAtMostTheMaximum)
     EXPECT_EQ(f.delegate->substrings.back(), u"a");
     EXPECT_EQ(f.field->completions().size(), 1u);
 }
+
+} // namespace token_field_completion_tests

@@ -18,7 +18,7 @@ TEST(WebArchiveTest, LoadedPageArchivesAndReadsBackEqual)
 {
     auto webView = WebView::create(Rect(0, 0, 800, 600));
     webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/web/page.html").absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
 
     auto archive = webView->mainFrame()->dataSource()->webArchive();
     EXPECT_EQ(archive->mainResource()->MIMEType(), u"text/html");

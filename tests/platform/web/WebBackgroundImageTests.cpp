@@ -25,7 +25,7 @@ protected:
     {
         webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body,
                                              URL::fileURLWithPath(folder() + "/page.html"));
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->layoutIfNeeded();
     }
     static std::string folder() { return std::string(BREVANTON_TEST_DATA_DIR) + "/web"; }

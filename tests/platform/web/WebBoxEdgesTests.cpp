@@ -186,14 +186,14 @@ TEST_F(WebBoxEdgesTest, RealPagesKeepTheirTextInsideTheirBoxes)
     for (auto page : { "/web/boxes.html", "/html-pages/blog-post.html", "/wordpress/travel-article.html",
                        "/wordpress/recipe-notes.html", "/editing/tables.html" }) {
         webView->setMainFrameURL(URL::fileURLWithPath(data + page).absoluteString());
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->layoutIfNeeded();
         expectNothingOverlapsItsEdges(*webView, page);
     }
 
     // The styled page: a centred column, its edges honoured, lines aligned.
     webView->setMainFrameURL(URL::fileURLWithPath(data + "/web/boxes.html").absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     webView->layoutIfNeeded();
     Rect page = box(u"page");
     EXPECT_EQ(page, Rect((700 - 602) / 2, 0, 602, page.height()));

@@ -7,6 +7,8 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 namespace brevanton {
 namespace {
 
@@ -161,6 +163,53 @@ TEST_F(WebLayoutAppendedRowsTest, FirstRowsOfAnEmptyListAndListsWithLooseText)
     expectSameAsFromScratch();
 }
 
+// A list emptied and filled again, round after round (a list view showing
+// other objects), lays out its new rows alone, and the records the rows that
+// went leave behind serve the rows that come: later changes within them move
+// and lay out what they must.
+TEST_F(WebLayoutAppendedRowsTest, AListEmptiedAndFilledAgainLaysOutItsRowsAlone)
+{
+    loadList(0, true, u"li h1 { margin: 2px 0; font-size: 15px } li div { padding: 1px }");
+    auto list = element(u"list");
+    auto& document = *webView->mainFrameDocument();
+    for (int round = 0; round < 4; ++round) {
+        std::string when = "round " + std::to_string(round);
+        while (list->firstChild())
+            list->removeChild(list->firstChild());
+        webView->layoutIfNeeded();
+        uint64_t full = layout().fullLayoutCount();
+        std::u16string markup;
+        for (int i = 0; i < 40; ++i) {
+            markup += u"<li><h1>Title " + toUTF16(std::to_string(round * 100 + i)) + u"</h1><div>";
+            for (int word = 0; word < (i + round) % 7 * 6; ++word)
+                markup += u"words ";
+            markup += u"</div><div><span>Term</span> <span>Other</span></div></li>\n";
+        }
+        list->appendChild(parseFragment(document, markup, list.get()));
+        webView->layoutIfNeeded();
+        EXPECT_EQ(layout().fullLayoutCount(), full) << when;
+        expectSameAsFromScratch();
+        if (HasFailure())
+            return;
+    }
+    // Text grows in one row's block, another row is replaced by a taller one.
+    auto row = list->firstElementChild();
+    for (int i = 0; i < 3; ++i)
+        row = row->nextElementSibling();
+    downcast<DOMCharacterData>(*row->firstElementChild()->firstChild()).appendData(u" and a title long enough to wrap onto another line");
+    list->replaceChild(parseFragment(document, u"<li><h1>Replaced</h1><div>" + std::u16string(400, u'w') + u"</div></li>", list.get()),
+                       row->nextElementSibling().get());
+    webView->layoutIfNeeded();
+    expectSameAsFromScratch();
+    size_t index = 0;
+    WebLayout fromScratch;
+    fromScratch.layoutIfNeeded(document, webView->bounds().width(), 1);
+    for (auto item = list->firstElementChild(); item; item = item->nextElementSibling(), ++index) {
+        for (auto block = item->firstElementChild(); block; block = block->nextElementSibling())
+            ASSERT_EQ(layout().boundingBox(*block), fromScratch.boundingBox(*block)) << "row " << index;
+    }
+}
+
 TEST_F(WebLayoutAppendedRowsTest, BatchesWithOtherChangesStartOver)
 {
     loadList(10, false);
@@ -241,6 +290,40 @@ TEST_F(WebLayoutAppendedRowsTest, HitTestingAndPaintingAfterRowsAreAppendedAndRe
     list()->firstElementChild()->nextElementSibling()->remove();
     webView->layoutIfNeeded();
     expectSameFinds("removed");
+}
+
+// Painting finds every node whose box or line box meets the rectangle, in
+// document order, in lists short enough to be looked at child by child and
+// in those long enough to be indexed, rows pulled over others included.
+TEST_F(WebLayoutAppendedRowsTest, PaintingFindsWhatMeetsTheRectangleInListsShortAndLong)
+{
+    for (int count : { 1, 3, 15, 16, 17, 40 }) {
+        std::u16string markup;
+        for (int i = 0; i < count; ++i) {
+            markup += i % 5 == 3 ? u"<li class='pulled'>" : u"<li>";
+            markup += u"Row " + toUTF16(std::to_string(i)) + (i % 4 ? u"" : u" with words enough to wrap onto a second line in the list")
+                + u" <b>bold</b></li>\n";
+        }
+        loadBody(u"<style>li.pulled { margin-top: -12px } li { width: 300px }</style><ul id='list' style='margin:0'>" + markup + u"</ul><p>After</p>");
+        auto& document = *webView->mainFrameDocument();
+        auto meets = [&](const DOMNode& node, const Rect& rect) {
+            if (node.isTextNode()) {
+                auto* lines = layout().lineBoxes(node);
+                return lines && std::any_of(lines->begin(), lines->end(), [&](const WebLineBox& line) { return line.rect.intersects(rect); });
+            }
+            return node.isElementNode() && layout().boundingBox(node).intersects(rect);
+        };
+        for (double top = -10; top < layout().documentSize().height + 10; top += 7) {
+            Rect rect(0, top, 800, 9);
+            std::vector<const DOMNode*> found, expected;
+            layout().enumerateNodesInRect(document, rect, [&](const DOMNode& node, const Rect&) { found.push_back(&node); });
+            for (DOMNode* node = document.first(); node; node = node->traverseNext()) {
+                if (meets(*node, rect))
+                    expected.push_back(node);
+            }
+            ASSERT_EQ(found, expected) << count << " rows, at " << top;
+        }
+    }
 }
 
 TEST_F(WebLayoutAppendedRowsTest, ScrollingANodeIntoView)

@@ -79,7 +79,7 @@ protected:
     {
         auto path = std::string(BREVANTON_TEST_DATA_DIR) + "/html-pages/" + name;
         webView->setMainFrameURL(URL::fileURLWithPath(path).absoluteString());
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         auto& document = *webView->mainFrameDocument();
         auto style = document.createElement(u"style");
         style->appendChild(document.createTextNode(std::u16string(testRules)));

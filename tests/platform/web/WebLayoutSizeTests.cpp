@@ -20,7 +20,7 @@ protected:
     void load(const std::u16string& html)
     {
         webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + html, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     }
     std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
     Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }

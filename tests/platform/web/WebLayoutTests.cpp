@@ -23,12 +23,12 @@ protected:
     void load(const std::u16string& html)
     {
         webView->mainFrame()->loadHTMLString(html, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     }
     void loadFile(const std::string& name)
     {
         webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/web/" + name).absoluteString());
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     }
     std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
     DOMNode& textOf(const char16_t* id) { return *element(id)->firstChild(); }
@@ -368,7 +368,7 @@ TEST_F(WebLayoutTest, LinkedSheetsComeAsTheViewLoadedThem)
     webView->setResourceLoadDelegate(&delegate);
     webView->setFileAccessPolicy([](const std::string& path) { return path.find("secret") == std::string::npos; });
     webView->setMainFrameURL(URL::fileURLWithPath(folder + "/page.html").absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
 
     auto style = getComputedStyle(*element(u"p"));
     EXPECT_EQ(style->getPropertyValue(u"margin-left"), u"3px");

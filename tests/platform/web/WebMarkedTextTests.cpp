@@ -19,7 +19,7 @@ protected:
     {
         webView = WebView::create(Rect(0, 0, 400, 300));
         webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p id=p style='font-size:20px'>hello world</p></body>", std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->layoutIfNeeded();
         text = webView->mainFrameDocument()->getElementById(u"p")->firstChild();
         caret = DOMRange::create(*webView->mainFrameDocument());

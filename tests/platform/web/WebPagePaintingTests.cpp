@@ -54,7 +54,7 @@ protected:
     void load(const std::u16string& html, const std::optional<URL>& base = std::nullopt)
     {
         webView->mainFrame()->loadHTMLString(html, base);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->layoutIfNeeded();
     }
     const std::shared_ptr<WebDocumentView>& documentView() { return webView->mainFrame()->frameView()->documentView(); }

@@ -44,7 +44,7 @@ protected:
     void load(const std::u16string& html)
     {
         webView->mainFrame()->loadHTMLString(html, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->layoutIfNeeded();
     }
     // A body without margins: with the default metrics 16px text is 8px per

@@ -19,7 +19,7 @@ protected:
     {
         webView = WebView::create(Rect(0, 0, 800, 600));
         webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/web/page.html").absoluteString());
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     }
     std::shared_ptr<WebView> webView;
 };
@@ -84,7 +84,7 @@ TEST(WebSubresourceReloadTest, ChangedReferencesAndFilesLoadAgain)
     EXPECT_TRUE(writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href='a.css'><img id=i src='none.png'>"));
     auto webView = WebView::create(Rect(0, 0, 400, 400));
     webView->setMainFrameURL(URL::fileURLWithPath(folder + "/page.html").absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     auto image = webView->mainFrameDocument()->getElementById(u"i");
     EXPECT_EQ(webView->boundingBox(*image).size, WebLayout::defaultReplacedSize);
 
@@ -92,14 +92,14 @@ TEST(WebSubresourceReloadTest, ChangedReferencesAndFilesLoadAgain)
     image->setAttribute(u"src", u"b.png");
     webView->layoutIfNeeded();
     auto source = webView->mainFrame()->dataSource();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return source->subresourceForURL(URL::fileURLWithPath(folder + "/b.png")) != nullptr; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return source->subresourceForURL(URL::fileURLWithPath(folder + "/b.png")) != nullptr; }, 30));
     EXPECT_EQ(webView->boundingBox(*image).size, (Size { 40, 30 }));
 
     // A changed file is read again on request.
     auto css = URL::fileURLWithPath(folder + "/a.css");
     EXPECT_TRUE(writeFileAtomically(folder + "/a.css", "p { color: blue }"));
     webView->mainFrame()->reloadSubresource(css);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return source->subresourceForURL(css)->data().size() == 17; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return source->subresourceForURL(css)->data().size() == 17; }, 30));
     EXPECT_TRUE(removeItem(folder));
 }
 

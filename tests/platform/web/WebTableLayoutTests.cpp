@@ -8,6 +8,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebLayout.h"
@@ -41,10 +42,25 @@ protected:
 
 } // namespace
 
+// Cells of one style in columns of different widths: each cell's padding is
+// a part of its own width, whichever cell was laid out before it.
+TEST_F(WebTableLayoutTest, CellsSharingAStyleTakePaddingFromTheirOwnWidths)
+{
+    loadBody(u"<style>td { padding: 0 0 0 10%; border: none }</style><table id=t cellspacing=0><tr>"
+             u"<td>a</td><td>wide words in a wide column</td><td>bb</td><td>middling column</td></tr></table>");
+    for (const char16_t* text : { u"wide words in a wide column", u"bb", u"middling column" }) {
+        auto item = cell(u"t", text);
+        ASSERT_TRUE(item);
+        Rect box = webView->boundingBox(*item);
+        Rect line = webView->lineBoxRects(*item->firstChild()).at(0);
+        EXPECT_NEAR(line.minX() - box.minX(), box.width() / 10, 0.01) << toUTF8(text);
+    }
+}
+
 TEST_F(WebTableLayoutTest, CellsSpanningRowsKeepTheirColumnsInTheRowsBelow)
 {
     webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/editing/tables.html").absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     webView->layoutIfNeeded();
     const char16_t* table = u"events-table";
     Rect quiz = cellBox(table, u"Quiz night");

@@ -40,7 +40,7 @@ protected:
         window->setContentView(webView);
         window->makeFirstResponder(webView);
         webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body + u"</body>", std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->setEditingDelegate(&delegate);
         webView->setEditable(true);
         webView->layoutIfNeeded();

@@ -93,7 +93,7 @@ TEST(WebViewHTTPTest, PagesLoadThroughTheURLSessionWithTheirCharset)
     });
     auto webView = WebView::create(Rect(0, 0, 400, 400));
     webView->setMainFrameURL(server.url("/page.html"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     auto document = webView->mainFrameDocument();
     ASSERT_TRUE(document);
     EXPECT_EQ(document->getElementById(u"p")->textContent(), u"caf\u00e9");

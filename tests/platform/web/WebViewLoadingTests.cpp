@@ -110,7 +110,7 @@ protected:
     }
     bool waitForMainFrame()
     {
-        return RunLoop::main().runUntil([&] { return recorder.mainFrameEnded; }, 5);
+        return RunLoop::main().runUntil([&] { return recorder.mainFrameEnded; }, 30);
     }
     std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
 
@@ -276,7 +276,7 @@ TEST_F(WebViewLoadingTest, NewLoadCancelsTheOneInProgress)
     webView->mainFrame()->loadHTMLString(u"<p>first</p>", std::nullopt);
     RunLoop::main().runOnce();
     webView->mainFrame()->loadHTMLString(u"<p id=second>second</p>", std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     EXPECT_EQ(recorder.events[0], "start main");
     EXPECT_EQ(recorder.events[3], "resource-failure / URLErrorDomain -999") << "the main resource ends too";
     EXPECT_EQ(recorder.events[4], "provisional-failure main URLErrorDomain -999");
@@ -293,9 +293,9 @@ TEST_F(WebViewLoadingTest, CancelledLoadEndsEveryResourceItStarted)
 {
     // The resource-load delegate keeps a record per identifier: each must end.
     webView->setMainFrameURL(URL::fileURLWithPath(dataPath("page.html")).absoluteString());
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "will-send picture.png"); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "will-send picture.png"); }, 30));
     webView->mainFrame()->loadHTMLString(u"<p>next</p>", std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     RunLoop::main().runFor(0.01);
     auto& events = recorder.events;
     EXPECT_EQ(countPrefixed(events, "identifier "), countPrefixed(events, "loaded ") + countPrefixed(events, "resource-failure "))
@@ -324,7 +324,7 @@ TEST_F(WebViewLoadingTest, WebViewClosedByADelegateMidLoadGetsNoFurtherCalls)
     auto base = URL::fileURLWithPath(dataPath("page.html"));
     webView->mainFrame()->loadHTMLString(u"<img src='first.png'><img src='picture.png'><link rel=stylesheet href='site.css'>"
                                          u"<iframe name=f src='frame.html'></iframe>", base);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView; }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView; }, 30));
     RunLoop::main().runFor(0.02);
     EXPECT_EQ(recorder.events.size(), eventsAtClose) << testing::PrintToString(recorder.events);
 }
@@ -370,7 +370,7 @@ TEST_F(WebViewLoadingTest, SubframeLoadingAgainKeepsItsParentWaiting)
         reloading.frameToReload = frame;
         webView->mainFrame()->loadHTMLString(u"<iframe name=a src='frame.html'></iframe><iframe name=b src='frame.html'></iframe>",
                                              URL::fileURLWithPath(dataPath("page.html")));
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return reloading.mainFrameEnded; }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return reloading.mainFrameEnded; }, 30));
         RunLoop::main().runFor(0.02);
         auto& events = reloading.events;
         EXPECT_EQ(countPrefixed(events, "finish " + frame), 1u);
@@ -420,7 +420,7 @@ TEST_F(WebViewLoadingTest, RefusedFrameDoesNotFinishItsParentBeforeLaterFrames)
     webView->setPolicyDelegate(&policy);
     webView->mainFrame()->loadHTMLString(u"<iframe name=a src='refused.html'></iframe><iframe name=b src='frame.html'></iframe>",
                                          URL::fileURLWithPath(dataPath("page.html")));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "finish b"); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "finish b"); }, 30));
     RunLoop::main().runFor(0.01);
     EXPECT_EQ(recorder.events.back(), "finish main") << testing::PrintToString(recorder.events);
     EXPECT_EQ(countPrefixed(recorder.events, "finish main"), 1u);

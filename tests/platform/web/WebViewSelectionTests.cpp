@@ -61,7 +61,7 @@ protected:
         window->setContentView(webView);
         webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p id=p style='margin:0'>hello world again</p>"
                                              u"<p id=q style='margin:0'>second</p></body>", std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
         webView->setEditingDelegate(&delegate);
         webView->setEditable(true);
         text = webView->mainFrameDocument()->getElementById(u"p")->firstChild();
@@ -207,7 +207,7 @@ public:
 TEST_F(WebViewSelectionTest, LinkClicksAskThePolicyDelegateWhenNotEditableOrCommandClickedInEditableContent)
 {
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><a href='https://example.org/'>link</a></body>", std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     LinkPolicy policy;
     webView->setPolicyDelegate(&policy);
     webView->mouseUp(events.mouseUp(window, windowPoint({ 4, 4 }), 0));

@@ -138,8 +138,8 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
     auto program = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, account }, environment);
     ASSERT_TRUE(program->running());
     std::string window;
-    ASSERT_TRUE(waitFor([&] { return !(window = server.windowNamed("^" + toUTF8(windowName) + "$")).empty(); }, 30))
-        << "no first sync window named " << toUTF8(windowName);
+    ASSERT_TRUE(server.waitWhileRunning(*program, [&] { return !(window = server.windowNamed("^" + toUTF8(windowName) + "$")).empty(); }, 30))
+        << "no first sync window named " << toUTF8(windowName) << server.whatEnded(*program);
 
     // The login panel shows the stored details; nothing signs in before
     // Return in its password field.

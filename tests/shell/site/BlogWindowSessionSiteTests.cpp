@@ -40,7 +40,7 @@
 #include <string>
 #include <thread>
 
-namespace brevanton::testing {
+namespace brevanton::testing::blog_window_session_site_tests {
 namespace {
 
 constexpr const char16_t* trashItemIdentifier = u"VornickDeletePostsToolbarItemIdentifier";
@@ -217,11 +217,10 @@ TEST(BlogWindowSession, SearchOpensAPostTrashAndSyncSendItToTheSiteTrashAndTheWi
         std::vector<std::string> { "DISPLAY=" + server.display });
     ASSERT_TRUE(program->running());
     std::string window;
-    ASSERT_TRUE(waitFor([&] { return !(window = server.windowNamed("^" + regularExpressionMatching(toUTF8(blogName)) + "$")).empty(); }, 30))
-        << "no window named " << toUTF8(blogName);
-    if (server.windowSize(window) != std::pair<int, int> { width, height })
-        xdotool(server.display, { "windowsize", "--sync", window, std::to_string(width), std::to_string(height) });
-    ASSERT_TRUE(waitFor([&] { return server.windowSize(window) == std::pair<int, int> { width, height }; }, 15));
+    ASSERT_TRUE(server.waitWhileRunning(
+        *program, [&] { return !(window = server.windowNamed("^" + regularExpressionMatching(toUTF8(blogName)) + "$")).empty(); }, 30))
+        << "no window named " << toUTF8(blogName) << server.whatEnded(*program);
+    ASSERT_TRUE(server.resizeWindow(window, width, height)) << server.windowSize(window).first << "x" << server.windowSize(window).second;
 
     // Find a post by a word of its title; the first found opens in its window.
     std::string postWindow;
@@ -290,4 +289,4 @@ TEST(BlogWindowSession, SearchOpensAPostTrashAndSyncSendItToTheSiteTrashAndTheWi
 }
 
 } // namespace
-} // namespace brevanton::testing
+} // namespace brevanton::testing::blog_window_session_site_tests

@@ -73,7 +73,7 @@
 #include <string>
 #include <thread>
 
-namespace brevanton::testing {
+namespace brevanton::testing::inspector_and_preferences_session_site_tests {
 namespace {
 
 constexpr int postWindowWidth = 1280;
@@ -477,11 +477,11 @@ TEST(InspectorAndPreferencesSession, InspectorUndoRedoSavePreferencesLogAndAbout
     ASSERT_TRUE(program->running());
     std::string postWindow;
     std::string pageWindow;
-    ASSERT_TRUE(waitFor([&] { return !(postWindow = server.windowNamed("^Draft 1")).empty() && !(pageWindow = server.windowNamed("^page\\.html$")).empty(); }, 60))
-        << "the post's and the page's windows did not show";
-    if (server.windowSize(postWindow) != std::pair<int, int> { postWindowWidth, postWindowHeight })
-        xdotool(server.display, { "windowsize", "--sync", postWindow, std::to_string(postWindowWidth), std::to_string(postWindowHeight) });
-    ASSERT_TRUE(waitFor([&] { return server.windowSize(postWindow) == std::pair<int, int> { postWindowWidth, postWindowHeight }; }, 15));
+    ASSERT_TRUE(server.waitWhileRunning(
+        *program, [&] { return !(postWindow = server.windowNamed("^Draft 1")).empty() && !(pageWindow = server.windowNamed("^page\\.html$")).empty(); }, 60))
+        << "the post's and the page's windows did not show" << server.whatEnded(*program);
+    ASSERT_TRUE(server.resizeWindow(postWindow, postWindowWidth, postWindowHeight))
+        << server.windowSize(postWindow).first << "x" << server.windowSize(postWindow).second;
     pid_t pid = std::atoi(xdotool(server.display, { "getwindowpid", postWindow }).standardOutput.c_str());
     ASSERT_GT(pid, 0);
     static_cast<void>(waitUntilIdle(pid, 30));
@@ -602,7 +602,8 @@ TEST(InspectorAndPreferencesSession, InspectorUndoRedoSavePreferencesLogAndAbout
     // the pane shown last.
     program = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, pagePath }, environment);
     ASSERT_TRUE(program->running());
-    ASSERT_TRUE(waitFor([&] { return !(pageWindow = server.windowNamed("^page\\.html$")).empty(); }, 30)) << "the page did not open";
+    ASSERT_TRUE(server.waitWhileRunning(*program, [&] { return !(pageWindow = server.windowNamed("^page\\.html$")).empty(); }, 30))
+        << "the page did not open" << server.whatEnded(*program);
     EXPECT_TRUE(waitFor([&] { return !server.windowNamed("^page\\.html \u2014 Source$").empty(); }, 10)) << "the source is beside the page";
     keysIn(server, pageWindow, { "ctrl+comma" });
     EXPECT_TRUE(waitFor([&] { return !server.windowNamed("^HTML Formatting$").empty(); }, 10)) << "Ctrl+, showed another pane";
@@ -619,4 +620,4 @@ TEST(InspectorAndPreferencesSession, InspectorUndoRedoSavePreferencesLogAndAbout
 }
 
 } // namespace
-} // namespace brevanton::testing
+} // namespace brevanton::testing::inspector_and_preferences_session_site_tests

@@ -43,7 +43,7 @@
 #include <thread>
 #include <string>
 
-namespace brevanton::testing {
+namespace brevanton::testing::post_window_session_site_tests {
 namespace {
 
 // What one run of the executable printed, and whether it succeeded.
@@ -272,11 +272,10 @@ TEST(PostWindowSession, SyncEditInTheThemeOnXvfbSaveCloseSyncAndTheSiteHoldsItTh
         std::vector<std::string> { "DISPLAY=" + server.display });
     ASSERT_TRUE(editor->running());
     std::string window;
-    ASSERT_TRUE(waitFor([&] { return !(window = server.windowNamed("^Draft 1")).empty(); }, 60)) << "no window showed the post";
+    ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(window = server.windowNamed("^Draft 1")).empty(); }, 60))
+        << "no window showed the post" << server.whatEnded(*editor);
     // The window takes the size the points were taken at.
-    if (server.windowSize(window) != std::pair<int, int> { width, height })
-        xdotool(server.display, { "windowsize", "--sync", window, std::to_string(width), std::to_string(height) });
-    ASSERT_TRUE(waitFor([&] { return server.windowSize(window) == std::pair<int, int> { width, height }; }, 15));
+    ASSERT_TRUE(server.resizeWindow(window, width, height)) << server.windowSize(window).first << "x" << server.windowSize(window).second;
     pid_t windowProcess = std::atoi(xdotool(server.display, { "getwindowpid", window }).standardOutput.c_str());
     ASSERT_GT(windowProcess, 0);
     // On a busy machine it may not come to rest: the clicks are sent again until they take.
@@ -354,4 +353,4 @@ TEST(PostWindowSession, SyncEditInTheThemeOnXvfbSaveCloseSyncAndTheSiteHoldsItTh
 }
 
 } // namespace
-} // namespace brevanton::testing
+} // namespace brevanton::testing::post_window_session_site_tests

@@ -75,7 +75,7 @@
 #include <sstream>
 #include <sys/stat.h>
 
-namespace brevanton::testing {
+namespace brevanton::testing::user_session_site_tests {
 namespace {
 
 std::string readWholeFile(const std::string& path)
@@ -466,7 +466,8 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     auto program = launch(page);
     ASSERT_TRUE(program->running());
     std::string startWindow;
-    ASSERT_TRUE(waitFor([&] { return !(startWindow = server.windowNamed("Start")).empty(); }, 30)) << readWholeFile(output);
+    ASSERT_TRUE(server.waitWhileRunning(*program, [&] { return !(startWindow = server.windowNamed("Start")).empty(); }, 30))
+        << readWholeFile(output) << server.whatEnded(*program);
 
     // File > New WordPress Account…: the menu opens at a click, its first item takes Return.
     std::string accountWindow;
@@ -719,4 +720,4 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
 }
 
 } // namespace
-} // namespace brevanton::testing
+} // namespace brevanton::testing::user_session_site_tests

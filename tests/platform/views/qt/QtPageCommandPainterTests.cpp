@@ -25,6 +25,7 @@
 using namespace brevanton;
 using brevanton::testing::inkBounds;
 
+namespace qt_page_command_painter_tests {
 namespace {
 
 void ensureApplication()
@@ -193,7 +194,7 @@ TEST(QtPageCommandPainter, AnImageFileIsDrawnAsItStandsOnDiskNowAndMissingOrBrok
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     std::promise<void> painted;
     std::thread watchdog([&path, done = painted.get_future()] {
-        if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready)
+        if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
             return;
         ADD_FAILURE() << "the paint waited for a pipe";
         int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
@@ -205,3 +206,5 @@ TEST(QtPageCommandPainter, AnImageFileIsDrawnAsItStandsOnDiskNowAndMissingOrBrok
     watchdog.join();
     std::filesystem::remove_all(folder);
 }
+
+} // namespace qt_page_command_painter_tests

@@ -23,6 +23,7 @@
 using namespace brevanton;
 using brevanton::testing::inkBounds;
 
+namespace qt_page_painting_tests {
 namespace {
 
 void ensureApplication()
@@ -41,7 +42,7 @@ TEST(QtPagePainting, PagesLaidOutWithDejaVuDrawEveryRunInItsLineBox)
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p id=p style='margin:0'>Hamburgefonstiv quickly wraps "
                                          u"<b>bold words</b> and <i>slanted</i> ones</p><pre style='margin:0'>mono  code</pre>",
                                          std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     webView->layoutIfNeeded();
     GraphicsContext context;
     webView->display(context);
@@ -98,7 +99,7 @@ TEST(QtPagePainting, TheWindowPainterPutsRunsAndImagesWhereTheWindowHasTheirBoxe
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p style='margin:0'>Placed text</p>"
                                          u"<img src='x.png' width=10 height=10></body>",
                                          std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     // The image's source is the file (set after the load, so nothing is loaded for it).
     webView->mainFrameDocument()->getElementsByTagName(u"img")->item(0)->setAttribute(
         u"src", URL::fileURLWithPath(picture.string()).absoluteString());
@@ -147,7 +148,7 @@ TEST(QtPagePainting, BackgroundImagesStartUprightAtThePaddingBoxCornerInTheWindo
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><div id=d style='margin:5px;border:3px solid;padding:4px;"
                                          u"height:20px;background-image:url(brevanton-qt-page-quad.png)'>x</div></body>",
                                          URL::fileURLWithPath(picture.parent_path().string() + "/page.html"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     GraphicsContext context;
     window->contentView()->display(context);
     const DrawCommand* image = nullptr;
@@ -182,7 +183,7 @@ TEST(QtPagePainting, TableCellsMeasuredWithDejaVuKeepTheirTextOnOneLineWhenThere
                                          u"<tr><td>Ada Lovelace</td><td>Counts numbers, wi11 iii mmm WWW</td></tr>"
                                          u"<tr><td colspan=2 style='font-size:13px'>a spanning row of smaller words</td></tr></table>",
                                          std::nullopt);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 30));
     webView->layoutIfNeeded();
     auto document = webView->mainFrameDocument();
     auto cells = document->getElementsByTagName(u"td");
@@ -203,3 +204,5 @@ TEST(QtPagePainting, TableCellsMeasuredWithDejaVuKeepTheirTextOnOneLineWhenThere
     EXPECT_LT(webView->boundingBox(*document->getElementsByTagName(u"table")->item(0)).width(), 600);
     FontMetricsProvider::setCurrent(nullptr);
 }
+
+} // namespace qt_page_painting_tests

@@ -204,7 +204,7 @@ TEST_F(WidgetDragAndMenuBar, APopoverShowsAsAFramelessToolWindowWithItsContent)
 TEST_F(WidgetDragAndMenuBar, AClosedPopoverThatHadTheKeyboardGivesItBackToTheWindowBelow)
 {
     widget()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(widget()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(widget(), 30000));
     auto popover = std::make_shared<Popover>();
     popover->setContentView(std::make_shared<DropView>(Rect(0, 0, 120, 80)));
     popover->setContentSize({ 120, 80 });
@@ -213,12 +213,12 @@ TEST_F(WidgetDragAndMenuBar, AClosedPopoverThatHadTheKeyboardGivesItBackToTheWin
     ASSERT_TRUE(shown);
     // A click in the popover (a text field there) takes the keyboard.
     shown->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown, 30000));
     QTest::mouseClick(shown, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
     EXPECT_TRUE(popover->window()->isKeyWindow());
 
     popover->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return widget()->isActiveWindow(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget()->isActiveWindow(); }, 30000));
     EXPECT_TRUE(window->isKeyWindow());
 
     // A window that did not have the keyboard takes nothing when it goes.

@@ -1,0 +1,96 @@
+#include "blog/VornickListingIdentifierIndex.h"
+
+#include "blog/VornickPublishedBlogPost.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace brevanton {
+namespace {
+
+using Post = std::shared_ptr<VornickPublishedBlogPost>;
+
+std::u16string identifier(int number)
+{
+    return toUTF16(std::to_string(number));
+}
+
+std::vector<std::pair<size_t, VornickPublishedBlogPost*>> itemsOf(const VornickListingIdentifierIndex& index, std::u16string_view identifier)
+{
+    std::vector<std::pair<size_t, VornickPublishedBlogPost*>> items;
+    index.forEachLocalItem(identifier, [&](size_t order, const Post& post) { items.emplace_back(order, post.get()); });
+    return items;
+}
+
+TEST(VornickListingIdentifierIndexTests, ItemsAndReceivedIdentifiersAreFoundAcrossGrowthAndReuse)
+{
+    VornickListingIdentifierIndex index;
+    // Two listings, the second smaller and with other identifiers: nothing
+    // of the first may show through the storage the second reuses.
+    for (int listing = 0; listing < 2; ++listing) {
+        index.reset();
+        const int count = listing == 0 ? 3000 : 700;
+        const int offset = listing * 100000;
+        std::vector<Post> posts;
+        for (int number = 0; number < count; ++number) {
+            posts.push_back(std::make_shared<VornickPublishedBlogPost>());
+            index.addLocalItem(identifier(offset + number), static_cast<size_t>(number), posts.back());
+        }
+        // One identifier held by two local posts: both, in the order added.
+        auto twin = std::make_shared<VornickPublishedBlogPost>();
+        index.addLocalItem(identifier(offset + 5), static_cast<size_t>(count), twin);
+        EXPECT_TRUE(index.hasLocalItems());
+
+        for (int number = 0; number < count; ++number) {
+            auto items = itemsOf(index, identifier(offset + number));
+            ASSERT_GE(items.size(), 1u) << number;
+            EXPECT_EQ(items[0], std::make_pair(static_cast<size_t>(number), posts[number].get())) << number;
+        }
+        EXPECT_EQ(itemsOf(index, identifier(offset + 5)).size(), 2u);
+        EXPECT_EQ(itemsOf(index, identifier(offset + 5))[1].second, twin.get());
+        EXPECT_TRUE(itemsOf(index, identifier(offset + count)).empty());
+        EXPECT_TRUE(itemsOf(index, identifier(1)).empty() || listing == 0) << "the first listing's items are gone";
+        EXPECT_TRUE(itemsOf(index, u"").empty());
+
+        // Identifiers given by the listing: local ones and new ones, each once.
+        EXPECT_FALSE(index.wasReceived(identifier(offset + 1)));
+        EXPECT_TRUE(index.noteReceived(identifier(offset + 1)));
+        EXPECT_FALSE(index.noteReceived(identifier(offset + 1))) << "given twice";
+        EXPECT_TRUE(index.noteReceived(u"new"));
+        EXPECT_FALSE(index.noteReceived(u"new"));
+        EXPECT_TRUE(index.wasReceived(u"new"));
+        EXPECT_TRUE(itemsOf(index, u"new").empty()) << "a received identifier is no local item";
+        EXPECT_FALSE(index.wasReceived(identifier(offset + 2)));
+        EXPECT_EQ(index.receivedCount(), 2u);
+        EXPECT_EQ(index.receivedIdentifiers(), (std::unordered_set<std::u16string> { identifier(offset + 1), u"new" }));
+    }
+}
+
+TEST(VornickListingIdentifierIndexTests, ReleasingTheItemsLetsThePostsGoAndKeepsWhatWasReceived)
+{
+    VornickListingIdentifierIndex index;
+    auto post = std::make_shared<VornickPublishedBlogPost>();
+    std::weak_ptr<VornickPublishedBlogPost> weak = post;
+    index.addLocalItem(u"7", 0, std::move(post));
+    EXPECT_TRUE(index.noteReceived(u"7"));
+    index.releaseLocalItems();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_FALSE(index.hasLocalItems());
+    EXPECT_TRUE(itemsOf(index, u"7").empty());
+    EXPECT_TRUE(index.wasReceived(u"7"));
+
+    // Items added again chain afresh, not onto the released ones.
+    auto again = std::make_shared<VornickPublishedBlogPost>();
+    index.addLocalItem(u"7", 3, again);
+    EXPECT_EQ(itemsOf(index, u"7"), (std::vector<std::pair<size_t, VornickPublishedBlogPost*>> { { 3, again.get() } }));
+    index.reset();
+    EXPECT_FALSE(index.wasReceived(u"7"));
+    EXPECT_EQ(index.receivedCount(), 0u);
+}
+
+} // namespace
+} // namespace brevanton

@@ -219,10 +219,29 @@ TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome
 TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNothingWritten)
 {
     ASSERT_TRUE(createDirectory(parentDirectory(m_path)));
-    // Before this process starts any watcher, which a forked child could not use.
+    // Both children are forked before this process starts any watcher: a
+    // child forked later would inherit the watcher thread's locks as they
+    // stood, perhaps held. The one to be killed waits for its turn on a pipe.
+    int turn[2];
+    ASSERT_EQ(::pipe(turn), 0);
+    pid_t killed = ::fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        ::close(turn[1]);
+        char byte = 0;
+        if (::read(turn[0], &byte, 1) != 1)
+            std::_Exit(2);
+        UserDefaults defaults(m_path);
+        defaults.setObject(Value(u"HTML 4.01 Strict"), u"DefaultHTMLDocumentType");
+        RunLoop::main().runOnce(0);
+        ::raise(SIGKILL);
+        std::_Exit(0);
+    }
+    ::close(turn[0]);
     pid_t writer = ::fork();
     ASSERT_GE(writer, 0);
     if (writer == 0) {
+        ::close(turn[1]);
         UserDefaults defaults(m_path);
         // As the application does: a turn of the run loop after each change.
         for (int index = 0; index < 40; ++index) {
@@ -245,15 +264,9 @@ TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNot
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(UserDefaults(m_path).dictionaryRepresentation().size(), 80u) << "no process erased the other's keys";
 
-    pid_t killed = ::fork();
-    ASSERT_GE(killed, 0);
-    if (killed == 0) {
-        UserDefaults defaults(m_path);
-        defaults.setObject(Value(u"HTML 4.01 Strict"), u"DefaultHTMLDocumentType");
-        RunLoop::main().runOnce(0);
-        ::raise(SIGKILL);
-        std::_Exit(0);
-    }
+    char byte = 1;
+    ASSERT_EQ(::write(turn[1], &byte, 1), 1);
+    ::close(turn[1]);
     ASSERT_EQ(::waitpid(killed, &status, 0), killed);
     EXPECT_TRUE(WIFSIGNALED(status));
     UserDefaults reread(m_path);

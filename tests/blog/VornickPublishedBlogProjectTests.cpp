@@ -1,6 +1,7 @@
 #include "blog/VornickPublishedBlogProject.h"
 
 #include "tests/blog/BlogModelTestSupport.h"
+#include "tests/documents/ProjectIndexTestSupport.h"
 
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickPublishedBlog.h"
@@ -8,7 +9,6 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-#include "platform/store/PersistentStore.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 
@@ -104,13 +104,8 @@ protected:
     std::shared_ptr<TestPublishedBlogProject> reopen(bool eraseIndex)
     {
         Error error;
-        if (eraseIndex) {
-            auto existing = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
-            EXPECT_TRUE(existing) << error;
-            std::string path = existing->index()->filePath();
-            existing.reset();
-            EXPECT_TRUE(PersistentStore::destroy(path, &error)) << error;
-        }
+        if (eraseIndex)
+            EXPECT_TRUE(destroyIndexOfProject<TestPublishedBlogProject>(projectFile, &error)) << error;
         auto project = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
         EXPECT_TRUE(project) << error;
         return project;
@@ -250,11 +245,7 @@ TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestInde
     ASSERT_TRUE(writeFileAtomically(postsFolder + "/notes.txt", "other"));
     ASSERT_TRUE(createDirectory(folder + "/blogs/No blog file"));
     Error error;
-    auto existing = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
-    ASSERT_TRUE(existing) << error;
-    std::string indexPath = existing->index()->filePath();
-    existing.reset();
-    ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    ASSERT_TRUE(destroyIndexOfProject<TestPublishedBlogProject>(projectFile, &error)) << error;
     VornickLog::generalLog().clear();
     auto project = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
     ASSERT_TRUE(project) << error;

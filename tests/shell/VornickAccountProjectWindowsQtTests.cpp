@@ -60,6 +60,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <fstream>
 #include <set>
@@ -410,7 +411,7 @@ TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndThe
     EXPECT_TRUE(weakProject.expired());
 }
 
-TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereATypedPasswordAndReturnStartTheSync)
+TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereTypedDetailsAndReturnOrItsButtonStartTheSync)
 {
     makeAccount({ u"Alpha" });
     vornick_registerBlogWindowOpener();
@@ -457,6 +458,16 @@ TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereAT
     auto& login = *controller->loginUIController();
     EXPECT_EQ(login.hostURLField()->stringValue(), u"https://site.example/");
 
+    // A click in the login field, and another login typed over the one
+    // there: the account takes it as the field shows it.
+    QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*popover, *login.loginIDField()));
+    drain();
+    QTest::keyClick(popover, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(popover, "editor");
+    drain();
+    EXPECT_EQ(login.loginIDField()->stringValue(), u"editor");
+    EXPECT_EQ(project->wordPressAccount()->loginID(), u"editor");
+
     // The user clicks the password field, selects all, types (the field shows no
     // character of it) and presses Return: the manual sync starts and the
     // popover follows it with the sync status.
@@ -474,17 +485,25 @@ TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereAT
     EXPECT_FALSE(shown.isNull());
     for (const auto& command : popover->lastPaintedCommands())
         EXPECT_EQ(toUTF8(command.text).find(password.substr(0, 8)), std::string::npos) << "the password is drawn";
-    QTest::keyClick(popover, Qt::Key_Return);
-    drain();
-    auto session = synchronizer.currentSyncSession();
-    ASSERT_TRUE(session);
-    EXPECT_EQ(session->type(), VornickSyncSessionType::Manual);
-    EXPECT_TRUE(controller->showsSyncStatus());
-
-    synchronizer.cancelAllSyncSessions();
-    ASSERT_TRUE(turnUntil([&] { return !synchronizer.currentSyncSession(); }));
-    drain();
-    EXPECT_FALSE(controller->showsSyncStatus());
+    // Return, and once that session ended (back on the login details) a
+    // click on "Log In": each starts the manual sync.
+    const std::function<void()> logIns[] = {
+        [&] { QTest::keyClick(popover, Qt::Key_Return); },
+        [&] { QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*popover, *login.loginButton())); },
+    };
+    for (const auto& logIn : logIns) {
+        ASSERT_TRUE(login.loginButton()->isEnabled());
+        logIn();
+        drain();
+        auto session = synchronizer.currentSyncSession();
+        ASSERT_TRUE(session);
+        EXPECT_EQ(session->type(), VornickSyncSessionType::Manual);
+        EXPECT_TRUE(controller->showsSyncStatus());
+        synchronizer.cancelAllSyncSessions();
+        ASSERT_TRUE(turnUntil([&] { return !synchronizer.currentSyncSession(); }));
+        drain();
+        EXPECT_FALSE(controller->showsSyncStatus());
+    }
     controller->popover()->close();
 
     // The Settings item shows the blog's properties the same way.
@@ -500,7 +519,6 @@ TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereAT
     editor->window()->performClose();
     drain();
     editor.reset();
-    session.reset();
     document.reset();
     EXPECT_TRUE(shell->accountProjects().empty());
 }

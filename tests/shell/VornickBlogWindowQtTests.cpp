@@ -1,20 +1,25 @@
 // A blog window on the offscreen Qt platform, opened on a synced-like
 // account project and driven by real Qt events: the list's rows, a click
 // that previews a post, Ctrl+F to the search field, typing that narrows the
-// list, Return that opens the post's window and Ctrl+W that closes it.
+// list, Return that opens the post's window and Ctrl+W that closes it; the
+// toolbar's back and forward segments and its Clear View button.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
+#include "editing/VornickToolbarItemViews.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/SearchField.h"
+#include "platform/views/SegmentedControl.h"
+#include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "platform/dom/DOMElement.h"
@@ -187,6 +192,81 @@ TEST_F(BlogWindowQt, RowsClickSearchOpenAndClose)
     settle();
     EXPECT_TRUE(editor->isClosed());
     EXPECT_FALSE(VornickProjectComponentEditor::editorForComponent(*editor->blog()));
+}
+
+// The toolbar's controls by real clicks: the back segment shows the post
+// shown before, clearing the search that hides it from the list, the
+// forward segment the one after; Clear View swaps the preview's page.
+TEST_F(BlogWindowQt, BackForwardAndClearViewTakeClicksInTheToolbar)
+{
+    ASSERT_TRUE(widget());
+    auto& list = *editor->postsWebListView();
+    auto toolbar = editor->window()->toolbar();
+    ASSERT_TRUE(toolbar);
+    auto backForwardItem = toolbar->itemWithIdentifier(VornickBackForwardToolbarItemIdentifier);
+    ASSERT_TRUE(backForwardItem);
+    auto backForward = std::dynamic_pointer_cast<SegmentedControl>(backForwardItem->view());
+    ASSERT_TRUE(backForward);
+    ASSERT_FALSE(toolbar->view()->rectOfItem(*backForwardItem).isEmpty()) << "the control is shown";
+    // A click in the middle of one of the control's two segments.
+    auto clickSegment = [&](long segment) {
+        Rect bounds = backForward->bounds();
+        Rect half(bounds.minX() + segment * bounds.width() / 2, bounds.minY(), bounds.width() / 2, bounds.height());
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*widget(), *backForward, half));
+        settle();
+    };
+
+    // Two rows clicked one after the other: two posts in the history.
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, rowInWidget(1));
+    settle();
+    auto first = list.representedObjectForRow(1);
+    ASSERT_EQ(editor->postView()->post(), first);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, rowInWidget(2));
+    settle();
+    auto second = list.representedObjectForRow(2);
+    ASSERT_EQ(editor->postView()->post(), second);
+    ASSERT_NE(first, second);
+    EXPECT_TRUE(backForward->isEnabled());
+
+    // A search for the second post's first word leaves the first out of the list.
+    std::u16string secondTitle = second->valueForKey(u"title").stringValue();
+    std::string word = toUTF8(asciiLowercase(secondTitle.substr(0, secondTitle.find(u' '))));
+    press(Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(widget(), QString::fromStdString(word));
+    settle();
+    ASSERT_EQ(list.numberOfItemsLoaded(), 1u);
+    ASSERT_EQ(editor->postView()->post(), second);
+
+    // Back: the first post, the search gone so that the list shows it, selected.
+    clickSegment(0);
+    EXPECT_EQ(editor->postView()->post(), first);
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), u"");
+    EXPECT_EQ(list.numberOfItemsLoaded(), 3u);
+    EXPECT_EQ(list.selectedObjects(), std::vector<std::shared_ptr<ManagedObject>> { first });
+    // Forward: the second again.
+    clickSegment(1);
+    EXPECT_EQ(editor->postView()->post(), second);
+    EXPECT_EQ(list.selectedObjects(), std::vector<std::shared_ptr<ManagedObject>> { second });
+
+    // Clear View: a click shows the post on the plain page, and the button
+    // says so; a second click brings the blog's template back.
+    auto clearView = editor->toolbarItemViews()->toggleClearViewButton();
+    ASSERT_TRUE(clearView);
+    const bool initially = editor->postView()->usingClearView();
+    auto pageShown = [&] {
+        auto url = editor->postView()->mainFrameURL();
+        return url ? url->lastPathComponent() : std::u16string();
+    };
+    auto expectedPage = [](bool clear) { return std::u16string(clear ? u"ClearViewTemplate.html" : u"post-standard.html"); };
+    EXPECT_EQ(pageShown(), expectedPage(initially));
+    for (bool clear : { !initially, initially }) {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*widget(), *clearView));
+        settle();
+        EXPECT_EQ(editor->postView()->usingClearView(), clear);
+        EXPECT_EQ(clearView->state(), clear ? OnState : OffState);
+        EXPECT_EQ(pageShown(), expectedPage(clear));
+        EXPECT_EQ(editor->postView()->post(), second);
+    }
 }
 
 } // namespace

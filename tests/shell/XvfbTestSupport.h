@@ -4,15 +4,18 @@
 #pragma once
 
 #include "platform/foundation/Process.h"
+#include "platform/foundation/Text.h"
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +26,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 extern char** environ;
 
@@ -138,6 +142,28 @@ inline ProcessResult xdotool(const std::string& display, std::vector<std::string
     launch.timeout = std::chrono::seconds(30);
     auto result = Process::run(launch);
     return result ? *result : ProcessResult {};
+}
+
+// The keysym X gives a character: Latin-1 its own code, the rest of Unicode
+// its code point above 0x01000000.
+inline uint32_t keysymForCharacter(char32_t character)
+{
+    return (character >= 0x20 && character < 0x7F) || (character >= 0xA0 && character <= 0xFF) ? character : 0x01000000 | character;
+}
+
+inline std::vector<char32_t> charactersOf(const std::string& utf8)
+{
+    std::u16string units = toUTF16(utf8);
+    std::vector<char32_t> characters;
+    for (size_t index = 0; index < units.size(); ++index) {
+        char32_t character = units[index];
+        if (isHighSurrogate(units[index]) && index + 1 < units.size() && isLowSurrogate(units[index + 1])) {
+            character = 0x10000 + ((character - 0xD800) << 10) + (units[index + 1] - 0xDC00);
+            ++index;
+        }
+        characters.push_back(character);
+    }
+    return characters;
 }
 
 // An X server of its own on a display nobody else uses; empty `display`
@@ -309,29 +335,68 @@ struct XvfbServer {
         for (auto* name : names)
             xdotool(display, { "key", "--delay", "20", name });
     }
-    // A character the keyboard map lacks is typed by binding a spare key to
-    // it for the moment of the key press; a program that reads the press
-    // after the binding went (a busy machine) gets no character. Such
-    // characters go one at a time, each held longer, with a pause after it.
-    void type(const std::string& text) const
+    // Types the text with xdotool, each character by its key in the
+    // keyboard map; false when a character could not be given a key.
+    [[nodiscard]] bool type(const std::string& text) const
     {
-        size_t start = 0;
-        while (start < text.size()) {
-            size_t end = start;
-            bool ascii = static_cast<unsigned char>(text[start]) < 0x80;
-            if (ascii) {
-                while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
-                    ++end;
-                xdotool(display, { "type", "--delay", "20", text.substr(start, end - start) });
-            } else {
-                end = start + 1;
-                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-                    ++end;
-                xdotool(display, { "type", "--delay", "300", text.substr(start, end - start) });
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (!bindCharactersMissingFromKeyboard(text))
+            return false;
+        return xdotool(display, { "type", "--delay", "20", text }).succeeded();
+    }
+    // Gives each character of the text that no key of the keyboard map
+    // types (unshifted or with Shift) a spare key of its own, kept while the
+    // server runs, so that xdotool finds it in the map. Left to xdotool, such
+    // a character is bound to a spare key for the moment of its press and
+    // unbound after it, and a program that reads the press after the unbinding
+    // gets no character. The binding is in place before xdotool starts, and
+    // the program is told of the new map before any press it then reads.
+    // False when the spare keys run out or the server refuses.
+    [[nodiscard]] bool bindCharactersMissingFromKeyboard(const std::string& text) const
+    {
+        std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> connection(xcb_connect(display.c_str(), nullptr), xcb_disconnect);
+        if (xcb_connection_has_error(connection.get()))
+            return false;
+        const xcb_setup_t* setup = xcb_get_setup(connection.get());
+        const int keyCount = setup->max_keycode - setup->min_keycode + 1;
+        std::unique_ptr<xcb_get_keyboard_mapping_reply_t, void (*)(void*)> mapping(
+            xcb_get_keyboard_mapping_reply(connection.get(),
+                                           xcb_get_keyboard_mapping(connection.get(), setup->min_keycode, static_cast<uint8_t>(keyCount)),
+                                           nullptr),
+            std::free);
+        if (!mapping)
+            return false;
+        const int perKey = mapping->keysyms_per_keycode;
+        const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+        std::set<xcb_keysym_t> typed;
+        std::vector<xcb_keycode_t> spareKeys;
+        for (int key = 0; key < keyCount; ++key) {
+            bool spare = true;
+            for (int column = 0; column < perKey; ++column) {
+                xcb_keysym_t keysym = keysyms[key * perKey + column];
+                spare = spare && keysym == 0;
+                // The first two columns: the first group, unshifted and with Shift.
+                if (column < 2 && keysym != 0)
+                    typed.insert(keysym);
             }
-            start = end;
+            if (spare)
+                spareKeys.push_back(static_cast<xcb_keycode_t>(setup->min_keycode + key));
         }
+        for (char32_t character : charactersOf(text)) {
+            // ASCII is on the keyboard; xdotool types control characters by their keys' names.
+            if (character < 0x80)
+                continue;
+            xcb_keysym_t keysym = keysymForCharacter(character);
+            if (!typed.insert(keysym).second)
+                continue;
+            if (spareKeys.empty())
+                return false;
+            xcb_void_cookie_t change = xcb_change_keyboard_mapping_checked(connection.get(), 1, spareKeys.back(), 1, &keysym);
+            spareKeys.pop_back();
+            std::unique_ptr<xcb_generic_error_t, void (*)(void*)> error(xcb_request_check(connection.get(), change), std::free);
+            if (error)
+                return false;
+        }
+        return true;
     }
 };
 

@@ -1,12 +1,13 @@
 #include "wordpress/VornickWordPressBlogProject.h"
 
+#include "tests/documents/ProjectIndexTestSupport.h"
+
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
-#include "platform/store/PersistentStore.h"
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
@@ -145,13 +146,7 @@ TEST_F(VornickWordPressBlogProjectTests, EveryKindOfObjectComesBackFromTheFiles)
     makeProject();
     ASSERT_EQ(before.size(), 6u);
     Error error;
-    {
-        auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(projectFile, &error);
-        ASSERT_TRUE(project) << error;
-        std::string path = project->index()->filePath();
-        project.reset();
-        ASSERT_TRUE(PersistentStore::destroy(path, &error)) << error;
-    }
+    ASSERT_TRUE(destroyIndexOfProject<VornickWordPressBlogProject>(projectFile, &error)) << error;
     auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(projectFile, &error);
     ASSERT_TRUE(project) << error;
     auto after = describeIndex(*project->index()->managedObjectContext());

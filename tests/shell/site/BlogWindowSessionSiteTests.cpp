@@ -228,7 +228,7 @@ TEST(BlogWindowSession, SearchOpensAPostTrashAndSyncSendItToTheSiteTrashAndTheWi
     for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
         xdotool(server.display, { "windowfocus", "--sync", window });
         server.keys({ "ctrl+f", "ctrl+a" });
-        server.type("Pending");
+        EXPECT_TRUE(server.type("Pending"));
         server.keys({ "Tab", "Down", "Return" });
         opened = waitFor([&] { return !(postWindow = server.windowNamed("^Pending [0-9]")).empty(); }, 15);
     }

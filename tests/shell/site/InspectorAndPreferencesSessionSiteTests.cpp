@@ -512,7 +512,7 @@ TEST(InspectorAndPreferencesSession, InspectorUndoRedoSavePreferencesLogAndAbout
     clickIn(server, popover, points->vividRedBackground);
     static_cast<void>(waitUntilIdle(pid, 10));
     clickIn(server, popover, points->classNamesField);
-    server.type("session-one session-two");
+    ASSERT_TRUE(server.type("session-one session-two"));
     server.keys({ "Return" });
     static_cast<void>(waitUntilIdle(pid, 10));
     // Two undone, one redone: the alignment and the colour stay; saved.

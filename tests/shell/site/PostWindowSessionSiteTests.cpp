@@ -288,7 +288,7 @@ TEST(PostWindowSession, SyncEditInTheThemeOnXvfbSaveCloseSyncAndTheSiteHoldsItTh
     auto editAndSave = [&](QPoint at, const char* text, const std::function<bool()>& saved) {
         for (int attempt = 0; attempt < 8; ++attempt) {
             server.click(window, at.x(), at.y());
-            server.type(text);
+            EXPECT_TRUE(server.type(text));
             server.keys({ "ctrl+s" });
             if (waitFor(saved, 6))
                 return true;

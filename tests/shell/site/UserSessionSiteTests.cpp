@@ -491,9 +491,9 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     auto clickAt = [&](Point point) { server.click(accountWindow, static_cast<int>(point.x), panelHeight - static_cast<int>(point.y)); };
     clickAt(points->hostField);
     server.keys({ "ctrl+a" });
-    server.type(toUTF8(site.url));
+    ASSERT_TRUE(server.type(toUTF8(site.url)));
     clickAt(points->loginField);
-    server.type(toUTF8(site.administrator.username));
+    ASSERT_TRUE(server.type(toUTF8(site.administrator.username)));
     clickAt(points->passwordField);
     {
         ProcessLaunch typing;
@@ -558,10 +558,10 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     const std::string body = "A << B & caf\u00e9 \U0001F30A.";
     server.click(postWindow, postPoints->title.x(), postPoints->title.y());
     server.keys({ "shift+End" });
-    server.type(title);
+    ASSERT_TRUE(server.type(title));
     server.click(postWindow, postPoints->body.x(), postPoints->body.y());
     server.keys({ "shift+End" });
-    server.type(body);
+    ASSERT_TRUE(server.type(body));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
     // Properties: the popover at its item, a seeded tag typed to its
@@ -578,7 +578,7 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
         return !popover.empty();
     }, 10)) << "Properties opened no popover";
     server.click(popover, postPoints->tagField.x(), postPoints->tagField.y());
-    server.type("omic");
+    ASSERT_TRUE(server.type("omic"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     server.keys({ "Return" });
     server.click(popover, postPoints->categoryBox.x(), postPoints->categoryBox.y());

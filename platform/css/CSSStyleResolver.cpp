@@ -821,15 +821,21 @@ bool CSSStyleResolver::invalidateChangedStyles()
         // node at the same address).
         if (auto inserted = change.inserted.lock(); inserted && inserted->isConnected())
             forget(*inserted);
-        // Which element is the first child may have changed.
-        if (auto former = change.formerFirstElementChild.lock(); former && former->parent() == target.get())
-            forget(*former);
-        for (DOMNode* child = change.elementChildrenChanged ? target->first() : nullptr; child; child = child->next()) {
-            if (child->isElementNode()) {
-                forget(*child);
-                break;
-            }
+        // Which element is the first child may have changed. When the first
+        // before the change is still the first (rows appended to a list), no
+        // element's standing changed: its siblings keep their styles.
+        auto former = change.formerFirstElementChild.lock();
+        DOMNode* first = nullptr;
+        for (DOMNode* child = change.elementChildrenChanged || former ? target->first() : nullptr; child && !first; child = child->next()) {
+            if (child->isElementNode())
+                first = child;
         }
+        if (former && former.get() == first)
+            continue;
+        if (former && former->parent() == target.get())
+            forget(*former);
+        if (first && change.elementChildrenChanged)
+            forget(*first);
     }
     return true;
 }

@@ -1917,6 +1917,9 @@ const WebLayout::ChildIndex& WebLayout::childIndex(DOMNode& node) const
         index.prefixMaxY.push_back(std::max(box->second.rect.maxY(), index.prefixMaxY.empty() ? box->second.rect.maxY()
                                                                                                : index.prefixMaxY.back()));
     }
+    // Rows appended later go on the end of all three without copying them
+    // (the children's and tops' vectors keep the room their growth left).
+    index.suffixMinY.reserve(index.children.capacity());
     index.suffixMinY.resize(index.children.size());
     for (size_t i = index.children.size(); i-- > 0;) {
         double minY = m_boxes.find(index.children[i])->second.rect.minY();

@@ -462,4 +462,44 @@ TEST(CSSStyleResolver, SharedValuesFollowChangesOfOneElementAndOfTheSheets)
         EXPECT_EQ(css(h1(i), u"color"), "rgb(0, 128, 0)") << i;
 }
 
+TEST(CSSStyleResolver, TheFirstRowKeepsItsStandingThroughBatchesOfChanges)
+{
+    auto document = parse("<style>li:first-child { color: red }</style><ul id=list><li>a</li><li>b</li></ul>");
+    auto list = document->getElementById(u"list");
+    auto li = [&](size_t index) { return nthElement(document, u"li", index); };
+    auto row = [&](std::u16string_view text) {
+        auto item = document->createElement(u"li");
+        item->appendChild(document->createTextNode(std::u16string(text)));
+        return item;
+    };
+    auto colors = [&] {
+        std::string shown;
+        for (auto item = list->firstElementChild(); item; item = item->nextElementSibling())
+            shown += (shown.empty() ? "" : " ") + toUTF8(item->textContent()) + "=" + css(item, u"color");
+        return shown;
+    };
+    ASSERT_EQ(colors(), "a=rgb(255, 0, 0) b=rgb(0, 0, 0)");
+    // Rows appended: the first stays the first.
+    list->appendChild(row(u"c"));
+    list->appendChild(row(u"d"));
+    EXPECT_EQ(colors(), "a=rgb(255, 0, 0) b=rgb(0, 0, 0) c=rgb(0, 0, 0) d=rgb(0, 0, 0)");
+    // Appended, then a new first put in before the styles are asked for.
+    list->appendChild(row(u"e"));
+    list->insertBefore(row(u"z"), list->first());
+    EXPECT_EQ(colors(), "z=rgb(255, 0, 0) a=rgb(0, 0, 0) b=rgb(0, 0, 0) c=rgb(0, 0, 0) d=rgb(0, 0, 0) e=rgb(0, 0, 0)");
+    // The first taken out and put back at the end, then a row appended.
+    auto first = li(0);
+    list->removeChild(first.get());
+    list->appendChild(first);
+    list->appendChild(row(u"f"));
+    EXPECT_EQ(colors(), "a=rgb(255, 0, 0) b=rgb(0, 0, 0) c=rgb(0, 0, 0) d=rgb(0, 0, 0) e=rgb(0, 0, 0) z=rgb(0, 0, 0) f=rgb(0, 0, 0)");
+    // A new first put in and taken out again, with a row appended between.
+    auto loose = row(u"y");
+    list->insertBefore(loose, list->first());
+    list->appendChild(row(u"g"));
+    list->removeChild(loose.get());
+    EXPECT_EQ(toUTF8(li(0)->textContent()) + "=" + css(li(0), u"color"), "a=rgb(255, 0, 0)");
+    EXPECT_EQ(css(li(1), u"color"), "rgb(0, 0, 0)");
+}
+
 } // namespace css_style_resolver_tests

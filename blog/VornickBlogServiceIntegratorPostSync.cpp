@@ -52,13 +52,6 @@ const std::u16string& identifierReference(const ManagedObject& post)
     return value.isString() ? value.string() : none;
 }
 
-// The item as a published post, without touching its reference count.
-std::shared_ptr<VornickPublishedBlogPost> asPublishedPost(std::shared_ptr<VornickBlogPost>&& item)
-{
-    auto* post = dynamic_cast<VornickPublishedBlogPost*>(item.get());
-    return post ? std::shared_ptr<VornickPublishedBlogPost>(std::move(item), post) : nullptr;
-}
-
 bool statusIsTrash(const std::u16string& status)
 {
     return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
@@ -304,17 +297,32 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {
         // The last page: its posts, and once the posts no page held, in the store's order.
-        for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-            auto post = asPublishedPost(std::move(item));
+        // They are picked out in one pass that holds none of the others (a
+        // blog may have thousands of posts, most of them listed on earlier
+        // pages), then decided: deciding adds and removes no posts, nor
+        // changes what picks them.
+        struct LastPagePost {
+            std::shared_ptr<VornickPublishedBlogPost> post;
+            const Dictionary* match;
+            bool unlisted;
+        };
+        std::vector<LastPagePost> toDecide;
+        toDecide.reserve(receivedDescriptions.size());
+        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
+            auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item);
             if (!post)
-                continue;
+                return;
             const std::u16string& identifier = identifierReference(*post);
             bool listed = !identifier.empty() && index.wasReceived(identifier);
             auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
             const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
             if (!match && listed)
-                continue;
-            if (!identifier.empty() && !listed)
+                return;
+            toDecide.push_back({ std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post), match,
+                !identifier.empty() && !listed });
+        });
+        for (auto& [post, match, notListed] : toDecide) {
+            if (notListed)
                 unlisted.push_back(post);
             decidePost(post, match, blog, blogDescription);
         }

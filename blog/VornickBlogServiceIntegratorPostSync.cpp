@@ -121,6 +121,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // both are left out.
     // (A page is copied only when it has descriptions to leave out.)
     std::vector<Dictionary> kept;
+    std::vector<std::u16string_view> identifiers;
+    identifiers.reserve(descriptions.size());
     bool skipping = false;
     for (size_t index = 0; index < descriptions.size(); ++index) {
         const Dictionary& description = descriptions[index];
@@ -134,6 +136,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
             logToSyncLog(u"Skipping a second description of id " + *identifier + u" in the listing");
             skip = true;
         }
+        if (!skip)
+            identifiers.emplace_back(*identifier);
         if (skip && !skipping) {
             skipping = true;
             kept.assign(descriptions.begin(), descriptions.begin() + static_cast<ptrdiff_t>(index));
@@ -152,7 +156,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     m_nextListingOffsets[step.get()] = lastPage ? -1 : nextOffset;
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
-    syncPostsOrPages(pages, page, startOffset, !lastPage, blogDescription);
+    syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blogDescription);
     if (lastPage) {
         step->setState(VornickSyncStepState::Completed);
         step->queueMainThreadStatusUpdateNotification();
@@ -231,8 +235,8 @@ const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(
     return nullptr;
 }
 
-void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t startOffset,
-    bool couldBeMore, const Dictionary& blogDescription)
+void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions,
+    const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore, const Dictionary& blogDescription)
 {
     std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
     logToSyncLog(u"Syncing " + number(receivedDescriptions.size()) + (pages ? u" page" : u" post") + u" descriptions for \"" + blogTitle
@@ -267,10 +271,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     };
     std::vector<Match> matched;
     matched.reserve(receivedDescriptions.size());
-    static const std::u16string noIdentifier;
-    for (auto& description : receivedDescriptions) {
-        const std::u16string* identifierPointer = identifierOf(description);
-        const std::u16string& identifier = identifierPointer ? *identifierPointer : noIdentifier;
+    for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
+        const Dictionary& description = receivedDescriptions[position];
+        std::u16string_view identifier = identifiers[position];
         pageByIdentifier.emplace(identifier, &description);
         size_t matchedBefore = matched.size();
         index.forEachLocalItem(identifier, [&](size_t order, const std::shared_ptr<VornickPublishedBlogPost>& post) {

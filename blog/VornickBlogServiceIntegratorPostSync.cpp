@@ -52,13 +52,6 @@ const std::u16string& identifierReference(const ManagedObject& post)
     return value.isString() ? value.string() : none;
 }
 
-// The item as a published post, without touching its reference count.
-std::shared_ptr<VornickPublishedBlogPost> asPublishedPost(std::shared_ptr<VornickBlogPost>&& item)
-{
-    auto* post = dynamic_cast<VornickPublishedBlogPost*>(item.get());
-    return post ? std::shared_ptr<VornickPublishedBlogPost>(std::move(item), post) : nullptr;
-}
-
 bool statusIsTrash(const std::u16string& status)
 {
     return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
@@ -128,6 +121,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // both are left out.
     // (A page is copied only when it has descriptions to leave out.)
     std::vector<Dictionary> kept;
+    std::vector<std::u16string_view> identifiers;
+    identifiers.reserve(descriptions.size());
     bool skipping = false;
     for (size_t index = 0; index < descriptions.size(); ++index) {
         const Dictionary& description = descriptions[index];
@@ -141,6 +136,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
             logToSyncLog(u"Skipping a second description of id " + *identifier + u" in the listing");
             skip = true;
         }
+        if (!skip)
+            identifiers.emplace_back(*identifier);
         if (skip && !skipping) {
             skipping = true;
             kept.assign(descriptions.begin(), descriptions.begin() + static_cast<ptrdiff_t>(index));
@@ -159,7 +156,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     m_nextListingOffsets[step.get()] = lastPage ? -1 : nextOffset;
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
-    syncPostsOrPages(pages, page, startOffset, !lastPage, blogDescription);
+    syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blogDescription);
     if (lastPage) {
         step->setState(VornickSyncStepState::Completed);
         step->queueMainThreadStatusUpdateNotification();
@@ -238,8 +235,8 @@ const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(
     return nullptr;
 }
 
-void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t startOffset,
-    bool couldBeMore, const Dictionary& blogDescription)
+void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions,
+    const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore, const Dictionary& blogDescription)
 {
     std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
     logToSyncLog(u"Syncing " + number(receivedDescriptions.size()) + (pages ? u" page" : u" post") + u" descriptions for \"" + blogTitle
@@ -274,10 +271,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     };
     std::vector<Match> matched;
     matched.reserve(receivedDescriptions.size());
-    static const std::u16string noIdentifier;
-    for (auto& description : receivedDescriptions) {
-        const std::u16string* identifierPointer = identifierOf(description);
-        const std::u16string& identifier = identifierPointer ? *identifierPointer : noIdentifier;
+    for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
+        const Dictionary& description = receivedDescriptions[position];
+        std::u16string_view identifier = identifiers[position];
         pageByIdentifier.emplace(identifier, &description);
         size_t matchedBefore = matched.size();
         index.forEachLocalItem(identifier, [&](size_t order, const std::shared_ptr<VornickPublishedBlogPost>& post) {
@@ -304,17 +300,32 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {
         // The last page: its posts, and once the posts no page held, in the store's order.
-        for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-            auto post = asPublishedPost(std::move(item));
+        // They are picked out in one pass that holds none of the others (a
+        // blog may have thousands of posts, most of them listed on earlier
+        // pages), then decided: deciding adds and removes no posts, nor
+        // changes what picks them.
+        struct LastPagePost {
+            std::shared_ptr<VornickPublishedBlogPost> post;
+            const Dictionary* match;
+            bool unlisted;
+        };
+        std::vector<LastPagePost> toDecide;
+        toDecide.reserve(receivedDescriptions.size());
+        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
+            auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item);
             if (!post)
-                continue;
+                return;
             const std::u16string& identifier = identifierReference(*post);
             bool listed = !identifier.empty() && index.wasReceived(identifier);
             auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
             const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
             if (!match && listed)
-                continue;
-            if (!identifier.empty() && !listed)
+                return;
+            toDecide.push_back({ std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post), match,
+                !identifier.empty() && !listed });
+        });
+        for (auto& [post, match, notListed] : toDecide) {
+            if (notListed)
                 unlisted.push_back(post);
             decidePost(post, match, blog, blogDescription);
         }

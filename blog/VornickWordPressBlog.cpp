@@ -9,13 +9,16 @@ namespace brevanton {
 
 namespace {
 
+// The type is read in place and only the matching posts are held: a blog may
+// have thousands of posts, each touched once.
 std::vector<std::shared_ptr<VornickBlogPost>> postsOfType(const VornickBlog& blog, std::u16string_view type)
 {
     std::vector<std::shared_ptr<VornickBlogPost>> matching;
-    for (auto& post : blog.posts()) {
-        if (post->ManagedObject::valueForKey(u"type").stringValue() == type)
-            matching.push_back(post);
-    }
+    blog.forEachPost([&](VornickBlogPost& post) {
+        const Value& postType = post.ManagedObject::valueReferenceForKey(u"type");
+        if (postType.isString() ? postType.string() == type : type.empty())
+            matching.emplace_back(post.shared_from_this(), &post);
+    });
     return matching;
 }
 

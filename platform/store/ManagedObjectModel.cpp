@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace brevanton {
 
@@ -30,10 +31,17 @@ void EntityDescription::addRelationship(RelationshipDescription relationship)
     m_relationships.push_back(std::move(relationship));
 }
 
+// Names are compared by length, then as bytes: objects ask for their
+// properties by name on every read (a sync reads several of each post).
+static bool sameName(const std::u16string& name, std::u16string_view other)
+{
+    return name.size() == other.size() && std::memcmp(name.data(), other.data(), other.size() * sizeof(char16_t)) == 0;
+}
+
 int EntityDescription::attributeIndex(std::u16string_view name) const
 {
     for (size_t i = 0; i < m_attributes.size(); ++i) {
-        if (m_attributes[i].name == name)
+        if (sameName(m_attributes[i].name, name))
             return static_cast<int>(i);
     }
     return -1;
@@ -42,7 +50,7 @@ int EntityDescription::attributeIndex(std::u16string_view name) const
 int EntityDescription::relationshipIndex(std::u16string_view name) const
 {
     for (size_t i = 0; i < m_relationships.size(); ++i) {
-        if (m_relationships[i].name == name)
+        if (sameName(m_relationships[i].name, name))
             return static_cast<int>(i);
     }
     return -1;

@@ -188,6 +188,42 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, APageDecidesOnlyThePostsItHold
     EXPECT_EQ(logCount(">> \"Draft\" is a draft not yet on the server. Uploading it."), 1u) << "decided once per listing";
 }
 
+// After the last page, its posts, the drafts and the posts no page listed are
+// decided once each, in the store's order, and the deletions are confirmed
+// after them.
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheLastPageDecidesItsPostsDraftsAndUnlistedPostsInTheStoresOrder)
+{
+    addServerPosts(60);
+    sync();
+    auto draft = [&](std::u16string title) {
+        auto made = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+        made->setBlog(blog());
+        made->setTitle(std::move(title));
+    };
+    draft(u"Draft A");
+    editOnServer(u"158", u"Edited 158");
+    editOnServer(u"120", u"Edited 120");
+    draft(u"Draft B");
+    site.deletePost(u"105");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    log->clear();
+
+    sync();
+    std::string text = logText();
+    std::vector<std::string> lines { "<< \"Edited 120\" (120) edited on server", "<< \"Edited 158\" (158) edited on server",
+        ">> \"Draft A\" is a draft not yet on the server", ">> \"Draft B\" is a draft not yet on the server",
+        "No matching postDescription received from server for \"Post 5\" (id 105)" };
+    size_t previous = 0;
+    for (auto& line : lines) {
+        EXPECT_EQ(logCount(line), 1u) << line << "\n" << text;
+        size_t at = text.find(line);
+        EXPECT_TRUE(at != std::string::npos && at >= previous) << line << " out of order:\n" << text;
+        previous = at == std::string::npos ? previous : at;
+    }
+    EXPECT_EQ(post(u"158")->title(), u"Edited 158");
+    EXPECT_FALSE(post(u"105")) << "gone once the server confirmed it";
+}
+
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
 {
     auto newPost = [&](std::u16string identifier) {

@@ -693,5 +693,28 @@ TEST_F(ManagedObjectContextTests, AContextSeesWhatAnotherSaved)
     EXPECT_EQ(titles(fetch(u"BlogTag")), std::vector<std::u16string> { u"two" });
 }
 
+// Properties are found by their whole name: names of one length that differ
+// in a single code unit, and names that begin another, each find their own.
+TEST(EntityDescriptionTests, APropertyIsFoundByItsWholeName)
+{
+    EntityDescription entity(u"Post");
+    entity.addAttribute(u"dateLastEditedLocally", AttributeType::Date);
+    entity.addAttribute(u"dateLastSyncedLocally", AttributeType::Date);
+    entity.addAttribute(u"date", AttributeType::Date);
+    entity.addAttribute(u"dat\u00e9", AttributeType::String);
+    entity.addRelationship({ u"tags", u"Tag", u"posts", true });
+    entity.addRelationship({ u"tag", u"Tag", u"post", false });
+    EXPECT_EQ(entity.attributeIndex(u"dateLastSyncedLocally"), 1);
+    EXPECT_EQ(entity.attributeIndex(u"dateLastEditedLocally"), 0);
+    EXPECT_EQ(entity.attributeIndex(u"date"), 2);
+    EXPECT_EQ(entity.attributeIndex(u"dat\u00e9"), 3);
+    EXPECT_EQ(entity.attributeIndex(u"dat"), -1);
+    EXPECT_EQ(entity.attributeIndex(u"dateLastSyncedLocallY"), -1);
+    EXPECT_EQ(entity.attributeIndex(u"tags"), -1) << "a relationship is no attribute";
+    EXPECT_EQ(entity.relationshipIndex(u"tag"), 1);
+    EXPECT_EQ(entity.relationshipIndex(u"tags"), 0);
+    EXPECT_EQ(entity.relationshipIndex(u""), -1);
+}
+
 } // namespace
 } // namespace brevanton

@@ -32,8 +32,9 @@ struct ProjectRegistry {
 
 ProjectRegistry& projectRegistry()
 {
-    static ProjectRegistry registry;
-    return registry;
+    // Never destroyed: a project held by a static may go after the statics of this file.
+    static auto* registry = new ProjectRegistry;
+    return *registry;
 }
 
 Error projectFileError(const URL& url, std::u16string reason, const Error* underlying)

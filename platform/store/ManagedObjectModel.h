@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -81,9 +82,19 @@ public:
 
 private:
     friend class ManagedObjectModel;
+    // Looks a property name up as a view, without making a string of it.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view name) const { return std::hash<std::u16string_view> {}(name); }
+    };
+    using IndexByName = std::unordered_map<std::u16string, int, NameHash, std::equal_to<>>;
+
     std::u16string m_name;
     std::vector<AttributeDescription> m_attributes;
     std::vector<RelationshipDescription> m_relationships;
+    // Every key of every object goes through these: hashed, not searched.
+    IndexByName m_attributeIndices;
+    IndexByName m_relationshipIndices;
     Factory m_factory;
     size_t m_index { 0 };
     const ManagedObjectModel* m_model { nullptr };

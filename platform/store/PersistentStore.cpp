@@ -123,7 +123,7 @@ Value readAttributeValue(const SQLiteStatement& statement, int column, Attribute
 int64_t PersistentStore::Private::takeNumber()
 {
     std::lock_guard lock(mutex);
-    if (nextNumber >= reservedEnd) {
+    if (nextNumber >= reservedEnd && !numberRecordingDeferred) {
         // Record a block of numbers as used before giving any of them, so
         // that no number is given again after a rollback or a crash, nor by
         // another store open on the same file. When that cannot be written,
@@ -242,6 +242,27 @@ const std::u16string& PersistentStore::identifier() const { return m_private->id
 const std::string& PersistentStore::path() const { return m_private->path; }
 const ManagedObjectModel& PersistentStore::model() const { return *m_private->model; }
 bool PersistentStore::migrated() const { return m_private->migrated; }
+
+void PersistentStore::deferNumberRecordingToSaves()
+{
+    std::lock_guard lock(m_private->mutex);
+    m_private->numberRecordingDeferred = true;
+}
+
+bool PersistentStore::recordNumbersBeforeGiving(Error* outError)
+{
+    Private& d = *m_private;
+    std::lock_guard lock(d.mutex);
+    d.numberRecordingDeferred = false;
+    if (d.nextNumber <= d.reservedEnd)
+        return true;
+    Error error;
+    SQLiteTransaction transaction(d.database, &error);
+    if (!transaction.began() || !d.recordNextNumber(d.nextNumber, &error) || !transaction.commit(&error))
+        return setError(outError, storeError(PersistentStoreSaveError, "Cannot record the object numbers given in " + d.path, &error));
+    d.reservedEnd = d.nextNumber;
+    return true;
+}
 
 static std::string joinTableName(const EntityDescription& entity, const RelationshipDescription& relationship)
 {
@@ -468,7 +489,12 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     // (a post's body) frees its old overflow pages, and zeroing them doubled
     // the log a save writes. Pages still in use are cleared as before, and
     // a freed page is soon reused.
-    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error))
+    // A statement of many rows keeps what it would undo (when one of its
+    // rows failed) in memory rather than in a temporary file: a bulk save
+    // wrote each statement's changed pages there once more. Crash recovery
+    // is the log's, not this.
+    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error)
+        || !d.database.execute("PRAGMA temp_store = MEMORY", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
     sqlite3_wal_hook(d.database.handle(), logWasWritten, &d);
     if (!PredicateSQL::registerFunctions(d.database, &error))

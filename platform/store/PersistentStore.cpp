@@ -489,12 +489,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     // (a post's body) frees its old overflow pages, and zeroing them doubled
     // the log a save writes. Pages still in use are cleared as before, and
     // a freed page is soon reused.
-    // A statement of many rows keeps what it would undo (when one of its
-    // rows failed) in memory rather than in a temporary file: a bulk save
-    // wrote each statement's changed pages there once more. Crash recovery
-    // is the log's, not this.
-    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error)
-        || !d.database.execute("PRAGMA temp_store = MEMORY", &error))
+    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
     sqlite3_wal_hook(d.database.handle(), logWasWritten, &d);
     if (!PredicateSQL::registerFunctions(d.database, &error))

@@ -20,7 +20,6 @@ void EntityDescription::addAttribute(std::u16string name, AttributeType type)
 {
     BREVANTON_ASSERT(attributeIndex(name) < 0 && relationshipIndex(name) < 0,
                      "Entity " + toUTF8(m_name) + " already has a property " + toUTF8(name));
-    m_attributeIndices.emplace(name, static_cast<int>(m_attributes.size()));
     m_attributes.push_back({ std::move(name), type });
 }
 
@@ -28,20 +27,25 @@ void EntityDescription::addRelationship(RelationshipDescription relationship)
 {
     BREVANTON_ASSERT(attributeIndex(relationship.name) < 0 && relationshipIndex(relationship.name) < 0,
                      "Entity " + toUTF8(m_name) + " already has a property " + toUTF8(relationship.name));
-    m_relationshipIndices.emplace(relationship.name, static_cast<int>(m_relationships.size()));
     m_relationships.push_back(std::move(relationship));
 }
 
 int EntityDescription::attributeIndex(std::u16string_view name) const
 {
-    auto found = m_attributeIndices.find(name);
-    return found == m_attributeIndices.end() ? -1 : found->second;
+    for (size_t i = 0; i < m_attributes.size(); ++i) {
+        if (m_attributes[i].name == name)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 int EntityDescription::relationshipIndex(std::u16string_view name) const
 {
-    auto found = m_relationshipIndices.find(name);
-    return found == m_relationshipIndices.end() ? -1 : found->second;
+    for (size_t i = 0; i < m_relationships.size(); ++i) {
+        if (m_relationships[i].name == name)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 const AttributeDescription* EntityDescription::attributeNamed(std::u16string_view name) const

@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -82,27 +81,9 @@ public:
 
 private:
     friend class ManagedObjectModel;
-    // Looks a property name up as a view, without making a string of it.
-    // The names of one entity differ in length or at their ends: hashing
-    // those alone (not every character, which costs more than the search
-    // it replaces) spreads them, and the table compares the whole names.
-    struct NameHash {
-        using is_transparent = void;
-        size_t operator()(std::u16string_view name) const
-        {
-            if (name.empty())
-                return 0;
-            return name.size() * 0x9E3779B1u ^ (size_t(name.front()) << 16) ^ (size_t(name[name.size() / 2]) << 8) ^ name.back();
-        }
-    };
-    using IndexByName = std::unordered_map<std::u16string, int, NameHash, std::equal_to<>>;
-
     std::u16string m_name;
     std::vector<AttributeDescription> m_attributes;
     std::vector<RelationshipDescription> m_relationships;
-    // Every key of every object goes through these: hashed, not searched.
-    IndexByName m_attributeIndices;
-    IndexByName m_relationshipIndices;
     Factory m_factory;
     size_t m_index { 0 };
     const ManagedObjectModel* m_model { nullptr };

@@ -69,6 +69,10 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
     }
     if (isNew && !fileExists(marker) && !writeFileAtomically(marker, "", outError))
         return nullptr;
+    // A new index is erased when it is opened with its marker still there:
+    // its first filling commits once, with the object numbers it gave.
+    if (isNew)
+        store->deferNumberRecordingToSaves();
     auto context = ManagedObjectContext::create(std::move(store));
     return std::shared_ptr<VornickProjectIndex>(new VornickProjectIndex(std::move(path), std::move(context), isNew));
 }
@@ -87,6 +91,12 @@ void VornickProjectIndex::noteFilled()
     if (!m_isNew)
         return;
     Error error;
+    // The numbers given since the last save are recorded before the marker
+    // goes, so that none comes back after a crash.
+    if (!m_context->persistentStore()->recordNumbersBeforeGiving(&error)) {
+        VornickGeneralLog("-[VornickProjectIndex noteFilled] Keeping {}: {}", markerPath(m_filePath), error.localizedDescription());
+        return;
+    }
     if (!removeItem(markerPath(m_filePath), &error))
         VornickGeneralLog("-[VornickProjectIndex noteFilled] Failed to remove {}: {}", markerPath(m_filePath),
                           error.localizedDescription());

@@ -41,7 +41,10 @@ public:
     // True when the file was made by this opening (missing, erased or
     // incomplete before): it holds nothing yet and must be filled from the files.
     bool isNew() const { return m_isNew; }
-    // Records that the new index has been filled and saved.
+    // Records that the new index has been filled and saved. Until then the
+    // store records the object numbers it gives with its saves only (the
+    // marker erases the file after a crash); they are recorded here before
+    // the marker goes, which stays when that fails.
     void noteFilled();
 
     const std::shared_ptr<ManagedObjectContext>& managedObjectContext() const { return m_context; }

@@ -191,9 +191,19 @@ bool ManagedObjectContext::save(Error* outError)
     if (d.changed.empty())
         return true;
 
-    // Objects may still change their own values before they are written.
-    for (auto& [number, object] : std::map(d.changed)) {
-        if (object->m_state == ManagedObject::State::Inserted || object->m_state == ManagedObject::State::Updated)
+    // Objects may still change their own values before they are written
+    // (and those of others: the map may change meanwhile).
+    auto willBeWritten = [](const ManagedObject& object) {
+        return object.m_state == ManagedObject::State::Inserted || object.m_state == ManagedObject::State::Updated;
+    };
+    ManagedObjects saving;
+    saving.reserve(d.changed.size());
+    for (auto& [number, object] : d.changed) {
+        if (willBeWritten(*object))
+            saving.push_back(object);
+    }
+    for (auto& object : saving) {
+        if (willBeWritten(*object))
             object->willSave();
     }
     processPendingChanges();

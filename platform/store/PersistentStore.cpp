@@ -123,7 +123,7 @@ Value readAttributeValue(const SQLiteStatement& statement, int column, Attribute
 int64_t PersistentStore::Private::takeNumber()
 {
     std::lock_guard lock(mutex);
-    if (nextNumber >= reservedEnd) {
+    if (nextNumber >= reservedEnd && !numberRecordingDeferred) {
         // Record a block of numbers as used before giving any of them, so
         // that no number is given again after a rollback or a crash, nor by
         // another store open on the same file. When that cannot be written,
@@ -242,6 +242,27 @@ const std::u16string& PersistentStore::identifier() const { return m_private->id
 const std::string& PersistentStore::path() const { return m_private->path; }
 const ManagedObjectModel& PersistentStore::model() const { return *m_private->model; }
 bool PersistentStore::migrated() const { return m_private->migrated; }
+
+void PersistentStore::deferNumberRecordingToSaves()
+{
+    std::lock_guard lock(m_private->mutex);
+    m_private->numberRecordingDeferred = true;
+}
+
+bool PersistentStore::recordNumbersBeforeGiving(Error* outError)
+{
+    Private& d = *m_private;
+    std::lock_guard lock(d.mutex);
+    d.numberRecordingDeferred = false;
+    if (d.nextNumber <= d.reservedEnd)
+        return true;
+    Error error;
+    SQLiteTransaction transaction(d.database, &error);
+    if (!transaction.began() || !d.recordNextNumber(d.nextNumber, &error) || !transaction.commit(&error))
+        return setError(outError, storeError(PersistentStoreSaveError, "Cannot record the object numbers given in " + d.path, &error));
+    d.reservedEnd = d.nextNumber;
+    return true;
+}
 
 static std::string joinTableName(const EntityDescription& entity, const RelationshipDescription& relationship)
 {

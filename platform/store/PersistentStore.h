@@ -62,6 +62,18 @@ public:
     // Whether opening added entities or properties of a newer model.
     bool migrated() const;
 
+    // Object numbers are recorded as used in the file, in blocks, before
+    // they are given, so that none comes back after a crash (a transaction
+    // of its own, synced, per block). While the owner of a file it alone
+    // writes would erase it after a crash (a first filling not yet
+    // finished), deferNumberRecordingToSaves leaves that record to the
+    // saves, each of which records the highest number given with its
+    // changes: the filling commits once. recordNumbersBeforeGiving records
+    // the numbers given since (false with the error when that fails: the
+    // next number given records them) and goes back to recording first.
+    void deferNumberRecordingToSaves();
+    [[nodiscard]] bool recordNumbersBeforeGiving(Error* outError);
+
     // The id a URI names, when it is an object URI of this store and of an
     // entity of its model (whether the object exists is the context's
     // question); none otherwise.

@@ -65,6 +65,8 @@ struct PersistentStore::Private {
     int64_t nextNumber { 1 };
     int64_t reservedEnd { 1 };
     int64_t reservationSize { 64 };
+    // Numbers are given without a block recorded first (deferNumberRecordingToSaves).
+    bool numberRecordingDeferred { false };
     // Counts successful saves, so that contexts notice other contexts' saves.
     std::atomic<uint64_t> saveGeneration { 0 };
 

@@ -238,6 +238,28 @@ TEST_F(VornickProjectTest, NewIndexIsFilledOnceFromTheFilesAndRebuiltWhenIncompa
     (void)removeItem(indexPath);
 }
 
+TEST_F(VornickProjectTest, ANewIndexRecordsTheNumbersItsFillingGaveBeforeItIsTrusted)
+{
+    // A new project's index is trusted at once, with its root component
+    // made but not saved: its number is recorded all the same, so that a
+    // store opened on the file after a crash never gives it again.
+    Error error;
+    auto project = VornickProject::createWithNewProjectFileURL<TestProject>(projectFileURL(), &error);
+    ASSERT_TRUE(project) << toUTF8(error.localizedDescription());
+    std::string indexPath = project->index()->filePath();
+    EXPECT_FALSE(fileExists(indexPath + ".indexing"));
+    int64_t rootNumber = project->rootComponent()->objectID().number();
+    auto store = PersistentStore::open(indexPath, project->managedObjectModel(), &error);
+    ASSERT_TRUE(store) << toUTF8(error.localizedDescription());
+    NotificationCenter center;
+    auto other = ManagedObjectContext::create(store, &center);
+    EXPECT_GT(other->insertNewObject(u"Post")->objectID().number(), rootNumber);
+    other.reset();
+    store.reset();
+    project.reset();
+    (void)removeItem(indexPath);
+}
+
 TEST_F(VornickProjectTest, ComponentFilesAreWrittenAtomicallyAndOnlyWhenNeeded)
 {
     Error error;

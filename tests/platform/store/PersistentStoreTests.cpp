@@ -137,6 +137,38 @@ TEST_F(PersistentStoreTests, StoresOpenOnOneFileNeverGiveTheSameNumber)
     EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogTag"), std::vector<std::string> { "600" });
 }
 
+TEST_F(PersistentStoreTests, NumbersDeferredToSavesAreRecordedByThemAndBeforeGivingAgain)
+{
+    auto store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    auto recorded = [&] { return std::stoll(rawQuery(path, "SELECT value FROM _Metadata WHERE key = 'nextNumber'").at(0)); };
+    store->deferNumberRecordingToSaves();
+    int64_t highest = 0;
+    for (int i = 0; i < 300; ++i)
+        highest = std::max(highest, context->insertNewObject(u"BlogTag")->objectID().number());
+    // No block was recorded before the numbers were given: the save records them.
+    EXPECT_EQ(recorded(), 1);
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_GT(recorded(), highest);
+
+    // Given after the save, recorded when recording first comes back.
+    highest = context->insertNewObject(u"BlogTag")->objectID().number();
+    EXPECT_LE(recorded(), highest);
+    ASSERT_TRUE(store->recordNumbersBeforeGiving(&error)) << error;
+    EXPECT_GT(recorded(), highest);
+    // From then on a block is recorded before a number is given: a store
+    // opened on the file without a save in between gives other numbers.
+    int64_t next = context->insertNewObject(u"BlogTag")->objectID().number();
+    EXPECT_GT(next, highest);
+    EXPECT_GT(recorded(), next);
+    auto other = ManagedObjectContext::create(open(makeTestModel()), &center);
+    EXPECT_GT(other->insertNewObject(u"BlogTag")->objectID().number(), next);
+    // Nothing to record: no transaction, and still true.
+    ASSERT_TRUE(store->recordNumbersBeforeGiving(&error)) << error;
+}
+
 TEST_F(PersistentStoreTests, OtherModelChangesAreIncompatibleUntilTheFileIsRebuilt)
 {
     ASSERT_TRUE(open(makeTestModel(true)));

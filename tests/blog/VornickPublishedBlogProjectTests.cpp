@@ -104,8 +104,9 @@ protected:
     std::shared_ptr<TestPublishedBlogProject> reopen(bool eraseIndex)
     {
         Error error;
-        if (eraseIndex)
+        if (eraseIndex) {
             EXPECT_TRUE(destroyIndexOfProject<TestPublishedBlogProject>(projectFile, &error)) << error;
+        }
         auto project = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
         EXPECT_TRUE(project) << error;
         return project;

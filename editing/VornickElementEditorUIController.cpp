@@ -11,6 +11,8 @@
 #include "platform/web/WebFrame.h"
 #include "ui/VornickUITheme.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 VornickElementEditorUIController::VornickElementEditorUIController()
@@ -62,10 +64,11 @@ void VornickElementEditorUIController::insertModule(const std::shared_ptr<Vornic
     if (!module || moduleIndex > m_modules.size())
         return;
     m_modules.insert(m_modules.begin() + static_cast<std::ptrdiff_t>(moduleIndex), module);
+    // A rebuild stacks its modules once, after its last one.
+    if (m_rebuildingModules)
+        return;
     m_stackView->insertItem(module, moduleIndex);
-    // A rebuild lays the stack out once, after its last module.
-    if (!m_rebuildingModules)
-        m_stackView->performStackLayout();
+    m_stackView->performStackLayout();
 }
 
 std::shared_ptr<VornickElementInspectorModule> VornickElementEditorUIController::firstModulePassingTest(
@@ -83,6 +86,18 @@ bool VornickElementEditorUIController::addInspectorModuleOfClassIfApplicable(con
     auto element = targetElement();
     if (!element || !moduleClass.canInspectElement(*element))
         return false;
+    // A module of the class the earlier target had, and that can show
+    // another one, is kept with its view: making the views is most of the
+    // cost of opening the popover.
+    auto kept = std::find_if(m_reusableModules.begin(), m_reusableModules.end(), [&](const auto& module) {
+        return module && moduleClass.isClassOf(*module) && module->showsAnotherTarget();
+    });
+    if (kept != m_reusableModules.end()) {
+        auto module = std::move(*kept);
+        m_reusableModules.erase(kept);
+        addModule(module);
+        return true;
+    }
     addModule(moduleClass.makeModule(*this));
     return true;
 }
@@ -97,11 +112,22 @@ void VornickElementEditorUIController::removeAllModules()
 
 void VornickElementEditorUIController::rebuildModules()
 {
-    removeAllModules();
+    auto previous = std::move(m_modules);
+    m_modules.clear();
+    m_reusableModules = previous;
     m_rebuildingModules = true;
     if (m_targetObject)
         addAllModulesForTargetObject();
     m_rebuildingModules = false;
+    for (const auto& module : m_reusableModules)
+        module->detachFromElementEditor();
+    m_reusableModules.clear();
+    // The same modules in the same order stay stacked as they are.
+    if (m_modules != previous) {
+        m_stackView->removeAllItems();
+        for (const auto& module : m_modules)
+            m_stackView->addItem(module);
+    }
     updateModulesFromElement();
 }
 

@@ -5,7 +5,9 @@
 //
 // The editor makes its inspector modules for each new target
 // (addAllModulesForTargetObject, which a subclass overrides), stacks their
-// views in the popover in module order, and has them show the target.
+// views in the popover in module order, and has them show the target. A
+// module that says it shows another target as well is kept from one target
+// to the next when its class applies to both.
 #pragma once
 
 #include "html/VornickExactSelection.h"
@@ -44,7 +46,8 @@ public:
     // The target object's element; null without a target.
     std::shared_ptr<DOMElement> targetElement() const;
     // A target equal to the present one changes nothing; another one gets
-    // its own modules.
+    // the modules that apply to it (those of the earlier target's classes
+    // that can show another target are kept, with their views).
     void setTargetObject(const std::optional<VornickExactSelection>&);
 
     // --- Inspector modules, in the order their views are stacked
@@ -96,6 +99,8 @@ private:
     std::shared_ptr<VornickStackView> m_stackView;
     std::shared_ptr<View> m_view;
     std::vector<std::shared_ptr<VornickElementInspectorModule>> m_modules;
+    // While modules are rebuilt: the earlier target's, not yet kept.
+    std::vector<std::shared_ptr<VornickElementInspectorModule>> m_reusableModules;
     bool m_rebuildingModules { false };
     std::shared_ptr<Popover> m_popover;
     std::optional<VornickExactSelection> m_targetObject;

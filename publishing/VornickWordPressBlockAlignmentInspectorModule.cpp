@@ -81,8 +81,10 @@ void VornickWordPressBlockAlignmentInspectorModule::updateControlsFromElement()
     view();
     m_labelTextField->setTextString(label());
     auto metadata = wordPressBlockMetadata();
-    if (!m_alignmentsBlockType) {
-        m_alignmentsBlockType = metadata ? metadata->typeName() : std::u16string();
+    auto typeName = metadata ? metadata->typeName() : std::u16string();
+    if (m_alignmentsBlockType != typeName) {
+        m_alignmentsBlockType = std::move(typeName);
+        m_allowedAlignments.clear();
         buildAlignmentsForBlockType(*m_alignmentsBlockType);
         m_alignmentSegmentedControl->setSegmentCount(static_cast<long>(m_allowedAlignments.size()));
         for (size_t index = 0; index < m_allowedAlignments.size(); ++index)

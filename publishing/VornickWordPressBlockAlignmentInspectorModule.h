@@ -2,7 +2,8 @@
 // that sets one alignment property of a block through a segmented control,
 // keeping the element's alignment class in step. The allowed alignments are
 // built per block type on first use; subclasses name the label, the
-// property and the class prefix:
+// property and the class prefix. A module kept for another block builds the
+// list again when that block's type differs:
 // - VornickWordPressBlockMediaAlignmentInspectorModule: "align" and the
 //   classes starting "align" (left, center, right, wide, full);
 // - VornickWordPressBlockTextAlignmentInspectorModule: the text alignment
@@ -51,6 +52,7 @@ public:
     size_t alignmentIndexForBlockMetadata(const VornickWordPressBlockMetadata*) const;
 
     void updateControlsFromElement() override;
+    bool showsAnotherTarget() const override { return true; }
     bool writeChangeFromControl(ActionSender*, const VornickExactSelection& replacementBlock, DOMDocumentFragment&,
                                 VornickWordPressBlockMetadata&) override;
 

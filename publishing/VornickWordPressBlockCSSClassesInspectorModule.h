@@ -19,6 +19,7 @@ public:
     const std::shared_ptr<TextField>& classNamesTextField() { view(); return m_classNamesTextField; }
 
     void updateControlsFromElement() override;
+    bool showsAnotherTarget() const override { return true; }
     bool writeChangeFromControl(ActionSender*, const VornickExactSelection& replacementBlock, DOMDocumentFragment&,
                                 VornickWordPressBlockMetadata&) override;
 

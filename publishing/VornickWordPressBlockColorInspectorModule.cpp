@@ -57,12 +57,13 @@ void VornickWordPressBlockColorInspectorModule::loadView()
 
 const VornickColorDescriptionList& VornickWordPressBlockColorInspectorModule::themeColors()
 {
-    if (!m_themeColors) {
-        m_themeColors.emplace();
-        auto* editor = elementEditor();
-        auto* contentView = editor ? editor->contentEditingView() : nullptr;
-        if (auto document = contentView ? contentView->mainFrameDocument() : nullptr)
-            m_themeColors = vornick_wordPressPresetColorsInDocument(*document);
+    auto* editor = elementEditor();
+    auto* contentView = editor ? editor->contentEditingView() : nullptr;
+    auto document = contentView ? contentView->mainFrameDocument() : nullptr;
+    // A module kept for another block may find the post in another document.
+    if (!m_themeColors || document != m_themeColorsDocument.lock()) {
+        m_themeColors = document ? vornick_wordPressPresetColorsInDocument(*document) : VornickColorDescriptionList();
+        m_themeColorsDocument = document;
     }
     return *m_themeColors;
 }

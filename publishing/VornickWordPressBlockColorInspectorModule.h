@@ -13,6 +13,7 @@
 
 namespace brevanton {
 
+class DOMDocument;
 class VornickWordPressColorChooserController;
 
 class VornickWordPressBlockColorInspectorModule final : public VornickWordPressBlockInspectorModule {
@@ -25,6 +26,7 @@ public:
     const std::shared_ptr<VornickWordPressColorChooserController>& backgroundColorChooser() { view(); return m_backgroundColorChooser; }
 
     void updateControlsFromElement() override;
+    bool showsAnotherTarget() const override { return true; }
     bool writeChangeFromControl(ActionSender*, const VornickExactSelection& replacementBlock, DOMDocumentFragment&,
                                 VornickWordPressBlockMetadata&) override;
 
@@ -32,12 +34,14 @@ protected:
     void loadView() override;
 
 private:
-    // The palette the post's theme declares in its style sheets, read once.
+    // The palette the post's theme declares in its style sheets, read once
+    // per document.
     const VornickColorDescriptionList& themeColors();
 
     std::shared_ptr<VornickWordPressColorChooserController> m_textColorChooser;
     std::shared_ptr<VornickWordPressColorChooserController> m_backgroundColorChooser;
     std::optional<VornickColorDescriptionList> m_themeColors;
+    std::weak_ptr<DOMDocument> m_themeColorsDocument;
 };
 
 } // namespace brevanton

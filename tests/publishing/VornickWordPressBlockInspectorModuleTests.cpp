@@ -1,5 +1,6 @@
 // The block element editor and its modules on a block post in a post view:
-// which modules a block gets and in what order, one change as one undo step
+// which modules a block gets and in what order, the modules kept from one
+// block to the next showing the next one (and writing to it), one change as one undo step
 // that Undo takes back byte for byte (reopening the editor) and Redo
 // repeats, a change to the value already there being no change at all, and
 // a change the view refuses leaving no step behind.
@@ -103,6 +104,71 @@ TEST_F(VornickWordPressBlockInspectorModuleTests, EveryBlockGetsItsModulesInOrde
     // The controls show the block: a heading without "align" shows None, without "textAlign" Left.
     EXPECT_EQ(module<VornickWordPressBlockMediaAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 0);
     EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->labelTextField()->stringValue(), u"Text Alignment");
+}
+
+TEST_F(VornickWordPressBlockInspectorModuleTests, AModuleKeptForTheNextBlockShowsAndWritesThatBlock)
+{
+    showBlockPost(u"<!-- wp:paragraph {\"align\":\"center\",\"className\":\"lead\",\"textColor\":\"vivid-red\"} -->\n"
+                  u"<p class=\"has-text-align-center lead has-vivid-red-color has-text-color\">One</p>\n"
+                  u"<!-- /wp:paragraph -->\n\n"
+                  u"<!-- wp:paragraph -->\n<p>Two</p>\n<!-- /wp:paragraph -->\n\n"
+                  u"<!-- wp:heading {\"textAlign\":\"right\"} -->\n"
+                  u"<h2 class=\"wp-block-heading has-text-align-right\">Three</h2>\n<!-- /wp:heading -->\n\n"
+                  u"<!-- wp:list -->\n<ul><!-- wp:list-item -->\n<li>Four</li>\n<!-- /wp:list-item --></ul>\n<!-- /wp:list -->\n");
+    using Names = std::vector<std::string>;
+    inspect(elementWithText(u"p", u"One"));
+    auto alignment = module<VornickWordPressBlockTextAlignmentInspectorModule>();
+    auto colour = module<VornickWordPressBlockColorInspectorModule>();
+    auto classes = module<VornickWordPressBlockCSSClassesInspectorModule>();
+    ASSERT_TRUE(alignment && colour && classes);
+    EXPECT_EQ(alignment->alignmentSegmentedControl()->selectedSegment(), 1);
+    EXPECT_EQ(classes->classNamesTextField()->stringValue(), u"lead");
+    EXPECT_TRUE(colour->textColorChooser()->colorDescription());
+
+    // Another paragraph: the same modules, views and stack, showing its own (empty) values.
+    inspect(elementWithText(u"p", u"Two"));
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>(), alignment);
+    EXPECT_EQ(module<VornickWordPressBlockColorInspectorModule>(), colour);
+    EXPECT_EQ(module<VornickWordPressBlockCSSClassesInspectorModule>(), classes);
+    EXPECT_EQ(alignment->alignmentSegmentedControl()->selectedSegment(), 0);
+    EXPECT_EQ(classes->classNamesTextField()->stringValue(), u"");
+    EXPECT_FALSE(colour->textColorChooser()->colorDescription());
+    EXPECT_EQ(alignment->view()->superview(), editor()->view());
+
+    // A heading: the text alignment kept takes the heading's property and
+    // list; a media alignment module is made and stacked first.
+    inspect(elementWithText(u"h2", u"Three"));
+    EXPECT_EQ(moduleNames(), (Names { "media alignment", "text alignment", "colour", "classes" }));
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>(), alignment);
+    EXPECT_EQ(alignment->propertyName(), u"textAlign");
+    EXPECT_EQ(alignment->alignmentSegmentedControl()->selectedSegment(), 2);
+    auto& modules = editor()->modules();
+    for (size_t index = 0; index + 1 < modules.size(); ++index) {
+        EXPECT_EQ(modules[index]->view()->superview(), editor()->view());
+        EXPECT_LT(modules[index]->view()->frame().maxY(), modules[index + 1]->view()->frame().minY() + 0.5);
+    }
+    // The kept module writes to the heading, not to a paragraph before it.
+    chooseAlignment(1);
+    auto heading = elementWithText(u"h2", u"Three");
+    EXPECT_EQ(heading->getAttribute(u"class"), u"wp-block-heading has-text-align-center");
+    EXPECT_EQ(targetStartComment(), u" wp:heading {\"textAlign\":\"center\"} ");
+    EXPECT_EQ(elementWithText(u"p", u"Two")->getAttribute(u"class"), u"");
+
+    // Back to a paragraph: the media alignment module is let go, its view unstacked.
+    auto media = module<VornickWordPressBlockMediaAlignmentInspectorModule>();
+    inspect(elementWithText(u"p", u"Two"));
+    EXPECT_EQ(moduleNames(), (Names { "text alignment", "colour", "classes" }));
+    EXPECT_EQ(media->view()->superview(), nullptr);
+    EXPECT_EQ(media->elementEditor(), nullptr);
+    EXPECT_EQ(alignment->propertyName(), u"align");
+    EXPECT_EQ(editor()->view()->subviews().size(), 3u);
+    // A block no module takes, then a paragraph: the modules are made anew.
+    inspect(elementWithText(u"li", u"Four"));
+    EXPECT_EQ(moduleNames(), (Names { "nothing to inspect" }));
+    inspect(elementWithText(u"p", u"One"));
+    EXPECT_NE(module<VornickWordPressBlockTextAlignmentInspectorModule>(), alignment);
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 1);
+    EXPECT_EQ(module<VornickWordPressBlockCSSClassesInspectorModule>()->classNamesTextField()->stringValue(), u"lead");
 }
 
 TEST_F(VornickWordPressBlockInspectorModuleTests, AChangeIsOneStepThatUndoTakesBackAndReopensAndRedoRepeats)

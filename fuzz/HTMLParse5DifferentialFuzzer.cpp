@@ -110,7 +110,10 @@ private:
 // its own fault: templates among table parts; a NOSCRIPT context; a run of
 // NULs in foreign content, which it replaces with one U+FFFD instead of one
 // each; and </tbody>, </thead> or </tfoot> in a row when no such section is
-// open, which it takes for the end of the row instead of ignoring.
+// open, which it takes for the end of the row instead of ignoring; and
+// </form> when the form it would close has already been popped but another
+// form is open: it looks for any form in scope, not the one the form
+// element pointer holds, and closes what lies above it.
 bool parse5DepartsOn(const std::u16string& markup, const char* contextName)
 {
     if (contextName && std::string_view(contextName) == "noscript")
@@ -122,7 +125,9 @@ bool parse5DepartsOn(const std::u16string& markup, const char* contextName)
         if (lowered.find(piece) != std::u16string::npos)
             return true;
     }
-    return false;
+    auto firstForm = lowered.find(u"<form");
+    return firstForm != std::u16string::npos && lowered.find(u"<form", firstForm + 1) != std::u16string::npos
+        && lowered.find(u"</form") != std::u16string::npos;
 }
 
 } // namespace

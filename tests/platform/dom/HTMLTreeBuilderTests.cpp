@@ -136,6 +136,16 @@ TEST(HTMLTreeBuilder, FragmentsBelongToTheirDocumentAndTakeTheContextForm)
     EXPECT_EQ(buildHTMLFragment(*document, u"<td>x<p>y", nullptr)->innerHTML(), u"x<p>y</p>");
 }
 
+// </form> closes the form the form element pointer holds, and only while
+// that very form is in scope: here the pointer's form was popped with the
+// list, so the end tag is ignored although an outer form is in scope, and
+// the list item above that form stays open.
+TEST(HTMLTreeBuilder, AFormEndTagClosesOnlyThePointersForm)
+{
+    auto document = buildHTMLDocument(u"<form><li><ul><table></form></table><form></ul></form>after");
+    EXPECT_EQ(document->body()->innerHTML(), u"<form><li><ul><table></table><form></form></ul>after</li></form>");
+}
+
 TEST(HTMLTreeBuilder, KeepsRawControlCharactersAndReportsErrors)
 {
     // Controls stay as written, as the standard keeps them; NULs are dropped from body text.

@@ -1,6 +1,7 @@
 #include "platform/views/Application.h"
 
 #include "platform/views/CurrentEvent.h"
+#include "platform/views/DraggingSession.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Window.h"
 #include "platform/views/WindowServerConnection.h"
@@ -176,6 +177,9 @@ bool Application::sendAction(const Action& action, const std::shared_ptr<Respond
 
 void Application::resetForTesting()
 {
+    // A drag a test left running would carry its items into the next test.
+    if (auto running = DraggingSession::currentSession())
+        running->cancel();
     m_windows.clear();
     m_keyWindow.reset();
     m_mainWindow.reset();

@@ -177,13 +177,15 @@ TEST(DraggingSession, CarriesItsItemsAndEndsAsTheSourceAllows)
     EXPECT_FALSE(third->slidBackToStart());
     // A new drag cancels one still running.
     auto fourth = view->beginDraggingSession({ item }, drag, source);
-    view->beginDraggingSession({ item }, drag, source);
+    auto fifth = view->beginDraggingSession({ item }, drag, source);
     EXPECT_FALSE(fourth->isRunning());
     EXPECT_TRUE(fourth->slidBackToStart());
     EXPECT_EQ(source->log, (std::vector<std::string> { "begin", "ended 0", "begin", "ended 16", "begin", "ended 0", "begin",
                                                        "ended 0", "begin" }));
-    // No drag is left running for the tests that follow in this process.
-    if (auto running = DraggingSession::currentSession())
-        running->cancel();
+    // The reset ends the drag left running, so the tests that follow in
+    // this process start with none.
     Application::shared().resetForTesting();
+    EXPECT_FALSE(DraggingSession::currentSession());
+    EXPECT_FALSE(fifth->isRunning());
+    EXPECT_EQ(source->log.back(), "ended 0");
 }

@@ -235,6 +235,75 @@ TEST_F(VornickBlockInspectorQtTests, ADoubleClickedBlockShowsItsModulesBesideItA
     EXPECT_TRUE(editor->isDocumentEdited());
 }
 
+TEST_F(VornickBlockInspectorQtTests, TheInspectorMovedToAnotherBlockShowsAndChangesThatBlock)
+{
+    auto alpha = paragraph(u"Alpha paragraph.");
+    auto omega = paragraph(u"Omega paragraph stays.");
+    ASSERT_TRUE(alpha && omega);
+    view().setSectionHandlesShown(true);
+    settle();
+    auto doubleClickHandleOf = [&](const DOMElement& block) {
+        QRect box = boxInWidget(block);
+        QPoint handle(box.right() - 5, box.center().y());
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+        QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+        settle();
+    };
+    auto clickSegment = [&](SegmentedControl& control, int segment) {
+        auto* popover = popoverWidget();
+        ASSERT_NE(popover, nullptr);
+        Rect bounds = control.bounds();
+        Point base = control.convertPointToView(
+            Point { bounds.minX() + bounds.width() * (segment + 0.5) / control.segmentCount(), bounds.midY() }, nullptr);
+        QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
+        settle();
+    };
+    // The block's alignment class (the handles add a class of their own).
+    auto alignmentOf = [&](const std::u16string& text) -> std::u16string {
+        auto block = paragraph(text);
+        std::u16string classes = block ? block->getAttribute(u"class") : u"";
+        for (auto name : { u"has-text-align-left", u"has-text-align-center", u"has-text-align-right" }) {
+            if (classes.find(name) != std::u16string::npos)
+                return name;
+        }
+        return {};
+    };
+
+    // Alpha's inspector: Right.
+    doubleClickHandleOf(*alpha);
+    auto controller = elementEditor();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    ASSERT_EQ(controller->targetElement(), alpha);
+    auto alignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules().at(0));
+    ASSERT_TRUE(alignment);
+    ASSERT_EQ(alignment->alignmentSegmentedControl()->labelForSegment(2), u"Right");
+    clickSegment(*alignment->alignmentSegmentedControl(), 2);
+    EXPECT_EQ(alignmentOf(u"Alpha paragraph."), u"has-text-align-right");
+
+    // Then Omega's: the modules show Omega, not what Alpha was given, and
+    // a change goes to Omega alone.
+    doubleClickHandleOf(*omega);
+    controller = elementEditor();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_EQ(controller->targetElement(), omega);
+    ASSERT_EQ(controller->moduleCount(), 3u);
+    alignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
+    ASSERT_TRUE(alignment);
+    EXPECT_NE(alignment->alignmentSegmentedControl()->selectedSegment(), 2) << "Omega is not right-aligned";
+    EXPECT_FALSE(testing::inkBounds(popoverWidget()->grab().toImage()).isEmpty());
+    clickSegment(*alignment->alignmentSegmentedControl(), 1);
+    EXPECT_EQ(alignmentOf(u"Omega paragraph stays."), u"has-text-align-center");
+    EXPECT_EQ(alignmentOf(u"Alpha paragraph."), u"has-text-align-right");
+    // The last change undoes alone.
+    editor->window()->undoManager()->undo();
+    settle();
+    EXPECT_EQ(alignmentOf(u"Omega paragraph stays."), u"");
+    EXPECT_EQ(alignmentOf(u"Alpha paragraph."), u"has-text-align-right");
+}
+
 TEST_F(VornickBlockInspectorQtTests, EditAttributesOpensTheBlockAroundTheCaret)
 {
     auto omega = paragraph(u"Omega paragraph stays.");

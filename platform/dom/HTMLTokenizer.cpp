@@ -460,9 +460,13 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     if (isASCIIAlphanumeric(c)) {
         // Most references are a whole name and ";", the longest match there can be.
         size_t wholeLength = 0;
-        if (auto* whole = wholeNamedReference(m_input.substr(m_position), wholeLength)) {
+        std::u16string_view rest(m_input.data() + m_position, m_input.size() - m_position);
+        if (auto* whole = wholeNamedReference(rest, wholeLength)) {
             m_position += wholeLength;
-            into.append(whole->characters, whole->length);
+            if (whole->length == 1)
+                into.push_back(whole->characters[0]);
+            else
+                into.append(whole->characters, 2);
             return;
         }
         auto references = htmlNamedCharacterReferences();

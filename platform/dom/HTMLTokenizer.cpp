@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -113,7 +112,7 @@ public:
 
     // The reference whose whole name, ";" included, begins `text`; null when
     // the letters and digits there are not followed by ";" or are no such name.
-    const HTMLNamedCharacterReference* find(std::u16string_view text) const
+    const HTMLNamedCharacterReference* find(std::u16string_view text, size_t& nameLength) const
     {
         constexpr size_t longestName = 32;
         size_t length = 0;
@@ -129,8 +128,10 @@ public:
             size_t i = 0;
             while (i <= length && static_cast<unsigned char>(name[i]) == text[i])
                 ++i;
-            if (i == length + 1 && !name[i])
+            if (i == length + 1 && !name[i]) {
+                nameLength = length + 1;
                 return &references[m_slots[slot] - 1];
+            }
         }
         return nullptr;
     }
@@ -143,10 +144,11 @@ private:
     std::array<uint16_t, mask + 1> m_slots {};
 };
 
-const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
+// `nameLength` is set to the length of the name found, ";" included.
+const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text, size_t& nameLength)
 {
     static const WholeNameTable table;
-    return table.find(text);
+    return table.find(text, nameLength);
 }
 
 // The first unit from `from` on that is `a`, `b`, U+000D or U+0000; the
@@ -190,9 +192,33 @@ constexpr StopTable stopTable(std::string_view units)
     return table;
 }
 
-constexpr StopTable doubleQuotedValueStops = stopTable("\"");
-constexpr StopTable singleQuotedValueStops = stopTable("'");
 constexpr StopTable unquotedValueStops = stopTable("\t\n\f >\"'<=`");
+
+// The ASCII units that end the plain run of a tag or attribute name: what
+// ends the name, U+000D and U+0000, and the upper-case letters (lowered one by one).
+constexpr StopTable nameStopTable(std::string_view units)
+{
+    StopTable table {};
+    table[0] = table['\r'] = table['\t'] = table['\n'] = table['\f'] = table[' '] = table['/'] = table['>'] = true;
+    for (char unit : units)
+        table[static_cast<unsigned char>(unit)] = true;
+    for (char unit = 'A'; unit <= 'Z'; ++unit)
+        table[static_cast<unsigned char>(unit)] = true;
+    return table;
+}
+
+constexpr StopTable tagNameStops = nameStopTable("");
+constexpr StopTable attributeNameStops = nameStopTable("=\"'<");
+
+// The first unit from `from` on that the table stops at (units above ASCII never stop).
+size_t findTableStop(std::u16string_view text, size_t from, const StopTable& stops)
+{
+    const char16_t* units = text.data();
+    size_t size = text.size();
+    while (from < size && !(units[from] < 0x80 && stops[units[from]]))
+        ++from;
+    return from;
+}
 
 bool isNoncharacter(char32_t c)
 {
@@ -279,7 +305,8 @@ void HTMLTokenizer::startTag(HTMLToken::Kind kind)
 {
     m_tag.kind = kind;
     m_tag.name.clear();
-    clearAttributes();
+    if (!m_tag.attributes.empty())
+        clearAttributes();
     m_tag.selfClosing = false;
     m_tag.range.start = static_cast<uint32_t>(m_tokenStart);
     m_dropAttribute = false;
@@ -348,9 +375,7 @@ void HTMLTokenizer::emitCurrent()
         m_tag.attributes.pop_back();
         m_dropAttribute = false;
     }
-    if (m_tag.kind == HTMLToken::Kind::StartTag)
-        m_lastStartTagName = m_tag.name;
-    else if (m_tag.kind == HTMLToken::Kind::EndTag) {
+    if (m_tag.kind == HTMLToken::Kind::EndTag) {
         if (!m_tag.attributes.empty())
             parseError("end-tag-with-attributes");
         if (m_tag.selfClosing)
@@ -405,6 +430,16 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
     m_tag.range.start = start;
 }
 
+void HTMLTokenizer::setState(State state)
+{
+    // The states an end tag ends are entered right after the start tag that
+    // opens them: its name, kept from then on, is the last start tag's name.
+    if ((state == State::RCDATA || state == State::RAWTEXT || state == State::ScriptData) && m_ready == &m_tag
+        && m_tag.kind == HTMLToken::Kind::StartTag)
+        m_lastStartTagName = m_tag.name;
+    m_state = state;
+}
+
 bool HTMLTokenizer::isAppropriateEndTag() const
 {
     return !m_lastStartTagName.empty() && m_tag.name == m_lastStartTagName;
@@ -424,9 +459,14 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
         // Most references are a whole name and ";", the longest match there can be.
-        if (auto* whole = wholeNamedReference(m_input.substr(m_position))) {
-            m_position += std::strlen(whole->name);
-            into.append(whole->characters, whole->length);
+        size_t wholeLength = 0;
+        std::u16string_view rest(m_input.data() + m_position, m_input.size() - m_position);
+        if (auto* whole = wholeNamedReference(rest, wholeLength)) {
+            m_position += wholeLength;
+            if (whole->length == 1)
+                into.push_back(whole->characters[0]);
+            else
+                into.append(whole->characters, 2);
             return;
         }
         auto references = htmlNamedCharacterReferences();
@@ -651,13 +691,13 @@ void HTMLTokenizer::readToken()
             c = peek();
             m_stepStart = m_position;
             if (c == '&') {
-                advance();
+                skip();
                 if (!hasCharacters())
                     m_characters.range.start = static_cast<uint32_t>(m_stepStart);
                 consumeCharacterReference(characterData(), false);
             } else if (c == '<') {
                 m_tokenStart = m_position;
-                advance();
+                skip();
                 m_state = State::TagOpen;
                 // Straight on with the tag's first character.
                 m_stepStart = m_position;
@@ -734,7 +774,7 @@ void HTMLTokenizer::readToken()
                     m_ready = &m_characters;
                 }
             } else if (c == '/') {
-                advance();
+                skip();
                 m_state = State::EndTagOpen;
                 m_stepStart = m_position;
                 c = peek();
@@ -785,14 +825,7 @@ void HTMLTokenizer::readToken()
         case State::TagName:
         tagName: {
             // The name's plain run in one piece, then what ends it.
-            size_t end = m_position;
-            while (end < m_input.size()) {
-                char16_t u = m_input[end];
-                if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '\r' || !u
-                    || isASCIIUpper(u))
-                    break;
-                ++end;
-            }
+            size_t end = findTableStop(m_input, m_position, tagNameStops);
             if (end > m_position) {
                 m_tag.name.append(m_input.substr(m_position, end - m_position));
                 m_position = end;
@@ -805,10 +838,10 @@ void HTMLTokenizer::readToken()
                 c = peek();
                 goto beforeAttributeName;
             } else if (c == '/') {
-                advance();
+                skip();
                 m_state = State::SelfClosingStartTag;
             } else if (c == '>') {
-                advance();
+                skip();
                 m_state = State::Data;
                 emitCurrent();
             } else if (c == 0) {
@@ -1007,14 +1040,7 @@ void HTMLTokenizer::readToken()
         case State::AttributeName:
         attributeName: {
             // The name's plain run in one piece, then what ends it.
-            size_t end = m_position;
-            while (end < m_input.size()) {
-                char16_t u = m_input[end];
-                if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '=' || u == '\r' || !u
-                    || u == '"' || u == '\'' || u == '<' || isASCIIUpper(u))
-                    break;
-                ++end;
-            }
+            size_t end = findTableStop(m_input, m_position, attributeNameStops);
             if (end > m_position) {
                 m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
                 m_position = end;
@@ -1025,7 +1051,7 @@ void HTMLTokenizer::readToken()
                 m_state = State::AfterAttributeName;
             } else if (c == '=') {
                 finishAttributeName();
-                advance();
+                skip();
                 m_state = State::BeforeAttributeValue;
                 m_stepStart = m_position;
                 c = peek();
@@ -1069,7 +1095,7 @@ void HTMLTokenizer::readToken()
             if (isTagWhitespace(c))
                 advance();
             else if (c == '"' || c == '\'') {
-                advance();
+                skip();
                 m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
                 m_state = c == '"' ? State::AttributeValueDoubleQuoted : State::AttributeValueSingleQuoted;
                 m_stepStart = m_position;
@@ -1092,21 +1118,20 @@ void HTMLTokenizer::readToken()
         attributeValue: {
             // The value's plain run in one piece, then what ends it.
             bool unquoted = m_state == State::AttributeValueUnquoted;
-            auto& stops = unquoted                                       ? unquotedValueStops
-                : m_state == State::AttributeValueDoubleQuoted ? doubleQuotedValueStops
-                                                                          : singleQuotedValueStops;
-            size_t end = m_position;
-            while (end < m_input.size() && !(m_input[end] < 0x80 && stops[m_input[end]]))
-                ++end;
+            char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
+            size_t end = unquoted ? findTableStop(m_input, m_position, unquotedValueStops)
+                                  : findStop(m_input, m_position, quote, u'&');
             if (end > m_position) {
                 attributeValue().append(m_input.substr(m_position, end - m_position));
                 m_position = end;
                 c = peek();
             }
-            char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
             if (unquoted ? isTagWhitespace(c) || c == '>' : c == quote) {
                 endValue();
-                advance();
+                if (c == '\n')
+                    advance();
+                else
+                    skip();
                 if (!unquoted) {
                     m_state = State::AfterAttributeValueQuoted;
                     m_stepStart = m_position;
@@ -1119,7 +1144,7 @@ void HTMLTokenizer::readToken()
                 } else
                     m_state = State::BeforeAttributeName;
             } else if (c == '&') {
-                advance();
+                skip();
                 consumeCharacterReference(attributeValue(), true);
             } else if (c == 0) {
                 parseError("unexpected-null-character");
@@ -1144,10 +1169,10 @@ void HTMLTokenizer::readToken()
                 c = peek();
                 goto beforeAttributeName;
             } else if (c == '/') {
-                advance();
+                skip();
                 m_state = State::SelfClosingStartTag;
             } else if (c == '>') {
-                advance();
+                skip();
                 m_state = State::Data;
                 emitCurrent();
             } else if (c == endOfFile)
@@ -1159,7 +1184,7 @@ void HTMLTokenizer::readToken()
             continue;
         case State::SelfClosingStartTag:
             if (c == '>') {
-                advance();
+                skip();
                 m_tag.selfClosing = true;
                 m_state = State::Data;
                 emitCurrent();

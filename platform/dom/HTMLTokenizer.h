@@ -146,10 +146,12 @@ public:
     // every call answers it again.
     HTMLToken& nextToken();
 
-    void setState(State state) { m_state = state; }
+    // Entering RCDATA, RAWTEXT or script data right after a start tag
+    // token makes its name the one an end tag must have to end them.
+    void setState(State state);
     State state() const { return m_state; }
     // The name an end tag must have to end RCDATA, RAWTEXT or script data
-    // (the last start tag's name, set by the tree builder for fragments).
+    // (for text that did not follow a start tag token: fragments, tests).
     void setLastStartTagName(std::u16string name) { m_lastStartTagName = std::move(name); }
     // Whether "<![CDATA[" opens a CDATA section (in foreign content) or a bogus comment.
     void setAllowsCDATA(bool allows) { m_allowsCDATA = allows; }
@@ -176,6 +178,8 @@ private:
         else
             ++m_position;
     }
+    // Past the unit peek() answered, when that was neither a line feed nor the end.
+    void skip() { ++m_position; }
     bool startsWith(std::u16string_view text, bool caseInsensitive) const;
 
     void parseError(const char* code);

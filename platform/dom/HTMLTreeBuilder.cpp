@@ -299,6 +299,7 @@ private:
     void processCharacters(std::u16string_view);
     bool usesInsertionMode(const HTMLToken&) const;
     Result dispatch(Mode, HTMLToken&);
+    Result dispatchOther(Mode, HTMLToken&);
     Result initial(HTMLToken&);
     Result beforeHTML(HTMLToken&);
     Result beforeHead(HTMLToken&);
@@ -1230,14 +1231,16 @@ void TreeBuilder::flushText()
         return;
     }
     // Text that went in as one piece has a buffer of its length, which the
-    // node takes; pieces joined have room to spare, and the node a copy.
-    std::u16string data;
-    if (m_pendingText.capacity() == m_pendingText.size() || m_pendingText.size() <= std::u16string().capacity())
-        data = std::move(m_pendingText);
-    else
-        data = std::u16string(m_pendingText);
+    // node takes (leaving the pending text empty); pieces joined have room
+    // to spare, and the node a copy.
+    static const size_t inlineCapacity = std::u16string().capacity();
+    if (m_pendingText.capacity() == m_pendingText.size() || m_pendingText.size() <= inlineCapacity) {
+        parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::move(m_pendingText)));
+        m_pendingText.clear();
+        return;
+    }
+    parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(m_pendingText)));
     m_pendingText = std::u16string();
-    parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::move(data)));
 }
 
 // RCDATA and RAWTEXT elements: the element, then its text in the text mode.
@@ -1332,6 +1335,14 @@ bool TreeBuilder::usesInsertionMode(const HTMLToken& token) const
 }
 
 Result TreeBuilder::dispatch(Mode mode, HTMLToken& token)
+{
+    // Most tokens of a page are in the body: straight there.
+    if (mode == Mode::InBody) [[likely]]
+        return inBody(token);
+    return dispatchOther(mode, token);
+}
+
+Result TreeBuilder::dispatchOther(Mode mode, HTMLToken& token)
 {
     switch (mode) {
     case Mode::Initial:

@@ -412,11 +412,36 @@ std::u16string URL::scheme() const
     return asciiLowercase(std::u16string_view(m_absolute).substr(m_scheme.start, m_scheme.length));
 }
 
+// ASCII whose escapes are of ASCII too (most components: a file name with
+// blanks) decoded in one pass; nullopt for anything else.
+static std::optional<std::u16string> decodedASCII(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0x80)
+            return std::nullopt;
+        if (c != u'%') {
+            out.push_back(c);
+            continue;
+        }
+        if (i + 2 >= text.size() || text[i + 1] >= 0x80 || text[i + 2] >= 0x80)
+            return std::nullopt;
+        int high = hexValue(static_cast<char>(text[i + 1]));
+        int low = hexValue(static_cast<char>(text[i + 2]));
+        if (high < 0 || low < 0 || high >= 8)
+            return std::nullopt;
+        out.push_back(static_cast<char16_t>(high * 16 + low));
+        i += 2;
+    }
+    return out;
+}
+
 static std::u16string decodedOrRaw(std::u16string_view text)
 {
-    // ASCII without escapes (most components) decodes to itself.
-    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80 && c != u'%'; }))
-        return std::u16string(text);
+    if (auto ascii = decodedASCII(text))
+        return std::move(*ascii);
     if (auto decoded = percentDecode(text))
         return *decoded;
     auto bytes = percentDecodeToBytes(toUTF8(text));

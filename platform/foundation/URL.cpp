@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -711,7 +712,9 @@ URL URL::standardized() const
 
 bool operator==(const URL& a, const URL& b)
 {
-    if (a.m_relative != b.m_relative)
+    // Compared as bytes: equal URLs (a file's, asked again) run the whole length.
+    if (a.m_relative.size() != b.m_relative.size()
+        || std::memcmp(a.m_relative.data(), b.m_relative.data(), a.m_relative.size() * sizeof(char16_t)) != 0)
         return false;
     if (!a.m_base || !b.m_base)
         return !a.m_base && !b.m_base;

@@ -221,9 +221,10 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
             known.try_emplace(post->sourceFileName(), std::dynamic_pointer_cast<VornickPublishedBlogPost>(post));
     }
     // The post files, and the entries that are not (counted all the same).
+    // A post file's URL is made once it is known to be one.
     struct Entry {
         const VornickFileSnapshot* file;
-        std::optional<URL> postURL;
+        bool isPost;
     };
     std::vector<Entry> entries;
     std::u16string extension = postFilenameExtension();
@@ -231,14 +232,8 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
         auto postFolder = blogFolder.childWithRelativeURLString(name);
         if (!postFolder)
             continue;
-        for (const auto& child : postFolder->allChildSnapshots()) {
-            Entry& entry = entries.emplace_back(Entry { child.get(), std::nullopt });
-            if (!child->isDirectory()) {
-                URL url = child->resolvedURL();
-                if (url.pathExtension() == extension)
-                    entry.postURL = std::move(url);
-            }
-        }
+        for (const auto& child : postFolder->allChildSnapshots())
+            entries.push_back({ child.get(), !child->isDirectory() && child->hasPathExtension(extension) });
     }
     // Without a look-up every post file is read: workers read and parse
     // them ahead while the posts are imported here. Reading a file takes a
@@ -248,14 +243,14 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
     if (!lookUp && VornickObjectArchiveReader::defaultReadAheadWorkers() >= 2) {
         std::vector<URL> urls;
         for (const auto& entry : entries) {
-            if (entry.postURL)
-                urls.push_back(*entry.postURL);
+            if (entry.isPost)
+                urls.push_back(entry.file->fileURL());
         }
         m_archiveReader.readAhead(std::move(urls));
     }
     for (const auto& entry : entries) {
-        if (entry.postURL)
-            importPostFromSourceFile(*entry.postURL, blog, onlyIfChanged, lookUp ? &known : nullptr, entry.file);
+        if (entry.isPost)
+            importPostFromSourceFile(entry.file->fileURL(), blog, onlyIfChanged, lookUp ? &known : nullptr, entry.file);
         noteFileIndexed();
     }
 }

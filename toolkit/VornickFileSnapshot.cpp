@@ -2,22 +2,62 @@
 
 #include "platform/foundation/CharacterSet.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace brevanton {
 
+VornickFileSnapshot::VornickFileSnapshot(const URL& url, std::string path)
+    : m_url(url)
+    , m_path(std::move(path))
+{
+}
+
+const URL& VornickFileSnapshot::fileURL() const
+{
+    if (m_urlFromPath)
+        std::call_once(m_urlMade, [this] { m_url = URL::fileURLWithPath(m_path, m_isDirectory); });
+    return *m_url;
+}
+
+std::string_view VornickFileSnapshot::name() const
+{
+    size_t slash = m_path.rfind('/');
+    return slash == std::string::npos ? std::string_view(m_path) : std::string_view(m_path).substr(slash + 1);
+}
+
+bool VornickFileSnapshot::hasPathExtension(std::u16string_view extension) const
+{
+    auto isASCIIAlphanumeric = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'); };
+    if (!m_urlFromPath || extension.empty() || !std::all_of(extension.begin(), extension.end(), isASCIIAlphanumeric))
+        return fileURL().pathExtension() == extension;
+    // The last "." is the one before the extension, and not the name's first character.
+    std::string_view entry = name();
+    if (entry.size() < extension.size() + 2 || entry[entry.size() - extension.size() - 1] != '.')
+        return false;
+    return std::equal(extension.begin(), extension.end(), entry.end() - static_cast<ptrdiff_t>(extension.size()),
+                      [](char16_t a, char b) { return a == static_cast<char16_t>(b); });
+}
+
+std::u16string VornickFileSnapshot::decodedName() const
+{
+    std::string_view entry = name();
+    if (!m_urlFromPath || entry.empty() || !std::all_of(entry.begin(), entry.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return fileURL().lastPathComponent();
+    return std::u16string(entry.begin(), entry.end());
+}
+
 void VornickFileSnapshot::readStatus(bool followLinkedFolders)
 {
-    auto path = m_url.fileSystemPath();
     struct stat info;
-    if (!path)
+    if (m_path.empty())
         return;
     if (!followLinkedFolders) {
-        if (::lstat(path->c_str(), &info) != 0)
+        if (::lstat(m_path.c_str(), &info) != 0)
             return;
         m_isSymbolicLink = S_ISLNK(info.st_mode);
     }
-    if (::stat(path->c_str(), &info) != 0)
+    if (::stat(m_path.c_str(), &info) != 0)
         return;
     takeStatus(info);
 }
@@ -38,9 +78,8 @@ void VornickFileSnapshot::readDeferredStatus() const
     std::call_once(m_deferredStatusRead, [this] {
         auto* self = const_cast<VornickFileSnapshot*>(this);
         struct stat info;
-        auto path = m_url.fileSystemPath();
         // A file gone since the walk keeps what the walk saw: that it was there.
-        if (path && ::stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        if (::stat(m_path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
             self->m_size = static_cast<uint64_t>(info.st_size);
             self->m_modificationDate = Date(static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec / 1e9);
             self->m_identity = { info.st_dev, info.st_ino };
@@ -66,16 +105,16 @@ const FileIdentity& VornickFileSnapshot::identity() const
     return m_identity;
 }
 
-std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createWithStatus(const URL& url, const struct ::stat& status)
+std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createWithStatus(const URL& url, std::string path, const struct ::stat& status)
 {
-    auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url));
+    auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url, std::move(path)));
     snapshot->takeStatus(status);
     return snapshot;
 }
 
 std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createAsStandaloneSnapshotOfURL(const URL& url)
 {
-    auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url));
+    auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url, url.fileSystemPath().value_or(std::string())));
     snapshot->readStatus(true);
     return snapshot;
 }
@@ -90,20 +129,18 @@ std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createSnapshotOfTreeAt
 
 void VornickFileSnapshot::addChildSnapshots(const std::shared_ptr<VornickFileSnapshot>& self)
 {
-    auto path = m_url.fileSystemPath();
-    auto entries = path ? directoryEntries(*path) : std::nullopt;
+    auto entries = m_path.empty() ? std::nullopt : directoryEntries(m_path);
     if (!entries)
         return;
+    m_children.reserve(entries->size());
     for (const auto& [name, type] : *entries) {
-        std::string childPath = *path + "/" + name;
-        auto child = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(URL::fileURLWithPath(childPath, false)));
+        auto child = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(m_path + "/" + name));
+        child->m_urlFromPath = true;
         if (type == DirectoryEntryType::RegularFile) {
             child->m_exists = true;
             child->m_statusDeferred = true;
         } else
             child->readStatus(false);
-        if (child->m_isDirectory)
-            child->m_url = URL::fileURLWithPath(childPath, true);
         child->m_parent = self;
         if (child->m_isDirectory && !child->m_isSymbolicLink)
             child->addChildSnapshots(child);
@@ -129,7 +166,7 @@ std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::childWithRelativeURLSt
             return nullptr;
         found = nullptr;
         for (const auto& child : folder->m_children) {
-            if (child->m_url.lastPathComponent() == name) {
+            if (child->decodedName() == name) {
                 found = child;
                 break;
             }
@@ -145,18 +182,18 @@ URL VornickFileSnapshot::relativeURL() const
 {
     auto parent = m_parent.lock();
     if (!parent)
-        return m_url;
+        return fileURL();
     // Characters a URL path may not hold as such (blanks, "%", "#", "?", ...) are escaped.
     static const CharacterSet allowed = CharacterSet::fromCharacters(
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~!$&'()*+,;=:@");
-    std::u16string escaped = percentEncode(m_url.lastPathComponent(), allowed);
+    std::u16string escaped = percentEncode(decodedName(), allowed);
     if (m_isDirectory)
         escaped += u'/';
     // A name with a ":" before any "/" would read as a scheme: "./" keeps it a path.
     if (escaped.find(u':') != std::u16string::npos)
         escaped = u"./" + escaped;
-    auto relative = URL::create(escaped, &parent->m_url);
-    return relative ? *relative : m_url;
+    auto relative = URL::create(escaped, &parent->fileURL());
+    return relative ? *relative : fileURL();
 }
 
 bool VornickFileSnapshot::isEqualToSnapshot(const VornickFileSnapshot& other) const

@@ -4,7 +4,8 @@
 // holds a snapshot of everything inside the folder, as it was when the tree
 // was walked: its names and kinds. The folder's entry tells a regular
 // file's kind, so the tree walk does not look at the file itself; its size,
-// time and identity are read the first time they are asked for.
+// time and identity are read the first time they are asked for. The walk
+// keeps each entry's path and makes its URL only when it is asked for.
 #pragma once
 
 #include "platform/foundation/Date.h"
@@ -14,6 +15,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <vector>
@@ -31,10 +34,18 @@ public:
     // (a link may lead back up the tree).
     static std::shared_ptr<VornickFileSnapshot> createSnapshotOfTreeAtURL(const URL& url);
     // A standalone snapshot from a status taken of the file (the fstat of
-    // the file open for reading).
-    static std::shared_ptr<VornickFileSnapshot> createWithStatus(const URL& url, const struct ::stat& status);
+    // the file open for reading) at `url`, whose file-system path is `path`.
+    static std::shared_ptr<VornickFileSnapshot> createWithStatus(const URL& url, std::string path, const struct ::stat& status);
 
-    const URL& fileURL() const { return m_url; }
+    const URL& fileURL() const;
+    // The file-system path (UTF-8, no trailing "/"); empty when the URL names
+    // no local file.
+    const std::string& fileSystemPath() const { return m_path; }
+    // The last component of the path: a tree entry's name in its folder.
+    std::string_view name() const;
+    // Whether fileURL().pathExtension() is `extension`, told from the name
+    // when the extension is made of ASCII letters and digits.
+    bool hasPathExtension(std::u16string_view extension) const;
     bool exists() const { return m_exists; }
     bool isDirectory() const { return m_isDirectory; }
     uint64_t size() const;
@@ -54,21 +65,31 @@ public:
     // trailing "/" for a folder); the whole URL at the top of a tree.
     URL relativeURL() const;
     // The absolute file URL.
-    URL resolvedURL() const { return m_url.absoluteURL(); }
+    URL resolvedURL() const { return fileURL().absoluteURL(); }
 
     // True when both snapshots saw the same file (identity) with the same
     // size and modification time.
     bool isEqualToSnapshot(const VornickFileSnapshot&) const;
 
 private:
-    explicit VornickFileSnapshot(const URL& url) : m_url(url) {}
+    VornickFileSnapshot(const URL& url, std::string path);
+    // A tree entry, its URL made from the path when asked for.
+    explicit VornickFileSnapshot(std::string path) : m_path(std::move(path)) {}
     void readStatus(bool followLinkedFolders);
     void takeStatus(const struct ::stat&);
     // Reads the status of a file found by the tree walk, once.
     void readDeferredStatus() const;
     void addChildSnapshots(const std::shared_ptr<VornickFileSnapshot>& self);
+    // The name as lastPathComponent() of the URL gives it, made without the
+    // URL when the name is ASCII.
+    std::u16string decodedName() const;
 
-    URL m_url;
+    // Set at once for a snapshot made from a URL; made from the path for a
+    // tree entry, once.
+    mutable std::optional<URL> m_url;
+    mutable std::once_flag m_urlMade;
+    bool m_urlFromPath { false };
+    std::string m_path;
     bool m_exists { false };
     bool m_isDirectory { false };
     bool m_isSymbolicLink { false };

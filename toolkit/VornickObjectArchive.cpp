@@ -54,7 +54,7 @@ std::shared_ptr<VornickObjectArchive> VornickObjectArchive::createWithContentsOf
     // The snapshot is of the status taken before the first byte was read, so
     // that a change made while reading shows as a difference from it later.
     if (archive)
-        archive->m_fileSnapshot = VornickFileSnapshot::createWithStatus(url, file->status());
+        archive->m_fileSnapshot = VornickFileSnapshot::createWithStatus(url, std::move(*path), file->status());
     return archive;
 }
 

@@ -202,7 +202,7 @@ std::shared_ptr<VornickObjectArchive> VornickObjectArchiveReader::readArchive(co
     // The status was taken before the first byte was read: a change made
     // while reading shows as a difference from it later.
     if (archive)
-        archive->m_fileSnapshot = VornickFileSnapshot::createWithStatus(url, file->status());
+        archive->m_fileSnapshot = VornickFileSnapshot::createWithStatus(url, std::move(*path), file->status());
     return archive;
 }
 

@@ -409,11 +409,51 @@ private:
     Value dictionaryOfNode(const Node& node)
     {
         auto first = m_members.begin() + static_cast<ptrdiff_t>(node.elementsStart);
-        Dictionary::Storage members(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
+        Dictionary::Storage members;
+        members.reserve(static_cast<size_t>(m_members.end() - first));
+        if (const std::vector<uint8_t>* order = knownMemberOrder(first, m_members.end())) {
+            // Taken in sorted order, they are found sorted with one comparison each.
+            for (uint8_t index : *order)
+                members.push_back(std::move(first[index]));
+        } else
+            members.assign(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
         m_members.erase(first, m_members.end());
         Dictionary dictionary = Dictionary::fromMembers(std::move(members));
         erase_if(dictionary, [](const Dictionary::value_type& member) { return member.second.isNull(); });
         return Value(std::move(dictionary));
+    }
+
+    // The structs of a reply are of a few kinds (a post, a term, ...), each
+    // with the same members in the same order. The order that sorts a kind's
+    // names is kept; the members of a struct whose names come as a kept
+    // kind's are sorted by it. Nothing is kept for names that repeat.
+    const std::vector<uint8_t>* knownMemberOrder(Dictionary::Storage::const_iterator first, Dictionary::Storage::const_iterator last)
+    {
+        constexpr size_t maximumMembers = 64;
+        constexpr size_t maximumKinds = 4;
+        const auto count = static_cast<size_t>(last - first);
+        if (count < 2 || count > maximumMembers)
+            return nullptr;
+        for (const MemberKind& kind : m_memberKinds) {
+            if (kind.names.size() == count && std::equal(kind.names.begin(), kind.names.end(), first, [](const std::u16string& name, const Dictionary::value_type& member) { return name == member.first; }))
+                return &kind.order;
+        }
+        MemberKind kind;
+        kind.order.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            kind.order[i] = static_cast<uint8_t>(i);
+        std::sort(kind.order.begin(), kind.order.end(), [&](uint8_t a, uint8_t b) { return first[a].first < first[b].first; });
+        for (size_t i = 1; i < count; ++i) {
+            if (first[kind.order[i - 1]].first == first[kind.order[i]].first)
+                return nullptr;
+        }
+        kind.names.reserve(count);
+        for (auto member = first; member != last; ++member)
+            kind.names.push_back(member->first);
+        if (m_memberKinds.size() == maximumKinds)
+            m_memberKinds.erase(m_memberKinds.begin());
+        m_memberKinds.push_back(std::move(kind));
+        return &m_memberKinds.back().order;
     }
 
     // An array ends: its elements leave the stack for it, allocated once.
@@ -506,6 +546,11 @@ private:
     // arrays around it.
     std::vector<Value> m_elements;
     Dictionary::Storage m_members;
+    struct MemberKind {
+        std::vector<std::u16string> names;
+        std::vector<uint8_t> order;
+    };
+    std::vector<MemberKind> m_memberKinds;
     // The texts of the open nodes, in UTF-8, one after the other: a node's
     // text runs from its start to the end (the nodes inside it took theirs
     // away when they ended). Each is made UTF-16 once, when its node ends.

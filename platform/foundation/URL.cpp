@@ -3,7 +3,9 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +37,9 @@ static void appendEscapedByte(std::string& out, unsigned char byte)
     out += hexDigits[byte & 0xF];
 }
 
-std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
+// `allowed` tells whether a code point is left alone.
+template<typename Allowed>
+static std::string percentEncodeWith(std::string_view utf8, const Allowed& allowed)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -45,7 +49,7 @@ std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
         // A run of ASCII left alone is copied at once.
         int32_t run = i;
         while (run < length && static_cast<unsigned char>(utf8[run]) < 0x80 && utf8[run] != '%'
-               && allowed.contains(static_cast<char32_t>(utf8[run])))
+               && allowed(static_cast<char32_t>(utf8[run])))
             ++run;
         if (run > i) {
             out.append(utf8.data() + i, static_cast<size_t>(run - i));
@@ -55,7 +59,7 @@ std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
         int32_t start = i;
         UChar32 c;
         U8_NEXT(reinterpret_cast<const uint8_t*>(utf8.data()), i, length, c);
-        if (c >= 0 && c != '%' && allowed.contains(static_cast<char32_t>(c))) {
+        if (c >= 0 && c != '%' && allowed(static_cast<char32_t>(c))) {
             out.append(utf8.substr(start, i - start));
             continue;
         }
@@ -63,6 +67,11 @@ std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
             appendEscapedByte(out, static_cast<unsigned char>(utf8[j]));
     }
     return out;
+}
+
+std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
+{
+    return percentEncodeWith(utf8, [&](char32_t c) { return allowed.contains(c); });
 }
 
 std::u16string percentEncode(std::u16string_view text, const CharacterSet& allowed)
@@ -227,6 +236,19 @@ std::optional<URL> URL::parse(std::string&& text, const URL* base)
     return url;
 }
 
+// The first place at or after `from` whose unit is one of `units`; npos when there is none.
+template<size_t count>
+static size_t findFirstOf(std::u16string_view text, size_t from, const char16_t (&units)[count])
+{
+    for (size_t i = from; i < text.size(); ++i) {
+        for (size_t k = 0; k + 1 < count; ++k) {
+            if (text[i] == units[k])
+                return i;
+        }
+    }
+    return std::u16string::npos;
+}
+
 // Splits the absolute string into its components (RFC 3986, appendix B).
 void URL::parseComponents()
 {
@@ -237,14 +259,14 @@ void URL::parseComponents()
     m_scheme = m_user = m_password = m_host = m_port = m_path = m_query = m_fragment = Component();
     m_hostIsIPv6 = false;
 
-    size_t schemeEnd = s.find_first_of(u":/?#");
+    size_t schemeEnd = findFirstOf(s, 0, u":/?#");
     if (schemeEnd != std::u16string::npos && schemeEnd > 0 && s[schemeEnd] == u':') {
         m_scheme = { true, 0, schemeEnd };
         position = schemeEnd + 1;
     }
     if (s.compare(position, 2, u"//") == 0) {
         size_t authorityStart = position + 2;
-        size_t authorityEnd = s.find_first_of(u"/?#", authorityStart);
+        size_t authorityEnd = findFirstOf(s, authorityStart, u"/?#");
         if (authorityEnd == std::u16string::npos)
             authorityEnd = length;
         size_t hostStart = authorityStart;
@@ -269,8 +291,8 @@ void URL::parseComponents()
             } else
                 m_host = { true, hostStart, authorityEnd - hostStart };
         } else {
-            size_t colon = s.find(u':', hostStart);
-            if (colon != std::u16string::npos && colon < authorityEnd) {
+            size_t colon = std::u16string_view(s).substr(0, authorityEnd).find(u':', hostStart);
+            if (colon != std::u16string::npos) {
                 hostEnd = colon;
                 m_port = { true, colon + 1, authorityEnd - colon - 1 };
             }
@@ -278,7 +300,7 @@ void URL::parseComponents()
         }
         position = authorityEnd;
     }
-    size_t pathEnd = s.find_first_of(u"?#", position);
+    size_t pathEnd = findFirstOf(s, position, u"?#");
     if (pathEnd == std::u16string::npos)
         pathEnd = length;
     m_path = { true, position, pathEnd - position };
@@ -311,6 +333,20 @@ static const CharacterSet& filePathAllowed()
     return set;
 }
 
+// A path percent-encoded for a file URL; its ASCII characters (nearly all of
+// a path) are looked up in a table.
+static std::string percentEncodedFilePath(std::string_view utf8Path)
+{
+    static const std::array<bool, 128> asciiTable = [] {
+        std::array<bool, 128> table {};
+        for (char32_t c = 0; c < 128; ++c)
+            table[c] = filePathAllowed().contains(c);
+        return table;
+    }();
+    const std::array<bool, 128>& asciiAllowed = asciiTable;
+    return percentEncodeWith(utf8Path, [&asciiAllowed](char32_t c) { return c < 128 ? asciiAllowed[c] : filePathAllowed().contains(c); });
+}
+
 URL URL::fileURLWithPath(std::string_view utf8Path, bool isDirectory)
 {
     std::string path(utf8Path);
@@ -322,7 +358,7 @@ URL URL::fileURLWithPath(std::string_view utf8Path, bool isDirectory)
     }
     if (isDirectory && path.back() != '/')
         path += '/';
-    std::string encoded = "file://" + percentEncode(path, filePathAllowed());
+    std::string encoded = "file://" + percentEncodedFilePath(path);
     URL url;
     url.m_relative = toUTF16(encoded);
     url.m_absolute = url.m_relative;
@@ -350,7 +386,7 @@ std::optional<std::string> URL::fileSystemPath() const
     auto hostName = host();
     if (hostName && !hostName->empty() && !equalsIgnoringASCIICase(*hostName, u"localhost"))
         return std::nullopt;
-    auto bytes = percentDecodeToBytes(toUTF8(percentEncodedPath()));
+    auto bytes = percentDecodeToBytes(toUTF8(std::u16string_view(m_absolute).substr(m_path.start, m_path.length)));
     if (!bytes || bytes->find('\0') != std::string::npos)
         return std::nullopt;
     if (bytes->empty())
@@ -377,8 +413,36 @@ std::u16string URL::scheme() const
     return asciiLowercase(std::u16string_view(m_absolute).substr(m_scheme.start, m_scheme.length));
 }
 
+// ASCII whose escapes are of ASCII too (most components: a file name with
+// blanks) decoded in one pass; nullopt for anything else.
+static std::optional<std::u16string> decodedASCII(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0x80)
+            return std::nullopt;
+        if (c != u'%') {
+            out.push_back(c);
+            continue;
+        }
+        if (i + 2 >= text.size() || text[i + 1] >= 0x80 || text[i + 2] >= 0x80)
+            return std::nullopt;
+        int high = hexValue(static_cast<char>(text[i + 1]));
+        int low = hexValue(static_cast<char>(text[i + 2]));
+        if (high < 0 || low < 0 || high >= 8)
+            return std::nullopt;
+        out.push_back(static_cast<char16_t>(high * 16 + low));
+        i += 2;
+    }
+    return out;
+}
+
 static std::u16string decodedOrRaw(std::u16string_view text)
 {
+    if (auto ascii = decodedASCII(text))
+        return std::move(*ascii);
     if (auto decoded = percentDecode(text))
         return *decoded;
     auto bytes = percentDecodeToBytes(toUTF8(text));
@@ -505,7 +569,8 @@ bool URL::hasDirectoryPath() const
 
 bool URL::isFileURL() const
 {
-    return scheme() == u"file";
+    // scheme() == u"file", without making the scheme in lower case.
+    return m_scheme.present && equalsIgnoringASCIICase(std::u16string_view(m_absolute).substr(m_scheme.start, m_scheme.length), u"file");
 }
 
 // MARK: Path operations
@@ -534,7 +599,7 @@ URL URL::URLByAppendingPathComponent(std::u16string_view component, bool isDirec
     std::string path = toUTF8(percentEncodedPath());
     if (path.empty() ? m_host.present : path.back() != '/')
         path += '/';
-    std::string encoded = percentEncode(toUTF8(component), filePathAllowed());
+    std::string encoded = percentEncodedFilePath(toUTF8(component));
     if (!path.empty() && path.back() == '/' && !encoded.empty() && encoded.front() == '/')
         encoded.erase(0, 1);
     path += encoded;
@@ -647,7 +712,9 @@ URL URL::standardized() const
 
 bool operator==(const URL& a, const URL& b)
 {
-    if (a.m_relative != b.m_relative)
+    // Compared as bytes: equal URLs (a file's, asked again) run the whole length.
+    if (a.m_relative.size() != b.m_relative.size()
+        || std::memcmp(a.m_relative.data(), b.m_relative.data(), a.m_relative.size() * sizeof(char16_t)) != 0)
         return false;
     if (!a.m_base || !b.m_base)
         return !a.m_base && !b.m_base;

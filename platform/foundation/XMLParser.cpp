@@ -150,27 +150,38 @@ struct XMLParser::Callbacks {
         self.m_pendingCharacters.append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
     }
 
-    // Appends character data to the UTF-8 delegate's buffer. Pieces of one
-    // byte (the predefined entities replaced) are the most common: they go
-    // without a call.
-    static void appendToBuffer(XMLParser& self, const xmlChar* characters, int length)
+    // Appends character data to the UTF-8 delegate's buffer.
+    [[gnu::noinline]] static void appendToBuffer(XMLParser& self, const xmlChar* characters, int length)
     {
-        if (length == 1)
-            self.m_utf8TextBuffer->push_back(static_cast<char>(*characters));
-        else
-            self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+        self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
     }
 
+    // Text for a buffer is the most frequent event of all, most often a
+    // piece of one byte (a predefined entity replaced): that piece goes in
+    // where the buffer has room for it without a call, the rest through
+    // calls of their own.
     static void characters(void* context, const xmlChar* characters, int length)
     {
         auto& self = parser(context);
-        if (self.m_utf8TextRoute != UTF8TextRoute::Delegate) {
-            if (self.m_utf8TextRoute == UTF8TextRoute::Buffer && !stopped(self))
-                appendToBuffer(self, characters, length);
+        if (self.m_utf8TextRoute != UTF8TextRoute::Buffer || stopped(self)) [[unlikely]]
+            return charactersElsewhere(self, characters, length);
+        std::string& buffer = *self.m_utf8TextBuffer;
+        if (length == 1 && buffer.size() < buffer.capacity()) [[likely]] {
+            // (Told so, the compiler leaves the string's growth out of this path.)
+            if (buffer.size() + 1 > buffer.capacity())
+                __builtin_unreachable();
+            buffer.push_back(static_cast<char>(*characters));
             return;
         }
+        return appendToBuffer(self, characters, length);
+    }
+
+    [[gnu::noinline]] static void charactersElsewhere(XMLParser& self, const xmlChar* characters, int length)
+    {
+        if (self.m_utf8TextRoute != UTF8TextRoute::Delegate)
+            return;
         if (!self.m_utf8Delegate)
-            appendPending(context, characters, length, PendingKind::Characters);
+            appendPending(&self, characters, length, PendingKind::Characters);
         else if (!stopped(self))
             self.m_utf8Delegate->foundCharacters(self, std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
     }

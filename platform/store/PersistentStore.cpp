@@ -269,6 +269,11 @@ static std::string joinTableName(const EntityDescription& entity, const Relation
     return toUTF8(entity.name()) + "_" + toUTF8(relationship.name);
 }
 
+// Rows go in several a statement with "OR ROLLBACK": a statement that fails
+// ends the save's transaction at once, as the save would. Without it, SQLite
+// keeps a statement journal for each statement of several rows (the pages
+// it changes, copied to a temporary file before the change) so as to undo
+// that statement alone, which a save never does.
 static RowInsertion describeRowInsertion(const std::string& prefix, size_t columns)
 {
     // SQLite's smallest limit on the parameters of one statement.
@@ -316,7 +321,7 @@ static void describeTables(PersistentStore::Private& store)
             } else if (std::tie(entity.name(), relationship.name) < std::tie(destination.name(), inverse.name)) {
                 storage = RelationshipStorage::JoinTableOwner;
                 joinTable = joinTableName(entity, relationship);
-                joinInsertion = describeRowInsertion("INSERT INTO " + quotedSQLIdentifier(toUTF16(joinTable)) + " (owner, other) VALUES ", 2);
+                joinInsertion = describeRowInsertion("INSERT OR ROLLBACK INTO " + quotedSQLIdentifier(toUTF16(joinTable)) + " (owner, other) VALUES ", 2);
             } else {
                 storage = RelationshipStorage::JoinTableOther;
                 joinTable = joinTableName(destination, inverse);
@@ -339,7 +344,7 @@ static void describeTables(PersistentStore::Private& store)
         table.insert = "INSERT INTO " + table.tableName + " (" + list + ") VALUES (" + placeholders + ")";
         table.update = columns.empty() ? std::string() : "UPDATE " + table.tableName + " SET " + assignments + " WHERE id = ?";
         table.remove = "DELETE FROM " + table.tableName + " WHERE id = ?";
-        table.insertRows = describeRowInsertion("INSERT INTO " + table.tableName + " (" + list + ") VALUES ", columns.size() + 1);
+        table.insertRows = describeRowInsertion("INSERT OR ROLLBACK INTO " + table.tableName + " (" + list + ") VALUES ", columns.size() + 1);
         store.tables.push_back(std::move(table));
     }
 }

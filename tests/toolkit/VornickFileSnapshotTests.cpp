@@ -66,6 +66,15 @@ TEST(VornickFileSnapshot, TreeSnapshotHoldsTheFolderAsItWasWalked)
     for (const auto& child : blog->allChildSnapshots())
         names.push_back(child->resolvedURL().lastPathComponent());
     EXPECT_EQ(names, (std::vector<std::u16string> { u"blog.brevantonblog", u"loop", u"pages", u"posts" }));
+    // Each entry's path and name are its own; its URL, made from the path when
+    // asked for, is the file URL of the path (a folder's ending in "/").
+    for (const auto& child : blog->allChildSnapshots()) {
+        EXPECT_EQ(child->fileSystemPath(), folder + "/blogs/Café Blog/" + std::string(child->name()));
+        EXPECT_EQ(child->fileURL(), URL::fileURLWithPath(child->fileSystemPath(), child->isDirectory()));
+        EXPECT_EQ(child->fileURL().fileSystemPath(), child->fileSystemPath());
+    }
+    EXPECT_EQ(blog->name(), "Café Blog");
+    EXPECT_EQ(blogs->fileSystemPath(), folder + "/blogs");
     auto loop = blog->childWithRelativeURLString(u"loop");
     ASSERT_TRUE(loop);
     EXPECT_TRUE(loop->isDirectory());
@@ -123,8 +132,10 @@ TEST(VornickFileSnapshot, ATreeTakesAFilesKindFromItsFolderAndItsStatusWhenFirst
     // A status taken of the open file makes the same snapshot.
     struct stat info;
     ASSERT_EQ(::stat((folder + "/post.json").c_str(), &info), 0);
-    auto fromStatus = VornickFileSnapshot::createWithStatus(standalone->fileURL(), info);
+    auto fromStatus = VornickFileSnapshot::createWithStatus(standalone->fileURL(), folder + "/post.json", info);
     EXPECT_TRUE(fromStatus->isEqualToSnapshot(*standalone));
     EXPECT_EQ(fromStatus->fileURL(), standalone->fileURL());
+    EXPECT_EQ(fromStatus->fileSystemPath(), standalone->fileSystemPath());
+    EXPECT_EQ(fromStatus->name(), "post.json");
     EXPECT_TRUE(removeItem(folder));
 }

@@ -88,6 +88,22 @@ TEST(URL, PathAndFileComponentsOfBareReferences)
     EXPECT_EQ(url("file:///name.").pathExtension(), u"");
 }
 
+// Components decode escapes of ASCII and of UTF-8 alike; a byte that makes
+// no UTF-8 reads as U+FFFD.
+TEST(URL, ComponentsDecodeEveryKindOfEscape)
+{
+    EXPECT_EQ(url("file:///a/post%201.json").lastPathComponent(), u"post 1.json");
+    EXPECT_EQ(url("file:///a/b%41").lastPathComponent(), u"bA");
+    EXPECT_EQ(url("file:///a/caf%C3%A9%20x").lastPathComponent(), u"caf\u00e9 x");
+    EXPECT_EQ(url("file:///a/caf%c3%a9").lastPathComponent(), u"caf\u00e9");
+    EXPECT_EQ(url("file:///a/x%FFy").lastPathComponent(), u"x\ufffdy");
+    EXPECT_EQ(url("file:///a%20b/c%25d").path(), u"/a b/c%d");
+    EXPECT_EQ(url("file:///a%20b/c%25d").fileSystemPath(), "/a b/c%d");
+    EXPECT_TRUE(url("FILE:///a").isFileURL());
+    EXPECT_EQ(url("FILE:///a").fileSystemPath(), "/a");
+    EXPECT_FALSE(url("files:///a").isFileURL());
+}
+
 TEST(URL, ReferenceWithoutBaseStaysRelative)
 {
     URL relative = url("img/a.png");

@@ -204,5 +204,41 @@ TEST_F(ManagedObjectContextSaveTests, AFailedBulkSaveLeavesTheFileAndTheNextSave
     EXPECT_EQ(postsInFile(), postsInObjects(posts));
 }
 
+// A row of the file in the way of a row of a bulk insert, the fourth
+// statement of 64 rows on: the save fails whole, and goes through once the
+// row is gone.
+TEST_F(ManagedObjectContextSaveTests, ARowInTheWayOfABulkInsertFailsTheWholeSave)
+{
+    auto store = open();
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    auto blog = context->insertNewObject(u"Blog");
+    auto status = context->insertNewObject(u"PostStatus");
+    ManagedObjects tags { context->insertNewObject(u"BlogTag") };
+    tags[0]->setValueForKey(Value(u"a"), u"title");
+    ManagedObjects posts = insertPosts(*context, blog, 300, tags, status);
+    const std::string blocking = std::to_string(posts[200]->objectID().number());
+    auto execute = [&](const std::string& sql) {
+        sqlite3* database = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(database, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(database);
+        sqlite3_close(database);
+    };
+    execute("INSERT INTO BlogPost (id, title) VALUES (" + blocking + ", 'in the way')");
+
+    Error error;
+    EXPECT_FALSE(context->save(&error));
+    EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreSaveError)) << error;
+    EXPECT_EQ(rawQuery(path, "SELECT id || ' ' || title FROM BlogPost"), std::vector<std::string> { blocking + " in the way" });
+    EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM Blog"), std::vector<std::string> { "0" });
+    EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogPost_tags"), std::vector<std::string> { "0" });
+    EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), std::vector<std::string> { "ok" });
+    EXPECT_TRUE(context->hasChanges());
+
+    execute("DELETE FROM BlogPost");
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(postsInFile(), postsInObjects(posts));
+}
+
 } // namespace
 } // namespace brevanton

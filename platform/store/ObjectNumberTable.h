@@ -1,6 +1,7 @@
 // ObjectNumberTable: a context's registered objects by object number, in one
 // open-addressed array (linear probing, at most half full): finding an
-// object reads one slot, where a node-based map reads a bucket and a node.
+// object reads one slot, where a node-based map reads a bucket and a node;
+// consecutive numbers lie side by side, four at a time.
 // A context looks up every object of a relationship it answers this way.
 #pragma once
 
@@ -38,8 +39,13 @@ private:
     size_t mask() const { return m_slots.size() - 1; }
     size_t home(int64_t number) const
     {
-        // Numbers are mostly consecutive: they are spread before masking.
-        return static_cast<size_t>((static_cast<uint64_t>(number) * 0x9E3779B97F4A7C15ull) >> 32) & mask();
+        // Numbers are mostly consecutive: runs of four are spread before
+        // masking, each run to four neighbouring slots, so that visiting a
+        // relationship's objects in number order reads a quarter as many
+        // places of the array.
+        auto value = static_cast<uint64_t>(number);
+        size_t run = static_cast<size_t>(((value >> 2) * 0x9E3779B97F4A7C15ull) >> 32);
+        return ((run << 2) | static_cast<size_t>(value & 3)) & mask();
     }
     void grow();
 

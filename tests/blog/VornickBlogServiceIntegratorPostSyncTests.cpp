@@ -298,6 +298,12 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, LocalTimesAreComparedWithTheLo
     description[u"dateLastPublished"] = Value(u"2099-01-01T00:00:00Z");
     EXPECT_FALSE(integrator.postWasEditedOnServer(*post, &description)) << "a date that is not a date never counts";
     EXPECT_FALSE(integrator.postWasEditedOnServer(*post, nullptr));
+    // A later date under another key of the same length is not the server's date.
+    Dictionary otherKeys { { u"identifierUsedByBlogService", Value(u"5") }, { u"dateLastPublishee", Value(server.addingTimeInterval(60)) },
+                           { u"sourceContentType", Value(server.addingTimeInterval(60)) } };
+    EXPECT_FALSE(integrator.postWasEditedOnServer(*post, &otherKeys));
+    otherKeys[u"dateLastPublished"] = Value(server.addingTimeInterval(60));
+    EXPECT_TRUE(integrator.postWasEditedOnServer(*post, &otherKeys));
 
     // The mark goes to the post's file and comes back from it.
     post->setDateLastSyncedLocally(local);

@@ -383,6 +383,7 @@ public:
     void vornick_windowDidChangeFirstResponder(const Notification&);
     void vornick_windowWillBecomeKey(const Notification&);
     void vornick_windowDidBecomeKey(const Notification&);
+    void vornick_windowWillClose(const Notification&);
     // What the send-event hook does with each event the window is about to send; false keeps the window from sending it.
     static bool windowWillSendEvent(Window&, const Event&);
     // Mouse handling of the page; each answers whether the event goes on to the web view.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editing/VornickContentEditingView.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "toolkit/VornickNewlineConvention.h"
 
@@ -164,6 +165,11 @@ struct VornickContentEditingView::Internals {
     std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> resourceFileWatchers;
     std::vector<std::shared_ptr<ResourceLoadEndWaiter>> resourceLoadEndWaiters;
     std::vector<SubresourceReload>* collectedSubresourceReloads { nullptr };
+    // The files the view's saves wrote since the load (each with its identity
+    // after the write): a change of one of them is the save's own write.
+    std::vector<std::pair<std::string, std::optional<FileIdentity>>> writtenDocumentFiles;
+    // Set when the view's window is about to close: no resource refresh runs then.
+    bool windowIsClosing { false };
 
     // --- Head elements, style sheets, snippet set and formatting preferences (state)
     std::shared_ptr<Menu> addHeadElementMenu;
@@ -541,6 +547,11 @@ struct VornickContentEditingView::Internals {
         const VornickResourceLoadAttempt&);
     static size_t resourceFileWatcherCount(const VornickContentEditingView&);
     static void refreshForResourceFileChangeAtURL(VornickContentEditingView&, const URL&);
+    // Whether a change of the file at the URL calls for that refresh: not in
+    // a closing view, not for a file the view's save wrote, and only for a
+    // file the page loaded (or is loading) as a resource.
+    static bool refreshesForResourceFileChangeAtURL(const VornickContentEditingView&, const URL&);
+    static void noteWrittenDocumentFile(VornickContentEditingView&, const std::string& path);
     static bool isJavaScriptEnabled(const VornickContentEditingView&);
     static void setJavaScriptEnabled(VornickContentEditingView&, bool);
     static std::shared_ptr<Menu> buildCharacterEncodingsMenu();

@@ -326,6 +326,7 @@ void VornickContentEditingView::resetLoadingState()
     m_internals->resourcesBeingLoaded.clear();
     m_internals->failedResourceLoadAttempts.clear();
     m_internals->resourceFileWatchers.clear();
+    m_internals->writtenDocumentFiles.clear();
     m_internals->resourceLoadEndWaiters.clear();
     m_internals->loadingState = VornickContentLoadingState::InProgress;
     m_internals->postedEndLoading = false;

@@ -189,7 +189,8 @@ void VornickContentEditingView::Internals::addWatcherForResourceFile(VornickCont
         [weak](VornickFileWatcher& changed) {
             URL fileURL = changed.fileURL();
             RunLoop::main().perform([weak, fileURL] {
-                if (auto self = weak.lock())
+                auto self = weak.lock();
+                if (self && Internals::refreshesForResourceFileChangeAtURL(*self, fileURL))
                     Internals::refreshForResourceFileChangeAtURL(*self, fileURL);
             });
         },
@@ -214,6 +215,53 @@ void VornickContentEditingView::dumpResourceFileWatchers(ActionSender*)
 }
 
 // --- Refresh
+
+void VornickContentEditingView::Internals::noteWrittenDocumentFile(VornickContentEditingView& view, const std::string& path)
+{
+    auto& written = view.m_internals->writtenDocumentFiles;
+    std::erase_if(written, [&](const auto& file) { return file.first == path; });
+    written.emplace_back(path, fileIdentity(path));
+}
+
+bool VornickContentEditingView::Internals::refreshesForResourceFileChangeAtURL(const VornickContentEditingView& view, const URL& changedURL)
+{
+    const auto& internals = *view.m_internals;
+    auto path = changedURL.fileSystemPath();
+    if (internals.windowIsClosing || !path)
+        return false;
+    // The view's own save (of the page or of one of its frames) is no
+    // change of a file the page uses.
+    if (!internals.writtenDocumentFiles.empty()) {
+        auto identity = fileIdentity(*path);
+        for (const auto& [writtenPath, writtenIdentity] : internals.writtenDocumentFiles) {
+            if (writtenPath == *path || (identity && writtenIdentity && *identity == *writtenIdentity))
+                return false;
+        }
+    }
+    // Only the files the page loads as resources (style sheets, imported
+    // sheets, images) are refreshed; a frame's own document is none of them.
+    ChangedFile changed(changedURL);
+    for (const auto& attempts : { &internals.resourcesBeingLoaded, &internals.failedResourceLoadAttempts }) {
+        for (const auto& attempt : *attempts) {
+            if (changed.isPointedToBy(attempt->url()))
+                return true;
+        }
+    }
+    bool referenced = false;
+    vornick_enumerateWebFrameTreeWithOptions(view.mainFrame(), 0, [&](const std::shared_ptr<WebFrame>& frame, bool& stop) {
+        const auto& dataSource = frame->dataSource();
+        if (!dataSource)
+            return;
+        for (const auto& resource : dataSource->subresources()) {
+            if (changed.isPointedToBy(resource->url())) {
+                referenced = true;
+                stop = true;
+                return;
+            }
+        }
+    });
+    return referenced;
+}
 
 void VornickContentEditingView::Internals::refreshForResourceFileChangeAtURL(VornickContentEditingView& view, const URL& changedURL)
 {

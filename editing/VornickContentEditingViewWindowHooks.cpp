@@ -150,6 +150,8 @@ void VornickContentEditingView::viewWillMoveToWindow(Window* newWindow)
     observe(VornickWindowDidChangeFirstResponderNotification, &VornickContentEditingView::vornick_windowDidChangeFirstResponder);
     observe(VornickWindowWillBecomeKeyNotification, &VornickContentEditingView::vornick_windowWillBecomeKey);
     observe(VornickWindowDidBecomeKeyNotification, &VornickContentEditingView::vornick_windowDidBecomeKey);
+    observe(Window::WillCloseNotification, &VornickContentEditingView::vornick_windowWillClose);
+    m_internals->windowIsClosing = false;
 
     auto* vornickWindow = dynamic_cast<VornickWindow*>(newWindow);
     if (!vornickWindow) {
@@ -233,6 +235,12 @@ void VornickContentEditingView::vornick_windowWillBecomeKey(const Notification&)
 void VornickContentEditingView::vornick_windowDidBecomeKey(const Notification&)
 {
     m_internals->windowIsBecomingKey = false;
+}
+
+void VornickContentEditingView::vornick_windowWillClose(const Notification&)
+{
+    // A page nobody will see again is not refreshed for its files' changes.
+    m_internals->windowIsClosing = true;
 }
 
 // --- The send-event hook

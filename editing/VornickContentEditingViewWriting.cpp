@@ -174,6 +174,7 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     std::optional<std::string> written = keepsData ? std::optional<std::string>(save->contents()) : std::nullopt;
     if (!m_internals->loadState->documentFileForPath(*path).commitSave(std::move(*save), outError))
         return false;
+    Internals::noteWrittenDocumentFile(*this, *path);
     if (keepsData)
         m_internals->lastWrittenMainFrameData = std::move(written);
     // The repairs written now leave the summary; only when there were some

@@ -336,8 +336,9 @@ std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDoc
     auto repair = loaded.repair();
     if (!repair.valid())
         return std::nullopt;
-    // Stopping the caller's repair stops the one started ahead.
-    while (stop && repair.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+    // Stopping the caller's repair stops the one started ahead (looked for
+    // each millisecond: a stopped repair is waited for).
+    while (stop && repair.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
         if (stop->load()) {
             if (auto aheadStop = loaded.repairStop())
                 aheadStop->store(true);

@@ -26,11 +26,11 @@ void VornickWordPressBlockElementEditorUIController::registerForWordPressBlockEl
                                                   VornickElementEditorUIControllerClass::of<VornickWordPressBlockElementEditorUIController>());
 }
 
-std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockElementEditorUIController::wordPressBlockMetadata() const
+std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockElementEditorUIController::wordPressBlockMetadata() const
 {
     if (!targetObject() || !targetObject()->blockStartComment())
         return nullptr;
-    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(targetObject()->blockStartComment()->data());
+    return VornickWordPressBlockInspectorModule::blockMetadataForOpeningCommentData(targetObject()->blockStartComment()->data());
 }
 
 std::shared_ptr<VornickWordPressBlockModeHelper> VornickWordPressBlockElementEditorUIController::wordPressBlockModeHelper() const

@@ -20,7 +20,7 @@ public:
     static void registerForWordPressBlockElements();
 
     // The metadata of the target's opening comment; null without one.
-    std::shared_ptr<VornickWordPressBlockMetadata> wordPressBlockMetadata() const;
+    std::shared_ptr<const VornickWordPressBlockMetadata> wordPressBlockMetadata() const;
     // The view's helper when it is a WordPress one.
     std::shared_ptr<VornickWordPressBlockModeHelper> wordPressBlockModeHelper() const;
 

@@ -8,7 +8,6 @@
 #include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
-#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
@@ -44,7 +43,19 @@ bool sameProperties(const std::optional<Dictionary>& a, const std::optional<Dict
 
 } // namespace
 
-std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataForElement(const DOMElement& element)
+std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataForOpeningCommentData(
+    const std::u16string& data)
+{
+    static std::optional<std::u16string> lastData;
+    static std::shared_ptr<const VornickWordPressBlockMetadata> lastMetadata;
+    if (lastData != data) {
+        lastMetadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(data);
+        lastData = data;
+    }
+    return lastMetadata;
+}
+
+std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataForElement(const DOMElement& element)
 {
     auto previous = element.previousSibling();
     while (previous && isWhitespaceText(*previous))
@@ -52,9 +63,9 @@ std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockInspectorMod
     if (!previous || previous->nodeType() != DOMNode::COMMENT_NODE)
         return nullptr;
     auto& data = downcast<DOMCharacterData>(*previous).data();
-    if (VornickWordPressBlockCommentFromCommentData(data).kind != VornickWordPressBlockCommentKind::Opening)
+    if (VornickWordPressBlockCommentKindFromCommentData(data) != VornickWordPressBlockCommentKind::Opening)
         return nullptr;
-    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(data);
+    return blockMetadataForOpeningCommentData(data);
 }
 
 std::shared_ptr<VornickWordPressBlogEditor> VornickWordPressBlockInspectorModule::wordPressBlogEditor() const
@@ -75,12 +86,12 @@ VornickWordPressBlockElementEditorUIController* VornickWordPressBlockInspectorMo
     return dynamic_cast<VornickWordPressBlockElementEditorUIController*>(elementEditor());
 }
 
-std::shared_ptr<VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::wordPressBlockMetadata() const
+std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::wordPressBlockMetadata() const
 {
     auto* editor = elementEditor();
     if (!editor || !editor->targetObject() || !editor->targetObject()->blockStartComment())
         return nullptr;
-    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(editor->targetObject()->blockStartComment()->data());
+    return blockMetadataForOpeningCommentData(editor->targetObject()->blockStartComment()->data());
 }
 
 bool VornickWordPressBlockInspectorModule::writeChangeFromControl(ActionSender*, const VornickExactSelection&, DOMDocumentFragment&,

@@ -268,8 +268,10 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         ::kill(pid, SIGKILL);
     };
     auto stopAsked = [&launch] { return launch.stop && launch.stop->load(); };
-    // How often a stop is looked for while the child runs.
-    constexpr long long stopPollMilliseconds = 10;
+    // How often a stop is looked for while the child runs: a stopped run is
+    // often waited for (a repair nobody wants any more), so the stop is seen
+    // within a millisecond.
+    constexpr long long stopPollMilliseconds = 1;
 
     while (output.read.get() >= 0 || errors.read.get() >= 0) {
         if (stopAsked()) {

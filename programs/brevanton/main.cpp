@@ -275,7 +275,14 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     auto document = view.mainFrameDocument();
     Error error;
     bool saved = false;
-    std::optional<std::string> written;
+    // What was written (kept by the view) or would be, measured and compared
+    // with the file in place, before the run loop turns again.
+    size_t writtenBytes = 0;
+    bool writtenIsIdentical = false;
+    auto measureWritten = [&](const std::optional<std::string>& written) {
+        writtenBytes = written ? written->size() : 0;
+        writtenIsIdentical = written && *written == bytes;
+    };
     if (save) {
         // Tidy validates in the background while the document is written.
         std::vector<Error> errors;
@@ -285,9 +292,9 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
         for (size_t i = 1; i < errors.size(); ++i)
             reportFailure(path, errors[i]);
         if (saved)
-            written = view.lastWrittenMainFrameData();
+            measureWritten(view.lastWrittenMainFrameData());
     } else {
-        written = view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document);
+        measureWritten(view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document));
     }
     waitForValidation(view, *frame, bytes.size());
 
@@ -299,9 +306,9 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     report.byteOrderMark = document->hasByteOrderMark();
     report.documentType = VornickDocumentTypeOfDocument(*document);
     report.parsedAsXML = !document->isHTMLDocument();
-    report.writtenBytes = written ? written->size() : 0;
+    report.writtenBytes = writtenBytes;
     // Whether saving leaves the file's bytes as they were.
-    report.writtenIsIdentical = written && *written == bytes;
+    report.writtenIsIdentical = writtenIsIdentical;
     printFileReport(path, report);
     printLoadReport(view, loaded, loadError);
     if (vornick_isLoadedFromRepairedCopy(*frame))

@@ -2,6 +2,7 @@
 
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWebResourceFileWatcher.h"
+#include "app/VornickWindow.h"
 #include "dom/VornickElementExtensions.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
@@ -157,6 +158,45 @@ TEST_F(ResourceReloadTest, ImportedAndBackgroundImageFilesReloadTheLinkedSheet)
     EXPECT_TRUE(reloaded.empty());
     EXPECT_EQ(documentSnapshot(*document()), before);
     EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 0u);
+}
+
+// The save's own write into the page's folder is no change of a file the
+// page uses, whatever name reaches the file; nor is a file the page never
+// loaded. A closing view refreshes for nothing.
+TEST_F(ResourceReloadTest, OnlyFilesThePageLoadsAreRefreshedAndNeverItsOwnSave)
+{
+    file("pic.png", png(10, 10));
+    file("style.css", "p { color: red }");
+    file("other.png", png(4, 4));
+    loadPage("<link rel=\"stylesheet\" href=\"style.css\">", "<p><img src=\"pic.png\" alt=\"\"></p>");
+    auto refreshes = [&](const std::string& name) {
+        return VornickContentEditingViewTestPeer::refreshesForResourceFileChangeAtURL(*view, url(name));
+    };
+    for (const char* name : { "pic.png", "style.css" })
+        EXPECT_TRUE(refreshes(name)) << name;
+    EXPECT_FALSE(refreshes("other.png"));
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
+    std::filesystem::create_hard_link(path("page.html"), path("same-file.html"));
+    EXPECT_FALSE(refreshes("page.html"));
+    EXPECT_FALSE(refreshes("same-file.html"));
+    EXPECT_TRUE(refreshes("pic.png"));
+
+    // The image changed on disk is shown again through its watcher after the save.
+    auto image = element(u"img");
+    vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*image, true);
+    file("pic.png", png(40, 30));
+    ASSERT_TRUE(waitFor([&] { return !image->getAttribute(u"width").empty(); }));
+    EXPECT_EQ(attribute(u"img", u"width"), "40");
+
+    auto window = VornickWindow::create(Rect(0, 0, 800, 600));
+    window->contentView()->addSubview(view);
+    EXPECT_TRUE(refreshes("pic.png"));
+    window->close();
+    EXPECT_FALSE(refreshes("pic.png"));
+    EXPECT_FALSE(refreshes("style.css"));
+    view->removeFromSuperview();
 }
 
 // A page whose base element points elsewhere (as a repaired copy's does)

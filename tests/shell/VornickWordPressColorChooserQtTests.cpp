@@ -11,11 +11,14 @@
 #include "publishing/VornickWordPressColorChooserController.h"
 #include "publishing/VornickWordPressColorPaletteView.h"
 #include "publishing/VornickWordPressHexColorWell.h"
+#include "platform/foundation/Text.h"
 #include "ui/VornickColorSwatchView.h"
 
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace brevanton {
 namespace {
@@ -114,6 +117,35 @@ TEST_F(VornickWordPressColorChooserQtTests, AClickOnTheWellTakesTheColourPickedI
     ASSERT_TRUE(changes[0]);
     EXPECT_EQ(changes[0]->hexRGBString(), u"#123456");
     EXPECT_EQ(picture().pixelColor(pointIn(*chooser->colorWell(), { 4, 4 })), QColor(0x12, 0x34, 0x56));
+}
+
+// Repaints nothing asked for replay what was recorded; a colour the block's
+// comment gives the chooser is painted at the very next repaint, as is the
+// selection going back to none.
+TEST_F(VornickWordPressColorChooserQtTests, AColourSetFromTheBlockIsPaintedAtTheNextRepaint)
+{
+    const auto& palette = VornickColorDescriptionList::wordPressTextAndBackgroundColors();
+    auto well = chooser->colorWell();
+    widget()->repaint();
+    auto recorded = widget()->lastPaintedCommands().size();
+    widget()->repaint();
+    EXPECT_EQ(widget()->lastPaintedCommands().size(), recorded);
+
+    for (const char16_t* name : { u"vivid-red", u"black", u"pale-cyan-blue" }) {
+        auto description = palette.colorDescriptionWithCSSName(name);
+        ASSERT_TRUE(description);
+        chooser->setColorDescription(description);
+        widget()->repaint();
+        QImage image = picture();
+        EXPECT_EQ(image.pixelColor(pointIn(*well, { 4, 4 })), colorOf(description)) << toUTF8(name);
+        auto index = std::find(palette.colorDescriptions().begin(), palette.colorDescriptions().end(), description)
+            - palette.colorDescriptions().begin();
+        EXPECT_NE(image.pixelColor(pointIn(*swatch(static_cast<size_t>(index)), { 1, 1 })), colorOf(description)) << toUTF8(name);
+    }
+    chooser->setColorDescription(nullptr);
+    widget()->repaint();
+    EXPECT_NE(picture().pixelColor(pointIn(*well, { 4, 4 })), colorOf(palette.colorDescriptionWithCSSName(u"pale-cyan-blue")));
+    EXPECT_TRUE(widget()->lastPaintedCommands().size() < recorded + 2);
 }
 
 } // namespace brevanton

@@ -279,8 +279,10 @@ void QtWindowBackend::windowFirstResponderDidChange(Window& window)
 
 void QtWindowBackend::windowViewsNeedDisplay(Window& window)
 {
-    if (auto* widget = widgetForWindow(window))
+    if (auto* widget = widgetForWindow(window)) {
+        widget->viewsNeedDisplay();
         widget->update();
+    }
 }
 
 void QtWindowBackend::windowViewsNeedDisplayInRect(Window& window, const Rect& rect)
@@ -288,6 +290,7 @@ void QtWindowBackend::windowViewsNeedDisplayInRect(Window& window, const Rect& r
     auto* widget = widgetForWindow(window);
     if (!widget)
         return;
+    widget->viewsNeedDisplay();
     // Whole pixels around the part, from the window's y-up coordinates.
     Rect outer = rect.integral();
     QRect part(static_cast<int>(outer.minX()), static_cast<int>(widget->height() - outer.maxY()),

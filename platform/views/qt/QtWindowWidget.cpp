@@ -123,6 +123,18 @@ void QtWindowWidget::takeWindowAppearance()
         setMaximumSize(maximum);
 }
 
+bool QtWindowWidget::recordingIsCurrentFor(const QRect& area, const Window& window) const
+{
+    // A mark the window's own headless display took is a mark all the same.
+    if (!m_recordingIsCurrent || window.viewsNeedDisplay() || area != m_recordedArea || height() != m_recordedHeight)
+        return false;
+    auto content = window.contentView();
+    if (!content || m_recordedContentView.lock() != content || content->frame() != m_recordedContentFrame)
+        return false;
+    return m_recordedFirstResponder.lock() == window.firstResponder() && window.isKeyWindow() == m_recordedInKeyWindow
+        && window.isMainWindow() == m_recordedInMainWindow;
+}
+
 namespace {
 
 void clearDisplayMarks(View& view)
@@ -154,26 +166,40 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     if (QtWindowBackend::isOverlay(*window))
         painter.setOpacity(window->alphaValue());
     // What the views draw in the part, recorded without touching their
-    // display marks (the window's own recording is for headless runs).
-    std::shared_ptr<Image> drawing;
-    if (auto content = window->contentView()) {
-        Rect base(area.x(), height() - area.y() - area.height(), area.width(), area.height());
-        drawing = content->cacheDisplayInRect(content->convertRectFromView(base, nullptr));
+    // display marks (the window's own recording is for headless runs). Qt
+    // asking again for the part last painted, with no view marked since,
+    // gets the same recording replayed: the repaint is then the painting alone.
+    auto content = window->contentView();
+    bool records = !recordingIsCurrentFor(area, *window);
+    if (records) {
+        m_lastPainting.reset();
+        if (content) {
+            Rect base(area.x(), height() - area.y() - area.height(), area.width(), area.height());
+            m_lastPainting = content->cacheDisplayInRect(content->convertRectFromView(base, nullptr));
+        }
+        m_recordingIsCurrent = true;
+        m_recordedArea = area;
+        m_recordedHeight = height();
+        m_recordedContentView = content;
+        m_recordedContentFrame = content ? content->frame() : Rect();
+        m_recordedFirstResponder = window->firstResponder();
+        m_recordedInKeyWindow = window->isKeyWindow();
+        m_recordedInMainWindow = window->isMainWindow();
     }
     painter.setClipRect(area);
-    if (drawing) {
+    if (m_lastPainting) {
         // Each view's drawing shows only within its visible part, as it would
         // on screen: a scrolled page never covers the panes around it.
-        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(height())).paintWithinVisibleRects(drawing->drawing());
+        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(height())).paintWithinVisibleRects(m_lastPainting->drawing());
     }
-    m_lastPainting = std::move(drawing);
     ++m_paintCount;
     m_lastPaintedArea = area;
     m_lastPaintedRegion = event->region().intersected(area);
     window->setViewsNeedDisplay(false);
     // Every part a view marked was passed on to Qt as it was marked, and Qt
-    // paints all it was asked for at once: the views' own marks are done.
-    if (auto content = window->contentView())
+    // paints all it was asked for at once: the views' own marks are done
+    // (a replayed recording follows no mark).
+    if (records && content)
         clearDisplayMarks(*content);
     takeWindowAppearance();
 }

@@ -1,7 +1,8 @@
 // QtWindowWidget: the native widget showing one Window. Its paint event
 // records what the window's views draw in the part to repaint into a
 // GraphicsContext and replays it with QtDrawCommandPainter (the recorder is
-// the only drawing path). Qt's mouse, wheel, key and input-method events
+// the only drawing path); a repaint of the same part with no view marked
+// since replays the last recording without asking the views. Qt's mouse, wheel, key and input-method events
 // become our events (QtEventTranslation) and go through
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
 // by lines of its scroll view (the view layer has no scroll-wheel event).
@@ -39,6 +40,7 @@ namespace brevanton {
 class DraggingSession;
 class Image;
 class QtWindowBackend;
+class Responder;
 class View;
 class Window;
 
@@ -55,6 +57,11 @@ public:
     // the rectangles it was made of (changes far apart come in one event).
     QRect lastPaintedArea() const { return m_lastPaintedArea; }
     const QRegion& lastPaintedRegion() const { return m_lastPaintedRegion; }
+
+    // Told of every part of the window a view marked for display: the views'
+    // drawing is recorded again at the next paint event. Until then (Qt
+    // asking again for a part it was shown) the last recording is replayed.
+    void viewsNeedDisplay() { m_recordingIsCurrent = false; }
 
     // Set while the backend moves or resizes the widget, so that the change
     // is not given back to the window.
@@ -120,6 +127,19 @@ private:
     ClickCounter m_clicks;
     // What the last paint event recorded and replayed.
     std::shared_ptr<const Image> m_lastPainting;
+    // Whether m_lastPainting is what the views would draw now: no view was
+    // marked since, and the part, the content view and what views draw
+    // differently in a key or main window or as first responder are as they
+    // were when it was recorded.
+    bool recordingIsCurrentFor(const QRect& area, const Window&) const;
+    bool m_recordingIsCurrent { false };
+    QRect m_recordedArea;
+    int m_recordedHeight { 0 };
+    std::weak_ptr<View> m_recordedContentView;
+    Rect m_recordedContentFrame;
+    std::weak_ptr<Responder> m_recordedFirstResponder;
+    bool m_recordedInKeyWindow { false };
+    bool m_recordedInMainWindow { false };
     unsigned m_paintCount { 0 };
     QRect m_lastPaintedArea;
     QRegion m_lastPaintedRegion;

@@ -32,7 +32,12 @@ public:
     Color fill { Color::sRGB(0, 0, 1) };
     std::vector<Event> events;
     bool acceptsFirstResponder() const override { return true; }
-    void draw(const Rect&, GraphicsContext& context) override { context.fillRect(bounds(), fill); }
+    unsigned draws { 0 };
+    void draw(const Rect&, GraphicsContext& context) override
+    {
+        ++draws;
+        context.fillRect(bounds(), fill);
+    }
     void mouseDown(const Event& event) override { events.push_back(event); }
     void mouseUp(const Event& event) override { events.push_back(event); }
     void rightMouseDown(const Event& event) override { events.push_back(event); }
@@ -194,6 +199,43 @@ TEST_F(Backend, MarkingAViewRepaintsTheWidgetFromTheRecordedCommands)
     ASSERT_FALSE(widget()->lastPaintedCommands().empty());
     EXPECT_EQ(widget()->lastPaintedCommands().back().view, view.get());
     EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 255, 0));
+}
+
+// Qt asking again for what it was shown gets the recording replayed; a
+// mark, another first responder or the window's key state records anew.
+TEST_F(Backend, ARepaintNoViewAskedForReplaysTheRecordingWithoutDrawingTheViews)
+{
+    QCoreApplication::processEvents();
+    widget()->repaint();
+    unsigned draws = view->draws;
+    unsigned painted = widget()->paintCount();
+    widget()->repaint();
+    widget()->repaint();
+    EXPECT_EQ(widget()->paintCount(), painted + 2);
+    EXPECT_EQ(view->draws, draws);
+    EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 0, 255));
+
+    view->fill = Color::sRGB(1, 0, 0);
+    view->setNeedsDisplay(true);
+    widget()->repaint();
+    EXPECT_EQ(view->draws, draws + 1);
+    EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(255, 0, 0));
+
+    ASSERT_TRUE(window->makeFirstResponder(nullptr));
+    widget()->repaint();
+    EXPECT_EQ(view->draws, draws + 2);
+    auto other = Window::create(Rect(500, 200, 100, 100));
+    other->makeKeyAndOrderFront();
+    ASSERT_FALSE(window->isKeyWindow());
+    widget()->repaint();
+    EXPECT_EQ(view->draws, draws + 3);
+    other->close();
+    // A mark the window's own headless display took still counts.
+    view->setNeedsDisplay(true);
+    window->displayIfNeeded();
+    unsigned displayed = view->draws;
+    widget()->repaint();
+    EXPECT_EQ(view->draws, displayed + 1);
 }
 
 // A view that clips what it fills to a part of itself, as a grid's cells

@@ -774,6 +774,7 @@ const std::shared_ptr<const CSSComputedValues>* CSSStyleResolver::cachedValues(c
     if (!slot.owner)
         return nullptr;
     // Another document's resolver wrote the slot: the element came from there.
+    indexStyles();
     auto found = m_styleIndexes.find(&element);
     if (found == m_styleIndexes.end())
         return nullptr;
@@ -783,31 +784,69 @@ const std::shared_ptr<const CSSComputedValues>* CSSStyleResolver::cachedValues(c
 
 void CSSStyleResolver::cacheValues(const DOMElement& element, std::shared_ptr<const CSSComputedValues> values)
 {
-    uint32_t index = m_freeStyles.empty() ? static_cast<uint32_t>(m_styles.size()) : m_freeStyles.back();
-    auto [found, inserted] = m_styleIndexes.try_emplace(&element, index);
-    if (!inserted)
-        // The entry of an element that went from the same address, or one another resolver's slot hid.
-        index = found->second;
-    else if (m_freeStyles.empty())
+    uint32_t index;
+    if (m_freeStyles.empty()) {
+        index = static_cast<uint32_t>(m_styles.size());
         m_styles.emplace_back();
-    else
+    } else {
+        index = m_freeStyles.back();
         m_freeStyles.pop_back();
-    m_styles[index] = { &element, std::move(values) };
+    }
+    m_styles[index] = { &element, std::move(values), false };
     element.styleSlot() = { m_slotOwner, index };
+    m_unindexedStyles.push_back(index);
+    // Entries left by elements that went go when the list is indexed: it stays within the table's size.
+    if (m_unindexedStyles.size() > std::max(minimumUnindexedStyles, m_styles.size()))
+        indexStyles();
+}
+
+void CSSStyleResolver::indexStyles()
+{
+    for (uint32_t index : m_unindexedStyles) {
+        auto& entry = m_styles[index];
+        // Places taken again are listed once more: the entry there now counts.
+        if (!entry.element || entry.indexed)
+            continue;
+        auto [found, inserted] = m_styleIndexes.try_emplace(entry.element, index);
+        entry.indexed = true;
+        if (inserted || found->second == index)
+            continue;
+        // The older entry at the address was left by an element that went: the newer is the live one's.
+        uint32_t stale = found->second;
+        found->second = index;
+        m_styles[stale] = {};
+        m_freeStyles.push_back(stale);
+    }
+    m_unindexedStyles.clear();
 }
 
 void CSSStyleResolver::forgetValues(const DOMElement& element)
 {
     auto& slot = element.styleSlot();
-    // Cached values always have a slot naming this resolver (or another's, written since).
+    if (slot.owner == m_slotOwner) {
+        if (slot.index < m_styles.size() && m_styles[slot.index].element == &element)
+            releaseStyle(slot.index);
+        return;
+    }
+    // Cached values always have a slot naming this resolver, or another one written since.
     if (!slot.owner)
         return;
-    auto entry = m_styleIndexes.extract(&element);
-    if (entry.empty())
-        return;
+    indexStyles();
+    if (auto found = m_styleIndexes.find(&element); found != m_styleIndexes.end())
+        releaseStyle(found->second);
+}
+
+void CSSStyleResolver::releaseStyle(uint32_t index)
+{
+    auto& entry = m_styles[index];
+    if (entry.indexed) {
+        auto found = m_styleIndexes.find(entry.element);
+        if (found != m_styleIndexes.end() && found->second == index)
+            m_styleIndexes.erase(found);
+    }
     // The values go now: only the entry's place is kept.
-    m_styles[entry.mapped()] = {};
-    m_freeStyles.push_back(entry.mapped());
+    entry = {};
+    m_freeStyles.push_back(index);
 }
 
 void CSSStyleResolver::forgetSubtree(const DOMNode& root)
@@ -893,6 +932,7 @@ void CSSStyleResolver::validate()
     m_styles.clear();
     m_freeStyles.clear();
     m_styleIndexes.clear();
+    m_unindexedStyles.clear();
     m_pseudoElementStyles.clear();
     m_sharedValues.clear();
     m_sharedValuesPruneSize = minimumSharedValuesPruneSize;

@@ -134,22 +134,31 @@ private:
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     // The cached values of connected elements. Each element's style slot
-    // names its entry's place; the index by address finds the entry an
-    // element that went left, so that one made at its address takes it over.
-    // Places of forgotten entries are taken again by the next ones.
+    // names its entry's place; places of forgotten entries are taken again by
+    // the next ones.
     struct StyleEntry {
         const DOMElement* element { nullptr };
         std::shared_ptr<const CSSComputedValues> values;
+        // Whether the index by address has the entry.
+        bool indexed { false };
     };
     std::vector<StyleEntry> m_styles;
     std::vector<uint32_t> m_freeStyles;
+    // The places of entries by their elements' addresses: for elements whose
+    // slot another document's resolver wrote, and to find the entry an
+    // element that went left at the address of a new one, which then goes.
+    // New entries join it in batches, so that new rows touch no page-sized table.
     std::unordered_map<const DOMElement*, uint32_t> m_styleIndexes;
+    std::vector<uint32_t> m_unindexedStyles;
+    static constexpr size_t minimumUnindexedStyles = 1024;
+    void indexStyles();
     // This resolver's number in the style slots of nodes.
     uint32_t m_slotOwner { DOMNodeSlot::newOwner() };
     // The cached values of a connected element, or null.
     const std::shared_ptr<const CSSComputedValues>* cachedValues(const DOMElement&);
     void cacheValues(const DOMElement&, std::shared_ptr<const CSSComputedValues>);
     void forgetValues(const DOMElement&);
+    void releaseStyle(uint32_t index);
     // Values by what the cascade sees of an element (see sharedOrComputedValues).
     // An entry keeps its parent's values alive, so a parent's address in a
     // key is never another's; entries no element uses go now and then.

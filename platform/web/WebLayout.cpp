@@ -424,12 +424,12 @@ std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
 
 void WebLayout::layoutDocument(const DOMDocument& document)
 {
-    size_t previousCount = m_boxIndexes.size();
+    size_t previousCount = m_boxOrder.size();
     m_boxBlocks.clear();
     m_boxCount = 0;
     m_freeBoxes.clear();
     m_boxIndexes.clear();
-    m_boxIndexes.reserve(previousCount);
+    m_unindexedBoxes.clear();
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
     m_blockFlows.clear();
@@ -582,36 +582,52 @@ WebLayout::Box* WebLayout::findBox(const DOMNode* node)
     // No layout made a box for the node (a new one): none is here.
     if (!slot.owner)
         return nullptr;
-    auto found = m_boxIndexes.find(node);
-    if (found == m_boxIndexes.end())
-        return nullptr;
-    slot = { m_slotOwner, found->second };
-    return &boxAt(found->second);
+    auto* box = findBoxByAddress(node);
+    if (box)
+        slot = { m_slotOwner, box->index };
+    return box;
 }
 
 const WebLayout::Box* WebLayout::findBoxByAddress(const DOMNode* node) const
 {
+    indexBoxes();
     auto found = m_boxIndexes.find(node);
     return found == m_boxIndexes.end() ? nullptr : &boxAt(found->second);
+}
+
+void WebLayout::indexBoxes() const
+{
+    for (uint32_t index : m_unindexedBoxes) {
+        Box& box = boxAt(index);
+        // Places taken again are listed once more: the box there now counts.
+        if (!box.node || box.indexed)
+            continue;
+        m_boxIndexes.insert_or_assign(box.node, index);
+        box.indexed = true;
+    }
+    m_unindexedBoxes.clear();
 }
 
 WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 {
     auto& slot = node->layoutSlot();
-    if (slot.owner == m_slotOwner && slot.index < m_boxCount && boxAt(slot.index).node == node)
-        return boxAt(slot.index);
-    uint32_t index = m_freeBoxes.empty() ? m_boxCount : m_freeBoxes.back();
-    auto [found, inserted] = m_boxIndexes.try_emplace(node, index);
-    // A box another layout's slot hid, or one left by a node that went from the same address.
-    if (!inserted) {
-        slot = { m_slotOwner, found->second };
-        return boxAt(found->second);
+    if (slot.owner == m_slotOwner) {
+        if (slot.index < m_boxCount && boxAt(slot.index).node == node)
+            return boxAt(slot.index);
+    } else if (slot.owner) {
+        // Another layout's slot may hide a box of this one.
+        if (auto* found = findBoxByAddress(node)) {
+            slot = { m_slotOwner, found->index };
+            return *found;
+        }
     }
+    uint32_t index;
     if (m_freeBoxes.empty()) {
         if (m_boxCount % boxesPerBlock == 0)
             m_boxBlocks.push_back(std::make_unique<Box[]>(boxesPerBlock));
-        ++m_boxCount;
+        index = m_boxCount++;
     } else {
+        index = m_freeBoxes.back();
         m_freeBoxes.pop_back();
     }
     // A fresh box that keeps the room its place's lines had.
@@ -620,24 +636,35 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
     lines.clear();
     *box = Box();
     box->lines = std::move(lines);
+    box->index = index;
     slot = { m_slotOwner, index };
     box->node = node;
     box->order = static_cast<uint32_t>(m_boxOrder.size());
     box->isText = node->isTextNode();
     m_boxOrder.push_back(box);
+    m_unindexedBoxes.push_back(index);
+    // Places taken again are listed again: the list stays within twice the boxes.
+    if (m_unindexedBoxes.size() > std::max<size_t>(minimumUnindexedBoxes, m_boxCount))
+        indexBoxes();
     return *box;
 }
 
 void WebLayout::eraseBox(const Box& box)
 {
+    if (!box.node)
+        return;
     if (box.blockFlow != noBlockFlow)
         m_freeFlows.push_back(box.blockFlow);
+    if (box.indexed) {
+        auto found = m_boxIndexes.find(box.node);
+        if (found != m_boxIndexes.end() && found->second == box.index)
+            m_boxIndexes.erase(found);
+    }
     // The node may be gone: its slot is left as it is, and no longer matches the box's place.
-    auto entry = m_boxIndexes.extract(box.node);
-    if (entry.empty())
-        return;
-    boxAt(entry.mapped()).node = nullptr;
-    m_freeBoxes.push_back(entry.mapped());
+    Box& place = boxAt(box.index);
+    place.node = nullptr;
+    place.indexed = false;
+    m_freeBoxes.push_back(place.index);
 }
 
 WebLayout::BlockFlow& WebLayout::blockFlowFor(Box& box)

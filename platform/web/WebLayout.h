@@ -162,6 +162,9 @@ private:
         uint32_t font { 0 };
         bool isText { false };
         bool preservesWhiteSpace { false };
+        // Its place among the boxes, and whether the index by address has it.
+        uint32_t index { 0 };
+        bool indexed { false };
     };
     static constexpr uint32_t noBlockFlow = ~0u;
     // Where and how wide a block was laid out, the height it took with its
@@ -322,14 +325,19 @@ private:
     // The boxes, in the order they were made (a batch of new rows' boxes lie
     // together), in blocks that never move. A box that went leaves its place,
     // with its lines' room, to the next box made. Each node's layout slot
-    // names its box's place here; the index by address serves nodes that may
-    // be gone.
+    // names its box's place here.
     static constexpr uint32_t boxesPerBlock = 256;
     std::vector<std::unique_ptr<Box[]>> m_boxBlocks;
     uint32_t m_boxCount { 0 };
     Box& boxAt(uint32_t index) const { return m_boxBlocks[index / boxesPerBlock][index % boxesPerBlock]; }
     std::vector<uint32_t> m_freeBoxes;
-    std::unordered_map<const DOMNode*, uint32_t> m_boxIndexes;
+    // The places of boxes by their nodes' addresses, for nodes that may be
+    // gone and slots another layout wrote. New boxes join it only when such a
+    // lookup comes, so that new rows touch no page-sized table.
+    mutable std::unordered_map<const DOMNode*, uint32_t> m_boxIndexes;
+    mutable std::vector<uint32_t> m_unindexedBoxes;
+    static constexpr size_t minimumUnindexedBoxes = 1024;
+    void indexBoxes() const;
     // This layout's number in the layout slots of nodes.
     uint32_t m_slotOwner { DOMNodeSlot::newOwner() };
     std::unordered_map<const DOMElement*, TableMeasure> m_tableMeasures;

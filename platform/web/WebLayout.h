@@ -333,7 +333,8 @@ private:
     std::vector<uint32_t> m_freeBoxes;
     // The places of boxes by their nodes' addresses, for nodes that may be
     // gone and slots another layout wrote. New boxes join it only when such a
-    // lookup comes, so that new rows touch no page-sized table.
+    // lookup comes (or places taken again made the list of those waiting
+    // longer than the boxes), so that new rows touch no page-sized table.
     mutable std::unordered_map<const DOMNode*, uint32_t> m_boxIndexes;
     mutable std::vector<uint32_t> m_unindexedBoxes;
     static constexpr size_t minimumUnindexedBoxes = 1024;

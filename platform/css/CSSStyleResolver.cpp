@@ -550,9 +550,8 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
     validate();
     bool connected = element.isConnected();
     if (connected) {
-        auto found = m_styles.find(&element);
-        if (found != m_styles.end())
-            return found->second;
+        if (auto* values = cachedValues(element))
+            return *values;
     }
     // rem lengths refer to the font size of the root element.
     const DOMElement* top = &element;
@@ -567,9 +566,8 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
     std::shared_ptr<const CSSComputedValues> parent;
     for (auto* e = &element; e; e = parentElementOf(*e)) {
         if (connected) {
-            auto found = m_styles.find(e);
-            if (found != m_styles.end()) {
-                parent = found->second;
+            if (auto* values = cachedValues(*e)) {
+                parent = *values;
                 break;
             }
         }
@@ -584,15 +582,7 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
             return;
         }
         auto values = sharedOrComputedValues(*e, parent, rootFontSize);
-        if (m_freeStyleEntries.empty()) {
-            m_styles.emplace(e, values);
-        } else {
-            auto entry = std::move(m_freeStyleEntries.back());
-            m_freeStyleEntries.pop_back();
-            entry.key() = e;
-            entry.mapped() = values;
-            m_styles.insert(std::move(entry));
-        }
+        cacheValues(*e, values);
         parent = std::move(values);
     };
     for (auto it = longChain.rbegin(); it != longChain.rend(); ++it)
@@ -775,16 +765,95 @@ bool CSSStyleResolver::selectorsSeeAttribute(std::u16string_view name) const
     return m_authorRules && m_authorRules->selectsOnAttribute(lower);
 }
 
+const std::shared_ptr<const CSSComputedValues>* CSSStyleResolver::cachedValues(const DOMElement& element)
+{
+    auto& slot = element.styleSlot();
+    if (slot.owner == m_slotOwner)
+        return slot.index < m_styles.size() && m_styles[slot.index].element == &element ? &m_styles[slot.index].values : nullptr;
+    // No resolver cached the element's values (a new element): none are here.
+    if (!slot.owner)
+        return nullptr;
+    // Another document's resolver wrote the slot: the element came from there.
+    indexStyles();
+    auto found = m_styleIndexes.find(&element);
+    if (found == m_styleIndexes.end())
+        return nullptr;
+    slot = { m_slotOwner, found->second };
+    return &m_styles[found->second].values;
+}
+
+void CSSStyleResolver::cacheValues(const DOMElement& element, std::shared_ptr<const CSSComputedValues> values)
+{
+    uint32_t index;
+    if (m_freeStyles.empty()) {
+        index = static_cast<uint32_t>(m_styles.size());
+        m_styles.emplace_back();
+    } else {
+        index = m_freeStyles.back();
+        m_freeStyles.pop_back();
+    }
+    m_styles[index] = { &element, std::move(values), false };
+    element.styleSlot() = { m_slotOwner, index };
+    m_unindexedStyles.push_back(index);
+    // Entries left by elements that went go when the list is indexed: it stays within the table's size.
+    if (m_unindexedStyles.size() > std::max(minimumUnindexedStyles, m_styles.size()))
+        indexStyles();
+}
+
+void CSSStyleResolver::indexStyles()
+{
+    for (uint32_t index : m_unindexedStyles) {
+        auto& entry = m_styles[index];
+        // Places taken again are listed once more: the entry there now counts.
+        if (!entry.element || entry.indexed)
+            continue;
+        auto [found, inserted] = m_styleIndexes.try_emplace(entry.element, index);
+        entry.indexed = true;
+        if (inserted || found->second == index)
+            continue;
+        // The older entry at the address was left by an element that went: the newer is the live one's.
+        uint32_t stale = found->second;
+        found->second = index;
+        m_styles[stale] = {};
+        m_freeStyles.push_back(stale);
+    }
+    m_unindexedStyles.clear();
+}
+
+void CSSStyleResolver::forgetValues(const DOMElement& element)
+{
+    auto& slot = element.styleSlot();
+    if (slot.owner == m_slotOwner) {
+        if (slot.index < m_styles.size() && m_styles[slot.index].element == &element)
+            releaseStyle(slot.index);
+        return;
+    }
+    // Cached values always have a slot naming this resolver, or another one written since.
+    if (!slot.owner)
+        return;
+    indexStyles();
+    if (auto found = m_styleIndexes.find(&element); found != m_styleIndexes.end())
+        releaseStyle(found->second);
+}
+
+void CSSStyleResolver::releaseStyle(uint32_t index)
+{
+    auto& entry = m_styles[index];
+    if (entry.indexed) {
+        auto found = m_styleIndexes.find(entry.element);
+        if (found != m_styleIndexes.end() && found->second == index)
+            m_styleIndexes.erase(found);
+    }
+    // The values go now: only the entry's place is kept.
+    entry = {};
+    m_freeStyles.push_back(index);
+}
+
 void CSSStyleResolver::forgetSubtree(const DOMNode& root)
 {
     for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
         if (node->isElementNode()) {
-            auto entry = m_styles.extract(downcast<DOMElement>(node));
-            if (!entry.empty() && m_freeStyleEntries.size() < maxFreeStyleEntries) {
-                // The values go now: only the entry's room is kept.
-                entry.mapped().reset();
-                m_freeStyleEntries.push_back(std::move(entry));
-            }
+            forgetValues(*downcast<DOMElement>(node));
             m_pseudoElementStyles.erase(downcast<DOMElement>(node));
         }
     }
@@ -861,6 +930,9 @@ void CSSStyleResolver::validate()
     if (!sheetsChanged && generation == m_userSheetGeneration)
         return;
     m_styles.clear();
+    m_freeStyles.clear();
+    m_styleIndexes.clear();
+    m_unindexedStyles.clear();
     m_pseudoElementStyles.clear();
     m_sharedValues.clear();
     m_sharedValuesPruneSize = minimumSharedValuesPruneSize;

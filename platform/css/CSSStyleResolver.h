@@ -19,6 +19,7 @@
 
 #include "platform/css/CSSComputedValues.h"
 #include "platform/css/CSSRuleSet.h"
+#include "platform/dom/DOMNode.h"
 
 #include <cstdint>
 #include <functional>
@@ -132,12 +133,32 @@ private:
     std::shared_ptr<const CSSRuleSet> m_authorRules;
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
-    using StyleMap = std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>>;
-    StyleMap m_styles;
-    // Entries of elements forgotten, taken again by elements computed next
-    // (rows replaced or put in again make no allocation for their styles).
-    std::vector<StyleMap::node_type> m_freeStyleEntries;
-    static constexpr size_t maxFreeStyleEntries = 4096;
+    // The cached values of connected elements. Each element's style slot
+    // names its entry's place; places of forgotten entries are taken again by
+    // the next ones.
+    struct StyleEntry {
+        const DOMElement* element { nullptr };
+        std::shared_ptr<const CSSComputedValues> values;
+        // Whether the index by address has the entry.
+        bool indexed { false };
+    };
+    std::vector<StyleEntry> m_styles;
+    std::vector<uint32_t> m_freeStyles;
+    // The places of entries by their elements' addresses: for elements whose
+    // slot another document's resolver wrote, and to find the entry an
+    // element that went left at the address of a new one, which then goes.
+    // New entries join it in batches, so that new rows touch no page-sized table.
+    std::unordered_map<const DOMElement*, uint32_t> m_styleIndexes;
+    std::vector<uint32_t> m_unindexedStyles;
+    static constexpr size_t minimumUnindexedStyles = 1024;
+    void indexStyles();
+    // This resolver's number in the style slots of nodes.
+    uint32_t m_slotOwner { DOMNodeSlot::newOwner() };
+    // The cached values of a connected element, or null.
+    const std::shared_ptr<const CSSComputedValues>* cachedValues(const DOMElement&);
+    void cacheValues(const DOMElement&, std::shared_ptr<const CSSComputedValues>);
+    void forgetValues(const DOMElement&);
+    void releaseStyle(uint32_t index);
     // Values by what the cascade sees of an element (see sharedOrComputedValues).
     // An entry keeps its parent's values alive, so a parent's address in a
     // key is never another's; entries no element uses go now and then.

@@ -11,6 +11,7 @@
 #include "platform/dom/DOMSerializer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,14 @@ namespace {
 thread_local std::vector<std::shared_ptr<DOMNode>>* pendingDestruction = nullptr;
 
 } // namespace
+
+uint32_t DOMNodeSlot::newOwner()
+{
+    // Owners live on any thread: layouts and resolvers of documents of several threads.
+    static std::atomic<uint32_t> lastOwner { 0 };
+    uint32_t owner = ++lastOwner;
+    return owner ? owner : ++lastOwner;
+}
 
 DOMContainerNode::~DOMContainerNode()
 {

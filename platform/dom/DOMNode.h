@@ -92,6 +92,22 @@ private:
     DOMDocumentHandle* m_handle { nullptr };
 };
 
+// The place of a node's entry in a table of a layer above the DOM: the
+// number of the table's owner and the entry's index there. It is never a
+// pointer: the owner checks that the entry at the index still stands for the
+// node before it uses it, so an entry that went, or a node or an owner that
+// went, leaves nothing to follow. Each owner writes the slot whenever it
+// makes an entry, so a slot naming an owner names that owner's latest entry
+// for the node; a slot naming another owner (or none) sends an owner to its
+// lookup by address.
+struct DOMNodeSlot {
+    uint32_t owner { 0 };
+    uint32_t index { 0 };
+
+    // A number for a new owner: never 0, and none handed out twice within 2^32 owners.
+    static uint32_t newOwner();
+};
+
 class DOMNode : public std::enable_shared_from_this<DOMNode> {
 public:
     enum NodeType : uint16_t {
@@ -199,6 +215,12 @@ public:
     // subtree (or is the node itself): the subtree holds none. Set on such an
     // element when it is made and on every node it has been put under since.
     bool mayHoldStyleSheetElement() const { return m_flags & mayHoldStyleSheetElementFlag; }
+
+    // Where the layers above keep their entry for this node (a layout its
+    // box, the style resolver the computed values), so that they find it
+    // without a lookup by address (see DOMNodeSlot).
+    DOMNodeSlot& layoutSlot() const { return m_layoutSlot; }
+    DOMNodeSlot& styleSlot() const { return m_styleSlot; }
 
     // The number of children, or the length of character data.
     unsigned length() const;
@@ -316,6 +338,10 @@ protected:
     uint16_t m_flags { 0 };
     // Spare room for subclasses (elements keep their name's number here).
     uint32_t m_data32 { 0 };
+
+private:
+    mutable DOMNodeSlot m_layoutSlot;
+    mutable DOMNodeSlot m_styleSlot;
 
     friend class DOMContainerNode;
 };

@@ -410,10 +410,10 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
 
 std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
 {
-    auto found = m_boxes.find(&element);
-    if (found == m_boxes.end())
+    auto* found = findBox(&element);
+    if (!found)
         return std::nullopt;
-    const Box& box = found->second;
+    const Box& box = *found;
     if (box.blockFlow == noBlockFlow || m_blockFlows[box.blockFlow].table)
         return webIsReplacedElement(element) || element.hasTagName(u"table") ? std::optional<Size>(box.rect.size) : std::nullopt;
     // Blocks answer their content box: borders and padding are inside the box.
@@ -424,9 +424,12 @@ std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
 
 void WebLayout::layoutDocument(const DOMDocument& document)
 {
-    size_t previousCount = m_boxes.size();
-    m_boxes.clear();
-    m_boxes.reserve(previousCount);
+    size_t previousCount = m_boxOrder.size();
+    m_boxBlocks.clear();
+    m_boxCount = 0;
+    m_freeBoxes.clear();
+    m_boxIndexes.clear();
+    m_unindexedBoxes.clear();
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
     m_blockFlows.clear();
@@ -484,10 +487,10 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
     // The nearest block at or above `node` laid out outside tables.
     auto addBlock = [&](const DOMNode* node) {
         for (; node && node->isElementNode(); node = node->parent()) {
-            auto found = m_boxes.find(node);
+            auto* found = findBox(node);
             // A table's parts are laid out again with the outermost table.
-            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow
-                || m_blockFlows[found->second.blockFlow].inTable)
+            if (!found || found->blockFlow == noBlockFlow
+                || m_blockFlows[found->blockFlow].inTable)
                 continue;
             auto* block = downcast<DOMElement>(node);
             if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
@@ -549,7 +552,7 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
     std::vector<const DOMElement*> blocks;
     for (auto& node : changes) {
         // Text without a box (in hidden or non-rendered content) changes nothing.
-        if (!node->isTextNode() || !m_boxes.count(node.get()))
+        if (!node->isTextNode() || !findBox(node.get()))
             continue;
         // Nor does white space that stays white space between blocks.
         if (isLinelessWhiteSpaceBetweenBlocks(*node))
@@ -558,9 +561,9 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
         // column's width and its row's height.
         const DOMElement* block = nullptr;
         for (auto* ancestor = node->parentElement().get(); ancestor && !block; ancestor = ancestor->parentElement().get()) {
-            auto found = m_boxes.find(ancestor);
-            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow
-                && !m_blockFlows[found->second.blockFlow].inTable)
+            auto* found = findBox(ancestor);
+            if (found && found->blockFlow != noBlockFlow
+                && !m_blockFlows[found->blockFlow].inTable)
                 block = ancestor;
         }
         if (!block)
@@ -571,39 +574,97 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
     return relayoutBlocks(blocks);
 }
 
+WebLayout::Box* WebLayout::findBox(const DOMNode* node)
+{
+    auto& slot = node->layoutSlot();
+    if (slot.owner == m_slotOwner)
+        return slot.index < m_boxCount && boxAt(slot.index).node == node ? &boxAt(slot.index) : nullptr;
+    // No layout made a box for the node (a new one): none is here.
+    if (!slot.owner)
+        return nullptr;
+    auto* box = findBoxByAddress(node);
+    if (box)
+        slot = { m_slotOwner, box->index };
+    return box;
+}
+
+const WebLayout::Box* WebLayout::findBoxByAddress(const DOMNode* node) const
+{
+    indexBoxes();
+    auto found = m_boxIndexes.find(node);
+    return found == m_boxIndexes.end() ? nullptr : &boxAt(found->second);
+}
+
+void WebLayout::indexBoxes() const
+{
+    for (uint32_t index : m_unindexedBoxes) {
+        Box& box = boxAt(index);
+        // Places taken again are listed once more: the box there now counts.
+        if (!box.node || box.indexed)
+            continue;
+        m_boxIndexes.insert_or_assign(box.node, index);
+        box.indexed = true;
+    }
+    m_unindexedBoxes.clear();
+}
+
 WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 {
-    auto found = m_boxes.find(node);
-    if (found != m_boxes.end())
-        return found->second;
-    Box* box;
-    if (m_freeBoxes.empty()) {
-        box = &m_boxes.try_emplace(node).first->second;
-    } else {
-        auto entry = std::move(m_freeBoxes.back());
-        m_freeBoxes.pop_back();
-        entry.key() = node;
-        // A fresh box that keeps the room its lines had.
-        auto lines = std::move(entry.mapped().lines);
-        lines.clear();
-        entry.mapped() = Box();
-        entry.mapped().lines = std::move(lines);
-        box = &m_boxes.insert(std::move(entry)).position->second;
+    auto& slot = node->layoutSlot();
+    if (slot.owner == m_slotOwner) {
+        if (slot.index < m_boxCount && boxAt(slot.index).node == node)
+            return boxAt(slot.index);
+    } else if (slot.owner) {
+        // Another layout's slot may hide a box of this one.
+        if (auto* found = findBoxByAddress(node)) {
+            slot = { m_slotOwner, found->index };
+            return *found;
+        }
     }
+    uint32_t index;
+    if (m_freeBoxes.empty()) {
+        if (m_boxCount % boxesPerBlock == 0)
+            m_boxBlocks.push_back(std::make_unique<Box[]>(boxesPerBlock));
+        index = m_boxCount++;
+    } else {
+        index = m_freeBoxes.back();
+        m_freeBoxes.pop_back();
+    }
+    // A fresh box that keeps the room its place's lines had.
+    Box* box = &boxAt(index);
+    auto lines = std::move(box->lines);
+    lines.clear();
+    *box = Box();
+    box->lines = std::move(lines);
+    box->index = index;
+    slot = { m_slotOwner, index };
     box->node = node;
     box->order = static_cast<uint32_t>(m_boxOrder.size());
     box->isText = node->isTextNode();
     m_boxOrder.push_back(box);
+    m_unindexedBoxes.push_back(index);
+    // Places taken again are listed again: the list stays within twice the boxes.
+    if (m_unindexedBoxes.size() > std::max<size_t>(minimumUnindexedBoxes, m_boxCount))
+        indexBoxes();
     return *box;
 }
 
 void WebLayout::eraseBox(const Box& box)
 {
+    if (!box.node)
+        return;
     if (box.blockFlow != noBlockFlow)
         m_freeFlows.push_back(box.blockFlow);
-    auto entry = m_boxes.extract(box.node);
-    if (!entry.empty() && m_freeBoxes.size() < maxFreeBoxes)
-        m_freeBoxes.push_back(std::move(entry));
+    if (box.indexed) {
+        auto found = m_boxIndexes.find(box.node);
+        if (found != m_boxIndexes.end() && found->second == box.index)
+            m_boxIndexes.erase(found);
+    }
+    // The node may be gone: its slot is left as it is, and no longer matches the box's place.
+    Box& place = boxAt(box.index);
+    place.node = nullptr;
+    place.indexed = false;
+    m_freeBoxes.push_back(place.index);
 }
 
 WebLayout::BlockFlow& WebLayout::blockFlowFor(Box& box)
@@ -623,10 +684,10 @@ WebLayout::BlockFlow& WebLayout::blockFlowFor(Box& box)
 bool WebLayout::relayoutBlock(const DOMElement& block)
 {
     m_childIndexesKept = false;
-    auto found = m_boxes.find(&block);
-    if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+    auto* found = findBox(&block);
+    if (!found || found->blockFlow == noBlockFlow)
         return false;
-    Box& box = found->second;
+    Box& box = *found;
     uint32_t flowIndex = box.blockFlow;
     BlockFlow old = m_blockFlows[flowIndex];
     if (old.inTable)
@@ -689,10 +750,10 @@ bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double del
             }
             return true;
         }
-        auto containerFound = m_boxes.find(container);
-        if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow)
+        auto* containerFound = findBox(container);
+        if (!containerFound || containerFound->blockFlow == noBlockFlow)
             return false;
-        Box& containerBox = containerFound->second;
+        Box& containerBox = *containerFound;
         containerBox.contentCount = static_cast<uint32_t>(containerBox.contentCount + countDelta);
         BlockFlow& containerFlow = m_blockFlows[containerBox.blockFlow];
         if (delta != 0 && containerFlow.limitedHeight && !containerFlow.fixedHeight)
@@ -716,8 +777,8 @@ bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
     // As the container's children were at its layout: what changed since
     // then is checked change by change (blocks and white space put in, content
     // taken out); other changes lay the container out again.
-    auto found = m_boxes.find(&container);
-    return found != m_boxes.end() && found->second.blockFlow != noBlockFlow && m_blockFlows[found->second.blockFlow].onlyBlocks;
+    auto* found = findBox(&container);
+    return found && found->blockFlow != noBlockFlow && m_blockFlows[found->blockFlow].onlyBlocks;
 }
 
 bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) const
@@ -731,9 +792,9 @@ bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) cons
         if (!isSpace(c))
             return false;
     }
-    auto found = m_boxes.find(target.get());
+    auto* found = findBox(target.get());
     // White space in a container of blocks (that keeps no white space) makes no line.
-    return found != m_boxes.end() && found->second.blockFlow != noBlockFlow && !m_boxes.count(inserted.get())
+    return found && found->blockFlow != noBlockFlow && !findBox(inserted.get())
         && containerHoldsOnlyBlocks(downcast<DOMElement>(*target));
 }
 
@@ -747,8 +808,8 @@ bool WebLayout::isBoxlessNodeChange(const DOMStructureChange& change) const
     // element: a comment, or white space that made no line and was never
     // given a box. (Replaced elements draw their content without boxes.)
     auto target = change.target.lock();
-    if (!change.removed || change.elementChildrenChanged || m_boxes.count(change.removed) || !target || !target->isElementNode()
-        || !m_boxes.count(target.get()) || webIsReplacedElement(downcast<DOMElement>(*target)))
+    if (!change.removed || change.elementChildrenChanged || findBoxByAddress(change.removed) || !target || !target->isElementNode()
+        || !findBox(target.get()) || webIsReplacedElement(downcast<DOMElement>(*target)))
         return false;
     return true;
 }
@@ -757,7 +818,7 @@ void WebLayout::dropNodesInsertedAndRemovedAgain(std::vector<DOMStructureChange>
 {
     for (size_t index = 0; index < changes.size(); ++index) {
         auto inserted = changes[index].inserted.lock();
-        if (!inserted || changes[index].removed || changes[index].touchesStyleSheets || m_boxes.count(inserted.get()))
+        if (!inserted || changes[index].removed || changes[index].touchesStyleSheets || findBox(inserted.get()))
             continue;
         auto removal = std::find_if(changes.begin() + static_cast<std::ptrdiff_t>(index) + 1, changes.end(), [&](const DOMStructureChange& later) {
             return later.removed == inserted.get() && !later.inserted.lock() && !later.touchesStyleSheets;
@@ -772,8 +833,8 @@ void WebLayout::dropNodesInsertedAndRemovedAgain(std::vector<DOMStructureChange>
 
 bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
 {
-    auto found = m_boxes.find(&text);
-    if (found == m_boxes.end() || !found->second.isText || !found->second.lines.empty())
+    auto* found = findBox(&text);
+    if (!found || !found->isText || !found->lines.empty())
         return false;
     for (char16_t c : downcast<DOMCharacterData>(text).data()) {
         if (!isSpace(c))
@@ -782,9 +843,9 @@ bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
     auto* container = text.parent();
     if (!container || !container->isElementNode())
         return false;
-    auto containerFound = m_boxes.find(container);
-    return containerFound != m_boxes.end() && containerFound->second.blockFlow != noBlockFlow
-        && !m_blockFlows[containerFound->second.blockFlow].inTable && containerHoldsOnlyBlocks(downcast<DOMElement>(*container));
+    auto* containerFound = findBox(container);
+    return containerFound && containerFound->blockFlow != noBlockFlow
+        && !m_blockFlows[containerFound->blockFlow].inTable && containerHoldsOnlyBlocks(downcast<DOMElement>(*container));
 }
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)
@@ -793,23 +854,23 @@ bool WebLayout::removeLinelessText(const DOMStructureChange& change)
     if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
         || !target->isConnected())
         return false;
-    auto containerFound = m_boxes.find(target.get());
-    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow
+    auto* containerFound = findBox(target.get());
+    if (!containerFound || containerFound->blockFlow == noBlockFlow
         || !containerHoldsOnlyBlocks(downcast<DOMElement>(*target)))
         return false;
-    auto found = m_boxes.find(change.removed);
+    auto* found = findBoxByAddress(change.removed);
     // Nothing showed it.
-    if (found == m_boxes.end())
+    if (!found)
         return true;
-    const Box& box = found->second;
+    const Box& box = *found;
     size_t order = box.order;
-    const Box& containerBox = containerFound->second;
+    const Box& containerBox = *containerFound;
     if (!box.isText || !box.lines.empty() || order < containerBox.order - containerBox.contentCount
         || order >= containerBox.order)
         return false;
     m_childIndexesKept = false;
     m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(order));
-    m_boxes.erase(found);
+    eraseBox(*found);
     for (size_t i = order; i < m_boxOrder.size(); ++i)
         m_boxOrder[i]->order = static_cast<uint32_t>(i);
     return shiftFollowing(target.get(), order, 0, -1);
@@ -850,10 +911,10 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
     auto& container = downcast<DOMElement>(*target);
-    auto containerFound = m_boxes.find(&container);
-    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow)
+    auto* containerFound = findBox(&container);
+    if (!containerFound || containerFound->blockFlow == noBlockFlow)
         return FastResult::NotApplicable;
-    Box& containerBox = containerFound->second;
+    Box& containerBox = *containerFound;
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
     // Which element comes first must not have changed: its style may depend
     // on it. The first element put into a container without any changes
@@ -867,10 +928,10 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         return FastResult::NotApplicable;
 
     if (change.removed) {
-        auto found = m_boxes.find(change.removed);
-        if (found == m_boxes.end())
+        auto* found = findBoxByAddress(change.removed);
+        if (!found)
             return FastResult::NotApplicable;
-        Box& removed = found->second;
+        Box& removed = *found;
         if (removed.blockFlow == noBlockFlow)
             return FastResult::NotApplicable;
         BlockFlow flow = m_blockFlows[removed.blockFlow];
@@ -903,7 +964,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     if (!inserted || inserted->parent() != &container || !inserted->isElementNode())
         return FastResult::NotApplicable;
     auto& element = downcast<DOMElement>(*inserted);
-    if (m_boxes.count(&element))
+    if (findBox(&element))
         return FastResult::NotApplicable;
     auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
     if (kind == DisplayKind::None)
@@ -919,12 +980,12 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     double top = content.minY();
     size_t insertAt = containerBox.order - containerBox.contentCount;
     for (DOMNode* previous = inserted->previous(); previous; previous = previous->previous()) {
-        auto found = m_boxes.find(previous);
-        if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+        auto* found = findBox(previous);
+        if (!found || found->blockFlow == noBlockFlow)
             continue;
-        auto& previousFlow = m_blockFlows[found->second.blockFlow];
+        auto& previousFlow = m_blockFlows[found->blockFlow];
         top = previousFlow.y + previousFlow.height;
-        insertAt = found->second.order + 1;
+        insertAt = found->order + 1;
         break;
     }
     // The new block's boxes come at the end, then move to their place.
@@ -939,7 +1000,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     m_boxOrder.insert(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(insertAt), made.begin(), made.end());
     for (size_t i = insertAt; i < m_boxOrder.size(); ++i)
         m_boxOrder[i]->order = static_cast<uint32_t>(i);
-    auto& box = m_boxes.find(&element)->second;
+    auto& box = (*findBox(&element));
     if (!shiftFollowing(target.get(), box.order, height, static_cast<int64_t>(made.size())))
         return FastResult::Failed;
     m_documentSize.width = std::max(m_width, m_maxX);
@@ -972,8 +1033,8 @@ bool WebLayout::appendToChildIndex(const DOMElement& container, DOMElement& elem
     if (found == m_childIndexes.end())
         return false;
     auto isEmpty = [](const Rect& rect) { return rect.width() <= 0 && rect.height() <= 0; };
-    const Box& containerBox = m_boxes.find(&container)->second;
-    const Box& block = m_boxes.find(&element)->second;
+    const Box& containerBox = (*findBox(&container));
+    const Box& block = (*findBox(&element));
     // Only boxes without area (white space between blocks) may follow it.
     for (size_t i = block.order + 1; i < containerBox.order; ++i) {
         if (!isEmpty(m_boxOrder[i]->rect))
@@ -1003,14 +1064,14 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
         return FastResult::NotApplicable;
     auto& container = downcast<DOMElement>(*target);
     auto& element = downcast<DOMElement>(*inserted);
-    auto containerFound = m_boxes.find(&container);
-    auto removedFound = m_boxes.find(removal.removed);
-    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow || removedFound == m_boxes.end()
-        || removedFound->second.blockFlow == noBlockFlow)
+    auto* containerFound = findBox(&container);
+    auto* removedFound = findBoxByAddress(removal.removed);
+    if (!containerFound || containerFound->blockFlow == noBlockFlow || !removedFound
+        || removedFound->blockFlow == noBlockFlow)
         return FastResult::NotApplicable;
-    Box& containerBox = containerFound->second;
+    Box& containerBox = *containerFound;
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
-    BlockFlow flow = m_blockFlows[removedFound->second.blockFlow];
+    BlockFlow flow = m_blockFlows[removedFound->blockFlow];
     // Which element comes first must be the same, or the new one took the place of the first.
     auto firstElement = container.firstElementChild();
     auto formerFirst = removal.formerFirstElementChild.lock();
@@ -1025,8 +1086,8 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
     auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
     if ((kind != DisplayKind::Block && kind != DisplayKind::Table) || webIsReplacedElement(element))
         return FastResult::NotApplicable;
-    size_t end = removedFound->second.order + 1;
-    size_t begin = end - 1 - removedFound->second.contentCount;
+    size_t end = removedFound->order + 1;
+    size_t begin = end - 1 - removedFound->contentCount;
     size_t contentBegin = containerBox.order - containerBox.contentCount;
     if (begin < contentBegin || end > containerBox.order)
         return FastResult::NotApplicable;
@@ -1034,9 +1095,9 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
     // around it there are no boxes but the old one's and lineless text.
     auto neighbourBlock = [&](DOMNode* node, bool forward) -> const Box* {
         for (; node; node = forward ? node->next() : node->previous()) {
-            auto found = m_boxes.find(node);
-            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow)
-                return &found->second;
+            auto* found = findBox(node);
+            if (found && found->blockFlow != noBlockFlow)
+                return &*found;
         }
         return nullptr;
     };
@@ -1055,13 +1116,13 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
     double top = previous ? m_blockFlows[previous->blockFlow].y + m_blockFlows[previous->blockFlow].height : content.minY();
 
     // The old block's boxes go first: the new block's nodes may stand where freed ones stood.
-    Rect oldRect = removedFound->second.rect;
+    Rect oldRect = removedFound->rect;
     for (size_t i = begin; i < end; ++i) {
         m_childIndexes.erase(m_boxOrder[i]->node);
         eraseBox(*m_boxOrder[i]);
         m_boxOrder[i] = nullptr;
     }
-    if (m_boxes.count(&element))
+    if (findBox(&element))
         return FastResult::Failed;
     size_t madeBegin = m_boxOrder.size();
     double outerMaxX = m_maxX;
@@ -1084,7 +1145,7 @@ WebLayout::FastResult WebLayout::layoutBlockReplacement(const DOMStructureChange
         for (size_t i = begin; i < m_boxOrder.size(); ++i)
             m_boxOrder[i]->order = static_cast<uint32_t>(i);
     }
-    auto& box = m_boxes.find(&element)->second;
+    auto& box = (*findBox(&element));
     // The container's index of its children for hit testing and painting
     // holds the new block in the old one's place when nothing else moved.
     auto index = m_childIndexes.find(&container);
@@ -1289,8 +1350,8 @@ void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment
     };
     auto hasContentBoxes = [&](const Box& box) {
         for (DOMNode* child = box.node->first(); child; child = child->next()) {
-            auto found = m_boxes.find(child);
-            if (found != m_boxes.end() && !(found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+            auto* found = findBox(child);
+            if (found && !(found->rect.width() <= 0 && found->rect.height() <= 0))
                 return true;
         }
         return false;
@@ -1342,10 +1403,10 @@ void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment
         bool any = false;
         Rect rect;
         for (DOMNode* child = box.node->first(); child; child = child->next()) {
-            auto found = m_boxes.find(child);
-            if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+            auto* found = findBox(child);
+            if (!found || (found->rect.width() <= 0 && found->rect.height() <= 0))
                 continue;
-            rect = any ? rect.unionWith(found->second.rect) : found->second.rect;
+            rect = any ? rect.unionWith(found->rect) : found->rect;
             any = true;
         }
         if (any)
@@ -1688,9 +1749,9 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
         }
         for (size_t i = firstCell; i < nextCell; ++i) {
             auto& slot = grid.cells[i];
-            auto found = m_boxes.find(slot.cell);
-            if (found != m_boxes.end())
-                found->second.rect.size.height = rowBottoms[slot.row + slot.rowSpan - 1] - rowTops[slot.row];
+            auto* found = findBox(slot.cell);
+            if (found)
+                found->rect.size.height = rowBottoms[slot.row + slot.rowSpan - 1] - rowTops[slot.row];
         }
     };
 
@@ -1797,10 +1858,10 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state, std::share
     Rect box;
     bool any = false;
     for (DOMNode* child = node.first(); child; child = child->next()) {
-        auto found = m_boxes.find(child);
-        if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+        auto* found = findBox(child);
+        if (!found || (found->rect.width() <= 0 && found->rect.height() <= 0))
             continue;
-        box = any ? box.unionWith(found->second.rect) : found->second.rect;
+        box = any ? box.unionWith(found->rect) : found->rect;
         any = true;
     }
     if (!any)
@@ -1881,14 +1942,14 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 
 Rect WebLayout::boundingBox(const DOMNode& node) const
 {
-    auto found = m_boxes.find(&node);
-    return found == m_boxes.end() ? Rect() : found->second.rect;
+    auto* found = findBox(&node);
+    return !found ? Rect() : found->rect;
 }
 
 const std::vector<WebLineBox>* WebLayout::lineBoxes(const DOMNode& node) const
 {
-    auto found = m_boxes.find(&node);
-    return found == m_boxes.end() ? nullptr : &found->second.lines;
+    auto* found = findBox(&node);
+    return !found ? nullptr : &found->lines;
 }
 
 std::vector<Rect> WebLayout::lineBoxRects(const DOMNode& node) const
@@ -1910,11 +1971,11 @@ const WebLayout::ChildIndex& WebLayout::childIndex(DOMNode& node) const
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (!child->isElementNode() && !child->isTextNode())
             continue;
-        auto box = m_boxes.find(child);
-        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
+        auto* box = findBox(child);
+        if (!box || (box->rect.width() <= 0 && box->rect.height() <= 0))
             continue;
         index.children.push_back(child);
-        index.prefixMaxY.push_back(std::max(box->second.rect.maxY(), index.prefixMaxY.empty() ? box->second.rect.maxY()
+        index.prefixMaxY.push_back(std::max(box->rect.maxY(), index.prefixMaxY.empty() ? box->rect.maxY()
                                                                                                : index.prefixMaxY.back()));
     }
     // Rows appended later go on the end of all three without copying them
@@ -1922,7 +1983,7 @@ const WebLayout::ChildIndex& WebLayout::childIndex(DOMNode& node) const
     index.suffixMinY.reserve(index.children.capacity());
     index.suffixMinY.resize(index.children.size());
     for (size_t i = index.children.size(); i-- > 0;) {
-        double minY = m_boxes.find(index.children[i])->second.rect.minY();
+        double minY = (*findBox(index.children[i])).rect.minY();
         index.suffixMinY[i] = i + 1 < index.children.size() ? std::min(minY, index.suffixMinY[i + 1]) : minY;
     }
     return m_childIndexes.emplace(&node, std::move(index)).first->second;
@@ -1950,7 +2011,7 @@ DOMNode* WebLayout::hitTest(DOMNode& node, Point point) const
     // The last child in document order is the one on top.
     for (size_t i = last; i-- > first;) {
         DOMNode* child = index.children[i];
-        auto& box = m_boxes.find(child)->second;
+        auto& box = (*findBox(child));
         if (!childContainsPoint(*child, box, point))
             continue;
         if (child->isTextNode())
@@ -1970,17 +2031,17 @@ DOMNode* WebLayout::nodeAtPoint(const DOMDocument& document, Point point) const
     if (auto* hit = hitTest(*root, point))
         return hit;
     // Below or beside everything: the body (or the root) stands for the canvas.
-    if (auto body = document.body(); body && m_boxes.count(body.get()))
+    if (auto body = document.body(); body && findBox(body.get()))
         return body.get();
     return root.get();
 }
 
 unsigned WebLayout::offsetForPoint(const DOMNode& text, Point point) const
 {
-    auto found = m_boxes.find(&text);
-    if (found == m_boxes.end() || found->second.lines.empty())
+    auto* found = findBox(&text);
+    if (!found || found->lines.empty())
         return 0;
-    auto& lines = found->second.lines;
+    auto& lines = found->lines;
     const WebLineBox* line = &lines.back();
     for (auto& candidate : lines) {
         if (point.y < candidate.rect.maxY()) {
@@ -1989,7 +2050,7 @@ unsigned WebLayout::offsetForPoint(const DOMNode& text, Point point) const
         }
     }
     // The nearest place between drawn units; a collapsed run of white space is one unit.
-    WebTextRun run = makeTextRun(found->second, *line);
+    WebTextRun run = makeTextRun(*found, *line);
     if (run.positions.back() <= run.positions.front())
         return line->startOffset;
     size_t stop = 0;
@@ -2066,27 +2127,27 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
 
 std::optional<WebTextRun> WebLayout::textRun(const DOMNode& text, size_t lineIndex) const
 {
-    auto found = m_boxes.find(&text);
-    if (found == m_boxes.end() || lineIndex >= found->second.lines.size())
+    auto* found = findBox(&text);
+    if (!found || lineIndex >= found->lines.size())
         return std::nullopt;
-    return makeTextRun(found->second, found->second.lines[lineIndex]);
+    return makeTextRun(*found, found->lines[lineIndex]);
 }
 
 const FontDescriptor* WebLayout::fontOfText(const DOMNode& text) const
 {
-    auto found = m_boxes.find(&text);
-    if (found == m_boxes.end() || found->second.lines.empty())
+    auto* found = findBox(&text);
+    if (!found || found->lines.empty())
         return nullptr;
-    return &m_fonts[found->second.font];
+    return &m_fonts[found->font];
 }
 
 Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
 {
-    auto found = m_boxes.find(&container);
+    auto* found = findBox(&container);
     if (container.isTextNode()) {
-        if (found == m_boxes.end() || found->second.lines.empty())
+        if (!found || found->lines.empty())
             return {};
-        auto& lines = found->second.lines;
+        auto& lines = found->lines;
         // The first line the offset is inside of; an offset between lines belongs to the later one.
         const WebLineBox* line = &lines.front();
         for (auto& candidate : lines) {
@@ -2094,7 +2155,7 @@ Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
                 break;
             line = &candidate;
         }
-        WebTextRun run = makeTextRun(found->second, *line);
+        WebTextRun run = makeTextRun(*found, *line);
         return Rect(run.xForOffset(offset), line->rect.minY(), 1, line->rect.height());
     }
     // Between children: at the left edge of the child after the point, else
@@ -2104,29 +2165,29 @@ Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
         after = after->next();
     DOMNode* before = after ? after->previous() : container.last();
     for (DOMNode* child = after; child; child = child->next()) {
-        auto box = m_boxes.find(child);
-        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
+        auto* box = findBox(child);
+        if (!box || (box->rect.width() <= 0 && box->rect.height() <= 0))
             continue;
-        if (child->isTextNode() && !box->second.lines.empty())
-            return caretRect(*child, box->second.lines.front().startOffset);
-        return Rect(box->second.rect.minX(), box->second.rect.minY(), 1, box->second.rect.height());
+        if (child->isTextNode() && !box->lines.empty())
+            return caretRect(*child, box->lines.front().startOffset);
+        return Rect(box->rect.minX(), box->rect.minY(), 1, box->rect.height());
     }
     for (DOMNode* child = before; child; child = child->previous()) {
-        auto box = m_boxes.find(child);
-        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
+        auto* box = findBox(child);
+        if (!box || (box->rect.width() <= 0 && box->rect.height() <= 0))
             continue;
-        if (child->isTextNode() && !box->second.lines.empty())
-            return caretRect(*child, box->second.lines.back().endOffset);
-        return Rect(box->second.rect.maxX(), box->second.rect.minY(), 1, box->second.rect.height());
+        if (child->isTextNode() && !box->lines.empty())
+            return caretRect(*child, box->lines.back().endOffset);
+        return Rect(box->rect.maxX(), box->rect.minY(), 1, box->rect.height());
     }
-    if (found == m_boxes.end())
+    if (!found)
         return {};
     // In an empty block: where its content would start, inside its borders and padding.
-    Rect box = found->second.rect;
+    Rect box = found->rect;
     double x = box.minX();
-    if (found->second.blockFlow != noBlockFlow && container.isElementNode()) {
+    if (found->blockFlow != noBlockFlow && container.isElementNode()) {
         auto style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
-        x = webBoxEdges(*style, m_blockFlows[found->second.blockFlow].width).frame().inset(box).minX();
+        x = webBoxEdges(*style, m_blockFlows[found->blockFlow].width).frame().inset(box).minX();
     }
     return Rect(x, box.minY(), 1, box.height());
 }
@@ -2144,10 +2205,10 @@ void WebLayout::enumerateNodesInRect(const DOMDocument& document, const Rect& re
     auto root = document.documentElement();
     if (!root)
         return;
-    auto found = m_boxes.find(root.get());
-    bool visited = found != m_boxes.end() && found->second.rect.intersects(rect);
+    auto* found = findBox(root.get());
+    bool visited = found && found->rect.intersects(rect);
     if (visited)
-        visit(*root, found->second.rect);
+        visit(*root, found->rect);
     enumerateNodes(*root, rect, visit, leave ? &leave : nullptr);
     if (visited && leave)
         leave(*root);
@@ -2166,12 +2227,12 @@ void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
     for (DOMNode* child = node.first(); child && !many; child = child->next()) {
         if (!child->isElementNode() && !child->isTextNode())
             continue;
-        auto found = m_boxes.find(child);
-        if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+        auto* found = findBox(child);
+        if (!found || (found->rect.width() <= 0 && found->rect.height() <= 0))
             continue;
         many = fewCount == fewChildren;
         if (!many)
-            few[fewCount++] = { child, &found->second };
+            few[fewCount++] = { child, &*found };
     }
     if (!many) {
         std::array<double, fewChildren> suffixMinY;
@@ -2190,7 +2251,7 @@ void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
     auto& index = childIndex(node);
     size_t first = std::upper_bound(index.prefixMaxY.begin(), index.prefixMaxY.end(), rect.minY()) - index.prefixMaxY.begin();
     for (size_t i = first; i < index.children.size() && index.suffixMinY[i] < rect.maxY(); ++i)
-        enumerateChild(*index.children[i], m_boxes.find(index.children[i])->second, rect, visit, leave);
+        enumerateChild(*index.children[i], (*findBox(index.children[i])), rect, visit, leave);
 }
 
 void WebLayout::enumerateChild(DOMNode& child, const Box& box, const Rect& rect,

@@ -13,6 +13,7 @@
 // the frame's document view (flipped: y grows downwards).
 #pragma once
 
+#include "platform/dom/DOMNode.h"
 #include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
 #include "platform/web/WebBoxEdges.h"
@@ -25,6 +26,7 @@
 #include <string>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brevanton {
@@ -79,6 +81,11 @@ public:
     static constexpr double lineHeightPerFontSize = 1.25;
     static constexpr Size defaultReplacedSize { 16, 16 };
     static constexpr Size defaultFrameSize { 300, 150 };
+
+    WebLayout() = default;
+    // Not copied: nodes' layout slots name one layout.
+    WebLayout(const WebLayout&) = delete;
+    WebLayout& operator=(const WebLayout&) = delete;
 
     void setIntrinsicSizeProvider(IntrinsicSizeProvider provider) { m_intrinsicSize = std::move(provider); }
 
@@ -155,6 +162,9 @@ private:
         uint32_t font { 0 };
         bool isText { false };
         bool preservesWhiteSpace { false };
+        // Its place among the boxes, and whether the index by address has it.
+        uint32_t index { 0 };
+        bool indexed { false };
     };
     static constexpr uint32_t noBlockFlow = ~0u;
     // Where and how wide a block was laid out, the height it took with its
@@ -304,11 +314,33 @@ private:
     bool m_childIndexesKept { false };
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
-    std::unordered_map<const DOMNode*, Box> m_boxes;
-    // Entries of boxes that went, taken again by new boxes (rows replaced
-    // or put in again make no allocation for their boxes and lines).
-    std::vector<std::unordered_map<const DOMNode*, Box>::node_type> m_freeBoxes;
-    static constexpr size_t maxFreeBoxes = 4096;
+    // The box of a live node, found through its layout slot (by its address
+    // only when another layout wrote the slot); null when it has none.
+    Box* findBox(const DOMNode*);
+    const Box* findBox(const DOMNode* node) const { return const_cast<WebLayout*>(this)->findBox(node); }
+    // The box of a node that may be gone (a removed one): by its address.
+    const Box* findBoxByAddress(const DOMNode*) const;
+    Box* findBoxByAddress(const DOMNode* node) { return const_cast<Box*>(std::as_const(*this).findBoxByAddress(node)); }
+
+    // The boxes, in the order they were made (a batch of new rows' boxes lie
+    // together), in blocks that never move. A box that went leaves its place,
+    // with its lines' room, to the next box made. Each node's layout slot
+    // names its box's place here.
+    static constexpr uint32_t boxesPerBlock = 256;
+    std::vector<std::unique_ptr<Box[]>> m_boxBlocks;
+    uint32_t m_boxCount { 0 };
+    Box& boxAt(uint32_t index) const { return m_boxBlocks[index / boxesPerBlock][index % boxesPerBlock]; }
+    std::vector<uint32_t> m_freeBoxes;
+    // The places of boxes by their nodes' addresses, for nodes that may be
+    // gone and slots another layout wrote. New boxes join it only when such a
+    // lookup comes (or places taken again made the list of those waiting
+    // longer than the boxes), so that new rows touch no page-sized table.
+    mutable std::unordered_map<const DOMNode*, uint32_t> m_boxIndexes;
+    mutable std::vector<uint32_t> m_unindexedBoxes;
+    static constexpr size_t minimumUnindexedBoxes = 1024;
+    void indexBoxes() const;
+    // This layout's number in the layout slots of nodes.
+    uint32_t m_slotOwner { DOMNodeSlot::newOwner() };
     std::unordered_map<const DOMElement*, TableMeasure> m_tableMeasures;
     // Every box in the order it was made: a node's content before the node itself.
     std::vector<Box*> m_boxOrder;

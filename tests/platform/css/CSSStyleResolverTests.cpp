@@ -351,6 +351,31 @@ TEST(CSSStyleResolver, ResolversBelongToTheirDocuments)
     }
 }
 
+// Cached values are found through the element's style slot, an index that
+// goes stale when the element moves or its entry's place is taken again.
+TEST(CSSStyleResolver, AnElementMovedBetweenDocumentsAndBackTakesEachDocumentsValues)
+{
+    auto first = parse("<style>p { color: red } .row { margin-top: 3px }</style><div id=d><p id=p>a</p></div>");
+    auto second = parse("<style>p { color: blue }</style><div id=d></div>");
+    auto p = first->getElementById(u"p");
+    EXPECT_EQ(value(first, u"p", u"color"), "rgb(255, 0, 0)");
+    second->getElementById(u"d")->appendChild(p);
+    EXPECT_EQ(value(second, u"p", u"color"), "rgb(0, 0, 255)");
+    // Meanwhile the first document caches the values of new elements.
+    for (int i = 0; i < 4; ++i)
+        first->getElementById(u"d")->appendChild(first->createElement(u"p"));
+    EXPECT_EQ(toUTF8(getComputedStyle(*first->getElementById(u"d")->lastElementChild())->getPropertyValue(u"color")),
+              "rgb(255, 0, 0)");
+    first->getElementById(u"d")->appendChild(p);
+    EXPECT_EQ(value(first, u"p", u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(value(first, u"p", u"margin-top"), "16px");
+    p->setAttribute(u"class", u"row");
+    EXPECT_EQ(value(first, u"p", u"margin-top"), "3px");
+    second->getElementById(u"d")->appendChild(p);
+    EXPECT_EQ(value(second, u"p", u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(value(second, u"p", u"margin-top"), "16px");
+}
+
 TEST(CSSStyleResolver, TextEditsKeepCachedStylesExceptStyleSheetText)
 {
     auto document = parse("<style id=s>.x { color: red }</style>"

@@ -13,7 +13,7 @@ using namespace brevanton;
 
 namespace {
 
-class WebPageTest : public ::testing::Test {
+class WebStyleSheetsPageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -24,7 +24,7 @@ protected:
     std::shared_ptr<WebView> webView;
 };
 
-TEST_F(WebPageTest, StyleSheetsShowLinkedSheetsRulesAndImports)
+TEST_F(WebStyleSheetsPageTest, StyleSheetsShowLinkedSheetsRulesAndImports)
 {
     auto document = webView->mainFrameDocument();
     auto style = document->createElement(u"style");
@@ -56,7 +56,7 @@ TEST_F(WebPageTest, StyleSheetsShowLinkedSheetsRulesAndImports)
     EXPECT_EQ(embedded->cssRules()[1]->cssText(), u"h1 { margin: 0; }");
 }
 
-TEST_F(WebPageTest, NodeAndRangeArchivesCarryTheResourcesTheyUse)
+TEST_F(WebStyleSheetsPageTest, NodeAndRangeArchivesCarryTheResourcesTheyUse)
 {
     auto document = webView->mainFrameDocument();
     auto picture = document->getElementById(u"picture");

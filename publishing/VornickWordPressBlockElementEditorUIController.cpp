@@ -30,7 +30,7 @@ std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockElemen
 {
     if (!targetObject() || !targetObject()->blockStartComment())
         return nullptr;
-    return VornickWordPressBlockInspectorModule::blockMetadataForOpeningCommentData(targetObject()->blockStartComment()->data());
+    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(targetObject()->blockStartComment()->data());
 }
 
 std::shared_ptr<VornickWordPressBlockModeHelper> VornickWordPressBlockElementEditorUIController::wordPressBlockModeHelper() const

@@ -43,18 +43,6 @@ bool sameProperties(const std::optional<Dictionary>& a, const std::optional<Dict
 
 } // namespace
 
-std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataForOpeningCommentData(
-    const std::u16string& data)
-{
-    static std::optional<std::u16string> lastData;
-    static std::shared_ptr<const VornickWordPressBlockMetadata> lastMetadata;
-    if (lastData != data) {
-        lastMetadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(data);
-        lastData = data;
-    }
-    return lastMetadata;
-}
-
 std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataForElement(const DOMElement& element)
 {
     auto previous = element.previousSibling();
@@ -65,7 +53,7 @@ std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspec
     auto& data = downcast<DOMCharacterData>(*previous).data();
     if (VornickWordPressBlockCommentKindFromCommentData(data) != VornickWordPressBlockCommentKind::Opening)
         return nullptr;
-    return blockMetadataForOpeningCommentData(data);
+    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(data);
 }
 
 std::shared_ptr<VornickWordPressBlogEditor> VornickWordPressBlockInspectorModule::wordPressBlogEditor() const
@@ -91,7 +79,7 @@ std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspec
     auto* editor = elementEditor();
     if (!editor || !editor->targetObject() || !editor->targetObject()->blockStartComment())
         return nullptr;
-    return blockMetadataForOpeningCommentData(editor->targetObject()->blockStartComment()->data());
+    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(editor->targetObject()->blockStartComment()->data());
 }
 
 bool VornickWordPressBlockInspectorModule::writeChangeFromControl(ActionSender*, const VornickExactSelection&, DOMDocumentFragment&,

@@ -32,11 +32,6 @@ public:
     // The metadata of the block comment right before the element (skipping
     // whitespace-only text, not other nodes); null when there is none.
     static std::shared_ptr<const VornickWordPressBlockMetadata> blockMetadataForElement(const DOMElement&);
-    // The metadata of an opening comment's data. The editor and each of its
-    // modules ask for the same block's while the editor opens: the data last
-    // parsed is kept with its metadata, which is only ever read (a change
-    // parses its own copy), so one opening parses it once.
-    static std::shared_ptr<const VornickWordPressBlockMetadata> blockMetadataForOpeningCommentData(const std::u16string&);
     static bool canInspectElement(const DOMElement&) { return false; }
 
     // The blog window of the post being edited, when one is open; null otherwise.

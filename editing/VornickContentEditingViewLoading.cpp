@@ -137,15 +137,22 @@ std::shared_ptr<const LoadedDocument> textTidyReadsAsThePageDoes(const std::stri
 
 // A check that found nothing structural is the validation of the frame's
 // source, and there was nothing to repair. False for a structural finding.
+// The check's result as read here answers the validation of the frame's
+// source when that is the very string of the checked text (the page loaded
+// from it, not edited since).
 bool acceptCheckUnlessStructural(const WebFrame& frame, std::shared_ptr<const VornickTidyFilter::ValidationRun> check,
-                                 VornickTidyFilter& filter)
+                                 VornickTidyFilter& filter, const LoadedDocument& text)
 {
-    std::vector<VornickValidationAdvisory> advisories;
-    (void)VornickTidyFilter::resultOfValidationRun(*check, advisories);
+    auto result = VornickTidyFilter::readValidationRun(*check);
+    const auto& advisories = result.advisories;
     if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }))
         return false;
     vornick_setValidationAdvisoriesForStructuralRepairPass(frame, VornickValidationAdvisories {});
-    filter.rememberValidationRun(std::move(check));
+    auto source = vornick_sharedLastGeneratedHTMLString(frame);
+    if (text.isSource(source))
+        filter.rememberValidationRun(std::move(check), std::move(result), std::move(source));
+    else
+        filter.rememberValidationRun(std::move(check));
     return true;
 }
 
@@ -639,7 +646,7 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
         m_internals->loadState->dropRepair(*mainFrame);
         return true;
     }
-    if (!check || !text || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter)) {
+    if (!check || !text || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter, *text)) {
         m_internals->loadState->dropRepair(*mainFrame);
         return true;
     }
@@ -871,7 +878,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         removeCopyOf(repairBeside);
         return request;
     }
-    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->decoded().utf8), *m_internals->tidyFilter))
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->decoded().utf8), *m_internals->tidyFilter, *text))
         return request;
 
     if (!repairBeside) {

@@ -375,16 +375,26 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runVa
 VornickTidyResultCode VornickTidyFilter::resultOfValidationRun(const ValidationRun& run,
                                                                std::vector<VornickValidationAdvisory>& advisories)
 {
-    advisories.clear();
+    auto result = readValidationRun(run);
+    advisories = std::move(result.advisories);
+    return result.code;
+}
+
+VornickTidyFilter::ValidationResult VornickTidyFilter::readValidationRun(const ValidationRun& run)
+{
+    ValidationResult result;
+    result.allowedUserDefinedAttributes = allowsUserDefinedAttributes();
     if (!run.ranToCompletion)
-        return VornickTidyResultCode::NotValidated;
+        return result;
     size_t recognisedLines = 0;
-    advisories = parseTidyStandardErrorOutput(toUTF16(run.report), recognisedLines);
+    result.advisories = parseTidyStandardErrorOutput(toUTF16(run.report), recognisedLines, result.allowedUserDefinedAttributes);
     if (run.status > 0 && recognisedLines == 0)
-        return VornickTidyResultCode::NotValidated; // Tidy complained in words we could not read: nothing is known.
-    if (advisories.empty())
-        return VornickTidyResultCode::NoFindings;
-    return tidyResultCodeFromTidyTerminationStatus(run.status);
+        result.code = VornickTidyResultCode::NotValidated; // Tidy complained in words we could not read: nothing is known.
+    else if (result.advisories.empty())
+        result.code = VornickTidyResultCode::NoFindings;
+    else
+        result.code = tidyResultCodeFromTidyTerminationStatus(run.status);
+    return result;
 }
 
 void VornickTidyFilter::rememberValidationRun(std::shared_ptr<const ValidationRun> run)
@@ -394,7 +404,17 @@ void VornickTidyFilter::rememberValidationRun(std::shared_ptr<const ValidationRu
         return;
     if (m_rememberedRuns.size() >= kept)
         m_rememberedRuns.erase(m_rememberedRuns.begin());
-    m_rememberedRuns.push_back(std::move(run));
+    m_rememberedRuns.push_back({ std::move(run), std::nullopt, nullptr });
+}
+
+void VornickTidyFilter::rememberValidationRun(std::shared_ptr<const ValidationRun> run, ValidationResult result,
+                                              std::shared_ptr<const std::u16string> checkedString)
+{
+    if (!run || !run->ranToCompletion)
+        return;
+    rememberValidationRun(std::move(run));
+    m_rememberedRuns.back().result = std::move(result);
+    m_rememberedRuns.back().checkedString = std::move(checkedString);
 }
 
 void VornickTidyFilter::validateHTMLString(std::u16string htmlString, ValidationCompletion completion)
@@ -419,11 +439,25 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
     m_rememberedRuns.clear();
     queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered),
                         last = m_lastRun, stop = m_validationStop] {
+        // The very string a remembered run checked (the page as loaded)
+        // takes its result as read, unless the setting it was read under changed.
+        for (const auto& candidate : remembered) {
+            if (candidate.checkedString != htmlString || !candidate.result
+                || candidate.result->allowedUserDefinedAttributes != allowsUserDefinedAttributes())
+                continue;
+            {
+                std::lock_guard lock(last->lock);
+                last->run = nullptr;
+            }
+            OperationQueue::main().addOperation([htmlString, code = candidate.result->code, advisories = candidate.result->advisories,
+                                                 completion] { completion(*htmlString, code, advisories); });
+            return;
+        }
         std::string text = toUTF8(*htmlString);
         std::shared_ptr<const ValidationRun> run;
         for (const auto& candidate : remembered) {
-            if (candidate->text == text)
-                run = candidate;
+            if (candidate.run->text == text)
+                run = candidate.run;
         }
         {
             // Each run answers one further request, as a remembered run does.
@@ -516,7 +550,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     // Standard error was drained whole; it is parsed even when the caller
     // wants no advisories, to tell output that did not parse.
     size_t recognisedLines = 0;
-    auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
+    auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines, allowsUserDefinedAttributes());
     VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(run->status);
     if (run->status > 0 && recognisedLines == 0)
         code = VornickTidyResultCode::NotValidated;
@@ -553,21 +587,22 @@ std::optional<std::u16string> VornickTidyFilter::tidyHTMLString(std::u16string_v
 std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardErrorOutput(std::u16string_view text)
 {
     size_t recognisedLines = 0;
-    return parseTidyStandardErrorOutput(text, recognisedLines);
+    return parseTidyStandardErrorOutput(text, recognisedLines, allowsUserDefinedAttributes());
 }
 
-std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardErrorOutput(std::u16string_view text, size_t& recognisedLines)
+bool VornickTidyFilter::allowsUserDefinedAttributes()
+{
+    std::lock_guard lock(configuration().lock);
+    if (configuration().allowUserDefinedAttributes)
+        return configuration().allowUserDefinedAttributes();
+    return UserDefaults::standard().boolForKey(VornickAllowUserDefinedAttributesDefaultsKey);
+}
+
+std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardErrorOutput(std::u16string_view text, size_t& recognisedLines,
+                                                                                       bool allowUserDefinedAttributes)
 {
     std::vector<VornickValidationAdvisory> advisories;
     recognisedLines = 0;
-    bool allowUserDefinedAttributes = false;
-    {
-        std::lock_guard lock(configuration().lock);
-        if (configuration().allowUserDefinedAttributes)
-            allowUserDefinedAttributes = configuration().allowUserDefinedAttributes();
-        else
-            allowUserDefinedAttributes = UserDefaults::standard().boolForKey(VornickAllowUserDefinedAttributesDefaultsKey);
-    }
     auto& patterns = messagePatterns();
     struct ClassifiedMessage {
         std::u16string message;

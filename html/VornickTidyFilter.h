@@ -72,10 +72,23 @@ public:
                                                               std::shared_ptr<std::atomic<bool>> stop = nullptr);
     // The result of a run, its report read with the settings in force now.
     static VornickTidyResultCode resultOfValidationRun(const ValidationRun&, std::vector<VornickValidationAdvisory>& advisories);
+    // A run's result as read once, with the AllowUserDefinedAttributes
+    // setting it was read under.
+    struct ValidationResult {
+        VornickTidyResultCode code { VornickTidyResultCode::NotValidated };
+        std::vector<VornickValidationAdvisory> advisories;
+        bool allowedUserDefinedAttributes { false };
+    };
+    static ValidationResult readValidationRun(const ValidationRun&);
     // A run already made (the load's check of a file) answers the next
     // background validation when that is of exactly its text, without
     // running tidy again. The last few are kept until that request.
     void rememberValidationRun(std::shared_ptr<const ValidationRun>);
+    // The same of a run already read, given the UTF-16 string whose UTF-8 is
+    // the run's text: a request of that very string (the same object) takes
+    // the result as read, without converting, comparing or reading again
+    // (unless the setting it was read under changed since).
+    void rememberValidationRun(std::shared_ptr<const ValidationRun>, ValidationResult, std::shared_ptr<const std::u16string> checkedString);
 
     // Tidies a file into another one, repairing structure only. True when
     // tidy ended with status 0 or 1. Setting `stop` ends the run early, as a failure.
@@ -120,12 +133,19 @@ private:
     struct TidyRun;
     [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
                                                         std::shared_ptr<std::atomic<bool>> stop = nullptr);
-    static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
+    static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
+                                                                               bool allowUserDefinedAttributes);
+    static bool allowsUserDefinedAttributes();
 
     std::unique_ptr<OperationQueue> m_validationQueue;
     // Set to stop the validations requested since the last stop.
     std::shared_ptr<std::atomic<bool>> m_validationStop { std::make_shared<std::atomic<bool>>(false) };
-    std::vector<std::shared_ptr<const ValidationRun>> m_rememberedRuns;
+    struct RememberedRun {
+        std::shared_ptr<const ValidationRun> run;
+        std::optional<ValidationResult> result;
+        std::shared_ptr<const std::u16string> checkedString;
+    };
+    std::vector<RememberedRun> m_rememberedRuns;
     // The last run the background validation made, which answers the next
     // request, once, when that is of the same text (the summary changed, not
     // the source).

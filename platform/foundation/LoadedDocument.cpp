@@ -45,8 +45,16 @@ const DecodedDocumentText& LoadedDocument::decoded() const
 
 const std::shared_ptr<const std::u16string>& LoadedDocument::source() const
 {
-    std::call_once(m_sourceOnce, [this] { m_source = std::make_shared<const std::u16string>(toUTF16(decoded().utf8)); });
+    std::call_once(m_sourceOnce, [this] {
+        m_source = std::make_shared<const std::u16string>(toUTF16(decoded().utf8));
+        m_sourceMade.store(true, std::memory_order_release);
+    });
     return m_source;
+}
+
+bool LoadedDocument::isSource(const std::shared_ptr<const std::u16string>& string) const
+{
+    return string && m_sourceMade.load(std::memory_order_acquire) && m_source == string;
 }
 
 void LoadedDocument::setParse(Parse parse)

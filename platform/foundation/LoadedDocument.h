@@ -53,6 +53,9 @@ public:
     bool hasByteOrderMark() const { return decoded().byteOrderMark; }
     // The decoded text in UTF-16, shared with whoever keeps the source.
     const std::shared_ptr<const std::u16string>& source() const;
+    // Whether `string` is that very text (the same object), without making
+    // the text when nobody asked for it yet.
+    bool isSource(const std::shared_ptr<const std::u16string>& string) const;
 
     // The page parsed from the decoded text ahead of its load: null when
     // nothing was parsed ahead or the text could not be parsed. The
@@ -91,6 +94,8 @@ private:
     mutable DecodedDocumentText m_decoded;
     mutable std::once_flag m_sourceOnce;
     mutable std::shared_ptr<const std::u16string> m_source;
+    // Set once m_source is made.
+    mutable std::atomic<bool> m_sourceMade { false };
 
     // Last, so that the work they wait for ends before what it reads goes.
     mutable std::mutex m_lock;

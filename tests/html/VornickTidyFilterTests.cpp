@@ -291,6 +291,61 @@ TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)
     EXPECT_EQ(VornickTidyFilter::resultOfValidationRun(*failed, advisories), VornickTidyResultCode::NotValidated);
 }
 
+TEST_F(TidyFilter, ARunReadAlreadyAnswersItsVeryStringAsReadUnlessTheSettingChanged)
+{
+    std::string log = m_folder + "/runs.log";
+    VornickTidyFilter::setTidyExecutablePath(write("counting", "#!/bin/sh\necho run >> '" + log + "'\ncat >/dev/null\n"
+                                                               "echo 'line 1 column 1 - Warning: <p> proprietary attribute \"x\"' >&2\nexit 1\n", true));
+    auto runs = [&] {
+        auto text = readFile(log).value_or("");
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    auto allowUserDefinedAttributes = std::make_shared<std::atomic<bool>>(true);
+    VornickTidyFilter::setAllowUserDefinedAttributesProvider([allowUserDefinedAttributes] { return allowUserDefinedAttributes->load(); });
+    VornickTidyFilter filter;
+    auto validate = [&](std::shared_ptr<const std::u16string> text) {
+        std::optional<std::pair<VornickTidyResultCode, size_t>> found;
+        filter.validateHTMLString(std::move(text), [&](const std::u16string&, VornickTidyResultCode code,
+                                                      const std::vector<VornickValidationAdvisory>& advisories) {
+            found.emplace(code, advisories.size());
+        });
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return found.has_value(); }, 20));
+        return found.value_or(std::pair(VornickTidyResultCode::NotValidated, size_t(99)));
+    };
+
+    // The loaded text tidy checked, and the page's source made from it.
+    auto loaded = LoadedDocument::create(m_folder + "/page.html", "<meta charset=utf-8><p x>caf\xC3\xA9</p>", FileStamp {}, DocumentTextSyntax::HTML);
+    auto copy = std::make_shared<const std::u16string>(u"<meta charset=utf-8><p x>caf\u00E9</p>");
+    EXPECT_FALSE(loaded->isSource(copy));
+    auto source = loaded->source();
+    EXPECT_TRUE(loaded->isSource(source));
+    EXPECT_FALSE(loaded->isSource(copy));
+    auto run = VornickTidyFilter::runValidation(loaded->decoded().utf8);
+    ASSERT_EQ(runs(), 1);
+
+    // Read with user-defined attributes allowed: the warning is dropped.
+    auto result = VornickTidyFilter::readValidationRun(*run);
+    EXPECT_EQ(result.code, VornickTidyResultCode::NoFindings);
+    EXPECT_TRUE(result.advisories.empty());
+    filter.rememberValidationRun(run, result, source);
+    EXPECT_EQ(validate(source), std::pair(VornickTidyResultCode::NoFindings, size_t(0)));
+    EXPECT_EQ(runs(), 1);
+    // The setting changed since the read: the report is read again, still without tidy.
+    filter.rememberValidationRun(run, result, source);
+    allowUserDefinedAttributes->store(false);
+    EXPECT_EQ(validate(source), std::pair(VornickTidyResultCode::Warnings, size_t(1)));
+    EXPECT_EQ(runs(), 1);
+    // An equal string that is not the one checked is compared, and takes the run.
+    filter.rememberValidationRun(run, VornickTidyFilter::readValidationRun(*run), source);
+    EXPECT_EQ(validate(copy), std::pair(VornickTidyResultCode::Warnings, size_t(1)));
+    EXPECT_EQ(runs(), 1);
+    // Used up, as any remembered run: the same string again runs tidy once.
+    filter.rememberValidationRun(run, VornickTidyFilter::readValidationRun(*run), source);
+    EXPECT_EQ(validate(source), std::pair(VornickTidyResultCode::Warnings, size_t(1)));
+    EXPECT_EQ(validate(source), std::pair(VornickTidyResultCode::Warnings, size_t(1)));
+    EXPECT_EQ(runs(), 2);
+}
+
 TEST_F(TidyFilter, TidiesStrings)
 {
     std::u16string standardError;

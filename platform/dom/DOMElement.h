@@ -136,12 +136,18 @@ protected:
 public:
     std::shared_ptr<DOMNode> cloneSelf(DOMDocument*) const; // internal: see DOMNode::cloneNodeInto
 
+    // Where the style resolver keeps its entry for this element (the computed
+    // values), so that it finds it without a lookup by address (see DOMNodeSlot).
+    DOMNodeSlot& styleSlot() const { return m_styleSlot; }
+
 private:
     std::u16string adjustedAttributeName(std::u16string_view) const;
     int findAttribute(std::u16string_view name) const;
     void attributeChanged(const std::u16string& name);
 
     DOMAttributeList m_attributes;
+    // Only elements are styled: text and comments carry no style slot.
+    mutable DOMNodeSlot m_styleSlot;
 };
 
 // Casts for nodes of known type; null when the type differs.

@@ -216,11 +216,10 @@ public:
     // element when it is made and on every node it has been put under since.
     bool mayHoldStyleSheetElement() const { return m_flags & mayHoldStyleSheetElementFlag; }
 
-    // Where the layers above keep their entry for this node (a layout its
-    // box, the style resolver the computed values), so that they find it
-    // without a lookup by address (see DOMNodeSlot).
+    // Where a layout keeps its entry for this node (the box), so that it
+    // finds it without a lookup by address (see DOMNodeSlot; an element has
+    // a second slot, for the style resolver's computed values).
     DOMNodeSlot& layoutSlot() const { return m_layoutSlot; }
-    DOMNodeSlot& styleSlot() const { return m_styleSlot; }
 
     // The number of children, or the length of character data.
     unsigned length() const;
@@ -341,7 +340,6 @@ protected:
 
 private:
     mutable DOMNodeSlot m_layoutSlot;
-    mutable DOMNodeSlot m_styleSlot;
 
     friend class DOMContainerNode;
 };

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -48,6 +49,17 @@ protected:
         return path;
     }
     URL url(const std::string& path) { return URL::fileURLWithPath(std::string_view(path), false); }
+    // Installs a tidy that finds one warning and logs each run; answers how many runs it made so far.
+    std::function<long()> installCountingTidy()
+    {
+        std::string log = m_folder + "/runs.log";
+        VornickTidyFilter::setTidyExecutablePath(write("counting", "#!/bin/sh\necho run >> '" + log + "'\ncat >/dev/null\n"
+                                                                   "echo 'line 1 column 1 - Warning: <p> proprietary attribute \"x\"' >&2\nexit 1\n", true));
+        return [log] {
+            auto text = readFile(log).value_or("");
+            return long(std::count(text.begin(), text.end(), '\n'));
+        };
+    }
 
     std::string m_folder;
 };
@@ -245,14 +257,7 @@ TEST_F(TidyFilter, AStoppedBackgroundValidationEndsTidyAtOnceAndNeverCompletes)
 
 TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)
 {
-    // A tidy that counts its runs and finds one warning.
-    std::string log = m_folder + "/runs.log";
-    VornickTidyFilter::setTidyExecutablePath(write("counting", "#!/bin/sh\necho run >> '" + log + "'\ncat >/dev/null\n"
-                                                               "echo 'line 1 column 1 - Warning: <p> proprietary attribute \"x\"' >&2\nexit 1\n", true));
-    auto runs = [&] {
-        auto text = readFile(log).value_or("");
-        return std::count(text.begin(), text.end(), '\n');
-    };
+    auto runs = installCountingTidy();
     VornickTidyFilter filter;
     auto validate = [&](std::u16string text) {
         std::optional<size_t> found;
@@ -293,13 +298,7 @@ TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)
 
 TEST_F(TidyFilter, ARunReadAlreadyAnswersItsVeryStringAsReadUnlessTheSettingChanged)
 {
-    std::string log = m_folder + "/runs.log";
-    VornickTidyFilter::setTidyExecutablePath(write("counting", "#!/bin/sh\necho run >> '" + log + "'\ncat >/dev/null\n"
-                                                               "echo 'line 1 column 1 - Warning: <p> proprietary attribute \"x\"' >&2\nexit 1\n", true));
-    auto runs = [&] {
-        auto text = readFile(log).value_or("");
-        return std::count(text.begin(), text.end(), '\n');
-    };
+    auto runs = installCountingTidy();
     auto allowUserDefinedAttributes = std::make_shared<std::atomic<bool>>(true);
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([allowUserDefinedAttributes] { return allowUserDefinedAttributes->load(); });
     VornickTidyFilter filter;

@@ -34,6 +34,22 @@ protected:
         return rawQuery(file, "SELECT name || ': ' || sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name");
     }
 
+    // A blog, a post status and tags with the given titles, for posts to take.
+    struct PostOwners {
+        std::shared_ptr<ManagedObject> blog;
+        std::shared_ptr<ManagedObject> status;
+        ManagedObjects tags;
+    };
+    static PostOwners insertPostOwners(ManagedObjectContext& context, const std::vector<std::u16string>& tagTitles)
+    {
+        PostOwners owners { context.insertNewObject(u"Blog"), context.insertNewObject(u"PostStatus"), {} };
+        for (auto& title : tagTitles) {
+            owners.tags.push_back(context.insertNewObject(u"BlogTag"));
+            owners.tags.back()->setValueForKey(Value(title), u"title");
+        }
+        return owners;
+    }
+
     // Inserts `count` posts of the blog, each with a title naming it (after
     // `prefix`), every third one a status, and tags by the post's number.
     static ManagedObjects insertPosts(ManagedObjectContext& context, const std::shared_ptr<ManagedObject>& blog, int count,
@@ -100,13 +116,7 @@ TEST_F(ManagedObjectContextSaveTests, ABulkSaveWritesEveryRowAndIndexEntry)
     std::vector<std::string> expectedIndices = indices(path);
     ASSERT_GE(expectedIndices.size(), 4u);
     auto context = ManagedObjectContext::create(store, &center);
-    auto blog = context->insertNewObject(u"Blog");
-    auto status = context->insertNewObject(u"PostStatus");
-    ManagedObjects tags;
-    for (int t = 0; t < 5; ++t) {
-        tags.push_back(context->insertNewObject(u"BlogTag"));
-        tags.back()->setValueForKey(Value(u"tag " + toUTF16(std::to_string(t))), u"title");
-    }
+    auto [blog, status, tags] = insertPostOwners(*context, { u"tag 0", u"tag 1", u"tag 2", u"tag 3", u"tag 4" });
     // 64 * 5 + 16 + 4 + 1 rows: statements of every size.
     ManagedObjects posts = insertPosts(*context, blog, 341, tags, status);
     Error error;
@@ -136,13 +146,7 @@ TEST_F(ManagedObjectContextSaveTests, ASaveMixingInsertsUpdatesAndDeletionsOfMan
     auto store = open();
     ASSERT_TRUE(store);
     auto context = ManagedObjectContext::create(store, &center);
-    auto blog = context->insertNewObject(u"Blog");
-    auto status = context->insertNewObject(u"PostStatus");
-    ManagedObjects tags;
-    for (int t = 0; t < 3; ++t) {
-        tags.push_back(context->insertNewObject(u"BlogTag"));
-        tags.back()->setValueForKey(Value(u"t" + toUTF16(std::to_string(t))), u"title");
-    }
+    auto [blog, status, tags] = insertPostOwners(*context, { u"t0", u"t1", u"t2" });
     ManagedObjects posts = insertPosts(*context, blog, 30, tags, status);
     Error error;
     ASSERT_TRUE(context->save(&error)) << error;
@@ -179,11 +183,7 @@ TEST_F(ManagedObjectContextSaveTests, AFailedBulkSaveLeavesTheFileAndTheNextSave
     ASSERT_TRUE(store);
     std::vector<std::string> expectedIndices = indices(path);
     auto context = ManagedObjectContext::create(store, &center);
-    auto blog = context->insertNewObject(u"Blog");
-    auto status = context->insertNewObject(u"PostStatus");
-    ManagedObjects tags { context->insertNewObject(u"BlogTag"), context->insertNewObject(u"BlogTag") };
-    tags[0]->setValueForKey(Value(u"a"), u"title");
-    tags[1]->setValueForKey(Value(u"b"), u"title");
+    auto [blog, status, tags] = insertPostOwners(*context, { u"a", u"b" });
     ManagedObjects posts = insertPosts(*context, blog, 400, tags, status);
 
     for (InjectedFault fault : { InjectedFault::WriteError, InjectedFault::DiskFull, InjectedFault::SyncError }) {
@@ -212,10 +212,7 @@ TEST_F(ManagedObjectContextSaveTests, ARowInTheWayOfABulkInsertFailsTheWholeSave
     auto store = open();
     ASSERT_TRUE(store);
     auto context = ManagedObjectContext::create(store, &center);
-    auto blog = context->insertNewObject(u"Blog");
-    auto status = context->insertNewObject(u"PostStatus");
-    ManagedObjects tags { context->insertNewObject(u"BlogTag") };
-    tags[0]->setValueForKey(Value(u"a"), u"title");
+    auto [blog, status, tags] = insertPostOwners(*context, { u"a" });
     ManagedObjects posts = insertPosts(*context, blog, 300, tags, status);
     const std::string blocking = std::to_string(posts[200]->objectID().number());
     auto execute = [&](const std::string& sql) {

@@ -124,25 +124,28 @@ TEST(WebLayoutNodeSlot, ARowMovedToAnotherDocumentHasItsBoxInThatDocumentsLayout
     auto source = listDocument(5);
     auto target = listDocument(3);
     WebLayout sourceLayout, targetLayout;
-    sourceLayout.layoutIfNeeded(*source, 400, 1);
-    targetLayout.layoutIfNeeded(*target, 200, 1);
+    // Either layout may come first: each writes the row's slot in turn.
+    auto layOutBoth = [&](bool targetFirst) {
+        for (bool targetNow : { targetFirst, !targetFirst }) {
+            if (targetNow)
+                targetLayout.layoutIfNeeded(*target, 200, 1);
+            else
+                sourceLayout.layoutIfNeeded(*source, 400, 1);
+        }
+    };
+    layOutBoth(false);
     auto moved = source->getElementById(u"list")->firstElementChild();
-    target->getElementById(u"list")->appendChild(moved);
-    sourceLayout.layoutIfNeeded(*source, 400, 1);
-    targetLayout.layoutIfNeeded(*target, 200, 1);
-    EXPECT_EQ(sourceLayout.boundingBox(*moved), Rect());
-    EXPECT_EQ(targetLayout.boundingBox(*moved).width(), 200);
-    expectSameAsFromScratch(sourceLayout, *source, 400);
-    expectSameAsFromScratch(targetLayout, *target, 200);
 
-    // And back again.
-    source->getElementById(u"list")->appendChild(moved);
-    targetLayout.layoutIfNeeded(*target, 200, 1);
-    sourceLayout.layoutIfNeeded(*source, 400, 1);
-    EXPECT_EQ(targetLayout.boundingBox(*moved), Rect());
-    EXPECT_EQ(sourceLayout.boundingBox(*moved).width(), 400);
-    expectSameAsFromScratch(sourceLayout, *source, 400);
-    expectSameAsFromScratch(targetLayout, *target, 200);
+    // Moved there, then back again.
+    for (bool toTarget : { true, false }) {
+        SCOPED_TRACE(toTarget ? "moved to the other document" : "moved back");
+        (toTarget ? target : source)->getElementById(u"list")->appendChild(moved);
+        layOutBoth(!toTarget);
+        EXPECT_EQ((toTarget ? sourceLayout : targetLayout).boundingBox(*moved), Rect());
+        EXPECT_EQ((toTarget ? targetLayout : sourceLayout).boundingBox(*moved).width(), toTarget ? 200 : 400);
+        expectSameAsFromScratch(sourceLayout, *source, 400);
+        expectSameAsFromScratch(targetLayout, *target, 200);
+    }
 }
 
 } // namespace

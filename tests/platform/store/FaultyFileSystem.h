@@ -3,6 +3,8 @@
 // I/O errors and a full disk where tests choose.
 #pragma once
 
+#include "platform/store/PersistentStore.h"
+
 #include <atomic>
 
 namespace brevanton {
@@ -17,6 +19,13 @@ enum class InjectedFault {
 struct FaultyFileSystem {
     // Registers the VFS once; answers its name.
     static const char* name();
+    // Options that open a store through the VFS.
+    static PersistentStoreOptions storeOptions()
+    {
+        PersistentStoreOptions options;
+        options.vfsName = name();
+        return options;
+    }
     static void inject(InjectedFault);
     // Writes and flushes that failed since the last inject().
     static int failures();

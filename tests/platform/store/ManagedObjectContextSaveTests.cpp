@@ -177,9 +177,7 @@ TEST_F(ManagedObjectContextSaveTests, ASaveMixingInsertsUpdatesAndDeletionsOfMan
 
 TEST_F(ManagedObjectContextSaveTests, AFailedBulkSaveLeavesTheFileAndTheNextSaveWritesIt)
 {
-    PersistentStoreOptions options;
-    options.vfsName = FaultyFileSystem::name();
-    auto store = open(options);
+    auto store = open(FaultyFileSystem::storeOptions());
     ASSERT_TRUE(store);
     std::vector<std::string> expectedIndices = indices(path);
     auto context = ManagedObjectContext::create(store, &center);

@@ -232,9 +232,7 @@ TEST_F(PersistentStoreTests, FilesThatAreNoStoresAreRefused)
 
 TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
 {
-    PersistentStoreOptions options;
-    options.vfsName = FaultyFileSystem::name();
-    auto store = open(makeTestModel(), options);
+    auto store = open(makeTestModel(), FaultyFileSystem::storeOptions());
     ASSERT_TRUE(store);
     auto context = ManagedObjectContext::create(store, &center);
     auto blog = context->insertNewObject(u"Blog");
@@ -395,9 +393,7 @@ TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheStoresThreadUnlessTheLog
 // nothing: every save is still read from the log, and a later copy succeeds.
 TEST_F(PersistentStoreTests, AFailedCopyOfTheLogLosesNoSave)
 {
-    PersistentStoreOptions options;
-    options.vfsName = FaultyFileSystem::name();
-    auto store = open(makeTestModel(), options);
+    auto store = open(makeTestModel(), FaultyFileSystem::storeOptions());
     ASSERT_TRUE(store);
     auto context = ManagedObjectContext::create(store, &center);
     auto fileSize = [&] { return std::filesystem::file_size(path); };

@@ -31,10 +31,8 @@ namespace {
 [[noreturn]] void saveUntilKilled(const std::string& path, int reportFD, int64_t first)
 {
     NotificationCenter center;
-    PersistentStoreOptions options;
-    options.vfsName = FaultyFileSystem::name();
     Error error;
-    auto store = PersistentStore::open(path, makeTestModel(), &error, options);
+    auto store = PersistentStore::open(path, makeTestModel(), &error, FaultyFileSystem::storeOptions());
     if (!store)
         _exit(2);
     auto context = ManagedObjectContext::create(store, &center);

@@ -137,12 +137,8 @@ std::shared_ptr<DOMDocument> DOMDocument::createHTMLDocument(const std::u16strin
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std::string_view encoding,
                                                     const std::u16string& url)
 {
-    auto text = decodeDocumentText(bytes, DocumentTextSyntax::HTML, toUTF16(encoding));
-    // The text's UTF-8 goes before the tree is built, the peak of the parse.
-    std::u16string markup;
-    appendUTF8AsUTF16(markup, text.utf8.data(), text.utf8.size());
-    std::string().swap(text.utf8);
-    auto document = parseHTMLDocument(std::u16string_view(markup));
+    auto text = decodeDocumentTextAsUTF16(bytes, DocumentTextSyntax::HTML, toUTF16(encoding));
+    auto document = parseHTMLDocument(std::u16string_view(text.text));
     document->setURL(url);
     document->setCharacterSet(text.encoding);
     document->setHasByteOrderMark(text.byteOrderMark);

@@ -272,6 +272,26 @@ std::u16string declaredHTMLEncoding(std::string_view bytes)
     return prescanHTML(bytes).value_or(std::u16string());
 }
 
+namespace {
+
+// The encoding named for the bytes, in order: by a byte-order mark (taken off
+// `bytes`), by the transport label, by a declaration in the file; none when
+// nothing names one.
+std::optional<std::u16string> namedEncoding(std::string_view& bytes, DocumentTextSyntax syntax,
+                                            std::u16string_view transportLabel, bool& byteOrderMark)
+{
+    if (auto encoding = byteOrderMarkEncoding(bytes); !encoding.empty()) {
+        byteOrderMark = true;
+        bytes.remove_prefix(encoding == u"UTF-8" ? 3 : 2);
+        return encoding;
+    }
+    if (auto transport = textEncodingForLabel(transportLabel); transport && isKnownTextEncoding(*transport))
+        return transport;
+    return syntax == DocumentTextSyntax::HTML ? prescanHTML(bytes) : declaredXMLEncoding(bytes);
+}
+
+} // namespace
+
 DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax syntax, std::u16string_view transportLabel)
 {
     DecodedDocumentText result;
@@ -282,14 +302,8 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
             validUTF8 = isValidUTF8(bytes);
         return *validUTF8;
     };
-    result.encoding = byteOrderMarkEncoding(bytes);
-    if (!result.encoding.empty()) {
-        result.byteOrderMark = true;
-        bytes.remove_prefix(result.encoding == u"UTF-8" ? 3 : 2);
-    } else if (auto transport = textEncodingForLabel(transportLabel); transport && isKnownTextEncoding(*transport))
-        result.encoding = *transport;
-    else if (auto declared = syntax == DocumentTextSyntax::HTML ? prescanHTML(bytes) : declaredXMLEncoding(bytes))
-        result.encoding = *declared;
+    if (auto named = namedEncoding(bytes, syntax, transportLabel, result.byteOrderMark))
+        result.encoding = std::move(*named);
     else
         result.encoding = isUTF8() ? u"UTF-8" : u"windows-1252";
 
@@ -309,6 +323,25 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
         result.replacedUndecodableBytes = text.has_value();
     }
     result.utf8 = toUTF8(text.value_or(std::u16string()));
+    return result;
+}
+
+DecodedDocumentUTF16Text decodeDocumentTextAsUTF16(std::string_view bytes, DocumentTextSyntax syntax,
+                                                   std::u16string_view transportLabel)
+{
+    DecodedDocumentUTF16Text result;
+    auto text = bytes;
+    auto named = namedEncoding(text, syntax, transportLabel, result.byteOrderMark);
+    // Valid UTF-8 read as UTF-8 is checked and converted in one pass.
+    if ((!named || *named == u"UTF-8") && decodeUTF8Strictly(text, result.text)) {
+        result.encoding = u"UTF-8";
+        return result;
+    }
+    auto decoded = decodeDocumentText(bytes, syntax, transportLabel);
+    result.text = toUTF16(decoded.utf8);
+    result.encoding = std::move(decoded.encoding);
+    result.byteOrderMark = decoded.byteOrderMark;
+    result.replacedUndecodableBytes = decoded.replacedUndecodableBytes;
     return result;
 }
 

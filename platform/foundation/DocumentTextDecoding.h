@@ -34,6 +34,20 @@ struct DecodedDocumentText {
 // UTF-8. Bytes the encoding cannot map become U+FFFD, and the result says so.
 DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax, std::u16string_view transportLabel = {});
 
+struct DecodedDocumentUTF16Text {
+    // The text in UTF-16, without the byte-order mark.
+    std::u16string text;
+    // As in DecodedDocumentText.
+    std::u16string encoding;
+    bool byteOrderMark { false };
+    bool replacedUndecodableBytes { false };
+};
+
+// The same decoding to UTF-16, for readers of UTF-16: bytes read as UTF-8
+// are checked and converted in one pass (no UTF-8 copy in between).
+DecodedDocumentUTF16Text decodeDocumentTextAsUTF16(std::string_view bytes, DocumentTextSyntax,
+                                                   std::u16string_view transportLabel = {});
+
 // The encoding a META element declares in the first 1024 bytes of HTML, as
 // the encoding's canonical name; empty for none that can be used.
 std::u16string declaredHTMLEncoding(std::string_view bytes);

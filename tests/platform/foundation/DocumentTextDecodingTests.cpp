@@ -1,4 +1,5 @@
 #include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/TextEncodingLabels.h"
 
@@ -130,6 +131,32 @@ TEST(DocumentTextDecoding, SaysWhenBytesBecameReplacementCharacters)
     EXPECT_TRUE(decodeDocumentText(std::string("\xFF\xFE<\0p\0>\0\x00\xD8", 10), html).replacedUndecodableBytes)
         << "an unpaired UTF-16 surrogate";
     EXPECT_TRUE(decodeDocumentText("<?xml version='1.0' encoding='utf-8'?><a>\xE8</a>", DocumentTextSyntax::XML).replacedUndecodableBytes);
+}
+
+// The decoding to UTF-16 takes its own path for UTF-8 (one pass that checks
+// and converts): its answers must be those of the decoding to UTF-8.
+TEST(DocumentTextDecoding, UTF16AnswersAsTheUTF8Decoding)
+{
+    const std::pair<std::string, std::u16string_view> cases[] = {
+        { "<p>plain \xE2\x82\xAC and \xF0\x9F\x98\x80", {} },
+        { "\xEF\xBB\xBF<p>marked", {} },
+        { "<p>Cr\xE8me", {} },
+        { "<meta charset=utf-8><p>Cr\xE8me", {} },
+        { "<p>\xED\xA0\x80 a surrogate, \xC0\xAF overlong, \xF4\x90\x80\x80 past the last", u"utf-8" },
+        { "<p>truncated \xE2\x82", u"utf-8" },
+        { "<meta charset=iso-8859-1><p>\x80\xE8", {} },
+        { "<p>\xC3\xA9", u"windows-1252" },
+        { std::string("\xFF\xFE<\0p\0>\0\xAC\x20", 10), {} },
+        { "", {} },
+    };
+    for (auto& [bytes, transport] : cases) {
+        auto utf8 = decodeDocumentText(bytes, DocumentTextSyntax::HTML, transport);
+        auto utf16 = decodeDocumentTextAsUTF16(bytes, DocumentTextSyntax::HTML, transport);
+        EXPECT_EQ(utf16.text, toUTF16(utf8.utf8)) << bytes;
+        EXPECT_EQ(utf16.encoding, utf8.encoding) << bytes;
+        EXPECT_EQ(utf16.byteOrderMark, utf8.byteOrderMark) << bytes;
+        EXPECT_EQ(utf16.replacedUndecodableBytes, utf8.replacedUndecodableBytes) << bytes;
+    }
 }
 
 } // namespace

@@ -138,11 +138,6 @@ std::u16string utf16Of(std::string_view text)
     return toUTF16(text);
 }
 
-bool endsWith(std::u16string_view text, std::u16string_view suffix)
-{
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::string excerpt(std::string_view bytes)
 {
     constexpr size_t limit = 200;
@@ -226,9 +221,10 @@ struct Node {
     // An array or a struct: where its elements or members begin in the
     // parser's stack of them.
     size_t elementsStart { 0 };
-    // A member's value.
-    Value value;
-    std::u16string key;
+    // A member of a struct: where its name and value are gathered in the
+    // parser's stack of members (none for a member elsewhere, which is left out).
+    static constexpr size_t noMember = SIZE_MAX;
+    size_t memberIndex { noMember };
     bool hasKey { false };
     bool hasValue { false };
 
@@ -254,9 +250,9 @@ public:
         routeText(parser);
     }
 
-    void didEndElement(XMLParser& parser, std::string_view name) override
+    void didEndElement(XMLParser& parser, std::string_view) override
     {
-        endElement(parser, name);
+        endElement(parser);
         routeText(parser);
     }
 
@@ -272,6 +268,7 @@ private:
         if (rootEnded)
             return;
         Tag tag = tagOf(name);
+        m_openTags[static_cast<size_t>(m_depth)] = tag;
         if (m_nodes.empty()) {
             if (tag == Tag::Fault)
                 isFault = true;
@@ -283,9 +280,16 @@ private:
         case Tag::Value:
             m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String, m_text.size());
             return;
-        case Tag::Member:
+        case Tag::Member: {
+            bool inStruct = m_nodes.back().kind == NodeKind::Value && m_nodes.back().type == XMLRPCElementType::Dictionary;
             m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member, m_text.size());
+            if (inStruct) {
+                // Its name and value go in place as they come.
+                m_nodes.back().memberIndex = m_members.size();
+                m_members.emplace_back();
+            }
             return;
+        }
         case Tag::Name:
             m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name, m_text.size());
             return;
@@ -337,7 +341,7 @@ private:
         m_text.resize(node.textStart);
     }
 
-    void endElement(XMLParser& parser, std::string_view name)
+    void endElement(XMLParser& parser)
     {
         --m_depth;
         if (rootEnded) {
@@ -348,7 +352,8 @@ private:
         }
         if (m_nodes.empty())
             return;
-        Tag tag = tagOf(name);
+        // (The end tag is the start tag's: libxml2 refuses any other.)
+        Tag tag = m_openTags[static_cast<size_t>(m_depth + 1)];
         bool endsNode = tag == Tag::Value || tag == Tag::Member || tag == Tag::Name;
         if (!endsNode) {
             --m_nodes.back().innerDepth;
@@ -360,16 +365,23 @@ private:
         std::string_view text = std::string_view(m_text).substr(node.textStart);
         if (node.kind == NodeKind::Name) {
             if (parentNode && parentNode->kind == NodeKind::Member) {
-                parentNode->key = utf16Of(trimmed(text));
+                if (parentNode->memberIndex != Node::noMember)
+                    m_members[parentNode->memberIndex].first = utf16Of(trimmed(text));
                 parentNode->hasKey = true;
             }
             m_text.resize(node.textStart);
             m_nodes.pop_back();
             return;
         }
+        if (node.kind == NodeKind::Member) {
+            endMember(node);
+            m_text.resize(node.textStart);
+            m_nodes.pop_back();
+            return;
+        }
         Value value = node.type == XMLRPCElementType::Array ? arrayOfNode(node)
             : node.type == XMLRPCElementType::Dictionary  ? dictionaryOfNode(node)
-                                                          : valueOfNode(node, parentNode, text);
+                                                          : valueOfNode(node, parentNode ? memberKey(*parentNode) : std::u16string_view(), text);
         m_text.resize(node.textStart);
         if (!parentNode) {
             m_nodes.pop_back();
@@ -383,25 +395,39 @@ private:
         m_nodes.pop_back();
     }
 
+    // A value ends inside its parent.
     void giveToParent(Node& node, Node& parent, Value&& value)
     {
+        if (node.kind != NodeKind::Value)
+            return;
         if (parent.kind == NodeKind::Member) {
-            if (node.kind == NodeKind::Value) {
-                parent.value = std::move(value);
-                parent.hasValue = true;
-            }
+            if (parent.memberIndex != Node::noMember)
+                m_members[parent.memberIndex].second = std::move(value);
+            parent.hasValue = true;
             return;
         }
-        if (parent.kind != NodeKind::Value)
-            return;
-        if (parent.type == XMLRPCElementType::Array && node.kind == NodeKind::Value) {
+        if (parent.kind == NodeKind::Value && parent.type == XMLRPCElementType::Array)
             m_elements.push_back(std::move(value));
+    }
+
+    // A member of a struct ends. Without a name it is left out; without a
+    // value it holds an empty string; one whose value is null removes the
+    // name (see dictionaryOfNode). The members of the structs inside it
+    // have left the stack: it is the last one there.
+    void endMember(const Node& node)
+    {
+        if (node.memberIndex == Node::noMember)
             return;
-        }
-        // A member without a value holds an empty string; one whose value is
-        // null removes the name (see dictionaryOfNode).
-        if (parent.type == XMLRPCElementType::Dictionary && node.kind == NodeKind::Member && node.hasKey)
-            m_members.emplace_back(std::move(node.key), node.hasValue ? std::move(node.value) : Value(std::u16string()));
+        if (!node.hasKey)
+            m_members.erase(m_members.begin() + static_cast<ptrdiff_t>(node.memberIndex), m_members.end());
+        else if (!node.hasValue)
+            m_members[node.memberIndex].second = Value(std::u16string());
+    }
+
+    // The name of a struct's member so far; empty for any other node.
+    std::u16string_view memberKey(const Node& node) const
+    {
+        return node.kind == NodeKind::Member && node.memberIndex != Node::noMember ? std::u16string_view(m_members[node.memberIndex].first) : std::u16string_view();
     }
 
     // A struct ends: its members leave the stack for it, sorted once. A name
@@ -409,51 +435,11 @@ private:
     Value dictionaryOfNode(const Node& node)
     {
         auto first = m_members.begin() + static_cast<ptrdiff_t>(node.elementsStart);
-        Dictionary::Storage members;
-        members.reserve(static_cast<size_t>(m_members.end() - first));
-        if (const std::vector<uint8_t>* order = knownMemberOrder(first, m_members.end())) {
-            // Taken in sorted order, they are found sorted with one comparison each.
-            for (uint8_t index : *order)
-                members.push_back(std::move(first[index]));
-        } else
-            members.assign(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
+        Dictionary::Storage members(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
         m_members.erase(first, m_members.end());
         Dictionary dictionary = Dictionary::fromMembers(std::move(members));
         erase_if(dictionary, [](const Dictionary::value_type& member) { return member.second.isNull(); });
         return Value(std::move(dictionary));
-    }
-
-    // The structs of a reply are of a few kinds (a post, a term, ...), each
-    // with the same members in the same order. The order that sorts a kind's
-    // names is kept; the members of a struct whose names come as a kept
-    // kind's are sorted by it. Nothing is kept for names that repeat.
-    const std::vector<uint8_t>* knownMemberOrder(Dictionary::Storage::const_iterator first, Dictionary::Storage::const_iterator last)
-    {
-        constexpr size_t maximumMembers = 64;
-        constexpr size_t maximumKinds = 4;
-        const auto count = static_cast<size_t>(last - first);
-        if (count < 2 || count > maximumMembers)
-            return nullptr;
-        for (const MemberKind& kind : m_memberKinds) {
-            if (kind.names.size() == count && std::equal(kind.names.begin(), kind.names.end(), first, [](const std::u16string& name, const Dictionary::value_type& member) { return name == member.first; }))
-                return &kind.order;
-        }
-        MemberKind kind;
-        kind.order.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            kind.order[i] = static_cast<uint8_t>(i);
-        std::sort(kind.order.begin(), kind.order.end(), [&](uint8_t a, uint8_t b) { return first[a].first < first[b].first; });
-        for (size_t i = 1; i < count; ++i) {
-            if (first[kind.order[i - 1]].first == first[kind.order[i]].first)
-                return nullptr;
-        }
-        kind.names.reserve(count);
-        for (auto member = first; member != last; ++member)
-            kind.names.push_back(member->first);
-        if (m_memberKinds.size() == maximumKinds)
-            m_memberKinds.erase(m_memberKinds.begin());
-        m_memberKinds.push_back(std::move(kind));
-        return &m_memberKinds.back().order;
     }
 
     // An array ends: its elements leave the stack for it, allocated once.
@@ -502,11 +488,10 @@ private:
             parser.ignoreUTF8Text();
     }
 
-    // The value a node ends with.
-    static Value valueOfNode(Node& node, const Node* parent, std::string_view text)
+    // The value a scalar node ends with; `memberKey` is the name of the
+    // member it is the value of, if any.
+    static Value valueOfNode(const Node& node, std::u16string_view memberKey, std::string_view text)
     {
-        if (node.kind == NodeKind::Member)
-            return Value();
         switch (node.type) {
         case XMLRPCElementType::Array:
         case XMLRPCElementType::Dictionary:
@@ -521,7 +506,7 @@ private:
             return Value(trimmed(text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
-            bool universal = parent && parent->kind == NodeKind::Member && endsWith(parent->key, u"_gmt");
+            bool universal = memberKey.ends_with(u"_gmt");
             // Both forms are of ASCII alone: their bytes are their units, and
             // other texts are no date.
             std::string_view dateText = trimmed(text);
@@ -546,11 +531,8 @@ private:
     // arrays around it.
     std::vector<Value> m_elements;
     Dictionary::Storage m_members;
-    struct MemberKind {
-        std::vector<std::u16string> names;
-        std::vector<uint8_t> order;
-    };
-    std::vector<MemberKind> m_memberKinds;
+    // The tags of the open elements, by depth (from 1).
+    std::array<Tag, XMLRPCEventBasedParser::maximumElementDepth + 1> m_openTags {};
     // The texts of the open nodes, in UTF-8, one after the other: a node's
     // text runs from its start to the end (the nodes inside it took theirs
     // away when they ended). Each is made UTF-16 once, when its node ends.

@@ -409,10 +409,6 @@ private:
     bool m_flattened { false };
     DOMDocumentHandlePtr m_handle;
     HTMLTokenizer m_tokenizer;
-    // The markup whose pages go back to the system as the parse passes them
-    // (HTMLParseOptions::releasesParsedMarkup), and how much of it went.
-    std::u16string_view m_releasableMarkup;
-    size_t m_releasedLength { 0 };
     std::vector<OpenElement> m_stack;
     std::array<uint32_t, static_cast<size_t>(T::Count)> m_htmlTagCount {};
     std::vector<FormattingEntry> m_formatting;
@@ -453,6 +449,10 @@ private:
     std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
     // By serial: how often each formatting element is on the stack of open elements.
     std::vector<uint32_t> m_openCounts { 0 };
+    // The markup whose pages go back to the system as the parse passes them
+    // (HTMLParseOptions::releasesParsedMarkup), and how much of it went.
+    std::u16string_view m_releasableMarkup;
+    size_t m_releasedLength { 0 };
 };
 
 // The stack of open elements.
@@ -1289,7 +1289,7 @@ void TreeBuilder::run()
         processToken(token);
         if (token.kind == HTMLToken::Kind::EndOfFile)
             break;
-        if (!m_releasableMarkup.empty())
+        if (!m_releasableMarkup.empty()) [[unlikely]]
             releaseParsedMarkup();
     }
     flushText();

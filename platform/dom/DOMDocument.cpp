@@ -7,6 +7,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/dom/HTMLTreeBuilder.h"
 #include "platform/foundation/Text.h"
 
 namespace brevanton {
@@ -138,7 +139,8 @@ std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std:
                                                     const std::u16string& url)
 {
     auto text = decodeDocumentTextAsUTF16(bytes, DocumentTextSyntax::HTML, toUTF16(encoding));
-    auto document = parseHTMLDocument(std::u16string_view(text.text));
+    // The text is made for this parse alone: the parse gives its pages back as it goes.
+    auto document = buildHTMLDocument(text.text, { .maximumDepth = DOMMaximumNestingDepth, .releasesParsedMarkup = true });
     document->setURL(url);
     document->setCharacterSet(text.encoding);
     document->setHasByteOrderMark(text.byteOrderMark);

@@ -430,6 +430,16 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
     m_tag.range.start = start;
 }
 
+size_t HTMLTokenizer::settledLength() const
+{
+    if (m_recordsErrors)
+        return 0;
+    size_t settled = std::min(m_position, m_input.size());
+    if (const auto& run = m_characters.markupRun; !run.empty())
+        settled = std::min(settled, static_cast<size_t>(run.data() - m_input.data()));
+    return settled;
+}
+
 void HTMLTokenizer::setState(State state)
 {
     // The states an end tag ends are entered right after the start tag that

@@ -158,6 +158,11 @@ public:
     // Records parse errors (off by default: a page's errors can be many).
     void setRecordsErrors(bool records) { m_recordsErrors = records; }
     const std::vector<HTMLParseError>& errors() const { return m_errors; }
+    // Between tokens: how many units at the start of the markup no later
+    // token reads (the characters not yet handed out still point into the
+    // markup; with errors recorded, none, as their lines may be counted again
+    // from the start).
+    size_t settledLength() const;
 
 private:
     static constexpr char32_t endOfFile = 0xFFFFFFFF;

@@ -22,6 +22,9 @@
 #include <emmintrin.h>
 #endif
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace brevanton {
 
 namespace {
@@ -277,6 +280,7 @@ public:
         , m_maximumDepth(options.maximumDepth)
         , m_handle(document.documentHandle())
         , m_tokenizer(markup)
+        , m_releasableMarkup(releasesMarkup(options, markup) ? markup : std::u16string_view())
     {
         m_tokenizer.setRecordsErrors(options.recordErrors);
         m_htmlNames.fill(nullptr);
@@ -295,6 +299,8 @@ public:
 private:
     // Tokens.
     void run();
+    static bool releasesMarkup(const HTMLParseOptions&, std::u16string_view markup);
+    void releaseParsedMarkup();
     void processToken(HTMLToken&);
     void processCharacters(std::u16string_view);
     bool usesInsertionMode(const HTMLToken&) const;
@@ -443,6 +449,10 @@ private:
     std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
     // By serial: how often each formatting element is on the stack of open elements.
     std::vector<uint32_t> m_openCounts { 0 };
+    // The markup whose pages go back to the system as the parse passes them
+    // (HTMLParseOptions::releasesParsedMarkup), and how much of it went.
+    std::u16string_view m_releasableMarkup;
+    size_t m_releasedLength { 0 };
 };
 
 // The stack of open elements.
@@ -1279,8 +1289,41 @@ void TreeBuilder::run()
         processToken(token);
         if (token.kind == HTMLToken::Kind::EndOfFile)
             break;
+        if (!m_releasableMarkup.empty()) [[unlikely]]
+            releaseParsedMarkup();
     }
     flushText();
+}
+
+// Markup of 32 MiB or more is always mapped for itself and unmapped when
+// freed (malloc's largest threshold), its pages new to every parse: giving
+// them back early costs no parse more faults. Smaller markup may lie in
+// pages the heap keeps and hands to the next parse's text warm, so it stays.
+bool TreeBuilder::releasesMarkup(const HTMLParseOptions& options, std::u16string_view markup)
+{
+    constexpr size_t smallestReleased = 32 << 20;
+    return options.releasesParsedMarkup && markup.size() * sizeof(char16_t) >= smallestReleased;
+}
+
+// Every megabyte or so the parse passes, the whole pages of markup behind
+// it go back to the system, as free() does with the inside of large free
+// blocks: nothing reads them again, and the memory freed is the whole
+// decoded text's by the end, when the tree is at its largest.
+void TreeBuilder::releaseParsedMarkup()
+{
+    constexpr size_t releaseStep = 1 << 20;
+    size_t settled = m_tokenizer.settledLength();
+    if (settled <= m_releasedLength || (settled - m_releasedLength) * sizeof(char16_t) < releaseStep)
+        return;
+    static const auto pageSize = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    auto start = reinterpret_cast<uintptr_t>(m_releasableMarkup.data());
+    uintptr_t from = (start + m_releasedLength * sizeof(char16_t) + pageSize - 1) & ~(pageSize - 1);
+    uintptr_t to = (start + settled * sizeof(char16_t)) & ~(pageSize - 1);
+    if (to <= from)
+        return;
+    // Advice only: pages it leaves stay as they were.
+    (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+    m_releasedLength = (to - start) / sizeof(char16_t);
 }
 
 void TreeBuilder::processToken(HTMLToken& token)

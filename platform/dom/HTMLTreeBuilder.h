@@ -23,6 +23,11 @@ struct HTMLParseOptions {
     // element at that depth, as the rest of the program needs it today
     // (DOMMaximumNestingDepth); a document then says it was flattened.
     unsigned maximumDepth { 0 };
+    // Whether the pages of the markup the parse has passed go back to the
+    // system as it goes (they then read as zeros): for markup the caller made
+    // for the parse alone and reads no more, so that a large page's text and
+    // its tree are not both resident at the end.
+    bool releasesParsedMarkup { false };
 };
 
 // A new HTML document from decoded markup, with the loading elements and

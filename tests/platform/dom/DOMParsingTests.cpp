@@ -559,6 +559,33 @@ TEST(DOMHTMLParsing, LargePagesComeOutWhole)
     EXPECT_EQ(document->getElementById(u"last")->textContent(), u"end");
 }
 
+// A page whose text passes 32 MiB has the pages of that text given back as
+// the parse passes them: the tree is the one its text, kept whole, gives.
+TEST(DOMHTMLParsing, PagesOfTensOfMegabytesComeOutAsTheirTextKeptWholeGives)
+{
+    std::string markup = "<!DOCTYPE html><title>big &amp; long</title><body>";
+    std::string piece = "<p class=c title=\"a &lt; b\">text &amp; more &notit; &#x1F600;<!-- note --><b>bold</b>"
+                        "<script>if (a < b) x = '</p>';</script><textarea>a </b> b</textarea>\r\n";
+    piece += std::string(700, 'x') + "</p>\n";
+    // A run of text longer than the steps the parse gives pages back in.
+    std::string longRun(3 << 20, 'y');
+    while (markup.size() < (17 << 20)) {
+        markup += piece;
+        if (markup.size() % 9 < 2)
+            markup += "<pre>" + longRun + "</pre>";
+    }
+    markup += "<pre>" + longRun + "</pre><p id=last>end";
+    auto fromBytes = DOMDocument::parseHTML(std::string_view(markup));
+    auto text = toUTF16(markup);
+    auto fromText = DOMDocument::parseHTML(std::u16string_view(text));
+    std::u16string expected;
+    std::u16string serialized;
+    serializeChildrenAsHTML(*fromText, expected);
+    serializeChildrenAsHTML(*fromBytes, serialized);
+    EXPECT_TRUE(serialized == expected);
+    EXPECT_EQ(fromBytes->getElementById(u"last")->textContent(), u"end");
+}
+
 // Deep pages keep their content, flattened into the element at the nesting
 // limit the rest of the program relies on, and say so.
 TEST(DOMHTMLParsing, DeepPagesKeepTheirContentWithinTheLimit)

@@ -5,15 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace brevanton;
 
 namespace {
 
 // The tokens of `markup` in a compact form: S<name a="v"/>, E</name>, C<!--x-->, D<!DOCTYPE ...>, "text".
+// With `zeroSettled`, the tokenizer reads a copy of the markup whose settled
+// part is overwritten with zeros after each token, as released pages read.
 std::vector<std::string> tokenize(std::u16string_view markup, HTMLTokenizer::State state = HTMLTokenizer::State::Data,
-                                  const std::u16string& lastStartTag = {})
+                                  const std::u16string& lastStartTag = {}, bool zeroSettled = false)
 {
-    HTMLTokenizer tokenizer(markup);
+    std::u16string copy(markup);
+    HTMLTokenizer tokenizer(zeroSettled ? std::u16string_view(copy) : markup);
     tokenizer.setState(state);
     if (!lastStartTag.empty())
         tokenizer.setLastStartTagName(lastStartTag);
@@ -47,6 +52,8 @@ std::vector<std::string> tokenize(std::u16string_view markup, HTMLTokenizer::Sta
             return tokens;
         }
         tokens.push_back(text);
+        if (zeroSettled)
+            std::fill_n(copy.begin(), tokenizer.settledLength(), u'\0');
     }
 }
 
@@ -150,6 +157,40 @@ TEST(HTMLTokenizer, TextStatesEndOnlyAtTheirOwnEndTag)
     // NULs become U+FFFD in the text states but stay in data.
     EXPECT_EQ(tokenize(std::u16string(u"a\0b", 3), HTMLTokenizer::State::RAWTEXT), Tokens({ "\"a\xEF\xBF\xBD" "b\"" }));
     EXPECT_EQ(tokenize(std::u16string(u"a\0b", 3)), Tokens({ std::string("\"a\0b\"", 5) }));
+}
+
+TEST(HTMLTokenizer, NoTokenReadsTheSettledMarkupAgain)
+{
+    struct Case {
+        std::u16string markup;
+        HTMLTokenizer::State state { HTMLTokenizer::State::Data };
+        std::u16string lastStartTag;
+    };
+    const Case cases[] = {
+        { u"<!DOCTYPE html><p class=a id='b' title=\"c&amp;d\">text &amp; more&notit; &#x41;</p>\r\nline<!-- c -->", HTMLTokenizer::State::Data, {} },
+        { u"one run of text then <b>a tag</b> and text<br/>< not a tag <3 </ also &ampx", HTMLTokenizer::State::Data, {} },
+        { u"<svg><![CDATA[x]]></svg><x y=1 y=2 z>", HTMLTokenizer::State::Data, {} },
+        { u"a</b></titlex></title >tail", HTMLTokenizer::State::RCDATA, u"title" },
+        { u"<!--<script></script>--></script>after", HTMLTokenizer::State::ScriptData, u"script" },
+        { u"<p>x", HTMLTokenizer::State::PLAINTEXT, {} },
+    };
+    for (const auto& test : cases) {
+        auto expected = tokenize(test.markup, test.state, test.lastStartTag);
+        EXPECT_EQ(tokenize(test.markup, test.state, test.lastStartTag, true), expected) << toUTF8(test.markup);
+    }
+    // Characters not yet handed out hold the settled length back to their start.
+    std::u16string markup = u"text before<p>";
+    HTMLTokenizer tokenizer(markup);
+    EXPECT_EQ(tokenizer.nextToken().kind, HTMLToken::Kind::Characters);
+    EXPECT_EQ(tokenizer.settledLength(), 0u);
+    EXPECT_EQ(tokenizer.nextToken().kind, HTMLToken::Kind::StartTag);
+    EXPECT_EQ(tokenizer.settledLength(), markup.size());
+    // Errors are counted in lines from the start: nothing is settled.
+    HTMLTokenizer recording(markup);
+    recording.setRecordsErrors(true);
+    recording.nextToken();
+    recording.nextToken();
+    EXPECT_EQ(recording.settledLength(), 0u);
 }
 
 TEST(HTMLTokenizer, SourceRangesAndLineEndings)

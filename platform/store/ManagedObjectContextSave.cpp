@@ -47,8 +47,7 @@ public:
 private:
     // The database's statement for the text, looked up once a save by the
     // text's address (the store's statements are long and alike). Each run
-    // resets it and every use binds all its parameters, so bindings are not
-    // cleared in between.
+    // resets it and clears its bindings.
     SQLiteStatement* statement(const std::string& sql)
     {
         auto [found, added] = m_statements.try_emplace(&sql, nullptr);

@@ -59,20 +59,24 @@ private:
     bool run(SQLiteStatement* statement) { return statement && statement->execute(m_outError); }
 
     // Binds the object's row from parameter `first` on: its number (unless
-    // `withNumber` is false), its attributes, its to-one relationships.
+    // `withNumber` is false), its attributes, its to-one relationships. The
+    // statement comes with its parameters cleared (NULL), so a null value or
+    // an empty relationship is left as it is.
     static void bindRow(SQLiteStatement& statement, const EntityTable& table, const ManagedObject& object, int first, bool withNumber)
     {
         const EntityDescription& entity = object.entity();
         int parameter = first;
         if (withNumber)
             statement.bindInteger(parameter++, StoreObjectAccess::number(object));
-        for (size_t i = 0; i < entity.attributes().size(); ++i)
-            bindAttributeValue(statement, parameter++, entity.attributes()[i].type, StoreObjectAccess::attribute(object, static_cast<int>(i)));
+        for (size_t i = 0; i < entity.attributes().size(); ++i, ++parameter) {
+            const Value& value = StoreObjectAccess::attribute(object, static_cast<int>(i));
+            if (!value.isNull())
+                bindAttributeValue(statement, parameter, entity.attributes()[i].type, value);
+        }
         for (int index : table.toOneRelationships) {
             if (int64_t destination = StoreObjectAccess::toOneNumber(object, index))
-                statement.bindInteger(parameter++, destination);
-            else
-                statement.bindNull(parameter++);
+                statement.bindInteger(parameter, destination);
+            ++parameter;
         }
     }
 

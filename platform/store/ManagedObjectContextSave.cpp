@@ -47,8 +47,7 @@ public:
 private:
     // The database's statement for the text, looked up once a save by the
     // text's address (the store's statements are long and alike). Each run
-    // resets it and every use binds all its parameters, so bindings are not
-    // cleared in between.
+    // resets it and clears its bindings.
     SQLiteStatement* statement(const std::string& sql)
     {
         auto [found, added] = m_statements.try_emplace(&sql, nullptr);
@@ -60,20 +59,24 @@ private:
     bool run(SQLiteStatement* statement) { return statement && statement->execute(m_outError); }
 
     // Binds the object's row from parameter `first` on: its number (unless
-    // `withNumber` is false), its attributes, its to-one relationships.
+    // `withNumber` is false), its attributes, its to-one relationships. The
+    // statement comes with its parameters cleared (NULL), so a null value or
+    // an empty relationship is left as it is.
     static void bindRow(SQLiteStatement& statement, const EntityTable& table, const ManagedObject& object, int first, bool withNumber)
     {
         const EntityDescription& entity = object.entity();
         int parameter = first;
         if (withNumber)
             statement.bindInteger(parameter++, StoreObjectAccess::number(object));
-        for (size_t i = 0; i < entity.attributes().size(); ++i)
-            bindAttributeValue(statement, parameter++, entity.attributes()[i].type, StoreObjectAccess::attribute(object, static_cast<int>(i)));
+        for (size_t i = 0; i < entity.attributes().size(); ++i, ++parameter) {
+            const Value& value = StoreObjectAccess::attribute(object, static_cast<int>(i));
+            if (!value.isNull())
+                bindAttributeValue(statement, parameter, entity.attributes()[i].type, value);
+        }
         for (int index : table.toOneRelationships) {
             if (int64_t destination = StoreObjectAccess::toOneNumber(object, index))
-                statement.bindInteger(parameter++, destination);
-            else
-                statement.bindNull(parameter++);
+                statement.bindInteger(parameter, destination);
+            ++parameter;
         }
     }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace brevanton {
 
@@ -92,10 +93,12 @@ EntityDescription& ManagedObjectModel::addEntity(std::u16string name)
     return *m_entities.back();
 }
 
+// Compared as property names are: each new object and each relationship set
+// looks its entity up by name.
 const EntityDescription* ManagedObjectModel::entityNamed(std::u16string_view name) const
 {
     for (auto& entity : m_entities) {
-        if (entity->name() == name)
+        if (sameName(entity->name(), name))
             return entity.get();
     }
     return nullptr;
@@ -103,11 +106,7 @@ const EntityDescription* ManagedObjectModel::entityNamed(std::u16string_view nam
 
 EntityDescription* ManagedObjectModel::entityNamed(std::u16string_view name)
 {
-    for (auto& entity : m_entities) {
-        if (entity->name() == name)
-            return entity.get();
-    }
-    return nullptr;
+    return const_cast<EntityDescription*>(std::as_const(*this).entityNamed(name));
 }
 
 void ManagedObjectModel::validate() const

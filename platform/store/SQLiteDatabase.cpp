@@ -5,13 +5,66 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 namespace brevanton {
+
+// Blocks the UTF-8 of bound text is written into, one after the other. A
+// block never moves, so each value stays where SQLite was told it is until
+// the statement is reset, which lets go of the blocks (a statement kept for
+// later holds none).
+class SQLiteStatement::BoundText {
+public:
+    // Room for `size` bytes, valid until clear().
+    char* allocate(size_t size)
+    {
+        if (m_blocks.empty() || m_left < size) {
+            // Rows of a few hundred bytes of text each, 16 or 64 a statement.
+            constexpr size_t blockSize = 16384;
+            size_t allocated = std::max(size, blockSize);
+            m_blocks.emplace_back(new char[allocated]);
+            m_next = m_blocks.back().get();
+            m_left = allocated;
+        }
+        char* bytes = m_next;
+        m_next += size;
+        m_left -= size;
+        return bytes;
+    }
+
+    void clear()
+    {
+        m_blocks.clear();
+        m_left = 0;
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next { nullptr };
+    size_t m_left { 0 };
+};
+
+SQLiteStatement::SQLiteStatement(SQLiteDatabase* database, sqlite3_stmt* statement)
+    : m_database(database)
+    , m_statement(statement)
+{
+}
 
 struct SQLiteDatabase::Cache {
     std::map<std::string, SQLiteStatement, std::less<>> statements;
 };
+
+SQLiteStatement::SQLiteStatement() = default;
+
+SQLiteStatement::SQLiteStatement(SQLiteStatement&& other) noexcept
+    : m_database(other.m_database)
+    , m_statement(other.m_statement)
+    , m_text(std::move(other.m_text))
+{
+    other.m_statement = nullptr;
+}
 
 SQLiteStatement& SQLiteStatement::operator=(SQLiteStatement&& other) noexcept
 {
@@ -20,6 +73,7 @@ SQLiteStatement& SQLiteStatement::operator=(SQLiteStatement&& other) noexcept
             sqlite3_finalize(m_statement);
         m_database = other.m_database;
         m_statement = other.m_statement;
+        m_text = std::move(other.m_text);
         other.m_statement = nullptr;
     }
     return *this;
@@ -37,16 +91,14 @@ void SQLiteStatement::bindDouble(int index, double value) { sqlite3_bind_double(
 
 void SQLiteStatement::bindText(int index, std::u16string_view value)
 {
-    // Encoded straight into memory SQLite takes over, not into a string it copies.
+    // Encoded straight into the statement's memory, which SQLite reads in
+    // place until the reset that also clears the binding.
+    if (!m_text)
+        m_text = std::make_unique<BoundText>();
     size_t length = utf8Length(value);
-    auto* bytes = static_cast<char*>(sqlite3_malloc64(length + 1));
-    if (!bytes) {
-        bindText(index, std::string_view(toUTF8(value)));
-        return;
-    }
+    char* bytes = m_text->allocate(length);
     writeUTF8(value, bytes);
-    bytes[length] = '\0';
-    sqlite3_bind_text64(m_statement, index, bytes, length, sqlite3_free, SQLITE_UTF8);
+    sqlite3_bind_text64(m_statement, index, bytes, length, SQLITE_STATIC, SQLITE_UTF8);
 }
 
 void SQLiteStatement::bindText(int index, std::string_view utf8)
@@ -77,18 +129,19 @@ bool SQLiteStatement::step(bool& hasRow, Error* outError)
 bool SQLiteStatement::execute(Error* outError)
 {
     bool hasRow = true;
-    while (hasRow) {
-        if (!step(hasRow, outError))
-            return false;
-    }
-    sqlite3_reset(m_statement);
-    return true;
+    bool succeeded = true;
+    while (hasRow && succeeded)
+        succeeded = step(hasRow, outError);
+    reset();
+    return succeeded;
 }
 
 void SQLiteStatement::reset()
 {
     sqlite3_reset(m_statement);
     sqlite3_clear_bindings(m_statement);
+    if (m_text)
+        m_text->clear();
 }
 
 int SQLiteStatement::columnCount() const { return sqlite3_column_count(m_statement); }

@@ -23,11 +23,8 @@ class SQLiteDatabase;
 
 class SQLiteStatement {
 public:
-    SQLiteStatement() = default;
-    SQLiteStatement(SQLiteStatement&& other) noexcept : m_database(other.m_database), m_statement(other.m_statement)
-    {
-        other.m_statement = nullptr;
-    }
+    SQLiteStatement();
+    SQLiteStatement(SQLiteStatement&& other) noexcept;
     SQLiteStatement& operator=(SQLiteStatement&& other) noexcept;
     SQLiteStatement(const SQLiteStatement&) = delete;
     SQLiteStatement& operator=(const SQLiteStatement&) = delete;
@@ -39,14 +36,18 @@ public:
     void bindNull(int index);
     void bindInteger(int index, int64_t value);
     void bindDouble(int index, double value);
+    // UTF-16 text is bound as UTF-8 the statement encodes into memory of its
+    // own, which SQLite reads in place (no copy, no allocation a value): it
+    // stays until the statement is reset or has run to its end.
     void bindText(int index, std::u16string_view value);
     void bindText(int index, std::string_view utf8);
     void bindBlob(int index, const void* bytes, size_t size);
 
     // Answers true for a row, false when done; false with an Error on failure.
     [[nodiscard]] bool step(bool& hasRow, Error* outError);
-    // Runs to the end, ignoring rows.
+    // Runs to the end, ignoring rows, then resets (bindings cleared).
     [[nodiscard]] bool execute(Error* outError);
+    // Makes the statement ready to run again, its bindings cleared.
     void reset();
 
     int columnCount() const;
@@ -61,9 +62,13 @@ public:
 
 private:
     friend class SQLiteDatabase;
-    SQLiteStatement(SQLiteDatabase* database, sqlite3_stmt* statement) : m_database(database), m_statement(statement) {}
+    SQLiteStatement(SQLiteDatabase* database, sqlite3_stmt* statement);
     SQLiteDatabase* m_database { nullptr };
     sqlite3_stmt* m_statement { nullptr };
+    // The UTF-8 of the text bound from UTF-16 since the last reset; made at
+    // the first such binding.
+    class BoundText;
+    std::unique_ptr<BoundText> m_text;
 };
 
 class SQLiteDatabase {

@@ -310,6 +310,11 @@ TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLit
     auto context = ManagedObjectContext::create(store, &center);
     std::vector<std::u16string> titles { u"Plain ASCII title long enough", u"caf\u00e9 \u2014 \u65e5\u672c", u"\U0001F600 first",
                                          u"", std::u16string(u"nul\0inside", 11), u"\u05e9\u05dc\u05d5\u05dd" };
+    // Texts longer than the memory a statement first encodes bound text
+    // into, alone and several to one statement of rows.
+    titles.push_back(std::u16string(20000, u'L'));
+    for (char16_t letter : { u'p', u'q', u'r', u'\u00e9', u's' })
+        titles.push_back(std::u16string(6000, letter));
     std::vector<ManagedObjectID> ids;
     for (auto& title : titles) {
         auto blog = context->insertNewObject(u"Blog");

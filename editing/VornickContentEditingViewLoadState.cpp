@@ -32,7 +32,7 @@ void VornickContentEditingViewLoadState::reset()
     m_copies.clear();
     m_documentFiles.clear();
     for (auto& [frame, check] : m_checks)
-        check.stop->store(true);
+        check.stop.request_stop();
     m_checks.clear();
     while (!m_repairs.empty())
         dropRepair(*m_repairs.begin()->first);
@@ -56,15 +56,15 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         // A thread of its own, not the queue, so that the repair never waits
         // behind another check.
         auto promise = std::make_shared<std::promise<Repair>>();
-        auto stop = std::make_shared<std::atomic<bool>>(false);
+        std::stop_source stop;
         m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
-        std::thread([promise, stop, repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
+        std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     auto verdict = promise->get_future().share();
     m_checks[&frame] = RunningCheck { verdict, stop, deadline };
-    checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
+    checkQueue().addOperation([promise, stop = stop.get_token(), check = std::move(check)] { promise->set_value(check(stop)); });
 
     // Tidy is stopped at the deadline even while the main thread is still
     // busy loading (a page of many megabytes, a busy machine), so that it
@@ -72,13 +72,13 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
     std::optional<RunningRepair> repairBeside;
     if (auto found = m_repairs.find(&frame); found != m_repairs.end())
         repairBeside = found->second;
-    std::thread([verdict, stop, repairBeside, deadline] {
+    std::thread([verdict, stop, repairBeside, deadline]() mutable {
         if (verdict.wait_until(deadline) != std::future_status::ready) {
-            stop->store(true);
+            stop.request_stop();
             if (repairBeside)
-                repairBeside->stop->store(true);
+                repairBeside->stop.request_stop();
         } else if (repairBeside && repairBeside->outcome.wait_until(deadline) != std::future_status::ready) {
-            repairBeside->stop->store(true);
+            repairBeside->stop.request_stop();
         }
     }).detach();
 }
@@ -90,10 +90,10 @@ std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingV
     if (!stop && running.deadline != std::chrono::steady_clock::time_point::max()
         && running.outcome.wait_until(running.deadline) != std::future_status::ready)
         stop = true;
-    if (running.stop->load())
+    if (running.stop.stop_requested())
         stop = true;
     if (stop)
-        running.stop->store(true);
+        running.stop.request_stop();
     auto repair = running.outcome.get();
     if (!stop)
         return repair;
@@ -136,7 +136,7 @@ VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::
         if (check.verdict.wait_until(check.deadline) != std::future_status::ready) {
             // Past the budget the page stays as it loaded: tidy is stopped,
             // and its run ends at once, its process reaped and its report removed.
-            check.stop->store(true);
+            check.stop.request_stop();
         }
         return check.verdict.get();
     } catch (const std::future_error&) {
@@ -147,7 +147,7 @@ VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::
 void VornickContentEditingViewLoadState::dropCheck(const WebFrame& frame)
 {
     if (auto found = m_checks.find(&frame); found != m_checks.end()) {
-        found->second.stop->store(true);
+        found->second.stop.request_stop();
         m_checks.erase(found);
     }
     dropRepair(frame);
@@ -176,7 +176,7 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, Repair
 {
     std::promise<Repair> promise;
     promise.set_value(std::move(made));
-    RunningRepair repair { promise.get_future().share(), std::make_shared<std::atomic<bool>>(false) };
+    RunningRepair repair { promise.get_future().share(), std::stop_source() };
     auto found = std::find_if(m_filesToRepair.begin(), m_filesToRepair.end(), [&url](const auto& file) { return file.url == url; });
     if (found == m_filesToRepair.end()) {
         m_filesToRepair.push_back(FileToRepair { url, std::move(repair) });

@@ -9,12 +9,12 @@
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <memory>
 #include <vector>
@@ -40,12 +40,12 @@ public:
     // The tidy check of a frame's file (the validation of the text the page
     // shows), run in the background while the page loads: its run, and the
     // text it checked (the page's own); a check may find nothing to answer
-    // (no run). It is given the flag that stops its tidy run.
+    // (no run). It is given the token that stops its tidy run.
     struct Verdict {
         std::shared_ptr<const VornickTidyFilter::ValidationRun> run;
         std::shared_ptr<const LoadedDocument> text;
     };
-    using Check = std::function<Verdict(std::shared_ptr<std::atomic<bool>> stop)>;
+    using Check = std::function<Verdict(std::stop_token stop)>;
     // Tidy's repair of the frame's file into a copy, made beside the check so
     // that a broken page waits for one tidy run, not two one after the other.
     struct Repair {
@@ -57,8 +57,8 @@ public:
         // Compared with the page as parsed, the copy was found to lose nothing.
         bool keepsEverything { false };
     };
-    // The repair is given the flag that stops its tidy run.
-    using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
+    // The repair is given the token that stops its tidy run.
+    using RepairRun = std::function<Repair(std::stop_token stop)>;
     // The check's verdict is waited for until `deadline` (its budget counted
     // from when tidy started on the text, which may be before this call);
     // the repair, when there is one, runs at the same time on a thread of its
@@ -113,13 +113,13 @@ private:
     std::map<const WebFrame*, Copy> m_copies;
     struct RunningCheck {
         std::shared_future<Verdict> verdict;
-        std::shared_ptr<std::atomic<bool>> stop;
+        std::stop_source stop;
         std::chrono::steady_clock::time_point deadline;
     };
     std::map<const WebFrame*, RunningCheck> m_checks;
     struct RunningRepair {
         std::shared_future<Repair> outcome;
-        std::shared_ptr<std::atomic<bool>> stop;
+        std::stop_source stop;
         // The repair is waited for no longer than the check beside it.
         std::chrono::steady_clock::time_point deadline { std::chrono::steady_clock::time_point::max() };
     };

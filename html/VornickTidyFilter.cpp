@@ -14,6 +14,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickURLExtensions.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -131,8 +132,8 @@ void VornickTidyFilter::stopValidation()
 {
     if (m_validationQueue)
         m_validationQueue->cancelAllOperations();
-    m_validationStop->store(true);
-    m_validationStop = std::make_shared<std::atomic<bool>>(false);
+    m_validationStop.request_stop();
+    m_validationStop = std::stop_source();
 }
 
 std::string VornickTidyFilter::tidyExecutablePath()
@@ -188,7 +189,7 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
 
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
                                                                      std::string standardInput, Error* outError,
-                                                                     std::shared_ptr<std::atomic<bool>> stop)
+                                                                     std::stop_token stop)
 {
     std::string path = tidyExecutablePath();
     if (path.empty()) {
@@ -263,10 +264,10 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
 
 void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 {
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     // The loaded document waits for its check before it goes.
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
         // The patterns that classify tidy's messages are read and compiled
         // meanwhile, so that whoever reads the report finds them ready.
         auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
@@ -279,18 +280,14 @@ void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument& loaded,
-                                                                                     const std::shared_ptr<std::atomic<bool>>& stop)
+                                                                                     std::stop_token stop)
 {
     auto check = loaded.check();
     if (!check.valid())
         return nullptr;
-    // Stopping the caller's run stops the one started ahead.
-    while (stop && check.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
-        if (stop->load()) {
-            if (auto aheadStop = loaded.checkStop())
-                aheadStop->store(true);
-        }
-    }
+    // A stop requested of the caller's run is passed on to the one started
+    // ahead as it is requested, while this waits.
+    std::stop_callback passOn(stop, [aheadStop = loaded.checkStop()]() mutable { aheadStop.request_stop(); });
     return std::static_pointer_cast<const VornickTidyFilter::ValidationRun>(check.get());
 }
 
@@ -312,9 +309,9 @@ struct RepairMadeAhead {
 
 void VornickStartTidyRepairAhead(LoadedDocument& loaded)
 {
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
         auto extension = document->url().pathExtension();
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy || document->hasByteOrderMark()) {
@@ -331,19 +328,14 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
     loaded.setRepair(run.share(), std::move(stop));
 }
 
-std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, const std::shared_ptr<std::atomic<bool>>& stop)
+std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, std::stop_token stop)
 {
     auto repair = loaded.repair();
     if (!repair.valid())
         return std::nullopt;
-    // Stopping the caller's repair stops the one started ahead (looked for
-    // each millisecond: a stopped repair is waited for).
-    while (stop && repair.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
-        if (stop->load()) {
-            if (auto aheadStop = loaded.repairStop())
-                aheadStop->store(true);
-        }
-    }
+    // A stop requested of the caller's repair is passed on to the one started
+    // ahead as it is requested: a stopped repair is waited for, and ends at once.
+    std::stop_callback passOn(stop, [aheadStop = loaded.repairStop()]() mutable { aheadStop.request_stop(); });
     auto made = std::static_pointer_cast<const RepairMadeAhead>(repair.get());
     if (!made || made->taken.exchange(true))
         return std::nullopt;
@@ -351,10 +343,10 @@ std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDoc
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,
-                                                                                         std::shared_ptr<std::atomic<bool>> stop)
+                                                                                         std::stop_token stop)
 {
     auto validation = std::make_shared<ValidationRun>();
-    if (stop && stop->load()) {
+    if (stop.stop_requested()) {
         validation->text = std::move(utf8Text);
         validation->stopped = true;
         return validation;
@@ -438,7 +430,7 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
     auto remembered = std::move(m_rememberedRuns);
     m_rememberedRuns.clear();
     queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered),
-                        last = m_lastRun, stop = m_validationStop] {
+                        last = m_lastRun, stop = m_validationStop.get_token()] {
         // The very string a remembered run checked (the page as loaded)
         // takes its result as read, unless the setting it was read under changed.
         for (const auto& candidate : remembered) {
@@ -468,7 +460,7 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
         }
         if (!run) {
             run = runValidation(std::move(text), stop);
-            if (run->stopped || stop->load())
+            if (run->stopped || stop.stop_requested())
                 return;
             if (run->ranToCompletion) {
                 std::lock_guard lock(last->lock);
@@ -519,7 +511,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::shared_ptr<std::atomic<bool>> stop)
+                                                           std::stop_token stop)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();

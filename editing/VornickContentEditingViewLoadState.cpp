@@ -13,13 +13,29 @@
 
 namespace brevanton {
 
+namespace {
+
+void removeCopyOf(const VornickContentEditingViewLoadState::Repair& repair)
+{
+    if (repair.copy) {
+        if (auto path = repair.copy->fileSystemPath())
+            (void)removeItem(*path);
+    }
+}
+
+} // namespace
+
 VornickContentEditingViewLoadState::~VornickContentEditingViewLoadState()
 {
     reset();
     for (auto& file : m_filesToRepair) {
         if (file.repair)
-            (void)finish(std::move(*file.repair), true);
+            drop(std::move(*file.repair));
     }
+    // A stopped tidy ends at once: its process is reaped and its copy
+    // removed before the state goes.
+    for (auto& dropped : m_droppedRepairs)
+        removeCopyOf(dropped.get());
 }
 
 void VornickContentEditingViewLoadState::reset()
@@ -58,7 +74,16 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         auto promise = std::make_shared<std::promise<Repair>>();
         std::stop_source stop;
         m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
-        std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
+        std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] {
+            auto made = repair(stop);
+            // A repair stopped while it ran is nobody's: its copy goes here,
+            // not on the thread that stopped it.
+            if (stop.stop_requested() && made.copy) {
+                removeCopyOf(made);
+                made.copy.reset();
+            }
+            promise->set_value(std::move(made));
+        }).detach();
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
     std::stop_source stop;
@@ -92,17 +117,26 @@ std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingV
         stop = true;
     if (running.stop.stop_requested())
         stop = true;
-    if (stop)
-        running.stop.request_stop();
-    auto repair = running.outcome.get();
-    if (!stop)
-        return repair;
-    // A stopped tidy ends at once; the copy it may have written goes with it.
-    if (repair.copy) {
-        if (auto path = repair.copy->fileSystemPath())
-            (void)removeItem(*path);
+    if (stop) {
+        drop(std::move(running));
+        return std::nullopt;
     }
-    return std::nullopt;
+    return running.outcome.get();
+}
+
+void VornickContentEditingViewLoadState::drop(RunningRepair running)
+{
+    // The repair's tidy is stopped (and reaped) on the repair's thread; the
+    // loading that dropped it goes on meanwhile. The copies of those that
+    // ended already are removed now.
+    running.stop.request_stop();
+    std::erase_if(m_droppedRepairs, [](const std::shared_future<Repair>& dropped) {
+        if (dropped.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        removeCopyOf(dropped.get());
+        return true;
+    });
+    m_droppedRepairs.push_back(std::move(running.outcome));
 }
 
 void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
@@ -112,7 +146,7 @@ void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
         return;
     auto running = std::move(found->second);
     m_repairs.erase(found);
-    (void)finish(std::move(running), true);
+    drop(std::move(running));
 }
 
 std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::takeRepair(const WebFrame& frame)
@@ -167,7 +201,7 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, const 
     }
     if (repair) {
         if (found->repair)
-            (void)finish(std::move(*found->repair), true);
+            drop(std::move(*found->repair));
         found->repair = std::move(repair);
     }
 }
@@ -183,7 +217,7 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, Repair
         return;
     }
     if (found->repair)
-        (void)finish(std::move(*found->repair), true);
+        drop(std::move(*found->repair));
     found->repair = std::move(repair);
 }
 
@@ -198,7 +232,7 @@ bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url, std::o
         if (repair)
             *repair = finish(std::move(*running), false);
         else
-            (void)finish(std::move(*running), true);
+            drop(std::move(*running));
     }
     return true;
 }

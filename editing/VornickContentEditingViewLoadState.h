@@ -77,7 +77,9 @@ public:
     // Stops and forgets the frame's check and repair without waiting for the
     // check (its load failed).
     void dropCheck(const WebFrame& frame);
-    // Stops the repair made beside the frame's check and removes its copy.
+    // Stops the repair made beside the frame's check, without waiting for
+    // it: its copy is removed on the repair's thread, or when this state
+    // goes, which waits for every repair it dropped.
     void dropRepair(const WebFrame&);
     // A file whose check found structural damage, to be loaded again from a
     // repaired copy without being checked again; kept until a load takes it,
@@ -129,7 +131,12 @@ private:
         std::optional<RunningRepair> repair;
     };
     std::vector<FileToRepair> m_filesToRepair;
-    static std::optional<Repair> finish(RunningRepair, bool stop);
+    // Hands the repair over, or stops it (when asked, past its deadline or
+    // stopped already) and drops it.
+    std::optional<Repair> finish(RunningRepair, bool stop);
+    void drop(RunningRepair);
+    // Repairs stopped and not yet seen to end.
+    std::vector<std::shared_future<Repair>> m_droppedRepairs;
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
 };

@@ -843,7 +843,8 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 made.copy = copy;
                 Error error;
                 made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, copy, &made.result, &made.advisories,
-                                                                                      &error, std::move(stop));
+                                                                                      &error, std::move(stop),
+                                                                                      VornickTidyRunPriority::Background);
                 return made;
             };
         }

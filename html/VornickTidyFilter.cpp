@@ -189,7 +189,7 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
 
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
                                                                      std::string standardInput, Error* outError,
-                                                                     std::stop_token stop)
+                                                                     std::stop_token stop, VornickTidyRunPriority priority)
 {
     std::string path = tidyExecutablePath();
     if (path.empty()) {
@@ -220,6 +220,7 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     launch.standardInput = std::move(standardInput);
     launch.timeout = timeout();
     launch.stop = std::move(stop);
+    launch.niceIncrement = priority == VornickTidyRunPriority::Background ? 10 : 0;
     launch.outputLimit = maximumOutputSize;
     auto result = Process::run(launch, outError);
     if (!result)
@@ -322,7 +323,8 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
         auto repair = std::make_shared<RepairMadeAhead>();
         repair->made.copy = copy;
         repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
-                                                                                      &repair->made.advisories, nullptr, stop);
+                                                                                      &repair->made.advisories, nullptr, stop,
+                                                                                      VornickTidyRunPriority::Background);
         return repair;
     });
     loaded.setRepair(run.share(), std::move(stop));
@@ -511,7 +513,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::stop_token stop)
+                                                           std::stop_token stop, VornickTidyRunPriority priority)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
@@ -533,7 +535,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
         "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
         "--anchor-as-name", "no", "--fix-style-tags", "no", *sourcePath });
-    auto run = runTidy(arguments, {}, outError, std::move(stop));
+    auto run = runTidy(arguments, {}, outError, std::move(stop), priority);
     if (!run)
         return false;
     if (!run->ranToCompletion)

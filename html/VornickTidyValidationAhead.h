@@ -3,7 +3,8 @@
 // read the file, before it builds its window and editing view, so that tidy,
 // the slowest part of a save, starts at once. The loaded document keeps the
 // run; the load's check takes it from there. Tidy's repair of the file,
-// which a broken page waits for, starts ahead beside it likewise.
+// which a broken page waits for, starts ahead beside it likewise, in the
+// background (a sound page never uses it, and the check comes first).
 #pragma once
 
 #include "html/VornickTidyFilter.h"

@@ -5,6 +5,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/ThreadPriority.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
 
@@ -75,6 +76,9 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         std::stop_source stop;
         m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
         std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] {
+            // In the background: a sound page never uses its repair, and the
+            // check beside it comes first.
+            lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
             auto made = repair(stop);
             // A repair stopped while it ran is nobody's: its copy goes here,
             // not on the thread that stopped it.

@@ -843,8 +843,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 made.copy = copy;
                 Error error;
                 made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, copy, &made.result, &made.advisories,
-                                                                                      &error, std::move(stop),
-                                                                                      VornickTidyRunPriority::Background);
+                                                                                      &error, std::move(stop));
                 return made;
             };
         }

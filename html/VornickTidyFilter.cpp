@@ -10,6 +10,7 @@
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/ThreadPriority.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickURLExtensions.h"
@@ -189,7 +190,7 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
 
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
                                                                      std::string standardInput, Error* outError,
-                                                                     std::stop_token stop, VornickTidyRunPriority priority)
+                                                                     std::stop_token stop)
 {
     std::string path = tidyExecutablePath();
     if (path.empty()) {
@@ -220,7 +221,6 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     launch.standardInput = std::move(standardInput);
     launch.timeout = timeout();
     launch.stop = std::move(stop);
-    launch.niceIncrement = priority == VornickTidyRunPriority::Background ? 10 : 0;
     launch.outputLimit = maximumOutputSize;
     auto result = Process::run(launch, outError);
     if (!result)
@@ -313,6 +313,10 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
     std::stop_source stop;
     auto* document = &loaded;
     auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
+        // A thread of its own, in the background: a sound page never uses
+        // its repair, and the check beside it, which every page waits for,
+        // comes first (tidy inherits the priority).
+        lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
         auto extension = document->url().pathExtension();
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy || document->hasByteOrderMark()) {
@@ -323,8 +327,7 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
         auto repair = std::make_shared<RepairMadeAhead>();
         repair->made.copy = copy;
         repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
-                                                                                      &repair->made.advisories, nullptr, stop,
-                                                                                      VornickTidyRunPriority::Background);
+                                                                                      &repair->made.advisories, nullptr, stop);
         return repair;
     });
     loaded.setRepair(run.share(), std::move(stop));
@@ -513,7 +516,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::stop_token stop, VornickTidyRunPriority priority)
+                                                           std::stop_token stop)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
@@ -535,7 +538,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
         "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
         "--anchor-as-name", "no", "--fix-style-tags", "no", *sourcePath });
-    auto run = runTidy(arguments, {}, outError, std::move(stop), priority);
+    auto run = runTidy(arguments, {}, outError, std::move(stop));
     if (!run)
         return false;
     if (!run->ranToCompletion)

@@ -31,13 +31,6 @@ enum class VornickTidyResultCode : int32_t {
     NotValidated = 3,
 };
 
-// A tidy run's priority: a repair made in case a check finds damage runs in
-// the background, yielding the processor to the check every page waits for.
-enum class VornickTidyRunPriority {
-    Normal,
-    Background,
-};
-
 inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
 // How long, in seconds, opening a page waits for tidy's structural check,
 // counted from tidy's start on its text, before the page loads as it is,
@@ -102,8 +95,7 @@ public:
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                   std::stop_token stop = {},
-                                                   VornickTidyRunPriority priority = VornickTidyRunPriority::Normal);
+                                                   std::stop_token stop = {});
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
@@ -130,6 +122,9 @@ public:
     static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
     // The most bytes of tidy's output and of its report that are read.
     static constexpr size_t maximumOutputSize = size_t(64) << 20;
+    // How much lower than the check's the priority of a repair made beside
+    // it is (its thread's nice value raised by this, and so its tidy's).
+    static constexpr int RepairThreadNiceIncrement = 10;
     // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
@@ -140,8 +135,7 @@ public:
 private:
     struct TidyRun;
     [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
-                                                        std::stop_token stop = {},
-                                                        VornickTidyRunPriority priority = VornickTidyRunPriority::Normal);
+                                                        std::stop_token stop = {});
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
                                                                                bool allowUserDefinedAttributes);
     static bool allowsUserDefinedAttributes();

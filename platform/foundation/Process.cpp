@@ -13,7 +13,6 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -281,14 +280,6 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         return std::nullopt;
     }
 
-    // The child has started its program (the spawn returns after its exec):
-    // its priority is lowered before it does any work worth mentioning.
-    if (launch.niceIncrement > 0) {
-        errno = 0;
-        int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(pid));
-        if (errno == 0)
-            (void)::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), std::min(nice + launch.niceIncrement, 19));
-    }
     input.read.close();
     output.write.close();
     errors.write.close();

@@ -41,10 +41,6 @@ struct ProcessLaunch {
     // When given, a stop requested of its source from any thread kills the
     // child at once (the request wakes the run); the run then ends with `stopped`.
     std::stop_token stop;
-    // Added to the child's nice value as it starts (0: it runs at the
-    // caller's priority), so that work which may go unused yields the
-    // processor to the work that is waited for.
-    int niceIncrement { 0 };
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };

@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <fstream>
 #include <thread>
@@ -234,24 +233,6 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     EXPECT_EQ(capped.standardOutput.size(), size_t(1) << 20);
     EXPECT_TRUE(capped.standardOutput.starts_with("y\ny\n"));
     EXPECT_TRUE(removeItem(folder));
-}
-
-TEST(Process, ANiceIncrementLowersTheChildsPriorityOnly)
-{
-    // The child reads its nice value once its input came, which is written
-    // after its priority was set.
-    auto niceness = [](int increment) {
-        auto launch = shell("read line; cut -d' ' -f19 /proc/$$/stat");
-        launch.standardInput = "go\n";
-        launch.niceIncrement = increment;
-        return std::stoi(runOrFail(launch).standardOutput);
-    };
-    errno = 0;
-    int own = ::getpriority(PRIO_PROCESS, 0);
-    ASSERT_EQ(errno, 0);
-    EXPECT_EQ(niceness(0), own);
-    EXPECT_EQ(niceness(5), std::min(own + 5, 19));
-    EXPECT_EQ(::getpriority(PRIO_PROCESS, 0), own);
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

@@ -26,6 +26,9 @@
 #include <thread>
 #include <utility>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace brevanton {
 
 namespace {
@@ -70,23 +73,28 @@ bool matchesAnyPattern(const std::vector<RegularExpression>& patterns, std::u16s
     return false;
 }
 
-// A private, empty home folder, so that no user configuration reaches tidy;
-// removed when the process exits. Never destroyed, so the exit handler can
-// still read its path.
-const std::string& privateHomeFolder()
-{
-    static const std::string* folder = [] {
-        auto created = createTemporaryDirectory("brevanton-tidy-home");
-        auto* path = new std::string(created.value_or("/nonexistent"));
-        if (created)
-            std::atexit([] {
-                if (!removeItem(privateHomeFolder()))
-                    consoleLog("Tidy's home folder " + privateHomeFolder() + " could not be removed.");
-            });
-        return path;
-    }();
-    return *folder;
-}
+// A file in memory for tidy's report, private to one run and gone with its
+// descriptor: nothing on disk is made or removed on the way to tidy's start.
+class ReportFile {
+public:
+    ReportFile() : m_fd(::memfd_create("tidy-report", MFD_CLOEXEC)) {}
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+    ~ReportFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int descriptor() const { return m_fd; }
+    // Its contents, read through the process's own name for the descriptor.
+    std::optional<std::string> read(size_t limit) const
+    {
+        return readFilePrefix("/proc/self/fd/" + std::to_string(m_fd), limit);
+    }
+
+private:
+    int m_fd;
+};
 
 std::optional<int64_t> scanInteger(std::u16string_view line, size_t& i)
 {
@@ -199,24 +207,17 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     }
     // Tidy writes its report to standard error one byte per system call;
     // to a file it writes through a buffer, several times faster. The report
-    // file is private to this run; without one, standard error serves.
-    auto reportPath = createFileFromTemplate(privateHomeFolder() + "/report-XXXXXXXX.txt", 4);
-    struct ReportFileRemover {
-        const std::optional<std::string>& path;
-        ~ReportFileRemover()
-        {
-            if (path && !removeItem(*path))
-                consoleLog("Tidy's report file " + *path + " could not be removed.");
-        }
-    } reportFileRemover { reportPath };
-
+    // file is in memory, tidy's descriptor 3; without one, standard error serves.
+    ReportFile report;
     ProcessLaunch launch;
     launch.executable = path;
-    if (reportPath)
-        launch.arguments = { "-f", *reportPath };
+    if (report.descriptor() >= 0) {
+        launch.arguments = { "-f", "/dev/fd/3" };
+        launch.extraDescriptor = report.descriptor();
+    }
     launch.arguments.insert(launch.arguments.end(), arguments.begin(), arguments.end());
     launch.environment["HTML_TIDY"] = std::nullopt;
-    launch.environment["HOME"] = privateHomeFolder();
+    launch.environment["HOME"] = "/dev/null";
     launch.environment["LC_ALL"] = "C.UTF-8";
     launch.standardInput = std::move(standardInput);
     launch.timeout = timeout();
@@ -230,10 +231,9 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     run.stopped = result->stopped;
     run.status = run.ranToCompletion ? result->exitStatus : -1;
     run.standardOutput = std::move(result->standardOutput);
-    if (reportPath && run.ranToCompletion) {
+    if (report.descriptor() >= 0 && run.ranToCompletion) {
         // The report is read up to the size any output is read.
-        auto report = readFilePrefix(*reportPath, maximumOutputSize + 1);
-        run.standardError = report.value_or(std::string());
+        run.standardError = report.read(maximumOutputSize + 1).value_or(std::string());
         if (run.standardError.size() > maximumOutputSize) {
             run.standardError.resize(maximumOutputSize);
             run.standardError.erase(run.standardError.rfind('\n') + 1);

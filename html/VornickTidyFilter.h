@@ -1,7 +1,8 @@
 // VornickTidyFilter: validation advisories and structural fixes from HTML
 // Tidy, run as a separate process. Tidy is run with English messages,
-// without the user's configuration (HTML_TIDY unset, a private HOME) and
-// with a timeout, so its messages always parse and a hung run ends.
+// without the user's configuration (HTML_TIDY unset, HOME /dev/null, where
+// no configuration file can be) and with a timeout, so its messages always
+// parse and a hung run ends.
 #pragma once
 
 #include "toolkit/VornickErrors.h"

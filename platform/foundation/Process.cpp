@@ -254,6 +254,15 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
+    // One among 0 to 2 would be replaced before it is duplicated: a copy above them serves.
+    FileDescriptor extraCopy;
+    int extra = launch.extraDescriptor;
+    if (extra >= 0 && extra <= STDERR_FILENO) {
+        *extraCopy.receive() = ::fcntl(extra, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        extra = extraCopy.get();
+    }
+    if (extra >= 0)
+        posix_spawn_file_actions_adddup2(&actions, extra, STDERR_FILENO + 1);
     if (!launch.workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, launch.workingDirectory.c_str());
 

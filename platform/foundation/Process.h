@@ -41,6 +41,9 @@ struct ProcessLaunch {
     // When given, a stop requested of its source from any thread kills the
     // child at once (the request wakes the run); the run then ends with `stopped`.
     std::stop_token stop;
+    // A descriptor of this process that the child gets as its descriptor 3
+    // (-1: none), such as a file in memory it is told to write to.
+    int extraDescriptor { -1 };
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };

@@ -6,9 +6,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -233,6 +235,19 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     EXPECT_EQ(capped.standardOutput.size(), size_t(1) << 20);
     EXPECT_TRUE(capped.standardOutput.starts_with("y\ny\n"));
     EXPECT_TRUE(removeItem(folder));
+}
+
+TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    auto launch = shell("echo through three >&3");
+    launch.extraDescriptor = fds[1];
+    EXPECT_TRUE(runOrFail(launch).succeeded());
+    ::close(fds[1]);
+    char buffer[64] = {};
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(0, ::read(fds[0], buffer, sizeof buffer)))), "through three\n");
+    ::close(fds[0]);
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

@@ -5,6 +5,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/ThreadPriority.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
 
@@ -13,13 +14,29 @@
 
 namespace brevanton {
 
+namespace {
+
+void removeCopyOf(const VornickContentEditingViewLoadState::Repair& repair)
+{
+    if (repair.copy) {
+        if (auto path = repair.copy->fileSystemPath())
+            (void)removeItem(*path);
+    }
+}
+
+} // namespace
+
 VornickContentEditingViewLoadState::~VornickContentEditingViewLoadState()
 {
     reset();
     for (auto& file : m_filesToRepair) {
         if (file.repair)
-            (void)finish(std::move(*file.repair), true);
+            drop(std::move(*file.repair));
     }
+    // A stopped tidy ends at once: its process is reaped and its copy
+    // removed before the state goes.
+    for (auto& dropped : m_droppedRepairs)
+        removeCopyOf(dropped.get());
 }
 
 void VornickContentEditingViewLoadState::reset()
@@ -32,7 +49,7 @@ void VornickContentEditingViewLoadState::reset()
     m_copies.clear();
     m_documentFiles.clear();
     for (auto& [frame, check] : m_checks)
-        check.stop->store(true);
+        check.stop.request_stop();
     m_checks.clear();
     while (!m_repairs.empty())
         dropRepair(*m_repairs.begin()->first);
@@ -56,15 +73,27 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
         // A thread of its own, not the queue, so that the repair never waits
         // behind another check.
         auto promise = std::make_shared<std::promise<Repair>>();
-        auto stop = std::make_shared<std::atomic<bool>>(false);
+        std::stop_source stop;
         m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
-        std::thread([promise, stop, repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
+        std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] {
+            // In the background: a sound page never uses its repair, and the
+            // check beside it comes first.
+            lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
+            auto made = repair(stop);
+            // A repair stopped while it ran is nobody's: its copy goes here,
+            // not on the thread that stopped it.
+            if (stop.stop_requested() && made.copy) {
+                removeCopyOf(made);
+                made.copy.reset();
+            }
+            promise->set_value(std::move(made));
+        }).detach();
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     auto verdict = promise->get_future().share();
     m_checks[&frame] = RunningCheck { verdict, stop, deadline };
-    checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
+    checkQueue().addOperation([promise, stop = stop.get_token(), check = std::move(check)] { promise->set_value(check(stop)); });
 
     // Tidy is stopped at the deadline even while the main thread is still
     // busy loading (a page of many megabytes, a busy machine), so that it
@@ -72,13 +101,13 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
     std::optional<RunningRepair> repairBeside;
     if (auto found = m_repairs.find(&frame); found != m_repairs.end())
         repairBeside = found->second;
-    std::thread([verdict, stop, repairBeside, deadline] {
+    std::thread([verdict, stop, repairBeside, deadline]() mutable {
         if (verdict.wait_until(deadline) != std::future_status::ready) {
-            stop->store(true);
+            stop.request_stop();
             if (repairBeside)
-                repairBeside->stop->store(true);
+                repairBeside->stop.request_stop();
         } else if (repairBeside && repairBeside->outcome.wait_until(deadline) != std::future_status::ready) {
-            repairBeside->stop->store(true);
+            repairBeside->stop.request_stop();
         }
     }).detach();
 }
@@ -90,19 +119,28 @@ std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingV
     if (!stop && running.deadline != std::chrono::steady_clock::time_point::max()
         && running.outcome.wait_until(running.deadline) != std::future_status::ready)
         stop = true;
-    if (running.stop->load())
+    if (running.stop.stop_requested())
         stop = true;
-    if (stop)
-        running.stop->store(true);
-    auto repair = running.outcome.get();
-    if (!stop)
-        return repair;
-    // A stopped tidy ends at once; the copy it may have written goes with it.
-    if (repair.copy) {
-        if (auto path = repair.copy->fileSystemPath())
-            (void)removeItem(*path);
+    if (stop) {
+        drop(std::move(running));
+        return std::nullopt;
     }
-    return std::nullopt;
+    return running.outcome.get();
+}
+
+void VornickContentEditingViewLoadState::drop(RunningRepair running)
+{
+    // The repair's tidy is stopped (and reaped) on the repair's thread; the
+    // loading that dropped it goes on meanwhile. The copies of those that
+    // ended already are removed now.
+    running.stop.request_stop();
+    std::erase_if(m_droppedRepairs, [](const std::shared_future<Repair>& dropped) {
+        if (dropped.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        removeCopyOf(dropped.get());
+        return true;
+    });
+    m_droppedRepairs.push_back(std::move(running.outcome));
 }
 
 void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
@@ -112,7 +150,7 @@ void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
         return;
     auto running = std::move(found->second);
     m_repairs.erase(found);
-    (void)finish(std::move(running), true);
+    drop(std::move(running));
 }
 
 std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::takeRepair(const WebFrame& frame)
@@ -136,7 +174,7 @@ VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::
         if (check.verdict.wait_until(check.deadline) != std::future_status::ready) {
             // Past the budget the page stays as it loaded: tidy is stopped,
             // and its run ends at once, its process reaped and its report removed.
-            check.stop->store(true);
+            check.stop.request_stop();
         }
         return check.verdict.get();
     } catch (const std::future_error&) {
@@ -147,7 +185,7 @@ VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::
 void VornickContentEditingViewLoadState::dropCheck(const WebFrame& frame)
 {
     if (auto found = m_checks.find(&frame); found != m_checks.end()) {
-        found->second.stop->store(true);
+        found->second.stop.request_stop();
         m_checks.erase(found);
     }
     dropRepair(frame);
@@ -167,7 +205,7 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, const 
     }
     if (repair) {
         if (found->repair)
-            (void)finish(std::move(*found->repair), true);
+            drop(std::move(*found->repair));
         found->repair = std::move(repair);
     }
 }
@@ -176,14 +214,14 @@ void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, Repair
 {
     std::promise<Repair> promise;
     promise.set_value(std::move(made));
-    RunningRepair repair { promise.get_future().share(), std::make_shared<std::atomic<bool>>(false) };
+    RunningRepair repair { promise.get_future().share(), std::stop_source() };
     auto found = std::find_if(m_filesToRepair.begin(), m_filesToRepair.end(), [&url](const auto& file) { return file.url == url; });
     if (found == m_filesToRepair.end()) {
         m_filesToRepair.push_back(FileToRepair { url, std::move(repair) });
         return;
     }
     if (found->repair)
-        (void)finish(std::move(*found->repair), true);
+        drop(std::move(*found->repair));
     found->repair = std::move(repair);
 }
 
@@ -198,7 +236,7 @@ bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url, std::o
         if (repair)
             *repair = finish(std::move(*running), false);
         else
-            (void)finish(std::move(*running), true);
+            drop(std::move(*running));
     }
     return true;
 }

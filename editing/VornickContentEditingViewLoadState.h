@@ -9,12 +9,12 @@
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <memory>
 #include <vector>
@@ -40,12 +40,12 @@ public:
     // The tidy check of a frame's file (the validation of the text the page
     // shows), run in the background while the page loads: its run, and the
     // text it checked (the page's own); a check may find nothing to answer
-    // (no run). It is given the flag that stops its tidy run.
+    // (no run). It is given the token that stops its tidy run.
     struct Verdict {
         std::shared_ptr<const VornickTidyFilter::ValidationRun> run;
         std::shared_ptr<const LoadedDocument> text;
     };
-    using Check = std::function<Verdict(std::shared_ptr<std::atomic<bool>> stop)>;
+    using Check = std::function<Verdict(std::stop_token stop)>;
     // Tidy's repair of the frame's file into a copy, made beside the check so
     // that a broken page waits for one tidy run, not two one after the other.
     struct Repair {
@@ -57,8 +57,8 @@ public:
         // Compared with the page as parsed, the copy was found to lose nothing.
         bool keepsEverything { false };
     };
-    // The repair is given the flag that stops its tidy run.
-    using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
+    // The repair is given the token that stops its tidy run.
+    using RepairRun = std::function<Repair(std::stop_token stop)>;
     // The check's verdict is waited for until `deadline` (its budget counted
     // from when tidy started on the text, which may be before this call);
     // the repair, when there is one, runs at the same time on a thread of its
@@ -77,7 +77,9 @@ public:
     // Stops and forgets the frame's check and repair without waiting for the
     // check (its load failed).
     void dropCheck(const WebFrame& frame);
-    // Stops the repair made beside the frame's check and removes its copy.
+    // Stops the repair made beside the frame's check, without waiting for
+    // it: its copy is removed on the repair's thread, or when this state
+    // goes, which waits for every repair it dropped.
     void dropRepair(const WebFrame&);
     // A file whose check found structural damage, to be loaded again from a
     // repaired copy without being checked again; kept until a load takes it,
@@ -113,13 +115,13 @@ private:
     std::map<const WebFrame*, Copy> m_copies;
     struct RunningCheck {
         std::shared_future<Verdict> verdict;
-        std::shared_ptr<std::atomic<bool>> stop;
+        std::stop_source stop;
         std::chrono::steady_clock::time_point deadline;
     };
     std::map<const WebFrame*, RunningCheck> m_checks;
     struct RunningRepair {
         std::shared_future<Repair> outcome;
-        std::shared_ptr<std::atomic<bool>> stop;
+        std::stop_source stop;
         // The repair is waited for no longer than the check beside it.
         std::chrono::steady_clock::time_point deadline { std::chrono::steady_clock::time_point::max() };
     };
@@ -129,7 +131,12 @@ private:
         std::optional<RunningRepair> repair;
     };
     std::vector<FileToRepair> m_filesToRepair;
-    static std::optional<Repair> finish(RunningRepair, bool stop);
+    // Hands the repair over, or stops it (when asked, past its deadline or
+    // stopped already) and drops it.
+    std::optional<Repair> finish(RunningRepair, bool stop);
+    void drop(RunningRepair);
+    // Repairs stopped and not yet seen to end.
+    std::vector<std::shared_future<Repair>> m_droppedRepairs;
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
 };

@@ -827,7 +827,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         VornickContentEditingViewLoadState::RepairRun repair;
         if (provided && provided->repair().valid()) {
             // The repair its host started ahead on the same file.
-            repair = [provided](std::shared_ptr<std::atomic<bool>> stop) {
+            repair = [provided](std::stop_token stop) {
                 VornickContentEditingViewLoadState::Repair made;
                 if (auto ahead = VornickTakeTidyRepairAhead(*provided, stop)) {
                     made.copy = std::move(ahead->copy);
@@ -838,7 +838,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 return made;
             };
         } else if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
-            repair = [url, copy = *copy](std::shared_ptr<std::atomic<bool>> stop) {
+            repair = [url, copy = *copy](std::stop_token stop) {
                 VornickContentEditingViewLoadState::Repair made;
                 made.copy = copy;
                 Error error;
@@ -847,7 +847,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 return made;
             };
         }
-        m_internals->loadState->startCheck(*frame, checkStarted + budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
+        m_internals->loadState->startCheck(*frame, checkStarted + budget, [path = *path, provided](std::stop_token stop)
                                                                -> VornickContentEditingViewLoadState::Verdict {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that

@@ -10,10 +10,12 @@
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/ThreadPriority.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickURLExtensions.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -23,6 +25,9 @@
 #include <optional>
 #include <thread>
 #include <utility>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace brevanton {
 
@@ -68,23 +73,28 @@ bool matchesAnyPattern(const std::vector<RegularExpression>& patterns, std::u16s
     return false;
 }
 
-// A private, empty home folder, so that no user configuration reaches tidy;
-// removed when the process exits. Never destroyed, so the exit handler can
-// still read its path.
-const std::string& privateHomeFolder()
-{
-    static const std::string* folder = [] {
-        auto created = createTemporaryDirectory("brevanton-tidy-home");
-        auto* path = new std::string(created.value_or("/nonexistent"));
-        if (created)
-            std::atexit([] {
-                if (!removeItem(privateHomeFolder()))
-                    consoleLog("Tidy's home folder " + privateHomeFolder() + " could not be removed.");
-            });
-        return path;
-    }();
-    return *folder;
-}
+// A file in memory for tidy's report, private to one run and gone with its
+// descriptor: nothing on disk is made or removed on the way to tidy's start.
+class ReportFile {
+public:
+    ReportFile() : m_fd(::memfd_create("tidy-report", MFD_CLOEXEC)) {}
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+    ~ReportFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int descriptor() const { return m_fd; }
+    // Its contents, read through the process's own name for the descriptor.
+    std::optional<std::string> read(size_t limit) const
+    {
+        return readFilePrefix("/proc/self/fd/" + std::to_string(m_fd), limit);
+    }
+
+private:
+    int m_fd;
+};
 
 std::optional<int64_t> scanInteger(std::u16string_view line, size_t& i)
 {
@@ -131,8 +141,8 @@ void VornickTidyFilter::stopValidation()
 {
     if (m_validationQueue)
         m_validationQueue->cancelAllOperations();
-    m_validationStop->store(true);
-    m_validationStop = std::make_shared<std::atomic<bool>>(false);
+    m_validationStop.request_stop();
+    m_validationStop = std::stop_source();
 }
 
 std::string VornickTidyFilter::tidyExecutablePath()
@@ -188,7 +198,7 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
 
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
                                                                      std::string standardInput, Error* outError,
-                                                                     std::shared_ptr<std::atomic<bool>> stop)
+                                                                     std::stop_token stop)
 {
     std::string path = tidyExecutablePath();
     if (path.empty()) {
@@ -197,24 +207,17 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     }
     // Tidy writes its report to standard error one byte per system call;
     // to a file it writes through a buffer, several times faster. The report
-    // file is private to this run; without one, standard error serves.
-    auto reportPath = createFileFromTemplate(privateHomeFolder() + "/report-XXXXXXXX.txt", 4);
-    struct ReportFileRemover {
-        const std::optional<std::string>& path;
-        ~ReportFileRemover()
-        {
-            if (path && !removeItem(*path))
-                consoleLog("Tidy's report file " + *path + " could not be removed.");
-        }
-    } reportFileRemover { reportPath };
-
+    // file is in memory, tidy's descriptor 3; without one, standard error serves.
+    ReportFile report;
     ProcessLaunch launch;
     launch.executable = path;
-    if (reportPath)
-        launch.arguments = { "-f", *reportPath };
+    if (report.descriptor() >= 0) {
+        launch.arguments = { "-f", "/dev/fd/3" };
+        launch.extraDescriptor = report.descriptor();
+    }
     launch.arguments.insert(launch.arguments.end(), arguments.begin(), arguments.end());
     launch.environment["HTML_TIDY"] = std::nullopt;
-    launch.environment["HOME"] = privateHomeFolder();
+    launch.environment["HOME"] = "/dev/null";
     launch.environment["LC_ALL"] = "C.UTF-8";
     launch.standardInput = std::move(standardInput);
     launch.timeout = timeout();
@@ -228,10 +231,9 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     run.stopped = result->stopped;
     run.status = run.ranToCompletion ? result->exitStatus : -1;
     run.standardOutput = std::move(result->standardOutput);
-    if (reportPath && run.ranToCompletion) {
+    if (report.descriptor() >= 0 && run.ranToCompletion) {
         // The report is read up to the size any output is read.
-        auto report = readFilePrefix(*reportPath, maximumOutputSize + 1);
-        run.standardError = report.value_or(std::string());
+        run.standardError = report.read(maximumOutputSize + 1).value_or(std::string());
         if (run.standardError.size() > maximumOutputSize) {
             run.standardError.resize(maximumOutputSize);
             run.standardError.erase(run.standardError.rfind('\n') + 1);
@@ -263,10 +265,10 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
 
 void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 {
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     // The loaded document waits for its check before it goes.
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
         // The patterns that classify tidy's messages are read and compiled
         // meanwhile, so that whoever reads the report finds them ready.
         auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
@@ -279,18 +281,14 @@ void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument& loaded,
-                                                                                     const std::shared_ptr<std::atomic<bool>>& stop)
+                                                                                     std::stop_token stop)
 {
     auto check = loaded.check();
     if (!check.valid())
         return nullptr;
-    // Stopping the caller's run stops the one started ahead.
-    while (stop && check.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
-        if (stop->load()) {
-            if (auto aheadStop = loaded.checkStop())
-                aheadStop->store(true);
-        }
-    }
+    // A stop requested of the caller's run is passed on to the one started
+    // ahead as it is requested, while this waits.
+    std::stop_callback passOn(stop, [aheadStop = loaded.checkStop()]() mutable { aheadStop.request_stop(); });
     return std::static_pointer_cast<const VornickTidyFilter::ValidationRun>(check.get());
 }
 
@@ -312,9 +310,13 @@ struct RepairMadeAhead {
 
 void VornickStartTidyRepairAhead(LoadedDocument& loaded)
 {
-    auto stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
+        // A thread of its own, in the background: a sound page never uses
+        // its repair, and the check beside it, which every page waits for,
+        // comes first (tidy inherits the priority).
+        lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
         auto extension = document->url().pathExtension();
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy || document->hasByteOrderMark()) {
@@ -331,19 +333,14 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
     loaded.setRepair(run.share(), std::move(stop));
 }
 
-std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, const std::shared_ptr<std::atomic<bool>>& stop)
+std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, std::stop_token stop)
 {
     auto repair = loaded.repair();
     if (!repair.valid())
         return std::nullopt;
-    // Stopping the caller's repair stops the one started ahead (looked for
-    // each millisecond: a stopped repair is waited for).
-    while (stop && repair.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
-        if (stop->load()) {
-            if (auto aheadStop = loaded.repairStop())
-                aheadStop->store(true);
-        }
-    }
+    // A stop requested of the caller's repair is passed on to the one started
+    // ahead as it is requested: a stopped repair is waited for, and ends at once.
+    std::stop_callback passOn(stop, [aheadStop = loaded.repairStop()]() mutable { aheadStop.request_stop(); });
     auto made = std::static_pointer_cast<const RepairMadeAhead>(repair.get());
     if (!made || made->taken.exchange(true))
         return std::nullopt;
@@ -351,10 +348,10 @@ std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDoc
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,
-                                                                                         std::shared_ptr<std::atomic<bool>> stop)
+                                                                                         std::stop_token stop)
 {
     auto validation = std::make_shared<ValidationRun>();
-    if (stop && stop->load()) {
+    if (stop.stop_requested()) {
         validation->text = std::move(utf8Text);
         validation->stopped = true;
         return validation;
@@ -438,7 +435,7 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
     auto remembered = std::move(m_rememberedRuns);
     m_rememberedRuns.clear();
     queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered),
-                        last = m_lastRun, stop = m_validationStop] {
+                        last = m_lastRun, stop = m_validationStop.get_token()] {
         // The very string a remembered run checked (the page as loaded)
         // takes its result as read, unless the setting it was read under changed.
         for (const auto& candidate : remembered) {
@@ -468,7 +465,7 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
         }
         if (!run) {
             run = runValidation(std::move(text), stop);
-            if (run->stopped || stop->load())
+            if (run->stopped || stop.stop_requested())
                 return;
             if (run->ranToCompletion) {
                 std::lock_guard lock(last->lock);
@@ -519,7 +516,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::shared_ptr<std::atomic<bool>> stop)
+                                                           std::stop_token stop)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();

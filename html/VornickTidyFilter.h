@@ -1,7 +1,8 @@
 // VornickTidyFilter: validation advisories and structural fixes from HTML
 // Tidy, run as a separate process. Tidy is run with English messages,
-// without the user's configuration (HTML_TIDY unset, a private HOME) and
-// with a timeout, so its messages always parse and a hung run ends.
+// without the user's configuration (HTML_TIDY unset, HOME /dev/null, where
+// no configuration file can be) and with a timeout, so its messages always
+// parse and a hung run ends.
 #pragma once
 
 #include "toolkit/VornickErrors.h"
@@ -11,12 +12,12 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/URL.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,10 @@ public:
     // A validation run of a text, kept so that it can stand for a later
     // validation of the same text: the text (UTF-8) and tidy's report.
     struct ValidationRun;
-    // Runs tidy on the calling thread; never null. Setting `stop` ends the
-    // run early (tidy stopped, the run not run to completion).
+    // Runs tidy on the calling thread; never null. A stop requested of
+    // `stop` ends the run at once (tidy stopped, the run not run to completion).
     static std::shared_ptr<const ValidationRun> runValidation(std::string utf8Text,
-                                                              std::shared_ptr<std::atomic<bool>> stop = nullptr);
+                                                              std::stop_token stop = {});
     // The result of a run, its report read with the settings in force now.
     static VornickTidyResultCode resultOfValidationRun(const ValidationRun&, std::vector<VornickValidationAdvisory>& advisories);
     // A run's result as read once, with the AllowUserDefinedAttributes
@@ -91,11 +92,11 @@ public:
     void rememberValidationRun(std::shared_ptr<const ValidationRun>, ValidationResult, std::shared_ptr<const std::u16string> checkedString);
 
     // Tidies a file into another one, repairing structure only. True when
-    // tidy ended with status 0 or 1. Setting `stop` ends the run early, as a failure.
+    // tidy ended with status 0 or 1. A stop requested of `stop` ends the run at once, as a failure.
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                   std::shared_ptr<std::atomic<bool>> stop = nullptr);
+                                                   std::stop_token stop = {});
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
@@ -122,6 +123,9 @@ public:
     static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
     // The most bytes of tidy's output and of its report that are read.
     static constexpr size_t maximumOutputSize = size_t(64) << 20;
+    // How much lower than the check's the priority of a repair made beside
+    // it is (its thread's nice value raised by this, and so its tidy's).
+    static constexpr int RepairThreadNiceIncrement = 10;
     // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
@@ -132,14 +136,14 @@ public:
 private:
     struct TidyRun;
     [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
-                                                        std::shared_ptr<std::atomic<bool>> stop = nullptr);
+                                                        std::stop_token stop = {});
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
                                                                                bool allowUserDefinedAttributes);
     static bool allowsUserDefinedAttributes();
 
     std::unique_ptr<OperationQueue> m_validationQueue;
-    // Set to stop the validations requested since the last stop.
-    std::shared_ptr<std::atomic<bool>> m_validationStop { std::make_shared<std::atomic<bool>>(false) };
+    // Asked to stop the validations requested since the last stop.
+    std::stop_source m_validationStop;
     struct RememberedRun {
         std::shared_ptr<const ValidationRun> run;
         std::optional<ValidationResult> result;

@@ -3,14 +3,15 @@
 // read the file, before it builds its window and editing view, so that tidy,
 // the slowest part of a save, starts at once. The loaded document keeps the
 // run; the load's check takes it from there. Tidy's repair of the file,
-// which a broken page waits for, starts ahead beside it likewise.
+// which a broken page waits for, starts ahead beside it likewise, in the
+// background (a sound page never uses it, and the check comes first).
 #pragma once
 
 #include "html/VornickTidyFilter.h"
 
-#include <atomic>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace brevanton {
@@ -22,9 +23,10 @@ class LoadedDocument;
 // mark, which tidy never reads as the page does).
 void VornickStartTidyValidationAhead(LoadedDocument&);
 // The run started ahead on the document, once it ended: null when none was
-// started or it ran nothing. Setting `stop` while it runs stops it.
+// started or it ran nothing. A stop requested of `stop` while it runs stops
+// it at once (passed on as it is requested, not looked for).
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument&,
-                                                                                     const std::shared_ptr<std::atomic<bool>>& stop);
+                                                                                     std::stop_token stop);
 
 // Runs VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL of the
 // document's file into a temporary copy on a thread of its own (nothing for
@@ -39,8 +41,8 @@ struct VornickTidyRepairAhead {
     std::vector<VornickValidationAdvisory> advisories;
 };
 // The repair started ahead on the document, once it ended: none when none
-// was started, it ran nothing or it was taken already. Setting `stop` while
-// it runs stops it.
-std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument&, const std::shared_ptr<std::atomic<bool>>& stop);
+// was started, it ran nothing or it was taken already. A stop requested of
+// `stop` while it runs stops it at once.
+std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument&, std::stop_token stop);
 
 } // namespace brevanton

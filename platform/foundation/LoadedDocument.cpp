@@ -25,10 +25,8 @@ LoadedDocument::LoadedDocument(std::string path, std::string bytes, FileStamp st
 LoadedDocument::~LoadedDocument()
 {
     // A check or repair nobody took ends soon; the futures wait for them.
-    if (m_checkStop)
-        m_checkStop->store(true);
-    if (m_repairStop)
-        m_repairStop->store(true);
+    m_checkStop.request_stop();
+    m_repairStop.request_stop();
     if (m_check.valid())
         m_check.wait();
     if (m_repair.valid())
@@ -80,7 +78,7 @@ std::shared_ptr<DOMDocument> LoadedDocument::takeParsedDocument()
     return parse.valid() ? parse.get() : nullptr;
 }
 
-void LoadedDocument::setCheck(Check check, std::shared_ptr<std::atomic<bool>> stop)
+void LoadedDocument::setCheck(Check check, std::stop_source stop)
 {
     std::lock_guard lock(m_lock);
     m_check = std::move(check);
@@ -100,13 +98,13 @@ LoadedDocument::Check LoadedDocument::check() const
     return m_check;
 }
 
-std::shared_ptr<std::atomic<bool>> LoadedDocument::checkStop() const
+std::stop_source LoadedDocument::checkStop() const
 {
     std::lock_guard lock(m_lock);
     return m_checkStop;
 }
 
-void LoadedDocument::setRepair(Check repair, std::shared_ptr<std::atomic<bool>> stop)
+void LoadedDocument::setRepair(Check repair, std::stop_source stop)
 {
     std::lock_guard lock(m_lock);
     m_repair = std::move(repair);
@@ -119,7 +117,7 @@ LoadedDocument::Check LoadedDocument::repair() const
     return m_repair;
 }
 
-std::shared_ptr<std::atomic<bool>> LoadedDocument::repairStop() const
+std::stop_source LoadedDocument::repairStop() const
 {
     std::lock_guard lock(m_lock);
     return m_repairStop;

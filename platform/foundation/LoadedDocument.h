@@ -25,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace brevanton {
@@ -68,17 +69,17 @@ public:
     // Tidy's check of the decoded text started ahead, of the type its
     // starter knows; `stop` stops it. Its starter sets it as the run starts.
     using Check = std::shared_future<std::shared_ptr<const void>>;
-    void setCheck(Check, std::shared_ptr<std::atomic<bool>> stop);
+    void setCheck(Check, std::stop_source stop);
     // The check when one was started (invalid otherwise), and what stops it.
     Check check() const;
-    std::shared_ptr<std::atomic<bool>> checkStop() const;
+    std::stop_source checkStop() const;
     // When the check was set: a wait for it is counted from there.
     std::optional<std::chrono::steady_clock::time_point> checkStarted() const;
     // Tidy's repair of the file into a copy started ahead beside the check,
     // likewise.
-    void setRepair(Check, std::shared_ptr<std::atomic<bool>> stop);
+    void setRepair(Check, std::stop_source stop);
     Check repair() const;
-    std::shared_ptr<std::atomic<bool>> repairStop() const;
+    std::stop_source repairStop() const;
 
 private:
     LoadedDocument(std::string path, std::string bytes, FileStamp, DocumentTextSyntax);
@@ -101,10 +102,10 @@ private:
     mutable std::mutex m_lock;
     Parse m_parse;
     Check m_check;
-    std::shared_ptr<std::atomic<bool>> m_checkStop;
+    std::stop_source m_checkStop { std::nostopstate };
     std::optional<std::chrono::steady_clock::time_point> m_checkStarted;
     Check m_repair;
-    std::shared_ptr<std::atomic<bool>> m_repairStop;
+    std::stop_source m_repairStop { std::nostopstate };
 };
 
 } // namespace brevanton

@@ -12,7 +12,9 @@
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,6 +93,39 @@ std::vector<std::string> childEnvironment(const ProcessLaunch& launch)
     }
     return result;
 }
+
+// A descriptor that becomes readable, and stays so, once a stop is requested
+// of the token it watches: the run's poll(2) wakes on it. Without a token
+// there is no descriptor.
+class StopWake {
+public:
+    explicit StopWake(const std::stop_token& stop)
+    {
+        if (!stop.stop_possible())
+            return;
+        *m_fd.receive() = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (m_fd.get() >= 0)
+            m_callback.emplace(stop, Signal { m_fd.get() });
+    }
+    StopWake(const StopWake&) = delete;
+    StopWake& operator=(const StopWake&) = delete;
+
+    bool failed(const std::stop_token& stop) const { return stop.stop_possible() && m_fd.get() < 0; }
+    int descriptor() const { return m_fd.get(); }
+
+private:
+    struct Signal {
+        int fd;
+        void operator()() const noexcept
+        {
+            uint64_t one = 1;
+            while (::write(fd, &one, sizeof one) < 0 && errno == EINTR) { }
+        }
+    };
+    FileDescriptor m_fd;
+    // Gone before the descriptor it writes to.
+    std::optional<std::stop_callback<Signal>> m_callback;
+};
 
 // Keeps SIGPIPE from ending this process while it writes to a child that
 // closed its standard input; a SIGPIPE raised meanwhile is consumed.
@@ -219,6 +254,15 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
+    // One among 0 to 2 would be replaced before it is duplicated: a copy above them serves.
+    FileDescriptor extraCopy;
+    int extra = launch.extraDescriptor;
+    if (extra >= 0 && extra <= STDERR_FILENO) {
+        *extraCopy.receive() = ::fcntl(extra, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        extra = extraCopy.get();
+    }
+    if (extra >= 0)
+        posix_spawn_file_actions_adddup2(&actions, extra, STDERR_FILENO + 1);
     if (!launch.workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, launch.workingDirectory.c_str());
 
@@ -249,12 +293,37 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     output.write.close();
     errors.write.close();
 
+    // The child is not reaped before the end of this run, so its pid, and
+    // the pidfd made of it, name it alone meanwhile. (The system call itself:
+    // this C library's header declares it for C only.)
+    FileDescriptor child(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    StopWake stopWake(launch.stop);
+    auto killGroup = [pid] {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+    };
+    if (child.get() < 0 || stopWake.failed(launch.stop)) {
+        int errorNumber = errno;
+        killGroup();
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+        setError(outError, Error::posix(errorNumber, u"Could not watch a child process"));
+        return std::nullopt;
+    }
+
     ProcessResult result;
     size_t written = 0;
-    if (launch.standardInput.empty())
+    if (launch.standardInput.empty()) {
         input.write.close();
-    else
+    } else {
         setNonBlocking(input.write.get());
+        // Input of up to the pipe's largest size goes in at once: the child
+        // reads it without waiting for this thread to be woken for each few
+        // kilobytes it takes (the size is a hint: a refusal changes nothing).
+        if (launch.standardInput.size() > 65536) {
+            long largest = 1 << 20;
+            (void)::fcntl(input.write.get(), F_SETPIPE_SZ, static_cast<int>(std::min<size_t>(launch.standardInput.size(), largest)));
+        }
+    }
     setNonBlocking(output.read.get());
     setNonBlocking(errors.read.get());
 
@@ -263,15 +332,17 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     if (launch.timeout)
         deadline = Clock::now() + *launch.timeout;
 
-    auto killGroup = [pid] {
-        ::kill(-pid, SIGKILL);
-        ::kill(pid, SIGKILL);
+    auto stopAsked = [&launch] { return launch.stop.stop_requested(); };
+    // How long poll(2) may sleep: until the deadline, -1 without one; 0 once
+    // it passed (the run then kills the child).
+    auto millisecondsLeft = [&deadline]() -> int {
+        if (!deadline)
+            return -1;
+        auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+        if (remaining <= 0)
+            return 0;
+        return static_cast<int>(std::min<long long>(remaining + 1, 60000));
     };
-    auto stopAsked = [&launch] { return launch.stop && launch.stop->load(); };
-    // How often a stop is looked for while the child runs: a stopped run is
-    // often waited for (a repair nobody wants any more), so the stop is seen
-    // within a millisecond.
-    constexpr long long stopPollMilliseconds = 1;
 
     while (output.read.get() >= 0 || errors.read.get() >= 0) {
         if (stopAsked()) {
@@ -279,7 +350,7 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
             result.stopped = true;
             break;
         }
-        pollfd fds[3];
+        pollfd fds[4];
         nfds_t count = 0;
         int inputIndex = -1, outputIndex = -1, errorIndex = -1;
         if (input.write.get() >= 0) {
@@ -294,20 +365,15 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
             errorIndex = static_cast<int>(count);
             fds[count++] = { errors.read.get(), POLLIN, 0 };
         }
+        if (stopWake.descriptor() >= 0)
+            fds[count++] = { stopWake.descriptor(), POLLIN, 0 };
 
-        int waitMilliseconds = -1;
-        if (deadline) {
-            auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-            if (remaining <= 0) {
-                killGroup();
-                result.timedOut = true;
-                break;
-            }
-            waitMilliseconds = static_cast<int>(std::min<long long>(remaining + 1, 60000));
+        int waitMilliseconds = millisecondsLeft();
+        if (waitMilliseconds == 0) {
+            killGroup();
+            result.timedOut = true;
+            break;
         }
-        if (launch.stop)
-            waitMilliseconds = waitMilliseconds < 0 ? static_cast<int>(stopPollMilliseconds)
-                                                    : std::min(waitMilliseconds, static_cast<int>(stopPollMilliseconds));
         int ready = ::poll(fds, count, waitMilliseconds);
         if (ready < 0) {
             if (errno == EINTR)
@@ -319,7 +385,7 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
             if (fds[inputIndex].revents & (POLLERR | POLLHUP)) {
                 input.write.close();
             } else {
-                size_t chunk = std::min<size_t>(launch.standardInput.size() - written, 65536);
+                size_t chunk = launch.standardInput.size() - written;
                 ssize_t count = ::write(input.write.get(), launch.standardInput.data() + written, chunk);
                 if (count > 0)
                     written += static_cast<size_t>(count);
@@ -345,31 +411,34 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     errors.read.close();
 
     // A child that closed its outputs may still run: the timeout and a stop
-    // hold for its end too.
-    int status = 0;
-    int backoffMicroseconds = 200;
+    // hold for its end too, waited for on its pidfd beside the stop's wake.
     bool killed = result.timedOut || result.stopped || result.exceededOutputLimit;
+    while (!killed) {
+        pollfd fds[2] = { { child.get(), POLLIN, 0 }, { stopWake.descriptor(), POLLIN, 0 } };
+        int waitMilliseconds = millisecondsLeft();
+        int ready = waitMilliseconds == 0 ? 0 : ::poll(fds, stopWake.descriptor() >= 0 ? 2 : 1, waitMilliseconds);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready > 0 && fds[0].revents)
+            break; // It ended.
+        if (stopAsked()) {
+            result.stopped = true;
+        } else if (ready == 0 && waitMilliseconds >= 0 && millisecondsLeft() == 0) {
+            result.timedOut = true;
+        } else if (ready >= 0) {
+            continue;
+        }
+        killGroup();
+        killed = true;
+    }
+    int status = 0;
     while (true) {
-        pid_t waited = ::waitpid(pid, &status, (deadline || launch.stop) && !killed ? WNOHANG : 0);
+        pid_t waited = ::waitpid(pid, &status, 0);
         if (waited == pid)
             break;
         if (waited < 0 && errno != EINTR) {
             setError(outError, Error::posix(errno, u"Could not wait for a child process"));
             return std::nullopt;
-        }
-        if (waited == 0) {
-            if (deadline && Clock::now() >= *deadline) {
-                killGroup();
-                result.timedOut = killed = true;
-                continue;
-            }
-            if (stopAsked()) {
-                killGroup();
-                result.stopped = killed = true;
-                continue;
-            }
-            ::usleep(static_cast<useconds_t>(backoffMicroseconds));
-            backoffMicroseconds = std::min(backoffMicroseconds * 2, 10000);
         }
     }
     if (WIFEXITED(status)) {

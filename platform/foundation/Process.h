@@ -5,17 +5,19 @@
 // deadlock. A child that cannot be launched is an Error, never an exception.
 // A child runs in a process group of its own; a timeout, a stop asked for or
 // output past its limit kill the whole group, and the child is always
-// waited for (no zombie is left).
+// waited for (no zombie is left). The run sleeps in poll(2) on the pipes, an
+// eventfd a stop request writes to and a pidfd of the child: it wakes for
+// those and for its deadline only, never to look for a stop.
 #pragma once
 
 #include "platform/foundation/Error.h"
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -36,9 +38,12 @@ struct ProcessLaunch {
     std::string standardInput;
     // When set, the child is killed (SIGKILL) once this much time has passed.
     std::optional<std::chrono::milliseconds> timeout;
-    // When given, setting it to true from any thread kills the child within
-    // a few milliseconds; the run then ends with `stopped`.
-    std::shared_ptr<std::atomic<bool>> stop;
+    // When given, a stop requested of its source from any thread kills the
+    // child at once (the request wakes the run); the run then ends with `stopped`.
+    std::stop_token stop;
+    // A descriptor of this process that the child gets as its descriptor 3
+    // (-1: none), such as a file in memory it is told to write to.
+    int extraDescriptor { -1 };
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };

@@ -485,20 +485,20 @@ TEST_F(Loading, TidyIsStoppedAtTheDeadlineWhileTheMainThreadIsStillBusy)
     };
     auto stops = std::make_shared<Stops>();
     auto start = Clock::now();
-    auto waitForStop = [start](const std::shared_ptr<std::atomic<bool>>& stop, std::atomic<int64_t>& when) {
+    auto waitForStop = [start](const std::stop_token& stop, std::atomic<int64_t>& when) {
         auto end = Clock::now() + std::chrono::seconds(60);
-        while (!stop->load() && Clock::now() < end)
+        while (!stop.stop_requested() && Clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         when = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     };
     VornickContentEditingViewLoadState state;
     state.startCheck(
         *frame, start + std::chrono::milliseconds(300),
-        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+        [stops, waitForStop](std::stop_token stop) {
             waitForStop(stop, stops->check);
             return VornickContentEditingViewLoadState::Verdict {};
         },
-        [stops, waitForStop](std::shared_ptr<std::atomic<bool>> stop) {
+        [stops, waitForStop](std::stop_token stop) {
             waitForStop(stop, stops->repair);
             return VornickContentEditingViewLoadState::Repair {};
         });

@@ -196,11 +196,13 @@ exit 2
     EXPECT_EQ(advisories[0].message(), u"from the file");
     EXPECT_EQ(advisories[1].message(), u"from standard error");
 
-    VornickTidyFilter::setTidyExecutablePath(write("leftovers", "#!/bin/sh\nls \"$(dirname \"$2\")\" >&2\n", true));
+    // Tidy's home is no folder, so no configuration file can be there, and
+    // its report file is in memory: nothing on disk could outlive the run.
+    VornickTidyFilter::setTidyExecutablePath(write("leftovers", "#!/bin/sh\necho \"$HOME $(readlink \"$2\")\" >&2\n", true));
     std::u16string listing;
     Error error;
     ASSERT_TRUE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, &listing, &error));
-    EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), 1) << toUTF8(listing);
+    EXPECT_TRUE(listing.starts_with(u"/dev/null /memfd:")) << toUTF8(listing);
 }
 
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
@@ -459,7 +461,7 @@ TEST_F(TidyFilter, ARunStartedAheadIsKeptByItsDocumentAndRunsOnItsDecodedText)
     };
 
     // Nothing started ahead: nothing to take.
-    EXPECT_FALSE(VornickTidyValidationAheadOf(*document("<p>x"), nullptr));
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*document("<p>x"), {}));
 
     // The run is of the text decoded from the bytes (windows-1252 here), in
     // UTF-8. The document knows when it started: a wait for it counts from there.
@@ -470,23 +472,23 @@ TEST_F(TidyFilter, ARunStartedAheadIsKeptByItsDocumentAndRunsOnItsDecodedText)
     ASSERT_TRUE(page->checkStarted());
     EXPECT_GE(*page->checkStarted(), beforeStart);
     EXPECT_LE(*page->checkStarted(), std::chrono::steady_clock::now());
-    auto run = VornickTidyValidationAheadOf(*page, nullptr);
+    auto run = VornickTidyValidationAheadOf(*page, {});
     ASSERT_TRUE(run);
     EXPECT_TRUE(run->ranToCompletion);
     EXPECT_EQ(run->text, "<meta charset=windows-1252><p>caf\u00e9");
     EXPECT_NE(run->report.find("caf\u00e9"), std::string::npos);
     EXPECT_EQ(lines(), 1);
     // Asked again, it is the same run: tidy ran once.
-    EXPECT_EQ(VornickTidyValidationAheadOf(*page, nullptr), run);
+    EXPECT_EQ(VornickTidyValidationAheadOf(*page, {}), run);
     EXPECT_EQ(lines(), 1);
 
     // A text with a byte-order mark, or an empty one, runs nothing.
     auto marked = document("\xef\xbb\xbf<p>x");
     VornickStartTidyValidationAhead(*marked);
-    EXPECT_FALSE(VornickTidyValidationAheadOf(*marked, nullptr));
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*marked, {}));
     auto empty = document("");
     VornickStartTidyValidationAhead(*empty);
-    EXPECT_FALSE(VornickTidyValidationAheadOf(*empty, nullptr));
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*empty, {}));
     EXPECT_EQ(lines(), 1);
 
     // A run nobody takes is stopped and waited for when its document goes.
@@ -501,9 +503,10 @@ TEST_F(TidyFilter, ARunStartedAheadIsKeptByItsDocumentAndRunsOnItsDecodedText)
     // Stopping the taker's wait stops the run ahead.
     auto stopped = document("<p>stopped");
     VornickStartTidyValidationAhead(*stopped);
-    auto stop = std::make_shared<std::atomic<bool>>(true);
+    std::stop_source stop;
+    stop.request_stop();
     started = std::chrono::steady_clock::now();
-    auto stoppedRun = VornickTidyValidationAheadOf(*stopped, stop);
+    auto stoppedRun = VornickTidyValidationAheadOf(*stopped, stop.get_token());
     ASSERT_TRUE(stoppedRun);
     EXPECT_TRUE(stoppedRun->stopped);
     EXPECT_FALSE(stoppedRun->ranToCompletion);
@@ -525,16 +528,16 @@ TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUn
     size_t copiesBefore = copies();
 
     // Nothing started ahead: nothing to take.
-    EXPECT_FALSE(VornickTakeTidyRepairAhead(*document(), nullptr));
+    EXPECT_FALSE(VornickTakeTidyRepairAhead(*document(), {}));
 
     // The repair of the file, taken once; its copy is the taker's.
     auto page = document();
     VornickStartTidyRepairAhead(*page);
-    auto repair = VornickTakeTidyRepairAhead(*page, nullptr);
+    auto repair = VornickTakeTidyRepairAhead(*page, {});
     ASSERT_TRUE(repair && repair->copy);
     EXPECT_TRUE(repair->succeeded);
     EXPECT_TRUE(std::any_of(repair->advisories.begin(), repair->advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
-    EXPECT_FALSE(VornickTakeTidyRepairAhead(*page, nullptr));
+    EXPECT_FALSE(VornickTakeTidyRepairAhead(*page, {}));
     page.reset();
     auto copy = *repair->copy->fileSystemPath();
     EXPECT_NE(readFile(copy).value_or("").find("two"), std::string::npos);
@@ -544,6 +547,31 @@ TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUn
     auto untaken = document();
     VornickStartTidyRepairAhead(*untaken);
     untaken.reset();
+    EXPECT_EQ(copies(), copiesBefore);
+
+    // A stop requested of the taker while it waits reaches the repair as it
+    // is requested: tidy ends, and the repair taken did not succeed.
+    std::string running = m_folder + "/repairing";
+    VornickTidyFilter::setTidyExecutablePath(write("slow", "#!/bin/sh\ntouch " + running + "\nsleep 120\n", true));
+    auto stoppedPage = document();
+    VornickStartTidyRepairAhead(*stoppedPage);
+    std::stop_source stop;
+    std::thread stopper([stop, running]() mutable {
+        for (int wait = 0; wait < 3000 && !fileExists(running); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    auto started = std::chrono::steady_clock::now();
+    auto stopped = VornickTakeTidyRepairAhead(*stoppedPage, stop.get_token());
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+    EXPECT_TRUE(fileExists(running));
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(stopped->succeeded);
+    if (stopped->copy) {
+        EXPECT_TRUE(removeItem(*stopped->copy->fileSystemPath()));
+    }
+    stoppedPage.reset();
     EXPECT_EQ(copies(), copiesBefore);
 }
 

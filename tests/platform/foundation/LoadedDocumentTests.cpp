@@ -62,10 +62,10 @@ TEST(LoadedDocument, ItsParseGoesToTheFirstTakerAndIsWaitedForWhenItGoes)
     bool ended = false;
     {
         auto checked = LoadedDocument::create("/x/page.html", "<p>x", {}, DocumentTextSyntax::HTML);
-        auto stop = std::make_shared<std::atomic<bool>>(false);
+        std::stop_source stop;
         checked->setCheck(std::async(std::launch::async,
-                                     [stop, &ended]() -> std::shared_ptr<const void> {
-                                         while (!stop->load())
+                                     [stop = stop.get_token(), &ended]() -> std::shared_ptr<const void> {
+                                         while (!stop.stop_requested())
                                              std::this_thread::sleep_for(std::chrono::milliseconds(1));
                                          ended = true;
                                          return nullptr;

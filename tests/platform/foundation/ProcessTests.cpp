@@ -6,9 +6,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -161,13 +163,14 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     auto folder = *createTemporaryDirectory("process-stop");
     std::string pidFile = folder + "/child.pid";
     auto launch = shell("sleep 120 & echo $! > \"$1\"; wait", { pidFile });
-    launch.stop = std::make_shared<std::atomic<bool>>(false);
+    std::stop_source stop;
+    launch.stop = stop.get_token();
     // The stop comes once the child is running (the shell may be slow to start on a busy machine).
-    std::thread stopper([stop = launch.stop, pidFile] {
+    std::thread stopper([stop, pidFile]() mutable {
         auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!(fileExists(pidFile) && readFile(pidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        stop->store(true);
+        stop.request_stop();
     });
     auto start = std::chrono::steady_clock::now();
     auto result = runOrFail(launch);
@@ -196,8 +199,31 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
 
     // A stop asked before the run begins ends it at once.
     auto early = shell("sleep 30");
-    early.stop = std::make_shared<std::atomic<bool>>(true);
+    std::stop_source earlyStop;
+    earlyStop.request_stop();
+    early.stop = earlyStop.get_token();
     EXPECT_TRUE(runOrFail(early).stopped);
+
+    // A child that closed its outputs and runs on, with no timeout, is
+    // stopped all the same: the stop wakes the wait for its end.
+    std::string silentPidFile = folder + "/silent.pid";
+    auto silent = shell("echo $$ > \"$1\"; exec >&- 2>&-; sleep 120", { silentPidFile });
+    std::stop_source silentStop;
+    silent.stop = silentStop.get_token();
+    std::thread silentStopper([silentStop, silentPidFile]() mutable {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!(fileExists(silentPidFile) && readFile(silentPidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The shell closes its outputs right after writing its pid.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        silentStop.request_stop();
+    });
+    start = std::chrono::steady_clock::now();
+    auto silentResult = runOrFail(silent);
+    silentStopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_TRUE(silentResult.stopped);
+    EXPECT_EQ(silentResult.terminationSignal, SIGKILL);
 
     // A child that writes without end is killed at the limit; what it wrote up to there is kept.
     auto endless = shell("yes");
@@ -209,6 +235,19 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     EXPECT_EQ(capped.standardOutput.size(), size_t(1) << 20);
     EXPECT_TRUE(capped.standardOutput.starts_with("y\ny\n"));
     EXPECT_TRUE(removeItem(folder));
+}
+
+TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    auto launch = shell("echo through three >&3");
+    launch.extraDescriptor = fds[1];
+    EXPECT_TRUE(runOrFail(launch).succeeded());
+    ::close(fds[1]);
+    char buffer[64] = {};
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(0, ::read(fds[0], buffer, sizeof buffer)))), "through three\n");
+    ::close(fds[0]);
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

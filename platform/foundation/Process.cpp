@@ -5,6 +5,7 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -71,6 +72,15 @@ Error launchError(int errorNumber, const std::string& executable)
     Error error = Error::posix(errorNumber, u"Could not launch \u201C" + toUTF16(executable) + u"\u201D");
     error.userInfo()[Error::FilePathKey] = Value(toUTF16(executable));
     return error;
+}
+
+std::atomic<bool> usesPidfds { true };
+
+// Whether the child ended, without reaping it.
+bool hasEnded(pid_t pid)
+{
+    siginfo_t info {};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
 std::vector<std::string> childEnvironment(const ProcessLaunch& launch)
@@ -296,13 +306,15 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     // The child is not reaped before the end of this run, so its pid, and
     // the pidfd made of it, name it alone meanwhile. (The system call itself:
     // this C library's header declares it for C only.)
-    FileDescriptor child(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    // Where the system gives no pidfd, the child's end is looked for every
+    // ten milliseconds instead.
+    FileDescriptor child(usesPidfds ? static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)) : -1);
     StopWake stopWake(launch.stop);
     auto killGroup = [pid] {
         ::kill(-pid, SIGKILL);
         ::kill(pid, SIGKILL);
     };
-    if (child.get() < 0 || stopWake.failed(launch.stop)) {
+    if (stopWake.failed(launch.stop)) {
         int errorNumber = errno;
         killGroup();
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
@@ -416,10 +428,14 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     while (!killed) {
         pollfd fds[2] = { { child.get(), POLLIN, 0 }, { stopWake.descriptor(), POLLIN, 0 } };
         int waitMilliseconds = millisecondsLeft();
-        int ready = waitMilliseconds == 0 ? 0 : ::poll(fds, stopWake.descriptor() >= 0 ? 2 : 1, waitMilliseconds);
+        constexpr int endLookMilliseconds = 10;
+        int sleepMilliseconds = child.get() >= 0 || (waitMilliseconds >= 0 && waitMilliseconds < endLookMilliseconds)
+            ? waitMilliseconds
+            : endLookMilliseconds;
+        int ready = waitMilliseconds == 0 ? 0 : ::poll(fds, stopWake.descriptor() >= 0 ? 2 : 1, sleepMilliseconds);
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready > 0 && fds[0].revents)
+        if ((ready > 0 && fds[0].revents) || (child.get() < 0 && hasEnded(pid)))
             break; // It ended.
         if (stopAsked()) {
             result.stopped = true;
@@ -448,6 +464,8 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     }
     return result;
 }
+
+void Process::setUsesPidfdsForTesting(bool uses) { usesPidfds = uses; }
 
 void Process::runAsynchronously(ProcessLaunch launch, Completion completion)
 {

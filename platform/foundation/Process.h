@@ -80,6 +80,10 @@ public:
     // run loop with the result, or with nullopt and the error.
     using Completion = std::function<void(std::optional<ProcessResult>, Error)>;
     static void runAsynchronously(ProcessLaunch, Completion completion);
+
+    // Tests only: runs wait for a child's end as where the system has no
+    // pidfds to give (an old kernel, a sandbox refusing the call).
+    static void setUsesPidfdsForTesting(bool);
 };
 
 // The path of the first executable regular file called `name` in the folders

@@ -237,6 +237,27 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     EXPECT_TRUE(removeItem(folder));
 }
 
+// Where the system gives no pidfd, the end of a child that closed its
+// outputs is still seen, and the timeout still holds for it.
+TEST(Process, WithoutPidfdsAChildThatClosedItsOutputsIsWaitedForAndTimedOut)
+{
+    Process::setUsesPidfdsForTesting(false);
+    auto ending = shell("exec >&- 2>&-; sleep 0.2; exit 3");
+    ending.timeout = std::chrono::seconds(30);
+    auto ended = runOrFail(ending);
+    EXPECT_FALSE(ended.timedOut);
+    EXPECT_EQ(ended.exitStatus, 3);
+
+    auto silent = shell("exec >&- 2>&-; sleep 120");
+    silent.timeout = std::chrono::milliseconds(100);
+    auto start = std::chrono::steady_clock::now();
+    auto silentResult = runOrFail(silent);
+    Process::setUsesPidfdsForTesting(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_TRUE(silentResult.timedOut);
+    EXPECT_EQ(silentResult.terminationSignal, SIGKILL);
+}
+
 TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
 {
     int fds[2];

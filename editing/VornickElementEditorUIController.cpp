@@ -83,8 +83,7 @@ std::shared_ptr<VornickElementInspectorModule> VornickElementEditorUIController:
 
 bool VornickElementEditorUIController::addInspectorModuleOfClassIfApplicable(const VornickElementInspectorModuleClass& moduleClass)
 {
-    auto element = targetElement();
-    if (!element || !moduleClass.canInspectElement(*element))
+    if (!targetElement() || !moduleClass.canInspectTargetOf(*this))
         return false;
     // A module of the class the earlier target had, and that can show
     // another one, is kept with its view: making the views is most of the

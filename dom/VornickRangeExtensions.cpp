@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -489,40 +490,54 @@ VornickRect VornickUnionRect(const VornickRect& a, const VornickRect& b)
     return { x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y };
 }
 
+namespace {
+
+// The bounds of the first node from `node` on that shows (walking by `step`):
+// comments show nothing, nor does text without a box.
+std::optional<VornickRect> boundsOfFirstShowingNode(const DOMNode* node, DOMNode* (DOMNode::*step)() const,
+                                                    const VornickNodeBoundsGetter& nodeBoundsGetter)
+{
+    for (; node; node = (node->*step)()) {
+        if (node->nodeType() == DOMNode::COMMENT_NODE)
+            continue;
+        VornickRect rect = nodeBoundsGetter(*node);
+        if (!node->isTextNode() || !rect.isEmpty())
+            return rect;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+VornickRect vornick_boundingBoxBestGuessOfSiblings(const DOMNode& first, const DOMNode& last, const VornickNodeBoundsGetter& nodeBoundsGetter)
+{
+    VORNICK_RANGE_ASSERT(nodeBoundsGetter != nullptr, "nodeBoundsGetter");
+    VornickRect startRect = boundsOfFirstShowingNode(&first, &DOMNode::next, nodeBoundsGetter).value_or(VornickRect());
+    if (&last != &first) {
+        if (auto endRect = boundsOfFirstShowingNode(&last, &DOMNode::previous, nodeBoundsGetter))
+            return VornickUnionRect(startRect, *endRect);
+    }
+    return startRect;
+}
+
 VornickRect vornick_boundingBoxBestGuess(const DOMRange& range, const VornickNodeBoundsGetter& nodeBoundsGetter,
                                          const VornickContainerEdgeGapFinder& containerEdgeGapFinder, bool flipped)
 {
     VORNICK_RANGE_ASSERT(nodeBoundsGetter != nullptr, "nodeBoundsGetter");
     VORNICK_RANGE_ASSERT(containerEdgeGapFinder != nullptr, "containerEdgeGapFinder");
     DOMNode* startContainer = range.startNode();
-    auto shows = [&](DOMNode* child, VornickRect& rect) {
-        if (child->nodeType() == DOMNode::COMMENT_NODE)
-            return false;
-        rect = nodeBoundsGetter(*child);
-        return !child->isTextNode() || !rect.isEmpty();
-    };
     if (!range.collapsed()) {
         VornickRect startRect;
-        if (startContainer->isElementNode()) {
-            for (DOMNode* child = startContainer->childAt(range.startOffset()); child; child = child->next()) {
-                VornickRect rect;
-                if (shows(child, rect)) {
-                    startRect = rect;
-                    break;
-                }
-            }
-        } else if (startContainer->isTextNode()) {
+        if (startContainer->isElementNode())
+            startRect = boundsOfFirstShowingNode(startContainer->childAt(range.startOffset()), &DOMNode::next, nodeBoundsGetter).value_or(VornickRect());
+        else if (startContainer->isTextNode())
             startRect = nodeBoundsGetter(*startContainer);
-        }
         DOMNode* endContainer = range.endNode();
         if (endContainer != startContainer || range.endOffset() > range.startOffset() + 1) {
             if (endContainer->isElementNode()) {
-                for (DOMNode* child = range.endOffset() ? endContainer->childAt(range.endOffset() - 1) : nullptr; child;
-                     child = child->previous()) {
-                    VornickRect rect;
-                    if (shows(child, rect))
-                        return VornickUnionRect(startRect, rect);
-                }
+                auto* lastChild = range.endOffset() ? endContainer->childAt(range.endOffset() - 1) : nullptr;
+                if (auto endRect = boundsOfFirstShowingNode(lastChild, &DOMNode::previous, nodeBoundsGetter))
+                    return VornickUnionRect(startRect, *endRect);
             } else if (endContainer->isTextNode()) {
                 return VornickUnionRect(startRect, nodeBoundsGetter(*endContainer));
             }

@@ -492,17 +492,26 @@ VornickRect VornickUnionRect(const VornickRect& a, const VornickRect& b)
 
 namespace {
 
-// The bounds of the first node from `node` on that shows (walking by `step`):
-// comments show nothing, nor does text without a box.
-std::optional<VornickRect> boundsOfFirstShowingNode(const DOMNode* node, DOMNode* (DOMNode::*step)() const,
-                                                    const VornickNodeBoundsGetter& nodeBoundsGetter)
+struct ShowingNode {
+    const DOMNode* node;
+    VornickRect bounds;
+};
+
+// The first node from `node` on that shows (walking by `step`), with its
+// bounds: comments show nothing, nor does text without a box. A walk that
+// comes to `known` (a node found showing before) answers it with `knownBounds`.
+std::optional<ShowingNode> firstShowingNode(const DOMNode* node, DOMNode* (DOMNode::*step)() const,
+                                            const VornickNodeBoundsGetter& nodeBoundsGetter, const DOMNode* known = nullptr,
+                                            const VornickRect& knownBounds = {})
 {
     for (; node; node = (node->*step)()) {
+        if (node == known)
+            return ShowingNode { node, knownBounds };
         if (node->nodeType() == DOMNode::COMMENT_NODE)
             continue;
         VornickRect rect = nodeBoundsGetter(*node);
         if (!node->isTextNode() || !rect.isEmpty())
-            return rect;
+            return ShowingNode { node, rect };
     }
     return std::nullopt;
 }
@@ -512,10 +521,12 @@ std::optional<VornickRect> boundsOfFirstShowingNode(const DOMNode* node, DOMNode
 VornickRect vornick_boundingBoxBestGuessOfSiblings(const DOMNode& first, const DOMNode& last, const VornickNodeBoundsGetter& nodeBoundsGetter)
 {
     VORNICK_RANGE_ASSERT(nodeBoundsGetter != nullptr, "nodeBoundsGetter");
-    VornickRect startRect = boundsOfFirstShowingNode(&first, &DOMNode::next, nodeBoundsGetter).value_or(VornickRect());
+    auto start = firstShowingNode(&first, &DOMNode::next, nodeBoundsGetter);
+    VornickRect startRect = start ? start->bounds : VornickRect();
     if (&last != &first) {
-        if (auto endRect = boundsOfFirstShowingNode(&last, &DOMNode::previous, nodeBoundsGetter))
-            return VornickUnionRect(startRect, *endRect);
+        // A block's one element is found from both ends: it is measured once.
+        if (auto end = firstShowingNode(&last, &DOMNode::previous, nodeBoundsGetter, start ? start->node : nullptr, startRect))
+            return VornickUnionRect(startRect, end->bounds);
     }
     return startRect;
 }
@@ -529,15 +540,17 @@ VornickRect vornick_boundingBoxBestGuess(const DOMRange& range, const VornickNod
     if (!range.collapsed()) {
         VornickRect startRect;
         if (startContainer->isElementNode())
-            startRect = boundsOfFirstShowingNode(startContainer->childAt(range.startOffset()), &DOMNode::next, nodeBoundsGetter).value_or(VornickRect());
+            startRect = firstShowingNode(startContainer->childAt(range.startOffset()), &DOMNode::next, nodeBoundsGetter)
+                            .value_or(ShowingNode { nullptr, VornickRect() })
+                            .bounds;
         else if (startContainer->isTextNode())
             startRect = nodeBoundsGetter(*startContainer);
         DOMNode* endContainer = range.endNode();
         if (endContainer != startContainer || range.endOffset() > range.startOffset() + 1) {
             if (endContainer->isElementNode()) {
                 auto* lastChild = range.endOffset() ? endContainer->childAt(range.endOffset() - 1) : nullptr;
-                if (auto endRect = boundsOfFirstShowingNode(lastChild, &DOMNode::previous, nodeBoundsGetter))
-                    return VornickUnionRect(startRect, *endRect);
+                if (auto end = firstShowingNode(lastChild, &DOMNode::previous, nodeBoundsGetter))
+                    return VornickUnionRect(startRect, end->bounds);
             } else if (endContainer->isTextNode()) {
                 return VornickUnionRect(startRect, nodeBoundsGetter(*endContainer));
             }

@@ -79,7 +79,6 @@ size_t VornickWordPressBlockAlignmentInspectorModule::alignmentIndexForBlockMeta
 void VornickWordPressBlockAlignmentInspectorModule::updateControlsFromElement()
 {
     view();
-    m_labelTextField->setTextString(label());
     auto metadata = wordPressBlockMetadata();
     auto typeName = metadata ? metadata->typeName() : std::u16string();
     if (m_alignmentsBlockType != typeName) {

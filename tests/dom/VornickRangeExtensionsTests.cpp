@@ -388,11 +388,14 @@ TEST(VornickRangeExtensions, BestGuessBoundsOfSiblingsAreThoseOfTheRangeAroundTh
     // Blocks: comments around an element, whitespace between; a text box that shows.
     auto document = documentWithBody(u"<!--wp:a--><p id=a>one</p><!--/wp:a-->\n<!--wp:b-->\n<p id=b>two</p>\n<!--/wp:b-->text<!--c-->");
     auto body = document->body();
+    int measuresOfB = 0;
     auto bounds = [&](const DOMNode& node) -> VornickRect {
         if (&node == byId(document, u"a").get())
             return { 0, 0, 100, 20 };
-        if (&node == byId(document, u"b").get())
+        if (&node == byId(document, u"b").get()) {
+            ++measuresOfB;
             return { 10, 40, 50, 20 };
+        }
         if (node.isTextNode() && downcast<DOMCharacterData>(node).data() == u"text")
             return { 0, 80, 30, 10 };
         return {};
@@ -407,8 +410,10 @@ TEST(VornickRangeExtensions, BestGuessBoundsOfSiblingsAreThoseOfTheRangeAroundTh
                 << "children " << first << " to " << last;
         }
     }
+    measuresOfB = 0;
     EXPECT_EQ(vornick_boundingBoxBestGuessOfSiblings(*body->childAt(4), *body->childAt(8), bounds), (VornickRect { 10, 40, 50, 20 }))
         << "the second block alone";
+    EXPECT_EQ(measuresOfB, 1) << "its element is measured once";
     EXPECT_THROW(vornick_boundingBoxBestGuessOfSiblings(*body->childAt(0), *body->childAt(0), nullptr), InternalInconsistencyException);
 }
 

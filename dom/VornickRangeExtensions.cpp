@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -489,40 +490,67 @@ VornickRect VornickUnionRect(const VornickRect& a, const VornickRect& b)
     return { x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y };
 }
 
+namespace {
+
+struct ShowingNode {
+    const DOMNode* node;
+    VornickRect bounds;
+};
+
+// The first node from `node` on that shows (walking by `step`), with its
+// bounds: comments show nothing, nor does text without a box. A walk that
+// comes to `known` (a node found showing before) answers it with `knownBounds`.
+std::optional<ShowingNode> firstShowingNode(const DOMNode* node, DOMNode* (DOMNode::*step)() const,
+                                            const VornickNodeBoundsGetter& nodeBoundsGetter, const DOMNode* known = nullptr,
+                                            const VornickRect& knownBounds = {})
+{
+    for (; node; node = (node->*step)()) {
+        if (node == known)
+            return ShowingNode { node, knownBounds };
+        if (node->nodeType() == DOMNode::COMMENT_NODE)
+            continue;
+        VornickRect rect = nodeBoundsGetter(*node);
+        if (!node->isTextNode() || !rect.isEmpty())
+            return ShowingNode { node, rect };
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+VornickRect vornick_boundingBoxBestGuessOfSiblings(const DOMNode& first, const DOMNode& last, const VornickNodeBoundsGetter& nodeBoundsGetter)
+{
+    VORNICK_RANGE_ASSERT(nodeBoundsGetter != nullptr, "nodeBoundsGetter");
+    auto start = firstShowingNode(&first, &DOMNode::next, nodeBoundsGetter);
+    VornickRect startRect = start ? start->bounds : VornickRect();
+    if (&last != &first) {
+        // A block's one element is found from both ends: it is measured once.
+        if (auto end = firstShowingNode(&last, &DOMNode::previous, nodeBoundsGetter, start ? start->node : nullptr, startRect))
+            return VornickUnionRect(startRect, end->bounds);
+    }
+    return startRect;
+}
+
 VornickRect vornick_boundingBoxBestGuess(const DOMRange& range, const VornickNodeBoundsGetter& nodeBoundsGetter,
                                          const VornickContainerEdgeGapFinder& containerEdgeGapFinder, bool flipped)
 {
     VORNICK_RANGE_ASSERT(nodeBoundsGetter != nullptr, "nodeBoundsGetter");
     VORNICK_RANGE_ASSERT(containerEdgeGapFinder != nullptr, "containerEdgeGapFinder");
     DOMNode* startContainer = range.startNode();
-    auto shows = [&](DOMNode* child, VornickRect& rect) {
-        if (child->nodeType() == DOMNode::COMMENT_NODE)
-            return false;
-        rect = nodeBoundsGetter(*child);
-        return !child->isTextNode() || !rect.isEmpty();
-    };
     if (!range.collapsed()) {
         VornickRect startRect;
-        if (startContainer->isElementNode()) {
-            for (DOMNode* child = startContainer->childAt(range.startOffset()); child; child = child->next()) {
-                VornickRect rect;
-                if (shows(child, rect)) {
-                    startRect = rect;
-                    break;
-                }
-            }
-        } else if (startContainer->isTextNode()) {
+        if (startContainer->isElementNode())
+            startRect = firstShowingNode(startContainer->childAt(range.startOffset()), &DOMNode::next, nodeBoundsGetter)
+                            .value_or(ShowingNode { nullptr, VornickRect() })
+                            .bounds;
+        else if (startContainer->isTextNode())
             startRect = nodeBoundsGetter(*startContainer);
-        }
         DOMNode* endContainer = range.endNode();
         if (endContainer != startContainer || range.endOffset() > range.startOffset() + 1) {
             if (endContainer->isElementNode()) {
-                for (DOMNode* child = range.endOffset() ? endContainer->childAt(range.endOffset() - 1) : nullptr; child;
-                     child = child->previous()) {
-                    VornickRect rect;
-                    if (shows(child, rect))
-                        return VornickUnionRect(startRect, rect);
-                }
+                auto* lastChild = range.endOffset() ? endContainer->childAt(range.endOffset() - 1) : nullptr;
+                if (auto end = firstShowingNode(lastChild, &DOMNode::previous, nodeBoundsGetter))
+                    return VornickUnionRect(startRect, end->bounds);
             } else if (endContainer->isTextNode()) {
                 return VornickUnionRect(startRect, nodeBoundsGetter(*endContainer));
             }

@@ -94,6 +94,10 @@ using VornickNodeBoundsGetter = std::function<VornickRect(const DOMNode&)>;
 using VornickContainerEdgeGapFinder = std::function<VornickRect(const VornickRect&, const DOMNode& container, VornickRectEdge edge)>;
 VornickRect vornick_boundingBoxBestGuess(const DOMRange&, const VornickNodeBoundsGetter&,
                                          const VornickContainerEdgeGapFinder&, bool flipped);
+// The same guess for the range from before `first` to after `last`, a later
+// sibling of it (or itself), found from the nodes alone: no walk to learn
+// their offsets among the parent's children, which may be thousands.
+VornickRect vornick_boundingBoxBestGuessOfSiblings(const DOMNode& first, const DOMNode& last, const VornickNodeBoundsGetter&);
 
 // --- Enumerations; each answers false when the block stopped it.
 bool vornick_enumerateCompletelyContainedElementsWithOptions(

@@ -265,6 +265,8 @@ public:
     void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>&);
     // The web view's best guess of a range's bounds, in this view's coordinates.
     Rect vornick_bestGuessBoundsOfRange(const DOMRange&) const;
+    // The same for the nodes from `first` to `last`, a later sibling of it (or itself).
+    Rect vornick_bestGuessBoundsOfSiblings(const DOMNode& first, const DOMNode& last) const;
 
     // --- Attachment points, banners and the document URL
 

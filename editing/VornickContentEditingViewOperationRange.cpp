@@ -520,6 +520,13 @@ Rect VornickContentEditingView::vornick_bestGuessBoundsOfRange(const DOMRange& r
     return convertRectFromView(inWebView, m_internals->webView.get());
 }
 
+Rect VornickContentEditingView::vornick_bestGuessBoundsOfSiblings(const DOMNode& first, const DOMNode& last) const
+{
+    if (!m_internals->webView)
+        return Rect();
+    return convertRectFromView(m_internals->webView->vornick_bestGuessBoundsOfSiblings(first, last), m_internals->webView.get());
+}
+
 void VornickContentEditingView::embeddedWebViewScrolled()
 {
     if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover()->isShown())

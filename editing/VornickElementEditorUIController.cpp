@@ -83,8 +83,7 @@ std::shared_ptr<VornickElementInspectorModule> VornickElementEditorUIController:
 
 bool VornickElementEditorUIController::addInspectorModuleOfClassIfApplicable(const VornickElementInspectorModuleClass& moduleClass)
 {
-    auto element = targetElement();
-    if (!element || !moduleClass.canInspectElement(*element))
+    if (!targetElement() || !moduleClass.canInspectTargetOf(*this))
         return false;
     // A module of the class the earlier target had, and that can show
     // another one, is kept with its view: making the views is most of the
@@ -175,8 +174,17 @@ void VornickElementEditorUIController::repositionToTrackTargetElement()
     auto& webView = m_contentEditingView->embeddedWebView();
     if (!webView)
         return;
-    auto range = m_targetObject->outerRange();
-    Rect bounds = range ? m_contentEditingView->vornick_bestGuessBoundsOfRange(*range) : Rect();
+    // A block's comments and element are siblings: their bounds come from
+    // the nodes, without a range (whose offsets are found by walking the
+    // parent's children, thousands of blocks in a long post). This runs at
+    // each scroll while the popover shows.
+    auto first = m_targetObject->firstNode();
+    auto last = m_targetObject->lastNode();
+    Rect bounds;
+    if (first->parentNode() && first->parentNode() == last->parentNode())
+        bounds = m_contentEditingView->vornick_bestGuessBoundsOfSiblings(*first, *last);
+    else if (auto range = m_targetObject->outerRange())
+        bounds = m_contentEditingView->vornick_bestGuessBoundsOfRange(*range);
     m_popover->showRelativeToRect(bounds, std::static_pointer_cast<View>(m_contentEditingView->shared_from_this()), RectEdge::MaxY);
 }
 

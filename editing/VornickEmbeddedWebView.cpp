@@ -106,6 +106,12 @@ Rect VornickEmbeddedWebView::vornick_bestGuessBoundsOfRangeInDocumentView(const 
     return toRect(vornick_boundingBoxBestGuess(range, boundsGetter, gapFinder, view.isFlipped()));
 }
 
+Rect VornickEmbeddedWebView::vornick_bestGuessBoundsOfSiblings(const DOMNode& first, const DOMNode& last)
+{
+    layoutIfNeeded();
+    return toRect(vornick_boundingBoxBestGuessOfSiblings(first, last, [this](const DOMNode& node) { return vornick_boundingBoxInView(node, *this); }));
+}
+
 Rect VornickEmbeddedWebView::vornick_bestGuessBoundsOfRangeForScrollTarget(const DOMRange& range, const View& documentView)
 {
     auto start = range.startContainer();

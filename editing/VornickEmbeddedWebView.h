@@ -50,6 +50,8 @@ public:
     // In the web view's coordinates.
     Rect vornick_bestGuessBoundsOfRange(const DOMRange&);
     Rect vornick_bestGuessBoundsOfRangeInDocumentView(const DOMRange&, const View& documentView);
+    // Of the nodes from `first` to `last`, a later sibling of it (or itself).
+    Rect vornick_bestGuessBoundsOfSiblings(const DOMNode& first, const DOMNode& last);
     Rect vornick_bestGuessBoundsOfRangeForScrollTarget(const DOMRange&, const View& documentView);
 
     // Observes the bounds of every clip view in the subtree (once each).

@@ -22,9 +22,9 @@ constexpr double labelWidth = 104;
 
 constexpr const char* changeAlignmentAction = "changeAlignment:";
 
-bool typeIsIn(const DOMElement& element, const std::set<std::u16string, std::less<>>& types)
+bool typeIsIn(const VornickElementEditorUIController& editor, const std::set<std::u16string, std::less<>>& types)
 {
-    auto metadata = VornickWordPressBlockInspectorModule::blockMetadataForElement(element);
+    auto metadata = VornickWordPressBlockInspectorModule::blockMetadataOfTargetOf(editor);
     return metadata && types.contains(metadata->typeName());
 }
 
@@ -79,7 +79,6 @@ size_t VornickWordPressBlockAlignmentInspectorModule::alignmentIndexForBlockMeta
 void VornickWordPressBlockAlignmentInspectorModule::updateControlsFromElement()
 {
     view();
-    m_labelTextField->setTextString(label());
     auto metadata = wordPressBlockMetadata();
     auto typeName = metadata ? metadata->typeName() : std::u16string();
     if (m_alignmentsBlockType != typeName) {
@@ -133,11 +132,11 @@ bool VornickWordPressBlockAlignmentInspectorModule::writeChangeFromControl(Actio
 
 // --- Media alignment
 
-bool VornickWordPressBlockMediaAlignmentInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressBlockMediaAlignmentInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
     static const std::set<std::u16string, std::less<>> types { u"wp:heading", u"wp:pullquote", u"wp:table", u"wp:image", u"wp:gallery",
                                                                u"wp:audio", u"wp:cover", u"wp:file", u"wp:media-text", u"wp:embed" };
-    return typeIsIn(element, types);
+    return typeIsIn(editor, types);
 }
 
 void VornickWordPressBlockMediaAlignmentInspectorModule::buildAlignmentsForBlockType(const std::u16string& typeName)
@@ -159,10 +158,10 @@ void VornickWordPressBlockMediaAlignmentInspectorModule::buildAlignmentsForBlock
 
 // --- Text alignment
 
-bool VornickWordPressBlockTextAlignmentInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressBlockTextAlignmentInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
     static const std::set<std::u16string, std::less<>> types { u"wp:heading", u"wp:paragraph", u"wp:quote", u"wp:pullquote", u"wp:verse" };
-    return typeIsIn(element, types);
+    return typeIsIn(editor, types);
 }
 
 std::u16string VornickWordPressBlockTextAlignmentInspectorModule::propertyNameForBlockType(std::u16string_view typeName)

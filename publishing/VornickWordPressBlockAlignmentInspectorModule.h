@@ -70,7 +70,7 @@ class VornickWordPressBlockMediaAlignmentInspectorModule final : public VornickW
 public:
     using VornickWordPressBlockAlignmentInspectorModule::VornickWordPressBlockAlignmentInspectorModule;
 
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     std::u16string label() const override { return u"Alignment"; }
     std::u16string propertyName() const override { return u"align"; }
     std::u16string classNamePrefix() const override { return u"align"; }
@@ -81,7 +81,7 @@ class VornickWordPressBlockTextAlignmentInspectorModule final : public VornickWo
 public:
     using VornickWordPressBlockAlignmentInspectorModule::VornickWordPressBlockAlignmentInspectorModule;
 
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     // "align" for the types that keep their text alignment there.
     static std::u16string propertyNameForBlockType(std::u16string_view typeName);
     std::u16string label() const override { return u"Text Alignment"; }

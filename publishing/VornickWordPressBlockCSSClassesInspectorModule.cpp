@@ -21,7 +21,7 @@ constexpr const char* changeClassNamesAction = "changeClassNames:";
 
 } // namespace
 
-bool VornickWordPressBlockCSSClassesInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressBlockCSSClassesInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
     static const std::set<std::u16string, std::less<>> types {
         u"wp:heading", u"wp:paragraph", u"wp:list", u"wp:quote", u"wp:code", u"wp:preformatted", u"wp:pullquote", u"wp:table",
@@ -32,7 +32,7 @@ bool VornickWordPressBlockCSSClassesInspectorModule::canInspectElement(const DOM
         u"wp:post-title", u"wp:post-content", u"wp:post-date", u"wp:post-excerpt", u"wp:post-featured-image", u"wp:loginout",
         u"wp:embed",
     };
-    auto metadata = blockMetadataForElement(element);
+    auto metadata = blockMetadataOfTargetOf(editor);
     return metadata && types.contains(metadata->typeName());
 }
 

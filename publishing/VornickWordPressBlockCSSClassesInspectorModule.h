@@ -14,7 +14,7 @@ class VornickWordPressBlockCSSClassesInspectorModule final : public VornickWordP
 public:
     using VornickWordPressBlockInspectorModule::VornickWordPressBlockInspectorModule;
 
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     std::u16string nibName() const override { return u"WordPressBlockCSSClassesInspectorModule"; }
     const std::shared_ptr<TextField>& classNamesTextField() { view(); return m_classNamesTextField; }
 

@@ -20,14 +20,14 @@ constexpr double gap = 10;
 
 } // namespace
 
-bool VornickWordPressBlockColorInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressBlockColorInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
     static const std::set<std::u16string, std::less<>> types {
         u"wp:heading", u"wp:paragraph", u"wp:list", u"wp:code", u"wp:preformatted", u"wp:pullquote", u"wp:table",
         u"wp:verse", u"wp:media-text", u"wp:columns", u"wp:column", u"wp:group", u"wp:site-tagline", u"wp:site-title",
         u"wp:query-title", u"wp:post-terms", u"wp:search", u"wp:query", u"wp:post-title", u"wp:post-excerpt",
     };
-    auto metadata = blockMetadataForElement(element);
+    auto metadata = blockMetadataOfTargetOf(editor);
     return metadata && types.contains(metadata->typeName());
 }
 

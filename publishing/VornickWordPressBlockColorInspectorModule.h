@@ -20,7 +20,7 @@ class VornickWordPressBlockColorInspectorModule final : public VornickWordPressB
 public:
     using VornickWordPressBlockInspectorModule::VornickWordPressBlockInspectorModule;
 
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     std::u16string nibName() const override { return u"WordPressBlockColorInspectorModule"; }
     const std::shared_ptr<VornickWordPressColorChooserController>& textColorChooser() { view(); return m_textColorChooser; }
     const std::shared_ptr<VornickWordPressColorChooserController>& backgroundColorChooser() { view(); return m_backgroundColorChooser; }

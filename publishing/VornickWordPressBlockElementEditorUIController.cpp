@@ -26,11 +26,11 @@ void VornickWordPressBlockElementEditorUIController::registerForWordPressBlockEl
                                                   VornickElementEditorUIControllerClass::of<VornickWordPressBlockElementEditorUIController>());
 }
 
-std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockElementEditorUIController::wordPressBlockMetadata() const
+void VornickWordPressBlockElementEditorUIController::loadTargetObject()
 {
-    if (!targetObject() || !targetObject()->blockStartComment())
-        return nullptr;
-    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(targetObject()->blockStartComment()->data());
+    m_blockMetadata = nullptr;
+    if (targetObject() && targetObject()->blockStartComment())
+        m_blockMetadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(targetObject()->blockStartComment()->data());
 }
 
 std::shared_ptr<VornickWordPressBlockModeHelper> VornickWordPressBlockElementEditorUIController::wordPressBlockModeHelper() const

@@ -19,8 +19,10 @@ public:
     // Makes this the editor of WordPress blocks (again: no change).
     static void registerForWordPressBlockElements();
 
-    // The metadata of the target's opening comment; null without one.
-    std::shared_ptr<const VornickWordPressBlockMetadata> wordPressBlockMetadata() const;
+    // The metadata of the target's opening comment, parsed when the editor
+    // took the target (a change replaces the block, and the editor takes the
+    // new one); null without one.
+    const std::shared_ptr<const VornickWordPressBlockMetadata>& wordPressBlockMetadata() const { return m_blockMetadata; }
     // The view's helper when it is a WordPress one.
     std::shared_ptr<VornickWordPressBlockModeHelper> wordPressBlockModeHelper() const;
 
@@ -31,6 +33,12 @@ public:
     // The modules, in this order, that can inspect the target; the
     // non-inspectable module when none can.
     void addAllModulesForTargetObject() override;
+
+protected:
+    void loadTargetObject() override;
+
+private:
+    std::shared_ptr<const VornickWordPressBlockMetadata> m_blockMetadata;
 };
 
 } // namespace brevanton

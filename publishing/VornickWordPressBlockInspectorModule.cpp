@@ -74,12 +74,17 @@ VornickWordPressBlockElementEditorUIController* VornickWordPressBlockInspectorMo
     return dynamic_cast<VornickWordPressBlockElementEditorUIController*>(elementEditor());
 }
 
+std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::blockMetadataOfTargetOf(
+    const VornickElementEditorUIController& editor)
+{
+    auto* blockEditor = dynamic_cast<const VornickWordPressBlockElementEditorUIController*>(&editor);
+    return blockEditor ? blockEditor->wordPressBlockMetadata() : nullptr;
+}
+
 std::shared_ptr<const VornickWordPressBlockMetadata> VornickWordPressBlockInspectorModule::wordPressBlockMetadata() const
 {
     auto* editor = elementEditor();
-    if (!editor || !editor->targetObject() || !editor->targetObject()->blockStartComment())
-        return nullptr;
-    return VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(editor->targetObject()->blockStartComment()->data());
+    return editor ? blockMetadataOfTargetOf(*editor) : nullptr;
 }
 
 bool VornickWordPressBlockInspectorModule::writeChangeFromControl(ActionSender*, const VornickExactSelection&, DOMDocumentFragment&,

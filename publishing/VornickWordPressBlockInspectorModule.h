@@ -5,8 +5,9 @@
 // undoable replacement of the whole block ("Change Block Property"), so that
 // comment and HTML always change together.
 //
-// Subclasses override canInspectElement, nibName, updateControlsFromElement
-// and writeChangeFromControl.
+// Subclasses override canInspectTargetOf, nibName, updateControlsFromElement
+// and writeChangeFromControl. They read the block's metadata as the block
+// editor parsed it when it took the target: one opening parses it once.
 #pragma once
 
 #include "editing/VornickElementInspectorModule.h"
@@ -32,7 +33,10 @@ public:
     // The metadata of the block comment right before the element (skipping
     // whitespace-only text, not other nodes); null when there is none.
     static std::shared_ptr<const VornickWordPressBlockMetadata> blockMetadataForElement(const DOMElement&);
-    static bool canInspectElement(const DOMElement&) { return false; }
+    // The metadata of the target of a block editor; null for another editor
+    // and for a target without an opening comment.
+    static std::shared_ptr<const VornickWordPressBlockMetadata> blockMetadataOfTargetOf(const VornickElementEditorUIController&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&) { return false; }
 
     // The blog window of the post being edited, when one is open; null otherwise.
     std::shared_ptr<VornickWordPressBlogEditor> wordPressBlogEditor() const;

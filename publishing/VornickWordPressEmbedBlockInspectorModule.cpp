@@ -75,9 +75,9 @@ uint64_t maximumDimension(double length)
 
 } // namespace
 
-bool VornickWordPressEmbedBlockInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressEmbedBlockInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
-    auto metadata = blockMetadataForElement(element);
+    auto metadata = blockMetadataOfTargetOf(editor);
     return metadata && equalsIgnoringASCIICase(metadata->typeName(), u"wp:embed");
 }
 

@@ -27,7 +27,7 @@ public:
     using VornickWordPressBlockInspectorModule::VornickWordPressBlockInspectorModule;
 
     // Blocks of the type "wp:embed" (in any case).
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     std::u16string nibName() const override { return u"WordPressEmbedBlockInspectorModule"; }
 
     // --- Outlets, made with the view

@@ -117,9 +117,9 @@ long indexOfSizeSlug(const std::optional<std::u16string>& slug)
 
 VornickWordPressImageBlockFigureInspectorModule::~VornickWordPressImageBlockFigureInspectorModule() = default;
 
-bool VornickWordPressImageBlockFigureInspectorModule::canInspectElement(const DOMElement& element)
+bool VornickWordPressImageBlockFigureInspectorModule::canInspectTargetOf(const VornickElementEditorUIController& editor)
 {
-    auto metadata = blockMetadataForElement(element);
+    auto metadata = blockMetadataOfTargetOf(editor);
     return metadata && equalsIgnoringASCIICase(metadata->typeName(), u"wp:image");
 }
 

@@ -49,7 +49,7 @@ public:
     ~VornickWordPressImageBlockFigureInspectorModule() override;
 
     // Blocks of the type "wp:image" (in any case).
-    static bool canInspectElement(const DOMElement&);
+    static bool canInspectTargetOf(const VornickElementEditorUIController&);
     std::u16string nibName() const override { return u"WordPressImageBlockFigureInspectorModule"; }
 
     // 1 (rounded) when "className" lists "is-style-rounded", else 0.

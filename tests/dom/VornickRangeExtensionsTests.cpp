@@ -4,6 +4,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/dom/DOMCasts.h"
+#include "platform/dom/DOMCharacterData.h"
 
 #include <gtest/gtest.h>
 
@@ -380,6 +381,40 @@ TEST(VornickRangeExtensions, BestGuessBoundsFromTheNeighbours)
     vornick_boundingBoxBestGuess(*rangeOf(body, 2, body, 2), bounds, gap, true);
     EXPECT_EQ(edgeAsked, VornickRectEdge::MaxY);
     EXPECT_THROW(vornick_boundingBoxBestGuess(*rangeOf(body, 2, body, 2), nullptr, gap, true), InternalInconsistencyException);
+}
+
+TEST(VornickRangeExtensions, BestGuessBoundsOfSiblingsAreThoseOfTheRangeAroundThem)
+{
+    // Blocks: comments around an element, whitespace between; a text box that shows.
+    auto document = documentWithBody(u"<!--wp:a--><p id=a>one</p><!--/wp:a-->\n<!--wp:b-->\n<p id=b>two</p>\n<!--/wp:b-->text<!--c-->");
+    auto body = document->body();
+    int measuresOfB = 0;
+    auto bounds = [&](const DOMNode& node) -> VornickRect {
+        if (&node == byId(document, u"a").get())
+            return { 0, 0, 100, 20 };
+        if (&node == byId(document, u"b").get()) {
+            ++measuresOfB;
+            return { 10, 40, 50, 20 };
+        }
+        if (node.isTextNode() && downcast<DOMCharacterData>(node).data() == u"text")
+            return { 0, 80, 30, 10 };
+        return {};
+    };
+    auto gap = [](const VornickRect& rect, const DOMNode&, VornickRectEdge) { return rect; };
+    unsigned count = body->childCount();
+    for (unsigned first = 0; first < count; ++first) {
+        for (unsigned last = first; last < count; ++last) {
+            auto range = rangeOf(body, first, body, last + 1);
+            EXPECT_EQ(vornick_boundingBoxBestGuessOfSiblings(*body->childAt(first), *body->childAt(last), bounds),
+                      vornick_boundingBoxBestGuess(*range, bounds, gap, true))
+                << "children " << first << " to " << last;
+        }
+    }
+    measuresOfB = 0;
+    EXPECT_EQ(vornick_boundingBoxBestGuessOfSiblings(*body->childAt(4), *body->childAt(8), bounds), (VornickRect { 10, 40, 50, 20 }))
+        << "the second block alone";
+    EXPECT_EQ(measuresOfB, 1) << "its element is measured once";
+    EXPECT_THROW(vornick_boundingBoxBestGuessOfSiblings(*body->childAt(0), *body->childAt(0), nullptr), InternalInconsistencyException);
 }
 
 TEST(VornickRangeExtensions, AttachmentPointsAndDescriptions)

@@ -18,7 +18,7 @@ namespace {
 class AnyElementModule : public VornickElementInspectorModule {
 public:
     using VornickElementInspectorModule::VornickElementInspectorModule;
-    static bool canInspectElement(const DOMElement&) { return true; }
+    static bool canInspectTargetOf(const VornickElementEditorUIController&) { return true; }
     int updates { 0 };
     void updateControlsFromElement() override { ++updates; }
 
@@ -29,13 +29,13 @@ protected:
 class HeadingModule final : public AnyElementModule {
 public:
     using AnyElementModule::AnyElementModule;
-    static bool canInspectElement(const DOMElement& element) { return element.hasTagName(u"h2"); }
+    static bool canInspectTargetOf(const VornickElementEditorUIController& editor) { return editor.targetElement()->hasTagName(u"h2"); }
 };
 
 class NoElementModule final : public AnyElementModule {
 public:
     using AnyElementModule::AnyElementModule;
-    static bool canInspectElement(const DOMElement&) { return false; }
+    static bool canInspectTargetOf(const VornickElementEditorUIController&) { return false; }
 };
 
 class ModularEditor final : public VornickElementEditorUIController {

@@ -205,9 +205,10 @@ private:
     // another offset (a repeated or stray answer) is dropped.
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
     // Per blog and kind, the listing's local posts (or pages) by identifier,
-    // in the store's order, taken at its first page (a page finds the posts
-    // it holds without going through all of them), and the identifiers it
-    // gave. The posts are let go when the session ends.
+    // in the store's order, as of its first page (a page finds the posts it
+    // holds without going through all of them), and the identifiers it
+    // gave. Kept from one listing to the next, taken again only when the
+    // blog's posts changed; the posts are referred to weakly.
     std::map<std::pair<const void*, bool>, VornickListingIdentifierIndex> m_listingIndexes;
     std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 

@@ -35,23 +35,11 @@ std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
     return value.isDate() ? std::optional(value.date()) : std::nullopt;
 }
 
-// The description's value for the key; null when it has none. A listing
-// description holds a handful of entries, most of their keys longer than a
-// string keeps in place: its entries' lengths, side by side in its one
-// array, are compared first, so that a lookup reads the characters of the
-// key alone (a binary search reads those of three or four others, each a
-// cache miss in a listing of thousands of posts).
+// The description's value for the key; null when it has none.
 const Value* descriptionValue(const Dictionary& description, std::u16string_view key)
 {
-    if (description.size() > 32) {
-        auto found = description.find(key);
-        return found == description.end() ? nullptr : &found->second;
-    }
-    for (auto& [entryKey, value] : description) {
-        if (entryKey.size() == key.size() && std::u16string_view(entryKey) == key)
-            return &value;
-    }
-    return nullptr;
+    auto found = description.find(key);
+    return found == description.end() ? nullptr : &found->second;
 }
 
 // The description's non-empty string identifier, without copying it; null when none.
@@ -134,7 +122,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     auto blog = existingBlogForDescription(blogDescription);
     auto& listing = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0)
-        listing.reset();
+        listing.forgetReceived();
     // A description without a string identifier cannot be matched, and one
     // whose identifier this listing already gave would be decided twice:
     // both are left out.
@@ -265,27 +253,18 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;
     }
-    // The listing's local posts by identifier, taken at its first page (the
+    // The listing's local posts by identifier, as of its first page (the
     // posts a page imports have identifiers no later page gives again).
     auto& index = m_listingIndexes[{ blog.get(), pages }];
-    if (startOffset == 0 || !index.hasLocalItems()) {
-        index.releaseLocalItems();
-        size_t order = 0;
-        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
-            if (auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item)) {
-                if (const std::u16string& identifier = identifierReference(*post); !identifier.empty())
-                    index.addLocalItem(identifier, order, std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post));
-            }
-            ++order;
-        });
-    }
+    if (startOffset == 0 || !index.hasLocalItems())
+        index.takeLocalItemsOf(*blog, pages);
     std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
     pageByIdentifier.reserve(receivedDescriptions.size());
     std::vector<Dictionary> remaining;
-    // (Store order, the post, its description; the index holds the post.)
+    // (Store order, the post, its description.)
     struct Match {
         size_t order;
-        const std::shared_ptr<VornickPublishedBlogPost>* post;
+        std::shared_ptr<VornickPublishedBlogPost> post;
         const Dictionary* description;
     };
     std::vector<Match> matched;
@@ -295,8 +274,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         std::u16string_view identifier = identifiers[position];
         pageByIdentifier.emplace(identifier, &description);
         size_t matchedBefore = matched.size();
-        index.forEachLocalItem(identifier, [&](size_t order, const std::shared_ptr<VornickPublishedBlogPost>& post) {
-            matched.push_back({ order, &post, &description });
+        index.forEachLocalItem(identifier, [&](size_t order, std::shared_ptr<VornickPublishedBlogPost>& post) {
+            matched.push_back({ order, std::move(post), &description });
         });
         if (matched.size() == matchedBefore)
             remaining.push_back(description);
@@ -309,20 +288,21 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
         for (auto& match : matched) {
-            // A copy: deciding may change the listing's index.
-            auto post = *match.post;
-            if (post->objectForKey(u"blog").get() == blogObject)
-                decidePost(post, match.description, blog, blogDescription);
+            if (match.post->objectForKey(u"blog").get() == blogObject)
+                decidePost(match.post, match.description, blog, blogDescription);
         }
     }
     // The posts the listing never gave: checked with the server after the last page.
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {
-        // The last page: its posts, and once the posts no page held, in the store's order.
-        // They are picked out in one pass that holds none of the others (a
+        // The last page: its posts, and once the posts no page held, in the
+        // store's order. They are picked out of the index, brought up to
+        // date first (the listing may have imported posts, or others
+        // changed, since its first page), reaching only the posts picked (a
         // blog may have thousands of posts, most of them listed on earlier
-        // pages), then decided: deciding adds and removes no posts, nor
+        // pages); then decided: deciding adds and removes no posts, nor
         // changes what picks them.
+        index.takeLocalItemsOf(*blog, pages);
         struct LastPagePost {
             std::shared_ptr<VornickPublishedBlogPost> post;
             const Dictionary* match;
@@ -330,18 +310,16 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         };
         std::vector<LastPagePost> toDecide;
         toDecide.reserve(receivedDescriptions.size());
-        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
-            auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item);
-            if (!post)
-                return;
-            const std::u16string& identifier = identifierReference(*post);
-            bool listed = !identifier.empty() && index.wasReceived(identifier);
-            auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
-            const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
-            if (!match && listed)
-                return;
-            toDecide.push_back({ std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post), match,
-                !identifier.empty() && !listed });
+        index.forEachLocalItemInOrder([&](size_t item, std::u16string_view identifier, bool listed) {
+            const Dictionary* match = nullptr;
+            if (listed) {
+                auto found = pageByIdentifier.find(identifier);
+                if (found == pageByIdentifier.end())
+                    return;
+                match = found->second;
+            }
+            if (auto post = index.localPost(item))
+                toDecide.push_back({ std::move(post), match, !identifier.empty() && !listed });
         });
         for (auto& [post, match, notListed] : toDecide) {
             if (notListed)

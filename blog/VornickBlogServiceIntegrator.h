@@ -198,9 +198,14 @@ private:
     void failedToGetListing(bool pages, const Error&, const Dictionary& blogDescription);
     // The blog step's "syncPosts" or "syncPages" step of the current session.
     std::shared_ptr<VornickSyncStep> listingStep(bool pages, const Dictionary& blogDescription) const;
-    // Decides what to do with a local post, given its server description on this page (or none).
-    void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const Dictionary* match, const std::shared_ptr<VornickPublishedBlog>&,
-        const Dictionary& blogDescription);
+    // Decides what to do with a local post, given its server description on
+    // this page (or none) and what the comparison reads of it.
+    void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const VornickPostSyncFields&, const Dictionary* match,
+        const std::shared_ptr<VornickPublishedBlog>&, const Dictionary& blogDescription);
+    static bool wasEditedLocally(const VornickPostSyncFields&);
+    bool wasEditedOnServer(const std::optional<Date>& dateLastPublished, const Dictionary* match);
+    static PostSyncDecision postSyncDecision(const VornickPublishedBlogPost&, const VornickPostSyncFields&, const Dictionary* match,
+        bool editedLocally, bool editedOnServer);
     // The offset of the page each running listing waits for: a page at
     // another offset (a repeated or stray answer) is dropped.
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;

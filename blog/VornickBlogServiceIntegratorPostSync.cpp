@@ -51,14 +51,6 @@ const std::u16string* identifierOf(const Dictionary& description)
     return &found->string();
 }
 
-// The post's identifier, read in place (empty when it has none).
-const std::u16string& identifierReference(const ManagedObject& post)
-{
-    static const std::u16string none;
-    const Value& value = post.valueReferenceForKey(u"identifierUsedByBlogService");
-    return value.isString() ? value.string() : none;
-}
-
 bool statusIsTrash(const std::u16string& status)
 {
     return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
@@ -258,13 +250,12 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     auto& index = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0 || !index.hasLocalItems())
         index.takeLocalItemsOf(*blog, pages);
-    std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
-    pageByIdentifier.reserve(receivedDescriptions.size());
     std::vector<Dictionary> remaining;
     // (Store order, the post, its description.)
     struct Match {
         size_t order;
         std::shared_ptr<VornickPublishedBlogPost> post;
+        size_t item;
         const Dictionary* description;
     };
     std::vector<Match> matched;
@@ -272,10 +263,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
         const Dictionary& description = receivedDescriptions[position];
         std::u16string_view identifier = identifiers[position];
-        pageByIdentifier.emplace(identifier, &description);
         size_t matchedBefore = matched.size();
-        index.forEachLocalItem(identifier, [&](size_t order, std::shared_ptr<VornickPublishedBlogPost>& post) {
-            matched.push_back({ order, std::move(post), &description });
+        index.forEachLocalItem(identifier, [&](size_t order, std::shared_ptr<VornickPublishedBlogPost>& post, size_t item) {
+            matched.push_back({ order, std::move(post), item, &description });
         });
         if (matched.size() == matchedBefore)
             remaining.push_back(description);
@@ -288,8 +278,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
         for (auto& match : matched) {
-            if (match.post->objectForKey(u"blog").get() == blogObject)
-                decidePost(match.post, match.description, blog, blogDescription);
+            // (Fields are read of the blog's posts alone.)
+            if (index.unchangedSinceFieldsRead(match.item, *match.post) || match.post->objectForKey(u"blog").get() == blogObject)
+                decidePost(match.post, index.syncFields(match.item, *match.post), match.description, blog, blogDescription);
         }
     }
     // The posts the listing never gave: checked with the server after the last page.
@@ -303,8 +294,13 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         // pages); then decided: deciding adds and removes no posts, nor
         // changes what picks them.
         index.takeLocalItemsOf(*blog, pages);
+        std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
+        pageByIdentifier.reserve(receivedDescriptions.size());
+        for (size_t position = 0; position < receivedDescriptions.size(); ++position)
+            pageByIdentifier.emplace(identifiers[position], &receivedDescriptions[position]);
         struct LastPagePost {
             std::shared_ptr<VornickPublishedBlogPost> post;
+            size_t item;
             const Dictionary* match;
             bool unlisted;
         };
@@ -319,12 +315,12 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
                 match = found->second;
             }
             if (auto post = index.localPost(item))
-                toDecide.push_back({ std::move(post), match, !identifier.empty() && !listed });
+                toDecide.push_back({ std::move(post), item, match, !identifier.empty() && !listed });
         });
-        for (auto& [post, match, notListed] : toDecide) {
+        for (auto& [post, item, match, notListed] : toDecide) {
             if (notListed)
                 unlisted.push_back(post);
-            decidePost(post, match, blog, blogDescription);
+            decidePost(post, index.syncFields(item, *post), match, blog, blogDescription);
         }
     }
 
@@ -351,17 +347,25 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
 
 bool VornickBlogServiceIntegrator::postWasEditedLocally(const VornickPublishedBlogPost& post)
 {
+    return wasEditedLocally(VornickPostSyncFields::of(post));
+}
+
+bool VornickBlogServiceIntegrator::wasEditedLocally(const VornickPostSyncFields& fields)
+{
     // Both are local times: the edit, and the moment the post was last in
     // step with the server. A post never marked (read from an older file)
     // compares with its publication.
-    auto edited = dateOf(post, u"dateLastEditedLocally");
-    auto mark = post.dateLastSyncedLocally();
-    if (!mark)
-        mark = dateOf(post, u"dateLastPublished");
+    const auto& edited = fields.dateLastEditedLocally;
+    const auto& mark = fields.dateLastSyncedLocally ? fields.dateLastSyncedLocally : fields.dateLastPublished;
     return edited && mark && edited->timeIntervalSince(*mark) > EditThreshold;
 }
 
 bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedBlogPost& post, const Dictionary* match)
+{
+    return wasEditedOnServer(dateOf(post, u"dateLastPublished"), match);
+}
+
+bool VornickBlogServiceIntegrator::wasEditedOnServer(const std::optional<Date>& dateLastPublished, const Dictionary* match)
 {
     if (!match)
         return false;
@@ -375,8 +379,7 @@ bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedB
         return false;
     }
     // Both are the server's times: now, and when the post was last in step.
-    auto published = dateOf(post, u"dateLastPublished");
-    return published && found->date().timeIntervalSince(*published) > EditThreshold;
+    return dateLastPublished && found->date().timeIntervalSince(*dateLastPublished) > EditThreshold;
 }
 
 bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
@@ -407,14 +410,20 @@ bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary&
 VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
     const Dictionary* match, bool editedLocally, bool editedOnServer)
 {
+    return postSyncDecision(post, VornickPostSyncFields::of(post), match, editedLocally, editedOnServer);
+}
+
+VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
+    const VornickPostSyncFields& fields, const Dictionary* match, bool editedLocally, bool editedOnServer)
+{
     using Decision = PostSyncDecision;
     // A post in the local trash that the server never had (or no longer
     // has) has nothing to move there, nor to send.
-    bool onServer = !identifierReference(post).empty();
-    if (post.inTrash() && !onServer)
+    bool onServer = fields.onServer;
+    if (fields.inTrash && !onServer)
         return Decision::Nothing;
-    if (post.publishAtNextSync()) {
-        if (post.inTrash())
+    if (fields.publishAtNextSync) {
+        if (fields.inTrash)
             return editedOnServer ? Decision::Nothing : Decision::MoveToServerTrash;
         if (!post.currentlyPublished())
             return Decision::Upload;
@@ -429,7 +438,7 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
         return Decision::TakeServerVersion;
     if (!onServer)
         return Decision::Upload;
-    if (post.inTrash()) {
+    if (fields.inTrash) {
         bool listedOutsideTrash = match && match->contains(std::u16string_view(u"status"))
             && !statusIsTrash(vornick_descriptionString(*match, u"status"));
         return listedOutsideTrash ? Decision::RestoreFromLocalTrash : Decision::Nothing;
@@ -437,12 +446,12 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     return Decision::PatchMissingProperties;
 }
 
-void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const Dictionary* match,
-    const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
+void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const VornickPostSyncFields& fields,
+    const Dictionary* match, const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
 {
-    bool serverEdited = postWasEditedOnServer(*post, match);
-    bool localEdited = postWasEditedLocally(*post);
-    auto decision = postSyncDecision(*post, match, localEdited, serverEdited);
+    bool serverEdited = wasEditedOnServer(fields.dateLastPublished, match);
+    bool localEdited = wasEditedLocally(fields);
+    auto decision = postSyncDecision(*post, fields, match, localEdited, serverEdited);
     // Most posts of a sync need nothing: their names are read only for the others.
     if (decision == PostSyncDecision::Nothing)
         return;

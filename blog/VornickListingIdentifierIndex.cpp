@@ -86,21 +86,48 @@ void VornickListingIdentifierIndex::takeLocalItemsOf(const VornickBlog& blog, bo
     m_currentAsOf = ManagedObject::nextChangeStamp();
 }
 
+const VornickPostSyncFields& VornickListingIdentifierIndex::syncFields(size_t item, const VornickPublishedBlogPost& post)
+{
+    Item& entry = m_items[item];
+    if (entry.fieldsStamp != post.changeStamp()) {
+        entry.fields = VornickPostSyncFields::of(post);
+        entry.fieldsStamp = post.changeStamp();
+    }
+    return entry.fields;
+}
+
+bool VornickListingIdentifierIndex::unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const
+{
+    return m_items[item].fieldsStamp == post.changeStamp();
+}
+
 std::shared_ptr<VornickPublishedBlogPost> VornickListingIdentifierIndex::localPost(size_t item) const
 {
     auto object = m_items[item].object.lock();
     return object ? std::shared_ptr<VornickPublishedBlogPost>(std::move(object), m_items[item].post) : nullptr;
 }
 
+int32_t VornickListingIdentifierIndex::nextKeyIfItIs(std::u16string_view identifier) const
+{
+    if (m_nextKey >= m_keyCount || m_keys[m_nextKey].identifier != identifier)
+        return -1;
+    return static_cast<int32_t>(m_nextKey++);
+}
+
 int32_t VornickListingIdentifierIndex::find(std::u16string_view identifier) const
 {
+    if (int32_t next = nextKeyIfItIs(identifier); next >= 0)
+        return next;
     if (m_slots.empty())
         return -1;
     size_t mask = m_slots.size() - 1;
     for (size_t slot = std::hash<std::u16string_view> {}(identifier) & mask;; slot = (slot + 1) & mask) {
         int32_t key = m_slots[slot];
-        if (key < 0 || m_keys[key].identifier == identifier)
+        if (key < 0 || m_keys[key].identifier == identifier) {
+            if (key >= 0)
+                m_nextKey = static_cast<size_t>(key) + 1;
             return key;
+        }
     }
 }
 
@@ -118,14 +145,18 @@ void VornickListingIdentifierIndex::rehash(size_t slotCount)
 
 int32_t VornickListingIdentifierIndex::findOrAdd(std::u16string_view identifier)
 {
+    if (int32_t next = nextKeyIfItIs(identifier); next >= 0)
+        return next;
     // At most half the slots are taken, so that probes stay short.
     if ((m_keyCount + 1) * 2 > m_slots.size())
         rehash(std::max<size_t>(64, m_slots.size() * 2));
     size_t mask = m_slots.size() - 1;
     size_t slot = std::hash<std::u16string_view> {}(identifier) & mask;
     for (; m_slots[slot] >= 0; slot = (slot + 1) & mask) {
-        if (m_keys[m_slots[slot]].identifier == identifier)
+        if (m_keys[m_slots[slot]].identifier == identifier) {
+            m_nextKey = static_cast<size_t>(m_slots[slot]) + 1;
             return m_slots[slot];
+        }
     }
     if (m_keyCount == m_keys.size())
         m_keys.emplace_back();
@@ -134,6 +165,7 @@ int32_t VornickListingIdentifierIndex::findOrAdd(std::u16string_view identifier)
     key.firstItem = key.lastItem = -1;
     key.received = false;
     m_slots[slot] = static_cast<int32_t>(m_keyCount);
+    m_nextKey = m_keyCount + 1;
     return static_cast<int32_t>(m_keyCount++);
 }
 
@@ -150,6 +182,7 @@ void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier,
     item.post = post.get();
     item.next = -1;
     item.key = key;
+    item.fieldsStamp = 0;
     if (key < 0)
         return;
     Key& chain = m_keys[key];

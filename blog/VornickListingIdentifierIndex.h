@@ -8,7 +8,10 @@
 // stamps of all the blog's posts when they were taken: a listing of a blog
 // whose posts are as they were reuses them instead of going through every
 // post again. The items refer to their posts weakly: the index keeps no post.
+// Each keeps what the comparison reads of its post, beside the others.
 #pragma once
+
+#include "blog/VornickPostSyncFields.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,14 +43,14 @@ public:
     // after those added before.
     void addLocalItem(std::u16string_view identifier, size_t order, const std::shared_ptr<VornickPublishedBlogPost>&);
     bool hasLocalItems() const { return m_itemCount != 0; }
-    // Calls `visit(order, post)` for each local item with the identifier
-    // whose post is still there, in the order added.
+    // Calls `visit(order, post, item)` for each local item with the
+    // identifier whose post is still there, in the order added.
     template<typename Visit> void forEachLocalItem(std::u16string_view identifier, Visit&& visit) const
     {
         int32_t key = find(identifier);
         for (int32_t item = key < 0 ? -1 : m_keys[key].firstItem; item >= 0; item = m_items[item].next) {
             if (auto post = localPost(static_cast<size_t>(item)))
-                visit(m_items[item].order, post);
+                visit(m_items[item].order, post, static_cast<size_t>(item));
         }
     }
     // Calls `visit(item, identifier, received)` for every local item in the
@@ -64,6 +67,12 @@ public:
     }
     // The item's post; null once it is gone.
     std::shared_ptr<VornickPublishedBlogPost> localPost(size_t item) const;
+    // What the comparison reads of the item's post (`post`, which it holds),
+    // read again only when the post changed since.
+    const VornickPostSyncFields& syncFields(size_t item, const VornickPublishedBlogPost& post);
+    // Whether the item's post (`post`) is unchanged since its fields were
+    // read, when it was the blog's (it still is: leaving the blog changes it).
+    bool unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const;
 
     // Notes that the listing gave the identifier; false when it had given it already.
     bool noteReceived(std::u16string_view identifier);
@@ -88,10 +97,15 @@ private:
         VornickPublishedBlogPost* post { nullptr };
         int32_t next { -1 };
         int32_t key { -1 };
+        // The post's change stamp when `fields` were read; 0: not yet.
+        uint64_t fieldsStamp { 0 };
+        VornickPostSyncFields fields;
     };
 
     int32_t find(std::u16string_view) const;
     int32_t findOrAdd(std::u16string_view);
+    // The key after the one last found, when it has the identifier; -1 otherwise.
+    int32_t nextKeyIfItIs(std::u16string_view) const;
     void rehash(size_t slotCount);
     // Whether the items are still those of the blog's posts.
     bool describesPostsOf(const VornickBlog&);
@@ -105,6 +119,10 @@ private:
     size_t m_itemCount { 0 };
     // Key numbers by identifier hash, -1 for a free slot; a power of two in size.
     std::vector<int32_t> m_slots;
+    // The key after the one last found. A listing gives the identifiers in
+    // about the order of the posts (imported in the order listed): trying
+    // it first reads the keys in order, without the table.
+    mutable size_t m_nextKey { 0 };
     size_t m_receivedCount { 0 };
     // What the items were taken from: the blog (the address alone, never
     // followed), whether of pages, the change stamps of all its posts in

@@ -202,6 +202,9 @@ private:
     // this page (or none) and what the comparison reads of it.
     void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const VornickPostSyncFields&, const Dictionary* match,
         const std::shared_ptr<VornickPublishedBlog>&, const Dictionary& blogDescription);
+    // Decides for the index's item when its post is known unchanged and the
+    // decision needs no more of it than its fields; false when it was not.
+    bool decidedUnchangedPost(const VornickListingIdentifierIndex&, size_t item, const Dictionary* match);
     static bool wasEditedLocally(const VornickPostSyncFields&);
     bool wasEditedOnServer(const std::optional<Date>& dateLastPublished, const Dictionary* match);
     static PostSyncDecision postSyncDecision(const VornickPublishedBlogPost&, const VornickPostSyncFields&, const Dictionary* match,

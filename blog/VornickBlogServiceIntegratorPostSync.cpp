@@ -254,7 +254,6 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     // (Store order, the post, its description.)
     struct Match {
         size_t order;
-        std::shared_ptr<VornickPublishedBlogPost> post;
         size_t item;
         const Dictionary* description;
     };
@@ -264,9 +263,7 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         const Dictionary& description = receivedDescriptions[position];
         std::u16string_view identifier = identifiers[position];
         size_t matchedBefore = matched.size();
-        index.forEachLocalItem(identifier, [&](size_t order, std::shared_ptr<VornickPublishedBlogPost>& post, size_t item) {
-            matched.push_back({ order, std::move(post), item, &description });
-        });
+        index.forEachLocalItem(identifier, [&](size_t order, size_t item) { matched.push_back({ order, item, &description }); });
         if (matched.size() == matchedBefore)
             remaining.push_back(description);
     }
@@ -278,9 +275,12 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
         for (auto& match : matched) {
+            if (decidedUnchangedPost(index, match.item, match.description))
+                continue;
+            auto post = index.localPost(match.item);
             // (Fields are read of the blog's posts alone.)
-            if (index.unchangedSinceFieldsRead(match.item, *match.post) || match.post->objectForKey(u"blog").get() == blogObject)
-                decidePost(match.post, index.syncFields(match.item, *match.post), match.description, blog, blogDescription);
+            if (post && (index.unchangedSinceFieldsRead(match.item, *post) || post->objectForKey(u"blog").get() == blogObject))
+                decidePost(post, index.syncFields(match.item, *post), match.description, blog, blogDescription);
         }
     }
     // The posts the listing never gave: checked with the server after the last page.
@@ -299,7 +299,6 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         for (size_t position = 0; position < receivedDescriptions.size(); ++position)
             pageByIdentifier.emplace(identifiers[position], &receivedDescriptions[position]);
         struct LastPagePost {
-            std::shared_ptr<VornickPublishedBlogPost> post;
             size_t item;
             const Dictionary* match;
             bool unlisted;
@@ -314,10 +313,14 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
                     return;
                 match = found->second;
             }
-            if (auto post = index.localPost(item))
-                toDecide.push_back({ std::move(post), item, match, !identifier.empty() && !listed });
+            toDecide.push_back({ item, match, !identifier.empty() && !listed });
         });
-        for (auto& [post, item, match, notListed] : toDecide) {
+        for (auto& [item, match, notListed] : toDecide) {
+            if (!notListed && decidedUnchangedPost(index, item, match))
+                continue;
+            auto post = index.localPost(item);
+            if (!post)
+                continue;
             if (notListed)
                 unlisted.push_back(post);
             decidePost(post, index.syncFields(item, *post), match, blog, blogDescription);
@@ -444,6 +447,22 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
         return listedOutsideTrash ? Decision::RestoreFromLocalTrash : Decision::Nothing;
     }
     return Decision::PatchMissingProperties;
+}
+
+bool VornickBlogServiceIntegrator::decidedUnchangedPost(const VornickListingIdentifierIndex& index, size_t item, const Dictionary* match)
+{
+    const VornickPostSyncFields* fields = nullptr;
+    VornickPublishedBlogPost* post = index.postKnownUnchanged(item, fields);
+    if (!post)
+        return false;
+    auto decision = postSyncDecision(*post, *fields, match, wasEditedLocally(*fields), wasEditedOnServer(fields->dateLastPublished, match));
+    if (decision == PostSyncDecision::Nothing)
+        return true;
+    if (decision == PostSyncDecision::PatchMissingProperties) {
+        patchMissingPropertiesFromPostDescription(match, *post);
+        return true;
+    }
+    return false;
 }
 
 void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const VornickPostSyncFields& fields,

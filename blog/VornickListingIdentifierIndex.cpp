@@ -96,6 +96,15 @@ const VornickPostSyncFields& VornickListingIdentifierIndex::syncFields(size_t it
     return entry.fields;
 }
 
+VornickPublishedBlogPost* VornickListingIdentifierIndex::postKnownUnchanged(size_t item, const VornickPostSyncFields*& fields) const
+{
+    const Item& entry = m_items[item];
+    if (ManagedObject::nextChangeStamp() != m_currentAsOf || entry.fieldsStamp != entry.takenStamp)
+        return nullptr;
+    fields = &entry.fields;
+    return entry.post;
+}
+
 bool VornickListingIdentifierIndex::unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const
 {
     return m_items[item].fieldsStamp == post.changeStamp();
@@ -182,6 +191,7 @@ void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier,
     item.post = post.get();
     item.next = -1;
     item.key = key;
+    item.takenStamp = post ? post->changeStamp() : 0;
     item.fieldsStamp = 0;
     if (key < 0)
         return;

@@ -43,15 +43,13 @@ public:
     // after those added before.
     void addLocalItem(std::u16string_view identifier, size_t order, const std::shared_ptr<VornickPublishedBlogPost>&);
     bool hasLocalItems() const { return m_itemCount != 0; }
-    // Calls `visit(order, post, item)` for each local item with the
-    // identifier whose post is still there, in the order added.
+    // Calls `visit(order, item)` for each local item with the identifier,
+    // in the order added, without reaching its post (localPost(item) does).
     template<typename Visit> void forEachLocalItem(std::u16string_view identifier, Visit&& visit) const
     {
         int32_t key = find(identifier);
-        for (int32_t item = key < 0 ? -1 : m_keys[key].firstItem; item >= 0; item = m_items[item].next) {
-            if (auto post = localPost(static_cast<size_t>(item)))
-                visit(m_items[item].order, post, static_cast<size_t>(item));
-        }
+        for (int32_t item = key < 0 ? -1 : m_keys[key].firstItem; item >= 0; item = m_items[item].next)
+            visit(m_items[item].order, static_cast<size_t>(item));
     }
     // Calls `visit(item, identifier, received)` for every local item in the
     // order added, without reaching its post (localPost(item) does).
@@ -70,6 +68,11 @@ public:
     // What the comparison reads of the item's post (`post`, which it holds),
     // read again only when the post changed since.
     const VornickPostSyncFields& syncFields(size_t item, const VornickPublishedBlogPost& post);
+    // The item's post and its fields, without reaching the post, while no
+    // object changed since the items were found current (nor the post since
+    // its fields were read): it is the blog's, and its context holds it.
+    // Null otherwise.
+    VornickPublishedBlogPost* postKnownUnchanged(size_t item, const VornickPostSyncFields*& fields) const;
     // Whether the item's post (`post`) is unchanged since its fields were
     // read, when it was the blog's (it still is: leaving the blog changes it).
     bool unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const;
@@ -97,7 +100,9 @@ private:
         VornickPublishedBlogPost* post { nullptr };
         int32_t next { -1 };
         int32_t key { -1 };
-        // The post's change stamp when `fields` were read; 0: not yet.
+        // The post's change stamp when the item was taken (or last found
+        // current), and when `fields` were read (0: not yet).
+        uint64_t takenStamp { 0 };
         uint64_t fieldsStamp { 0 };
         VornickPostSyncFields fields;
     };

@@ -23,7 +23,10 @@ std::u16string identifier(int number)
 std::vector<std::pair<size_t, VornickPublishedBlogPost*>> itemsOf(const VornickListingIdentifierIndex& index, std::u16string_view identifier)
 {
     std::vector<std::pair<size_t, VornickPublishedBlogPost*>> items;
-    index.forEachLocalItem(identifier, [&](size_t order, const Post& post, size_t) { items.emplace_back(order, post.get()); });
+    index.forEachLocalItem(identifier, [&](size_t order, size_t item) {
+        if (auto post = index.localPost(item))
+            items.emplace_back(order, post.get());
+    });
     return items;
 }
 

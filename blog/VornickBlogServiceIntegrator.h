@@ -198,16 +198,25 @@ private:
     void failedToGetListing(bool pages, const Error&, const Dictionary& blogDescription);
     // The blog step's "syncPosts" or "syncPages" step of the current session.
     std::shared_ptr<VornickSyncStep> listingStep(bool pages, const Dictionary& blogDescription) const;
-    // Decides what to do with a local post, given its server description on this page (or none).
-    void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const Dictionary* match, const std::shared_ptr<VornickPublishedBlog>&,
-        const Dictionary& blogDescription);
+    // Decides what to do with a local post, given its server description on
+    // this page (or none) and what the comparison reads of it.
+    void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const VornickPostSyncFields&, const Dictionary* match,
+        const std::shared_ptr<VornickPublishedBlog>&, const Dictionary& blogDescription);
+    // Decides for the index's item when its post is known unchanged and the
+    // decision needs no more of it than its fields; false when it was not.
+    bool decidedUnchangedPost(const VornickListingIdentifierIndex&, size_t item, const Dictionary* match);
+    static bool wasEditedLocally(const VornickPostSyncFields&);
+    bool wasEditedOnServer(const std::optional<Date>& dateLastPublished, const Dictionary* match);
+    static PostSyncDecision postSyncDecision(const VornickPublishedBlogPost&, const VornickPostSyncFields&, const Dictionary* match,
+        bool editedLocally, bool editedOnServer);
     // The offset of the page each running listing waits for: a page at
     // another offset (a repeated or stray answer) is dropped.
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
     // Per blog and kind, the listing's local posts (or pages) by identifier,
-    // in the store's order, taken at its first page (a page finds the posts
-    // it holds without going through all of them), and the identifiers it
-    // gave. The posts are let go when the session ends.
+    // in the store's order, as of its first page (a page finds the posts it
+    // holds without going through all of them), and the identifiers it
+    // gave. Kept from one listing to the next, taken again only when the
+    // blog's posts changed; the posts are referred to weakly.
     std::map<std::pair<const void*, bool>, VornickListingIdentifierIndex> m_listingIndexes;
     std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 

@@ -35,23 +35,11 @@ std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
     return value.isDate() ? std::optional(value.date()) : std::nullopt;
 }
 
-// The description's value for the key; null when it has none. A listing
-// description holds a handful of entries, most of their keys longer than a
-// string keeps in place: its entries' lengths, side by side in its one
-// array, are compared first, so that a lookup reads the characters of the
-// key alone (a binary search reads those of three or four others, each a
-// cache miss in a listing of thousands of posts).
+// The description's value for the key; null when it has none.
 const Value* descriptionValue(const Dictionary& description, std::u16string_view key)
 {
-    if (description.size() > 32) {
-        auto found = description.find(key);
-        return found == description.end() ? nullptr : &found->second;
-    }
-    for (auto& [entryKey, value] : description) {
-        if (entryKey.size() == key.size() && std::u16string_view(entryKey) == key)
-            return &value;
-    }
-    return nullptr;
+    auto found = description.find(key);
+    return found == description.end() ? nullptr : &found->second;
 }
 
 // The description's non-empty string identifier, without copying it; null when none.
@@ -61,14 +49,6 @@ const std::u16string* identifierOf(const Dictionary& description)
     if (!found || !found->isString() || found->string().empty())
         return nullptr;
     return &found->string();
-}
-
-// The post's identifier, read in place (empty when it has none).
-const std::u16string& identifierReference(const ManagedObject& post)
-{
-    static const std::u16string none;
-    const Value& value = post.valueReferenceForKey(u"identifierUsedByBlogService");
-    return value.isString() ? value.string() : none;
 }
 
 bool statusIsTrash(const std::u16string& status)
@@ -134,7 +114,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     auto blog = existingBlogForDescription(blogDescription);
     auto& listing = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0)
-        listing.reset();
+        listing.forgetReceived();
     // A description without a string identifier cannot be matched, and one
     // whose identifier this listing already gave would be decided twice:
     // both are left out.
@@ -265,27 +245,16 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;
     }
-    // The listing's local posts by identifier, taken at its first page (the
+    // The listing's local posts by identifier, as of its first page (the
     // posts a page imports have identifiers no later page gives again).
     auto& index = m_listingIndexes[{ blog.get(), pages }];
-    if (startOffset == 0 || !index.hasLocalItems()) {
-        index.releaseLocalItems();
-        size_t order = 0;
-        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
-            if (auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item)) {
-                if (const std::u16string& identifier = identifierReference(*post); !identifier.empty())
-                    index.addLocalItem(identifier, order, std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post));
-            }
-            ++order;
-        });
-    }
-    std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
-    pageByIdentifier.reserve(receivedDescriptions.size());
+    if (startOffset == 0 || !index.hasLocalItems())
+        index.takeLocalItemsOf(*blog, pages);
     std::vector<Dictionary> remaining;
-    // (Store order, the post, its description; the index holds the post.)
+    // (Store order, the post, its description.)
     struct Match {
         size_t order;
-        const std::shared_ptr<VornickPublishedBlogPost>* post;
+        size_t item;
         const Dictionary* description;
     };
     std::vector<Match> matched;
@@ -293,11 +262,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
         const Dictionary& description = receivedDescriptions[position];
         std::u16string_view identifier = identifiers[position];
-        pageByIdentifier.emplace(identifier, &description);
         size_t matchedBefore = matched.size();
-        index.forEachLocalItem(identifier, [&](size_t order, const std::shared_ptr<VornickPublishedBlogPost>& post) {
-            matched.push_back({ order, &post, &description });
-        });
+        index.forEachLocalItem(identifier, [&](size_t order, size_t item) { matched.push_back({ order, item, &description }); });
         if (matched.size() == matchedBefore)
             remaining.push_back(description);
     }
@@ -309,44 +275,55 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
         for (auto& match : matched) {
-            // A copy: deciding may change the listing's index.
-            auto post = *match.post;
-            if (post->objectForKey(u"blog").get() == blogObject)
-                decidePost(post, match.description, blog, blogDescription);
+            if (decidedUnchangedPost(index, match.item, match.description))
+                continue;
+            auto post = index.localPost(match.item);
+            // (Fields are read of the blog's posts alone.)
+            if (post && (index.unchangedSinceFieldsRead(match.item, *post) || post->objectForKey(u"blog").get() == blogObject))
+                decidePost(post, index.syncFields(match.item, *post), match.description, blog, blogDescription);
         }
     }
     // The posts the listing never gave: checked with the server after the last page.
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {
-        // The last page: its posts, and once the posts no page held, in the store's order.
-        // They are picked out in one pass that holds none of the others (a
+        // The last page: its posts, and once the posts no page held, in the
+        // store's order. They are picked out of the index, brought up to
+        // date first (the listing may have imported posts, or others
+        // changed, since its first page), reaching only the posts picked (a
         // blog may have thousands of posts, most of them listed on earlier
-        // pages), then decided: deciding adds and removes no posts, nor
+        // pages); then decided: deciding adds and removes no posts, nor
         // changes what picks them.
+        index.takeLocalItemsOf(*blog, pages);
+        std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
+        pageByIdentifier.reserve(receivedDescriptions.size());
+        for (size_t position = 0; position < receivedDescriptions.size(); ++position)
+            pageByIdentifier.emplace(identifiers[position], &receivedDescriptions[position]);
         struct LastPagePost {
-            std::shared_ptr<VornickPublishedBlogPost> post;
+            size_t item;
             const Dictionary* match;
             bool unlisted;
         };
         std::vector<LastPagePost> toDecide;
         toDecide.reserve(receivedDescriptions.size());
-        blog->forEachPostOrPage(pages, [&](VornickBlogPost& item) {
-            auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item);
-            if (!post)
-                return;
-            const std::u16string& identifier = identifierReference(*post);
-            bool listed = !identifier.empty() && index.wasReceived(identifier);
-            auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
-            const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
-            if (!match && listed)
-                return;
-            toDecide.push_back({ std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post), match,
-                !identifier.empty() && !listed });
+        index.forEachLocalItemInOrder([&](size_t item, std::u16string_view identifier, bool listed) {
+            const Dictionary* match = nullptr;
+            if (listed) {
+                auto found = pageByIdentifier.find(identifier);
+                if (found == pageByIdentifier.end())
+                    return;
+                match = found->second;
+            }
+            toDecide.push_back({ item, match, !identifier.empty() && !listed });
         });
-        for (auto& [post, match, notListed] : toDecide) {
+        for (auto& [item, match, notListed] : toDecide) {
+            if (!notListed && decidedUnchangedPost(index, item, match))
+                continue;
+            auto post = index.localPost(item);
+            if (!post)
+                continue;
             if (notListed)
                 unlisted.push_back(post);
-            decidePost(post, match, blog, blogDescription);
+            decidePost(post, index.syncFields(item, *post), match, blog, blogDescription);
         }
     }
 
@@ -373,17 +350,25 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
 
 bool VornickBlogServiceIntegrator::postWasEditedLocally(const VornickPublishedBlogPost& post)
 {
+    return wasEditedLocally(VornickPostSyncFields::of(post));
+}
+
+bool VornickBlogServiceIntegrator::wasEditedLocally(const VornickPostSyncFields& fields)
+{
     // Both are local times: the edit, and the moment the post was last in
     // step with the server. A post never marked (read from an older file)
     // compares with its publication.
-    auto edited = dateOf(post, u"dateLastEditedLocally");
-    auto mark = post.dateLastSyncedLocally();
-    if (!mark)
-        mark = dateOf(post, u"dateLastPublished");
+    const auto& edited = fields.dateLastEditedLocally;
+    const auto& mark = fields.dateLastSyncedLocally ? fields.dateLastSyncedLocally : fields.dateLastPublished;
     return edited && mark && edited->timeIntervalSince(*mark) > EditThreshold;
 }
 
 bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedBlogPost& post, const Dictionary* match)
+{
+    return wasEditedOnServer(dateOf(post, u"dateLastPublished"), match);
+}
+
+bool VornickBlogServiceIntegrator::wasEditedOnServer(const std::optional<Date>& dateLastPublished, const Dictionary* match)
 {
     if (!match)
         return false;
@@ -397,8 +382,7 @@ bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedB
         return false;
     }
     // Both are the server's times: now, and when the post was last in step.
-    auto published = dateOf(post, u"dateLastPublished");
-    return published && found->date().timeIntervalSince(*published) > EditThreshold;
+    return dateLastPublished && found->date().timeIntervalSince(*dateLastPublished) > EditThreshold;
 }
 
 bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
@@ -429,14 +413,20 @@ bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary&
 VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
     const Dictionary* match, bool editedLocally, bool editedOnServer)
 {
+    return postSyncDecision(post, VornickPostSyncFields::of(post), match, editedLocally, editedOnServer);
+}
+
+VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
+    const VornickPostSyncFields& fields, const Dictionary* match, bool editedLocally, bool editedOnServer)
+{
     using Decision = PostSyncDecision;
     // A post in the local trash that the server never had (or no longer
     // has) has nothing to move there, nor to send.
-    bool onServer = !identifierReference(post).empty();
-    if (post.inTrash() && !onServer)
+    bool onServer = fields.onServer;
+    if (fields.inTrash && !onServer)
         return Decision::Nothing;
-    if (post.publishAtNextSync()) {
-        if (post.inTrash())
+    if (fields.publishAtNextSync) {
+        if (fields.inTrash)
             return editedOnServer ? Decision::Nothing : Decision::MoveToServerTrash;
         if (!post.currentlyPublished())
             return Decision::Upload;
@@ -451,7 +441,7 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
         return Decision::TakeServerVersion;
     if (!onServer)
         return Decision::Upload;
-    if (post.inTrash()) {
+    if (fields.inTrash) {
         bool listedOutsideTrash = match && match->contains(std::u16string_view(u"status"))
             && !statusIsTrash(vornick_descriptionString(*match, u"status"));
         return listedOutsideTrash ? Decision::RestoreFromLocalTrash : Decision::Nothing;
@@ -459,12 +449,28 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     return Decision::PatchMissingProperties;
 }
 
-void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const Dictionary* match,
-    const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
+bool VornickBlogServiceIntegrator::decidedUnchangedPost(const VornickListingIdentifierIndex& index, size_t item, const Dictionary* match)
 {
-    bool serverEdited = postWasEditedOnServer(*post, match);
-    bool localEdited = postWasEditedLocally(*post);
-    auto decision = postSyncDecision(*post, match, localEdited, serverEdited);
+    const VornickPostSyncFields* fields = nullptr;
+    VornickPublishedBlogPost* post = index.postKnownUnchanged(item, fields);
+    if (!post)
+        return false;
+    auto decision = postSyncDecision(*post, *fields, match, wasEditedLocally(*fields), wasEditedOnServer(fields->dateLastPublished, match));
+    if (decision == PostSyncDecision::Nothing)
+        return true;
+    if (decision == PostSyncDecision::PatchMissingProperties) {
+        patchMissingPropertiesFromPostDescription(match, *post);
+        return true;
+    }
+    return false;
+}
+
+void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const VornickPostSyncFields& fields,
+    const Dictionary* match, const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
+{
+    bool serverEdited = wasEditedOnServer(fields.dateLastPublished, match);
+    bool localEdited = wasEditedLocally(fields);
+    auto decision = postSyncDecision(*post, fields, match, localEdited, serverEdited);
     // Most posts of a sync need nothing: their names are read only for the others.
     if (decision == PostSyncDecision::Nothing)
         return;

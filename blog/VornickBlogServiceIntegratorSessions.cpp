@@ -266,8 +266,6 @@ void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogSer
     m_syncSessionObserver = {};
     m_delegateToldOfFinalSessionState = false;
     m_nextListingOffsets.clear();
-    for (auto& [listing, index] : m_listingIndexes)
-        index.releaseLocalItems();
     m_syncSession = std::move(session);
     if (!m_syncSession)
         return;

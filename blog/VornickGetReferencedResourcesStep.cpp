@@ -49,12 +49,16 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
     auto blog = this->blog();
     if (!blog)
         return;
+    // Most posts are as they were at the last sync, whose scan the integrator kept.
+    std::optional<VornickPostResourceReferences> unkept;
+    auto* integrator = vornick_integratorOfStep(*this);
+    auto& references = integrator ? integrator->postResourceReferences() : unkept.emplace();
     blog->forEachPost([&](VornickBlogPost& post) {
         if (auto* published = dynamic_cast<const VornickPublishedBlogPost*>(&post))
-            scheduleFetchToCacheOfResourcesReferencedByPost(*published);
+            scheduleFetchToCacheOfResourcesReferencedByPost(*published, references);
     });
-    if (auto* integrator = vornick_integratorOfStep(*this))
-        integrator->postResourceReferences().forgetGonePosts();
+    if (integrator)
+        references.forgetGonePosts();
 }
 
 void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
@@ -78,12 +82,9 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
     }
 }
 
-void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost& post)
+void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost& post,
+    VornickPostResourceReferences& references)
 {
-    // Most posts are as they were at the last sync, whose scan is kept.
-    std::optional<VornickPostResourceReferences> unkept;
-    auto* integrator = vornick_integratorOfStep(*this);
-    auto& references = integrator ? integrator->postResourceReferences() : unkept.emplace();
     for (const URL& url : references.URLsReferencedByPost(post)) {
         if (!url.scheme().empty())
             scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);

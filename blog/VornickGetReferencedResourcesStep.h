@@ -27,6 +27,7 @@ class Error;
 class URL;
 class URLResponse;
 class VornickPublishedBlog;
+class VornickPostResourceReferences;
 class VornickPublishedBlogPost;
 class VornickWebResourceCache;
 
@@ -44,7 +45,8 @@ public:
     void startGettingResources();
     void postNextRequest();
     void addRequestForURL(const URL&);
-    void scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost&);
+    // `references` keeps the posts' scans (the integrator's, from one session to the next).
+    void scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost&, VornickPostResourceReferences& references);
     void scheduleFetchToCacheOfResourceURLIfNeeded(const URL&, const VornickPublishedBlogPost*);
 
     const std::shared_ptr<VornickWebResourceCache>& webResourceCache() const { return m_webResourceCache; }

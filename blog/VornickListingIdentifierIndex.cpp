@@ -1,6 +1,8 @@
 #include "blog/VornickListingIdentifierIndex.h"
 
+#include "blog/VornickBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "platform/store/ManagedObject.h"
 
 #include <algorithm>
 #include <functional>
@@ -15,24 +17,126 @@ void VornickListingIdentifierIndex::reset()
     std::fill(m_slots.begin(), m_slots.end(), -1);
 }
 
+void VornickListingIdentifierIndex::forgetReceived()
+{
+    for (size_t key = 0; key < m_keyCount; ++key)
+        m_keys[key].received = false;
+    m_receivedCount = 0;
+}
+
 void VornickListingIdentifierIndex::releaseLocalItems()
 {
     for (size_t item = 0; item < m_itemCount; ++item)
-        m_items[item].post.reset();
+        m_items[item].object.reset();
     m_itemCount = 0;
     for (size_t key = 0; key < m_keyCount; ++key)
         m_keys[key].firstItem = m_keys[key].lastItem = -1;
+    m_takenFrom = nullptr;
+    m_postStamps.clear();
+}
+
+bool VornickListingIdentifierIndex::describesPostsOf(const VornickBlog& blog)
+{
+    if (m_takenFrom != &blog)
+        return false;
+    // Nothing changed anywhere since the items were last found current.
+    if (ManagedObject::nextChangeStamp() == m_currentAsOf)
+        return true;
+    // The same posts, each unchanged: the same stamps in the same order (no
+    // two states of any objects share a stamp). Only the stamps are read.
+    size_t position = 0;
+    bool same = true;
+    blog.forEachObjectForKey(u"posts", [&](ManagedObject& post) {
+        same = same && position < m_postStamps.size() && m_postStamps[position] == post.changeStamp();
+        ++position;
+    });
+    if (!same || position != m_postStamps.size())
+        return false;
+    m_currentAsOf = ManagedObject::nextChangeStamp();
+    return true;
+}
+
+void VornickListingIdentifierIndex::takeLocalItemsOf(const VornickBlog& blog, bool pages)
+{
+    if (m_takenPages == pages && describesPostsOf(blog))
+        return;
+    // Afresh, but for what this listing gave: an identifier neither held
+    // by a post nor given keeps no key.
+    std::vector<std::u16string> received;
+    received.reserve(m_receivedCount);
+    for (size_t key = 0; key < m_keyCount; ++key) {
+        if (m_keys[key].received)
+            received.push_back(std::move(m_keys[key].identifier));
+    }
+    reset();
+    for (auto& identifier : received)
+        (void)noteReceived(identifier);
+    m_takenFrom = &blog;
+    m_takenPages = pages;
+    blog.forEachObjectForKey(u"posts", [&](ManagedObject& post) { m_postStamps.push_back(post.changeStamp()); });
+    size_t order = 0;
+    blog.forEachPostOrPage(pages, [&](VornickBlogPost& item) {
+        if (auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item)) {
+            const Value& identifier = post->ManagedObject::valueReferenceForKey(u"identifierUsedByBlogService");
+            addLocalItem(identifier.isString() ? std::u16string_view(identifier.string()) : std::u16string_view(), order,
+                std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post));
+        }
+        ++order;
+    });
+    m_currentAsOf = ManagedObject::nextChangeStamp();
+}
+
+const VornickPostSyncFields& VornickListingIdentifierIndex::syncFields(size_t item, const VornickPublishedBlogPost& post)
+{
+    Item& entry = m_items[item];
+    if (entry.fieldsStamp != post.changeStamp()) {
+        entry.fields = VornickPostSyncFields::of(post);
+        entry.fieldsStamp = post.changeStamp();
+    }
+    return entry.fields;
+}
+
+VornickPublishedBlogPost* VornickListingIdentifierIndex::postKnownUnchanged(size_t item, const VornickPostSyncFields*& fields) const
+{
+    const Item& entry = m_items[item];
+    if (ManagedObject::nextChangeStamp() != m_currentAsOf || entry.fieldsStamp != entry.takenStamp)
+        return nullptr;
+    fields = &entry.fields;
+    return entry.post;
+}
+
+bool VornickListingIdentifierIndex::unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const
+{
+    return m_items[item].fieldsStamp == post.changeStamp();
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickListingIdentifierIndex::localPost(size_t item) const
+{
+    auto object = m_items[item].object.lock();
+    return object ? std::shared_ptr<VornickPublishedBlogPost>(std::move(object), m_items[item].post) : nullptr;
+}
+
+int32_t VornickListingIdentifierIndex::nextKeyIfItIs(std::u16string_view identifier) const
+{
+    if (m_nextKey >= m_keyCount || m_keys[m_nextKey].identifier != identifier)
+        return -1;
+    return static_cast<int32_t>(m_nextKey++);
 }
 
 int32_t VornickListingIdentifierIndex::find(std::u16string_view identifier) const
 {
+    if (int32_t next = nextKeyIfItIs(identifier); next >= 0)
+        return next;
     if (m_slots.empty())
         return -1;
     size_t mask = m_slots.size() - 1;
     for (size_t slot = std::hash<std::u16string_view> {}(identifier) & mask;; slot = (slot + 1) & mask) {
         int32_t key = m_slots[slot];
-        if (key < 0 || m_keys[key].identifier == identifier)
+        if (key < 0 || m_keys[key].identifier == identifier) {
+            if (key >= 0)
+                m_nextKey = static_cast<size_t>(key) + 1;
             return key;
+        }
     }
 }
 
@@ -50,14 +154,18 @@ void VornickListingIdentifierIndex::rehash(size_t slotCount)
 
 int32_t VornickListingIdentifierIndex::findOrAdd(std::u16string_view identifier)
 {
+    if (int32_t next = nextKeyIfItIs(identifier); next >= 0)
+        return next;
     // At most half the slots are taken, so that probes stay short.
     if ((m_keyCount + 1) * 2 > m_slots.size())
         rehash(std::max<size_t>(64, m_slots.size() * 2));
     size_t mask = m_slots.size() - 1;
     size_t slot = std::hash<std::u16string_view> {}(identifier) & mask;
     for (; m_slots[slot] >= 0; slot = (slot + 1) & mask) {
-        if (m_keys[m_slots[slot]].identifier == identifier)
+        if (m_keys[m_slots[slot]].identifier == identifier) {
+            m_nextKey = static_cast<size_t>(m_slots[slot]) + 1;
             return m_slots[slot];
+        }
     }
     if (m_keyCount == m_keys.size())
         m_keys.emplace_back();
@@ -66,24 +174,33 @@ int32_t VornickListingIdentifierIndex::findOrAdd(std::u16string_view identifier)
     key.firstItem = key.lastItem = -1;
     key.received = false;
     m_slots[slot] = static_cast<int32_t>(m_keyCount);
+    m_nextKey = m_keyCount + 1;
     return static_cast<int32_t>(m_keyCount++);
 }
 
-void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier, size_t order, std::shared_ptr<VornickPublishedBlogPost> post)
+void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier, size_t order,
+    const std::shared_ptr<VornickPublishedBlogPost>& post)
 {
-    Key& key = m_keys[findOrAdd(identifier)];
+    int32_t key = identifier.empty() ? -1 : findOrAdd(identifier);
     if (m_itemCount == m_items.size())
         m_items.emplace_back();
     auto number = static_cast<int32_t>(m_itemCount++);
     Item& item = m_items[number];
     item.order = order;
-    item.post = std::move(post);
+    item.object = post;
+    item.post = post.get();
     item.next = -1;
-    if (key.lastItem >= 0)
-        m_items[key.lastItem].next = number;
+    item.key = key;
+    item.takenStamp = post ? post->changeStamp() : 0;
+    item.fieldsStamp = 0;
+    if (key < 0)
+        return;
+    Key& chain = m_keys[key];
+    if (chain.lastItem >= 0)
+        m_items[chain.lastItem].next = number;
     else
-        key.firstItem = number;
-    key.lastItem = number;
+        chain.firstItem = number;
+    chain.lastItem = number;
 }
 
 bool VornickListingIdentifierIndex::noteReceived(std::u16string_view identifier)

@@ -30,14 +30,19 @@ void VornickPostResourceReferences::rehash(size_t slotCount)
 
 const std::vector<URL>& VornickPostResourceReferences::URLsReferencedByPost(const VornickPublishedBlogPost& post)
 {
-    if ((m_entries.size() + 1) * 2 > m_slots.size())
-        rehash(std::max<size_t>(64, m_slots.size() * 2));
-    size_t slot = slotOf(&post);
-    if (m_slots[slot] < 0) {
-        m_slots[slot] = static_cast<int32_t>(m_entries.size());
-        m_entries.push_back({ &post, 0, 0, {}, {} });
+    size_t number = m_nextEntry;
+    if (number >= m_entries.size() || m_entries[number].address != &post) {
+        if ((m_entries.size() + 1) * 2 > m_slots.size())
+            rehash(std::max<size_t>(64, m_slots.size() * 2));
+        size_t slot = slotOf(&post);
+        if (m_slots[slot] < 0) {
+            m_slots[slot] = static_cast<int32_t>(m_entries.size());
+            m_entries.push_back({ &post, 0, 0, {}, {} });
+        }
+        number = static_cast<size_t>(m_slots[slot]);
     }
-    Entry& entry = m_entries[m_slots[slot]];
+    m_nextEntry = number + 1;
+    Entry& entry = m_entries[number];
     entry.round = m_round;
     // No two objects share a stamp: another post at the address of one that
     // is gone has one of its own.

@@ -7,7 +7,9 @@
 //
 // The entries lie in one array, found through an open-addressed table of
 // their numbers by post address: a sync asks for every post of a blog, and a
-// lookup then reads one entry, not a chain of nodes.
+// lookup then reads one entry, not a chain of nodes. The posts are asked for
+// in the same order sync after sync: the entry after the last one found is
+// tried first, so that such a sync reads the entries in order.
 #pragma once
 
 #include "platform/foundation/URL.h"
@@ -52,6 +54,8 @@ private:
     // Entry numbers by address hash, -1 for a free slot; a power of two in
     // size, at most half taken.
     std::vector<int32_t> m_slots;
+    // The entry after the one last asked for.
+    size_t m_nextEntry { 0 };
     uint64_t m_round { 1 };
     size_t m_scanCount { 0 };
 };

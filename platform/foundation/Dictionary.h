@@ -1,6 +1,7 @@
 // Dictionary: the keyed container of property-list values. Its entries live in
-// one vector sorted by key in code unit order, so lookups are binary searches,
-// iteration is in key order and a dictionary is one allocation. Inserting a key
+// one vector sorted by key in code unit order, so lookups are binary searches
+// (a scan comparing key lengths first in a small one), iteration is in key
+// order and a dictionary is one allocation. Inserting a key
 // that sorts after every other one appends; building from many members at once
 // goes through fromMembers(), which sorts once.
 //
@@ -87,6 +88,8 @@ public:
     template<typename Predicate> friend size_type erase_if(Dictionary&, Predicate);
 
 private:
+    // Dictionaries of at most this many entries are scanned by find(), not searched.
+    static constexpr size_type LinearLookupSize = 16;
     // Where key is or would go, and whether it is there.
     std::pair<iterator, bool> slot(std::u16string_view key);
     enum class RepeatedKeys { KeepFirst, KeepLast };

@@ -144,6 +144,18 @@ inline Dictionary::const_iterator Dictionary::lower_bound(std::u16string_view ke
 
 inline Dictionary::iterator Dictionary::find(std::u16string_view key)
 {
+    // Most dictionaries hold a handful of entries: they are scanned, each
+    // key's length (held in the entry) compared before its characters, so a
+    // lookup reads the characters of the keys of the same length alone (a
+    // binary search reads those of every key it passes, each a cache miss
+    // in a dictionary not read lately).
+    if (m_entries.size() <= LinearLookupSize) {
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->first.size() == key.size() && std::u16string_view(it->first) == key)
+                return it;
+        }
+        return m_entries.end();
+    }
     auto it = lower_bound(key);
     return it != m_entries.end() && it->first == key ? it : m_entries.end();
 }

@@ -13,11 +13,21 @@ namespace brevanton {
 
 ManagedObject::~ManagedObject() = default;
 
+namespace {
+
+// Objects of contexts on other threads take stamps too.
+std::atomic<uint64_t> nextStamp { 1 };
+
+} // namespace
+
 uint64_t ManagedObject::takeChangeStamp()
 {
-    // Objects of contexts on other threads take stamps too.
-    static std::atomic<uint64_t> next { 1 };
-    return next.fetch_add(1, std::memory_order_relaxed);
+    return nextStamp.fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t ManagedObject::nextChangeStamp()
+{
+    return nextStamp.load(std::memory_order_relaxed);
 }
 
 ManagedObjectID ManagedObject::objectID() const

@@ -130,7 +130,9 @@ void ManagedObjectContext::Private::noticeOtherSaves()
     knownGeneration = generation;
     // Another context saved: what this one loaded may be out of date. Rows
     // are read again on the next fetch; relationships of unchanged objects
-    // are read again when next asked.
+    // are read again when next asked. A stamp is taken, so that the next
+    // change stamp tells that objects may read otherwise from now on.
+    (void)ManagedObject::takeChangeStamp();
     std::fill(fullyLoaded.begin(), fullyLoaded.end(), false);
     for (auto& objects : registered) {
         for (auto& [number, object] : objects) {

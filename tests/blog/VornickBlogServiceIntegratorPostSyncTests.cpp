@@ -224,6 +224,42 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheLastPageDecidesItsPostsDraf
     EXPECT_FALSE(post(u"105")) << "gone once the server confirmed it";
 }
 
+// The listing's index of the local posts is kept from one sync to the next:
+// posts given another identifier, removed or added since (even between its
+// first page and its last) are matched as they are now.
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, PostsChangedSinceTheLastListingAreMatchedAsTheyAreNow)
+{
+    addServerPosts(60);
+    sync();
+    sync();
+    auto renamed = post(u"130");
+    renamed->ManagedObject::setValueForKey(Value(u"999"), u"identifierUsedByBlogService");
+    context.deleteObject(post(u"140"));
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    log->clear();
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(Kind::Posts, Behavior::Answer);
+        agent.script(Kind::Posts, Behavior::NoAnswer);
+    };
+    auto session = sync();
+    EXPECT_EQ(logCount("Importing 2 remaining postDescriptions"), 1u) << "130 and 140 again\n" << logText();
+    EXPECT_NE(post(u"130"), renamed);
+    EXPECT_TRUE(post(u"140"));
+    auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+    draft->setBlog(blog());
+    draft->setTitle(u"Late draft");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    bool couldBeMore = false;
+    auto lastPage = site.listing(u"7", false, 50, couldBeMore);
+    integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, blogDescription(), 50, couldBeMore);
+    drain();
+    EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
+    EXPECT_EQ(logCount(">> \"Late draft\" is a draft not yet on the server. Uploading it."), 1u) << logText();
+    EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 30\" (id 999)")) << logText();
+    EXPECT_EQ(logCount("No matching postDescription received"), 1u);
+}
+
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
 {
     auto newPost = [&](std::u16string identifier) {

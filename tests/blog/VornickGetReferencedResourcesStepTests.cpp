@@ -229,9 +229,9 @@ TEST_F(VornickGetReferencedResourcesStepTest, PostsAreScannedAgainOnlyWhenTheirC
     // A change of one character is seen, and what the step gathers follows it.
     first->setSourceContentString(u"<img src=\"https://site.example/b.png\">");
     EXPECT_EQ(urlsOf(*first), URLs { u"https://site.example/b.png" });
-    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first);
+    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first, references);
     first->setSourceContentString(u"<img src=\"https://site.example/c.png\">");
-    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first);
+    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first, references);
     std::set<std::u16string> expected { u"https://site.example/b.png", u"https://site.example/c.png" };
     EXPECT_EQ(m_step->requestedURLsSet(), expected);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,10 @@ std::u16string identifier(int number)
 std::vector<std::pair<size_t, VornickPublishedBlogPost*>> itemsOf(const VornickListingIdentifierIndex& index, std::u16string_view identifier)
 {
     std::vector<std::pair<size_t, VornickPublishedBlogPost*>> items;
-    index.forEachLocalItem(identifier, [&](size_t order, const Post& post) { items.emplace_back(order, post.get()); });
+    index.forEachLocalItem(identifier, [&](size_t order, size_t item) {
+        if (auto post = index.localPost(item))
+            items.emplace_back(order, post.get());
+    });
     return items;
 }
 
@@ -70,26 +74,39 @@ TEST(VornickListingIdentifierIndexTests, ItemsAndReceivedIdentifiersAreFoundAcro
     }
 }
 
-TEST(VornickListingIdentifierIndexTests, ReleasingTheItemsLetsThePostsGoAndKeepsWhatWasReceived)
+TEST(VornickListingIdentifierIndexTests, TheItemsKeepNoPostAndOutliveWhatAListingGave)
 {
     VornickListingIdentifierIndex index;
     auto post = std::make_shared<VornickPublishedBlogPost>();
+    auto draft = std::make_shared<VornickPublishedBlogPost>();
     std::weak_ptr<VornickPublishedBlogPost> weak = post;
-    index.addLocalItem(u"7", 0, std::move(post));
+    index.addLocalItem(u"7", 0, post);
+    index.addLocalItem(u"", 1, draft);
     EXPECT_TRUE(index.noteReceived(u"7"));
-    index.releaseLocalItems();
-    EXPECT_TRUE(weak.expired());
-    EXPECT_FALSE(index.hasLocalItems());
-    EXPECT_TRUE(itemsOf(index, u"7").empty());
-    EXPECT_TRUE(index.wasReceived(u"7"));
+    EXPECT_TRUE(itemsOf(index, u"").empty()) << "a post without an identifier is found by none";
 
-    // Items added again chain afresh, not onto the released ones.
-    auto again = std::make_shared<VornickPublishedBlogPost>();
-    index.addLocalItem(u"7", 3, again);
-    EXPECT_EQ(itemsOf(index, u"7"), (std::vector<std::pair<size_t, VornickPublishedBlogPost*>> { { 3, again.get() } }));
-    index.reset();
+    // A new listing: the items stay, nothing is received yet.
+    index.forgetReceived();
     EXPECT_FALSE(index.wasReceived(u"7"));
     EXPECT_EQ(index.receivedCount(), 0u);
+    EXPECT_TRUE(index.noteReceived(u"7"));
+    EXPECT_EQ(itemsOf(index, u"7"), (std::vector<std::pair<size_t, VornickPublishedBlogPost*>> { { 0, post.get() } }));
+    std::vector<std::tuple<size_t, std::u16string, bool, VornickPublishedBlogPost*>> inOrder;
+    index.forEachLocalItemInOrder([&](size_t item, std::u16string_view identifier, bool received) {
+        inOrder.emplace_back(item, std::u16string(identifier), received, index.localPost(item).get());
+    });
+    EXPECT_EQ(inOrder, (std::vector<std::tuple<size_t, std::u16string, bool, VornickPublishedBlogPost*>> {
+                           { 0, u"7", true, post.get() }, { 1, u"", false, draft.get() } }));
+
+    // A post gone is no longer found; the index held it weakly.
+    post.reset();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(itemsOf(index, u"7").empty());
+    EXPECT_FALSE(index.localPost(0));
+    EXPECT_EQ(index.localPost(1), draft);
+    index.reset();
+    EXPECT_FALSE(index.hasLocalItems());
+    EXPECT_FALSE(index.wasReceived(u"7"));
 }
 
 } // namespace

@@ -75,8 +75,8 @@ public:
     // object is as it was when the stamp was read.
     uint64_t changeStamp() const { return m_changeStamp; }
     // The stamp the next change of any object (of any context) will take:
-    // while it stays the same, no object changed, nor was one made, nor did
-    // a context take in another's saves.
+    // while it stays the same, no object changed, nor was one made or left
+    // its context, nor did a context take in another's saves.
     static uint64_t nextChangeStamp();
 
 protected:

@@ -119,6 +119,10 @@ void ManagedObjectContext::Private::unregister(ManagedObject& object)
             collationKeys.erase({ number, static_cast<int>(attribute) });
     }
     object.m_context = nullptr;
+    // An object leaving its context is a change of the context's objects:
+    // whoever keeps addresses of objects for as long as no stamp is taken
+    // (a listing's index) must not keep this one's.
+    (void)ManagedObject::takeChangeStamp();
     registered[object.m_entity->index()].erase(number); // may release the object: last
 }
 

@@ -390,6 +390,23 @@ TEST_F(ManagedObjectContextTests, ChangeStampsFollowEveryChange)
     ASSERT_TRUE(other->save(&error)) << error;
     EXPECT_EQ(titles(fetch(u"BlogTag")), std::vector<std::u16string> { u"Renamed" });
     expectNewStamp(tag, "a refresh from the store");
+
+    // The next stamp of any object moves when an object leaves its context,
+    // here an unchanged one whose row another context deleted, found gone by
+    // a fetch after this context had taken in that save: whoever keeps the
+    // addresses of objects while it stays the same keeps none that went.
+    auto lone = insert(u"BlogTag", u"Lone");
+    save();
+    other->deleteObject(other->existingObjectWithID(lone->objectID()));
+    ASSERT_TRUE(other->save(&error)) << error;
+    insert(u"BlogTag", u"Taking in the other's save");
+    save();
+    uint64_t next = ManagedObject::nextChangeStamp();
+    std::weak_ptr<ManagedObject> gone = lone;
+    lone.reset();
+    EXPECT_EQ(fetch(u"BlogTag").size(), 2u);
+    EXPECT_TRUE(gone.expired());
+    EXPECT_NE(ManagedObject::nextChangeStamp(), next) << "an object gone from the context";
 }
 
 TEST_F(ManagedObjectContextTests, IdsAreNeverGivenAgain)

@@ -53,12 +53,22 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
     std::optional<VornickPostResourceReferences> unkept;
     auto* integrator = vornick_integratorOfStep(*this);
     auto& references = integrator ? integrator->postResourceReferences() : unkept.emplace();
+    // Nothing changed since the last pass over this blog: it found what a
+    // pass would find now (the cache is asked again, it may have changed).
+    if (auto* found = integrator ? references.URLsOfLastPassIfCurrent(blog) : nullptr) {
+        for (const URL& url : *found)
+            scheduleFetchToCacheOfResourceURLIfNeeded(url, nullptr);
+        return;
+    }
+    std::vector<URL> found;
     blog->forEachPost([&](VornickBlogPost& post) {
         if (auto* published = dynamic_cast<const VornickPublishedBlogPost*>(&post))
-            scheduleFetchToCacheOfResourcesReferencedByPost(*published, references);
+            scheduleFetchToCacheOfResourcesReferencedByPost(*published, references, &found);
     });
-    if (integrator)
+    if (integrator) {
         references.forgetGonePosts();
+        references.notePassOver(blog, std::move(found));
+    }
 }
 
 void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
@@ -83,11 +93,14 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
 }
 
 void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost& post,
-    VornickPostResourceReferences& references)
+    VornickPostResourceReferences& references, std::vector<URL>* found)
 {
     for (const URL& url : references.URLsReferencedByPost(post)) {
-        if (!url.scheme().empty())
-            scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);
+        if (url.scheme().empty())
+            continue;
+        scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);
+        if (found)
+            found->push_back(url);
     }
 }
 

@@ -20,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
@@ -45,8 +46,10 @@ public:
     void startGettingResources();
     void postNextRequest();
     void addRequestForURL(const URL&);
-    // `references` keeps the posts' scans (the integrator's, from one session to the next).
-    void scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost&, VornickPostResourceReferences& references);
+    // `references` keeps the posts' scans (the integrator's, from one session
+    // to the next); the addresses asked for are added to `found` when given.
+    void scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost&, VornickPostResourceReferences& references,
+                                                         std::vector<URL>* found = nullptr);
     void scheduleFetchToCacheOfResourceURLIfNeeded(const URL&, const VornickPublishedBlogPost*);
 
     const std::shared_ptr<VornickWebResourceCache>& webResourceCache() const { return m_webResourceCache; }

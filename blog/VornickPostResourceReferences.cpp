@@ -3,6 +3,7 @@
 #include "blog/VornickPublishedBlogPost.h"
 #include "html/VornickHTMLStringResourceReferenceFinder.h"
 #include "platform/foundation/Text.h"
+#include "platform/store/ManagedObject.h"
 
 #include <algorithm>
 
@@ -68,6 +69,22 @@ void VornickPostResourceReferences::forgetGonePosts()
     uint64_t round = m_round++;
     if (std::erase_if(m_entries, [round](const Entry& entry) { return entry.round != round && entry.post.expired(); }))
         rehash(m_slots.size());
+}
+
+const std::vector<URL>* VornickPostResourceReferences::URLsOfLastPassIfCurrent(const std::shared_ptr<const ManagedObject>& blog) const
+{
+    // A blog that is gone leaves the weak pointer expired: another at its
+    // address is not taken for it.
+    if (!blog || ManagedObject::nextChangeStamp() != m_passCurrentAsOf || m_passBlog.lock() != blog)
+        return nullptr;
+    return &m_passURLs;
+}
+
+void VornickPostResourceReferences::notePassOver(const std::shared_ptr<const ManagedObject>& blog, std::vector<URL> urls)
+{
+    m_passBlog = blog;
+    m_passURLs = std::move(urls);
+    m_passCurrentAsOf = ManagedObject::nextChangeStamp();
 }
 
 } // namespace brevanton

@@ -10,6 +10,11 @@
 // lookup then reads one entry, not a chain of nodes. The posts are asked for
 // in the same order sync after sync: the entry after the last one found is
 // tried first, so that such a sync reads the entries in order.
+//
+// What a whole pass over a blog's posts found is kept too: while no object
+// of any context changed since the pass ended (ManagedObject's next change
+// stamp has not moved), a pass over the same blog would find the same, and
+// the posts are not visited. The blog is referred to weakly.
 #pragma once
 
 #include "platform/foundation/URL.h"
@@ -32,6 +37,12 @@ public:
     // Drops the entries of posts that no longer exist. (A post asked for
     // since the last call was alive then: its entry stays until the next.)
     void forgetGonePosts();
+    // The addresses the posts of `blog` referred to at the last pass over
+    // them (notePassOver), while that blog still exists and no object
+    // changed since; null otherwise (a pass must visit the posts).
+    const std::vector<URL>* URLsOfLastPassIfCurrent(const std::shared_ptr<const ManagedObject>& blog) const;
+    // Keeps the addresses a pass over the posts of `blog` just found.
+    void notePassOver(const std::shared_ptr<const ManagedObject>& blog, std::vector<URL> urls);
     // How many times content was scanned.
     size_t scanCount() const { return m_scanCount; }
     // How many posts have entries.
@@ -58,6 +69,10 @@ private:
     size_t m_nextEntry { 0 };
     uint64_t m_round { 1 };
     size_t m_scanCount { 0 };
+    std::weak_ptr<const ManagedObject> m_passBlog;
+    // ManagedObject::nextChangeStamp() when the last pass ended.
+    uint64_t m_passCurrentAsOf { 0 };
+    std::vector<URL> m_passURLs;
 };
 
 } // namespace brevanton

@@ -45,6 +45,13 @@ protected:
         Dictionary description { { u"identifierUsedByBlogService", Value(u"1") }, { u"title", Value(u"Blog") } };
         m_blog = integrator().importBlogDescription(description, nullptr, std::nullopt);
         ASSERT_TRUE(m_blog);
+        addSteps();
+    }
+
+    // Gives m_session a blog step for the blog, and it the step under test.
+    void addSteps()
+    {
+        Dictionary description { { u"identifierUsedByBlogService", Value(u"1") }, { u"title", Value(u"Blog") } };
         auto blogStep = m_session->addStepForBlogWithDescription(description);
         ASSERT_TRUE(blogStep);
         m_step = std::make_shared<VornickGetReferencedResourcesStep>(u"getResources", u"Get Referenced Images, etc.");
@@ -235,6 +242,59 @@ TEST_F(VornickGetReferencedResourcesStepTest, PostsAreScannedAgainOnlyWhenTheirC
     std::set<std::u16string> expected { u"https://site.example/b.png", u"https://site.example/c.png" };
     EXPECT_EQ(m_step->requestedURLsSet(), expected);
 
+}
+
+// A sync after one that changed nothing visits no post again, yet asks the
+// cache again; an edit or a new post since the last sync is seen.
+TEST_F(VornickGetReferencedResourcesStepTest, ChangesBetweenSyncsAreSeenAndAnUnchangedSyncAsksForNothingNew)
+{
+    std::mutex mutex;
+    std::map<std::string, int> hits;
+    LoopbackHTTPServer site([&](const TestHTTPRequest& request) {
+        std::lock_guard lock(mutex);
+        ++hits[request.target];
+        if (request.target == "/missing.png")
+            return resource("<h1>Not found</h1>", "text/html", 404);
+        return resource("image " + request.target);
+    });
+    auto image = [&](const std::string& path) { return "<img src=\"" + site.url(path) + "\">"; };
+    auto sync = [&] {
+        m_session = std::make_shared<VornickBlogServiceSyncSession>(VornickSyncSessionType::Manual);
+        addSteps();
+        startSession();
+        ASSERT_TRUE(runUntilSessionEnds());
+        EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed);
+    };
+    auto hitsOf = [&] {
+        std::lock_guard lock(mutex);
+        return hits;
+    };
+    auto& references = integrator().postResourceReferences();
+    auto first = addPost(image("/a.png") + image("/missing.png"));
+    sync();
+    EXPECT_EQ(m_step->requestedURLsCount(), 2u);
+
+    size_t scans = references.scanCount();
+    sync();
+    EXPECT_EQ(m_step->requestedURLsCount(), 1u) << "what is not cached is asked for again";
+    EXPECT_EQ(references.scanCount(), scans);
+
+    first->setSourceContentString(toUTF16(image("/a.png") + image("/missing.png") + image("/b.png")));
+    sync();
+    EXPECT_EQ(m_step->requestedURLsCount(), 2u) << "the edited post's new image";
+    EXPECT_EQ(bodyOf(cached(site.url("/b.png"))), "image /b.png");
+
+    addPost(image("/c.png"));
+    sync();
+    EXPECT_EQ(m_step->requestedURLsCount(), 2u) << "the new post's image";
+    EXPECT_EQ(bodyOf(cached(site.url("/c.png"))), "image /c.png");
+
+    scans = references.scanCount();
+    sync();
+    EXPECT_EQ(m_step->requestedURLsCount(), 1u) << "nothing new";
+    EXPECT_EQ(references.scanCount(), scans);
+    std::map<std::string, int> expected { { "/a.png", 1 }, { "/b.png", 1 }, { "/c.png", 1 }, { "/missing.png", 5 } };
+    EXPECT_EQ(hitsOf(), expected);
 }
 
 // Entries of deleted posts go; those of the others stay, their posts

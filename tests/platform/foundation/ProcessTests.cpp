@@ -3,12 +3,14 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
+#include <stop_token>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +33,19 @@ ProcessResult runOrFail(const ProcessLaunch& launch)
     auto result = Process::run(launch, &error);
     EXPECT_TRUE(result.has_value()) << error;
     return result.value_or(ProcessResult {});
+}
+
+// A thread that asks for a stop once the child wrote its pid file (a whole
+// line; the shell may be slow to start on a busy machine), and `delay` later.
+std::thread stopOnceWritten(std::stop_source stop, std::string pidFile, std::chrono::milliseconds delay = {})
+{
+    return std::thread([stop, pidFile = std::move(pidFile), delay]() mutable {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!(fileExists(pidFile) && readFile(pidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(delay);
+        stop.request_stop();
+    });
 }
 
 } // namespace
@@ -165,13 +180,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     auto launch = shell("sleep 120 & echo $! > \"$1\"; wait", { pidFile });
     std::stop_source stop;
     launch.stop = stop.get_token();
-    // The stop comes once the child is running (the shell may be slow to start on a busy machine).
-    std::thread stopper([stop, pidFile]() mutable {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!(fileExists(pidFile) && readFile(pidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        stop.request_stop();
-    });
+    // The stop comes once the child is running.
+    std::thread stopper = stopOnceWritten(stop, pidFile);
     auto start = std::chrono::steady_clock::now();
     auto result = runOrFail(launch);
     stopper.join();
@@ -210,14 +220,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     auto silent = shell("echo $$ > \"$1\"; exec >&- 2>&-; sleep 120", { silentPidFile });
     std::stop_source silentStop;
     silent.stop = silentStop.get_token();
-    std::thread silentStopper([silentStop, silentPidFile]() mutable {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!(fileExists(silentPidFile) && readFile(silentPidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // The shell closes its outputs right after writing its pid.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        silentStop.request_stop();
-    });
+    // The shell closes its outputs right after writing its pid.
+    std::thread silentStopper = stopOnceWritten(silentStop, silentPidFile, std::chrono::milliseconds(50));
     start = std::chrono::steady_clock::now();
     auto silentResult = runOrFail(silent);
     silentStopper.join();

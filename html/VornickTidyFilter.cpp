@@ -308,15 +308,17 @@ struct RepairMadeAhead {
 
 } // namespace
 
+void VornickTidyFilter::lowerRepairThreadPriority()
+{
+    lowerCurrentThreadPriority(RepairThreadNiceIncrement);
+}
+
 void VornickStartTidyRepairAhead(LoadedDocument& loaded)
 {
     std::stop_source stop;
+    // The loaded document waits for its repair before it goes.
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
-        // A thread of its own, in the background: a sound page never uses
-        // its repair, and the check beside it, which every page waits for,
-        // comes first (tidy inherits the priority).
-        lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
+    auto run = VornickTidyFilter::startRepairThread<std::shared_ptr<const void>>([document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
         auto extension = document->url().pathExtension();
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy || document->hasByteOrderMark()) {
@@ -330,7 +332,7 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
                                                                                       &repair->made.advisories, nullptr, stop);
         return repair;
     });
-    loaded.setRepair(run.share(), std::move(stop));
+    loaded.setRepair(std::move(run), std::move(stop));
 }
 
 std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, std::stop_token stop)

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -126,6 +127,12 @@ public:
     // How much lower than the check's the priority of a repair made beside
     // it is (its thread's nice value raised by this, and so its tidy's).
     static constexpr int RepairThreadNiceIncrement = 10;
+    // Runs `repair` on a thread of its own at that lower priority, and
+    // answers what it makes (or throws) once it ended: a sound page never
+    // uses its repair, and the check beside it, which every page waits for,
+    // comes first. Every repair made beside a check starts here.
+    template <typename Made>
+    static std::shared_future<Made> startRepairThread(std::function<Made()> repair);
     // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
@@ -135,6 +142,9 @@ public:
 
 private:
     struct TidyRun;
+    // Raises the calling thread's nice value by RepairThreadNiceIncrement
+    // (tidy, started from it, inherits it).
+    static void lowerRepairThreadPriority();
     [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
                                                         std::stop_token stop = {});
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
@@ -159,6 +169,17 @@ private:
     };
     std::shared_ptr<LastRun> m_lastRun { std::make_shared<LastRun>() };
 };
+
+template <typename Made>
+std::shared_future<Made> VornickTidyFilter::startRepairThread(std::function<Made()> repair)
+{
+    // The last of the answer's futures to go waits for the thread's end, so
+    // that what the repair made goes with it, never later on the thread.
+    return std::async(std::launch::async, [repair = std::move(repair)] {
+        lowerRepairThreadPriority();
+        return repair();
+    }).share();
+}
 
 struct VornickTidyFilter::ValidationRun {
     std::string text;

@@ -19,7 +19,10 @@
 #include <filesystem>
 #include <functional>
 
+#include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -573,6 +576,27 @@ TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUn
     }
     stoppedPage.reset();
     EXPECT_EQ(copies(), copiesBefore);
+}
+
+// A repair runs on a thread of its own below the check's priority, its tidy
+// too, and hands over what it made or what it threw.
+TEST_F(TidyFilter, RepairsRunBelowTheChecksPriorityAndHandOverWhatTheyMakeOrThrow)
+{
+    auto currentThreadNice = [] { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())); };
+    int lowered = std::min(currentThreadNice() + VornickTidyFilter::RepairThreadNiceIncrement, 19);
+    std::string niceFile = m_folder + "/nice";
+    VornickTidyFilter::setTidyExecutablePath(write("nice-tidy", "#!/bin/sh\ncut -d' ' -f19 /proc/$$/stat > '" + niceFile + "'\n", true));
+    std::string path = write("page.html", "<meta charset=utf-8><p>x</b>");
+    auto page = LoadedDocument::create(path, readFile(path).value_or(""), FileStamp {}, DocumentTextSyntax::HTML);
+    VornickStartTidyRepairAhead(*page);
+    auto repair = VornickTakeTidyRepairAhead(*page, {});
+    ASSERT_TRUE(repair && repair->copy);
+    (void)removeItem(*repair->copy->fileSystemPath());
+    EXPECT_EQ(std::stoi(readFile(niceFile).value_or("-100")), lowered);
+
+    EXPECT_EQ(VornickTidyFilter::startRepairThread<int>(currentThreadNice).get(), lowered);
+    auto failed = VornickTidyFilter::startRepairThread<int>([]() -> int { throw std::runtime_error("no copy"); });
+    EXPECT_THROW(failed.get(), std::runtime_error);
 }
 
 TEST_F(TidyFilter, TheCheckBudgetIsTheSettingPlusALittlePerMegabyte)

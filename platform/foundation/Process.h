@@ -47,6 +47,10 @@ struct ProcessLaunch {
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };
+    // When true, the child's end is waited for as where the system gives no
+    // pidfd (an old kernel, a sandbox refusing the call): looked for every
+    // ten milliseconds. For tests of that way.
+    bool waitsWithoutPidfd { false };
 
     static constexpr size_t ProcessDefaultOutputLimit = size_t(256) << 20;
 };
@@ -80,10 +84,6 @@ public:
     // run loop with the result, or with nullopt and the error.
     using Completion = std::function<void(std::optional<ProcessResult>, Error)>;
     static void runAsynchronously(ProcessLaunch, Completion completion);
-
-    // Tests only: runs wait for a child's end as where the system has no
-    // pidfds to give (an old kernel, a sandbox refusing the call).
-    static void setUsesPidfdsForTesting(bool);
 };
 
 // The path of the first executable regular file called `name` in the folders

@@ -245,8 +245,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
 // outputs is still seen, and the timeout still holds for it.
 TEST(Process, WithoutPidfdsAChildThatClosedItsOutputsIsWaitedForAndTimedOut)
 {
-    Process::setUsesPidfdsForTesting(false);
     auto ending = shell("exec >&- 2>&-; sleep 0.2; exit 3");
+    ending.waitsWithoutPidfd = true;
     ending.timeout = std::chrono::seconds(30);
     auto ended = runOrFail(ending);
     EXPECT_FALSE(ended.timedOut);
@@ -254,9 +254,9 @@ TEST(Process, WithoutPidfdsAChildThatClosedItsOutputsIsWaitedForAndTimedOut)
 
     auto silent = shell("exec >&- 2>&-; sleep 120");
     silent.timeout = std::chrono::milliseconds(100);
+    silent.waitsWithoutPidfd = true;
     auto start = std::chrono::steady_clock::now();
     auto silentResult = runOrFail(silent);
-    Process::setUsesPidfdsForTesting(true);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_TRUE(silentResult.timedOut);
     EXPECT_EQ(silentResult.terminationSignal, SIGKILL);

@@ -328,8 +328,10 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
         }
         auto repair = std::make_shared<RepairMadeAhead>();
         repair->made.copy = copy;
+        // The encoding the file declares is looked for in its bytes as read.
         repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
-                                                                                      &repair->made.advisories, nullptr, stop);
+                                                                                      &repair->made.advisories, nullptr, stop,
+                                                                                      document->bytes());
         return repair;
     });
     loaded.setRepair(std::move(run), std::move(stop));
@@ -518,7 +520,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::stop_token stop)
+                                                           std::stop_token stop, std::optional<std::string_view> sourceBytes)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
@@ -527,7 +529,9 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     if (!sourcePath || !destinationPath)
         return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Tidy works on local files only."));
 
-    auto characterSet = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
+    auto characterSet = sourceBytes
+        ? VornickHTMLCharacterEncodingDetector().detectIANACharacterEncodingDeclarationInHTMLData(*sourceBytes)
+        : VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
     if (!characterSet)
         return setError(outError, Error(VornickErrorDomain, VornickNoDeclaredCharacterEncodingError));
     auto encodingOption = tidyEncodingOptionForCharacterSetName(*characterSet, outError);

@@ -20,6 +20,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -92,12 +93,17 @@ public:
     // (unless the setting it was read under changed since).
     void rememberValidationRun(std::shared_ptr<const ValidationRun>, ValidationResult, std::shared_ptr<const std::u16string> checkedString);
 
-    // Tidies a file into another one, repairing structure only. True when
-    // tidy ended with status 0 or 1. A stop requested of `stop` ends the run at once, as a failure.
+    // Tidies a file into another one, repairing structure only, in the
+    // encoding the file declares (VornickNoDeclaredCharacterEncodingError
+    // for none). True when tidy ended with status 0 or 1. A stop requested
+    // of `stop` ends the run at once, as a failure. `sourceBytes`, when
+    // given, are the file's bytes as read already: the declaration is looked
+    // for in them, not in the file.
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                   std::stop_token stop = {});
+                                                   std::stop_token stop = {},
+                                                   std::optional<std::string_view> sourceBytes = std::nullopt);
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);

@@ -407,6 +407,10 @@ TEST_F(TidyFilter, StructuralFixOfFiles)
     EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(
         url(write("koi.html", "<meta charset=\"koi8-r\"><p>x")), url(destination), &code, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 21));
+    // The file's bytes handed over as read are where the declaration is looked for.
+    EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, nullptr, &error, {},
+                                                                       std::string_view("<p>x")));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 19));
 }
 
 TEST_F(TidyFilter, RepairedLatin1CopyIsPatchedInItsEncoding)

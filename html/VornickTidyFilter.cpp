@@ -223,6 +223,9 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     launch.timeout = timeout();
     launch.stop = std::move(stop);
     launch.outputLimit = maximumOutputSize;
+    // Tidy writes no file past the most that is read of one (its report, a
+    // repaired copy): a run that would is ended, not kept in memory.
+    launch.fileSizeLimit = maximumOutputSize + 1;
     auto result = Process::run(launch, outError);
     if (!result)
         return std::nullopt;

@@ -128,7 +128,8 @@ public:
     // How long a load waits for the check of a text of this many bytes
     // (VornickTidyCheckTimeBudgetDefaultsKey).
     static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
-    // The most bytes of tidy's output and of its report that are read.
+    // The most bytes of tidy's output and of its report that are read; a
+    // tidy writing a file (its report, a repaired copy) past it is ended.
     static constexpr size_t maximumOutputSize = size_t(64) << 20;
     // How much lower than the check's the priority of a repair made beside
     // it is (its thread's nice value raised by this, and so its tidy's).

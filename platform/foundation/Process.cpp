@@ -13,6 +13,7 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -294,6 +295,10 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     if (spawnResult != 0) {
         setError(outError, launchError(spawnResult, launch.executable));
         return std::nullopt;
+    }
+    if (launch.fileSizeLimit) {
+        rlimit limit { *launch.fileSizeLimit, *launch.fileSizeLimit };
+        (void)::prlimit(pid, RLIMIT_FSIZE, &limit, nullptr);
     }
 
     input.read.close();

@@ -13,6 +13,7 @@
 #include "platform/foundation/Error.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <map>
@@ -47,6 +48,12 @@ struct ProcessLaunch {
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };
+    // When set, no file the child writes, a file in memory it was handed
+    // included, grows past this many bytes: a write beyond ends the child
+    // (SIGXFSZ). The limit is the child's own, set on it right after it
+    // starts (posix_spawn sets none): a child writing without end is ended
+    // whatever it wrote in its first moments.
+    std::optional<uint64_t> fileSizeLimit;
     // When true, the child's end is waited for as where the system gives no
     // pidfd (an old kernel, a sandbox refusing the call): looked for every
     // ten milliseconds. For tests of that way.

@@ -206,6 +206,13 @@ exit 2
     Error error;
     ASSERT_TRUE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, &listing, &error));
     EXPECT_TRUE(listing.starts_with(u"/dev/null /memfd:")) << toUTF8(listing);
+
+    // A tidy writing a report larger than is ever read is ended at that
+    // size, and its run validates nothing.
+    VornickTidyFilter::setTidyExecutablePath(write("runaway", "#!/bin/sh\nexec head -c 80000000 /dev/zero >&3\n", true));
+    auto runaway = VornickTidyFilter::runValidation("<p>x");
+    EXPECT_FALSE(runaway->ranToCompletion);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
 }
 
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)

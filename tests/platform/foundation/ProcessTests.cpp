@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <fstream>
 #include <stop_token>
@@ -273,6 +274,27 @@ TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
     char buffer[64] = {};
     EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(0, ::read(fds[0], buffer, sizeof buffer)))), "through three\n");
     ::close(fds[0]);
+
+    // A file in memory handed to the child grows to the child's file size
+    // limit and no further: the write past it ends the child.
+    int memory = ::memfd_create("process-test", MFD_CLOEXEC);
+    ASSERT_GE(memory, 0);
+    auto within = shell("head -c 1000000 /dev/zero >&3");
+    within.extraDescriptor = memory;
+    within.fileSizeLimit = 1000000;
+    EXPECT_TRUE(runOrFail(within).succeeded());
+    ASSERT_EQ(::lseek(memory, 0, SEEK_SET), 0);
+    auto filling = shell("exec head -c 5000000 /dev/zero >&3");
+    filling.extraDescriptor = memory;
+    filling.fileSizeLimit = 1000000;
+    filling.timeout = std::chrono::seconds(30);
+    auto filled = runOrFail(filling);
+    EXPECT_EQ(filled.terminationSignal, SIGXFSZ);
+    EXPECT_FALSE(filled.timedOut);
+    struct stat status {};
+    ASSERT_EQ(::fstat(memory, &status), 0);
+    EXPECT_EQ(status.st_size, 1000000);
+    ::close(memory);
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

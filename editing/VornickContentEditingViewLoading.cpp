@@ -883,7 +883,8 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         return request;
 
     if (!repairBeside) {
-        // No repair was made beside a check: it is made now.
+        // No repair was made beside a check: it is made now, in the
+        // encoding the file's text as read declares.
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy)
             return request;
@@ -891,7 +892,8 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         repairBeside->copy = copy;
         Error error;
         repairBeside->succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, *copy, &repairBeside->result,
-                                                                                        &repairBeside->advisories, &error);
+                                                                                        &repairBeside->advisories, &error, {},
+                                                                                        text->bytes());
     }
     if (!repairBeside->copy || !repairBeside->succeeded) {
         removeCopyOf(repairBeside);

@@ -125,51 +125,20 @@ size_t convert(const uint8_t* s, size_t length, char16_t* out)
 {
     char16_t* const start = out;
     size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    while (i + 16 <= length) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        // The whole block is widened: `out` is no further on than `s + i`,
-        // so it has room for sixteen units; those from the block's first
-        // byte that is not ASCII on are written again below.
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-        auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block));
-        if (!nonASCII) {
-            i += 16;
-            out += 16;
-            continue;
-        }
-        auto ascii = static_cast<size_t>(__builtin_ctz(nonASCII));
+    while (i < length) {
+        // `out` is no further on than `s + i`: it has room for the rest.
+        size_t ascii = widenLeadingASCII(s + i, length - i, out);
         i += ascii;
         out += ascii;
+        if (i == length)
+            break;
         // The characters of several bytes there, one after another.
         do {
             if (!decodeCharacterOfSeveralBytes<illFormed>(s, i, length, out))
                 return refused;
         } while (i < length && s[i] >= 0x80);
     }
-#else
-    while (i + 8 <= length) {
-        uint64_t word;
-        std::memcpy(&word, s + i, sizeof word);
-        if (word & 0x8080808080808080ull) {
-            while (s[i] < 0x80)
-                *out++ = s[i++];
-            do {
-                if (!decodeCharacterOfSeveralBytes<illFormed>(s, i, length, out))
-                    return refused;
-            } while (i < length && s[i] >= 0x80);
-            continue;
-        }
-        for (size_t k = 0; k < 8; ++k)
-            out[k] = s[i + k];
-        i += 8;
-        out += 8;
-    }
-#endif
-    size_t rest = convertOneCharacterAtATime<illFormed>(s + i, length - i, out);
-    return rest == refused ? refused : static_cast<size_t>(out - start) + rest;
+    return static_cast<size_t>(out - start);
 }
 
 const uint8_t* bytesOf(std::string_view utf8)
@@ -194,8 +163,8 @@ void appendUTF16(std::u16string& out, std::string_view utf8)
     // Never more units than bytes. The units are made in a buffer on the
     // stack and appended a piece at a time, so that the string's new space
     // is written once rather than first cleared. A piece never ends inside
-    // a sequence: it ends before a byte that is no continuation byte, or
-    // after three of them (no sequence has more).
+    // a sequence: it ends before one of its last four bytes that is no
+    // continuation byte, else at its end (no sequence has four of them).
     out.reserve(out.size() + utf8.size());
     constexpr size_t piece = 1024;
     char16_t buffer[piece];

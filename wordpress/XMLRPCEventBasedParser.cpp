@@ -437,7 +437,13 @@ private:
         auto first = m_members.begin() + static_cast<ptrdiff_t>(node.elementsStart);
         Dictionary::Storage members(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
         m_members.erase(first, m_members.end());
-        Dictionary dictionary = Dictionary::fromMembers(std::move(members));
+        // The structs at one depth of a reply mostly list the same members
+        // in the same order (each post's, each term's): the order that
+        // sorted the last one there is tried first.
+        size_t depth = m_nodes.size();
+        if (m_memberOrders.size() < depth)
+            m_memberOrders.resize(depth);
+        Dictionary dictionary = Dictionary::fromMembers(std::move(members), m_memberOrders[depth - 1]);
         erase_if(dictionary, [](const Dictionary::value_type& member) { return member.second.isNull(); });
         return Value(std::move(dictionary));
     }
@@ -531,6 +537,8 @@ private:
     // arrays around it.
     std::vector<Value> m_elements;
     Dictionary::Storage m_members;
+    // By the depth of their node, the orders that sorted the last structs' members.
+    std::vector<Dictionary::MemberOrder> m_memberOrders;
     // The tags of the open elements, by depth (from 1).
     std::array<Tag, XMLRPCEventBasedParser::maximumElementDepth + 1> m_openTags {};
     // The texts of the open nodes, in UTF-8, one after the other: a node's

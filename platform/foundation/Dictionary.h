@@ -12,7 +12,9 @@
 // members below.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -41,6 +43,16 @@ public:
     // Builds a dictionary from members in the order they were read; the last of
     // repeated keys is kept, as assigning them one by one would.
     static Dictionary fromMembers(Storage members);
+    // The order that sorted the members of the last dictionary built with
+    // it. Readers whose objects repeat their members in one order (each
+    // post of a reply) keep one: members it sorts, free of repeats, are
+    // placed by it without a sort.
+    class MemberOrder {
+        friend class Dictionary;
+        std::array<uint8_t, 64> m_places {};
+        size_t m_count { 0 };
+    };
+    static Dictionary fromMembers(Storage members, MemberOrder& lastOrder);
 
     iterator begin();
     iterator end();
@@ -93,7 +105,7 @@ private:
     // Where key is or would go, and whether it is there.
     std::pair<iterator, bool> slot(std::u16string_view key);
     enum class RepeatedKeys { KeepFirst, KeepLast };
-    void sortAndDropRepeats(RepeatedKeys);
+    void sortAndDropRepeats(RepeatedKeys, MemberOrder* lastOrder = nullptr);
 
     Storage m_entries;
 };

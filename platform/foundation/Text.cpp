@@ -49,67 +49,135 @@ size_t widenLeadingASCII(const unsigned char* bytes, size_t length, char16_t* ou
     return done;
 }
 
+namespace {
+
+// What a conversion does with an ill-formed sequence.
+enum class IllFormedUTF8 { Replace, Refuse };
+
+constexpr size_t refused = static_cast<size_t>(-1);
+
+bool isContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// Decodes the character of several bytes at `s[i]` (not ASCII) into `out`,
+// moving both on. Well-formed characters are read directly; an ill-formed
+// sequence is read by ICU, which takes its longest prefix that could begin a
+// character as one U+FFFD (or refuses it). False when refused.
+template <IllFormedUTF8 illFormed>
+[[gnu::always_inline]] inline bool decodeCharacterOfSeveralBytes(const uint8_t* s, size_t& i, size_t length, char16_t*& out)
+{
+    const uint8_t lead = s[i];
+    const size_t left = length - i;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (left >= 2 && isContinuation(s[i + 1])) {
+            *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (s[i + 1] & 0x3F));
+            i += 2;
+            return true;
+        }
+    } else if ((lead & 0xF0) == 0xE0) {
+        // No overlong forms after E0, no surrogates after ED.
+        if (left >= 3 && s[i + 1] >= (lead == 0xE0 ? 0xA0 : 0x80) && s[i + 1] <= (lead == 0xED ? 0x9F : 0xBF) && isContinuation(s[i + 2])) {
+            *out++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
+            i += 3;
+            return true;
+        }
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        // No overlong forms after F0, nothing past U+10FFFF after F4.
+        if (left >= 4 && s[i + 1] >= (lead == 0xF0 ? 0x90 : 0x80) && s[i + 1] <= (lead == 0xF4 ? 0x8F : 0xBF) && isContinuation(s[i + 2])
+            && isContinuation(s[i + 3])) {
+            uint32_t c = ((lead & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
+            *out++ = static_cast<char16_t>(U16_LEAD(c));
+            *out++ = static_cast<char16_t>(U16_TRAIL(c));
+            i += 4;
+            return true;
+        }
+    }
+    if constexpr (illFormed == IllFormedUTF8::Refuse)
+        return false;
+    // No sequence is longer than four bytes: ICU looks at those alone, so
+    // that texts of any length are read with its 32-bit offsets.
+    int32_t taken = 0;
+    UChar32 c;
+    U8_NEXT(s + i, taken, static_cast<int32_t>(std::min<size_t>(left, 4)), c);
+    (void)c;
+    *out++ = 0xFFFD;
+    i += static_cast<size_t>(taken);
+    return true;
+}
+
+// The UTF-16 of the UTF-8 in `out`, which has room for `length` units (never
+// more are needed); answers how many units it wrote, or `refused`.
+template <IllFormedUTF8 illFormed>
+size_t convertOneCharacterAtATime(const uint8_t* s, size_t length, char16_t* out)
+{
+    char16_t* const start = out;
+    for (size_t i = 0; i < length;) {
+        if (s[i] < 0x80)
+            *out++ = s[i++];
+        else if (!decodeCharacterOfSeveralBytes<illFormed>(s, i, length, out))
+            return refused;
+    }
+    return static_cast<size_t>(out - start);
+}
+
+// The same, runs of ASCII sixteen bytes at a time (eight without SSE2).
+template <IllFormedUTF8 illFormed>
+size_t convert(const uint8_t* s, size_t length, char16_t* out)
+{
+    char16_t* const start = out;
+    size_t i = 0;
+    while (i < length) {
+        // `out` is no further on than `s + i`: it has room for the rest.
+        size_t ascii = widenLeadingASCII(s + i, length - i, out);
+        i += ascii;
+        out += ascii;
+        if (i == length)
+            break;
+        // The characters of several bytes there, one after another.
+        do {
+            if (!decodeCharacterOfSeveralBytes<illFormed>(s, i, length, out))
+                return refused;
+        } while (i < length && s[i] >= 0x80);
+    }
+    return static_cast<size_t>(out - start);
+}
+
+const uint8_t* bytesOf(std::string_view utf8)
+{
+    return reinterpret_cast<const uint8_t*>(utf8.data());
+}
+
+} // namespace
+
+size_t writeUTF16(std::string_view utf8, char16_t* out)
+{
+    return convert<IllFormedUTF8::Replace>(bytesOf(utf8), utf8.size(), out);
+}
+
+size_t writeUTF16OneCharacterAtATime(std::string_view utf8, char16_t* out)
+{
+    return convertOneCharacterAtATime<IllFormedUTF8::Replace>(bytesOf(utf8), utf8.size(), out);
+}
+
 void appendUTF16(std::u16string& out, std::string_view utf8)
 {
-    // Never more code units than bytes. The units are made in a buffer on the
-    // stack and appended a chunk at a time, so the string's new space is
-    // written once rather than first cleared.
+    // Never more units than bytes. The units are made in a buffer on the
+    // stack and appended a piece at a time, so that the string's new space
+    // is written once rather than first cleared. A piece never ends inside
+    // a sequence: it ends before one of its last four bytes that is no
+    // continuation byte, else at its end (no sequence has four of them).
     out.reserve(out.size() + utf8.size());
-    constexpr int32_t chunk = 1024;
-    char16_t buffer[chunk];
-    int32_t used = 0;
-    int32_t i = 0;
-    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-    const auto length = static_cast<int32_t>(utf8.size());
-    while (i < length) {
-        // Room for a run of ASCII and one character of two units.
-        if (used > chunk - 18) {
-            out.append(buffer, static_cast<size_t>(used));
-            used = 0;
-        }
-        // Runs of ASCII as far as the buffer takes them.
-        auto ascii = widenLeadingASCII(s + i, static_cast<size_t>(std::min(length - i, chunk - 2 - used)), buffer + used);
-        used += static_cast<int32_t>(ascii);
-        i += static_cast<int32_t>(ascii);
-        if (i >= length)
-            break;
-        if (s[i] < 0x80) {
-            buffer[used++] = static_cast<char16_t>(s[i++]);
-            continue;
-        }
-        // Characters of several bytes, one after another: those of two and
-        // three bytes, well-formed, directly; the rest as ICU reads them.
-        do {
-            const uint8_t lead = s[i];
-            if (lead >= 0xC2 && lead <= 0xDF && i + 1 < length && (s[i + 1] & 0xC0) == 0x80) {
-                buffer[used++] = static_cast<char16_t>(((lead & 0x1F) << 6) | (s[i + 1] & 0x3F));
-                i += 2;
-                continue;
-            }
-            if ((lead & 0xF0) == 0xE0 && i + 2 < length && (s[i + 2] & 0xC0) == 0x80) {
-                // No overlong forms after E0, no surrogates after ED.
-                const uint8_t second = s[i + 1];
-                const uint8_t lowest = lead == 0xE0 ? 0xA0 : 0x80;
-                const uint8_t highest = lead == 0xED ? 0x9F : 0xBF;
-                if (second >= lowest && second <= highest) {
-                    buffer[used++] = static_cast<char16_t>(((lead & 0x0F) << 12) | ((second & 0x3F) << 6) | (s[i + 2] & 0x3F));
-                    i += 3;
-                    continue;
-                }
-            }
-            UChar32 c;
-            U8_NEXT(s, i, length, c);
-            if (c < 0)
-                c = 0xFFFD;
-            if (c <= 0xFFFF) {
-                buffer[used++] = static_cast<char16_t>(c);
-            } else {
-                buffer[used++] = static_cast<char16_t>(U16_LEAD(c));
-                buffer[used++] = static_cast<char16_t>(U16_TRAIL(c));
-            }
-        } while (i < length && s[i] >= 0x80 && used <= chunk - 2);
+    constexpr size_t piece = 1024;
+    char16_t buffer[piece];
+    while (utf8.size() > piece) {
+        size_t end = piece;
+        while (end > piece - 3 && isContinuation(static_cast<uint8_t>(utf8[end])))
+            --end;
+        if (isContinuation(static_cast<uint8_t>(utf8[end])))
+            end = piece;
+        out.append(buffer, writeUTF16(utf8.substr(0, end), buffer));
+        utf8.remove_prefix(end);
     }
-    out.append(buffer, static_cast<size_t>(used));
+    out.append(buffer, writeUTF16(utf8, buffer));
 }
 
 std::u16string toUTF16(std::string_view utf8)
@@ -121,30 +189,11 @@ std::u16string toUTF16(std::string_view utf8)
 
 bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
 {
-    // Never more code units than bytes: written in place, then cut to size.
     std::u16string result(utf8.size(), u'\0');
-    char16_t* written = result.data();
-    int32_t i = 0;
-    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-    const auto length = static_cast<int32_t>(utf8.size());
-    while (i < length) {
-        auto ascii = widenLeadingASCII(s + i, static_cast<size_t>(length - i), written);
-        written += ascii;
-        i += static_cast<int32_t>(ascii);
-        if (i >= length)
-            break;
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0)
-            return false;
-        if (c <= 0xFFFF) {
-            *written++ = static_cast<char16_t>(c);
-        } else {
-            *written++ = static_cast<char16_t>(U16_LEAD(c));
-            *written++ = static_cast<char16_t>(U16_TRAIL(c));
-        }
-    }
-    result.resize(static_cast<size_t>(written - result.data()));
+    size_t written = convert<IllFormedUTF8::Refuse>(bytesOf(utf8), utf8.size(), result.data());
+    if (written == refused)
+        return false;
+    result.resize(written);
     out = std::move(result);
     return true;
 }

@@ -8,14 +8,23 @@
 
 namespace brevanton {
 
-// Ill-formed input is never an error here: each ill-formed sequence becomes U+FFFD.
+// Ill-formed input is never an error here: each ill-formed sequence (the
+// longest prefix of one that could begin a character, else a byte) becomes U+FFFD.
 std::u16string toUTF16(std::string_view utf8);
 // Appends the UTF-16 of the UTF-8 text (U+FFFD for each undecodable sequence).
+void appendUTF16(std::u16string& out, std::string_view utf8);
+// Writes the UTF-16 of the UTF-8 text into `out`, which has room for
+// utf8.size() units (never more are needed; any of them may be written);
+// answers how many units the text took. Runs of ASCII go sixteen bytes at a
+// time where the processor allows.
+size_t writeUTF16(std::string_view utf8, char16_t* out);
+// The same, one character at a time on every processor: what the faster
+// path must always agree with.
+size_t writeUTF16OneCharacterAtATime(std::string_view utf8, char16_t* out);
 // Widens the ASCII bytes at the start of `bytes` (at most `length`) into
 // `out`, sixteen or eight at a time; returns how many it widened. `out` has
 // room for `length` units; those past the ones widened may be written too.
 size_t widenLeadingASCII(const unsigned char* bytes, size_t length, char16_t* out);
-void appendUTF16(std::u16string& out, std::string_view utf8);
 std::string toUTF8(std::u16string_view utf16);
 
 // Strict conversion: false (and `out` untouched) when `utf8` is not well-formed UTF-8.

@@ -16,7 +16,7 @@ Value::Value(Array a) : m_storage(std::make_unique<ArrayBox>(ArrayBox { std::mov
 Value::Value(Dictionary d) : m_storage(std::make_unique<DictionaryBox>(DictionaryBox { std::move(d) })) {}
 Value::~Value() = default;
 
-void Dictionary::sortAndDropRepeats(RepeatedKeys repeats)
+void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder)
 {
     auto less = [](const value_type& a, const value_type& b) { return a.first < b.first; };
     auto notIncreasing = [](const value_type& a, const value_type& b) { return !(a.first < b.first); };
@@ -26,19 +26,37 @@ void Dictionary::sortAndDropRepeats(RepeatedKeys repeats)
         // Objects read from files and replies have a few dozen members at
         // most: their places are sorted by insertion (stable, no buffer),
         // then each entry moves once.
-        std::array<uint8_t, 64> order;
         size_t count = m_entries.size();
-        for (size_t i = 0; i < count; ++i) {
-            size_t j = i;
-            for (; j > 0 && m_entries[i].first < m_entries[order[j - 1]].first; --j)
-                order[j] = order[j - 1];
-            order[j] = static_cast<uint8_t>(i);
+        // The last order fits when it puts the keys in strictly increasing order.
+        auto fits = [&](const std::array<uint8_t, 64>& order) {
+            for (size_t i = 1; i < count; ++i) {
+                if (!(m_entries[order[i - 1]].first < m_entries[order[i]].first))
+                    return false;
+            }
+            return true;
+        };
+        bool reused = lastOrder && lastOrder->m_count == count && fits(lastOrder->m_places);
+        std::array<uint8_t, 64> sortedOrder;
+        if (!reused) {
+            for (size_t i = 0; i < count; ++i) {
+                size_t j = i;
+                for (; j > 0 && m_entries[i].first < m_entries[sortedOrder[j - 1]].first; --j)
+                    sortedOrder[j] = sortedOrder[j - 1];
+                sortedOrder[j] = static_cast<uint8_t>(i);
+            }
+            if (lastOrder) {
+                lastOrder->m_places = sortedOrder;
+                lastOrder->m_count = count;
+            }
         }
+        const auto& order = reused ? lastOrder->m_places : sortedOrder;
         Storage sorted;
         sorted.reserve(count);
         for (size_t i = 0; i < count; ++i)
             sorted.push_back(std::move(m_entries[order[i]]));
         m_entries = std::move(sorted);
+        if (reused)
+            return; // no key repeated
     } else {
         std::stable_sort(m_entries.begin(), m_entries.end(), less);
     }
@@ -62,6 +80,14 @@ Dictionary Dictionary::fromMembers(Storage members)
     Dictionary dictionary;
     dictionary.m_entries = std::move(members);
     dictionary.sortAndDropRepeats(RepeatedKeys::KeepLast);
+    return dictionary;
+}
+
+Dictionary Dictionary::fromMembers(Storage members, MemberOrder& lastOrder)
+{
+    Dictionary dictionary;
+    dictionary.m_entries = std::move(members);
+    dictionary.sortAndDropRepeats(RepeatedKeys::KeepLast, &lastOrder);
     return dictionary;
 }
 

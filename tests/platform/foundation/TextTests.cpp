@@ -102,6 +102,58 @@ TEST(Text, UTF8AgreesWithICUOnEverySequenceOfTwoAndThreeBytes)
     }
 }
 
+// The fast conversion, the one a character at a time and ICU's, which must
+// all read `utf8` alike; the strict reading must agree or refuse.
+void expectSameReadings(const std::string& utf8, const std::string& label)
+{
+    std::u16string reference = referenceUTF16(utf8);
+    ASSERT_EQ(toUTF16(utf8), reference) << label;
+    std::u16string units(utf8.size(), u'\0');
+    ASSERT_EQ(std::u16string(units.data(), writeUTF16(utf8, units.data())), reference) << label;
+    ASSERT_EQ(std::u16string(units.data(), writeUTF16OneCharacterAtATime(utf8, units.data())), reference) << label;
+    std::u16string strict = u"kept";
+    bool wellFormed = decodeUTF8Strictly(utf8, strict);
+    // ICU sees an ill-formed sequence exactly where it answers U+FFFD for bytes other than EF BF BD.
+    bool replaced = false;
+    for (size_t i = 0, unit = 0; i < utf8.size(); ++unit) {
+        int32_t at = static_cast<int32_t>(i);
+        UChar32 c;
+        U8_NEXT(reinterpret_cast<const uint8_t*>(utf8.data()), at, static_cast<int32_t>(utf8.size()), c);
+        replaced = replaced || c < 0;
+        i = static_cast<size_t>(at);
+    }
+    ASSERT_EQ(wellFormed, !replaced) << label;
+    ASSERT_EQ(strict, wellFormed ? reference : u"kept") << label;
+}
+
+TEST(Text, UTF8ReadsAlikeAtTheEdgesOfBlocksAndPieces)
+{
+    // Sequences of every width, well-formed or not, straddling the edges of
+    // the sixteen-byte blocks and of the pieces toUTF16 converts at a time,
+    // followed by more text or ending it.
+    const char* sequences[] = {
+        "\xC3\xA9", "\xE2\x80\x94", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBE",
+        // Surrogates written in UTF-8, overlong forms, beyond U+10FFFF.
+        "\xED\xA0\x80", "\xED\xBF\xBF", "\xE0\x9F\xBF", "\xC1\xBF", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80",
+        // Cut short, stray continuation bytes, bytes never in UTF-8.
+        "\xC3", "\xE2\x80", "\xF0\x9F\x98", "\x80", "\x80\x80\x80\x80\x80", "\xBF\xBF\xBF\xBF", "\xFE", "\xFF\xC3\xA9",
+        "\xF0\x9F\x98" "a", "\xE2\x80\xE2\x80\x94", "\xF0\x9F\x98\x80\x80", "\xE2\x80\x94\x80\x80",
+    };
+    for (const char* sequence : sequences) {
+        for (size_t lead : { 0, 1, 12, 13, 14, 15, 16, 17, 31, 1019, 1020, 1021, 1022, 1023, 1024, 1025 }) {
+            std::string text = std::string(lead, 'x') + sequence;
+            expectSameReadings(text, std::to_string(lead) + " ending");
+            expectSameReadings(text + "after the sequence, more than a block of ASCII", std::to_string(lead) + " inside");
+            expectSameReadings(text + sequence + sequence, std::to_string(lead) + " repeated");
+        }
+    }
+    // Text of several bytes throughout, with no run of ASCII to rest on.
+    std::string dense;
+    for (int i = 0; i < 700; ++i)
+        dense += i % 5 ? "\xD0\x9C\xE6\x97\xA5\xF0\x9F\x98\x80" : "\xE6\x97";
+    expectSameReadings(dense, "dense");
+}
+
 TEST(Text, FoldedKeysOrderLikeCaseInsensitiveComparison)
 {
     // Sorting by keys folded once must give the order of comparing the strings themselves.

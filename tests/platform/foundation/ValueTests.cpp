@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -145,6 +146,43 @@ TEST(Dictionary, RepeatedKeysKeepTheFirstWhenInsertedAndTheLastWhenReadAsMembers
     EXPECT_EQ(read.at(u"k"), Value(5));
     EXPECT_EQ(read.begin()->first, u"a");
     EXPECT_TRUE(Dictionary::fromMembers({}).empty());
+}
+
+TEST(Dictionary, MembersReadWithTheLastOrderGiveWhatASortGives)
+{
+    // Objects of the same members in the same order, then in other orders,
+    // with as many members but other keys, with repeated keys, and with
+    // fewer: each is read as without the order kept between them.
+    std::mt19937 random(11);
+    auto members = [](std::initializer_list<const char16_t*> keys) {
+        Dictionary::Storage storage;
+        int value = 0;
+        for (const char16_t* key : keys)
+            storage.emplace_back(key, Value(value++));
+        return storage;
+    };
+    std::vector<Dictionary::Storage> objects {
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"post_title", u"post_id", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"guid" }),
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"post_id" }),
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"post_id", u"post_id", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"b", u"a" }),
+    };
+    for (int round = 0; round < 20; ++round) {
+        Dictionary::Storage shuffled = objects[0];
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        objects.push_back(std::move(shuffled));
+    }
+    Dictionary::MemberOrder lastOrder;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        Dictionary expected = Dictionary::fromMembers(objects[i]);
+        Dictionary read = Dictionary::fromMembers(objects[i], lastOrder);
+        ASSERT_TRUE(read == expected) << i;
+        ASSERT_TRUE(std::is_sorted(read.begin(), read.end(), [](const auto& a, const auto& b) { return a.first < b.first; })) << i;
+    }
 }
 
 TEST(Dictionary, AgreesWithATreeThroughRandomEdits)

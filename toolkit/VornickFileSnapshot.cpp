@@ -15,8 +15,17 @@ VornickFileSnapshot::VornickFileSnapshot(const URL& url, std::string path)
 
 const URL& VornickFileSnapshot::fileURL() const
 {
-    if (m_urlFromPath)
-        std::call_once(m_urlMade, [this] { m_url = URL::fileURLWithPath(m_path, m_isDirectory); });
+    if (m_urlFromPath && !m_urlMade.load(std::memory_order_acquire)) {
+        // One lock for all snapshots rather than std::call_once, whose
+        // every first call ends in a system call (waking waiters, whether
+        // any wait or not): one per file of a tree as it is indexed.
+        static std::mutex urlMutex;
+        std::lock_guard lock(urlMutex);
+        if (!m_urlMade.load(std::memory_order_relaxed)) {
+            m_url = URL::fileURLWithPath(m_path, m_isDirectory);
+            m_urlMade.store(true, std::memory_order_release);
+        }
+    }
     return *m_url;
 }
 

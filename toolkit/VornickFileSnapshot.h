@@ -12,6 +12,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/URL.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -85,9 +86,9 @@ private:
     std::u16string decodedName() const;
 
     // Set at once for a snapshot made from a URL; made from the path for a
-    // tree entry, once.
+    // tree entry, once (m_urlMade says it is there).
     mutable std::optional<URL> m_url;
-    mutable std::once_flag m_urlMade;
+    mutable std::atomic<bool> m_urlMade { false };
     bool m_urlFromPath { false };
     std::string m_path;
     bool m_exists { false };

@@ -18,6 +18,9 @@
 
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -85,6 +88,21 @@ public:
 
     std::vector<std::u16string> events;
     int updates { 0 };
+};
+
+// Fills its new index as TestProject does, then ends the process before the
+// index is noted filled: right after the filling's save, or before it.
+class CrashingProject : public TestProject {
+public:
+    static inline bool diesBeforeItsSave = false;
+
+    void importChangesFromFileTreeEvent(const VornickFileTreeEvent& event) override
+    {
+        TestProject::importChangesFromFileTreeEvent(event);
+        if (!diesBeforeItsSave && !index()->commitEditingAndSave(nullptr))
+            _exit(2);
+        _exit(0);
+    }
 };
 
 class VornickProjectTest : public ::testing::Test {
@@ -236,6 +254,50 @@ TEST_F(VornickProjectTest, NewIndexIsFilledOnceFromTheFilesAndRebuiltWhenIncompa
     EXPECT_FALSE(fileExists(indexPath + ".indexing"));
     project.reset();
     (void)removeItem(indexPath);
+}
+
+TEST_F(VornickProjectTest, AFirstIndexingCutShortAfterItsSaveIsErasedAndDoneAgain)
+{
+    // The filling's save is not synced until the index is noted filled: a
+    // process that dies between the two leaves the marker, and the next
+    // opening fills a new index from the files instead of trusting it.
+    std::string root = m_folder + "/Prøject ✓";
+    ASSERT_TRUE(createDirectory(root + "/blogs"));
+    for (const char* name : { "a", "b", "c" })
+        ASSERT_TRUE(writeFileAtomically(root + "/blogs/" + name + ".post", name));
+    UUID identifier;
+    ASSERT_TRUE(writeFileAtomically(*projectFileURL().fileSystemPath(),
+                                    "{ \"uniqueIdentifier\": \"" + toUTF8(identifier.UUIDString()) + "\" }"));
+    std::string indexPath = VornickProjectIndex::indexFilePathForProjectIdentifier(identifier);
+    for (bool diesBeforeItsSave : { true, false }) {
+        ASSERT_FALSE(fileExists(indexPath));
+        CrashingProject::diesBeforeItsSave = diesBeforeItsSave;
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            (void)VornickProject::createWithContentsOfProjectFileURL<CrashingProject>(projectFileURL(), nullptr);
+            _exit(1); // the filling did not stop the process
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_TRUE(fileExists(indexPath + ".indexing"));
+
+        Error error;
+        auto project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+        ASSERT_TRUE(project) << toUTF8(error.localizedDescription());
+        EXPECT_EQ(project->events.size(), 1u);
+        EXPECT_EQ(postCount(*project), 3u);
+        EXPECT_FALSE(fileExists(indexPath + ".indexing"));
+        project.reset();
+        // Filled and finished: trusted from then on.
+        project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+        ASSERT_TRUE(project);
+        EXPECT_TRUE(project->events.empty());
+        EXPECT_EQ(postCount(*project), 3u);
+        project.reset();
+        ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    }
 }
 
 TEST_F(VornickProjectTest, ANewIndexRecordsTheNumbersItsFillingGaveBeforeItIsTrusted)

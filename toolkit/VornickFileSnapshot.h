@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,7 +98,7 @@ private:
     FileIdentity m_identity;
     // Set for a file whose status waits for the first question about it.
     bool m_statusDeferred { false };
-    mutable std::once_flag m_deferredStatusRead;
+    mutable std::atomic<bool> m_deferredStatusRead { false };
     std::weak_ptr<VornickFileSnapshot> m_parent;
     std::vector<std::shared_ptr<VornickFileSnapshot>> m_children;
 };

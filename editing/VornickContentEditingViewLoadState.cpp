@@ -5,7 +5,6 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/ThreadPriority.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
 
@@ -72,13 +71,8 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
     if (repair) {
         // A thread of its own, not the queue, so that the repair never waits
         // behind another check.
-        auto promise = std::make_shared<std::promise<Repair>>();
         std::stop_source stop;
-        m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop, deadline };
-        std::thread([promise, stop = stop.get_token(), repair = std::move(repair)] {
-            // In the background: a sound page never uses its repair, and the
-            // check beside it comes first.
-            lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
+        auto made = VornickTidyFilter::startRepairThread<Repair>([stop = stop.get_token(), repair = std::move(repair)] {
             auto made = repair(stop);
             // A repair stopped while it ran is nobody's: its copy goes here,
             // not on the thread that stopped it.
@@ -86,8 +80,9 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
                 removeCopyOf(made);
                 made.copy.reset();
             }
-            promise->set_value(std::move(made));
-        }).detach();
+            return made;
+        });
+        m_repairs[&frame] = RunningRepair { std::move(made), stop, deadline };
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
     std::stop_source stop;

@@ -333,6 +333,7 @@ void VornickContentEditingView::resetLoadingState()
     m_internals->resourcesBeingLoaded.clear();
     m_internals->failedResourceLoadAttempts.clear();
     m_internals->resourceFileWatchers.clear();
+    m_internals->pendingResourceFileRefreshes.clear();
     m_internals->writtenDocumentFiles.clear();
     m_internals->resourceLoadEndWaiters.clear();
     m_internals->loadingState = VornickContentLoadingState::InProgress;
@@ -882,7 +883,8 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         return request;
 
     if (!repairBeside) {
-        // No repair was made beside a check: it is made now.
+        // No repair was made beside a check: it is made now, in the
+        // encoding the file's text as read declares.
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy)
             return request;
@@ -890,7 +892,8 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         repairBeside->copy = copy;
         Error error;
         repairBeside->succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, *copy, &repairBeside->result,
-                                                                                        &repairBeside->advisories, &error);
+                                                                                        &repairBeside->advisories, &error, {},
+                                                                                        text->bytes());
     }
     if (!repairBeside->copy || !repairBeside->succeeded) {
         removeCopyOf(repairBeside);

@@ -223,6 +223,9 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     launch.timeout = timeout();
     launch.stop = std::move(stop);
     launch.outputLimit = maximumOutputSize;
+    // Tidy writes no file past the most that is read of one (its report, a
+    // repaired copy): a run that would is ended, not kept in memory.
+    launch.fileSizeLimit = maximumOutputSize + 1;
     auto result = Process::run(launch, outError);
     if (!result)
         return std::nullopt;
@@ -308,15 +311,17 @@ struct RepairMadeAhead {
 
 } // namespace
 
+void VornickTidyFilter::lowerRepairThreadPriority()
+{
+    lowerCurrentThreadPriority(RepairThreadNiceIncrement);
+}
+
 void VornickStartTidyRepairAhead(LoadedDocument& loaded)
 {
     std::stop_source stop;
+    // The loaded document waits for its repair before it goes.
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
-        // A thread of its own, in the background: a sound page never uses
-        // its repair, and the check beside it, which every page waits for,
-        // comes first (tidy inherits the priority).
-        lowerCurrentThreadPriority(VornickTidyFilter::RepairThreadNiceIncrement);
+    auto run = VornickTidyFilter::startRepairThread<std::shared_ptr<const void>>([document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
         auto extension = document->url().pathExtension();
         auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
         if (!copy || document->hasByteOrderMark()) {
@@ -326,11 +331,13 @@ void VornickStartTidyRepairAhead(LoadedDocument& loaded)
         }
         auto repair = std::make_shared<RepairMadeAhead>();
         repair->made.copy = copy;
+        // The encoding the file declares is looked for in its bytes as read.
         repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
-                                                                                      &repair->made.advisories, nullptr, stop);
+                                                                                      &repair->made.advisories, nullptr, stop,
+                                                                                      document->bytes());
         return repair;
     });
-    loaded.setRepair(run.share(), std::move(stop));
+    loaded.setRepair(std::move(run), std::move(stop));
 }
 
 std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDocument& loaded, std::stop_token stop)
@@ -516,7 +523,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
                                                            std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                           std::stop_token stop)
+                                                           std::stop_token stop, std::optional<std::string_view> sourceBytes)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
@@ -525,7 +532,9 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     if (!sourcePath || !destinationPath)
         return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Tidy works on local files only."));
 
-    auto characterSet = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
+    auto characterSet = sourceBytes
+        ? VornickHTMLCharacterEncodingDetector().detectIANACharacterEncodingDeclarationInHTMLData(*sourceBytes)
+        : VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
     if (!characterSet)
         return setError(outError, Error(VornickErrorDomain, VornickNoDeclaredCharacterEncodingError));
     auto encodingOption = tidyEncodingOptionForCharacterSetName(*characterSet, outError);

@@ -14,11 +14,13 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -91,12 +93,17 @@ public:
     // (unless the setting it was read under changed since).
     void rememberValidationRun(std::shared_ptr<const ValidationRun>, ValidationResult, std::shared_ptr<const std::u16string> checkedString);
 
-    // Tidies a file into another one, repairing structure only. True when
-    // tidy ended with status 0 or 1. A stop requested of `stop` ends the run at once, as a failure.
+    // Tidies a file into another one, repairing structure only, in the
+    // encoding the file declares (VornickNoDeclaredCharacterEncodingError
+    // for none). True when tidy ended with status 0 or 1. A stop requested
+    // of `stop` ends the run at once, as a failure. `sourceBytes`, when
+    // given, are the file's bytes as read already: the declaration is looked
+    // for in them, not in the file.
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
-                                                   std::stop_token stop = {});
+                                                   std::stop_token stop = {},
+                                                   std::optional<std::string_view> sourceBytes = std::nullopt);
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
@@ -121,11 +128,18 @@ public:
     // How long a load waits for the check of a text of this many bytes
     // (VornickTidyCheckTimeBudgetDefaultsKey).
     static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
-    // The most bytes of tidy's output and of its report that are read.
+    // The most bytes of tidy's output and of its report that are read; a
+    // tidy writing a file (its report, a repaired copy) past it is ended.
     static constexpr size_t maximumOutputSize = size_t(64) << 20;
     // How much lower than the check's the priority of a repair made beside
     // it is (its thread's nice value raised by this, and so its tidy's).
     static constexpr int RepairThreadNiceIncrement = 10;
+    // Runs `repair` on a thread of its own at that lower priority, and
+    // answers what it makes (or throws) once it ended: a sound page never
+    // uses its repair, and the check beside it, which every page waits for,
+    // comes first. Every repair made beside a check starts here.
+    template <typename Made>
+    static std::shared_future<Made> startRepairThread(std::function<Made()> repair);
     // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
@@ -135,6 +149,9 @@ public:
 
 private:
     struct TidyRun;
+    // Raises the calling thread's nice value by RepairThreadNiceIncrement
+    // (tidy, started from it, inherits it).
+    static void lowerRepairThreadPriority();
     [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
                                                         std::stop_token stop = {});
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
@@ -159,6 +176,17 @@ private:
     };
     std::shared_ptr<LastRun> m_lastRun { std::make_shared<LastRun>() };
 };
+
+template <typename Made>
+std::shared_future<Made> VornickTidyFilter::startRepairThread(std::function<Made()> repair)
+{
+    // The last of the answer's futures to go waits for the thread's end, so
+    // that what the repair made goes with it, never later on the thread.
+    return std::async(std::launch::async, [repair = std::move(repair)] {
+        lowerRepairThreadPriority();
+        return repair();
+    }).share();
+}
 
 struct VornickTidyFilter::ValidationRun {
     std::string text;

@@ -38,6 +38,7 @@ DOMContainerNode::~DOMContainerNode()
     if (!m_firstChild)
         return;
     std::vector<std::shared_ptr<DOMNode>> local;
+    std::vector<std::shared_ptr<DOMNode>> siblingsAfter;
     bool drains = !pendingDestruction;
     // The slabs of the nodes dying here give their pages back together.
     std::optional<DOMNodeArena::ReleaseBatch> batch;
@@ -62,11 +63,14 @@ DOMContainerNode::~DOMContainerNode()
         } else if (child->first()) {
             auto* container = static_cast<DOMContainerNode*>(child.get());
             if (drains && child.use_count() == 1) {
-                // It dies here: its children join the chain ahead of its
-                // siblings, so that it dies a leaf and a whole tree goes
-                // without a list (whose large blocks, freed, would have
-                // malloc merge every small block freed before them).
-                container->m_lastChild->m_nextSibling = std::move(next);
+                // It dies here, a leaf: its children go next, its siblings
+                // after them. The siblings wait on a stack no deeper than the
+                // tree, which stays small where the list of whole subtrees
+                // would grow with the page (and its large blocks, freed,
+                // would have malloc merge every small block freed before
+                // them); the last child, far ahead, is not touched early.
+                if (next)
+                    siblingsAfter.push_back(std::move(next));
                 container->m_lastChild = nullptr;
                 container->m_childCount = 0;
                 next = std::move(container->m_firstChild);
@@ -78,6 +82,10 @@ DOMContainerNode::~DOMContainerNode()
         } else
             child.reset();
         child = std::move(next);
+        if (!child && !siblingsAfter.empty()) {
+            child = std::move(siblingsAfter.back());
+            siblingsAfter.pop_back();
+        }
     }
     if (drains) {
         while (!local.empty()) {

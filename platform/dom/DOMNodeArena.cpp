@@ -218,10 +218,31 @@ bool DOMNodeArena::ReleaseBatch::add(Slab* slab, Block* block)
     return true;
 }
 
+void DOMNodeArena::ReleaseBatch::holdDeathsOf(Slab* slab)
+{
+    takeHeldDeaths();
+    m_heldSlab = slab;
+}
+
+// The slab's count still holds the deaths counted here, so it cannot reach
+// zero before they are taken off.
+void DOMNodeArena::ReleaseBatch::takeHeldDeaths()
+{
+    if (!m_heldSlab)
+        return;
+    auto* slab = m_heldSlab;
+    uint64_t deaths = m_heldDeaths;
+    m_heldSlab = nullptr;
+    m_heldDeaths = 0;
+    if (slab->count.fetch_sub(deaths, std::memory_order_acq_rel) == deaths)
+        releaseSlab(slab);
+}
+
 DOMNodeArena::ReleaseBatch::~ReleaseBatch()
 {
     if (!m_outermost)
         return;
+    takeHeldDeaths();
     currentBatch = nullptr;
     if (m_dead.empty())
         return;
@@ -251,6 +272,10 @@ void DOMNodeArena::releaseBlock(Block* block, size_t count)
 void DOMNodeArena::deallocate(void* pointer)
 {
     auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<uintptr_t>(pointer) & ~uintptr_t(slabSize - 1));
+    if (currentBatch) {
+        currentBatch->noteDeath(slab);
+        return;
+    }
     if (slab->count.fetch_sub(1, std::memory_order_acq_rel) == 1)
         releaseSlab(slab);
 }

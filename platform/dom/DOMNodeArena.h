@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -66,14 +67,28 @@ public:
 
         // Whether the slab waits for the batch (false when it could not be kept).
         bool add(Slab*, Block*);
+        // Counts the death of a node of `slab`, taken off its count when a
+        // node of another slab dies or the batch closes: nodes die mostly in
+        // the order they were made, so a slab's count changes once for a run
+        // of its nodes rather than once for each (an atomic change each).
+        void noteDeath(Slab* slab)
+        {
+            if (slab != m_heldSlab)
+                holdDeathsOf(slab);
+            ++m_heldDeaths;
+        }
 
     private:
+        void holdDeathsOf(Slab*);
+        void takeHeldDeaths();
         struct Dead {
             char* slab;
             Block* block;
         };
         bool m_outermost { false };
         std::vector<Dead> m_dead;
+        Slab* m_heldSlab { nullptr };
+        uint64_t m_heldDeaths { 0 };
     };
 
 private:

@@ -290,11 +290,12 @@ std::optional<std::u16string> namedEncoding(std::string_view& bytes, DocumentTex
     return syntax == DocumentTextSyntax::HTML ? prescanHTML(bytes) : declaredXMLEncoding(bytes);
 }
 
-} // namespace
-
-DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax syntax, std::u16string_view transportLabel)
+// Decodes `bytes` (the byte-order mark taken off) in the encoding named for
+// them, with none in UTF-8 when they are UTF-8 and windows-1252 otherwise.
+DecodedDocumentText decodeInNamedEncoding(std::string_view bytes, std::optional<std::u16string> named, bool byteOrderMark)
 {
     DecodedDocumentText result;
+    result.byteOrderMark = byteOrderMark;
     // Whether the bytes are UTF-8, found at most once (a pass over all of them).
     std::optional<bool> validUTF8;
     auto isUTF8 = [&] {
@@ -302,7 +303,7 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
             validUTF8 = isValidUTF8(bytes);
         return *validUTF8;
     };
-    if (auto named = namedEncoding(bytes, syntax, transportLabel, result.byteOrderMark))
+    if (named)
         result.encoding = std::move(*named);
     else
         result.encoding = isUTF8() ? u"UTF-8" : u"windows-1252";
@@ -326,6 +327,15 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
     return result;
 }
 
+} // namespace
+
+DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax syntax, std::u16string_view transportLabel)
+{
+    bool byteOrderMark = false;
+    auto named = namedEncoding(bytes, syntax, transportLabel, byteOrderMark);
+    return decodeInNamedEncoding(bytes, std::move(named), byteOrderMark);
+}
+
 DecodedDocumentUTF16Text decodeDocumentTextAsUTF16(std::string_view bytes, DocumentTextSyntax syntax,
                                                    std::u16string_view transportLabel)
 {
@@ -337,7 +347,8 @@ DecodedDocumentUTF16Text decodeDocumentTextAsUTF16(std::string_view bytes, Docum
         result.encoding = u"UTF-8";
         return result;
     }
-    auto decoded = decodeDocumentText(bytes, syntax, transportLabel);
+    // Else as decodeDocumentText decodes, in the encoding found above.
+    auto decoded = decodeInNamedEncoding(text, std::move(named), result.byteOrderMark);
     result.text = toUTF16(decoded.utf8);
     result.encoding = std::move(decoded.encoding);
     result.byteOrderMark = decoded.byteOrderMark;

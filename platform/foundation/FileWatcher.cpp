@@ -271,8 +271,11 @@ private:
                     armItem(state);
                     pendingFor(pending, state).flags |= FileWatcherEvent::Replaced;
                 } else if (event.mask & (IN_DELETE | IN_MOVED_FROM)) {
-                    detachItem(*state);
-                    pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                    // A file exchanged with the one at the path (an atomic save
+                    // that checks what it replaces) leaves its name after the
+                    // new one arrived: the path is looked at again.
+                    armItem(state);
+                    pendingFor(pending, state).flags |= state->active ? FileWatcherEvent::Replaced : FileWatcherEvent::Removed;
                 }
                 continue;
             }

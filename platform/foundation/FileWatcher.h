@@ -3,8 +3,9 @@
 //
 // The watch follows the path, not the file: when the file is deleted and a
 // new one is created under the same name, or another file is renamed over it
-// (an atomic save), the watcher reports that and goes on watching the new
-// file. For this it also watches the parent folder, which must exist.
+// (an atomic save, also one that exchanges the two files), the watcher
+// reports that and goes on watching the new file. For this it also watches
+// the parent folder, which must exist.
 //
 // stopWatching() (also run by the destructor) is synchronized with delivery:
 // once it returns, the callback never starts again, and a callback running

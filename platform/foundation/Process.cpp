@@ -5,7 +5,6 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -73,8 +73,6 @@ Error launchError(int errorNumber, const std::string& executable)
     error.userInfo()[Error::FilePathKey] = Value(toUTF16(executable));
     return error;
 }
-
-std::atomic<bool> usesPidfds { true };
 
 // Whether the child ended, without reaping it.
 bool hasEnded(pid_t pid)
@@ -298,6 +296,10 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         setError(outError, launchError(spawnResult, launch.executable));
         return std::nullopt;
     }
+    if (launch.fileSizeLimit) {
+        rlimit limit { *launch.fileSizeLimit, *launch.fileSizeLimit };
+        (void)::prlimit(pid, RLIMIT_FSIZE, &limit, nullptr);
+    }
 
     input.read.close();
     output.write.close();
@@ -308,7 +310,7 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     // this C library's header declares it for C only.)
     // Where the system gives no pidfd, the child's end is looked for every
     // ten milliseconds instead.
-    FileDescriptor child(usesPidfds ? static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)) : -1);
+    FileDescriptor child(launch.waitsWithoutPidfd ? -1 : static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
     StopWake stopWake(launch.stop);
     auto killGroup = [pid] {
         ::kill(-pid, SIGKILL);
@@ -464,8 +466,6 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     }
     return result;
 }
-
-void Process::setUsesPidfdsForTesting(bool uses) { usesPidfds = uses; }
 
 void Process::runAsynchronously(ProcessLaunch launch, Completion completion)
 {

@@ -13,6 +13,7 @@
 #include "platform/foundation/Error.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <map>
@@ -47,6 +48,16 @@ struct ProcessLaunch {
     // The most bytes read of each of standard output and standard error: a
     // child writing more is killed, and the run ends with `exceededOutputLimit`.
     size_t outputLimit { ProcessDefaultOutputLimit };
+    // When set, no file the child writes, a file in memory it was handed
+    // included, grows past this many bytes: a write beyond ends the child
+    // (SIGXFSZ). The limit is the child's own, set on it right after it
+    // starts (posix_spawn sets none): a child writing without end is ended
+    // whatever it wrote in its first moments.
+    std::optional<uint64_t> fileSizeLimit;
+    // When true, the child's end is waited for as where the system gives no
+    // pidfd (an old kernel, a sandbox refusing the call): looked for every
+    // ten milliseconds. For tests of that way.
+    bool waitsWithoutPidfd { false };
 
     static constexpr size_t ProcessDefaultOutputLimit = size_t(256) << 20;
 };
@@ -80,10 +91,6 @@ public:
     // run loop with the result, or with nullopt and the error.
     using Completion = std::function<void(std::optional<ProcessResult>, Error)>;
     static void runAsynchronously(ProcessLaunch, Completion completion);
-
-    // Tests only: runs wait for a child's end as where the system has no
-    // pidfds to give (an old kernel, a sandbox refusing the call).
-    static void setUsesPidfdsForTesting(bool);
 };
 
 // The path of the first executable regular file called `name` in the folders

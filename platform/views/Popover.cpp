@@ -2,10 +2,27 @@
 
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/views/Application.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 
 namespace brevanton {
+
+namespace {
+
+// Takes the keyboard for its controls but never becomes main: the window it
+// stands beside stays the main window, so its commands (Undo of a change
+// made through the popover's controls, Save) still reach it.
+class PopoverWindow final : public Window {
+public:
+    explicit PopoverWindow(Rect frame)
+        : Window(frame, WindowStyle::Borderless)
+    {
+    }
+    bool canBecomeMainWindow() const override { return false; }
+};
+
+} // namespace
 
 Popover::~Popover()
 {
@@ -64,11 +81,11 @@ void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& 
     Rect anchor = view->convertRectToScreen(rect);
     Rect frame = frameForAnchor(anchor, contentSize(), edge, view->isFlipped());
     if (!m_window) {
-        m_window = Window::create(frame);
         // Without a title bar: a window system shows it as a frameless
         // window above the others, not as a document window.
-        m_window->setStyleMask(WindowStyle::Borderless);
+        m_window = std::make_shared<PopoverWindow>(frame);
         m_window->setContentView(m_contentView);
+        Application::shared().addWindow(m_window);
     } else
         m_window->setFrame(frame);
     m_window->orderFront();

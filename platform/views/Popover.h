@@ -1,6 +1,7 @@
 // Popover: a small window of content shown next to a rectangle of a view,
 // on one of the rectangle's edges. Its window is made when it is shown and
-// ordered out when it closes.
+// ordered out when it closes; it may take the keyboard but never becomes the
+// main window.
 #pragma once
 
 #include "platform/views/Geometry.h"

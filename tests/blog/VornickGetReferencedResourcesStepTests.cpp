@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -36,6 +37,40 @@ std::string bodyOf(const std::shared_ptr<WebResource>& cached)
 {
     return cached ? std::string(cached->data().begin(), cached->data().end()) : std::string("(not cached)");
 }
+
+// A loopback site that counts the requests for each target; it answers each
+// by `answer`, by default with an image naming the target.
+class CountingSite {
+public:
+    using Answer = std::function<TestHTTPResponse(const std::string& target)>;
+
+    explicit CountingSite(Answer answer = [](const std::string& target) { return resource("image " + target); })
+        : m_answer(std::move(answer))
+    {
+    }
+
+    std::string url(const std::string& path) const { return m_server.url(path); }
+    int maxConcurrentRequests() const { return m_server.maxConcurrentRequests(); }
+
+    std::map<std::string, int> hits() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_hits;
+    }
+
+private:
+    Answer m_answer;
+    mutable std::mutex m_mutex;
+    std::map<std::string, int> m_hits;
+    // Last: it stops answering before what its answers use goes.
+    LoopbackHTTPServer m_server { [this](const TestHTTPRequest& request) {
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_hits[request.target];
+        }
+        return m_answer(request.target);
+    } };
+};
 
 class VornickGetReferencedResourcesStepTest : public LoopbackSyncStepTest {
 protected:
@@ -175,13 +210,7 @@ TEST_F(VornickGetReferencedResourcesStepTest, WebAnswersAreCachedAndFailuresOnly
 
 TEST_F(VornickGetReferencedResourcesStepTest, EachAddressOnceAndProgressByQuarters)
 {
-    std::mutex mutex;
-    std::map<std::string, int> hits;
-    LoopbackHTTPServer site([&](const TestHTTPRequest& request) {
-        std::lock_guard lock(mutex);
-        ++hits[request.target];
-        return resource("image " + request.target);
-    });
+    CountingSite site;
     m_cache->storeCachedWebResource(WebResource(Data { 'o', 'l', 'd' }, *URL::create(site.url("/cached.png")), u"image/png"));
     addPost("<img src=\"" + site.url("/a.png") + "\"><img src=\"" + site.url("/b.png") + "#top\"><img src=\"" + site.url("/cached.png") + "\">");
     addPost("<img src=\"" + site.url("/a.png") + "\"><img src=\"" + site.url("/c.png") + "\">");
@@ -195,7 +224,7 @@ TEST_F(VornickGetReferencedResourcesStepTest, EachAddressOnceAndProgressByQuarte
     EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed);
 
     std::map<std::string, int> expected { { "/a.png", 1 }, { "/b.png", 1 }, { "/c.png", 1 }, { "/d.png", 1 } };
-    EXPECT_EQ(hits, expected) << "the same image in two posts is loaded once; cached, Markdown and fragment-only duplicates never";
+    EXPECT_EQ(site.hits(), expected) << "the same image in two posts is loaded once; cached, Markdown and fragment-only duplicates never";
     EXPECT_EQ(bodyOf(cached(site.url("/cached.png"))), "old");
     EXPECT_EQ(bodyOf(cached(site.url("/b.png"))), "image /b.png");
 
@@ -248,14 +277,10 @@ TEST_F(VornickGetReferencedResourcesStepTest, PostsAreScannedAgainOnlyWhenTheirC
 // cache again; an edit or a new post since the last sync is seen.
 TEST_F(VornickGetReferencedResourcesStepTest, ChangesBetweenSyncsAreSeenAndAnUnchangedSyncAsksForNothingNew)
 {
-    std::mutex mutex;
-    std::map<std::string, int> hits;
-    LoopbackHTTPServer site([&](const TestHTTPRequest& request) {
-        std::lock_guard lock(mutex);
-        ++hits[request.target];
-        if (request.target == "/missing.png")
+    CountingSite site([](const std::string& target) {
+        if (target == "/missing.png")
             return resource("<h1>Not found</h1>", "text/html", 404);
-        return resource("image " + request.target);
+        return resource("image " + target);
     });
     auto image = [&](const std::string& path) { return "<img src=\"" + site.url(path) + "\">"; };
     auto sync = [&] {
@@ -264,10 +289,6 @@ TEST_F(VornickGetReferencedResourcesStepTest, ChangesBetweenSyncsAreSeenAndAnUnc
         startSession();
         ASSERT_TRUE(runUntilSessionEnds());
         EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed);
-    };
-    auto hitsOf = [&] {
-        std::lock_guard lock(mutex);
-        return hits;
     };
     auto& references = integrator().postResourceReferences();
     auto first = addPost(image("/a.png") + image("/missing.png"));
@@ -294,7 +315,7 @@ TEST_F(VornickGetReferencedResourcesStepTest, ChangesBetweenSyncsAreSeenAndAnUnc
     EXPECT_EQ(m_step->requestedURLsCount(), 1u) << "nothing new";
     EXPECT_EQ(references.scanCount(), scans);
     std::map<std::string, int> expected { { "/a.png", 1 }, { "/b.png", 1 }, { "/c.png", 1 }, { "/missing.png", 5 } };
-    EXPECT_EQ(hitsOf(), expected);
+    EXPECT_EQ(site.hits(), expected);
 }
 
 // Entries of deleted posts go; those of the others stay, their posts

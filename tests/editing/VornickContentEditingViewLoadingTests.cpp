@@ -432,6 +432,37 @@ TEST_F(Loading, TidysBudgetCountsFromTheStartOfACheckStartedAheadNotFromTheLoad)
     EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("page.html"));
 }
 
+// A broken page in an encoding other than UTF-8, which its host read and
+// started tidy's check and repair on, is repaired in the encoding it
+// declares and written in it (Shift_JIS: tidy writes it as it reads it).
+TEST_F(Loading, ABrokenPageRepairedAheadInTheEncodingItDeclaresIsWrittenInIt)
+{
+    // "日本" in Shift_JIS.
+    std::string nihon = "\x93\xFA\x96\x7B";
+    std::string original = "<!DOCTYPE html>\n<html><head><meta charset=\"shift_jis\"><title>" + nihon + "</title></head>\n"
+                           "<body><p>" + nihon + " <b>bold</b></p></b></body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(path("nihon.html"), original));
+    VornickDocumentFile file(path("nihon.html"));
+    Error error;
+    auto loaded = file.load(DocumentTextSyntax::HTML, &error);
+    ASSERT_TRUE(loaded) << toUTF8(error.localizedDescription());
+    VornickStartTidyValidationAhead(*loaded);
+    VornickStartTidyRepairAhead(*loaded);
+    view->embeddedWebView()->provideLoadedDocument(loaded);
+    load("nihon.html");
+
+    auto frame = view->mainFrame();
+    EXPECT_NE(frame->dataSource()->request().url(), url("nihon.html")) << "the page comes from the repaired copy";
+    auto shown = vornick_lastGeneratedHTMLString(*frame).value_or(u"");
+    EXPECT_NE(shown.find(u"<p>\u65E5\u672C <b>bold</b></p>"), std::u16string::npos) << toUTF8(shown);
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("nihon.html"), std::nullopt, true, &errors));
+    auto written = contents("nihon.html");
+    EXPECT_NE(written.find("<title>" + nihon + "</title>"), std::string::npos) << written;
+    EXPECT_NE(written.find("<p>" + nihon + " <b>bold</b></p>"), std::string::npos) << written;
+    EXPECT_EQ(written.find("</p></b>"), std::string::npos) << written;
+}
+
 TEST_F(Loading, ARepairThatOutrunsTheChecksBudgetIsStoppedAndTheBrokenPageLoadsAsItIs)
 {
     // Tidy checks as ever, but its repair never ends.

@@ -74,6 +74,26 @@ TEST_F(SectionHandles, TheContentInTheMiddleStaysThere)
     EXPECT_NEAR(middleOf(*node), visible.midY(), 20);
 }
 
+// A point in the padding of a block far taller than the window hits the
+// block: the page stays where it was instead of going to the block's middle.
+TEST_F(SectionHandles, APointInATallBlocksPaddingKeepsThePagesPlace)
+{
+    std::string markup = "<div id=tall style=\"padding-top: 2000px\">";
+    for (int index = 0; index < 80; ++index)
+        markup += "<p>Paragraph " + std::to_string(index) + " of the tall block, with a few more words to wrap.</p>";
+    show(markup + "</div>");
+    Rect visible = VornickContentEditingViewTestPeer::contentRect(*view);
+    auto anchor = VornickContentEditingViewTestPeer::rangeForPoint(*view, Point { visible.midX(), visible.midY() }, 0, nullptr);
+    ASSERT_TRUE(anchor);
+    ASSERT_EQ(vornick_exactlySelectedNode(*anchor), byId(u"tall"));
+    ASSERT_EQ(scrollPosition().y, 0);
+
+    view->setSectionHandlesShown(true);
+    EXPECT_NEAR(scrollPosition().y, 0, 20);
+    view->setSectionHandlesShown(false);
+    EXPECT_NEAR(scrollPosition().y, 0, 20);
+}
+
 TEST_F(SectionHandles, ShowingTheLoupeRegeneratesTheSourceAndHidingDoesNot)
 {
     show("<p id=a>One</p>");

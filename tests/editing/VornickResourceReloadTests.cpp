@@ -6,6 +6,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
+#include <fstream>
 #include <set>
 
 namespace brevanton::testing {
@@ -197,6 +198,50 @@ TEST_F(ResourceReloadTest, OnlyFilesThePageLoadsAreRefreshedAndNeverItsOwnSave)
     EXPECT_FALSE(refreshes("pic.png"));
     EXPECT_FALSE(refreshes("style.css"));
     view->removeFromSuperview();
+}
+
+// Through the watchers themselves: the view's save of the page (whose file
+// is watched) refreshes nothing; a sheet the page loads, written afterwards
+// by another program in the plain way (truncated, then written), is loaded
+// again once, with its new rules.
+TEST_F(ResourceReloadTest, TheWatchersRefreshOnceForAnOutsideWriteAndNeverForTheSave)
+{
+    file("style.css", "p { color: red }");
+    file("marker.png", png(2, 2));
+    loadPage("<link rel=\"stylesheet\" href=\"style.css\">", "<p>text<img src=\"marker.png\" alt=\"\"></p>");
+    auto watcherOf = [&](const char* name) {
+        auto attempt = VornickResourceLoadAttempt::createForLoadedResourceURL(url(name), view->mainFrame());
+        return VornickContentEditingViewTestPeer::watcherForResourceLoadAttempt(*view, *attempt);
+    };
+    auto pageWatcher = watcherOf("page.html");
+    ASSERT_TRUE(pageWatcher && pageWatcher->isActive()) << "the page's own file is watched";
+    std::multiset<std::string> loads;
+    auto counting = NotificationCenter::defaultCenter().addObserver(
+        VornickResourceLoadAttemptSucceededNotification, nullptr, nullptr, [&](const Notification& note) {
+            loads.insert(toUTF8(static_cast<const VornickResourceLoadAttempt*>(note.object)->url().lastPathComponent()));
+        });
+    std::string before = documentSnapshot(*document());
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
+    {
+        std::ofstream out(path("style.css"), std::ios::binary | std::ios::trunc);
+        out << "p { color: green }";
+    }
+    // The watchers report in the order the files changed: once the sheet's
+    // change was acted on, so was the save's. A later change of another
+    // file marks the end of the sheet's changes.
+    ASSERT_TRUE(waitFor([&] { return loads.count("style.css") > 0; }));
+    file("marker.png", png(3, 3));
+    ASSERT_TRUE(waitFor([&] { return loads.count("marker.png") > 0; }));
+    settle();
+    EXPECT_TRUE(pageWatcher->isActive()) << "the watch followed the saved file";
+    EXPECT_EQ(loads, (std::multiset<std::string> { "marker.png", "style.css" }));
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 0u);
+    auto sheet = view->mainFrame()->dataSource()->subresourceForURL(url("style.css"));
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(std::string(sheet->data().begin(), sheet->data().end()), "p { color: green }");
 }
 
 // A page whose base element points elsewhere (as a repaired copy's does)

@@ -19,7 +19,10 @@
 #include <filesystem>
 #include <functional>
 
+#include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -173,6 +176,8 @@ TEST_F(TidyFilter, FailedRunsAreNotValidated)
     Error error;
     EXPECT_FALSE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 16));
+    // A slow start of the shell (a busy machine) is no hang.
+    VornickTidyFilter::setTimeout(std::chrono::milliseconds(30000));
 
     // Nothing on standard error and status 0: valid.
     VornickTidyFilter::setTidyExecutablePath(write("quiet", "#!/bin/sh\ncat >/dev/null\nexit 0\n", true));
@@ -203,6 +208,13 @@ exit 2
     Error error;
     ASSERT_TRUE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, &listing, &error));
     EXPECT_TRUE(listing.starts_with(u"/dev/null /memfd:")) << toUTF8(listing);
+
+    // A tidy writing a report larger than is ever read is ended at that
+    // size, and its run validates nothing.
+    VornickTidyFilter::setTidyExecutablePath(write("runaway", "#!/bin/sh\nexec head -c 80000000 /dev/zero >&3\n", true));
+    auto runaway = VornickTidyFilter::runValidation("<p>x");
+    EXPECT_FALSE(runaway->ranToCompletion);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
 }
 
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
@@ -404,6 +416,10 @@ TEST_F(TidyFilter, StructuralFixOfFiles)
     EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(
         url(write("koi.html", "<meta charset=\"koi8-r\"><p>x")), url(destination), &code, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 21));
+    // The file's bytes handed over as read are where the declaration is looked for.
+    EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, nullptr, &error, {},
+                                                                       std::string_view("<p>x")));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 19));
 }
 
 TEST_F(TidyFilter, RepairedLatin1CopyIsPatchedInItsEncoding)
@@ -573,6 +589,27 @@ TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUn
     }
     stoppedPage.reset();
     EXPECT_EQ(copies(), copiesBefore);
+}
+
+// A repair runs on a thread of its own below the check's priority, its tidy
+// too, and hands over what it made or what it threw.
+TEST_F(TidyFilter, RepairsRunBelowTheChecksPriorityAndHandOverWhatTheyMakeOrThrow)
+{
+    auto currentThreadNice = [] { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())); };
+    int lowered = std::min(currentThreadNice() + VornickTidyFilter::RepairThreadNiceIncrement, 19);
+    std::string niceFile = m_folder + "/nice";
+    VornickTidyFilter::setTidyExecutablePath(write("nice-tidy", "#!/bin/sh\ncut -d' ' -f19 /proc/$$/stat > '" + niceFile + "'\n", true));
+    std::string path = write("page.html", "<meta charset=utf-8><p>x</b>");
+    auto page = LoadedDocument::create(path, readFile(path).value_or(""), FileStamp {}, DocumentTextSyntax::HTML);
+    VornickStartTidyRepairAhead(*page);
+    auto repair = VornickTakeTidyRepairAhead(*page, {});
+    ASSERT_TRUE(repair && repair->copy);
+    (void)removeItem(*repair->copy->fileSystemPath());
+    EXPECT_EQ(std::stoi(readFile(niceFile).value_or("-100")), lowered);
+
+    EXPECT_EQ(VornickTidyFilter::startRepairThread<int>(currentThreadNice).get(), lowered);
+    auto failed = VornickTidyFilter::startRepairThread<int>([]() -> int { throw std::runtime_error("no copy"); });
+    EXPECT_THROW(failed.get(), std::runtime_error);
 }
 
 TEST_F(TidyFilter, TheCheckBudgetIsTheSettingPlusALittlePerMegabyte)

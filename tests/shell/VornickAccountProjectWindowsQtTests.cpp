@@ -132,6 +132,8 @@ protected:
     void TearDown() override
     {
         VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
+        document.reset();
+        project.reset();
         blogEditors.clear();
         fakeProject.reset();
         shell.reset();
@@ -142,34 +144,48 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
+    std::string projectFile() const { return folder + "/project.brevantonwordpressproject"; }
+
+    // The account's project saved in the folder: the site's address, the
+    // login and what `fill` adds. Its index's path is kept in `indexPath`.
+    void saveAccountProject(const std::function<void(VornickWordPressBlogProject&)>& fill)
+    {
+        Error error;
+        auto newProject = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
+            URL::fileURLWithPath(std::string_view(projectFile()), false), &error);
+        ASSERT_TRUE(newProject) << error;
+        newProject->wordPressAccount()->setRootURLString(u"https://site.example/");
+        newProject->wordPressAccount()->setLoginID(u"writer");
+        fill(*newProject);
+        ASSERT_TRUE(newProject->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(newProject->index()->commitEditingAndSave(&error)) << error;
+        ASSERT_TRUE(newProject->save(&error)) << error;
+        indexPath = newProject->index()->filePath();
+    }
+
+    static std::shared_ptr<VornickWordPressBlog> addBlog(VornickWordPressBlogProject& newProject, const std::u16string& name)
+    {
+        auto& context = *newProject.index()->managedObjectContext();
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
+        blog->setBlogFolderName(name);
+        blog->setSourceFileName(name + u".brevantonwordpressblog");
+        blog->setTitle(name);
+        blog->setObjectForKey(newProject.wordPressAccount(), u"hostingAccount");
+        return blog;
+    }
+
     // The account's project on disk, with the blogs named, then opened here
     // around the fake site's agent, as the shell will find it.
-    void makeAccount(std::vector<std::u16string> blogNames)
+    void makeAccount(const std::vector<std::u16string>& blogNames)
     {
-        std::string projectFile = folder + "/project.brevantonwordpressproject";
-        {
-            Error error;
-            auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-                URL::fileURLWithPath(std::string_view(projectFile), false), &error);
-            ASSERT_TRUE(project) << error;
-            project->wordPressAccount()->setRootURLString(u"https://site.example/");
-            project->wordPressAccount()->setUseXMLRPC(true);
-            project->wordPressAccount()->setLoginID(u"writer");
-            auto& context = *project->index()->managedObjectContext();
-            for (const auto& name : blogNames) {
-                auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-                blog->setBlogFolderName(name);
-                blog->setSourceFileName(name + u".brevantonwordpressblog");
-                blog->setTitle(name);
-                blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
-            }
-            ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
-            ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
-            ASSERT_TRUE(project->save(&error)) << error;
-        }
+        ASSERT_NO_FATAL_FAILURE(saveAccountProject([&](VornickWordPressBlogProject& newProject) {
+            newProject.wordPressAccount()->setUseXMLRPC(true);
+            for (const auto& name : blogNames)
+                addBlog(newProject, name);
+        }));
         Error error;
         fakeProject = VornickProject::createWithContentsOfProjectFileURL<FakeAgentWordPressProject>(
-            URL::fileURLWithPath(std::string_view(projectFile), false), &error);
+            URL::fileURLWithPath(std::string_view(projectFile()), false), &error);
         ASSERT_TRUE(fakeProject) << error;
         fakeSite = fakeProject->fakeIntegrator().site;
         fakeProject->fakeIntegrator().setSyncLog(VornickLog::create(URL::fileURLWithPath(folder + "/sync.log", false)));
@@ -192,9 +208,28 @@ protected:
         Error error;
         EXPECT_TRUE(shell->openDocument(folder, &error)) << error;
         EXPECT_EQ(shell->accountProjects().size(), 1u);
-        auto document = shell->accountProjects().empty() ? nullptr : shell->accountProjects().front();
+        auto opened = shell->accountProjects().empty() ? nullptr : shell->accountProjects().front();
         drain();
-        return document;
+        return opened;
+    }
+
+    // Opens the account made before in the shell, which from then on alone
+    // holds its project but for `project` (which tests let go of to see the
+    // project end).
+    void openMadeAccount()
+    {
+        project = fakeProject;
+        document = openAccount();
+        ASSERT_TRUE(document);
+        fakeProject.reset();
+    }
+
+    // An account with the blogs named, opened with a stand-in window per blog.
+    void openAccountWithStandInBlogs(const std::vector<std::u16string>& blogNames)
+    {
+        ASSERT_NO_FATAL_FAILURE(makeAccount(blogNames));
+        registerStandInBlogOpener();
+        openMadeAccount();
     }
 
     static void drain()
@@ -247,6 +282,10 @@ protected:
     std::shared_ptr<FakeAgentWordPressProject> fakeProject;
     std::shared_ptr<FakeWordPressSite> fakeSite;
     std::vector<std::shared_ptr<StandInBlogEditor>> blogEditors;
+    std::string indexPath;
+    // What openMadeAccount opened.
+    std::shared_ptr<FakeAgentWordPressProject> project;
+    std::shared_ptr<VornickWordPressAccountEditor> document;
 };
 
 TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogInTitlesRiseThenOpenBlogsAndTheLastCloseEndsAll)
@@ -257,10 +296,9 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogI
     site().posts = { sitePost(u"11", u"Hello <em>world</em>"), sitePost(u"12", u"Second &amp; last"), sitePost(u"13", u"Third") };
     site().pages = { sitePost(u"21", u"About", u"page") };
     registerStandInBlogOpener();
-    std::weak_ptr<FakeAgentWordPressProject> weakProject = fakeProject;
-    auto document = openAccount();
-    ASSERT_TRUE(document);
-    fakeProject.reset();
+    ASSERT_NO_FATAL_FAILURE(openMadeAccount());
+    std::weak_ptr<FakeAgentWordPressProject> weakProject = project;
+    project.reset();
 
     // The project's editor shows nothing: the first sync window is the one window.
     auto controller = document->firstBlogSyncWindowController();
@@ -350,13 +388,8 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogI
 TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndTheProjectLastsWhileASyncRuns)
 {
     UserDefaults::standard().setInteger(5, VornickWordPressSyncIntervalDefaultsKey);
-    makeAccount({ u"Beta", u"Alpha" });
-    registerStandInBlogOpener();
-    auto project = fakeProject;
-    auto& synchronizer = fakeProject->synchronizer();
-    auto document = openAccount();
-    ASSERT_TRUE(document);
-    fakeProject.reset();
+    ASSERT_NO_FATAL_FAILURE(openAccountWithStandInBlogs({ u"Beta", u"Alpha" }));
+    auto& synchronizer = project->synchronizer();
 
     // A window per blog, in the order of their names, each a title bar
     // right of and below the one before; no first sync window.
@@ -415,10 +448,7 @@ TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereTy
 {
     makeAccount({ u"Alpha" });
     vornick_registerBlogWindowOpener();
-    auto project = fakeProject;
-    auto document = openAccount();
-    ASSERT_TRUE(document);
-    fakeProject.reset();
+    ASSERT_NO_FATAL_FAILURE(openMadeAccount());
     auto& synchronizer = project->synchronizer();
     synchronizer.cancelAllSyncSessions();
     auto blog = std::dynamic_pointer_cast<VornickProjectComponent>(
@@ -525,11 +555,7 @@ TEST_F(AccountProjectWindows, TheBlogWindowsAccountItemShowsTheLoginPanelWhereTy
 
 TEST_F(AccountProjectWindows, TheUploadsASessionAsksForAreQueuedAndTitlesGoToNoWallWithoutTheFirstSyncWindow)
 {
-    makeAccount({ u"Only" });
-    registerStandInBlogOpener();
-    auto project = fakeProject;
-    auto document = openAccount();
-    ASSERT_TRUE(document);
+    ASSERT_NO_FATAL_FAILURE(openAccountWithStandInBlogs({ u"Only" }));
     auto& synchronizer = project->synchronizer();
     EXPECT_TRUE(document->blogServiceIntegratorRequestScheduledSendOfPostChanges(project->integrator(), sitePost(u"31", u"Queued"),
                                                                                 site().blogDescription, Value(u"native-31")));
@@ -547,7 +573,7 @@ TEST_F(AccountProjectWindows, WithoutAutomaticSyncOrABlogWindowNothingIsSchedule
     auto& synchronizer = fakeProject->synchronizer();
     VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
     Error error;
-    ASSERT_TRUE(shell->openDocument(folder + "/project.brevantonwordpressproject", &error)) << error;
+    ASSERT_TRUE(shell->openDocument(projectFile(), &error)) << error;
     // No "Blog" opener: nothing shows (the log says why), and the project closes.
     std::u16string logBefore = VornickLog::generalLog().text();
     RunLoop::main().runOnce(0);
@@ -672,12 +698,7 @@ TEST_F(AccountProjectWindows, NewWordPressAccountMakesAFolderInTheShoeboxShowsTh
 
 TEST_F(AccountProjectWindows, TheSyncLogWindowShowsTheAccountsSyncLogAndClosesWithTheAccount)
 {
-    makeAccount({ u"Alpha" });
-    registerStandInBlogOpener();
-    auto project = fakeProject;
-    auto document = openAccount();
-    ASSERT_TRUE(document);
-    fakeProject.reset();
+    ASSERT_NO_FATAL_FAILURE(openAccountWithStandInBlogs({ u"Alpha" }));
     auto log = project->integrator().syncLog();
     log->log("== BEGIN Sync Session (Manual) ==");
 
@@ -719,21 +740,9 @@ TEST_F(AccountProjectWindows, TheSyncLogWindowShowsTheAccountsSyncLogAndClosesWi
 TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexesAndGoesWhenDone)
 {
     constexpr int postCount = 240;
-    std::string projectFile = folder + "/project.brevantonwordpressproject";
-    std::string indexPath;
-    {
-        Error error;
-        auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-            URL::fileURLWithPath(std::string_view(projectFile), false), &error);
-        ASSERT_TRUE(project) << error;
-        project->wordPressAccount()->setRootURLString(u"https://site.example/");
-        project->wordPressAccount()->setLoginID(u"writer");
-        auto& context = *project->index()->managedObjectContext();
-        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-        blog->setBlogFolderName(u"Alpha");
-        blog->setSourceFileName(u"Alpha.brevantonwordpressblog");
-        blog->setTitle(u"Alpha");
-        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+    ASSERT_NO_FATAL_FAILURE(saveAccountProject([&](VornickWordPressBlogProject& newProject) {
+        auto blog = addBlog(newProject, u"Alpha");
+        auto& context = *newProject.index()->managedObjectContext();
         for (int i = 0; i < postCount; ++i) {
             auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
             ASSERT_TRUE(post);
@@ -745,11 +754,7 @@ TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexe
             post->setValueForKey(Value(u"90" + number), u"identifierUsedByBlogService");
             post->setHasEditsNotYetSavedToSourceFile(true);
         }
-        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
-        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
-        ASSERT_TRUE(project->save(&error)) << error;
-        indexPath = project->index()->filePath();
-    }
+    }));
     // No index: opening the folder reads every file.
     Error error;
     ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
@@ -785,7 +790,7 @@ TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexe
     VornickProjectIndexingProgress::setDisplayIntervalForTesting(std::chrono::milliseconds(0));
     std::optional<size_t> stepsWhenTheLoopTurned;
     RunLoop::main().perform([&] { stepsWhenTheLoopTurned = statuses.size(); });
-    auto document = openAccount();
+    document = openAccount();
     VornickProjectIndexingProgress::setDisplayIntervalForTesting(VornickProjectIndexingProgress::displayInterval);
     ASSERT_TRUE(document);
     observation.reset();

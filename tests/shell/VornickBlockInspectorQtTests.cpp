@@ -1,8 +1,9 @@
 // The block inspector in a real post window on the offscreen Qt platform: a
 // double-click on a paragraph's section handle opens the popover beside the
-// block with its modules, a click on Center centres the paragraph's ink in
-// the window's picture, and Format > Edit Attributes opens it on the block
-// around the caret.
+// block with its modules (also for a block far down a long post, scrolled to
+// with the wheel), a click on Center centres the paragraph's ink in the
+// window's picture and is one undo step, and Format > Edit Attributes opens
+// it on the block around the caret.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
@@ -40,6 +41,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QWheelEvent>
 
 #include <filesystem>
 
@@ -126,11 +128,13 @@ protected:
         }
         return nullptr;
     }
-    // The element's box in the window widget's coordinates.
+    // The element's box in the window widget's coordinates, where the page's
+    // scroll position shows it.
     QRect boxInWidget(const DOMElement& element) const
     {
         auto webView = view().embeddedWebView();
-        Rect box = webView->convertRectToView(webView->boundingBox(element), nullptr);
+        auto documentView = webView->mainFrame()->frameView()->documentView();
+        Rect box = documentView->convertRectToView(webView->boundingBox(element), nullptr);
         return QRect(static_cast<int>(box.minX()), static_cast<int>(widget()->height() - box.maxY()), static_cast<int>(box.width()),
                      static_cast<int>(box.height()));
     }
@@ -165,6 +169,35 @@ protected:
         auto style = pageTemplate.find("</style>");
         pageTemplate.insert(style, "body, .wp-site-blocks, main, .entry-content { margin: 0; padding: 0; }\n"
                                    "body.brevanton-section-handles-shown { padding: 0; }\n");
+    }
+};
+
+// A long post of short paragraphs: most of its blocks lie below the first screen.
+class VornickLongPostBlockInspectorQtTests : public VornickBlockInspectorQtTests {
+protected:
+    VornickLongPostBlockInspectorQtTests()
+    {
+        body.clear();
+        for (int index = 0; index < 120; ++index) {
+            body += u"<!-- wp:paragraph -->\n<p>Paragraph number " + toUTF16(std::to_string(index))
+                + u".</p>\n<!-- /wp:paragraph -->\n\n";
+        }
+    }
+
+    // The part of the page the window shows, in the window widget's coordinates.
+    QRect visiblePageInWidget() const
+    {
+        auto webView = view().embeddedWebView();
+        Rect visible = webView->convertRectToView(webView->visibleRect(), nullptr);
+        return QRect(static_cast<int>(visible.minX()), static_cast<int>(widget()->height() - visible.maxY()),
+                     static_cast<int>(visible.width()), static_cast<int>(visible.height()));
+    }
+    // The post's body as a save writes it.
+    std::u16string savedBody() const
+    {
+        auto point = view().attachmentPointWithIdentifier(VornickAttachmentPointBody);
+        auto html = point ? point->extractCompactHTMLContentStringWithReferencesUnder(std::nullopt, std::nullopt) : std::nullopt;
+        return html.value_or(u"(no body)");
     }
 };
 
@@ -352,6 +385,103 @@ TEST_F(VornickFullWidthBlockInspectorQtTests, AFullWidthBlocksHandleStandsLeftOf
     Point left = webView->convertPointToView(Point { barInWebView.minX() - 30, boxInWebView.midY() }, &view());
     (void)VornickContentEditingViewTestPeer::rangeForPoint(view(), left, VornickRangeForPointHitTestSectionHandles, &hitKind);
     EXPECT_NE(hitKind, VornickHitPartKind::SectionHandle);
+}
+
+// The user's path to a block far down: the wheel brings it into view, a
+// double-click on its handle opens the popover beside it (where the block is
+// on screen now, not where the page's top was), and Center is one undo step
+// that Ctrl+Z takes back to the very bytes a save wrote before.
+TEST_F(VornickLongPostBlockInspectorQtTests, ABlockFarDownScrolledIntoViewIsInspectedBesideItAndOneChangeUndoesExactly)
+{
+    auto target = paragraph(u"Paragraph number 90.");
+    ASSERT_TRUE(target);
+    // The handles on, the page stays at its top.
+    view().setSectionHandlesShown(true);
+    settle();
+    QRect page = visiblePageInWidget();
+    auto first = paragraph(u"Paragraph number 0.");
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(page.contains(boxInWidget(*first))) << "the first block still shows";
+    ASSERT_GT(boxInWidget(*target).top(), page.bottom() + page.height()) << "the block lies well below the first screen";
+
+    // Wheel notches over the page until the whole block shows.
+    QPointF inPage(page.center());
+    for (int notch = 0; notch < 400 && !page.contains(boxInWidget(*target)); ++notch) {
+        QWheelEvent wheel(inPage, widget()->mapToGlobal(inPage), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widget(), &wheel);
+        settle();
+        page = visiblePageInWidget();
+    }
+    QRect box = boxInWidget(*target);
+    ASSERT_TRUE(page.contains(box)) << "the wheel brought the block into view";
+
+    // A double-click on the block's handle, at its right edge left of the
+    // page's scroller.
+    auto& scroller = view().embeddedWebView()->mainFrame()->frameView()->verticalScroller();
+    ASSERT_TRUE(scroller && !scroller->isHidden());
+    int barLeft = static_cast<int>(scroller->convertRectToView(scroller->bounds(), nullptr).minX());
+    QPoint handle(std::min(box.right() + 1, barLeft) - 5, box.center().y());
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+    QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+    settle();
+    auto controller = elementEditor();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_EQ(controller->targetElement(), target);
+    auto* popover = popoverWidget();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_TRUE(popover->isVisible());
+
+    // Beside the block on screen: just below or just above it, overlapping
+    // it horizontally, within the window.
+    QRect blockOnScreen(widget()->mapToGlobal(box.topLeft()), box.size());
+    QRect frame = popover->geometry();
+    int gapBelow = frame.top() - blockOnScreen.bottom();
+    int gapAbove = blockOnScreen.top() - frame.bottom();
+    EXPECT_TRUE((gapBelow >= -2 && gapBelow <= 40) || (gapAbove >= -2 && gapAbove <= 40))
+        << "popover at y " << frame.top() << ".." << frame.bottom() << ", block at y " << blockOnScreen.top() << ".."
+        << blockOnScreen.bottom();
+    EXPECT_TRUE(frame.right() > blockOnScreen.left() && frame.left() < blockOnScreen.right());
+    QRect windowOnScreen(widget()->mapToGlobal(QPoint(0, 0)), widget()->size());
+    EXPECT_TRUE(windowOnScreen.intersects(frame)) << "the popover stands over the window";
+
+    // The paragraph block's modules, drawn.
+    ASSERT_EQ(controller->moduleCount(), 3u);
+    auto textAlignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
+    ASSERT_TRUE(textAlignment);
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(controller->modules()[1]));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[2]));
+    EXPECT_FALSE(testing::inkBounds(popover->grab().toImage()).isEmpty());
+
+    // A click on Center changes that block alone, as one undo step.
+    auto undoManager = editor->window()->undoManager();
+    std::u16string stepBefore = undoManager->undoActionName();
+    std::u16string before = savedBody();
+    auto control = textAlignment->alignmentSegmentedControl();
+    ASSERT_EQ(control->labelForSegment(1), u"Center");
+    Rect bounds = control->bounds();
+    Point base = control->convertPointToView(Point { bounds.minX() + bounds.width() * 1.5 / 3, bounds.midY() }, nullptr);
+    QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
+    settle();
+    EXPECT_EQ(control->selectedSegment(), 1);
+    auto centred = paragraph(u"Paragraph number 90.");
+    ASSERT_TRUE(centred);
+    EXPECT_NE(centred->getAttribute(u"class").find(u"has-text-align-center"), std::u16string::npos);
+    std::u16string after = savedBody();
+    EXPECT_NE(after, before);
+    EXPECT_NE(after.find(u"<!-- wp:paragraph {\"align\":\"center\"} -->"), std::u16string::npos) << toUTF8(after);
+    EXPECT_EQ(undoManager->undoActionName(), u"Change Block Property");
+
+    // The click left the keyboard in the popover: Ctrl+Z goes there.
+    QWidget* keyboard = QApplication::focusWidget();
+    ASSERT_NE(keyboard, nullptr);
+    QTest::keyClick(keyboard, Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(savedBody(), before);
+    EXPECT_EQ(undoManager->undoActionName(), stepBefore) << "the change was one step";
+    EXPECT_EQ(undoManager->redoActionName(), u"Change Block Property");
+    EXPECT_EQ(paragraph(u"Paragraph number 90.")->getAttribute(u"class").find(u"has-text-align-center"), std::u16string::npos);
 }
 
 } // namespace brevanton

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace brevanton;
 
 namespace {
@@ -281,6 +283,21 @@ TEST(DOMNode, DyingTreesKeepHeldSubtreesAndFreeNestedContents)
     EXPECT_EQ(held->parentNode(), nullptr);
     EXPECT_EQ(held->nextSibling(), nullptr);
     EXPECT_EQ(toElement(held.get())->outerHTML(), u"<p id=\"held\"><b>x</b>y</p>");
+
+    // Siblings after dying containers, at every depth, die with them; one
+    // held among them, after the others, lives on with its own child alone.
+    std::vector<std::weak_ptr<DOMNode>> nodes;
+    std::shared_ptr<DOMNode> late;
+    {
+        auto document = parse(u"<body><div><p><b>1</b>2</p>3<ul><li>4<li>5</ul></div><span>6</span>7<em id=late>8</em>9</body>");
+        auto* body = document->body().get();
+        for (auto* node = body->first(); node; node = node->traverseNext(body))
+            nodes.push_back(node->shared_from_this());
+        late = document->getElementById(u"late");
+    }
+    EXPECT_EQ(nodes.size(), 17u);
+    EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(), [](auto& node) { return !node.expired(); }), 2);
+    EXPECT_EQ(toElement(late.get())->outerHTML(), u"<em id=\"late\">8</em>");
 
     std::u16string nested;
     for (int i = 0; i < 50000; ++i)

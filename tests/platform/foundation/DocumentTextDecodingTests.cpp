@@ -140,6 +140,7 @@ TEST(DocumentTextDecoding, UTF16AnswersAsTheUTF8Decoding)
     const std::pair<std::string, std::u16string_view> cases[] = {
         { "<p>plain \xE2\x82\xAC and \xF0\x9F\x98\x80", {} },
         { "\xEF\xBB\xBF<p>marked", {} },
+        { "\xEF\xBB\xBF<p>marked Cr\xE8me", {} },
         { "<p>Cr\xE8me", {} },
         { "<meta charset=utf-8><p>Cr\xE8me", {} },
         { "<p>\xED\xA0\x80 a surrogate, \xC0\xAF overlong, \xF4\x90\x80\x80 past the last", u"utf-8" },

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -111,6 +112,19 @@ TEST_F(FileWatcherTest, FollowsAtomicSavesAndDeleteThenCreate)
     ASSERT_TRUE(writeFileAtomically(path("page.html"), "two"));
     ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Replaced));
     EXPECT_TRUE(watcher->isActive());
+    recorder.events.clear();
+    append(path("page.html"), "more");
+    ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Modified));
+
+    // Exchanged with a new file, the old one then removed under the other name.
+    recorder.events.clear();
+    ASSERT_TRUE(writeFileAtomically(path("page.html.new"), "exchanged"));
+    ASSERT_EQ(::renameat2(AT_FDCWD, path("page.html.new").c_str(), AT_FDCWD, path("page.html").c_str(), RENAME_EXCHANGE), 0);
+    ASSERT_EQ(::unlink(path("page.html.new").c_str()), 0);
+    ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Replaced));
+    settle();
+    EXPECT_TRUE(watcher->isActive());
+    EXPECT_FALSE(recorder.allFlags() & FileWatcherEvent::Removed);
     recorder.events.clear();
     append(path("page.html"), "more");
     ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Modified));

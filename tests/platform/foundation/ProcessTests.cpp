@@ -3,12 +3,15 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <fstream>
+#include <stop_token>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +34,19 @@ ProcessResult runOrFail(const ProcessLaunch& launch)
     auto result = Process::run(launch, &error);
     EXPECT_TRUE(result.has_value()) << error;
     return result.value_or(ProcessResult {});
+}
+
+// A thread that asks for a stop once the child wrote its pid file (a whole
+// line; the shell may be slow to start on a busy machine), and `delay` later.
+std::thread stopOnceWritten(std::stop_source stop, std::string pidFile, std::chrono::milliseconds delay = {})
+{
+    return std::thread([stop, pidFile = std::move(pidFile), delay]() mutable {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!(fileExists(pidFile) && readFile(pidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(delay);
+        stop.request_stop();
+    });
 }
 
 } // namespace
@@ -165,13 +181,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     auto launch = shell("sleep 120 & echo $! > \"$1\"; wait", { pidFile });
     std::stop_source stop;
     launch.stop = stop.get_token();
-    // The stop comes once the child is running (the shell may be slow to start on a busy machine).
-    std::thread stopper([stop, pidFile]() mutable {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!(fileExists(pidFile) && readFile(pidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        stop.request_stop();
-    });
+    // The stop comes once the child is running.
+    std::thread stopper = stopOnceWritten(stop, pidFile);
     auto start = std::chrono::steady_clock::now();
     auto result = runOrFail(launch);
     stopper.join();
@@ -210,14 +221,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
     auto silent = shell("echo $$ > \"$1\"; exec >&- 2>&-; sleep 120", { silentPidFile });
     std::stop_source silentStop;
     silent.stop = silentStop.get_token();
-    std::thread silentStopper([silentStop, silentPidFile]() mutable {
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!(fileExists(silentPidFile) && readFile(silentPidFile).value_or("").ends_with('\n')) && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // The shell closes its outputs right after writing its pid.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        silentStop.request_stop();
-    });
+    // The shell closes its outputs right after writing its pid.
+    std::thread silentStopper = stopOnceWritten(silentStop, silentPidFile, std::chrono::milliseconds(50));
     start = std::chrono::steady_clock::now();
     auto silentResult = runOrFail(silent);
     silentStopper.join();
@@ -241,8 +246,8 @@ TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
 // outputs is still seen, and the timeout still holds for it.
 TEST(Process, WithoutPidfdsAChildThatClosedItsOutputsIsWaitedForAndTimedOut)
 {
-    Process::setUsesPidfdsForTesting(false);
     auto ending = shell("exec >&- 2>&-; sleep 0.2; exit 3");
+    ending.waitsWithoutPidfd = true;
     ending.timeout = std::chrono::seconds(30);
     auto ended = runOrFail(ending);
     EXPECT_FALSE(ended.timedOut);
@@ -250,9 +255,9 @@ TEST(Process, WithoutPidfdsAChildThatClosedItsOutputsIsWaitedForAndTimedOut)
 
     auto silent = shell("exec >&- 2>&-; sleep 120");
     silent.timeout = std::chrono::milliseconds(100);
+    silent.waitsWithoutPidfd = true;
     auto start = std::chrono::steady_clock::now();
     auto silentResult = runOrFail(silent);
-    Process::setUsesPidfdsForTesting(true);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_TRUE(silentResult.timedOut);
     EXPECT_EQ(silentResult.terminationSignal, SIGKILL);
@@ -269,6 +274,27 @@ TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
     char buffer[64] = {};
     EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(0, ::read(fds[0], buffer, sizeof buffer)))), "through three\n");
     ::close(fds[0]);
+
+    // A file in memory handed to the child grows to the child's file size
+    // limit and no further: the write past it ends the child.
+    int memory = ::memfd_create("process-test", MFD_CLOEXEC);
+    ASSERT_GE(memory, 0);
+    auto within = shell("head -c 1000000 /dev/zero >&3");
+    within.extraDescriptor = memory;
+    within.fileSizeLimit = 1000000;
+    EXPECT_TRUE(runOrFail(within).succeeded());
+    ASSERT_EQ(::lseek(memory, 0, SEEK_SET), 0);
+    auto filling = shell("exec head -c 5000000 /dev/zero >&3");
+    filling.extraDescriptor = memory;
+    filling.fileSizeLimit = 1000000;
+    filling.timeout = std::chrono::seconds(30);
+    auto filled = runOrFail(filling);
+    EXPECT_EQ(filled.terminationSignal, SIGXFSZ);
+    EXPECT_FALSE(filled.timedOut);
+    struct stat status {};
+    ASSERT_EQ(::fstat(memory, &status), 0);
+    EXPECT_EQ(status.st_size, 1000000);
+    ::close(memory);
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

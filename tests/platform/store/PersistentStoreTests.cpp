@@ -56,15 +56,37 @@ protected:
     std::shared_ptr<PersistentStore> open(std::shared_ptr<ManagedObjectModel> model, const PersistentStoreOptions& options = {})
     {
         Error error;
-        auto store = PersistentStore::open(path, std::move(model), &error, options);
-        EXPECT_TRUE(store) << error;
-        return store;
+        auto opened = PersistentStore::open(path, std::move(model), &error, options);
+        EXPECT_TRUE(opened) << error;
+        return opened;
     }
+
+    // Opens `store` on the file and `context` over it.
+    void openWithContext(std::shared_ptr<ManagedObjectModel> model = makeTestModel(), const PersistentStoreOptions& options = {})
+    {
+        store = open(std::move(model), options);
+        ASSERT_TRUE(store);
+        context = ManagedObjectContext::create(store, &center);
+    }
+
+    // Closes the context and the store, then opens both on the file again.
+    void reopenWithContext(std::shared_ptr<ManagedObjectModel> model = makeTestModel())
+    {
+        context.reset();
+        store.reset();
+        openWithContext(std::move(model));
+    }
+
+    uintmax_t fileSize() const { return std::filesystem::file_size(path); }
+
+    // After the center: the contexts post to it until they go.
+    std::shared_ptr<PersistentStore> store;
+    std::shared_ptr<ManagedObjectContext> context;
 };
 
 TEST_F(PersistentStoreTests, TheFileIsWrittenAheadWithFullSynchronisation)
 {
-    auto store = open(makeTestModel());
+    store = open(makeTestModel());
     ASSERT_TRUE(store);
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "journal_mode"), "wal");
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "2");
@@ -79,8 +101,7 @@ TEST_F(PersistentStoreTests, TheFileIsWrittenAheadWithFullSynchronisation)
 
 TEST_F(PersistentStoreTests, AdditiveModelChangesMigrateInPlace)
 {
-    auto store = open(makeTestModel());
-    auto context = ManagedObjectContext::create(store, &center);
+    ASSERT_NO_FATAL_FAILURE(openWithContext());
     auto post = context->insertNewObject(u"BlogPost");
     post->setValueForKey(Value(u"kept"), u"title");
     auto postID = post->objectID();
@@ -88,16 +109,12 @@ TEST_F(PersistentStoreTests, AdditiveModelChangesMigrateInPlace)
     ASSERT_TRUE(context->save(&error)) << error;
     EXPECT_FALSE(store->migrated());
     std::u16string identifier = store->identifier();
-    context.reset();
-    store.reset();
 
     auto newer = makeTestModel(true, true);
     EXPECT_NE(newer->versionHash(), makeTestModel()->versionHash());
-    store = open(newer);
-    ASSERT_TRUE(store);
+    ASSERT_NO_FATAL_FAILURE(reopenWithContext(newer));
     EXPECT_TRUE(store->migrated());
     EXPECT_EQ(store->identifier(), identifier);
-    context = ManagedObjectContext::create(store, &center);
     auto migrated = context->existingObjectWithID(postID);
     ASSERT_TRUE(migrated);
     EXPECT_EQ(migrated->valueForKey(u"title"), Value(u"kept"));
@@ -105,12 +122,9 @@ TEST_F(PersistentStoreTests, AdditiveModelChangesMigrateInPlace)
     migrated->setValueForKey(Value(u"https://example.com/p"), u"permalinkURLString");
     context->insertNewObject(u"PostFormat")->setValueForKey(Value(u"standard"), u"identifier");
     ASSERT_TRUE(context->save(&error)) << error;
-    context.reset();
-    store.reset();
 
-    store = open(makeTestModel(true, true));
+    ASSERT_NO_FATAL_FAILURE(reopenWithContext(makeTestModel(true, true)));
     EXPECT_FALSE(store->migrated());
-    context = ManagedObjectContext::create(store, &center);
     EXPECT_EQ(context->existingObjectWithID(postID)->valueForKey(u"permalinkURLString"), Value(u"https://example.com/p"));
     auto formats = context->executeFetchRequest(FetchRequest(u"PostFormat"), &error);
     ASSERT_TRUE(formats);
@@ -143,10 +157,8 @@ TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsI
     PersistentStoreOptions options = FaultyFileSystem::storeOptions();
     options.firstFilling = true;
     FaultyFileSystem::inject(InjectedFault::SyncError);
-    auto store = open(makeTestModel(), options);
-    ASSERT_TRUE(store);
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "0");
-    auto context = ManagedObjectContext::create(store, &center);
     auto recorded = [&] { return std::stoll(rawQuery(path, "SELECT value FROM _Metadata WHERE key = 'nextNumber'").at(0)); };
     int64_t highest = 0;
     for (int i = 0; i < 300; ++i)
@@ -186,8 +198,7 @@ TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsI
 
     // A filling that writes nothing after opening is flushed all the same.
     ASSERT_TRUE(PersistentStore::destroy(path, &error)) << error;
-    store = open(makeTestModel(), options);
-    ASSERT_TRUE(store);
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
     FaultyFileSystem::inject(InjectedFault::SyncError);
     EXPECT_FALSE(store->finishFilling(&error));
     FaultyFileSystem::inject(InjectedFault::None);
@@ -224,7 +235,7 @@ TEST_F(PersistentStoreTests, OtherModelChangesAreIncompatibleUntilTheFileIsRebui
     Error error;
     ASSERT_TRUE(PersistentStore::destroy(path, &error)) << error;
     EXPECT_FALSE(std::ifstream(path).good());
-    auto store = open(makeTestModel(false));
+    store = open(makeTestModel(false));
     ASSERT_TRUE(store);
     EXPECT_FALSE(store->migrated());
     EXPECT_TRUE(PersistentStore::destroy(folder + "/never-made", &error));
@@ -256,9 +267,7 @@ TEST_F(PersistentStoreTests, FilesThatAreNoStoresAreRefused)
 
 TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
 {
-    auto store = open(makeTestModel(), FaultyFileSystem::storeOptions());
-    ASSERT_TRUE(store);
-    auto context = ManagedObjectContext::create(store, &center);
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), FaultyFileSystem::storeOptions()));
     auto blog = context->insertNewObject(u"Blog");
     blog->setValueForKey(Value(u"v0"), u"title");
     auto doomed = context->insertNewObject(u"BlogTag");
@@ -320,18 +329,13 @@ TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
     // Numbers given while the disk failed are recorded by the save: a new
     // store on the file gives higher ones.
     int64_t highest = rawQuery(path, "SELECT max(id) FROM BlogPost").empty() ? 0 : std::stoll(rawQuery(path, "SELECT max(id) FROM BlogPost")[0]);
-    context.reset();
-    store.reset();
-    store = open(makeTestModel());
-    context = ManagedObjectContext::create(store, &center);
+    ASSERT_NO_FATAL_FAILURE(reopenWithContext());
     EXPECT_GT(context->insertNewObject(u"BlogTag")->objectID().number(), highest);
 }
 
 TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLiteReadsThem)
 {
-    auto store = open(makeTestModel());
-    ASSERT_TRUE(store);
-    auto context = ManagedObjectContext::create(store, &center);
+    ASSERT_NO_FATAL_FAILURE(openWithContext());
     std::vector<std::u16string> titles { u"Plain ASCII title long enough", u"caf\u00e9 \u2014 \u65e5\u672c", u"\U0001F600 first",
                                          u"", std::u16string(u"nul\0inside", 11), u"\u05e9\u05dc\u05d5\u05dd" };
     // Texts longer than the memory a statement first encodes bound text
@@ -384,10 +388,7 @@ TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLit
 // grew so long that the commit copies it.
 TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheStoresThreadUnlessTheLogGrewLong)
 {
-    auto store = open(makeTestModel());
-    ASSERT_TRUE(store);
-    auto context = ManagedObjectContext::create(store, &center);
-    auto fileSize = [&] { return std::filesystem::file_size(path); };
+    ASSERT_NO_FATAL_FAILURE(openWithContext());
     auto save = [&](size_t characters) {
         auto blog = context->insertNewObject(u"Blog");
         blog->setValueForKey(Value(std::u16string(characters, u'x')), u"title");
@@ -422,10 +423,7 @@ TEST_F(PersistentStoreTests, ASaveLeavesTheLogsCopyToTheStoresThreadUnlessTheLog
 // nothing: every save is still read from the log, and a later copy succeeds.
 TEST_F(PersistentStoreTests, AFailedCopyOfTheLogLosesNoSave)
 {
-    auto store = open(makeTestModel(), FaultyFileSystem::storeOptions());
-    ASSERT_TRUE(store);
-    auto context = ManagedObjectContext::create(store, &center);
-    auto fileSize = [&] { return std::filesystem::file_size(path); };
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), FaultyFileSystem::storeOptions()));
     Error error;
     for (InjectedFault fault : { InjectedFault::WriteError, InjectedFault::SyncError }) {
         SCOPED_TRACE(static_cast<int>(fault));
@@ -461,10 +459,8 @@ TEST_F(PersistentStoreTests, AFailedCopyOfTheLogLosesNoSave)
 // frees are not zeroed at the cost of writing them again.
 TEST_F(PersistentStoreTests, ChangingALongTextLogsItsPagesOnce)
 {
-    auto store = open(makeTestModel());
-    ASSERT_TRUE(store);
+    ASSERT_NO_FATAL_FAILURE(openWithContext());
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "secure_delete"), "2");
-    auto context = ManagedObjectContext::create(store, &center);
     auto post = context->insertNewObject(u"BlogPost");
     std::u16string body(400'000, u'a');
     post->setValueForKey(Value(body), u"sourceContentString");
@@ -485,12 +481,8 @@ TEST_F(PersistentStoreTests, ChangingALongTextLogsItsPagesOnce)
     auto postID = post->objectID();
     post.reset();
     reader.reset();
-    context.reset();
-    store.reset();
-    store = open(makeTestModel());
-    ASSERT_TRUE(store);
-    auto reopened = ManagedObjectContext::create(store, &center);
-    EXPECT_EQ(reopened->existingObjectWithID(postID)->valueForKey(u"sourceContentString"), Value(body));
+    ASSERT_NO_FATAL_FAILURE(reopenWithContext());
+    EXPECT_EQ(context->existingObjectWithID(postID)->valueForKey(u"sourceContentString"), Value(body));
 }
 
 } // namespace

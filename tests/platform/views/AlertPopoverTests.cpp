@@ -121,3 +121,24 @@ TEST(Popovers, PlacedOnTheEdgeAsThePositioningViewSeesIt)
     EXPECT_FALSE(popover->window()->isVisible());
     EXPECT_EQ(log->calls, (std::vector<std::string> { "willShow", "didShow", "should", "should", "willClose", "didClose" }));
 }
+
+// The popover's window takes the keyboard, but the window it stands beside
+// stays main: commands with no target in the popover (Undo) still reach it.
+TEST(Popovers, TheirWindowTakesTheKeyboardButNeverBecomesMain)
+{
+    auto window = Window::create(Rect(100, 100, 400, 300));
+    window->makeKeyWindow();
+    ASSERT_TRUE(window->isMainWindow());
+    auto popover = std::make_shared<Popover>();
+    popover->setContentView(std::make_shared<View>(Rect(0, 0, 60, 40)));
+    popover->showRelativeToRect(Rect(50, 50, 20, 10), window->contentView(), RectEdge::MinY);
+    auto popoverWindow = popover->window();
+    ASSERT_TRUE(popoverWindow);
+    EXPECT_EQ(popoverWindow->styleMask(), WindowStyle::Borderless);
+    popoverWindow->makeKeyWindow();
+    EXPECT_TRUE(popoverWindow->isKeyWindow());
+    EXPECT_FALSE(popoverWindow->isMainWindow());
+    EXPECT_TRUE(window->isMainWindow());
+    popover->close();
+    Application::shared().resetForTesting();
+}

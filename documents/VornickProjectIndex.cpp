@@ -45,7 +45,17 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
         isNew = true;
     }
 
-    auto store = PersistentStore::open(path, model, &error);
+    // The marker is on disk before a new file is: a first filling writes
+    // the file without syncing it, and only the marker tells a file a crash
+    // left half written from a whole one.
+    auto openStore = [&](bool firstFilling) -> std::shared_ptr<PersistentStore> {
+        if (firstFilling && !fileExists(marker) && !writeFileAtomically(marker, "", &error))
+            return nullptr;
+        PersistentStoreOptions options;
+        options.firstFilling = firstFilling;
+        return PersistentStore::open(path, model, &error, options);
+    };
+    auto store = openStore(isNew);
     if (!store && error.is(PersistentStoreErrorDomain, PersistentStoreIncompatibleModelError)) {
         VornickGeneralLog("-[VornickProjectIndex createForProjectIdentifier] The index {} was written by an incompatible "
                           "model; erasing it to index the project's files again",
@@ -56,7 +66,7 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
             return nullptr;
         }
         isNew = true;
-        store = PersistentStore::open(path, model, &error);
+        store = openStore(true);
     }
     if (!store) {
         if (outError) {
@@ -67,12 +77,6 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
         }
         return nullptr;
     }
-    if (isNew && !fileExists(marker) && !writeFileAtomically(marker, "", outError))
-        return nullptr;
-    // A new index is erased when it is opened with its marker still there:
-    // its first filling commits once, with the object numbers it gave.
-    if (isNew)
-        store->deferNumberRecordingToSaves();
     auto context = ManagedObjectContext::create(std::move(store));
     return std::shared_ptr<VornickProjectIndex>(new VornickProjectIndex(std::move(path), std::move(context), isNew));
 }
@@ -91,9 +95,9 @@ void VornickProjectIndex::noteFilled()
     if (!m_isNew)
         return;
     Error error;
-    // The numbers given since the last save are recorded before the marker
-    // goes, so that none comes back after a crash.
-    if (!m_context->persistentStore()->recordNumbersBeforeGiving(&error)) {
+    // What the filling wrote (unsynced), with the numbers given since the
+    // last save, is on disk before the marker goes.
+    if (!m_context->persistentStore()->finishFilling(&error)) {
         VornickGeneralLog("-[VornickProjectIndex noteFilled] Keeping {}: {}", markerPath(m_filePath), error.localizedDescription());
         return;
     }

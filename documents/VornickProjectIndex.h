@@ -9,6 +9,8 @@
 // index and saved it (noteFilled), a marker file beside it
 // ("<index>.indexing") says that it is incomplete: an index found with the
 // marker (the first indexing was interrupted) is erased and made anew too.
+// The marker is on disk before the new file is made, so the store writes
+// the new file unsynced until it is filled (PersistentStoreOptions::firstFilling).
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -42,9 +44,10 @@ public:
     // incomplete before): it holds nothing yet and must be filled from the files.
     bool isNew() const { return m_isNew; }
     // Records that the new index has been filled and saved. Until then the
-    // store records the object numbers it gives with its saves only (the
-    // marker erases the file after a crash); they are recorded here before
-    // the marker goes, which stays when that fails.
+    // store syncs nothing and records the object numbers it gives with its
+    // saves only (the marker erases the file after a crash); the numbers
+    // given since are recorded and all of it synced here before the marker
+    // goes, which stays when that fails.
     void noteFilled();
 
     const std::shared_ptr<ManagedObjectContext>& managedObjectContext() const { return m_context; }

@@ -3,9 +3,33 @@
 #include "platform/foundation/CharacterSet.h"
 
 #include <algorithm>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace brevanton {
+
+namespace {
+
+// Runs `make` the first time and marks it done; later calls only read the
+// mark. One lock serves all snapshots rather than a std::call_once flag
+// each, whose every first call ends in a system call (waking waiters,
+// whether any wait or not): one per file of a tree as it is indexed.
+template<typename Make>
+void runOnce(std::atomic<bool>& done, std::mutex& mutex, Make&& make)
+{
+    if (done.load(std::memory_order_acquire))
+        return;
+    std::lock_guard lock(mutex);
+    if (done.load(std::memory_order_relaxed))
+        return;
+    make();
+    done.store(true, std::memory_order_release);
+}
+
+std::mutex urlMutex;
+std::mutex statusMutex;
+
+} // namespace
 
 VornickFileSnapshot::VornickFileSnapshot(const URL& url, std::string path)
     : m_url(url)
@@ -16,7 +40,7 @@ VornickFileSnapshot::VornickFileSnapshot(const URL& url, std::string path)
 const URL& VornickFileSnapshot::fileURL() const
 {
     if (m_urlFromPath)
-        std::call_once(m_urlMade, [this] { m_url = URL::fileURLWithPath(m_path, m_isDirectory); });
+        runOnce(m_urlMade, urlMutex, [this] { m_url = URL::fileURLWithPath(m_path, m_isDirectory); });
     return *m_url;
 }
 
@@ -75,7 +99,7 @@ void VornickFileSnapshot::readDeferredStatus() const
 {
     if (!m_statusDeferred)
         return;
-    std::call_once(m_deferredStatusRead, [this] {
+    runOnce(m_deferredStatusRead, statusMutex, [this] {
         auto* self = const_cast<VornickFileSnapshot*>(this);
         struct stat info;
         // A file gone since the walk keeps what the walk saw: that it was there.

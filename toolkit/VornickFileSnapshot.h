@@ -12,9 +12,9 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/URL.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,9 +85,9 @@ private:
     std::u16string decodedName() const;
 
     // Set at once for a snapshot made from a URL; made from the path for a
-    // tree entry, once.
+    // tree entry, once (m_urlMade says it is there).
     mutable std::optional<URL> m_url;
-    mutable std::once_flag m_urlMade;
+    mutable std::atomic<bool> m_urlMade { false };
     bool m_urlFromPath { false };
     std::string m_path;
     bool m_exists { false };
@@ -98,7 +98,7 @@ private:
     FileIdentity m_identity;
     // Set for a file whose status waits for the first question about it.
     bool m_statusDeferred { false };
-    mutable std::once_flag m_deferredStatusRead;
+    mutable std::atomic<bool> m_deferredStatusRead { false };
     std::weak_ptr<VornickFileSnapshot> m_parent;
     std::vector<std::shared_ptr<VornickFileSnapshot>> m_children;
 };

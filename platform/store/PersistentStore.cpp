@@ -208,7 +208,8 @@ void checkpointWriteAheadLog(PersistentStore::Private& d)
 int logWasWritten(void* context, sqlite3* database, const char* name, int pages)
 {
     auto& d = *static_cast<PersistentStore::Private*>(context);
-    if (pages >= checkpointInCommitLogPages) {
+    // The saving connection copies the log only when its copy is synced.
+    if (pages >= checkpointInCommitLogPages && !d.syncsDeferred) {
         sqlite3_wal_checkpoint_v2(database, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         return SQLITE_OK;
     }
@@ -243,24 +244,30 @@ const std::string& PersistentStore::path() const { return m_private->path; }
 const ManagedObjectModel& PersistentStore::model() const { return *m_private->model; }
 bool PersistentStore::migrated() const { return m_private->migrated; }
 
-void PersistentStore::deferNumberRecordingToSaves()
-{
-    std::lock_guard lock(m_private->mutex);
-    m_private->numberRecordingDeferred = true;
-}
-
-bool PersistentStore::recordNumbersBeforeGiving(Error* outError)
+bool PersistentStore::finishFilling(Error* outError)
 {
     Private& d = *m_private;
     std::lock_guard lock(d.mutex);
-    d.numberRecordingDeferred = false;
-    if (d.nextNumber <= d.reservedEnd)
+    if (!d.syncsDeferred)
         return true;
+    d.numberRecordingDeferred = false;
     Error error;
-    SQLiteTransaction transaction(d.database, &error);
-    if (!transaction.began() || !d.recordNextNumber(d.nextNumber, &error) || !transaction.commit(&error))
-        return setError(outError, storeError(PersistentStoreSaveError, "Cannot record the object numbers given in " + d.path, &error));
-    d.reservedEnd = d.nextNumber;
+    bool recorded = d.nextNumber <= d.reservedEnd;
+    if (!recorded) {
+        SQLiteTransaction transaction(d.database, &error);
+        recorded = transaction.began() && d.recordNextNumber(d.nextNumber, &error) && transaction.commit(&error);
+        if (recorded)
+            d.reservedEnd = d.nextNumber;
+    }
+    // Every commit from here on is synced; then what the filling wrote goes
+    // to disk. Numbers not recorded are recorded by the next one given.
+    Error pragmaError;
+    if (d.database.execute("PRAGMA synchronous = FULL", &pragmaError))
+        d.syncsDeferred = false;
+    else if (recorded)
+        error = pragmaError;
+    if (!recorded || d.syncsDeferred || !d.database.syncFiles(&error))
+        return setError(outError, storeError(PersistentStoreSaveError, "Cannot make the first filling of " + d.path + " durable", &error));
     return true;
 }
 
@@ -470,6 +477,8 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     Private& d = *store->m_private;
     d.path = path;
     d.vfsName = options.vfsName;
+    d.numberRecordingDeferred = options.firstFilling;
+    d.syncsDeferred = options.firstFilling;
     d.model = std::move(model);
     describeTables(d);
 
@@ -481,6 +490,10 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     Error error;
     if (!d.database.open(path, options.vfsName, &error))
         return fail(PersistentStoreOpenError, "Cannot open the store", error);
+    // Set before write-ahead logging is switched on: making a new file use
+    // it is a transaction of its own.
+    if (!d.database.execute(options.firstFilling ? "PRAGMA synchronous = OFF" : "PRAGMA synchronous = FULL", &error))
+        return fail(PersistentStoreOpenError, "Cannot set up the store", error);
     {
         SQLiteStatement mode = d.database.prepare("PRAGMA journal_mode = WAL", &error);
         bool hasRow = false;
@@ -494,7 +507,7 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     // (a post's body) frees its old overflow pages, and zeroing them doubled
     // the log a save writes. Pages still in use are cleared as before, and
     // a freed page is soon reused.
-    if (!d.database.execute("PRAGMA synchronous = FULL", &error) || !d.database.execute("PRAGMA secure_delete = FAST", &error))
+    if (!d.database.execute("PRAGMA secure_delete = FAST", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
     sqlite3_wal_hook(d.database.handle(), logWasWritten, &d);
     if (!PredicateSQL::registerFunctions(d.database, &error))

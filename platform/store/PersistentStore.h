@@ -38,6 +38,13 @@ inline constexpr int64_t PredicateFormatError = 5;
 struct PersistentStoreOptions {
     // The SQLite VFS to open the file through; empty: the default one.
     std::string vfsName;
+    // A first filling of a new file, which its owner erases when it finds
+    // it after a crash before finishFilling (a marker of its own says so):
+    // until then nothing the store writes is synced to disk, and object
+    // numbers are recorded by the saves rather than in blocks before they
+    // are given. Opening an existing file this way is allowed but gains
+    // nothing.
+    bool firstFilling { false };
 };
 
 class PersistentStore {
@@ -64,15 +71,18 @@ public:
 
     // Object numbers are recorded as used in the file, in blocks, before
     // they are given, so that none comes back after a crash (a transaction
-    // of its own, synced, per block). While the owner of a file it alone
-    // writes would erase it after a crash (a first filling not yet
-    // finished), deferNumberRecordingToSaves leaves that record to the
-    // saves, each of which records the highest number given with its
-    // changes: the filling commits once. recordNumbersBeforeGiving records
-    // the numbers given since (false with the error when that fails: the
-    // next number given records them) and goes back to recording first.
-    void deferNumberRecordingToSaves();
-    [[nodiscard]] bool recordNumbersBeforeGiving(Error* outError);
+    // of its own, synced, per block). During a first filling
+    // (PersistentStoreOptions::firstFilling) each save records the highest
+    // number given with its changes instead, and nothing is synced.
+    //
+    // finishFilling ends a first filling: it records the numbers given
+    // since the last save and syncs the file and its log, so that all the
+    // store wrote is on disk when it answers true; from then on every
+    // commit is synced and numbers are recorded before they are given.
+    // False with the error when that fails: the file is not to be trusted
+    // (its owner keeps its marker); the store goes on as after a success.
+    // True at once for a store opened otherwise.
+    [[nodiscard]] bool finishFilling(Error* outError);
 
     // The id a URI names, when it is an object URI of this store and of an
     // entity of its model (whether the object exists is the context's

@@ -65,8 +65,12 @@ struct PersistentStore::Private {
     int64_t nextNumber { 1 };
     int64_t reservedEnd { 1 };
     int64_t reservationSize { 64 };
-    // Numbers are given without a block recorded first (deferNumberRecordingToSaves).
+    // A first filling (PersistentStoreOptions::firstFilling) not finished:
+    // numbers are given without a block recorded first, and commits are not
+    // synced (nor is the log copied into the file by the saving connection,
+    // whose copy would not be synced either).
     bool numberRecordingDeferred { false };
+    std::atomic<bool> syncsDeferred { false };
     // Counts successful saves, so that contexts notice other contexts' saves.
     std::atomic<uint64_t> saveGeneration { 0 };
 

@@ -231,6 +231,21 @@ bool SQLiteDatabase::execute(std::string_view sql, Error* outError)
     return true;
 }
 
+bool SQLiteDatabase::syncFiles(Error* outError)
+{
+    // Through the files' own methods, so that a VFS in between sees the
+    // flush; the log's first flush also syncs its folder.
+    for (int operation : { SQLITE_FCNTL_JOURNAL_POINTER, SQLITE_FCNTL_FILE_POINTER }) {
+        sqlite3_file* file = nullptr;
+        if (sqlite3_file_control(m_database, "main", operation, &file) != SQLITE_OK || !file || !file->pMethods)
+            continue;
+        int result = file->pMethods->xSync(file, SQLITE_SYNC_NORMAL);
+        if (result != SQLITE_OK)
+            return setError(outError, errorForResult(result, "syncing the database files"));
+    }
+    return true;
+}
+
 SQLiteStatement SQLiteDatabase::prepare(std::string_view sql, Error* outError)
 {
     sqlite3_stmt* statement = nullptr;

@@ -88,6 +88,10 @@ public:
     // A statement prepared once and kept (reset before it is answered).
     SQLiteStatement* cachedStatement(const std::string& sql, Error* outError);
 
+    // Flushes the file and its write-ahead log to disk: what commits wrote
+    // without syncing (synchronous = OFF) is durable when it answers true.
+    [[nodiscard]] bool syncFiles(Error* outError);
+
     int64_t lastInsertRowID() const;
     int changes() const;
 

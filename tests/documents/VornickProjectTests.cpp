@@ -238,6 +238,51 @@ TEST_F(VornickProjectTest, NewIndexIsFilledOnceFromTheFilesAndRebuiltWhenIncompa
     (void)removeItem(indexPath);
 }
 
+TEST_F(VornickProjectTest, AFirstIndexingCutShortIsErasedAndDoneAgain)
+{
+    // A new index's filling is not synced until the index is noted filled:
+    // an index left before that, with or without the filling's save (as a
+    // process that dies leaves it), keeps its marker, and the next opening
+    // fills a new index from the files instead of trusting it.
+    std::string root = m_folder + "/Prøject ✓";
+    ASSERT_TRUE(createDirectory(root + "/blogs"));
+    for (const char* name : { "a", "b", "c" })
+        ASSERT_TRUE(writeFileAtomically(root + "/blogs/" + name + ".post", name));
+    UUID identifier;
+    ASSERT_TRUE(writeFileAtomically(*projectFileURL().fileSystemPath(),
+                                    "{ \"uniqueIdentifier\": \"" + toUTF8(identifier.UUIDString()) + "\" }"));
+    std::string indexPath = VornickProjectIndex::indexFilePathForProjectIdentifier(identifier);
+    for (bool savedBeforeTheEnd : { true, false }) {
+        Error error;
+        {
+            auto index = VornickProjectIndex::createForProjectIdentifier(identifier, testModel(false), &error);
+            ASSERT_TRUE(index) << toUTF8(error.localizedDescription());
+            ASSERT_TRUE(index->isNew());
+            EXPECT_TRUE(fileExists(indexPath + ".indexing"));
+            for (int i = 0; i < 5; ++i)
+                index->managedObjectContext()->insertNewObject(u"Post");
+            if (savedBeforeTheEnd) {
+                ASSERT_TRUE(index->commitEditingAndSave(&error)) << toUTF8(error.localizedDescription());
+            }
+        }
+        EXPECT_TRUE(fileExists(indexPath + ".indexing"));
+
+        auto project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+        ASSERT_TRUE(project) << toUTF8(error.localizedDescription());
+        EXPECT_EQ(project->events.size(), 1u);
+        EXPECT_EQ(postCount(*project), 3u);
+        EXPECT_FALSE(fileExists(indexPath + ".indexing"));
+        project.reset();
+        // Filled and finished: trusted from then on.
+        project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+        ASSERT_TRUE(project);
+        EXPECT_TRUE(project->events.empty());
+        EXPECT_EQ(postCount(*project), 3u);
+        project.reset();
+        ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    }
+}
+
 TEST_F(VornickProjectTest, ANewIndexRecordsTheNumbersItsFillingGaveBeforeItIsTrusted)
 {
     // A new project's index is trusted at once, with its root component

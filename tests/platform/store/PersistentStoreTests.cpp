@@ -151,11 +151,15 @@ TEST_F(PersistentStoreTests, StoresOpenOnOneFileNeverGiveTheSameNumber)
     EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogTag"), std::vector<std::string> { "600" });
 }
 
-TEST_F(PersistentStoreTests, NumbersDeferredToSavesAreRecordedByThemAndBeforeGivingAgain)
+TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsItsNumbersThen)
 {
-    ASSERT_NO_FATAL_FAILURE(openWithContext());
+    // Through the fault shim: a flush that fails tells whether one was asked for.
+    PersistentStoreOptions options = FaultyFileSystem::storeOptions();
+    options.firstFilling = true;
+    FaultyFileSystem::inject(InjectedFault::SyncError);
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "0");
     auto recorded = [&] { return std::stoll(rawQuery(path, "SELECT value FROM _Metadata WHERE key = 'nextNumber'").at(0)); };
-    store->deferNumberRecordingToSaves();
     int64_t highest = 0;
     for (int i = 0; i < 300; ++i)
         highest = std::max(highest, context->insertNewObject(u"BlogTag")->objectID().number());
@@ -163,22 +167,41 @@ TEST_F(PersistentStoreTests, NumbersDeferredToSavesAreRecordedByThemAndBeforeGiv
     EXPECT_EQ(recorded(), 1);
     Error error;
     ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(FaultyFileSystem::failures(), 0);
     EXPECT_GT(recorded(), highest);
 
-    // Given after the save, recorded when recording first comes back.
+    // Given after the save: finishing records them, and fails while the
+    // flush of what the filling wrote fails. It syncs from then on.
     highest = context->insertNewObject(u"BlogTag")->objectID().number();
     EXPECT_LE(recorded(), highest);
-    ASSERT_TRUE(store->recordNumbersBeforeGiving(&error)) << error;
+    EXPECT_FALSE(store->finishFilling(&error));
+    EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreSaveError)) << error;
+    EXPECT_GT(FaultyFileSystem::failures(), 0);
     EXPECT_GT(recorded(), highest);
-    // From then on a block is recorded before a number is given: a store
-    // opened on the file without a save in between gives other numbers.
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "2");
+    context->insertNewObject(u"BlogTag");
+    EXPECT_FALSE(context->save(&error));
+    FaultyFileSystem::inject(InjectedFault::None);
+    ASSERT_TRUE(context->save(&error)) << error;
+    // Finished: true at once, as for a store opened otherwise.
+    ASSERT_TRUE(store->finishFilling(&error)) << error;
+
+    // A block is now recorded before a number is given: a store opened on
+    // the file without a save in between gives other numbers.
     int64_t next = context->insertNewObject(u"BlogTag")->objectID().number();
-    EXPECT_GT(next, highest);
     EXPECT_GT(recorded(), next);
     auto other = ManagedObjectContext::create(open(makeTestModel()), &center);
     EXPECT_GT(other->insertNewObject(u"BlogTag")->objectID().number(), next);
-    // Nothing to record: no transaction, and still true.
-    ASSERT_TRUE(store->recordNumbersBeforeGiving(&error)) << error;
+    other.reset();
+    context.reset();
+    store.reset();
+
+    // A filling that writes nothing after opening is flushed all the same.
+    ASSERT_TRUE(PersistentStore::destroy(path, &error)) << error;
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
+    FaultyFileSystem::inject(InjectedFault::SyncError);
+    EXPECT_FALSE(store->finishFilling(&error));
+    FaultyFileSystem::inject(InjectedFault::None);
 }
 
 TEST_F(PersistentStoreTests, OtherModelChangesAreIncompatibleUntilTheFileIsRebuilt)

@@ -155,10 +155,12 @@ public:
     void blogServiceAgentReceivedPageDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& pageDescriptions,
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
     void blogServiceAgentFailedToGetPageDescriptionsWithError(VornickBlogServiceAgent&, const Error&, const Dictionary& blogDescription) override;
-    // Compares one page of a listing with the blog's local posts (or pages);
-    // `identifiers` holds each description's identifier (read once, by the page's check).
+    // Compares one page of a listing with the local posts (or pages) of
+    // `blog`, the blog the description names (looked up once a page, by the
+    // page's check); `identifiers` holds each description's identifier (read
+    // once, by the page's check).
     void syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, const std::vector<std::u16string_view>& identifiers,
-        int64_t startOffset, bool couldBeMore, const Dictionary& blogDescription);
+        int64_t startOffset, bool couldBeMore, const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription);
     // The description whose "identifierUsedByBlogService" is the post's (not empty).
     static const Dictionary* findPostDescriptionMatchingPost(const VornickPublishedBlogPost&, const std::vector<Dictionary>& postDescriptions);
     // Applies a server description to the post (made when there is none), or

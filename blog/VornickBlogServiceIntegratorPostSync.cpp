@@ -155,7 +155,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     m_nextListingOffsets[step.get()] = lastPage ? -1 : nextOffset;
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
-    syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blogDescription);
+    syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blog, blogDescription);
     if (lastPage) {
         step->setState(VornickSyncStepState::Completed);
         step->queueMainThreadStatusUpdateNotification();
@@ -235,12 +235,12 @@ const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(
 }
 
 void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions,
-    const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore, const Dictionary& blogDescription)
+    const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore,
+    const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
 {
     std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
     logToSyncLog(u"Syncing " + number(receivedDescriptions.size()) + (pages ? u" page" : u" post") + u" descriptions for \"" + blogTitle
         + u"\"...");
-    auto blog = existingBlogForDescription(blogDescription);
     if (!blog) {
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;

@@ -290,12 +290,15 @@ void VornickSyncStepContainer::stepDidChangeState(VornickSyncStepContainer&)
 void VornickSyncStepContainer::queueMainThreadStatusUpdateNotification()
 {
     Dictionary userInfo;
+    // (At most five entries: one allocation, made a page of every listing.)
+    userInfo.reserve(5);
     prepareUserInfoForSyncStepStatusDidChangeNotification(userInfo);
-    OperationQueue::main().addOperation([node = shared_from_this(), userInfo = std::move(userInfo)] {
+    // (The operation runs once: its user info moves into the notification.)
+    OperationQueue::main().addOperation([node = shared_from_this(), userInfo = std::move(userInfo)]() mutable {
         Notification notification;
         notification.name = VornickSyncStepStatusDidChangeNotification;
         notification.object = node.get();
-        notification.userInfo = userInfo;
+        notification.userInfo = std::move(userInfo);
         notification.userObjects["step"] = node;
         NotificationCenter::defaultCenter().post(notification);
     });

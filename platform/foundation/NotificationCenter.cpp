@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -33,7 +35,19 @@ struct ObserverToken::CenterState {
     // progress hold their own references, so an observation removed
     // meanwhile stays alive until they are done.
     using Key = std::pair<std::string, const void*>;
-    std::map<Key, std::map<uint64_t, std::shared_ptr<Observation>>> buckets;
+    // Ordered as the keys, and found by a name seen in place: a post copies
+    // no name to look its buckets up.
+    using KeyView = std::pair<std::string_view, const void*>;
+    struct KeyLess {
+        using is_transparent = void;
+        template<typename A, typename B> bool operator()(const A& a, const B& b) const
+        {
+            if (int order = std::string_view(a.first).compare(std::string_view(b.first)))
+                return order < 0;
+            return std::less<const void*> {}(a.second, b.second);
+        }
+    };
+    std::map<Key, std::map<uint64_t, std::shared_ptr<Observation>>, KeyLess> buckets;
     std::unordered_map<uint64_t, Key> keys;
     uint64_t nextIdentifier { 1 };
 
@@ -132,7 +146,7 @@ void NotificationCenter::post(const Notification& notification)
     {
         std::lock_guard lock(m_state->mutex);
         auto gather = [&](const std::string& name, const void* object) {
-            auto bucket = m_state->buckets.find({ name, object });
+            auto bucket = m_state->buckets.find(ObserverToken::CenterState::KeyView { name, object });
             if (bucket == m_state->buckets.end())
                 return;
             for (auto& [identifier, observation] : bucket->second)

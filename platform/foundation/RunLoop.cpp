@@ -244,7 +244,10 @@ RunLoop* RunLoop::current()
 
 bool RunLoop::isMainThread()
 {
-    return ::gettid() == ::getpid();
+    // Read once a thread (the answer never changes): asked on every hop
+    // between threads, it would otherwise cost two system calls each time.
+    static thread_local const bool isMain = ::gettid() == ::getpid();
+    return isMain;
 }
 
 void RunLoop::perform(std::function<void()> block)
@@ -253,7 +256,10 @@ void RunLoop::perform(std::function<void()> block)
         std::lock_guard lock(m_private->mutex);
         m_private->posted.push_back(std::move(block));
     }
-    m_private->wake();
+    // The loop's own thread is not waiting: its next turn sees the block
+    // before it would wait, so only another thread's block wakes it.
+    if (!isMainThread())
+        m_private->wake();
 }
 
 void RunLoop::addTimer(const std::shared_ptr<Timer>& timer)

@@ -119,6 +119,56 @@ protected:
         auto window = controller ? controller->popover()->window() : nullptr;
         return window ? shell->backend().widgetForWindow(*window) : nullptr;
     }
+    // A double-click where a user makes it (Qt's test double click is the
+    // second click's event alone).
+    void doubleClickAt(QPoint point)
+    {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, point);
+        QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, point);
+        settle();
+    }
+    // The popover's window, shown for the target: none (a failure said) when
+    // no inspector shows it.
+    QtWindowWidget* inspectorShownFor(const std::shared_ptr<DOMElement>& target) const
+    {
+        auto controller = elementEditor();
+        if (!controller || !controller->popover()->isShown() || controller->targetElement() != target) {
+            ADD_FAILURE() << "no inspector shown for the block";
+            return nullptr;
+        }
+        auto* popover = popoverWidget();
+        EXPECT_TRUE(popover && popover->isVisible());
+        return popover;
+    }
+    // A click in the middle of a segment of a control of the popover.
+    void clickSegment(SegmentedControl& control, int segment)
+    {
+        auto* popover = popoverWidget();
+        ASSERT_NE(popover, nullptr);
+        Rect bounds = control.bounds();
+        Point base = control.convertPointToView(
+            Point { bounds.minX() + bounds.width() * (segment + 0.5) / control.segmentCount(), bounds.midY() }, nullptr);
+        QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
+        settle();
+    }
+    // A paragraph's modules in order (text alignment, colour, CSS classes),
+    // drawn in the popover: the text alignment module, or none.
+    std::shared_ptr<VornickWordPressBlockTextAlignmentInspectorModule> paragraphModules() const
+    {
+        auto controller = elementEditor();
+        auto* popover = popoverWidget();
+        if (!controller || !popover || controller->moduleCount() != 3u) {
+            ADD_FAILURE() << "no popover with a paragraph's three modules";
+            return nullptr;
+        }
+        auto textAlignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
+        EXPECT_TRUE(textAlignment);
+        EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(controller->modules()[1]));
+        EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[2]));
+        EXPECT_FALSE(testing::inkBounds(popover->grab().toImage()).isEmpty());
+        return textAlignment;
+    }
     std::shared_ptr<DOMElement> paragraph(const std::u16string& text) const
     {
         auto paragraphs = view().mainFrameDocument()->getElementsByTagName(u"p");
@@ -155,17 +205,22 @@ protected:
     std::shared_ptr<VornickBlogPostWindow> editor;
 };
 
+// A post body of paragraph blocks, "<prefix>0.", "<prefix>1.", ...
+std::u16string numberedParagraphBlocks(std::u16string_view prefix, int count)
+{
+    std::u16string body;
+    for (int index = 0; index < count; ++index)
+        body += u"<!-- wp:paragraph -->\n<p>" + std::u16string(prefix) + toUTF16(std::to_string(index)) + u".</p>\n<!-- /wp:paragraph -->\n\n";
+    return body;
+}
+
 // A long post whose blocks fill the page's width, so that the page scrolls
 // and every block's right edge lies under the page's vertical scroller.
 class VornickFullWidthBlockInspectorQtTests : public VornickBlockInspectorQtTests {
 protected:
     VornickFullWidthBlockInspectorQtTests()
     {
-        body.clear();
-        for (int index = 0; index < 60; ++index) {
-            body += u"<!-- wp:paragraph -->\n<p>Full width paragraph " + toUTF16(std::to_string(index))
-                + u".</p>\n<!-- /wp:paragraph -->\n\n";
-        }
+        body = numberedParagraphBlocks(u"Full width paragraph ", 60);
         auto style = pageTemplate.find("</style>");
         pageTemplate.insert(style, "body, .wp-site-blocks, main, .entry-content { margin: 0; padding: 0; }\n"
                                    "body.brevanton-section-handles-shown { padding: 0; }\n");
@@ -177,11 +232,7 @@ class VornickLongPostBlockInspectorQtTests : public VornickBlockInspectorQtTests
 protected:
     VornickLongPostBlockInspectorQtTests()
     {
-        body.clear();
-        for (int index = 0; index < 120; ++index) {
-            body += u"<!-- wp:paragraph -->\n<p>Paragraph number " + toUTF16(std::to_string(index))
-                + u".</p>\n<!-- /wp:paragraph -->\n\n";
-        }
+        body = numberedParagraphBlocks(u"Paragraph number ", 120);
     }
 
     // The part of the page the window shows, in the window widget's coordinates.
@@ -215,37 +266,21 @@ TEST_F(VornickBlockInspectorQtTests, ADoubleClickedBlockShowsItsModulesBesideItA
     // Section handles on; a double-click on the paragraph's handle.
     view().setSectionHandlesShown(true);
     settle();
-    QPoint handle(box.right() - 5, box.center().y());
-    // Qt's test double click is the second click's event alone.
-    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    settle();
-    auto controller = elementEditor();
-    ASSERT_TRUE(controller);
-    ASSERT_TRUE(controller->popover()->isShown());
-    EXPECT_EQ(controller->targetElement(), alpha);
-    auto* popover = popoverWidget();
+    doubleClickAt(QPoint(box.right() - 5, box.center().y()));
+    auto* popover = inspectorShownFor(alpha);
     ASSERT_NE(popover, nullptr);
-    EXPECT_TRUE(popover->isVisible());
     // Beside the block: below or above it, overlapping it horizontally.
     QRect blockOnScreen(widget()->mapToGlobal(box.topLeft()), box.size());
     EXPECT_TRUE(popover->geometry().top() >= blockOnScreen.bottom() - 2 || popover->geometry().bottom() <= blockOnScreen.top() + 2);
     EXPECT_TRUE(popover->geometry().right() > blockOnScreen.left() && popover->geometry().left() < blockOnScreen.right());
     // Its modules in order, one under another, drawn.
-    ASSERT_EQ(controller->moduleCount(), 3u);
-    auto textAlignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
+    auto textAlignment = paragraphModules();
     ASSERT_TRUE(textAlignment);
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(controller->modules()[1]));
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[2]));
-    EXPECT_FALSE(testing::inkBounds(popover->grab().toImage()).isEmpty());
 
     // A click on Center.
     auto control = textAlignment->alignmentSegmentedControl();
     ASSERT_EQ(control->labelForSegment(1), u"Center");
-    Rect bounds = control->bounds();
-    Point base = control->convertPointToView(Point { bounds.minX() + bounds.width() * 1.5 / 3, bounds.midY() }, nullptr);
-    QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
-    settle();
+    clickSegment(*control, 1);
     EXPECT_EQ(control->selectedSegment(), 1);
     EXPECT_EQ(editor->window()->undoManager()->undoActionName(), u"Change Block Property");
     // The picture without the handles and the block's selection.
@@ -277,20 +312,7 @@ TEST_F(VornickBlockInspectorQtTests, TheInspectorMovedToAnotherBlockShowsAndChan
     settle();
     auto doubleClickHandleOf = [&](const DOMElement& block) {
         QRect box = boxInWidget(block);
-        QPoint handle(box.right() - 5, box.center().y());
-        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-        QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-        settle();
-    };
-    auto clickSegment = [&](SegmentedControl& control, int segment) {
-        auto* popover = popoverWidget();
-        ASSERT_NE(popover, nullptr);
-        Rect bounds = control.bounds();
-        Point base = control.convertPointToView(
-            Point { bounds.minX() + bounds.width() * (segment + 0.5) / control.segmentCount(), bounds.midY() }, nullptr);
-        QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
-        settle();
+        doubleClickAt(QPoint(box.right() - 5, box.center().y()));
     };
     // The block's alignment class (the handles add a class of their own).
     auto alignmentOf = [&](const std::u16string& text) -> std::u16string {
@@ -370,10 +392,7 @@ TEST_F(VornickFullWidthBlockInspectorQtTests, AFullWidthBlocksHandleStandsLeftOf
     ASSERT_GE(box.right() + 1, static_cast<int>(bar.minX())) << "the block reaches under the scroller";
 
     // A double-click just left of the scroller, on the block's line.
-    QPoint handle(static_cast<int>(bar.minX()) - 5, box.center().y());
-    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    settle();
+    doubleClickAt(QPoint(static_cast<int>(bar.minX()) - 5, box.center().y()));
     auto controller = elementEditor();
     ASSERT_TRUE(controller);
     EXPECT_TRUE(controller->popover()->isShown());
@@ -421,17 +440,9 @@ TEST_F(VornickLongPostBlockInspectorQtTests, ABlockFarDownScrolledIntoViewIsInsp
     auto& scroller = view().embeddedWebView()->mainFrame()->frameView()->verticalScroller();
     ASSERT_TRUE(scroller && !scroller->isHidden());
     int barLeft = static_cast<int>(scroller->convertRectToView(scroller->bounds(), nullptr).minX());
-    QPoint handle(std::min(box.right() + 1, barLeft) - 5, box.center().y());
-    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
-    settle();
-    auto controller = elementEditor();
-    ASSERT_TRUE(controller);
-    ASSERT_TRUE(controller->popover()->isShown());
-    EXPECT_EQ(controller->targetElement(), target);
-    auto* popover = popoverWidget();
+    doubleClickAt(QPoint(std::min(box.right() + 1, barLeft) - 5, box.center().y()));
+    auto* popover = inspectorShownFor(target);
     ASSERT_NE(popover, nullptr);
-    EXPECT_TRUE(popover->isVisible());
 
     // Beside the block on screen: just below or just above it, overlapping
     // it horizontally, within the window.
@@ -447,12 +458,8 @@ TEST_F(VornickLongPostBlockInspectorQtTests, ABlockFarDownScrolledIntoViewIsInsp
     EXPECT_TRUE(windowOnScreen.intersects(frame)) << "the popover stands over the window";
 
     // The paragraph block's modules, drawn.
-    ASSERT_EQ(controller->moduleCount(), 3u);
-    auto textAlignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
+    auto textAlignment = paragraphModules();
     ASSERT_TRUE(textAlignment);
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(controller->modules()[1]));
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[2]));
-    EXPECT_FALSE(testing::inkBounds(popover->grab().toImage()).isEmpty());
 
     // A click on Center changes that block alone, as one undo step.
     auto undoManager = editor->window()->undoManager();
@@ -460,10 +467,7 @@ TEST_F(VornickLongPostBlockInspectorQtTests, ABlockFarDownScrolledIntoViewIsInsp
     std::u16string before = savedBody();
     auto control = textAlignment->alignmentSegmentedControl();
     ASSERT_EQ(control->labelForSegment(1), u"Center");
-    Rect bounds = control->bounds();
-    Point base = control->convertPointToView(Point { bounds.minX() + bounds.width() * 1.5 / 3, bounds.midY() }, nullptr);
-    QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
-    settle();
+    clickSegment(*control, 1);
     EXPECT_EQ(control->selectedSegment(), 1);
     auto centred = paragraph(u"Paragraph number 90.");
     ASSERT_TRUE(centred);

@@ -51,8 +51,9 @@ struct ProcessLaunch {
     // When set, no file the child writes, a file in memory it was handed
     // included, grows past this many bytes: a write beyond ends the child
     // (SIGXFSZ). The limit is the child's own, set on it right after it
-    // starts (posix_spawn sets none): a child writing without end is ended
-    // whatever it wrote in its first moments.
+    // starts (posix_spawn sets none) and before any of its standard input is
+    // written: a child writing without end is ended whatever it wrote in its
+    // first moments, and one that reads its input first is held to it.
     std::optional<uint64_t> fileSizeLimit;
     // When true, the child's end is waited for as where the system gives no
     // pidfd (an old kernel, a sandbox refusing the call): looked for every

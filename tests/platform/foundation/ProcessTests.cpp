@@ -284,7 +284,9 @@ TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
     within.fileSizeLimit = 1000000;
     EXPECT_TRUE(runOrFail(within).succeeded());
     ASSERT_EQ(::lseek(memory, 0, SEEK_SET), 0);
-    auto filling = shell("exec head -c 5000000 /dev/zero >&3");
+    // It writes once its input came, which is after the limit was set.
+    auto filling = shell("read start; exec head -c 5000000 /dev/zero >&3");
+    filling.standardInput = "go\n";
     filling.extraDescriptor = memory;
     filling.fileSizeLimit = 1000000;
     filling.timeout = std::chrono::seconds(30);

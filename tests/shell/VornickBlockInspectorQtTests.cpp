@@ -414,9 +414,11 @@ TEST_F(VornickLongPostBlockInspectorQtTests, ABlockFarDownScrolledIntoViewIsInsp
 {
     auto target = paragraph(u"Paragraph number 90.");
     ASSERT_TRUE(target);
-    // The handles on, the page stays at its top.
-    view().setSectionHandlesShown(true);
+    // The handles on through the menu's shortcut, as a user turns them on:
+    // the page stays at its top.
+    QTest::keyClick(widget(), Qt::Key_BracketRight, Qt::ControlModifier | Qt::AltModifier);
     settle();
+    ASSERT_TRUE(view().sectionHandlesShown()) << "View > Show Section Handles answered its shortcut";
     QRect page = visiblePageInWidget();
     auto first = paragraph(u"Paragraph number 0.");
     ASSERT_TRUE(first);

@@ -49,20 +49,24 @@ DOMContainerNode::~DOMContainerNode()
     auto child = std::move(m_firstChild);
     m_lastChild = nullptr;
     m_childCount = 0;
-    // Children that live on become roots of this node's document.
+    // Children that live on, or wait in the list, become roots of this
+    // node's document; those dying here need no handle.
     auto* handle = rootHandle();
     while (child) {
         auto next = std::move(child->m_nextSibling);
         child->m_parentOrHandle = 0;
-        child->becomeRoot(handle);
+        bool dies = child.use_count() == 1;
+        if (!dies)
+            child->becomeRoot(handle);
         child->m_previousSibling = nullptr;
-        if (auto* element = toElement(child.get()); element && element->templateContent() && child.use_count() == 1) {
+        if (auto* element = toElement(child.get()); element && element->templateContent() && dies) {
             // Its contents go with it: it waits in the list, so that templates
             // nested in one another's contents die one after the other.
+            child->becomeRoot(handle);
             pendingDestruction->push_back(std::move(child));
         } else if (child->first()) {
             auto* container = static_cast<DOMContainerNode*>(child.get());
-            if (drains && child.use_count() == 1) {
+            if (drains && dies) {
                 // It dies here, a leaf: its children go next, its siblings
                 // after them. The siblings wait on a stack no deeper than the
                 // tree, which stays small where the list of whole subtrees
@@ -77,6 +81,8 @@ DOMContainerNode::~DOMContainerNode()
                 child.reset();
             } else {
                 // Subtrees of nodes that die inside another's destruction wait in its list.
+                if (dies)
+                    child->becomeRoot(handle);
                 pendingDestruction->push_back(std::move(child));
             }
         } else

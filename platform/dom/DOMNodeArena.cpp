@@ -37,7 +37,8 @@ constexpr uint64_t openBias = uint64_t(1) << 40;
 // never touched. Blocks whose slabs all died wait for the next document, so
 // that its nodes do not fault their pages in again, up to 64 MiB (what the C
 // library's allocator keeps of freed memory at most); the system may take
-// their pages meanwhile.
+// their pages meanwhile, but for those of blocks a tree's release left
+// whole (ReleaseBatch::markSparedSlabs).
 constexpr size_t blockSize = 2 * 1024 * 1024;
 constexpr size_t sparedBlocks = 32;
 
@@ -211,7 +212,7 @@ DOMNodeArena::ReleaseBatch::ReleaseBatch()
 bool DOMNodeArena::ReleaseBatch::add(Slab* slab, Block* block)
 {
     try {
-        m_dead.push_back({ reinterpret_cast<char*>(slab), block });
+        m_dead.push_back({ reinterpret_cast<char*>(slab), block, false });
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -249,16 +250,46 @@ DOMNodeArena::ReleaseBatch::~ReleaseBatch()
     // Every block is still counted by its dead slabs, so a run of neighbours
     // may span blocks mapped next to each other; blocks go only after.
     std::sort(m_dead.begin(), m_dead.end(), [](const Dead& a, const Dead& b) { return a.slab < b.slab; });
+    markSparedSlabs();
     size_t runStart = 0;
     for (size_t i = 1; i <= m_dead.size(); ++i) {
-        if (i < m_dead.size() && m_dead[i].slab == m_dead[i - 1].slab + slabSize)
+        if (i < m_dead.size() && m_dead[i].slab == m_dead[i - 1].slab + slabSize && m_dead[i].spared == m_dead[runStart].spared)
             continue;
-        givePagesBack(m_dead[runStart].slab, (i - runStart) * slabSize);
+        if (!m_dead[runStart].spared)
+            givePagesBack(m_dead[runStart].slab, (i - runStart) * slabSize);
         runStart = i;
     }
     liveSlabs.fetch_sub(m_dead.size(), std::memory_order_relaxed);
     for (auto& dead : m_dead)
         releaseBlock(dead.block, 1);
+}
+
+// The slabs of blocks that die with this batch and wait for the next
+// document keep their pages as they are: the next document's nodes write
+// them again at once, and the system's walk over them to take them back
+// costs more than its pages save (the blocks waiting are few, like the
+// freed memory the C library's allocator keeps). A block dies with the batch
+// when its dead slabs here are all it still counts; one counted elsewhere
+// (its arena still open, a slab alive on any thread) keeps the usual course.
+void DOMNodeArena::ReleaseBatch::markSparedSlabs()
+{
+    size_t room = 0;
+    {
+        std::lock_guard lock(sparedBlocksMutex());
+        room = sparedBlocks - std::min(sparedBlocks, sparedBlockList().size());
+    }
+    // Slabs of a block lie next to each other, and blocks do not interleave.
+    for (size_t start = 0; start < m_dead.size() && room;) {
+        size_t end = start + 1;
+        while (end < m_dead.size() && m_dead[end].block == m_dead[start].block)
+            ++end;
+        if (m_dead[start].block->count.load(std::memory_order_acquire) == end - start) {
+            for (size_t i = start; i < end; ++i)
+                m_dead[i].spared = true;
+            --room;
+        }
+        start = end;
+    }
 }
 
 void DOMNodeArena::releaseBlock(Block* block, size_t count)

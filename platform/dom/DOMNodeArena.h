@@ -81,9 +81,12 @@ public:
     private:
         void holdDeathsOf(Slab*);
         void takeHeldDeaths();
+        void markSparedSlabs();
         struct Dead {
             char* slab;
             Block* block;
+            // Its block waits for the next document with its pages as they are.
+            bool spared;
         };
         bool m_outermost { false };
         std::vector<Dead> m_dead;

@@ -382,7 +382,8 @@ private:
     // Insertion.
     InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
     static DOMNode* containerFor(DOMElement*);
-    // Takes the token's attributes.
+    // Takes the token's attributes. The element reaches its document once
+    // it is inserted, which must follow at once.
     std::shared_ptr<DOMElement> createElement(HTMLToken&, Namespace, T tag);
     // Both answer the new current node.
     const OpenElement& insertElement(HTMLToken&, Namespace = Namespace::HTML);
@@ -408,6 +409,10 @@ private:
     unsigned m_maximumDepth { 0 };
     bool m_flattened { false };
     DOMDocumentHandlePtr m_handle;
+    // What nodes that go into the tree as soon as they are made start with
+    // instead of the document's handle, which they reach through their root
+    // once there: no count taken on the handle and given back a moment later.
+    const DOMDocumentHandlePtr m_noHandle;
     HTMLTokenizer m_tokenizer;
     std::vector<OpenElement> m_stack;
     std::array<uint32_t, static_cast<size_t>(T::Count)> m_htmlTagCount {};
@@ -1086,7 +1091,9 @@ std::shared_ptr<DOMElement> TreeBuilder::createElement(HTMLToken& token, Namespa
         name = DOMQualifiedName::intern(SVGNamespace, {}, adjustedSVGElementName(token.name));
     else
         name = DOMQualifiedName::intern(MathMLNamespace, {}, token.name);
-    auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, name);
+    // A TEMPLATE element's contents are made with it, for its document.
+    auto& handle = ns == Namespace::HTML && tag == T::template_ ? m_handle : m_noHandle;
+    auto element = DOMNodeArena::makeNode<DOMElement>(handle, name);
     appendAttributes(*element, token, ns);
     return element;
 }
@@ -1245,11 +1252,11 @@ void TreeBuilder::flushText()
     // to spare, and the node a copy.
     static const size_t inlineCapacity = std::u16string().capacity();
     if (m_pendingText.capacity() == m_pendingText.size() || m_pendingText.size() <= inlineCapacity) {
-        parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::move(m_pendingText)));
+        parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_noHandle, std::move(m_pendingText)));
         m_pendingText.clear();
         return;
     }
-    parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(m_pendingText)));
+    parent->appendParsedChild(DOMNodeArena::makeNode<DOMText>(m_noHandle, std::u16string(m_pendingText)));
     m_pendingText = std::u16string();
 }
 

@@ -307,6 +307,31 @@ TEST(DOMNode, DyingTreesKeepHeldSubtreesAndFreeNestedContents)
     SUCCEED();
 }
 
+// Nodes held out of a subtree that dies while its document lives keep
+// reaching their document, as roots of it: below a removed element, and in
+// a template's contents that die while a removed ancestor's release drains.
+TEST(DOMNode, NodesHeldFromDyingSubtreesKeepTheirDocument)
+{
+    auto document = parse(u"<body><div><section><p id=held>x</p><i>y</i></section></div>"
+                          u"<div><template><div><p>z</p></div></template></div></body>");
+    auto held = document->getElementById(u"held");
+    auto* templateElement = toElement(document->body()->last()->first());
+    auto contentParagraph = templateElement->content()->first()->first()->shared_from_this();
+    auto* contentDocument = contentParagraph->document();
+    ASSERT_NE(contentDocument, nullptr);
+    ASSERT_NE(contentDocument, document.get());
+
+    document->body()->first()->remove();
+    EXPECT_EQ(held->parentNode(), nullptr);
+    EXPECT_EQ(held->ownerDocument(), document);
+    EXPECT_EQ(held->textContent(), u"x");
+
+    document->body()->last()->remove();
+    EXPECT_EQ(contentParagraph->parentNode(), nullptr);
+    EXPECT_EQ(contentParagraph->document(), contentDocument);
+    EXPECT_EQ(document->body()->innerHTML(), u"");
+}
+
 TEST(DOMNode, TreeOrderAndDocumentPosition)
 {
     auto document = parse(u"<body><div id=a><p id=b></p></div><p id=c></p></body>");

@@ -599,6 +599,7 @@ bool VornickTidyFilter::keepEncodingDeclarationsOfSource(const std::string& sour
             return false;
         sourceBytes = *readSource;
     }
+    sourceBytes = sourceBytes->substr(0, headBytes);
     auto head = readFilePrefix(destinationPath, headBytes, outError);
     if (!head)
         return false;

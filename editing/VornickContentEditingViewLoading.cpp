@@ -91,10 +91,11 @@ bool isFileScheme(const URL& url)
     return equalsIgnoringASCIICase(url.scheme(), u"file");
 }
 
-// Tidy reads a file in the encoding the file declares; the page is read by
-// the encoding rules of HTML. Where the two differ (a byte-order mark, a
-// UTF-16 label on bytes that are not, a label the rules read otherwise) a
-// repaired copy would garble the text, so the file loads as it is.
+// Tidy reads a file in the encoding the page reads the character set the
+// file declares in (ISO-8859-1 as windows-1252); the page is read by the
+// encoding rules of HTML. Where the two differ (a byte-order mark, an
+// encoding found otherwise than by that declaration) a repaired copy would
+// garble the text, so the file loads as it is.
 //
 // The file as read by its host (which the page loads too) or read now, its
 // text decoded once; none for a file with a byte-order mark, which tidy
@@ -122,7 +123,7 @@ bool tidyReadsAsThePageDoes(const LoadedDocument& text)
     if (!declared)
         return false;
     auto pageEncoding = textEncodingConverterName(text.encoding());
-    auto tidyEncoding = textEncodingConverterName(*declared);
+    auto tidyEncoding = textEncodingConverterName(VornickTidyFilter::encodingOfDeclaredCharacterSet(*declared, text.syntax()));
     return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
 }
 

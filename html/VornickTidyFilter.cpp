@@ -2,6 +2,7 @@
 
 #include "toolkit/VornickJSONResources.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
+#include "html/VornickHTMLEncodingDeclarations.h"
 #include "html/VornickTidyValidationAhead.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
@@ -12,6 +13,8 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/ThreadPriority.h"
 #include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/TextEncodingLabels.h"
+#include "platform/dom/DOMDocument.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickURLExtensions.h"
 
@@ -537,7 +540,8 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         : VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
     if (!characterSet)
         return setError(outError, Error(VornickErrorDomain, VornickNoDeclaredCharacterEncodingError));
-    auto encodingOption = tidyEncodingOptionForCharacterSetName(*characterSet, outError);
+    auto syntax = DOMDocument::isXMLPath(toUTF16(*sourcePath)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto encodingOption = tidyEncodingOptionForCharacterSetName(encodingOfDeclaredCharacterSet(*characterSet, syntax), outError);
     if (!encodingOption)
         return false;
 
@@ -564,7 +568,48 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         *tidyResult = code;
     if (warningsAndErrors)
         *warningsAndErrors = std::move(advisories);
-    return run->status < 2;
+    if (run->status >= 2)
+        return false;
+    return keepEncodingDeclarationsOfSource(*sourcePath, sourceBytes, *destinationPath, outError);
+}
+
+std::u16string VornickTidyFilter::encodingOfDeclaredCharacterSet(std::u16string_view label, DocumentTextSyntax syntax)
+{
+    if (syntax != DocumentTextSyntax::HTML)
+        return std::u16string(label);
+    auto encoding = textEncodingForLabel(label);
+    if (!encoding)
+        return std::u16string(label);
+    // Found in the bytes as ASCII, a UTF-16 label cannot be true.
+    if (isUTF16Encoding(*encoding))
+        return u"UTF-8";
+    return *encoding;
+}
+
+bool VornickTidyFilter::keepEncodingDeclarationsOfSource(const std::string& sourcePath, std::optional<std::string_view> sourceBytes,
+                                                         const std::string& destinationPath, Error* outError)
+{
+    // The declarations stand in the head, well within a file's first
+    // megabyte: a copy whose first megabyte needs no change is not read whole.
+    constexpr size_t headBytes = size_t(1) << 20;
+    std::optional<std::string> readSource;
+    if (!sourceBytes) {
+        readSource = readFilePrefix(sourcePath, headBytes, outError);
+        if (!readSource)
+            return false;
+        sourceBytes = *readSource;
+    }
+    sourceBytes = sourceBytes->substr(0, headBytes);
+    auto head = readFilePrefix(destinationPath, headBytes, outError);
+    if (!head)
+        return false;
+    if (!VornickHTMLDataWithEncodingDeclarationsOf(*head, *sourceBytes))
+        return true;
+    auto copy = head->size() < headBytes ? std::move(head) : readFile(destinationPath, outError, FileReadKind::Document);
+    if (!copy)
+        return false;
+    auto restored = VornickHTMLDataWithEncodingDeclarationsOf(*copy, *sourceBytes);
+    return !restored || writeFileAtomically(destinationPath, *restored, outError);
 }
 
 std::optional<std::u16string> VornickTidyFilter::tidyHTMLString(std::u16string_view htmlString, bool returningBodyOnly,

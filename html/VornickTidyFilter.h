@@ -8,6 +8,7 @@
 #include "toolkit/VornickErrors.h"
 
 #include "html/VornickValidationAdvisory.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/URL.h"
@@ -94,8 +95,10 @@ public:
     void rememberValidationRun(std::shared_ptr<const ValidationRun>, ValidationResult, std::shared_ptr<const std::u16string> checkedString);
 
     // Tidies a file into another one, repairing structure only, in the
-    // encoding the file declares (VornickNoDeclaredCharacterEncodingError
-    // for none). True when tidy ended with status 0 or 1. A stop requested
+    // encoding the page reads the character set the file declares in
+    // (VornickNoDeclaredCharacterEncodingError for none); the copy keeps the
+    // file's own declarations as written, whatever name tidy gives the
+    // encoding it writes. True when tidy ended with status 0 or 1. A stop requested
     // of `stop` ends the run at once, as a failure. `sourceBytes`, when
     // given, are the file's bytes as read already: the declaration is looked
     // for in them, not in the file.
@@ -104,6 +107,12 @@ public:
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
                                                    std::stop_token stop = {},
                                                    std::optional<std::string_view> sourceBytes = std::nullopt);
+    // The encoding a page reads the character set it declares (`label`) in,
+    // and so the one tidy reads and writes its file in: for HTML the web's
+    // reading of the label (ISO-8859-1 and US-ASCII are windows-1252, a UTF-16
+    // label in ASCII bytes is UTF-8); the label itself for XML and for a label
+    // the web does not know.
+    static std::u16string encodingOfDeclaredCharacterSet(std::u16string_view label, DocumentTextSyntax);
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
@@ -157,6 +166,10 @@ private:
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines,
                                                                                bool allowUserDefinedAttributes);
     static bool allowsUserDefinedAttributes();
+    // Puts the source's encoding declarations back into tidy's copy (tidy
+    // rewrites them to its own name for the encoding it writes).
+    [[nodiscard]] static bool keepEncodingDeclarationsOfSource(const std::string& sourcePath, std::optional<std::string_view> sourceBytes,
+                                                               const std::string& destinationPath, Error* outError);
 
     std::unique_ptr<OperationQueue> m_validationQueue;
     // Asked to stop the validations requested since the last stop.

@@ -63,6 +63,8 @@ struct PageExpectation {
     const char* documentType;
     const char* encoding;
     std::vector<std::string> keptInSavedBytes;
+    // The page is broken, and shown from tidy's repaired copy.
+    bool shownRepaired { false };
 };
 
 const std::map<std::string, PageExpectation>& pageExpectations()
@@ -78,6 +80,13 @@ const std::map<std::string, PageExpectation>& pageExpectations()
         { "html-writer/html5.html", { "HTML 5", "UTF-8", {} } },
         { "html-pages/legacy-windows-1252.html",
           { "HTML 4.01 Transitional", "windows-1252", { "caf\xE9", "\x80" "2", "\x93The" } } },
+        { "html-pages/legacy-latin1-repaired.html",
+          { "HTML 5", "windows-1252",
+            { "charset=\"iso-8859-1\"", "<title>Caf\xE9 cr\xE8me</title>", "\x93The caf\xE9\x92s menu\x94 \x96", "\x80" "5.", "\x85</p>" },
+            true } },
+        { "html-pages/legacy-windows-1252-repaired.html",
+          { "HTML 4.01 Transitional", "windows-1252",
+            { "charset=windows-1252", "Coffee \x80" "2, <b>tea</b> \x80" "1.50</p>", "\x93Quoted\x94 \x91single\x92 \x99" }, true } },
         { "html-writer/wordpress-blocks.html",
           { "unknown", "UTF-8", { "<!-- wp:group {\"layout\":{\"type\":\"constrained\"}} -->", "<!-- /wp:paragraph -->" } } },
     };
@@ -107,6 +116,8 @@ TEST_P(BrevantonPage, OpensSavesAndSavesAgainUnchanged)
         EXPECT_TRUE(contains(opened.standardOutput, std::string("\n  document type:  ") + expectation->second.documentType + "\n"))
             << opened.standardOutput;
         EXPECT_TRUE(contains(opened.standardOutput, std::string("\n  encoding:       ") + expectation->second.encoding + "\n"))
+            << opened.standardOutput;
+        EXPECT_EQ(contains(opened.standardOutput, "\n  page text:      tidy's repaired copy\n"), expectation->second.shownRepaired)
             << opened.standardOutput;
     }
 

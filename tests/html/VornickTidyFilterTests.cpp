@@ -1,4 +1,5 @@
 #include "html/VornickHTMLFilePatcher.h"
+#include "html/VornickRepairedCopyCheck.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMParsing.h"
@@ -7,6 +8,7 @@
 #include "html/VornickTidyValidationAhead.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -437,9 +439,54 @@ TEST_F(TidyFilter, RepairedLatin1CopyIsPatchedInItsEncoding)
     EXPECT_FALSE(hadBase);
     auto bytes = *readFile(destination);
     EXPECT_NE(bytes.find("<base href=\"file:///site/\">"), std::string::npos);
-    EXPECT_NE(bytes.find("caf\xE9"), std::string::npos);
-    EXPECT_NE(bytes.find("na\xEFve"), std::string::npos);
+    EXPECT_NE(bytes.find("<meta charset=\"iso-8859-1\">"), std::string::npos) << bytes;
     EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
+    EXPECT_EQ(decodeDocumentText(bytes, DocumentTextSyntax::HTML).encoding, u"windows-1252");
+}
+
+// Tidy reads a file in the encoding the page reads it in (an ISO-8859-1
+// label is windows-1252, as on the web), and whatever it names the encoding
+// it writes, the copy keeps the file's declarations as written and reads as
+// the page does.
+TEST_F(TidyFilter, RepairedCopiesReadAsThePageAndKeepItsEncodingDeclarations)
+{
+    struct Case {
+        const char* name;
+        std::string declaration;
+        std::string body;
+        std::string text;
+    };
+    const Case cases[] = {
+        { "latin.html", "<meta charset=\"iso-8859-1\">", "\x80 \x93q\x94 caf\xE9", "\u20AC \u201Cq\u201D caf\u00E9" },
+        { "cp1252.html", "<meta charset=\"windows-1252\">", "\x80 \x93q\x94 caf\xE9", "\u20AC \u201Cq\u201D caf\u00E9" },
+        { "label.html", "<meta charset=latin1>", "\x85 \x99", "\u2026 \u2122" },
+        { "ascii.html", "<meta charset=\"us-ascii\">", "\x80 \xA0x", "\u20AC \u00A0x" },
+        { "equiv.html", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">", "\x96 \xFF",
+          "\u2013 \u00FF" },
+        { "utf16.html", "<meta charset=\"utf-16\">", "\xE2\x82\xAC", "\u20AC" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string original = "<!DOCTYPE html><html><head>" + c.declaration + "<title>t</title></head><body><p>" + c.body
+                               + "<b>x</p></body></html>";
+        auto source = write(c.name, original);
+        auto destination = m_folder + "/fixed-" + c.name;
+        Error error;
+        VornickTidyResultCode code;
+        std::vector<VornickValidationAdvisory> advisories;
+        ASSERT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, &advisories, &error))
+            << error;
+        // The bytes are read in the page's encoding: none is "invalid".
+        EXPECT_FALSE(findMessage(advisories, u"invalid character code"));
+        auto bytes = *readFile(destination);
+        EXPECT_NE(bytes.find(c.declaration), std::string::npos) << bytes;
+        auto page = decodeDocumentText(original, DocumentTextSyntax::HTML);
+        EXPECT_EQ(decodeDocumentText(bytes, DocumentTextSyntax::HTML).encoding, page.encoding);
+        EXPECT_NE(page.utf8.find(c.text), std::string::npos);
+        // The copy, parsed as the page is, has all of the page's text.
+        auto loss = VornickRepairedCopyLoss(page, DocumentTextSyntax::HTML, destination);
+        EXPECT_FALSE(loss) << *loss << "\n" << bytes;
+    }
 }
 
 TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)

@@ -168,13 +168,14 @@ public:
     }
 
     // Runs on the main run loop when a settle timer fires.
-    void settleTimerFired(const std::weak_ptr<State>& weakState)
+    void settleTimerFired(const std::weak_ptr<State>& weakState, const Timer& timer)
     {
         auto state = weakState.lock();
         if (!state)
             return;
         std::lock_guard lock(m_mutex);
-        if (!state->settlingFlags || state->stopped)
+        // A timer let go of while this waited for the lock has nothing to do.
+        if (state->settleTimer.get() != &timer || !state->settlingFlags || state->stopped)
             return;
         if (RunLoop::main().now() < state->settleDeadline) {
             // Written again since the timer was set.
@@ -224,7 +225,7 @@ private:
     {
         std::weak_ptr<State> weakState = state;
         state->settleTimer = Timer::create(state->settleDeadline, 0, false,
-                                           [this, weakState](Timer&) { settleTimerFired(weakState); });
+                                           [this, weakState](Timer& timer) { settleTimerFired(weakState, timer); });
         RunLoop::main().addTimer(state->settleTimer);
     }
 

@@ -163,9 +163,6 @@ struct VornickContentEditingView::Internals {
     long spellDocumentTag { 0 };
     std::shared_ptr<TextField> spellPanelWordField;
     std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> resourceFileWatchers;
-    // A changed file's refresh waits a moment, keyed like the watchers: the
-    // changes a writer makes in one go (truncating, then writing) are one refresh.
-    std::map<std::u16string, ScopedTimer> pendingResourceFileRefreshes;
     std::vector<std::shared_ptr<ResourceLoadEndWaiter>> resourceLoadEndWaiters;
     std::vector<SubresourceReload>* collectedSubresourceReloads { nullptr };
     // The files the view's saves wrote since the load (each with its identity
@@ -549,9 +546,6 @@ struct VornickContentEditingView::Internals {
     static std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickContentEditingView&,
         const VornickResourceLoadAttempt&);
     static size_t resourceFileWatcherCount(const VornickContentEditingView&);
-    // A watcher saw the file change: the refresh follows once the file has
-    // had a moment to be written whole (resourceFileRefreshDelay).
-    static void resourceFileChangedAtURL(VornickContentEditingView&, const URL&);
     static void refreshForResourceFileChangeAtURL(VornickContentEditingView&, const URL&);
     // Whether a change of the file at the URL calls for that refresh: not in
     // a closing view, not for a file the view's save wrote, and only for a

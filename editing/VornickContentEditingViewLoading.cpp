@@ -334,7 +334,6 @@ void VornickContentEditingView::resetLoadingState()
     m_internals->resourcesBeingLoaded.clear();
     m_internals->failedResourceLoadAttempts.clear();
     m_internals->resourceFileWatchers.clear();
-    m_internals->pendingResourceFileRefreshes.clear();
     m_internals->writtenDocumentFiles.clear();
     m_internals->resourceLoadEndWaiters.clear();
     m_internals->loadingState = VornickContentLoadingState::InProgress;

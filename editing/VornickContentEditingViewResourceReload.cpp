@@ -188,9 +188,11 @@ void VornickContentEditingView::Internals::addWatcherForResourceFile(VornickCont
         attempt,
         [weak](VornickFileWatcher& changed) {
             URL fileURL = changed.fileURL();
+            // The watcher reports a file written in chunks once, when it is whole.
             RunLoop::main().perform([weak, fileURL] {
-                if (auto self = weak.lock())
-                    Internals::resourceFileChangedAtURL(*self, fileURL);
+                auto self = weak.lock();
+                if (self && Internals::refreshesForResourceFileChangeAtURL(*self, fileURL))
+                    Internals::refreshForResourceFileChangeAtURL(*self, fileURL);
             });
         },
         &OperationQueue::main());
@@ -214,33 +216,6 @@ void VornickContentEditingView::dumpResourceFileWatchers(ActionSender*)
 }
 
 // --- Refresh
-
-namespace {
-
-// How long a changed file is left to its writer before the page shows it
-// again: a write that truncates the file first reaches the watcher as
-// several changes, the first of an empty file.
-constexpr double resourceFileRefreshDelay = 0.1;
-
-} // namespace
-
-void VornickContentEditingView::Internals::resourceFileChangedAtURL(VornickContentEditingView& view, const URL& fileURL)
-{
-    auto key = vornick_normalizedUniqueKeyString(fileURL);
-    auto& pending = view.m_internals->pendingResourceFileRefreshes;
-    if (auto found = pending.find(key); found != pending.end() && found->second)
-        return;
-    std::weak_ptr<VornickContentEditingView> weak = view.weakSelf();
-    pending[key] = Timer::scheduledTimer(resourceFileRefreshDelay, false, [weak, key, fileURL](Timer&) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        // The entry goes first: a change while the refresh runs waits for a refresh of its own.
-        auto entry = self->m_internals->pendingResourceFileRefreshes.extract(key);
-        if (Internals::refreshesForResourceFileChangeAtURL(*self, fileURL))
-            Internals::refreshForResourceFileChangeAtURL(*self, fileURL);
-    });
-}
 
 void VornickContentEditingView::Internals::noteWrittenDocumentFile(VornickContentEditingView& view, const std::string& path)
 {

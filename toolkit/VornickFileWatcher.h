@@ -1,5 +1,6 @@
 // VornickFileWatcher: watches one file and calls a block on an operation
-// queue whenever the file is written, replaced, renamed away or deleted.
+// queue whenever the file is written, replaced, renamed away or deleted (a
+// file written in chunks once, when written: see FileWatcher).
 //
 // The watch follows the path: a file saved atomically (a new file renamed
 // over the old one) or deleted and then created again goes on being watched.

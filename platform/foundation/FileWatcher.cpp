@@ -16,6 +16,7 @@
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
 
 namespace brevanton {
 
@@ -23,7 +24,7 @@ namespace {
 
 enum class Role { Item, Parent };
 
-constexpr uint32_t ItemFileMask = IN_MODIFY | IN_DELETE_SELF | IN_MOVE_SELF;
+constexpr uint32_t ItemFileMask = IN_MODIFY | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF;
 constexpr uint32_t ItemFolderMask = IN_MODIFY | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
     | IN_DELETE_SELF | IN_MOVE_SELF;
 constexpr uint32_t ParentMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
@@ -40,6 +41,13 @@ struct FileWatcher::State {
     int itemWatch { -1 };
     bool itemIsFolder { false };
     int parentWatch { -1 };
+
+    // What the file's writer changed and is not yet reported: it is once the
+    // writer closes the file, or when the run loop's clock reaches
+    // settleDeadline (`settleTimer`, on the main run loop, looks then).
+    uint32_t settlingFlags { 0 };
+    Date settleDeadline;
+    std::shared_ptr<Timer> settleTimer;
 
     std::atomic<bool> active { false };
     std::atomic<bool> watching { false };
@@ -151,11 +159,33 @@ public:
 
     void stop(State& state)
     {
+        cancelSettling(state);
         detachItem(state);
         if (state.parentWatch >= 0)
             removeWatch(state.parentWatch, &state, Role::Parent);
         state.parentWatch = -1;
         state.watching = false;
+    }
+
+    // Runs on the main run loop when a settle timer fires.
+    void settleTimerFired(const std::weak_ptr<State>& weakState, const Timer& timer)
+    {
+        auto state = weakState.lock();
+        if (!state)
+            return;
+        std::lock_guard lock(m_mutex);
+        // A timer let go of while this waited for the lock has nothing to do.
+        if (state->settleTimer.get() != &timer || !state->settlingFlags || state->stopped)
+            return;
+        if (RunLoop::main().now() < state->settleDeadline) {
+            // Written again since the timer was set.
+            scheduleSettleTimer(state);
+            return;
+        }
+        state->settleTimer.reset();
+        FileWatcherEvent event;
+        event.flags = std::exchange(state->settlingFlags, 0);
+        dispatch(state, std::move(event));
     }
 
 private:
@@ -178,6 +208,48 @@ private:
             return;
         }
         std::thread([this] { readEvents(); }).detach();
+    }
+
+    // Under the mutex, so that deliveries keep the order of the changes
+    // whichever thread reports them.
+    static void dispatch(const std::shared_ptr<State>& state, FileWatcherEvent event)
+    {
+        auto block = [state, event = std::move(event)] { state->deliver(event); };
+        if (state->queue)
+            state->queue->addOperation(std::move(block));
+        else
+            RunLoop::main().perform(std::move(block));
+    }
+
+    void scheduleSettleTimer(const std::shared_ptr<State>& state)
+    {
+        std::weak_ptr<State> weakState = state;
+        state->settleTimer = Timer::create(state->settleDeadline, 0, false,
+                                           [this, weakState](Timer& timer) { settleTimerFired(weakState, timer); });
+        RunLoop::main().addTimer(state->settleTimer);
+    }
+
+    // The file is being written: `flags` are reported once the writer is done.
+    void settleLater(const std::shared_ptr<State>& state, uint32_t flags)
+    {
+        state->settlingFlags |= flags;
+        state->settleDeadline = RunLoop::main().now().addingTimeInterval(FileWatcher::SettleTime);
+        if (!state->settleTimer || !state->settleTimer->isValid())
+            scheduleSettleTimer(state);
+    }
+
+    static void cancelSettling(State& state)
+    {
+        state.settlingFlags = 0;
+        if (auto timer = std::exchange(state.settleTimer, nullptr))
+            timer->invalidate();
+    }
+
+    // Reports `flags` in this batch, with what was settling.
+    static void report(FileWatcherEvent& event, State& state, uint32_t flags)
+    {
+        event.flags |= flags | state.settlingFlags;
+        cancelSettling(state);
     }
 
     static void addName(FileWatcherEvent& event, std::string_view name)
@@ -211,7 +283,7 @@ private:
             }
             for (auto& state : states) {
                 armItem(state);
-                pendingFor(pending, state).flags |= FileWatcherEvent::Overflow;
+                report(pendingFor(pending, state), *state, FileWatcherEvent::Overflow);
             }
             return;
         }
@@ -234,13 +306,13 @@ private:
                     // may be read apart from this: report it once, from there.
                     if (state->parentWatch < 0) {
                         state->active = false;
-                        pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                        report(pendingFor(pending, state), *state, FileWatcherEvent::Removed);
                     }
                 } else if (registration.role == Role::Parent && state->parentWatch == event.wd) {
                     state->parentWatch = -1;
                     detachItem(*state);
                     state->watching = false;
-                    pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                    report(pendingFor(pending, state), *state, FileWatcherEvent::Removed);
                 }
             }
             return;
@@ -260,22 +332,31 @@ private:
                 if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) {
                     // The folder itself went away: the path cannot be followed any more.
                     bool wasActive = state->active;
-                    stop(*state);
                     if (wasActive)
-                        pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                        report(pendingFor(pending, state), *state, FileWatcherEvent::Removed);
+                    stop(*state);
                     continue;
                 }
                 if (name != state->baseName)
                     continue;
-                if (event.mask & (IN_CREATE | IN_MOVED_TO)) {
+                if (event.mask & IN_CREATE) {
+                    // A file made here is about to be written: it is reported
+                    // once written, like a write.
                     armItem(state);
-                    pendingFor(pending, state).flags |= FileWatcherEvent::Replaced;
+                    if (state->active && !state->itemIsFolder)
+                        settleLater(state, FileWatcherEvent::Replaced);
+                    else
+                        report(pendingFor(pending, state), *state, FileWatcherEvent::Replaced);
+                } else if (event.mask & IN_MOVED_TO) {
+                    armItem(state);
+                    report(pendingFor(pending, state), *state, FileWatcherEvent::Replaced);
                 } else if (event.mask & (IN_DELETE | IN_MOVED_FROM)) {
                     // A file exchanged with the one at the path (an atomic save
                     // that checks what it replaces) leaves its name after the
                     // new one arrived: the path is looked at again.
                     armItem(state);
-                    pendingFor(pending, state).flags |= state->active ? FileWatcherEvent::Replaced : FileWatcherEvent::Removed;
+                    report(pendingFor(pending, state), *state,
+                           state->active ? FileWatcherEvent::Replaced : FileWatcherEvent::Removed);
                 }
                 continue;
             }
@@ -285,17 +366,22 @@ private:
                 // The parent folder reports the same change by name; without one, report it here.
                 if (state->parentWatch < 0) {
                     detachItem(*state);
-                    pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                    report(pendingFor(pending, state), *state, FileWatcherEvent::Removed);
                 }
                 continue;
             }
-            auto& pendingEvent = pendingFor(pending, state);
             if (state->itemIsFolder) {
+                auto& pendingEvent = pendingFor(pending, state);
                 pendingEvent.flags |= FileWatcherEvent::ChildrenChanged;
                 addName(pendingEvent, name);
-            } else if (event.mask & IN_MODIFY) {
-                pendingEvent.flags |= FileWatcherEvent::Modified;
+                continue;
             }
+            if (event.mask & IN_MODIFY)
+                settleLater(state, FileWatcherEvent::Modified);
+            // The writer is done: what it wrote is reported now. A file
+            // opened for writing and closed unwritten reports nothing.
+            if ((event.mask & IN_CLOSE_WRITE) && state->settlingFlags)
+                report(pendingFor(pending, state), *state, 0);
         }
     }
 
@@ -307,28 +393,20 @@ private:
             if (::poll(&descriptor, 1, -1) < 0)
                 continue;
             std::vector<Pending> pending;
-            {
-                std::lock_guard lock(m_mutex);
-                while (true) {
-                    ssize_t length = ::read(m_fd, buffer, sizeof buffer);
-                    if (length <= 0)
-                        break;
-                    for (char* cursor = buffer; cursor < buffer + length;) {
-                        auto* event = reinterpret_cast<inotify_event*>(cursor);
-                        handle(*event, pending);
-                        cursor += sizeof(inotify_event) + event->len;
-                    }
+            std::lock_guard lock(m_mutex);
+            while (true) {
+                ssize_t length = ::read(m_fd, buffer, sizeof buffer);
+                if (length <= 0)
+                    break;
+                for (char* cursor = buffer; cursor < buffer + length;) {
+                    auto* event = reinterpret_cast<inotify_event*>(cursor);
+                    handle(*event, pending);
+                    cursor += sizeof(inotify_event) + event->len;
                 }
             }
             for (auto& entry : pending) {
-                if (!entry.event.flags)
-                    continue;
-                auto state = entry.state;
-                auto block = [state, event = std::move(entry.event)] { state->deliver(event); };
-                if (state->queue)
-                    state->queue->addOperation(std::move(block));
-                else
-                    RunLoop::main().perform(std::move(block));
+                if (entry.event.flags)
+                    dispatch(entry.state, std::move(entry.event));
             }
         }
     }

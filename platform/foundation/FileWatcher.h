@@ -7,6 +7,15 @@
 // reports that and goes on watching the new file. For this it also watches
 // the parent folder, which must exist.
 //
+// A file's writes are reported once per write, not once per chunk: a writer
+// that truncates the file and writes it in several chunks is reported when it
+// closes the file, or SettleTime after its last write if it keeps the file
+// open. A file created at the path (not renamed there whole) is reported the
+// same way, once written. Changes that cannot be half done (a rename over the
+// file, a deletion) are reported at once, with any write still settling.
+// The settle time runs on the main run loop's clock, so the main run loop
+// must run for a writer that keeps its file open to be heard.
+//
 // stopWatching() (also run by the destructor) is synchronized with delivery:
 // once it returns, the callback never starts again, and a callback running
 // on another thread has finished. It may be called from inside the callback.
@@ -49,6 +58,10 @@ struct FileWatcherEvent {
 class FileWatcher {
 public:
     using Callback = std::function<void(const FileWatcherEvent&)>;
+
+    // How long a file written and still open must go unwritten before its
+    // change is reported.
+    static constexpr double SettleTime = 0.1;
 
     // Watches `path` (a file, a folder, or nothing yet) and calls `callback`
     // on the main run loop. Fails with a POSIX error when the parent folder

@@ -195,6 +195,106 @@ bool drain(int fd, std::string& into, size_t limit, bool& exceeded)
     }
 }
 
+// What a child started by spawnWithFileSizeLimit is made of, all prepared
+// before it starts.
+struct ChildSetup {
+    const char* path;
+    char* const* argv;
+    char* const* envp;
+    // Become the child's descriptors 0, 1, 2 and (when not -1) 3, in that order.
+    int descriptors[4];
+    // Null: the current directory.
+    const char* workingDirectory;
+    rlim_t fileSizeLimit;
+    // Where the child writes its errno when it cannot exec (close-on-exec).
+    int errorReport;
+};
+
+// Tells the parent the errno of what failed in the child, and ends it.
+[[noreturn]] void childFailed(int errorReport)
+{
+    int errorNumber = errno;
+    while (::write(errorReport, &errorNumber, sizeof errorNumber) < 0 && errno == EINTR) { }
+    ::_exit(127);
+}
+
+// The child between vfork and exec: it shares this process's memory and
+// stack, so it only makes async-signal-safe system calls and never returns.
+// It does what the posix_spawn attributes and file actions of other launches
+// do (process group, default SIGPIPE, no blocked signals, descriptors,
+// working directory), and sets the file size limit before the program runs.
+[[noreturn]] __attribute__((noinline)) void runChild(const ChildSetup& setup)
+{
+    auto fail = [&setup] { childFailed(setup.errorReport); };
+    // Handlers of this process must not run on its memory: every signal that
+    // has one goes back to its default (as exec would do anyway).
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    for (int signalNumber = 1; signalNumber < NSIG; ++signalNumber) {
+        struct sigaction current {};
+        if (::sigaction(signalNumber, nullptr, &current) < 0)
+            continue;
+        if (signalNumber == SIGPIPE || (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN))
+            ::sigaction(signalNumber, &defaultAction, nullptr);
+    }
+    if (::setpgid(0, 0) < 0)
+        fail();
+    rlimit limit { setup.fileSizeLimit, setup.fileSizeLimit };
+    if (::setrlimit(RLIMIT_FSIZE, &limit) < 0)
+        fail();
+    for (int target = 0; target < 4; ++target) {
+        int source = setup.descriptors[target];
+        if (source < 0)
+            continue;
+        // dup2 onto itself would keep the close-on-exec flag.
+        if (source == target ? ::fcntl(target, F_SETFD, 0) < 0 : ::dup2(source, target) < 0)
+            fail();
+    }
+    if (setup.workingDirectory && ::chdir(setup.workingDirectory) < 0)
+        fail();
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    ::sigprocmask(SIG_SETMASK, &noSignals, nullptr);
+    ::execve(setup.path, setup.argv, setup.envp);
+    childFailed(setup.errorReport);
+}
+
+// Starts a child with a file size limit in place before its program runs
+// (posix_spawn sets no resource limits). Answers its pid, or -1 with the
+// errno of what failed (the program missing, not executable, ...).
+pid_t spawnWithFileSizeLimit(ChildSetup setup, int& errorNumber)
+{
+    Pipe report;
+    if (!report.open()) {
+        errorNumber = errno;
+        return -1;
+    }
+    setup.errorReport = report.write.get();
+    // No signal is handled in the child before it set the handlers back.
+    sigset_t allSignals, oldMask;
+    sigfillset(&allSignals);
+    pthread_sigmask(SIG_SETMASK, &allSignals, &oldMask);
+    pid_t pid = ::vfork();
+    if (pid == 0)
+        runChild(setup);
+    int forkError = errno;
+    pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+    if (pid < 0) {
+        errorNumber = forkError;
+        return -1;
+    }
+    report.write.close();
+    int childError = 0;
+    ssize_t count;
+    while ((count = ::read(report.read.get(), &childError, sizeof childError)) < 0 && errno == EINTR) { }
+    if (count <= 0)
+        return pid; // The exec closed the report: the program runs.
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
+    errorNumber = childError;
+    return -1;
+}
+
 } // namespace
 
 std::string findExecutable(std::string_view name)
@@ -257,11 +357,6 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
     // One among 0 to 2 would be replaced before it is duplicated: a copy above them serves.
     FileDescriptor extraCopy;
     int extra = launch.extraDescriptor;
@@ -269,36 +364,54 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         *extraCopy.receive() = ::fcntl(extra, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
         extra = extraCopy.get();
     }
-    if (extra >= 0)
-        posix_spawn_file_actions_adddup2(&actions, extra, STDERR_FILENO + 1);
-    if (!launch.workingDirectory.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, launch.workingDirectory.c_str());
-
-    // The child starts with no blocked signals, default SIGPIPE handling and
-    // a process group of its own, so that a timeout ends its children too.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t emptyMask, defaultSignals;
-    sigemptyset(&emptyMask);
-    sigemptyset(&defaultSignals);
-    sigaddset(&defaultSignals, SIGPIPE);
-    posix_spawnattr_setsigmask(&attributes, &emptyMask);
-    posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     SigpipeBlocker sigpipeBlocker;
     pid_t pid = -1;
-    int spawnResult = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (spawnResult != 0) {
+    int spawnResult = 0;
+    if (launch.fileSizeLimit) {
+        ChildSetup setup {};
+        setup.path = path.c_str();
+        setup.argv = argv.data();
+        setup.envp = envp.data();
+        setup.descriptors[STDIN_FILENO] = input.read.get();
+        setup.descriptors[STDOUT_FILENO] = output.write.get();
+        setup.descriptors[STDERR_FILENO] = errors.write.get();
+        setup.descriptors[STDERR_FILENO + 1] = extra;
+        setup.workingDirectory = launch.workingDirectory.empty() ? nullptr : launch.workingDirectory.c_str();
+        setup.fileSizeLimit = static_cast<rlim_t>(*launch.fileSizeLimit);
+        pid = spawnWithFileSizeLimit(setup, spawnResult);
+    } else {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
+        if (extra >= 0)
+            posix_spawn_file_actions_adddup2(&actions, extra, STDERR_FILENO + 1);
+        if (!launch.workingDirectory.empty())
+            posix_spawn_file_actions_addchdir_np(&actions, launch.workingDirectory.c_str());
+
+        // The child starts with no blocked signals, default SIGPIPE handling and
+        // a process group of its own, so that a timeout ends its children too.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t emptyMask, defaultSignals;
+        sigemptyset(&emptyMask);
+        sigemptyset(&defaultSignals);
+        sigaddset(&defaultSignals, SIGPIPE);
+        posix_spawnattr_setsigmask(&attributes, &emptyMask);
+        posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+        spawnResult = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        if (spawnResult != 0)
+            pid = -1;
+    }
+    if (pid < 0) {
         setError(outError, launchError(spawnResult, launch.executable));
         return std::nullopt;
-    }
-    if (launch.fileSizeLimit) {
-        rlimit limit { *launch.fileSizeLimit, *launch.fileSizeLimit };
-        (void)::prlimit(pid, RLIMIT_FSIZE, &limit, nullptr);
     }
 
     input.read.close();

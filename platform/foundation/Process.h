@@ -1,8 +1,8 @@
-// Process: runs an executable as a child process (posix_spawn) with
-// arguments, environment, working directory and standard input, collecting
-// its standard output and standard error. Standard input is written while
-// both outputs are drained, so no amount of data in either direction can
-// deadlock. A child that cannot be launched is an Error, never an exception.
+// Process: runs an executable as a child process (posix_spawn; vfork and
+// exec when it has a file size limit) with arguments, environment, working
+// directory and standard input, collecting its standard output and standard
+// error. Standard input is written while both outputs are drained, so no
+// amount of data in either direction can deadlock. A child that cannot be launched is an Error, never an exception.
 // A child runs in a process group of its own; a timeout, a stop asked for or
 // output past its limit kill the whole group, and the child is always
 // waited for (no zombie is left). The run sleeps in poll(2) on the pipes, an
@@ -50,10 +50,9 @@ struct ProcessLaunch {
     size_t outputLimit { ProcessDefaultOutputLimit };
     // When set, no file the child writes, a file in memory it was handed
     // included, grows past this many bytes: a write beyond ends the child
-    // (SIGXFSZ). The limit is the child's own, set on it right after it
-    // starts (posix_spawn sets none) and before any of its standard input is
-    // written: a child writing without end is ended whatever it wrote in its
-    // first moments, and one that reads its input first is held to it.
+    // (SIGXFSZ). The limit is the child's own, in place before its program
+    // runs (such a child is started with vfork and exec, as posix_spawn sets
+    // no limits), so it holds for the child's very first write.
     std::optional<uint64_t> fileSizeLimit;
     // When true, the child's end is waited for as where the system gives no
     // pidfd (an old kernel, a sandbox refusing the call): looked for every

@@ -63,12 +63,16 @@ TEST_F(VornickProjectFolderWatcherTests, ABurstOfChangesAnywhereBelowIsToldOnce)
     EXPECT_TRUE(waitForCall(4)) << calls;
     EXPECT_EQ(watcher->numberOfWatchedFolders(), 4u);
 
+    // A file deleted is told too.
+    std::filesystem::remove(folder + "/blogs/One/posts/post 0.brevantonblogpost");
+    EXPECT_TRUE(waitForCall(5)) << calls;
+
     // Nothing is told once the watcher is gone, not even a change still pending.
     write("blogs/One/late.txt");
     RunLoop::main().runFor(0.05);
     watcher.reset();
     RunLoop::main().runFor(VornickProjectFolderWatcher::CoalescingDelay * 2);
-    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(calls, 5);
 }
 
 TEST_F(VornickProjectFolderWatcherTests, AMissingFolderCannotBeWatched)

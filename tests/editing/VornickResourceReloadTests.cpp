@@ -202,8 +202,8 @@ TEST_F(ResourceReloadTest, OnlyFilesThePageLoadsAreRefreshedAndNeverItsOwnSave)
 
 // Through the watchers themselves: the view's save of the page (whose file
 // is watched) refreshes nothing; a sheet the page loads, written afterwards
-// by another program in the plain way (truncated, then written), is loaded
-// again once, with its new rules.
+// by another program in the plain way (truncated, then written in chunks),
+// is loaded again once, with its new rules.
 TEST_F(ResourceReloadTest, TheWatchersRefreshOnceForAnOutsideWriteAndNeverForTheSave)
 {
     file("style.css", "p { color: red }");
@@ -226,7 +226,7 @@ TEST_F(ResourceReloadTest, TheWatchersRefreshOnceForAnOutsideWriteAndNeverForThe
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
     {
         std::ofstream out(path("style.css"), std::ios::binary | std::ios::trunc);
-        out << "p { color: green }";
+        out << "p " << std::flush << "{ color: " << std::flush << "green }";
     }
     // The watchers report in the order the files changed: once the sheet's
     // change was acted on, so was the save's. A later change of another

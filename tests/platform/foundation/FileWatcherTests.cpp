@@ -66,10 +66,15 @@ protected:
 
     // Waits until the reader has passed everything reported before now: a
     // change to a separate sentinel file must arrive.
+    // The sentinel exists before it is watched, so that its change is
+    // reported when its writer closes it, on any clock.
     void settle()
     {
         std::string sentinel = path("sentinel-folder/sentinel");
         EXPECT_TRUE(createDirectory(parentDirectory(sentinel)));
+        if (!fileExists(sentinel)) {
+            ASSERT_TRUE(writeFileAtomically(sentinel, ""));
+        }
         bool seen = false;
         auto watcher = FileWatcher::watch(sentinel, [&](const FileWatcherEvent&) { seen = true; });
         ASSERT_TRUE(watcher);
@@ -77,7 +82,52 @@ protected:
         ASSERT_TRUE(RunLoop::main().runUntil([&] { return seen; }, 30));
     }
 
+    // Writes `text` through an open descriptor, then waits until the
+    // watchers' reader has seen the write.
+    void writeChunk(int fd, std::string_view text)
+    {
+        ASSERT_EQ(::write(fd, text.data(), text.size()), ssize_t(text.size()));
+        settle();
+    }
+
     std::string m_folder;
+};
+
+// Runs a test on the run loop's manual clock, so that the settle time passes
+// only when the test advances it.
+class FileWatcherSettleTest : public FileWatcherTest {
+protected:
+    void SetUp() override
+    {
+        FileWatcherTest::SetUp();
+        RunLoop::main().useManualClock();
+    }
+    void TearDown() override
+    {
+        RunLoop::main().useRealClock();
+        FileWatcherTest::TearDown();
+    }
+
+    // Records each report with the file's contents when it came.
+    struct ContentsRecorder {
+        explicit ContentsRecorder(std::string watchedPath) : path(std::move(watchedPath)) { }
+        std::string path;
+        std::vector<uint32_t> flags;
+        std::vector<std::string> contents;
+        FileWatcher::Callback callback()
+        {
+            return [this](const FileWatcherEvent& event) {
+                flags.push_back(event.flags);
+                contents.push_back(readFile(path).value_or("(none)"));
+            };
+        }
+        bool waitForReports(size_t count)
+        {
+            return RunLoop::main().runUntil([&] { return flags.size() >= count; }, 30);
+        }
+    };
+
+    static void advance(double seconds) { RunLoop::main().advanceClock(seconds); }
 };
 
 } // namespace
@@ -287,4 +337,107 @@ TEST_F(FileWatcherTest, StopWaitsForACallbackRunningOnAQueue)
         EXPECT_TRUE(offMainThread);
     }
     queue.waitUntilAllOperationsAreFinished();
+}
+
+// Another program writing a file in place (truncating it, then writing it in
+// chunks) makes one change, reported once the file is whole: when the writer
+// closes it, or the settle time after its last chunk while it keeps it open.
+// Writes further apart than the settle time are changes of their own.
+TEST_F(FileWatcherSettleTest, AWriteInChunksIsReportedOnceAfterItsLastChunk)
+{
+    ASSERT_TRUE(writeFileAtomically(path("style.css"), "p { color: red }"));
+    ContentsRecorder recorder(path("style.css"));
+    auto watcher = FileWatcher::watch(path("style.css"), recorder.callback());
+    ASSERT_TRUE(watcher);
+
+    // Opened for writing and closed unwritten: no change.
+    int fd = ::open(path("style.css").c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    settle();
+    advance(FileWatcher::SettleTime * 2);
+    settle();
+    EXPECT_TRUE(recorder.flags.empty());
+
+    // Truncated, three chunks each within the settle time of the last, closed.
+    fd = ::open(path("style.css").c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    settle();
+    for (std::string_view chunk : { "p ", "{ color: ", "green }" }) {
+        advance(FileWatcher::SettleTime * 0.6);
+        writeChunk(fd, chunk);
+    }
+    advance(FileWatcher::SettleTime * 0.6);
+    settle();
+    EXPECT_TRUE(recorder.flags.empty()) << "reported before the last chunk";
+    ::close(fd);
+    ASSERT_TRUE(recorder.waitForReports(1));
+    EXPECT_EQ(recorder.flags, (std::vector<uint32_t> { FileWatcherEvent::Modified }));
+    EXPECT_EQ(recorder.contents, (std::vector<std::string> { "p { color: green }" }));
+
+    // The same, the file kept open: reported once the settle time passed.
+    fd = ::open(path("style.css").c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    settle();
+    for (std::string_view chunk : { "b ", "{ color: ", "blue }" }) {
+        advance(FileWatcher::SettleTime * 0.6);
+        writeChunk(fd, chunk);
+    }
+    advance(FileWatcher::SettleTime * 0.6);
+    settle();
+    EXPECT_EQ(recorder.flags.size(), 1u) << "reported before the settle time after the last chunk";
+    advance(FileWatcher::SettleTime * 0.6);
+    ASSERT_TRUE(recorder.waitForReports(2));
+    EXPECT_EQ(recorder.contents.back(), "b { color: blue }");
+
+    // Two writes further apart than the settle time: two reports.
+    writeChunk(fd, " i {}");
+    advance(FileWatcher::SettleTime * 1.5);
+    ASSERT_TRUE(recorder.waitForReports(3));
+    writeChunk(fd, " em {}");
+    advance(FileWatcher::SettleTime * 1.5);
+    ASSERT_TRUE(recorder.waitForReports(4));
+    EXPECT_EQ(recorder.contents.back(), "b { color: blue } i {} em {}");
+    // Closing the file after its writes were reported reports nothing more.
+    ::close(fd);
+    settle();
+    advance(FileWatcher::SettleTime * 2);
+    settle();
+    EXPECT_EQ(recorder.flags, (std::vector<uint32_t>(4, FileWatcherEvent::Modified)));
+}
+
+// A file made at the path and written in chunks is reported once, whole; a
+// deletion is reported at once, with the write that was still settling, and
+// nothing follows it.
+TEST_F(FileWatcherSettleTest, AFileMadeAnewIsReportedWrittenAndADeletionAtOnce)
+{
+    ContentsRecorder recorder(path("page.html"));
+    auto watcher = FileWatcher::watch(path("page.html"), recorder.callback());
+    ASSERT_TRUE(watcher);
+
+    int fd = ::open(path("page.html").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    writeChunk(fd, "<p>");
+    advance(FileWatcher::SettleTime * 0.6);
+    writeChunk(fd, "made</p>");
+    EXPECT_TRUE(recorder.flags.empty()) << "reported while being written";
+    ::close(fd);
+    ASSERT_TRUE(recorder.waitForReports(1));
+    EXPECT_TRUE(recorder.flags[0] & FileWatcherEvent::Replaced);
+    EXPECT_EQ(recorder.contents, (std::vector<std::string> { "<p>made</p>" }));
+    EXPECT_TRUE(watcher->isActive());
+
+    fd = ::open(path("page.html").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    writeChunk(fd, "<p>more</p>");
+    ASSERT_EQ(::unlink(path("page.html").c_str()), 0);
+    ASSERT_TRUE(recorder.waitForReports(2));
+    EXPECT_EQ(recorder.flags[1], uint32_t(FileWatcherEvent::Removed | FileWatcherEvent::Modified));
+    EXPECT_FALSE(watcher->isActive());
+    writeChunk(fd, "<p>unlinked</p>");
+    ::close(fd);
+    settle();
+    advance(FileWatcher::SettleTime * 2);
+    settle();
+    EXPECT_EQ(recorder.flags.size(), 2u);
 }

@@ -284,19 +284,106 @@ TEST(Process, TheExtraDescriptorIsTheChildsDescriptor3)
     within.fileSizeLimit = 1000000;
     EXPECT_TRUE(runOrFail(within).succeeded());
     ASSERT_EQ(::lseek(memory, 0, SEEK_SET), 0);
-    // It writes once its input came, which is after the limit was set.
-    auto filling = shell("read start; exec head -c 5000000 /dev/zero >&3");
-    filling.standardInput = "go\n";
-    filling.extraDescriptor = memory;
-    filling.fileSizeLimit = 1000000;
-    filling.timeout = std::chrono::seconds(30);
-    auto filled = runOrFail(filling);
-    EXPECT_EQ(filled.terminationSignal, SIGXFSZ);
-    EXPECT_FALSE(filled.timedOut);
-    struct stat status {};
-    ASSERT_EQ(::fstat(memory, &status), 0);
-    EXPECT_EQ(status.st_size, 1000000);
+    // A child writing past the limit from its first moment is held to it:
+    // the limit is in place before its program runs.
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_EQ(::ftruncate(memory, 0), 0);
+        ProcessLaunch filling;
+        filling.executable = "dd";
+        filling.arguments = { "if=/dev/zero", "of=/dev/fd/3", "bs=5000000", "count=1", "conv=notrunc" };
+        filling.extraDescriptor = memory;
+        filling.fileSizeLimit = 1000000;
+        filling.timeout = std::chrono::seconds(30);
+        auto filled = runOrFail(filling);
+        EXPECT_EQ(filled.terminationSignal, SIGXFSZ) << "round " << round;
+        EXPECT_FALSE(filled.timedOut);
+        struct stat status {};
+        ASSERT_EQ(::fstat(memory, &status), 0);
+        EXPECT_EQ(status.st_size, 1000000) << "round " << round;
+    }
     ::close(memory);
+}
+
+// A launch with a file size limit starts its child another way than the
+// others; the child is the same: its descriptors, working directory,
+// environment, process group, signal mask and dispositions (each read by
+// the launched program itself), and a program that cannot run is an error,
+// not an exit status.
+TEST(Process, ALimitedChildIsStartedLikeAnyOther)
+{
+    auto folder = createTemporaryDirectory("process-test");
+    ASSERT_TRUE(folder);
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    // SIGPIPE, which this process may ignore, is the child's to handle.
+    auto oldPipeHandler = ::signal(SIGPIPE, SIG_IGN);
+    // Runs the launch without a limit and with one: both answer the same.
+    auto runBoth = [&](ProcessLaunch launch) {
+        launch.workingDirectory = *folder;
+        launch.extraDescriptor = fds[1];
+        auto plain = runOrFail(launch);
+        launch.fileSizeLimit = 1000000;
+        auto limited = runOrFail(launch);
+        EXPECT_TRUE(limited.succeeded()) << limited.standardError;
+        EXPECT_EQ(limited.standardOutput, plain.standardOutput);
+        EXPECT_EQ(limited.standardError, plain.standardError);
+        return limited;
+    };
+    auto script = shell("pwd -P; read line; echo \"in:$line\"; echo err >&2; echo three >&3; echo \"$BREVANTON_PROCESS_LIMITED\"");
+    script.standardInput = "given\n";
+    script.environment["BREVANTON_PROCESS_LIMITED"] = "set";
+    auto scripted = runBoth(script);
+    EXPECT_TRUE(scripted.standardOutput.ends_with("\nin:given\nset\n")) << scripted.standardOutput;
+    EXPECT_EQ(scripted.standardError, "err\n");
+
+    auto program = [](std::string executable, std::vector<std::string> arguments) {
+        ProcessLaunch launch;
+        launch.executable = std::move(executable);
+        launch.arguments = std::move(arguments);
+        return launch;
+    };
+    auto group = program("awk", { "{ print ($1 == $5) ? \"own group\" : \"shared group\" }", "/proc/self/stat" });
+    EXPECT_EQ(runBoth(group).standardOutput, "own group\n");
+    runBoth(program("ls", { "/proc/self/fd" }));
+    // (A posix_spawn child ignores the C library's own signals: only SIGPIPE is compared.)
+    auto status = program("grep", { "-E", "^Sig(Blk|Ign)", "/proc/self/status" });
+    status.fileSizeLimit = 1000000;
+    auto signals = runOrFail(status).standardOutput;
+    ::signal(SIGPIPE, oldPipeHandler);
+    EXPECT_TRUE(signals.starts_with("SigBlk:\t0000000000000000\nSigIgn:\t")) << signals;
+    ASSERT_EQ(signals.size(), 50u) << signals;
+    EXPECT_FALSE(std::stoull(signals.substr(33, 16), nullptr, 16) >> (SIGPIPE - 1) & 1) << signals;
+    ::close(fds[1]);
+    char buffer[64] = {};
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(0, ::read(fds[0], buffer, sizeof buffer)))), "three\nthree\n");
+    ::close(fds[0]);
+
+    Error error;
+    script.fileSizeLimit = 1000000;
+    script.executable = "/nonexistent/brevanton-no-such-tool";
+    EXPECT_FALSE(Process::run(script, &error));
+    EXPECT_EQ(error.code(), ENOENT);
+    std::string notExecutable = *folder + "/not-executable";
+    ASSERT_TRUE(writeFileAtomically(notExecutable, "#!/bin/sh\necho hi\n"));
+    ::chmod(notExecutable.c_str(), 0644);
+    script.executable = notExecutable;
+    error = Error();
+    EXPECT_FALSE(Process::run(script, &error));
+    EXPECT_EQ(error.domain(), POSIXErrorDomain);
+    EXPECT_EQ(error.code(), EACCES);
+    auto elsewhere = shell("true");
+    elsewhere.fileSizeLimit = 1000000;
+    elsewhere.workingDirectory = *folder + "/missing";
+    error = Error();
+    EXPECT_FALSE(Process::run(elsewhere, &error));
+    EXPECT_EQ(error.code(), ENOENT);
+
+    // Its end is waited for without a pidfd too.
+    auto ending = shell("exec >&- 2>&-; exit 3");
+    ending.fileSizeLimit = 1000000;
+    ending.waitsWithoutPidfd = true;
+    EXPECT_EQ(runOrFail(ending).exitStatus, 3);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

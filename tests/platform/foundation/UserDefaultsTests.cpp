@@ -5,7 +5,9 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileSystemCalls.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/FileWatcher.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <filesystem>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -214,6 +217,66 @@ TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome
     RunLoop::main().runFor(0.2);
     EXPECT_EQ(posted, 3);
     EXPECT_EQ(first.integerForKey(u"WordPressSyncInterval"), 30);
+}
+
+// Another program writing the file in place (truncating it and writing it
+// in chunks) is heard once its writes settled, with what it wrote last,
+// however the writes began; a deletion leaves the values as they were.
+TEST_F(UserDefaultsTest, AFileWrittenInPlaceElsewhereIsTakenInOnceWhole)
+{
+    auto plist = [](int value) {
+        auto bytes = writePropertyList(Value(Dictionary { { u"Interval", Value(value) } }), PropertyListFormat::XML, nullptr);
+        return std::string(bytes->begin(), bytes->end());
+    };
+    auto writeInChunks = [](int fd, const std::string& text) {
+        size_t half = text.size() / 2;
+        ASSERT_EQ(::write(fd, text.data(), half), ssize_t(half));
+        RunLoop::main().runFor(0.02);
+        ASSERT_EQ(::write(fd, text.data() + half, text.size() - half), ssize_t(text.size() - half));
+        RunLoop::main().runFor(0.02);
+    };
+    ASSERT_TRUE(createDirectory(parentDirectory(m_path)));
+    ASSERT_TRUE(writeFileAtomically(m_path, plist(1)));
+    RunLoop::main().useManualClock();
+    struct RealClock {
+        ~RealClock() { RunLoop::main().useRealClock(); }
+    } realClock;
+    UserDefaults defaults(m_path);
+    std::vector<int64_t> heard;
+    auto token = NotificationCenter::defaultCenter().addObserver(UserDefaults::DidChangeNotification, &defaults, nullptr,
+                                                                  [&](auto&) { heard.push_back(defaults.integerForKey(u"Interval")); });
+    // Lets the settle time pass until `count` changes were heard.
+    auto hear = [&](size_t count) {
+        return RunLoop::main().runUntil([&] {
+            RunLoop::main().advanceClock(FileWatcher::SettleTime);
+            return heard.size() >= count;
+        }, 30);
+    };
+
+    // Written, then written again within the settle time, the file kept open.
+    int fd = ::open(m_path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    writeInChunks(fd, plist(2));
+    RunLoop::main().advanceClock(FileWatcher::SettleTime * 0.6);
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+    writeInChunks(fd, plist(3));
+    EXPECT_TRUE(heard.empty()) << "heard before the writes settled";
+    ASSERT_TRUE(hear(1));
+    ::close(fd);
+
+    // Deleted: the values stay. Made anew in chunks: heard when closed.
+    ASSERT_EQ(::unlink(m_path.c_str()), 0);
+    RunLoop::main().runFor(0.02);
+    EXPECT_EQ(defaults.integerForKey(u"Interval"), 3);
+    fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    writeInChunks(fd, plist(4));
+    ::close(fd);
+    ASSERT_TRUE(hear(2));
+    RunLoop::main().advanceClock(FileWatcher::SettleTime * 2);
+    RunLoop::main().runFor(0.02);
+    EXPECT_EQ(heard, (std::vector<int64_t> { 3, 4 }));
 }
 
 TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNothingWritten)

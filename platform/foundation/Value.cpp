@@ -28,6 +28,14 @@ bool orderFits(std::span<const Dictionary::value_type> members, const std::array
     return true;
 }
 
+// Moves the members to `sorted`, which is empty, in the order of `places`.
+void moveInOrder(std::span<Dictionary::value_type> members, const std::array<uint8_t, 64>& places, Dictionary::Storage& sorted)
+{
+    sorted.reserve(members.size());
+    for (size_t i = 0; i < members.size(); ++i)
+        sorted.push_back(std::move(members[places[i]]));
+}
+
 } // namespace
 
 void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder)
@@ -57,9 +65,7 @@ void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder
         }
         const auto& order = reused ? lastOrder->m_places : sortedOrder;
         Storage sorted;
-        sorted.reserve(count);
-        for (size_t i = 0; i < count; ++i)
-            sorted.push_back(std::move(m_entries[order[i]]));
+        moveInOrder(m_entries, order, sorted);
         m_entries = std::move(sorted);
         if (reused)
             return; // no key repeated
@@ -95,9 +101,7 @@ Dictionary Dictionary::fromMembers(std::span<value_type> members, MemberOrder& l
     // Members in the last order are placed by it, as sortAndDropRepeats()
     // would place them, without a first copy in reading order.
     if (members.size() > 1 && members.size() == lastOrder.m_count && orderFits(members, lastOrder.m_places)) {
-        dictionary.m_entries.reserve(members.size());
-        for (size_t i = 0; i < members.size(); ++i)
-            dictionary.m_entries.push_back(std::move(members[lastOrder.m_places[i]]));
+        moveInOrder(members, lastOrder.m_places, dictionary.m_entries);
         return dictionary;
     }
     dictionary.m_entries.assign(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end()));

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <span>
 #include <iterator>
 #include <limits>
 #include <vector>
@@ -435,15 +436,14 @@ private:
     Value dictionaryOfNode(const Node& node)
     {
         auto first = m_members.begin() + static_cast<ptrdiff_t>(node.elementsStart);
-        Dictionary::Storage members(std::make_move_iterator(first), std::make_move_iterator(m_members.end()));
-        m_members.erase(first, m_members.end());
         // The structs at one depth of a reply mostly list the same members
         // in the same order (each post's, each term's): the order that
         // sorted the last one there is tried first.
         size_t depth = m_nodes.size();
         if (m_memberOrders.size() < depth)
             m_memberOrders.resize(depth);
-        Dictionary dictionary = Dictionary::fromMembers(std::move(members), m_memberOrders[depth - 1]);
+        Dictionary dictionary = Dictionary::fromMembers(std::span(first, m_members.end()), m_memberOrders[depth - 1]);
+        m_members.erase(first, m_members.end());
         erase_if(dictionary, [](const Dictionary::value_type& member) { return member.second.isNull(); });
         return Value(std::move(dictionary));
     }

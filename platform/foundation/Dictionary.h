@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,7 +53,10 @@ public:
         std::array<uint8_t, 64> m_places {};
         size_t m_count { 0 };
     };
-    static Dictionary fromMembers(Storage members, MemberOrder& lastOrder);
+    // Moves the members out of a reader's own storage (left holding
+    // moved-from entries) straight to their places in the dictionary's one
+    // allocation.
+    static Dictionary fromMembers(std::span<value_type> members, MemberOrder& lastOrder);
 
     iterator begin();
     iterator end();

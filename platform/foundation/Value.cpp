@@ -16,6 +16,28 @@ Value::Value(Array a) : m_storage(std::make_unique<ArrayBox>(ArrayBox { std::mov
 Value::Value(Dictionary d) : m_storage(std::make_unique<DictionaryBox>(DictionaryBox { std::move(d) })) {}
 Value::~Value() = default;
 
+namespace {
+
+// Whether the last order puts the members' keys in strictly increasing order.
+bool orderFits(std::span<const Dictionary::value_type> members, const std::array<uint8_t, 64>& order)
+{
+    for (size_t i = 1; i < members.size(); ++i) {
+        if (!(members[order[i - 1]].first < members[order[i]].first))
+            return false;
+    }
+    return true;
+}
+
+// Moves the members to `sorted`, which is empty, in the order of `places`.
+void moveInOrder(std::span<Dictionary::value_type> members, const std::array<uint8_t, 64>& places, Dictionary::Storage& sorted)
+{
+    sorted.reserve(members.size());
+    for (size_t i = 0; i < members.size(); ++i)
+        sorted.push_back(std::move(members[places[i]]));
+}
+
+} // namespace
+
 void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder)
 {
     auto less = [](const value_type& a, const value_type& b) { return a.first < b.first; };
@@ -27,15 +49,7 @@ void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder
         // most: their places are sorted by insertion (stable, no buffer),
         // then each entry moves once.
         size_t count = m_entries.size();
-        // The last order fits when it puts the keys in strictly increasing order.
-        auto fits = [&](const std::array<uint8_t, 64>& order) {
-            for (size_t i = 1; i < count; ++i) {
-                if (!(m_entries[order[i - 1]].first < m_entries[order[i]].first))
-                    return false;
-            }
-            return true;
-        };
-        bool reused = lastOrder && lastOrder->m_count == count && fits(lastOrder->m_places);
+        bool reused = lastOrder && lastOrder->m_count == count && orderFits(m_entries, lastOrder->m_places);
         std::array<uint8_t, 64> sortedOrder;
         if (!reused) {
             for (size_t i = 0; i < count; ++i) {
@@ -51,9 +65,7 @@ void Dictionary::sortAndDropRepeats(RepeatedKeys repeats, MemberOrder* lastOrder
         }
         const auto& order = reused ? lastOrder->m_places : sortedOrder;
         Storage sorted;
-        sorted.reserve(count);
-        for (size_t i = 0; i < count; ++i)
-            sorted.push_back(std::move(m_entries[order[i]]));
+        moveInOrder(m_entries, order, sorted);
         m_entries = std::move(sorted);
         if (reused)
             return; // no key repeated
@@ -83,10 +95,16 @@ Dictionary Dictionary::fromMembers(Storage members)
     return dictionary;
 }
 
-Dictionary Dictionary::fromMembers(Storage members, MemberOrder& lastOrder)
+Dictionary Dictionary::fromMembers(std::span<value_type> members, MemberOrder& lastOrder)
 {
     Dictionary dictionary;
-    dictionary.m_entries = std::move(members);
+    // Members in the last order are placed by it, as sortAndDropRepeats()
+    // would place them, without a first copy in reading order.
+    if (members.size() > 1 && members.size() == lastOrder.m_count && orderFits(members, lastOrder.m_places)) {
+        moveInOrder(members, lastOrder.m_places, dictionary.m_entries);
+        return dictionary;
+    }
+    dictionary.m_entries.assign(std::make_move_iterator(members.begin()), std::make_move_iterator(members.end()));
     dictionary.sortAndDropRepeats(RepeatedKeys::KeepLast, &lastOrder);
     return dictionary;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <span>
 
 using namespace brevanton;
 
@@ -169,6 +170,10 @@ TEST(Dictionary, MembersReadWithTheLastOrderGiveWhatASortGives)
         members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"post_id" }),
         members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"terms" }),
         members({ u"post_id", u"post_id", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"link", u"post_date", u"post_date_gmt", u"post_id", u"post_title", u"terms" }),
+        members({ u"post_id", u"post_title", u"post_date", u"post_date_gmt", u"link", u"terms" }),
+        members({ u"b", u"a" }),
+        members({ u"a" }),
         members({ u"b", u"a" }),
     };
     for (int round = 0; round < 20; ++round) {
@@ -179,7 +184,8 @@ TEST(Dictionary, MembersReadWithTheLastOrderGiveWhatASortGives)
     Dictionary::MemberOrder lastOrder;
     for (size_t i = 0; i < objects.size(); ++i) {
         Dictionary expected = Dictionary::fromMembers(objects[i]);
-        Dictionary read = Dictionary::fromMembers(objects[i], lastOrder);
+        // (The members are moved out of the reader's storage.)
+        Dictionary read = Dictionary::fromMembers(std::span(objects[i]), lastOrder);
         ASSERT_TRUE(read == expected) << i;
         ASSERT_TRUE(std::is_sorted(read.begin(), read.end(), [](const auto& a, const auto& b) { return a.first < b.first; })) << i;
     }

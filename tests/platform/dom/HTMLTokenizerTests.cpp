@@ -127,6 +127,27 @@ TEST(HTMLTokenizer, TagsAttributesAndTheirQuirks)
                        "<h i=\"another long value & more\">" }));
 }
 
+TEST(HTMLTokenizer, NamesAndValuesThatDifferFromTheMarkupStayWhole)
+{
+    // Lowered names, references, NULs and line breaks part way through a name
+    // or value, after a plain run of it and before another.
+    EXPECT_EQ(tokenize(std::u16string(u"<dIv aB-c=\"x&lt;y\" d=e&gt;f\r\ng='h\0i' J k=\"l\r\nm\" n=o=p>", 54)),
+              Tokens({ "<div ab-c=\"x<y\" d=\"e>f\" g=\"h\xEF\xBF\xBDi\" j=\"\" k=\"l\nm\" n=\"o=p\">" }));
+    EXPECT_EQ(tokenize(u"a</TiTle>", HTMLTokenizer::State::RCDATA, u"title"), Tokens({ "\"a\"", "</title>" }));
+    EXPECT_EQ(tokenize(u"<!DOCTYPE HtMl>"), Tokens({ "<!DOCTYPE html>" }));
+    // More attributes than any tag before, each rewritten: the later ones
+    // leave the earlier ones as they were.
+    std::u16string markup = u"<p a=1><P";
+    std::string expected = "<p";
+    for (int i = 0; i < 70; ++i) {
+        auto number = std::to_string(i);
+        markup += u" Na" + toUTF16(number) + u"=\"v&amp;\r\n" + toUTF16(number) + u"\"";
+        expected += " na" + number + "=\"v&\n" + number + "\"";
+    }
+    markup += u"><q b=2>";
+    EXPECT_EQ(tokenize(markup), Tokens({ "<p a=\"1\">", expected + ">", "<q b=\"2\">" }));
+}
+
 TEST(HTMLTokenizer, CommentsDoctypesAndCDATA)
 {
     EXPECT_EQ(tokenize(u"<!--a-- b--!><!----><!--><!---><!--<!--x-->"),

@@ -167,6 +167,12 @@ public:
         Key key;
         if (!pack(name, key))
             return HTMLTag::Unknown;
+        return find(key.low, key.high);
+    }
+
+    constexpr HTMLTag find(uint64_t low, uint64_t high) const
+    {
+        Key key { low, high };
         for (size_t slot = hash(key);; slot = (slot + 1) & mask) {
             auto& entry = m_slots[slot];
             if (entry.tag == HTMLTag::Unknown || (entry.key.low == key.low && entry.key.high == key.high))
@@ -222,6 +228,11 @@ std::u16string_view htmlTagName(HTMLTag tag)
 HTMLTag htmlTagForName(std::u16string_view name)
 {
     return tagTable.find(name);
+}
+
+HTMLTag htmlTagForPackedName(uint64_t low, uint64_t high)
+{
+    return tagTable.find(low, high);
 }
 
 std::u16string_view adjustedSVGElementName(std::u16string_view name)

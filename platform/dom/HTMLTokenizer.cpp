@@ -151,7 +151,7 @@ struct CommonReference {
     explicit operator bool() const { return nameLength; }
 };
 
-constexpr uint64_t packUnits(std::u16string_view units)
+consteval uint64_t packUnits(std::u16string_view units)
 {
     uint64_t packed = 0;
     for (size_t i = 0; i < units.size(); ++i)
@@ -165,7 +165,7 @@ CommonReference commonNamedReference(std::u16string_view text)
 {
     if (text.size() < 4)
         return {};
-    uint64_t four = packUnits(text.substr(0, 4));
+    uint64_t four = uint64_t(text[0]) | uint64_t(text[1]) << 16 | uint64_t(text[2]) << 32 | uint64_t(text[3]) << 48;
     constexpr uint64_t threeUnits = (uint64_t(1) << 48) - 1;
     if (four == packUnits(u"amp;"))
         return { u'&', 4 };
@@ -501,6 +501,8 @@ void HTMLTokenizer::emitCurrent()
         if (m_tag.selfClosing)
             parseError("end-tag-with-trailing-solidus");
     }
+    if (m_tag.kind == HTMLToken::Kind::StartTag || m_tag.kind == HTMLToken::Kind::EndTag)
+        m_tag.tag = tagOfName();
     m_tag.range.end = static_cast<uint32_t>(m_position);
     if (hasCharacters()) {
         m_characters.range.end = m_tag.range.start;
@@ -508,6 +510,34 @@ void HTMLTokenizer::emitCurrent()
         m_readyAfter = &m_tag;
     } else
         m_ready = &m_tag;
+}
+
+HTMLTag HTMLTokenizer::tagOfName() const
+{
+    auto name = m_tag.name;
+#if defined(__SSE2__)
+    // A name read in the markup, with sixteen units of it from the name's
+    // start on: packed sixteen units at once.
+    if (!m_nameOwned && name.size() <= 16 && name.data() + 16 <= m_input.data() + m_input.size()) {
+        auto* units = reinterpret_cast<const __m128i*>(name.data());
+        __m128i first = _mm_loadu_si128(units);
+        __m128i second = _mm_loadu_si128(units + 1);
+        // A unit past U+007F names no tag; the name holds no U+0000.
+        unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(atMost(first, 0x7F), atMost(second, 0x7F))));
+        unsigned inName = (1u << name.size()) - 1;
+        if ((ascii & inName) != inName)
+            return HTMLTag::Unknown;
+        __m128i bytes = _mm_packus_epi16(first, second);
+        static constexpr uint8_t ones[32] = { 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF };
+        __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ones + 16 - name.size()));
+        bytes = _mm_and_si128(bytes, keep);
+        auto low = static_cast<uint64_t>(_mm_cvtsi128_si64(bytes));
+        auto high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes)));
+        return htmlTagForPackedName(low, high);
+    }
+#endif
+    return htmlTagForName(name);
 }
 
 void HTMLTokenizer::emitEndOfFile()
@@ -673,20 +703,26 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
         return;
     }
     size_t start = m_position;
-    advance();
+    skip();
     bool hex = false;
     if (peek() == 'x' || peek() == 'X') {
         hex = true;
-        advance();
+        skip();
     }
     char32_t value = 0;
-    bool any = false;
-    for (char32_t d = peek(); hex ? isASCIIHexDigit(d) : isASCIIDigit(d); d = peek()) {
-        any = true;
-        unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
-        value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + digit;
-        advance();
+    size_t digitsStart = m_position;
+    const char16_t* units = m_input.data();
+    if (hex) {
+        for (; m_position < m_input.size() && isASCIIHexDigit(units[m_position]); ++m_position) {
+            char16_t d = units[m_position];
+            unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
+            value = value > 0x10FFFF ? value : value * 16 + digit;
+        }
+    } else {
+        for (; m_position < m_input.size() && isASCIIDigit(units[m_position]); ++m_position)
+            value = value > 0x10FFFF ? value : value * 10 + (units[m_position] - '0');
     }
+    bool any = m_position > digitsStart;
     if (!any) {
         parseError("absence-of-digits-in-numeric-character-reference");
         into += u'&';
@@ -694,7 +730,7 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
         return;
     }
     if (peek() == ';')
-        advance();
+        skip();
     else
         parseError("missing-semicolon-after-character-reference");
     if (!value) {

@@ -148,6 +148,36 @@ TEST(HTMLTokenizer, NamesAndValuesThatDifferFromTheMarkupStayWhole)
     EXPECT_EQ(tokenize(markup), Tokens({ "<p a=\"1\">", expected + ">", "<q b=\"2\">" }));
 }
 
+TEST(HTMLTokenizer, TagsAreKnownByTheirWholeName)
+{
+    // Each name once with sixteen units or more after its start and once
+    // near the end of the markup.
+    const std::pair<std::u16string, HTMLTag> names[] = {
+        { u"a", HTMLTag::a }, { u"A", HTMLTag::a }, { u"h1", HTMLTag::h1 }, { u"BlockQuote", HTMLTag::blockquote },
+        { u"annotation-xml", HTMLTag::annotation_xml }, { u"foreignObject", HTMLTag::foreignobject },
+        { u"template", HTMLTag::template_ }, { u"ab", HTMLTag::Unknown }, { u"a\u00E9", HTMLTag::Unknown },
+        { u"a\uAC00", HTMLTag::Unknown }, { u"a\u0100", HTMLTag::Unknown },
+        { u"foreignobjectxyz", HTMLTag::Unknown }, { u"annotation-xml-annotation", HTMLTag::Unknown },
+    };
+    for (auto& [name, tag] : names) {
+        SCOPED_TRACE(toUTF8(name));
+        for (auto markup : { u"<" + name + u" class='one two three four'></" + name + u">", u"<" + name + u"></" + name + u">" }) {
+            HTMLTokenizer tokenizer(markup);
+            auto& start = tokenizer.nextToken();
+            EXPECT_EQ(start.kind, HTMLToken::Kind::StartTag);
+            EXPECT_EQ(start.tag, tag);
+            auto& end = tokenizer.nextToken();
+            EXPECT_EQ(end.kind, HTMLToken::Kind::EndTag);
+            EXPECT_EQ(end.tag, tag);
+        }
+    }
+    HTMLTokenizer title(u"x</TITLE>");
+    title.setState(HTMLTokenizer::State::RCDATA);
+    title.setLastStartTagName(u"title");
+    title.nextToken();
+    EXPECT_EQ(title.nextToken().tag, HTMLTag::title);
+}
+
 TEST(HTMLTokenizer, CommentsDoctypesAndCDATA)
 {
     EXPECT_EQ(tokenize(u"<!--a-- b--!><!----><!--><!---><!--<!--x-->"),

@@ -143,10 +143,11 @@ constexpr std::u16string_view tagName(HTMLTag tag)
     }
 }
 
-// The known names in an open-addressed table of 512 slots (a quarter full),
-// each name packed a byte per character into two words, which the slot keeps
-// and the hash mixes: most lookups take one slot and one comparison of two
-// words, as every tag of a page asks.
+// The known names in an open-addressed table of 512 one-byte slots (a
+// quarter full) holding tags, beside each tag's name packed a byte per
+// character into two words, which the hash mixes: most lookups take one slot
+// and one comparison of two words, as every tag of a page asks, and the
+// table stays in a few cache lines while the tree builder runs.
 class TagTable {
 public:
     constexpr TagTable()
@@ -155,10 +156,11 @@ public:
             auto tag = static_cast<HTMLTag>(i);
             Key key;
             [[maybe_unused]] bool packed = pack(tagName(tag), key);
+            m_keys[i] = key;
             size_t slot = hash(key);
-            while (m_slots[slot].tag != HTMLTag::Unknown)
+            while (m_slots[slot] != HTMLTag::Unknown)
                 slot = (slot + 1) & mask;
-            m_slots[slot] = { key, tag };
+            m_slots[slot] = tag;
         }
     }
 
@@ -172,11 +174,11 @@ public:
 
     constexpr HTMLTag find(uint64_t low, uint64_t high) const
     {
-        Key key { low, high };
-        for (size_t slot = hash(key);; slot = (slot + 1) & mask) {
-            auto& entry = m_slots[slot];
-            if (entry.tag == HTMLTag::Unknown || (entry.key.low == key.low && entry.key.high == key.high))
-                return entry.tag;
+        for (size_t slot = hash({ low, high });; slot = (slot + 1) & mask) {
+            HTMLTag tag = m_slots[slot];
+            auto& key = m_keys[static_cast<size_t>(tag)];
+            if (tag == HTMLTag::Unknown || (key.low == low && key.high == high))
+                return tag;
         }
     }
 
@@ -186,10 +188,6 @@ private:
     struct Key {
         uint64_t low { 0 };
         uint64_t high { 0 };
-    };
-    struct Slot {
-        Key key;
-        HTMLTag tag { HTMLTag::Unknown };
     };
 
     // False for what no tag's name can be: empty, longer than 16 units, or
@@ -213,7 +211,8 @@ private:
         return static_cast<size_t>(h >> 55) & mask;
     }
 
-    std::array<Slot, mask + 1> m_slots {};
+    std::array<HTMLTag, mask + 1> m_slots {};
+    std::array<Key, static_cast<size_t>(HTMLTag::Count)> m_keys {};
 };
 
 constexpr TagTable tagTable;

@@ -171,6 +171,18 @@ TEST(HTMLTokenizer, TagsAreKnownByTheirWholeName)
             EXPECT_EQ(end.tag, tag);
         }
     }
+    // Every tag by its name, its name with one more letter by none.
+    for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
+        auto tag = static_cast<HTMLTag>(i);
+        std::u16string name(htmlTagName(tag));
+        SCOPED_TRACE(toUTF8(name));
+        std::u16string markup = u"<" + name + u"><" + name + u"q></" + name + u">                ";
+        HTMLTokenizer tokenizer(markup);
+        EXPECT_EQ(tokenizer.nextToken().tag, tag);
+        EXPECT_EQ(tokenizer.nextToken().tag, HTMLTag::Unknown);
+        EXPECT_EQ(tokenizer.nextToken().tag, tag);
+        EXPECT_EQ(htmlTagForName(name), tag);
+    }
     HTMLTokenizer title(u"x</TITLE>");
     title.setState(HTMLTokenizer::State::RCDATA);
     title.setLastStartTagName(u"title");

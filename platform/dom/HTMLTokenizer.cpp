@@ -191,7 +191,7 @@ const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text,
 
 // The first unit from `from` on that is `a`, `b`, U+000D or U+0000; the
 // text's size when there is none.
-size_t findStop(std::u16string_view text, size_t from, char16_t a, char16_t b)
+[[gnu::always_inline]] inline size_t findStop(std::u16string_view text, size_t from, char16_t a, char16_t b)
 {
     const char16_t* units = text.data();
     size_t size = text.size();
@@ -435,7 +435,7 @@ void HTMLTokenizer::appendOther(TextInProgress into, char32_t c)
     into.text = into.buffer;
 }
 
-void HTMLTokenizer::startTag(HTMLToken::Kind kind)
+[[gnu::always_inline]] inline void HTMLTokenizer::startTag(HTMLToken::Kind kind)
 {
     m_tag.kind = kind;
     m_tag.name = {};
@@ -448,7 +448,7 @@ void HTMLTokenizer::startTag(HTMLToken::Kind kind)
         m_attributeNames.clear();
 }
 
-void HTMLTokenizer::startAttribute()
+[[gnu::always_inline]] inline void HTMLTokenizer::startAttribute()
 {
     if (m_dropAttribute) {
         m_tag.attributes.pop_back();
@@ -774,7 +774,7 @@ HTMLToken& HTMLTokenizer::nextToken()
 }
 
 // Text up to the next character that matters to the state, in one piece.
-void HTMLTokenizer::scanData(bool stopAtAmpersand)
+[[gnu::always_inline]] inline void HTMLTokenizer::scanData(bool stopAtAmpersand)
 {
     size_t start = m_position;
     size_t end = findStop(m_input, start, u'<', stopAtAmpersand ? u'&' : u'<');

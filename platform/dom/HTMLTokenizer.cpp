@@ -545,6 +545,7 @@ void HTMLTokenizer::emitEndOfFile()
     m_tokenStart = m_input.size();
     m_tag.kind = HTMLToken::Kind::EndOfFile;
     m_tag.name = {};
+    m_tag.tag = HTMLTag::Unknown;
     m_tag.data.clear();
     m_tag.attributes.clear();
     m_tag.range = { static_cast<uint32_t>(m_input.size()), static_cast<uint32_t>(m_input.size()) };
@@ -563,6 +564,7 @@ void HTMLTokenizer::startComment(uint32_t start)
     m_tag.data.clear();
     // Nothing of the tag read before it stays with the comment.
     m_tag.name = {};
+    m_tag.tag = HTMLTag::Unknown;
     m_tag.attributes.clear();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
@@ -572,6 +574,7 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
 {
     m_tag.kind = HTMLToken::Kind::DOCTYPE;
     m_tag.name = {};
+    m_tag.tag = HTMLTag::Unknown;
     m_nameOwned = false;
     m_tag.publicIdentifier.clear();
     m_tag.systemIdentifier.clear();

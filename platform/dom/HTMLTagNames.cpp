@@ -170,15 +170,10 @@ public:
         Key key;
         if (!pack(name, key))
             return HTMLTag::Unknown;
-        return find(key.low, key.high);
-    }
-
-    constexpr HTMLTag find(uint64_t low, uint64_t high) const
-    {
-        for (size_t slot = hash({ low, high });; slot = (slot + 1) & mask) {
+        for (size_t slot = hash(key);; slot = (slot + 1) & mask) {
             HTMLTag tag = m_slots[slot];
-            auto& key = m_keys[static_cast<size_t>(tag)];
-            if (tag == HTMLTag::Unknown || (key.low == low && key.high == high))
+            auto& known = m_keys[static_cast<size_t>(tag)];
+            if (tag == HTMLTag::Unknown || (known.low == key.low && known.high == key.high))
                 return tag;
         }
     }
@@ -228,11 +223,6 @@ std::u16string_view htmlTagName(HTMLTag tag)
 HTMLTag htmlTagForName(std::u16string_view name)
 {
     return tagTable.find(name);
-}
-
-HTMLTag htmlTagForPackedName(uint64_t low, uint64_t high)
-{
-    return tagTable.find(low, high);
 }
 
 std::u16string_view adjustedSVGElementName(std::u16string_view name)

@@ -34,10 +34,6 @@ enum class HTMLTag : uint8_t {
 
 // The tag of a lower-case name ("annotation-xml", "foreignobject", "template"), or Unknown.
 HTMLTag htmlTagForName(std::u16string_view);
-// The same for a name of 1 to 16 ASCII units other than U+0000, packed a byte
-// per unit from the lowest byte of `low` on, its first eight in `low`, the
-// rest in `high`, the bytes past its end zero.
-HTMLTag htmlTagForPackedName(uint64_t low, uint64_t high);
 std::u16string_view htmlTagName(HTMLTag);
 
 // SVG element and attribute names in their mixed case ("foreignobject" is

@@ -501,8 +501,6 @@ void HTMLTokenizer::emitCurrent()
         if (m_tag.selfClosing)
             parseError("end-tag-with-trailing-solidus");
     }
-    if (m_tag.kind == HTMLToken::Kind::StartTag || m_tag.kind == HTMLToken::Kind::EndTag)
-        m_tag.tag = tagOfName();
     m_tag.range.end = static_cast<uint32_t>(m_position);
     if (hasCharacters()) {
         m_characters.range.end = m_tag.range.start;
@@ -512,40 +510,11 @@ void HTMLTokenizer::emitCurrent()
         m_ready = &m_tag;
 }
 
-HTMLTag HTMLTokenizer::tagOfName() const
-{
-    auto name = m_tag.name;
-#if defined(__SSE2__)
-    // A name read in the markup, with sixteen units of it from the name's
-    // start on: packed sixteen units at once.
-    if (!m_nameOwned && name.size() <= 16 && name.data() + 16 <= m_input.data() + m_input.size()) {
-        auto* units = reinterpret_cast<const __m128i*>(name.data());
-        __m128i first = _mm_loadu_si128(units);
-        __m128i second = _mm_loadu_si128(units + 1);
-        // A unit past U+007F names no tag; the name holds no U+0000.
-        unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(atMost(first, 0x7F), atMost(second, 0x7F))));
-        unsigned inName = (1u << name.size()) - 1;
-        if ((ascii & inName) != inName)
-            return HTMLTag::Unknown;
-        __m128i bytes = _mm_packus_epi16(first, second);
-        static constexpr uint8_t ones[32] = { 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF };
-        __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ones + 16 - name.size()));
-        bytes = _mm_and_si128(bytes, keep);
-        auto low = static_cast<uint64_t>(_mm_cvtsi128_si64(bytes));
-        auto high = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(bytes, bytes)));
-        return htmlTagForPackedName(low, high);
-    }
-#endif
-    return htmlTagForName(name);
-}
-
 void HTMLTokenizer::emitEndOfFile()
 {
     m_tokenStart = m_input.size();
     m_tag.kind = HTMLToken::Kind::EndOfFile;
     m_tag.name = {};
-    m_tag.tag = HTMLTag::Unknown;
     m_tag.data.clear();
     m_tag.attributes.clear();
     m_tag.range = { static_cast<uint32_t>(m_input.size()), static_cast<uint32_t>(m_input.size()) };
@@ -564,7 +533,6 @@ void HTMLTokenizer::startComment(uint32_t start)
     m_tag.data.clear();
     // Nothing of the tag read before it stays with the comment.
     m_tag.name = {};
-    m_tag.tag = HTMLTag::Unknown;
     m_tag.attributes.clear();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
@@ -574,7 +542,6 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
 {
     m_tag.kind = HTMLToken::Kind::DOCTYPE;
     m_tag.name = {};
-    m_tag.tag = HTMLTag::Unknown;
     m_nameOwned = false;
     m_tag.publicIdentifier.clear();
     m_tag.systemIdentifier.clear();

@@ -7,8 +7,6 @@
 // allowed.
 #pragma once
 
-#include "platform/dom/HTMLTagNames.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,8 +38,6 @@ struct HTMLToken {
     Kind kind { Kind::EndOfFile };
     // The tag name in lower case, or the DOCTYPE's name.
     std::u16string_view name;
-    // A start or end tag's name as a known tag, or Unknown.
-    HTMLTag tag { HTMLTag::Unknown };
     // The text of a comment; the characters of a Characters token unless
     // they are one run of the markup as it stands (see text()).
     std::u16string data;
@@ -236,7 +232,6 @@ private:
     void startAttribute();
     void finishAttributeName();
     void emitCurrent();
-    HTMLTag tagOfName() const;
     void emitEndOfFile();
     void startComment(uint32_t start);
     void startDOCTYPE(uint32_t start);

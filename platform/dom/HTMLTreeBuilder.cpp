@@ -1346,7 +1346,7 @@ void TreeBuilder::processToken(HTMLToken& token)
         return;
     }
     m_skipNewline = false;
-    m_tokenTag = isStart(token) || isEnd(token) ? token.tag : T::Unknown;
+    m_tokenTag = isStart(token) || isEnd(token) ? htmlTagForName(token.name) : T::Unknown;
     while (!m_stopped) {
         Result result = usesInsertionMode(token) ? dispatch(m_mode, token) : foreignContent(token);
         if (result == Result::Done)

@@ -1,6 +1,7 @@
 #include "platform/dom/HTMLTokenizer.h"
 
 #include "platform/dom/HTMLNamedCharacterReferences.h"
+#include "platform/dom/HTMLTagNames.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -148,10 +149,9 @@ TEST(HTMLTokenizer, NamesAndValuesThatDifferFromTheMarkupStayWhole)
     EXPECT_EQ(tokenize(markup), Tokens({ "<p a=\"1\">", expected + ">", "<q b=\"2\">" }));
 }
 
-TEST(HTMLTokenizer, TagsAreKnownByTheirWholeName)
+TEST(HTMLTokenizer, TagNamesAreKnownWhole)
 {
-    // Each name once with sixteen units or more after its start and once
-    // near the end of the markup.
+    // Names as the tokenizer hands them out, lowered, to the table of known tags.
     const std::pair<std::u16string, HTMLTag> names[] = {
         { u"a", HTMLTag::a }, { u"A", HTMLTag::a }, { u"h1", HTMLTag::h1 }, { u"BlockQuote", HTMLTag::blockquote },
         { u"annotation-xml", HTMLTag::annotation_xml }, { u"foreignObject", HTMLTag::foreignobject },
@@ -161,33 +161,19 @@ TEST(HTMLTokenizer, TagsAreKnownByTheirWholeName)
     };
     for (auto& [name, tag] : names) {
         SCOPED_TRACE(toUTF8(name));
-        for (auto markup : { u"<" + name + u" class='one two three four'></" + name + u">", u"<" + name + u"></" + name + u">" }) {
-            HTMLTokenizer tokenizer(markup);
-            auto& start = tokenizer.nextToken();
-            EXPECT_EQ(start.kind, HTMLToken::Kind::StartTag);
-            EXPECT_EQ(start.tag, tag);
-            auto& end = tokenizer.nextToken();
-            EXPECT_EQ(end.kind, HTMLToken::Kind::EndTag);
-            EXPECT_EQ(end.tag, tag);
-        }
+        std::u16string markup = u"<" + name + u" class='one'></" + name + u">";
+        HTMLTokenizer tokenizer(markup);
+        EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
+        EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
     }
     // Every tag by its name, its name with one more letter by none.
     for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
         auto tag = static_cast<HTMLTag>(i);
         std::u16string name(htmlTagName(tag));
         SCOPED_TRACE(toUTF8(name));
-        std::u16string markup = u"<" + name + u"><" + name + u"q></" + name + u">                ";
-        HTMLTokenizer tokenizer(markup);
-        EXPECT_EQ(tokenizer.nextToken().tag, tag);
-        EXPECT_EQ(tokenizer.nextToken().tag, HTMLTag::Unknown);
-        EXPECT_EQ(tokenizer.nextToken().tag, tag);
         EXPECT_EQ(htmlTagForName(name), tag);
+        EXPECT_EQ(htmlTagForName(name + u"q"), HTMLTag::Unknown);
     }
-    HTMLTokenizer title(u"x</TITLE>");
-    title.setState(HTMLTokenizer::State::RCDATA);
-    title.setLastStartTagName(u"title");
-    title.nextToken();
-    EXPECT_EQ(title.nextToken().tag, HTMLTag::title);
 }
 
 TEST(HTMLTokenizer, CommentsDoctypesAndCDATA)

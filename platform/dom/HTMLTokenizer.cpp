@@ -144,6 +144,44 @@ private:
     std::array<uint16_t, mask + 1> m_slots {};
 };
 
+// The references most pages use, as four units read at once.
+struct CommonReference {
+    char16_t character { 0 };
+    uint8_t nameLength { 0 };
+    explicit operator bool() const { return nameLength; }
+};
+
+consteval uint64_t packUnits(std::u16string_view units)
+{
+    uint64_t packed = 0;
+    for (size_t i = 0; i < units.size(); ++i)
+        packed |= uint64_t(units[i]) << (16 * i);
+    return packed;
+}
+
+// "amp;", "lt;", "gt;", "quot;" and "nbsp;" at the start of `text`: whole
+// names with their ";", so no longer name can match there.
+CommonReference commonNamedReference(std::u16string_view text)
+{
+    if (text.size() < 4)
+        return {};
+    uint64_t four = uint64_t(text[0]) | uint64_t(text[1]) << 16 | uint64_t(text[2]) << 32 | uint64_t(text[3]) << 48;
+    constexpr uint64_t threeUnits = (uint64_t(1) << 48) - 1;
+    if (four == packUnits(u"amp;"))
+        return { u'&', 4 };
+    if ((four & threeUnits) == packUnits(u"lt;"))
+        return { u'<', 3 };
+    if ((four & threeUnits) == packUnits(u"gt;"))
+        return { u'>', 3 };
+    if (text.size() >= 5 && text[4] == u';') {
+        if (four == packUnits(u"quot"))
+            return { u'"', 5 };
+        if (four == packUnits(u"nbsp"))
+            return { u'\xA0', 5 };
+    }
+    return {};
+}
+
 // `nameLength` is set to the length of the name found, ";" included.
 const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text, size_t& nameLength)
 {
@@ -153,7 +191,7 @@ const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text,
 
 // The first unit from `from` on that is `a`, `b`, U+000D or U+0000; the
 // text's size when there is none.
-size_t findStop(std::u16string_view text, size_t from, char16_t a, char16_t b)
+[[gnu::always_inline]] inline size_t findStop(std::u16string_view text, size_t from, char16_t a, char16_t b)
 {
     const char16_t* units = text.data();
     size_t size = text.size();
@@ -210,14 +248,89 @@ constexpr StopTable nameStopTable(std::string_view units)
 constexpr StopTable tagNameStops = nameStopTable("");
 constexpr StopTable attributeNameStops = nameStopTable("=\"'<");
 
-// The first unit from `from` on that the table stops at (units above ASCII never stop).
-size_t findTableStop(std::u16string_view text, size_t from, const StopTable& stops)
+#if defined(__SSE2__)
+// The units of a block no greater than `limit`, as all ones.
+__m128i atMost(__m128i block, char16_t limit)
+{
+    return _mm_cmpeq_epi16(_mm_subs_epu16(block, _mm_set1_epi16(static_cast<short>(limit))), _mm_setzero_si128());
+}
+
+__m128i equalTo(__m128i block, char16_t unit)
+{
+    return _mm_cmpeq_epi16(block, _mm_set1_epi16(static_cast<short>(unit)));
+}
+
+// The units that may end a name's plain run: the controls and the space
+// (U+0000, tab, line feed, form feed, U+000D and the space among them; the
+// other controls are checked again against the table), "/", ">" and the
+// upper-case letters.
+__m128i nameStopCandidates(__m128i block)
+{
+    __m128i upper = atMost(_mm_sub_epi16(block, _mm_set1_epi16('A')), 'Z' - 'A');
+    return _mm_or_si128(_mm_or_si128(atMost(block, u' '), upper), _mm_or_si128(equalTo(block, u'/'), equalTo(block, u'>')));
+}
+#endif
+
+// The first unit from `from` on that the table stops at (units above ASCII
+// never stop). Eight units at a time while no unit of the block may stop:
+// `candidates` marks the units of a block that may, ASCII all of them.
+template<typename Candidates>
+size_t findTableStop(std::u16string_view text, size_t from, const StopTable& stops, [[maybe_unused]] Candidates candidates)
 {
     const char16_t* units = text.data();
     size_t size = text.size();
+#if defined(__SSE2__)
+    while (from + 8 <= size) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + from));
+        int mask = _mm_movemask_epi8(candidates(block));
+        if (!mask) {
+            from += 8;
+            continue;
+        }
+        from += static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+        if (stops[units[from]])
+            return from;
+        ++from;
+    }
+#endif
     while (from < size && !(units[from] < 0x80 && stops[units[from]]))
         ++from;
     return from;
+}
+
+size_t findTagNameStop(std::u16string_view text, size_t from)
+{
+#if defined(__SSE2__)
+    return findTableStop(text, from, tagNameStops, nameStopCandidates);
+#else
+    return findTableStop(text, from, tagNameStops, 0);
+#endif
+}
+
+size_t findAttributeNameStop(std::u16string_view text, size_t from)
+{
+#if defined(__SSE2__)
+    return findTableStop(text, from, attributeNameStops, [](__m128i block) {
+        return _mm_or_si128(_mm_or_si128(nameStopCandidates(block), equalTo(block, u'=')),
+                            _mm_or_si128(_mm_or_si128(equalTo(block, u'"'), equalTo(block, u'\'')), equalTo(block, u'<')));
+    });
+#else
+    return findTableStop(text, from, attributeNameStops, 0);
+#endif
+}
+
+size_t findUnquotedValueStop(std::u16string_view text, size_t from)
+{
+#if defined(__SSE2__)
+    return findTableStop(text, from, unquotedValueStops, [](__m128i block) {
+        __m128i quotes = _mm_or_si128(equalTo(block, u'"'), equalTo(block, u'\''));
+        __m128i tagSigns = _mm_or_si128(_mm_or_si128(equalTo(block, u'<'), equalTo(block, u'>')), equalTo(block, u'='));
+        return _mm_or_si128(_mm_or_si128(atMost(block, u' '), quotes),
+                            _mm_or_si128(tagSigns, _mm_or_si128(equalTo(block, u'`'), equalTo(block, u'&'))));
+    });
+#else
+    return findTableStop(text, from, unquotedValueStops, 0);
+#endif
 }
 
 bool isNoncharacter(char32_t c)
@@ -301,12 +414,33 @@ void HTMLTokenizer::appendCharacters(std::u16string_view text)
     characterData() += text;
 }
 
-void HTMLTokenizer::startTag(HTMLToken::Kind kind)
+void HTMLTokenizer::appendOwnedMarkup(TextInProgress into, size_t from, size_t to)
+{
+    ownedText(into).append(m_input.substr(from, to - from));
+    into.text = into.buffer;
+}
+
+std::u16string& HTMLTokenizer::ownedText(TextInProgress into)
+{
+    if (!into.owned) {
+        into.buffer.assign(into.text);
+        into.owned = true;
+    }
+    return into.buffer;
+}
+
+void HTMLTokenizer::appendOther(TextInProgress into, char32_t c)
+{
+    appendCodePoint(ownedText(into), c);
+    into.text = into.buffer;
+}
+
+[[gnu::always_inline]] inline void HTMLTokenizer::startTag(HTMLToken::Kind kind)
 {
     m_tag.kind = kind;
-    m_tag.name.clear();
-    if (!m_tag.attributes.empty())
-        clearAttributes();
+    m_tag.name = {};
+    m_nameOwned = false;
+    m_tag.attributes.clear();
     m_tag.selfClosing = false;
     m_tag.range.start = static_cast<uint32_t>(m_tokenStart);
     m_dropAttribute = false;
@@ -314,30 +448,16 @@ void HTMLTokenizer::startTag(HTMLToken::Kind kind)
         m_attributeNames.clear();
 }
 
-void HTMLTokenizer::clearAttributes()
-{
-    // Values longer than the string's own room lend their buffers to the next tags' values.
-    static const size_t inlineCapacity = std::u16string().capacity();
-    for (auto& attribute : m_tag.attributes) {
-        if (attribute.value.capacity() > inlineCapacity) {
-            attribute.value.clear();
-            m_spareValues.push_back(std::move(attribute.value));
-        }
-    }
-    m_tag.attributes.clear();
-}
-
-void HTMLTokenizer::startAttribute()
+[[gnu::always_inline]] inline void HTMLTokenizer::startAttribute()
 {
     if (m_dropAttribute) {
         m_tag.attributes.pop_back();
         m_dropAttribute = false;
     }
     auto& attribute = m_tag.attributes.emplace_back();
-    if (!m_spareValues.empty()) {
-        attribute.value = std::move(m_spareValues.back());
-        m_spareValues.pop_back();
-    }
+    if (m_attributeBuffers.size() < 2 * m_tag.attributes.size())
+        m_attributeBuffers.resize(2 * m_tag.attributes.size());
+    m_attributeNameOwned = m_attributeValueOwned = false;
     attribute.nameRange.start = attribute.nameRange.end = static_cast<uint32_t>(m_position);
 }
 
@@ -394,9 +514,9 @@ void HTMLTokenizer::emitEndOfFile()
 {
     m_tokenStart = m_input.size();
     m_tag.kind = HTMLToken::Kind::EndOfFile;
-    m_tag.name.clear();
+    m_tag.name = {};
     m_tag.data.clear();
-    clearAttributes();
+    m_tag.attributes.clear();
     m_tag.range = { static_cast<uint32_t>(m_input.size()), static_cast<uint32_t>(m_input.size()) };
     m_ended = true;
     if (hasCharacters()) {
@@ -412,8 +532,8 @@ void HTMLTokenizer::startComment(uint32_t start)
     m_tag.kind = HTMLToken::Kind::Comment;
     m_tag.data.clear();
     // Nothing of the tag read before it stays with the comment.
-    m_tag.name.clear();
-    clearAttributes();
+    m_tag.name = {};
+    m_tag.attributes.clear();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
@@ -421,11 +541,12 @@ void HTMLTokenizer::startComment(uint32_t start)
 void HTMLTokenizer::startDOCTYPE(uint32_t start)
 {
     m_tag.kind = HTMLToken::Kind::DOCTYPE;
-    m_tag.name.clear();
+    m_tag.name = {};
+    m_nameOwned = false;
     m_tag.publicIdentifier.clear();
     m_tag.systemIdentifier.clear();
     m_tag.hasName = m_tag.hasPublicIdentifier = m_tag.hasSystemIdentifier = m_tag.forceQuirks = false;
-    clearAttributes();
+    m_tag.attributes.clear();
     m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
@@ -437,6 +558,9 @@ size_t HTMLTokenizer::settledLength() const
     size_t settled = std::min(m_position, m_input.size());
     if (const auto& run = m_characters.markupRun; !run.empty())
         settled = std::min(settled, static_cast<size_t>(run.data() - m_input.data()));
+    // A token still to come after the characters may read its names and values in the markup.
+    if (m_readyAfter)
+        settled = std::min(settled, static_cast<size_t>(m_readyAfter->range.start));
     return settled;
 }
 
@@ -468,9 +592,14 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
 {
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
+        std::u16string_view rest(m_input.data() + m_position, m_input.size() - m_position);
+        if (auto common = commonNamedReference(rest)) {
+            m_position += common.nameLength;
+            into.push_back(common.character);
+            return;
+        }
         // Most references are a whole name and ";", the longest match there can be.
         size_t wholeLength = 0;
-        std::u16string_view rest(m_input.data() + m_position, m_input.size() - m_position);
         if (auto* whole = wholeNamedReference(rest, wholeLength)) {
             m_position += wholeLength;
             if (whole->length == 1)
@@ -544,20 +673,26 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
         return;
     }
     size_t start = m_position;
-    advance();
+    skip();
     bool hex = false;
     if (peek() == 'x' || peek() == 'X') {
         hex = true;
-        advance();
+        skip();
     }
     char32_t value = 0;
-    bool any = false;
-    for (char32_t d = peek(); hex ? isASCIIHexDigit(d) : isASCIIDigit(d); d = peek()) {
-        any = true;
-        unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
-        value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + digit;
-        advance();
+    size_t digitsStart = m_position;
+    const char16_t* units = m_input.data();
+    if (hex) {
+        for (; m_position < m_input.size() && isASCIIHexDigit(units[m_position]); ++m_position) {
+            char16_t d = units[m_position];
+            unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
+            value = value > 0x10FFFF ? value : value * 16 + digit;
+        }
+    } else {
+        for (; m_position < m_input.size() && isASCIIDigit(units[m_position]); ++m_position)
+            value = value > 0x10FFFF ? value : value * 10 + (units[m_position] - '0');
     }
+    bool any = m_position > digitsStart;
     if (!any) {
         parseError("absence-of-digits-in-numeric-character-reference");
         into += u'&';
@@ -565,7 +700,7 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
         return;
     }
     if (peek() == ';')
-        advance();
+        skip();
     else
         parseError("missing-semicolon-after-character-reference");
     if (!value) {
@@ -609,7 +744,7 @@ HTMLToken& HTMLTokenizer::nextToken()
 }
 
 // Text up to the next character that matters to the state, in one piece.
-void HTMLTokenizer::scanData(bool stopAtAmpersand)
+[[gnu::always_inline]] inline void HTMLTokenizer::scanData(bool stopAtAmpersand)
 {
     size_t start = m_position;
     size_t end = findStop(m_input, start, u'<', stopAtAmpersand ? u'&' : u'<');
@@ -631,7 +766,6 @@ void HTMLTokenizer::scanData(bool stopAtAmpersand)
 void HTMLTokenizer::readToken()
 {
     char32_t c = 0;
-    auto attributeValue = [this]() -> std::u16string& { return m_tag.attributes.back().value; };
     auto endValue = [this] { m_tag.attributes.back().valueRange.end = static_cast<uint32_t>(m_position); };
     auto eofInTag = [this] {
         parseError("eof-in-tag");
@@ -678,7 +812,7 @@ void HTMLTokenizer::readToken()
             return;
         }
         if (isASCIIAlpha(c)) {
-            m_tag.name += toASCIILower(c);
+            appendOther(tagName(), toASCIILower(c));
             m_temporaryBuffer += static_cast<char16_t>(c);
             advance();
             return;
@@ -835,9 +969,9 @@ void HTMLTokenizer::readToken()
         case State::TagName:
         tagName: {
             // The name's plain run in one piece, then what ends it.
-            size_t end = findTableStop(m_input, m_position, tagNameStops);
+            size_t end = findTagNameStop(m_input, m_position);
             if (end > m_position) {
-                m_tag.name.append(m_input.substr(m_position, end - m_position));
+                appendMarkup(tagName(), m_position, end);
                 m_position = end;
                 c = peek();
             }
@@ -856,12 +990,12 @@ void HTMLTokenizer::readToken()
                 emitCurrent();
             } else if (c == 0) {
                 parseError("unexpected-null-character");
-                m_tag.name += u'\xFFFD';
+                appendOther(tagName(), 0xFFFD);
                 advance();
             } else if (c == endOfFile)
                 eofInTag();
             else {
-                m_tag.name += toASCIILower(c);
+                appendOther(tagName(), toASCIILower(c));
                 advance();
             }
             continue;
@@ -1038,7 +1172,7 @@ void HTMLTokenizer::readToken()
             else if (c == '=') {
                 parseError("unexpected-equals-sign-before-attribute-name");
                 startAttribute();
-                m_tag.attributes.back().name = u"=";
+                appendMarkup(attributeName(), m_position, m_position + 1);
                 advance();
                 m_state = State::AttributeName;
             } else {
@@ -1050,9 +1184,9 @@ void HTMLTokenizer::readToken()
         case State::AttributeName:
         attributeName: {
             // The name's plain run in one piece, then what ends it.
-            size_t end = findTableStop(m_input, m_position, attributeNameStops);
+            size_t end = findAttributeNameStop(m_input, m_position);
             if (end > m_position) {
-                m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
+                appendMarkup(attributeName(), m_position, end);
                 m_position = end;
                 c = peek();
             }
@@ -1067,14 +1201,15 @@ void HTMLTokenizer::readToken()
                 c = peek();
                 goto beforeAttributeValue;
             } else {
-                auto& name = m_tag.attributes.back().name;
                 if (c == 0) {
                     parseError("unexpected-null-character");
-                    name += u'\xFFFD';
-                } else {
-                    if (c == '"' || c == '\'' || c == '<')
-                        parseError("unexpected-character-in-attribute-name");
-                    name += toASCIILower(c);
+                    appendOther(attributeName(), 0xFFFD);
+                } else if (isASCIIUpper(c))
+                    appendOther(attributeName(), toASCIILower(c));
+                else {
+                    // '"', "'" and "<" stay as they are.
+                    parseError("unexpected-character-in-attribute-name");
+                    appendMarkup(attributeName(), m_position, m_position + 1);
                 }
                 advance();
             }
@@ -1129,10 +1264,10 @@ void HTMLTokenizer::readToken()
             // The value's plain run in one piece, then what ends it.
             bool unquoted = m_state == State::AttributeValueUnquoted;
             char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
-            size_t end = unquoted ? findTableStop(m_input, m_position, unquotedValueStops)
+            size_t end = unquoted ? findUnquotedValueStop(m_input, m_position)
                                   : findStop(m_input, m_position, quote, u'&');
             if (end > m_position) {
-                attributeValue().append(m_input.substr(m_position, end - m_position));
+                appendMarkup(attributeValue(), m_position, end);
                 m_position = end;
                 c = peek();
             }
@@ -1155,17 +1290,23 @@ void HTMLTokenizer::readToken()
                     m_state = State::BeforeAttributeName;
             } else if (c == '&') {
                 skip();
-                consumeCharacterReference(attributeValue(), true);
+                auto value = attributeValue();
+                consumeCharacterReference(ownedText(value), true);
+                value.text = value.buffer;
             } else if (c == 0) {
                 parseError("unexpected-null-character");
-                attributeValue() += u'\xFFFD';
+                appendOther(attributeValue(), 0xFFFD);
                 advance();
             } else if (c == endOfFile)
                 eofInTag();
             else {
                 if (unquoted && (c == '"' || c == '\'' || c == '<' || c == '=' || c == '`'))
                     parseError("unexpected-character-in-unquoted-attribute-value");
-                appendCodePoint(attributeValue(), c);
+                // Line breaks are read as line feeds; other units stay as they are.
+                if (c == '\n' && m_input[m_position] == u'\r')
+                    appendOther(attributeValue(), c);
+                else
+                    appendMarkup(attributeValue(), m_position, m_position + 1);
                 advance();
             }
             continue;
@@ -1404,9 +1545,9 @@ void HTMLTokenizer::readToken()
                 m_tag.hasName = true;
                 if (c == 0) {
                     parseError("unexpected-null-character");
-                    m_tag.name += u'\xFFFD';
+                    appendOther(tagName(), 0xFFFD);
                 } else
-                    appendCodePoint(m_tag.name, toASCIILower(c));
+                    appendOther(tagName(), toASCIILower(c));
                 advance();
                 m_state = State::DOCTYPEName;
             }
@@ -1424,9 +1565,9 @@ void HTMLTokenizer::readToken()
             else {
                 if (c == 0) {
                     parseError("unexpected-null-character");
-                    m_tag.name += u'\xFFFD';
+                    appendOther(tagName(), 0xFFFD);
                 } else
-                    appendCodePoint(m_tag.name, toASCIILower(c));
+                    appendOther(tagName(), toASCIILower(c));
                 advance();
             }
             continue;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <deque>
 #include <unordered_set>
 #include <vector>
 
@@ -20,9 +21,13 @@ struct HTMLSourceRange {
     uint32_t end { 0 };
 };
 
+// Names and values are runs of the markup where they are the markup as it
+// stands (lower case, no references, U+000D or U+0000), else kept by the
+// tokenizer: either way valid until the tokenizer's next token, and while the
+// markup is.
 struct HTMLTokenAttribute {
-    std::u16string name;
-    std::u16string value;
+    std::u16string_view name;
+    std::u16string_view value;
     HTMLSourceRange nameRange;
     // Between the quotes, or the unquoted value; empty at the name's end for none.
     HTMLSourceRange valueRange;
@@ -32,7 +37,7 @@ struct HTMLToken {
     enum class Kind : uint8_t { DOCTYPE, StartTag, EndTag, Comment, Characters, EndOfFile };
     Kind kind { Kind::EndOfFile };
     // The tag name in lower case, or the DOCTYPE's name.
-    std::u16string name;
+    std::u16string_view name;
     // The text of a comment; the characters of a Characters token unless
     // they are one run of the markup as it stands (see text()).
     std::u16string data;
@@ -159,9 +164,10 @@ public:
     void setRecordsErrors(bool records) { m_recordsErrors = records; }
     const std::vector<HTMLParseError>& errors() const { return m_errors; }
     // Between tokens: how many units at the start of the markup no later
-    // token reads (the characters not yet handed out still point into the
-    // markup; with errors recorded, none, as their lines may be counted again
-    // from the start).
+    // token reads (the characters not yet handed out and the names and
+    // values of a tag not yet handed out still point into the markup; with
+    // errors recorded, none, as their lines may be counted again from the
+    // start).
     size_t settledLength() const;
 
 private:
@@ -188,6 +194,35 @@ private:
     bool startsWith(std::u16string_view text, bool caseInsensitive) const;
 
     void parseError(const char* code);
+    // A name or value being read: `text` is a run of the markup while what
+    // was read is the markup as it stands, and `buffer` once it is not.
+    struct TextInProgress {
+        std::u16string_view& text;
+        bool& owned;
+        std::u16string& buffer;
+    };
+    // Appends the markup's units [from, to) as they are.
+    void appendMarkup(TextInProgress into, size_t from, size_t to)
+    {
+        const char16_t* run = m_input.data() + from;
+        if (!into.owned && (into.text.empty() || into.text.data() + into.text.size() == run))
+            into.text = std::u16string_view(into.text.empty() ? run : into.text.data(), into.text.size() + (to - from));
+        else
+            appendOwnedMarkup(into, from, to);
+    }
+    void appendOwnedMarkup(TextInProgress, size_t from, size_t to);
+    // The string to append other characters to; `text` must be set to it after.
+    static std::u16string& ownedText(TextInProgress);
+    static void appendOther(TextInProgress, char32_t);
+    TextInProgress tagName() { return { m_tag.name, m_nameOwned, m_nameBuffer }; }
+    TextInProgress attributeName()
+    {
+        return { m_tag.attributes.back().name, m_attributeNameOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 2] };
+    }
+    TextInProgress attributeValue()
+    {
+        return { m_tag.attributes.back().value, m_attributeValueOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 1] };
+    }
     bool hasCharacters() const { return !m_characters.data.empty() || !m_characters.markupRun.empty(); }
     // The characters read so far as a string of their own, to append to.
     std::u16string& characterData();
@@ -195,7 +230,6 @@ private:
     void appendCharacters(std::u16string_view);
     void startTag(HTMLToken::Kind);
     void startAttribute();
-    void clearAttributes();
     void finishAttributeName();
     void emitCurrent();
     void emitEndOfFile();
@@ -222,12 +256,19 @@ private:
     bool m_allowsCDATA { false };
     bool m_recordsErrors { false };
     bool m_dropAttribute { false };
-    std::unordered_set<std::u16string> m_attributeNames;
+    std::unordered_set<std::u16string_view> m_attributeNames;
+    // What names and values that are not runs of the markup are read into: the
+    // tag's or DOCTYPE's name, and two strings per attribute (name, value), in
+    // a deque so that they never move while the tag's attributes grow.
+    std::u16string m_nameBuffer;
+    std::deque<std::u16string> m_attributeBuffers;
+    bool m_nameOwned { false };
+    bool m_attributeNameOwned { false };
+    bool m_attributeValueOwned { false };
     size_t m_stepStart { 0 };
     size_t m_tokenStart { 0 };
     std::u16string m_lastStartTagName;
     std::u16string m_temporaryBuffer;
-    std::vector<std::u16string> m_spareValues;
     std::vector<HTMLParseError> m_errors;
     // Where line and column counting stands, for errors.
     size_t m_lineCursor { 0 };

@@ -1069,7 +1069,7 @@ void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& tok
     if (token.attributes.size() <= shortList && element.attributeCount() <= shortList) {
         for (auto& attribute : token.attributes) {
             if (!element.hasAttribute(attribute.name))
-                element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+                element.appendAttributeWithoutChecks(std::u16string(attribute.name), std::u16string(attribute.value));
         }
         return;
     }
@@ -1077,8 +1077,8 @@ void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& tok
     for (auto& attribute : element.attributeList())
         names.insert(attribute.name);
     for (auto& attribute : token.attributes) {
-        if (names.insert(attribute.name).second)
-            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+        if (names.insert(std::u16string(attribute.name)).second)
+            element.appendAttributeWithoutChecks(std::u16string(attribute.name), std::u16string(attribute.value));
     }
 }
 
@@ -1463,7 +1463,7 @@ Result TreeBuilder::initial(HTMLToken& token)
         if (token.name != u"html" || token.hasPublicIdentifier
             || (token.hasSystemIdentifier && token.systemIdentifier != u"about:legacy-compat"))
             parseError();
-        insertNode({ &m_document, nullptr }, m_document.createDocumentType(token.name, token.publicIdentifier,
+        insertNode({ &m_document, nullptr }, m_document.createDocumentType(std::u16string(token.name), token.publicIdentifier,
                                                                            token.systemIdentifier));
         m_quirksMode = quirksModeForDOCTYPE(token);
         m_mode = Mode::BeforeHTML;

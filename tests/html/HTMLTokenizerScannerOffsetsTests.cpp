@@ -131,7 +131,7 @@ Constructs tokenizerConstructs(std::u16string_view text)
                 tokenizer.setState(HTMLTokenizer::State::RCDATA);
             else if (token.name == u"plaintext")
                 tokenizer.setState(HTMLTokenizer::State::PLAINTEXT);
-            tokenizer.setLastStartTagName(token.name);
+            tokenizer.setLastStartTagName(std::u16string(token.name));
             break;
         case HTMLToken::Kind::EndTag:
             description = "end " + toUTF8(token.name);

@@ -1,6 +1,7 @@
 #include "platform/dom/HTMLTokenizer.h"
 
 #include "platform/dom/HTMLNamedCharacterReferences.h"
+#include "platform/dom/HTMLTagNames.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +126,54 @@ TEST(HTMLTokenizer, TagsAttributesAndTheirQuirks)
               Tokens({ "<a href=\"https://example.com/a/long/path\" title=\"a long title text\">", "<b c=\"\" d=\"x\">",
                        "<!--n-->", "<e f=\"first long value\" g=\"\">", "<!DOCTYPE html>",
                        "<h i=\"another long value & more\">" }));
+}
+
+TEST(HTMLTokenizer, NamesAndValuesThatDifferFromTheMarkupStayWhole)
+{
+    // Lowered names, references, NULs and line breaks part way through a name
+    // or value, after a plain run of it and before another.
+    EXPECT_EQ(tokenize(std::u16string(u"<dIv aB-c=\"x&lt;y\" d=e&gt;f\r\ng='h\0i' J k=\"l\r\nm\" n=o=p>", 54)),
+              Tokens({ "<div ab-c=\"x<y\" d=\"e>f\" g=\"h\xEF\xBF\xBDi\" j=\"\" k=\"l\nm\" n=\"o=p\">" }));
+    EXPECT_EQ(tokenize(u"a</TiTle>", HTMLTokenizer::State::RCDATA, u"title"), Tokens({ "\"a\"", "</title>" }));
+    EXPECT_EQ(tokenize(u"<!DOCTYPE HtMl>"), Tokens({ "<!DOCTYPE html>" }));
+    // More attributes than any tag before, each rewritten: the later ones
+    // leave the earlier ones as they were.
+    std::u16string markup = u"<p a=1><P";
+    std::string expected = "<p";
+    for (int i = 0; i < 70; ++i) {
+        auto number = std::to_string(i);
+        markup += u" Na" + toUTF16(number) + u"=\"v&amp;\r\n" + toUTF16(number) + u"\"";
+        expected += " na" + number + "=\"v&\n" + number + "\"";
+    }
+    markup += u"><q b=2>";
+    EXPECT_EQ(tokenize(markup), Tokens({ "<p a=\"1\">", expected + ">", "<q b=\"2\">" }));
+}
+
+TEST(HTMLTokenizer, TagNamesAreKnownWhole)
+{
+    // Names as the tokenizer hands them out, lowered, to the table of known tags.
+    const std::pair<std::u16string, HTMLTag> names[] = {
+        { u"a", HTMLTag::a }, { u"A", HTMLTag::a }, { u"h1", HTMLTag::h1 }, { u"BlockQuote", HTMLTag::blockquote },
+        { u"annotation-xml", HTMLTag::annotation_xml }, { u"foreignObject", HTMLTag::foreignobject },
+        { u"template", HTMLTag::template_ }, { u"ab", HTMLTag::Unknown }, { u"a\u00E9", HTMLTag::Unknown },
+        { u"a\uAC00", HTMLTag::Unknown }, { u"a\u0100", HTMLTag::Unknown },
+        { u"foreignobjectxyz", HTMLTag::Unknown }, { u"annotation-xml-annotation", HTMLTag::Unknown },
+    };
+    for (auto& [name, tag] : names) {
+        SCOPED_TRACE(toUTF8(name));
+        std::u16string markup = u"<" + name + u" class='one'></" + name + u">";
+        HTMLTokenizer tokenizer(markup);
+        EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
+        EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
+    }
+    // Every tag by its name, its name with one more letter by none.
+    for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
+        auto tag = static_cast<HTMLTag>(i);
+        std::u16string name(htmlTagName(tag));
+        SCOPED_TRACE(toUTF8(name));
+        EXPECT_EQ(htmlTagForName(name), tag);
+        EXPECT_EQ(htmlTagForName(name + u"q"), HTMLTag::Unknown);
+    }
 }
 
 TEST(HTMLTokenizer, CommentsDoctypesAndCDATA)

@@ -220,6 +220,18 @@ private:
     // gave. Kept from one listing to the next, taken again only when the
     // blog's posts changed; the posts are referred to weakly.
     std::map<std::pair<const void*, bool>, VornickListingIdentifierIndex> m_listingIndexes;
+    // A local item a listing page holds: its store order, its number in the
+    // index, its description on the page.
+    struct ListingMatch {
+        size_t order;
+        size_t item;
+        const Dictionary* description;
+    };
+    // A page's identifiers and matches, kept emptied from one page to the
+    // next so that their storage is reused (a page comparing a nested
+    // listing page finds them taken and makes its own).
+    std::vector<std::u16string_view> m_listingPageIdentifiers;
+    std::vector<ListingMatch> m_listingPageMatches;
     std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 
 public:

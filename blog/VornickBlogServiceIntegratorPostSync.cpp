@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace brevanton {
 
@@ -120,7 +121,9 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // both are left out.
     // (A page is copied only when it has descriptions to leave out.)
     std::vector<Dictionary> kept;
-    std::vector<std::u16string_view> identifiers;
+    // (The vector of the page before, emptied: a listing takes no memory a page.)
+    std::vector<std::u16string_view> identifiers = std::exchange(m_listingPageIdentifiers, {});
+    identifiers.clear();
     identifiers.reserve(descriptions.size());
     bool skipping = false;
     for (size_t index = 0; index < descriptions.size(); ++index) {
@@ -156,6 +159,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
     syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blog, blogDescription);
+    identifiers.clear();
+    m_listingPageIdentifiers = std::move(identifiers);
     if (lastPage) {
         step->setState(VornickSyncStepState::Completed);
         step->queueMainThreadStatusUpdateNotification();
@@ -251,13 +256,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     if (startOffset == 0 || !index.hasLocalItems())
         index.takeLocalItemsOf(*blog, pages);
     std::vector<Dictionary> remaining;
-    // (Store order, the post, its description.)
-    struct Match {
-        size_t order;
-        size_t item;
-        const Dictionary* description;
-    };
-    std::vector<Match> matched;
+    // (The vector of the page before, emptied.)
+    std::vector<ListingMatch> matched = std::exchange(m_listingPageMatches, {});
+    matched.clear();
     matched.reserve(receivedDescriptions.size());
     for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
         const Dictionary& description = receivedDescriptions[position];
@@ -270,7 +271,7 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
 
     if (couldBeMore) {
         // The posts this page holds, in the store's order.
-        auto byOrder = [](const Match& a, const Match& b) { return a.order < b.order; };
+        auto byOrder = [](const ListingMatch& a, const ListingMatch& b) { return a.order < b.order; };
         if (!std::is_sorted(matched.begin(), matched.end(), byOrder))
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
@@ -283,6 +284,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
                 decidePost(post, index.syncFields(match.item, *post), match.description, blog, blogDescription);
         }
     }
+    matched.clear();
+    m_listingPageMatches = std::move(matched);
     // The posts the listing never gave: checked with the server after the last page.
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {

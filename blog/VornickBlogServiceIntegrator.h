@@ -198,6 +198,10 @@ private:
     void receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription,
         int64_t startOffset, bool couldBeMore);
     void failedToGetListing(bool pages, const Error&, const Dictionary& blogDescription);
+    // The blog the description names (existingBlogForDescription), found
+    // again only when some object changed since it was last found: a
+    // listing looks it up once a page.
+    std::shared_ptr<VornickPublishedBlog> listingBlog(const Dictionary& blogDescription);
     // The blog step's "syncPosts" or "syncPages" step of the current session.
     std::shared_ptr<VornickSyncStep> listingStep(bool pages, const Dictionary& blogDescription) const;
     // Decides what to do with a local post, given its server description on
@@ -232,6 +236,15 @@ private:
     // listing page finds them taken and makes its own).
     std::vector<std::u16string_view> m_listingPageIdentifiers;
     std::vector<ListingMatch> m_listingPageMatches;
+    // The blog listingBlog found last: for which identifier, in which
+    // context, and the next change stamp of any object when it was found.
+    struct ListingBlog {
+        std::u16string identifier;
+        std::weak_ptr<VornickPublishedBlog> blog;
+        const ManagedObjectContext* context { nullptr };
+        uint64_t foundAsOf { 0 };
+    };
+    ListingBlog m_listingBlog;
     std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 
 public:

@@ -99,6 +99,24 @@ std::unordered_set<std::u16string> VornickBlogServiceIntegrator::allReceivedIden
     return identifiers;
 }
 
+std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::listingBlog(const Dictionary& blogDescription)
+{
+    // Nothing changed anywhere since the blog was found for the same
+    // identifier: a fetch would find it again.
+    const std::u16string* identifier = identifierOf(blogDescription);
+    if (identifier && m_listingBlog.context == context() && m_listingBlog.foundAsOf == ManagedObject::nextChangeStamp()
+        && m_listingBlog.identifier == *identifier) {
+        if (auto blog = m_listingBlog.blog.lock())
+            return blog;
+    }
+    auto blog = existingBlogForDescription(blogDescription);
+    if (identifier && blog)
+        m_listingBlog = { *identifier, blog, context(), ManagedObject::nextChangeStamp() };
+    else
+        m_listingBlog = {};
+    return blog;
+}
+
 void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
@@ -112,7 +130,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     if (startOffset != (expected == m_nextListingOffsets.end() ? 0 : expected->second))
         return;
 
-    auto blog = existingBlogForDescription(blogDescription);
+    auto blog = listingBlog(blogDescription);
     auto& listing = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0)
         listing.forgetReceived();

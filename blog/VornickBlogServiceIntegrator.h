@@ -198,6 +198,10 @@ private:
     void receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription,
         int64_t startOffset, bool couldBeMore);
     void failedToGetListing(bool pages, const Error&, const Dictionary& blogDescription);
+    // The blog the description names (existingBlogForDescription), found
+    // again only when some object changed since it was last found: a
+    // listing looks it up once a page.
+    std::shared_ptr<VornickPublishedBlog> listingBlog(const Dictionary& blogDescription);
     // The blog step's "syncPosts" or "syncPages" step of the current session.
     std::shared_ptr<VornickSyncStep> listingStep(bool pages, const Dictionary& blogDescription) const;
     // Decides what to do with a local post, given its server description on
@@ -220,6 +224,27 @@ private:
     // gave. Kept from one listing to the next, taken again only when the
     // blog's posts changed; the posts are referred to weakly.
     std::map<std::pair<const void*, bool>, VornickListingIdentifierIndex> m_listingIndexes;
+    // A local item a listing page holds: its store order, its number in the
+    // index, its description on the page.
+    struct ListingMatch {
+        size_t order;
+        size_t item;
+        const Dictionary* description;
+    };
+    // A page's identifiers and matches, kept emptied from one page to the
+    // next so that their storage is reused (a page comparing a nested
+    // listing page finds them taken and makes its own).
+    std::vector<std::u16string_view> m_listingPageIdentifiers;
+    std::vector<ListingMatch> m_listingPageMatches;
+    // The blog listingBlog found last: for which identifier, in which
+    // context, and the next change stamp of any object when it was found.
+    struct ListingBlog {
+        std::u16string identifier;
+        std::weak_ptr<VornickPublishedBlog> blog;
+        const ManagedObjectContext* context { nullptr };
+        uint64_t foundAsOf { 0 };
+    };
+    ListingBlog m_listingBlog;
     std::unordered_set<std::u16string> allReceivedIdentifiers(bool pages) const;
 
 public:

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace brevanton {
 
@@ -98,6 +99,24 @@ std::unordered_set<std::u16string> VornickBlogServiceIntegrator::allReceivedIden
     return identifiers;
 }
 
+std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::listingBlog(const Dictionary& blogDescription)
+{
+    // Nothing changed anywhere since the blog was found for the same
+    // identifier: a fetch would find it again.
+    const std::u16string* identifier = identifierOf(blogDescription);
+    if (identifier && m_listingBlog.context == context() && m_listingBlog.foundAsOf == ManagedObject::nextChangeStamp()
+        && m_listingBlog.identifier == *identifier) {
+        if (auto blog = m_listingBlog.blog.lock())
+            return blog;
+    }
+    auto blog = existingBlogForDescription(blogDescription);
+    if (identifier && blog)
+        m_listingBlog = { *identifier, blog, context(), ManagedObject::nextChangeStamp() };
+    else
+        m_listingBlog = {};
+    return blog;
+}
+
 void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
@@ -111,7 +130,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     if (startOffset != (expected == m_nextListingOffsets.end() ? 0 : expected->second))
         return;
 
-    auto blog = existingBlogForDescription(blogDescription);
+    auto blog = listingBlog(blogDescription);
     auto& listing = m_listingIndexes[{ blog.get(), pages }];
     if (startOffset == 0)
         listing.forgetReceived();
@@ -120,7 +139,9 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // both are left out.
     // (A page is copied only when it has descriptions to leave out.)
     std::vector<Dictionary> kept;
-    std::vector<std::u16string_view> identifiers;
+    // (The vector of the page before, emptied: a listing takes no memory a page.)
+    std::vector<std::u16string_view> identifiers = std::exchange(m_listingPageIdentifiers, {});
+    identifiers.clear();
     identifiers.reserve(descriptions.size());
     bool skipping = false;
     for (size_t index = 0; index < descriptions.size(); ++index) {
@@ -156,6 +177,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
     syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blog, blogDescription);
+    identifiers.clear();
+    m_listingPageIdentifiers = std::move(identifiers);
     if (lastPage) {
         step->setState(VornickSyncStepState::Completed);
         step->queueMainThreadStatusUpdateNotification();
@@ -251,13 +274,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     if (startOffset == 0 || !index.hasLocalItems())
         index.takeLocalItemsOf(*blog, pages);
     std::vector<Dictionary> remaining;
-    // (Store order, the post, its description.)
-    struct Match {
-        size_t order;
-        size_t item;
-        const Dictionary* description;
-    };
-    std::vector<Match> matched;
+    // (The vector of the page before, emptied.)
+    std::vector<ListingMatch> matched = std::exchange(m_listingPageMatches, {});
+    matched.clear();
     matched.reserve(receivedDescriptions.size());
     for (size_t position = 0; position < receivedDescriptions.size(); ++position) {
         const Dictionary& description = receivedDescriptions[position];
@@ -270,7 +289,7 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
 
     if (couldBeMore) {
         // The posts this page holds, in the store's order.
-        auto byOrder = [](const Match& a, const Match& b) { return a.order < b.order; };
+        auto byOrder = [](const ListingMatch& a, const ListingMatch& b) { return a.order < b.order; };
         if (!std::is_sorted(matched.begin(), matched.end(), byOrder))
             std::stable_sort(matched.begin(), matched.end(), byOrder);
         const ManagedObject* blogObject = blog.get();
@@ -283,6 +302,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
                 decidePost(post, index.syncFields(match.item, *post), match.description, blog, blogDescription);
         }
     }
+    matched.clear();
+    m_listingPageMatches = std::move(matched);
     // The posts the listing never gave: checked with the server after the last page.
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
     if (!couldBeMore) {

@@ -289,21 +289,32 @@ void VornickSyncStepContainer::stepDidChangeState(VornickSyncStepContainer&)
 
 void VornickSyncStepContainer::queueMainThreadStatusUpdateNotification()
 {
-    Dictionary userInfo;
-    // (At most five entries: one allocation, made a page of every listing.)
-    userInfo.reserve(5);
-    prepareUserInfoForSyncStepStatusDidChangeNotification(userInfo);
-    // (The operation runs once: its user info moves into the notification.)
-    OperationQueue::main().addOperation([node = shared_from_this(), userInfo = std::move(userInfo)]() mutable {
-        Notification notification;
-        notification.name = VornickSyncStepStatusDidChangeNotification;
-        notification.object = node.get();
-        notification.userInfo = std::move(userInfo);
-        notification.userObjects["step"] = node;
-        NotificationCenter::defaultCenter().post(notification);
+    // The node's values and each ancestor's, as they are now, posted in that
+    // order by one operation (a listing changes its step a page at a time:
+    // one operation a change, not one a node).
+    struct Change {
+        std::shared_ptr<VornickSyncStepContainer> node;
+        Dictionary userInfo;
+    };
+    std::vector<Change> changes;
+    changes.reserve(4);
+    for (VornickSyncStepContainer* node = this; node; node = node->m_parentContainer) {
+        Change& change = changes.emplace_back(Change { node->shared_from_this(), {} });
+        // (At most five entries: one allocation.)
+        change.userInfo.reserve(5);
+        node->prepareUserInfoForSyncStepStatusDidChangeNotification(change.userInfo);
+    }
+    // (The operation runs once: the user infos move into the notifications.)
+    OperationQueue::main().addOperation([changes = std::move(changes)]() mutable {
+        for (auto& [node, userInfo] : changes) {
+            Notification notification;
+            notification.name = VornickSyncStepStatusDidChangeNotification;
+            notification.object = node.get();
+            notification.userInfo = std::move(userInfo);
+            notification.userObjects["step"] = node;
+            NotificationCenter::defaultCenter().post(notification);
+        }
     });
-    if (m_parentContainer)
-        m_parentContainer->queueMainThreadStatusUpdateNotification();
 }
 
 void VornickSyncStepContainer::prepareUserInfoForSyncStepStatusDidChangeNotification(Dictionary& userInfo) const

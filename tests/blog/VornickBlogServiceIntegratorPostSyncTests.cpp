@@ -260,6 +260,34 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, PostsChangedSinceTheLastListin
     EXPECT_EQ(logCount("No matching postDescription received"), 1u);
 }
 
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, APageAfterTheBlogWasReplacedIsComparedWithTheBlogThatHoldsTheIdentifierNow)
+{
+    addServerPosts(60);
+    sync();
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(Kind::Posts, Behavior::Answer);
+        agent.script(Kind::Posts, Behavior::NoAnswer);
+    };
+    auto session = sync();
+    auto previous = blog();
+    previous->ManagedObject::setValueForKey(Value(u"8"), u"identifierUsedByBlogService");
+    auto replacement = std::dynamic_pointer_cast<VornickPublishedBlog>(context.insertNewObject(u"Blog"));
+    ASSERT_TRUE(replacement);
+    replacement->ManagedObject::setValueForKey(Value(u"7"), u"identifierUsedByBlogService");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    log->clear();
+
+    bool couldBeMore = false;
+    auto lastPage = site.listing(u"7", false, 50, couldBeMore);
+    Dictionary description { { u"identifierUsedByBlogService", Value(u"7") }, { u"title", Value(u"Seven") } };
+    integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, description, 50, couldBeMore);
+    drain();
+    EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
+    EXPECT_EQ(logCount("Importing 10 remaining postDescriptions"), 1u) << "the new blog holds none of them\n" << logText();
+    EXPECT_EQ(replacement->postsOnly().size(), 10u);
+    EXPECT_EQ(previous->postsOnly().size(), 60u);
+}
+
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
 {
     auto newPost = [&](std::u16string identifier) {

@@ -396,8 +396,8 @@ TEST_F(Loading, APageWhoseRepairIsRefusedListsEachOfTidysFindingsOnce)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(writeFileAtomically(path(c.name), std::string("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>T</title></head>\n<body>")
-                                                          + c.body + "</body></html>\n"));
+        std::string page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>T</title></head>\n<body>";
+        ASSERT_TRUE(writeFileAtomically(path(c.name), page + c.body + "</body></html>\n"));
         recorder.clear();
         load(c.name);
         ASSERT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));

@@ -278,9 +278,12 @@ void VornickContentEditingView::Internals::validationFinished(VornickContentEdit
     if (vornick_attachmentPoints(*frame).empty()) {
         // Problems the repaired copy no longer shows stay reported until the
         // file is written: the summary never counts none for a broken file.
+        // A page shown as written (its repair refused) still holds them, and
+        // its own validation reports each of them once, at tidy's level.
         VornickValidationAdvisories unresolved;
         bool structural = false;
-        for (const auto& advisory : vornick_validationAdvisoriesForStructuralRepairPass(*frame).value_or(VornickValidationAdvisories {})) {
+        auto repairs = vornick_isLoadedFromRepairedCopy(*frame) ? vornick_validationAdvisoriesForStructuralRepairPass(*frame) : std::nullopt;
+        for (const auto& advisory : repairs.value_or(VornickValidationAdvisories {})) {
             if (!advisory.isStructuralIssue())
                 continue;
             structural = true;

@@ -680,15 +680,16 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
         removeCopy();
         return true;
     }
-    vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::Errors);
     // The page as the parser built it stays, loaded once, unless the repair
-    // loses nothing of it; tidy's advisories stay either way.
+    // loses nothing of it; tidy's advisories stay either way. Shown as
+    // written, it has the level its validation finds.
     if (auto loss = VornickRepairedCopyLoss(content.get(), syntax, *repair->copy->fileSystemPath())) {
         VornickGeneralLog("-[{} {}] the repaired copy is not loaded: {}", describe(*this), "webView:didFinishLoadForFrame:", *loss);
         vornick_setRefusedRepairLoss(*mainFrame, std::move(*loss));
         removeCopy();
         return true;
     }
+    vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::Errors);
     // The repaired copy keeps everything: the page is loaded again from it
     // before loading ends.
     m_internals->preparedWriteBack.reset();
@@ -903,7 +904,6 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     auto& advisories = repairBeside->advisories;
     vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, advisories);
     if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); })) {
-        vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Errors);
         // The page as the parser builds it stays unless the repair loses
         // nothing of it; tidy's advisories stay either way.
         auto syntax = DOMDocument::isXMLPath(toUTF16(*path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
@@ -914,6 +914,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
             VornickGeneralLog("-[{} {}] the repaired copy is not loaded: {}", describe(*this), "webView:willSendRequest:", *loss);
             vornick_setRefusedRepairLoss(*frame, std::move(*loss));
         } else if (patcher.setBaseURL(url, *temporaryURL, &alreadyHadABaseElement, nullptr)) {
+            vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Errors);
             // Only a base element put there here is the editor's to leave out
             // when writing; the author's own base stays.
             bool inserted = !alreadyHadABaseElement && patcher.rangeToReplace().location != VornickNotFound;

@@ -72,6 +72,17 @@ TEST_F(BrevantonFileContent, BrokenPagesLoadAsWrittenUnlessTidysRepairLosesNothi
     for (auto& [name, kept] : cases) {
         SCOPED_TRACE(name);
         std::string page = copyOf(std::string("save-roundtrip/") + name);
+        // Opened, the page as written holds tidy's findings: each is reported once.
+        auto opened = runBrevanton({ page });
+        EXPECT_EQ(opened.exitStatus, 0) << opened.standardError;
+        std::vector<std::string> findings;
+        for (size_t at = opened.standardOutput.find("\n    line "); at != std::string::npos; at = opened.standardOutput.find("\n    line ", at + 1))
+            findings.push_back(opened.standardOutput.substr(at + 1, opened.standardOutput.find('\n', at + 1) - at - 1));
+        EXPECT_FALSE(findings.empty()) << opened.standardOutput;
+        std::sort(findings.begin(), findings.end());
+        EXPECT_EQ(std::adjacent_find(findings.begin(), findings.end()), findings.end()) << opened.standardOutput;
+        EXPECT_TRUE(contains(opened.standardOutput, ", " + std::to_string(findings.size()) + " advisories\n")) << opened.standardOutput;
+
         auto saved = runBrevanton({ "--save", page });
         EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
         EXPECT_TRUE(contains(saved.standardOutput, "\n  page text:      the file (tidy's repair was not loaded: ")) << saved.standardOutput;

@@ -375,7 +375,48 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 1u);
     EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("misnested-bold.html"));
     EXPECT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));
-    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+}
+
+// A page shown as written because its repair would lose something still
+// holds every problem tidy found: its validation lists each once, at
+// tidy's own level, however many runs found it.
+TEST_F(Loading, APageWhoseRepairIsRefusedListsEachOfTidysFindingsOnce)
+{
+    struct Case {
+        const char* name;
+        const char* body;
+        std::vector<std::string> findings;
+    };
+    const Case cases[] {
+        { "bold-over-paragraphs.html", "<p>One <b>bold</p>\n<p>two</p>\n",
+          { "missing </b> before </p>", "inserting implicit <b>" } },
+        { "stray-end-tag.html", "<p>One <b>bold</p>\n<p>two</p></b>\n",
+          { "missing </b> before </p>", "inserting implicit <b>", "discarding unexpected </b>" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string page = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>T</title></head>\n<body>";
+        ASSERT_TRUE(writeFileAtomically(path(c.name), page + c.body + "</body></html>\n"));
+        recorder.clear();
+        load(c.name);
+        ASSERT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));
+        ASSERT_TRUE(RunLoop::main().runUntil(
+            [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
+        auto listed = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+        std::string descriptions;
+        for (const auto& advisory : listed)
+            descriptions += toUTF8(advisory.description()) + "\n";
+        ASSERT_EQ(listed.size(), c.findings.size()) << descriptions;
+        for (const auto& finding : c.findings) {
+            auto found = std::count_if(listed.begin(), listed.end(),
+                                       [&](const auto& advisory) { return toUTF8(advisory.description()).find(finding) != std::string::npos; });
+            EXPECT_EQ(found, 1) << finding << "\n" << descriptions;
+        }
+        // Tidy reads them as warnings, and so does the summary.
+        EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+        EXPECT_EQ(toUTF8(view->tidyStatusSummaryForDisplayToUser()), std::to_string(c.findings.size()) + " Warnings");
+    }
 }
 
 TEST_F(Loading, ARepairIsComparedWithThePageAsWrittenNotAsShown)

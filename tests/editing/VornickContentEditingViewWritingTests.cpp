@@ -277,8 +277,14 @@ TEST_F(Writing, AnUnpaintedViewSavesEveryTestPageAsThePaintingViewDoes)
         EXPECT_FALSE(vornick_lastGeneratedHTMLAttributedString(*unpainted->mainFrame()));
         EXPECT_FALSE(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*unpainted->mainFrame()));
 
-        ASSERT_TRUE(view->writeHTMLDocumentToURL(URL::fileURLWithPath(painted), std::nullopt, false, &errors));
-        ASSERT_TRUE(unpainted->writeHTMLDocumentToURL(URL::fileURLWithPath(plain), std::nullopt, false, &errors));
+        auto reasons = [&errors] {
+            std::string text;
+            for (const auto& error : errors)
+                text += toUTF8(error.localizedDescription()) + " (" + error.domain() + " " + std::to_string(error.code()) + ")\n";
+            return text;
+        };
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(URL::fileURLWithPath(painted), std::nullopt, false, &errors)) << reasons();
+        ASSERT_TRUE(unpainted->writeHTMLDocumentToURL(URL::fileURLWithPath(plain), std::nullopt, false, &errors)) << reasons();
         EXPECT_EQ(readFile(plain), readFile(painted));
     }
 }

@@ -11,6 +11,12 @@
 // so that the folders fixtures make are gone with the process even when a
 // test fails before removing its own. A forked child that exits removes
 // nothing: the folders are its parent's.
+//
+// No test reaches past this machine: every HTTP and HTTPS request to a host
+// other than the loopback (127.0.0.1, localhost, ::1) goes through a proxy
+// on the loopback that nobody serves, so it is refused at once, without a
+// name lookup (test pages link images on other hosts, as real pages do). The
+// proxy's port is a privileged one, which no test's server can take.
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +39,10 @@ struct TestEnvironmentDefaults {
         setenv("XDG_CACHE_HOME", BREVANTON_TEST_HOME "/cache", 0);
         setenv("XDG_CONFIG_HOME", BREVANTON_TEST_HOME "/config", 0);
         setenv("XDG_DATA_HOME", BREVANTON_TEST_HOME "/data", 0);
+        for (const char* variable : { "all_proxy", "http_proxy", "https_proxy", "ALL_PROXY", "HTTPS_PROXY" })
+            setenv(variable, "http://127.0.0.1:9", 1);
+        for (const char* variable : { "no_proxy", "NO_PROXY" })
+            setenv(variable, "127.0.0.1,localhost,::1", 1);
 #ifdef BREVANTON_WORDPRESS_SITE
         // The state folder of the build's test WordPress site (tests/wordpress-site/).
         setenv("BREVANTON_WORDPRESS_SITE", BREVANTON_WORDPRESS_SITE, 0);

@@ -262,6 +262,14 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     Outcome refused = load(URLRequest(url("http://127.0.0.1:" + std::to_string(port) + "/")));
     ::close(unlistened);
     EXPECT_TRUE(refused.error.is(URLErrorDomain, URLErrorCannotConnectToHost)) << refused.error;
+
+    // Tests never reach past this machine: a request to another host meets
+    // the tests' refusing proxy on the loopback, with no name looked up (which
+    // would answer "cannot find host").
+    for (const char* elsewhere : { "http://example.com/picture.jpg", "https://example.com/picture.jpg" }) {
+        Outcome outside = load(URLRequest(url(elsewhere)));
+        EXPECT_TRUE(outside.error.is(URLErrorDomain, URLErrorCannotConnectToHost)) << elsewhere << ": " << outside.error;
+    }
 }
 
 TEST(URLSession, BodiesEndByLengthCloseOrLastChunkAndResetsAreLostConnections)

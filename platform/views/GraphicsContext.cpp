@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace brevanton {
 
@@ -185,6 +186,11 @@ std::vector<DrawCommand> GraphicsContext::commandsOfView(const View* view) const
             result.push_back(command);
     }
     return result;
+}
+
+std::vector<DrawCommand> GraphicsContext::takeCommands()
+{
+    return std::exchange(m_commands, {});
 }
 
 void GraphicsContext::clear()

@@ -135,6 +135,8 @@ public:
     void fadeCommands(size_t firstCommand, double opacity);
 
     const std::vector<DrawCommand>& commands() const { return m_commands; }
+    // Hands the recorded commands over, leaving the context with none.
+    std::vector<DrawCommand> takeCommands();
     std::vector<DrawCommand> commandsOfView(const View*) const;
     // The views whose draw() ran, in drawing order.
     const std::vector<const View*>& drawnViews() const { return m_drawnViews; }

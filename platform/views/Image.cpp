@@ -58,7 +58,7 @@ std::shared_ptr<Image> Image::imageWithSize(Size size, const std::function<void(
     GraphicsContext context;
     if (drawing)
         drawing(context);
-    image->m_drawing = context.commands();
+    image->m_drawing = context.takeCommands();
     return image;
 }
 

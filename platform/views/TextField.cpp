@@ -1,6 +1,7 @@
 #include "platform/views/TextField.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/views/FontMetrics.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TextLayout.h"
 #include "platform/views/Event.h"
@@ -91,6 +92,7 @@ std::shared_ptr<TextField> TextField::labelWithString(std::u16string text)
 void TextField::setAttributedStringValue(AttributedString text)
 {
     m_text = std::move(text);
+    m_textSize.valid = false;
     setStringValue(m_text.string());
     setNeedsDisplay(true);
 }
@@ -103,12 +105,21 @@ void TextField::setTextString(std::u16string text)
 void TextField::setPlaceholderString(std::u16string placeholder)
 {
     m_placeholderString = std::move(placeholder);
+    m_placeholderSize.valid = false;
     setNeedsDisplay(true);
+}
+
+Size TextField::measured(MeasuredSize& measured, const AttributedString& text) const
+{
+    uint64_t generation = FontMetricsProvider::generation();
+    if (!measured.valid || measured.metricsGeneration != generation)
+        measured = { sizeOfAttributedString(text), generation, true };
+    return measured.size;
 }
 
 Size TextField::naturalSize() const
 {
-    return sizeOfAttributedString(m_text);
+    return measured(m_textSize, m_text);
 }
 
 void TextField::textDidChange()
@@ -128,7 +139,8 @@ void TextField::draw(const Rect&, GraphicsContext& context)
         context.fillRect(bounds(), Color::white());
     if (m_text.length() == 0) {
         if (!m_placeholderString.empty())
-            context.drawText(m_placeholderString, Rect(bounds().origin, sizeOfAttributedString(AttributedString(m_placeholderString))), Color::genericGamma22White(0.5));
+            context.drawText(m_placeholderString, Rect(bounds().origin, measured(m_placeholderSize, AttributedString(m_placeholderString))),
+                             Color::genericGamma22White(0.5));
         return;
     }
     const Color* color = m_text.attributeAtIndex<Color>(ForegroundColorAttributeName, 0);

@@ -70,6 +70,16 @@ private:
     bool m_drawsBackground { false };
     bool m_bezeled { false };
     bool m_selectsWholeText { false };
+    // Measuring a text costs more than drawing it: each draw reuses the
+    // sizes last measured until the text or the fonts' metrics change.
+    struct MeasuredSize {
+        Size size;
+        uint64_t metricsGeneration { 0 };
+        bool valid { false };
+    };
+    Size measured(MeasuredSize&, const AttributedString&) const;
+    mutable MeasuredSize m_textSize;
+    mutable MeasuredSize m_placeholderSize;
 };
 
 } // namespace brevanton

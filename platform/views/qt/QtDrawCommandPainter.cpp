@@ -221,7 +221,7 @@ void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand
             paint(command);
             continue;
         }
-        const QRectF& visible = placementOf(command.view).visibleInDevice;
+        QRectF visible = placementOf(command.view).visibleInDevice;
         if (insideBegunClip) {
             // The view clip in force lies under the begun clip's state: it
             // stays, and another view's command is clipped alone.
@@ -306,14 +306,31 @@ std::optional<std::pair<QRect, QRect>> QtDrawCommandPainter::strokeRing(const QT
 const QtDrawCommandPainter::ViewPlacement& QtDrawCommandPainter::placementOf(const View* view)
 {
     // Commands come a view at a time.
-    if (m_lastPlacement && m_lastPlacedView == view)
-        return *m_lastPlacement;
-    auto found = m_placements.find(view);
-    if (found == m_placements.end())
-        found = m_placements.emplace(view, placeView(view)).first;
+    if (m_lastPlacedView == view && m_lastPlacement < m_placements.size())
+        return m_placements[m_lastPlacement].second;
+    constexpr size_t listedPlacements = 64;
+    std::optional<size_t> found;
+    if (m_placements.size() <= listedPlacements) {
+        auto listed = std::find_if(m_placements.begin(), m_placements.end(), [view](const auto& placed) { return placed.first == view; });
+        if (listed != m_placements.end())
+            found = static_cast<size_t>(listed - m_placements.begin());
+    } else if (auto indexed = m_placementIndexes.find(view); indexed != m_placementIndexes.end())
+        found = indexed->second;
+    if (!found) {
+        // Placing the view places its superviews first.
+        ViewPlacement placement = placeView(view);
+        if (m_placements.empty())
+            m_placements.reserve(16);
+        found = m_placements.size();
+        m_placements.emplace_back(view, placement);
+        if (m_placements.size() > listedPlacements) {
+            for (size_t index = m_placementIndexes.size(); index < m_placements.size(); ++index)
+                m_placementIndexes.emplace(m_placements[index].first, index);
+        }
+    }
     m_lastPlacedView = view;
-    m_lastPlacement = &found->second;
-    return found->second;
+    m_lastPlacement = *found;
+    return m_placements[*found].second;
 }
 
 QtDrawCommandPainter::ViewPlacement QtDrawCommandPainter::placeView(const View* view)

@@ -107,9 +107,13 @@ private:
     QTransform m_baseToDevice;
     // The painter's transform when the replay began: the commands' are set on top of it.
     QTransform m_initialTransform;
-    std::unordered_map<const View*, ViewPlacement> m_placements;
+    // The views placed so far, in the order they were placed. A painting
+    // of a few dozen views finds them by looking along the list, without
+    // hashing or a node allocated each; one of more views indexes them.
+    std::vector<std::pair<const View*, ViewPlacement>> m_placements;
+    std::unordered_map<const View*, size_t> m_placementIndexes;
     const View* m_lastPlacedView { nullptr };
-    const ViewPlacement* m_lastPlacement { nullptr };
+    size_t m_lastPlacement { 0 };
     unsigned m_clipDepth { 0 };
     // The system font other views' text is drawn in, made once a paint.
     mutable std::optional<QFont> m_systemFont;

@@ -1,9 +1,11 @@
 // An editable text field taking the keyboard in a window: the whole text
 // selected when it becomes first responder, a click putting the insertion
 // point at the end, typing, Backspace, Select All, Return, and the keys it
-// leaves to others.
+// leaves to others; the box its text is drawn in.
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/EventSynthesizer.h"
+#include "platform/views/FontMetrics.h"
+#include "platform/views/Image.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 
@@ -97,4 +99,68 @@ TEST(TextFieldTests, AClickPutsTheInsertionPointAtTheEndAndCommandsAreNotTyped)
     auto label = TextField::labelWithString(u"Label");
     f.window->contentView()->addSubview(label);
     EXPECT_FALSE(f.window->makeFirstResponder(label));
+}
+
+namespace text_field_tests {
+
+// Every unit advances 2 points; lines are 9 high.
+class TwoPointProvider final : public FontMetricsProvider {
+public:
+    double widthOfRun(const FontDescriptor&, std::u16string_view run) const override { return 2.0 * static_cast<double>(run.size()); }
+    std::vector<double> caretPositions(const FontDescriptor&, std::u16string_view run) const override
+    {
+        std::vector<double> positions;
+        for (size_t i = 0; i <= run.size(); ++i)
+            positions.push_back(2.0 * static_cast<double>(i));
+        return positions;
+    }
+    FontLineMetrics lineMetrics(const FontDescriptor&) const override { return { 7, 2, 9 }; }
+};
+
+// The box of the one text the field draws (an empty size when it draws none).
+Size drawnTextSize(TextField& field)
+{
+    auto image = field.cacheDisplayInRect(field.bounds());
+    for (const auto& command : image->drawing()) {
+        if (command.kind == DrawCommand::Kind::Text)
+            return command.rect.size;
+    }
+    return {};
+}
+
+} // namespace text_field_tests
+
+TEST(TextFieldTests, TheTextIsDrawnInABoxOfItsSizeAsTheTextAndTheFontsMetricsChange)
+{
+    using namespace text_field_tests;
+    auto field = std::make_shared<TextField>(Rect(0, 0, 200, 22));
+    field->setTextString(u"abc");
+    Size abc = drawnTextSize(*field);
+    EXPECT_GT(abc.width, 0);
+    EXPECT_EQ(abc, field->naturalSize());
+    EXPECT_EQ(drawnTextSize(*field), abc) << "drawn again, the same box";
+    field->setTextString(u"abcdef");
+    EXPECT_GT(drawnTextSize(*field).width, abc.width);
+    field->setAttributedStringValue(AttributedString(u"ab"));
+    EXPECT_LT(drawnTextSize(*field).width, abc.width);
+
+    // Other metrics measure the same text again, and so do the former ones once back.
+    FontMetricsProvider::setCurrent(std::make_shared<TwoPointProvider>());
+    EXPECT_EQ(drawnTextSize(*field), Size(4, 9));
+    EXPECT_EQ(field->naturalSize(), Size(4, 9));
+    FontMetricsProvider::setCurrent(nullptr);
+    Size ab = drawnTextSize(*field);
+    EXPECT_LT(ab.width, abc.width);
+    EXPECT_NE(ab, Size(4, 9));
+
+    // An empty field draws its placeholder in the placeholder's own box.
+    field->setTextString(u"");
+    field->setPlaceholderString(u"ab");
+    EXPECT_EQ(drawnTextSize(*field), ab);
+    field->setPlaceholderString(u"abc");
+    EXPECT_EQ(drawnTextSize(*field), abc);
+    FontMetricsProvider::setCurrent(std::make_shared<TwoPointProvider>());
+    EXPECT_EQ(drawnTextSize(*field), Size(6, 9));
+    FontMetricsProvider::setCurrent(nullptr);
+    EXPECT_EQ(drawnTextSize(*field), abc);
 }

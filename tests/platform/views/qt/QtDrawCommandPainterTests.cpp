@@ -329,6 +329,34 @@ TEST_F(WindowPainter, ClipsAViewBeginsHoldUntilItEndsThemAndEndWithThePaint)
     EXPECT_EQ(at(image, 197, 97), QColor(0, 0, 255)) << "and ends with it";
 }
 
+TEST_F(WindowPainter, EveryViewOfAWindowOfManyViewsDrawsWhereItsFramesPutIt)
+{
+    // Twelve columns of twelve cells, more views than a painting finds by
+    // looking along its list: the columns alternately flipped, each cell
+    // filling itself with a colour of its own (red by column, green by row).
+    for (int column = 0; column < 12; ++column) {
+        auto box = add(window->contentView(), Rect(column * 16, 2, 16, 96), column % 2 == 1, [](GraphicsContext&) {});
+        for (int row = 0; row < 12; ++row) {
+            add(box, Rect(2, row * 8, 12, 6), row % 3 == 0, [column, row](GraphicsContext& context) {
+                context.fillRect(Rect(0, 0, 12, 6), Color::sRGB(column * 20 / 255.0, row * 20 / 255.0, 0.5));
+            });
+        }
+    }
+    auto image = paintWindow();
+    for (int column = 0; column < 12; ++column) {
+        for (int row = 0; row < 12; ++row) {
+            // A flipped column counts its rows down from its top (device row 2), another up from its bottom (row 98).
+            int top = column % 2 == 1 ? 2 + row * 8 : 98 - row * 8 - 6;
+            for (QPoint corner : { QPoint(column * 16 + 2, top), QPoint(column * 16 + 13, top + 5) }) {
+                QColor color = at(image, corner.x(), corner.y());
+                EXPECT_NEAR(color.red(), column * 20, 1) << column << " " << row;
+                EXPECT_NEAR(color.green(), row * 20, 1) << column << " " << row;
+            }
+            EXPECT_TRUE(isWhite(at(image, column * 16 + 1, top))) << "left of the cell";
+        }
+    }
+}
+
 TEST_F(Painter, StrokedRectanglesCoverThePixelsQtsStrokerDoes)
 {
     // On whole pixels or not, thin and wide, in flipped and unflipped views,

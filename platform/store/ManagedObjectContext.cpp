@@ -506,10 +506,13 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::insertNewObject(std::u16str
     object->m_relationships.resize(entity->relationships().size());
     for (auto& relationship : object->m_relationships)
         relationship.loaded = true;
-    d.registered[entity->index()].emplace(object->m_number, object);
+    // A new number is above every number given before: each map takes it
+    // at its end, without a search.
+    auto& registered = d.registered[entity->index()];
+    registered.emplace_hint(registered.end(), object->m_number, object);
     d.byNumber.insert(object->m_number, object.get());
-    d.changed.emplace(object->m_number, object);
-    d.pendingInserted.emplace(object->m_number, object);
+    d.changed.emplace_hint(d.changed.end(), object->m_number, object);
+    d.pendingInserted.emplace_hint(d.pendingInserted.end(), object->m_number, object);
     d.scheduleNotification();
     object->awakeFromInsert();
     return object;
@@ -605,12 +608,14 @@ ManagedObjects ManagedObjectContext::deletedObjects() const
     return objectsInState(m_private->changed, &ManagedObject::isDeleted);
 }
 
-static ManagedObjects values(const std::map<int64_t, std::shared_ptr<ManagedObject>>& objects)
+// The objects of the map, in number order, moved out; the map is left empty.
+static ManagedObjects takeValues(std::map<int64_t, std::shared_ptr<ManagedObject>>& objects)
 {
     ManagedObjects result;
     result.reserve(objects.size());
     for (auto& [number, object] : objects)
-        result.push_back(object);
+        result.push_back(std::move(object));
+    objects.clear();
     return result;
 }
 
@@ -624,12 +629,9 @@ void ManagedObjectContext::processPendingChanges()
     Notification notification;
     notification.name = ManagedObjectContextObjectsDidChangeNotification;
     notification.object = this;
-    notification.userObjects[InsertedObjectsKey] = values(d.pendingInserted);
-    notification.userObjects[UpdatedObjectsKey] = values(d.pendingUpdated);
-    notification.userObjects[DeletedObjectsKey] = values(d.pendingDeleted);
-    d.pendingInserted.clear();
-    d.pendingUpdated.clear();
-    d.pendingDeleted.clear();
+    notification.userObjects[InsertedObjectsKey] = takeValues(d.pendingInserted);
+    notification.userObjects[UpdatedObjectsKey] = takeValues(d.pendingUpdated);
+    notification.userObjects[DeletedObjectsKey] = takeValues(d.pendingDeleted);
     d.center->post(notification);
 }
 

@@ -231,23 +231,25 @@ bool ManagedObjectContext::save(Error* outError)
     ManagedObjects inserted, updated, deleted;
     auto changed = std::move(d.changed);
     d.changed.clear();
+    // The map goes with this pass: its objects move to the notification's lists.
     for (auto& [number, object] : changed) {
-        switch (object->m_state) {
+        ManagedObject& saved = *object;
+        switch (saved.m_state) {
         case ManagedObject::State::Inserted:
-            inserted.push_back(object);
+            inserted.push_back(std::move(object));
             break;
         case ManagedObject::State::Updated:
-            updated.push_back(object);
+            updated.push_back(std::move(object));
             break;
         case ManagedObject::State::Deleted:
-            deleted.push_back(object);
-            d.unregister(*object);
+            deleted.push_back(std::move(object));
+            d.unregister(saved);
             continue;
         case ManagedObject::State::Unchanged:
             break;
         }
-        object->m_state = ManagedObject::State::Unchanged;
-        object->m_committed.reset();
+        saved.m_state = ManagedObject::State::Unchanged;
+        saved.m_committed.reset();
     }
     Notification notification;
     notification.name = ManagedObjectContextDidSaveNotification;

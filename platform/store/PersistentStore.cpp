@@ -244,11 +244,24 @@ const std::string& PersistentStore::path() const { return m_private->path; }
 const ManagedObjectModel& PersistentStore::model() const { return *m_private->model; }
 bool PersistentStore::migrated() const { return m_private->migrated; }
 
+// Sets the connection's journal mode ("wal", "memory"): false with an
+// error when SQLite answers another.
+static bool setJournalMode(SQLiteDatabase& database, std::string_view mode, Error* outError)
+{
+    SQLiteStatement statement = database.prepare("PRAGMA journal_mode = " + std::string(mode), outError);
+    bool hasRow = false;
+    if (!statement.isValid() || !statement.step(hasRow, outError))
+        return false;
+    if (!hasRow || statement.columnUTF8(0) != mode)
+        return setError(outError, storeError(PersistentStoreOpenError, "The journal cannot be set to " + std::string(mode)));
+    return true;
+}
+
 bool PersistentStore::finishFilling(Error* outError)
 {
     Private& d = *m_private;
     std::lock_guard lock(d.mutex);
-    if (!d.syncsDeferred)
+    if (!d.syncsDeferred && !d.journalInMemory)
         return true;
     d.numberRecordingDeferred = false;
     Error error;
@@ -259,14 +272,20 @@ bool PersistentStore::finishFilling(Error* outError)
         if (recorded)
             d.reservedEnd = d.nextNumber;
     }
-    // Every commit from here on is synced; then what the filling wrote goes
-    // to disk. Numbers not recorded are recorded by the next one given.
+    // Every commit from here on goes through the log and is synced; then
+    // what the filling wrote goes to disk. Numbers not recorded are
+    // recorded by the next one given. A journal still in memory is tried
+    // again by the next call.
     Error pragmaError;
+    if (d.journalInMemory && setJournalMode(d.database, "wal", &pragmaError))
+        d.journalInMemory = false;
+    else if (d.journalInMemory && error.isEmpty())
+        error = pragmaError;
     if (d.database.execute("PRAGMA synchronous = FULL", &pragmaError))
         d.syncsDeferred = false;
-    else if (recorded)
+    else if (error.isEmpty())
         error = pragmaError;
-    if (!recorded || d.syncsDeferred || !d.database.syncFiles(&error))
+    if (!recorded || d.journalInMemory || d.syncsDeferred || !d.database.syncFiles(&error))
         return setError(outError, storeError(PersistentStoreSaveError, "Cannot make the first filling of " + d.path + " durable", &error));
     return true;
 }
@@ -494,14 +513,23 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
     // it is a transaction of its own.
     if (!d.database.execute(options.firstFilling ? "PRAGMA synchronous = OFF" : "PRAGMA synchronous = FULL", &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
-    {
-        SQLiteStatement mode = d.database.prepare("PRAGMA journal_mode = WAL", &error);
+    // A first filling of a file that holds nothing yet writes its pages
+    // straight into the file, its rollback journal kept in memory (a new
+    // page has nothing to journal): through the log they would be written
+    // twice, to the log and then copied into the file. finishFilling turns
+    // write-ahead logging on. A crash before then leaves a file its owner
+    // erases, as it does any first filling cut short.
+    bool isEmpty = false;
+    if (options.firstFilling) {
+        SQLiteStatement pages = d.database.prepare("PRAGMA page_count", &error);
         bool hasRow = false;
-        if (!mode.isValid() || !mode.step(hasRow, &error))
+        if (!pages.isValid() || !pages.step(hasRow, &error))
             return fail(PersistentStoreOpenError, "Cannot read the store", error);
-        if (!hasRow || mode.columnUTF8(0) != "wal")
-            return fail(PersistentStoreOpenError, "Cannot use write-ahead logging for the store", error);
+        isEmpty = hasRow && pages.columnInteger(0) == 0;
     }
+    if (!setJournalMode(d.database, isEmpty ? "memory" : "wal", &error))
+        return fail(PersistentStoreOpenError, "Cannot set up the store's journal", error);
+    d.journalInMemory = isEmpty;
     // Freed pages are not zeroed when that costs writes of their own (as a
     // build with secure deletion on by default does): a changed long text
     // (a post's body) frees its old overflow pages, and zeroing them doubled

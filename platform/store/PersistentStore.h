@@ -40,7 +40,8 @@ struct PersistentStoreOptions {
     std::string vfsName;
     // A first filling of a new file, which its owner erases when it finds
     // it after a crash before finishFilling (a marker of its own says so):
-    // until then nothing the store writes is synced to disk, and object
+    // until then nothing the store writes is synced to disk, a new file is
+    // written without the log (its rollback journal in memory), and object
     // numbers are recorded by the saves rather than in blocks before they
     // are given. Opening an existing file this way is allowed but gains
     // nothing.
@@ -76,9 +77,10 @@ public:
     // number given with its changes instead, and nothing is synced.
     //
     // finishFilling ends a first filling: it records the numbers given
-    // since the last save and syncs the file and its log, so that all the
-    // store wrote is on disk when it answers true; from then on every
-    // commit is synced and numbers are recorded before they are given.
+    // since the last save, turns the log on and syncs the file and its
+    // log, so that all the store wrote is on disk when it answers true;
+    // from then on every commit is synced and numbers are recorded before
+    // they are given.
     // False with the error when that fails: the file is not to be trusted
     // (its owner keeps its marker); the store goes on as after a success.
     // True at once for a store opened otherwise.

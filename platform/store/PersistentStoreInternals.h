@@ -71,6 +71,9 @@ struct PersistentStore::Private {
     // whose copy would not be synced either).
     bool numberRecordingDeferred { false };
     std::atomic<bool> syncsDeferred { false };
+    // A first filling of a new file: its rollback journal is in memory
+    // until finishFilling turns write-ahead logging on.
+    bool journalInMemory { false };
     // Counts successful saves, so that contexts notice other contexts' saves.
     std::atomic<uint64_t> saveGeneration { 0 };
 

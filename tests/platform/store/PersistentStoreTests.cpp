@@ -159,6 +159,8 @@ TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsI
     FaultyFileSystem::inject(InjectedFault::SyncError);
     ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "0");
+    // A new file is filled without the log, its journal in memory.
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "journal_mode"), "memory");
     auto recorded = [&] { return std::stoll(rawQuery(path, "SELECT value FROM _Metadata WHERE key = 'nextNumber'").at(0)); };
     int64_t highest = 0;
     for (int i = 0; i < 300; ++i)
@@ -179,6 +181,7 @@ TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsI
     EXPECT_GT(FaultyFileSystem::failures(), 0);
     EXPECT_GT(recorded(), highest);
     EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "2");
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "journal_mode"), "wal");
     context->insertNewObject(u"BlogTag");
     EXPECT_FALSE(context->save(&error));
     FaultyFileSystem::inject(InjectedFault::None);
@@ -193,6 +196,14 @@ TEST_F(PersistentStoreTests, AFirstFillingSyncsNothingUntilItFinishesAndRecordsI
     auto other = ManagedObjectContext::create(open(makeTestModel()), &center);
     EXPECT_GT(other->insertNewObject(u"BlogTag")->objectID().number(), next);
     other.reset();
+    context.reset();
+    store.reset();
+
+    // A file that holds something keeps its log through a first filling,
+    // and the filling's objects are all there.
+    ASSERT_NO_FATAL_FAILURE(openWithContext(makeTestModel(), options));
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "journal_mode"), "wal");
+    EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogTag"), std::vector<std::string> { "302" });
     context.reset();
     store.reset();
 

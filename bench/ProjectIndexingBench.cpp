@@ -16,7 +16,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <malloc.h>
@@ -39,8 +38,6 @@ public:
     }
 };
 
-// A project folder with one blog and `postCount` post files, made once per
-// run, with the program's folders inside it.
 // A new folder holding the program's own XDG folders.
 std::string makeBenchFolder()
 {
@@ -53,18 +50,22 @@ std::string makeBenchFolder()
     return folder;
 }
 
+// A project folder with one blog and `postCount` post files, made once per
+// run, with the program's folders inside it.
 struct PostFiles {
     std::string folder = makeBenchFolder();
     URL projectFile = URL::fileURLWithPath(folder + "/project/bench.brevantonproject", false);
     std::vector<std::string> postPaths;
     std::string indexPath;
+    // Why the files could not be made (a full disk, ...); empty when they were.
+    std::string failure;
 
     PostFiles()
     {
         Error error;
         auto project = VornickProject::createWithNewProjectFileURL<BenchBlogProject>(projectFile, &error);
         if (!project) {
-            std::fprintf(stderr, "%s\n", toUTF8(error.localizedDescription()).c_str());
+            failure = toUTF8(error.localizedDescription());
             return;
         }
         auto& context = *project->index()->managedObjectContext();
@@ -106,7 +107,7 @@ struct PostFiles {
         }
         if (!project->saveComponentsToSourceFilesIfNeeded(&error) || !project->save(&error)
             || !project->index()->commitEditingAndSave(&error))
-            std::fprintf(stderr, "%s\n", toUTF8(error.localizedDescription()).c_str());
+            failure = toUTF8(error.localizedDescription());
         indexPath = project->index()->filePath();
     }
 
@@ -123,6 +124,17 @@ struct PostFiles {
     }
 };
 
+// The shared post files, or none (the benchmark skipped saying why) when
+// they could not all be made.
+PostFiles* postFilesFor(benchmark::State& state)
+{
+    PostFiles& files = PostFiles::shared();
+    if (files.failure.empty())
+        return &files;
+    state.SkipWithError(("the post files could not be made: " + files.failure).c_str());
+    return nullptr;
+}
+
 // Bytes the allocator has handed out (freed memory it keeps is not counted).
 long allocatedBytes()
 {
@@ -131,7 +143,10 @@ long allocatedBytes()
 
 void BM_ProjectFirstIndexingOfPostFiles(benchmark::State& state)
 {
-    PostFiles& files = PostFiles::shared();
+    PostFiles* shared = postFilesFor(state);
+    if (!shared)
+        return;
+    PostFiles& files = *shared;
     double bytesPerPost = 0;
     size_t posts = 0;
     for (auto _ : state) {
@@ -153,6 +168,10 @@ void BM_ProjectFirstIndexingOfPostFiles(benchmark::State& state)
             break;
         }
         posts = project->hostingAccount()->objectsForKey(u"blogs").at(0)->countForKey(u"posts");
+        if (posts != static_cast<size_t>(postCount)) {
+            state.SkipWithError("the index lacks posts whose files are there");
+            break;
+        }
         bytesPerPost = static_cast<double>(allocatedBytes() - before) / postCount;
         project.reset();
         state.ResumeTiming();
@@ -170,7 +189,10 @@ BENCHMARK(BM_ProjectFirstIndexingOfPostFiles)->Unit(benchmark::kMillisecond)->It
 // read, only their dates compared with the recorded ones.
 void BM_ProjectReopenWithUnchangedPostFiles(benchmark::State& state)
 {
-    PostFiles& files = PostFiles::shared();
+    PostFiles* shared = postFilesFor(state);
+    if (!shared)
+        return;
+    PostFiles& files = *shared;
     for (auto _ : state) {
         Error error;
         auto project = VornickProject::createWithContentsOfProjectFileURL<BenchBlogProject>(files.projectFile, &error);
@@ -188,7 +210,10 @@ BENCHMARK(BM_ProjectReopenWithUnchangedPostFiles)->Unit(benchmark::kMillisecond)
 // The files read and parsed, nothing kept.
 void BM_JSONReadPostFiles(benchmark::State& state)
 {
-    PostFiles& files = PostFiles::shared();
+    PostFiles* shared = postFilesFor(state);
+    if (!shared)
+        return;
+    PostFiles& files = *shared;
     size_t parsed = 0;
     for (auto _ : state) {
         parsed = 0;

@@ -236,6 +236,9 @@ private:
     // listing page finds them taken and makes its own).
     std::vector<std::u16string_view> m_listingPageIdentifiers;
     std::vector<ListingMatch> m_listingPageMatches;
+    // A page's status message and log line are written here, kept from one
+    // page to the next for the same reason.
+    std::u16string m_listingPageText;
     // The blog listingBlog found last: for which identifier, in which
     // context, and the next change stamp of any object when it was found.
     struct ListingBlog {

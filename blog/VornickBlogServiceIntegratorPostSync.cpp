@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <utility>
 
 namespace brevanton {
@@ -27,6 +28,22 @@ constexpr double EditThreshold = 1.0;
 std::u16string number(size_t value)
 {
     return toUTF16(std::to_string(value));
+}
+
+// Appends the decimal digits of the value, without a string of its own.
+void appendNumber(std::u16string& text, size_t value)
+{
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (const char* digit = digits; digit != end; ++digit)
+        text.push_back(static_cast<char16_t>(*digit));
+}
+
+// The description's string for the key, read in place; empty when it is missing or no string.
+std::u16string_view descriptionStringView(const Dictionary& description, std::u16string_view key)
+{
+    auto found = description.find(key);
+    return found != description.end() && found->second.isString() ? std::u16string_view(found->second.string()) : std::u16string_view();
 }
 
 std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
@@ -167,7 +184,12 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     }
     const std::vector<Dictionary>& page = skipping ? kept : descriptions;
 
-    step->setStatusMessage(u"Received " + number(static_cast<size_t>(startOffset) + descriptions.size()) + (pages ? u" pages" : u" posts"));
+    std::u16string text = std::exchange(m_listingPageText, {});
+    text.assign(u"Received ");
+    appendNumber(text, static_cast<size_t>(startOffset) + descriptions.size());
+    text.append(pages ? u" pages" : u" posts");
+    step->setStatusMessage(text);
+    m_listingPageText = std::move(text);
     step->queueMainThreadStatusUpdateNotification();
 
     // An empty page ends the listing, whatever it says of more.
@@ -261,9 +283,13 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore,
     const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
 {
-    std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
-    logToSyncLog(u"Syncing " + number(receivedDescriptions.size()) + (pages ? u" page" : u" post") + u" descriptions for \"" + blogTitle
-        + u"\"...");
+    std::u16string line = std::exchange(m_listingPageText, {});
+    line.assign(u"Syncing ");
+    appendNumber(line, receivedDescriptions.size());
+    line.append(pages ? u" page" : u" post").append(u" descriptions for \"");
+    line.append(descriptionStringView(blogDescription, u"title")).append(u"\"...");
+    logToSyncLog(line);
+    m_listingPageText = std::move(line);
     if (!blog) {
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;

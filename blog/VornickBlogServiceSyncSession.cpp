@@ -16,10 +16,14 @@ std::optional<std::u16string> VornickBlogServiceSyncSession::stepNameForBlogWith
 
 std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::stepForBlogWithDescription(const Dictionary& blogDescription) const
 {
-    auto name = stepNameForBlogWithDescription(blogDescription);
-    if (!name)
+    auto identifier = blogDescription.find(std::u16string_view(u"identifierUsedByBlogService"));
+    if (identifier == blogDescription.end() || !identifier->second.isString())
         return nullptr;
-    return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(*name));
+    // Looked up for every listing page: the name is written into one buffer
+    // per thread, which keeps its memory from one lookup to the next.
+    thread_local std::u16string name;
+    name.assign(u"syncBlog.").append(identifier->second.string());
+    return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(name));
 }
 
 std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::addStepForBlogWithDescription(const Dictionary& blogDescription)

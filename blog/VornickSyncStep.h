@@ -15,7 +15,8 @@ public:
     VornickSyncStep(std::u16string name, std::u16string title);
 
     const std::u16string& statusMessage() const { return m_statusMessage; }
-    void setStatusMessage(std::u16string message) { m_statusMessage = std::move(message); }
+    // (Copied into the message's own storage: a listing sets one a page.)
+    void setStatusMessage(std::u16string_view message) { m_statusMessage.assign(message); }
 
     // Empty while the step has not failed.
     const Error& error() const { return m_error; }

@@ -306,9 +306,10 @@ void VornickSyncStepContainer::queueMainThreadStatusUpdateNotification()
     }
     // (The operation runs once: the user infos move into the notifications.)
     OperationQueue::main().addOperation([changes = std::move(changes)]() mutable {
+        // One notification, refilled for each node: its name and its "step" entry are made once.
+        Notification notification;
+        notification.name = VornickSyncStepStatusDidChangeNotification;
         for (auto& [node, userInfo] : changes) {
-            Notification notification;
-            notification.name = VornickSyncStepStatusDidChangeNotification;
             notification.object = node.get();
             notification.userInfo = std::move(userInfo);
             notification.userObjects["step"] = node;

@@ -158,15 +158,30 @@ void VornickLog::onMainThread(std::function<void(VornickLog&)> work)
 
 void VornickLog::scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog)
 {
-    onMainThread([appendedString = std::move(appendedString), culledLog](VornickLog& log) {
-        log.scheduleWriteToLogFile();
-        if (culledLog)
-            NotificationCenter::defaultCenter().post(VornickLogChangedNotification, &log,
-                                                     Dictionary { { u"text", Value(log.text()) } });
-        else
-            NotificationCenter::defaultCenter().post(VornickLogAmendedNotification, &log,
-                                                     Dictionary { { u"text", Value(appendedString) } });
+    // On the main thread at once, the line moving into the notification (a
+    // sync logs a line for every page of a listing).
+    if (RunLoop::isMainThread()) {
+        scheduleWriteAndPostNotificationNow(std::move(appendedString), culledLog);
+        return;
+    }
+    std::weak_ptr<VornickLog> weakThis = weak_from_this();
+    OperationQueue::main().addOperation([weakThis, appendedString = std::move(appendedString), culledLog]() mutable {
+        if (auto strongThis = weakThis.lock())
+            strongThis->scheduleWriteAndPostNotificationNow(std::move(appendedString), culledLog);
     });
+}
+
+void VornickLog::scheduleWriteAndPostNotificationNow(std::u16string appendedString, bool culledLog)
+{
+    scheduleWriteToLogFile();
+    if (culledLog)
+        NotificationCenter::defaultCenter().post(VornickLogChangedNotification, this, Dictionary { { u"text", Value(text()) } });
+    else {
+        // (Not a list of members: those are copied.)
+        Dictionary userInfo;
+        userInfo.try_emplace(u"text", std::move(appendedString));
+        NotificationCenter::defaultCenter().post(VornickLogAmendedNotification, this, std::move(userInfo));
+    }
 }
 
 void VornickLog::scheduleWriteToLogFile()

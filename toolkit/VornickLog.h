@@ -106,6 +106,8 @@ private:
     // Call with the lock held.
     bool cullSessionsLocked();
     void scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog);
+    // The same, on the main thread.
+    void scheduleWriteAndPostNotificationNow(std::u16string appendedString, bool culledLog);
     void onMainThread(std::function<void(VornickLog&)>);
 
     URL m_logFileURL;

@@ -101,6 +101,9 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAre
     EXPECT_EQ(storedPostCount(), 120u);
     EXPECT_EQ(step(*first, u"syncPosts").statusMessage(), u"Received 120 posts");
     EXPECT_EQ(logCount("Importing 50 remaining postDescriptions that aren't yet in our data model"), 2u);
+    // Each page's line, with its own count.
+    EXPECT_EQ(logCount("Syncing 50 post descriptions for \"Seven\"...\n"), 2u) << logText();
+    EXPECT_EQ(logCount("Syncing 20 post descriptions for \"Seven\"...\n"), 1u) << logText();
     EXPECT_EQ(integrator.allReceivedPostIdentifiers().size(), 120u);
 
     site.deletePost(u"110");

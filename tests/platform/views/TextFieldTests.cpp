@@ -146,12 +146,12 @@ TEST(TextFieldTests, TheTextIsDrawnInABoxOfItsSizeAsTheTextAndTheFontsMetricsCha
 
     // Other metrics measure the same text again, and so do the former ones once back.
     FontMetricsProvider::setCurrent(std::make_shared<TwoPointProvider>());
-    EXPECT_EQ(drawnTextSize(*field), Size(4, 9));
-    EXPECT_EQ(field->naturalSize(), Size(4, 9));
+    EXPECT_EQ(drawnTextSize(*field), (Size { 4, 9 }));
+    EXPECT_EQ(field->naturalSize(), (Size { 4, 9 }));
     FontMetricsProvider::setCurrent(nullptr);
     Size ab = drawnTextSize(*field);
     EXPECT_LT(ab.width, abc.width);
-    EXPECT_NE(ab, Size(4, 9));
+    EXPECT_NE(ab, (Size { 4, 9 }));
 
     // An empty field draws its placeholder in the placeholder's own box.
     field->setTextString(u"");
@@ -160,7 +160,7 @@ TEST(TextFieldTests, TheTextIsDrawnInABoxOfItsSizeAsTheTextAndTheFontsMetricsCha
     field->setPlaceholderString(u"abc");
     EXPECT_EQ(drawnTextSize(*field), abc);
     FontMetricsProvider::setCurrent(std::make_shared<TwoPointProvider>());
-    EXPECT_EQ(drawnTextSize(*field), Size(6, 9));
+    EXPECT_EQ(drawnTextSize(*field), (Size { 6, 9 }));
     FontMetricsProvider::setCurrent(nullptr);
     EXPECT_EQ(drawnTextSize(*field), abc);
 }

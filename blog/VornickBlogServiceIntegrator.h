@@ -25,6 +25,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URL.h"
+#include "toolkit/VornickLog.h"
 
 #include <map>
 #include <unordered_map>
@@ -236,9 +237,6 @@ private:
     // listing page finds them taken and makes its own).
     std::vector<std::u16string_view> m_listingPageIdentifiers;
     std::vector<ListingMatch> m_listingPageMatches;
-    // A page's status message and log line are written here, kept from one
-    // page to the next for the same reason.
-    std::u16string m_listingPageText;
     // The blog listingBlog found last: for which identifier, in which
     // context, and the next change stamp of any object when it was found.
     struct ListingBlog {
@@ -367,6 +365,15 @@ public:
 
     // Writes a line to the sync log, when there is one.
     void logToSyncLog(std::u16string_view line) const;
+    // The same, formatted as VornickLog::log formats.
+    template<typename... Args>
+    void logToSyncLog(fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args) const
+    {
+        if (m_syncLog)
+            m_syncLog->log(format, std::forward<Args>(args)...);
+        else
+            VornickGeneralLog(format, std::forward<Args>(args)...);
+    }
 
     // A blog's folder and file names, made from its title and host, unique
     // among the project's blogs (also for a blog the user's window writes).

@@ -14,6 +14,7 @@
 #include "toolkit/VornickLog.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
 #include <utility>
@@ -30,14 +31,30 @@ std::u16string number(size_t value)
     return toUTF16(std::to_string(value));
 }
 
-// Appends the decimal digits of the value, without a string of its own.
-void appendNumber(std::u16string& text, size_t value)
-{
-    char digits[24];
-    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    for (const char* digit = digits; digit != end; ++digit)
-        text.push_back(static_cast<char16_t>(*digit));
-}
+// A listing step's status message: "Received <count> posts" (or pages).
+// Written in place (the step copies it into its own): one is set a page.
+class ReceivedMessage {
+public:
+    ReceivedMessage(bool pages, size_t count)
+    {
+        append(u"Received ");
+        char digits[24];
+        char* end = std::to_chars(digits, digits + sizeof digits, count).ptr;
+        for (const char* digit = digits; digit != end; ++digit)
+            m_text[m_length++] = static_cast<char16_t>(*digit);
+        append(pages ? u" pages" : u" posts");
+    }
+    operator std::u16string_view() const { return { m_text.data(), m_length }; }
+
+private:
+    void append(std::u16string_view part)
+    {
+        std::copy(part.begin(), part.end(), m_text.begin() + static_cast<ptrdiff_t>(m_length));
+        m_length += part.size();
+    }
+    std::array<char16_t, 48> m_text {};
+    size_t m_length { 0 };
+};
 
 // The description's string for the key, read in place; empty when it is missing or no string.
 std::u16string_view descriptionStringView(const Dictionary& description, std::u16string_view key)
@@ -184,12 +201,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     }
     const std::vector<Dictionary>& page = skipping ? kept : descriptions;
 
-    std::u16string text = std::exchange(m_listingPageText, {});
-    text.assign(u"Received ");
-    appendNumber(text, static_cast<size_t>(startOffset) + descriptions.size());
-    text.append(pages ? u" pages" : u" posts");
-    step->setStatusMessage(text);
-    m_listingPageText = std::move(text);
+    step->setStatusMessage(ReceivedMessage(pages, static_cast<size_t>(startOffset) + descriptions.size()));
     step->queueMainThreadStatusUpdateNotification();
 
     // An empty page ends the listing, whatever it says of more.
@@ -283,13 +295,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
     const std::vector<std::u16string_view>& identifiers, int64_t startOffset, bool couldBeMore,
     const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
 {
-    std::u16string line = std::exchange(m_listingPageText, {});
-    line.assign(u"Syncing ");
-    appendNumber(line, receivedDescriptions.size());
-    line.append(pages ? u" page" : u" post").append(u" descriptions for \"");
-    line.append(descriptionStringView(blogDescription, u"title")).append(u"\"...");
-    logToSyncLog(line);
-    m_listingPageText = std::move(line);
+    logToSyncLog("Syncing {} {} descriptions for \"{}\"...", receivedDescriptions.size(), pages ? "page" : "post",
+        descriptionStringView(blogDescription, u"title"));
     if (!blog) {
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;

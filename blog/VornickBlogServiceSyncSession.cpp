@@ -4,6 +4,9 @@
 #include "blog/VornickSyncSessionIntegrator.h"
 #include "toolkit/VornickLog.h"
 
+#include <algorithm>
+#include <array>
+
 namespace brevanton {
 
 std::optional<std::u16string> VornickBlogServiceSyncSession::stepNameForBlogWithDescription(const Dictionary& blogDescription)
@@ -19,11 +22,15 @@ std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::stepForBlogW
     auto identifier = blogDescription.find(std::u16string_view(u"identifierUsedByBlogService"));
     if (identifier == blogDescription.end() || !identifier->second.isString())
         return nullptr;
-    // Looked up for every listing page: the name is written into one buffer
-    // per thread, which keeps its memory from one lookup to the next.
-    thread_local std::u16string name;
-    name.assign(u"syncBlog.").append(identifier->second.string());
-    return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(name));
+    // Looked up for every listing page: a name of the usual length is
+    // written in place, not into a string of its own.
+    constexpr std::u16string_view prefix = u"syncBlog.";
+    const std::u16string& blogIdentifier = identifier->second.string();
+    std::array<char16_t, 64> inPlace;
+    if (prefix.size() + blogIdentifier.size() > inPlace.size())
+        return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(std::u16string(prefix) + blogIdentifier));
+    auto end = std::copy(blogIdentifier.begin(), blogIdentifier.end(), std::copy(prefix.begin(), prefix.end(), inPlace.begin()));
+    return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(std::u16string_view(inPlace.data(), static_cast<size_t>(end - inPlace.begin()))));
 }
 
 std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::addStepForBlogWithDescription(const Dictionary& blogDescription)

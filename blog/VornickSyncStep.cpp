@@ -33,8 +33,7 @@ void VornickSyncStep::setState(VornickSyncStepState state)
 void VornickSyncStep::prepareUserInfoForSyncStepStatusDidChangeNotification(Dictionary& userInfo) const
 {
     VornickSyncStepContainer::prepareUserInfoForSyncStepStatusDidChangeNotification(userInfo);
-    if (!m_statusMessage.empty())
-        userInfo[u"statusMessage"] = Value(m_statusMessage);
+    setUserInfoText(userInfo, u"statusMessage", m_statusMessage);
 }
 
 } // namespace brevanton

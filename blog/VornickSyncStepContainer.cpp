@@ -299,7 +299,7 @@ void VornickSyncStepContainer::queueMainThreadStatusUpdateNotification()
     std::vector<Change> changes;
     changes.reserve(4);
     for (VornickSyncStepContainer* node = this; node; node = node->m_parentContainer) {
-        Change& change = changes.emplace_back(Change { node->shared_from_this(), {} });
+        Change& change = changes.emplace_back(Change { node->shared_from_this(), std::exchange(node->m_lastUserInfo, {}) });
         // (At most five entries: one allocation.)
         change.userInfo.reserve(5);
         node->prepareUserInfoForSyncStepStatusDidChangeNotification(change.userInfo);
@@ -307,13 +307,21 @@ void VornickSyncStepContainer::queueMainThreadStatusUpdateNotification()
     // (The operation runs once: the user infos move into the notifications.)
     OperationQueue::main().addOperation([changes = std::move(changes)]() mutable {
         // One notification, refilled for each node: its name and its "step" entry are made once.
+        NotificationCenter& center = NotificationCenter::defaultCenter();
         Notification notification;
         notification.name = VornickSyncStepStatusDidChangeNotification;
         for (auto& [node, userInfo] : changes) {
+            // (A node nobody observes is passed over: its "step" entry would be made for no one.)
+            if (!center.hasObserver(notification.name, node.get())) {
+                node->m_lastUserInfo = std::move(userInfo);
+                continue;
+            }
             notification.object = node.get();
             notification.userInfo = std::move(userInfo);
             notification.userObjects["step"] = node;
-            NotificationCenter::defaultCenter().post(notification);
+            center.post(notification);
+            // (Observers that keep it, or are called later, were given copies.)
+            node->m_lastUserInfo = std::move(notification.userInfo);
         }
     });
 }
@@ -322,10 +330,21 @@ void VornickSyncStepContainer::prepareUserInfoForSyncStepStatusDidChangeNotifica
 {
     userInfo[u"state"] = Value(static_cast<int64_t>(m_state));
     userInfo[u"progress"] = Value(progress());
-    if (!m_title.empty())
-        userInfo[u"title"] = Value(m_title);
-    if (!m_name.empty())
-        userInfo[u"name"] = Value(m_name);
+    setUserInfoText(userInfo, u"title", m_title);
+    setUserInfoText(userInfo, u"name", m_name);
+}
+
+void VornickSyncStepContainer::setUserInfoText(Dictionary& userInfo, std::u16string_view key, std::u16string_view text)
+{
+    if (text.empty()) {
+        userInfo.erase(key);
+        return;
+    }
+    auto found = userInfo.find(key);
+    if (found == userInfo.end())
+        userInfo.try_emplace(key, text);
+    else if (!found->second.isString() || found->second.string() != text)
+        found->second = Value(text);
 }
 
 std::string VornickSyncStepContainer::description() const

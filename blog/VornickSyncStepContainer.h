@@ -133,6 +133,9 @@ public:
     // Queues the status notification of the receiver and of every ancestor,
     // with their values as they are now.
     void queueMainThreadStatusUpdateNotification();
+    // Fills the user info with the node's values, removing the entries it
+    // no longer has: it may hold those of the node's last notification,
+    // whose storage is refilled.
     virtual void prepareUserInfoForSyncStepStatusDidChangeNotification(Dictionary& userInfo) const;
 
     // "name (state @ 50%): Class(0x...) \"title\"".
@@ -141,6 +144,11 @@ public:
     std::string splat() const;
 
     virtual const char* className() const { return "VornickSyncStepContainer"; }
+
+protected:
+    // Sets the entry to the text (copied only when it differs from what the
+    // entry holds), or removes it when the text is empty.
+    static void setUserInfoText(Dictionary& userInfo, std::u16string_view key, std::u16string_view text);
 
 private:
     void splatInto(std::string& text, int depth) const;
@@ -155,6 +163,10 @@ private:
     Block m_startBlock;
     bool m_autoCancellingRecursively { false };
     Block m_endBlock;
+    // The user info of the node's last status notification, handed back
+    // once posted: the next one refills it, copying only what changed (a
+    // listing changes its step's status a page at a time).
+    Dictionary m_lastUserInfo;
 };
 
 } // namespace brevanton

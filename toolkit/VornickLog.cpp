@@ -17,6 +17,7 @@ namespace {
 
 constexpr double writeDelay = 3.0;
 constexpr std::u16string_view sessionStartMarker = u"== BEGIN Sync Session";
+constexpr std::string_view sessionStartMarkerUTF8 = "== BEGIN Sync Session";
 
 // The positions of session starts that begin a line, in order.
 std::vector<size_t> sessionStarts(const std::u16string& text)
@@ -87,19 +88,41 @@ void VornickLog::log(std::u16string_view line)
 {
     if (line.empty())
         return;
-    std::u16string appended(line);
-    if (appended.back() != u'\n')
-        appended.push_back(u'\n');
+    bool endsLine = line.back() == u'\n';
     bool culled = false;
     {
         std::lock_guard lock(m_lock);
-        if (appended.starts_with(sessionStartMarker))
+        if (line.starts_with(sessionStartMarker))
             culled = cullSessionsLocked();
-        m_text += appended;
+        size_t start = m_text.size();
+        m_text.append(line);
+        if (!endsLine)
+            m_text.push_back(u'\n');
         if (appendsToFile())
-            m_unwrittenLines += toUTF8(appended);
+            m_unwrittenLines += toUTF8(std::u16string_view(m_text).substr(start));
     }
-    scheduleWriteAndPostNotification(std::move(appended), culled);
+    lineAppended(line, {}, endsLine, culled);
+}
+
+void VornickLog::log(std::string_view utf8Line)
+{
+    if (utf8Line.empty())
+        return;
+    bool endsLine = utf8Line.back() == '\n';
+    bool culled = false;
+    {
+        std::lock_guard lock(m_lock);
+        if (utf8Line.starts_with(sessionStartMarkerUTF8))
+            culled = cullSessionsLocked();
+        size_t start = m_text.size();
+        appendUTF16(m_text, utf8Line);
+        if (!endsLine)
+            m_text.push_back(u'\n');
+        // (As the text holds it: an undecodable byte is written as U+FFFD.)
+        if (appendsToFile())
+            m_unwrittenLines += toUTF8(std::u16string_view(m_text).substr(start));
+    }
+    lineAppended({}, utf8Line, endsLine, culled);
 }
 
 std::u16string VornickLog::text() const
@@ -156,24 +179,39 @@ void VornickLog::onMainThread(std::function<void(VornickLog&)> work)
     });
 }
 
-void VornickLog::scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog)
+void VornickLog::lineAppended(std::u16string_view line, std::string_view utf8Line, bool endsLine, bool culledLog)
 {
-    // On the main thread at once, the line moving into the notification (a
-    // sync logs a line for every page of a listing).
-    if (RunLoop::isMainThread()) {
-        scheduleWriteAndPostNotificationNow(std::move(appendedString), culledLog);
+    auto appended = [&] {
+        std::u16string appended = utf8Line.empty() ? std::u16string(line) : toUTF16(utf8Line);
+        if (!endsLine)
+            appended.push_back(u'\n');
+        return appended;
+    };
+    if (!RunLoop::isMainThread()) {
+        std::weak_ptr<VornickLog> weakThis = weak_from_this();
+        OperationQueue::main().addOperation([weakThis, appendedString = appended(), culledLog]() mutable {
+            if (auto strongThis = weakThis.lock())
+                strongThis->scheduleWriteAndPostNotification(std::move(appendedString), culledLog);
+        });
         return;
     }
-    std::weak_ptr<VornickLog> weakThis = weak_from_this();
-    OperationQueue::main().addOperation([weakThis, appendedString = std::move(appendedString), culledLog]() mutable {
-        if (auto strongThis = weakThis.lock())
-            strongThis->scheduleWriteAndPostNotificationNow(std::move(appendedString), culledLog);
-    });
+    // On the main thread at once; the line is copied for the notification
+    // only when an observer is there to read it (a sync logs a line for
+    // every page of a listing, and mostly nobody watches).
+    scheduleWriteToLogFile();
+    if (!NotificationCenter::defaultCenter().hasObserver(culledLog ? VornickLogChangedNotification : VornickLogAmendedNotification, this))
+        return;
+    postNotification(appended(), culledLog);
 }
 
-void VornickLog::scheduleWriteAndPostNotificationNow(std::u16string appendedString, bool culledLog)
+void VornickLog::scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog)
 {
     scheduleWriteToLogFile();
+    postNotification(std::move(appendedString), culledLog);
+}
+
+void VornickLog::postNotification(std::u16string appendedString, bool culledLog)
+{
     if (culledLog)
         NotificationCenter::defaultCenter().post(VornickLogChangedNotification, this, Dictionary { { u"text", Value(text()) } });
     else {

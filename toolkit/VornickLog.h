@@ -72,15 +72,20 @@ public:
     const URL& logFileURL() const { return m_logFileURL; }
 
     // Appends one line ("\n" added when missing); an empty line is dropped.
+    // The line is copied straight into the log's text; the notification's
+    // copy is made only when an observer is there to read it.
     void log(std::u16string_view line);
-    void log(std::string_view utf8Line) { log(std::u16string_view(toUTF16(utf8Line))); }
+    void log(std::string_view utf8Line);
     // Formats with {fmt} ("{}" placeholders); UTF-16 strings and Values are
-    // accepted as arguments and written as UTF-8 text.
+    // accepted as arguments and written as UTF-8 text. The line is formatted
+    // in place: a short one takes no memory of its own.
     template<typename... Args>
     void log(fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args)
     {
-        log(std::u16string_view(toUTF16(
-            fmt::vformat(fmt::string_view(format), fmt::make_format_args(vornickLogArgument(std::forward<Args>(args))...)))));
+        fmt::memory_buffer line;
+        fmt::vformat_to(fmt::appender(line), fmt::string_view(format),
+                        fmt::make_format_args(vornickLogArgument(std::forward<Args>(args))...));
+        log(std::string_view(line.data(), line.size()));
     }
 
     std::u16string text() const;
@@ -105,9 +110,12 @@ private:
     // when there is just one). Session starts count only at line starts.
     // Call with the lock held.
     bool cullSessionsLocked();
+    // After a line was appended (given in one of its forms, the other
+    // empty, `endsLine` when it ends with its line break).
+    void lineAppended(std::u16string_view line, std::string_view utf8Line, bool endsLine, bool culledLog);
+    // The same, on the main thread, with the line as appended.
     void scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog);
-    // The same, on the main thread.
-    void scheduleWriteAndPostNotificationNow(std::u16string appendedString, bool culledLog);
+    void postNotification(std::u16string appendedString, bool culledLog);
     void onMainThread(std::function<void(VornickLog&)>);
 
     URL m_logFileURL;

@@ -3,6 +3,7 @@
 #include "platform/foundation/OperationQueue.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -23,6 +24,31 @@ struct Observation {
     OperationQueue* queue;
     NotificationCenter::Block block;
     std::atomic<bool> removed { false };
+};
+
+// The observations a post delivers to. Most posts reach a few observers or
+// none: those are held in place, so that a post allocates nothing for them.
+class MatchingObservations {
+public:
+    void add(const std::shared_ptr<Observation>& observation)
+    {
+        if (m_count < m_inPlace.size()) {
+            m_inPlace[m_count++] = observation;
+            return;
+        }
+        if (m_more.empty())
+            m_more.assign(m_inPlace.begin(), m_inPlace.end());
+        m_more.push_back(observation);
+        ++m_count;
+    }
+    std::shared_ptr<Observation>* begin() { return m_more.empty() ? m_inPlace.data() : m_more.data(); }
+    std::shared_ptr<Observation>* end() { return begin() + m_count; }
+    bool empty() const { return !m_count; }
+
+private:
+    std::array<std::shared_ptr<Observation>, 8> m_inPlace;
+    std::vector<std::shared_ptr<Observation>> m_more;
+    size_t m_count { 0 };
 };
 
 } // namespace
@@ -72,6 +98,37 @@ struct ObserverToken::CenterState {
     {
         std::lock_guard lock(mutex);
         return keys.contains(identifier);
+    }
+
+    // Calls `visit` with each observation a post of the name and object
+    // reaches. Call with the lock held.
+    template<typename Visit> void forEachMatching(std::string_view name, const void* object, Visit&& visit) const
+    {
+        auto gather = [&](std::string_view bucketName, const void* bucketObject) {
+            auto bucket = buckets.find(KeyView { bucketName, bucketObject });
+            if (bucket == buckets.end())
+                return;
+            for (auto& [identifier, observation] : bucket->second)
+                visit(observation);
+        };
+        gather(name, nullptr);
+        if (!name.empty())
+            gather({}, nullptr);
+        if (object) {
+            gather(name, object);
+            if (!name.empty())
+                gather({}, object);
+        }
+    }
+
+    // The observations a post of the name and object reaches, in the order they registered.
+    MatchingObservations matching(std::string_view name, const void* object) const
+    {
+        MatchingObservations found;
+        std::lock_guard lock(mutex);
+        forEachMatching(name, object, [&](auto& observation) { found.add(observation); });
+        std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a->identifier < b->identifier; });
+        return found;
     }
 };
 
@@ -140,30 +197,10 @@ void NotificationCenter::removeObserver(ObserverToken& token)
     token.reset();
 }
 
-void NotificationCenter::post(const Notification& notification)
+namespace {
+
+void deliver(MatchingObservations& matching, const Notification& notification)
 {
-    std::vector<std::shared_ptr<Observation>> matching;
-    {
-        std::lock_guard lock(m_state->mutex);
-        auto gather = [&](const std::string& name, const void* object) {
-            auto bucket = m_state->buckets.find(ObserverToken::CenterState::KeyView { name, object });
-            if (bucket == m_state->buckets.end())
-                return;
-            for (auto& [identifier, observation] : bucket->second)
-                matching.push_back(observation);
-        };
-        static const std::string anyName;
-        gather(notification.name, nullptr);
-        if (!notification.name.empty())
-            gather(anyName, nullptr);
-        if (notification.object) {
-            gather(notification.name, notification.object);
-            if (!notification.name.empty())
-                gather(anyName, notification.object);
-        }
-        // Delivered in registration order.
-        std::sort(matching.begin(), matching.end(), [](auto& a, auto& b) { return a->identifier < b->identifier; });
-    }
     std::shared_ptr<const Notification> queuedCopy;
     for (auto& observation : matching) {
         if (observation->removed)
@@ -182,9 +219,28 @@ void NotificationCenter::post(const Notification& notification)
     }
 }
 
-void NotificationCenter::post(std::string name, const void* object, Dictionary userInfo)
+} // namespace
+
+void NotificationCenter::post(const Notification& notification)
 {
-    post(Notification { std::move(name), object, std::move(userInfo), {} });
+    MatchingObservations matching = m_state->matching(notification.name, notification.object);
+    deliver(matching, notification);
+}
+
+void NotificationCenter::post(std::string_view name, const void* object, Dictionary userInfo)
+{
+    MatchingObservations matching = m_state->matching(name, object);
+    if (matching.empty())
+        return;
+    deliver(matching, Notification { std::string(name), object, std::move(userInfo), {} });
+}
+
+bool NotificationCenter::hasObserver(std::string_view name, const void* object) const
+{
+    bool found = false;
+    std::lock_guard lock(m_state->mutex);
+    m_state->forEachMatching(name, object, [&](auto&) { found = true; });
+    return found;
 }
 
 size_t NotificationCenter::observerCount() const

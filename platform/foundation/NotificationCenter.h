@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace brevanton {
 
@@ -77,7 +78,13 @@ public:
 
     // Delivers to the matching observers in the order they registered.
     void post(const Notification&);
-    void post(std::string name, const void* object, Dictionary userInfo = {});
+    // The notification is made only when an observer matches.
+    void post(std::string_view name, const void* object, Dictionary userInfo = {});
+    // Whether a post of this name and object would now reach an observer: a
+    // poster whose user info costs something to build may leave it unbuilt
+    // when none would (an observer registered after the answer is one
+    // registered after the post).
+    bool hasObserver(std::string_view name, const void* object) const;
 
 private:
     friend class ObserverToken;

@@ -144,6 +144,14 @@ TEST_F(VornickBlogServiceSyncSessionTest, BlogStepsAreNamedByTheServiceIdentifie
     // A step of the blog's name that is no blog step is not the blog's.
     session->addStep(std::make_shared<VornickSyncStep>(u"syncBlog.3", u"Impostor"));
     EXPECT_EQ(session->stepForBlogWithDescription(blogDescription(u"3", u"Three")), nullptr);
+    // Identifiers of any length find their step (and only theirs).
+    for (size_t length : { 54, 55, 56, 300 }) {
+        std::u16string identifier(length, u'7');
+        auto added = session->addStepForBlogWithDescription(blogDescription(identifier, u"Long"));
+        ASSERT_TRUE(added);
+        EXPECT_EQ(session->stepForBlogWithDescription(blogDescription(identifier, u"")), added) << length;
+        EXPECT_EQ(session->stepForBlogWithDescription(blogDescription(identifier + u"8", u"")), nullptr) << length;
+    }
 
     // The blog step logs its start to the integrator's log; its children find it.
     auto posts = first->addStepWithName(u"syncPosts", u"Sync Posts");

@@ -3,6 +3,7 @@
 #include "blog/VornickSyncSession.h"
 #include "blog/VornickSyncStep.h"
 #include "tests/blog/VornickSyncStepTestSupport.h"
+#include "platform/foundation/OperationQueue.h"
 #include "toolkit/VornickRange.h"
 
 #include <gtest/gtest.h>
@@ -366,4 +367,47 @@ TEST(VornickSyncStepContainer, DescriptionsShowTheTree)
     auto odd = leaf(u"odd");
     odd->setState(static_cast<State>(6));
     EXPECT_EQ(odd->description().rfind("odd (Unknown @ 0%)", 0), 0u) << odd->description();
+}
+
+TEST(VornickSyncStepContainer, EachStatusNotificationCarriesTheValuesOfItsOwnChange)
+{
+    SyncStepStatusRecorder::drainMainQueue();
+    auto step = std::make_shared<VornickSyncStep>(u"syncPosts", u"Sync Posts");
+    // Unobserved changes first; then kept copies, taken at once and on the main queue.
+    step->setStatusMessage(u"Received 50 posts");
+    step->queueMainThreadStatusUpdateNotification();
+    SyncStepStatusRecorder::drainMainQueue();
+    std::vector<Dictionary> heard, heardLater;
+    auto now = NotificationCenter::defaultCenter().addObserver(VornickSyncStepStatusDidChangeNotification, step.get(), nullptr,
+        [&](const Notification& notification) { heard.push_back(notification.userInfo); });
+    auto later = NotificationCenter::defaultCenter().addObserver(VornickSyncStepStatusDidChangeNotification, step.get(),
+        &OperationQueue::main(), [&](const Notification& notification) { heardLater.push_back(notification.userInfo); });
+
+    step->setStatusMessage(u"Received 100 posts");
+    step->queueMainThreadStatusUpdateNotification();
+    SyncStepStatusRecorder::drainMainQueue();
+    // A message and a title that go, then come back; two changes before either is posted.
+    step->setStatusMessage(u"");
+    step->setTitle(u"");
+    step->queueMainThreadStatusUpdateNotification();
+    SyncStepStatusRecorder::drainMainQueue();
+    step->setTitle(u"Sync Pages");
+    step->setStatusMessage(u"Received 150 posts");
+    step->queueMainThreadStatusUpdateNotification();
+    step->setState(State::Completed);
+    SyncStepStatusRecorder::drainMainQueue();
+
+    Dictionary second { { u"state", Value(static_cast<int64_t>(State::WaitingToStart)) }, { u"progress", Value(0.0) },
+        { u"title", Value(u"Sync Posts") }, { u"name", Value(u"syncPosts") }, { u"statusMessage", Value(u"Received 100 posts") } };
+    Dictionary third { { u"state", Value(static_cast<int64_t>(State::WaitingToStart)) }, { u"progress", Value(0.0) },
+        { u"name", Value(u"syncPosts") } };
+    Dictionary fourth = second;
+    fourth[u"title"] = Value(u"Sync Pages");
+    fourth[u"statusMessage"] = Value(u"Received 150 posts");
+    Dictionary fifth = fourth;
+    fifth[u"state"] = Value(static_cast<int64_t>(State::Completed));
+    fifth[u"progress"] = Value(1.0);
+    std::vector<Dictionary> expected { second, third, fourth, fifth };
+    EXPECT_EQ(heard, expected);
+    EXPECT_EQ(heardLater, expected);
 }

@@ -184,3 +184,36 @@ TEST_F(VornickLogTest, DebugLinesAreNeitherMadeNorAppendedWhileDebugLoggingIsOff
     EXPECT_EQ(text.substr(before), u"newExactSelection=<p>\n");
     drainMainLoop();
 }
+
+TEST_F(VornickLogTest, LinesNobodyObservesAreKeptAndTheNextObserverHearsWholeLines)
+{
+    // Lines logged while nothing observes the log, in each of its forms.
+    m_path = m_folder + "/quiet.txt";
+    auto log = VornickLog::createAppendingToFile(URL::fileURLWithPath(m_path), 1 << 20);
+    log->log(u"first");
+    log->log(std::string_view("caf\xc3\xa9 \xff bytes"));
+    std::string longTitle(600, 'w');
+    log->log("Syncing {} post descriptions for \"{}\"...", 50, std::u16string(u"T\u00eftle ") + toUTF16(longTitle));
+    log->log(std::string_view("== BEGIN Sync Session 1\n"));
+    log->log("{} after the start", "one");
+    std::u16string expected = u"first\ncaf\u00e9 \ufffd bytes\nSyncing 50 post descriptions for \"T\u00eftle " + toUTF16(longTitle)
+        + u"\"...\n== BEGIN Sync Session 1\none after the start\n";
+    EXPECT_EQ(log->text(), expected);
+    log->flush();
+    EXPECT_EQ(toUTF16(fileContents()), expected);
+
+    // An observer that comes later hears the next lines as they were appended.
+    m_observer = NotificationCenter::defaultCenter().addObserver({}, log.get(), nullptr, [this](const Notification& n) {
+        m_notifications.push_back({ n.name, n.userInfo.at(u"text").string() });
+    });
+    log->log(std::string_view("\xe2\x82\xac sent"));
+    log->log(u"kept\n");
+    log->log("== BEGIN Sync Session {}", 2);
+    ASSERT_EQ(m_notifications.size(), 3u);
+    EXPECT_EQ(m_notifications[0], std::make_pair(std::string(VornickLogAmendedNotification), std::u16string(u"\u20ac sent\n")));
+    EXPECT_EQ(m_notifications[1].second, u"kept\n");
+    EXPECT_EQ(m_notifications[2].first, VornickLogChangedNotification);
+    EXPECT_EQ(m_notifications[2].second, u"== BEGIN Sync Session 1\none after the start\n\u20ac sent\nkept\n== BEGIN Sync Session 2\n");
+    m_observer.reset();
+    log.reset();
+}

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -201,4 +203,44 @@ TEST(NotificationCenterTest, ObserversOfEveryKindHearInRegistrationOrderAmongTho
     heard.clear();
     center.post("Changed", &a);
     EXPECT_EQ(heard, (std::vector<std::string> { "named", "any of a", "any" }));
+}
+
+TEST(NotificationCenterTest, ManyObserversOfOnePostHearItWholeInRegistrationOrder)
+{
+    // More observers of one post than most posts reach, registered in turns
+    // on the four ways a post can match.
+    NotificationCenter center;
+    int sender = 0;
+    std::vector<int> heard;
+    std::vector<ObserverToken> tokens;
+    for (int index = 0; index < 21; ++index) {
+        std::string name = index % 2 ? "Changed" : "";
+        const void* object = index % 4 < 2 ? &sender : nullptr;
+        tokens.push_back(center.addObserver(name, object, nullptr, [&heard, index](const Notification& notification) {
+            if (notification.name == "Changed" && notification.userInfo.at(u"key") == Value(u"the value"))
+                heard.push_back(index);
+        }));
+    }
+    center.post("Changed", &sender, { { u"key", Value(u"the value") } });
+    std::vector<int> expected(21);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(heard, expected);
+
+    // Whether a post would reach anyone, asked before building what it carries.
+    NotificationCenter quiet;
+    int other = 0;
+    EXPECT_FALSE(quiet.hasObserver("Changed", &sender));
+    auto ofSender = quiet.addObserver("Changed", &sender, nullptr, [](auto&) { });
+    EXPECT_TRUE(quiet.hasObserver("Changed", &sender));
+    EXPECT_FALSE(quiet.hasObserver("Changed", &other));
+    EXPECT_FALSE(quiet.hasObserver("Changed", nullptr));
+    EXPECT_FALSE(quiet.hasObserver("Other", &sender));
+    auto anyName = quiet.addObserver("", &other, nullptr, [](auto&) { });
+    EXPECT_TRUE(quiet.hasObserver("Other", &other));
+    ofSender.reset();
+    anyName.reset();
+    EXPECT_FALSE(quiet.hasObserver("Changed", &sender));
+    EXPECT_FALSE(quiet.hasObserver("Other", &other));
+    auto everything = quiet.addObserver("", nullptr, nullptr, [](auto&) { });
+    EXPECT_TRUE(quiet.hasObserver("Anything", nullptr));
 }

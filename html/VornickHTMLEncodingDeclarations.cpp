@@ -1,10 +1,9 @@
 #include "html/VornickHTMLEncodingDeclarations.h"
 
-#include "html/VornickHTMLScanner.h"
-#include "platform/foundation/Text.h"
-#include "toolkit/VornickStringExtensions.h"
+#include "html/VornickHTMLMetaEncodingAttributes.h"
 
 #include <algorithm>
+#include <span>
 
 namespace brevanton {
 
@@ -21,125 +20,101 @@ std::string_view partBeforeBody(std::string_view bytes)
     return bytes.substr(0, static_cast<size_t>(found - bytes.begin()));
 }
 
-class DeclarationCollector : public VornickHTMLScannerDelegate {
-public:
-    std::vector<VornickHTMLEncodingDeclaration> declarations;
-
-    void htmlScannerBeginElementAt(VornickHTMLScanner& scanner, size_t, std::u16string_view tagName) override
-    {
-        if (equalsIgnoringASCIICase(tagName, u"BODY")) {
-            scanner.stopParsing();
-            return;
-        }
-        m_inMeta = equalsIgnoringASCIICase(tagName, u"META");
-        m_attributeName.clear();
-        m_charset.reset();
-        m_content.reset();
-        m_httpEquivContentType = false;
-    }
-    void htmlScannerEndElementOpenTagAt(VornickHTMLScanner&, size_t, std::u16string_view, size_t) override { endOfTag(); }
-    void htmlScannerEndElementAt(VornickHTMLScanner&, size_t, std::u16string_view) override { endOfTag(); }
-    void htmlScannerScannedToken(VornickHTMLScanner&, VornickHTMLScannerToken token, std::u16string_view string, VornickRange range,
-                                 const std::u16string*) override
-    {
-        if (!m_inMeta)
-            return;
-        if (token == VornickHTMLScannerTokenElementAttributeName) {
-            m_attributeName = string;
-            return;
-        }
-        if (token != VornickHTMLScannerTokenElementAttributeValue || m_attributeName.empty())
-            return;
-        VornickHTMLEncodingDeclaration value { false, range.location, toLatin1Bytes(string) };
-        if (equalsIgnoringASCIICase(m_attributeName, u"charset") && !m_charset)
-            m_charset = std::move(value);
-        else if (equalsIgnoringASCIICase(m_attributeName, u"content") && !m_content)
-            m_content = std::move(value);
-        else if (equalsIgnoringASCIICase(m_attributeName, u"http-equiv"))
-            m_httpEquivContentType = equalsIgnoringASCIICase(vornick_stringByTrimmingHTMLAttributeQuotes(string), u"Content-Type");
-        m_attributeName.clear();
-    }
-
-private:
-    static std::string toLatin1Bytes(std::u16string_view widened)
-    {
-        std::string bytes;
-        bytes.reserve(widened.size());
-        for (char16_t unit : widened)
-            bytes.push_back(static_cast<char>(unit));
-        return bytes;
-    }
-
-    void endOfTag()
-    {
-        if (!m_inMeta)
-            return;
-        m_inMeta = false;
-        if (m_content && !m_httpEquivContentType)
-            m_content.reset();
-        if (m_content)
-            m_content->isContentType = true;
-        // In the order they are written.
-        if (m_charset && m_content && m_content->location < m_charset->location)
-            std::swap(m_charset, m_content);
-        for (auto* declaration : { &m_charset, &m_content }) {
-            if (*declaration)
-                declarations.push_back(std::move(**declaration));
-        }
-    }
-
-    bool m_inMeta { false };
-    std::u16string m_attributeName;
-    std::optional<VornickHTMLEncodingDeclaration> m_charset;
-    std::optional<VornickHTMLEncodingDeclaration> m_content;
-    bool m_httpEquivContentType { false };
-};
-
 bool isASCII(std::string_view bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
+}
+
+bool isCompleteValue(std::string_view written)
+{
+    return VornickHTMLWrittenAttributeValue { 0, written }.isComplete();
+}
+
+// The declarations of each element, in order.
+std::vector<std::span<const VornickHTMLEncodingDeclaration>> elementsOf(const std::vector<VornickHTMLEncodingDeclaration>& declarations)
+{
+    std::vector<std::span<const VornickHTMLEncodingDeclaration>> elements;
+    for (size_t i = 0; i < declarations.size();) {
+        size_t end = i + 1;
+        while (end < declarations.size() && declarations[end].tagLocation == declarations[i].tagLocation)
+            ++end;
+        elements.emplace_back(declarations.data() + i, end - i);
+        i = end;
+    }
+    return elements;
 }
 
 } // namespace
 
 std::vector<VornickHTMLEncodingDeclaration> VornickHTMLEncodingDeclarationsInData(std::string_view bytes)
 {
-    auto head = partBeforeBody(bytes);
-    // Each byte is one character, so offsets in the text are offsets in the bytes.
-    std::u16string text;
-    text.reserve(head.size());
-    for (unsigned char byte : head)
-        text.push_back(static_cast<char16_t>(byte));
-    DeclarationCollector collector;
-    VornickHTMLScanner scanner;
-    scanner.setDelegate(&collector);
-    scanner.parseHTMLString(text);
-    return std::move(collector.declarations);
+    std::vector<VornickHTMLEncodingDeclaration> declarations;
+    VornickHTMLReadMetaEncodingAttributes(partBeforeBody(bytes), [&](const VornickHTMLMetaEncodingAttributes& meta) {
+        std::optional<VornickHTMLEncodingDeclaration> charset;
+        std::optional<VornickHTMLEncodingDeclaration> content;
+        if (meta.charset)
+            charset = { false, meta.charset->location, std::string(meta.charset->written), meta.tagLocation, meta.tagEnd };
+        if (meta.content && meta.httpEquivContentType)
+            content = { true, meta.content->location, std::string(meta.content->written), meta.tagLocation, meta.tagEnd };
+        // In the order they are written.
+        if (charset && content && content->location < charset->location)
+            std::swap(charset, content);
+        for (auto* declaration : { &charset, &content }) {
+            if (*declaration)
+                declarations.push_back(std::move(**declaration));
+        }
+        return true;
+    });
+    return declarations;
 }
 
 std::optional<std::string> VornickHTMLDataWithEncodingDeclarationsOf(std::string_view copy, std::string_view original)
 {
     auto wanted = VornickHTMLEncodingDeclarationsInData(original);
     auto found = VornickHTMLEncodingDeclarationsInData(copy);
-    if (wanted.size() != found.size())
+    auto wantedElements = elementsOf(wanted);
+    auto foundElements = elementsOf(found);
+    if (foundElements.empty() || foundElements.size() > wantedElements.size())
         return std::nullopt;
-    bool changes = false;
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        if (wanted[i].isContentType != found[i].isContentType || !isASCII(wanted[i].written))
+    for (size_t i = 0; i < foundElements.size(); ++i) {
+        if (foundElements[i].size() != wantedElements[i].size())
+            return std::nullopt;
+    }
+    bool changes = foundElements.size() < wantedElements.size();
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (wanted[i].isContentType != found[i].isContentType || !isASCII(wanted[i].written) || !isCompleteValue(wanted[i].written)
+            || !isCompleteValue(found[i].written))
             return std::nullopt;
         changes = changes || wanted[i].written != found[i].written;
     }
     if (!changes)
         return std::nullopt;
+    // The elements tidy dropped go after the copy's last one, whose tag must end there.
+    size_t dropAt = foundElements.back().back().tagEnd;
+    std::string dropped;
+    if (foundElements.size() < wantedElements.size()) {
+        if (dropAt == 0 || copy[dropAt - 1] != '>')
+            return std::nullopt;
+        for (size_t i = foundElements.size(); i < wantedElements.size(); ++i) {
+            const auto& element = wantedElements[i].front();
+            auto tag = original.substr(element.tagLocation, element.tagEnd - element.tagLocation);
+            if (!isASCII(tag) || !tag.ends_with('>'))
+                return std::nullopt;
+            dropped += '\n';
+            dropped += tag;
+        }
+    }
     std::string result;
-    result.reserve(copy.size() + 64);
+    result.reserve(copy.size() + dropped.size() + 64);
     size_t copied = 0;
-    for (size_t i = 0; i < wanted.size(); ++i) {
+    for (size_t i = 0; i < found.size(); ++i) {
         result.append(copy.substr(copied, found[i].location - copied));
         result.append(wanted[i].written);
         copied = found[i].location + found[i].written.size();
     }
-    result.append(copy.substr(copied));
+    result.append(copy.substr(copied, dropAt - copied));
+    result.append(dropped);
+    result.append(copy.substr(dropAt));
     return result;
 }
 

@@ -15,11 +15,14 @@ namespace brevanton {
 
 // A META element's charset attribute, or the content attribute of one whose
 // http-equiv is Content-Type: the attribute value as written (its quotes
-// included), at its byte offset.
+// included), at its byte offset, and the element's tag (from its "<" to
+// after its ">").
 struct VornickHTMLEncodingDeclaration {
     bool isContentType { false };
     size_t location { 0 };
     std::string written;
+    size_t tagLocation { 0 };
+    size_t tagEnd { 0 };
 };
 
 // The declarations before the body's start tag, in order. The markup is
@@ -28,10 +31,13 @@ struct VornickHTMLEncodingDeclaration {
 std::vector<VornickHTMLEncodingDeclaration> VornickHTMLEncodingDeclarationsInData(std::string_view bytes);
 
 // `copy` with the declarations of `original` put back as written, one for
-// one and in order. None when nothing changes, or when the two do not
-// declare alike (another number or kind of declarations, or a declaration
-// of the original written with other than ASCII bytes): the copy is then
-// left as it is.
+// one and in order. Tidy keeps a page's first META element that declares an
+// encoding and drops the others: the original's elements past the copy's
+// last are put back whole, as written, each on a line after it. None when
+// nothing changes, or when the two do not declare alike (the copy's elements
+// are not the original's first ones with the same kinds of declarations, or
+// what is put back is written with other than ASCII bytes or breaks off):
+// the copy is then left as it is.
 std::optional<std::string> VornickHTMLDataWithEncodingDeclarationsOf(std::string_view copy, std::string_view original);
 
 } // namespace brevanton

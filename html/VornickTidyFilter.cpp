@@ -16,6 +16,7 @@
 #include "platform/foundation/TextEncodingLabels.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/UserDefaults.h"
+#include "toolkit/VornickRange.h"
 #include "toolkit/VornickURLExtensions.h"
 
 #include <atomic>

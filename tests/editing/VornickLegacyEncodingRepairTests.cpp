@@ -2,8 +2,9 @@
 // the real tidy: a page read as windows-1252 (declared ISO-8859-1, latin1 or
 // windows-1252) loads from its repair when the repair keeps everything, and
 // saves back in the encoding it was read in with its declaration as written;
-// a repair that would lose anything is not loaded; other encodings and
-// byte-order marks load as before.
+// a repair that would lose anything is not loaded; a page declaring its
+// encoding twice, in a charset and in a Content-Type META, loads from its
+// repair with both; other encodings and byte-order marks load as before.
 #include "EditingTestSupport.h"
 
 #include "dom/VornickWebFrameExtensions.h"
@@ -108,6 +109,62 @@ TEST_F(LegacyEncodingRepair, ARepairThatWouldLoseAnythingIsNotLoaded)
         ASSERT_TRUE(view->writeHTMLDocumentToURL(url(c.name), std::nullopt, true, &errors));
         EXPECT_EQ(contents(c.name), first);
     }
+}
+
+// Tidy keeps the first of the two and drops the other; the page reads the
+// first when they differ.
+TEST_F(LegacyEncodingRepair, PagesDeclaringTwiceLoadFromTheirRepairWithBothDeclarations)
+{
+    const std::string charsetUTF8 = "<meta charset=\"utf-8\">";
+    const std::string equivUTF8 = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">";
+    const std::string charset1252 = "<meta charset=\"windows-1252\">";
+    const std::string equivLatin1 = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\" />";
+    const std::string bodyUTF8 = "<body><p>Caf\xC3\xA9 \xE2\x82\xAC <b>bold</b></p></b></body></html>\n";
+    const std::string body1252 = "<body><p>Caf\xE9 \x80 <b>bold</b></p></b></body></html>\n";
+    struct Case {
+        const char* name;
+        std::string first;
+        std::string second;
+        std::string body;
+        std::u16string encoding;
+        // What the saved declarations name, as written, in order.
+        std::string firstLabel;
+        std::string secondLabel;
+    };
+    const Case cases[] = {
+        { "charset-first.html", charsetUTF8, equivUTF8, bodyUTF8, u"UTF-8", "charset=\"utf-8\"", "; charset=utf-8\"" },
+        { "equiv-first.html", equivUTF8, charsetUTF8, bodyUTF8, u"UTF-8", "; charset=utf-8\"", "charset=\"utf-8\"" },
+        { "charset-first-differs.html", charset1252, equivUTF8, body1252, u"windows-1252", "charset=\"windows-1252\"", "; charset=utf-8\"" },
+        { "equiv-first-differs.html", equivLatin1, charsetUTF8, body1252, u"windows-1252", "; charset=ISO-8859-1\"", "charset=\"utf-8\"" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeFileAtomically(path(c.name), page(c.first + "\n" + c.second, c.body, "T")));
+        load(c.name);
+        auto frame = view->mainFrame();
+        EXPECT_TRUE(vornick_isLoadedFromRepairedCopy(*frame)) << vornick_refusedRepairLoss(*frame).value_or("");
+        EXPECT_EQ(document()->characterSet(), c.encoding);
+        EXPECT_EQ(toUTF8(paragraphText(*document())), "Caf\u00E9 \u20AC bold");
+        EXPECT_EQ(document()->getElementsByTagName(u"meta")->length(), 2u);
+
+        std::vector<Error> errors;
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(url(c.name), std::nullopt, true, &errors));
+        auto saved = contents(c.name);
+        auto first = saved.find(c.firstLabel);
+        auto second = saved.find(c.secondLabel);
+        EXPECT_NE(first, std::string::npos) << saved;
+        EXPECT_NE(second, std::string::npos) << saved;
+        EXPECT_LT(first, second) << saved;
+        EXPECT_EQ(saved.find("us-ascii"), std::string::npos) << saved;
+        EXPECT_EQ(saved.find("</p></b>"), std::string::npos) << saved;
+        EXPECT_EQ(decodeDocumentText(saved, DocumentTextSyntax::HTML).encoding, c.encoding);
+    }
+
+    // Both put back, the copy still loses the misnested B's reach over the paragraphs.
+    ASSERT_TRUE(writeFileAtomically(path("lossy.html"), page(charsetUTF8 + "\n" + equivUTF8, "<body><b><p>\xE2\x82\xAC</p><p>two</p></body></html>\n", "T")));
+    load("lossy.html");
+    EXPECT_FALSE(vornick_isLoadedFromRepairedCopy(*view->mainFrame()));
+    EXPECT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));
 }
 
 TEST_F(LegacyEncodingRepair, OtherEncodingsAndByteOrderMarksLoadAsBefore)

@@ -40,6 +40,23 @@ TEST(VornickHTMLCharacterEncodingDetector, FindsBothFormsOfDeclaration)
     EXPECT_FALSE(detect(padded));
 }
 
+// What the page's own decoding reads in these elements.
+TEST(VornickHTMLCharacterEncodingDetector, AnElementDeclaresByItsOwnAttributesOnly)
+{
+    // An element's charset declares before its content, wherever written.
+    EXPECT_EQ(detect("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\" charset=\"utf-8\">"), u"utf-8");
+    EXPECT_EQ(detect("<meta content=\"text/html; charset=koi8-r\" charset=\"utf-8\" http-equiv=\"Content-Type\">"), u"utf-8");
+    EXPECT_EQ(detect("<meta charset=\"\" http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\">"), u"koi8-r");
+    // A stray quote starts an attribute name: the tag reads on to its ">".
+    EXPECT_EQ(detect("<meta name=x \"<div charset=big5><meta charset=\"utf-8\">"), u"big5");
+    EXPECT_EQ(detect("<meta http-equiv=Content-Type \"<div content=\"text/html; charset=big5\">"), u"big5");
+    // A declaration the first 1024 bytes cut off before its ">" still declares.
+    std::string cut = "<html><!--" + std::string(940, 'x') + "--><meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\" name=\"cut\">";
+    ASSERT_LT(cut.find("koi8-r\""), 1024u);
+    ASSERT_GT(cut.size(), 1024u);
+    EXPECT_EQ(detect(cut), u"koi8-r");
+}
+
 TEST(VornickHTMLCharacterEncodingDetector, ByteOrderMarksAndNonASCIIBytesDoNotHideTheDeclaration)
 {
     EXPECT_EQ(detect("\xEF\xBB\xBF<html><head><meta charset=\"utf-8\">"), u"utf-8");

@@ -46,6 +46,38 @@ TEST(HTMLEncodingDeclarations, AreRestoredOneForOneOrNotAtAll)
     EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf("", ""));
 }
 
+// Tidy keeps the first META element that declares an encoding and drops the
+// others, of either kind.
+TEST(HTMLEncodingDeclarations, ElementsTidyDroppedArePutBackAfterTheFirst)
+{
+    std::string original = "<head><meta charset=\"utf-8\">\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\" />"
+                           "<meta charset=latin1><title>t</title></head><body><p>x</p></body>";
+    std::string copy = "<head>\n<meta charset=\"us-ascii\">\n<title>t</title>\n</head>\n<body>\n<p>x</p>\n</body>\n";
+    auto restored = VornickHTMLDataWithEncodingDeclarationsOf(copy, original);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(*restored, "<head>\n<meta charset=\"utf-8\">\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1252\" />"
+                         "\n<meta charset=latin1>\n<title>t</title>\n</head>\n<body>\n<p>x</p>\n</body>\n");
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf(*restored, original));
+    // Nothing but the dropped element to put back.
+    restored = VornickHTMLDataWithEncodingDeclarationsOf("<head><meta charset=\"utf-8\"><title>t</title>", original);
+    ASSERT_TRUE(restored);
+    EXPECT_EQ(VornickHTMLEncodingDeclarationsInData(*restored).size(), 3u);
+
+    // The copy's first element declares otherwise than the original's first.
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf(
+        "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=us-ascii\"><title>t</title>", original));
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf(
+        "<head><meta charset=\"us-ascii\" http-equiv=\"Content-Type\" content=\"text/html; charset=us-ascii\"><title>t</title>",
+        "<head><meta charset=\"utf-8\"><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><title>t</title>"));
+    // What would be put back is not ASCII, or is no whole tag.
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf("<meta charset=\"us-ascii\"><title>t</title>",
+                                                          "<meta charset=\"utf-8\"><meta charset=utf-8 name=\"caf\xC3\xA9\"><title>t</title>"));
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf("<meta charset=\"us-ascii\"><title>t</title>",
+                                                          "<meta charset=\"utf-8\"><meta charset=\"utf-8"));
+    // No element of the copy to put them after.
+    EXPECT_FALSE(VornickHTMLDataWithEncodingDeclarationsOf("<title>t</title>", original));
+}
+
 // Every test file, hostile ones included: what is found is the file's own
 // bytes, and a file's declarations put back into itself change nothing.
 TEST(HTMLEncodingDeclarations, AreReadSafelyFromEveryTestFile)

@@ -236,11 +236,11 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
             entries.push_back({ child.get(), !child->isDirectory() && child->hasPathExtension(extension) });
     }
     // Without a look-up every post file is read: workers read and parse
-    // them ahead while the posts are imported here. Reading a file takes a
-    // worker longer than importing it takes this thread, so one worker only
-    // makes the import wait: with fewer than two beside this thread (one or
-    // two processors) the files are read here, one after the other.
-    if (!lookUp && VornickObjectArchiveReader::defaultReadAheadWorkers() >= 2) {
+    // them ahead while the posts are imported here, so that reading and
+    // importing overlap. That takes a second processor (on two, one worker
+    // beside this thread); on a single one the files are read here, one
+    // after the other.
+    if (!lookUp && VornickObjectArchiveReader::availableProcessors() >= 2) {
         std::vector<URL> urls;
         for (const auto& entry : entries) {
             if (entry.isPost)

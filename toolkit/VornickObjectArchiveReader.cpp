@@ -110,11 +110,17 @@ std::optional<ReadableFile> VornickObjectArchiveReader::openFile(const std::stri
     return ReadableFile::open(*m_folder, path.substr(slash + 1), FileReadKind::Other, outError);
 }
 
-size_t VornickObjectArchiveReader::defaultReadAheadWorkers()
+size_t VornickObjectArchiveReader::availableProcessors()
 {
     cpu_set_t processors;
     CPU_ZERO(&processors);
-    size_t count = sched_getaffinity(0, sizeof(processors), &processors) == 0 ? CPU_COUNT(&processors) : 1;
+    int count = sched_getaffinity(0, sizeof(processors), &processors) == 0 ? CPU_COUNT(&processors) : 1;
+    return static_cast<size_t>(std::max(count, 1));
+}
+
+size_t VornickObjectArchiveReader::defaultReadAheadWorkers()
+{
+    size_t count = availableProcessors();
     // The calling thread keeps a processor of its own where there are several.
     return std::clamp<size_t>(count > 1 ? count - 1 : 1, 1, MaximumDefaultReadAheadWorkers);
 }

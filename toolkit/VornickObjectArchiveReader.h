@@ -29,6 +29,8 @@ class VornickObjectArchiveReader {
 public:
     static constexpr size_t DefaultReadAheadWindow = 256;
     static constexpr size_t MaximumDefaultReadAheadWorkers = 2;
+    // The processors the process may run on (at least one).
+    static size_t availableProcessors();
     // One worker per processor the process may run on beside the calling
     // thread's (one on a single processor), at most MaximumDefaultReadAheadWorkers.
     static size_t defaultReadAheadWorkers();

@@ -322,6 +322,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // the check's findings are the validation's, and nothing waits for the repair.
     ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
                                                           "<body><p foo=bar>text</p></body></html>\n"));
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("warned.html");
     ASSERT_TRUE(waitForValidation());
     EXPECT_EQ(runs(), 2u);
@@ -347,6 +348,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // loaded while tidy checked it is loaded again from the copy, and its
     // loading ends once.
     tidy.clear();
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("broken.html");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 3; }, 20));
     EXPECT_EQ(runs(), 3u);
@@ -366,6 +368,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // and its findings are the check's.
     tidy.clear();
     recorder.clear();
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("misnested-bold.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));

@@ -258,11 +258,14 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
         if (auto source = vornick_sharedLastGeneratedHTMLString(*m_internals->focusedWebFrame)) {
             auto weak = weakSelf();
             std::weak_ptr<WebFrame> weakFrame = m_internals->focusedWebFrame;
-            auto finished = [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
-                                              const std::vector<VornickValidationAdvisory>& advisories) {
+            // The frame outlives its page: a validation that ends after
+            // another page loaded into it says nothing of that page.
+            uint64_t generation = m_internals->loadGeneration;
+            auto finished = [weak, weakFrame, generation](const std::u16string&, VornickTidyResultCode status,
+                                                          const std::vector<VornickValidationAdvisory>& advisories) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                 auto frame = weakFrame.lock();
-                if (self && frame)
+                if (self && frame && generation == self->m_internals->loadGeneration)
                     Internals::validationFinished(*self, frame, status, advisories);
             };
             m_internals->tidyFilter->validateHTMLString(std::move(source), std::move(finished));

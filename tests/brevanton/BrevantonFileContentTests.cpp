@@ -283,6 +283,7 @@ TEST_F(BrevantonFileContent, ASaveRunsTidyAtMostTwiceOneAfterTheOther)
     // validation of the repaired copy.
     tidy.clear();
     std::string cells = copyOf("save-roundtrip/repair-unclosed-cells.html");
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     saved = runBrevanton({ "--save", cells }, environment);
     EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
     EXPECT_TRUE(contains(saved.standardOutput, "\n  page text:      tidy's repaired copy\n")) << saved.standardOutput;
@@ -292,6 +293,7 @@ TEST_F(BrevantonFileContent, ASaveRunsTidyAtMostTwiceOneAfterTheOther)
     // Broken, the repair refused: the file's source is validated at most once more.
     tidy.clear();
     std::string nested = copyOf("save-roundtrip/repair-nested-strong.html");
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     saved = runBrevanton({ "--save", nested }, environment);
     EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
     EXPECT_TRUE(contains(saved.standardOutput, "(tidy's repair was not loaded: ")) << saved.standardOutput;

@@ -1,5 +1,6 @@
 #include "EditingTestSupport.h"
 
+#include "app/VornickApplicationDelegate.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
@@ -322,6 +323,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // the check's findings are the validation's, and nothing waits for the repair.
     ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
                                                           "<body><p foo=bar>text</p></body></html>\n"));
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("warned.html");
     ASSERT_TRUE(waitForValidation());
     EXPECT_EQ(runs(), 2u);
@@ -347,6 +349,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // loaded while tidy checked it is loaded again from the copy, and its
     // loading ends once.
     tidy.clear();
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("broken.html");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 3; }, 20));
     EXPECT_EQ(runs(), 3u);
@@ -366,6 +369,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     // and its findings are the check's.
     tidy.clear();
     recorder.clear();
+    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("misnested-bold.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
@@ -376,6 +380,71 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("misnested-bold.html"));
     EXPECT_TRUE(vornick_refusedRepairLoss(*view->mainFrame()));
     EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+}
+
+// A validation of the page shown before still running when the next page
+// loads into the view reports nothing about the new page: here the new
+// page's check runs out of time, so that nothing of its own would follow.
+TEST_F(Loading, AValidationOfThePreviousPageNeverLandsOnTheNextOne)
+{
+    TidyRunLog tidy;
+    ASSERT_TRUE(tidy.install(path("")));
+    struct Restore {
+        ~Restore()
+        {
+            VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+            UserDefaults::standard().removeObjectForKey(VornickTidyCheckTimeBudgetDefaultsKey);
+        }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(tidy.executable());
+    ASSERT_TRUE(tidy.setDelay(1.5));
+    UserDefaults::standard().setDouble(20.0, VornickTidyCheckTimeBudgetDefaultsKey);
+
+    ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
+                                                          "<body><p foo=bar>text</p></body></html>\n"));
+    ASSERT_TRUE(writeFileAtomically(path("clean.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>C</title></head>\n"
+                                                         "<body><p>text</p></body></html>\n"));
+    load("warned.html");
+    ASSERT_TRUE(waitForValidation());
+    ASSERT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+    auto previousFrame = view->mainFrame();
+
+    // The first page is validated again (a setting changed), and while tidy
+    // runs on it the second page loads, its check given no time.
+    tidy.clear();
+    NotificationCenter::defaultCenter().post(VornickValidationPreferencesDidChangeNotification, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.started().size() == 1; }, 20));
+    UserDefaults::standard().setDouble(0.001, VornickTidyCheckTimeBudgetDefaultsKey);
+    load("clean.html");
+    ASSERT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::NotFinished);
+    EXPECT_EQ(view->mainFrame(), previousFrame) << "the frame is new: the old validation cannot reach it";
+
+    // The first page's validation ends: the second keeps its own status.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 1; }, 20));
+    (void)RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::NotFinished; }, 2);
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::NotFinished);
+    EXPECT_TRUE(view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame().empty());
+
+    // The same with a check in time: the second page's own validation
+    // follows, and no result of the first is shown for it meanwhile.
+    UserDefaults::standard().setDouble(20.0, VornickTidyCheckTimeBudgetDefaultsKey);
+    load("warned.html");
+    ASSERT_TRUE(waitForValidation());
+    ASSERT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+    tidy.clear();
+    NotificationCenter::defaultCenter().post(VornickValidationPreferencesDidChangeNotification, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.started().size() == 1; }, 20));
+    load("clean.html");
+    std::vector<VornickFrameValidationStatus> shown;
+    auto observation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, view.get(), nullptr,
+        [&](const Notification&) { shown.push_back(view->tidyStatusForFocusedWebFrame()); });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() >= 2; }, 20));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !shown.empty(); }, 20));
+    RunLoop::main().runFor(0.5);
+    EXPECT_EQ(shown, (std::vector<VornickFrameValidationStatus>(shown.size(), VornickFrameValidationStatus::Valid)));
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Valid);
+    EXPECT_TRUE(view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame().empty());
 }
 
 // A page shown as written because its repair would lose something still

@@ -2,6 +2,10 @@
 // nanoseconds once it ends, in a folder that can stand first on PATH. Runs
 // that were stopped log no end. The runs one after the other are the longest
 // chain of logged runs each of which started after the one before ended.
+// Two runs started side by side overlap however late the second starts on a
+// busy machine when the first is held until another starts
+// (holdNextRunUntilAnotherStarts); runs started one after the other's end
+// still log one after the other.
 #pragma once
 
 #include "platform/foundation/FileUtilities.h"
@@ -29,12 +33,37 @@ public:
         m_folder = folder;
         m_started = folder + "/tidy-started.log";
         m_ended = folder + "/tidy-ended.log";
-        // Each run takes a second longer than tidy, so that runs started
-        // side by side overlap however small the page, even when the second
-        // starts late (an instrumented program on a busy machine).
-        std::string script = "#!/bin/sh\necho \"$*\" >> '" + m_started + "'\nstart=$(date +%s%N)\nsleep 1\n'" + realTidy
-            + "' \"$@\"\nstatus=$?\necho \"$start $(date +%s%N)\" >> '" + m_ended + "'\nexit $status\n";
+        m_hold = folder + "/tidy-hold";
+        m_delay = folder + "/tidy-delay";
+        // A run's start is taken before it counts as started, so that a run
+        // released by it ends after its start. The run that takes the hold
+        // waits until a run started after it (or, its partner missing,
+        // twenty seconds); the delay, when set, is slept before tidy runs.
+        std::string script = "#!/bin/sh\n"
+                             "start=$(date +%s%N)\n"
+                             "count() { if [ -f \"$1\" ]; then wc -l < \"$1\"; else echo 0; fi; }\n"
+                             "mine=$(( $(count '" + m_started + "') + 1 ))\n"
+                             "echo \"$*\" >> '" + m_started + "'\n"
+                             "if mv '" + m_hold + "' '" + m_hold + ".'$$ 2>/dev/null; then\n"
+                             "  rm -f '" + m_hold + ".'$$\n"
+                             "  until=$(( $(date +%s) + 20 ))\n"
+                             "  while [ $(count '" + m_started + "') -le $mine ] && [ $(date +%s) -lt $until ]; do sleep 0.02; done\n"
+                             "fi\n"
+                             "if [ -f '" + m_delay + "' ]; then sleep $(cat '" + m_delay + "'); fi\n"
+                             "'" + realTidy + "' \"$@\"\n"
+                             "status=$?\n"
+                             "echo \"$start $(date +%s%N)\" >> '" + m_ended + "'\n"
+                             "exit $status\n";
         return writeFileAtomically(executable(), script) && chmod(executable().c_str(), 0755) == 0;
+    }
+    // The next run to start waits, before tidy runs, until another run starts.
+    bool holdNextRunUntilAnotherStarts() const { return writeFileAtomically(m_hold, ""); }
+    // Each run from now on sleeps that long before tidy runs; 0 for none.
+    bool setDelay(double seconds) const
+    {
+        if (seconds <= 0)
+            return removeItem(m_delay) || !fileExists(m_delay);
+        return writeFileAtomically(m_delay, std::to_string(seconds));
     }
     std::string executable() const { return m_folder + "/tidy"; }
     std::string folder() const { return m_folder; }
@@ -66,11 +95,12 @@ public:
         return chain;
     }
 
-    // Forgets the runs logged so far.
+    // Forgets the runs logged so far, and a hold no run took.
     void clear() const
     {
         (void)removeItem(m_started);
         (void)removeItem(m_ended);
+        (void)removeItem(m_hold);
     }
 
 private:
@@ -86,6 +116,8 @@ private:
     std::string m_folder;
     std::string m_started;
     std::string m_ended;
+    std::string m_hold;
+    std::string m_delay;
 };
 
 } // namespace brevanton::testing

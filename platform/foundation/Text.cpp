@@ -158,13 +158,18 @@ size_t writeUTF16OneCharacterAtATime(std::string_view utf8, char16_t* out)
     return convertOneCharacterAtATime<IllFormedUTF8::Replace>(bytesOf(utf8), utf8.size(), out);
 }
 
-void appendUTF16(std::u16string& out, std::string_view utf8)
+namespace {
+
+// Appends the UTF-16 of `utf8` to `out`; false, with `out` part-written, when
+// refused. Never more units than bytes. The units are made in a buffer on the
+// stack and appended a piece at a time, so that the string's new space is
+// written once rather than first cleared. A piece never ends inside a
+// sequence: it ends before one of its last four bytes that is no continuation
+// byte, else at its end (no sequence has four of them, so the text is then
+// ill-formed however it is cut).
+template <IllFormedUTF8 illFormed>
+bool appendConverted(std::u16string& out, std::string_view utf8)
 {
-    // Never more units than bytes. The units are made in a buffer on the
-    // stack and appended a piece at a time, so that the string's new space
-    // is written once rather than first cleared. A piece never ends inside
-    // a sequence: it ends before one of its last four bytes that is no
-    // continuation byte, else at its end (no sequence has four of them).
     out.reserve(out.size() + utf8.size());
     constexpr size_t piece = 1024;
     char16_t buffer[piece];
@@ -174,10 +179,24 @@ void appendUTF16(std::u16string& out, std::string_view utf8)
             --end;
         if (isContinuation(static_cast<uint8_t>(utf8[end])))
             end = piece;
-        out.append(buffer, writeUTF16(utf8.substr(0, end), buffer));
+        size_t written = convert<illFormed>(bytesOf(utf8), end, buffer);
+        if (written == refused)
+            return false;
+        out.append(buffer, written);
         utf8.remove_prefix(end);
     }
-    out.append(buffer, writeUTF16(utf8, buffer));
+    size_t written = convert<illFormed>(bytesOf(utf8), utf8.size(), buffer);
+    if (written == refused)
+        return false;
+    out.append(buffer, written);
+    return true;
+}
+
+} // namespace
+
+void appendUTF16(std::u16string& out, std::string_view utf8)
+{
+    appendConverted<IllFormedUTF8::Replace>(out, utf8);
 }
 
 std::u16string toUTF16(std::string_view utf8)
@@ -189,11 +208,9 @@ std::u16string toUTF16(std::string_view utf8)
 
 bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
 {
-    std::u16string result(utf8.size(), u'\0');
-    size_t written = convert<IllFormedUTF8::Refuse>(bytesOf(utf8), utf8.size(), result.data());
-    if (written == refused)
+    std::u16string result;
+    if (!appendConverted<IllFormedUTF8::Refuse>(result, utf8))
         return false;
-    result.resize(written);
     out = std::move(result);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/utsname.h>
+#include <type_traits>
 
 namespace brevanton {
 
@@ -18,6 +19,15 @@ namespace {
 constexpr double writeDelay = 3.0;
 constexpr std::u16string_view sessionStartMarker = u"== BEGIN Sync Session";
 constexpr std::string_view sessionStartMarkerUTF8 = "== BEGIN Sync Session";
+
+template<typename CharType>
+constexpr std::basic_string_view<CharType> sessionStartMarkerAs()
+{
+    if constexpr (std::is_same_v<CharType, char16_t>)
+        return sessionStartMarker;
+    else
+        return sessionStartMarkerUTF8;
+}
 
 // The positions of session starts that begin a line, in order.
 std::vector<size_t> sessionStarts(const std::u16string& text)
@@ -84,45 +94,43 @@ VornickLog& VornickLog::generalLog()
     return **log;
 }
 
-void VornickLog::log(std::u16string_view line)
+template<typename CharType>
+void VornickLog::appendLine(std::basic_string_view<CharType> line)
 {
+    constexpr bool isUTF16 = std::is_same_v<CharType, char16_t>;
     if (line.empty())
         return;
-    bool endsLine = line.back() == u'\n';
+    bool endsLine = line.back() == CharType('\n');
     bool culled = false;
     {
         std::lock_guard lock(m_lock);
-        if (line.starts_with(sessionStartMarker))
+        if (line.starts_with(sessionStartMarkerAs<CharType>()))
             culled = cullSessionsLocked();
         size_t start = m_text.size();
-        m_text.append(line);
-        if (!endsLine)
-            m_text.push_back(u'\n');
-        if (appendsToFile())
-            m_unwrittenLines += toUTF8(std::u16string_view(m_text).substr(start));
-    }
-    lineAppended(line, {}, endsLine, culled);
-}
-
-void VornickLog::log(std::string_view utf8Line)
-{
-    if (utf8Line.empty())
-        return;
-    bool endsLine = utf8Line.back() == '\n';
-    bool culled = false;
-    {
-        std::lock_guard lock(m_lock);
-        if (utf8Line.starts_with(sessionStartMarkerUTF8))
-            culled = cullSessionsLocked();
-        size_t start = m_text.size();
-        appendUTF16(m_text, utf8Line);
+        if constexpr (isUTF16)
+            m_text.append(line);
+        else
+            appendUTF16(m_text, line);
         if (!endsLine)
             m_text.push_back(u'\n');
         // (As the text holds it: an undecodable byte is written as U+FFFD.)
         if (appendsToFile())
             m_unwrittenLines += toUTF8(std::u16string_view(m_text).substr(start));
     }
-    lineAppended({}, utf8Line, endsLine, culled);
+    if constexpr (isUTF16)
+        lineAppended(line, {}, endsLine, culled);
+    else
+        lineAppended({}, line, endsLine, culled);
+}
+
+void VornickLog::log(std::u16string_view line)
+{
+    appendLine(line);
+}
+
+void VornickLog::log(std::string_view utf8Line)
+{
+    appendLine(utf8Line);
 }
 
 std::u16string VornickLog::text() const

@@ -110,6 +110,9 @@ private:
     // when there is just one). Session starts count only at line starts.
     // Call with the lock held.
     bool cullSessionsLocked();
+    // Appends a line given as UTF-16 or as UTF-8.
+    template<typename CharType>
+    void appendLine(std::basic_string_view<CharType> line);
     // After a line was appended (given in one of its forms, the other
     // empty, `endsLine` when it ends with its line break).
     void lineAppended(std::u16string_view line, std::string_view utf8Line, bool endsLine, bool culledLog);

@@ -87,6 +87,11 @@ const std::map<std::string, PageExpectation>& pageExpectations()
         { "html-pages/legacy-windows-1252-repaired.html",
           { "HTML 4.01 Transitional", "windows-1252",
             { "charset=windows-1252", "Coffee \x80" "2, <b>tea</b> \x80" "1.50</p>", "\x93Quoted\x94 \x91single\x92 \x99" }, true } },
+        { "html-pages/charset-declared-twice.html",
+          { "HTML 5", "windows-1252",
+            { "<meta charset=\"windows-1252\" />", "content=\"text/html; charset=ISO-8859-1\"",
+              "Cr\xE8me br\xFBl\xE9" "e \x80 4,50 \x96", "\x93Plats du jour\x94" },
+            true } },
         { "html-writer/wordpress-blocks.html",
           { "unknown", "UTF-8", { "<!-- wp:group {\"layout\":{\"type\":\"constrained\"}} -->", "<!-- /wp:paragraph -->" } } },
     };

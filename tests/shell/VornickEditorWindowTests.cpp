@@ -41,6 +41,7 @@
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
+#include "tests/html/TidyRunLog.h"
 
 #include <gtest/gtest.h>
 
@@ -1330,6 +1331,62 @@ TEST_F(EditorWindowFileCommands, RevertToSavedAsksThenLoadsTheFileAgainWithoutTh
     // Typing goes on in the reloaded page.
     typeInHeading("New ");
     EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+}
+
+// Reverted while tidy still checks an edit, the page never shows what that
+// check found: the edit is gone, and so are its findings.
+TEST_F(EditorWindowFileCommands, TheCheckOfAnEditStillRunningAtARevertNeverShowsOnTheRevertedPage)
+{
+    brevanton::testing::TidyRunLog tidy;
+    ASSERT_TRUE(tidy.install(m_folder));
+    struct Restore {
+        ~Restore() { VornickTidyFilter::setTidyExecutablePath(std::nullopt); }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(tidy.executable());
+    auto validated = [this] {
+        auto status = editor->editingView()->tidyStatusForFocusedWebFrame();
+        return status != VornickFrameValidationStatus::Pending && status != VornickFrameValidationStatus::NotFinished;
+    };
+    // An empty paragraph: tidy warns that it would trim it.
+    openPage("warned.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>W</title></head>\n"
+                            "<body><h1>Heading</h1><p></p></body></html>\n");
+    ASSERT_TRUE(RunLoop::main().runUntil(validated, 30));
+    ASSERT_EQ(editor->editingView()->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
+    // Another program writes the page without it.
+    changeOnDisk("warned.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>W</title></head>\n"
+                                "<body><h1>Heading</h1><p>text</p></body></html>\n");
+
+    // A key typed; while tidy checks the edited page, File > Revert to Saved.
+    ASSERT_TRUE(tidy.setDelay(1.5));
+    tidy.clear();
+    clickInto(*element(u"H1")->firstChild());
+    QTest::keyClick(widget(), Qt::Key_X);
+    settle();
+    // (Polled: nothing reaches the run loop while tidy runs.)
+    auto started = std::chrono::steady_clock::now();
+    while (tidy.started().empty() && std::chrono::steady_clock::now() - started < std::chrono::seconds(20))
+        RunLoop::main().runOnce(0.01);
+    ASSERT_EQ(tidy.started().size(), 1u) << tidy.startedText();
+    ASSERT_EQ(tidy.ended(), 0u) << "the check ended before the page was reverted";
+    std::vector<VornickFrameValidationStatus> shown;
+    auto observation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, editor->editingView().get(), nullptr,
+        [&](const Notification&) { shown.push_back(editor->editingView()->tidyStatusForFocusedWebFrame()); });
+    AlertDriver::shared().enqueueButtonTitle(u"Revert");
+    EXPECT_TRUE(choose(u"Revert to Saved"));
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30));
+    ASSERT_EQ(element(u"P")->textContent(), u"text");
+
+    // The edit's check ends, then the reverted page's own: only the page's own result shows.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() >= 2 && validated(); }, 30)) << tidy.startedText();
+    RunLoop::main().runFor(0.5);
+    settle();
+    for (auto status : shown)
+        EXPECT_NE(status, VornickFrameValidationStatus::Warnings) << "the edit's findings showed on the reverted page";
+    EXPECT_EQ(editor->editingView()->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Valid);
+    EXPECT_EQ(editor->editingView()->tidyStatusSummaryForDisplayToUser(), u"Valid HTML");
 }
 
 TEST_F(EditorWindowFileCommands, AFileChangedByAnotherProgramOffersSaveAsRevertOrAConfirmedOverwrite)

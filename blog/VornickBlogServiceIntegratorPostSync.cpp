@@ -348,10 +348,8 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         // pages); then decided: deciding adds and removes no posts, nor
         // changes what picks them.
         index.takeLocalItemsOf(*blog, pages);
-        std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
-        pageByIdentifier.reserve(receivedDescriptions.size());
-        for (size_t position = 0; position < receivedDescriptions.size(); ++position)
-            pageByIdentifier.emplace(identifiers[position], &receivedDescriptions[position]);
+        // This page's descriptions are the last the listing gave, in order.
+        const size_t pageStart = index.receivedCount() - receivedDescriptions.size();
         struct LastPagePost {
             size_t item;
             const Dictionary* match;
@@ -359,15 +357,15 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         };
         std::vector<LastPagePost> toDecide;
         toDecide.reserve(receivedDescriptions.size());
-        index.forEachLocalItemInOrder([&](size_t item, std::u16string_view identifier, bool listed) {
+        index.forEachLocalItemInOrder([&](size_t item, bool hasIdentifier, size_t receivedAs) {
             const Dictionary* match = nullptr;
-            if (listed) {
-                auto found = pageByIdentifier.find(identifier);
-                if (found == pageByIdentifier.end())
+            if (receivedAs != VornickListingIdentifierIndex::NotReceived) {
+                // Given by an earlier page, and decided with it.
+                if (receivedAs < pageStart)
                     return;
-                match = found->second;
+                match = &receivedDescriptions[receivedAs - pageStart];
             }
-            toDecide.push_back({ item, match, !identifier.empty() && !listed });
+            toDecide.push_back({ item, match, hasIdentifier && receivedAs == VornickListingIdentifierIndex::NotReceived });
         });
         for (auto& [item, match, notListed] : toDecide) {
             if (!notListed && decidedUnchangedPost(index, item, match))

@@ -19,8 +19,8 @@ void VornickListingIdentifierIndex::reset()
 
 void VornickListingIdentifierIndex::forgetReceived()
 {
-    for (size_t key = 0; key < m_keyCount; ++key)
-        m_keys[key].received = false;
+    // Every mark is now at most the base.
+    m_listingBase += m_receivedCount;
     m_receivedCount = 0;
 }
 
@@ -60,17 +60,19 @@ void VornickListingIdentifierIndex::takeLocalItemsOf(const VornickBlog& blog, bo
 {
     if (m_takenPages == pages && describesPostsOf(blog))
         return;
-    // Afresh, but for what this listing gave: an identifier neither held
-    // by a post nor given keeps no key.
-    std::vector<std::u16string> received;
+    // Afresh, but for what this listing gave (each where it gave it): an
+    // identifier neither held by a post nor given keeps no key.
+    std::vector<std::pair<size_t, std::u16string>> received;
     received.reserve(m_receivedCount);
     for (size_t key = 0; key < m_keyCount; ++key) {
-        if (m_keys[key].received)
-            received.push_back(std::move(m_keys[key].identifier));
+        if (size_t position = receivedAs(static_cast<int32_t>(key)); position != NotReceived)
+            received.emplace_back(position, std::move(m_keys[key].identifier));
     }
+    size_t receivedCount = m_receivedCount;
     reset();
-    for (auto& identifier : received)
-        (void)noteReceived(identifier);
+    for (auto& [position, identifier] : received)
+        m_receivedMarks[static_cast<size_t>(findOrAdd(identifier))] = m_listingBase + 1 + position;
+    m_receivedCount = receivedCount;
     m_takenFrom = &blog;
     m_takenPages = pages;
     blog.forEachObjectForKey(u"posts", [&](ManagedObject& post) { m_postStamps.push_back(post.changeStamp()); });
@@ -167,12 +169,14 @@ int32_t VornickListingIdentifierIndex::findOrAdd(std::u16string_view identifier)
             return m_slots[slot];
         }
     }
-    if (m_keyCount == m_keys.size())
+    if (m_keyCount == m_keys.size()) {
         m_keys.emplace_back();
+        m_receivedMarks.emplace_back();
+    }
     Key& key = m_keys[m_keyCount];
     key.identifier.assign(identifier);
     key.firstItem = key.lastItem = -1;
-    key.received = false;
+    m_receivedMarks[m_keyCount] = 0;
     m_slots[slot] = static_cast<int32_t>(m_keyCount);
     m_nextKey = m_keyCount + 1;
     return static_cast<int32_t>(m_keyCount++);
@@ -182,15 +186,17 @@ void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier,
     const std::shared_ptr<VornickPublishedBlogPost>& post)
 {
     int32_t key = identifier.empty() ? -1 : findOrAdd(identifier);
-    if (m_itemCount == m_items.size())
+    if (m_itemCount == m_items.size()) {
         m_items.emplace_back();
+        m_itemKeys.emplace_back();
+    }
     auto number = static_cast<int32_t>(m_itemCount++);
     Item& item = m_items[number];
     item.order = order;
     item.object = post;
     item.post = post.get();
     item.next = -1;
-    item.key = key;
+    m_itemKeys[static_cast<size_t>(number)] = key;
     item.takenStamp = post ? post->changeStamp() : 0;
     item.fieldsStamp = 0;
     if (key < 0)
@@ -205,11 +211,10 @@ void VornickListingIdentifierIndex::addLocalItem(std::u16string_view identifier,
 
 bool VornickListingIdentifierIndex::noteReceived(std::u16string_view identifier)
 {
-    Key& key = m_keys[findOrAdd(identifier)];
-    if (key.received)
+    int32_t key = findOrAdd(identifier);
+    if (receivedAs(key) != NotReceived)
         return false;
-    key.received = true;
-    ++m_receivedCount;
+    markReceived(key);
     return true;
 }
 
@@ -217,7 +222,7 @@ std::unordered_set<std::u16string> VornickListingIdentifierIndex::receivedIdenti
 {
     std::unordered_set<std::u16string> identifiers;
     for (size_t key = 0; key < m_keyCount; ++key) {
-        if (m_keys[key].received)
+        if (receivedAs(static_cast<int32_t>(key)) != NotReceived)
             identifiers.insert(m_keys[key].identifier);
     }
     return identifiers;

@@ -4,6 +4,11 @@
 // given so far. One open-addressed table of identifiers, the items chained
 // from them.
 //
+// A listing reads the index in passes over thousands of entries: what a
+// pass reads is kept apart from the rest, in arrays of its own (which
+// identifier an item holds; when the listing gave each identifier), and a
+// new listing forgets what the last one gave without a pass.
+//
 // The local items are kept from one listing to the next, with the change
 // stamps of all the blog's posts when they were taken: a listing of a blog
 // whose posts are as they were reuses them instead of going through every
@@ -51,16 +56,18 @@ public:
         for (int32_t item = key < 0 ? -1 : m_keys[key].firstItem; item >= 0; item = m_items[item].next)
             visit(m_items[item].order, static_cast<size_t>(item));
     }
-    // Calls `visit(item, identifier, received)` for every local item in the
-    // order added, without reaching its post (localPost(item) does).
+    // Where an identifier came in the listing: 0 for the first it gave,
+    // NotReceived for one it has not given.
+    static constexpr size_t NotReceived = SIZE_MAX;
+    // Calls `visit(item, hasIdentifier, receivedAs)` for every local item in
+    // the order added, with where the listing gave its identifier (NotReceived
+    // for an item without one), reading neither its post (localPost(item)
+    // does) nor its identifier.
     template<typename Visit> void forEachLocalItemInOrder(Visit&& visit) const
     {
         for (size_t item = 0; item < m_itemCount; ++item) {
-            int32_t key = m_items[item].key;
-            if (key < 0)
-                visit(item, std::u16string_view(), false);
-            else
-                visit(item, std::u16string_view(m_keys[key].identifier), m_keys[key].received);
+            int32_t key = m_itemKeys[item];
+            visit(item, key >= 0, key < 0 ? NotReceived : receivedAs(key));
         }
     }
     // The item's post; null once it is gone.
@@ -77,12 +84,13 @@ public:
     // read, when it was the blog's (it still is: leaving the blog changes it).
     bool unchangedSinceFieldsRead(size_t item, const VornickPublishedBlogPost& post) const;
 
-    // Notes that the listing gave the identifier; false when it had given it already.
+    // Notes that the listing gave the identifier (after those it gave
+    // before); false when it had given it already.
     bool noteReceived(std::u16string_view identifier);
     bool wasReceived(std::u16string_view identifier) const
     {
         int32_t key = find(identifier);
-        return key >= 0 && m_keys[key].received;
+        return key >= 0 && receivedAs(key) != NotReceived;
     }
     size_t receivedCount() const { return m_receivedCount; }
     std::unordered_set<std::u16string> receivedIdentifiers() const;
@@ -92,21 +100,26 @@ private:
         std::u16string identifier;
         int32_t firstItem { -1 };
         int32_t lastItem { -1 };
-        bool received { false };
     };
     struct Item {
         size_t order { 0 };
-        std::weak_ptr<ManagedObject> object;
         VornickPublishedBlogPost* post { nullptr };
         int32_t next { -1 };
-        int32_t key { -1 };
         // The post's change stamp when the item was taken (or last found
         // current), and when `fields` were read (0: not yet).
         uint64_t takenStamp { 0 };
         uint64_t fieldsStamp { 0 };
         VornickPostSyncFields fields;
+        std::weak_ptr<ManagedObject> object;
     };
 
+    size_t receivedAs(int32_t key) const
+    {
+        uint64_t mark = m_receivedMarks[static_cast<size_t>(key)];
+        return mark > m_listingBase ? static_cast<size_t>(mark - m_listingBase - 1) : NotReceived;
+    }
+    // Marks the key given by the listing, as the next one it gave.
+    void markReceived(int32_t key) { m_receivedMarks[static_cast<size_t>(key)] = m_listingBase + 1 + m_receivedCount++; }
     int32_t find(std::u16string_view) const;
     int32_t findOrAdd(std::u16string_view);
     // The key after the one last found, when it has the identifier; -1 otherwise.
@@ -122,6 +135,13 @@ private:
     size_t m_keyCount { 0 };
     std::vector<Item> m_items;
     size_t m_itemCount { 0 };
+    // Each item's key (-1: none), beside the items.
+    std::vector<int32_t> m_itemKeys;
+    // Each key's mark of when the listing gave it: one more than the base and
+    // the number it gave before; at most the base when it has not given it.
+    // A new listing starts from a base no mark is above.
+    std::vector<uint64_t> m_receivedMarks;
+    uint64_t m_listingBase { 0 };
     // Key numbers by identifier hash, -1 for a free slot; a power of two in size.
     std::vector<int32_t> m_slots;
     // The key after the one last found. A listing gives the identifiers in

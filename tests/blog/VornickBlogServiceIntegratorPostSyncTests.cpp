@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -261,6 +262,44 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, PostsChangedSinceTheLastListin
     EXPECT_EQ(logCount(">> \"Late draft\" is a draft not yet on the server. Uploading it."), 1u) << logText();
     EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 30\" (id 999)")) << logText();
     EXPECT_EQ(logCount("No matching postDescription received"), 1u);
+}
+
+// The last page is matched with the posts it lists, in whatever order it
+// lists them, also when the local posts changed since the first page.
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheLastPagesPostsAreMatchedWithTheirOwnDescriptionsInAnyOrder)
+{
+    addServerPosts(60);
+    sync();
+    for (bool postsChangedMeanwhile : { false, true }) {
+        SCOPED_TRACE(postsChangedMeanwhile ? "posts changed meanwhile" : "posts unchanged");
+        std::u16string suffix = postsChangedMeanwhile ? u" again" : u"";
+        editOnServer(u"150", u"Edited 150" + suffix);
+        editOnServer(u"159", u"Edited 159" + suffix);
+        log->clear();
+        integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+            agent.script(Kind::Posts, Behavior::Answer);
+            agent.script(Kind::Posts, Behavior::NoAnswer);
+        };
+        auto session = sync();
+        if (postsChangedMeanwhile) {
+            auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+            draft->setBlog(blog());
+            draft->setTitle(u"Late draft");
+            ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+        }
+        bool couldBeMore = false;
+        auto lastPage = site.listing(u"7", false, 50, couldBeMore);
+        ASSERT_EQ(lastPage.size(), 10u);
+        std::reverse(lastPage.begin(), lastPage.end());
+        integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, blogDescription(), 50, couldBeMore);
+        drain();
+        EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
+        EXPECT_EQ(post(u"150")->title(), u"Edited 150" + suffix);
+        EXPECT_EQ(post(u"159")->title(), u"Edited 159" + suffix);
+        EXPECT_EQ(post(u"155")->title(), u"Post 55");
+        EXPECT_EQ(logCount("edited on server but not locally"), 2u) << logText();
+        EXPECT_EQ(logCount("No matching postDescription received"), 0u) << logText();
+    }
 }
 
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, APageAfterTheBlogWasReplacedIsComparedWithTheBlogThatHoldsTheIdentifierNow)

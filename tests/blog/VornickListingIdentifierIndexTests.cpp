@@ -91,12 +91,12 @@ TEST(VornickListingIdentifierIndexTests, TheItemsKeepNoPostAndOutliveWhatAListin
     EXPECT_EQ(index.receivedCount(), 0u);
     EXPECT_TRUE(index.noteReceived(u"7"));
     EXPECT_EQ(itemsOf(index, u"7"), (std::vector<std::pair<size_t, VornickPublishedBlogPost*>> { { 0, post.get() } }));
-    std::vector<std::tuple<size_t, std::u16string, bool, VornickPublishedBlogPost*>> inOrder;
-    index.forEachLocalItemInOrder([&](size_t item, std::u16string_view identifier, bool received) {
-        inOrder.emplace_back(item, std::u16string(identifier), received, index.localPost(item).get());
+    std::vector<std::tuple<size_t, bool, size_t, VornickPublishedBlogPost*>> inOrder;
+    index.forEachLocalItemInOrder([&](size_t item, bool hasIdentifier, size_t receivedAs) {
+        inOrder.emplace_back(item, hasIdentifier, receivedAs, index.localPost(item).get());
     });
-    EXPECT_EQ(inOrder, (std::vector<std::tuple<size_t, std::u16string, bool, VornickPublishedBlogPost*>> {
-                           { 0, u"7", true, post.get() }, { 1, u"", false, draft.get() } }));
+    EXPECT_EQ(inOrder, (std::vector<std::tuple<size_t, bool, size_t, VornickPublishedBlogPost*>> {
+                           { 0, true, 0, post.get() }, { 1, false, VornickListingIdentifierIndex::NotReceived, draft.get() } }));
 
     // A post gone is no longer found; the index held it weakly.
     post.reset();

@@ -1228,6 +1228,14 @@ void TreeBuilder::noteTextUnits(std::u16string_view text)
         return;
     }
 #endif
+    if (size - i >= 4 && size - i < 8) {
+        // Short text (mostly ASCII): its first and last four units, which overlap, at once.
+        uint64_t first, last;
+        std::memcpy(&first, units + i, sizeof first);
+        std::memcpy(&last, units + size - 4, sizeof last);
+        if (!((first | last) & 0xFF80FF80FF80FF80ull))
+            return;
+    }
     for (; i < size; ++i) {
         if (units[i] >= 0x80)
             seen[units[i]] = true;

@@ -217,11 +217,11 @@ private:
     TextInProgress tagName() { return { m_tag.name, m_nameOwned, m_nameBuffer }; }
     TextInProgress attributeName()
     {
-        return { m_tag.attributes.back().name, m_attributeNameOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 2] };
+        return { m_tag.attributes.back().name, m_attributeNameOwned, *m_attributeNameBuffer };
     }
     TextInProgress attributeValue()
     {
-        return { m_tag.attributes.back().value, m_attributeValueOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 1] };
+        return { m_tag.attributes.back().value, m_attributeValueOwned, *m_attributeValueBuffer };
     }
     bool hasCharacters() const { return !m_characters.data.empty() || !m_characters.markupRun.empty(); }
     // The characters read so far as a string of their own, to append to.
@@ -262,6 +262,9 @@ private:
     // a deque so that they never move while the tag's attributes grow.
     std::u16string m_nameBuffer;
     std::deque<std::u16string> m_attributeBuffers;
+    // The two of the attribute being read.
+    std::u16string* m_attributeNameBuffer { nullptr };
+    std::u16string* m_attributeValueBuffer { nullptr };
     bool m_nameOwned { false };
     bool m_attributeNameOwned { false };
     bool m_attributeValueOwned { false };

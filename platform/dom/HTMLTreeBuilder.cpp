@@ -380,7 +380,14 @@ private:
     void anyOtherEndTag(HTMLToken&);
 
     // Insertion.
-    InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
+    // Mostly the end of the current node, told without a call.
+    InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr)
+    {
+        if (!overrideTarget && !m_fosterParenting && !current().is(T::template_))
+            return { current().element, nullptr };
+        return appropriatePlaceElsewhere(overrideTarget);
+    }
+    InsertionPlace appropriatePlaceElsewhere(DOMNode* overrideTarget);
     static DOMNode* containerFor(DOMElement*);
     // Takes the token's attributes. The element reaches its document once
     // it is inserted, which must follow at once.
@@ -988,7 +995,7 @@ DOMNode* TreeBuilder::containerFor(DOMElement* element)
     return element;
 }
 
-InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
+InsertionPlace TreeBuilder::appropriatePlaceElsewhere(DOMNode* overrideTarget)
 {
     DOMElement* target = overrideTarget ? downcast<DOMElement>(overrideTarget) : current().element;
     const OpenElement* targetEntry = nullptr;

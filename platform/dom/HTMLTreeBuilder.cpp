@@ -303,7 +303,12 @@ private:
     void releaseParsedMarkup();
     void processToken(HTMLToken&);
     void processCharacters(std::u16string_view);
-    bool usesInsertionMode(const HTMLToken&) const;
+    // Always in HTML content, told without a call.
+    bool usesInsertionMode(const HTMLToken& token) const
+    {
+        return m_stack.empty() || adjustedCurrent().isHTML() || foreignUsesInsertionMode(token);
+    }
+    bool foreignUsesInsertionMode(const HTMLToken&) const;
     Result dispatch(Mode, HTMLToken&);
     Result dispatchOther(Mode, HTMLToken&);
     Result initial(HTMLToken&);
@@ -1380,13 +1385,10 @@ void TreeBuilder::processCharacters(std::u16string_view text)
     }
 }
 
-bool TreeBuilder::usesInsertionMode(const HTMLToken& token) const
+// In foreign content: whether the token goes to the insertion mode all the same.
+bool TreeBuilder::foreignUsesInsertionMode(const HTMLToken& token) const
 {
-    if (m_stack.empty())
-        return true;
     auto& node = adjustedCurrent();
-    if (node.isHTML())
-        return true;
     bool start = isStart(token);
     bool characters = token.kind == HTMLToken::Kind::Characters;
     if (node.isMathMLTextIntegrationPoint()

@@ -345,10 +345,32 @@ private:
     {
         return m_fragmentContext.element && m_stack.size() == 1 ? m_fragmentContext : m_stack.back();
     }
-    void push(OpenElement entry) { insertInStack(m_stack.size(), std::move(entry)); }
+    void push(OpenElement entry)
+    {
+        countIn(entry);
+        m_stack.push_back(std::move(entry));
+        m_deepestStack = std::max(m_deepestStack, m_stack.size());
+    }
     void insertInStack(size_t index, OpenElement);
-    void pop();
+    void pop()
+    {
+        countOut(m_stack.back());
+        m_stack.pop_back();
+    }
     void removeFromStack(size_t index);
+    // The counts kept of what is on the stack, as an entry goes on or off it.
+    void countIn(const OpenElement& entry)
+    {
+        if (entry.isHTML())
+            ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
+        ++m_openCounts[entry.serial];
+    }
+    void countOut(const OpenElement& entry)
+    {
+        if (entry.isHTML())
+            --m_htmlTagCount[static_cast<size_t>(entry.tag)];
+        --m_openCounts[entry.serial];
+    }
     size_t stackIndexOf(const DOMElement*) const;
     bool isOnStack(const FormattingEntry& entry) const { return m_openCounts[entry.serial]; }
     uint32_t newSerial()
@@ -476,9 +498,7 @@ private:
 
 void TreeBuilder::insertInStack(size_t index, OpenElement entry)
 {
-    if (entry.isHTML())
-        ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
-    ++m_openCounts[entry.serial];
+    countIn(entry);
     m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
     m_deepestStack = std::max(m_deepestStack, m_stack.size());
 }
@@ -488,17 +508,9 @@ bool TreeBuilder::mayBeDeeperThan(unsigned maximumDepth) const
     return m_treeReordered || m_deepestStack + 1 > maximumDepth;
 }
 
-void TreeBuilder::pop()
-{
-    removeFromStack(m_stack.size() - 1);
-}
-
 void TreeBuilder::removeFromStack(size_t index)
 {
-    auto& entry = m_stack[index];
-    if (entry.isHTML())
-        --m_htmlTagCount[static_cast<size_t>(entry.tag)];
-    --m_openCounts[entry.serial];
+    countOut(m_stack[index]);
     m_stack.erase(m_stack.begin() + static_cast<ptrdiff_t>(index));
 }
 

@@ -725,27 +725,6 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     appendCodePoint(into, value);
 }
 
-HTMLToken& HTMLTokenizer::nextToken()
-{
-    if (m_ready == &m_characters) {
-        m_characters.data.clear();
-        m_characters.markupRun = {};
-        m_characters.hasNull = false;
-    }
-    if (m_readyAfter) {
-        m_ready = m_readyAfter;
-        m_readyAfter = nullptr;
-        return *m_ready;
-    }
-    m_ready = nullptr;
-    if (m_ended) {
-        m_ready = &m_tag;
-        return m_tag;
-    }
-    readToken();
-    return *m_ready;
-}
-
 // Text up to the next character that matters to the state, in one piece.
 [[gnu::always_inline]] inline void HTMLTokenizer::scanData(bool stopAtAmpersand)
 {

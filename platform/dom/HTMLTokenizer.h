@@ -149,7 +149,27 @@ public:
 
     // The next token; valid until the next call. After the end-of-file token
     // every call answers it again.
-    HTMLToken& nextToken();
+    HTMLToken& nextToken()
+    {
+        if (m_ready == &m_characters) {
+            m_characters.data.clear();
+            m_characters.markupRun = {};
+            m_characters.hasNull = false;
+        }
+        // The tag that ended the characters just handed out.
+        if (m_readyAfter) {
+            m_ready = m_readyAfter;
+            m_readyAfter = nullptr;
+            return *m_ready;
+        }
+        m_ready = nullptr;
+        if (m_ended) {
+            m_ready = &m_tag;
+            return m_tag;
+        }
+        readToken();
+        return *m_ready;
+    }
 
     // Entering RCDATA, RAWTEXT or script data right after a start tag
     // token makes its name the one an end tag must have to end them.

@@ -431,7 +431,14 @@ private:
     void noteTextUnits(std::u16string_view);
     void appendAttributes(DOMElement&, HTMLToken&, Namespace);
     void addMissingAttributes(DOMElement&, const HTMLToken&);
-    const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
+    // A known tag's name is interned once per parse.
+    const DOMQualifiedName* htmlName(T tag, std::u16string_view name)
+    {
+        if (auto* known = m_htmlNames[static_cast<size_t>(tag)]; known && tag != T::Unknown)
+            return known;
+        return internHTMLName(tag, name);
+    }
+    const DOMQualifiedName* internHTMLName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
     void parseError() { ++m_errorCount; }
     bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
@@ -1054,7 +1061,7 @@ InsertionPlace TreeBuilder::appropriatePlaceElsewhere(DOMNode* overrideTarget)
     return { containerFor(m_stack[lastTable - 1].element), nullptr };
 }
 
-const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
+const DOMQualifiedName* TreeBuilder::internHTMLName(T tag, std::u16string_view name)
 {
     if (tag == T::Unknown)
         return DOMQualifiedName::intern(XHTMLNamespace, {}, name);

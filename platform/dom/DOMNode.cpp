@@ -33,10 +33,8 @@ uint32_t DOMNodeSlot::newOwner()
     return owner ? owner : ++lastOwner;
 }
 
-DOMContainerNode::~DOMContainerNode()
+void DOMContainerNode::destroyChildren()
 {
-    if (!m_firstChild)
-        return;
     std::vector<std::shared_ptr<DOMNode>> local;
     std::vector<std::shared_ptr<DOMNode>> siblingsAfter;
     bool drains = !pendingDestruction;

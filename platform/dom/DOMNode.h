@@ -348,7 +348,13 @@ private:
 // carry no child links at all.
 class DOMContainerNode : public DOMNode {
 public:
-    ~DOMContainerNode();
+    // Most elements of a page are leaves or have their children taken by
+    // the destruction of an ancestor: nothing to do for them.
+    ~DOMContainerNode()
+    {
+        if (m_firstChild)
+            destroyChildren();
+    }
 
 protected:
     DOMContainerNode(NodeType type, const DOMDocumentHandlePtr& handle)
@@ -358,6 +364,7 @@ protected:
 
 private:
     friend class DOMNode;
+    void destroyChildren();
     std::shared_ptr<DOMNode> m_firstChild;
     DOMNode* m_lastChild { nullptr };
     // Counted as children are linked and unlinked: ranges check offsets

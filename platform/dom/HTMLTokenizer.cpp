@@ -455,8 +455,11 @@ void HTMLTokenizer::appendOther(TextInProgress into, char32_t c)
         m_dropAttribute = false;
     }
     auto& attribute = m_tag.attributes.emplace_back();
-    if (m_attributeBuffers.size() < 2 * m_tag.attributes.size())
-        m_attributeBuffers.resize(2 * m_tag.attributes.size());
+    size_t count = m_tag.attributes.size();
+    if (m_attributeBuffers.size() < 2 * count)
+        m_attributeBuffers.resize(2 * count);
+    m_attributeNameBuffer = &m_attributeBuffers[2 * count - 2];
+    m_attributeValueBuffer = &m_attributeBuffers[2 * count - 1];
     m_attributeNameOwned = m_attributeValueOwned = false;
     attribute.nameRange.start = attribute.nameRange.end = static_cast<uint32_t>(m_position);
 }
@@ -720,27 +723,6 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
             value = windows1252Replacement(value);
     }
     appendCodePoint(into, value);
-}
-
-HTMLToken& HTMLTokenizer::nextToken()
-{
-    if (m_ready == &m_characters) {
-        m_characters.data.clear();
-        m_characters.markupRun = {};
-        m_characters.hasNull = false;
-    }
-    if (m_readyAfter) {
-        m_ready = m_readyAfter;
-        m_readyAfter = nullptr;
-        return *m_ready;
-    }
-    m_ready = nullptr;
-    if (m_ended) {
-        m_ready = &m_tag;
-        return m_tag;
-    }
-    readToken();
-    return *m_ready;
 }
 
 // Text up to the next character that matters to the state, in one piece.

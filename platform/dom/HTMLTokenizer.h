@@ -149,7 +149,27 @@ public:
 
     // The next token; valid until the next call. After the end-of-file token
     // every call answers it again.
-    HTMLToken& nextToken();
+    HTMLToken& nextToken()
+    {
+        if (m_ready == &m_characters) {
+            m_characters.data.clear();
+            m_characters.markupRun = {};
+            m_characters.hasNull = false;
+        }
+        // The tag that ended the characters just handed out.
+        if (m_readyAfter) {
+            m_ready = m_readyAfter;
+            m_readyAfter = nullptr;
+            return *m_ready;
+        }
+        m_ready = nullptr;
+        if (m_ended) {
+            m_ready = &m_tag;
+            return m_tag;
+        }
+        readToken();
+        return *m_ready;
+    }
 
     // Entering RCDATA, RAWTEXT or script data right after a start tag
     // token makes its name the one an end tag must have to end them.
@@ -217,11 +237,11 @@ private:
     TextInProgress tagName() { return { m_tag.name, m_nameOwned, m_nameBuffer }; }
     TextInProgress attributeName()
     {
-        return { m_tag.attributes.back().name, m_attributeNameOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 2] };
+        return { m_tag.attributes.back().name, m_attributeNameOwned, *m_attributeNameBuffer };
     }
     TextInProgress attributeValue()
     {
-        return { m_tag.attributes.back().value, m_attributeValueOwned, m_attributeBuffers[2 * m_tag.attributes.size() - 1] };
+        return { m_tag.attributes.back().value, m_attributeValueOwned, *m_attributeValueBuffer };
     }
     bool hasCharacters() const { return !m_characters.data.empty() || !m_characters.markupRun.empty(); }
     // The characters read so far as a string of their own, to append to.
@@ -262,6 +282,9 @@ private:
     // a deque so that they never move while the tag's attributes grow.
     std::u16string m_nameBuffer;
     std::deque<std::u16string> m_attributeBuffers;
+    // The two of the attribute being read.
+    std::u16string* m_attributeNameBuffer { nullptr };
+    std::u16string* m_attributeValueBuffer { nullptr };
     bool m_nameOwned { false };
     bool m_attributeNameOwned { false };
     bool m_attributeValueOwned { false };

@@ -303,7 +303,12 @@ private:
     void releaseParsedMarkup();
     void processToken(HTMLToken&);
     void processCharacters(std::u16string_view);
-    bool usesInsertionMode(const HTMLToken&) const;
+    // Always in HTML content, told without a call.
+    bool usesInsertionMode(const HTMLToken& token) const
+    {
+        return m_stack.empty() || adjustedCurrent().isHTML() || foreignUsesInsertionMode(token);
+    }
+    bool foreignUsesInsertionMode(const HTMLToken&) const;
     Result dispatch(Mode, HTMLToken&);
     Result dispatchOther(Mode, HTMLToken&);
     Result initial(HTMLToken&);
@@ -340,10 +345,32 @@ private:
     {
         return m_fragmentContext.element && m_stack.size() == 1 ? m_fragmentContext : m_stack.back();
     }
-    void push(OpenElement entry) { insertInStack(m_stack.size(), std::move(entry)); }
+    void push(OpenElement entry)
+    {
+        countIn(entry);
+        m_stack.push_back(std::move(entry));
+        m_deepestStack = std::max(m_deepestStack, m_stack.size());
+    }
     void insertInStack(size_t index, OpenElement);
-    void pop();
+    void pop()
+    {
+        countOut(m_stack.back());
+        m_stack.pop_back();
+    }
     void removeFromStack(size_t index);
+    // The counts kept of what is on the stack, as an entry goes on or off it.
+    void countIn(const OpenElement& entry)
+    {
+        if (entry.isHTML())
+            ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
+        ++m_openCounts[entry.serial];
+    }
+    void countOut(const OpenElement& entry)
+    {
+        if (entry.isHTML())
+            --m_htmlTagCount[static_cast<size_t>(entry.tag)];
+        --m_openCounts[entry.serial];
+    }
     size_t stackIndexOf(const DOMElement*) const;
     bool isOnStack(const FormattingEntry& entry) const { return m_openCounts[entry.serial]; }
     uint32_t newSerial()
@@ -380,7 +407,14 @@ private:
     void anyOtherEndTag(HTMLToken&);
 
     // Insertion.
-    InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
+    // Mostly the end of the current node, told without a call.
+    InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr)
+    {
+        if (!overrideTarget && !m_fosterParenting && !current().is(T::template_))
+            return { current().element, nullptr };
+        return appropriatePlaceElsewhere(overrideTarget);
+    }
+    InsertionPlace appropriatePlaceElsewhere(DOMNode* overrideTarget);
     static DOMNode* containerFor(DOMElement*);
     // Takes the token's attributes. The element reaches its document once
     // it is inserted, which must follow at once.
@@ -397,7 +431,14 @@ private:
     void noteTextUnits(std::u16string_view);
     void appendAttributes(DOMElement&, HTMLToken&, Namespace);
     void addMissingAttributes(DOMElement&, const HTMLToken&);
-    const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
+    // A known tag's name is interned once per parse.
+    const DOMQualifiedName* htmlName(T tag, std::u16string_view name)
+    {
+        if (auto* known = m_htmlNames[static_cast<size_t>(tag)]; known && tag != T::Unknown)
+            return known;
+        return internHTMLName(tag, name);
+    }
+    const DOMQualifiedName* internHTMLName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
     void parseError() { ++m_errorCount; }
     bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
@@ -464,9 +505,7 @@ private:
 
 void TreeBuilder::insertInStack(size_t index, OpenElement entry)
 {
-    if (entry.isHTML())
-        ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
-    ++m_openCounts[entry.serial];
+    countIn(entry);
     m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
     m_deepestStack = std::max(m_deepestStack, m_stack.size());
 }
@@ -476,17 +515,9 @@ bool TreeBuilder::mayBeDeeperThan(unsigned maximumDepth) const
     return m_treeReordered || m_deepestStack + 1 > maximumDepth;
 }
 
-void TreeBuilder::pop()
-{
-    removeFromStack(m_stack.size() - 1);
-}
-
 void TreeBuilder::removeFromStack(size_t index)
 {
-    auto& entry = m_stack[index];
-    if (entry.isHTML())
-        --m_htmlTagCount[static_cast<size_t>(entry.tag)];
-    --m_openCounts[entry.serial];
+    countOut(m_stack[index]);
     m_stack.erase(m_stack.begin() + static_cast<ptrdiff_t>(index));
 }
 
@@ -988,7 +1019,7 @@ DOMNode* TreeBuilder::containerFor(DOMElement* element)
     return element;
 }
 
-InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
+InsertionPlace TreeBuilder::appropriatePlaceElsewhere(DOMNode* overrideTarget)
 {
     DOMElement* target = overrideTarget ? downcast<DOMElement>(overrideTarget) : current().element;
     const OpenElement* targetEntry = nullptr;
@@ -1030,7 +1061,7 @@ InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
     return { containerFor(m_stack[lastTable - 1].element), nullptr };
 }
 
-const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
+const DOMQualifiedName* TreeBuilder::internHTMLName(T tag, std::u16string_view name)
 {
     if (tag == T::Unknown)
         return DOMQualifiedName::intern(XHTMLNamespace, {}, name);
@@ -1228,6 +1259,14 @@ void TreeBuilder::noteTextUnits(std::u16string_view text)
         return;
     }
 #endif
+    if (size - i >= 4 && size - i < 8) {
+        // Short text (mostly ASCII): its first and last four units, which overlap, at once.
+        uint64_t first, last;
+        std::memcpy(&first, units + i, sizeof first);
+        std::memcpy(&last, units + size - 4, sizeof last);
+        if (!((first | last) & 0xFF80FF80FF80FF80ull))
+            return;
+    }
     for (; i < size; ++i) {
         if (units[i] >= 0x80)
             seen[units[i]] = true;
@@ -1365,13 +1404,10 @@ void TreeBuilder::processCharacters(std::u16string_view text)
     }
 }
 
-bool TreeBuilder::usesInsertionMode(const HTMLToken& token) const
+// In foreign content: whether the token goes to the insertion mode all the same.
+bool TreeBuilder::foreignUsesInsertionMode(const HTMLToken& token) const
 {
-    if (m_stack.empty())
-        return true;
     auto& node = adjustedCurrent();
-    if (node.isHTML())
-        return true;
     bool start = isStart(token);
     bool characters = token.kind == HTMLToken::Kind::Characters;
     if (node.isMathMLTextIntegrationPoint()

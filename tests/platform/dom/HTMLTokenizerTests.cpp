@@ -158,6 +158,9 @@ TEST(HTMLTokenizer, TagNamesAreKnownWhole)
         { u"template", HTMLTag::template_ }, { u"ab", HTMLTag::Unknown }, { u"a\u00E9", HTMLTag::Unknown },
         { u"a\uAC00", HTMLTag::Unknown }, { u"a\u0100", HTMLTag::Unknown },
         { u"foreignobjectxyz", HTMLTag::Unknown }, { u"annotation-xml-annotation", HTMLTag::Unknown },
+        // Long names that begin and end as a known one, of its length.
+        { u"blockxuote", HTMLTag::Unknown }, { u"annotatiom-xml", HTMLTag::Unknown },
+        { u"foreignxbject", HTMLTag::Unknown }, { u"figcaptiom", HTMLTag::Unknown },
     };
     for (auto& [name, tag] : names) {
         SCOPED_TRACE(toUTF8(name));
@@ -166,6 +169,11 @@ TEST(HTMLTokenizer, TagNamesAreKnownWhole)
         EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
         EXPECT_EQ(htmlTagForName(tokenizer.nextToken().name), tag);
     }
+    // A U+0000 (only callers other than the tokenizer can hand one over) ends no name.
+    EXPECT_EQ(htmlTagForName(std::u16string_view(u"p\0", 2)), HTMLTag::Unknown);
+    EXPECT_EQ(htmlTagForName(std::u16string_view(u"em\0", 3)), HTMLTag::Unknown);
+    EXPECT_EQ(htmlTagForName(std::u16string_view(u"div\0\0", 5)), HTMLTag::Unknown);
+    EXPECT_EQ(htmlTagForName(std::u16string_view(u"\0\0\0\0", 4)), HTMLTag::Unknown);
     // Every tag by its name, its name with one more letter by none.
     for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
         auto tag = static_cast<HTMLTag>(i);

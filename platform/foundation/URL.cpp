@@ -343,8 +343,7 @@ static std::string percentEncodedFilePath(std::string_view utf8Path)
             table[c] = filePathAllowed().contains(c);
         return table;
     }();
-    const std::array<bool, 128>& asciiAllowed = asciiTable;
-    return percentEncodeWith(utf8Path, [&asciiAllowed](char32_t c) { return c < 128 ? asciiAllowed[c] : filePathAllowed().contains(c); });
+    return percentEncodeWith(utf8Path, [](char32_t c) { return c < 128 ? asciiTable[c] : filePathAllowed().contains(c); });
 }
 
 URL URL::fileURLWithPath(std::string_view utf8Path, bool isDirectory)

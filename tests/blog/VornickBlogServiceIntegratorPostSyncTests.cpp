@@ -92,6 +92,25 @@ protected:
         site.advanceClock(60);
         site.editPost(identifier, std::move(title));
     }
+    // A draft made here and saved, not yet on the server.
+    void addLocalDraft(std::u16string title)
+    {
+        auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+        draft->setBlog(blog());
+        draft->setTitle(std::move(title));
+        ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    }
+    // The listing's last page of 50-post pages, its posts in the order given.
+    void deliverLastPage(std::vector<Dictionary> lastPage, const Dictionary& description)
+    {
+        integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, description, 50, false);
+        drain();
+    }
+    std::vector<Dictionary> lastPageOfListing()
+    {
+        bool couldBeMore = false;
+        return site.listing(u"7", false, 50, couldBeMore);
+    }
 };
 
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAreCheckedOnceAfterTheLastPage)
@@ -250,14 +269,8 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, PostsChangedSinceTheLastListin
     EXPECT_EQ(logCount("Importing 2 remaining postDescriptions"), 1u) << "130 and 140 again\n" << logText();
     EXPECT_NE(post(u"130"), renamed);
     EXPECT_TRUE(post(u"140"));
-    auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
-    draft->setBlog(blog());
-    draft->setTitle(u"Late draft");
-    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
-    bool couldBeMore = false;
-    auto lastPage = site.listing(u"7", false, 50, couldBeMore);
-    integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, blogDescription(), 50, couldBeMore);
-    drain();
+    addLocalDraft(u"Late draft");
+    deliverLastPage(lastPageOfListing(), blogDescription());
     EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
     EXPECT_EQ(logCount(">> \"Late draft\" is a draft not yet on the server. Uploading it."), 1u) << logText();
     EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 30\" (id 999)")) << logText();
@@ -281,18 +294,12 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheLastPagesPostsAreMatchedWit
             agent.script(Kind::Posts, Behavior::NoAnswer);
         };
         auto session = sync();
-        if (postsChangedMeanwhile) {
-            auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
-            draft->setBlog(blog());
-            draft->setTitle(u"Late draft");
-            ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
-        }
-        bool couldBeMore = false;
-        auto lastPage = site.listing(u"7", false, 50, couldBeMore);
+        if (postsChangedMeanwhile)
+            addLocalDraft(u"Late draft");
+        auto lastPage = lastPageOfListing();
         ASSERT_EQ(lastPage.size(), 10u);
         std::reverse(lastPage.begin(), lastPage.end());
-        integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, blogDescription(), 50, couldBeMore);
-        drain();
+        deliverLastPage(std::move(lastPage), blogDescription());
         EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
         EXPECT_EQ(post(u"150")->title(), u"Edited 150" + suffix);
         EXPECT_EQ(post(u"159")->title(), u"Edited 159" + suffix);
@@ -319,11 +326,8 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, APageAfterTheBlogWasReplacedIs
     ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
     log->clear();
 
-    bool couldBeMore = false;
-    auto lastPage = site.listing(u"7", false, 50, couldBeMore);
     Dictionary description { { u"identifierUsedByBlogService", Value(u"7") }, { u"title", Value(u"Seven") } };
-    integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), lastPage, description, 50, couldBeMore);
-    drain();
+    deliverLastPage(lastPageOfListing(), description);
     EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
     EXPECT_EQ(logCount("Importing 10 remaining postDescriptions"), 1u) << "the new blog holds none of them\n" << logText();
     EXPECT_EQ(replacement->postsOnly().size(), 10u);

@@ -8,7 +8,7 @@
 
 namespace brevanton {
 
-void GraphicsContext::record(DrawCommand command)
+void GraphicsContext::record(DrawCommand&& command)
 {
     command.view = m_currentView;
     command.rectInWindow = m_currentView ? m_currentView->convertRectToView(command.rect, nullptr) : command.rect;

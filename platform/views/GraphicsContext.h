@@ -148,7 +148,7 @@ public:
     void endView();
 
 private:
-    void record(DrawCommand);
+    void record(DrawCommand&&);
 
     std::vector<DrawCommand> m_commands;
     std::vector<const View*> m_drawnViews;

@@ -11,6 +11,7 @@
 
 #include <QFontMetricsF>
 #include <QHash>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
@@ -86,6 +87,62 @@ const ShapedLine& shapedLine(const QString& line, const QFont& font)
     shaped.text.prepare(QTransform(), font);
     shaped.ascent = QFontMetricsF(font).ascent();
     return *lines.insert(key, std::move(shaped));
+}
+
+// Blending a label's glyphs one by one costs more than blending a picture of
+// it: a label is drawn once into a picture at its position's fractions of a
+// pixel (so its glyphs cover the same pixels in the same shades), and the
+// picture blended at the position's whole pixels after that. The labels
+// drawn lately keep theirs, dropped all at once when there are more.
+struct LabelPicture {
+    QImage image;
+    // Where the picture's top left goes from the point the text is drawn at, in whole pixels.
+    QPoint offset;
+};
+
+const LabelPicture& labelPicture(const QString& line, const QFont& font, const QColor& color, QPointF fraction)
+{
+    static QHash<QString, LabelPicture> pictures;
+    constexpr int steps = 64;
+    auto stepX = static_cast<char16_t>(std::lround(fraction.x() * steps));
+    auto stepY = static_cast<char16_t>(std::lround(fraction.y() * steps));
+    auto pixelSize = static_cast<uint32_t>(font.pixelSize());
+    auto rgba = color.rgba();
+    QString family = font.family();
+    QString key;
+    key.reserve(family.size() + line.size() + 8);
+    key += QChar(static_cast<char16_t>(pixelSize & 0xFFFF));
+    key += QChar(static_cast<char16_t>(pixelSize >> 16));
+    key += QChar(static_cast<char16_t>(rgba & 0xFFFF));
+    key += QChar(static_cast<char16_t>(rgba >> 16));
+    key += QChar(stepX);
+    key += QChar(stepY);
+    key += family;
+    key += QChar(0x1F);
+    key += line;
+    auto found = pictures.constFind(key);
+    if (found != pictures.constEnd())
+        return *found;
+    if (pictures.size() >= 256)
+        pictures.clear();
+    const ShapedLine& shaped = shapedLine(line, font);
+    QFontMetricsF metrics(font);
+    // Room for glyphs reaching beyond their advances.
+    int margin = std::max(2, font.pixelSize() / 2);
+    QSizeF size = shaped.text.size();
+    LabelPicture picture;
+    picture.offset = QPoint(-margin, -margin);
+    picture.image = QImage(static_cast<int>(std::ceil(size.width())) + 2 * margin + 1,
+                           static_cast<int>(std::ceil(std::max(size.height(), metrics.height()))) + 2 * margin + 1,
+                           QImage::Format_ARGB32_Premultiplied);
+    picture.image.fill(Qt::transparent);
+    {
+        QPainter painter(&picture.image);
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawStaticText(QPointF(margin + stepX / double(steps), margin + stepY / double(steps)), shaped.text);
+    }
+    return *pictures.insert(key, std::move(picture));
 }
 
 } // namespace
@@ -463,18 +520,26 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
     double factor = std::abs(scale.m22()) > 0 ? std::abs(scale.m22()) : 1;
     if (factor != 1)
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
-    if (m_painter.font() != font)
-        m_painter.setFont(font);
-    m_painter.setPen(qtColor(command.color));
-    double lineHeight = font.pixelSize() * 1.2;
-    double ascent = font.pixelSize() * 0.8;
+    QColor color = qtColor(command.color);
     QString string = qtString(command.text);
-    double y = box.top() + ascent;
-    if (!string.contains(QLatin1Char('\n'))) {
-        const ShapedLine& shaped = shapedLine(string, font);
-        m_painter.drawStaticText(QPointF(box.left(), y - shaped.ascent), shaped.text);
+    double y = box.top() + font.pixelSize() * 0.8;
+    // A label (one short line) is drawn from its picture where the device
+    // takes the painter's pixels as they are; the lines of a text are drawn
+    // directly, most of them once.
+    constexpr qsizetype longestLabel = 80;
+    if (string.size() <= longestLabel && !string.contains(QLatin1Char('\n'))
+        && m_painter.deviceTransform().type() == QTransform::TxNone
+        && m_painter.compositionMode() == QPainter::CompositionMode_SourceOver) {
+        QPointF at(box.left(), y - shapedLine(string, font).ascent);
+        QPointF whole(std::floor(at.x()), std::floor(at.y()));
+        const LabelPicture& picture = labelPicture(string, font, color, at - whole);
+        m_painter.drawImage(whole.toPoint() + picture.offset, picture.image);
         return;
     }
+    if (m_painter.font() != font)
+        m_painter.setFont(font);
+    m_painter.setPen(color);
+    double lineHeight = font.pixelSize() * 1.2;
     for (const QString& lineText : string.split(QLatin1Char('\n'))) {
         const ShapedLine& shaped = shapedLine(lineText, font);
         m_painter.drawStaticText(QPointF(box.left(), y - shaped.ascent), shaped.text);

@@ -3,6 +3,7 @@
 #include "platform/views/BezierPath.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
+#include "platform/views/SystemFonts.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QStaticText>
 
 #include <functional>
 
@@ -176,6 +179,62 @@ TEST_F(Painter, TextImagesAndCompositingFollowTheCommands)
     EXPECT_TRUE(isWhite(at(image, 104, 60)));
     EXPECT_EQ(at(image, 140, 53), QColor(255, 0, 0));
     EXPECT_TRUE(isWhite(at(image, 140, 67)));
+}
+
+// Labels are drawn from pictures of them kept between paintings: wherever a
+// label lands, in whatever colour, its pixels are those its glyphs give
+// drawn straight onto the page.
+TEST_F(Painter, LabelsAtFractionsOfAPixelAndInTwoColoursMatchTheirGlyphsDrawnDirectly)
+{
+    struct Label {
+        Rect box;
+        Color color;
+        QColor qtColor;
+    };
+    std::vector<Label> labels = {
+        { Rect(10, 10, 80, 16), Color::black(), QColor(0, 0, 0) },
+        { Rect(100.25, 10.5, 80, 16), Color::black(), QColor(0, 0, 0) },
+        { Rect(10.5, 40.25, 80, 16), Color::sRGB(1, 0, 0), QColor(255, 0, 0) },
+        { Rect(100.75, 40.75, 80, 16), Color::sRGB(0, 0, 1), QColor(0, 0, 255) },
+        // Drawn a second time: from the kept picture.
+        { Rect(10, 70, 80, 16), Color::black(), QColor(0, 0, 0) },
+        { Rect(100.25, 70.5, 80, 16), Color::sRGB(1, 0, 0), QColor(255, 0, 0) },
+    };
+    auto image = paint(Rect(0, 0, 200, 100), true, [&](GraphicsContext& context) {
+        for (const auto& label : labels)
+            context.drawText(u"Label Ag", label.box, label.color);
+    });
+    QImage direct(200, 100, QImage::Format_ARGB32_Premultiplied);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        QFont font = QtDrawCommandPainter::qtFont(*systemFontOfSize(0));
+        QStaticText text(QStringLiteral("Label Ag"));
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font);
+        painter.setFont(font);
+        double ascent = QFontMetricsF(font).ascent();
+        for (const auto& label : labels) {
+            painter.setPen(label.qtColor);
+            painter.drawStaticText(QPointF(label.box.minX(), label.box.minY() + font.pixelSize() * 0.8 - ascent), text);
+        }
+    }
+    int inked = 0;
+    int largestDifference = 0;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            QColor drawn = at(image, x, y);
+            QColor expected = at(direct, x, y);
+            inked += isWhite(expected) ? 0 : 1;
+            largestDifference = std::max({ largestDifference, std::abs(drawn.red() - expected.red()),
+                                           std::abs(drawn.green() - expected.green()), std::abs(drawn.blue() - expected.blue()) });
+            EXPECT_EQ(isWhite(drawn), isWhite(expected)) << "at " << x << ", " << y;
+            if (::testing::Test::HasFailure())
+                return;
+        }
+    }
+    EXPECT_GT(inked, 6 * 40) << "every label is drawn";
+    EXPECT_EQ(largestDifference, 0) << "the same shades as the glyphs drawn directly";
 }
 
 } // namespace

@@ -11,7 +11,14 @@ namespace brevanton {
 void GraphicsContext::record(DrawCommand&& command)
 {
     command.view = m_currentView;
-    command.rectInWindow = m_currentView ? m_currentView->convertRectToView(command.rect, nullptr) : command.rect;
+    if (m_currentView) {
+        const Rect& rect = command.rect;
+        const Point& origin = m_currentViewOriginInWindow;
+        double sign = m_currentViewTurnedInWindow ? -1 : 1;
+        command.rectInWindow = rectFromPoints({ origin.x + rect.minX(), origin.y + sign * rect.minY() },
+                                              { origin.x + rect.maxX(), origin.y + sign * rect.maxY() });
+    } else
+        command.rectInWindow = command.rect;
     m_commands.push_back(std::move(command));
 }
 
@@ -203,6 +210,11 @@ void GraphicsContext::beginView(const View* view)
 {
     m_currentView = view;
     m_drawnViews.push_back(view);
+    // Mapped once for all the view draws, rather than up its superviews for each command.
+    if (view) {
+        m_currentViewOriginInWindow = view->convertPointToView({ 0, 0 }, nullptr);
+        m_currentViewTurnedInWindow = view->convertPointToView({ 0, 1 }, nullptr).y < m_currentViewOriginInWindow.y;
+    }
 }
 
 void GraphicsContext::endView()

@@ -153,6 +153,11 @@ private:
     std::vector<DrawCommand> m_commands;
     std::vector<const View*> m_drawnViews;
     const View* m_currentView { nullptr };
+    // Where the current view's origin lies in the window's base coordinates,
+    // and whether its y runs the other way there (views are only moved and
+    // flipped, never scaled).
+    Point m_currentViewOriginInWindow;
+    bool m_currentViewTurnedInWindow { false };
 };
 
 } // namespace brevanton

@@ -220,3 +220,45 @@ TEST(GraphicsContextRoundedRectsClipsAndFading, RecordedAsDrawn)
     context.fillRoundedRect(Rect(0, 0, -4, 10), 3, Color::black());
     EXPECT_EQ(context.commands().back().cornerRadius, 0);
 }
+
+namespace {
+
+// A view drawing one rectangle, in its own coordinates.
+class RectangleView : public View {
+public:
+    RectangleView(Rect frame, bool flipped)
+        : View(frame)
+        , m_flipped(flipped)
+    {
+    }
+    bool isFlipped() const override { return m_flipped; }
+    void draw(const Rect&, GraphicsContext& context) override { context.fillRect(Rect(3, 4, 10, 6), Color::black()); }
+
+private:
+    bool m_flipped;
+};
+
+} // namespace
+
+// Each command's rectangle in the window is where the view's own
+// conversion puts it, through flipped and unflipped views and scrolled bounds.
+TEST(GraphicsContext, RectanglesInTheWindowFollowFlippedNestedAndScrolledViews)
+{
+    auto window = Window::create(Rect(100, 100, 300, 200));
+    auto outer = std::make_shared<RectangleView>(Rect(10, 20, 250, 150), true);
+    outer->setBoundsOrigin(Point { 5, -7 });
+    auto middle = std::make_shared<RectangleView>(Rect(30, 15, 180, 100), false);
+    auto inner = std::make_shared<RectangleView>(Rect(12.5, 8.25, 60, 40), true);
+    auto unflippedInner = std::make_shared<RectangleView>(Rect(80, 30, 60, 40), false);
+    window->contentView()->addSubview(outer);
+    outer->addSubview(middle);
+    middle->addSubview(inner);
+    middle->addSubview(unflippedInner);
+    window->displayIfNeeded();
+    for (const View* view : { static_cast<const View*>(outer.get()), static_cast<const View*>(middle.get()),
+                              static_cast<const View*>(inner.get()), static_cast<const View*>(unflippedInner.get()) }) {
+        auto commands = window->graphicsContext().commandsOfView(view);
+        ASSERT_EQ(commands.size(), 1u);
+        expectRectNear(commands[0].rectInWindow, view->convertRectToView(Rect(3, 4, 10, 6), nullptr));
+    }
+}

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <numbers>
 #include <optional>
 
@@ -59,22 +60,30 @@ struct ShapedLine {
     double ascent { 0 };
 };
 
-const ShapedLine& shapedLine(const QString& line, const QFont& font)
+// The key of a line drawn in a font, `more` (units the caller adds) ahead.
+// The fonts text is drawn in differ in their family and pixel size alone
+// (qtFont): they are the key with the line (a font's own key is made by
+// formatting all it holds as text, which costs more than the drawing it saves).
+QString lineKey(const QString& line, const QFont& font, std::initializer_list<char16_t> more = {})
 {
-    static QHash<QString, ShapedLine> lines;
-    // The fonts text is drawn in differ in their family and pixel size
-    // alone (qtFont): they are the key with the line (a font's own key is
-    // made by formatting all it holds as text, which costs more than the
-    // drawing it saves).
     auto pixelSize = static_cast<uint32_t>(font.pixelSize());
     QString family = font.family();
     QString key;
-    key.reserve(family.size() + line.size() + 3);
+    key.reserve(static_cast<qsizetype>(family.size() + line.size() + more.size() + 3));
+    for (char16_t unit : more)
+        key += QChar(unit);
     key += QChar(static_cast<char16_t>(pixelSize & 0xFFFF));
     key += QChar(static_cast<char16_t>(pixelSize >> 16));
     key += family;
     key += QChar(0x1F);
     key += line;
+    return key;
+}
+
+const ShapedLine& shapedLine(const QString& line, const QFont& font)
+{
+    static QHash<QString, ShapedLine> lines;
+    QString key = lineKey(line, font);
     auto found = lines.constFind(key);
     if (found != lines.constEnd())
         return *found;
@@ -106,20 +115,8 @@ const LabelPicture& labelPicture(const QString& line, const QFont& font, const Q
     constexpr int steps = 64;
     auto stepX = static_cast<char16_t>(std::lround(fraction.x() * steps));
     auto stepY = static_cast<char16_t>(std::lround(fraction.y() * steps));
-    auto pixelSize = static_cast<uint32_t>(font.pixelSize());
     auto rgba = color.rgba();
-    QString family = font.family();
-    QString key;
-    key.reserve(family.size() + line.size() + 8);
-    key += QChar(static_cast<char16_t>(pixelSize & 0xFFFF));
-    key += QChar(static_cast<char16_t>(pixelSize >> 16));
-    key += QChar(static_cast<char16_t>(rgba & 0xFFFF));
-    key += QChar(static_cast<char16_t>(rgba >> 16));
-    key += QChar(stepX);
-    key += QChar(stepY);
-    key += family;
-    key += QChar(0x1F);
-    key += line;
+    QString key = lineKey(line, font, { static_cast<char16_t>(rgba & 0xFFFF), static_cast<char16_t>(rgba >> 16), stepX, stepY });
     auto found = pictures.constFind(key);
     if (found != pictures.constEnd())
         return *found;

@@ -332,7 +332,7 @@ void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view 
     request.setValueForHTTPHeaderField(userAgentString(), u"User-Agent");
 
     if (payload) {
-        if (auto* multipart = dynamic_cast<const VornickWordPressMutipartFormDataPayload*>(payload.get())) {
+        if (auto* multipart = dynamic_cast<const VornickWordPressMultipartFormDataPayload*>(payload.get())) {
             if (multipart->boundaryString().empty())
                 throwInternalInconsistency(__FILE__, __LINE__, "boundaryString", "boundaryString required for multipart/form-data");
             if (!multipart->formData().empty()) {

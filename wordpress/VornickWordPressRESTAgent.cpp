@@ -369,7 +369,7 @@ void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Di
         });
 }
 
-std::shared_ptr<VornickWordPressMutipartFormDataPayload> VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(
+std::shared_ptr<VornickWordPressMultipartFormDataPayload> VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(
     const URL& fileURL, Error* outError)
 {
     std::u16string fileName = fileURL.lastPathComponent();
@@ -377,7 +377,7 @@ std::shared_ptr<VornickWordPressMutipartFormDataPayload> VornickWordPressRESTAge
         setError(outError, Error(VornickErrorDomain, VornickMediaFileUnreadableError, u"The file has no name or no known type."));
         return nullptr;
     }
-    return VornickWordPressMutipartFormDataPayload::createWithFileURL({}, u"media[]", fileURL, outError);
+    return VornickWordPressMultipartFormDataPayload::createWithFileURL({}, u"media[]", fileURL, outError);
 }
 
 void VornickWordPressRESTAgent::uploadFailed(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription,

@@ -21,7 +21,7 @@
 
 namespace brevanton {
 
-class VornickWordPressMutipartFormDataPayload;
+class VornickWordPressMultipartFormDataPayload;
 
 class VornickWordPressRESTAgent : public VornickWordPressAgent {
 public:
@@ -74,7 +74,7 @@ public:
     // file's bytes, which are read as the request is sent, under a random
     // boundary the file does not hold. Null with the error when the URL has
     // no file name, the file cannot be read or has no MIME type.
-    [[nodiscard]] static std::shared_ptr<VornickWordPressMutipartFormDataPayload> httpBodyDataForMultipartFormUploadOfImageFileURL(
+    [[nodiscard]] static std::shared_ptr<VornickWordPressMultipartFormDataPayload> httpBodyDataForMultipartFormUploadOfImageFileURL(
         const URL& fileURL, Error* outError);
 
 private:

@@ -74,7 +74,7 @@ std::u16string VornickWordPressFileAttachmentPayload::contentDispositionValue() 
     return u"form-data; " + vornickContentDispositionFileNameParameters(m_url.lastPathComponent());
 }
 
-std::u16string VornickWordPressMutipartFormDataPayload::makeRandomBoundaryString()
+std::u16string VornickWordPressMultipartFormDataPayload::makeRandomBoundaryString()
 {
     static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
     uint8_t bytes[32];
@@ -90,7 +90,7 @@ std::u16string VornickWordPressMutipartFormDataPayload::makeRandomBoundaryString
     return boundary;
 }
 
-std::shared_ptr<VornickWordPressMutipartFormDataPayload> VornickWordPressMutipartFormDataPayload::createWithFileURL(
+std::shared_ptr<VornickWordPressMultipartFormDataPayload> VornickWordPressMultipartFormDataPayload::createWithFileURL(
     const FormFields& fields, std::u16string_view fileFieldName, const URL& fileURL, Error* outError)
 {
     auto path = fileURL.fileSystemPath();
@@ -122,13 +122,13 @@ std::shared_ptr<VornickWordPressMutipartFormDataPayload> VornickWordPressMutipar
     Data tail;
     append(tail, "\r\n" + dash + "--\r\n");
 
-    auto payload = std::shared_ptr<VornickWordPressMutipartFormDataPayload>(new VornickWordPressMutipartFormDataPayload);
+    auto payload = std::shared_ptr<VornickWordPressMultipartFormDataPayload>(new VornickWordPressMultipartFormDataPayload);
     payload->m_boundaryString = std::move(boundary);
     payload->m_parts = { URLRequestBodyPart::bytes(std::move(head)), URLRequestBodyPart::file(*path), URLRequestBodyPart::bytes(std::move(tail)) };
     return payload;
 }
 
-std::vector<URLRequestBodyPart> VornickWordPressMutipartFormDataPayload::bodyParts() const
+std::vector<URLRequestBodyPart> VornickWordPressMultipartFormDataPayload::bodyParts() const
 {
     if (!m_parts.empty())
         return m_parts;

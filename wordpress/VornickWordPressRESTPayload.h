@@ -31,17 +31,17 @@ private:
 };
 
 // (The class name is spelled so.)
-class VornickWordPressMutipartFormDataPayload final : public VornickWordPressRESTPayload {
+class VornickWordPressMultipartFormDataPayload final : public VornickWordPressRESTPayload {
 public:
     using FormFields = std::vector<std::pair<std::u16string, std::u16string>>;
 
     // A form already written whole.
-    VornickWordPressMutipartFormDataPayload(Data formData, std::u16string boundaryString)
+    VornickWordPressMultipartFormDataPayload(Data formData, std::u16string boundaryString)
         : m_formData(std::move(formData)), m_boundaryString(std::move(boundaryString)) { }
     // A form of text fields and then one file, under a random boundary that
     // occurs nowhere in the file; the file is read as the request is sent.
     // Null with the error when the file cannot be read.
-    [[nodiscard]] static std::shared_ptr<VornickWordPressMutipartFormDataPayload> createWithFileURL(const FormFields& fields,
+    [[nodiscard]] static std::shared_ptr<VornickWordPressMultipartFormDataPayload> createWithFileURL(const FormFields& fields,
         std::u16string_view fileFieldName, const URL& fileURL, Error* outError);
 
     // The whole form when it was given whole; empty for a form with a file.
@@ -55,7 +55,7 @@ public:
     static std::u16string makeRandomBoundaryString();
 
 private:
-    VornickWordPressMutipartFormDataPayload() = default;
+    VornickWordPressMultipartFormDataPayload() = default;
     Data m_formData;
     std::u16string m_boundaryString;
     std::vector<URLRequestBodyPart> m_parts;

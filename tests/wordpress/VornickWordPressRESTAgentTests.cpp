@@ -466,7 +466,7 @@ TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
     useHostedAccount(1);
     m_agent->uploadMediaItem(item, m_blog);
     EXPECT_EQ(lastRequest().path, u"sites/1/media/new");
-    auto form = std::dynamic_pointer_cast<const VornickWordPressMutipartFormDataPayload>(lastRequest().payload);
+    auto form = std::dynamic_pointer_cast<const VornickWordPressMultipartFormDataPayload>(lastRequest().payload);
     ASSERT_TRUE(form);
     EXPECT_FALSE(form->boundaryString().empty());
     m_agent->answer(Value(Dictionary { { u"media", Value(Array { recordedRESTReply("media-uploaded.json") }) } }));

@@ -21,9 +21,9 @@ TEST(VornickWordPressRESTPayload, FileNamesAreQuotedAndCannotBreakTheField)
         u"filename=\"xX-Injected: 1.jpg\"; filename*=UTF-8''xX-Injected%3A%201.jpg");
     EXPECT_EQ(vornickContentDispositionFileNameParameters(u"Übung.jpg"), u"filename=\"Übung.jpg\"; filename*=UTF-8''%C3%9Cbung.jpg");
 
-    std::u16string first = VornickWordPressMutipartFormDataPayload::makeRandomBoundaryString();
+    std::u16string first = VornickWordPressMultipartFormDataPayload::makeRandomBoundaryString();
     EXPECT_EQ(first.size(), 42u);
-    EXPECT_NE(first, VornickWordPressMutipartFormDataPayload::makeRandomBoundaryString());
+    EXPECT_NE(first, VornickWordPressMultipartFormDataPayload::makeRandomBoundaryString());
 }
 
 TEST_F(VornickWordPressUploadTests, FilesAreStreamedWholeUnderTheirQuotedName)
@@ -48,7 +48,7 @@ TEST_F(VornickWordPressUploadTests, FilesAreStreamedWholeUnderTheirQuotedName)
 
     // A form around the file, under a boundary the file does not hold.
     Error error;
-    auto form = VornickWordPressMutipartFormDataPayload::createWithFileURL({ { u"title", u"Best" } }, u"media[]",
+    auto form = VornickWordPressMultipartFormDataPayload::createWithFileURL({ { u"title", u"Best" } }, u"media[]",
         URL::fileURLWithPath(path), &error);
     ASSERT_TRUE(form) << error;
     EXPECT_TRUE(form->formData().empty());
@@ -68,7 +68,7 @@ TEST_F(VornickWordPressUploadTests, FilesAreStreamedWholeUnderTheirQuotedName)
 
     // A file that cannot be read fails without a request.
     size_t before = server.requestCount();
-    EXPECT_FALSE(VornickWordPressMutipartFormDataPayload::createWithFileURL({}, u"file", URL::fileURLWithPath(m_folder + "/gone.jpg"), &error));
+    EXPECT_FALSE(VornickWordPressMultipartFormDataPayload::createWithFileURL({}, u"file", URL::fileURLWithPath(m_folder + "/gone.jpg"), &error));
     RESTOutcome missing;
     send(missing, u"media", {}, std::make_shared<VornickWordPressFileAttachmentPayload>(URL::fileURLWithPath(m_folder + "/gone.jpg")), u"POST");
     EXPECT_FALSE(missing.succeeded);

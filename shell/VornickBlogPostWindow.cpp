@@ -33,6 +33,7 @@
 #include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
 #include "ui/VornickToolbarPickerControls.h"
+#include "shell/VornickDocumentWindowActions.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
@@ -73,48 +74,6 @@ std::shared_ptr<VornickBlogPostWindow> failed(Error* outError, std::u16string de
     setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, std::move(description)));
     return nullptr;
 }
-
-// The delegate of a post's window: the end of its responder chain for the
-// document's own commands.
-class PostWindowActions final : public Responder, public WindowDelegate {
-public:
-    std::function<bool()> shouldClose;
-    std::function<bool()> usingClearView;
-    std::function<bool()> sourceLoupeShown;
-    std::function<bool(const ToolbarItem&)> toolbarItemEnabled;
-    std::function<bool()> hasPermalink;
-    std::function<bool()> conflictShown;
-    std::weak_ptr<Window> window;
-
-    bool validateToolbarItem(ToolbarItem& item) override { return !toolbarItemEnabled || toolbarItemEnabled(item); }
-
-    bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
-
-    bool validateMenuItem(MenuItem& item) override
-    {
-        auto* undoManager = window.lock() ? window.lock()->undoManager() : nullptr;
-        const auto& action = item.action();
-        if (action == "undo:")
-            return undoManager && undoManager->canUndo();
-        if (action == "redo:")
-            return undoManager && undoManager->canRedo();
-        if (action == "copyPermalinksForSelectedPosts:" || action == "shareSelectedPosts:")
-            return hasPermalink && hasPermalink();
-        if (action == "vornick_publishContent:" || action == "editPostProperties:")
-            return !conflictShown || !conflictShown();
-        if (action == "toggleClearView:") {
-            item.setState(usingClearView && usingClearView() ? OnState : OffState);
-            return true;
-        }
-        if (action == "showOrHideSourceLoupe:") {
-            bool shown = sourceLoupeShown && sourceLoupeShown();
-            item.setTitle(shown ? u"Hide Source" : u"Show Source");
-            item.setState(shown ? OnState : OffState);
-            return true;
-        }
-        return true;
-    }
-};
 
 } // namespace
 
@@ -434,12 +393,7 @@ bool VornickBlogPostWindow::askToSaveBeforeClosing()
         return true;
     if (m_window->attachedSheet())
         return false;
-    m_alert = Alert::create();
-    m_alert->setMessageText(u"Do you want to save the changes made to the document \u201C" + m_window->title() + u"\u201D?");
-    m_alert->setInformativeText(u"Your changes will be lost if you don\u2019t save them.");
-    m_alert->addButtonWithTitle(u"Save");
-    m_alert->addButtonWithTitle(u"Cancel");
-    m_alert->addButtonWithTitle(u"Don\u2019t Save");
+    m_alert = VornickDocumentWindowActions::saveChangesAlert(m_window->title());
     std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
     m_alert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
         auto editor = weak.lock();
@@ -460,74 +414,34 @@ bool VornickBlogPostWindow::askToSaveBeforeClosing()
     return false;
 }
 
+std::optional<bool> VornickBlogPostWindow::validateOwnMenuItem(MenuItem& item)
+{
+    const auto& action = item.action();
+    if (action == "copyPermalinksForSelectedPosts:" || action == "shareSelectedPosts:")
+        return m_postEditor->postPermalinkURL().has_value();
+    if (action == "vornick_publishContent:" || action == "editPostProperties:")
+        return !m_postEditor->conflictResolutionUIShown();
+    if (action == "toggleClearView:") {
+        item.setState(m_postView->usingClearView() ? OnState : OffState);
+        return true;
+    }
+    return std::nullopt;
+}
+
 void VornickBlogPostWindow::installFocusHook()
 {
-    // A click in the page gives the page the keyboard.
-    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
-    m_window->vornick_addSendEventHook([weak](Window& window, const Event& event) {
-        auto editor = weak.lock();
-        if (!editor || event.type() != EventType::LeftMouseDown)
-            return true;
-        auto webView = editor->m_postView->embeddedWebView();
-        Point point = webView->convertPointFromView(event.locationInWindow(), nullptr);
-        if (!webView->mouseInRect(point, webView->visibleRect()) || editor->m_postView->hasInputFocus())
-            return true;
-        window.makeFirstResponder(webView);
-        return true;
-    });
+    VornickDocumentWindowActions::giveKeyboardToPageOnClick(*m_window, m_postView);
 }
 
 void VornickBlogPostWindow::installActions()
 {
-    auto actions = std::make_shared<PostWindowActions>();
-    actions->window = m_window;
-    m_window->setDelegate(std::shared_ptr<WindowDelegate>(actions, actions.get()));
+    auto actions = VornickDocumentWindowActions::install(m_window, weak_from_this());
     m_actions = actions;
     std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
-    actions->shouldClose = [weak] {
-        auto editor = weak.lock();
-        return !editor || editor->askToSaveBeforeClosing();
-    };
-    actions->usingClearView = [weak] {
-        auto editor = weak.lock();
-        return editor && editor->m_postView->usingClearView();
-    };
-    actions->setActionHandler("saveDocument:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            static_cast<void>(editor->saveReportingFailure());
-    });
-    actions->setActionHandler("undo:", [weak](ActionSender*) {
-        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
-            editor->m_window->undoManager()->undo();
-    });
-    actions->setActionHandler("redo:", [weak](ActionSender*) {
-        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canRedo())
-            editor->m_window->undoManager()->redo();
-    });
-    actions->setActionHandler("performClose:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            editor->m_window->performClose();
-    });
     actions->setActionHandler("toggleClearView:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->toggleClearView();
     });
-    actions->sourceLoupeShown = [weak] {
-        auto editor = weak.lock();
-        return editor && editor->sourceLoupeShown();
-    };
-    actions->setActionHandler("showOrHideSourceLoupe:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            editor->showOrHideSourceLoupe();
-    });
-    actions->toolbarItemEnabled = [weak](const ToolbarItem& item) {
-        auto editor = weak.lock();
-        return editor && editor->validateToolbarItem(item);
-    };
-    actions->hasPermalink = [weak] {
-        auto editor = weak.lock();
-        return editor && editor->m_postEditor->postPermalinkURL().has_value();
-    };
     actions->setActionHandler("editPostProperties:", [weak](ActionSender* sender) {
         auto editor = weak.lock();
         if (!editor)
@@ -536,10 +450,6 @@ void VornickBlogPostWindow::installActions()
         bool fromButton = button && sender == static_cast<ActionSender*>(button.get());
         editor->editPostProperties(fromButton ? std::static_pointer_cast<View>(button) : nullptr);
     });
-    actions->conflictShown = [weak] {
-        auto editor = weak.lock();
-        return editor && editor->m_postEditor->conflictResolutionUIShown();
-    };
     actions->setActionHandler("postStatusEdited:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->m_postEditor->takePostStatusFromPopUpButton();

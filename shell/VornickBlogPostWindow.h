@@ -41,6 +41,7 @@
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
 #include "platform/views/Toolbar.h"
+#include "shell/VornickDocumentWindowActions.h"
 
 #include <functional>
 #include <memory>
@@ -67,7 +68,8 @@ class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickB
                                     public VornickPostPropertiesEditor,
                                     public VornickProjectComponentEditor,
                                     public ToolbarDelegate,
-                                    public VornickBlogPostEditorOperations {
+                                    public VornickBlogPostEditorOperations,
+                                    public VornickDocumentWindowClient {
 public:
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
@@ -120,7 +122,7 @@ public:
     std::vector<std::u16string> defaultItemIdentifiers(Toolbar&) override;
     // Whether the toolbar item is enabled now: while a server version waits
     // only the view items are; Share needs a permalink.
-    bool validateToolbarItem(const ToolbarItem&) const;
+    bool validateToolbarItem(const ToolbarItem&) const override;
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
     // The source the page will write, in a window of its own beside the post's.
@@ -205,7 +207,12 @@ private:
     void updateEditedMark();
     // The page was loaded again: the undo steps of the old one are void.
     void forgetUndoSteps();
-    bool saveReportingFailure();
+    // The window's actions (VornickDocumentWindowActions) ask these.
+    bool saveReportingFailure() override;
+    bool askToSaveBeforeClosing() override;
+    bool documentSourceShown() const override { return sourceLoupeShown(); }
+    void showOrHideDocumentSource() override { showOrHideSourceLoupe(); }
+    std::optional<bool> validateOwnMenuItem(MenuItem&) override;
     // Asks the post's account, when open in its windows, to upload the post.
     void requestUploadOfPost();
     void presentSaveError(const Error&);
@@ -216,7 +223,6 @@ private:
     // Asks before a version is discarded; `discard` runs on "Discard".
     void confirmDiscard(std::u16string title, std::u16string text, std::function<void()> discard);
     void openBlog();
-    bool askToSaveBeforeClosing();
 
     std::shared_ptr<VornickWordPressBlogProject> m_project;
     std::shared_ptr<VornickWordPressBlogPost> m_post;

@@ -24,6 +24,7 @@
 #include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/views/SavePanel.h"
+#include "shell/VornickDocumentWindowActions.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
@@ -450,93 +451,13 @@ void VornickEditorWindow::showPaintedSourceWhenReady()
 
 void VornickEditorWindow::installFocusHook()
 {
-    // A click in the page gives the page the keyboard (the editing view
-    // handles the click itself, past the window's first-responder change).
-    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    m_window->vornick_addSendEventHook([weak](Window& window, const Event& event) {
-        auto editor = weak.lock();
-        if (!editor || event.type() != EventType::LeftMouseDown)
-            return true;
-        auto webView = editor->m_editingView->embeddedWebView();
-        Point point = webView->convertPointFromView(event.locationInWindow(), nullptr);
-        if (!webView->mouseInRect(point, webView->visibleRect()) || editor->m_editingView->hasInputFocus())
-            return true;
-        window.makeFirstResponder(webView);
-        return true;
-    });
+    VornickDocumentWindowActions::giveKeyboardToPageOnClick(*m_window, m_editingView);
 }
-
-namespace {
-
-// The delegate of an editor's window: the end of the window's responder
-// chain for the document's own commands.
-class EditorWindowActions final : public Responder, public WindowDelegate {
-public:
-    EditorWindowActions(std::weak_ptr<Window> window, std::weak_ptr<VornickContentEditingView> editingView)
-        : m_window(std::move(window)), m_editingView(std::move(editingView)) {}
-
-    // Asked before the window closes by the user's choice.
-    std::function<bool()> shouldClose;
-    // Whether the source pane shows.
-    std::function<bool()> sourcePaneShown;
-
-    bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
-
-    bool validateMenuItem(MenuItem& item) override
-    {
-        auto window = m_window.lock();
-        auto editingView = m_editingView.lock();
-        auto* undoManager = window ? window->undoManager() : nullptr;
-        const auto& action = item.action();
-        if (action == "undo:")
-            return undoManager && undoManager->canUndo();
-        if (action == "redo:")
-            return undoManager && undoManager->canRedo();
-        if (action == "revertDocumentToSaved:")
-            return editingView && editingView->isDocumentEdited();
-        if (action == "selectAll:")
-            return editingView && editingView->effectiveOperationRange();
-        if (action == "showOrHideSourceLoupe:") {
-            bool shown = sourcePaneShown && sourcePaneShown();
-            item.setTitle(shown ? u"Hide Source" : u"Show Source");
-            item.setState(shown ? OnState : OffState);
-            return true;
-        }
-        // Commands of the editing view it validates but leaves to the window.
-        if (action == "vornick_toggleSectionHandlesShown:")
-            return editingView && editingView->validateMenuItem(item);
-        return true;
-    }
-
-private:
-    std::weak_ptr<Window> m_window;
-    std::weak_ptr<VornickContentEditingView> m_editingView;
-};
-
-} // namespace
 
 void VornickEditorWindow::installActions()
 {
-    auto actions = std::make_shared<EditorWindowActions>(m_window, m_editingView);
-    m_window->setDelegate(std::shared_ptr<WindowDelegate>(actions, actions.get()));
-    m_actions = actions;
+    m_actions = VornickDocumentWindowActions::install(m_window, weak_from_this());
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    m_actions->setActionHandler("saveDocument:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            static_cast<void>(editor->saveReportingFailure());
-    });
-    m_actions->setActionHandler("undo:", [weak](ActionSender*) {
-        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
-            editor->m_window->undoManager()->undo();
-    });
-    m_actions->setActionHandler("redo:", [weak](ActionSender*) {
-        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canRedo())
-            editor->m_window->undoManager()->redo();
-    });
-    m_actions->setActionHandler("performClose:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            editor->m_window->performClose();
-    });
     m_actions->setActionHandler("saveDocumentAs:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->runSaveAsPanel();
@@ -549,22 +470,23 @@ void VornickEditorWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_editingView->selectAll();
     });
-    m_actions->setActionHandler("showOrHideSourceLoupe:", [weak](ActionSender*) {
-        if (auto editor = weak.lock())
-            editor->showOrHideSourcePane();
-    });
     m_actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->m_editingView->setSectionHandlesShown(!editor->m_editingView->sectionHandlesShown());
     });
-    actions->sourcePaneShown = [weak] {
-        auto editor = weak.lock();
-        return editor && editor->sourcePaneShown();
-    };
-    actions->shouldClose = [weak] {
-        auto editor = weak.lock();
-        return !editor || editor->askToSaveBeforeClosing();
-    };
+}
+
+std::optional<bool> VornickEditorWindow::validateOwnMenuItem(MenuItem& item)
+{
+    const auto& action = item.action();
+    if (action == "revertDocumentToSaved:")
+        return m_editingView->isDocumentEdited();
+    if (action == "selectAll:")
+        return m_editingView->effectiveOperationRange() != nullptr;
+    // Commands of the editing view it validates but leaves to the window.
+    if (action == "vornick_toggleSectionHandlesShown:")
+        return m_editingView->validateMenuItem(item);
+    return std::nullopt;
 }
 
 bool VornickEditorWindow::askToSaveBeforeClosing()
@@ -574,12 +496,7 @@ bool VornickEditorWindow::askToSaveBeforeClosing()
     // One question at a time; the window stays until it is answered.
     if (m_window->attachedSheet())
         return false;
-    m_closeAlert = Alert::create();
-    m_closeAlert->setMessageText(u"Do you want to save the changes made to the document \u201C" + m_window->title() + u"\u201D?");
-    m_closeAlert->setInformativeText(u"Your changes will be lost if you don\u2019t save them.");
-    m_closeAlert->addButtonWithTitle(u"Save");
-    m_closeAlert->addButtonWithTitle(u"Cancel");
-    m_closeAlert->addButtonWithTitle(u"Don\u2019t Save");
+    m_closeAlert = VornickDocumentWindowActions::saveChangesAlert(m_window->title());
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
     m_closeAlert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
         auto editor = weak.lock();

@@ -27,6 +27,7 @@
 #include "platform/views/Alert.h"
 #include "platform/views/Toolbar.h"
 #include "shell/VornickDocumentEditedState.h"
+#include "shell/VornickDocumentWindowActions.h"
 
 #include <functional>
 #include <memory>
@@ -45,7 +46,8 @@ class Window;
 
 class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow>,
                             public VornickObjectPickerDelegate,
-                            public ToolbarDelegate {
+                            public ToolbarDelegate,
+                            public VornickDocumentWindowClient {
 public:
     // The identifier of the window's toolbar.
     static constexpr const char16_t* toolbarIdentifier = u"VornickEditorWindowToolbar";
@@ -127,9 +129,13 @@ private:
     // The toolbar over the split view, its pickers following the editing view.
     void installToolbar(View& container);
     void populatePickers();
-    // True when the window may close now; otherwise asks whether to save.
-    bool askToSaveBeforeClosing();
-    bool saveReportingFailure();
+    // The window's actions (VornickDocumentWindowActions) ask these. True
+    // when the window may close now; otherwise asks whether to save.
+    bool askToSaveBeforeClosing() override;
+    bool saveReportingFailure() override;
+    bool documentSourceShown() const override { return sourcePaneShown(); }
+    void showOrHideDocumentSource() override { showOrHideSourcePane(); }
+    std::optional<bool> validateOwnMenuItem(MenuItem&) override;
     // Shows an alert on the window (modal while a sheet is up).
     void showAlert(const std::shared_ptr<Alert>&, std::function<void(ModalResponse)> completion);
     // Shows the question and, once its sheet has gone, hands the answer to

@@ -98,6 +98,12 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickPublishedBlogSynchronizer:
     return nullptr;
 }
 
+bool VornickPublishedBlogSynchronizer::lastEndedSyncSessionFailed() const
+{
+    auto state = m_lastEndedSyncSession ? m_lastEndedSyncSession->state() : VornickSyncStepState::Completed;
+    return state == VornickSyncStepState::Failed || state == VornickSyncStepState::CancelledByFailures;
+}
+
 bool VornickPublishedBlogSynchronizer::automaticOrManualSyncSessionInQueue() const
 {
     return std::any_of(m_syncSessionQueue.begin(), m_syncSessionQueue.end(),
@@ -248,6 +254,7 @@ void VornickPublishedBlogSynchronizer::advanceSyncSessionQueue()
         session = m_syncSessionQueue.front();
         if (VornickSyncStepStateIsFinal(session->state())) {
             m_syncSessionQueue.erase(m_syncSessionQueue.begin());
+            m_lastEndedSyncSession = session;
             postDidSwitchSyncSession(session);
             session = nullptr;
             continue;

@@ -134,6 +134,11 @@ public:
     // once); upload and template sessions leave it alone.
     const std::optional<Date>& dateOfLastSyncCompletion() const { return m_dateOfLastSyncCompletion; }
     void setDateOfLastSyncCompletion(std::optional<Date> date) { m_dateOfLastSyncCompletion = std::move(date); }
+    // The last session that left the queue, kept so that the windows can
+    // still say how it ended (a failure stays shown until the next session).
+    const std::shared_ptr<VornickBlogServiceSyncSession>& lastEndedSyncSession() const { return m_lastEndedSyncSession; }
+    // Whether that session failed (or was cancelled by its failures).
+    bool lastEndedSyncSessionFailed() const;
 
 protected:
     // A new Waiting session of the type, or null: the integrator's.
@@ -147,6 +152,7 @@ private:
 
     VornickBlogServiceIntegrator& m_integrator;
     std::vector<std::shared_ptr<VornickBlogServiceSyncSession>> m_syncSessionQueue;
+    std::shared_ptr<VornickBlogServiceSyncSession> m_lastEndedSyncSession;
     double m_timeToNextSyncRetry { 60.0 };
     ScopedTimer m_scheduledSyncTimer;
     std::optional<Date> m_dateOfLastSyncCompletion;

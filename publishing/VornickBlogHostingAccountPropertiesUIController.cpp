@@ -103,11 +103,7 @@ void VornickBlogHostingAccountPropertiesUIController::showForAccount(std::shared
                                                                      const std::shared_ptr<View>& view, std::optional<Rect> rectInView)
 {
     setAccount(std::move(account));
-    auto* current = synchronizer();
-    if (current && current->currentSyncSession())
-        showSyncStatusUI();
-    else
-        showLoginUI();
+    showSyncStatusOrLogin();
     if (view)
         m_popover->showRelativeToRect(rectInView.value_or(view->bounds()), view, RectEdge::MaxY);
 }
@@ -153,10 +149,22 @@ void VornickBlogHostingAccountPropertiesUIController::synchronizerDidSwitchSyncS
     auto* current = synchronizer();
     if (!current || notification.object != current)
         return;
-    if (current->currentSyncSession())
+    showSyncStatusOrLogin();
+}
+
+void VornickBlogHostingAccountPropertiesUIController::showSyncStatusOrLogin()
+{
+    auto* current = synchronizer();
+    if (current && current->currentSyncSession()) {
         showSyncStatusUI();
-    else
+    } else if (current && current->lastEndedSyncSessionFailed()) {
+        // The failure and what to do about it stay shown; "Account
+        // Settings" leads to the login details.
+        m_syncStatusUIController->showEndedSyncSession(current->lastEndedSyncSession());
+        showSyncStatusUI();
+    } else {
         showLoginUI();
+    }
 }
 
 } // namespace brevanton

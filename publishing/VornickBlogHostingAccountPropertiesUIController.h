@@ -1,8 +1,10 @@
 // VornickBlogHostingAccountPropertiesUIController: the popover of a blog's
 // hosting account ("BrevantonBlogHostingAccountPropertiesUI", built in
 // code). While the account's synchronizer runs a session it shows the sync
-// status; otherwise the login details, whose "Log In" starts a manual sync.
-// It switches as the synchronizer starts and ends sessions. The login
+// status, and after a session that failed the failure and what to do, with
+// "Account Settings" leading on; otherwise the login details, whose "Log In"
+// starts a manual sync. It switches as the synchronizer starts and ends
+// sessions. The login
 // details are the blog login panel, filled from the account; its login
 // starts the manual sync, and the popover grows and shrinks with its
 // advanced settings.
@@ -70,6 +72,7 @@ private:
     void build();
     void switchPopoverToContentView(const std::shared_ptr<View>&);
     void synchronizerDidSwitchSyncSession(const Notification&);
+    void showSyncStatusOrLogin();
 
     std::shared_ptr<VornickBlogHostingAccount> m_account;
     std::shared_ptr<Popover> m_popover;

@@ -324,6 +324,9 @@ void VornickBlogLoginUIController::setAccount(std::shared_ptr<VornickBlogHosting
     updateLoginPanelFromAccount();
     m_loginIDErrorLabel->setHidden(!loginIDRefused);
     m_passwordErrorLabel->setHidden(!passwordRefused);
+    // Shown first after the account's last sync ended: what it refused.
+    if (auto* synchronizer = this->synchronizer(); !sameAccount && synchronizer && synchronizer->lastEndedSyncSession())
+        showRefusalsOfSession(*synchronizer->lastEndedSyncSession());
 }
 
 VornickPublishedBlogSynchronizer* VornickBlogLoginUIController::synchronizer() const
@@ -653,9 +656,14 @@ void VornickBlogLoginUIController::synchronizerDidSwitchSyncSession(const Notifi
     auto* session = std::any_cast<std::shared_ptr<VornickBlogServiceSyncSession>>(&found->second);
     if (!session || !*session)
         return;
+    showRefusalsOfSession(**session);
+}
+
+void VornickBlogLoginUIController::showRefusalsOfSession(const VornickBlogServiceSyncSession& session)
+{
     setLabelText(*m_passwordErrorLabel, InvalidPasswordMessage, errorTextColor());
-    m_loginIDErrorLabel->setHidden(!(*session)->failedDueToInvalidLoginID());
-    m_passwordErrorLabel->setHidden(!(*session)->failedDueToInvalidPassword());
+    m_loginIDErrorLabel->setHidden(!session.failedDueToInvalidLoginID());
+    m_passwordErrorLabel->setHidden(!session.failedDueToInvalidPassword());
 }
 
 } // namespace brevanton

@@ -32,6 +32,7 @@ class TextField;
 class VornickBlogHostingAccount;
 class VornickBlogLoginPanelView;
 class VornickBlogLoginUIController;
+class VornickBlogServiceSyncSession;
 class VornickPublishedBlogSynchronizer;
 class VornickSendActionOnEditSecureTextField;
 class VornickSendActionOnEditTextField;
@@ -148,6 +149,8 @@ private:
     void loadView();
     VornickPublishedBlogSynchronizer* synchronizer() const;
     void synchronizerDidSwitchSyncSession(const Notification&);
+    // Under the fields, what the session's server refused (the user name, the password).
+    void showRefusalsOfSession(const VornickBlogServiceSyncSession&);
     void updateAccountTypeControls();
     void updateProtocolControls();
     void updateRemoteEndpointControls();

@@ -1,6 +1,7 @@
 #include "publishing/VornickMiniSyncStatusUIController.h"
 
 #include "blog/VornickBlogServiceSyncSession.h"
+#include "blog/VornickSyncFailureMessage.h"
 #include "blog/VornickSyncStep.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/GraphicsContext.h"
@@ -69,6 +70,9 @@ void VornickMiniSyncStatusUIController::displaySyncSession(const std::shared_ptr
     VornickSyncStatusUIController::displaySyncSession(session);
     if (!session || !m_sessionProgressIndicator)
         return;
+    m_failedSession = nullptr;
+    if (!VornickSyncStepStateIsFinal(session->state()))
+        showLatestStatusMessage({});
     m_sessionProgressIndicator->setDoubleValue(session->progress());
     if (std::u16string message = activeStepMessage(*session); isShownAsLatest(message))
         showLatestStatusMessage(message);
@@ -78,6 +82,22 @@ void VornickMiniSyncStatusUIController::showLatestStatusMessage(const std::u16st
 {
     if (m_latestStatusMessageTextField)
         m_latestStatusMessageTextField->setTextString(message);
+}
+
+void VornickMiniSyncStatusUIController::showFailureOfSession(VornickBlogServiceSyncSession& session)
+{
+    m_failedSession = &session;
+    auto failure = VornickSyncSessionFailure(session);
+    std::u16string reason = failure ? failure->message : std::u16string();
+    showLatestStatusMessage(reason.empty() ? std::u16string(u"Sync failed") : u"Sync failed: " + reason);
+}
+
+void VornickMiniSyncStatusUIController::showEndedFailedSyncSession(const std::shared_ptr<VornickBlogServiceSyncSession>& session)
+{
+    if (!session || !VornickSyncStepStateIsFinal(session->state()))
+        return;
+    showEndedSyncSession(session);
+    showFailureOfSession(*session);
 }
 
 void VornickMiniSyncStatusUIController::syncStepStatusDidChange(const Notification& notification)
@@ -92,6 +112,18 @@ void VornickMiniSyncStatusUIController::syncStepStatusDidChange(const Notificati
     auto* node = std::any_cast<std::shared_ptr<VornickSyncStepContainer>>(&found->second);
     if (!node || !*node || &(*node)->rootContainer() != session.get())
         return;
+    // A failed session's line stays its failure: later messages of its
+    // steps do not replace it.
+    if (m_failedSession == session.get())
+        return;
+    if (!(*node)->parentContainer()) {
+        auto state = notification.userInfo.find(u"state");
+        int64_t number = state != notification.userInfo.end() && state->second.isNumber() ? state->second.integerValue() : -1;
+        if (number == static_cast<int64_t>(VornickSyncStepState::Failed) || number == static_cast<int64_t>(VornickSyncStepState::CancelledByFailures)) {
+            showFailureOfSession(*session);
+            return;
+        }
+    }
     if (auto message = notification.userInfo.find(u"statusMessage"); message != notification.userInfo.end()) {
         if (std::u16string text = message->second.stringValue(); isShownAsLatest(text))
             showLatestStatusMessage(text);

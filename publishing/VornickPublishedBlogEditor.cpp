@@ -123,10 +123,15 @@ void VornickPublishedBlogEditor::synchronizerDidSwitchSyncSession()
 void VornickPublishedBlogEditor::updateMiniSyncStatusForCurrentSession()
 {
     auto* synchronizer = this->synchronizer();
-    if (synchronizer && synchronizer->currentSyncSession())
+    if (synchronizer && synchronizer->currentSyncSession()) {
         installMiniSyncStatusView();
-    else
+    } else if (synchronizer && synchronizer->lastEndedSyncSessionFailed()) {
+        // The failure stays in sight until the next session.
+        installMiniSyncStatusView();
+        m_miniSyncStatusUIController->showEndedFailedSyncSession(synchronizer->lastEndedSyncSession());
+    } else {
         uninstallMiniSyncStatusView();
+    }
 }
 
 void VornickPublishedBlogEditor::installMiniSyncStatusView()

@@ -12,7 +12,8 @@
 //
 // The status follows the synchronizer from the moment the window loads,
 // also in a window opened while a session runs; the list gives way to it
-// only when it comes and takes the room back only when it goes.
+// only when it comes and takes the room back only when it goes. After a
+// session that failed it stays, saying why, until the next session.
 #pragma once
 
 #include "publishing/VornickBlogEditor.h"
@@ -64,7 +65,8 @@ public:
     virtual void leaveTrashView() {}
 
     // --- Sync status
-    // Shows or hides the mini status as the synchronizer has a current session.
+    // Shows the mini status while the synchronizer has a current session or
+    // its last session failed; hides it otherwise.
     void updateMiniSyncStatusForCurrentSession();
     virtual void synchronizerDidSwitchSyncSession();
 

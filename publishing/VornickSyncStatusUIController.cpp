@@ -5,12 +5,13 @@
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogProject.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
+#include "blog/VornickSyncFailureMessage.h"
 #include "blog/VornickSyncStep.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/views/Button.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/TextField.h"
 #include "publishing/VornickSyncStepStatusTableCellView.h"
-#include "toolkit/VornickErrors.h"
 #include "ui/VornickFlippedView.h"
 
 namespace brevanton {
@@ -64,7 +65,7 @@ std::shared_ptr<View> VornickSyncStatusUIController::loadView()
     m_syncSessionStatusView->setAutoresizingMask(Autoresizing::WidthSizable);
     view->addSubview(m_syncSessionStatusView);
 
-    auto scrollView = std::make_shared<ScrollView>(Rect(10, 54, 420, 210));
+    auto scrollView = std::make_shared<ScrollView>(Rect(10, 54, 420, 196));
     scrollView->setHasVerticalScroller(true);
     scrollView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     m_stepsOutlineView = std::make_shared<OutlineView>(Rect(0, 0, 420, 210));
@@ -72,6 +73,12 @@ std::shared_ptr<View> VornickSyncStatusUIController::loadView()
     m_stepsOutlineView->setRowHeight(VornickSyncStepStatusTableCellView::RowHeight);
     scrollView->setDocumentView(m_stepsOutlineView);
     view->addSubview(scrollView);
+
+    // What the user can do after a failure; empty otherwise.
+    m_failureAdviceTextField = TextField::labelWithString(u"");
+    m_failureAdviceTextField->setFrame(Rect(10, 256, 420, 17));
+    m_failureAdviceTextField->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    view->addSubview(m_failureAdviceTextField);
 
     m_syncLogButton = std::make_shared<Button>(Rect(10, 280, 110, 28), u"Show Log");
     m_syncCompletionButton = std::make_shared<Button>(Rect(220, 280, 100, 28), u"OK");
@@ -132,7 +139,10 @@ void VornickSyncStatusUIController::displaySyncSession(const std::shared_ptr<Vor
     m_displayedSyncSession = session;
     m_syncSessionStatusView->setObjectValue(session);
     // The buttons as the session stands when it is first shown.
-    showButtonsForRunningSession(VornickSyncStepStateIsUnfinished(session->state()));
+    bool running = VornickSyncStepStateIsUnfinished(session->state());
+    showButtonsForRunningSession(running);
+    if (running)
+        showFailureAdvice({});
     buildUIFromSession();
 }
 
@@ -315,14 +325,15 @@ void VornickSyncStatusUIController::syncStepStatusDidChange(const Notification& 
 
 void VornickSyncStatusUIController::replaceFailedStepMessage()
 {
-    auto step = m_displayedSyncSession->firstDescendantStepWithState(VornickSyncStepState::Failed);
-    // Without an error the step keeps the message it failed with.
-    if (!step || step->error().isEmpty())
+    auto failure = VornickSyncSessionFailure(*m_displayedSyncSession);
+    if (!failure)
         return;
-    const Error& error = step->error();
-    bool notFound = error.code() == 404
-        && (error.domain() == VornickXMLRPCHTTPStatusErrorDomain || error.domain() == VornickHTTPErrorDomain);
-    step->setStatusMessage(notFound ? u"Couldn't connect to server" : error.localizedDescription());
+    showFailureAdvice(failure->advice);
+    // Without an error the step keeps the message it failed with.
+    auto& step = failure->step;
+    if (step->error().isEmpty())
+        return;
+    step->setStatusMessage(failure->message);
     step->queueMainThreadStatusUpdateNotification();
     // The session has ended: its notifications may come after this view
     // stopped following it, so the row shows the message now.
@@ -333,9 +344,40 @@ void VornickSyncStatusUIController::replaceFailedStepMessage()
         cell->updateFromStepPropreties();
 }
 
+void VornickSyncStatusUIController::showFailureAdvice(const std::u16string& advice)
+{
+    if (m_failureAdviceTextField)
+        m_failureAdviceTextField->setTextString(advice);
+}
+
 void VornickSyncStatusUIController::updateForSyncSessionStateChange(const Notification& notification)
 {
     if (!m_displayedSyncSession || currentSyncSession() != m_displayedSyncSession || !m_syncSessionStatusView)
+        return;
+    showSessionState(notification, true);
+}
+
+void VornickSyncStatusUIController::showEndedSyncSession(const std::shared_ptr<VornickBlogServiceSyncSession>& session)
+{
+    if (!session || !VornickSyncStepStateIsFinal(session->state()))
+        return;
+    view();
+    if (session != m_displayedSyncSession) {
+        if (m_displayedSyncSession)
+            stopObservingSyncSession(m_displayedSyncSession);
+        displaySyncSession(session);
+    }
+    Notification notification;
+    notification.name = VornickSyncStepStatusDidChangeNotification;
+    notification.object = session.get();
+    notification.userInfo[u"state"] = Value(static_cast<int64_t>(session->state()));
+    notification.userInfo[u"title"] = Value(session->title());
+    showSessionState(notification, false);
+}
+
+void VornickSyncStatusUIController::showSessionState(const Notification& notification, bool tellDelegate)
+{
+    if (!m_syncSessionStatusView)
         return;
     Value state = userInfoValue(notification, u"state");
     int64_t number = state.type() == Value::Type::Integer ? state.integerValue() : -1;
@@ -344,6 +386,7 @@ void VornickSyncStatusUIController::updateForSyncSessionStateChange(const Notifi
     switch (number) {
     case 1:
         statusText = u"Syncing";
+        showFailureAdvice({});
         break;
     case 2:
         statusText = u"Done";
@@ -367,7 +410,7 @@ void VornickSyncStatusUIController::updateForSyncSessionStateChange(const Notifi
     Notification shown = notification;
     shown.userInfo[u"statusMessage"] = Value(std::u16string(statusText));
     m_syncSessionStatusView->updateFromNotification(shown);
-    if (tell && m_delegate)
+    if (tellDelegate && tell && m_delegate)
         (m_delegate->*tell)();
 }
 

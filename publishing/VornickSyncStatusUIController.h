@@ -21,6 +21,7 @@
 namespace brevanton {
 
 class Button;
+class TextField;
 class VornickBlogHostingAccount;
 class VornickBlogServiceSyncSession;
 class VornickPublishedBlogSynchronizer;
@@ -67,6 +68,9 @@ public:
 
     virtual void syncStepStatusDidChange(const Notification&);
     void updateForSyncSessionStateChange(const Notification&);
+    // Shows a session that has left the synchronizer's queue as it ended:
+    // a failed one with its failed step's message and what to do.
+    void showEndedSyncSession(const std::shared_ptr<VornickBlogServiceSyncSession>&);
     void synchronizerSwitchedSyncSession(const Notification&);
     void buildUIFromSession();
     void startObservingSynchronizer();
@@ -90,6 +94,8 @@ public:
     const std::shared_ptr<Button>& cancelButton() const { return m_cancelButton; }
     const std::shared_ptr<Button>& syncCompletionButton() const { return m_syncCompletionButton; }
     const std::shared_ptr<Button>& syncLogButton() const { return m_syncLogButton; }
+    // After a failure, what the user can do about it.
+    const std::shared_ptr<TextField>& failureAdviceTextField() const { return m_failureAdviceTextField; }
 
     VornickSyncStatusUIDelegate* delegate() const { return m_delegate; }
     void setDelegate(VornickSyncStatusUIDelegate* delegate) { m_delegate = delegate; }
@@ -105,6 +111,9 @@ protected:
 private:
     void stepsWereInserted(const std::shared_ptr<VornickSyncStepContainer>&, long index);
     void replaceFailedStepMessage();
+    void showFailureAdvice(const std::u16string&);
+    // The session's line, buttons and delegate for the state the notification carries.
+    void showSessionState(const Notification&, bool tellDelegate);
     void showButtonsForRunningSession(bool running);
 
     std::shared_ptr<View> m_view;
@@ -113,6 +122,7 @@ private:
     std::shared_ptr<Button> m_cancelButton;
     std::shared_ptr<Button> m_syncCompletionButton;
     std::shared_ptr<Button> m_syncLogButton;
+    std::shared_ptr<TextField> m_failureAdviceTextField;
 
     std::shared_ptr<VornickBlogHostingAccount> m_account;
     // The synchronizer followed (compared only; its project keeps it).

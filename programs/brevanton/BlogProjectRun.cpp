@@ -6,6 +6,8 @@
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
+#include "blog/VornickSyncFailureMessage.h"
+#include "blog/VornickSyncStep.h"
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
@@ -111,6 +113,39 @@ private:
     VornickPublishedBlogSynchronizer& m_synchronizer;
 };
 
+// What this run added to the log: the text after what it held before,
+// though the earliest sessions were culled since. A cull removes what
+// precedes a session's start, so the text kept of the earlier log is a
+// part of it that begins at its start or at a session's start line.
+std::u16string_view textAddedToLog(std::u16string_view before, std::u16string_view after)
+{
+    constexpr std::u16string_view sessionStart = u"== BEGIN Sync Session";
+    for (size_t kept = 0; kept < before.size(); kept = before.find(sessionStart, kept + 1)) {
+        if (kept == std::u16string_view::npos)
+            break;
+        bool atLineStart = kept == 0 || before[kept - 1] == u'\n';
+        if (atLineStart && after.starts_with(before.substr(kept)))
+            return after.substr(before.size() - kept);
+    }
+    // Nothing of the earlier text is left (this run culled it all), or there was none.
+    return after.starts_with(before) ? after.substr(before.size()) : after;
+}
+
+// The failed step of a session that failed and its message, as the window
+// shows them, and what to do about it.
+void printFailure(VornickBlogServiceSyncSession& session)
+{
+    if (session.state() != VornickSyncStepState::Failed && session.state() != VornickSyncStepState::CancelledByFailures)
+        return;
+    auto failure = VornickSyncSessionFailure(session);
+    if (!failure) {
+        std::printf("%s failed\n", toUTF8(session.title()).c_str());
+        return;
+    }
+    std::printf("%s failed: %s: %s\n  %s\n", toUTF8(session.title()).c_str(), toUTF8(failure->step->title()).c_str(),
+                toUTF8(failure->message).c_str(), toUTF8(failure->advice).c_str());
+}
+
 bool saveProject(VornickWordPressBlogProject& project)
 {
     Error error;
@@ -209,7 +244,7 @@ int syncBlogProject(const std::string& path, VornickSyncSessionType type)
     QueuedUploads uploads(synchronizer);
     project->integrator().setDelegate(&uploads);
     auto log = project->syncLog();
-    size_t logStart = log->text().size();
+    std::u16string logBefore = log->text();
     bool queued = false;
     switch (type) {
     case VornickSyncSessionType::ExhaustiveManual: queued = synchronizer.queueExhaustiveManualSync(); break;
@@ -241,10 +276,14 @@ int syncBlogProject(const std::string& path, VornickSyncSessionType type)
     bool completed = !sessions.empty();
     for (const auto& session : sessions) {
         std::printf("%s\n", session->splat().c_str());
+        printFailure(*session);
         completed = completed && session->state() == VornickSyncStepState::Completed;
     }
     std::u16string logText = log->text();
-    std::printf("sync log:\n%s\n", toUTF8(std::u16string_view(logText).substr(std::min(logStart, logText.size()))).c_str());
+    std::printf("sync log:\n%s\n", toUTF8(textAddedToLog(logBefore, logText)).c_str());
+    // The log's file, as the window program leaves it (it would be written
+    // a few seconds after the last line, when this process has gone).
+    log->flush();
     bool saved = saveProject(*project);
     synchronizer.cancelSyncSchedulingTimer();
     project->integrator().setDelegate(nullptr);

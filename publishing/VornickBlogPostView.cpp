@@ -66,21 +66,23 @@ void VornickBlogPostView::setPost(std::shared_ptr<VornickBlogPost> post)
         return;
     m_post = std::move(post);
     m_postDescription.reset();
+    m_descriptionBlog.reset();
     reloadPost();
 }
 
-void VornickBlogPostView::setPostDescription(std::optional<Dictionary> description)
+void VornickBlogPostView::setPostDescription(std::optional<Dictionary> description, std::shared_ptr<VornickBlog> blog)
 {
-    if (description == m_postDescription && !m_post)
+    if (description == m_postDescription && blog == m_descriptionBlog && !m_post)
         return;
     m_postDescription = std::move(description);
+    m_descriptionBlog = m_postDescription ? std::move(blog) : nullptr;
     m_post.reset();
     reloadPost();
 }
 
 std::shared_ptr<VornickBlog> VornickBlogPostView::blog() const
 {
-    return m_post ? m_post->blog() : nullptr;
+    return m_post ? m_post->blog() : m_descriptionBlog;
 }
 
 VornickBlogPostViewDelegate* VornickBlogPostView::blogPostViewDelegate() const

@@ -60,10 +60,12 @@ public:
     // A different post reloads the view (and drops a description).
     void setPost(std::shared_ptr<VornickBlogPost>);
     // A server version of a post: "sourceContentType", "sourceContentString",
-    // "title", "dateFirstPublished", "tags", "type", "format", "categories".
+    // "title", "dateFirstPublished", "tags", "type", "format", "categories";
+    // shown in the theme of the blog it belongs to (its attachment points
+    // found as for the blog's posts).
     const std::optional<Dictionary>& postDescription() const { return m_postDescription; }
-    void setPostDescription(std::optional<Dictionary>);
-    // The post's blog; none for a description.
+    void setPostDescription(std::optional<Dictionary>, std::shared_ptr<VornickBlog> blog = nullptr);
+    // The post's blog, or the blog given with the description.
     std::shared_ptr<VornickBlog> blog() const;
     // The delegate, when it is a post view delegate.
     VornickBlogPostViewDelegate* blogPostViewDelegate() const;
@@ -176,6 +178,7 @@ private:
 
     std::shared_ptr<VornickBlogPost> m_post;
     std::optional<Dictionary> m_postDescription;
+    std::shared_ptr<VornickBlog> m_descriptionBlog;
     std::map<std::u16string, std::shared_ptr<VornickAttachmentPoint>> m_pointsByIdentifier;
     std::vector<std::u16string> m_failedIdentifiers;
     std::u16string m_searchString;

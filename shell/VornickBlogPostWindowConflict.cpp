@@ -139,7 +139,7 @@ void VornickBlogPostWindow::refreshServerPostView()
     Value pending = m_post->valueForKey(u"pendingPostDescriptionData");
     auto description = pending.isData() ? readPropertyList(pending.data(), nullptr) : std::nullopt;
     if (m_serverPostView && description && description->isDictionary())
-        m_serverPostView->setPostDescription(description->dictionary());
+        m_serverPostView->setPostDescription(description->dictionary(), m_post->blog());
 }
 
 void VornickBlogPostWindow::confirmDiscard(std::u16string title, std::u16string text, std::function<void()> discard)

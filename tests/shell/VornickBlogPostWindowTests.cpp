@@ -1063,6 +1063,17 @@ TEST_F(BlogPostWindowServerAnswers, KeepingTheServerVersionImportsItFirstAndAFai
                             { u"sourceContentString", Value(u"<p>Server text</p>") }, { u"sourceContentType", Value(u"html") },
                             { u"status", Value(u"draft") }, { u"type", Value(u"post") } }));
     EXPECT_EQ(editor->serverPostView()->postDescription()->find(u"title")->second, Value(u"From the server"));
+    // Shown in the theme, in the places the blog's posts take: not the template's own sample.
+    auto& serverView = *editor->serverPostView();
+    for (int round = 0; round < 500 && (serverView.loadingContent() || serverView.loadingState() == VornickContentLoadingState::InProgress); ++round)
+        RunLoop::main().runFor(0.02);
+    auto serverText = [&](const char16_t* identifier) {
+        auto point = serverView.attachmentPointWithIdentifier(identifier);
+        auto element = point ? point->findElement() : nullptr;
+        return element ? element->textContent() : std::u16string(u"(no such place)");
+    };
+    EXPECT_EQ(serverText(u"title"), u"From the server");
+    EXPECT_EQ(serverText(u"body"), u"Server text");
     AlertDriver::shared().enqueueButtonTitle(u"Discard");
     editor->discardLocalVersion();
     settle();

@@ -44,15 +44,21 @@ bool mayHoldMarkup(std::u16string_view title)
     return false;
 }
 
+// A title as the site gives it (WordPress escapes "&" in titles and term
+// names) is text: what looks like markup in it is stripped and its
+// references decoded; `stripped` holds the text when it had to change.
+std::u16string_view titleText(std::u16string_view title, std::u16string& stripped)
+{
+    if (!mayHoldMarkup(title))
+        return title;
+    stripped = vornick_stringbyStrippingHTMLMarkup(title);
+    return stripped;
+}
+
 void appendMarkedTitle(std::u16string& out, std::u16string_view searchString, std::u16string_view title)
 {
-    // The title is text: what looks like markup in it is stripped and its references decoded.
     std::u16string stripped;
-    std::u16string_view text = title;
-    if (mayHoldMarkup(title)) {
-        stripped = vornick_stringbyStrippingHTMLMarkup(title);
-        text = stripped;
-    }
+    std::u16string_view text = titleText(title, stripped);
     if (searchString.empty() || searchString.size() > text.size()) {
         appendEscapedText(out, text);
         return;
@@ -76,10 +82,13 @@ void appendTitlesList(std::u16string& out, std::u16string_view className, const 
 {
     if (terms.empty())
         return;
-    // The titles as stored, read in place.
+    // The titles as stored, read in place (copied only when they hold a reference).
     struct Title {
-        std::u16string_view text;
+        std::u16string_view stored;
         std::u16string key;
+        std::u16string stripped;
+        bool isStripped { false };
+        std::u16string_view text() const { return isStripped ? std::u16string_view(stripped) : stored; }
     };
     std::vector<Title> titles;
     titles.reserve(terms.size());
@@ -87,8 +96,12 @@ void appendTitlesList(std::u16string& out, std::u16string_view className, const 
         if (!term)
             continue;
         const Value& value = term->valueReferenceForKey(u"title");
-        std::u16string_view text = value.isString() ? std::u16string_view(value.string()) : std::u16string_view();
-        titles.push_back({text, caseFolded(text)});
+        Title& title = titles.emplace_back();
+        title.stored = value.isString() ? std::u16string_view(value.string()) : std::u16string_view();
+        // Names come with their "&" escaped; one that holds a tag is shown as it is.
+        if (title.stored.find(u'<') == std::u16string_view::npos)
+            title.isStripped = titleText(title.stored, title.stripped).data() != title.stored.data();
+        title.key = caseFolded(title.text());
     }
     auto before = [](const Title& a, const Title& b) { return compareInCodePointOrder(a.key, b.key) < 0; };
     // Equal keys keep the terms' order. A few terms are sorted in place, without the merge buffer.
@@ -103,9 +116,13 @@ void appendTitlesList(std::u16string& out, std::u16string_view className, const 
     out += u"<ul class='";
     out += className;
     out += u"'>";
-    for (auto& title : titles) {
+    // Separated in the text as well as by the style sheet, so that the names
+    // never run together (in the row's text, or where the sheet is not applied).
+    for (size_t index = 0; index < titles.size(); ++index) {
+        if (index)
+            out += u", ";
         out += u"<li>";
-        appendEscapedText(out, title.text);
+        appendEscapedText(out, titles[index].text());
         out += u"</li>";
     }
     out += u"</ul>";

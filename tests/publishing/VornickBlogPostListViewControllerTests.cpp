@@ -129,9 +129,15 @@ TEST_F(BlogPostListTest, TermsAreSortedAndEscaped)
     post->addObjectForKey(term(u"BlogCategory", u"identifierUsedByBlogService", u"2", u"Art & <b>Design</b>"), u"categories");
     post->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"3", u"</li><li>'x'"), u"tags");
     std::u16string markup = row(post);
-    EXPECT_TRUE(contains(markup, u"<ul class='categories'><li>Art &amp; &lt;b&gt;Design&lt;/b&gt;</li><li>news</li></ul>"));
+    EXPECT_TRUE(contains(markup, u"<ul class='categories'><li>Art &amp; &lt;b&gt;Design&lt;/b&gt;</li>, <li>news</li></ul>"));
     EXPECT_TRUE(contains(markup, u"<ul class='tags'><li>&lt;/li&gt;&lt;li&gt;&#39;x&#39;</li></ul>"));
     EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags({}), u"");
+
+    // Names as the site sends them, "&" escaped: shown once escaped, not twice.
+    auto site = published(u"Site terms", 60, 60);
+    site->addObjectForKey(term(u"BlogCategory", u"identifierUsedByBlogService", u"4", u"News"), u"categories");
+    site->addObjectForKey(term(u"BlogCategory", u"identifierUsedByBlogService", u"5", u"Recipes &amp; Food"), u"categories");
+    EXPECT_TRUE(contains(row(site), u"<ul class='categories'><li>News</li>, <li>Recipes &amp; Food</li></ul>")) << toUTF8(row(site));
 }
 
 TEST_F(BlogPostListTest, TermsSortIgnoringCaseAndKeepTiesInOrder)
@@ -142,8 +148,8 @@ TEST_F(BlogPostListTest, TermsSortIgnoringCaseAndKeepTiesInOrder)
     for (auto* title : titles)
         post->addObjectForKey(term(u"BlogCategory", u"identifierUsedByBlogService", std::u16string(1, u'a' + identifier++), title),
                               u"categories");
-    EXPECT_TRUE(contains(row(post), u"<ul class='categories'><li></li><li>a</li><li>b</li><li>News</li><li>news</li><li>NEWS</li>"
-                                    u"<li>stra\u00DFe</li><li>STRASSE</li><li>\u00C9t\u00E9</li></ul>"));
+    EXPECT_TRUE(contains(row(post), u"<ul class='categories'><li></li>, <li>a</li>, <li>b</li>, <li>News</li>, <li>news</li>, <li>NEWS</li>, "
+                                    u"<li>stra\u00DFe</li>, <li>STRASSE</li>, <li>\u00C9t\u00E9</li></ul>"));
     post->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"t", u"\"Q\" & 'A' > <B>"), u"tags");
     EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags(post->objectsForKey(u"tags")),
               u"<ul class='tags'><li>&quot;Q&quot; &amp; &#39;A&#39; &gt; &lt;B&gt;</li></ul>");
@@ -158,9 +164,9 @@ TEST_F(BlogPostListTest, TermsSortIgnoringCaseAndKeepTiesInOrder)
             many->addObjectForKey(term(u"BlogTag", u"identifierUsedByBlogService", u"y" + name, u"T" + name.substr(1)), u"tags");
     }
     for (int i = 0; i < 20; ++i) {
-        expected += u"<li>t" + std::u16string(1, u'a' + i) + u"</li>";
+        expected += std::u16string(i ? u", " : u"") + u"<li>t" + std::u16string(1, u'a' + i) + u"</li>";
         if (i == 7)
-            expected += u"<li>T" + std::u16string(1, u'a' + i) + u"</li>";
+            expected += u", <li>T" + std::u16string(1, u'a' + i) + u"</li>";
     }
     expected += u"</ul>";
     EXPECT_EQ(VornickBlogPostListViewController::contentStringForSortedTags(many->objectsForKey(u"tags")), expected);

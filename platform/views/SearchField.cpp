@@ -61,6 +61,14 @@ void SearchField::mouseDown(const Event& event)
         window->makeFirstResponder(sharedAs<Responder>());
 }
 
+bool SearchField::becomeFirstResponder()
+{
+    if (!TextField::becomeFirstResponder())
+        return false;
+    setSelectsWholeText(false);
+    return true;
+}
+
 void SearchField::keyDown(const Event& event)
 {
     if (!isEnabled() || event.hasModifier(ModifierFlag::Command | ModifierFlag::Control)) {
@@ -73,7 +81,12 @@ void SearchField::keyDown(const Event& event)
         return;
     case KeyCode::Delete: {
         std::u16string text = stringValue();
-        if (!text.empty()) {
+        if (selectsWholeText()) {
+            // Select All (or the focus) chose the whole text: it goes.
+            setSelectsWholeText(false);
+            if (!text.empty())
+                editTextAsUser({});
+        } else if (!text.empty()) {
             // A surrogate pair goes as one character.
             size_t cut = text.size() - 1;
             if (cut > 0 && text[cut] >= 0xDC00 && text[cut] <= 0xDFFF && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF)
@@ -100,7 +113,10 @@ void SearchField::keyDown(const Event& event)
         TextField::keyDown(event);
         return;
     }
-    editTextAsUser(stringValue() + typed);
+    // What is typed replaces a selected text, else goes at the end.
+    bool replaces = selectsWholeText();
+    setSelectsWholeText(false);
+    editTextAsUser(replaces ? typed : stringValue() + typed);
 }
 
 void SearchField::draw(const Rect&, GraphicsContext& context)

@@ -2,7 +2,8 @@
 // while it holds text, a cancel button at its right. It sends its action as
 // the user types (each change of its text) and when the cancel button or
 // Escape clears it. Typing: characters are appended, Backspace deletes the
-// last one.
+// last one; after Select All they replace the text and Backspace clears it.
+// Taking the focus selects nothing.
 #pragma once
 
 #include "platform/views/TextField.h"
@@ -27,6 +28,7 @@ public:
     // Clears the text as the cancel button does (sending the action when there was some).
     void cancel();
 
+    bool becomeFirstResponder() override;
     void mouseDown(const Event&) override;
     void keyDown(const Event&) override;
     void draw(const Rect& dirtyRect, GraphicsContext&) override;

@@ -269,5 +269,24 @@ TEST_F(BlogWindowQt, BackForwardAndClearViewTakeClicksInTheToolbar)
     }
 }
 
+// Ctrl+A in the search field selects its text, as a real key press: what is
+// typed next replaces it.
+TEST_F(BlogWindowQt, ControlASelectsTheSearchFieldsText)
+{
+    ASSERT_TRUE(widget());
+    press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(editor->window()->firstResponder(), editor->postListSearchField());
+    QTest::keyClicks(widget(), "zebra");
+    settle();
+    ASSERT_EQ(editor->postListSearchField()->stringValue(), u"zebra");
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(editor->window()->firstResponder(), editor->postListSearchField());
+    QTest::keyClicks(widget(), "yak");
+    settle();
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), u"yak");
+    ASSERT_EQ(editor->postsWebListView()->numberOfItemsLoaded(), 1u);
+    EXPECT_EQ(editor->postsWebListView()->representedObjectForRow(0)->valueForKey(u"title").stringValue(), u"Yak shaving");
+}
+
 } // namespace
 } // namespace brevanton

@@ -16,6 +16,7 @@
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickHTMLServices.h"
+#include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
@@ -54,6 +55,24 @@
 
 namespace brevanton::testing {
 namespace {
+
+// Runs of white space as one blank, none at the ends: text as a page shows it.
+std::u16string collapsedWhitespace(std::u16string_view text)
+{
+    std::u16string result;
+    bool blank = false;
+    for (char16_t character : text) {
+        if (character == u' ' || character == u'\t' || character == u'\n' || character == u'\r') {
+            blank = !result.empty();
+            continue;
+        }
+        if (blank)
+            result += u' ';
+        blank = false;
+        result += character;
+    }
+    return result;
+}
 
 class PostEditorSite : public ::testing::Test {
 protected:
@@ -395,8 +414,21 @@ TEST_F(PostEditorSite, AnotherClientsEditDuringALocalOneOpensTheHalvesAndKeeping
     save(*window);
     ASSERT_TRUE(waitForSyncsToEnd()) << syncLogText();
     ASSERT_TRUE(waitUntil([&] { return window->conflictResolutionUIShown(); }, 10)) << syncLogText();
-    EXPECT_EQ(sitePost(identifier)[u"content"][u"raw"].stringValue(), theirs);
+    Value server = sitePost(identifier);
+    EXPECT_EQ(server[u"content"][u"raw"].stringValue(), theirs);
     EXPECT_FALSE(window->postEditor().shouldUploadChangesOnSave());
+
+    // The right half shows the server's copy of this post in the theme: its
+    // title and its text where the blog's posts take them.
+    auto& serverView = *window->serverPostView();
+    ASSERT_TRUE(waitUntil([&] { return !serverView.loadingContent() && serverView.loadingState() != VornickContentLoadingState::InProgress; }, 10));
+    auto shownText = [&](const std::u16string& identifier) {
+        auto point = serverView.attachmentPointWithIdentifier(identifier);
+        auto element = point ? point->findElement() : nullptr;
+        return element ? collapsedWhitespace(element->textContent()) : std::u16string(u"(no such place)");
+    };
+    EXPECT_EQ(shownText(VornickAttachmentPointTitle), collapsedWhitespace(server[u"title"][u"raw"].stringValue()));
+    EXPECT_EQ(shownText(VornickAttachmentPointBody), collapsedWhitespace(vornick_stringbyStrippingHTMLMarkup(theirs)));
 
     // Keeping the server's version: its text, byte for byte, here and in the file.
     AlertDriver::shared().enqueueButtonTitle(u"Discard");

@@ -638,5 +638,25 @@ TEST_F(BlogWindowSessionQt, HostileTitlesAndTermsAnEmptyBlogAndAPostDeletedWhile
     EXPECT_EQ(editor->postView()->post(), list.representedObjectForRow(4));
 }
 
+// A post in two categories as the site names them ("&" escaped): the row
+// shows both, apart, each read once.
+TEST_F(BlogWindowSessionQt, ARowShowsItsCategoriesApartAndTheirNamesReadOnce)
+{
+    makeProject({ { u"Two kinds", false, false, false, false, 0 } }, { u"News", u"Recipes &amp; Food" });
+    openProject();
+    auto post = vornick_entityOfKind(context(), u"BlogPost", Value(u"Two kinds"), u"title");
+    auto second = vornick_entityOfKind(context(), u"BlogCategory", Value(u"Recipes &amp; Food"), u"title");
+    ASSERT_TRUE(post && second);
+    post->addObjectForKey(second, u"categories");
+    auto editor = openBlog(u"Test Site");
+    ASSERT_TRUE(editor);
+    auto item = editor->postsWebListView()->listItemForRow(0);
+    ASSERT_TRUE(item);
+    auto lists = item->getElementsByTagName(u"ul");
+    ASSERT_EQ(lists->length(), 2u);
+    EXPECT_EQ(lists->item(0)->textContent(), u"News, Recipes & Food");
+    EXPECT_EQ(lists->item(1)->textContent(), u"featured");
+}
+
 } // namespace
 } // namespace brevanton

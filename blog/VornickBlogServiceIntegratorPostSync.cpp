@@ -178,6 +178,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     identifiers.clear();
     identifiers.reserve(descriptions.size());
     bool skipping = false;
+    size_t repeated = 0;
+    const std::u16string* firstRepeated = nullptr;
     for (size_t index = 0; index < descriptions.size(); ++index) {
         const Dictionary& description = descriptions[index];
         const std::u16string* identifier = identifierOf(description);
@@ -187,7 +189,8 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
                 + vornick_descriptionString(description, u"title") + u"\"");
             skip = true;
         } else if (!listing.noteReceived(*identifier)) {
-            logToSyncLog(u"Skipping a second description of id " + *identifier + u" in the listing");
+            if (!repeated++)
+                firstRepeated = identifier;
             skip = true;
         }
         if (!skip)
@@ -200,17 +203,29 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
         }
     }
     const std::vector<Dictionary>& page = skipping ? kept : descriptions;
+    // A page that brings no identifier the listing had not given (a server
+    // or cache that answers every offset alike) ends the listing: it is not
+    // known whole, so no post is checked for deletion.
+    bool stalled = !descriptions.empty() && identifiers.empty();
+    const char16_t* noun = pages ? u"page" : u"post";
+    if (stalled)
+        logToSyncLog(u"The listing of " + std::u16string(noun) + u"s for \"" + vornick_descriptionString(blogDescription, u"title")
+            + u"\" ends at offset " + number(static_cast<size_t>(startOffset)) + u": the server sent no " + noun + u" it had not sent already");
+    else if (repeated)
+        logToSyncLog(u"Skipping " + number(repeated) + u" " + noun + (repeated == 1 ? u" description" : u" descriptions")
+            + u" with ids the listing already gave (the first: " + *firstRepeated + u")");
 
     step->setStatusMessage(ReceivedMessage(pages, static_cast<size_t>(startOffset) + descriptions.size()));
     step->queueMainThreadStatusUpdateNotification();
 
     // An empty page ends the listing, whatever it says of more.
-    bool lastPage = !couldBeMore || descriptions.empty();
+    bool lastPage = !couldBeMore || descriptions.empty() || stalled;
     int64_t nextOffset = startOffset + static_cast<int64_t>(descriptions.size());
     m_nextListingOffsets[step.get()] = lastPage ? -1 : nextOffset;
     // The page is compared before the step goes on, so that the steps the
     // comparison adds (and those after this one) start after it.
-    syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blog, blogDescription);
+    if (!stalled)
+        syncPostsOrPages(pages, page, identifiers, startOffset, !lastPage, blog, blogDescription);
     identifiers.clear();
     m_listingPageIdentifiers = std::move(identifiers);
     if (lastPage) {

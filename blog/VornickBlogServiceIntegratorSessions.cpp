@@ -441,7 +441,12 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
     }
     step->queueMainThreadStatusUpdateNotification();
 
-    if (!required) {
+    // A failed request changes nothing the server did not say: an account
+    // that has its blog already syncs it as it is, its title and address kept.
+    bool hasBlog = account && !account->objectsForKey(u"blogs").empty();
+    if (!required && hasBlog)
+        logToSyncLog(u"The site list could not be read; syncing the blogs already known, unchanged");
+    if (!required && !hasBlog) {
         std::u16string siteTitle;
         if (auto endpoint = std::dynamic_pointer_cast<VornickGetAPIEndpointSyncStep>(m_syncSession->stepWithName(u"getAPIEndpoint")))
             siteTitle = endpoint->siteTitle().value_or(u"");
@@ -455,8 +460,9 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
             if (!commitAndSaveChangesInManagedObjectContext(*context, &saveError))
                 logToSyncLog(u"Failed to save the site list: " + saveError.localizedDescription());
         }
-        addStepsForKnownBlogsToSyncSession(*m_syncSession);
     }
+    if (!required)
+        addStepsForKnownBlogsToSyncSession(*m_syncSession);
     step->setState(required ? VornickSyncStepState::Failed : VornickSyncStepState::Completed);
     step->queueMainThreadStatusUpdateNotification();
     if (m_delegate)

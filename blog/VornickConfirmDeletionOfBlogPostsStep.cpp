@@ -3,10 +3,23 @@
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "platform/foundation/URL.h"
+#include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickRange.h"
 
+#include <fmt/format.h>
+
 namespace brevanton {
+
+namespace {
+
+// "1 post", "2 posts".
+std::string countOf(size_t count, const char* noun)
+{
+    return fmt::format("{} {}{}", count, noun, count == 1 ? "" : "s");
+}
+
+} // namespace
 
 void VornickConfirmDeletionOfBlogPostsStep::scheduleConfirmationOfDeletionForPostWithIdentifier(const std::u16string& postIdentifier,
     const Dictionary& blogDescription, const Value& nativePostIdentifier)
@@ -31,14 +44,16 @@ void VornickConfirmDeletionOfBlogPostsStep::advancePostQueue()
         return;
     auto log = syncLog();
     if (m_postQueue.empty()) {
+        // A post the server still has was checked: it is kept, and no check failed.
+        std::string kept = m_stillOnServerCount ? countOf(m_stillOnServerCount, "post") + " still on the server, kept" : std::string();
         if (!m_failedRequestQueue.empty()) {
-            std::u16string text = toUTF16(std::to_string(m_failedRequestQueue.size())) + u" post checks failed";
+            std::u16string text = toUTF16(countOf(m_failedRequestQueue.size(), "post check") + " failed" + (kept.empty() ? "" : "; " + kept));
             if (log)
                 log->log(text);
             setStatusMessage(text);
         } else {
             if (log)
-                log->log(u"Done confirming post deletions");
+                log->log(toUTF16("Done confirming post deletions" + (kept.empty() ? "" : ": " + kept)));
             setStatusMessage(u"Done");
         }
         setState(VornickSyncStepState::Completed);
@@ -122,10 +137,15 @@ bool VornickConfirmDeletionOfBlogPostsStep::blogServiceIntegratorConfirmedServer
 }
 
 void VornickConfirmDeletionOfBlogPostsStep::blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(
-    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& /*blogDescription*/, const Error&)
+    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& /*blogDescription*/, const Error& error)
 {
     if (!isAnswerAboutPostBeingChecked(postIdentifier, nativePostIdentifier))
         return;
+    if (error.domain() == VornickErrorDomain && error.code() == VornickPostStillOnServerError) {
+        ++m_stillOnServerCount;
+        finishFirstEntry(false);
+        return;
+    }
     if (auto log = syncLog())
         log->log("Failed to confirm deletion of post {}", postIdentifier);
     finishFirstEntry(true);

@@ -3,7 +3,9 @@
 // Entries are {"identifierUsedByBlogService", "blogDescription",
 // "nativePostIdentifier"}. The integrator acts on the local posts. Each entry
 // takes one answer (an entry without an answer after
-// VornickQueueStepAnswerTimeout seconds fails); the step always completes.
+// VornickQueueStepAnswerTimeout seconds fails); a post the server answers
+// it still has is counted as kept, not as a failed check. The step always
+// completes.
 // Main thread only.
 #pragma once
 
@@ -35,6 +37,7 @@ public:
     const std::vector<Dictionary>& postQueue() const { return m_postQueue; }
     const std::vector<Dictionary>& failedRequestQueue() const { return m_failedRequestQueue; }
     uint64_t completedConfirmationCount() const { return m_completedConfirmationCount; }
+    size_t stillOnServerCount() const { return m_stillOnServerCount; }
     bool isAwaitingAnswer() const { return m_watchdog.isWaiting(); }
     const char* className() const override { return "VornickConfirmDeletionOfBlogPostsStep"; }
 
@@ -47,6 +50,7 @@ private:
     std::vector<Dictionary> m_postQueue;
     std::vector<Dictionary> m_failedRequestQueue;
     uint64_t m_completedConfirmationCount { 0 };
+    size_t m_stillOnServerCount { 0 };
 };
 
 } // namespace brevanton

@@ -553,7 +553,7 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, MalformedListingsNeitherDuplic
     sync();
     EXPECT_EQ(storedPostCount(), 2u);
     EXPECT_EQ(post(u"100")->title(), u"Post 0") << "the second description of 100 does not overwrite the first";
-    EXPECT_TRUE(logHas("Skipping a second description of id 100 in the listing"));
+    EXPECT_TRUE(logHas("Skipping 1 post description with ids the listing already gave (the first: 100)"));
 
     integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.scriptMangling(Kind::Posts, FakeBlogServiceAgent::datesThatAreNotDates()); };
     site.advanceClock(60);

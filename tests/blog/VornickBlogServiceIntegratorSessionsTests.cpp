@@ -295,6 +295,30 @@ TEST_F(VornickBlogServiceIntegratorSessionsTests, AFailedSiteListFailsTheHostedS
     EXPECT_EQ(delegate.calls, (std::vector<std::string> { "blogsFailed:-1001", "session:3" }));
 }
 
+TEST_F(VornickBlogServiceIntegratorSessionsTests, AFailedSiteListLeavesAKnownBlogAsTheServerLastSaidIt)
+{
+    project->fakeAccount().setValueForKey(Value(u"https://self.example/"), u"rootURLString");
+    site.addBlog(u"1", u"Kitchen Notes");
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.setDefaultBehavior(Kind::Posts, Behavior::NoAnswer); };
+    startSession();
+    drain();
+    auto blog = storedBlog(u"1");
+    ASSERT_TRUE(blog && blog->sourceFileURL());
+    std::string written = fileText(blog->sourceFileURL());
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(Kind::BlogDescriptions, Behavior::FailWithHTTP500);
+        agent.setDefaultBehavior(Kind::Posts, Behavior::NoAnswer);
+    };
+    auto failed = startSession();
+    drain();
+    EXPECT_EQ(leaf(*failed, u"getBlogs").state(), VornickSyncStepState::Completed);
+    EXPECT_EQ(stepNames(*failed), "getBlogs syncBlog.1(syncPosts getResources)");
+    EXPECT_EQ(storedBlog(u"1")->title(), u"Kitchen Notes");
+    EXPECT_EQ(fileText(blog->sourceFileURL()), written);
+    EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 1u);
+}
+
 TEST_F(VornickBlogServiceIntegratorSessionsTests, SiteListAnswersCountOnlyOnceAndOnlyWhileTheSessionRuns)
 {
     site.addBlog(u"7", u"Seven");

@@ -62,13 +62,46 @@ TEST_F(VornickConfirmDeletionOfBlogPostsStepTests, ALostAnswerFailsTheCheckAfter
     RunLoop::main().advanceClock(2);
     drain();
     EXPECT_EQ(step->state(), VornickSyncStepState::Completed);
-    EXPECT_EQ(step->statusMessage(), u"1 post checks failed");
+    EXPECT_EQ(step->statusMessage(), u"1 post check failed");
 
     auto other = std::make_shared<VornickConfirmDeletionOfBlogPostsStep>(u"confirmDeletions", u"Confirm Deleted Posts");
     other->setState(VornickSyncStepState::Active);
     other->startConfirmingPostDeletions();
     EXPECT_EQ(other->statusMessage(), u"Done");
     EXPECT_EQ(other->state(), VornickSyncStepState::Completed);
+}
+
+TEST_F(VornickConfirmDeletionOfBlogPostsStepTests, APostStillOnTheServerIsKeptNotAFailedCheck)
+{
+    const Error stillThere(VornickErrorDomain, VornickPostStillOnServerError, u"still there");
+    const Error unreachable("test", 7, u"no answer");
+    struct Case {
+        std::vector<const Error*> answers;
+        std::u16string status;
+        std::u16string line;
+    } cases[] = {
+        { { &stillThere, &stillThere }, u"Done", u"Done confirming post deletions: 2 posts still on the server, kept" },
+        { { &stillThere, &unreachable }, u"1 post check failed; 1 post still on the server, kept",
+          u"1 post check failed; 1 post still on the server, kept" },
+    };
+    for (auto& test : cases) {
+        SCOPED_TRACE(toUTF8(test.line));
+        integrator.setSyncSession(nullptr);
+        SetUp();
+        for (size_t index = 0; index < test.answers.size(); ++index)
+            schedule(u"6" + toUTF16(std::to_string(index)), Value(u"x-native:6" + toUTF16(std::to_string(index))));
+        start();
+        for (size_t index = 0; index < test.answers.size(); ++index) {
+            std::u16string identifier = u"6" + toUTF16(std::to_string(index));
+            integrator.blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*agent, identifier, Value(u"x-native:" + identifier),
+                                                                                            blogDescription, *test.answers[index]);
+            drain();
+        }
+        EXPECT_EQ(step->state(), VornickSyncStepState::Completed);
+        EXPECT_EQ(step->statusMessage(), test.status);
+        EXPECT_TRUE(logged(test.line));
+        EXPECT_FALSE(logged(u"2 post checks failed"));
+    }
 }
 
 TEST_F(VornickConfirmDeletionOfBlogPostsStepTests, NoStepWithoutTheBlogsStepInTheSession)

@@ -375,6 +375,11 @@ public:
             VornickGeneralLog(format, std::forward<Args>(args)...);
     }
 
+    // A page of a listing that brought no identifier the listing had not
+    // given (a server or cache that answers every offset alike) ends it:
+    // the one line that says so. `kind` names an entry ("post", "category").
+    void logListingEndsWithoutNewEntries(std::u16string_view kind, const Dictionary& blogDescription, int64_t startOffset) const;
+
     // A blog's folder and file names, made from its title and host, unique
     // among the project's blogs (also for a blog the user's window writes).
     void deriveBlogFileNames(VornickPublishedBlog&);

@@ -95,6 +95,14 @@ bool statusIsTrash(const std::u16string& status)
 
 } // namespace
 
+void VornickBlogServiceIntegrator::logListingEndsWithoutNewEntries(std::u16string_view kind, const Dictionary& blogDescription,
+    int64_t startOffset) const
+{
+    logToSyncLog("The listing of {} for \"{}\" ends at offset {}: the server sent no {} it had not sent already",
+        kind == u"category" ? std::u16string(u"categories") : std::u16string(kind) + u"s", descriptionStringView(blogDescription, u"title"),
+        startOffset, kind);
+}
+
 std::shared_ptr<VornickSyncStep> VornickBlogServiceIntegrator::listingStep(bool pages, const Dictionary& blogDescription) const
 {
     if (!m_syncSession)
@@ -209,8 +217,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     bool stalled = !descriptions.empty() && identifiers.empty();
     const char16_t* noun = pages ? u"page" : u"post";
     if (stalled)
-        logToSyncLog(u"The listing of " + std::u16string(noun) + u"s for \"" + vornick_descriptionString(blogDescription, u"title")
-            + u"\" ends at offset " + number(static_cast<size_t>(startOffset)) + u": the server sent no " + noun + u" it had not sent already");
+        logListingEndsWithoutNewEntries(noun, blogDescription, startOffset);
     else if (repeated)
         logToSyncLog(u"Skipping " + number(repeated) + u" " + noun + (repeated == 1 ? u" description" : u" descriptions")
             + u" with ids the listing already gave (the first: " + *firstRepeated + u")");

@@ -18,6 +18,7 @@
 #include "toolkit/VornickWorkspaceExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgentDelegate.h"
+#include "wordpress/VornickWordPressEntryChecks.h"
 #include "wordpress/VornickWordPressOAuth2Flow.h"
 #include "wordpress/VornickWordPressRESTPayload.h"
 
@@ -528,7 +529,8 @@ void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std:
     std::optional<Value> json;
     if (!data.empty()) {
         Error parseError;
-        json = readJSON(data, &parseError, JSONReadingOptions { .fragmentsAllowed = true });
+        // One post's bad text costs that post, not the page: the mappings refuse it.
+        json = readJSON(data, &parseError, JSONReadingOptions { .fragmentsAllowed = true, .markUndecodableText = true });
         // A body that is not JSON is the failure, unless the status already says more.
         if (!json && !transportFailed && status < 400) {
             if (failure)
@@ -630,9 +632,9 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
                     const Value& identifier = site[u"ID"];
                     const Value& address = site[u"URL"];
                     if (auto log = agent->log())
-                        log->log(u"Known site: \"" + (name.isString() ? name.string() : u"(no title)") + u"\" id="
+                        log->log(u"Known site: \"" + (name.isString() ? vornickWordPressLoggableText(name.string()) : u"(no title)") + u"\" id="
                             + (identifier.isNumber() ? stringOrNumberText(identifier).value_or(u"") : u"(no ID)") + u" at "
-                            + (address.isString() ? address.string() : u"(no URL)"));
+                            + (address.isString() ? vornickWordPressLoggableText(address.string()) : u"(no URL)"));
                     Dictionary description;
                     if (auto title = stringOrNumberText(name))
                         description[u"title"] = Value(*title);
@@ -647,6 +649,7 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
                     agent->noteSiteListAddress(address);
                     descriptions.push_back(std::move(description));
                 }
+                descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), u"site", 0, agent->log().get());
                 if (auto* delegate = agent->delegate())
                     delegate->blogServiceAgentReceivedBlogDescriptions(*agent, descriptions);
             },
@@ -682,8 +685,8 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
                     delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
                 return;
             }
-            logLine(agent->log(), u"Known site: \"" + (title->isString() ? title->string() : u"(no title)") + u"\" at "
-                + (address->isString() ? address->string() : u"(no URL)"));
+            logLine(agent->log(), u"Known site: \"" + (title->isString() ? vornickWordPressLoggableText(title->string()) : u"(no title)")
+                + u"\" at " + (address->isString() ? vornickWordPressLoggableText(address->string()) : u"(no URL)"));
             Dictionary description;
             if (auto text = stringOrNumberText(*title))
                 description[u"title"] = Value(*text);
@@ -699,7 +702,8 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
             description[u"postStatuses"] = Value(constantPostStatusDescriptions());
             agent->noteSiteListAddress(*address);
             if (delegate)
-                delegate->blogServiceAgentReceivedBlogDescriptions(*agent, { description });
+                delegate->blogServiceAgentReceivedBlogDescriptions(*agent,
+                    vornickWordPressCheckedDescriptions({ std::move(description) }, u"site", 0, agent->log().get()));
         },
         [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
             if (auto agent = weakThis.lock())

@@ -238,6 +238,8 @@ private:
     // [parent identifier (a string, or null), child identifier], waiting for the last page.
     std::vector<std::pair<Value, std::u16string>> m_parentChildCategoryIdentifierPairs;
     std::set<std::u16string> m_allReceivedTagIdentifiers;
+    // The media items' identifiers the current listing of the library gave.
+    std::set<std::u16string> m_allReceivedMediaItemIdentifiers;
     bool m_fetchTemplatesByCreatingDrafts { false };
     bool m_watchingWebCache { false };
     ObserverToken m_webCacheObservation;

@@ -301,6 +301,18 @@ void VornickWordPressIntegrator::wordPressAgentReceivedMediaItemDescriptions(Vor
     auto blog = wordPressBlogForDescription(blogDescription);
     if (!step || !blog || !step->takeAnswer(startOffset))
         return;
+    if (startOffset == 0)
+        m_allReceivedMediaItemIdentifiers.clear();
+    size_t receivedBefore = m_allReceivedMediaItemIdentifiers.size();
+    for (const auto& description : items) {
+        if (auto identifier = vornick_descriptionString(description, u"identifierUsedByBlogService"); !identifier.empty())
+            m_allReceivedMediaItemIdentifiers.insert(std::move(identifier));
+    }
+    if (!items.empty() && m_allReceivedMediaItemIdentifiers.size() == receivedBefore) {
+        logListingEndsWithoutNewEntries(u"media item", blogDescription, startOffset);
+        step->finish(u"Done", VornickSyncStepState::Completed);
+        return;
+    }
     importMediaItemDescriptions(items, blog);
     step->setProgress(0.5);
     vornick_setStepStatusMessage(*step, u"Got " + toUTF16(std::to_string(items.size() + static_cast<size_t>(startOffset))) + u" media items");

@@ -83,7 +83,18 @@ void VornickWordPressIntegrator::wordPressAgentReceivedCategoryDescriptions(Vorn
         m_allReceivedCategoryIdentifiers.clear();
         m_parentChildCategoryIdentifierPairs.clear();
     }
+    size_t receivedBefore = m_allReceivedCategoryIdentifiers.size();
     queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(categories);
+    if (!categories.empty() && m_allReceivedCategoryIdentifiers.size() == receivedBefore) {
+        // Nothing new: the listing ends, not known whole, so nothing is deleted.
+        logListingEndsWithoutNewEntries(u"category", blogDescription, startOffset);
+        if (auto blog = wordPressBlogForDescription(blogDescription)) {
+            stitchParentChildCategoryPairsForBlog(*blog);
+            saveContext(u"the categories");
+        }
+        step->finish(u"Done", VornickSyncStepState::Completed);
+        return;
+    }
     syncCategoriesWithReceivedDescriptions(categories, startOffset, couldBeMore, blogDescription);
     if (couldBeMore && !categories.empty())
         step->requestPageAtOffset(startOffset + static_cast<int64_t>(categories.size()));
@@ -173,10 +184,16 @@ void VornickWordPressIntegrator::wordPressAgentReceivedTagDescriptions(VornickWo
     vornick_setStepStatusMessage(*step, u"Received " + countText(tags.size() + static_cast<size_t>(startOffset)) + u" tag descriptions");
     if (startOffset == 0)
         m_allReceivedTagIdentifiers.clear();
+    size_t receivedBefore = m_allReceivedTagIdentifiers.size();
     for (const auto& description : tags) {
         std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
         if (!identifier.empty())
             m_allReceivedTagIdentifiers.insert(identifier);
+    }
+    if (!tags.empty() && m_allReceivedTagIdentifiers.size() == receivedBefore) {
+        logListingEndsWithoutNewEntries(u"tag", blogDescription, startOffset);
+        step->finish(u"Done", VornickSyncStepState::Completed);
+        return;
     }
     syncTagsWithReceivedDescriptions(tags, startOffset, couldBeMore, blogDescription);
     if (couldBeMore && !tags.empty())

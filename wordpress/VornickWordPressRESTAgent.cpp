@@ -12,6 +12,7 @@
 #include "toolkit/VornickURLExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgentDelegate.h"
+#include "wordpress/VornickWordPressEntryChecks.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 #include "wordpress/VornickWordPressRESTPayload.h"
 
@@ -116,8 +117,7 @@ Error uploadRefusalError(const Error& error, const std::u16string& fileName)
 int64_t positiveIdentifier(const Dictionary& description)
 {
     const Value* identifier = member(description, u"identifierUsedByBlogService");
-    int64_t value = identifier ? vornickWordPressIntegerValue(*identifier) : 0;
-    return value > 0 ? value : 0;
+    return identifier ? vornickWordPressPositiveIdentifier(*identifier).value_or(0) : 0;
 }
 
 // Date values, or ISO 8601 text; nothing else counts as a date.
@@ -244,6 +244,7 @@ void VornickWordPressRESTAgent::requestWordPressPostsOfType(std::u16string_view 
                     descriptions.push_back(std::move(description));
             }
             bool pages = isPageType(typeCopy);
+            descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), pages ? u"page" : u"post", startOffset, self->log().get());
             writeLog(self->log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(descriptions.size()),
                 pages ? "page" : "post", title);
             // Another page may follow when the server sent a full one, whatever was kept of it.
@@ -289,7 +290,8 @@ void VornickWordPressRESTAgent::requestTerms(VornickWordPressTermKind kind, cons
                 return;
             }
             writeLog(self->log(), "Received {} {} for \"{}\"", list->size(), kindName, title);
-            auto descriptions = vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind);
+            auto descriptions = vornickWordPressCheckedDescriptions(vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind),
+                kind == VornickWordPressTermKind::Category ? u"category" : u"tag", startOffset, self->log().get());
             bool couldBeMore = static_cast<int64_t>(list->size()) == termsPerRequest;
             auto* delegate = self->wordPressDelegate();
             if (!delegate)
@@ -354,7 +356,8 @@ void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Di
                 return;
             }
             writeLog(self->log(), "Got {} response with {} media item descriptions", path, list->size());
-            auto descriptions = vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list);
+            auto descriptions = vornickWordPressCheckedDescriptions(vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list),
+                u"media item", startOffset, self->log().get());
             bool couldBeMore = static_cast<int64_t>(list->size()) == mediaItemsPerRequest;
             if (delegate)
                 delegate->wordPressAgentReceivedMediaItemDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
@@ -464,7 +467,17 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
     int version = restAPIVersion();
     std::u16string title = stringFor(postChanges, u"title");
     const Value* identifierValue = member(postChanges, u"identifierUsedByBlogService");
-    int64_t identifier = identifierValue ? vornickWordPressIntegerValue(*identifierValue) : 0;
+    int64_t identifier = positiveIdentifier(postChanges);
+    // An identifier that is no positive integer names no post: sent as an
+    // edit it could reach another ("1.5" would be post 1), as a new post it
+    // would make a second copy.
+    if (!identifier && identifierValue && !identifierValue->isNull() && *identifierValue != Value(u"") && *identifierValue != Value(u"0")
+        && *identifierValue != Value(0)) {
+        writeLog(log(), "Not sending \"{}\": its id \"{}\" is not a positive integer", title, vornickWordPressPrintableValue(*identifierValue));
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToSendPostChanges(*this, postChanges, blogDescription);
+        return;
+    }
     std::u16string collection = version != 1 && isPageType(stringFor(postChanges, u"type")) ? u"pages" : u"posts";
     std::u16string path;
     if (identifier != 0) {
@@ -548,6 +561,10 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
                 fail(request, replyWithoutExpectedValueError(*json, u"id", u"positive integer"));
                 return;
             }
+            if (auto problem = vornickWordPressDescriptionProblem(newDescription)) {
+                fail(request, Error(VornickErrorDomain, VornickReplyWithoutExpectedValueError, u"The server's copy of the post cannot be kept: " + *problem + u"."));
+                return;
+            }
             if (auto* delegate = self->delegate())
                 delegate->blogServiceAgentSuccessfullySentPostChanges(*self, postChanges, blogDescription, nativePostIdentifier,
                     newDescription, false);
@@ -558,7 +575,7 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
 void VornickWordPressRESTAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
     const Dictionary& blogDescription)
 {
-    if (postIdentifier.empty() || postIdentifier == u"0") {
+    if (!vornickWordPressPositiveIdentifier(Value(postIdentifier))) {
         writeLog(log(), "Can't move post with id=0 or nil to the Trash");
         if (auto* delegate = this->delegate())
             delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription,
@@ -691,7 +708,7 @@ void VornickWordPressRESTAgent::requestPostAt(std::u16string_view collection, co
 void VornickWordPressRESTAgent::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
     const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
-    if (postIdentifier.empty() || postIdentifier == u"0") {
+    if (!vornickWordPressPositiveIdentifier(Value(postIdentifier))) {
         writeLog(log(), "Can't confirm deletion status of post with id=0 or nil");
         if (auto* delegate = this->delegate())
             delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,

@@ -26,6 +26,12 @@ namespace brevanton {
 
 namespace {
 
+// A value of a reply for a log line: storable text as it is, else a printable form.
+Value loggable(const Value& value)
+{
+    return value.isString() ? Value(vornickWordPressLoggableText(value.string())) : value;
+}
+
 // A reply of another kind than the call answers with.
 constexpr int64_t unexpectedReplyError = 38;
 // The site refused the password.
@@ -347,8 +353,8 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
                 auto name = site.find(u"blogName");
                 auto identifier = site.find(u"blogid");
                 auto url = site.find(u"url");
-                say(agent->log(), "\"{}\" (id={}, URL={})", name != site.end() ? name->second : Value(),
-                    identifier != site.end() ? identifier->second : Value(), url != site.end() ? url->second : Value());
+                say(agent->log(), "\"{}\" (id={}, URL={})", loggable(name != site.end() ? name->second : Value()),
+                    loggable(identifier != site.end() ? identifier->second : Value()), loggable(url != site.end() ? url->second : Value()));
                 if (name != site.end() && !name->second.isNull())
                     blog.insert_or_assign(VornickTitleKey, name->second);
                 if (url != site.end() && !url->second.isNull())
@@ -360,6 +366,7 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
                 if (!blog.empty())
                     blogs.push_back(std::move(blog));
             }
+            blogs = vornickWordPressCheckedDescriptions(std::move(blogs), u"blog", 0, agent->log().get());
             if (auto* delegate = agent->delegate())
                 delegate->blogServiceAgentReceivedBlogDescriptions(*agent, blogs);
         },
@@ -438,6 +445,7 @@ void VornickWordPressXMLRPCAgent::requestWordPressPostsOfType(std::u16string_vie
                 if (!description.empty())
                     posts.push_back(std::move(description));
             }
+            posts = vornickWordPressCheckedDescriptions(std::move(posts), equalsIgnoringASCIICase(postType, u"page") ? u"page" : u"post", startOffset, agent->log().get());
             say(agent->log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), postType, titleOf(blogDescription));
             // Another page may follow a full one, whatever of it was kept.
             bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= postsPerPage;
@@ -548,6 +556,7 @@ void VornickWordPressXMLRPCAgent::requestCategoriesForBlogWithDescription(const 
             std::vector<Dictionary> categories;
             for (auto& term : dictionariesOf(reply.array()))
                 categories.push_back(vornickCategoryDescriptionFromWordPressTermDescription(term));
+            categories = vornickWordPressCheckedDescriptions(std::move(categories), u"category", startOffset, agent->log().get());
             say(agent->log(), "Received {} category descriptions for \"{}\"", categories.size(), titleOf(blogDescription));
             bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= categoriesPerPage;
             if (auto* delegate = agent->wordPressDelegate())
@@ -661,6 +670,7 @@ void VornickWordPressXMLRPCAgent::requestMediaItemsForBlogWithDescription(const 
                 if (!description.empty())
                     items.push_back(std::move(description));
             }
+            items = vornickWordPressCheckedDescriptions(std::move(items), u"media item", startOffset, agent->log().get());
             say(agent->log(), "Received {} media item descriptions", items.size());
             bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= mediaItemsPerPage;
             if (auto* delegate = agent->wordPressDelegate())

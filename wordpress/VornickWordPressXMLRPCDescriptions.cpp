@@ -92,23 +92,6 @@ std::optional<std::u16string> vornickWordPressIdentifierString(const Value& valu
     return std::nullopt;
 }
 
-std::optional<int64_t> vornickWordPressPositiveIdentifier(const Value& value)
-{
-    if (value.isInteger() || value.isReal()) {
-        int64_t number = value.integerValue();
-        return number > 0 ? std::optional(number) : std::nullopt;
-    }
-    if (!value.isString() || value.string().empty() || value.string().size() > 18)
-        return std::nullopt;
-    int64_t number = 0;
-    for (char16_t c : value.string()) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        number = number * 10 + (c - u'0');
-    }
-    return number > 0 ? std::optional(number) : std::nullopt;
-}
-
 Dictionary vornickPostDescriptionFromWordPressPostDescription(const Dictionary& post)
 {
     Dictionary description;

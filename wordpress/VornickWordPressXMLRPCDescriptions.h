@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/foundation/Value.h"
+#include "wordpress/VornickWordPressEntryChecks.h"
 
 #include <optional>
 #include <string>
@@ -35,9 +36,5 @@ Dictionary vornickWordPressContentStructFromPostDescription(const Dictionary& po
 // The identifier of a post: a string or a number, as its decimal text;
 // nullopt for anything else or empty text.
 std::optional<std::u16string> vornickWordPressIdentifierString(const Value&);
-
-// The positive integer the identifier stands for: a number, or a string of
-// decimal digits only; nullopt for anything else.
-std::optional<int64_t> vornickWordPressPositiveIdentifier(const Value&);
 
 } // namespace brevanton

@@ -147,6 +147,117 @@ std::string reasonFromMessage(const std::string& message)
     return message;
 }
 
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The code unit of a "\uXXXX" escape at `at`; -1 when there is none.
+int escapedUnitAt(std::string_view text, size_t at)
+{
+    if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u')
+        return -1;
+    int unit = 0;
+    for (size_t i = at + 2; i < at + 6; ++i) {
+        int digit = hexDigitValue(text[i]);
+        if (digit < 0)
+            return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+// The length of the UTF-8 sequence at `at`, 0 when it is none.
+size_t utf8SequenceLength(std::string_view text, size_t at)
+{
+    auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    auto continuation = [&](size_t i, unsigned low = 0x80, unsigned high = 0xBF) { return byte(i) >= low && byte(i) <= high; };
+    unsigned lead = byte(at);
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continuation(at + 1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+        unsigned high = lead == 0xED ? 0x9F : 0xBF;
+        return continuation(at + 1, low, high) && continuation(at + 2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+        unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+        return continuation(at + 1, low, high) && continuation(at + 2) && continuation(at + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// The text with what no string may hold as Unicode marked by U+FFFF (see
+// JSONReadingOptions); nullopt when it holds nothing to mark. Outside
+// strings nothing changes: the parser judges it.
+std::optional<std::string> withUndecodableTextMarked(std::string_view text)
+{
+    static constexpr std::string_view escapedMark = "\\uffff";
+    std::optional<std::string> marked;
+    size_t copiedUpTo = 0;
+    auto replace = [&](size_t at, size_t length, std::string_view with) {
+        if (!marked) {
+            marked.emplace();
+            marked->reserve(text.size() + 16);
+        }
+        marked->append(text.substr(copiedUpTo, at - copiedUpTo));
+        marked->append(with);
+        copiedUpTo = at + length;
+    };
+    bool inString = false;
+    size_t index = 0;
+    while (index < text.size()) {
+        auto byte = static_cast<unsigned char>(text[index]);
+        if (!inString) {
+            inString = byte == '"';
+            ++index;
+            continue;
+        }
+        if (byte == '"') {
+            inString = false;
+            ++index;
+        } else if (byte == '\\') {
+            int unit = escapedUnitAt(text, index);
+            if (unit < 0) {
+                index += 2;
+            } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+                int low = escapedUnitAt(text, index + 6);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    index += 12;
+                } else {
+                    replace(index, 6, escapedMark);
+                    index += 6;
+                }
+            } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                replace(index, 6, escapedMark);
+                index += 6;
+            } else {
+                index += 6;
+            }
+        } else if (byte < 0x20) {
+            replace(index, 1, escapedMark);
+            ++index;
+        } else if (byte < 0x80) {
+            ++index;
+        } else if (size_t length = utf8SequenceLength(text, index)) {
+            index += length;
+        } else {
+            replace(index, 1, "\xEF\xBF\xBF");
+            ++index;
+        }
+    }
+    if (marked)
+        marked->append(text.substr(std::min(copiedUpTo, text.size())));
+    return marked;
+}
+
 } // namespace
 
 std::optional<Value> readJSON(std::string_view text, Error* outError, JSONReadingOptions options)
@@ -155,6 +266,9 @@ std::optional<Value> readJSON(std::string_view text, Error* outError, JSONReadin
     if (body.starts_with("\xEF\xBB\xBF"))
         body.remove_prefix(3);
     size_t bomLength = text.size() - body.size();
+    std::optional<std::string> marked;
+    if (options.markUndecodableText && (marked = withUndecodableTextMarked(body)))
+        body = *marked;
 
     ValueBuilder builder;
     bool parsed = nlohmann::json::sax_parse(body.begin(), body.end(), &builder);

@@ -14,6 +14,12 @@ namespace brevanton {
 struct JSONReadingOptions {
     // Accept a top-level value that is neither an array nor an object.
     bool fragmentsAllowed { false };
+    // Read a string that holds text which is not Unicode (a byte that is no
+    // part of a UTF-8 sequence, an escaped lone surrogate, a raw control
+    // character) with U+FFFF in its place, instead of failing the whole
+    // text: a reader that checks its strings then refuses only the value
+    // that holds one.
+    bool markUndecodableText { false };
 };
 
 // The code of every JSON parse error, in the Cocoa domain.

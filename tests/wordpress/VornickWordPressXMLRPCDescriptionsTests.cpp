@@ -145,7 +145,7 @@ TEST(VornickWordPressXMLRPCDescriptionsTests, IdentifiersArePositiveDecimals)
     EXPECT_EQ(vornickWordPressPositiveIdentifier(Value(u"12")), 12);
     EXPECT_EQ(vornickWordPressPositiveIdentifier(Value(7)), 7);
     for (const Value& bad : { Value(u"0"), Value(u""), Value(u"12a"), Value(u"-3"), Value(u" 5"), Value(0), Value(), Value(true),
-             Value(u"99999999999999999999") })
+             Value(u"99999999999999999999"), Value(1.5), Value(-7), Value(u"1.5"), Value(u"../../x") })
         EXPECT_EQ(vornickWordPressPositiveIdentifier(bad), std::nullopt) << bad.description();
     EXPECT_EQ(vornickWordPressIdentifierString(Value(31)), u"31");
     EXPECT_EQ(vornickWordPressIdentifierString(Value(u"")), std::nullopt);

@@ -75,3 +75,35 @@ TEST(JSONReader, FragmentsAndDepth)
     std::string fine = std::string(100, '[') + std::string(100, ']');
     EXPECT_TRUE(readJSON(fine, &error));
 }
+
+namespace brevanton {
+
+TEST(JSONReader, UndecodableTextIsMarkedInItsStringAlone)
+{
+    const JSONReadingOptions marking { .markUndecodableText = true };
+    struct Case {
+        std::string_view text;
+        std::u16string first;
+    } cases[] = {
+        { "[\"lone \\ud800\", \"ok\"]", u"lone \uffff" },
+        { "[\"low \\udc00 first\", \"ok\"]", u"low \uffff first" },
+        { "[\"caf\xE9\", \"ok\"]", u"caf\uffff" },
+        { "[\"cut \xE2\x82\", \"ok\"]", u"cut \uffff\uffff" },
+        { "[\"raw \x01 control\", \"ok\"]", u"raw \uffff control" },
+        { "[\"pair \\ud83d\\ude00 \xC3\xA9\", \"ok\"]", u"pair \U0001F600 \u00e9" },
+        { "[\"escaped \\\" quote \\\\\\ud800\", \"ok\"]", u"escaped \" quote \\\uffff" },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.text));
+        auto value = readJSON(test.text, nullptr, marking);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->array()[0], Value(test.first));
+        EXPECT_EQ(value->array()[1], Value(u"ok"));
+    }
+    // Without the option such text fails the whole reply; sound text reads alike either way.
+    EXPECT_FALSE(readJSON(cases[0].text, nullptr));
+    std::string_view sound = "{\"t\":\"caf\xC3\xA9 \\ud83d\\ude00\",\"n\":[1,2.5]}";
+    EXPECT_EQ(readJSON(sound, nullptr, marking), readJSON(sound, nullptr));
+}
+
+} // namespace brevanton

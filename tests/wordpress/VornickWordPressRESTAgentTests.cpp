@@ -294,6 +294,20 @@ TEST_F(VornickWordPressRESTAgentTests, MovingToTheTrash)
     EXPECT_EQ(m_delegate.only().name, "failedToTrash");
     EXPECT_NE(logText().find("Can't move post with id=0 or nil to the Trash"), std::string::npos);
 
+    // An id that is no positive integer names no post: no address is built from it, no edit reaches another post.
+    for (const char16_t* bad : { u"../../x", u"1.5", u"-7" }) {
+        m_delegate.answers.clear();
+        m_agent->requestMoveToTrashOfPostWithIdentifier(bad, native, m_blog);
+        m_agent->confirmServerSideDeletionOfPostWithIdentifier(bad, native, m_blog);
+        m_agent->sendPostChanges({ { u"identifierUsedByBlogService", Value(bad) }, { u"title", Value(u"Edited") } }, m_blog, native);
+        EXPECT_EQ(m_agent->requests.size(), sent + 1) << toUTF8(bad);
+        ASSERT_EQ(m_delegate.answers.size(), 3u);
+        EXPECT_EQ(m_delegate.answers[0].name, "failedToTrash");
+        EXPECT_EQ(m_delegate.answers[1].name, "failedToConfirmDeletion");
+        EXPECT_EQ(m_delegate.answers[2].name, "failedToSend");
+    }
+    EXPECT_NE(logText().find("Not sending \"Edited\": its id \"1.5\" is not a positive integer"), std::string::npos);
+
     useHostedAccount(1);
     m_agent->requestMoveToTrashOfPostWithIdentifier(u"12", native, m_blog);
     EXPECT_EQ(lastRequest().path, u"sites/1/posts/12/delete");

@@ -5,6 +5,9 @@
 #include "toolkit/VornickDateFormatterExtensions.h"
 #include "wordpress/VornickWordPressAgent.h"
 
+#include <fmt/format.h>
+
+#include <cmath>
 #include <string>
 
 namespace brevanton {
@@ -87,8 +90,15 @@ std::optional<std::u16string> vornickWordPressIdentifierString(const Value& valu
 {
     if (value.isString())
         return value.string().empty() ? std::nullopt : std::optional(value.string());
-    if (value.isInteger() || value.isReal())
+    if (value.isInteger())
         return toUTF16(std::to_string(value.integerValue()));
+    // A real is its own text: 1.5 must not read as post 1.
+    if (value.isReal()) {
+        double number = value.doubleValue();
+        if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 9.0e15)
+            return toUTF16(std::to_string(static_cast<int64_t>(number)));
+        return toUTF16(fmt::format("{}", number));
+    }
     return std::nullopt;
 }
 

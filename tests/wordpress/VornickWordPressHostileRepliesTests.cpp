@@ -57,6 +57,14 @@ std::string xmlrpcReply(const std::string& value)
     return "<?xml version=\"1.0\"?><methodResponse><params><param><value>" + value + "</value></param></params></methodResponse>";
 }
 
+std::string xmlrpcPost(const std::string& id, const std::string& title)
+{
+    return "<value><struct><member><name>post_id</name><value>" + id + "</value></member>"
+           "<member><name>post_title</name><value><string>" + title + "</string></value></member>"
+           "<member><name>post_content</name><value><string>x</string></value></member>"
+           "<member><name>post_status</name><value><string>publish</string></value></member></struct></value>";
+}
+
 std::string xmlrpcPosts(int first, int count)
 {
     std::string list = "<array><data>";
@@ -186,6 +194,16 @@ TEST_F(VornickWordPressHostileRepliesTests, AnEntryThatCannotBeMappedIsSkippedAn
           { "Skipping the post at position 0 of the listing: its title is not valid text",
             "Skipping the post at position 1 of the listing: its title is not valid text",
             "Skipping the post at position 2 of the listing: its title is not valid text" },
+          1 },
+        { "bad ids, XML-RPC", true,
+          [](int) {
+              return "<array><data>" + xmlrpcPost("<int>-7</int>", "Minus") + xmlrpcPost("<double>1.5</double>", "Half")
+                  + xmlrpcPost("<string>../../x</string>", "Path") + xmlrpcPost("<string>32</string>", "Good") + "</data></array>";
+          },
+          { u"32" },
+          { "Skipping the post at position 0 of the listing: its id \"-7\" is not a positive integer",
+            "Skipping the post at position 1 of the listing: its id \"1.5\" is not a positive integer",
+            "Skipping the post at position 2 of the listing: its id \"../../x\" is not a positive integer" },
           1 },
         { "the same page for every offset", false, [](int) { return restPosts(100, 50); }, {}, 
           { "The listing of posts for \"Kitchen\" ends at offset 50: the server sent no post it had not sent already" }, 2 },

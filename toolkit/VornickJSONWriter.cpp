@@ -224,25 +224,15 @@ void VornickJSONWriter::writeKeyValue(std::u16string_view key, const Value* valu
     default:
         break;
     }
-    if (innermost() != Kind::Object) {
-        recordError(VornickJSONWriterErrorNotInsideDictionary, "not inside a dictionary",
-                    "conditionalWriteKey:\"" + toUTF8(key) + "\" stringValue:");
-        return;
-    }
-    if (key.empty())
-        return;
-    writeMemberPrefix();
-    appendQuoted(key);
-    m_json.append((m_options & PrettyPrint) ? " : " : ":");
-    if (value->isDictionary()) {
-        if (openContainer(Kind::Object, "beginDictionary")) {
+    writeKey(key, [&] {
+        // A dictionary too deep to open is written as null.
+        if (!value->isDictionary())
+            writeValueTree(*value);
+        else if (openContainer(Kind::Object, "beginDictionary")) {
             writeDictionaryPairs(value->dictionary(), true);
             endDictionary();
-        } else
-            m_json.append("null");
-        return;
-    }
-    writeValueTree(*value);
+        }
+    });
 }
 
 void VornickJSONWriter::conditionalWriteKeyArrayValue(std::u16string_view key, const Array* array,

@@ -136,36 +136,32 @@ bool DOMRange::setEnd(const std::shared_ptr<DOMNode>& node, unsigned offset, Err
     return setBoundary(node, offset, false, outError);
 }
 
-bool DOMRange::setStartBefore(const DOMNode& node, Error* outError)
+bool DOMRange::setBoundaryBesideNode(const DOMNode& node, bool after, bool start, Error* outError)
 {
     auto parent = node.parentNode();
     if (!parent)
         return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"The node has no parent.");
-    return setBoundary(parent, node.index(), true, outError);
+    return setBoundary(parent, node.index() + (after ? 1 : 0), start, outError);
+}
+
+bool DOMRange::setStartBefore(const DOMNode& node, Error* outError)
+{
+    return setBoundaryBesideNode(node, false, true, outError);
 }
 
 bool DOMRange::setStartAfter(const DOMNode& node, Error* outError)
 {
-    auto parent = node.parentNode();
-    if (!parent)
-        return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"The node has no parent.");
-    return setBoundary(parent, node.index() + 1, true, outError);
+    return setBoundaryBesideNode(node, true, true, outError);
 }
 
 bool DOMRange::setEndBefore(const DOMNode& node, Error* outError)
 {
-    auto parent = node.parentNode();
-    if (!parent)
-        return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"The node has no parent.");
-    return setBoundary(parent, node.index(), false, outError);
+    return setBoundaryBesideNode(node, false, false, outError);
 }
 
 bool DOMRange::setEndAfter(const DOMNode& node, Error* outError)
 {
-    auto parent = node.parentNode();
-    if (!parent)
-        return setDOMError(outError, DOMExceptionCode::InvalidNodeTypeError, u"The node has no parent.");
-    return setBoundary(parent, node.index() + 1, false, outError);
+    return setBoundaryBesideNode(node, true, false, outError);
 }
 
 void DOMRange::collapse(bool toStart)

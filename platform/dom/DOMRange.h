@@ -76,6 +76,8 @@ public:
 
 private:
     bool setBoundary(const std::shared_ptr<DOMNode>& node, unsigned offset, bool start, Error* outError);
+    // The boundary just before or after the node, in its parent.
+    bool setBoundaryBesideNode(const DOMNode&, bool after, bool start, Error* outError);
     void registerWith(DOMDocument*);
     bool containsNode(const DOMNode*) const;
     bool partiallyContainsNode(const DOMNode*) const;

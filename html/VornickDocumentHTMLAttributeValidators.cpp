@@ -60,6 +60,21 @@ std::optional<URL> resolveResourceReference(const DOMElement* element, std::u16s
     return URL::create(reference, &folder);
 }
 
+// An id is one or more characters, none of them a space; else the
+// completion is told why not.
+bool isWellFormedId(std::u16string_view value, const VornickAttributeValidationCompletionBlock& completion)
+{
+    if (value.empty()) {
+        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
+        return false;
+    }
+    if (containsHTMLSpace(value)) {
+        completion(VornickAttributeValidationOutcome::Invalid, u"id must not contain any spaces.");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void VornickURLHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view, const DOMElement* element,
@@ -94,14 +109,8 @@ void VornickIdHTMLAttributeValidator::validateValueString(std::u16string_view va
                                                           const VornickHTMLElementSpec*,
                                                           const VornickAttributeValidationCompletionBlock& completion)
 {
-    if (value.empty()) {
-        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
+    if (!isWellFormedId(value, completion))
         return;
-    }
-    if (containsHTMLSpace(value)) {
-        completion(VornickAttributeValidationOutcome::Invalid, u"id must not contain any spaces.");
-        return;
-    }
     size_t others = countElementsWithId(element, value, element);
     if (!others)
         completion(VornickAttributeValidationOutcome::Valid, u"");
@@ -115,14 +124,8 @@ void VornickIdReferenceHTMLAttributeValidator::validateValueString(std::u16strin
                                                                    const DOMElement* element, const VornickHTMLElementSpec*,
                                                                    const VornickAttributeValidationCompletionBlock& completion)
 {
-    if (value.empty()) {
-        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
+    if (!isWellFormedId(value, completion))
         return;
-    }
-    if (containsHTMLSpace(value)) {
-        completion(VornickAttributeValidationOutcome::Invalid, u"id must not contain any spaces.");
-        return;
-    }
     size_t count = countElementsWithId(element, value, nullptr);
     if (!count)
         completion(VornickAttributeValidationOutcome::Warning, u"Document doesn't appear to contain an element with the given 'id'.");

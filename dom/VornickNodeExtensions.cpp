@@ -82,6 +82,21 @@ bool isCommentWithPrefix(const DOMNode& node, std::u16string_view prefix)
     return node.nodeType() == DOMNode::COMMENT_NODE && vornick_hasPrefix(downcast<DOMComment>(node), prefix);
 }
 
+// The index of the nearest sibling in the direction of `step` that is a
+// comment with the prefix, past other comments and whitespace-only text.
+size_t indexOfSiblingCommentWithPrefix(const DOMNode& node, std::u16string_view prefix, DOMNode* (DOMNode::*step)() const)
+{
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(node);
+    for (DOMNode* sibling = (node.*step)(); sibling; sibling = (sibling->*step)()) {
+        if (isCommentWithPrefix(*sibling, prefix))
+            return sibling->index();
+        if (sibling->nodeType() == DOMNode::COMMENT_NODE || isWhitespaceOnlyTextWithSubstitute(*sibling, substitute))
+            continue;
+        break;
+    }
+    return VornickNotFound;
+}
+
 } // namespace
 
 bool vornick_enumerateNodeTreeWithOptions(const std::shared_ptr<DOMNode>& node, unsigned options,
@@ -325,28 +340,12 @@ std::shared_ptr<DOMNode> vornick_nextCommentWithPrefix(const DOMNode& node, std:
 
 size_t vornick_indexOfPreviousCommentWithPrefix(const DOMNode& node, std::u16string_view prefix)
 {
-    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(node);
-    for (DOMNode* sibling = node.previous(); sibling; sibling = sibling->previous()) {
-        if (isCommentWithPrefix(*sibling, prefix))
-            return sibling->index();
-        if (sibling->nodeType() == DOMNode::COMMENT_NODE || isWhitespaceOnlyTextWithSubstitute(*sibling, substitute))
-            continue;
-        break;
-    }
-    return VornickNotFound;
+    return indexOfSiblingCommentWithPrefix(node, prefix, &DOMNode::previous);
 }
 
 size_t vornick_indexOfNextCommentWithPrefix(const DOMNode& node, std::u16string_view prefix)
 {
-    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(node);
-    for (DOMNode* sibling = node.next(); sibling; sibling = sibling->next()) {
-        if (isCommentWithPrefix(*sibling, prefix))
-            return sibling->index();
-        if (sibling->nodeType() == DOMNode::COMMENT_NODE || isWhitespaceOnlyTextWithSubstitute(*sibling, substitute))
-            continue;
-        break;
-    }
-    return VornickNotFound;
+    return indexOfSiblingCommentWithPrefix(node, prefix, &DOMNode::next);
 }
 
 std::shared_ptr<DOMNode> vornick_startOfPrecedingWhitespaceRunExceptingCommentNodesWithPrefixes(

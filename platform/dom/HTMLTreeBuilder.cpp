@@ -427,6 +427,10 @@ private:
     void moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node, DOMNode* before);
     void insertComment(HTMLToken&, DOMNode* parent = nullptr);
     void insertCharacters(std::u16string_view);
+    // Inserts the whitespace the pending text starts with; true when that was all of it.
+    bool insertLeadingWhitespace();
+    // Has "in body" take the whitespace the pending text starts with, the rest left pending.
+    void processLeadingWhitespaceInBody(HTMLToken&);
     void flushText();
     void noteTextUnits(std::u16string_view);
     void appendAttributes(DOMElement&, HTMLToken&, Namespace);
@@ -1203,6 +1207,23 @@ void TreeBuilder::insertComment(HTMLToken& token, DOMNode* parent)
         insertNode(appropriatePlace(), std::move(comment));
 }
 
+bool TreeBuilder::insertLeadingWhitespace()
+{
+    size_t whitespace = leadingWhitespace(m_text);
+    insertCharacters(m_text.substr(0, whitespace));
+    m_text.remove_prefix(whitespace);
+    return m_text.empty();
+}
+
+void TreeBuilder::processLeadingWhitespaceInBody(HTMLToken& token)
+{
+    size_t whitespace = leadingWhitespace(m_text);
+    auto rest = m_text.substr(whitespace);
+    m_text = m_text.substr(0, whitespace);
+    inBody(token);
+    m_text = rest;
+}
+
 void TreeBuilder::insertCharacters(std::u16string_view text)
 {
     if (text.empty())
@@ -1595,14 +1616,10 @@ Result TreeBuilder::beforeHead(HTMLToken& token)
 Result TreeBuilder::inHead(HTMLToken& token)
 {
     switch (token.kind) {
-    case HTMLToken::Kind::Characters: {
-        size_t whitespace = leadingWhitespace(m_text);
-        insertCharacters(m_text.substr(0, whitespace));
-        m_text.remove_prefix(whitespace);
-        if (m_text.empty())
+    case HTMLToken::Kind::Characters:
+        if (insertLeadingWhitespace())
             return Result::Done;
         break;
-    }
     case HTMLToken::Kind::Comment:
         insertComment(token);
         return Result::Done;
@@ -1691,14 +1708,10 @@ Result TreeBuilder::inHeadNoscript(HTMLToken& token)
     case HTMLToken::Kind::DOCTYPE:
         parseError();
         return Result::Done;
-    case HTMLToken::Kind::Characters: {
-        size_t whitespace = leadingWhitespace(m_text);
-        insertCharacters(m_text.substr(0, whitespace));
-        m_text.remove_prefix(whitespace);
-        if (m_text.empty())
+    case HTMLToken::Kind::Characters:
+        if (insertLeadingWhitespace())
             return Result::Done;
         break;
-    }
     case HTMLToken::Kind::Comment:
         return inHead(token);
     case HTMLToken::Kind::StartTag:
@@ -1734,14 +1747,10 @@ Result TreeBuilder::inHeadNoscript(HTMLToken& token)
 Result TreeBuilder::afterHead(HTMLToken& token)
 {
     switch (token.kind) {
-    case HTMLToken::Kind::Characters: {
-        size_t whitespace = leadingWhitespace(m_text);
-        insertCharacters(m_text.substr(0, whitespace));
-        m_text.remove_prefix(whitespace);
-        if (m_text.empty())
+    case HTMLToken::Kind::Characters:
+        if (insertLeadingWhitespace())
             return Result::Done;
         break;
-    }
     case HTMLToken::Kind::Comment:
         insertComment(token);
         return Result::Done;
@@ -2552,14 +2561,10 @@ Result TreeBuilder::inCaption(HTMLToken& token)
 Result TreeBuilder::inColumnGroup(HTMLToken& token)
 {
     switch (token.kind) {
-    case HTMLToken::Kind::Characters: {
-        size_t whitespace = leadingWhitespace(m_text);
-        insertCharacters(m_text.substr(0, whitespace));
-        m_text.remove_prefix(whitespace);
-        if (m_text.empty())
+    case HTMLToken::Kind::Characters:
+        if (insertLeadingWhitespace())
             return Result::Done;
         break;
-    }
     case HTMLToken::Kind::Comment:
         insertComment(token);
         return Result::Done;
@@ -2933,11 +2938,7 @@ Result TreeBuilder::afterBody(HTMLToken& token)
     switch (token.kind) {
     case HTMLToken::Kind::Characters:
         if (isWhitespace(m_text[0])) {
-            size_t whitespace = leadingWhitespace(m_text);
-            auto saved = m_text.substr(whitespace);
-            m_text = m_text.substr(0, whitespace);
-            inBody(token);
-            m_text = saved;
+            processLeadingWhitespaceInBody(token);
             return Result::Done;
         }
         break;
@@ -3072,11 +3073,7 @@ Result TreeBuilder::afterAfterBody(HTMLToken& token)
         return inBody(token);
     case HTMLToken::Kind::Characters:
         if (isWhitespace(m_text[0])) {
-            size_t whitespace = leadingWhitespace(m_text);
-            auto saved = m_text.substr(whitespace);
-            m_text = m_text.substr(0, whitespace);
-            inBody(token);
-            m_text = saved;
+            processLeadingWhitespaceInBody(token);
             return Result::Done;
         }
         break;

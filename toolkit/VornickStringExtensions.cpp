@@ -1,5 +1,6 @@
 #include "toolkit/VornickStringExtensions.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickWhitespaceSets.h"
 #include "platform/foundation/Assertions.h"
@@ -175,18 +176,10 @@ std::optional<uint64_t> vornick_hexIntegerValue(std::u16string_view string)
         return std::nullopt;
     uint64_t value = 0;
     for (char16_t c : string) {
-        unsigned digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else if (c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else
+        int digit = hexDigitValue(c);
+        if (digit < 0 || value > (UINT64_MAX >> 4))
             return std::nullopt;
-        if (value > (UINT64_MAX >> 4))
-            return std::nullopt;
-        value = (value << 4) | digit;
+        value = (value << 4) | static_cast<unsigned>(digit);
     }
     return value;
 }

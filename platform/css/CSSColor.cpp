@@ -1,5 +1,6 @@
 #include "platform/css/CSSColor.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -66,17 +67,6 @@ constexpr auto NamedColors = std::to_array<NamedColor>({
     { u"white", 0xFFFFFF }, { u"whitesmoke", 0xF5F5F5 }, { u"yellow", 0xFFFF00 },
     { u"yellowgreen", 0x9ACD32 },
 });
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
 
 double clamp(double value, double low, double high)
 {
@@ -194,7 +184,7 @@ std::optional<CSSRGBColor> namedCSSColor(std::u16string_view name)
 std::optional<CSSRGBColor> hexCSSColor(std::u16string_view digits)
 {
     for (char16_t c : digits) {
-        if (hexValue(c) < 0)
+        if (hexDigitValue(c) < 0)
             return std::nullopt;
     }
     CSSRGBColor color;
@@ -202,19 +192,19 @@ std::optional<CSSRGBColor> hexCSSColor(std::u16string_view digits)
     switch (digits.size()) {
     case 3:
     case 4:
-        color.red = hexValue(digits[0]) * 17;
-        color.green = hexValue(digits[1]) * 17;
-        color.blue = hexValue(digits[2]) * 17;
+        color.red = hexDigitValue(digits[0]) * 17;
+        color.green = hexDigitValue(digits[1]) * 17;
+        color.blue = hexDigitValue(digits[2]) * 17;
         if (digits.size() == 4)
-            color.alpha = hexValue(digits[3]) * 17 / 255.0;
+            color.alpha = hexDigitValue(digits[3]) * 17 / 255.0;
         return color;
     case 6:
     case 8:
-        color.red = hexValue(digits[0]) * 16 + hexValue(digits[1]);
-        color.green = hexValue(digits[2]) * 16 + hexValue(digits[3]);
-        color.blue = hexValue(digits[4]) * 16 + hexValue(digits[5]);
+        color.red = hexDigitValue(digits[0]) * 16 + hexDigitValue(digits[1]);
+        color.green = hexDigitValue(digits[2]) * 16 + hexDigitValue(digits[3]);
+        color.blue = hexDigitValue(digits[4]) * 16 + hexDigitValue(digits[5]);
         if (digits.size() == 8)
-            color.alpha = (hexValue(digits[6]) * 16 + hexValue(digits[7])) / 255.0;
+            color.alpha = (hexDigitValue(digits[6]) * 16 + hexDigitValue(digits[7])) / 255.0;
         return color;
     default:
         return std::nullopt;

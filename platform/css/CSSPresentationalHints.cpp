@@ -3,6 +3,7 @@
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -27,11 +28,6 @@ bool isASCIIAlphanumeric(char16_t c)
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
-bool isHexDigit(char16_t c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
 // A colour as HTML reads it: a name or "#" and hex digits, the "#" optional
 // before three or six hex digits; nullopt for anything else.
 std::optional<std::u16string> colorValue(const std::u16string* attribute)
@@ -49,7 +45,7 @@ std::optional<std::u16string> colorValue(const std::u16string* attribute)
         if (!isASCIIAlphanumeric(c))
             return std::nullopt;
     }
-    bool allHex = std::all_of(body.begin(), body.end(), isHexDigit);
+    bool allHex = std::all_of(body.begin(), body.end(), isASCIIHexDigit);
     if (hash && !allHex)
         return std::nullopt;
     if (!hash && allHex && (body.size() == 3 || body.size() == 6))

@@ -1,5 +1,7 @@
 #include "platform/css/CSSTokenizer.h"
 
+#include "platform/foundation/HexDigits.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -20,11 +22,6 @@ bool isName(char16_t c)
 bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-bool isHexDigit(char16_t c)
-{
-    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 bool isWhitespace(char16_t c)
@@ -95,12 +92,11 @@ private:
     void consumeEscape(std::u16string& out)
     {
         char16_t c = at();
-        if (isHexDigit(c)) {
+        if (isASCIIHexDigit(c)) {
             uint32_t value = 0;
             int digits = 0;
-            while (digits < 6 && isHexDigit(at())) {
-                char16_t h = at();
-                value = value * 16 + (isDigit(h) ? h - u'0' : (h | 0x20) - u'a' + 10);
+            while (digits < 6 && isASCIIHexDigit(at())) {
+                value = value * 16 + static_cast<uint32_t>(hexDigitValue(at()));
                 ++m_position;
                 ++digits;
             }

@@ -5,6 +5,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMXMLProlog.h"
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/Text.h"
 
 #include <libxml/HTMLparser.h>
@@ -71,16 +72,10 @@ unsigned characterReferenceValue(std::string_view digits)
         return 0;
     unsigned value = 0;
     for (char c : digits) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
+        int digit = hexDigitValue(static_cast<unsigned char>(c));
+        if (digit < 0 || (!hex && digit > 9))
             return 0;
-        value = value * (hex ? 16 : 10) + digit;
+        value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
     }
     if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
         return 0;

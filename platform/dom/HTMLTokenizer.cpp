@@ -1,6 +1,7 @@
 #include "platform/dom/HTMLTokenizer.h"
 
 #include "platform/dom/HTMLNamedCharacterReferences.h"
+#include "platform/foundation/HexDigits.h"
 
 #include <algorithm>
 #include <array>
@@ -26,11 +27,6 @@ bool isASCIIUpper(char32_t c)
 bool isASCIIDigit(char32_t c)
 {
     return c >= '0' && c <= '9';
-}
-
-bool isASCIIHexDigit(char32_t c)
-{
-    return isASCIIDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
 }
 
 bool isASCIIAlphanumeric(char32_t c)
@@ -687,8 +683,7 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     const char16_t* units = m_input.data();
     if (hex) {
         for (; m_position < m_input.size() && isASCIIHexDigit(units[m_position]); ++m_position) {
-            char16_t d = units[m_position];
-            unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
+            auto digit = static_cast<unsigned>(hexDigitValue(units[m_position]));
             value = value > 0x10FFFF ? value : value * 16 + digit;
         }
     } else {

@@ -1,5 +1,6 @@
 #include "platform/foundation/URL.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -18,17 +19,6 @@ namespace brevanton {
 // MARK: Percent escaping
 
 static const char hexDigits[] = "0123456789ABCDEF";
-
-static int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 static void appendEscapedByte(std::string& out, unsigned char byte)
 {
@@ -93,8 +83,8 @@ std::optional<std::string> percentDecodeToBytes(std::string_view text)
         }
         if (i + 2 >= text.size())
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = hexDigitValue(static_cast<unsigned char>(text[i + 1]));
+        int low = hexDigitValue(static_cast<unsigned char>(text[i + 2]));
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);
@@ -127,8 +117,8 @@ decode:
             }
             if (i + 2 >= text.size())
                 return std::nullopt;
-            int high = text[i + 1] < 0x80 ? hexValue(static_cast<char>(text[i + 1])) : -1;
-            int low = text[i + 2] < 0x80 ? hexValue(static_cast<char>(text[i + 2])) : -1;
+            int high = hexDigitValue(text[i + 1]);
+            int low = hexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             if (high >= 8)
@@ -428,8 +418,8 @@ static std::optional<std::u16string> decodedASCII(std::u16string_view text)
         }
         if (i + 2 >= text.size() || text[i + 1] >= 0x80 || text[i + 2] >= 0x80)
             return std::nullopt;
-        int high = hexValue(static_cast<char>(text[i + 1]));
-        int low = hexValue(static_cast<char>(text[i + 2]));
+        int high = hexDigitValue(text[i + 1]);
+        int low = hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0 || high >= 8)
             return std::nullopt;
         out.push_back(static_cast<char16_t>(high * 16 + low));

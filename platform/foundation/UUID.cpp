@@ -1,5 +1,7 @@
 #include "platform/foundation/UUID.h"
 
+#include "platform/foundation/HexDigits.h"
+
 #include <mutex>
 #include <random>
 
@@ -34,16 +36,7 @@ std::optional<UUID> UUID::fromString(std::u16string_view string)
             ++i;
             continue;
         }
-        auto digit = [](char16_t c) -> int {
-            if (c >= u'0' && c <= u'9')
-                return c - u'0';
-            if (c >= u'a' && c <= u'f')
-                return c - u'a' + 10;
-            if (c >= u'A' && c <= u'F')
-                return c - u'A' + 10;
-            return -1;
-        };
-        int high = digit(string[i]), low = digit(string[i + 1]);
+        int high = hexDigitValue(string[i]), low = hexDigitValue(string[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes[byte++] = static_cast<uint8_t>(high << 4 | low);

@@ -1,5 +1,6 @@
 #include "ui/VornickWebListViewController.h"
 
+#include "dom/VornickElementExtensions.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -21,48 +22,6 @@
 #include <unordered_set>
 
 namespace brevanton {
-
-namespace {
-
-bool hasClass(const DOMElement& element, std::u16string_view name)
-{
-    std::u16string classes = element.className();
-    size_t start = 0;
-    while (start < classes.size()) {
-        while (start < classes.size() && isHTMLWhitespace(classes[start]))
-            ++start;
-        size_t end = start;
-        while (end < classes.size() && !isHTMLWhitespace(classes[end]))
-            ++end;
-        if (end > start && std::u16string_view(classes).substr(start, end - start) == name)
-            return true;
-        start = end;
-    }
-    return false;
-}
-
-std::u16string withoutClass(std::u16string_view classes, std::u16string_view name)
-{
-    std::u16string result;
-    size_t start = 0;
-    while (start < classes.size()) {
-        while (start < classes.size() && isHTMLWhitespace(classes[start]))
-            ++start;
-        size_t end = start;
-        while (end < classes.size() && !isHTMLWhitespace(classes[end]))
-            ++end;
-        auto word = classes.substr(start, end - start);
-        if (!word.empty() && word != name) {
-            if (!result.empty())
-                result += u' ';
-            result += word;
-        }
-        start = end;
-    }
-    return result;
-}
-
-} // namespace
 
 VornickWebListViewController::VornickWebListViewController()
 {
@@ -369,7 +328,7 @@ void VornickWebListViewController::updateRows(size_t count)
                 list->appendChild(whole);
             m_rows = std::move(wanted);
             for (auto& object : m_selectedObjects) {
-                if (auto item = listItemForRow(rowForRepresentedObject(object)); item && !hasClass(*item, u"selected"))
+                if (auto item = listItemForRow(rowForRepresentedObject(object)); item && !vornick_hasClass(*item, u"selected"))
                     markListItemSelected(*item);
             }
             return;
@@ -610,16 +569,12 @@ bool VornickWebListViewController::isSelected(const ManagedObject* object) const
 
 void VornickWebListViewController::markListItemSelected(DOMElement& item)
 {
-    if (hasClass(item, u"selected"))
-        return;
-    std::u16string classes = item.className();
-    item.setClassName(classes.empty() ? u"selected" : classes + u" selected");
+    vornick_addClass(item, u"selected");
 }
 
 void VornickWebListViewController::markListItemNotSelected(DOMElement& item)
 {
-    if (hasClass(item, u"selected"))
-        item.setClassName(withoutClass(item.className(), u"selected"));
+    vornick_removeClass(item, u"selected");
 }
 
 void VornickWebListViewController::clearSelection()

@@ -36,6 +36,10 @@
 #include "publishing/VornickFirstBlogSyncWindowController.h"
 #include "publishing/VornickSyncStatusUIController.h"
 #include "publishing/VornickWordPressAccountEditor.h"
+#include "platform/views/Toolbar.h"
+#include "editing/VornickToolbarItemViews.h"
+#include "publishing/VornickWordPressBlogEditor.h"
+#include "publishing/VornickMiniSyncStatusUIController.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "shell/VornickApplicationShell.h"
@@ -357,6 +361,36 @@ TEST_F(PostEditorSite, ANewPostSavedAgainWhileItsFirstUploadRunsIsOneDraftOnTheS
     for (const char16_t* typed : { u"Once ", u"Twice ", u"First words." })
         EXPECT_NE(post->sourceContentString().find(typed), std::u16string::npos) << toUTF8(post->sourceContentString());
     EXPECT_FALSE(post->publishAtNextSync());
+}
+
+// The password stops working after the import (changed on the site): a
+// click on Sync in the blog window ends with the window saying why, and
+// the Sync button ready again.
+TEST_F(PostEditorSite, ARefusedPasswordLeavesTheBlogWindowSayingWhyWithSyncReady)
+{
+    importAndOpen();
+    Error error;
+    ASSERT_TRUE(m_account->project()->wordPressAccount()->setPassword(u"aaaa bbbb cccc dddd eeee ffff", &error)) << error;
+    auto blog = vornick_allEntitiesOfKind(*m_account->project()->index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
+    ASSERT_FALSE(blog.empty());
+    auto& component = *std::dynamic_pointer_cast<VornickProjectComponent>(blog.front());
+    std::shared_ptr<VornickWordPressBlogEditor> editor;
+    ASSERT_TRUE(waitUntil([&] {
+        editor = std::dynamic_pointer_cast<VornickWordPressBlogEditor>(VornickProjectComponentEditor::editorForComponent(component));
+        return editor && editor->window() && editor->window()->isVisible();
+    }, 10));
+    auto sync = editor->window()->toolbar()->itemWithIdentifier(VornickStartSyncWithHostToolbarItemIdentifier);
+    ASSERT_TRUE(sync && sync->view());
+    auto* widget = widgetOf(*editor->window());
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, centreInWidget(*widget, *sync->view()));
+    ASSERT_TRUE(waitUntil([&] { return synchronizer().currentSyncSession() != nullptr; }, 5));
+    EXPECT_EQ(sync->label(), u"Stop");
+    ASSERT_TRUE(waitForSyncsToEnd(60));
+    turn(0.1);
+    EXPECT_EQ(sync->label(), u"Sync");
+    ASSERT_TRUE(editor->isMiniSyncStatusShown());
+    EXPECT_EQ(editor->miniSyncStatusUIController()->latestStatusMessageTextField()->stringValue(),
+              u"Sync failed: WordPress rejected the password.") << syncLogText();
 }
 
 TEST_F(PostEditorSite, AnEditedFuturePostKeepsItsDateOnTheSite)

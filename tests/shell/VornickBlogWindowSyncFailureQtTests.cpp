@@ -6,6 +6,7 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
+#include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/foundation/FileUtilities.h"
@@ -88,6 +89,11 @@ protected:
             account->setLoginID(u"editor");
             std::mt19937_64 random(std::random_device {}());
             ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
+            // The site's one blog, as a sync found it.
+            auto blog = vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog")->front();
+            blog->setValueForKey(Value(u"1"), u"identifierUsedByBlogService");
+            ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+            ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
             ASSERT_TRUE(project->save(&error)) << error;
         }
         static int argc = 1;
@@ -165,7 +171,8 @@ TEST_P(BlogWindowSyncFailureQt, TheStatusTheSyncButtonAndTheAccountPopoverSayWha
 
     // The button is Sync again; the status line stays, saying why.
     EXPECT_EQ(sync->label(), u"Sync");
-    ASSERT_TRUE(editor->isMiniSyncStatusShown());
+    ASSERT_TRUE(synchronizer.lastEndedSyncSession());
+    ASSERT_TRUE(editor->isMiniSyncStatusShown()) << synchronizer.lastEndedSyncSession()->splat();
     auto status = editor->miniSyncStatusUIController()->latestStatusMessageTextField()->stringValue();
     EXPECT_TRUE(status.starts_with(u"Sync failed: ")) << toUTF8(status);
     EXPECT_NE(status.find(site.reason), std::u16string::npos) << toUTF8(status);

@@ -1,5 +1,5 @@
-// Reads arbitrary bytes as a WordPress reply and maps its entries as the
-// agents do (posts, terms and media items, REST and XML-RPC forms): reading
+// Reads arbitrary bytes as a WordPress REST reply and maps its entries as the
+// agent does (posts, terms and media items): reading
 // and mapping must never crash, hang or leak; marking undecodable text never
 // changes a reply that reads without it; and every description kept holds a
 // positive integer id and text that may be stored and printed.
@@ -7,7 +7,6 @@
 #include "toolkit/VornickLog.h"
 #include "wordpress/VornickWordPressEntryChecks.h"
 #include "wordpress/VornickWordPressRESTMapping.h"
-#include "wordpress/VornickWordPressXMLRPCDescriptions.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,21 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!list)
         return 0;
     std::vector<Dictionary> posts;
-    std::vector<Dictionary> structs;
-    std::vector<Dictionary> terms;
-    std::vector<Dictionary> media;
+    std::vector<Dictionary> firstVersionPosts;
     for (const auto& element : *list) {
         if (!element.isDictionary())
             continue;
         posts.push_back(vornickPostDescriptionFromWordPressPostDescription(element.dictionary(), 2));
-        structs.push_back(brevanton::vornickPostDescriptionFromWordPressPostDescription(element.dictionary()));
-        terms.push_back(vornickCategoryDescriptionFromWordPressTermDescription(element.dictionary()));
-        media.push_back(vornickMediaItemDescriptionFromWordPressMediaDescription(element.dictionary()));
+        firstVersionPosts.push_back(vornickPostDescriptionFromWordPressPostDescription(element.dictionary(), 1));
     }
     expectKeptSound(vornickWordPressCheckedDescriptions(std::move(posts), u"post", 0, log.get()));
-    expectKeptSound(vornickWordPressCheckedDescriptions(std::move(structs), u"post", 0, log.get()));
-    expectKeptSound(vornickWordPressCheckedDescriptions(std::move(terms), u"category", 0, log.get()));
-    expectKeptSound(vornickWordPressCheckedDescriptions(std::move(media), u"media item", 0, log.get()));
+    expectKeptSound(vornickWordPressCheckedDescriptions(std::move(firstVersionPosts), u"post", 0, log.get()));
+    expectKeptSound(vornickWordPressCheckedDescriptions(vornickTermDescriptionsFromWordPressTermDescriptions(*list, VornickWordPressTermKind::Category),
+        u"category", 0, log.get()));
     expectKeptSound(vornickWordPressCheckedDescriptions(vornickTermDescriptionsFromWordPressTermDescriptions(*list, VornickWordPressTermKind::Tag),
         u"tag", 0, log.get()));
     expectKeptSound(vornickWordPressCheckedDescriptions(vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list), u"media item", 0,

@@ -1,5 +1,6 @@
 #include "platform/foundation/JSONReader.h"
 
+#include "platform/foundation/HexDigits.h"
 #include "platform/foundation/Text.h"
 
 #include <nlohmann/json.hpp>
@@ -145,17 +146,6 @@ std::string reasonFromMessage(const std::string& message)
             return message.substr(end + 2);
     }
     return message;
-}
-
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The code unit of a "\uXXXX" escape at `at`; -1 when there is none.

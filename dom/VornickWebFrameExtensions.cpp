@@ -36,15 +36,12 @@ const std::string& key(const char* name)
 
 template<typename T> std::optional<T> value(const WebFrame& frame, const char* name)
 {
-    auto stored = vornick_associatedValue(frame, key(name));
-    if (auto* typed = std::any_cast<T>(&stored))
-        return *typed;
-    return std::nullopt;
+    return vornick_associatedValueOfType<T>(frame, key(name));
 }
 
 template<typename T> void setValue(const WebFrame& frame, const char* name, std::optional<T> newValue)
 {
-    vornick_setAssociatedValue(frame, key(name), newValue ? std::any(std::move(*newValue)) : std::any());
+    vornick_setAssociatedValueOfType(frame, key(name), std::move(newValue));
 }
 
 constexpr const char* stringEncodingOverrideKey = "StringEncodingOverride";

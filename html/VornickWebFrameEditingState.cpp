@@ -28,10 +28,7 @@ namespace {
 
 template<typename T> std::optional<T> value(const WebFrame& frame, std::string_view name)
 {
-    auto stored = vornick_associatedValue(frame, VornickWebFrameAssociatedValueKey(name));
-    if (auto* typed = std::any_cast<T>(&stored))
-        return *typed;
-    return std::nullopt;
+    return vornick_associatedValueOfType<T>(frame, VornickWebFrameAssociatedValueKey(name));
 }
 
 template<typename T> std::shared_ptr<T> object(const WebFrame& frame, std::string_view name)
@@ -41,8 +38,7 @@ template<typename T> std::shared_ptr<T> object(const WebFrame& frame, std::strin
 
 template<typename T> void setValue(const WebFrame& frame, std::string_view name, std::optional<T> newValue)
 {
-    vornick_setAssociatedValue(frame, VornickWebFrameAssociatedValueKey(name),
-                               newValue ? std::any(std::move(*newValue)) : std::any());
+    vornick_setAssociatedValueOfType(frame, VornickWebFrameAssociatedValueKey(name), std::move(newValue));
 }
 
 template<typename T> void setObject(const WebFrame& frame, std::string_view name, std::shared_ptr<T> newObject)

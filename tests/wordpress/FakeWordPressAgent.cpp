@@ -40,7 +40,7 @@ void FakeWordPressAgent::later(std::function<void(FakeWordPressAgent&, VornickWo
 
 std::vector<Dictionary> FakeWordPressAgent::page(const std::vector<Dictionary>& all, int64_t startOffset, bool& couldBeMore) const
 {
-    size_t begin = std::min(all.size(), static_cast<size_t>(startOffset));
+    size_t begin = m_site->ignoresOffsets ? 0 : std::min(all.size(), static_cast<size_t>(startOffset));
     size_t end = std::min(all.size(), begin + m_site->pageSize);
     // Like the REST agent: a full page may be followed by another.
     couldBeMore = end - begin == m_site->pageSize;

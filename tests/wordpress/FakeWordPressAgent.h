@@ -29,6 +29,9 @@ struct FakeWordPressSite {
     Dictionary statuses;
     Dictionary options;
     size_t pageSize { 2 };
+    // Answers every listing with its first page, whatever the offset (as a
+    // cache that ignores the query does).
+    bool ignoresOffsets { false };
     // What the agent says it wants.
     bool wantsTags { true };
     bool wantsBlogOptions { true };

@@ -182,6 +182,32 @@ TEST_F(WordPressIntegratorTest, CategoriesArePagedDeletedOnlyAfterTheLastPageAnd
     EXPECT_FALSE(orphan->parentCategory());
 }
 
+TEST_F(WordPressIntegratorTest, ATermListingThatRepeatsEndsAndDeletesNothing)
+{
+    importBlog();
+    localTerm(u"BlogCategory", u"40", u"Gone");
+    localTerm(u"BlogTag", u"41", u"gone");
+    site.categories = { term(u"10", u"Child", u"30"), term(u"30", u"Parent"), term(u"50", u"More") };
+    site.tags = { term(u"1", u"first"), term(u"2", u"second"), term(u"3", u"third") };
+    site.ignoresOffsets = true;
+    auto session = runSession(VornickSyncSessionType::ExhaustiveManual);
+    EXPECT_NE(site.requestSummary().find("categories@0 categories@2 "), std::string::npos) << site.requestSummary();
+    EXPECT_EQ(site.requestSummary().find("categories@4"), std::string::npos) << site.requestSummary();
+    EXPECT_EQ(site.requestSummary().find("tags@4"), std::string::npos) << site.requestSummary();
+    for (const char16_t* step : { u"syncCategories", u"syncTags" })
+        EXPECT_EQ(stepOfSession(*session, step)->state(), VornickSyncStepState::Completed);
+    EXPECT_TRUE(termTitled(u"categories", u"Gone")) << "a listing not known whole deletes nothing";
+    EXPECT_TRUE(termTitled(u"tags", u"gone"));
+    auto child = std::dynamic_pointer_cast<VornickBlogCategory>(termTitled(u"categories", u"Child"));
+    ASSERT_TRUE(child && child->parentCategory()) << "parents are still set";
+    for (const char16_t* line : { u"The listing of categories for \"Fake Site\" ends at offset 2: the server sent no category it had not sent already",
+             u"The listing of tags for \"Fake Site\" ends at offset 2: the server sent no tag it had not sent already" }) {
+        auto at = log->text().find(line);
+        EXPECT_NE(at, std::u16string::npos) << toUTF8(line);
+        EXPECT_EQ(at, log->text().rfind(line));
+    }
+}
+
 TEST_F(WordPressIntegratorTest, AnEverydaySessionStitchesAfterTheLastPageAndDeletesNothing)
 {
     importBlog();

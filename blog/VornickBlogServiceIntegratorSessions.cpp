@@ -20,6 +20,7 @@
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
+#include "toolkit/VornickURLExtensions.h"
 
 namespace brevanton {
 
@@ -133,9 +134,13 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
         }
     });
 
+    // A stored endpoint off the site's own origin (kept by an older version)
+    // is looked for afresh, and replaced or refused.
+    std::u16string storedEndpoint = accountValue(*account, u"remoteEndpointURLString").stringValue();
+    auto rootURL = URL::create(accountValue(*account, u"rootURLString").stringValue());
     bool needsEndpoint = accountValue(*account, u"effectiveProtocolType").integerValue() == RESTProtocolType
         && !accountValue(*account, u"isWordPressDotComAccount").boolValue()
-        && accountValue(*account, u"remoteEndpointURLString").stringValue().empty();
+        && (storedEndpoint.empty() || !rootURL || !VornickGetAPIEndpointSyncStep::acceptableEndpointURL(*rootURL, storedEndpoint));
     if (needsEndpoint) {
         auto step = std::make_shared<VornickGetAPIEndpointSyncStep>(u"getAPIEndpoint", u"Get API Endpoint");
         std::weak_ptr<VornickGetAPIEndpointSyncStep> weakStep = step;
@@ -327,6 +332,14 @@ void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickBlog
 {
     if (!handler)
         return;
+    // What a server's content names is fetched only from the web, never read
+    // from this computer.
+    if (!vornick_isWebAddress(url)) {
+        Error error(VornickErrorDomain, VornickAddressNotOnTheWebError, u"Only http and https addresses are fetched: " + url.absoluteString());
+        error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+        handler(nullptr, {}, std::move(error));
+        return;
+    }
     auto agent = m_syncSession && m_syncSession->active() ? this->agent() : nullptr;
     if (agent) {
         agent->requestDataForURL(url, std::move(handler));

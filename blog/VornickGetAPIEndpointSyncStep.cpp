@@ -11,6 +11,7 @@
 #include "platform/net/URLResponse.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
+#include "toolkit/VornickPasswordTransport.h"
 
 #include <fmt/format.h>
 
@@ -40,13 +41,7 @@ std::optional<URL> VornickGetAPIEndpointSyncStep::acceptableEndpointURL(const UR
     if (!endpoint)
         return std::nullopt;
     std::u16string scheme = endpoint->scheme();
-    if (scheme != u"http" && scheme != u"https")
-        return std::nullopt;
-    if (rootURL.scheme() == u"https" && scheme != u"https")
-        return std::nullopt;
-    auto rootHost = rootURL.host();
-    auto endpointHost = endpoint->host();
-    if (!rootHost || !endpointHost || rootHost->empty() || !equalsIgnoringASCIICase(*rootHost, *endpointHost))
+    if ((scheme != u"http" && scheme != u"https") || !vornick_isSameOrigin(rootURL, *endpoint))
         return std::nullopt;
     return endpoint->absoluteURL();
 }
@@ -108,9 +103,10 @@ void VornickGetAPIEndpointSyncStep::receivedHomePage(const URL& rootURL, const D
     // The endpoint gets the user's credentials, so it must be the site's own.
     auto endpoint = acceptableEndpointURL(rootURL, *found);
     if (!endpoint) {
-        fail(toUTF16(fmt::format("Refusing endpoint URL {} found at {}: it is not on that host, or does not use https as the site does",
+        fail(toUTF16(fmt::format("Refusing endpoint URL {} found at {}: it is not on the site's own scheme, host and port, "
+                                 "and the endpoint is sent your login",
                                  toUTF8(*found), toUTF8(rootURLString))),
-             {});
+             Error(VornickErrorDomain, VornickCredentialsOriginRefusedError, u"The site's API address is not on the site's own address."));
         return;
     }
 

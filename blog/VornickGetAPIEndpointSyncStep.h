@@ -34,7 +34,9 @@ public:
     const char* className() const override { return "VornickGetAPIEndpointSyncStep"; }
 
     // The link as an absolute URL when it may serve as the endpoint of the
-    // site at `rootURL` (resolved against it); nothing otherwise.
+    // site at `rootURL` (resolved against it): an http(s) address of the
+    // root's own origin (scheme, host and port), since the endpoint is sent
+    // the login; nothing otherwise.
     static std::optional<URL> acceptableEndpointURL(const URL& rootURL, std::u16string_view endpointURLString);
 
 private:

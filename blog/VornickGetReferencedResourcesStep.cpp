@@ -12,6 +12,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/net/URLResponse.h"
 #include "toolkit/VornickLog.h"
+#include "toolkit/VornickURLExtensions.h"
 
 namespace brevanton {
 
@@ -117,10 +118,7 @@ void VornickGetReferencedResourcesStep::addRequestForURL(const URL& url)
 {
     // Only web addresses: content from the server must not pull local files
     // (file:) or other schemes into the cache, nor carry a user and password.
-    std::u16string scheme = url.scheme();
-    if (scheme != u"http" && scheme != u"https")
-        return;
-    if (url.user() || url.password())
+    if (!vornick_isWebAddress(url) || url.user() || url.password())
         return;
     m_requestedURLsSet.insert(VornickWebResourceCache::cacheKeyForURL(url));
 }

@@ -17,6 +17,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
+#include "toolkit/VornickURLExtensions.h"
 #include "wordpress/VornickOEmbedAgent.h"
 
 #include <cmath>
@@ -162,7 +163,9 @@ void VornickWordPressPostView::replaceEmbedWrappersWithPlaceholders(DOMElement& 
             if (auto found = properties->find(u"url"); found != properties->end() && found->second.isString())
                 url = URL::create(found->second.stringValue());
         }
-        if (!url || url->scheme().empty())
+        // Only an embed of a web address is asked about: a post never makes
+        // the program open a file of this computer.
+        if (!url || !vornick_isWebAddress(*url))
             continue;
         auto bounds = vornick_bestGuessBoundsOfRange(*[&] {
             auto range = document->createRange();

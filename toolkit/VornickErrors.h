@@ -68,6 +68,9 @@ enum VornickErrorCode : int64_t {
     VornickPostNotReadableFromPageError = 100,   // a post view whose title or body could not be read back
     VornickPostRefersToLocalFileError = 105,     // a post about to be sent still names a file of this computer ("reference")
     VornickPostConflictNotResolvedError = 106,   // a publish refused while a server version waits for the user's choice
+    VornickCredentialsOriginRefusedError = 120,  // a login refused to an address outside the origin the user logged in to
+    VornickAddressNotOnTheWebError = 121,        // an address from a server that is not http(s), so never fetched
+    VornickAccountInUseError = 122,              // an account another Brevanton holds open
 };
 
 } // namespace brevanton

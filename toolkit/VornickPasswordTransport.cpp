@@ -32,6 +32,18 @@ bool isIPv4LoopbackAddress(std::u16string_view host)
     return parts == 4;
 }
 
+std::optional<int> portOrSchemeDefault(const URL& url)
+{
+    if (auto port = url.port())
+        return port;
+    std::u16string scheme = url.scheme();
+    if (scheme == u"http")
+        return 80;
+    if (scheme == u"https")
+        return 443;
+    return std::nullopt;
+}
+
 } // namespace
 
 bool vornick_isLoopbackHost(std::u16string_view host)
@@ -53,6 +65,28 @@ bool vornick_mayCarryPasswordToURLString(std::u16string_view string)
 {
     auto url = URL::create(string);
     return url && vornick_mayCarryPasswordToURL(*url);
+}
+
+bool vornick_isSameOrigin(const URL& url, const URL& other)
+{
+    auto host = url.host();
+    auto otherHost = other.host();
+    if (!host || !otherHost || host->empty() || !equalsIgnoringASCIICase(*host, *otherHost))
+        return false;
+    if (url.scheme().empty() || url.scheme() != other.scheme())
+        return false;
+    return portOrSchemeDefault(url) == portOrSchemeDefault(other);
+}
+
+bool vornick_mayCarryPasswordForLoginURLToURL(const URL& loginURL, const URL& url)
+{
+    return vornick_isSameOrigin(loginURL, url) && vornick_mayCarryPasswordToURL(url);
+}
+
+std::u16string vornick_passwordOriginRefusalMessage(const URL& loginURL, const URL& url)
+{
+    return u"Brevanton sends your WordPress login only to the site you logged in to (" + loginURL.absoluteString() + u"), not to "
+        + url.absoluteString() + u", which has another scheme, host or port.";
 }
 
 } // namespace brevanton

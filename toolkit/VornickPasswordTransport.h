@@ -1,7 +1,10 @@
 // Where a password may travel: over https to any host, or over plain http
 // only to this computer (the loopback addresses 127.0.0.0/8 and ::1, or the
-// name "localhost"), where no network carries it. The login panel and the
-// WordPress clients ask the same question here.
+// name "localhost"), where no network carries it; and only to the origin
+// (scheme, host and port) of an address the user logged in to, so that an
+// address a server names (an API root, a blog in a site list) never takes
+// it to another port, scheme or host. The login panel and the WordPress
+// clients ask the same questions here.
 #pragma once
 
 #include "platform/foundation/URL.h"
@@ -26,5 +29,19 @@ bool vornick_mayCarryPasswordToURL(const URL&);
 // The same for an address as the user typed it; an address that does not
 // read as an absolute URL may not carry one.
 bool vornick_mayCarryPasswordToURLString(std::u16string_view);
+
+// Whether two addresses have one origin: the same scheme, the same host
+// (letter case ignored) and the same port, a port not written counting as
+// the scheme's default (80 for http, 443 for https). Addresses without a
+// host have no origin and match nothing.
+bool vornick_isSameOrigin(const URL&, const URL& other);
+
+// Whether the password given for `loginURL` may be sent to `url`: the two
+// share an origin and the transport above allows it.
+bool vornick_mayCarryPasswordForLoginURLToURL(const URL& loginURL, const URL& url);
+
+// The line that refuses to send the login for `loginURL` to `url`, naming
+// both addresses.
+std::u16string vornick_passwordOriginRefusalMessage(const URL& loginURL, const URL& url);
 
 } // namespace brevanton

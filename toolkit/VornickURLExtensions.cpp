@@ -103,6 +103,13 @@ bool vornick_schemeIsKnownCommonScheme(const URL& url)
     return scheme == u"file" || scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto";
 }
 
+bool vornick_isWebAddress(const URL& url)
+{
+    std::u16string scheme = url.scheme();
+    auto host = url.host();
+    return (scheme == u"http" || scheme == u"https") && host && !host->empty();
+}
+
 // MARK: Keys
 
 std::u16string vornick_absoluteStringWithoutAppleSecurityScopeQuery(const URL& url)

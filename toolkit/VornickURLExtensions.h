@@ -50,6 +50,10 @@ std::optional<std::u16string> vornick_MIMEType(const URL&);
 
 // YES for "file", "http", "https", "ftp" and "mailto", case ignored.
 bool vornick_schemeIsKnownCommonScheme(const URL&);
+// YES for an http or https address with a host: the only kind of address
+// that content from a server (a post, an embed, a media item) may make the
+// program fetch, so that no such content opens a file of this computer.
+bool vornick_isWebAddress(const URL&);
 
 // For a file URL, the absolute string of the URL made afresh from its path,
 // so without query, fragment or host; otherwise the absolute string.

@@ -26,6 +26,7 @@
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickObjectArchive.h"
+#include "toolkit/VornickPasswordTransport.h"
 #include "toolkit/VornickTrash.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgent.h"
@@ -483,9 +484,16 @@ bool VornickGetWordPressPostTemplatesStep::isOnBlogHost(const URL& url)
     if ((scheme != u"http" && scheme != u"https") || url.user() || url.password())
         return false;
     auto browse = URL::create(blog->browseURLString());
-    auto blogHost = browse ? browse->host() : std::nullopt;
-    auto host = url.host();
-    return blogHost && host && !blogHost->empty() && equalsIgnoringASCIICase(*blogHost, *host);
+    if (!browse || !vornick_isSameOrigin(*browse, url))
+        return false;
+    // The login's cookies go with every page asked for after it: only to the
+    // origin logged in to.
+    if (!m_loginSucceeded)
+        return true;
+    auto* integrator = wordPressIntegrator();
+    auto account = integrator ? std::dynamic_pointer_cast<VornickWordPressAccount>(integrator->account()) : nullptr;
+    auto root = account ? URL::create(account->rootURLString()) : std::nullopt;
+    return root && vornick_isSameOrigin(*root, url);
 }
 
 void VornickGetWordPressPostTemplatesStep::fetchSourceURL(const URL& sourceURL, const URL& destinationURL)

@@ -103,6 +103,8 @@ private:
     void writeTemplate(const URL& sourceURL, const URL& answeredURL, const Data&, const URL& destinationURL);
     void moveTemplateToTrash(const URL& destinationURL);
     void fetchEnded();
+    // An http(s) address of the blog's origin (scheme, host and port), and
+    // after a login of the origin logged in to.
     bool isOnBlogHost(const URL&);
     bool fetchingByCreatingDrafts();
     void log(std::u16string_view line);

@@ -9,6 +9,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/net/URLSession.h"
 #include "toolkit/VornickErrors.h"
+#include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickURLSessionExtensions.h"
 
 #include <algorithm>
@@ -116,6 +117,16 @@ Error endpointNotFoundError(const URL& sourceURL, std::u16string description)
     return error;
 }
 
+// Only web addresses are fetched: a post's embed, or a page's link, that
+// names a file of this computer (or another scheme) is refused unread.
+Error notOnTheWebError(const URL& url)
+{
+    Error error(VornickErrorDomain, VornickAddressNotOnTheWebError,
+        u"Embedding instructions are fetched only from http and https addresses, not from " + url.absoluteString() + u".");
+    error.userInfo()[VornickFetchURLKey] = Value(url.absoluteString());
+    return error;
+}
+
 } // namespace
 
 const std::shared_ptr<VornickOEmbedAgent>& VornickOEmbedAgent::sharedOEmbedAgent()
@@ -164,6 +175,10 @@ void VornickOEmbedAgent::requestEmbeddingInstructionsForURL(const URL& sourceURL
 
 void VornickOEmbedAgent::discoverOEmbedRequestURLForItemSourceURL(const URL& sourceURL, uint64_t maxWidth, uint64_t maxHeight, DiscoveryHandler handler)
 {
+    if (!vornick_isWebAddress(sourceURL)) {
+        performOnMainQueue([handler = std::move(handler), error = notOnTheWebError(sourceURL)] { handler(std::nullopt, error); });
+        return;
+    }
     auto agent = shared_from_this();
     auto task = vornick_htmlStringFetchTaskWithRequest(*m_session, requestWithUserAgent(sourceURL),
         [agent, sourceURL, maxWidth, maxHeight, handler = std::move(handler)](std::optional<std::u16string> htmlString,
@@ -220,6 +235,10 @@ std::optional<URL> VornickOEmbedAgent::providerRequestURLForItemSourceURL(const 
 
 void VornickOEmbedAgent::requestOEmbedInstructions(const URL& requestURL, InstructionsHandler handler)
 {
+    if (!vornick_isWebAddress(requestURL)) {
+        performOnMainQueue([handler = std::move(handler), error = notOnTheWebError(requestURL)] { handler(std::nullopt, error); });
+        return;
+    }
     auto task = vornick_jsonObjectFetchTaskWithRequest(*m_session, requestWithUserAgent(requestURL),
         [handler = std::move(handler)](std::optional<Value> object, std::shared_ptr<HTTPURLResponse> response, Error error) {
             std::optional<Dictionary> dictionary;

@@ -6,8 +6,10 @@
 // keyed by the item's URL alone (the maximum sizes asked for are not part of
 // the key). Failures are never cached.
 //
-// Every request answers its handler exactly once, on the main queue, with
-// either the object or an error. Every request carries the User-Agent
+// Only http and https addresses are fetched (the item's, the link's, the
+// endpoint's): any other is refused with VornickAddressNotOnTheWebError
+// before anything is opened. Every request answers its handler exactly
+// once, on the main queue, with either the object or an error. Every request carries the User-Agent
 // "Brevanton/<short version>". Held by std::shared_ptr (made by create()).
 #pragma once
 

@@ -50,11 +50,6 @@ std::optional<std::u16string> stringOrNumberText(const Value& value)
     return std::nullopt;
 }
 
-std::u16string lowercaseHost(const URL& url)
-{
-    return asciiLowercase(url.host().value_or(u""));
-}
-
 // Percent-encodes a query name, value or route: only unreserved characters
 // (and "/" in a route) stay as they are.
 std::u16string encodeQueryText(std::u16string_view text, bool keepSlash)
@@ -117,7 +112,7 @@ std::shared_ptr<VornickWordPressAccount> VornickWordPressAgent::wordPressAccount
 void VornickWordPressAgent::setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account)
 {
     if (account != this->account())
-        m_siteListHosts.clear();
+        m_siteListAddresses.clear();
     VornickBlogServiceAgent::setAccount(std::move(account));
     updateHostNameToWatchFromWordPressAccount();
 }
@@ -379,27 +374,57 @@ void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view 
     authorizeAndLoadRESTRequest(std::move(request), std::move(success), std::move(failure));
 }
 
-bool VornickWordPressAgent::mayCarryCredentialsToURL(const URL& url) const
+std::vector<URL> VornickWordPressAgent::loginURLs() const
 {
+    std::vector<URL> urls;
     auto account = wordPressAccount();
     if (!account)
-        return false;
-    if (!vornick_mayCarryPasswordToURL(url))
-        return false;
-    std::u16string host = lowercaseHost(url);
-    std::set<std::u16string> hosts = m_siteListHosts;
-    auto addHost = [&hosts](const std::u16string& string) {
-        if (auto address = URL::create(string); address && address->host())
-            hosts.insert(lowercaseHost(*address));
+        return urls;
+    auto add = [&urls](std::u16string_view string) {
+        if (auto url = URL::create(string); url && url->host() && !url->host()->empty())
+            urls.push_back(*url);
     };
-    addHost(account->rootURLString());
-    if (auto endpoint = remoteEndpointURLStringWithScheme())
-        addHost(*endpoint);
-    if (account->isWordPressDotComAccount()) {
-        addHost(VornickWordPressOAuth2Flow::apiRootURLString());
-        addHost(VornickWordPressOAuth2Flow::oauth2RootURLString());
+    add(account->rootURLString());
+    // An XML-RPC endpoint is the one the user typed beside the site's address;
+    // a REST endpoint was named by the site's home page, so it counts only
+    // where it shares the site's origin.
+    if (endpointIsTypedByTheUser()) {
+        if (auto endpoint = remoteEndpointURLStringWithScheme())
+            add(*endpoint);
     }
-    return hosts.contains(host);
+    if (account->isWordPressDotComAccount()) {
+        add(VornickWordPressOAuth2Flow::apiRootURLString());
+        add(VornickWordPressOAuth2Flow::oauth2RootURLString());
+        for (const auto& site : m_siteListAddresses)
+            add(site);
+    }
+    return urls;
+}
+
+std::optional<Error> VornickWordPressAgent::credentialsRefusalForURL(const URL& url) const
+{
+    auto logins = loginURLs();
+    for (const URL& login : logins) {
+        if (!vornick_isSameOrigin(login, url))
+            continue;
+        if (vornick_mayCarryPasswordToURL(url))
+            return std::nullopt;
+        Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
+            u"Brevanton sends your WordPress login only over a secure connection to your own site. Please use an https address for "
+            u"this site (" + url.absoluteString() + u").");
+        error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+        return error;
+    }
+    Error error = logins.empty() ? Error(VornickErrorDomain, VornickAccountIncompleteError, u"The account has no address to log in to.")
+                                 : Error(VornickErrorDomain, VornickCredentialsOriginRefusedError,
+                                       vornick_passwordOriginRefusalMessage(logins.front(), url));
+    error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+    return error;
+}
+
+bool VornickWordPressAgent::mayCarryCredentialsToURL(const URL& url) const
+{
+    return !credentialsRefusalForURL(url);
 }
 
 void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure)
@@ -410,13 +435,10 @@ void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, REST
         loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));
         return;
     }
-    if (!mayCarryCredentialsToURL(request.url())) {
-        Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
-            u"Brevanton sends your WordPress login only over a secure connection to your own site. Please use an https address for "
-            u"this site (" + request.url().absoluteString() + u").");
-        error.userInfo()[Error::URLKey] = Value(request.url().absoluteString());
+    if (auto refusal = credentialsRefusalForURL(request.url())) {
+        Error error = std::move(*refusal);
         if (auto log = this->log())
-            log->log(u"Refused to send the login to " + request.url().absoluteString() + u": use https.");
+            log->log(u"Refused to send the login to " + request.url().absoluteString() + u": " + error.localizedDescription());
         RunLoop::main().perform([failure, request, error] {
             if (failure)
                 failure(request, nullptr, error);
@@ -600,8 +622,13 @@ void VornickWordPressAgent::noteSiteListAddress(const Value& address)
 {
     if (!address.isString())
         return;
-    if (auto url = URL::create(address.string()); url && url->host())
-        m_siteListHosts.insert(lowercaseHost(*url));
+    // The hosted service's sites are reached over https (the XML-RPC agent
+    // rewrites their http addresses so).
+    std::u16string string = address.string();
+    if (string.size() >= 5 && equalsIgnoringASCIICase(std::u16string_view(string).substr(0, 5), u"http:"))
+        string = u"https:" + string.substr(5);
+    if (auto url = URL::create(string); url && url->host())
+        m_siteListAddresses.insert(std::move(string));
 }
 
 void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()

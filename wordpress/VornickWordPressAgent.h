@@ -110,10 +110,18 @@ public:
     virtual void requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset);
     virtual void uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription);
 
-    // Whether the account's login may be sent to `url`: one of the account's
-    // own hosts (root URL, endpoint, the hosted service, blog addresses of
-    // its site list) over https, or plain http to the loopback interface.
+    // Whether the account's login may be sent to `url`: the origin (scheme,
+    // host, port) of an address the user logged in to (the site's address,
+    // the XML-RPC endpoint typed beside it; for the hosted service its own
+    // hosts and the sites of its site list), over https or plain http to
+    // the loopback interface. Else the refusal, naming both addresses.
     bool mayCarryCredentialsToURL(const URL&) const;
+    std::optional<Error> credentialsRefusalForURL(const URL&) const;
+
+protected:
+    // Whether the account's endpoint is one the user typed (XML-RPC's),
+    // rather than one a site's page named (REST's).
+    virtual bool endpointIsTypedByTheUser() const { return false; }
 
 private:
     friend class VornickWordPressOAuth2Flow;
@@ -129,7 +137,10 @@ private:
     // Forgets a hosted authorisation the server no longer takes.
     void discardOAuth2Authorization();
 
-    std::set<std::u16string> m_siteListHosts;
+    // The addresses the user logged in to, first the site's own.
+    std::vector<URL> loginURLs() const;
+
+    std::set<std::u16string> m_siteListAddresses;
 };
 
 } // namespace brevanton

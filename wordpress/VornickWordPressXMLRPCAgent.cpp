@@ -187,23 +187,36 @@ std::optional<URL> VornickWordPressXMLRPCAgent::wordPressAPIURLForBlogIdentifier
         }
         return URL::create(endpoint);
     }
-    std::u16string base;
-    if (blogIdentifier) {
-        auto* context = account->managedObjectContext();
-        auto blog = context ? vornick_entityOfKind(*context, u"Blog", Value(*blogIdentifier), VornickIdentifierUsedByBlogServiceKey) : nullptr;
-        if (!blog)
-            return std::nullopt;
-        base = blog->valueForKey(VornickBrowseURLStringKey).stringValue();
-        if (account->isWordPressDotComAccount() && base.size() >= 5 && equalsIgnoringASCIICase(std::u16string_view(base).substr(0, 5), u"http:"))
-            base = u"https:" + base.substr(5);
-    } else {
-        base = account->rootURLString();
-    }
+    if (!blogIdentifier)
+        return endpointURLForSiteAddress(account->rootURLString());
+    auto* context = account->managedObjectContext();
+    auto blog = context ? vornick_entityOfKind(*context, u"Blog", Value(*blogIdentifier), VornickIdentifierUsedByBlogServiceKey) : nullptr;
+    if (!blog)
+        return std::nullopt;
+    return endpointURLForSiteAddress(blog->valueForKey(VornickBrowseURLStringKey).stringValue());
+}
+
+std::optional<URL> VornickWordPressXMLRPCAgent::endpointURLForSiteAddress(std::u16string base) const
+{
+    auto account = wordPressAccount();
+    if (account && account->isWordPressDotComAccount() && base.size() >= 5
+        && equalsIgnoringASCIICase(std::u16string_view(base).substr(0, 5), u"http:"))
+        base = u"https:" + base.substr(5);
     if (base.empty())
         return std::nullopt;
     if (base.back() != u'/')
         base += u'/';
     return URL::create(base + u"xmlrpc.php");
+}
+
+std::optional<Error> VornickWordPressXMLRPCAgent::credentialsRefusalForSiteAddress(const Value& address) const
+{
+    auto account = wordPressAccount();
+    // A typed endpoint serves every blog; a site's own address is not asked.
+    if (!account || account->remoteEndpointURLString().value_or(u"").size() || !address.isString())
+        return std::nullopt;
+    auto url = endpointURLForSiteAddress(address.string());
+    return url ? credentialsRefusalForURL(*url) : std::nullopt;
 }
 
 std::optional<Array> VornickWordPressXMLRPCAgent::usernameAndPassword() const
@@ -254,11 +267,9 @@ void VornickWordPressXMLRPCAgent::postXMLRPCRequestWithMethodName(std::u16string
         failLater(std::move(request), std::move(error));
         return;
     }
-    if (!mayCarryCredentialsToURL(*url)) {
-        Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
-            u"Brevanton sends your password only over a secure connection. Please use an address that begins with \"https://\".");
-        error.userInfo()[Error::URLKey] = Value(url->absoluteString());
-        failLater(std::move(request), std::move(error));
+    if (auto refusal = credentialsRefusalForURL(*url)) {
+        logLine(u"Refused to send the login to " + url->absoluteString() + u": " + refusal->localizedDescription());
+        failLater(std::move(request), std::move(*refusal));
         return;
     }
     std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
@@ -348,6 +359,7 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
             }
             say(agent->log(), "WordPress reported {} blog(s):", reply.array().size());
             std::vector<Dictionary> blogs;
+            std::optional<Error> refused;
             for (auto& site : dictionariesOf(reply.array())) {
                 Dictionary blog;
                 auto name = site.find(u"blogName");
@@ -355,6 +367,12 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
                 auto url = site.find(u"url");
                 say(agent->log(), "\"{}\" (id={}, URL={})", loggable(name != site.end() ? name->second : Value()),
                     loggable(identifier != site.end() ? identifier->second : Value()), loggable(url != site.end() ? url->second : Value()));
+                // A blog whose calls could not carry the login is not kept.
+                if (auto refusal = url != site.end() ? agent->credentialsRefusalForSiteAddress(url->second) : std::nullopt) {
+                    agent->logLine(u"Skipped that blog: " + refusal->localizedDescription());
+                    refused = std::move(refusal);
+                    continue;
+                }
                 if (name != site.end() && !name->second.isNull())
                     blog.insert_or_assign(VornickTitleKey, name->second);
                 if (url != site.end() && !url->second.isNull())
@@ -367,7 +385,11 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
                     blogs.push_back(std::move(blog));
             }
             blogs = vornickWordPressCheckedDescriptions(std::move(blogs), u"blog", 0, agent->log().get());
-            if (auto* delegate = agent->delegate())
+            auto* delegate = agent->delegate();
+            if (blogs.empty() && refused) {
+                if (delegate)
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, *refused);
+            } else if (delegate)
                 delegate->blogServiceAgentReceivedBlogDescriptions(*agent, blogs);
         },
         [weakThis](VornickWordPressXMLRPCRequest& request, const Error& error) {

@@ -109,10 +109,18 @@ public:
     // Whether the error is the XML-RPC fault `code` (not an HTTP status).
     static bool isFault(const Error&, int64_t code);
 
+protected:
+    bool endpointIsTypedByTheUser() const override { return true; }
+
 private:
     VornickWordPressXMLRPCAgent() = default;
 
     void logLine(std::u16string_view line) const;
+    // "xmlrpc.php" under a site's address (https for a hosted account).
+    std::optional<URL> endpointURLForSiteAddress(std::u16string address) const;
+    // Why a blog of the site list at `address` could not be sent the login
+    // (its calls would leave the origin logged in to); none when it can.
+    std::optional<Error> credentialsRefusalForSiteAddress(const Value& address) const;
     // Runs the failure block on a later turn of the main run loop.
     void failLater(std::shared_ptr<VornickWordPressXMLRPCRequest>, Error);
 

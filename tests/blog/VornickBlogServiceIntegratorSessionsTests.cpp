@@ -105,8 +105,12 @@ TEST_F(VornickBlogServiceIntegratorSessionsTests, SessionsGetTheStepsTheirTypeAn
     EXPECT_EQ(stepNames(*upload), "getAPIEndpoint authenticate") << "an upload session gets its blogs from the synchronizer";
     EXPECT_STREQ(upload->stepWithName(u"getAPIEndpoint")->className(), "VornickGetAPIEndpointSyncStep");
 
+    account.setAccountValue(u"rootURLString", Value(u"https://site.example/"));
     account.setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
     EXPECT_EQ(stepNames(*integrator.createSyncSessionOfType(VornickSyncSessionType::UploadPostChanges)), "authenticate");
+    // One an older version stored off the site's origin is looked for again.
+    account.setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example:8443/wp-json/"));
+    EXPECT_EQ(stepNames(*integrator.createSyncSessionOfType(VornickSyncSessionType::UploadPostChanges)), "getAPIEndpoint authenticate");
     account.setAccountValue(u"remoteEndpointURLString", Value());
     account.setAccountValue(u"isWordPressDotComAccount", Value(true));
     auto hosted = integrator.createSyncSessionOfType(VornickSyncSessionType::Automatic);

@@ -98,7 +98,10 @@ TEST(VornickGetAPIEndpointFromHTMLTests, OnlyLinksOnTheSitesHostAndSchemeAreAcce
     EXPECT_EQ(accepted("https://site.example/", u"https://site.example/wp-json/"), "https://site.example/wp-json/");
     EXPECT_EQ(accepted("https://Site.Example/blog/", u"https://site.example/wp-json/"), "https://site.example/wp-json/");
     EXPECT_EQ(accepted("https://site.example/blog/", u"/wp-json/"), "https://site.example/wp-json/") << "relative to the root";
-    EXPECT_EQ(accepted("http://site.example/", u"https://site.example/wp-json/"), "https://site.example/wp-json/");
+    EXPECT_EQ(accepted("http://site.example/", u"https://site.example/wp-json/"), "refused") << "another scheme is another origin";
+    EXPECT_EQ(accepted("https://site.example/", u"https://site.example:443/wp-json/"), "https://site.example:443/wp-json/")
+        << "the default port written out";
+    EXPECT_EQ(accepted("https://site.example/", u"https://site.example:8443/wp-json/"), "refused");
     EXPECT_EQ(accepted("https://site.example/", u"http://site.example/wp-json/"), "refused") << "https never drops to http";
     EXPECT_EQ(accepted("https://site.example/", u"https://elsewhere.example/wp-json/"), "refused");
     EXPECT_EQ(accepted("https://site.example/", u"https://site.example.elsewhere.example/wp-json/"), "refused");
@@ -161,6 +164,54 @@ TEST_F(VornickGetAPIEndpointSyncStepTest, LinkToAnotherHostIsRefusedNamingBothAd
     EXPECT_NE(message.find("https://collector.example/wp-json/"), std::string::npos) << message;
     EXPECT_NE(message.find(m_rootURL), std::string::npos) << message;
     EXPECT_NE(logText().find(message), std::string::npos);
+}
+
+// The site on one loopback port names endpoints on its own origin and on
+// others; a second server records whether anything reached it.
+TEST_F(VornickGetAPIEndpointSyncStepTest, OnlyAnEndpointOnTheSitesOriginIsStored)
+{
+    LoopbackHTTPServer elsewhere([](const TestHTTPRequest&) { return page("{}"); });
+    std::string link;
+    LoopbackHTTPServer site([&link](const TestHTTPRequest&) { return page(homePage("<link rel='https://api.w.org/' href='" + link + "'>")); });
+    std::string root = site.url("/");
+    std::string otherHost = site.url("/wp-json/");
+    otherHost.replace(otherHost.find("127.0.0.1"), 9, "localhost");
+    struct Row {
+        std::string name, link;
+        bool stored;
+    };
+    const Row rows[] = {
+        { "same origin", site.url("/wp-json/"), true },
+        { "other port", elsewhere.url("/wp-json/"), false },
+        { "other scheme", "https" + site.url("/wp-json/").substr(4), false },
+        { "other host", otherHost, false },
+    };
+    for (const Row& row : rows) {
+        link = row.link;
+        account()->setValueForKey(Value(), u"remoteEndpointURLString");
+        m_session = std::make_shared<VornickBlogServiceSyncSession>(VornickSyncSessionType::Manual);
+        m_step = std::make_shared<VornickGetAPIEndpointSyncStep>(u"getAPIEndpoint", u"Get API Endpoint");
+        std::weak_ptr<VornickGetAPIEndpointSyncStep> weakStep = m_step;
+        m_step->setStartBlock([weakStep] {
+            if (auto step = weakStep.lock())
+                step->startGettingAPIEndpoint();
+        });
+        m_session->addStep(m_step);
+        setRoot(root);
+        startSession();
+        ASSERT_TRUE(runUntilSessionEnds()) << row.name;
+        if (row.stored) {
+            EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed) << row.name;
+            EXPECT_EQ(endpoint(), Value(toUTF16(row.link))) << row.name;
+            continue;
+        }
+        EXPECT_EQ(m_step->state(), VornickSyncStepState::Failed) << row.name;
+        EXPECT_TRUE(endpoint().isNull()) << row.name << ": nothing stored";
+        std::string message = toUTF8(m_step->statusMessage());
+        EXPECT_NE(message.find(row.link), std::string::npos) << message;
+        EXPECT_NE(message.find(root), std::string::npos) << message;
+    }
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
 }
 
 TEST_F(VornickGetAPIEndpointSyncStepTest, FailedFetchesFailTheSession)

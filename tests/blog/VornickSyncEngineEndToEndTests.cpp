@@ -63,6 +63,7 @@ TEST_F(VornickSyncEngineEndToEndTests, ASyncThatFindsNothingNewListsThePostsAndC
 {
     // A REST account whose endpoint is known.
     project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+    project->fakeAccount().setAccountValue(u"rootURLString", Value(u"https://site.example/"));
     project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
     site.addBlog(u"7", u"Seven");
     for (int index = 0; index < 120; ++index) {

@@ -217,6 +217,7 @@ protected:
     {
         RunLoop::main().useManualClock();
         project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+        project->fakeAccount().setAccountValue(u"rootURLString", Value(u"https://site.example/"));
         project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
         site.addBlog(u"7", u"Seven");
     }

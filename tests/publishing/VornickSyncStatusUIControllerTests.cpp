@@ -35,6 +35,7 @@ protected:
         RunLoop::main().useManualClock();
         // A REST account whose endpoint is known: the session starts with the site list.
         project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+        project->fakeAccount().setAccountValue(u"rootURLString", Value(u"https://site.example/"));
         project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
         site.addBlog(u"7", u"Seven");
         for (auto title : { u"First", u"Second", u"Third" })

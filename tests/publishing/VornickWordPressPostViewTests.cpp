@@ -178,6 +178,28 @@ TEST_F(VornickWordPressPostViewTests, BlockErrorsFollowThePostShownAndItsComment
     EXPECT_FALSE(view->validateContent().empty());
 }
 
+// Only an embed of a web address is asked about: a post naming a file of
+// this computer (or another scheme) leaves its placeholder and asks nothing.
+TEST_F(VornickWordPressPostViewTests, EmbedsOfAddressesOffTheWebAreNeverFetched)
+{
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    std::vector<std::u16string> asked;
+    view = makeView();
+    view->setOEmbedRequester([&asked](const URL& url, uint64_t, uint64_t, std::function<void(std::optional<Dictionary>)>) {
+        asked.push_back(url.absoluteString());
+    });
+    const char16_t* addresses[] = { u"file:///etc/hostname", u"file:///dev/zero", u"data:text/html,<p>x</p>", u"ftp://127.0.0.1/a",
+                                    u"javascript:alert(1)", u"https://video.example/watch?v=2" };
+    std::u16string body;
+    for (const char16_t* address : addresses) {
+        body += u"<!-- wp:embed {\"url\":\"" + std::u16string(address) + u"\"} -->\n<figure class=\"wp-block-embed\">"
+                u"<div class=\"wp-block-embed__wrapper\">\n" + std::u16string(address) + u"\n</div></figure>\n<!-- /wp:embed -->\n\n";
+    }
+    show(makePost(u"Embeds", body));
+    ASSERT_TRUE(view->blockModeHelper()->operatingInBlockMode());
+    EXPECT_EQ(asked, std::vector<std::u16string> { u"https://video.example/watch?v=2" });
+}
+
 TEST_F(VornickWordPressPostViewTests, EmbedsWaitAsPlaceholdersAndTheirAnswersAreNoEdits)
 {
     writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());

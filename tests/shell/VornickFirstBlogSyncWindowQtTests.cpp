@@ -75,6 +75,7 @@ protected:
         brevanton::testing::qtApplication();
         RunLoop::main().useManualClock();
         project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+        project->fakeAccount().setAccountValue(u"rootURLString", Value(u"https://site.example/"));
         project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
     }
     ~VornickFirstBlogSyncWindowQtTests() override

@@ -33,3 +33,39 @@ TEST(VornickPasswordTransportTests, HTTPSAnywhereHTTPOnlyToThisComputer)
     EXPECT_FALSE(may(u"example.org")) << "no scheme: not an address to send a password to";
     EXPECT_FALSE(may(u""));
 }
+
+TEST(VornickPasswordTransportTests, LoginGoesOnlyToTheOriginLoggedInTo)
+{
+    struct Row {
+        const char16_t* login;
+        const char16_t* destination;
+        bool sameOrigin;
+        bool mayCarry;
+    };
+    const Row rows[] = {
+        { u"https://blog.example.org/", u"https://Blog.Example.org/wp-json/wp/v2/posts", true, true },
+        { u"https://blog.example.org/", u"https://blog.example.org:443/xmlrpc.php", true, true },
+        { u"http://127.0.0.1:8093/", u"http://127.0.0.1:8093/xmlrpc.php", true, true },
+        { u"http://localhost/", u"http://localhost:80/", true, true },
+        { u"http://blog.example.org/", u"http://blog.example.org/xmlrpc.php", true, false },
+        { u"http://127.0.0.1:8093/", u"http://127.0.0.1:8094/xmlrpc.php", false, false },
+        { u"https://blog.example.org/", u"https://blog.example.org:8443/", false, false },
+        { u"http://127.0.0.1/", u"https://127.0.0.1/", false, false },
+        { u"https://blog.example.org/", u"http://blog.example.org/", false, false },
+        { u"http://127.0.0.1:8093/", u"http://localhost:8093/", false, false },
+        { u"https://blog.example.org/", u"https://blog.example.org.elsewhere.example/", false, false },
+        { u"file:///etc/", u"file:///etc/hostname", false, false },
+    };
+    for (const Row& row : rows) {
+        auto login = URL::create(std::u16string_view(row.login));
+        auto destination = URL::create(std::u16string_view(row.destination));
+        ASSERT_TRUE(login && destination) << toUTF8(row.destination);
+        EXPECT_EQ(vornick_isSameOrigin(*login, *destination), row.sameOrigin) << toUTF8(row.login) << " " << toUTF8(row.destination);
+        EXPECT_EQ(vornick_isSameOrigin(*destination, *login), row.sameOrigin) << "either way round";
+        EXPECT_EQ(vornick_mayCarryPasswordForLoginURLToURL(*login, *destination), row.mayCarry) << toUTF8(row.destination);
+    }
+    auto message = toUTF8(vornick_passwordOriginRefusalMessage(*URL::create(std::u16string_view(u"http://127.0.0.1:8093/")),
+                                                               *URL::create(std::u16string_view(u"http://127.0.0.1:8094/xmlrpc.php"))));
+    EXPECT_NE(message.find("http://127.0.0.1:8093/"), std::string::npos) << message;
+    EXPECT_NE(message.find("http://127.0.0.1:8094/xmlrpc.php"), std::string::npos) << message;
+}

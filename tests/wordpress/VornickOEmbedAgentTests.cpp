@@ -316,3 +316,39 @@ TEST_F(OEmbedAgentTest, EndpointRepliesOtherThanAJSONObjectFail)
 
 } // namespace
 } // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+// Addresses a post or a page names that are not http(s) are refused before
+// anything is read: a local page naming the stub's endpoint is never opened.
+TEST_F(OEmbedAgentTest, OnlyWebAddressesAreFetched)
+{
+    route("/endpoint", reply("application/json", videoInstructions));
+    std::string localPage = m_folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(localPage, R"(<link rel="alternate" type="application/json+oembed" href=")"
+        + m_server.url("/endpoint") + R"(">)"));
+    route("/links-to-file", reply("text/html", R"(<link rel="alternate" type="application/json+oembed" href="file://)" + localPage + R"(">)"));
+
+    const std::string sources[] = { "file://" + localPage, "file:///dev/zero", "file:///etc/hostname",
+        "data:text/html,%3Clink%20rel=alternate%3E", "ftp://127.0.0.1/page.html", m_server.url("/links-to-file") };
+    for (const std::string& source : sources) {
+        SCOPED_TRACE(source);
+        auto answer = std::make_shared<Answer>();
+        m_agent->requestEmbeddingInstructionsForURL(*URL::create(source), 0, 0, [answer](std::optional<Dictionary> object, Error error) {
+            ++answer->calls;
+            answer->onMainThread = RunLoop::isMainThread();
+            answer->object = std::move(object);
+            answer->error = std::move(error);
+        });
+        ASSERT_TRUE(wait(*answer));
+        EXPECT_EQ(answer->calls, 1);
+        EXPECT_TRUE(answer->onMainThread);
+        EXPECT_FALSE(answer->object);
+        EXPECT_TRUE(answer->error.is(VornickErrorDomain, VornickAddressNotOnTheWebError)) << answer->error;
+    }
+    EXPECT_EQ(targets(), std::vector<std::string> { "/links-to-file" }) << "the local page was never read";
+}
+
+} // namespace
+} // namespace brevanton

@@ -200,7 +200,8 @@ TEST_F(VornickWordPressAgentTests, LoginsGoOnlyToTheAccountsOwnHostsOverHTTPS)
     m_account->setRemoteEndpointURLString(u"api.example.net/wp-json/");
     auto may = [&](const char* url) { return m_agent->mayCarryCredentialsToURL(*URL::create(std::string(url))); };
     EXPECT_TRUE(may("https://blog.example.org/wp-json/wp/v2/posts"));
-    EXPECT_TRUE(may("https://API.example.net/wp-json/wp/v2/posts"));
+    EXPECT_FALSE(may("https://API.example.net/wp-json/wp/v2/posts")) << "a REST endpoint a home page named: only on the site's origin";
+    EXPECT_FALSE(may("https://blog.example.org:8443/wp-json/")) << "another port of the same host";
     EXPECT_FALSE(may("http://blog.example.org/wp-json/"));
     EXPECT_FALSE(may("https://evil.example.com/wp-json/"));
     EXPECT_FALSE(may("http://127.0.0.1:8080/wp-json/")) << "loopback, but not the account's host";

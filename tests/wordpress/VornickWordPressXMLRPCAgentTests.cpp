@@ -386,14 +386,18 @@ protected:
 
 TEST_F(VornickWordPressXMLRPCAgentTest, SiteListEndsOnceWhateverTheHostAnswers)
 {
-    script("wp.getUsersBlogs", { answer(recordedReply("wp-getUsersBlogs.xml")) });
+    // The recorded site, moved to this server's port (its own origin).
+    std::string recorded = recordedReply("wp-getUsersBlogs.xml");
+    for (size_t at; (at = recorded.find("http://127.0.0.1:8080/")) != std::string::npos;)
+        recorded.replace(at, 22, server.url("/"));
+    script("wp.getUsersBlogs", { answer(recorded) });
     agent->requestBlogDescriptions();
     ASSERT_TRUE(waitForAnswers(1));
     ASSERT_EQ(recorder.answers[0].name, "receivedBlogs");
     ASSERT_EQ(recorder.answers[0].list.size(), 1u);
     EXPECT_EQ(recorder.answers[0].list[0], (Dictionary { { u"identifierUsedByBlogService", Value(u"1") },
                                                          { u"title", Value(u"Notes & Sketches") },
-                                                         { u"browseURLString", Value(u"http://127.0.0.1:8080/") } }));
+                                                         { u"browseURLString", Value(toUTF16(server.url("/"))) } }));
     EXPECT_TRUE(logHas(u"Requesting blog descriptions from WordPress..."));
     EXPECT_TRUE(logHas(u"WordPress reported 1 blog(s):"));
     auto requests = server.requests();
@@ -726,6 +730,67 @@ TEST_F(VornickWordPressXMLRPCAgentTest, EndpointsAndCredentialsStayOnSafeRoads)
     account->setRemoteEndpointURLString(std::nullopt);
     account->setRootURLString(u"");
     EXPECT_FALSE(agent->hasEnoughInfoToAttemptLogin());
+}
+
+// A site list naming a blog on another origin of the same machine: the blog
+// is not kept, and no call (so no password) goes there.
+TEST_F(VornickWordPressXMLRPCAgentTest, SiteListBlogsOffTheLoginOriginAreRefused)
+{
+    LoopbackHTTPServer elsewhere([](const TestHTTPRequest&) { return answer(reply("<array><data></data></array>")); });
+    std::string otherPort = elsewhere.url("/");
+    std::string otherHost = server.url("/");
+    otherHost.replace(otherHost.find("127.0.0.1"), 9, "localhost");
+    std::string otherScheme = "https" + server.url("/").substr(4);
+    auto site = [](const std::string& url, int identifier) {
+        return "<value><struct><member><name>url</name><value><string>" + url + "</string></value></member><member><name>blogid</name>"
+            "<value><string>" + std::to_string(identifier) + "</string></value></member></struct></value>";
+    };
+    struct Row {
+        std::string name;
+        std::vector<std::string> urls;
+        size_t kept;
+    };
+    const Row rows[] = {
+        { "same origin", { server.url("/") }, 1 },
+        { "other port", { otherPort }, 0 },
+        { "other host", { otherHost }, 0 },
+        { "other scheme", { otherScheme }, 0 },
+        { "one of each", { server.url("/blog/"), otherPort }, 1 },
+    };
+    for (const Row& row : rows) {
+        recorder.answers.clear();
+        std::string sites;
+        for (size_t index = 0; index < row.urls.size(); ++index)
+            sites += site(row.urls[index], static_cast<int>(index) + 1);
+        script("wp.getUsersBlogs", { answer(reply("<array><data>" + sites + "</data></array>")) });
+        agent->requestBlogDescriptions();
+        ASSERT_TRUE(waitForAnswers(1)) << row.name;
+        if (row.kept) {
+            ASSERT_EQ(recorder.answers[0].name, "receivedBlogs") << row.name;
+            ASSERT_EQ(recorder.answers[0].list.size(), row.kept) << row.name;
+            EXPECT_EQ(recorder.answers[0].list[0].at(u"browseURLString"), Value(toUTF16(row.urls[0]))) << row.name;
+        } else {
+            ASSERT_EQ(recorder.answers[0].name, "failedBlogs") << row.name;
+            const Error& error = recorder.answers[0].error;
+            EXPECT_TRUE(error.is(VornickErrorDomain, VornickCredentialsOriginRefusedError)) << row.name << ": " << error;
+            std::string text = toUTF8(error.localizedDescription());
+            EXPECT_NE(text.find(server.url("/")), std::string::npos) << text;
+            EXPECT_NE(text.find(row.urls[0] + "xmlrpc.php"), std::string::npos) << text;
+        }
+    }
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+
+    // A stored blog on another port is never sent the password either.
+    recorder.answers.clear();
+    auto& context = *project->index()->managedObjectContext();
+    auto moved = context.insertNewObject(u"Blog");
+    moved->setValueForKey(Value(u"7"), u"identifierUsedByBlogService");
+    moved->setValueForKey(Value(toUTF16(otherPort)), u"browseURLString");
+    moved->setObjectForKey(account, u"hostingAccount");
+    agent->requestPostsForBlogWithDescription(Dictionary { { u"identifierUsedByBlogService", Value(u"7") } }, 0);
+    ASSERT_TRUE(waitForAnswers(1));
+    EXPECT_TRUE(recorder.answers[0].error.is(VornickErrorDomain, VornickCredentialsOriginRefusedError)) << recorder.answers[0].error;
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "documents/VornickProjectComponent.h"
 #include "documents/VornickProjectFolderWatcher.h"
 #include "documents/VornickProjectIndex.h"
+#include "documents/VornickProjectLock.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -111,6 +112,15 @@ bool VornickProject::openIndex(bool* outIndexIsNew, Error* outError)
     return true;
 }
 
+bool VornickProject::lockSourceFolder(Error* outError)
+{
+    auto path = m_sourceRootURL.fileSystemPath();
+    if (!path)
+        return true;
+    m_lock = VornickProjectLock::acquire(*path, outError);
+    return static_cast<bool>(m_lock);
+}
+
 bool VornickProject::setUpWithNewProjectFileURL(const URL& projectFileURL, Error* outError)
 {
     if (!projectFileURL.isFileURL() || !projectFileURL.fileSystemPath()) {
@@ -120,6 +130,8 @@ bool VornickProject::setUpWithNewProjectFileURL(const URL& projectFileURL, Error
     }
     setProjectFileURL(projectFileURL);
     if (!createDirectory(*m_sourceRootURL.fileSystemPath(), true, outError))
+        return false;
+    if (!lockSourceFolder(outError))
         return false;
     bool indexIsNew = true;
     if (!openIndex(&indexIsNew, outError))
@@ -163,6 +175,8 @@ bool VornickProject::setUpWithProjectFileURL(const URL& projectFileURL, Error* o
         }
     }
 
+    if (!lockSourceFolder(outError))
+        return false;
     bool indexIsNew = true;
     if (!openIndex(&indexIsNew, outError))
         return false;

@@ -35,6 +35,7 @@ class VornickProject;
 class VornickProjectFolderWatcher;
 class VornickProjectComponent;
 class VornickProjectIndex;
+class VornickProjectLock;
 
 // Posted on the main queue (at once when indexing runs on the main thread)
 // with the project as object, the counts under "numberOfFilesIndexed" and
@@ -159,8 +160,12 @@ protected:
 private:
     void setProjectFileURL(const URL&);
     [[nodiscard]] bool openIndex(bool* outIndexIsNew, Error*);
+    // Holds the source folder for this process (VornickProjectLock).
+    [[nodiscard]] bool lockSourceFolder(Error*);
     void fillNewIndex();
 
+    // Released last, once the index is closed.
+    std::shared_ptr<VornickProjectLock> m_lock;
     URL m_projectFileURL;
     URL m_sourceRootURL;
     UUID m_uniqueIdentifier;

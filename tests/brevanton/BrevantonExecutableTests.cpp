@@ -22,6 +22,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -350,6 +351,32 @@ TEST_F(BrevantonExecutable, WithADisplayAnAccountFolderGoesToTheWindowProgramUnl
     EXPECT_EQ(noDisplay.exitStatus, 0) << noDisplay.standardError;
     EXPECT_TRUE(contains(noDisplay.standardOutput, "blogs: 0")) << noDisplay.standardOutput;
     std::filesystem::remove_all(folder);
+}
+
+// Another program holding the account (as an open Brevanton does, by the
+// lock file in its folder): this one says so and leaves it alone.
+TEST_F(BrevantonExecutable, AnAccountHeldByAnotherProgramIsRefusedInWords)
+{
+    std::string account = m_folder + "/Held";
+    std::filesystem::create_directories(account);
+    ASSERT_TRUE(writeFileAtomically(account + "/project.brevantonwordpressproject", "{}"));
+    int holder = ::open((account + "/.brevanton-project.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::string pid = std::to_string(::getpid());
+    ASSERT_EQ(::write(holder, pid.data(), pid.size()), static_cast<ssize_t>(pid.size()));
+
+    for (std::vector<std::string> arguments : { std::vector<std::string> { "--sync", account },
+                                                std::vector<std::string> { "--headless", account },
+                                                std::vector<std::string> { "--reindex", account } }) {
+        auto refused = runBrevanton(arguments);
+        EXPECT_EQ(refused.exitStatus, 1) << arguments[0];
+        EXPECT_TRUE(contains(refused.standardError, "is open in another Brevanton (process " + pid + ")")) << refused.standardError;
+    }
+    ::close(holder);
+    auto report = runBrevanton({ "--headless", account });
+    EXPECT_EQ(report.exitStatus, 0) << report.standardError;
+    EXPECT_TRUE(contains(report.standardOutput, "blogs: 0")) << report.standardOutput;
 }
 
 TEST_F(BrevantonExecutable, ARunAddsItsLinesToTheGeneralLogAndKeepsItBounded)

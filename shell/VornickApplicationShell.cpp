@@ -19,6 +19,7 @@
 #include "publishing/VornickProjectEditor.h"
 #include "publishing/VornickWordPressAccountEditor.h"
 #include "shell/VornickBlogPostWindow.h"
+#include "shell/VornickDocumentWindowActions.h"
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
@@ -72,6 +73,9 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     Application::shared().setMainMenu(m_mainMenu);
     m_closeObservation = NotificationCenter::defaultCenter().addObserver(
         Window::WillCloseNotification, nullptr, nullptr, [this](const Notification& notification) { editorWindowWillClose(notification); });
+    // A window that stays after its question about unsaved changes ends the Quit.
+    m_closeCancelledObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickDocumentWindowActions::CloseCancelledNotification, nullptr, nullptr, [this](const Notification&) { m_quitting = false; });
     VornickInstallApplicationShellBridges(*this);
     // Posts opened from a blog window live as long as their windows.
     VornickBlogPostWindow::registerPostOpener([this](const std::shared_ptr<VornickBlogPostWindow>& editor) { keepBlogPostWindow(editor); });
@@ -81,6 +85,7 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
 VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
+    m_closeCancelledObservation.reset();
     m_preferencesController.reset();
     m_logWindowController.reset();
     m_aboutPanelController.reset();
@@ -115,7 +120,10 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
     });
     m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
     m_openResponder->setActionHandler("showPreferences:", [this](ActionSender*) { showPreferences(); });
-    m_openResponder->setActionHandler("terminate:", [this](ActionSender*) { closeAllWindows(); });
+    m_openResponder->setActionHandler("terminate:", [this](ActionSender*) {
+        m_quitting = true;
+        closeAllWindows();
+    });
     m_openResponder->setActionHandler("showGeneralLog:", [this](ActionSender*) { showGeneralLog(); });
     m_openResponder->setActionHandler("orderFrontStandardAboutPanel:", [this](ActionSender*) { showAboutPanel(); });
     return VornickMakeMainMenu(m_openResponder);
@@ -168,7 +176,8 @@ void VornickApplicationShell::showAboutPanel()
 void VornickApplicationShell::closeAllWindows()
 {
     // Each window asks about its own changes; one that stays ends the round
-    // (its question is up, and the others wait for the next Quit).
+    // (its question is up): when it then closes the round goes on, and a
+    // Cancel ends the Quit.
     for (auto& editor : std::vector(m_editorWindows)) {
         editor->window()->performClose();
         if (editor->window()->isVisible())
@@ -254,6 +263,7 @@ void VornickApplicationShell::accountProjectDidClose(const VornickWordPressAccou
     m_accountProjects.erase(found);
     RunLoop::main().perform([closing] {});
     exitIfNoWindowIsLeft();
+    continueQuitting();
 }
 
 void VornickApplicationShell::keepBlogPostWindow(const std::shared_ptr<VornickBlogPostWindow>& editor)
@@ -328,6 +338,19 @@ void VornickApplicationShell::editorWindowWillClose(const Notification& notifica
         return;
     }
     exitIfNoWindowIsLeft();
+    continueQuitting();
+}
+
+void VornickApplicationShell::continueQuitting()
+{
+    // A window answered its question and closed: the Quit goes on with the
+    // others, on the next turn, once the closing is done.
+    if (!m_quitting)
+        return;
+    RunLoop::main().perform([this] {
+        if (m_quitting)
+            closeAllWindows();
+    });
 }
 
 void VornickApplicationShell::exitIfNoWindowIsLeft()

@@ -102,6 +102,8 @@ private:
     void accountProjectDidClose(const VornickWordPressAccountEditor&);
     // Quits once no window is left.
     void exitIfNoWindowIsLeft();
+    // During a Quit, closes the windows left after one closed.
+    void continueQuitting();
 
     std::unique_ptr<QApplication> m_ownApplication;
     std::unique_ptr<QtWindowBackend> m_backend;
@@ -117,6 +119,9 @@ private:
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
     std::vector<std::shared_ptr<VornickWordPressAccountEditor>> m_accountProjects;
     ObserverToken m_closeObservation;
+    ObserverToken m_closeCancelledObservation;
+    // Quit was chosen and no window's question was cancelled since.
+    bool m_quitting { false };
 };
 
 // What the shell hands to the platform bridges (the menu bar from the main

@@ -397,8 +397,12 @@ bool VornickBlogPostWindow::askToSaveBeforeClosing()
     std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
     m_alert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
         auto editor = weak.lock();
-        if (!editor || response == AlertSecondButtonReturn)
+        if (!editor)
             return;
+        if (response == AlertSecondButtonReturn) {
+            VornickDocumentWindowActions::noteCloseCancelled(*editor->m_window);
+            return;
+        }
         if (response == AlertFirstButtonReturn) {
             // A failed save keeps the window open with the post; the alert
             // saying why comes once this sheet has gone.

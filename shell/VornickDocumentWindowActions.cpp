@@ -3,6 +3,7 @@
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Menu.h"
@@ -86,6 +87,11 @@ std::shared_ptr<Alert> VornickDocumentWindowActions::saveChangesAlert(const std:
     alert->addButtonWithTitle(u"Cancel");
     alert->addButtonWithTitle(u"Don\u2019t Save");
     return alert;
+}
+
+void VornickDocumentWindowActions::noteCloseCancelled(Window& window)
+{
+    NotificationCenter::defaultCenter().post(CloseCancelledNotification, &window);
 }
 
 void VornickDocumentWindowActions::giveKeyboardToPageOnClick(VornickWindow& window, std::weak_ptr<VornickContentEditingView> page)

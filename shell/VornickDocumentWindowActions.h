@@ -51,6 +51,10 @@ public:
     // The question before a document with unsaved changes closes: Save,
     // Cancel, Don't Save (the first, second and third button).
     static std::shared_ptr<Alert> saveChangesAlert(const std::u16string& documentTitle);
+    // Posted (object: the window) when that question is answered with
+    // Cancel: the window stays, and a Quit in progress ends.
+    static constexpr const char* CloseCancelledNotification = "VornickDocumentCloseCancelledNotification";
+    static void noteCloseCancelled(Window&);
     // A click in the page gives the page the keyboard (the editing view
     // handles the click itself, past the window's first-responder change).
     static void giveKeyboardToPageOnClick(VornickWindow&, std::weak_ptr<VornickContentEditingView>);

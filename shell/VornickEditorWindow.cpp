@@ -500,8 +500,12 @@ bool VornickEditorWindow::askToSaveBeforeClosing()
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
     m_closeAlert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
         auto editor = weak.lock();
-        if (!editor || response == AlertSecondButtonReturn)
+        if (!editor)
             return;
+        if (response == AlertSecondButtonReturn) {
+            VornickDocumentWindowActions::noteCloseCancelled(*editor->m_window);
+            return;
+        }
         // A save that fails keeps the window open with the document.
         if (response == AlertFirstButtonReturn && !editor->saveReportingFailure())
             return;

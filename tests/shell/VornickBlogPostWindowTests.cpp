@@ -418,6 +418,33 @@ TEST_F(BlogPostWindow, ClosingWithEditsAsksAndAnUneditedPostClosesAtOnce)
     EXPECT_FALSE(VornickProjectEditor::projectEditorForProject(editor->project()));
 }
 
+// Quit with an unsaved post and its account's windows open: Cancel keeps
+// everything; Save writes the post and the Quit goes on to the end.
+TEST_F(BlogPostWindow, QuitAsksAboutTheUnsavedPostThenClosesEveryWindow)
+{
+    auto original = readWholeFile(postPath);
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Quitting ");
+    Error error;
+    ASSERT_TRUE(shell->openAccountProject(folder, &error)) << error;
+    settle();
+
+    struct Step {
+        const char16_t* answer;
+        bool windowsLeft;
+        bool saved;
+    };
+    for (const Step& step : { Step { u"Cancel", true, false }, Step { u"Save", false, true } }) {
+        AlertDriver::shared().enqueueButtonTitle(step.answer);
+        press(Qt::Key_Q, Qt::ControlModifier);
+        for (int round = 0; round < 5; ++round)
+            settle();
+        EXPECT_EQ(shell->hasOpenWindows(), step.windowsLeft) << toUTF8(step.answer);
+        EXPECT_EQ(readWholeFile(postPath) != original, step.saved) << toUTF8(step.answer);
+    }
+    EXPECT_NE(postFileValue(u"title").stringValue().find(u"Quitting"), std::u16string::npos);
+}
+
 TEST_F(BlogPostWindow, ABodySavedAfterAFailedSaveIsWrittenWholeAndLaterEditsFollowIt)
 {
     auto paragraph = firstElement(pointElement(u"body"), u"p");

@@ -187,6 +187,35 @@ TEST_F(VornickWordPressAgentTests, WithoutAStoredPasswordNothingIsSent)
     EXPECT_EQ(server.requestCount(), 0u) << "no request with an empty password";
 }
 
+// An endpoint stored off the site's origin (as an older version kept one a
+// home page named): the request is refused naming both addresses, and no
+// Authorization reaches the other port.
+TEST_F(VornickWordPressAgentTests, AStoredEndpointOnAnotherPortIsNeverSentTheLogin)
+{
+    LoopbackHTTPServer site([](const TestHTTPRequest&) { return jsonReply(200, "{}"); });
+    LoopbackHTTPServer elsewhere([](const TestHTTPRequest&) { return jsonReply(200, "{}"); });
+    useSite(site.url("/"));
+    struct Row {
+        std::string endpoint;
+        bool sent;
+    };
+    for (const Row& row : { Row { site.url("/wp-json/"), true }, Row { elsewhere.url("/wp-json/"), false } }) {
+        m_account->setRemoteEndpointURLString(toUTF16(row.endpoint));
+        RESTOutcome outcome;
+        send(outcome, u"settings");
+        EXPECT_EQ(outcome.succeeded, row.sent) << row.endpoint << ": " << outcome.error;
+        if (row.sent)
+            continue;
+        EXPECT_TRUE(outcome.error.is(VornickErrorDomain, VornickCredentialsOriginRefusedError)) << outcome.error;
+        std::string text = toUTF8(outcome.error.localizedDescription());
+        EXPECT_NE(text.find(site.url("/")), std::string::npos) << text;
+        EXPECT_NE(text.find(elsewhere.url("/wp-json/wp/v2/settings")), std::string::npos) << text;
+    }
+    ASSERT_EQ(site.requestCount(), 1u);
+    EXPECT_TRUE(site.requests()[0].hasHeader("Authorization"));
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+}
+
 TEST_F(VornickWordPressAgentTests, LoginsGoOnlyToTheAccountsOwnHostsOverHTTPS)
 {
     useSite("http://blog.example.org/");

@@ -161,9 +161,8 @@ void BM_WordPressUploadBesideCurl(benchmark::State& state)
     // One small request first, so that loading libcurl and starting the
     // session's thread do not count as the upload's memory.
     bool warmedUp = false;
-    agent->postRESTRequestWithEndpointPath(u"settings", 0, u"GET", Value(), {}, nullptr,
-        [&](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>&) { warmedUp = true; },
-        [&](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error&) { warmedUp = true; });
+    agent->postRESTRequestWithEndpointPath(u"settings", 0, u"GET", Value(), {}, nullptr, VornickReplyKind::SettingsReply,
+        [&](const VornickWordPressAgent::RESTReply&) { warmedUp = true; });
     RunLoop::main().runUntil([&] { return warmedUp; }, 30);
 
     double agentTotal = 0, curlTotal = 0;
@@ -175,8 +174,7 @@ void BM_WordPressUploadBesideCurl(benchmark::State& state)
         auto start = Clock::now();
         agent->postRESTRequestWithEndpointPath(u"media", 0, u"POST", Value(), {},
             std::make_shared<VornickWordPressFileAttachmentPayload>(URL::fileURLWithPath(file)),
-            [&](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>&) { done = succeeded = true; },
-            [&](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error&) { done = true; });
+            VornickReplyKind::MediaUpload, [&](const VornickWordPressAgent::RESTReply& reply) { done = true; succeeded = reply.succeeded(); });
         RunLoop::main().runUntil([&] { return done; }, 120);
         double agentSeconds = std::chrono::duration<double>(Clock::now() - start).count();
         growthKilobytes = std::max(growthKilobytes, statusKilobytes("VmHWM") - before);

@@ -138,9 +138,43 @@ void VornickBlogServiceAgent::endTasks()
 
 void VornickBlogServiceAgent::requestDataForURL(const URL& url, CompletionHandler handler)
 {
+    requestDataForURL(url, VornickReplyKind::ReferencedResource, std::move(handler));
+}
+
+void VornickBlogServiceAgent::requestDataForURL(const URL& url, VornickReplyKind kind, CompletionHandler handler)
+{
     if (!handler)
         return;
-    loadRequest(URLRequest(url, requestIdleTimeout), std::move(handler));
+    loadRequest(URLRequest(url, requestIdleTimeout), kind, std::move(handler));
+}
+
+void VornickBlogServiceAgent::loadRequest(URLRequest request, VornickReplyKind kind, CompletionHandler handler)
+{
+    VornickReplyLimits limits = vornickReplyLimits(kind);
+    request.setMaximumContentLength(limits.maximumLength);
+    request.setDeadlineInterval(limits.deadline);
+    loadRequest(std::move(request), [kind, handler = std::move(handler)](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        if (!handler)
+            return;
+        error = vornickErrorNamingReplyLimit(std::move(error), kind);
+        // Steps, the store and the delegate belong to the main thread: an
+        // answer that comes elsewhere (a subclass's own loading) goes there.
+        if (RunLoop::isMainThread()) {
+            handler(std::move(response), std::move(data), std::move(error));
+            return;
+        }
+        RunLoop::main().perform([handler, response = std::move(response), data = std::move(data), error = std::move(error)]() mutable {
+            handler(std::move(response), std::move(data), std::move(error));
+        });
+    });
+}
+
+void VornickBlogServiceAgent::answerLater(std::function<void()> answer)
+{
+    RunLoop::main().perform([weakThis = weak_from_this(), answer = std::move(answer)] {
+        if (auto agent = weakThis.lock())
+            answer();
+    });
 }
 
 std::u16string VornickBlogServiceAgent::userAgent()

@@ -13,11 +13,18 @@
 // failure, a timeout, a reset connection or a cancel. Destroying the agent
 // cancels its loads, those still waiting included.
 //
-// Main thread only. Loads complete on the main run loop, so answers reach the
-// delegate on the main thread without a hop. Held by std::shared_ptr.
+// Every load has a kind (VornickReplyKind) that bounds its reply's size and
+// the whole transfer's time; a reply past either fails with a message naming
+// the limit and the address, and nothing of it is kept.
+//
+// Main thread only. Loads complete on the main run loop, and answers an
+// agent decides before asking the host go through answerLater, so every
+// answer reaches the delegate on the main thread, on a later turn than the
+// request. Held by std::shared_ptr.
 #pragma once
 
 #include "blog/VornickBlogServiceAgentAccount.h"
+#include "blog/VornickReplyKind.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/URLRequest.h"
@@ -86,8 +93,14 @@ public:
     virtual void beginTaskWithDescription(const std::u16string& description);
     virtual void endTasks();
 
-    // Loads the URL afresh (nothing is cached), with the 60-second idle timeout.
+    // Loads the URL afresh (nothing is cached), with the 60-second idle
+    // timeout, within the limits of its kind (a referenced resource unless said).
     void requestDataForURL(const URL&, CompletionHandler);
+    void requestDataForURL(const URL&, VornickReplyKind, CompletionHandler);
+    // Loads the request within the limits of its kind: a reply past them
+    // fails with a message naming the kind's limit and the address. The
+    // handler runs on the main thread, wherever the load ended.
+    void loadRequest(URLRequest, VornickReplyKind, CompletionHandler);
     // Loads the request when the rate limit and the general queue allow.
     virtual void loadRequest(URLRequest, CompletionHandler);
 
@@ -139,6 +152,10 @@ public:
 
 protected:
     void setTalkingToHost(bool talking) { m_talkingToHost = talking; }
+    // Runs `answer` on a later turn of the main run loop, unless the agent is
+    // gone by then: the way an agent answers what it decided without asking
+    // the host, so that every answer comes as a load's would.
+    void answerLater(std::function<void()> answer);
 
 private:
     friend class VornickBlogServiceAgentTestPeer;

@@ -115,7 +115,9 @@ public:
     void enqueueHostRequestWithBlock(VornickRateLimitedQueue::Block, VornickRateLimitedQueue::DeferralHandler);
     // Loads through the agent while the session is Active; otherwise the
     // handler is told of a cancellation at once.
+    // Within the limits of `kind` (a referenced resource unless said).
     void requestDataForURL(const URL&, VornickBlogServiceAgent::CompletionHandler);
+    void requestDataForURL(const URL&, VornickReplyKind, VornickBlogServiceAgent::CompletionHandler);
 
     // The open post editor of the post, or null.
     std::shared_ptr<VornickBlogPostEditorOperations> editorForPost(const VornickPublishedBlogPost&) const;

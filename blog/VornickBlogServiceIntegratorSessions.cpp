@@ -330,6 +330,11 @@ void VornickBlogServiceIntegrator::enqueueHostRequestWithBlock(VornickRateLimite
 
 void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickBlogServiceAgent::CompletionHandler handler)
 {
+    requestDataForURL(url, VornickReplyKind::ReferencedResource, std::move(handler));
+}
+
+void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickReplyKind kind, VornickBlogServiceAgent::CompletionHandler handler)
+{
     if (!handler)
         return;
     // What a server's content names is fetched only from the web, never read
@@ -342,7 +347,7 @@ void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickBlog
     }
     auto agent = m_syncSession && m_syncSession->active() ? this->agent() : nullptr;
     if (agent) {
-        agent->requestDataForURL(url, std::move(handler));
+        agent->requestDataForURL(url, kind, std::move(handler));
         return;
     }
     // A caller waiting for its answer is told that none will come.

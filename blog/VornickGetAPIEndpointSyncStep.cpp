@@ -64,15 +64,11 @@ void VornickGetAPIEndpointSyncStep::startGettingAPIEndpoint()
     queueMainThreadStatusUpdateNotification();
 
     auto weakStep = weak_from_this();
-    integrator->requestDataForURL(*rootURL, [weakStep, rootURL = *rootURL](std::shared_ptr<URLResponse>, Data data, Error error) {
-        // Steps and the account belong to the main thread: an answer that
-        // arrives elsewhere is handled there.
-        auto handle = [weakStep, rootURL, data = std::move(data), error = std::move(error)] {
+    integrator->requestDataForURL(*rootURL, VornickReplyKind::TemplatePage,
+        [weakStep, rootURL = *rootURL](std::shared_ptr<URLResponse>, Data data, Error error) {
             if (auto step = std::static_pointer_cast<VornickGetAPIEndpointSyncStep>(weakStep.lock()))
                 step->receivedHomePage(rootURL, data, error);
-        };
-        vornick_performOnMainThread(std::move(handle));
-    });
+        });
 }
 
 void VornickGetAPIEndpointSyncStep::receivedHomePage(const URL& rootURL, const Data& data, const Error& error)

@@ -163,11 +163,8 @@ void VornickGetReferencedResourcesStep::postNextRequest()
 
     auto weakStep = weak_from_this();
     integrator->requestDataForURL(*url, [weakStep, url = *url](std::shared_ptr<URLResponse> response, Data data, Error error) {
-        auto handle = [weakStep, url, response = std::move(response), data = std::move(data), error = std::move(error)] {
-            if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
-                step->receivedResource(url, response, data, error);
-        };
-        vornick_performOnMainThread(std::move(handle));
+        if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
+            step->receivedResource(url, response, data, error);
     });
 }
 

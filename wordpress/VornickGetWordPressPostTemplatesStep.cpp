@@ -540,13 +540,11 @@ void VornickGetWordPressPostTemplatesStep::requestPage(const URL& url, const URL
     request.setMaximumRedirects(0);
     std::weak_ptr<VornickSyncStepContainer> weakThis = weak_from_this();
     awaitAnswer(u"to the request for " + url.absoluteString());
-    agent->loadRequest(std::move(request), [weakThis, url, destinationURL, redirectsLeft](std::shared_ptr<URLResponse> response, Data data,
-                                                                                        Error error) {
-        vornick_performOnMainThread([=] {
-            if (auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock()))
-                step->receivedPage(url, destinationURL, response, data, error, redirectsLeft);
-        });
-    });
+    agent->loadRequest(std::move(request), VornickReplyKind::TemplatePage,
+                       [weakThis, url, destinationURL, redirectsLeft](std::shared_ptr<URLResponse> response, Data data, Error error) {
+                           if (auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock()))
+                               step->receivedPage(url, destinationURL, response, data, error, redirectsLeft);
+                       });
 }
 
 void VornickGetWordPressPostTemplatesStep::receivedPage(const URL& requestedURL, const URL& destinationURL,

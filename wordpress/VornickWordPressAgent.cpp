@@ -253,15 +253,12 @@ std::optional<URL> VornickWordPressAgent::wordPressRESTAPIURLForEndpointPath(std
 
 void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
     const Value&, const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload,
-    RESTSuccessBlock success, RESTFailureBlock failure)
+    VornickReplyKind kind, RESTCompletion completion)
 {
     auto root = wordPressRESTAPIURLForEndpointPath(path, versionOverride);
     auto failNow = [&](Error error) {
-        URLRequest request(root ? *root : URL::fileURLWithPath("/", true), restRequestIdleTimeout);
-        RunLoop::main().perform([failure, request, error = std::move(error)] {
-            if (failure)
-                failure(request, nullptr, error);
-        });
+        failRESTRequest(URLRequest(root ? *root : URL::fileURLWithPath("/", true), restRequestIdleTimeout), std::move(error),
+            std::move(completion));
     };
     if (!root) {
         failNow(Error(URLErrorDomain, URLErrorBadURL, u"The WordPress site's address is not a valid URL."));
@@ -348,10 +345,7 @@ void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view 
             Error error;
             auto text = writer.jsonDataReturningErrorIn(&error);
             if (!text) {
-                RunLoop::main().perform([failure, request, error] {
-                    if (failure)
-                        failure(request, nullptr, error);
-                });
+                failRESTRequest(std::move(request), std::move(error), std::move(completion));
                 return;
             }
             if (auto log = this->log())
@@ -371,7 +365,15 @@ void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view 
             throwInternalInconsistency(__FILE__, __LINE__, "known payload", "Unrecognized REST payload type");
         }
     }
-    authorizeAndLoadRESTRequest(std::move(request), std::move(success), std::move(failure));
+    authorizeAndLoadRESTRequest(std::move(request), kind, std::move(completion));
+}
+
+void VornickWordPressAgent::failRESTRequest(URLRequest request, Error error, RESTCompletion completion)
+{
+    answerLater([request = std::move(request), error = std::move(error), completion = std::move(completion)] {
+        if (completion)
+            completion(RESTReply { request, nullptr, std::nullopt, error });
+    });
 }
 
 std::vector<URL> VornickWordPressAgent::loginURLs() const
@@ -427,22 +429,19 @@ bool VornickWordPressAgent::mayCarryCredentialsToURL(const URL& url) const
     return !credentialsRefusalForURL(url);
 }
 
-void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure)
+void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, VornickReplyKind kind, RESTCompletion completion)
 {
     auto account = wordPressAccount();
     auto type = account ? account->authenticationType() : VornickWordPressAuthenticationType::InsideXMLRPCCalls;
     if (type == VornickWordPressAuthenticationType::InsideXMLRPCCalls) {
-        loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));
+        loadAuthorizedRESTRequest(std::move(request), kind, std::move(completion));
         return;
     }
     if (auto refusal = credentialsRefusalForURL(request.url())) {
         Error error = std::move(*refusal);
         if (auto log = this->log())
             log->log(u"Refused to send the login to " + request.url().absoluteString() + u": " + error.localizedDescription());
-        RunLoop::main().perform([failure, request, error] {
-            if (failure)
-                failure(request, nullptr, error);
-        });
+        failRESTRequest(std::move(request), std::move(error), std::move(completion));
         return;
     }
     if (type == VornickWordPressAuthenticationType::HTTPBasic) {
@@ -451,45 +450,37 @@ void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, REST
             // An empty password is no login: say so instead of letting the site answer 401.
             if (auto log = this->log())
                 log->log(u"FAILED to send a request to WordPress: no password is stored for the account");
-            Error error(VornickErrorDomain, VornickAccountIncompleteError, u"No password is stored for this WordPress account.");
-            RunLoop::main().perform([failure, request, error] {
-                if (failure)
-                    failure(request, nullptr, error);
-            });
+            failRESTRequest(std::move(request),
+                Error(VornickErrorDomain, VornickAccountIncompleteError, u"No password is stored for this WordPress account."),
+                std::move(completion));
             return;
         }
         std::string credentials = toUTF8(this->account()->loginID()) + ":" + toUTF8(password);
         request.setValueForHTTPHeaderField(u"Basic " + base64EncodedString(Data(credentials.begin(), credentials.end()), VornickBase64Lines::OneLine),
             u"Authorization");
-        loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));
+        loadAuthorizedRESTRequest(std::move(request), kind, std::move(completion));
         return;
     }
 
     // OAuth2: never a hosted request without a token.
     auto authorization = account->RESTAPIAuthorizationForBlogWithID(VornickWordPressOAuth2AuthorizationSiteIdentifier);
-    auto failWith = [failure, request](Error error) {
-        RunLoop::main().perform([failure, request, error = std::move(error)] {
-            if (failure)
-                failure(request, nullptr, error);
-        });
-    };
     if (!authorization) {
-        failWith(notAuthorizedError());
+        failRESTRequest(std::move(request), notAuthorizedError(), std::move(completion));
         return;
     }
     auto token = authorization->find(u"access_token");
     if (token == authorization->end() || !token->second.isString() || token->second.string().empty()) {
         discardOAuth2Authorization();
-        failWith(notAuthorizedError());
+        failRESTRequest(std::move(request), notAuthorizedError(), std::move(completion));
         return;
     }
     if (!VornickWordPressOAuth2Flow::hasExpired(*authorization)) {
-        loadRequestWithBearerToken(std::move(request), token->second.string(), std::move(success), std::move(failure));
+        loadRequestWithBearerToken(std::move(request), token->second.string(), kind, std::move(completion));
         return;
     }
     std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
     VornickWordPressOAuth2Flow::refresh(*this, *authorization,
-        [weakThis, request, success, failure](std::optional<Dictionary> refreshed, Error error) mutable {
+        [weakThis, request, kind, completion](std::optional<Dictionary> refreshed, Error error) mutable {
             auto agent = weakThis.lock();
             if (!agent)
                 return;
@@ -498,55 +489,60 @@ void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, REST
                 agent->discardOAuth2Authorization();
                 Error reported = notAuthorizedError();
                 reported.setUnderlyingError(error);
-                if (failure)
-                    failure(request, nullptr, reported);
+                agent->failRESTRequest(std::move(request), std::move(reported), std::move(completion));
                 return;
             }
             Error storeError;
             if (!account->setRESTAPIAuthorization(*refreshed, VornickWordPressOAuth2AuthorizationSiteIdentifier, &storeError))
                 logLine(agent->log(), u"The refreshed WordPress.com authorization could not be stored: " + storeError.localizedDescription());
-            agent->loadRequestWithBearerToken(std::move(request), (*refreshed)[u"access_token"].string(), std::move(success), std::move(failure));
+            agent->loadRequestWithBearerToken(std::move(request), (*refreshed)[u"access_token"].string(), kind, std::move(completion));
         });
 }
 
-void VornickWordPressAgent::loadRequestWithBearerToken(URLRequest request, const std::u16string& accessToken, RESTSuccessBlock success,
-    RESTFailureBlock failure)
+void VornickWordPressAgent::loadRequestWithBearerToken(URLRequest request, const std::u16string& accessToken, VornickReplyKind kind,
+    RESTCompletion completion)
 {
     request.setValueForHTTPHeaderField(u"Bearer " + accessToken, u"Authorization");
-    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
-    loadAuthorizedRESTRequest(std::move(request), std::move(success),
-        [weakThis, failure](const URLRequest& request, const std::shared_ptr<URLResponse>& response, const Error& error) {
-            // A token the server no longer takes is forgotten, so the next
-            // sync asks for a new authorisation.
-            if (const Value* json = error.userInfo().contains(u"json") ? &error.userInfo().at(u"json") : nullptr) {
-                if ((*json)[u"error"] == Value(u"invalid_token") || (*json)[u"code"] == Value(u"invalid_token")) {
-                    if (auto agent = weakThis.lock())
-                        agent->discardOAuth2Authorization();
-                }
-            }
-            if (failure)
-                failure(request, response, error);
-        });
-}
-
-void VornickWordPressAgent::loadAuthorizedRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure)
-{
-    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
-    URLRequest sent = request;
-    loadRequest(std::move(request), [weakThis, sent, success, failure](std::shared_ptr<URLResponse> response, Data data, Error error) {
-        if (auto agent = weakThis.lock())
-            agent->checkRESTReply(sent, response, data, error, success, failure);
-        else if (failure)
-            failure(sent, response, error.isEmpty() ? Error(URLErrorDomain, URLErrorCancelled, u"cancelled") : error);
+    loadAuthorizedRESTRequest(std::move(request), kind, [this, completion](const RESTReply& reply) {
+        // A token the server no longer takes is forgotten, so the next
+        // sync asks for a new authorisation.
+        const Dictionary& info = reply.error.userInfo();
+        if (const Value* json = info.contains(u"json") ? &info.at(u"json") : nullptr) {
+            if ((*json)[u"error"] == Value(u"invalid_token") || (*json)[u"code"] == Value(u"invalid_token"))
+                discardOAuth2Authorization();
+        }
+        if (completion)
+            completion(reply);
     });
 }
 
-void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std::shared_ptr<URLResponse>& response, const Data& data,
-    const Error& transportError, const RESTSuccessBlock& success, const RESTFailureBlock& failure)
+void VornickWordPressAgent::loadAuthorizedRESTRequest(URLRequest request, VornickReplyKind kind, RESTCompletion completion)
 {
-    auto* http = dynamic_cast<const HTTPURLResponse*>(response.get());
+    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
+    URLRequest sent = request;
+    loadRequest(std::move(request), kind, [weakThis, sent, completion](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        // The agent stays alive while its answer is handled.
+        auto agent = weakThis.lock();
+        if (!agent || !completion)
+            return;
+        RESTReply reply = checkRESTReply(sent, std::move(response), data, error);
+        Data().swap(data);
+        completion(reply);
+    });
+}
+
+VornickWordPressAgent::RESTReply VornickWordPressAgent::checkRESTReply(const URLRequest& request, std::shared_ptr<URLResponse> response,
+    const Data& data, const Error& transportError)
+{
+    RESTReply reply { request, std::move(response), std::nullopt, Error() };
+    // A transfer that failed says what happened: a reply cut short has
+    // nothing left to check.
+    if (!transportError.isEmpty()) {
+        reply.error = transportError;
+        return reply;
+    }
+    auto* http = dynamic_cast<const HTTPURLResponse*>(reply.response.get());
     int64_t status = http ? http->statusCode() : 0;
-    bool transportFailed = !transportError.isEmpty();
 
     std::optional<Value> json;
     if (!data.empty()) {
@@ -554,10 +550,9 @@ void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std:
         // One post's bad text costs that post, not the page: the mappings refuse it.
         json = readJSON(data, &parseError, JSONReadingOptions { .fragmentsAllowed = true, .markUndecodableText = true });
         // A body that is not JSON is the failure, unless the status already says more.
-        if (!json && !transportFailed && status < 400) {
-            if (failure)
-                failure(request, response, parseError);
-            return;
+        if (!json && status < 400) {
+            reply.error = parseError;
+            return reply;
         }
     }
     const Value* code = nullptr;
@@ -573,10 +568,9 @@ void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std:
         errorDescription = json->find(u"error_description");
         message = json->find(u"message");
     }
-    if (!transportFailed && status < 400 && !code && !dataStatus) {
-        if (success)
-            success(request, response, json);
-        return;
+    if (status < 400 && !code && !dataStatus) {
+        reply.json = std::move(json);
+        return reply;
     }
 
     auto text = [](const Value* value) { return toUTF8(value->isString() ? value->string() : toUTF16(value->description())); };
@@ -610,10 +604,9 @@ void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std:
     error.userInfo()[u"DebugDescription"] = Value(description);
     if (json)
         error.userInfo()[u"json"] = *json;
-    if (transportFailed)
-        error.setUnderlyingError(transportError);
-    if (failure)
-        failure(request, response, error);
+    reply.json = std::move(json);
+    reply.error = std::move(error);
+    return reply;
 }
 
 // --- Site list and settings
@@ -634,31 +627,34 @@ void VornickWordPressAgent::noteSiteListAddress(const Value& address)
 void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
 {
     auto account = wordPressAccount();
-    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
     if (account && account->isMultiSiteAccount()) {
         logLine(log(), u"Requesting site list (/me/sites) using the v1.1 REST API");
-        postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr,
-            [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
-                auto agent = weakThis.lock();
-                if (!agent)
-                    return;
-                const Value* sites = json && json->isDictionary() ? json->find(u"sites") : nullptr;
-                if (!sites || !sites->isArray()) {
-                    logLine(agent->log(), u"Got /me/sites response with no sites");
-                    Error error = generalError(39, { { u"dictionary", json.value_or(Value()) }, { u"key", Value(u"sites") },
-                                                       { u"expectedType", Value(u"array") } });
-                    if (auto* delegate = agent->delegate())
-                        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+        postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, VornickReplyKind::SettingsReply,
+            [this](const RESTReply& reply) {
+                if (!reply.succeeded()) {
+                    logLine(log(), u"ERROR: Failed to get /me/sites (" + reply.error.localizedDescription() + u")");
+                    if (auto* delegate = this->delegate())
+                        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, reply.error);
                     return;
                 }
-                if (auto log = agent->log())
+                const std::optional<Value>& json = reply.json;
+                const Value* sites = json && json->isDictionary() ? json->find(u"sites") : nullptr;
+                if (!sites || !sites->isArray()) {
+                    logLine(log(), u"Got /me/sites response with no sites");
+                    Error error = generalError(39, { { u"dictionary", json.value_or(Value()) }, { u"key", Value(u"sites") },
+                                                       { u"expectedType", Value(u"array") } });
+                    if (auto* delegate = this->delegate())
+                        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, error);
+                    return;
+                }
+                if (auto log = this->log())
                     log->log("Got /me/sites reponse with {} site descriptions", sites->array().size());
                 std::vector<Dictionary> descriptions;
                 for (const Value& site : sites->array()) {
                     const Value& name = site[u"name"];
                     const Value& identifier = site[u"ID"];
                     const Value& address = site[u"URL"];
-                    if (auto log = agent->log())
+                    if (auto log = this->log())
                         log->log(u"Known site: \"" + (name.isString() ? vornickWordPressLoggableText(name.string()) : u"(no title)") + u"\" id="
                             + (identifier.isNumber() ? stringOrNumberText(identifier).value_or(u"") : u"(no ID)") + u" at "
                             + (address.isString() ? vornickWordPressLoggableText(address.string()) : u"(no URL)"));
@@ -673,35 +669,30 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
                         description[u"themeIdentifier"] = theme;
                     description[u"postFormats"] = Value(constantPostFormatDescriptions());
                     description[u"postStatuses"] = Value(constantPostStatusDescriptions());
-                    agent->noteSiteListAddress(address);
+                    noteSiteListAddress(address);
                     descriptions.push_back(std::move(description));
                 }
-                descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), u"site", 0, agent->log().get());
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentReceivedBlogDescriptions(*agent, descriptions);
-            },
-            [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
-                auto agent = weakThis.lock();
-                if (!agent)
-                    return;
-                logLine(agent->log(), u"ERROR: Failed to get /me/sites (" + error.localizedDescription() + u")");
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), u"site", 0, log().get());
+                if (auto* delegate = this->delegate())
+                    delegate->blogServiceAgentReceivedBlogDescriptions(*this, descriptions);
             });
         return;
     }
 
-    postRESTRequestWithEndpointPath(u"settings", 0, u"GET", Value(), {}, nullptr,
-        [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>& response, const std::optional<Value>& json) {
-            auto agent = weakThis.lock();
-            if (!agent)
+    postRESTRequestWithEndpointPath(u"settings", 0, u"GET", Value(), {}, nullptr, VornickReplyKind::SettingsReply,
+        [this](const RESTReply& reply) {
+            if (!reply.succeeded()) {
+                receivedSettingsFailure(reply.error);
                 return;
-            auto* delegate = agent->delegate();
+            }
+            const std::optional<Value>& json = reply.json;
+            const std::shared_ptr<URLResponse>& response = reply.response;
+            auto* delegate = this->delegate();
             Value responseValue = response ? Value(toUTF16(response->className())) : Value();
             if (!json || !json->isDictionary()) {
                 Error error = generalError(38, { { u"jsonObject", json.value_or(Value()) }, { u"response", responseValue } });
                 if (delegate)
-                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, error);
                 return;
             }
             const Value* title = json->find(u"title");
@@ -709,10 +700,10 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
             if (!title || !address) {
                 Error error = generalError(47, { { u"jsonObject", *json }, { u"response", responseValue }, { u"receivedDescription", *json } });
                 if (delegate)
-                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, error);
                 return;
             }
-            logLine(agent->log(), u"Known site: \"" + (title->isString() ? vornickWordPressLoggableText(title->string()) : u"(no title)")
+            logLine(log(), u"Known site: \"" + (title->isString() ? vornickWordPressLoggableText(title->string()) : u"(no title)")
                 + u"\" at " + (address->isString() ? vornickWordPressLoggableText(address->string()) : u"(no URL)"));
             Dictionary description;
             if (auto text = stringOrNumberText(*title))
@@ -727,14 +718,10 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
             }
             description[u"postFormats"] = Value(constantPostFormatDescriptions());
             description[u"postStatuses"] = Value(constantPostStatusDescriptions());
-            agent->noteSiteListAddress(*address);
+            noteSiteListAddress(*address);
             if (delegate)
-                delegate->blogServiceAgentReceivedBlogDescriptions(*agent,
-                    vornickWordPressCheckedDescriptions({ std::move(description) }, u"site", 0, agent->log().get()));
-        },
-        [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
-            if (auto agent = weakThis.lock())
-                agent->receivedSettingsFailure(error);
+                delegate->blogServiceAgentReceivedBlogDescriptions(*this,
+                    vornickWordPressCheckedDescriptions({ std::move(description) }, u"site", 0, log().get()));
         });
 }
 
@@ -756,14 +743,22 @@ void VornickWordPressAgent::receivedSettingsFailure(const Error& failure)
         logLine(log(), u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password and account name correctly.");
         reported = Error(VornickErrorDomain, 49, u"WordPress rejected the password.");
         reported.setUnderlyingError(failure);
+    } else if (failure.domain() != VornickHTTPErrorDomain) {
+        // The site was not reached, or its reply did not come whole: no
+        // setting of the site is to blame.
+        logLine(log(), u"ERROR getting /settings: " + failure.localizedDescription());
     } else {
         if (errorString == u"MISSING_AUTHORIZATION_HEADER") {
             logLine(log(), u"The MISSING_AUTHORIZATION_HEADER error indicates that the authorizations that Brevanton is attaching to its REST requests aren't making it through to WordPress, causing WordPress to refuse the requests. This can be caused by incorrect \"Rewrite\" settings in a site's .htaccess file, bad PHP configuration or an incompatible PHP version, WordPress permalink settings needing updating/\"flushing\", changing of an existing site's domain name in a way that wasn't propagated through its WordPress configuration, a web cache interfering with the headers, and possibly other issues. We recommend contacting your site host to determine what is preventing REST request authorization headers from reaching WordPress.");
         } else if (!errorString.empty()) {
             logLine(log(), u"ERROR getting /settings: " + failure.localizedDescription());
         }
-        logLine(log(), u"Continuing sync, but it's likely that REST authentication is not functioning correctly for this site and subsequent requests in this sync may fail as a result. Make sure to install and enable the required Basic Authentication plugin, as described in Brevanton's \"Connecting to WordPress\" Help topic. ("
-            + failure.localizedDescription() + u")");
+        // WordPress takes an application password by itself; only a site that
+        // refused the login outright may need a Basic Authentication plugin.
+        bool loginRefused = failure.code() == 401 || failure.code() == 403;
+        logLine(log(), u"Continuing sync, but it's likely that REST authentication is not functioning correctly for this site and subsequent requests in this sync may fail as a result."
+            + std::u16string(loginRefused ? u" Use an application password of the WordPress user (WordPress 5.6 or later takes it without any plugin); an older WordPress needs the Basic Authentication plugin, as described in Brevanton's \"Connecting to WordPress\" Help topic." : u"")
+            + u" (" + failure.localizedDescription() + u")");
     }
     if (auto* delegate = this->delegate())
         delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, reported);

@@ -40,10 +40,18 @@ inline constexpr char16_t VornickWordPressOAuth2AuthorizationSiteIdentifier[] = 
 
 class VornickWordPressAgent : public VornickBlogServiceAgent {
 public:
-    // The request, the HTTP response, and the parsed JSON (none when the reply had no body).
-    using RESTSuccessBlock = std::function<void(const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json)>;
-    // The request, the response (null when none came) and the error.
-    using RESTFailureBlock = std::function<void(const URLRequest&, const std::shared_ptr<URLResponse>&, const Error&)>;
+    // What one REST request came to: the request as sent, the response
+    // (null when none came), and either the parsed JSON of a success (none
+    // when the reply had no body) or the error of a failure.
+    struct RESTReply {
+        URLRequest request;
+        std::shared_ptr<URLResponse> response;
+        std::optional<Value> json;
+        Error error;
+
+        bool succeeded() const { return error.isEmpty(); }
+    };
+    using RESTCompletion = std::function<void(const RESTReply&)>;
     // Query items in the order given.
     using QueryParameters = std::vector<std::pair<std::u16string, Value>>;
 
@@ -77,14 +85,14 @@ public:
     // The REST root of the account; `versionOverride` 0 keeps the account's
     // version (only hosted accounts take 1 or 2). The path is appended by the caller.
     std::optional<URL> wordPressRESTAPIURLForEndpointPath(std::u16string_view path, int versionOverride) const;
-    // Builds, authorises and sends one REST request; exactly one of the two
-    // blocks runs, on the main thread. Every REST request of the agents goes
-    // through here (tests record them by overriding it).
+    // The one road of every REST request of the agents (tests record them by
+    // overriding it): builds the request, applies the credential rule and
+    // the account's authorisation, sends it within the limits of `kind`,
+    // checks the reply, and calls `completion` once, on the main thread on a
+    // later turn, and only while the agent lives (so it may use the agent).
     virtual void postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
         const Value& blogID, const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload,
-        RESTSuccessBlock success, RESTFailureBlock failure);
-    // Loads the request, then checks the reply.
-    void loadAuthorizedRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure);
+        VornickReplyKind kind, RESTCompletion completion);
     // Hosted accounts: "me/sites"; others: "settings".
     void requestBlogDescriptionsUsingWordPressRESTAPI();
 
@@ -128,10 +136,13 @@ private:
     // The account's REST endpoint, "https://" put before one without a scheme.
     std::optional<std::u16string> remoteEndpointURLStringWithScheme() const;
     // Adds the Authorization field the account needs, then loads; or fails.
-    void authorizeAndLoadRESTRequest(URLRequest, RESTSuccessBlock, RESTFailureBlock);
-    void loadRequestWithBearerToken(URLRequest, const std::u16string& accessToken, RESTSuccessBlock, RESTFailureBlock);
-    void checkRESTReply(const URLRequest&, const std::shared_ptr<URLResponse>&, const Data&, const Error& transportError,
-        const RESTSuccessBlock&, const RESTFailureBlock&);
+    void authorizeAndLoadRESTRequest(URLRequest, VornickReplyKind, RESTCompletion);
+    void loadRequestWithBearerToken(URLRequest, const std::u16string& accessToken, VornickReplyKind, RESTCompletion);
+    // Loads the request, then checks the reply.
+    void loadAuthorizedRESTRequest(URLRequest, VornickReplyKind, RESTCompletion);
+    // Answers a request that fails before it is sent.
+    void failRESTRequest(URLRequest, Error, RESTCompletion);
+    static RESTReply checkRESTReply(const URLRequest&, std::shared_ptr<URLResponse>, const Data&, const Error& transportError);
     void receivedSettingsFailure(const Error&);
     void noteSiteListAddress(const Value& address);
     // Forgets a hosted authorisation the server no longer takes.

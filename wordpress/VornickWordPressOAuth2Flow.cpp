@@ -265,8 +265,13 @@ void VornickWordPressOAuth2Flow::requestTokens(VornickWordPressAgent& agent,
     std::optional<Dictionary> kept;
     if (previous)
         kept = *previous;
-    agent.loadAuthorizedRESTRequest(std::move(request),
-        [completion, kept](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
+    agent.loadAuthorizedRESTRequest(std::move(request), VornickReplyKind::SettingsReply,
+        [completion, kept](const VornickWordPressAgent::RESTReply& answer) {
+            if (!answer.succeeded()) {
+                completion(std::nullopt, answer.error);
+                return;
+            }
+            const std::optional<Value>& json = answer.json;
             if (!json || !json->isDictionary() || !(*json)[u"access_token"].isString() || (*json)[u"access_token"].string().empty()) {
                 completion(std::nullopt, authorizationError(u"WordPress.com answered the token request without an access token."));
                 return;
@@ -285,8 +290,7 @@ void VornickWordPressOAuth2Flow::requestTokens(VornickWordPressAgent& agent,
                     state[u"expires_at"] = Value(Date::now().timeIntervalSince1970() + seconds);
             }
             completion(std::move(state), {});
-        },
-        [completion](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) { completion(std::nullopt, error); });
+        });
 }
 
 void VornickWordPressOAuth2Flow::refresh(VornickWordPressAgent& agent, const Dictionary& authorization, TokenCompletion completion)

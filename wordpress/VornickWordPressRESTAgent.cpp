@@ -3,7 +3,6 @@
 #include "blog/VornickBlogServiceAgentDelegate.h"
 #include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "platform/foundation/FileUtilities.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickCollections.h"
 #include "toolkit/VornickDateFormatterExtensions.h"
@@ -174,11 +173,6 @@ std::u16string VornickWordPressRESTAgent::endpointPath(const Dictionary& blogDes
     return u"sites/" + stringFor(blogDescription, u"identifierUsedByBlogService") + u"/" + std::u16string(path);
 }
 
-std::weak_ptr<VornickWordPressRESTAgent> VornickWordPressRESTAgent::weakSelf()
-{
-    return std::static_pointer_cast<VornickWordPressRESTAgent>(shared_from_this());
-}
-
 void VornickWordPressRESTAgent::requestBlogDescriptions()
 {
     requestBlogDescriptionsUsingWordPressRESTAPI();
@@ -199,36 +193,33 @@ void VornickWordPressRESTAgent::requestWordPressPostsOfType(std::u16string_view 
         toUTF8(title), toUTF8(path));
     writeLog(log(), "Requesting {}", label);
 
-    auto weak = weakSelf();
     std::u16string typeCopy(type);
-    auto fail = [weak, typeCopy, blogDescription, startOffset, label](const Error& error) {
-        auto self = weak.lock();
-        if (!self)
-            return;
+    auto fail = [this, typeCopy, blogDescription, startOffset, label](const Error& error) {
         if (typeCopy == u"page" && vornick_isTypicalWordPressFetchPermissionFailure(error))
-            writeLog(self->log(), "Failed to get {}: It's possible we don't have permission to fetch pages. ({})", label,
+            writeLog(log(), "Failed to get {}: It's possible we don't have permission to fetch pages. ({})", label,
                 error.localizedDescription());
         else
-            writeLog(self->log(), "Failed to get {} ({})", label, error.localizedDescription());
-        if (self->continuesAfterFailure()) {
-            writeLog(self->log(), "Continuing to fetch despite this failure");
-            self->requestWordPressPostsOfType(typeCopy, blogDescription, startOffset + postsPerRequest);
+            writeLog(log(), "Failed to get {} ({})", label, error.localizedDescription());
+        if (continuesAfterFailure()) {
+            writeLog(log(), "Continuing to fetch despite this failure");
+            requestWordPressPostsOfType(typeCopy, blogDescription, startOffset + postsPerRequest);
             return;
         }
-        self->endTasks();
-        if (auto* delegate = self->delegate()) {
+        endTasks();
+        if (auto* delegate = this->delegate()) {
             if (isPageType(typeCopy))
-                delegate->blogServiceAgentFailedToGetPageDescriptionsWithError(*self, error, blogDescription);
+                delegate->blogServiceAgentFailedToGetPageDescriptionsWithError(*this, error, blogDescription);
             else
-                delegate->blogServiceAgentFailedToGetPostDescriptionsWithError(*self, error, blogDescription);
+                delegate->blogServiceAgentFailedToGetPostDescriptionsWithError(*this, error, blogDescription);
         }
     };
     postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
-        [weak, typeCopy, blogDescription, startOffset, title, version, fail](const URLRequest&, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        VornickReplyKind::ListingPage, [this, typeCopy, blogDescription, startOffset, title, version, fail](const RESTReply& reply) {
+            if (!reply.succeeded()) {
+                fail(reply.error);
                 return;
+            }
+            const std::optional<Value>& json = reply.json;
             const Array* list = json ? vornickWordPressListInReply(*json, u"posts") : nullptr;
             if (!list) {
                 fail(replyWithoutExpectedValueError(json.value_or(Value()), u"posts", u"array"));
@@ -244,19 +235,18 @@ void VornickWordPressRESTAgent::requestWordPressPostsOfType(std::u16string_view 
                     descriptions.push_back(std::move(description));
             }
             bool pages = isPageType(typeCopy);
-            descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), pages ? u"page" : u"post", startOffset, self->log().get());
-            writeLog(self->log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(descriptions.size()),
+            descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), pages ? u"page" : u"post", startOffset, log().get());
+            writeLog(log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(descriptions.size()),
                 pages ? "page" : "post", title);
             // Another page may follow when the server sent a full one, whatever was kept of it.
             bool couldBeMore = static_cast<int64_t>(list->size()) == postsPerRequest;
-            if (auto* delegate = self->delegate()) {
+            if (auto* delegate = this->delegate()) {
                 if (pages)
-                    delegate->blogServiceAgentReceivedPageDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+                    delegate->blogServiceAgentReceivedPageDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
                 else
-                    delegate->blogServiceAgentReceivedPostDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+                    delegate->blogServiceAgentReceivedPostDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
             }
-        },
-        [fail](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) { fail(error); });
+        });
 }
 
 void VornickWordPressRESTAgent::requestCategoriesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
@@ -277,33 +267,29 @@ void VornickWordPressRESTAgent::requestTerms(VornickWordPressTermKind kind, cons
     std::u16string title = blogTitle(blogDescription);
     writeLog(log(), "Requesting post {} {}-{} for \"{}\" ({})", kindName, startOffset, startOffset + termsPerRequest - 1, title, path);
 
-    auto weak = weakSelf();
     postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
-        [weak, kind, kindName, blogDescription, startOffset, title](const URLRequest&, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            const Array* list = json ? vornickWordPressListInReply(*json, kindName) : nullptr;
-            if (!list) {
-                self->termsFailed(kind, blogDescription, replyWithoutExpectedValueError(json.value_or(Value()), kindName, u"array"));
+        VornickReplyKind::ListingPage, [this, kind, kindName, blogDescription, startOffset, title](const RESTReply& reply) {
+            if (!reply.succeeded()) {
+                termsFailed(kind, blogDescription, reply.error);
                 return;
             }
-            writeLog(self->log(), "Received {} {} for \"{}\"", list->size(), kindName, title);
+            const std::optional<Value>& json = reply.json;
+            const Array* list = json ? vornickWordPressListInReply(*json, kindName) : nullptr;
+            if (!list) {
+                termsFailed(kind, blogDescription, replyWithoutExpectedValueError(json.value_or(Value()), kindName, u"array"));
+                return;
+            }
+            writeLog(log(), "Received {} {} for \"{}\"", list->size(), kindName, title);
             auto descriptions = vornickWordPressCheckedDescriptions(vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind),
-                kind == VornickWordPressTermKind::Category ? u"category" : u"tag", startOffset, self->log().get());
+                kind == VornickWordPressTermKind::Category ? u"category" : u"tag", startOffset, log().get());
             bool couldBeMore = static_cast<int64_t>(list->size()) == termsPerRequest;
-            auto* delegate = self->wordPressDelegate();
+            auto* delegate = wordPressDelegate();
             if (!delegate)
                 return;
             if (kind == VornickWordPressTermKind::Category)
-                delegate->wordPressAgentReceivedCategoryDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+                delegate->wordPressAgentReceivedCategoryDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
             else
-                delegate->wordPressAgentReceivedTagDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
-        },
-        [weak, kind, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
-            if (auto self = weak.lock())
-                self->termsFailed(kind, blogDescription, error);
+                delegate->wordPressAgentReceivedTagDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
         });
 }
 
@@ -340,35 +326,30 @@ void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Di
     writeLog(log(), "Requesting media items {}-{} for \"{}\" ({})", startOffset, startOffset + mediaItemsPerRequest - 1,
         blogTitle(blogDescription), path);
 
-    auto weak = weakSelf();
     postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
-        [weak, path, blogDescription, startOffset](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        VornickReplyKind::ListingPage, [this, path, blogDescription, startOffset](const RESTReply& reply) {
+            if (!reply.succeeded()) {
+                writeLog(log(), "ERROR: Failed {} ({})", path, reply.error.localizedDescription());
+                if (auto* delegate = wordPressDelegate())
+                    delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*this, blogDescription, startOffset, reply.error);
                 return;
+            }
+            const std::optional<Value>& json = reply.json;
             const Array* list = json ? vornickWordPressListInReply(*json, u"media") : nullptr;
-            auto* delegate = self->wordPressDelegate();
+            auto* delegate = wordPressDelegate();
             if (!list) {
-                writeLog(self->log(), "Got {} response with no media", path);
+                writeLog(log(), "Got {} response with no media", path);
                 if (delegate)
-                    delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*self, blogDescription, startOffset,
+                    delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*this, blogDescription, startOffset,
                         replyWithoutExpectedValueError(json.value_or(Value()), u"media", u"array"));
                 return;
             }
-            writeLog(self->log(), "Got {} response with {} media item descriptions", path, list->size());
+            writeLog(log(), "Got {} response with {} media item descriptions", path, list->size());
             auto descriptions = vornickWordPressCheckedDescriptions(vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list),
-                u"media item", startOffset, self->log().get());
+                u"media item", startOffset, log().get());
             bool couldBeMore = static_cast<int64_t>(list->size()) == mediaItemsPerRequest;
             if (delegate)
-                delegate->wordPressAgentReceivedMediaItemDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
-        },
-        [weak, path, blogDescription, startOffset](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            writeLog(self->log(), "ERROR: Failed {} ({})", path, error.localizedDescription());
-            if (auto* delegate = self->wordPressDelegate())
-                delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*self, blogDescription, startOffset, error);
+                delegate->wordPressAgentReceivedMediaItemDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
         });
 }
 
@@ -424,14 +405,16 @@ void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWor
         }
     }
 
-    auto weak = weakSelf();
     std::u16string fileName = fileURL ? fileURL->lastPathComponent() : std::u16string();
     postRESTRequestWithEndpointPath(path, 0, u"POST", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, payload,
-        [weak, mediaItem, blogDescription, itemTitle, fileName](const URLRequest& request, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        VornickReplyKind::MediaUpload, [this, mediaItem, blogDescription, itemTitle, fileName](const RESTReply& reply) {
+            const URLRequest& request = reply.request;
+            if (!reply.succeeded()) {
+                writeLog(log(), "Failed to upload media item \"{}\" ({})", itemTitle, request.url().absoluteString());
+                uploadFailed(mediaItem, blogDescription, uploadRefusalError(reply.error, fileName));
                 return;
+            }
+            const std::optional<Value>& json = reply.json;
             std::vector<Dictionary> descriptions;
             if (json && json->isDictionary()) {
                 if (const Value* media = json->find(u"media"); media && media->isArray())
@@ -441,24 +424,17 @@ void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWor
             }
             // Only an answer naming the stored item by its identifier means it was stored.
             if (descriptions.empty() || !positiveIdentifier(descriptions.front())) {
-                writeLog(self->log(), "Unrecognized REST reply for upload of media item \"{}\", request URL={}", itemTitle,
+                writeLog(log(), "Unrecognized REST reply for upload of media item \"{}\", request URL={}", itemTitle,
                     request.url().absoluteString());
                 Error error = json && json->isDictionary() ? replyWithoutExpectedValueError(*json, u"id", u"positive integer")
                                                            : replyNotADictionaryError(json);
-                self->uploadFailed(mediaItem, blogDescription, error);
+                uploadFailed(mediaItem, blogDescription, error);
                 return;
             }
             const Dictionary& properties = descriptions.front();
-            writeLog(self->log(), "Upload of {} successful (id={})", fileName, properties.at(u"identifierUsedByBlogService"));
-            if (auto* delegate = self->wordPressDelegate())
-                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*self, properties, mediaItem, blogDescription);
-        },
-        [weak, mediaItem, blogDescription, itemTitle, fileName](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            writeLog(self->log(), "Failed to upload media item \"{}\" ({})", itemTitle, request.url().absoluteString());
-            self->uploadFailed(mediaItem, blogDescription, uploadRefusalError(error, fileName));
+            writeLog(log(), "Upload of {} successful (id={})", fileName, properties.at(u"identifierUsedByBlogService"));
+            if (auto* delegate = wordPressDelegate())
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, properties, mediaItem, blogDescription);
         });
 }
 
@@ -535,22 +511,20 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
         query.emplace_back(u"context", Value(u"edit"));
     auto payload = std::make_shared<VornickWordPressJSONPayload>(body);
 
-    auto weak = weakSelf();
-    auto fail = [weak, postChanges, blogDescription, title, body](const URLRequest& request, const Error& error) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        writeLog(self->log(), "Send of \"{}\" failed:\nrequest URL={}\nrequestParameters={}\npostDescription={}\n{}", title,
+    auto fail = [this, postChanges, blogDescription, title, body](const URLRequest& request, const Error& error) {
+        writeLog(log(), "Send of \"{}\" failed:\nrequest URL={}\nrequestParameters={}\npostDescription={}\n{}", title,
             request.url().absoluteString(), Value(body), Value(postChanges), error.localizedDescription());
-        if (auto* delegate = self->delegate())
-            delegate->blogServiceAgentFailedToSendPostChanges(*self, postChanges, blogDescription);
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToSendPostChanges(*this, postChanges, blogDescription);
     };
     postRESTRequestWithEndpointPath(path, 0, u"POST", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, payload,
-        [weak, postChanges, blogDescription, nativePostIdentifier, version, fail](const URLRequest& request,
-            const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        VornickReplyKind::PostReply, [this, postChanges, blogDescription, nativePostIdentifier, version, fail](const RESTReply& reply) {
+            const URLRequest& request = reply.request;
+            if (!reply.succeeded()) {
+                fail(request, reply.error);
                 return;
+            }
+            const std::optional<Value>& json = reply.json;
             if (!json || !json->isDictionary()) {
                 fail(request, replyNotADictionaryError(json));
                 return;
@@ -565,11 +539,10 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
                 fail(request, Error(VornickErrorDomain, VornickReplyWithoutExpectedValueError, u"The server's copy of the post cannot be kept: " + *problem + u"."));
                 return;
             }
-            if (auto* delegate = self->delegate())
-                delegate->blogServiceAgentSuccessfullySentPostChanges(*self, postChanges, blogDescription, nativePostIdentifier,
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentSuccessfullySentPostChanges(*this, postChanges, blogDescription, nativePostIdentifier,
                     newDescription, false);
-        },
-        [fail](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) { fail(request, error); });
+        });
 }
 
 void VornickWordPressRESTAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
@@ -590,46 +563,39 @@ void VornickWordPressRESTAgent::moveToTrashAt(std::u16string_view collection, co
 {
     int version = restAPIVersion();
     std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier + (version == 1 ? u"/delete" : u""));
-    auto weak = weakSelf();
     bool triedPages = collection == u"pages";
     postRESTRequestWithEndpointPath(path, 0, version == 1 ? u"POST" : u"DELETE",
-        Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, nullptr,
-        [weak, postIdentifier, nativePostIdentifier, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>&) {
-            auto self = weak.lock();
-            if (!self)
+        Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, nullptr, VornickReplyKind::PostReply,
+        [this, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const RESTReply& reply) {
+            auto* delegate = this->delegate();
+            if (reply.succeeded()) {
+                if (delegate)
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription);
                 return;
-            if (auto* delegate = self->delegate())
-                delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription);
-        },
-        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const URLRequest&,
-            const std::shared_ptr<URLResponse>&, const Error& error) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            auto* delegate = self->delegate();
+            }
+            const Error& error = reply.error;
             if (wordPressErrorCode(error) == u"rest_already_trashed") {
                 if (delegate)
-                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                         blogDescription);
                 return;
             }
             if (serverSaysNoSuchPost(error)) {
                 // The posts endpoint knows no pages.
                 if (version != 1 && !triedPages) {
-                    self->moveToTrashAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                    moveToTrashAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
                     return;
                 }
                 Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError,
                     u"The server has no post with the identifier " + postIdentifier + u".");
                 notFound.setUnderlyingError(error);
                 if (delegate)
-                    delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription,
+                    delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription,
                         notFound);
                 return;
             }
             if (delegate)
-                delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+                delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
         });
 }
 
@@ -639,10 +605,9 @@ void VornickWordPressRESTAgent::requestPostWithIdentifier(const std::u16string& 
     if (positiveIdentifier({ { u"identifierUsedByBlogService", Value(postIdentifier) } }) == 0) {
         writeLog(log(), "Can't get post with id=0 or nil");
         Error error(VornickErrorDomain, VornickPostIdentifierMissingError, u"The post has no identifier on the server.");
-        RunLoop::main().perform([weak = weakSelf(), postIdentifier, nativePostIdentifier, blogDescription, error] {
-            auto self = weak.lock();
-            if (auto* delegate = self ? self->delegate() : nullptr)
-                delegate->blogServiceAgentFailedToGetPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+        answerLater([this, postIdentifier, nativePostIdentifier, blogDescription, error] {
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentFailedToGetPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
         });
         return;
     }
@@ -655,23 +620,33 @@ void VornickWordPressRESTAgent::requestPostAt(std::u16string_view collection, co
     int version = restAPIVersion();
     std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier);
     writeLog(log(), "Requesting post {} ({})", postIdentifier, path);
-    auto weak = weakSelf();
     bool triedPages = collection == u"pages";
-    auto fail = [weak, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        writeLog(self->log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
-        if (auto* delegate = self->delegate())
-            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+    auto fail = [this, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        writeLog(log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
     };
     postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")),
-        { { u"context", Value(u"edit") } }, nullptr,
-        [weak, nativePostIdentifier, blogDescription, version, fail](const URLRequest&, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        { { u"context", Value(u"edit") } }, nullptr, VornickReplyKind::PostReply,
+        [this, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages, fail](const RESTReply& reply) {
+            if (!reply.succeeded()) {
+                const Error& error = reply.error;
+                if (!serverSaysNoSuchPost(error)) {
+                    fail(error);
+                    return;
+                }
+                // The posts endpoint knows no pages.
+                if (version != 1 && !triedPages) {
+                    requestPostAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                    return;
+                }
+                Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError,
+                    u"The server has no post with the identifier " + postIdentifier + u".");
+                notFound.setUnderlyingError(error);
+                fail(notFound);
                 return;
+            }
+            const std::optional<Value>& json = reply.json;
             if (!json || !json->isDictionary()) {
                 fail(replyNotADictionaryError(json));
                 return;
@@ -681,27 +656,8 @@ void VornickWordPressRESTAgent::requestPostAt(std::u16string_view collection, co
                 fail(replyWithoutExpectedValueError(*json, u"id", u"positive post identifier"));
                 return;
             }
-            if (auto* delegate = self->delegate())
-                delegate->blogServiceAgentReceivedPostDescription(*self, description, blogDescription, nativePostIdentifier);
-        },
-        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages, fail](const URLRequest&,
-            const std::shared_ptr<URLResponse>&, const Error& error) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            if (!serverSaysNoSuchPost(error)) {
-                fail(error);
-                return;
-            }
-            // The posts endpoint knows no pages.
-            if (version != 1 && !triedPages) {
-                self->requestPostAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
-                return;
-            }
-            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError,
-                u"The server has no post with the identifier " + postIdentifier + u".");
-            notFound.setUnderlyingError(error);
-            fail(notFound);
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentReceivedPostDescription(*this, description, blogDescription, nativePostIdentifier);
         });
 }
 
@@ -724,50 +680,43 @@ void VornickWordPressRESTAgent::confirmDeletionAt(std::u16string_view collection
 {
     int version = restAPIVersion();
     std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier);
-    auto weak = weakSelf();
     bool triedPages = collection == u"pages";
     postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, nullptr,
-        [weak, postIdentifier, nativePostIdentifier, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&,
-            const std::optional<Value>& json) {
-            auto self = weak.lock();
-            if (!self)
+        VornickReplyKind::PostReply, [this, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const RESTReply& reply) {
+            auto* delegate = this->delegate();
+            if (!reply.succeeded()) {
+                const Error& error = reply.error;
+                if (serverSaysNoSuchPost(error)) {
+                    // The posts endpoint knows no pages.
+                    if (version != 1 && !triedPages) {
+                        confirmDeletionAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                        return;
+                    }
+                    writeLog(log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, reply.request.url().absoluteString());
+                    if (delegate)
+                        delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                            blogDescription, false);
+                    return;
+                }
+                writeLog(log(), "Failed to confirm deletion of post {} ({})", postIdentifier, error.localizedDescription());
+                if (delegate)
+                    delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                        blogDescription, error);
                 return;
-            auto* delegate = self->delegate();
+            }
+            const std::optional<Value>& json = reply.json;
             const Value* status = json ? json->find(u"status") : nullptr;
             if (status && status->isString() && equalsIgnoringASCIICase(status->string(), u"trash")) {
-                writeLog(self->log(), "Post {} found to be in Trash on server", postIdentifier);
+                writeLog(log(), "Post {} found to be in Trash on server", postIdentifier);
                 if (delegate)
-                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                         blogDescription, true);
                 return;
             }
-            writeLog(self->log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
+            writeLog(log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
             if (delegate)
-                delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                     blogDescription, Error(VornickErrorDomain, VornickPostStillOnServerError));
-        },
-        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const URLRequest& request,
-            const std::shared_ptr<URLResponse>&, const Error& error) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            auto* delegate = self->delegate();
-            if (serverSaysNoSuchPost(error)) {
-                // The posts endpoint knows no pages.
-                if (version != 1 && !triedPages) {
-                    self->confirmDeletionAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
-                    return;
-                }
-                writeLog(self->log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, request.url().absoluteString());
-                if (delegate)
-                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
-                        blogDescription, false);
-                return;
-            }
-            writeLog(self->log(), "Failed to confirm deletion of post {} ({})", postIdentifier, error.localizedDescription());
-            if (delegate)
-                delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
-                    blogDescription, error);
         });
 }
 

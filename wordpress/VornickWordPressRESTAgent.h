@@ -82,7 +82,6 @@ private:
     int restAPIVersion() const;
     // The path with the hosted site prefix when the account has one.
     std::u16string endpointPath(const Dictionary& blogDescription, std::u16string_view path) const;
-    std::weak_ptr<VornickWordPressRESTAgent> weakSelf();
 
     void requestTerms(VornickWordPressTermKind, const Dictionary& blogDescription, int64_t startOffset);
     void termsFailed(VornickWordPressTermKind, const Dictionary& blogDescription, const Error&);

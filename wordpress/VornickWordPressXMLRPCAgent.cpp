@@ -245,33 +245,45 @@ Dictionary VornickWordPressXMLRPCAgent::vornickPostDescriptionFromWordPressPostD
     return brevanton::vornickPostDescriptionFromWordPressPostDescription(post);
 }
 
-void VornickWordPressXMLRPCAgent::failLater(std::shared_ptr<VornickWordPressXMLRPCRequest> request, Error error)
-{
-    RunLoop::main().perform([request = std::move(request), error = std::move(error)] { request->invokeFailureBlockWithError(error); });
-}
-
-void VornickWordPressXMLRPCAgent::postXMLRPCRequestWithMethodName(std::u16string method, Array parameters,
-    const std::optional<std::u16string>& blogIdentifier, VornickWordPressXMLRPCRequest::SuccessBlock success,
-    VornickWordPressXMLRPCRequest::FailureBlock failure)
+void VornickWordPressXMLRPCAgent::postXMLRPCRequestWithMethodName(std::u16string method, std::optional<Array> parameters,
+    const std::optional<std::u16string>& blogIdentifier, VornickReplyKind kind, XMLRPCCompletion completion)
 {
     auto url = wordPressAPIURLForBlogIdentifier(blogIdentifier);
-    auto request = std::make_shared<VornickWordPressXMLRPCRequest>(url ? *url : *URL::create(u"about:blank"));
-    request->setMethod(std::move(method), std::move(parameters));
-    request->setSuccessBlock(std::move(success));
-    request->setFailureBlock(std::move(failure));
-    std::u16string userAgent = userAgentString();
-    if (!userAgent.empty())
-        request->setUserAgent(userAgent);
+    auto failLater = [&](Error error) {
+        answerLater([completion, url = url.value_or(URL::fileURLWithPath("/", true)), error = std::move(error)] {
+            if (completion)
+                completion(XMLRPCReply { url, Value(), error });
+        });
+    };
+    if (!parameters) {
+        failLater(accountIncomplete(u"The account has no password, or the blog no identifier."));
+        return;
+    }
     if (!url) {
-        Error error(URLErrorDomain, URLErrorBadURL, u"The account has no address to send XML-RPC calls to.");
-        failLater(std::move(request), std::move(error));
+        failLater(Error(URLErrorDomain, URLErrorBadURL, u"The account has no address to send XML-RPC calls to."));
         return;
     }
     if (auto refusal = credentialsRefusalForURL(*url)) {
         logLine(u"Refused to send the login to " + url->absoluteString() + u": " + refusal->localizedDescription());
-        failLater(std::move(request), std::move(*refusal));
+        failLater(std::move(*refusal));
         return;
     }
+    auto request = std::make_shared<VornickWordPressXMLRPCRequest>(*url);
+    request->setMethod(std::move(method), std::move(*parameters));
+    VornickReplyLimits limits = vornickReplyLimits(kind);
+    request->setReplyLimits(limits.maximumLength, limits.deadline);
+    // The connection tells the agent, which lives while it is told.
+    request->setSuccessBlock([completion](VornickWordPressXMLRPCRequest& call, const XMLRPCResponse& response) {
+        if (completion)
+            completion(XMLRPCReply { call.url(), response.object(), Error() });
+    });
+    request->setFailureBlock([completion, kind](VornickWordPressXMLRPCRequest& call, const Error& error) {
+        if (completion)
+            completion(XMLRPCReply { call.url(), Value(), vornickErrorNamingReplyLimit(error, kind) });
+    });
+    std::u16string userAgent = userAgentString();
+    if (!userAgent.empty())
+        request->setUserAgent(userAgent);
     std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
     enqueueHostRequestWithBlock(
         [weakThis, request] {
@@ -330,46 +342,41 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
     if (!credentials) {
         logLine(u"FAILED to get blog descriptions from WordPress: no password is stored for the account");
         Error error = accountIncomplete(u"No password is stored for this WordPress account.");
-        RunLoop::main().perform([weakThis = weak_from_this(), error] {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            agent->endTasks();
-            if (auto* delegate = agent->delegate())
-                delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+        answerLater([this, error] {
+            endTasks();
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, error);
         });
         return;
     }
     logLine(u"Requesting blog descriptions from WordPress...");
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    postXMLRPCRequestWithMethodName(
-        u"wp.getUsersBlogs", std::move(*credentials), std::nullopt,
-        [weakThis](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            agent->endTasks();
-            const Value& reply = response.object();
-            if (!reply.isArray()) {
-                Error error = unexpectedReply(reply, u"array", u"wp.getUsersBlogs");
-                say(agent->log(), "FAILED to get blog descriptions from WordPress: {}", error.localizedDescription());
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+    postXMLRPCRequestWithMethodName(u"wp.getUsersBlogs", std::move(credentials), std::nullopt, VornickReplyKind::SettingsReply,
+        [this](const XMLRPCReply& reply) {
+            if (!reply.succeeded()) {
+                receivedUsersBlogsFailure(reply);
                 return;
             }
-            say(agent->log(), "WordPress reported {} blog(s):", reply.array().size());
+            endTasks();
+            if (!reply.object.isArray()) {
+                Error error = unexpectedReply(reply.object, u"array", u"wp.getUsersBlogs");
+                say(log(), "FAILED to get blog descriptions from WordPress: {}", error.localizedDescription());
+                if (auto* delegate = this->delegate())
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, error);
+                return;
+            }
+            say(log(), "WordPress reported {} blog(s):", reply.object.array().size());
             std::vector<Dictionary> blogs;
             std::optional<Error> refused;
-            for (auto& site : dictionariesOf(reply.array())) {
+            for (auto& site : dictionariesOf(reply.object.array())) {
                 Dictionary blog;
                 auto name = site.find(u"blogName");
                 auto identifier = site.find(u"blogid");
                 auto url = site.find(u"url");
-                say(agent->log(), "\"{}\" (id={}, URL={})", loggable(name != site.end() ? name->second : Value()),
+                say(log(), "\"{}\" (id={}, URL={})", loggable(name != site.end() ? name->second : Value()),
                     loggable(identifier != site.end() ? identifier->second : Value()), loggable(url != site.end() ? url->second : Value()));
                 // A blog whose calls could not carry the login is not kept.
-                if (auto refusal = url != site.end() ? agent->credentialsRefusalForSiteAddress(url->second) : std::nullopt) {
-                    agent->logLine(u"Skipped that blog: " + refusal->localizedDescription());
+                if (auto refusal = url != site.end() ? credentialsRefusalForSiteAddress(url->second) : std::nullopt) {
+                    logLine(u"Skipped that blog: " + refusal->localizedDescription());
                     refused = std::move(refusal);
                     continue;
                 }
@@ -384,48 +391,48 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
                 if (!blog.empty())
                     blogs.push_back(std::move(blog));
             }
-            blogs = vornickWordPressCheckedDescriptions(std::move(blogs), u"blog", 0, agent->log().get());
-            auto* delegate = agent->delegate();
+            blogs = vornickWordPressCheckedDescriptions(std::move(blogs), u"blog", 0, log().get());
+            auto* delegate = this->delegate();
             if (blogs.empty() && refused) {
                 if (delegate)
-                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, *refused);
-            } else if (delegate)
-                delegate->blogServiceAgentReceivedBlogDescriptions(*agent, blogs);
-        },
-        [weakThis](VornickWordPressXMLRPCRequest& request, const Error& error) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const URL& url = request.url();
-            say(agent->log(), "FAILED to get blog descriptions from WordPress: {}, request URL={}", error.localizedDescription(), url.absoluteString());
-            auto* delegate = agent->delegate();
-            if (error.is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) {
-                agent->logLine(reasonOf(error) + xmlrpcDisabledExplanation
-                    + Bundle::main().objectForInfoDictionaryKey(u"VornickSupportEmailAddress").stringValue()
-                    + u" and we'll be happy to help!");
-                agent->logLine(u"Attempting workaround: Request blog \"1\".");
-                auto host = url.host();
-                Dictionary blog {
-                    { VornickTitleKey, Value(host && !host->empty() ? *host : std::u16string(u"WordPress Site")) },
-                    { VornickBrowseURLStringKey, Value(url.URLByDeletingLastPathComponent().absoluteString()) },
-                    { VornickIdentifierUsedByBlogServiceKey, Value(u"1") },
-                };
-                if (delegate)
-                    delegate->blogServiceAgentReceivedBlogDescriptions(*agent, { blog });
-                return;
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, *refused);
+            } else if (delegate) {
+                delegate->blogServiceAgentReceivedBlogDescriptions(*this, blogs);
             }
-            agent->endTasks();
-            Error reported = error;
-            // WordPress answers a wrong user name or password alike.
-            if (isFault(error, 403)) {
-                agent->logLine(u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password "
-                               u"and account name correctly.");
-                reported = Error(VornickErrorDomain, passwordRejectedError, error.localizedDescription());
-                reported.setUnderlyingError(error);
-            }
-            if (delegate)
-                delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, reported);
         });
+}
+
+void VornickWordPressXMLRPCAgent::receivedUsersBlogsFailure(const XMLRPCReply& reply)
+{
+    const Error& error = reply.error;
+    const URL& url = reply.url;
+    say(log(), "FAILED to get blog descriptions from WordPress: {}, request URL={}", error.localizedDescription(), url.absoluteString());
+    auto* delegate = this->delegate();
+    if (error.is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) {
+        logLine(reasonOf(error) + xmlrpcDisabledExplanation + Bundle::main().objectForInfoDictionaryKey(u"VornickSupportEmailAddress").stringValue()
+            + u" and we'll be happy to help!");
+        logLine(u"Attempting workaround: Request blog \"1\".");
+        auto host = url.host();
+        Dictionary blog {
+            { VornickTitleKey, Value(host && !host->empty() ? *host : std::u16string(u"WordPress Site")) },
+            { VornickBrowseURLStringKey, Value(url.URLByDeletingLastPathComponent().absoluteString()) },
+            { VornickIdentifierUsedByBlogServiceKey, Value(u"1") },
+        };
+        if (delegate)
+            delegate->blogServiceAgentReceivedBlogDescriptions(*this, { blog });
+        return;
+    }
+    endTasks();
+    Error reported = error;
+    // WordPress answers a wrong user name or password alike.
+    if (isFault(error, 403)) {
+        logLine(u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password "
+                u"and account name correctly.");
+        reported = Error(VornickErrorDomain, passwordRejectedError, error.localizedDescription());
+        reported.setUnderlyingError(error);
+    }
+    if (delegate)
+        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, reported);
 }
 
 // Posts and pages.
@@ -436,52 +443,38 @@ void VornickWordPressXMLRPCAgent::requestWordPressPostsOfType(std::u16string_vie
     std::u16string label = toUTF16(fmt::format("{}s {}-{} for \"{}\"", toUTF8(postType), startOffset, startOffset + postsPerPage - 1,
         toUTF8(titleOf(blogDescription))));
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        Error error = accountIncomplete(u"The account has no password, or the blog no identifier.");
-        RunLoop::main().perform([weakThis = weak_from_this(), postType, blogDescription, startOffset, label, error] {
-            if (auto agent = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(weakThis.lock()))
-                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, error);
-        });
-        return;
+    if (parameters) {
+        Dictionary filter { { u"number", Value(postsPerPage) }, { u"offset", Value(startOffset) } };
+        if (!equalsIgnoringASCIICase(postType, u"post"))
+            filter.insert_or_assign(u"post_type", Value(postType));
+        parameters->push_back(Value(std::move(filter)));
+        say(log(), "Requesting {}", label);
     }
-    Dictionary filter { { u"number", Value(postsPerPage) }, { u"offset", Value(startOffset) } };
-    if (!equalsIgnoringASCIICase(postType, u"post"))
-        filter.insert_or_assign(u"post_type", Value(postType));
-    parameters->push_back(Value(std::move(filter)));
-    say(log(), "Requesting {}", label);
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPosts", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, postType, blogDescription, startOffset, label](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isArray()) {
-                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, unexpectedReply(reply, u"array", u"wp.getPosts"));
+    postXMLRPCRequestWithMethodName(u"wp.getPosts", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::ListingPage,
+        [this, postType, blogDescription, startOffset, label](const XMLRPCReply& reply) {
+            if (!reply.succeeded() || !reply.object.isArray()) {
+                reportPostListingFailure(postType, blogDescription, startOffset, label,
+                    reply.succeeded() ? unexpectedReply(reply.object, u"array", u"wp.getPosts") : reply.error);
                 return;
             }
             std::vector<Dictionary> posts;
-            for (auto& post : dictionariesOf(reply.array())) {
+            for (auto& post : dictionariesOf(reply.object.array())) {
                 Dictionary description = brevanton::vornickPostDescriptionFromWordPressPostDescription(post);
                 if (!description.empty())
                     posts.push_back(std::move(description));
             }
-            posts = vornickWordPressCheckedDescriptions(std::move(posts), equalsIgnoringASCIICase(postType, u"page") ? u"page" : u"post", startOffset, agent->log().get());
-            say(agent->log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), postType, titleOf(blogDescription));
+            posts = vornickWordPressCheckedDescriptions(std::move(posts), equalsIgnoringASCIICase(postType, u"page") ? u"page" : u"post",
+                startOffset, log().get());
+            say(log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), postType, titleOf(blogDescription));
             // Another page may follow a full one, whatever of it was kept.
-            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= postsPerPage;
-            auto* delegate = agent->delegate();
+            bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= postsPerPage;
+            auto* delegate = this->delegate();
             if (!delegate)
                 return;
             if (equalsIgnoringASCIICase(postType, u"page"))
-                delegate->blogServiceAgentReceivedPageDescriptions(*agent, posts, blogDescription, startOffset, couldBeMore);
+                delegate->blogServiceAgentReceivedPageDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
             else
-                delegate->blogServiceAgentReceivedPostDescriptions(*agent, posts, blogDescription, startOffset, couldBeMore);
-        },
-        [weakThis, postType, blogDescription, startOffset, label](VornickWordPressXMLRPCRequest&, const Error& error) {
-            if (auto agent = weakThis.lock())
-                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, error);
+                delegate->blogServiceAgentReceivedPostDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
         });
 }
 
@@ -512,259 +505,183 @@ void VornickWordPressXMLRPCAgent::reportPostListingFailure(std::u16string type, 
 
 void VornickWordPressXMLRPCAgent::requestBlogOptionsForBlogWithDescription(const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get blog options for \"{}\": {}, request URL={}", titleOf(blogDescription), error.localizedDescription(), url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToReceiveBlogOptions(*agent, blogDescription, error);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
-        return;
-    }
-    say(log(), "Requesting blog options for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getOptions", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isDictionary()) {
-                fail(unexpectedReply(reply, u"struct", u"wp.getOptions"), request.url().absoluteString());
+    if (parameters)
+        say(log(), "Requesting blog options for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(u"wp.getOptions", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::SettingsReply,
+        [this, blogDescription](const XMLRPCReply& reply) {
+            auto* delegate = wordPressDelegate();
+            if (reply.succeeded() && reply.object.isDictionary()) {
+                say(log(), "Got blog options for \"{}\"", titleOf(blogDescription));
+                if (delegate)
+                    delegate->wordPressAgentReceivedBlogOptions(*this, reply.object.dictionary(), blogDescription);
                 return;
             }
-            say(agent->log(), "Got blog options for \"{}\"", titleOf(blogDescription));
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedBlogOptions(*agent, reply.dictionary(), blogDescription);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+            Error error = reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getOptions") : reply.error;
+            say(log(), "Failed to get blog options for \"{}\": {}, request URL={}", titleOf(blogDescription), error.localizedDescription(),
+                reply.url.absoluteString());
+            if (delegate)
+                delegate->wordPressAgentFailedToReceiveBlogOptions(*this, blogDescription, error);
+        });
 }
 
 void VornickWordPressXMLRPCAgent::requestCategoriesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get category descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToReceiveCategoryDescriptions(*agent, blogDescription, error);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
-        return;
+    if (parameters) {
+        parameters->push_back(Value(u"category"));
+        parameters->push_back(Value(Dictionary { { u"number", Value(categoriesPerPage) }, { u"offset", Value(startOffset) } }));
+        say(log(), "Requesting post category descriptions for \"{}\"", titleOf(blogDescription));
     }
-    parameters->push_back(Value(u"category"));
-    parameters->push_back(Value(Dictionary { { u"number", Value(categoriesPerPage) }, { u"offset", Value(startOffset) } }));
-    say(log(), "Requesting post category descriptions for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getTerms", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, blogDescription, startOffset, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isArray()) {
-                fail(unexpectedReply(reply, u"array", u"wp.getTerms"), request.url().absoluteString());
+    postXMLRPCRequestWithMethodName(u"wp.getTerms", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::ListingPage,
+        [this, blogDescription, startOffset](const XMLRPCReply& reply) {
+            auto* delegate = wordPressDelegate();
+            if (reply.succeeded() && reply.object.isArray()) {
+                std::vector<Dictionary> categories;
+                for (auto& term : dictionariesOf(reply.object.array()))
+                    categories.push_back(vornickCategoryDescriptionFromWordPressTermDescription(term));
+                categories = vornickWordPressCheckedDescriptions(std::move(categories), u"category", startOffset, log().get());
+                say(log(), "Received {} category descriptions for \"{}\"", categories.size(), titleOf(blogDescription));
+                bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= categoriesPerPage;
+                if (delegate)
+                    delegate->wordPressAgentReceivedCategoryDescriptions(*this, categories, blogDescription, startOffset, couldBeMore);
                 return;
             }
-            std::vector<Dictionary> categories;
-            for (auto& term : dictionariesOf(reply.array()))
-                categories.push_back(vornickCategoryDescriptionFromWordPressTermDescription(term));
-            categories = vornickWordPressCheckedDescriptions(std::move(categories), u"category", startOffset, agent->log().get());
-            say(agent->log(), "Received {} category descriptions for \"{}\"", categories.size(), titleOf(blogDescription));
-            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= categoriesPerPage;
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedCategoryDescriptions(*agent, categories, blogDescription, startOffset, couldBeMore);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+            say(log(), "Failed to get category descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());
+            if (delegate)
+                delegate->wordPressAgentFailedToReceiveCategoryDescriptions(*this, blogDescription,
+                    reply.succeeded() ? unexpectedReply(reply.object, u"array", u"wp.getTerms") : reply.error);
+        });
 }
 
 void VornickWordPressXMLRPCAgent::requestPostFormatsForBlogWithDescription(const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get post format descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToReceivePostFormatDescriptions(*agent, blogDescription, error);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
-        return;
-    }
-    say(log(), "Requesting post format descriptions for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPostFormats", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isDictionary()) {
-                fail(unexpectedReply(reply, u"struct", u"wp.getPostFormats"), request.url().absoluteString());
+    if (parameters)
+        say(log(), "Requesting post format descriptions for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(u"wp.getPostFormats", std::move(parameters), blogIdentifierOf(blogDescription),
+        VornickReplyKind::SettingsReply, [this, blogDescription](const XMLRPCReply& reply) {
+            auto* delegate = wordPressDelegate();
+            if (reply.succeeded() && reply.object.isDictionary()) {
+                say(log(), "Received {} post format descriptions for \"{}\"", reply.object.dictionary().size(), titleOf(blogDescription));
+                if (delegate)
+                    delegate->wordPressAgentReceivedPostFormatDescriptions(*this, reply.object.dictionary(), blogDescription);
                 return;
             }
-            say(agent->log(), "Received {} post format descriptions for \"{}\"", reply.dictionary().size(), titleOf(blogDescription));
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedPostFormatDescriptions(*agent, reply.dictionary(), blogDescription);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+            say(log(), "Failed to get post format descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());
+            if (delegate)
+                delegate->wordPressAgentFailedToReceivePostFormatDescriptions(*this, blogDescription,
+                    reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getPostFormats") : reply.error);
+        });
 }
 
 void VornickWordPressXMLRPCAgent::requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get post status descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToReceivePostStatusDescriptions(*agent, blogDescription, error);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
-        return;
-    }
-    say(log(), "Requesting post status descriptions for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPostStatusList", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isDictionary()) {
-                fail(unexpectedReply(reply, u"struct", u"wp.getPostStatusList"), request.url().absoluteString());
+    if (parameters)
+        say(log(), "Requesting post status descriptions for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(u"wp.getPostStatusList", std::move(parameters), blogIdentifierOf(blogDescription),
+        VornickReplyKind::SettingsReply, [this, blogDescription](const XMLRPCReply& reply) {
+            auto* delegate = wordPressDelegate();
+            if (reply.succeeded() && reply.object.isDictionary()) {
+                say(log(), "Received {} post status descriptions for \"{}\"", reply.object.dictionary().size(), titleOf(blogDescription));
+                if (delegate)
+                    delegate->wordPressAgentReceivedPostStatusDescriptions(*this, reply.object.dictionary(), blogDescription);
                 return;
             }
-            say(agent->log(), "Received {} post status descriptions for \"{}\"", reply.dictionary().size(), titleOf(blogDescription));
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedPostStatusDescriptions(*agent, reply.dictionary(), blogDescription);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+            say(log(), "Failed to get post status descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());
+            if (delegate)
+                delegate->wordPressAgentFailedToReceivePostStatusDescriptions(*this, blogDescription,
+                    reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getPostStatusList") : reply.error);
+        });
 }
 
 void VornickWordPressXMLRPCAgent::requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, blogDescription, startOffset](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get media items: {}, request URL={}", error.localizedDescription(), url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*agent, blogDescription, startOffset, error);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
-        return;
+    if (parameters) {
+        parameters->push_back(Value(Dictionary { { u"number", Value(mediaItemsPerPage) }, { u"offset", Value(startOffset) } }));
+        say(log(), "Requesting media item descriptions for \"{}\" (startOffset={})", titleOf(blogDescription), startOffset);
     }
-    parameters->push_back(Value(Dictionary { { u"number", Value(mediaItemsPerPage) }, { u"offset", Value(startOffset) } }));
-    say(log(), "Requesting media item descriptions for \"{}\" (startOffset={})", titleOf(blogDescription), startOffset);
-    postXMLRPCRequestWithMethodName(
-        u"wp.getMediaLibrary", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, blogDescription, startOffset, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isArray()) {
-                fail(unexpectedReply(reply, u"array", u"wp.getMediaLibrary"), request.url().absoluteString());
+    postXMLRPCRequestWithMethodName(u"wp.getMediaLibrary", std::move(parameters), blogIdentifierOf(blogDescription),
+        VornickReplyKind::ListingPage, [this, blogDescription, startOffset](const XMLRPCReply& reply) {
+            auto* delegate = wordPressDelegate();
+            if (reply.succeeded() && reply.object.isArray()) {
+                std::vector<Dictionary> items;
+                for (auto& media : dictionariesOf(reply.object.array())) {
+                    Dictionary description = vornickMediaItemDescriptionFromWordPressMediaDescription(media);
+                    if (!description.empty())
+                        items.push_back(std::move(description));
+                }
+                items = vornickWordPressCheckedDescriptions(std::move(items), u"media item", startOffset, log().get());
+                say(log(), "Received {} media item descriptions", items.size());
+                bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= mediaItemsPerPage;
+                if (delegate)
+                    delegate->wordPressAgentReceivedMediaItemDescriptions(*this, items, blogDescription, startOffset, couldBeMore);
                 return;
             }
-            std::vector<Dictionary> items;
-            for (auto& media : dictionariesOf(reply.array())) {
-                Dictionary description = vornickMediaItemDescriptionFromWordPressMediaDescription(media);
-                if (!description.empty())
-                    items.push_back(std::move(description));
-            }
-            items = vornickWordPressCheckedDescriptions(std::move(items), u"media item", startOffset, agent->log().get());
-            say(agent->log(), "Received {} media item descriptions", items.size());
-            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= mediaItemsPerPage;
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedMediaItemDescriptions(*agent, items, blogDescription, startOffset, couldBeMore);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+            Error error = reply.succeeded() ? unexpectedReply(reply.object, u"array", u"wp.getMediaLibrary") : reply.error;
+            say(log(), "Failed to get media items: {}, request URL={}", error.localizedDescription(), reply.url.absoluteString());
+            if (delegate)
+                delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*this, blogDescription, startOffset, error);
+        });
 }
 
 void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription)
 {
     std::u16string title = mediaItem ? mediaItem->valueForKey(VornickTitleKey).stringValue() : std::u16string();
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, mediaItem, blogDescription, title](const Error& error, const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to upload media item \"{}\", request URL={}", title, url);
-        if (auto* delegate = agent->wordPressDelegate())
-            delegate->wordPressAgentFailedToUploadMediaItem(*agent, mediaItem, blogDescription, error);
+    auto fail = [this, mediaItem, blogDescription, title](const Error& error, const std::u16string& url) {
+        say(log(), "Failed to upload media item \"{}\", request URL={}", title, url);
+        if (auto* delegate = wordPressDelegate())
+            delegate->wordPressAgentFailedToUploadMediaItem(*this, mediaItem, blogDescription, error);
     };
-    auto failLaterWith = [fail](Error error) { RunLoop::main().perform([fail, error = std::move(error)] { fail(error, u""); }); };
+    auto failLaterWith = [this, fail](Error error) { answerLater([fail, error = std::move(error)] { fail(error, u""); }); };
 
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (!parameters) {
-        failLaterWith(accountIncomplete(u"The account has no password, or the blog no identifier."));
-        return;
-    }
     auto fileURL = mediaItem ? mediaItem->resolvedLocalURL() : std::nullopt;
     std::u16string name = fileURL ? fileURL->lastPathComponent() : std::u16string();
     std::u16string type = fileURL ? vornick_MIMEType(*fileURL).value_or(u"") : std::u16string();
-    if (name.empty() || type.empty()) {
-        failLaterWith(Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item has no file of a known type to upload."));
-        return;
+    uint64_t encodedSize = 0;
+    if (parameters) {
+        if (name.empty() || type.empty()) {
+            failLaterWith(Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item has no file of a known type to upload."));
+            return;
+        }
+        Error readError;
+        auto path = fileURL->fileSystemPath();
+        auto contents = path ? readFile(*path, &readError) : std::nullopt;
+        if (!contents) {
+            if (readError.isEmpty())
+                readError = Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item's file could not be read.");
+            failLaterWith(std::move(readError));
+            return;
+        }
+        // Base64 makes four characters of every three bytes.
+        encodedSize = (contents->size() + 2) / 3 * 4;
+        parameters->push_back(Value(Dictionary {
+            { u"name", Value(name) },
+            { u"type", Value(type) },
+            { u"bits", Value(Data(contents->begin(), contents->end())) },
+        }));
+        contents.reset();
+        say(log(), "Uploading media item \"{}\"", title);
     }
-    Error readError;
-    auto path = fileURL->fileSystemPath();
-    auto contents = path ? readFile(*path, &readError) : std::nullopt;
-    if (!contents) {
-        if (readError.isEmpty())
-            readError = Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item's file could not be read.");
-        failLaterWith(std::move(readError));
-        return;
-    }
-    // Base64 makes four characters of every three bytes.
-    uint64_t encodedSize = (contents->size() + 2) / 3 * 4;
-    parameters->push_back(Value(Dictionary {
-        { u"name", Value(name) },
-        { u"type", Value(type) },
-        { u"bits", Value(Data(contents->begin(), contents->end())) },
-    }));
-    contents.reset();
-    say(log(), "Uploading media item \"{}\"", title);
-    postXMLRPCRequestWithMethodName(
-        u"wp.uploadFile", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, mediaItem, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            const Value* identifier = reply.isDictionary() ? reply.find(u"id") : nullptr;
-            if (!identifier || !vornickWordPressPositiveIdentifier(*identifier)) {
-                Error error = unexpectedReply(reply, u"struct", u"the upload");
-                fail(withReason(std::move(error), u"WordPress did not answer the upload with the new media item's identifier."),
-                    request.url().absoluteString());
+    postXMLRPCRequestWithMethodName(u"wp.uploadFile", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::MediaUpload,
+        [this, mediaItem, blogDescription, fail, encodedSize](const XMLRPCReply& reply) {
+            if (!reply.succeeded()) {
+                fail(uploadFailureWithSizeReason(reply.error, encodedSize), reply.url.absoluteString());
                 return;
             }
-            say(agent->log(), "Upload successful (id={})", *vornickWordPressIdentifierString(*identifier));
-            if (auto* delegate = agent->wordPressDelegate())
-                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*agent, reply.dictionary(), mediaItem, blogDescription);
-        },
-        [fail, encodedSize](VornickWordPressXMLRPCRequest& request, const Error& error) {
-            fail(uploadFailureWithSizeReason(error, encodedSize), request.url().absoluteString());
+            const Value* identifier = reply.object.isDictionary() ? reply.object.find(u"id") : nullptr;
+            if (!identifier || !vornickWordPressPositiveIdentifier(*identifier)) {
+                Error error = unexpectedReply(reply.object, u"struct", u"the upload");
+                fail(withReason(std::move(error), u"WordPress did not answer the upload with the new media item's identifier."),
+                    reply.url.absoluteString());
+                return;
+            }
+            say(log(), "Upload successful (id={})", *vornickWordPressIdentifierString(*identifier));
+            if (auto* delegate = wordPressDelegate())
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, reply.object.dictionary(), mediaItem, blogDescription);
         });
 }
 
@@ -772,146 +689,127 @@ void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickW
 
 void VornickWordPressXMLRPCAgent::sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postChanges, blogDescription](const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to upload post, request URL={}", url);
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToSendPostChanges(*agent, postChanges, blogDescription);
+    auto fail = [this, postChanges, blogDescription](const std::u16string& url) {
+        say(log(), "Failed to upload post, request URL={}", url);
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToSendPostChanges(*this, postChanges, blogDescription);
     };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    std::optional<int64_t> existing;
+    std::u16string method = u"wp.newPost";
     if (!parameters) {
         logLine(u"No password is stored for this WordPress account, or the blog has no identifier.");
-        RunLoop::main().perform([fail] { fail(u""); });
-        return;
-    }
-    std::u16string title = stringOf(postChanges, VornickTitleKey);
-    std::optional<int64_t> existing;
-    if (auto found = postChanges.find(VornickIdentifierUsedByBlogServiceKey); found != postChanges.end() && found->second.isString())
-        existing = vornickWordPressPositiveIdentifier(found->second);
-    std::u16string method;
-    if (existing) {
-        say(log(), "-> Sending updates to WordPress for existing post \"{}\" with post_id={}", title, *existing);
-        method = u"wp.editPost";
-        parameters->push_back(Value(*existing));
     } else {
-        say(log(), "-> Sending a new post \"{}\" to WordPress (postId missing or zero)", title);
-        method = u"wp.newPost";
+        std::u16string title = stringOf(postChanges, VornickTitleKey);
+        if (auto found = postChanges.find(VornickIdentifierUsedByBlogServiceKey); found != postChanges.end() && found->second.isString())
+            existing = vornickWordPressPositiveIdentifier(found->second);
+        if (existing) {
+            say(log(), "-> Sending updates to WordPress for existing post \"{}\" with post_id={}", title, *existing);
+            method = u"wp.editPost";
+            parameters->push_back(Value(*existing));
+        } else {
+            say(log(), "-> Sending a new post \"{}\" to WordPress (postId missing or zero)", title);
+        }
+        parameters->push_back(Value(vornickWordPressContentStructFromPostDescription(postChanges, !existing)));
     }
-    parameters->push_back(Value(vornickWordPressContentStructFromPostDescription(postChanges, !existing)));
-    postXMLRPCRequestWithMethodName(
-        std::move(method), std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, postChanges, blogDescription, nativePostIdentifier, existing, fail](VornickWordPressXMLRPCRequest& request,
-            const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            std::optional<std::u16string> identifier;
-            if (existing && reply.isBoolean() && reply.boolValue())
-                identifier = toUTF16(std::to_string(*existing));
-            else if (!existing && reply.isString() && vornickWordPressPositiveIdentifier(reply))
-                identifier = reply.string();
-            if (!identifier) {
-                say(agent->log(), "WordPress answered the post with {} instead of {}", toUTF16(reply.description()),
-                    existing ? u"true" : u"the new post's identifier");
-                fail(request.url().absoluteString());
+    postXMLRPCRequestWithMethodName(std::move(method), std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, postChanges, blogDescription, nativePostIdentifier, existing, fail](const XMLRPCReply& reply) {
+            if (!reply.succeeded()) {
+                fail(reply.url.absoluteString());
                 return;
             }
-            agent->logLine(u"Successfully uploaded post");
-            agent->requestUpdatedPropertiesForJustPublishedPostWithIdentifier(*identifier, nativePostIdentifier, blogDescription);
-            if (auto* delegate = agent->delegate())
-                delegate->blogServiceAgentSuccessfullySentPostChanges(*agent, postChanges, blogDescription, nativePostIdentifier,
+            const Value& object = reply.object;
+            std::optional<std::u16string> identifier;
+            if (existing && object.isBoolean() && object.boolValue())
+                identifier = toUTF16(std::to_string(*existing));
+            else if (!existing && object.isString() && vornickWordPressPositiveIdentifier(object))
+                identifier = object.string();
+            if (!identifier) {
+                say(log(), "WordPress answered the post with {} instead of {}", toUTF16(object.description()),
+                    existing ? u"true" : u"the new post's identifier");
+                fail(reply.url.absoluteString());
+                return;
+            }
+            logLine(u"Successfully uploaded post");
+            requestUpdatedPropertiesForJustPublishedPostWithIdentifier(*identifier, nativePostIdentifier, blogDescription);
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentSuccessfullySentPostChanges(*this, postChanges, blogDescription, nativePostIdentifier,
                     Dictionary { { VornickIdentifierUsedByBlogServiceKey, Value(*identifier) } }, true);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error&) { fail(request.url().absoluteString()); });
+        });
 }
 
 void VornickWordPressXMLRPCAgent::requestUpdatedPropertiesForJustPublishedPostWithIdentifier(const std::u16string& postIdentifier,
     const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const std::u16string& url) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get properties for just-uploaded post {}, request URL={}", postIdentifier, url);
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(*agent, postIdentifier, blogDescription,
-                nativePostIdentifier);
-    };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
     auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
-    if (!parameters || !postNumber) {
-        RunLoop::main().perform([fail] { fail(u""); });
-        return;
-    }
-    parameters->push_back(Value(*postNumber));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            Dictionary description = reply.isDictionary() ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.dictionary())
-                                                          : Dictionary();
+    if (parameters && postNumber)
+        parameters->push_back(Value(*postNumber));
+    else
+        parameters.reset();
+    postXMLRPCRequestWithMethodName(u"wp.getPost", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, postIdentifier, nativePostIdentifier, blogDescription](const XMLRPCReply& reply) {
+            Dictionary description = reply.succeeded() && reply.object.isDictionary()
+                ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.object.dictionary())
+                : Dictionary();
+            auto* delegate = this->delegate();
             if (description.empty()) {
-                fail(request.url().absoluteString());
+                say(log(), "Failed to get properties for just-uploaded post {}, request URL={}", postIdentifier, reply.url.absoluteString());
+                if (delegate)
+                    delegate->blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(*this, postIdentifier, blogDescription,
+                        nativePostIdentifier);
                 return;
             }
-            if (auto* delegate = agent->delegate())
-                delegate->blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(*agent, description, blogDescription, nativePostIdentifier);
-        },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error&) { fail(request.url().absoluteString()); });
+            if (delegate)
+                delegate->blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(*this, description, blogDescription, nativePostIdentifier);
+        });
 }
+
+namespace {
+
+// The failure the server's fault 404 stands for: it has no such post.
+Error notFoundOr(const Error& error)
+{
+    if (!VornickWordPressXMLRPCAgent::isFault(error, 404))
+        return error;
+    Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
+    notFound.setUnderlyingError(error);
+    return notFound;
+}
+
+} // namespace
 
 void VornickWordPressXMLRPCAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
     const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        say(agent->log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+    auto fail = [this, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        say(log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
     };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
     auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
-    if (!parameters || !postNumber) {
-        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
-        RunLoop::main().perform([fail, error] { fail(error); });
+    if (parameters && !postNumber) {
+        answerLater([fail] { fail(accountIncomplete(u"The post has no identifier WordPress could know.")); });
         return;
     }
-    parameters->push_back(Value(*postNumber));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
+    if (parameters)
+        parameters->push_back(Value(*postNumber));
+    postXMLRPCRequestWithMethodName(u"wp.getPost", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, nativePostIdentifier, blogDescription, fail](const XMLRPCReply& reply) {
+            if (!reply.succeeded()) {
+                fail(notFoundOr(reply.error));
                 return;
-            const Value& reply = response.object();
-            Dictionary description = reply.isDictionary() ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.dictionary())
-                                                          : Dictionary();
+            }
+            Dictionary description = reply.object.isDictionary()
+                ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.object.dictionary())
+                : Dictionary();
             if (description.empty()) {
-                fail(unexpectedReply(reply, u"struct", u"wp.getPost"));
+                fail(unexpectedReply(reply.object, u"struct", u"wp.getPost"));
                 return;
             }
-            if (auto* delegate = agent->delegate())
-                delegate->blogServiceAgentReceivedPostDescription(*agent, description, blogDescription, nativePostIdentifier);
-        },
-        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
-            if (!isFault(error, 404)) {
-                fail(error);
-                return;
-            }
-            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
-            notFound.setUnderlyingError(error);
-            fail(notFound);
+            if (auto* delegate = this->delegate())
+                delegate->blogServiceAgentReceivedPostDescription(*this, description, blogDescription, nativePostIdentifier);
         });
 }
 
@@ -920,46 +818,32 @@ void VornickWordPressXMLRPCAgent::requestPostWithIdentifier(const std::u16string
 void VornickWordPressXMLRPCAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier,
     const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+    auto fail = [this, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
     };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
     auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
-    if (!parameters || !postNumber) {
-        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
-        RunLoop::main().perform([fail, error] { fail(error); });
+    if (parameters && !postNumber) {
+        answerLater([fail] { fail(accountIncomplete(u"The post has no identifier WordPress could know.")); });
         return;
     }
-    parameters->push_back(Value(*postNumber));
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, postIdentifier, postNumber, nativePostIdentifier, blogDescription](VornickWordPressXMLRPCRequest&,
-            const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
+    if (parameters)
+        parameters->push_back(Value(*postNumber));
+    postXMLRPCRequestWithMethodName(u"wp.getPost", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, postIdentifier, postNumber, nativePostIdentifier, blogDescription, fail](const XMLRPCReply& reply) {
+            if (!reply.succeeded()) {
+                fail(notFoundOr(reply.error));
                 return;
-            const Value& status = response.object()[u"post_status"];
+            }
+            const Value& status = reply.object[u"post_status"];
             if (status.isString() && equalsIgnoringASCIICase(status.string(), u"trash")) {
-                say(agent->log(), "Post {} found to be in Trash on server", postIdentifier);
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription);
+                say(log(), "Post {} found to be in Trash on server", postIdentifier);
+                if (auto* delegate = this->delegate())
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription);
                 return;
             }
-            agent->requestMoveToTrashAfterCheck(postIdentifier, *postNumber, nativePostIdentifier, blogDescription);
-        },
-        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
-            if (!isFault(error, 404)) {
-                fail(error);
-                return;
-            }
-            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
-            notFound.setUnderlyingError(error);
-            fail(notFound);
+            requestMoveToTrashAfterCheck(postIdentifier, *postNumber, nativePostIdentifier, blogDescription);
         });
 }
 
@@ -967,98 +851,70 @@ void VornickWordPressXMLRPCAgent::requestMoveToTrashAfterCheck(const std::u16str
     const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
-    };
-    if (!parameters) {
-        fail(accountIncomplete(u"The account has no password, or the blog no identifier."));
-        return;
-    }
-    parameters->push_back(Value(postNumber));
-    postXMLRPCRequestWithMethodName(
-        u"wp.deletePost", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            const Value& reply = response.object();
-            if (!reply.isBoolean() || !reply.boolValue()) {
-                fail(Error(VornickErrorDomain, trashNotConfirmedError, u"WordPress did not confirm that post " + postIdentifier + u" went to its Trash."));
+    if (parameters)
+        parameters->push_back(Value(postNumber));
+    postXMLRPCRequestWithMethodName(u"wp.deletePost", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, postIdentifier, nativePostIdentifier, blogDescription](const XMLRPCReply& reply) {
+            auto* delegate = this->delegate();
+            if (reply.succeeded() && reply.object.isBoolean() && reply.object.boolValue()) {
+                if (delegate)
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription);
                 return;
             }
-            if (auto* delegate = agent->delegate())
-                delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription);
-        },
-        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
-            if (!isFault(error, 404)) {
-                fail(error);
-                return;
-            }
-            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
-            notFound.setUnderlyingError(error);
-            fail(notFound);
+            Error error = reply.succeeded()
+                ? Error(VornickErrorDomain, trashNotConfirmedError, u"WordPress did not confirm that post " + postIdentifier + u" went to its Trash.")
+                : notFoundOr(reply.error);
+            if (delegate)
+                delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
         });
 }
 
 void VornickWordPressXMLRPCAgent::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
     const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
-    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
-    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
-        auto agent = weakThis.lock();
-        if (!agent)
-            return;
-        if (auto* delegate = agent->delegate())
-            delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
+    auto fail = [this, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                 blogDescription, error);
     };
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
     auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
-    if (!parameters || !postNumber) {
-        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
-        RunLoop::main().perform([fail, error] { fail(error); });
+    if (parameters && !postNumber) {
+        answerLater([fail] { fail(accountIncomplete(u"The post has no identifier WordPress could know.")); });
         return;
     }
-    parameters->push_back(Value(*postNumber));
-    say(log(), "Requesting confirmation that post {} has been deleted", postIdentifier);
-    postXMLRPCRequestWithMethodName(
-        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
-        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
-            auto agent = weakThis.lock();
-            if (!agent)
+    if (parameters) {
+        parameters->push_back(Value(*postNumber));
+        say(log(), "Requesting confirmation that post {} has been deleted", postIdentifier);
+    }
+    postXMLRPCRequestWithMethodName(u"wp.getPost", std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::PostReply,
+        [this, postIdentifier, nativePostIdentifier, blogDescription, fail](const XMLRPCReply& reply) {
+            auto* delegate = this->delegate();
+            if (!reply.succeeded()) {
+                // Only the server's own fault says the post is gone; an HTTP 404
+                // may come from a blocked or mistyped address.
+                if (isFault(reply.error, 404)) {
+                    say(log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, reply.url.absoluteString());
+                    if (delegate)
+                        delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                            blogDescription, false);
+                    return;
+                }
+                say(log(), "Failed to confirm deletion of post {} (error other than HTTP 404), request URL={}", postIdentifier,
+                    reply.url.absoluteString());
+                fail(reply.error);
                 return;
-            const Value& status = response.object()[u"post_status"];
+            }
+            const Value& status = reply.object[u"post_status"];
             if (status.isString() && equalsIgnoringASCIICase(status.string(), u"trash")) {
-                say(agent->log(), "Post {} found to be in Trash on server", postIdentifier);
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
+                say(log(), "Post {} found to be in Trash on server", postIdentifier);
+                if (delegate)
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                         blogDescription, true);
                 return;
             }
-            say(agent->log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
+            say(log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
             fail(Error(VornickErrorDomain, postNotInTrashError, u"Post " + postIdentifier + u" still exists on the server, outside its Trash."));
-        },
-        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const Error& error) {
-            auto agent = weakThis.lock();
-            if (!agent)
-                return;
-            // Only the server's own fault says the post is gone; an HTTP 404
-            // may come from a blocked or mistyped address.
-            if (isFault(error, 404)) {
-                say(agent->log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, request.url().absoluteString());
-                if (auto* delegate = agent->delegate())
-                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
-                        blogDescription, false);
-                return;
-            }
-            say(agent->log(), "Failed to confirm deletion of post {} (error other than HTTP 404), request URL={}", postIdentifier,
-                request.url().absoluteString());
-            fail(error);
         });
 }
 

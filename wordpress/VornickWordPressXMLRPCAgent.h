@@ -69,10 +69,24 @@ public:
     // blog's address (https for a hosted account), followed by "xmlrpc.php".
     // None when no address is known.
     std::optional<URL> wordPressAPIURLForBlogIdentifier(const std::optional<std::u16string>& blogIdentifier) const;
-    // The one road every call takes: made for the blog's endpoint, sent when
-    // the rate limit allows. Exactly one of the blocks runs, on the main thread.
-    void postXMLRPCRequestWithMethodName(std::u16string method, Array parameters, const std::optional<std::u16string>& blogIdentifier,
-        VornickWordPressXMLRPCRequest::SuccessBlock success, VornickWordPressXMLRPCRequest::FailureBlock failure);
+    // What one call came to: the value it answered with, or the error of a
+    // failure (a fault included), and the address it went to.
+    struct XMLRPCReply {
+        URL url;
+        Value object;
+        Error error;
+
+        bool succeeded() const { return error.isEmpty(); }
+    };
+    using XMLRPCCompletion = std::function<void(const XMLRPCReply&)>;
+
+    // The one road every call takes: made for the blog's endpoint (the
+    // credential rule applied: no parameters means no password or no blog
+    // identifier, a failure), sent when the rate limit allows within the
+    // limits of `kind`, its reply checked. `completion` runs once, on the
+    // main thread on a later turn, and only while the agent lives.
+    void postXMLRPCRequestWithMethodName(std::u16string method, std::optional<Array> parameters,
+        const std::optional<std::u16string>& blogIdentifier, VornickReplyKind kind, XMLRPCCompletion completion);
     // The login and the password; none without a password.
     std::optional<Array> usernameAndPassword() const;
     // The blog identifier, the login and the password; none without a
@@ -121,11 +135,10 @@ private:
     // Why a blog of the site list at `address` could not be sent the login
     // (its calls would leave the origin logged in to); none when it can.
     std::optional<Error> credentialsRefusalForSiteAddress(const Value& address) const;
-    // Runs the failure block on a later turn of the main run loop.
-    void failLater(std::shared_ptr<VornickWordPressXMLRPCRequest>, Error);
 
     void requestMoveToTrashAfterCheck(const std::u16string& postIdentifier, int64_t postNumber, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
+    void receivedUsersBlogsFailure(const XMLRPCReply&);
     void reportPostListingFailure(std::u16string type, const Dictionary& blogDescription, int64_t startOffset, std::u16string label,
         const Error&);
 

@@ -43,6 +43,12 @@ public:
     void setTimeoutInterval(double seconds) { m_request.setTimeoutInterval(seconds); }
     double timeout() const { return m_request.timeoutInterval(); }
     void setValueForHTTPHeaderField(std::u16string_view value, std::u16string_view name) { m_request.setValueForHTTPHeaderField(value, name); }
+    // The reply's size limit and the whole call's deadline (URLRequest's).
+    void setReplyLimits(int64_t maximumContentLength, double deadlineInterval)
+    {
+        m_request.setMaximumContentLength(maximumContentLength);
+        m_request.setDeadlineInterval(deadlineInterval);
+    }
 
     // The methodCall document.
     std::u16string body() const { return m_encoder->encode(); }

@@ -18,8 +18,15 @@ enum URLErrorCode : int64_t {
     URLErrorBadServerResponse = -1011,
     URLErrorCannotDecodeContentData = -1016,
     URLErrorFileDoesNotExist = -1100,
+    URLErrorDataLengthExceedsMaximum = -1103,
     URLErrorSecureConnectionFailed = -1200,
     URLErrorServerCertificateUntrusted = -1202,
 };
+
+// User information of a transfer stopped by a limit of its request: the
+// maximum length passed (bytes, with URLErrorDataLengthExceedsMaximum) or the
+// deadline passed (seconds, with URLErrorTimedOut).
+inline constexpr char16_t URLErrorMaximumContentLengthKey[] = u"maximumContentLength";
+inline constexpr char16_t URLErrorDeadlineIntervalKey[] = u"deadlineInterval";
 
 } // namespace brevanton

@@ -5,6 +5,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/net/HTTPHeaderFields.h"
 
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -59,6 +60,17 @@ public:
     int maximumRedirects() const { return m_maximumRedirects; }
     void setMaximumRedirects(int count) { m_maximumRedirects = count; }
 
+    // Bytes the reply's body may have, checked against its announced length
+    // and again while it arrives; past it the transfer stops and fails with
+    // URLErrorDataLengthExceedsMaximum. 0 or less means no limit.
+    int64_t maximumContentLength() const { return m_maximumContentLength; }
+    void setMaximumContentLength(int64_t bytes) { m_maximumContentLength = bytes; }
+
+    // Seconds the whole transfer may take, however steadily it moves; past
+    // them it stops and fails with URLErrorTimedOut. 0 or less means none.
+    double deadlineInterval() const { return m_deadlineInterval; }
+    void setDeadlineInterval(double seconds) { m_deadlineInterval = seconds; }
+
 private:
     URL m_url;
     std::u16string m_method { u"GET" };
@@ -67,6 +79,8 @@ private:
     std::vector<URLRequestBodyPart> m_bodyParts;
     double m_timeoutInterval;
     int m_maximumRedirects { defaultMaximumRedirects };
+    int64_t m_maximumContentLength { 0 };
+    double m_deadlineInterval { 0 };
 };
 
 } // namespace brevanton

@@ -108,7 +108,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, TheBrowserFlowStoresOneAuthorizationThat
 {
     // No hosted request goes out without a token.
     RESTOutcome early;
-    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, early.success(), early.failure());
+    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, VornickReplyKind::SettingsReply, early.completion());
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.calls > 0; }, 30));
     EXPECT_TRUE(early.error.is(VornickHTTPErrorDomain, 401));
     EXPECT_EQ(m_server->requestCount(), 0u);
@@ -187,7 +187,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, ExpiredTokensAreRefreshedAndRejectedOnes
                          { u"expires_at", Value(Date::now().timeIntervalSince1970() - 10) }, { u"blog_id", Value(u"0") } };
     ASSERT_TRUE(m_account->setRESTAPIAuthorization(expired, u"0", &error)) << error;
     RESTOutcome refreshed;
-    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, refreshed.success(), refreshed.failure());
+    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, VornickReplyKind::SettingsReply, refreshed.completion());
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return refreshed.calls > 0; }, 30));
     EXPECT_TRUE(refreshed.succeeded) << refreshed.error;
     EXPECT_EQ(requestsTo("/oauth2/token"), 1u);
@@ -201,7 +201,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, ExpiredTokensAreRefreshedAndRejectedOnes
     // A token the service no longer takes is forgotten: the next sync authorises again.
     ASSERT_TRUE(m_account->setRESTAPIAuthorization(Dictionary { { u"access_token", Value(u"revoked") } }, u"0", &error));
     RESTOutcome rejected;
-    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, rejected.success(), rejected.failure());
+    m_agent->postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr, VornickReplyKind::SettingsReply, rejected.completion());
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return rejected.calls > 0; }, 30));
     EXPECT_TRUE(rejected.error.is(VornickHTTPErrorDomain, 403)) << rejected.error;
     EXPECT_FALSE(m_account->RESTAPIAuthorizationForBlogWithID(u"0"));

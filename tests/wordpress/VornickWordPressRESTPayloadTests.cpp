@@ -72,8 +72,7 @@ TEST_F(VornickWordPressUploadTests, FilesAreStreamedWholeUnderTheirQuotedName)
     RESTOutcome missing;
     send(missing, u"media", {}, std::make_shared<VornickWordPressFileAttachmentPayload>(URL::fileURLWithPath(m_folder + "/gone.jpg")), u"POST");
     EXPECT_FALSE(missing.succeeded);
-    ASSERT_NE(missing.error.underlyingError(), nullptr);
-    EXPECT_EQ(missing.error.underlyingError()->code(), URLErrorFileDoesNotExist);
+    EXPECT_EQ(missing.error.code(), URLErrorFileDoesNotExist);
     EXPECT_EQ(server.requestCount(), before);
 }
 

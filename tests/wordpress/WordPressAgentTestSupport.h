@@ -57,25 +57,16 @@ struct RESTOutcome {
     std::optional<Value> json;
     Error error;
 
-    VornickWordPressAgent::RESTSuccessBlock success()
+    VornickWordPressAgent::RESTCompletion completion()
     {
-        return [this](const URLRequest& sent, const std::shared_ptr<URLResponse>& reply, const std::optional<Value>& body) {
+        return [this](const VornickWordPressAgent::RESTReply& reply) {
             EXPECT_TRUE(RunLoop::isMainThread());
             ++calls;
-            succeeded = true;
-            request = sent;
-            response = reply;
-            json = body;
-        };
-    }
-    VornickWordPressAgent::RESTFailureBlock failure()
-    {
-        return [this](const URLRequest& sent, const std::shared_ptr<URLResponse>& reply, const Error& failed) {
-            EXPECT_TRUE(RunLoop::isMainThread());
-            ++calls;
-            request = sent;
-            response = reply;
-            error = failed;
+            succeeded = reply.succeeded();
+            request = reply.request;
+            response = reply.response;
+            json = reply.json;
+            error = reply.error;
         };
     }
 };
@@ -119,7 +110,8 @@ protected:
     void send(RESTOutcome& outcome, std::u16string_view path, const VornickWordPressAgent::QueryParameters& query = {},
         std::shared_ptr<const VornickWordPressRESTPayload> payload = nullptr, std::u16string_view method = u"GET")
     {
-        m_agent->postRESTRequestWithEndpointPath(path, 0, method, Value(), query, std::move(payload), outcome.success(), outcome.failure());
+        m_agent->postRESTRequestWithEndpointPath(path, 0, method, Value(), query, std::move(payload), VornickReplyKind::PostReply,
+            outcome.completion());
         EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.calls > 0; }, 30));
         RunLoop::main().runUntil([] { return false; }, 0.02);
         EXPECT_EQ(outcome.calls, 1);

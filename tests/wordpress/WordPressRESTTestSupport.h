@@ -46,8 +46,8 @@ public:
         Value blogID;
         QueryParameters query;
         std::shared_ptr<const VornickWordPressRESTPayload> payload;
-        RESTSuccessBlock success;
-        RESTFailureBlock failure;
+        VornickReplyKind kind;
+        RESTCompletion completion;
 
         Value queryValue(std::u16string_view name) const
         {
@@ -68,11 +68,11 @@ public:
     std::vector<Request> requests;
 
     void postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod, const Value& blogID,
-        const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload, RESTSuccessBlock success,
-        RESTFailureBlock failure) override
+        const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload, VornickReplyKind kind,
+        RESTCompletion completion) override
     {
         requests.push_back({ std::u16string(path), versionOverride, std::u16string(httpMethod), blogID, queryParameters, std::move(payload),
-            std::move(success), std::move(failure) });
+            kind, std::move(completion) });
     }
 
     static URLRequest urlRequestFor(const Request& request)
@@ -85,7 +85,7 @@ public:
     {
         const Request& request = requests.at(index == SIZE_MAX ? requests.size() - 1 : index);
         auto response = std::make_shared<HTTPURLResponse>(urlRequestFor(request).url(), 200, HTTPHeaderFields());
-        request.success(urlRequestFor(request), response, json);
+        request.completion(RESTReply { urlRequestFor(request), response, json, Error() });
     }
 
     // The server answers with an HTTP error status and a WordPress error
@@ -96,7 +96,7 @@ public:
         std::u16string message = u"HTTP Error " + toUTF16(std::to_string(status)) + u": code=" + json[u"code"].stringValue() + u": \""
             + json[u"message"].stringValue() + u"\"";
         Error error(VornickHTTPErrorDomain, status, Dictionary { { Error::LocalizedDescriptionKey, Value(message) }, { u"json", json } });
-        request.failure(urlRequestFor(request), nullptr, error);
+        request.completion(RESTReply { urlRequestFor(request), nullptr, std::nullopt, error });
     }
 };
 

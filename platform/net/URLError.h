@@ -19,6 +19,8 @@ enum URLErrorCode : int64_t {
     URLErrorCannotDecodeContentData = -1016,
     URLErrorFileDoesNotExist = -1100,
     URLErrorDataLengthExceedsMaximum = -1103,
+    URLErrorCannotCreateFile = -3000,
+    URLErrorCannotWriteToFile = -3003,
     URLErrorSecureConnectionFailed = -1200,
     URLErrorServerCertificateUntrusted = -1202,
 };

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <cmath>
 #include <deque>
+#include <fmt/format.h>
 #include <map>
 #include <thread>
 #include <vector>
@@ -90,6 +91,23 @@ Error makeURLError(int64_t code, std::u16string description, const URL& url)
 Error cancelledError(const URL& url)
 {
     return makeURLError(URLErrorCancelled, u"cancelled", url);
+}
+
+// "host:port" of a URL, the scheme's port when none is written.
+std::string hostAndPort(const URL& url)
+{
+    std::string host = toUTF8(url.host().value_or(u""));
+    int port = url.port().value_or(url.scheme() == u"https" ? 443 : 80);
+    return host + ":" + std::to_string(port);
+}
+
+// The system's text for an errno value, in lower case ("connection refused").
+std::string systemErrorText(long number)
+{
+    std::string text = std::strerror(static_cast<int>(number));
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 // The MIME type of a local file, from its extension (responses to file URLs
@@ -226,11 +244,23 @@ struct URLSessionTransfer {
     std::unique_ptr<URLSessionBodySource> bodySource;
     HTTPHeaderFields responseHeaders;
     Data received;
+    // A download's body goes to this file instead of `received`.
+    int bodyFile { -1 };
+    std::string bodyFilePath;
+    int bodyFileError { 0 };
+    // Bytes of the current response's body so far, and the limit on them.
+    int64_t bodyLength { 0 };
+    int64_t maximumLength { 0 };
+    bool tooLarge { false };
+    int responseStatus { 0 };
     char errorBuffer[CURL_ERROR_SIZE] {};
     // The timeout counts from the last bytes that went either way, so a long
     // upload or download that keeps moving never times out.
     double idleTimeout { 0 };
     std::chrono::steady_clock::time_point lastActivity { std::chrono::steady_clock::now() };
+    // The whole transfer must end within `deadline` seconds of its start.
+    double deadline { 0 };
+    std::chrono::steady_clock::time_point started { std::chrono::steady_clock::now() };
     curl_off_t bytesReceived { 0 };
     curl_off_t bytesSent { 0 };
     // The storage the transfer's cookies go back to, and those it was given.
@@ -261,14 +291,68 @@ struct URLSessionTransfer {
             curl.easyCleanup(easy);
         if (headerList)
             curl.slistFreeAll(headerList);
+        discardBodyFile();
+    }
+
+    // Nothing half-received is kept: the download's file goes unless it was
+    // handed over.
+    void discardBodyFile()
+    {
+        if (bodyFile >= 0)
+            ::close(bodyFile);
+        bodyFile = -1;
+        if (!bodyFilePath.empty())
+            ::unlink(bodyFilePath.c_str());
+        bodyFilePath.clear();
+    }
+
+    // Closes the download's file and answers its path, which the caller now owns.
+    std::string takeBodyFile()
+    {
+        if (bodyFile >= 0)
+            ::close(bodyFile);
+        bodyFile = -1;
+        return std::exchange(bodyFilePath, {});
+    }
+
+    bool exceedsLimit(int64_t length) const { return maximumLength > 0 && length > maximumLength; }
+
+    // Starts over with the body of a new response (after a redirect or an interim 1xx).
+    void restartBody()
+    {
+        received.clear();
+        bodyLength = 0;
+        if (bodyFile >= 0 && (::ftruncate(bodyFile, 0) != 0 || ::lseek(bodyFile, 0, SEEK_SET) != 0))
+            bodyFileError = errno;
     }
 
     static size_t writeBody(char* data, size_t size, size_t count, void* context)
     {
         auto* transfer = static_cast<URLSessionTransfer*>(context);
         transfer->noteActivity();
-        transfer->received.insert(transfer->received.end(), data, data + size * count);
-        return size * count;
+        size_t length = size * count;
+        // A reply past the limit stops here: returning less than was given
+        // aborts the transfer.
+        if (transfer->exceedsLimit(transfer->bodyLength + static_cast<int64_t>(length))) {
+            transfer->tooLarge = true;
+            return 0;
+        }
+        if (transfer->bodyFile >= 0) {
+            for (size_t written = 0; written < length;) {
+                ssize_t count = ::write(transfer->bodyFile, data + written, length - written);
+                if (count < 0 && errno == EINTR)
+                    continue;
+                if (count <= 0) {
+                    transfer->bodyFileError = count < 0 ? errno : EIO;
+                    return 0;
+                }
+                written += static_cast<size_t>(count);
+            }
+        } else {
+            transfer->received.insert(transfer->received.end(), data, data + length);
+        }
+        transfer->bodyLength += static_cast<int64_t>(length);
+        return length;
     }
 
     static size_t writeHeader(char* data, size_t size, size_t count, void* context)
@@ -281,7 +365,9 @@ struct URLSessionTransfer {
         if (line.starts_with("HTTP/")) {
             // A new response (after a redirect or an interim 1xx): only the last one counts.
             transfer->responseHeaders.clear();
-            transfer->received.clear();
+            transfer->restartBody();
+            auto blank = line.find(' ');
+            transfer->responseStatus = blank == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(blank + 1, 3)).c_str());
             return size * count;
         }
         auto colon = line.find(':');
@@ -300,6 +386,15 @@ struct URLSessionTransfer {
             return text;
         };
         transfer->responseHeaders.add(latin1(line.substr(0, colon)), latin1(value));
+        // A final reply that announces more than the limit stops before its body.
+        bool final = transfer->responseStatus >= 200 && (transfer->responseStatus < 300 || transfer->responseStatus >= 400);
+        if (final && equalsIgnoringASCIICase(latin1(line.substr(0, colon)), u"Content-Length")) {
+            long long announced = std::strtoll(std::string(value).c_str(), nullptr, 10);
+            if (transfer->exceedsLimit(announced)) {
+                transfer->tooLarge = true;
+                return 0;
+            }
+        }
         return size * count;
     }
 };
@@ -464,6 +559,22 @@ struct URLSessionEngine {
         } else {
             transfer->body = request.httpBody();
         }
+        transfer->maximumLength = request.maximumContentLength();
+        transfer->deadline = request.deadlineInterval();
+        if (!task->m_downloadFolder.empty()) {
+            // A new file of our own in the destination's folder, so that the
+            // caller can rename it into place; never a link someone planted.
+            std::string pattern = task->m_downloadFolder + "/.download.tmp-XXXXXX";
+            int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd < 0) {
+                Error error = makeURLError(URLErrorCannotCreateFile, u"The reply cannot be written to disk.", request.url());
+                error.setUnderlyingError(Error::posix(errno, toUTF16(task->m_downloadFolder)));
+                deliver(task, {}, nullptr, std::move(error));
+                return;
+            }
+            transfer->bodyFile = fd;
+            transfer->bodyFilePath = pattern;
+        }
         CURL* easy = curl->easyInit();
         transfer->easy = easy;
 
@@ -555,38 +666,112 @@ struct URLSessionEngine {
         curl->multiAddHandle(multi, easy);
     }
 
-    // Removes a transfer before it finished and reports it cancelled.
-    void abandon(CURL* easy, int64_t code = URLErrorCancelled)
+    // Removes a transfer before it finished (its file gone) and reports the
+    // error, a cancellation unless given.
+    void abandon(CURL* easy, std::optional<Error> error = std::nullopt)
     {
         auto task = active[easy];
         active.erase(easy);
         curl->multiRemoveHandle(multi, easy);
         task->m_transfer.reset();
-        const URL& url = task->originalRequest().url();
-        deliver(task, {}, nullptr, code == URLErrorCancelled ? cancelledError(url) : makeURLError(code, u"The request timed out.", url));
+        deliver(task, {}, nullptr, error ? std::move(*error) : cancelledError(task->originalRequest().url()));
     }
 
-    // Ends the transfers that have been idle for longer than their timeout;
-    // answers how many milliseconds the worker may wait before the next check.
+    // Ends the transfers that have been idle for longer than their timeout,
+    // or have passed their deadline; answers how many milliseconds the
+    // worker may wait before the next check.
     int expireIdleTransfers()
     {
         using namespace std::chrono;
         auto now = steady_clock::now();
         int wait = 1000;
-        std::vector<CURL*> expired;
+        std::vector<std::pair<CURL*, Error>> expired;
+        auto waitFor = [&](steady_clock::time_point limit) {
+            wait = std::min<int>(wait, static_cast<int>(duration_cast<milliseconds>(limit - now).count()) + 1);
+        };
         for (auto& [easy, task] : active) {
             URLSessionTransfer& transfer = *task->m_transfer;
+            const URL& url = task->originalRequest().url();
+            std::string where = hostAndPort(url);
+            if (transfer.deadline > 0) {
+                auto limit = transfer.started + duration_cast<steady_clock::duration>(duration<double>(transfer.deadline));
+                if (now >= limit) {
+                    Error error = makeURLError(URLErrorTimedOut,
+                        toUTF16(fmt::format("the reply from {} took longer than {} seconds", where, transfer.deadline)), url);
+                    error.userInfo()[URLErrorDeadlineIntervalKey] = Value(transfer.deadline);
+                    expired.emplace_back(easy, std::move(error));
+                    continue;
+                }
+                waitFor(limit);
+            }
             if (transfer.idleTimeout <= 0)
                 continue;
-            auto deadline = transfer.lastActivity + duration_cast<steady_clock::duration>(duration<double>(transfer.idleTimeout));
-            if (now >= deadline)
-                expired.push_back(easy);
-            else
-                wait = std::min<int>(wait, static_cast<int>(duration_cast<milliseconds>(deadline - now).count()) + 1);
+            auto limit = transfer.lastActivity + duration_cast<steady_clock::duration>(duration<double>(transfer.idleTimeout));
+            if (now >= limit) {
+                std::string text = transfer.responseStatus
+                    ? fmt::format("{} sent nothing for {} seconds, after {} bytes of the reply", where, transfer.idleTimeout, transfer.bodyLength)
+                    : fmt::format("{} did not answer within {} seconds", where, transfer.idleTimeout);
+                expired.emplace_back(easy, makeURLError(URLErrorTimedOut, toUTF16(text), url));
+            } else {
+                waitFor(limit);
+            }
         }
-        for (CURL* easy : expired)
-            abandon(easy, URLErrorTimedOut);
+        for (auto& [easy, error] : expired)
+            abandon(easy, std::move(error));
         return expired.empty() ? wait : 0;
+    }
+
+    // What went wrong, in words: what happened, and where.
+    Error transferError(CURL* easy, CURLcode result, const URLSessionTransfer& transfer, const URL& url)
+    {
+        std::string where = hostAndPort(url);
+        long systemError = 0;
+        curl->easyGetinfo(easy, CURLINFO_OS_ERRNO, &systemError);
+        std::string because = systemError ? ": " + systemErrorText(systemError) : std::string();
+        std::string text;
+        int64_t code = urlErrorCode(result);
+        if (transfer.tooLarge) {
+            code = URLErrorDataLengthExceedsMaximum;
+            text = fmt::format("the reply from {} is larger than {} bytes", where, transfer.maximumLength);
+        } else if (result == CURLE_WRITE_ERROR && transfer.bodyFileError) {
+            code = URLErrorCannotWriteToFile;
+            text = fmt::format("the reply from {} could not be written to disk: {}", where, systemErrorText(transfer.bodyFileError));
+        } else {
+            switch (result) {
+            case CURLE_COULDNT_CONNECT:
+                text = "could not connect to " + where + because;
+                break;
+            case CURLE_COULDNT_RESOLVE_HOST:
+                text = "could not find the host " + toUTF8(url.host().value_or(u""));
+                break;
+            case CURLE_OPERATION_TIMEDOUT:
+                text = "could not connect to " + where + ": no answer in time";
+                break;
+            case CURLE_GOT_NOTHING:
+                text = where + " closed the connection without replying";
+                break;
+            case CURLE_PARTIAL_FILE:
+                text = fmt::format("the reply from {} ended after {} bytes", where, transfer.bodyLength);
+                break;
+            case CURLE_RECV_ERROR:
+                text = transfer.responseStatus
+                    ? fmt::format("the connection to {} broke after {} bytes of the reply{}", where, transfer.bodyLength, because)
+                    : fmt::format("the connection to {} broke before a reply came{}", where, because);
+                break;
+            case CURLE_SEND_ERROR:
+                text = "the connection to " + where + " broke while the request was sent" + because;
+                break;
+            default:
+                text = transfer.errorBuffer[0] ? transfer.errorBuffer : curl->easyStrerror(result);
+                if (url.scheme() == u"http" || url.scheme() == u"https")
+                    text = where + ": " + text;
+                break;
+            }
+        }
+        Error error = makeURLError(code, toUTF16(text), url);
+        if (code == URLErrorDataLengthExceedsMaximum)
+            error.userInfo()[URLErrorMaximumContentLengthKey] = Value(transfer.maximumLength);
+        return error;
     }
 
     void finish(CURL* easy, CURLcode result)
@@ -629,9 +814,14 @@ struct URLSessionEngine {
         }
 
         Error error;
-        if (result != CURLE_OK) {
-            std::string message = transfer->errorBuffer[0] ? transfer->errorBuffer : curl->easyStrerror(result);
-            error = makeURLError(urlErrorCode(result), toUTF16(message), requestURL);
+        if (result != CURLE_OK)
+            error = transferError(easy, result, *transfer, requestURL);
+        // Nothing of a failed transfer is kept; a download's file goes to the task.
+        if (error.isEmpty()) {
+            task->m_bodyFilePath = transfer->takeBodyFile();
+        } else {
+            transfer->received.clear();
+            transfer->discardBodyFile();
         }
         deliver(task, std::move(transfer->received), std::move(response), std::move(error));
     }
@@ -642,6 +832,16 @@ URLSessionTask::URLSessionTask(std::weak_ptr<URLSessionEngine> engine, URLReques
     , m_request(std::move(request))
     , m_engine(std::move(engine))
     , m_handler(std::move(handler))
+{
+}
+
+URLSessionTask::URLSessionTask(std::weak_ptr<URLSessionEngine> engine, URLRequest request, std::string downloadFolder,
+    DownloadCompletionHandler handler)
+    : m_identifier(nextTaskIdentifier++)
+    , m_request(std::move(request))
+    , m_engine(std::move(engine))
+    , m_downloadFolder(std::move(downloadFolder))
+    , m_downloadHandler(std::move(handler))
 {
 }
 
@@ -680,9 +880,11 @@ void URLSessionTask::cancel()
 void URLSessionTask::complete(Data data, std::shared_ptr<URLResponse> response, Error error)
 {
     CompletionHandler handler;
+    DownloadCompletionHandler downloadHandler;
+    std::string bodyFilePath;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_handler && m_state == State::Completed)
+        if (!m_handler && !m_downloadHandler && m_state == State::Completed)
             return;
         // A cancel that came before the outcome was delivered wins.
         if (m_cancelRequested && !error.is(URLErrorDomain, URLErrorCancelled)) {
@@ -694,9 +896,17 @@ void URLSessionTask::complete(Data data, std::shared_ptr<URLResponse> response, 
         m_state = State::Completed;
         handler = std::move(m_handler);
         m_handler = nullptr;
+        downloadHandler = std::move(m_downloadHandler);
+        m_downloadHandler = nullptr;
+        bodyFilePath = std::exchange(m_bodyFilePath, {});
     }
     if (handler)
         handler(std::move(data), std::move(response), std::move(error));
+    if (downloadHandler)
+        downloadHandler(error.isEmpty() ? bodyFilePath : std::string(), std::move(response), std::move(error));
+    // What the handler did not take is not kept.
+    if (!bodyFilePath.empty())
+        ::unlink(bodyFilePath.c_str());
 }
 
 std::shared_ptr<URLResponse> URLSessionTask::response() const
@@ -737,6 +947,12 @@ std::shared_ptr<URLSessionTask> URLSession::dataTask(URLRequest request, URLSess
 std::shared_ptr<URLSessionTask> URLSession::dataTask(const URL& url, URLSessionTask::CompletionHandler handler)
 {
     return dataTask(URLRequest(url), std::move(handler));
+}
+
+std::shared_ptr<URLSessionTask> URLSession::downloadTask(URLRequest request, std::string folderPath,
+    URLSessionTask::DownloadCompletionHandler handler)
+{
+    return std::shared_ptr<URLSessionTask>(new URLSessionTask(m_engine, std::move(request), std::move(folderPath), std::move(handler)));
 }
 
 std::shared_ptr<URLSessionTask> URLSession::uploadTask(URLRequest request, Data body, URLSessionTask::CompletionHandler handler)

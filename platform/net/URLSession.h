@@ -35,6 +35,10 @@ public:
     // arrived) and the error (empty on success). A status code of 400 or more
     // is not an error at this level.
     using CompletionHandler = std::function<void(Data, std::shared_ptr<URLResponse>, Error)>;
+    // A download's: the path of the file holding the whole body (empty on
+    // failure), the response and the error. The file is removed once the
+    // handler returns, unless the handler moved it away.
+    using DownloadCompletionHandler = std::function<void(const std::string& bodyFilePath, std::shared_ptr<URLResponse>, Error)>;
 
     enum class State { Suspended, Running, Canceling, Completed };
 
@@ -58,6 +62,7 @@ private:
     friend class URLSession;
     friend struct URLSessionEngine;
     URLSessionTask(std::weak_ptr<struct URLSessionEngine>, URLRequest, CompletionHandler);
+    URLSessionTask(std::weak_ptr<struct URLSessionEngine>, URLRequest, std::string downloadFolder, DownloadCompletionHandler);
     // On the main run loop: records the outcome and calls the handler once.
     void complete(Data, std::shared_ptr<URLResponse>, Error);
 
@@ -67,8 +72,14 @@ private:
     std::atomic<State> m_state { State::Suspended };
     std::atomic<bool> m_cancelRequested { false };
 
+    // A download writes its body to a new file in this folder.
+    const std::string m_downloadFolder;
+    // Set by the worker before the outcome is delivered.
+    std::string m_bodyFilePath;
+
     mutable std::mutex m_mutex;
     CompletionHandler m_handler;
+    DownloadCompletionHandler m_downloadHandler;
     std::shared_ptr<URLResponse> m_response;
     Error m_error;
 
@@ -84,6 +95,10 @@ public:
 
     std::shared_ptr<URLSessionTask> dataTask(URLRequest, URLSessionTask::CompletionHandler);
     std::shared_ptr<URLSessionTask> dataTask(const URL&, URLSessionTask::CompletionHandler);
+    // A task whose reply's body goes to a new file in `folderPath` (made
+    // there, so that it can be renamed into place), never into memory; the
+    // file of a failed or cancelled transfer is removed.
+    std::shared_ptr<URLSessionTask> downloadTask(URLRequest, std::string folderPath, URLSessionTask::DownloadCompletionHandler);
     // A task that sends `body` as the request body (method "POST" unless the
     // request names another).
     std::shared_ptr<URLSessionTask> uploadTask(URLRequest, Data body, URLSessionTask::CompletionHandler);

@@ -79,6 +79,11 @@ struct TestHTTPResponse {
     // bytes of the body were sent.
     bool resetBeforeHeaders { false };
     std::optional<size_t> resetAfterBodyBytes;
+    // A body made while it is sent, never held whole: `body` repeated to this
+    // many bytes (a huge reply), or without end for endlessBody (framed by
+    // the connection's close, which never comes); paced as above.
+    static constexpr uint64_t endlessBody = UINT64_MAX;
+    std::optional<uint64_t> generatedBodyBytes;
 
     static TestHTTPResponse redirect(int status, std::string location)
     {
@@ -269,6 +274,8 @@ private:
         }
         using Framing = TestHTTPResponse::Framing;
         std::string text = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n";
+        if (response.generatedBodyBytes)
+            return respondGenerated(connection, text, response);
         bool hasLength = false;
         for (auto& [name, value] : response.headers) {
             text += name + ": " + value + "\r\n";
@@ -316,6 +323,32 @@ private:
         if (response.framing == Framing::Chunked) {
             finishing();
             return sendAll(connection, "0\r\n\r\n");
+        }
+        return true;
+    }
+
+    bool respondGenerated(int connection, std::string text, const TestHTTPResponse& response)
+    {
+        uint64_t total = *response.generatedBodyBytes;
+        for (auto& [name, value] : response.headers)
+            text += name + ": " + value + "\r\n";
+        if (total != TestHTTPResponse::endlessBody)
+            text += "Content-Length: " + std::to_string(total) + "\r\n";
+        text += "Connection: close\r\n\r\n";
+        if (!sendAll(connection, text))
+            return false;
+        size_t pieceBytes = response.trickleMilliseconds ? 1 : (response.pieceBytes ? response.pieceBytes : 64 * 1024);
+        int pieceDelay = response.trickleMilliseconds ? response.trickleMilliseconds : response.pieceDelayMilliseconds;
+        std::string pattern = response.body.empty() ? std::string("x") : response.body;
+        std::string piece;
+        for (uint64_t sent = 0; sent < total; sent += piece.size()) {
+            if (sent > 0 && !pause(pieceDelay))
+                return false;
+            piece.clear();
+            for (uint64_t at = sent; piece.size() < pieceBytes && at < total; ++at)
+                piece += pattern[at % pattern.size()];
+            if (!sendAll(connection, piece))
+                return false;
         }
         return true;
     }

@@ -1,5 +1,6 @@
 #include "app/VornickWebResourceCache.h"
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/net/URLResponse.h"
 #include "platform/web/WebResource.h"
 
@@ -28,6 +29,13 @@ bool VornickWebResourceCache::storeCachedURLResponse(const URLResponse& response
     std::u16string MIMEType = response.mimeType().empty() ? webMIMETypeForURL(response.url()) : response.mimeType();
     storeCachedWebResource(WebResource(data, response.url(), std::move(MIMEType), response.textEncodingName()));
     return true;
+}
+
+bool VornickWebResourceCache::storeCachedURLResponseFromFile(const URLResponse& response, const std::string& path)
+{
+    auto contents = readFile(path);
+    (void)removeItem(path);
+    return contents && storeCachedURLResponse(response, Data(contents->begin(), contents->end()));
 }
 
 std::set<std::u16string> VornickWebResourceCache::cachedSourceURLs() const

@@ -33,6 +33,13 @@ public:
     // type (taken from the URL's extension when the response has none) and
     // text encoding. Answers whether it was stored.
     [[nodiscard]] virtual bool storeCachedURLResponse(const URLResponse&, const Data&);
+    // The folder a download for the cache is written to, so that its file
+    // can be moved in whole; empty for a cache that keeps copies in memory.
+    virtual std::string downloadFolderPath() const { return {}; }
+    // Stores the response whose body is the file at `path`, which the cache
+    // takes (a cache on disk moves it in; this one reads it). Answers
+    // whether it was stored; the file is gone either way.
+    [[nodiscard]] virtual bool storeCachedURLResponseFromFile(const URLResponse&, const std::string& path);
     // The absolute strings of the URLs cached (without fragments).
     virtual std::set<std::u16string> cachedSourceURLs() const;
     virtual void removeAllCachedResources() { m_resources.clear(); }

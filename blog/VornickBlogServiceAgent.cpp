@@ -30,6 +30,9 @@ struct VornickBlogServiceAgent::Load {
     CompletionHandler handler;
     std::shared_ptr<URLSessionTask> task;
     bool finished { false };
+    // A download's folder and handler, in place of `handler`.
+    std::string downloadFolder;
+    DownloadHandler downloadHandler;
 };
 
 VornickBlogServiceAgent::VornickBlogServiceAgent()
@@ -185,7 +188,25 @@ std::u16string VornickBlogServiceAgent::userAgent()
 void VornickBlogServiceAgent::loadRequest(URLRequest request, CompletionHandler handler)
 {
     request.setValueForHTTPHeaderField(userAgent(), u"User-Agent");
-    auto load = std::make_shared<Load>(Load { std::move(request), std::move(handler), nullptr, false });
+    enqueueLoad(std::make_shared<Load>(Load { std::move(request), std::move(handler), nullptr, false, {}, nullptr }));
+}
+
+void VornickBlogServiceAgent::downloadURL(const URL& url, VornickReplyKind kind, std::string folderPath, DownloadHandler handler)
+{
+    URLRequest request(url, requestIdleTimeout);
+    VornickReplyLimits limits = vornickReplyLimits(kind);
+    request.setMaximumContentLength(limits.maximumLength);
+    request.setDeadlineInterval(limits.deadline);
+    request.setValueForHTTPHeaderField(userAgent(), u"User-Agent");
+    DownloadHandler answer = [kind, handler = std::move(handler)](std::shared_ptr<URLResponse> response, const std::string& path, Error error) {
+        if (handler)
+            handler(std::move(response), path, vornickErrorNamingReplyLimit(std::move(error), kind));
+    };
+    enqueueLoad(std::make_shared<Load>(Load { std::move(request), nullptr, nullptr, false, std::move(folderPath), std::move(answer) }));
+}
+
+void VornickBlogServiceAgent::enqueueLoad(std::shared_ptr<Load> load)
+{
     m_unfinishedURLLoads.push_back(load);
     std::weak_ptr<VornickBlogServiceAgent> weakThis = weak_from_this();
     m_hostRequestQueue.addOperationWithBlock(
@@ -214,6 +235,16 @@ void VornickBlogServiceAgent::startURLLoad(const std::shared_ptr<Load>& load)
 {
     ++m_runningURLLoadCount;
     std::weak_ptr<VornickBlogServiceAgent> weakThis = weak_from_this();
+    if (load->downloadHandler) {
+        load->task = m_urlSession->downloadTask(load->request, load->downloadFolder,
+            [weakThis, load](const std::string& path, std::shared_ptr<URLResponse> response, Error error) {
+                if (auto agent = weakThis.lock())
+                    agent->urlLoadEnded(load);
+                finish(load, std::move(response), {}, std::move(error), path);
+            });
+        load->task->resume();
+        return;
+    }
     load->task = m_urlSession->dataTask(load->request, [weakThis, load](Data data, std::shared_ptr<URLResponse> response, Error error) {
         // The slot is free before the handler runs, so a load it asks for can start.
         if (auto agent = weakThis.lock())
@@ -239,7 +270,8 @@ void VornickBlogServiceAgent::startWaitingURLLoads()
     }
 }
 
-void VornickBlogServiceAgent::finish(const std::shared_ptr<Load>& load, std::shared_ptr<URLResponse> response, Data data, Error error)
+void VornickBlogServiceAgent::finish(const std::shared_ptr<Load>& load, std::shared_ptr<URLResponse> response, Data data, Error error,
+    const std::string& bodyFilePath)
 {
     if (load->finished)
         return;
@@ -247,8 +279,12 @@ void VornickBlogServiceAgent::finish(const std::shared_ptr<Load>& load, std::sha
     load->task.reset();
     auto handler = std::move(load->handler);
     load->handler = nullptr;
+    auto downloadHandler = std::move(load->downloadHandler);
+    load->downloadHandler = nullptr;
     if (handler)
         handler(std::move(response), std::move(data), std::move(error));
+    if (downloadHandler)
+        downloadHandler(std::move(response), bodyFilePath, std::move(error));
 }
 
 void VornickBlogServiceAgent::requestBlogDescriptions()

@@ -51,6 +51,9 @@ public:
     // The response (null when none arrived), the data and the error (empty on
     // success; a status of 400 or more is a response, not an error).
     using CompletionHandler = std::function<void(std::shared_ptr<URLResponse>, Data, Error)>;
+    // A download's: the response, the file holding the whole body (empty on
+    // failure; removed after the handler returns unless it moved it) and the error.
+    using DownloadHandler = std::function<void(std::shared_ptr<URLResponse>, const std::string& bodyFilePath, Error)>;
 
     VornickBlogServiceAgent();
     ~VornickBlogServiceAgent() override;
@@ -103,6 +106,9 @@ public:
     void loadRequest(URLRequest, VornickReplyKind, CompletionHandler);
     // Loads the request when the rate limit and the general queue allow.
     virtual void loadRequest(URLRequest, CompletionHandler);
+    // Loads the URL as requestDataForURL does, its body written to a new
+    // file in `folderPath` (never held in memory): the way large files come.
+    virtual void downloadURL(const URL&, VornickReplyKind, std::string folderPath, DownloadHandler);
 
     virtual bool bloggingServiceSupportsPages() const { return false; }
     virtual bool reportedPostsIncludePostsInTrash() const { return false; }
@@ -164,8 +170,9 @@ private:
     void startURLLoad(const std::shared_ptr<Load>&);
     void urlLoadEnded(const std::shared_ptr<Load>&);
     void startWaitingURLLoads();
+    void enqueueLoad(std::shared_ptr<Load>);
     // Calls the load's handler unless it was called.
-    static void finish(const std::shared_ptr<Load>&, std::shared_ptr<URLResponse>, Data, Error);
+    static void finish(const std::shared_ptr<Load>&, std::shared_ptr<URLResponse>, Data, Error, const std::string& bodyFilePath = {});
 
     std::shared_ptr<VornickBlogServiceAgentAccount> m_account;
     VornickBlogServiceAgentDelegate* m_delegate { nullptr };

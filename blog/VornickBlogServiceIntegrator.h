@@ -118,6 +118,8 @@ public:
     // Within the limits of `kind` (a referenced resource unless said).
     void requestDataForURL(const URL&, VornickBlogServiceAgent::CompletionHandler);
     void requestDataForURL(const URL&, VornickReplyKind, VornickBlogServiceAgent::CompletionHandler);
+    // The same, the body written to a new file in `folderPath` (see the agent's downloadURL).
+    void downloadURL(const URL&, VornickReplyKind, std::string folderPath, VornickBlogServiceAgent::DownloadHandler);
 
     // The open post editor of the post, or null.
     std::shared_ptr<VornickBlogPostEditorOperations> editorForPost(const VornickPublishedBlogPost&) const;

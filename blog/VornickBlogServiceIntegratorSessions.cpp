@@ -333,6 +333,21 @@ void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickBlog
     requestDataForURL(url, VornickReplyKind::ReferencedResource, std::move(handler));
 }
 
+void VornickBlogServiceIntegrator::downloadURL(const URL& url, VornickReplyKind kind, std::string folderPath,
+    VornickBlogServiceAgent::DownloadHandler handler)
+{
+    if (!handler)
+        return;
+    auto agent = m_syncSession && m_syncSession->active() ? this->agent() : nullptr;
+    if (agent) {
+        agent->downloadURL(url, kind, std::move(folderPath), std::move(handler));
+        return;
+    }
+    Error error(URLErrorDomain, URLErrorCancelled, u"cancelled");
+    error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+    handler(nullptr, {}, std::move(error));
+}
+
 void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickReplyKind kind, VornickBlogServiceAgent::CompletionHandler handler)
 {
     if (!handler)

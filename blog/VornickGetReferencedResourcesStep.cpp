@@ -7,6 +7,7 @@
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickWordPressBlog.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
@@ -84,8 +85,10 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
         Value remote = item->valueForKey(u"remoteURLString");
         if (!remote.isString() || remote.string().empty())
             continue;
-        if (auto url = URL::create(remote.string()); url && !url->scheme().empty())
+        if (auto url = URL::create(remote.string()); url && !url->scheme().empty()) {
             scheduleFetchToCacheOfResourceURLIfNeeded(*url, nullptr);
+            m_mediaFileURLsSet.insert(VornickWebResourceCache::cacheKeyForURL(*url));
+        }
     }
     if (!m_requestedURLsSet.empty()) {
         if (auto log = syncLog())
@@ -162,10 +165,60 @@ void VornickGetReferencedResourcesStep::postNextRequest()
     queueMainThreadStatusUpdateNotification();
 
     auto weakStep = weak_from_this();
-    integrator->requestDataForURL(*url, [weakStep, url = *url](std::shared_ptr<URLResponse> response, Data data, Error error) {
+    std::string folder = m_webResourceCache ? m_webResourceCache->downloadFolderPath() : std::string();
+    VornickReplyKind kind = m_mediaFileURLsSet.contains(urlString) ? VornickReplyKind::MediaFile : VornickReplyKind::ReferencedResource;
+    if (!folder.empty()) {
+        integrator->downloadURL(*url, kind, folder,
+            [weakStep, url = *url](std::shared_ptr<URLResponse> response, const std::string& path, Error error) {
+                if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
+                    step->receivedDownload(url, response, path, error);
+            });
+        return;
+    }
+    integrator->requestDataForURL(*url, kind, [weakStep, url = *url](std::shared_ptr<URLResponse> response, Data data, Error error) {
         if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
             step->receivedResource(url, response, data, error);
     });
+}
+
+bool VornickGetReferencedResourcesStep::isKeepable(const URL& url, const std::shared_ptr<URLResponse>& response, bool hasBody,
+                                                   const Error& error)
+{
+    auto log = syncLog();
+    const URL& answeredURL = response ? response->url() : url;
+    if (!error.isEmpty() || !response || !hasBody || !isSuccessfulAnswer(*response)) {
+        if (log)
+            log->log("** FAILED to fetch data for resource URL={}{}", answeredURL.absoluteString(),
+                     error.isEmpty() ? std::u16string() : u" (" + error.localizedDescription() + u")");
+        return false;
+    }
+    return true;
+}
+
+void VornickGetReferencedResourcesStep::receivedDownload(const URL& url, const std::shared_ptr<URLResponse>& response,
+                                                         const std::string& bodyFilePath, const Error& error)
+{
+    auto* session = syncSession();
+    if (!active() || !session || !session->active())
+        return;
+    if (isKeepable(url, response, !bodyFilePath.empty() && fileExists(bodyFilePath), error) && m_webResourceCache) {
+        std::u16string contentType = response->mimeType();
+        if (!contentType.empty() && !response->textEncodingName().empty())
+            contentType += u"; charset=" + response->textEncodingName();
+        URLResponse stored(url, contentType, response->expectedContentLength());
+        if (!m_webResourceCache->storeCachedURLResponseFromFile(stored, bodyFilePath)) {
+            if (auto log = syncLog())
+                log->log("** FAILED to cache data for resource URL={}", url.absoluteString());
+        }
+    }
+    resourceEnded();
+}
+
+void VornickGetReferencedResourcesStep::resourceEnded()
+{
+    if (m_requestedURLsCount)
+        setProgress(static_cast<double>(m_requestedURLsCount - m_requestedURLsSet.size()) / static_cast<double>(m_requestedURLsCount));
+    postNextRequest();
 }
 
 void VornickGetReferencedResourcesStep::receivedResource(const URL& url, const std::shared_ptr<URLResponse>& response, const Data& data,
@@ -177,15 +230,7 @@ void VornickGetReferencedResourcesStep::receivedResource(const URL& url, const s
         return;
 
     auto log = syncLog();
-    const URL& answeredURL = response ? response->url() : url;
-    if (!error.isEmpty() || !response || data.empty() || !isSuccessfulAnswer(*response)) {
-        if (log)
-            log->log("** FAILED to fetch data for resource URL={}", answeredURL.absoluteString());
-    } else if (data.size() > MaximumCachedResourceLength) {
-        if (log)
-            log->log("Skipped resource URL={}: {} bytes, more than the {} bytes a cached resource may have", answeredURL.absoluteString(),
-                     data.size(), MaximumCachedResourceLength);
-    } else if (m_webResourceCache) {
+    if (isKeepable(url, response, !data.empty(), error) && m_webResourceCache) {
         // Kept under the address the posts refer to, also when it redirected
         // elsewhere, so that the posts find it and the next sync skips it.
         std::u16string contentType = response->mimeType();
@@ -195,10 +240,7 @@ void VornickGetReferencedResourcesStep::receivedResource(const URL& url, const s
         if (!m_webResourceCache->storeCachedURLResponse(stored, data) && log)
             log->log("** FAILED to cache data for resource URL={}", url.absoluteString());
     }
-
-    if (m_requestedURLsCount)
-        setProgress(static_cast<double>(m_requestedURLsCount - m_requestedURLsSet.size()) / static_cast<double>(m_requestedURLsCount));
-    postNextRequest();
+    resourceEnded();
 }
 
 } // namespace brevanton

@@ -6,11 +6,13 @@
 // session was cancelled are dropped.
 //
 // Only http and https addresses without a user or password are loaded, and
-// only successful (2xx) answers of at most MaximumCachedResourceLength bytes
-// are kept (the loader hands over whole answers, so a bigger one is read,
-// then dropped with a log line); a failed load is logged and does not fail
-// the step. A resource is kept under the address the posts refer to, also
-// when it redirected. Without a web resource cache nothing is loaded.
+// only successful (2xx) answers are kept, within the limits of a referenced
+// resource (a media library file may be larger): a reply past them stops
+// while it arrives and is logged with the reason. A cache on disk gets each
+// body as a file downloaded into its folder and moved in, never held in
+// memory. A failed load is logged and does not fail the step. A resource is
+// kept under the address the posts refer to, also when it redirected.
+// Without a web resource cache nothing is loaded.
 #pragma once
 
 #include "blog/VornickSyncStep.h"
@@ -62,9 +64,16 @@ private:
     // The stored blog of the parent blog step; null when there is none.
     std::shared_ptr<VornickPublishedBlog> blog();
     void receivedResource(const URL&, const std::shared_ptr<URLResponse>&, const Data&, const Error&);
+    // A cache on disk takes each file whole: downloaded beside it, moved in.
+    void receivedDownload(const URL&, const std::shared_ptr<URLResponse>&, const std::string& bodyFilePath, const Error&);
+    // Whether the answer is one to keep; logs why not.
+    bool isKeepable(const URL&, const std::shared_ptr<URLResponse>&, bool hasBody, const Error&);
+    void resourceEnded();
 
     std::shared_ptr<VornickWebResourceCache> m_webResourceCache;
     std::set<std::u16string> m_requestedURLsSet;
+    // Files of the media library among them, which may be larger.
+    std::set<std::u16string> m_mediaFileURLsSet;
     std::optional<std::set<std::u16string>> m_alreadyCachedURLsSet;
     size_t m_requestedURLsCount { 0 };
 };

@@ -14,7 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace brevanton {
 
@@ -196,11 +198,18 @@ std::shared_ptr<WebResource> VornickDiskWebResourceCache::cachedWebResourceForUR
 
 bool VornickDiskWebResourceCache::storeResource(const std::u16string& key, const URL& sourceURL, const Data& data,
                                                 const std::u16string& MIMEType, const std::u16string& textEncodingName,
-                                                Error* outError, std::string* addedFileName)
+                                                Error* outError, std::string* addedFileName, const std::string* bodyFile)
 {
+    auto put = [&](const std::string& path) {
+        if (!bodyFile)
+            return writeFileAtomically(path, bytesOf(data), outError);
+        if (::rename(bodyFile->c_str(), path.c_str()) == 0)
+            return true;
+        return setError(outError, Error::posix(errno, toUTF16(path)));
+    };
     // An entry already there keeps its file, which gets the new contents.
     if (auto fileName = fileNameForKey(key)) {
-        if (!writeFileAtomically(m_directoryPath + "/" + *fileName, bytesOf(data), outError))
+        if (!put(m_directoryPath + "/" + *fileName))
             return false;
         Statement update(m_index->db, "UPDATE resources SET mimeType = ?, textEncodingName = ?, dateStored = ? WHERE url = ?");
         update.bind(1, toUTF8(MIMEType));
@@ -219,7 +228,7 @@ bool VornickDiskWebResourceCache::storeResource(const std::u16string& key, const
     if (!path)
         return false;
     std::string fileName = path->substr(m_directoryPath.size() + 1);
-    if (!writeFileAtomically(*path, bytesOf(data), outError)) {
+    if (!put(*path)) {
         (void)removeItem(*path);
         return false;
     }
@@ -289,6 +298,26 @@ bool VornickDiskWebResourceCache::storeCachedURLResponse(const URLResponse& resp
     if (!addedFileName.empty())
         postDidAddFile(response.url(), addedFileName);
     return true;
+}
+
+bool VornickDiskWebResourceCache::storeCachedURLResponseFromFile(const URLResponse& response, const std::string& path)
+{
+    std::string addedFileName;
+    bool stored;
+    {
+        std::lock_guard lock(m_mutex);
+        std::u16string MIMEType = response.mimeType().empty() ? webMIMETypeForURL(response.url()) : response.mimeType();
+        Error error;
+        stored = storeResource(cacheKeyForURL(response.url()), response.url(), {}, MIMEType, response.textEncodingName(), &error,
+                               &addedFileName, &path);
+        if (!stored)
+            VornickGeneralLog("-[VornickDiskWebResourceCache storeCachedURLResponseFromFile] Failed to cache {}: {}",
+                              response.url().absoluteString(), error.localizedDescription());
+    }
+    (void)::unlink(path.c_str());
+    if (!addedFileName.empty())
+        postDidAddFile(response.url(), addedFileName);
+    return stored;
 }
 
 std::optional<URL> VornickDiskWebResourceCache::storeCopyOfFile(const URL& fileURL)

@@ -65,13 +65,19 @@ public:
     std::optional<URL> storeCopyOfFile(const URL& fileURL);
     // Failures are logged; the cache is left as it was.
     [[nodiscard]] bool storeCachedURLResponse(const URLResponse&, const Data&) override;
+    // The cache folder: a download's file is renamed into place, never copied.
+    std::string downloadFolderPath() const override { return m_directoryPath; }
+    [[nodiscard]] bool storeCachedURLResponseFromFile(const URLResponse&, const std::string& path) override;
 
 private:
     struct Index;
     VornickDiskWebResourceCache(URL directoryURL, std::string directoryPath, std::unique_ptr<Index>);
-    // `addedFileName` gets the name of the file made for a new entry.
+    // `addedFileName` gets the name of the file made for a new entry. The
+    // contents are `data`, or the file `bodyFile` (in the cache folder),
+    // renamed into place.
     bool storeResource(const std::u16string& key, const URL& sourceURL, const Data&, const std::u16string& MIMEType,
-                       const std::u16string& textEncodingName, Error* outError, std::string* addedFileName = nullptr);
+                       const std::u16string& textEncodingName, Error* outError, std::string* addedFileName = nullptr,
+                       const std::string* bodyFile = nullptr);
     // Posts VornickWebResourceCacheDidAddFileNotification; called without the lock.
     void postDidAddFile(const URL& sourceURL, const std::string& fileName) const;
     std::optional<std::string> fileNameForKey(const std::u16string& key) const;

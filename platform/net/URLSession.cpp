@@ -1,5 +1,6 @@
 #include "platform/net/URLSession.h"
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/CurlLibrary.h"
@@ -564,16 +565,17 @@ struct URLSessionEngine {
         if (!task->m_downloadFolder.empty()) {
             // A new file of our own in the destination's folder, so that the
             // caller can rename it into place; never a link someone planted.
-            std::string pattern = task->m_downloadFolder + "/.download.tmp-XXXXXX";
-            int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-            if (fd < 0) {
-                Error error = makeURLError(URLErrorCannotCreateFile, u"The reply cannot be written to disk.", request.url());
-                error.setUnderlyingError(Error::posix(errno, toUTF16(task->m_downloadFolder)));
+            int fd = -1;
+            Error failure;
+            auto path = createTemporaryFileBeside(task->m_downloadFolder + "/download", fd, &failure);
+            if (!path) {
+                Error error = makeURLError(URLErrorCannotCreateFile, u"the reply cannot be written to disk", request.url());
+                error.setUnderlyingError(failure);
                 deliver(task, {}, nullptr, std::move(error));
                 return;
             }
             transfer->bodyFile = fd;
-            transfer->bodyFilePath = pattern;
+            transfer->bodyFilePath = *path;
         }
         CURL* easy = curl->easyInit();
         transfer->easy = easy;

@@ -1,5 +1,6 @@
 #include "tests/blog/FakeBlogServiceAgent.h"
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLError.h"
@@ -7,6 +8,7 @@
 #include "toolkit/VornickErrors.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace brevanton {
 
@@ -309,6 +311,23 @@ void FakeBlogServiceAgent::loadRequest(URLRequest request, CompletionHandler han
     OperationQueue::main().addOperation([request, handler = std::move(handler), status, body] {
         auto response = std::make_shared<HTTPURLResponse>(request.url(), status, HTTPHeaderFields());
         handler(response, Data(body.begin(), body.end()), Error());
+    });
+}
+
+void FakeBlogServiceAgent::downloadURL(const URL& url, VornickReplyKind, std::string folderPath, DownloadHandler handler)
+{
+    loadRequest(URLRequest(url), [folderPath, handler = std::move(handler)](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        int fd = -1;
+        auto path = createTemporaryFileBeside(folderPath + "/download", fd);
+        if (path) {
+            bool whole = ::write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+            ::close(fd);
+            if (!whole)
+                error = Error(URLErrorDomain, URLErrorCannotWriteToFile, u"the reply could not be written to disk");
+        }
+        handler(std::move(response), path.value_or(""), std::move(error));
+        if (path)
+            static_cast<void>(removeItem(*path));
     });
 }
 

@@ -175,6 +175,8 @@ public:
     // others) on a later turn of the main loop; the loads are recorded.
     void setResource(std::u16string url, int statusCode, std::string body) { m_resources[std::move(url)] = { statusCode, std::move(body) }; }
     void loadRequest(URLRequest, CompletionHandler) override;
+    // Answers as loadRequest does, the body in a new file of the folder.
+    void downloadURL(const URL&, VornickReplyKind, std::string folderPath, DownloadHandler) override;
     const std::vector<std::u16string>& loadedURLs() const { return m_loadedURLs; }
 
     void setPagesSupported(bool supported) { m_pagesSupported = supported; }

@@ -388,7 +388,8 @@ TEST_F(VornickGetReferencedResourcesStepTest, ResourceAboveTheLimitIsSkipped)
     EXPECT_FALSE(cached(site.url("/big.png")));
     ASSERT_TRUE(cached(site.url("/limit.png")));
     EXPECT_EQ(cached(site.url("/limit.png"))->data().size(), limit.size()) << "a resource of exactly the limit is kept";
-    EXPECT_NE(logText().find("Skipped resource URL=" + site.url("/big.png")), std::string::npos) << logText().substr(0, 2000);
+    EXPECT_NE(logText().find("URL=" + site.url("/big.png") + " (The reply from "), std::string::npos) << logText().substr(0, 2000);
+    EXPECT_NE(logText().find("is larger than 32 MB, the most a referenced resource may have"), std::string::npos);
 }
 
 TEST_F(VornickGetReferencedResourcesStepTest, AnswerAfterCancelChangesNothing)

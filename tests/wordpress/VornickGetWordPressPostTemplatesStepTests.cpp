@@ -299,7 +299,7 @@ TEST_F(VornickGetWordPressPostTemplatesStepTest, WritesOnlySuccessfulHTMLPagesOf
                               "Failed to load template file:///etc/hostname: not an http(s) address on the blog's host",
                               "Skipping post format \"../escape\": its identifier cannot name a template file",
                               "(<body> indicates error404)", "redirected to the site's login page", "redirected off the blog's host",
-                              "the site answered 404", "not an HTML page (text/plain)", "more than a template may have" })
+                              "the site answered 404", "not an HTML page (text/plain)", "the most a template page may have" })
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     EXPECT_NE(log.find("Successfully loaded " + m_server->url("/about/") + " ("), std::string::npos) << log;
 }

@@ -793,5 +793,30 @@ TEST_F(VornickWordPressXMLRPCAgentTest, SiteListBlogsOffTheLoginOriginAreRefused
     EXPECT_EQ(elsewhere.requestCount(), 0u);
 }
 
+// Every call is bounded by its kind: an endless site list or a reset
+// listing ends the call with words for what happened, not the XML-RPC
+// workaround for a disabled endpoint.
+TEST_F(VornickWordPressXMLRPCAgentTest, HostileRepliesEndTheCallBounded)
+{
+    TestHTTPResponse endless;
+    endless.generatedBodyBytes = TestHTTPResponse::endlessBody;
+    endless.body = "<value>";
+    script("wp.getUsersBlogs", { endless });
+    agent->requestBlogDescriptions();
+    ASSERT_TRUE(waitForAnswers(1));
+    EXPECT_EQ(recorder.answers[0].name, "failedBlogs");
+    EXPECT_EQ(toUTF8(recorder.answers[0].error.localizedDescription()),
+        "The reply from " + server.url("/xmlrpc.php") + " is larger than 4 MB, the most a settings reply may have.");
+    EXPECT_FALSE(logHas(u"Attempting workaround"));
+
+    TestHTTPResponse reset = answer(reply("<array><data>" + std::string(3000, ' ') + "</data></array>"));
+    reset.resetAfterBodyBytes = 412;
+    script("wp.getPosts", { reset });
+    agent->requestPostsForBlogWithDescription(blog, 0);
+    ASSERT_TRUE(waitForAnswers(2));
+    EXPECT_TRUE(toUTF8(recorder.answers[1].error.localizedDescription()).find("broke after 412 bytes of the reply") != std::string::npos)
+        << recorder.answers[1].error;
+}
+
 } // namespace
 } // namespace brevanton

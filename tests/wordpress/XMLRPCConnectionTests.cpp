@@ -166,7 +166,7 @@ TEST_F(XMLRPCConnectionTest, TimeoutsResetsAndCancelsFailOnce)
         EXPECT_EQ(outcome->calls, 1);
 
     EXPECT_TRUE(silent->error.is(URLErrorDomain, URLErrorTimedOut)) << silent->error;
-    EXPECT_EQ(silent->error.localizedDescription(), u"The request timed out.");
+    EXPECT_NE(silent->error.localizedDescription().find(u"did not answer within"), std::u16string::npos) << silent->error;
     ASSERT_TRUE(steady->response) << steady->error;
     EXPECT_TRUE(steady->response->isFault());
     for (auto& outcome : { reset, resetMidway }) {

@@ -84,9 +84,8 @@ bool vornickWordPressIsStorableText(std::u16string_view text)
 {
     for (size_t index = 0; index < text.size(); ++index) {
         char16_t c = text[index];
-        if (c < 0x20) {
-            if (c != u'\t' && c != u'\n' && c != u'\f' && c != u'\r')
-                return false;
+        if (c == 0) {
+            return false;
         } else if (c >= 0xD800 && c <= 0xDBFF) {
             if (index + 1 == text.size() || text[index + 1] < 0xDC00 || text[index + 1] > 0xDFFF)
                 return false;

@@ -3,10 +3,10 @@
 // posts, pages, terms, media items and blogs are checked here, once, at the
 // edge. An identifier is a positive integer written in plain decimal digits
 // (so that "1.5" never names post 1, nor "../../x" a path); every text is
-// text to store and print: no lone surrogate, no NUL nor other control
-// character but tab, line feed, form feed and carriage return, no
-// noncharacter (U+FFFE, U+FFFF: the JSON reader marks undecodable bytes with
-// U+FFFF). An entry that fails is left out, with a log line that names it;
+// text to store and print: no lone surrogate, no NUL (it would end the text
+// where a log or a C string reads it), no noncharacter U+FFFE or U+FFFF (the
+// JSON reader marks undecodable bytes with U+FFFF). Other control characters
+// pass: text pasted into posts holds some, and they are the site's content. An entry that fails is left out, with a log line that names it;
 // the rest of the page goes on.
 #pragma once
 

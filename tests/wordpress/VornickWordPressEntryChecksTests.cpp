@@ -22,12 +22,12 @@ TEST(VornickWordPressEntryChecksTests, OnlySoundEntriesReachTheIntegratorEachOth
     Dictionary withParent { { u"identifierUsedByBlogService", Value(u"6") }, { u"title", Value(u"Child") },
                             { u"parentCategoryIdentifier", Value(u"0") } };
     Dictionary withVariant = post(u"7", u"Image");
-    withVariant[u"variants"] = Value(Dictionary { { u"thumb\u0001", Value(Dictionary()) } });
+    withVariant[u"variants"] = Value(Dictionary { { std::u16string(u"thumb\0", 6), Value(Dictionary()) } });
     struct Case {
         Dictionary description;
         std::optional<std::u16string> problem;
     } cases[] = {
-        { post(u"12", u"Caf\u00e9 \U0001F600\ttab"), std::nullopt },
+        { post(u"12", u"Caf\u00e9 \U0001F600\ttab\u000Bpasted"), std::nullopt },
         { withParent, std::nullopt },
         { post(u"012", u"Zero first"), u"its id \"012\" is not a positive integer" },
         { post(u"1.5", u"Half"), u"its id \"1.5\" is not a positive integer" },

@@ -1109,7 +1109,93 @@ bool VornickHTMLWriter::isNodeToOmit(const DOMNode& node) const
     return false;
 }
 
+// An element whose start tag is written and whose children are still to come.
+struct VornickHTMLWriter::OpenElement {
+    DOMElement* element { nullptr };
+    const ElementTraits* traits { nullptr };
+    DOMNode* contents { nullptr };
+    unsigned indentLevel { 0 };
+    unsigned childIndentLevel { 0 };
+    bool forSearch { false };
+    bool writesOwnChildren { true };
+    bool indent { false };
+    bool isInline { false };
+    bool blockContent { false };
+    bool headingGap { false };
+    bool formatting { false };
+    bool keepsWhitespace { false };
+    bool savedSuppressEscaping { false };
+};
+
+// Pages nest as deep as browsers build them, so the walk keeps its own stack
+// of children lists rather than recursing once per level.
 void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
+{
+    auto open = appendHTMLForNodeOpening(node, indentLevel);
+    if (open)
+        appendHTMLForOpenElements(std::move(*open), nullptr, indentLevel);
+}
+
+void VornickHTMLWriter::appendHTMLForChildrenOfNode(DOMNode& node, unsigned indentLevel)
+{
+    appendHTMLForOpenElements(std::nullopt, node.first(), indentLevel);
+}
+
+void VornickHTMLWriter::appendHTMLForOpenElements(std::optional<OpenElement> root, DOMNode* firstChild,
+                                                  unsigned indentLevel)
+{
+    // One children list: a template's contents, or an element's (or the
+    // starting node's) own children.
+    struct ChildrenList {
+        DOMNode* next;
+        unsigned indentLevel;
+        std::optional<OpenElement> owner;
+        bool ownChildrenFollow;
+    };
+    std::vector<ChildrenList> lists;
+    auto beginChildrenOf = [&](OpenElement&& open) {
+        if (open.contents) {
+            DOMNode* first = open.contents->first();
+            unsigned level = open.childIndentLevel;
+            bool ownFollow = open.writesOwnChildren;
+            lists.push_back({ first, level, std::move(open), ownFollow });
+        } else if (open.writesOwnChildren) {
+            DOMNode* first = open.element->first();
+            unsigned level = open.childIndentLevel;
+            lists.push_back({ first, level, std::move(open), false });
+        } else {
+            appendHTMLForElementClosing(open);
+        }
+    };
+    if (root)
+        beginChildrenOf(std::move(*root));
+    else
+        lists.push_back({ firstChild, indentLevel, std::nullopt, false });
+
+    while (!lists.empty()) {
+        if (DOMNode* child = lists.back().next) {
+            lists.back().next = child->next();
+            if (auto open = appendHTMLForNodeOpening(*child, lists.back().indentLevel))
+                beginChildrenOf(std::move(*open));
+            continue;
+        }
+        closeOpenWhitespaceNode();
+        ChildrenList finished = std::move(lists.back());
+        lists.pop_back();
+        if (!finished.owner)
+            continue;
+        if (finished.ownChildrenFollow) {
+            DOMNode* first = finished.owner->element->first();
+            unsigned level = finished.owner->childIndentLevel;
+            lists.push_back({ first, level, std::move(finished.owner), false });
+            continue;
+        }
+        appendHTMLForElementClosing(*finished.owner);
+    }
+}
+
+std::optional<VornickHTMLWriter::OpenElement> VornickHTMLWriter::appendHTMLForNodeOpening(DOMNode& node,
+                                                                                         unsigned indentLevel)
 {
     if (!m_nodesToOmit.empty() && isNodeToOmit(node)) {
         closeOpenWhitespaceNode();
@@ -1118,12 +1204,11 @@ void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
         uint16_t type = isElement ? DOMNode::ELEMENT_NODE : DOMNode::TEXT_NODE;
         beginMapNode(type, name);
         endMapNode(type, name);
-        return;
+        return std::nullopt;
     }
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE:
-        appendHTMLForElement(downcast<DOMElement>(node), indentLevel);
-        break;
+        return appendHTMLForElementOpening(downcast<DOMElement>(node), indentLevel);
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE:
         appendHTMLForText(node, indentLevel);
@@ -1140,21 +1225,18 @@ void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
     default:
         break;
     }
-}
-
-void VornickHTMLWriter::appendHTMLForChildrenOfNode(DOMNode& node, unsigned indentLevel)
-{
-    for (DOMNode* child = node.first(); child; child = child->next())
-        appendHTMLForNode(*child, indentLevel);
-    closeOpenWhitespaceNode();
+    return std::nullopt;
 }
 
 // --- Elements
 
-void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned indentLevel)
+// Writes the start tag; the element is returned open when its children and
+// end tag are still to be written (appendHTMLForElementClosing).
+std::optional<VornickHTMLWriter::OpenElement> VornickHTMLWriter::appendHTMLForElementOpening(DOMElement& element,
+                                                                                            unsigned indentLevel)
 {
     if (inReplacedWordPressBlock())
-        return;
+        return std::nullopt;
     const ElementTraits& traits = traitsForElement(element);
     // A template's contents are written as its children (before any children
     // of its own, which a parser would add to the contents as well).
@@ -1163,18 +1245,22 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     // Only an element that has no end tag in HTML is written without one.
     const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
 
+    OpenElement open;
+    open.element = &element;
+    open.traits = &traits;
+    open.contents = contents;
+    open.indentLevel = indentLevel;
+
     if (m_generatingSearchString) {
         breakContiguousTextAtBoundaryOfElement(traits);
         closeOpenWhitespaceNode();
         beginMapElement(element);
-        if (!empty && !traits.head) {
-            if (contents)
-                appendHTMLForChildrenOfNode(*contents, 0);
-            appendHTMLForChildrenOfNode(element, 0);
-            breakContiguousTextAtBoundaryOfElement(traits);
+        if (empty || traits.head) {
+            endMapElement(element);
+            return std::nullopt;
         }
-        endMapElement(element);
-        return;
+        open.forSearch = true;
+        return open;
     }
 
     const auto& preferences = m_formattingPreferences;
@@ -1229,55 +1315,77 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (block)
         block->firstElement = false;
 
-    if (!empty) {
-        if (contents && m_textRecord)
-            m_textRecord->wroteTemplateContents = true;
-        const bool keepsWhitespace = traits.preformatted || traits.rawText || traits.code;
-        const bool savedSuppressEscaping = m_suppressEscaping;
-        if (traits.rawText && !m_writingXML)
-            m_suppressEscaping = true;
-        if (keepsWhitespace)
-            ++m_preformattedDepth;
-        // The parser drops one line break right after these start tags.
-        if (traits.preformatted && !m_writingXML && element.first() && element.first()->isTextNode()
-            && downcast<DOMCharacterData>(element.first())->data().starts_with(u'\n'))
-            appendString(*m_newlineString, TK_OTHER_TEXT);
-
-        bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
-            && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
-        if (contents)
-            appendHTMLForChildrenOfNode(*contents, indent ? indentLevel + 1 : indentLevel);
-        if (!wroteEmbedURL)
-            appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
-        // The parser reads everything after a plaintext start tag as its text.
-        if (traits.plaintext && !m_writingXML)
-            m_inPlaintext = true;
-
-        if (keepsWhitespace)
-            --m_preformattedDepth;
-        m_suppressEscaping = savedSuppressEscaping;
-
-        if (formatting && !keepsWhitespace
-            && (blockContent
-                || (!inWordPressBlock() && !isInline && !traits.contentUsuallyInline
-                    && preferences.putBlockElementTagsOnNewLine()))) {
-            m_lastNodeWasBR = false;
-            appendLineBreak(indentLevel, indent);
-        }
-        // A void element has no end tag in HTML; "</br>" would even make another one.
-        if (m_writingXML || !traits.isVoid) {
-            appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
-            appendCharacter(u'/', TK_MARKUP_PUNCTUATION);
-            appendString(traits.writtenName, TK_TAG_NAME);
-            appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
-        }
+    open.indent = indent;
+    open.isInline = isInline;
+    open.blockContent = blockContent;
+    open.headingGap = headingGap;
+    open.formatting = formatting;
+    if (empty) {
+        finishElement(open);
+        return std::nullopt;
     }
 
-    if (formatting && !inWordPressBlock() && headingGap && preferences.putBlockElementTagsOnNewLine())
+    if (contents && m_textRecord)
+        m_textRecord->wroteTemplateContents = true;
+    open.keepsWhitespace = traits.preformatted || traits.rawText || traits.code;
+    open.savedSuppressEscaping = m_suppressEscaping;
+    if (traits.rawText && !m_writingXML)
+        m_suppressEscaping = true;
+    if (open.keepsWhitespace)
+        ++m_preformattedDepth;
+    // The parser drops one line break right after these start tags.
+    if (traits.preformatted && !m_writingXML && element.first() && element.first()->isTextNode()
+        && downcast<DOMCharacterData>(element.first())->data().starts_with(u'\n'))
         appendString(*m_newlineString, TK_OTHER_TEXT);
 
-    endMapElement(element);
-    m_lastNodeWasBR = traits.br;
+    bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
+        && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+    open.writesOwnChildren = !wroteEmbedURL;
+    open.childIndentLevel = indent ? indentLevel + 1 : indentLevel;
+    return open;
+}
+
+void VornickHTMLWriter::appendHTMLForElementClosing(const OpenElement& open)
+{
+    const ElementTraits& traits = *open.traits;
+    if (open.forSearch) {
+        breakContiguousTextAtBoundaryOfElement(traits);
+        endMapElement(*open.element);
+        return;
+    }
+    // The parser reads everything after a plaintext start tag as its text.
+    if (traits.plaintext && !m_writingXML)
+        m_inPlaintext = true;
+
+    if (open.keepsWhitespace)
+        --m_preformattedDepth;
+    m_suppressEscaping = open.savedSuppressEscaping;
+
+    if (open.formatting && !open.keepsWhitespace
+        && (open.blockContent
+            || (!inWordPressBlock() && !open.isInline && !traits.contentUsuallyInline
+                && m_formattingPreferences.putBlockElementTagsOnNewLine()))) {
+        m_lastNodeWasBR = false;
+        appendLineBreak(open.indentLevel, open.indent);
+    }
+    // A void element has no end tag in HTML; "</br>" would even make another one.
+    if (m_writingXML || !traits.isVoid) {
+        appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
+        appendCharacter(u'/', TK_MARKUP_PUNCTUATION);
+        appendString(traits.writtenName, TK_TAG_NAME);
+        appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
+    }
+    finishElement(open);
+}
+
+void VornickHTMLWriter::finishElement(const OpenElement& open)
+{
+    if (open.formatting && !inWordPressBlock() && open.headingGap
+        && m_formattingPreferences.putBlockElementTagsOnNewLine())
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+
+    endMapElement(*open.element);
+    m_lastNodeWasBR = open.traits->br;
 }
 
 bool VornickHTMLWriter::writeEmbedWrapperURL(DOMElement& wrapper)

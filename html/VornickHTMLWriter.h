@@ -223,7 +223,12 @@ private:
 
     void appendHTMLForNode(DOMNode&, unsigned indentLevel);
     void appendHTMLForChildrenOfNode(DOMNode&, unsigned indentLevel);
-    void appendHTMLForElement(DOMElement&, unsigned indentLevel);
+    struct OpenElement;
+    void appendHTMLForOpenElements(std::optional<OpenElement> root, DOMNode* firstChild, unsigned indentLevel);
+    std::optional<OpenElement> appendHTMLForNodeOpening(DOMNode&, unsigned indentLevel);
+    std::optional<OpenElement> appendHTMLForElementOpening(DOMElement&, unsigned indentLevel);
+    void appendHTMLForElementClosing(const OpenElement&);
+    void finishElement(const OpenElement&);
     void appendAttributes(DOMElement&, const ElementTraits&);
     void appendHTMLForText(DOMNode&, unsigned indentLevel);
     // A text node's data as written outside raw text: mapped, trimmed, escaped, line breaks converted.

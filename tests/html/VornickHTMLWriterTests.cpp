@@ -596,3 +596,38 @@ TEST(VornickHTMLWriter, SubstitutesAreMappedInTheBodyOnly)
 }
 
 } // namespace
+
+TEST(VornickHTMLWriter, DeepNestingIsWrittenWholeAndTheSameTwice)
+{
+    // As deep as browsers build pages: every level keeps its element, and a
+    // second write gives the same text.
+    for (unsigned depth : { 1'000u, 50'000u }) {
+        auto document = html("<!DOCTYPE html><body></body>");
+        // Built from the innermost element out, so no append walks the whole chain.
+        std::shared_ptr<DOMNode> inner = document->createTextNode(u"x");
+        for (unsigned level = 0; level < depth; ++level) {
+            auto div = document->createElement(u"div");
+            div->appendChild(inner);
+            inner = div;
+        }
+        document->body()->appendChild(inner);
+        // Unindented: indentation alone would grow with the square of the depth.
+        auto rules = preferences();
+        rules.setIndentBlockElements(false);
+        VornickHTMLWriter writer(rules, 0, VornickNewlineConvention::LF);
+        auto first = toUTF8(writer.htmlStringFromDocument(*document));
+        EXPECT_EQ(first, toUTF8(writer.htmlStringFromDocument(*document))) << depth;
+        size_t starts = 0;
+        size_t ends = 0;
+        for (size_t at = first.find("<div"); at != std::string::npos; at = first.find("<div", at + 1))
+            ++starts;
+        for (size_t at = first.find("</div>"); at != std::string::npos; at = first.find("</div>", at + 1))
+            ++ends;
+        EXPECT_EQ(starts, depth);
+        EXPECT_EQ(ends, depth);
+        auto innermost = first.rfind("<div>") + 5;
+        auto text = first.substr(innermost, first.find("</div>") - innermost);
+        std::erase(text, '\n');
+        EXPECT_EQ(text, "x") << depth;
+    }
+}

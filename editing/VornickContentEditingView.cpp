@@ -16,6 +16,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickSourceLoupe.h"
+#include "editing/VornickSpellingController.h"
 #include "editing/VornickTextEncodingMenuItems.h"
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
@@ -43,6 +44,7 @@ VornickContentEditingView::VornickContentEditingView(Rect frame)
     , m_internals(std::make_unique<Internals>())
 {
     m_internals->loadState = std::make_unique<VornickContentEditingViewLoadState>();
+    m_internals->spelling = Internals::makeSpellingController(*this);
 }
 
 void VornickContentEditingView::build()

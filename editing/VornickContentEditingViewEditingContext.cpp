@@ -5,6 +5,7 @@
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
+#include "editing/VornickSpellingController.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/UndoManager.h"
@@ -115,7 +116,7 @@ public:
     int32_t whitespacePolicy() const override { return m_view.m_internals->whitespacePolicy; }
     void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& range) override
     {
-        Internals::scheduleTextFixupIfNeededForEditedRange(m_view, range);
+        m_view.m_internals->spelling->scheduleTextFixupIfNeededForEditedRange(range);
     }
 
     // The paragraph rules and the deletion of the selection.

@@ -7,6 +7,7 @@
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFindAndReplaceController.h"
+#include "editing/VornickSpellingController.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLWriter.h"
@@ -51,11 +52,14 @@ void VornickContentEditingView::Internals::installFindSpellingAndViewServiceActi
 {
     view.findAndReplaceController();
     view.installActionHandler("performTextFinderAction:", &Internals::performTextFinderAction);
-    view.installActionHandler("checkSpelling:", &Internals::vornick_checkSpelling);
-    view.installActionHandler("vornick_checkSpelling:", &Internals::vornick_checkSpelling);
+    auto checkSpelling = [](VornickContentEditingView& view, ActionSender*) { of(view).spelling->checkSpelling(); };
+    view.installActionHandler("checkSpelling:", checkSpelling);
+    view.installActionHandler("vornick_checkSpelling:", checkSpelling);
     view.installActionHandler("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
-    view.installActionHandler("changeSpelling:", &Internals::changeSpelling);
-    view.installActionHandler("ignoreSpelling:", &Internals::ignoreSpelling);
+    view.installActionHandler("changeSpelling:",
+                              [](VornickContentEditingView& view, ActionSender* sender) { of(view).spelling->changeSpelling(sender); });
+    view.installActionHandler("ignoreSpelling:",
+                              [](VornickContentEditingView& view, ActionSender* sender) { of(view).spelling->ignoreSpelling(sender); });
     view.installActionHandler("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
     view.installActionHandler("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
     view.installActionHandler("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);

@@ -16,6 +16,7 @@ class Cursor;
 class DOMCSSStyleSheet;
 class VornickAttachmentPointLocator;
 class VornickLineIndex;
+class VornickSpellingController;
 struct VornickPasteboardObject;
 class VornickContentEditingViewLoadState;
 class VornickDOMToNSRangeMap;
@@ -156,12 +157,11 @@ struct VornickContentEditingView::Internals {
     // else (after an edit moved the caret) does not get them.
     VornickDOMPosition toggledInlineStyleElementsCaret;
 
-    // --- Find and replace, spelling and the find bar, resource file watching (state)
+    // --- Find and replace, the find bar, resource file watching (state); spelling is its controller's
     std::shared_ptr<VornickFindAndReplaceController> findAndReplaceController;
     std::shared_ptr<View> findBarView;
     bool findBarIsVisible { false };
-    long spellDocumentTag { 0 };
-    std::shared_ptr<TextField> spellPanelWordField;
+    std::unique_ptr<VornickSpellingController> spelling;
     std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> resourceFileWatchers;
     std::vector<std::shared_ptr<ResourceLoadEndWaiter>> resourceLoadEndWaiters;
     std::vector<SubresourceReload>* collectedSubresourceReloads { nullptr };
@@ -233,9 +233,6 @@ struct VornickContentEditingView::Internals {
     static void vornick_setCursor(VornickContentEditingView&, const Cursor&);
     static void updateContentEditingCursor(VornickContentEditingView&);
     static void createOverlayWindow(VornickContentEditingView&);
-    // After typed text was inserted: fixes up the text just typed (with the
-    // text before it as context) on a later turn, when a check finds anything.
-    static void scheduleTextFixupIfNeededForEditedRange(VornickContentEditingView&, const std::shared_ptr<DOMRange>&);
     static void addWatcherForResourceFile(VornickContentEditingView&, const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
     static void tickleReloadOfStyleSheetReferencedByLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&);
     static void tickleReloadOfStyleSheet(VornickContentEditingView&, const std::shared_ptr<DOMCSSStyleSheet>&);
@@ -294,6 +291,8 @@ struct VornickContentEditingView::Internals {
     static void rebuildContextMenu(VornickContentEditingView&);
     static void installListCommandActionHandlers(VornickContentEditingView&);
     static void installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView&);
+    // The controllers the view forwards to, each with the host it works through.
+    static std::unique_ptr<VornickSpellingController> makeSpellingController(VornickContentEditingView&);
     static void reloadSubresourceOfFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&, const URL&);
     static void updateImgElementWidthAndHeightWhenLoaded(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
                                                          const URL& resolvedURL);
@@ -535,12 +534,6 @@ struct VornickContentEditingView::Internals {
     static bool canMoveListItemsDown(VornickContentEditingView&);
     // -- Find and replace, spelling and the find bar, resource file watching and reload, view services
     static void performTextFinderAction(VornickContentEditingView&, ActionSender*);
-    // Spelling and grammar over the document's text runs; the spelling panel's commands; automatic quote, dash and replacement fix-up of
-    // typed text.
-    static void vornick_checkSpelling(VornickContentEditingView&, ActionSender*);
-    static void changeSpelling(VornickContentEditingView&, ActionSender*);
-    static void ignoreSpelling(VornickContentEditingView&, ActionSender*);
-    static void setGrammarCheckingEnabled(VornickContentEditingView&, bool);
     // Resource file watching: one watcher per local file the web view loads; a change reloads the style sheets and images that use the
     // file.
     static std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickContentEditingView&,

@@ -8,6 +8,7 @@
 #include "app/VornickWindow.h"
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "editing/VornickSpellingController.h"
 #include "html/VornickFragmentGroup.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -313,7 +314,7 @@ TEST_F(MenuValidation, TogglesShowTheirStateAndHeadElementsNeedHeadDisplay)
     EXPECT_TRUE(view->validateMenuItem(*handles));
     EXPECT_EQ(handles->state(), OnState);
     auto grammar = itemFor("vornick_toggleGrammarChecking:");
-    VornickContentEditingViewTestPeer::setGrammarCheckingEnabled(*view, false);
+    VornickSpellingController::setGrammarCheckingEnabled(false);
     EXPECT_TRUE(view->validateMenuItem(*grammar));
     EXPECT_EQ(grammar->state(), OffState);
 

@@ -94,7 +94,7 @@ TEST_F(SpellingTest, CheckSelectsTheFirstMisspellingFromTheStartOfTheWordAtTheCa
     loadBody("<p>Hello wrold again</p>");
     auto text = textNode(u"Hello");
     select(rangeIn(text, 8, 8)); // inside "wrold"
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(selectedText(), "wrold");
     auto& panel = SpellChecker::sharedSpellChecker().spellingPanel();
     EXPECT_TRUE(panel.isVisible());
@@ -105,7 +105,7 @@ TEST_F(SpellingTest, CheckFromACaretAtBodyLevelUsesTheBody)
 {
     loadBody("<p>Hello wrold</p>");
     select(rangeIn(body(), 0, 0));
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(selectedText(), "wrold");
 }
 
@@ -113,16 +113,16 @@ TEST_F(SpellingTest, TextInALanguageWithoutDictionaryIsPassedAndACleanDocumentSa
 {
     loadBody("<p>Hello</p><p lang=\"fr\">Bonjour monde</p><p>zzz end</p>");
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(selectedText(), "zzz");
 
     // Ignored, the word is no finding any more: one wrap, then the OK message.
     auto field = std::make_shared<TextField>();
     field->setTextString(u"zzz");
-    VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
+    ASSERT_TRUE(view->tryToPerform("ignoreSpelling:", field.get()));
     auto caret = rangeIn(textNode(u"Hello"), 2, 2);
     select(caret);
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
     EXPECT_EQ(selectedText(), "");
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 2u);
@@ -140,14 +140,14 @@ TEST_F(SpellingTest, WithAttachmentPointsOnlyTheirTextIsChecked)
     loadBody("<div id=side>Sidebr wrng</div><div id=content><p>Hello wrold</p></div><p>trailr</p>");
     ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr));
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(selectedText(), "wrold");
 
     auto field = std::make_shared<TextField>();
     field->setTextString(u"wrold");
-    VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
+    ASSERT_TRUE(view->tryToPerform("ignoreSpelling:", field.get()));
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
     EXPECT_EQ(selectedText(), "");
 }
@@ -156,12 +156,12 @@ TEST_F(SpellingTest, ChangeSpellingReplacesTheSelectionUndoably)
 {
     loadBody("<p>Hello wrold</p>");
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
     ASSERT_EQ(selectedText(), "wrold");
     auto field = std::make_shared<TextField>();
     field->setTextString(u"world");
     checkUndoableStep(
-        *view, [&] { VornickContentEditingViewTestPeer::changeSpelling(*view, field.get()); }, [&] { EXPECT_EQ(bodyHTML(), "<p>Hello world</p>\n"); },
+        *view, [&] { ASSERT_TRUE(view->tryToPerform("changeSpelling:", field.get())); }, [&] { EXPECT_EQ(bodyHTML(), "<p>Hello world</p>\n"); },
         { std::nullopt, false });
 }
 
@@ -215,7 +215,7 @@ TEST_F(SpellingWithHunspell, EveryFindingOfARealPageMapsToItsWord)
     unsigned findings = 0;
     std::u16string last;
     for (; findings < 40; ++findings) {
-        VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
+        ASSERT_TRUE(view->tryToPerform("checkSpelling:", nullptr));
         std::u16string word = checker.spellingPanel().wordField()->stringValue();
         // A check that finds nothing more leaves the selection and the panel as they were.
         if (word == last)
@@ -226,7 +226,7 @@ TEST_F(SpellingWithHunspell, EveryFindingOfARealPageMapsToItsWord)
         EXPECT_EQ(toUTF8(range->toString()), toUTF8(word));
         auto field = std::make_shared<TextField>();
         field->setTextString(word);
-        VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
+        ASSERT_TRUE(view->tryToPerform("ignoreSpelling:", field.get()));
     }
     EXPECT_EQ(findings, 3u); // "wrold", "mispeled", "wrds"; the French is not checked
     EXPECT_LT(findings, 40u);

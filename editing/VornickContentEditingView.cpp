@@ -13,6 +13,7 @@
 #include "editing/commands/VornickEditingContext.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickElementAttributesEditorUIController.h"
+#include "editing/VornickFindAndReplaceController.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickSourceLoupe.h"

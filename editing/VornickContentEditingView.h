@@ -27,7 +27,6 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/DraggingSession.h"
-#include "platform/views/TextFinderBarContainer.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebDelegates.h"
@@ -122,8 +121,7 @@ class VornickContentEditingView : public View,
                                   public WebResourceLoadDelegate,
                                   public WebPolicyDelegate,
                                   public WebEditingDelegate,
-                                  public VornickBlockModeEditingContext,
-                                  public TextFinderBarContainer {
+                                  public VornickBlockModeEditingContext {
 public:
     // Builds a view (of this class or a subclass) with its panes and web view.
     template<typename Kind = VornickContentEditingView> static std::shared_ptr<Kind> create(Rect frame)
@@ -552,16 +550,11 @@ public:
 
     // --- Find and replace, spelling and the find bar, resource file watching and reload, view services
 
-    // Find and replace: the controller (made on first use), the writer of the search text, and the find actions of menu items (by tag).
+    // Find and replace: the controller (made on first use), which performs the find actions of menu items (by tag) and keeps the find
+    // bar, a strip below the content.
     VornickFindAndReplaceController& findAndReplaceController();
-    std::unique_ptr<VornickHTMLWriter> htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame&) const;
-    // The text finder's bar container: the bar is a strip below the content.
-    std::shared_ptr<View> findBarView() const override;
-    void setFindBarView(const std::shared_ptr<View>& view) override;
-    bool isFindBarVisible() const override;
-    void setFindBarVisible(bool) override;
-    void findBarViewDidChangeHeight() override;
-    std::shared_ptr<View> contentView() const override;
+    std::shared_ptr<View> findBarView() const;
+    bool isFindBarVisible() const;
 
     // Spelling and grammar over the document's text runs; the spelling panel's commands; automatic quote, dash and replacement fix-up of
     // typed text.

@@ -165,21 +165,6 @@ void VornickContentEditingView::Internals::setGrowingSelectionState(VornickConte
     view.m_internals->growingSelectionState = state;
 }
 
-std::shared_ptr<View> VornickContentEditingView::findBarView() const
-{
-    return m_internals->findBarView;
-}
-
-void VornickContentEditingView::setFindBarView(const std::shared_ptr<View>& view)
-{
-    m_internals->findBarView = view;
-}
-
-bool VornickContentEditingView::isFindBarVisible() const
-{
-    return m_internals->findBarIsVisible;
-}
-
 size_t VornickContentEditingView::Internals::resourceFileWatcherCount(const VornickContentEditingView& view)
 {
     return view.m_internals->resourceFileWatchers.size();

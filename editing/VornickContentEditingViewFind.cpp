@@ -1,6 +1,6 @@
-// Find and replace in the view: the find controller, the writer of the search
-// text, the find actions of menu items, and the find bar as a strip below the
-// content (the view is the text finder's bar container).
+// Find and replace in the view: the find controller and the host it works
+// through (the writer of the search text, the place of the find bar, a strip
+// below the content), and the find actions of menu items.
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickContentEditingViewInternals.h"
@@ -20,32 +20,79 @@
 
 namespace brevanton {
 
-VornickFindAndReplaceController& VornickContentEditingView::findAndReplaceController()
+std::unique_ptr<VornickFindAndReplaceController> VornickContentEditingView::Internals::makeFindAndReplaceController(
+    VornickContentEditingView& view)
 {
-    if (!m_internals->findAndReplaceController) {
-        m_internals->findAndReplaceController = std::make_shared<VornickFindAndReplaceController>();
-        m_internals->findAndReplaceController->setContentEditingView(this);
-    }
-    return *m_internals->findAndReplaceController;
+    class Host final : public VornickFindAndReplaceController::Host {
+    public:
+        explicit Host(VornickContentEditingView& view)
+            : m_view(view)
+        {
+        }
+        VornickEditingContext& editingContext() override { return m_view.editingContext(); }
+        std::unique_ptr<VornickHTMLWriter> htmlWriterForSearchText(const WebFrame& frame) const override
+        {
+            // Characters as themselves, never as references, so that the
+            // search text is the text the user reads.
+            auto preferences = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()->mutableCopy();
+            preferences.setUseNativeSpecialCharacters(true);
+            auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
+                preferences, vornick_nonBreakingSpaceSubstituteCharacter(frame), VornickNewlineConvention::LF);
+            std::weak_ptr<VornickBlockModeHelper> helper = of(m_view).blockModeHelper;
+            writer->setCommentToFragmentDescriptionLookupBlock(
+                [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
+                    if (auto strong = helper.lock())
+                        return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
+                            strong->fragmentDescriptionForBlockStartComment(comment));
+                    return nullptr;
+                });
+            return writer;
+        }
+        void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVerticallyCentered(range); }
+        void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>& range, const std::u16string& text) override
+        {
+            m_view.replaceRangeWithReplacementText(range, text);
+        }
+        ObserverToken observeContentChanges(std::function<void()> block) override
+        {
+            return NotificationCenter::defaultCenter().addObserver(VornickContentEditingViewDidChangeContentNotification, &m_view, nullptr,
+                                                                   [block = std::move(block)](const Notification&) { block(); });
+        }
+        // The bar stands on the top of the path bar when it is shown, else on
+        // the bottom of the view; the split view ends at its top.
+        void placeFindBar(const std::shared_ptr<View>& bar, bool shown) override
+        {
+            auto& in = of(m_view);
+            double baseline = pathBarShown(m_view) ? in.domPathBar->frame().minY() : m_view.bounds().height();
+            Rect split = in.splitView->frame();
+            if (!shown) {
+                if (bar)
+                    bar->removeFromSuperview();
+                in.splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - split.minY())));
+                if (auto window = m_view.window())
+                    window->makeFirstResponder(in.webView);
+                return;
+            }
+            double height = bar->frame().height();
+            bar->setFrame(Rect(0, baseline - height, m_view.bounds().width(), height));
+            bar->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+            in.splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+            if (bar->superview().get() != &m_view)
+                m_view.addSubview(bar);
+        }
+        std::shared_ptr<View> contentView() const override { return of(m_view).webView; }
+
+    private:
+        VornickContentEditingView& m_view;
+    };
+    return std::make_unique<VornickFindAndReplaceController>(std::make_unique<Host>(view));
 }
 
-std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame& frame) const
+VornickFindAndReplaceController& VornickContentEditingView::findAndReplaceController()
 {
-    // Characters as themselves, never as references, so that the search
-    // text is the text the user reads.
-    auto preferences = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()->mutableCopy();
-    preferences.setUseNativeSpecialCharacters(true);
-    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-        preferences, vornick_nonBreakingSpaceSubstituteCharacter(frame), VornickNewlineConvention::LF);
-    std::weak_ptr<VornickBlockModeHelper> helper = m_internals->blockModeHelper;
-    writer->setCommentToFragmentDescriptionLookupBlock(
-        [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
-            if (auto strong = helper.lock())
-                return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
-                    strong->fragmentDescriptionForBlockStartComment(comment));
-            return nullptr;
-        });
-    return writer;
+    if (!m_internals->findAndReplaceController)
+        m_internals->findAndReplaceController = Internals::makeFindAndReplaceController(*this);
+    return *m_internals->findAndReplaceController;
 }
 
 void VornickContentEditingView::Internals::installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView& view)
@@ -82,60 +129,14 @@ void VornickContentEditingView::Internals::performTextFinderAction(VornickConten
 
 // --- The find bar
 
-std::shared_ptr<View> VornickContentEditingView::contentView() const
+std::shared_ptr<View> VornickContentEditingView::findBarView() const
 {
-    return m_internals->webView;
+    return m_internals->findAndReplaceController ? m_internals->findAndReplaceController->findBarView() : nullptr;
 }
 
-namespace {
-
-// The edge the find bar stands on: the top of the path bar when it is
-// shown, else the bottom of the view.
-double findBarBaseline(const VornickContentEditingView& view)
+bool VornickContentEditingView::isFindBarVisible() const
 {
-    if (Internals::pathBarShown(view))
-        return Internals::of(view).domPathBar->frame().minY();
-    return view.bounds().height();
-}
-
-} // namespace
-
-void VornickContentEditingView::setFindBarVisible(bool visible)
-{
-    if (visible == m_internals->findBarIsVisible)
-        return;
-    m_internals->findBarIsVisible = visible;
-    endTypingRun();
-    double baseline = findBarBaseline(*this);
-    Rect split = m_internals->splitView->frame();
-    if (!visible) {
-        if (m_internals->findBarView)
-            m_internals->findBarView->removeFromSuperview();
-        m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - split.minY())));
-        if (auto window = this->window())
-            window->makeFirstResponder(m_internals->webView);
-        return;
-    }
-    findAndReplaceController().invalidateAttributedStringAndMap();
-    if (!m_internals->findBarView)
-        return;
-    double height = m_internals->findBarView->frame().height();
-    m_internals->findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
-    m_internals->findBarView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
-    m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
-    addSubview(m_internals->findBarView);
-}
-
-void VornickContentEditingView::findBarViewDidChangeHeight()
-{
-    if (!m_internals->findBarView || !m_internals->findBarView->superview())
-        return;
-    // The bar keeps standing on its edge; the split view ends at its top.
-    double baseline = findBarBaseline(*this);
-    double height = m_internals->findBarView->frame().height();
-    m_internals->findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
-    Rect split = m_internals->splitView->frame();
-    m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+    return m_internals->findAndReplaceController && m_internals->findAndReplaceController->isFindBarVisible();
 }
 
 } // namespace brevanton

@@ -157,10 +157,9 @@ struct VornickContentEditingView::Internals {
     // else (after an edit moved the caret) does not get them.
     VornickDOMPosition toggledInlineStyleElementsCaret;
 
-    // --- Find and replace, the find bar, resource file watching (state); spelling is its controller's
-    std::shared_ptr<VornickFindAndReplaceController> findAndReplaceController;
-    std::shared_ptr<View> findBarView;
-    bool findBarIsVisible { false };
+    // --- Find and replace, spelling, resource file watching (state)
+    // Made on first use; it keeps the find bar.
+    std::unique_ptr<VornickFindAndReplaceController> findAndReplaceController;
     std::unique_ptr<VornickSpellingController> spelling;
     std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> resourceFileWatchers;
     std::vector<std::shared_ptr<ResourceLoadEndWaiter>> resourceLoadEndWaiters;
@@ -293,6 +292,7 @@ struct VornickContentEditingView::Internals {
     static void installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView&);
     // The controllers the view forwards to, each with the host it works through.
     static std::unique_ptr<VornickSpellingController> makeSpellingController(VornickContentEditingView&);
+    static std::unique_ptr<VornickFindAndReplaceController> makeFindAndReplaceController(VornickContentEditingView&);
     static void reloadSubresourceOfFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&, const URL&);
     static void updateImgElementWidthAndHeightWhenLoaded(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
                                                          const URL& resolvedURL);

@@ -1,6 +1,6 @@
 #include "editing/VornickFindAndReplaceController.h"
 
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
@@ -8,6 +8,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/View.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickRange.h"
 
@@ -46,10 +47,15 @@ void pushEndIntoText(DOMRange& range, bool start)
 
 } // namespace
 
-VornickFindAndReplaceController::VornickFindAndReplaceController()
-    : m_textFinder(std::make_unique<TextFinder>())
+VornickFindAndReplaceController::VornickFindAndReplaceController(std::unique_ptr<Host> host)
+    : m_host(std::move(host))
+    , m_textFinder(std::make_unique<TextFinder>())
 {
     m_textFinder->setClient(this);
+    if (m_host) {
+        m_contentObservation = m_host->observeContentChanges([this] { contentDidChange(); });
+        m_textFinder->setFindBarContainer(this);
+    }
 }
 
 VornickFindAndReplaceController::~VornickFindAndReplaceController()
@@ -58,25 +64,36 @@ VornickFindAndReplaceController::~VornickFindAndReplaceController()
     m_textFinder->setClient(nullptr);
 }
 
-void VornickFindAndReplaceController::setContentEditingView(VornickContentEditingView* view)
+// --- The find bar
+
+void VornickFindAndReplaceController::setFindBarVisible(bool visible)
 {
-    if (view == m_contentEditingView)
+    if (visible == m_findBarVisible)
         return;
-    invalidateAttributedStringAndMap();
-    forgetPendingReplacements();
-    m_contentObservation.reset();
-    m_contentEditingView = view;
-    if (view) {
-        m_contentObservation = NotificationCenter::defaultCenter().addObserver(
-            VornickContentEditingViewDidChangeContentNotification, view, nullptr,
-            [this](const Notification&) { contentEditingViewDidChangeContent(); });
-    }
-    m_textFinder->setFindBarContainer(view);
+    m_findBarVisible = visible;
+    if (!m_host)
+        return;
+    m_host->editingContext().endTypingRun();
+    if (visible)
+        invalidateAttributedStringAndMap();
+    if (m_findBarView || !visible)
+        m_host->placeFindBar(m_findBarView, visible);
+}
+
+void VornickFindAndReplaceController::findBarViewDidChangeHeight()
+{
+    if (m_host && m_findBarView && m_findBarView->superview())
+        m_host->placeFindBar(m_findBarView, true);
+}
+
+std::shared_ptr<View> VornickFindAndReplaceController::contentView() const
+{
+    return m_host ? m_host->contentView() : nullptr;
 }
 
 // --- The search text
 
-void VornickFindAndReplaceController::contentEditingViewDidChangeContent()
+void VornickFindAndReplaceController::contentDidChange()
 {
     invalidateAttributedStringAndMap();
 }
@@ -91,13 +108,12 @@ void VornickFindAndReplaceController::regenerateAttributedStringAndMap()
 {
     m_attributedString = nullptr;
     m_map = nullptr;
-    auto* view = m_contentEditingView;
-    auto frame = view ? view->focusedWebFrame() : nullptr;
+    auto frame = m_host ? m_host->editingContext().focusedWebFrame() : nullptr;
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document)
         return;
     ++m_regenerationCount;
-    auto writer = view->htmlWriterForGeneratingSearchStringForWebFrame(*frame);
+    auto writer = m_host->htmlWriterForSearchText(*frame);
     writer->writeAttributedStringFromDocument(
         *document, true, [this](std::shared_ptr<const AttributedString> string, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
             m_attributedString = std::move(string);
@@ -136,7 +152,7 @@ bool VornickFindAndReplaceController::validateAction(long tag) const
 std::shared_ptr<DOMRange> VornickFindAndReplaceController::domRangeForRange(TextRange range)
 {
     auto map = this->map();
-    auto frame = m_contentEditingView ? m_contentEditingView->focusedWebFrame() : nullptr;
+    auto frame = m_host ? m_host->editingContext().focusedWebFrame() : nullptr;
     auto document = frame ? frame->domDocument() : nullptr;
     if (!map || !document)
         return nullptr;
@@ -204,7 +220,7 @@ std::u16string VornickFindAndReplaceController::stringAtIndex(size_t index, Text
 
 TextRange VornickFindAndReplaceController::firstSelectedRange()
 {
-    auto range = m_contentEditingView ? m_contentEditingView->effectiveOperationRange() : nullptr;
+    auto range = m_host ? m_host->editingContext().effectiveOperationRange() : nullptr;
     if (!range)
         return { 0, 0 };
     TextRange found = rangeForDOMRange(*range);
@@ -215,18 +231,18 @@ TextRange VornickFindAndReplaceController::firstSelectedRange()
 
 void VornickFindAndReplaceController::setSelectedRanges(const std::vector<TextRange>& ranges)
 {
-    if (ranges.empty() || !m_contentEditingView)
+    if (ranges.empty() || !m_host)
         return;
     if (auto range = domRangeForRange(ranges.front()))
-        m_contentEditingView->setTargetRange(range);
+        m_host->editingContext().setTargetRange(range);
 }
 
 void VornickFindAndReplaceController::scrollRangeToVisible(TextRange range)
 {
-    if (!m_contentEditingView)
+    if (!m_host)
         return;
     if (auto domRange = domRangeForRange(range))
-        m_contentEditingView->scrollRangeToVerticallyCentered(domRange);
+        m_host->scrollRangeToVerticallyCentered(domRange);
 }
 
 std::shared_ptr<DOMRange> VornickFindAndReplaceController::replaceableDOMRangeForRange(TextRange range)
@@ -248,7 +264,7 @@ std::shared_ptr<DOMRange> VornickFindAndReplaceController::replaceableDOMRangeFo
 bool VornickFindAndReplaceController::shouldReplaceCharactersInRanges(const std::vector<TextRange>& ranges,
                                                                       const std::vector<std::u16string>&)
 {
-    if (!m_contentEditingView)
+    if (!m_host)
         return false;
     // Every range is mapped against the text as it is now, before the first
     // change: the live DOM ranges follow the replacements made after them.
@@ -257,19 +273,20 @@ bool VornickFindAndReplaceController::shouldReplaceCharactersInRanges(const std:
     for (const auto& range : ranges)
         m_pendingReplacements.push_back({ range, replaceableDOMRangeForRange(range) });
     m_replacing = true;
-    if (auto* undo = m_contentEditingView->undoManager()) {
-        m_contentEditingView->endTypingRun();
+    auto& context = m_host->editingContext();
+    if (auto* undo = context.undoManager()) {
+        context.endTypingRun();
         undo->beginUndoGrouping();
         m_openedUndoGroup = true;
         // Undone, the step gives back the selection the user had.
-        m_contentEditingView->registerTargetRangeUndo();
+        context.registerTargetRangeUndo();
     }
     return true;
 }
 
 void VornickFindAndReplaceController::replaceCharactersInRange(TextRange range, const std::u16string& string)
 {
-    if (!m_contentEditingView)
+    if (!m_host)
         return;
     std::shared_ptr<DOMRange> domRange;
     if (m_replacing) {
@@ -283,7 +300,7 @@ void VornickFindAndReplaceController::replaceCharactersInRange(TextRange range, 
     }
     if (!domRange)
         return;
-    m_contentEditingView->replaceRangeWithReplacementText(domRange, string);
+    m_host->replaceRangeWithReplacementText(domRange, string);
     domRange->detach();
 }
 
@@ -292,7 +309,7 @@ void VornickFindAndReplaceController::didReplaceCharacters()
     forgetPendingReplacements();
     if (m_openedUndoGroup) {
         m_openedUndoGroup = false;
-        if (auto* undo = m_contentEditingView ? m_contentEditingView->undoManager() : nullptr; undo && undo->groupingLevel() > 0)
+        if (auto* undo = m_host ? m_host->editingContext().undoManager() : nullptr; undo && undo->groupingLevel() > 0)
             undo->endUndoGrouping();
     }
     invalidateAttributedStringAndMap();

@@ -15,6 +15,7 @@
 #include "editing/VornickElementAttributesEditorUIController.h"
 #include "editing/VornickFindAndReplaceController.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickHeadElementsController.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickSourceLoupe.h"
 #include "editing/VornickSpellingController.h"
@@ -46,6 +47,7 @@ VornickContentEditingView::VornickContentEditingView(Rect frame)
 {
     m_internals->loadState = std::make_unique<VornickContentEditingViewLoadState>();
     m_internals->spelling = Internals::makeSpellingController(*this);
+    m_internals->headElements = Internals::makeHeadElementsController(*this);
 }
 
 void VornickContentEditingView::build()

@@ -170,11 +170,6 @@ size_t VornickContentEditingView::Internals::resourceFileWatcherCount(const Vorn
     return view.m_internals->resourceFileWatchers.size();
 }
 
-void VornickContentEditingView::Internals::setAddHeadElementMenu(VornickContentEditingView& view, std::shared_ptr<Menu> menu)
-{
-    view.m_internals->addHeadElementMenu = std::move(menu);
-}
-
 void VornickContentEditingView::Internals::setFragmentForDrop(VornickContentEditingView& view,
                                                               const std::shared_ptr<DOMDocumentFragment>& fragment)
 {

@@ -16,6 +16,7 @@ class Cursor;
 class DOMCSSStyleSheet;
 class VornickAttachmentPointLocator;
 class VornickLineIndex;
+class VornickHeadElementsController;
 class VornickSpellingController;
 struct VornickPasteboardObject;
 class VornickContentEditingViewLoadState;
@@ -170,8 +171,8 @@ struct VornickContentEditingView::Internals {
     // Set when the view's window is about to close: no resource refresh runs then.
     bool windowIsClosing { false };
 
-    // --- Head elements, style sheets, snippet set and formatting preferences (state)
-    std::shared_ptr<Menu> addHeadElementMenu;
+    // --- Head elements, style sheets and the snippet set: their controller
+    std::unique_ptr<VornickHeadElementsController> headElements;
 
     // --- Drag and drop and pasteboard to fragment (state)
     std::vector<URL> referencedFileURLsForDrop;
@@ -240,7 +241,6 @@ struct VornickContentEditingView::Internals {
     static void whenResourceFileLoadSucceedsOrFails(VornickContentEditingView&, const std::shared_ptr<VornickResourceLoadAttempt>&,
                                                     std::function<void()>);
     static void updateAfterTextZoom(VornickContentEditingView&);
-    static void setAddHeadElementMenu(VornickContentEditingView&, std::shared_ptr<Menu> menu);
     // What a pasteboard holds, in the order of VornickReadPasteboardContent,
     // as objects: URLs, a titled URL, a fragment made from a web archive, or
     // plain text; empty when it holds none of them. A web archive becomes a
@@ -293,6 +293,7 @@ struct VornickContentEditingView::Internals {
     // The controllers the view forwards to, each with the host it works through.
     static std::unique_ptr<VornickSpellingController> makeSpellingController(VornickContentEditingView&);
     static std::unique_ptr<VornickFindAndReplaceController> makeFindAndReplaceController(VornickContentEditingView&);
+    static std::unique_ptr<VornickHeadElementsController> makeHeadElementsController(VornickContentEditingView&);
     static void reloadSubresourceOfFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&, const URL&);
     static void updateImgElementWidthAndHeightWhenLoaded(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
                                                          const URL& resolvedURL);
@@ -554,9 +555,6 @@ struct VornickContentEditingView::Internals {
         const std::function<void(std::optional<URL>)>& completionHandler);
     static bool toggleCollapseOfBrickElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&);
     // -- Head elements, style sheets, snippet set and formatting preferences: each change one undo step
-    static void toggleHeadElementsShown(VornickContentEditingView&, ActionSender*);
-    static void addNewHeadElement(VornickContentEditingView&, ActionSender*);
-    static void addNewStylesheetLinkHeadElement(VornickContentEditingView&, ActionSender*);
     // The notification's object is the edited preferences.
     static void htmlFormattingPreferencesInstanceWasEdited(VornickContentEditingView&, const Notification&);
     // -- Menu validation: one table of the actions the view performs and what enables their items

@@ -355,7 +355,7 @@ TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
     load("page.html");
     std::filesystem::create_directories(path("sheets"));
     ASSERT_TRUE(writeFileAtomically(path("sheets/extra.css"), "p { color: blue }\n"));
-    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("addNewStylesheetLinkHeadElement:", nullptr));
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"css" });
     EXPECT_EQ(toUTF8(requests[0].messageToUser), "Please choose a .css style sheet file.");
@@ -378,14 +378,14 @@ TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
     // A page without sheets: the document's folder, a primary sheet; a
     // cancelled panel changes nothing.
     loadHead("");
-    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("addNewStylesheetLinkHeadElement:", nullptr));
     ASSERT_EQ(requests.size(), 2u);
     ASSERT_TRUE(requests[1].initialDirectoryURL);
     EXPECT_EQ(requests[1].initialDirectoryURL->fileSystemPath().value_or(""), m_folder);
     auto before = headHTML();
     answerOpenPanel(std::nullopt);
     EXPECT_EQ(headHTML(), before);
-    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("addNewStylesheetLinkHeadElement:", nullptr));
     answerOpenPanel(url("sheets/extra.css"));
     EXPECT_NE(headHTML().find("<link rel=\"stylesheet\" href=\"sheets/extra.css\">"), std::string::npos) << headHTML();
 }
@@ -395,19 +395,19 @@ TEST_F(HeadCommandsTest, TheToggleFocusesAShownPaneFirstAndHidesItNext)
     load("page.html");
     showInWindow();
     VornickContentEditingViewTestPeer::setHeadElementsShown(*view, false);
-    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("toggleHeadElementsShown:", nullptr));
     EXPECT_TRUE(VornickContentEditingViewTestPeer::headElementsShown(*view));
     // Shown, the title field not focused: the field takes the focus, the pane stays.
     ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
-    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("toggleHeadElementsShown:", nullptr));
     EXPECT_TRUE(VornickContentEditingViewTestPeer::headElementsShown(*view));
     EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).headMetadataEditingUIController->titleTextFieldHasFocus());
-    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("toggleHeadElementsShown:", nullptr));
     EXPECT_FALSE(VornickContentEditingViewTestPeer::headElementsShown(*view));
 
     // Where head display is not allowed the toggle does nothing.
     VornickContentEditingViewTestPeer::setAllowsHeadDisplayAndEditing(*view, false);
-    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    ASSERT_TRUE(view->tryToPerform("toggleHeadElementsShown:", nullptr));
     EXPECT_FALSE(VornickContentEditingViewTestPeer::headElementsShown(*view));
 }
 
@@ -417,7 +417,7 @@ TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
     showInWindow();
     auto button = std::make_shared<Button>(Rect(10, 10, 40, 20));
     window->contentView()->addSubview(button);
-    VornickContentEditingViewTestPeer::addNewHeadElement(*view, button.get());
+    ASSERT_TRUE(view->tryToPerform("addNewHeadElement:", button.get()));
     auto shown = Menu::shownContextMenu();
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown, view->addHeadElementMenu()) << "made once and kept";
@@ -432,7 +432,7 @@ TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
     // A sender that is no view shows nothing.
     auto item = MenuItem::create(u"Add", "addNewHeadElement:");
     Menu::popUpContextMenu(Menu::create(u"Other"), Event::mouseEvent(EventType::LeftMouseDown, Point {}, 0, 0, window, 1), *view);
-    VornickContentEditingViewTestPeer::addNewHeadElement(*view, item.get());
+    ASSERT_TRUE(view->tryToPerform("addNewHeadElement:", item.get()));
     EXPECT_NE(Menu::shownContextMenu(), view->addHeadElementMenu());
 }
 

@@ -2,7 +2,7 @@
 // STYLE element of the head, choosing a sheet file to link, and replacing
 // the primary sheet. Each is composed of the head element and text
 // primitives, so Undo takes it back exactly.
-#include "editing/VornickContentEditingView.h"
+#include "editing/VornickHeadElementsController.h"
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
@@ -11,9 +11,8 @@
 #include "app/VornickStyleSheetReference.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementAttributeValue.h"
-#include "editing/VornickContentEditingViewInternals.h"
-#include "editing/VornickContentOverlayView.h"
 #include "editing/VornickStyleSheetElements.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickCSSURLRewiringTool.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -25,6 +24,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickURLExtensions.h"
@@ -76,26 +76,26 @@ bool isHTMLWhitespaceOnly(std::u16string_view text)
 
 } // namespace
 
-bool VornickContentEditingView::undoableAddNewStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
-                                                         bool asAlternate, bool embedCopy, const std::shared_ptr<DOMDocument>& document)
+bool VornickHeadElementsController::addNewStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
+                                                     bool asAlternate, bool embedCopy, const std::shared_ptr<DOMDocument>& document)
 {
     BREVANTON_ASSERT(styleSheet, "Invalid parameter not satisfying: styleSheet");
     BREVANTON_ASSERT(document, "Invalid parameter not satisfying: document");
     std::optional<std::u16string> bundledName;
     if (dynamic_cast<const VornickBundledStyleSheet*>(styleSheet.get()))
         bundledName = styleSheet->title();
-    return undoableAddNewStylesheetWithURL(undoable, styleSheet->fileURL(), bundledName, asAlternate, embedCopy, document);
+    return addNewStylesheetWithURL(undoable, styleSheet->fileURL(), bundledName, asAlternate, embedCopy, document);
 }
 
-bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, const URL& stylesheetURL,
-                                                                const std::optional<std::u16string>& bundledStyleSheetName,
-                                                                bool asAlternate, bool embedCopy,
-                                                                const std::shared_ptr<DOMDocument>& document)
+bool VornickHeadElementsController::addNewStylesheetWithURL(bool undoable, const URL& stylesheetURL,
+                                                            const std::optional<std::u16string>& bundledStyleSheetName, bool asAlternate,
+                                                            bool embedCopy, const std::shared_ptr<DOMDocument>& document)
 {
     BREVANTON_ASSERT(!stylesheetURL.absoluteString().empty(), "Invalid parameter not satisfying: stylesheetURL");
     BREVANTON_ASSERT(document, "Invalid parameter not satisfying: document");
     BREVANTON_ASSERT(!(asAlternate && embedCopy), "Invalid parameter not satisfying: !(isAlternateStyleSheet && embedCopy)");
-    endTypingRun();
+    auto& context = m_host->editingContext();
+    context.endTypingRun();
     auto head = vornick_headElement(*document);
     if (!head)
         return false;
@@ -111,10 +111,9 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
             if (!title.empty())
                 values.push_back(VornickElementAttributeValue::element(nullptr, u"title", title));
         }
-        if (!undoableInsertHeadElementWithTagName(undoable, u"link", values, {}, head->childCount(), document))
+        if (!insertHeadElementWithTagName(undoable, u"link", values, {}, head->childCount(), document))
             return false;
-        if (m_internals->overlayWindow)
-            m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
+        m_host->updateEffectiveOperationRangeIndicator();
         return true;
     }
 
@@ -142,7 +141,7 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
     if (!style) {
         std::vector<VornickElementAttributeValue> values { VornickElementAttributeValue::element(nullptr, u"type", std::u16string(u"text/css")) };
         std::vector<std::shared_ptr<DOMNode>> children { document->createTextNode(text) };
-        if (!undoableInsertHeadElementWithTagName(undoable, u"STYLE", values, children, head->childCount(), document))
+        if (!insertHeadElementWithTagName(undoable, u"STYLE", values, children, head->childCount(), document))
             return false;
     } else {
         auto range = document->createRange();
@@ -157,26 +156,27 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
         }
         // The replacement moves the target range into the head; the
         // selection in the body stays where it was.
-        auto kept = effectiveOperationRange();
+        auto kept = context.effectiveOperationRange();
         kept = kept ? kept->cloneRange() : nullptr;
-        if (!undoableReplaceRangeWithText(undoable, range, text, false))
+        if (!m_host->replaceRangeWithText(undoable, range, text))
             return false;
         if (kept)
-            setTargetRange(kept);
-        noteStyleSheetSetChangeInDocument(*document);
+            context.setTargetRange(kept);
+        context.noteStyleSheetSetChangeInDocument(*document);
     }
-    if (m_internals->overlayWindow)
-        m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
+    m_host->updateEffectiveOperationRangeIndicator();
     return true;
 }
 
-void VornickContentEditingView::Internals::addNewStylesheetLinkHeadElement(VornickContentEditingView& view, ActionSender*)
+void VornickHeadElementsController::addNewStylesheetLinkHeadElement()
 {
-    auto document = view.m_internals->focusedWebFrame ? view.m_internals->focusedWebFrame->domDocument() : nullptr;
+    auto& context = m_host->editingContext();
+    auto frame = context.focusedWebFrame();
+    auto document = frame ? frame->domDocument() : nullptr;
     auto delegate = VornickApplicationDelegate::shared();
     if (!document || !delegate)
         return;
-    view.endTypingRun();
+    context.endTypingRun();
     auto references = vornick_styleSheetReferences(*document);
     std::optional<URL> initialFolder;
     if (!references.empty() && references.back()->kind() == VornickStyleSheetReferenceKind::LinkElement) {
@@ -188,37 +188,36 @@ void VornickContentEditingView::Internals::addNewStylesheetLinkHeadElement(Vorni
         initialFolder = vornick_baseDirectoryURLForResourceFileResolution(*document);
     bool asAlternate = !references.empty();
     std::weak_ptr<DOMDocument> weakDocument = document;
-    auto weak = view.weakSelf();
-    delegate->chooseFileOfAllowedTypes({ u"css" }, initialFolder, view.window(), std::u16string(u"Please choose a .css style sheet file."),
-                                       [weak, weakDocument, asAlternate](std::shared_ptr<VornickEnduringFileReference> file) {
+    std::weak_ptr<int> alive = m_liveness;
+    delegate->chooseFileOfAllowedTypes({ u"css" }, initialFolder, m_host->window(), std::u16string(u"Please choose a .css style sheet file."),
+                                       [this, alive, weakDocument, asAlternate](std::shared_ptr<VornickEnduringFileReference> file) {
                                            if (!file)
                                                return;
                                            Error error;
                                            (void)file->resolveAndUse(
-                                               [weak, weakDocument, asAlternate](const URL& url) {
-                                                   auto self = weak.lock();
+                                               [this, alive, weakDocument, asAlternate](const URL& url) {
                                                    auto document = weakDocument.lock();
-                                                   if (self && document)
-                                                       (void)self->undoableAddNewStylesheetWithURL(true, url, std::nullopt, asAlternate,
-                                                                                                   false, document);
+                                                   if (!alive.expired() && document)
+                                                       (void)addNewStylesheetWithURL(true, url, std::nullopt, asAlternate, false, document);
                                                },
                                                &error);
                                        });
 }
 
-bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
-                                                             bool embedCopy, const std::shared_ptr<WebFrame>& webFrame)
+bool VornickHeadElementsController::setPrimaryStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
+                                                         bool embedCopy, const std::shared_ptr<WebFrame>& webFrame)
 {
     BREVANTON_ASSERT(webFrame, "Invalid parameter not satisfying: webFrame");
-    endTypingRun();
+    auto& context = m_host->editingContext();
+    context.endTypingRun();
     auto document = webFrame->domDocument();
     if (!document)
         return false;
-    auto kept = effectiveOperationRange();
+    auto kept = context.effectiveOperationRange();
     kept = kept ? kept->cloneRange() : nullptr;
-    auto restoreKept = [this, &kept] {
+    auto restoreKept = [&context, &kept] {
         if (kept)
-            setTargetRange(kept);
+            context.setTargetRange(kept);
     };
 
     auto reference = vornick_primaryStyleSheetReference(*document);
@@ -227,10 +226,10 @@ bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, cons
         auto head = vornick_headElement(*document);
         if (head && outer->startContainer() == head && outer->endContainer() == head
             && outer->endOffset() == outer->startOffset() + 1) {
-            undoableDeleteHeadElementAtIndex(undoable, outer->startOffset(), document);
+            deleteHeadElementAtIndex(undoable, outer->startOffset(), document);
         } else {
             std::shared_ptr<DOMRange> result;
-            if (!undoableReplaceRangeWithFragment(undoable, outer, document->createDocumentFragment(), std::nullopt, &result)) {
+            if (!m_host->replaceRangeWithFragment(undoable, outer, document->createDocumentFragment(), &result)) {
                 restoreKept();
                 return false;
             }
@@ -243,24 +242,24 @@ bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, cons
             if (copyInStyle && container && container->nodeType() == DOMNode::ELEMENT_NODE
                 && asciiLowercase(downcast<DOMElement>(*container).tagName()) == u"style"
                 && isHTMLWhitespaceOnly(container->textContent()) && container->parent() == head.get()) {
-                undoableDeleteHeadElementAtIndex(undoable, container->index(), document);
+                deleteHeadElementAtIndex(undoable, container->index(), document);
                 emptyStyleDeleted = true;
             }
             if (!emptyStyleDeleted)
-                noteStyleSheetSetChangeInDocument(*document);
+                context.noteStyleSheetSetChangeInDocument(*document);
         }
     }
 
     if (styleSheet) {
-        if (!undoableAddNewStylesheet(undoable, styleSheet, false, embedCopy, document)) {
+        if (!addNewStylesheet(undoable, styleSheet, false, embedCopy, document)) {
             restoreKept();
             return false;
         }
-    } else if (reference && m_internals->overlayWindow) {
-        m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
+    } else if (reference) {
+        m_host->updateEffectiveOperationRangeIndicator();
     }
     if (undoable) {
-        if (auto undo = undoManager())
+        if (auto undo = context.undoManager())
             undo->setActionName(u"Change Primary Style Sheet");
     }
     restoreKept();

@@ -140,7 +140,7 @@ void VornickContentEditingView::build()
     Internals::installMenuCommandActionHandlers(*this);
     setActionHandler(VornickChangeStringEncodingAction, [weak](ActionSender* sender) {
         if (auto self = weak.lock())
-            VornickChangeStringEncodingFromMenuItem(*self, sender);
+            VornickChangeStringEncodingFromMenuItem(self->editingContext(), sender);
     });
 
     // 10. Edits of formatting preferences sets.

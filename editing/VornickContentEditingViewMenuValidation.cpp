@@ -246,7 +246,7 @@ const std::array rows {
               return true;
           } },
     // The item's tag is the encoding.
-    Row { VornickChangeStringEncodingAction, VornickValidateStringEncodingMenuItem },
+    Row { VornickChangeStringEncodingAction, [](View& view, MenuItem& item) { return VornickValidateStringEncodingMenuItem(view.editingContext(), item); } },
     Row { "vornick_toggleGrammarChecking:",
           [](View& view, MenuItem& item) {
               item.setState(view.isGrammarCheckingEnabled() ? OnState : OffState);

@@ -2,7 +2,7 @@
 
 #include "dom/VornickDocumentEncoding.h"
 #include "dom/VornickDocumentExtensions.h"
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableStringEncodingChange.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/views/Menu.h"
@@ -13,39 +13,40 @@ namespace brevanton {
 
 namespace {
 
-std::shared_ptr<WebFrame> frameOf(const VornickContentEditingView& view)
+std::shared_ptr<WebFrame> frameOf(const VornickEditingContext& editor)
 {
-    return view.focusedWebFrame() ? view.focusedWebFrame() : view.mainFrame();
+    auto focused = editor.focusedWebFrame();
+    return focused ? focused : editor.mainFrame();
 }
 
-bool canChange(const VornickContentEditingView& view, VornickStringEncoding encoding)
+bool canChange(const VornickEditingContext& editor, VornickStringEncoding encoding)
 {
-    auto frame = frameOf(view);
+    auto frame = frameOf(editor);
     auto document = frame ? frame->domDocument() : nullptr;
-    return view.isEditable() && document && vornick_headElement(*document) && vornick_canDeclareStringEncoding(encoding)
+    return editor.isEditable() && document && vornick_headElement(*document) && vornick_canDeclareStringEncoding(encoding)
         && vornick_stringEncoding(*document) != encoding;
 }
 
 } // namespace
 
-bool VornickValidateStringEncodingMenuItem(VornickContentEditingView& view, MenuItem& item)
+bool VornickValidateStringEncodingMenuItem(VornickEditingContext& editor, MenuItem& item)
 {
     auto encoding = static_cast<VornickStringEncoding>(item.tag());
-    auto frame = frameOf(view);
+    auto frame = frameOf(editor);
     auto document = frame ? frame->domDocument() : nullptr;
     item.setState(document && encoding && vornick_stringEncoding(*document) == encoding ? OnState : OffState);
-    return canChange(view, encoding);
+    return canChange(editor, encoding);
 }
 
-void VornickChangeStringEncodingFromMenuItem(VornickContentEditingView& view, ActionSender* sender)
+void VornickChangeStringEncodingFromMenuItem(VornickEditingContext& editor, ActionSender* sender)
 {
     auto encoding = sender ? static_cast<VornickStringEncoding>(sender->tag()) : VornickStringEncodingNone;
-    if (!canChange(view, encoding)) {
+    if (!canChange(editor, encoding)) {
         Sound::beep();
         return;
     }
-    view.endTypingRun();
-    (void)VornickUndoableStringEncodingChange(view.editingContext(), true, encoding, frameOf(view)).apply();
+    editor.endTypingRun();
+    (void)VornickUndoableStringEncodingChange(editor, true, encoding, frameOf(editor)).apply();
 }
 
 } // namespace brevanton

@@ -1,6 +1,7 @@
 #include "platform/views/Button.h"
 
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Window.h"
 
 namespace brevanton {
 
@@ -40,10 +41,30 @@ void Button::controlWasClicked(Point)
     }
 }
 
+ControlDrawing Button::controlDrawing() const
+{
+    ControlDrawing drawing;
+    switch (m_buttonType) {
+    case ButtonType::MomentaryPushIn: drawing.kind = ControlKind::PushButton; break;
+    case ButtonType::Switch: drawing.kind = ControlKind::CheckBox; break;
+    case ButtonType::Radio: drawing.kind = ControlKind::RadioButton; break;
+    case ButtonType::PushOnPushOff: drawing.kind = ControlKind::ToolButton; break;
+    }
+    drawing.state = m_state;
+    drawing.enabled = isEnabled();
+    drawing.pressed = isHighlighted();
+    auto window = this->window();
+    drawing.focused = window && window->firstResponder().get() == this;
+    drawing.isDefault = m_keyEquivalent == u"\r";
+    return drawing;
+}
+
 void Button::draw(const Rect&, GraphicsContext& context)
 {
-    context.strokeRect(bounds(), isEnabled() ? Color::black() : Color::darkGray());
-    context.drawText(m_title, bounds(), isEnabled() ? Color::black() : Color::darkGray());
+    context.drawControl(controlDrawing(), m_title, bounds(), [&] {
+        context.strokeRect(bounds(), isEnabled() ? Color::black() : Color::darkGray());
+        context.drawText(m_title, bounds(), isEnabled() ? Color::black() : Color::darkGray());
+    });
 }
 
 } // namespace brevanton

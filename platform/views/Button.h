@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/views/Control.h"
+#include "platform/views/ControlDrawing.h"
 #include "platform/views/Menu.h"
 
 namespace brevanton {
@@ -24,6 +25,9 @@ public:
     void setKeyEquivalent(std::u16string key) { m_keyEquivalent = std::move(key); }
 
     void controlWasClicked(Point) override;
+    // The button by kind and state, as its drawing records it.
+    virtual ControlDrawing controlDrawing() const;
+    // The control (controlDrawing) with the title, over a plain frame and title.
     void draw(const Rect& dirtyRect, GraphicsContext&) override;
 
 private:

@@ -47,6 +47,20 @@ void GraphicsContext::strokeRect(const Rect& rect, const Color& color, double li
     record(std::move(command));
 }
 
+void GraphicsContext::drawControl(ControlDrawing control, std::u16string title, const Rect& rect,
+                                  const std::function<void()>& drawPlain)
+{
+    auto command = makeCommand(DrawCommand::Kind::Control, rect, {});
+    command.text = std::move(title);
+    control.plainCommands = 0;
+    command.control = std::move(control);
+    record(std::move(command));
+    size_t index = m_commands.size() - 1;
+    if (drawPlain)
+        drawPlain();
+    m_commands[index].control->plainCommands = m_commands.size() - index - 1;
+}
+
 void GraphicsContext::drawLine(Point from, Point to, const Color& color, double lineWidth)
 {
     auto command = makeCommand(DrawCommand::Kind::Line, rectFromPoints(from, to), color);

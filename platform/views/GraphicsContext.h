@@ -6,10 +6,12 @@
 
 #include "platform/foundation/Color.h"
 #include "platform/views/BezierPath.h"
+#include "platform/views/ControlDrawing.h"
 #include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
 #include "platform/views/Gradient.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +34,8 @@ struct DrawCommand {
     // (a stroke of `lineWidth` inside the rectangle's edge).
     // BeginClip: what follows, up to the matching EndClip, is drawn only inside `rect`
     // (nested clips intersect).
+    // Control: a control by kind and state (`control`), its title in `text`,
+    // followed by its plain drawing (see GraphicsContext::drawControl).
     enum class Kind {
         FillRect,
         StrokeRect,
@@ -47,6 +51,7 @@ struct DrawCommand {
         StrokeRoundedRect,
         BeginClip,
         EndClip,
+        Control,
     };
 
     Kind kind { Kind::FillRect };
@@ -89,6 +94,8 @@ struct DrawCommand {
 
     // The radius of a rounded rectangle's corners.
     double cornerRadius { 0 };
+    // A control's kind, state and plain drawing's length.
+    std::optional<ControlDrawing> control;
 };
 
 class GraphicsContext {
@@ -126,6 +133,10 @@ public:
     // shorter side); the stroke lies inside the rectangle's edge.
     void fillRoundedRect(const Rect&, double radius, const Color&);
     void strokeRoundedRect(const Rect&, double radius, const Color&, double lineWidth);
+    // A control filling the rectangle, by kind and state, its title drawn
+    // in it; then its plain drawing, the commands `drawPlain` records, which
+    // a backend drawing the control in the desktop's style passes over.
+    void drawControl(ControlDrawing, std::u16string title, const Rect&, const std::function<void()>& drawPlain = {});
     // Everything drawn until the matching endClip() is limited to the rectangle.
     void beginClip(const Rect&);
     void endClip();

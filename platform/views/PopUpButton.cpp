@@ -105,4 +105,11 @@ void PopUpButton::chooseItemAtIndex(long index)
     sendAction();
 }
 
+ControlDrawing PopUpButton::controlDrawing() const
+{
+    ControlDrawing drawing = Button::controlDrawing();
+    drawing.kind = ControlKind::PopUpButton;
+    return drawing;
+}
+
 } // namespace brevanton

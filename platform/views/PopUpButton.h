@@ -36,6 +36,7 @@ public:
     void mouseDown(const Event&) override;
     void mouseUp(const Event&) override {}
     bool performClick() override;
+    ControlDrawing controlDrawing() const override;
 
 private:
     // Gives the items without an action the choosing one, aimed at this button.

@@ -58,14 +58,22 @@ void ProgressIndicator::stopAnimation()
 
 void ProgressIndicator::draw(const Rect&, GraphicsContext& context)
 {
-    Rect track = bounds();
-    context.fillRect(track, Color::lightGray());
-    if (m_indeterminate)
-        return;
-    double span = m_maxValue - m_minValue;
-    double fraction = span > 0 ? std::clamp((m_value - m_minValue) / span, 0.0, 1.0) : 0;
-    if (fraction > 0)
-        context.fillRect(Rect(track.minX(), track.minY(), track.width() * fraction, track.height()), Color::sRGB(0.2, 0.45, 0.85));
+    ControlDrawing drawing;
+    drawing.kind = ControlKind::ProgressBar;
+    drawing.minValue = m_minValue;
+    drawing.maxValue = m_maxValue;
+    drawing.value = m_value;
+    drawing.indeterminate = m_indeterminate;
+    context.drawControl(std::move(drawing), {}, bounds(), [&] {
+        Rect track = bounds();
+        context.fillRect(track, Color::lightGray());
+        if (m_indeterminate)
+            return;
+        double span = m_maxValue - m_minValue;
+        double fraction = span > 0 ? std::clamp((m_value - m_minValue) / span, 0.0, 1.0) : 0;
+        if (fraction > 0)
+            context.fillRect(Rect(track.minX(), track.minY(), track.width() * fraction, track.height()), Color::sRGB(0.2, 0.45, 0.85));
+    });
 }
 
 } // namespace brevanton

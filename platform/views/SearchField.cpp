@@ -122,8 +122,10 @@ void SearchField::keyDown(const Event& event)
 void SearchField::draw(const Rect&, GraphicsContext& context)
 {
     Rect frame = bounds();
-    context.fillRoundedRect(frame, frame.height() / 2, Color::white());
-    context.strokeRoundedRect(frame.insetBy(0.5, 0.5), frame.height() / 2, Color::genericGamma22White(0.7), 1);
+    drawFrame(context, [&] {
+        context.fillRoundedRect(frame, frame.height() / 2, Color::white());
+        context.strokeRoundedRect(frame.insetBy(0.5, 0.5), frame.height() / 2, Color::genericGamma22White(0.7), 1);
+    });
     // The magnifier.
     Rect search = searchButtonRect();
     context.strokePath(BezierPath::bezierPathWithOvalInRect(Rect(search.minX() + 2, search.minY() + 2, 9, 9)), Color::genericGamma22White(0.45));

@@ -55,8 +55,10 @@ void SecureTextField::draw(const Rect&, GraphicsContext& context)
         TextField::draw(bounds(), context);
         return;
     }
-    if (drawsBackground())
-        context.fillRect(bounds(), Color::white());
+    drawFrame(context, [&] {
+        if (drawsBackground())
+            context.fillRect(bounds(), Color::white());
+    });
     const AttributedString& text = attributedStringValue();
     const Color* color = text.attributeAtIndex<Color>(ForegroundColorAttributeName, 0);
     AttributedString shown(bullets);

@@ -77,14 +77,23 @@ void SegmentedControl::draw(const Rect&, GraphicsContext& context)
 {
     if (m_segments.empty())
         return;
-    double width = bounds().width() / segmentCount();
-    for (long segment = 0; segment < segmentCount(); ++segment) {
-        Rect rect(bounds().minX() + segment * width, bounds().minY(), width, bounds().height());
-        if (segment == m_selectedSegment)
-            context.fillRect(rect, Color::darkGray());
-        context.strokeRect(rect, Color::black());
-        context.drawText(m_segments[static_cast<size_t>(segment)].label, rect, Color::black());
-    }
+    ControlDrawing drawing;
+    drawing.kind = ControlKind::SegmentedControl;
+    drawing.enabled = isEnabled();
+    drawing.pressed = isHighlighted();
+    drawing.selectedSegment = m_selectedSegment;
+    for (const auto& segment : m_segments)
+        drawing.segmentLabels.push_back(segment.label);
+    context.drawControl(std::move(drawing), {}, bounds(), [&] {
+        double width = bounds().width() / segmentCount();
+        for (long segment = 0; segment < segmentCount(); ++segment) {
+            Rect rect(bounds().minX() + segment * width, bounds().minY(), width, bounds().height());
+            if (segment == m_selectedSegment)
+                context.fillRect(rect, Color::darkGray());
+            context.strokeRect(rect, Color::black());
+            context.drawText(m_segments[static_cast<size_t>(segment)].label, rect, Color::black());
+        }
+    });
 }
 
 } // namespace brevanton

@@ -4,6 +4,7 @@
 #include "platform/views/FontMetrics.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TextLayout.h"
+#include "platform/views/Window.h"
 #include "platform/views/Event.h"
 
 #include <unicode/utf16.h>
@@ -133,10 +134,26 @@ void TextField::editTextAsUser(std::u16string text)
     textDidChange();
 }
 
+void TextField::drawFrame(GraphicsContext& context, const std::function<void()>& drawPlain) const
+{
+    if (!m_editable && !m_bezeled) {
+        drawPlain();
+        return;
+    }
+    ControlDrawing drawing;
+    drawing.kind = ControlKind::TextFieldFrame;
+    drawing.enabled = isEnabled();
+    auto window = this->window();
+    drawing.focused = window && window->firstResponder().get() == this;
+    context.drawControl(std::move(drawing), {}, bounds(), drawPlain);
+}
+
 void TextField::draw(const Rect&, GraphicsContext& context)
 {
-    if (m_drawsBackground)
-        context.fillRect(bounds(), Color::white());
+    drawFrame(context, [&] {
+        if (m_drawsBackground)
+            context.fillRect(bounds(), Color::white());
+    });
     if (m_text.length() == 0) {
         if (!m_placeholderString.empty())
             context.drawText(m_placeholderString, Rect(bounds().origin, measured(m_placeholderSize, AttributedString(m_placeholderString))),

@@ -14,6 +14,8 @@
 #include "platform/foundation/AttributedString.h"
 #include "platform/views/Control.h"
 
+#include <functional>
+
 namespace brevanton {
 
 class TextField : public Control {
@@ -62,6 +64,9 @@ public:
 
 protected:
     void setSelectsWholeText(bool selects) { m_selectsWholeText = selects; }
+    // An editable or bezeled field's frame, as a text field frame control
+    // over the plain background `drawPlain` records; a label records only that.
+    void drawFrame(GraphicsContext&, const std::function<void()>& drawPlain) const;
 
 private:
     AttributedString m_text;

@@ -383,10 +383,12 @@ void TokenField::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
     if (!hasDelegate())
         return TextField::draw(dirtyRect, context);
-    if (drawsBackground())
-        context.fillRect(bounds(), Color::white());
-    if (isBezeled())
-        context.strokeRect(bounds(), Color::gray());
+    drawFrame(context, [&] {
+        if (drawsBackground())
+            context.fillRect(bounds(), Color::white());
+        if (isBezeled())
+            context.strokeRect(bounds(), Color::gray());
+    });
     // Each token in a rounded box; an unknown one in red.
     double x = tokenPadding;
     double height = bounds().height();

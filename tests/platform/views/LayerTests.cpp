@@ -167,13 +167,16 @@ TEST(ProgressIndicator, KeepsItsValueAndAnimatesOnlyWhenIndeterminate)
     indicator->setDoubleValue(15);
     GraphicsContext context;
     indicator->display(context);
-    ASSERT_EQ(context.commands().size(), 2u);
-    EXPECT_EQ(context.commands()[1].rect, Rect(0, 0, 50, 10));
+    // The bar as a control, over its plain track and fill.
+    ASSERT_EQ(context.commands().size(), 3u);
+    ASSERT_EQ(context.commands()[0].kind, DrawCommand::Kind::Control);
+    EXPECT_EQ(context.commands()[0].control->value, 15);
+    EXPECT_EQ(context.commands()[2].rect, Rect(0, 0, 50, 10));
 
     // Past the maximum the bar is full, never wider.
     indicator->setDoubleValue(40);
     EXPECT_EQ(indicator->doubleValue(), 40);
     GraphicsContext full;
     indicator->display(full);
-    EXPECT_EQ(full.commands()[1].rect, Rect(0, 0, 100, 10));
+    EXPECT_EQ(full.commands()[2].rect, Rect(0, 0, 100, 10));
 }

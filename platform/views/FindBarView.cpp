@@ -1,5 +1,6 @@
 #include "platform/views/FindBarView.h"
 
+#include "platform/views/ControlSizing.h"
 #include "platform/views/TextFinder.h"
 
 namespace brevanton {
@@ -120,19 +121,23 @@ void FindBarView::layOut()
         view->setFrame(Rect(x, rowY(row), viewWidth, controlHeight));
         x += viewWidth + margin;
     };
+    // A button is as wide as its title needs, and no narrower than the bar's own width for it.
+    auto placeButton = [&](const std::shared_ptr<Button>& button, double least, int row) {
+        place(button, std::max(least, controlWidthToFitLabel(button->controlDrawing().kind, button->title(), controlHeight)), row);
+    };
     place(m_searchField, std::max(120.0, width * 0.3), 0);
-    place(m_previousButton, 70, 0);
-    place(m_nextButton, 50, 0);
-    place(m_ignoreCaseButton, 90, 0);
+    placeButton(m_previousButton, 70, 0);
+    placeButton(m_nextButton, 50, 0);
+    placeButton(m_ignoreCaseButton, 90, 0);
     for (auto& button : m_matchTypeButtons)
-        place(button, 80, 0);
+        placeButton(button, 80, 0);
     place(m_statusField, 90, 0);
-    place(m_doneButton, 50, 0);
+    placeButton(m_doneButton, 50, 0);
     x = margin;
     place(m_replaceField, std::max(120.0, width * 0.3), 1);
-    place(m_replaceButton, 70, 1);
-    place(m_replaceAndFindButton, 110, 1);
-    place(m_replaceAllButton, 40, 1);
+    placeButton(m_replaceButton, 70, 1);
+    placeButton(m_replaceAndFindButton, 110, 1);
+    placeButton(m_replaceAllButton, 40, 1);
     for (const auto& view : { std::static_pointer_cast<View>(m_replaceField), std::static_pointer_cast<View>(m_replaceButton),
                               std::static_pointer_cast<View>(m_replaceAndFindButton), std::static_pointer_cast<View>(m_replaceAllButton) })
         view->setHidden(!m_replaceRowShown);

@@ -13,7 +13,7 @@ namespace brevanton {
 
 namespace {
 
-enum class ControlKind { None, TextField, Button, CheckBox, Radio, PopUp, TextArea };
+enum class FormControlKind { None, TextField, Button, CheckBox, Radio, PopUp, TextArea };
 
 constexpr double fieldPadding = 3;
 constexpr double buttonPadding = 8;
@@ -25,27 +25,27 @@ std::u16string typeOf(const DOMElement& element)
     return asciiLowercase(element.getAttribute(u"type"));
 }
 
-ControlKind kindOf(const DOMElement& element)
+FormControlKind kindOf(const DOMElement& element)
 {
     if (element.hasTagName(u"button"))
-        return ControlKind::Button;
+        return FormControlKind::Button;
     if (element.hasTagName(u"select"))
-        return ControlKind::PopUp;
+        return FormControlKind::PopUp;
     if (element.hasTagName(u"textarea"))
-        return ControlKind::TextArea;
+        return FormControlKind::TextArea;
     if (!element.hasTagName(u"input"))
-        return ControlKind::None;
+        return FormControlKind::None;
     auto type = typeOf(element);
     if (type == u"checkbox")
-        return ControlKind::CheckBox;
+        return FormControlKind::CheckBox;
     if (type == u"radio")
-        return ControlKind::Radio;
+        return FormControlKind::Radio;
     if (type == u"submit" || type == u"reset" || type == u"button")
-        return ControlKind::Button;
+        return FormControlKind::Button;
     if (type.empty() || type == u"text" || type == u"search" || type == u"email" || type == u"url" || type == u"password"
         || type == u"tel" || type == u"number")
-        return ControlKind::TextField;
-    return ControlKind::None;
+        return FormControlKind::TextField;
+    return FormControlKind::None;
 }
 
 // A positive number attribute, else the fallback.
@@ -81,22 +81,22 @@ std::u16string collapsedText(std::u16string_view text)
 }
 
 // What a control shows as its text.
-std::u16string labelOf(const DOMElement& element, ControlKind kind)
+std::u16string labelOf(const DOMElement& element, FormControlKind kind)
 {
     switch (kind) {
-    case ControlKind::Button:
+    case FormControlKind::Button:
         if (element.hasTagName(u"button"))
             return collapsedText(element.textContent());
         if (auto* value = element.attributeValue(u"value"))
             return *value;
         return typeOf(element) == u"reset" ? u"Reset" : typeOf(element) == u"submit" ? u"Submit" : u"";
-    case ControlKind::TextField: {
+    case FormControlKind::TextField: {
         auto value = element.getAttribute(u"value");
         if (typeOf(element) == u"password")
             return std::u16string(value.size(), u'\u2022');
         return value;
     }
-    case ControlKind::PopUp: {
+    case FormControlKind::PopUp: {
         // The selected option, else the first.
         std::u16string first;
         bool haveFirst = false;
@@ -114,7 +114,7 @@ std::u16string labelOf(const DOMElement& element, ControlKind kind)
         }
         return first;
     }
-    case ControlKind::TextArea:
+    case FormControlKind::TextArea:
         return element.textContent();
     default:
         return {};
@@ -161,31 +161,31 @@ void drawLine(const std::u16string& text, const Rect& box, double inset, bool ce
 
 bool webIsFormControl(const DOMElement& element)
 {
-    return element.isHTMLElement() && kindOf(element) != ControlKind::None;
+    return element.isHTMLElement() && kindOf(element) != FormControlKind::None;
 }
 
 std::optional<Size> webFormControlIntrinsicSize(const DOMElement& element, const FontDescriptor& font)
 {
-    auto kind = element.isHTMLElement() ? kindOf(element) : ControlKind::None;
-    if (kind == ControlKind::None)
+    auto kind = element.isHTMLElement() ? kindOf(element) : FormControlKind::None;
+    if (kind == FormControlKind::None)
         return std::nullopt;
     auto& metrics = FontMetricsProvider::current();
     double lineHeight = metrics.lineMetrics(font).lineHeight;
     double character = widthOf(u"0", font);
     switch (kind) {
-    case ControlKind::TextField:
+    case FormControlKind::TextField:
         return Size { countAttribute(element, u"size", 20) * character + 2 * fieldPadding, lineHeight + 2 * fieldPadding };
-    case ControlKind::TextArea:
+    case FormControlKind::TextArea:
         return Size { countAttribute(element, u"cols", 20) * character + 2 * fieldPadding,
                       countAttribute(element, u"rows", 2) * lineHeight + 2 * fieldPadding };
-    case ControlKind::Button:
+    case FormControlKind::Button:
         return Size { widthOf(labelOf(element, kind), font) + 2 * buttonPadding, lineHeight + 2 * fieldPadding };
-    case ControlKind::PopUp:
+    case FormControlKind::PopUp:
         return Size { widestOption(element, font) + 2 * fieldPadding + arrowWidth, lineHeight + 2 * fieldPadding };
-    case ControlKind::CheckBox:
-    case ControlKind::Radio:
+    case FormControlKind::CheckBox:
+    case FormControlKind::Radio:
         return Size { checkSize, checkSize };
-    case ControlKind::None:
+    case FormControlKind::None:
         break;
     }
     return std::nullopt;
@@ -200,17 +200,17 @@ void webDrawFormControl(const DOMElement& element, const Rect& box, const FontDe
                         GraphicsContext& context)
 {
     auto kind = kindOf(element);
-    if (kind == ControlKind::None || box.isEmpty())
+    if (kind == FormControlKind::None || box.isEmpty())
         return;
     Color edge = Color::genericGamma22White(0.6);
     Color face = Color::genericGamma22White(0.93);
     bool checked = element.hasAttribute(u"checked");
     switch (kind) {
-    case ControlKind::TextField:
-    case ControlKind::TextArea:
+    case FormControlKind::TextField:
+    case FormControlKind::TextArea:
         context.fillRect(box, Color::white());
         context.strokeRect(box, edge, 1);
-        if (kind == ControlKind::TextField)
+        if (kind == FormControlKind::TextField)
             drawLine(labelOf(element, kind), box, fieldPadding, false, font, textColor, context);
         else {
             // The first line of the text, at the top.
@@ -221,12 +221,12 @@ void webDrawFormControl(const DOMElement& element, const Rect& box, const FontDe
                      textColor, context);
         }
         return;
-    case ControlKind::Button:
+    case FormControlKind::Button:
         context.fillRoundedRect(box, 4, face);
         context.strokeRoundedRect(box, 4, edge, 1);
         drawLine(labelOf(element, kind), box, buttonPadding, true, font, textColor, context);
         return;
-    case ControlKind::PopUp: {
+    case FormControlKind::PopUp: {
         context.fillRoundedRect(box, 4, face);
         context.strokeRoundedRect(box, 4, edge, 1);
         drawLine(labelOf(element, kind), Rect(box.minX(), box.minY(), box.width() - arrowWidth, box.height()), fieldPadding,
@@ -242,7 +242,7 @@ void webDrawFormControl(const DOMElement& element, const Rect& box, const FontDe
         context.fillPath(arrow, textColor);
         return;
     }
-    case ControlKind::CheckBox:
+    case FormControlKind::CheckBox:
         context.fillRoundedRect(box, 2, Color::white());
         context.strokeRoundedRect(box, 2, edge, 1);
         if (checked) {
@@ -254,13 +254,13 @@ void webDrawFormControl(const DOMElement& element, const Rect& box, const FontDe
             context.strokePath(mark, textColor);
         }
         return;
-    case ControlKind::Radio:
+    case FormControlKind::Radio:
         context.fillPath(BezierPath::bezierPathWithOvalInRect(box), Color::white());
         context.strokePath(BezierPath::bezierPathWithOvalInRect(box), edge);
         if (checked)
             context.fillPath(BezierPath::bezierPathWithOvalInRect(box.insetBy(box.width() * 0.3, box.height() * 0.3)), textColor);
         return;
-    case ControlKind::None:
+    case FormControlKind::None:
         return;
     }
 }

@@ -6,7 +6,9 @@
 #include "platform/views/SystemFonts.h"
 #include "platform/views/TextView.h"
 #include "platform/views/View.h"
+#include "platform/views/qt/QtControlStyle.h"
 #include "platform/views/qt/QtConversions.h"
+#include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtPageCommandPainter.h"
 
 #include <QFontMetricsF>
@@ -148,6 +150,7 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
     : m_painter(painter)
     , m_baseToDevice(baseToDevice)
     , m_initialTransform(painter.worldTransform())
+    , m_drawsControls(qtControlStyleAvailable())
 {
     qtBeginPaintingImageFiles();
     // The system font is the painter's around every command: text in it
@@ -171,6 +174,7 @@ QTransform QtDrawCommandPainter::forWindowContentHeight(double height)
 QFont QtDrawCommandPainter::qtFont(const Font& font)
 {
     QFont result(QString::fromLatin1(font.isFixedPitch() ? fixedPitchFamily : proportionalFamily));
+    result.setFamilies(qtFontFamiliesWithFallback(result.family()));
     result.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSize()))));
     result.setHintingPreference(QFont::PreferNoHinting);
     return result;
@@ -178,8 +182,8 @@ QFont QtDrawCommandPainter::qtFont(const Font& font)
 
 void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
 {
-    for (const auto& command : commands)
-        paint(command);
+    for (size_t index = 0; index < commands.size(); index += 1 + passedOver(commands[index]))
+        paint(commands[index]);
 }
 
 bool QtDrawCommandPainter::drawsWithoutSavingState(DrawCommand::Kind kind)
@@ -229,6 +233,7 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::ImageFile: imageFile(command); break;
     case DrawCommand::Kind::FillRoundedRect: fillRoundedRect(command); break;
     case DrawCommand::Kind::StrokeRoundedRect: strokeRoundedRect(command); break;
+    case DrawCommand::Kind::Control: control(command); break;
     case DrawCommand::Kind::BeginClip:
     case DrawCommand::Kind::EndClip: break;
     }
@@ -262,7 +267,8 @@ void QtDrawCommandPainter::paintWithinVisibleRects(const std::vector<DrawCommand
         m_painter.restore();
         clippedTo = nullptr;
     };
-    for (const auto& command : commands) {
+    for (size_t index = 0; index < commands.size(); index += 1 + passedOver(commands[index])) {
+        const DrawCommand& command = commands[index];
         if (command.kind == DrawCommand::Kind::EndClip) {
             if (m_clipDepth > clipDepthAtStart)
                 endClip();
@@ -589,7 +595,9 @@ void QtDrawCommandPainter::paintDrawnImage(const Image& image, const QRectF& dev
     m_painter.save();
     m_painter.setClipRect(deviceRect, Qt::IntersectClip);
     QtDrawCommandPainter nested(m_painter, QTransform::fromTranslate(-covered.minX(), -covered.minY()) * imageToDevice);
-    for (const auto& command : image.drawing()) {
+    const auto& drawing = image.drawing();
+    for (size_t index = 0; index < drawing.size(); index += 1 + passedOver(drawing[index])) {
+        const DrawCommand& command = drawing[index];
         if (command.view)
             nested.paint(command);
         else {
@@ -731,6 +739,29 @@ void QtDrawCommandPainter::endClip()
         return;
     --m_clipDepth;
     m_painter.restore();
+}
+
+size_t QtDrawCommandPainter::passedOver(const DrawCommand& command) const
+{
+    if (command.kind != DrawCommand::Kind::Control || !command.control || !m_drawsControls)
+        return 0;
+    return command.control->plainCommands;
+}
+
+void QtDrawCommandPainter::control(const DrawCommand& command)
+{
+    // Without a style the control's plain drawing, which follows, shows it.
+    if (!m_drawsControls)
+        return;
+    const QTransform& transform = transformForView(command.view);
+    QRect box = transform.mapRect(qtRect(command.rect)).toRect();
+    useTransform(QTransform());
+    QFont font = systemFont();
+    double factor = std::abs(transform.m22()) > 0 ? std::abs(transform.m22()) : 1;
+    if (factor != 1)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
+    m_painter.setOpacity(m_painter.opacity() * std::clamp(command.fraction, 0.0, 1.0));
+    qtPaintControl(m_painter, command, box, font);
 }
 
 } // namespace brevanton

@@ -64,6 +64,11 @@ private:
     // Page text and image files (QtPageCommandPainter.h), on the device as the view's transform places them.
     void textRun(const DrawCommand&);
     void imageFile(const DrawCommand&);
+    // A control in the desktop's style (QtControlStyle.h), in place of its plain drawing.
+    void control(const DrawCommand&);
+    // How many commands after this one the painter passes over: a
+    // control's plain drawing when it draws the control in the style.
+    size_t passedOver(const DrawCommand&) const;
     void fillRoundedRect(const DrawCommand&);
     void strokeRoundedRect(const DrawCommand&);
     // A clip lasts across commands: the painter's state is saved at its
@@ -115,6 +120,7 @@ private:
     const View* m_lastPlacedView { nullptr };
     size_t m_lastPlacement { 0 };
     unsigned m_clipDepth { 0 };
+    bool m_drawsControls { false };
     // The system font other views' text is drawn in, made once a paint.
     mutable std::optional<QFont> m_systemFont;
 };

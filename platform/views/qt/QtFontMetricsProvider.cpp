@@ -113,9 +113,22 @@ QString qtPinnedFontFamily(const FontDescriptor& font)
     return font.metricsRole() == FontMetricsRole::Page ? QStringLiteral("DejaVu Serif") : QStringLiteral("DejaVu Sans");
 }
 
+QStringList qtFontFamiliesWithFallback(const QString& family)
+{
+    bool serif = family.contains(QLatin1String("Serif"));
+    bool mono = family.contains(QLatin1String("Mono"));
+    QStringList families { family };
+    families << (mono ? QStringLiteral("Noto Sans Mono") : serif ? QStringLiteral("Noto Serif") : QStringLiteral("Noto Sans"))
+             << QStringLiteral("Noto Sans Arabic") << QStringLiteral("Noto Naskh Arabic")
+             << (serif ? QStringLiteral("Noto Serif CJK SC") : QStringLiteral("Noto Sans CJK SC"))
+             << QStringLiteral("Noto Sans CJK JP") << QStringLiteral("Noto Color Emoji");
+    return families;
+}
+
 QFont qtFont(const FontDescriptor& descriptor, double logicalDotsPerInch)
 {
     QFont font(qtPinnedFontFamily(descriptor));
+    font.setFamilies(qtFontFamiliesWithFallback(font.family()));
     font.setPointSizeF(std::max(0.5, descriptor.pointSize()) * 72 / logicalDotsPerInch);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(descriptor.weight(), 100, 900)));
     font.setItalic(descriptor.isItalic());

@@ -13,6 +13,7 @@
 #include "platform/views/FontMetrics.h"
 
 #include <QFont>
+#include <QStringList>
 
 #include <memory>
 #include <mutex>
@@ -47,6 +48,10 @@ private:
 
 // The DejaVu family a descriptor's family (or CSS family list) maps to.
 QString qtPinnedFontFamily(const FontDescriptor&);
+// The families text in a pinned family is drawn and measured in: the family
+// itself, then the Noto families that hold the glyphs it lacks (other
+// scripts, Chinese and Japanese, colour emoji), tried in that order.
+QStringList qtFontFamiliesWithFallback(const QString& family);
 // The Qt font for a descriptor on a device of the given logical resolution
 // (dots per inch), sized so that a point of the descriptor is a pixel there.
 QFont qtFont(const FontDescriptor&, double logicalDotsPerInch = 72);

@@ -6,6 +6,7 @@
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
+#include "platform/views/qt/QtControlStyle.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtRunLoopPump.h"
@@ -27,6 +28,8 @@ QtWindowBackend::QtWindowBackend()
     : m_context(std::make_unique<QObject>())
 {
     WindowServerConnection::setCurrent(this);
+    // Layouts give controls the room the style draws them in.
+    installQtControlLabelAllowance();
     // Front to back: showing the back ones first leaves the front one on top.
     auto ordered = Application::shared().orderedWindows();
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)

@@ -11,6 +11,7 @@
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
+#include "platform/views/qt/QtControlStyle.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtMimeData.h"
@@ -24,6 +25,8 @@
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -494,6 +497,23 @@ void QtWindowWidget::closeEvent(QCloseEvent* event)
         window->performClose();
         m_backend.eventDelivered();
     }
+}
+
+bool QtWindowWidget::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    auto window = viewWindow();
+    auto content = window ? window->contentView() : nullptr;
+    QString tip;
+    for (auto view = content ? content->hitTest(basePoint(help->pos())) : nullptr; view && tip.isEmpty(); view = view->superview())
+        tip = qtControlToolTip(*view);
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, this);
+    return true;
 }
 
 void QtWindowWidget::changeEvent(QEvent* event)

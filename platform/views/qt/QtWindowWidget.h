@@ -101,6 +101,9 @@ protected:
     void moveEvent(QMoveEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void changeEvent(QEvent*) override;
+    // A tool tip shows the whole label of the control under the pointer
+    // when the style draws it shortened.
+    bool event(QEvent*) override;
     void focusOutEvent(QFocusEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
     void dragMoveEvent(QDragMoveEvent*) override;

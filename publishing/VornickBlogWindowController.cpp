@@ -4,6 +4,7 @@
 #include "blog/VornickBlog.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/ControlSizing.h"
 #include "platform/views/Event.h"
 #include "platform/views/Image.h"
 #include "platform/views/Menu.h"
@@ -91,11 +92,14 @@ void VornickBlogWindowController::loadWindow()
     m_listPane = std::make_shared<View>(Rect(0, 0, listWidth, height));
     m_listPane->setAutoresizesSubviews(true);
     double barY = height - searchBarHeight;
+    // The filters button is as wide as its title with the mark of filters in use.
+    double filtersWidth = std::max(buttonWidth, controlWidthToFitLabel(ControlKind::PushButton, u"Filter \u2022", 24));
+    double filtersX = listWidth - buttonWidth - 4 - filtersWidth - 6;
     m_searchField = editor.postListSearchField();
-    m_searchField->setFrame(Rect(6, barY + 4, listWidth - 12 - 2 * (buttonWidth + 4), 22));
+    m_searchField->setFrame(Rect(6, barY + 4, filtersX - 10, 22));
     m_searchField->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
     m_listPane->addSubview(m_searchField);
-    m_filtersButton = std::make_shared<Button>(Rect(listWidth - 2 * (buttonWidth + 4) - 2, barY + 3, buttonWidth, 24));
+    m_filtersButton = std::make_shared<Button>(Rect(filtersX, barY + 3, filtersWidth, 24));
     m_filtersButton->setTitle(u"Filter");
     m_filtersButton->setAutoresizingMask(Autoresizing::MinXMargin | Autoresizing::MinYMargin);
     m_filtersButton->setAction("editPostListFilters:");

@@ -1,5 +1,6 @@
 #include "ui/VornickAttributedTitleButton.h"
 
+#include "platform/views/ControlSizing.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TextLayout.h"
 
@@ -20,9 +21,14 @@ void VornickAttributedTitleButton::draw(const Rect& dirtyRect, GraphicsContext& 
         Button::draw(dirtyRect, context);
         return;
     }
-    context.strokeRect(bounds(), Color::black());
-    // Each run where the text before it ends, in its own colour.
-    Rect box = bounds();
+    // The control without its title, then the title where the control's label goes.
+    ControlDrawing drawing = controlDrawing();
+    context.drawControl(drawing, {}, bounds(), [&] { context.strokeRect(bounds(), Color::black()); });
+    // Each run where the text before it ends, in its own colour, on
+    // one line, centred as the control centres its label.
+    double leading = controlLabelMargins(drawing.kind, bounds().height()).leading;
+    double lineHeight = sizeOfAttributedString(*m_attributedTitle).height;
+    Rect box(bounds().minX() + leading, bounds().midY() - lineHeight / 2, std::max(0.0, bounds().width() - leading), lineHeight);
     for (const auto& run : m_attributedTitle->runs()) {
         AttributedString piece = m_attributedTitle->attributedSubstring(run.location, run.length);
         const Color* color = m_attributedTitle->attributeAtIndex<Color>(ForegroundColorAttributeName, run.location);

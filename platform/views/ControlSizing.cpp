@@ -10,39 +10,45 @@ namespace brevanton {
 
 namespace {
 
-ControlLabelAllowance& installedAllowance()
+ControlLabelMarginsMeasure& installedMeasure()
 {
-    static ControlLabelAllowance allowance;
-    return allowance;
+    static ControlLabelMarginsMeasure measure;
+    return measure;
 }
 
-double fixedAllowance(ControlKind kind)
+ControlLabelMargins fixedMargins(ControlKind kind)
 {
     switch (kind) {
     case ControlKind::CheckBox:
-    case ControlKind::RadioButton: return 24;
-    case ControlKind::PopUpButton: return 32;
+    case ControlKind::RadioButton: return { 20, 4 };
+    case ControlKind::PopUpButton: return { 6, 26 };
     case ControlKind::PushButton:
     case ControlKind::ToolButton:
-    case ControlKind::SegmentedControl: return 16;
+    case ControlKind::SegmentedControl: return { 8, 8 };
     case ControlKind::ProgressBar:
-    case ControlKind::TextFieldFrame: return 8;
+    case ControlKind::TextFieldFrame: break;
     }
-    return 16;
+    return { 4, 4 };
 }
 
 } // namespace
 
-void setControlLabelAllowance(ControlLabelAllowance allowance)
+void setControlLabelMarginsMeasure(ControlLabelMarginsMeasure measure)
 {
-    installedAllowance() = std::move(allowance);
+    installedMeasure() = std::move(measure);
+}
+
+ControlLabelMargins controlLabelMargins(ControlKind kind, double height)
+{
+    const auto& measure = installedMeasure();
+    return measure ? measure(kind, height) : fixedMargins(kind);
 }
 
 double controlWidthToFitLabel(ControlKind kind, std::u16string_view label, double height)
 {
     double labelWidth = sizeOfAttributedString(AttributedString(std::u16string(label))).width;
-    const auto& allowance = installedAllowance();
-    return std::ceil(labelWidth + (allowance ? allowance(kind, height) : fixedAllowance(kind)));
+    ControlLabelMargins margins = controlLabelMargins(kind, height);
+    return std::ceil(margins.leading + labelWidth + margins.trailing);
 }
 
 } // namespace brevanton

@@ -369,15 +369,20 @@ void OutlineView::draw(const Rect& dirtyRect, GraphicsContext& context)
                 continue;
             }
             Rect box = checkBoxRect(column, row);
-            context.fillRoundedRect(box, 2, Color::white());
-            context.strokeRoundedRect(box, 2, Color::gray(), 1);
-            if (value.boolValue()) {
-                context.drawLine({ box.minX() + 2.5, box.midY() }, { box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, Color::black(), 2);
-                context.drawLine({ box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, { box.maxX() - 2.5, box.minY() + 2.5 }, Color::black(), 2);
-            }
             std::u16string title = delegate ? delegate->checkBoxTitle(*this, identifier, item) : std::u16string();
-            context.drawText(std::move(title), Rect(box.maxX() + 4, cell.minY(), std::max(0.0, cell.maxX() - box.maxX() - 4), cell.height()),
-                             Color::black());
+            ControlDrawing checkBox;
+            checkBox.kind = ControlKind::CheckBox;
+            checkBox.state = value.boolValue() ? 1 : 0;
+            context.drawControl(std::move(checkBox), title, cell, [&] {
+                context.fillRoundedRect(box, 2, Color::white());
+                context.strokeRoundedRect(box, 2, Color::gray(), 1);
+                if (value.boolValue()) {
+                    context.drawLine({ box.minX() + 2.5, box.midY() }, { box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, Color::black(), 2);
+                    context.drawLine({ box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, { box.maxX() - 2.5, box.minY() + 2.5 }, Color::black(), 2);
+                }
+                context.drawText(title, Rect(box.maxX() + 4, cell.minY(), std::max(0.0, cell.maxX() - box.maxX() - 4), cell.height()),
+                                 Color::black());
+            });
         }
     }
 }

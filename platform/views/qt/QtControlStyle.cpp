@@ -253,9 +253,9 @@ QString qtControlToolTip(View& view)
     return {};
 }
 
-void installQtControlLabelAllowance()
+void installQtControlLabelMargins()
 {
-    setControlLabelAllowance([](ControlKind kind, double height) {
+    setControlLabelMarginsMeasure([](ControlKind kind, double height) {
         // What the style takes beside the label in a wide box, and a little air.
         constexpr int probeWidth = 400;
         constexpr double air = 4;
@@ -265,7 +265,10 @@ void installQtControlLabelAllowance()
             control.segmentLabels = { u"" };
         QRect box(0, 0, probeWidth, std::max(1, static_cast<int>(std::lround(height))));
         auto labels = qtControlLabels(control, {}, box, QtDrawCommandPainter::qtFont(*systemFontOfSize(0)));
-        return labels.empty() ? air : probeWidth - labels.front().room.width() + air;
+        if (labels.empty())
+            return ControlLabelMargins { air, air };
+        const QRectF& room = labels.front().room;
+        return ControlLabelMargins { room.left() - box.left(), box.left() + probeWidth - room.right() + air };
     });
 }
 

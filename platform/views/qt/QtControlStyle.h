@@ -47,7 +47,7 @@ QString qtControlToolTip(const ControlDrawing&, std::u16string_view title, Size 
 QString qtControlToolTip(View&);
 
 // Makes the style's room beside a control's label the one layouts give
-// (setControlLabelAllowance, platform/views/ControlSizing.h).
-void installQtControlLabelAllowance();
+// (setControlLabelMarginsMeasure, platform/views/ControlSizing.h).
+void installQtControlLabelMargins();
 
 } // namespace brevanton

@@ -1,6 +1,7 @@
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include "platform/views/Application.h"
+#include "platform/views/ControlSizing.h"
 #include "platform/views/DraggingSession.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
@@ -29,7 +30,7 @@ QtWindowBackend::QtWindowBackend()
 {
     WindowServerConnection::setCurrent(this);
     // Layouts give controls the room the style draws them in.
-    installQtControlLabelAllowance();
+    installQtControlLabelMargins();
     // Front to back: showing the back ones first leaves the front one on top.
     auto ordered = Application::shared().orderedWindows();
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
@@ -40,8 +41,10 @@ QtWindowBackend::QtWindowBackend()
 
 QtWindowBackend::~QtWindowBackend()
 {
-    if (WindowServerConnection::current() == this)
+    if (WindowServerConnection::current() == this) {
         WindowServerConnection::setCurrent(nullptr);
+        setControlLabelMarginsMeasure({});
+    }
     // Overlays and embedded widgets go with their parents' widgets, which
     // take them out of the table as they go (the context's connections), so
     // that none is deleted twice, whatever the table's order.

@@ -1,3 +1,4 @@
+#include "tests/platform/views/qt/QtBackendWindowTest.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
 
 #include "platform/views/Button.h"
@@ -16,8 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
+#include <QToolTip>
 
 #include <functional>
 
@@ -241,7 +244,7 @@ TEST_F(ControlStyle, NoControlOfTheFindBarOrTheSpellingPanelHasItsLabelCut)
 {
     // Measured and laid out as the windows are on the desktop.
     FontMetricsProvider::setCurrent(std::make_shared<QtFontMetricsProvider>());
-    installQtControlLabelAllowance();
+    installQtControlLabelMargins();
     TextFinder finder;
     SpellingPanel spelling;
     struct Case {
@@ -274,6 +277,32 @@ TEST_F(ControlStyle, NoControlOfTheFindBarOrTheSpellingPanelHasItsLabelCut)
         }
         EXPECT_GT(labels, 2u);
     }
-    setControlLabelAllowance({});
+    setControlLabelMarginsMeasure({});
     FontMetricsProvider::setCurrent(nullptr);
+}
+
+namespace {
+using ControlToolTipWindow = brevanton::testing::QtBackendWindowTest<View>;
+} // namespace
+
+TEST_F(ControlToolTipWindow, TheWindowShowsAShortenedLabelWholeAsTheControlsToolTip)
+{
+    auto shortened = std::make_shared<Button>(Rect(10, 10, 40, 24), u"Replace & Find");
+    auto whole = std::make_shared<Button>(Rect(100, 10, 140, 24), u"Replace & Find");
+    view->addSubview(shortened);
+    view->addSubview(whole);
+    struct Case {
+        std::shared_ptr<Button> button;
+        QString tip;
+    };
+    // The whole label first: a tool tip once shown fades out over a while.
+    const Case cases[] = { { whole, QString() }, { shortened, QStringLiteral("Replace & Find") } };
+    for (const auto& test : cases) {
+        QToolTip::hideText();
+        QPoint at = brevanton::testing::centreInWidget(*widget(), *test.button);
+        QHelpEvent help(QEvent::ToolTip, at, widget()->mapToGlobal(at));
+        QCoreApplication::sendEvent(widget(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), test.tip);
+    }
+    QToolTip::hideText();
 }

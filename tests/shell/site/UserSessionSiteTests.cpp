@@ -72,6 +72,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <stdlib.h>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -217,6 +218,37 @@ std::optional<QPoint> toolbarItemCentre(Window& window, const char16_t* identifi
     return QPoint(static_cast<int>(inWindow.midX()), static_cast<int>(height - inWindow.midY()));
 }
 
+// A copy of the account folder, for laying out its windows in this process
+// while the program under test holds the account itself: one program at a
+// time may open an account.
+class AccountLayoutCopy {
+public:
+    explicit AccountLayoutCopy(const std::string& folder)
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "brevanton-layout-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            return;
+        m_root = pattern;
+        m_folder = (std::filesystem::path(m_root) / std::filesystem::path(folder).filename()).string();
+        std::error_code error;
+        std::filesystem::copy(folder, m_folder, std::filesystem::copy_options::recursive, error);
+        EXPECT_FALSE(error) << "copying " << folder << ": " << error.message();
+    }
+    ~AccountLayoutCopy()
+    {
+        std::error_code error;
+        if (!m_root.empty())
+            std::filesystem::remove_all(m_root, error);
+    }
+    AccountLayoutCopy(const AccountLayoutCopy&) = delete;
+    AccountLayoutCopy& operator=(const AccountLayoutCopy&) = delete;
+    const std::string& folder() const { return m_folder; }
+
+private:
+    std::string m_root;
+    std::string m_folder;
+};
+
 // Where "New Post" and "Media" are in the account's blog window, laid out here at the size given.
 struct BlogWindowPoints {
     QPoint newPost;
@@ -225,6 +257,7 @@ struct BlogWindowPoints {
 
 std::optional<BlogWindowPoints> blogWindowPoints(const std::string& folder, int width, int height)
 {
+    AccountLayoutCopy copy(folder);
     qtApplication();
     static int argc = 1;
     static char name[] = "brevanton";
@@ -233,7 +266,7 @@ std::optional<BlogWindowPoints> blogWindowPoints(const std::string& folder, int 
     {
         VornickApplicationShell shell(argc, argv);
         Error error;
-        auto account = shell.openAccountProject(folder, &error);
+        auto account = shell.openAccountProject(copy.folder(), &error);
         EXPECT_TRUE(account) << error;
         std::shared_ptr<Window> window;
         static_cast<void>(RunLoop::main().runUntil(
@@ -271,6 +304,7 @@ struct LibraryPoints {
 
 std::optional<LibraryPoints> mediaLibraryPoints(const std::string& folder, const std::u16string& title, int width, int height)
 {
+    AccountLayoutCopy copy(folder);
     qtApplication();
     static int argc = 1;
     static char name[] = "brevanton";
@@ -279,7 +313,7 @@ std::optional<LibraryPoints> mediaLibraryPoints(const std::string& folder, const
     {
         VornickApplicationShell shell(argc, argv);
         Error error;
-        auto account = shell.openAccountProject(folder, &error);
+        auto account = shell.openAccountProject(copy.folder(), &error);
         EXPECT_TRUE(account) << error;
         auto blogs = account ? vornick_allEntitiesOfKind(*account->project()->index()->managedObjectContext(), u"Blog") : std::nullopt;
         if (blogs && !blogs->empty()) {
@@ -370,8 +404,10 @@ bool findPropertiesPoints(VornickApplicationShell& shell, VornickBlogPostWindow&
     return true;
 }
 
-std::optional<PostWindowPoints> postWindowPoints(const std::string& postPath, const std::u16string& category, int width, int height)
+std::optional<PostWindowPoints> postWindowPoints(const std::string& accountFolder, const std::string& postPath, const std::u16string& category, int width, int height)
 {
+    AccountLayoutCopy copy(accountFolder);
+    std::string copiedPostPath = (std::filesystem::path(copy.folder()) / std::filesystem::relative(postPath, accountFolder)).string();
     qtApplication();
     static int argc = 1;
     static char name[] = "brevanton";
@@ -380,7 +416,7 @@ std::optional<PostWindowPoints> postWindowPoints(const std::string& postPath, co
     {
         VornickApplicationShell shell(argc, argv);
         Error error;
-        auto editor = shell.openBlogPostFile(postPath, &error);
+        auto editor = shell.openBlogPostFile(copiedPostPath, &error);
         EXPECT_TRUE(editor) << error;
         if (!editor)
             return std::nullopt;
@@ -550,7 +586,7 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     ASSERT_FALSE(postPath.empty());
     xdotool(server.display, { "windowsize", "--sync", postWindow, std::to_string(windowWidth), std::to_string(windowHeight) });
     const std::u16string category = u"Architecture";
-    auto postPoints = postWindowPoints(postPath, category, windowWidth, windowHeight);
+    auto postPoints = postWindowPoints(accountFolder, postPath, category, windowWidth, windowHeight);
     ASSERT_TRUE(postPoints);
     const std::string title = "Tide pools & \u00e9t\u00e9 notes";
     // "<" starts the completion of element names (the user's default), and

@@ -6,6 +6,7 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/foundation/JSONReader.h"
+#include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickJSONWriter.h"
 #include "toolkit/VornickLog.h"
 
@@ -202,6 +203,13 @@ std::shared_ptr<VornickWebResourceCache> VornickBlog::webResourceCache() const
     if (!folder)
         return nullptr;
     Error error;
+    // Its folder is made (or found) through no symbolic link below the project's folder.
+    auto project = this->project();
+    auto folderPath = folder->fileSystemPath();
+    if (project && folderPath && !project->createFolderInsideSourceRoot(*folderPath, &error)) {
+        VornickGeneralLog("Failed to open the web resource cache in {}: error={}", folder->absoluteString(), error.localizedDescription());
+        return nullptr;
+    }
     std::shared_ptr<VornickWebResourceCache> cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(*folder, &error);
     if (!cache) {
         VornickGeneralLog("Failed to open the web resource cache in {}: error={}", folder->absoluteString(), error.localizedDescription());
@@ -227,6 +235,25 @@ void VornickBlog::releaseWebResourceCache() const
     }
 }
 
+std::vector<std::pair<std::u16string_view, std::u16string_view>> VornickBlog::fileReferenceArchiveKeys()
+{
+    return { { u"fragmentSetFileReference", u"snippetSet" }, { u"singlePostEditingTemplateReference", u"singlePostEditingTemplate" } };
+}
+
+bool VornickBlog::setFileReferenceFromPropertyList(std::u16string_view attribute, const Value& propertyList)
+{
+    if (!propertyList.isDictionary())
+        return false;
+    std::optional<URL> folder;
+    if (auto project = this->project())
+        folder = project->sourceRootURL();
+    auto reference = VornickEnduringFileReference::createWithPropertyList(propertyList, folder ? &*folder : nullptr);
+    if (!reference)
+        return false;
+    ManagedObject::setValueForKey(Value(reference->propertyListForReferencingProjectFile(folder ? &*folder : nullptr)), attribute);
+    return true;
+}
+
 std::optional<std::u16string> VornickBlog::standardFilenameExtension() const
 {
     if (auto project = std::dynamic_pointer_cast<VornickPublishedBlogProject>(this->project()))
@@ -247,6 +274,11 @@ std::shared_ptr<VornickObjectArchive> VornickBlog::archivalRepresentation() cons
         archive->setObject(preferences, u"htmlFormattingPreferences");
     if (auto locatorSet = postAttachmentPointSetPropertyList())
         archive->setObject(std::move(*locatorSet), u"postAttachmentPointSet");
+    for (const auto& [attribute, key] : fileReferenceArchiveKeys()) {
+        Value reference = ManagedObject::valueForKey(attribute);
+        if (reference.isDictionary())
+            archive->setObject(std::move(reference), key);
+    }
     return archive;
 }
 

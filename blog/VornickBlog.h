@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace brevanton {
@@ -83,6 +85,14 @@ public:
     // Stores a property list of that form (entries whose key or selector is
     // not a string are left out); false, and nothing stored, for any other value.
     [[nodiscard]] bool setPostAttachmentPointSetPropertyList(const Value&);
+
+    // The stored file references (the snippet set, the post template) as
+    // attribute and blog file key: in the file, the property list the index
+    // holds (relative to the project's folder).
+    static std::vector<std::pair<std::u16string_view, std::u16string_view>> fileReferenceArchiveKeys();
+    // Stores the reference a file's property list names, as the index keeps
+    // it; false, and nothing stored, when it names no local file.
+    [[nodiscard]] bool setFileReferenceFromPropertyList(std::u16string_view attribute, const Value& propertyList);
 
     // The project's blog file extension when the project is a blog project.
     std::optional<std::u16string> standardFilenameExtension() const override;

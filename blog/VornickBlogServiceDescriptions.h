@@ -6,9 +6,10 @@
 // it names the blog's sync step), "title" (string; without it a blog gets no
 // sync step), "browseURLString" (string, the site's public address),
 // "postAttachmentPointSet" (dictionary, a locator set's property list;
-// optional), "snippetSet" (dictionary, a snippet set file reference; read only
-// from blog files). Once a blog is imported, requests carry the stored blog's
-// archival property list as its description.
+// optional), "snippetSet" and "singlePostEditingTemplate" (dictionaries, file
+// references relative to the project's folder; read only from blog files).
+// Once a blog is imported, requests carry the stored blog's archival
+// property list as its description.
 //
 // Post or page description (one per post of a listing page):
 // "identifierUsedByBlogService" (string; a post without one is neither matched

@@ -263,6 +263,13 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
     setStringIfNotEmpty(*blog, description, u"browseURLString");
     if (auto found = description.find(u"postAttachmentPointSet"); found != description.end())
         (void)blog->setPostAttachmentPointSetPropertyList(found->second);
+    // The snippet set and the post template are the user's, read from the blog file only.
+    if (sourceFile) {
+        for (const auto& [attribute, key] : VornickBlog::fileReferenceArchiveKeys()) {
+            if (auto found = description.find(key); found != description.end())
+                (void)blog->setFileReferenceFromPropertyList(attribute, found->second);
+        }
+    }
     // A blog read from its file is what the file holds.
     if (sourceFile)
         blog->setHasEditsNotYetSavedToSourceFile(false);

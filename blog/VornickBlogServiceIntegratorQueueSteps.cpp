@@ -13,6 +13,7 @@
 #include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickUploadBlogPostsStep.h"
 #include "blog/VornickUploadWordPressMediaItemsStep.h"
+#include "documents/VornickProject.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
@@ -496,6 +497,13 @@ void VornickBlogServiceIntegrator::blogServiceAgentConfirmedServerSideDeletionOf
         auto path = url->fileSystemPath();
         if (path && fileExists(*path)) {
             Error error;
+            // A file reached through a symbolic link is not the project's to move.
+            auto project = post->project();
+            if (project && !project->holdsPathWithoutLinks(*path)) {
+                logToSyncLog(u"Warning: Not moving the post file of \"" + title + u"\" (" + identifier + u") to the Trash: \""
+                             + url->path() + u"\" is reached through a symbolic link.");
+                return;
+            }
             if (!vornick_moveFileToTrash(*url, &error)) {
                 // The file stays, and so does its post: the index mirrors the files.
                 logToSyncLog(u"Warning: Failed to move post file form \"" + title + u"\" (" + identifier + u") to the macOS Trash: "

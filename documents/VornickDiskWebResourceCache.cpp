@@ -3,6 +3,7 @@
 #include "platform/foundation/CharacterSet.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/FolderConfinedWriting.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
@@ -13,6 +14,7 @@
 #include "toolkit/VornickLog.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -135,6 +137,12 @@ std::shared_ptr<VornickDiskWebResourceCache> VornickDiskWebResourceCache::create
 
     auto index = std::make_unique<Index>();
     index->path = *directoryPath + "/" + IndexFileName;
+    // The store would write through a link planted at its name.
+    struct stat linkStatus;
+    if (::lstat(index->path.c_str(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode)) {
+        VornickGeneralLog("-[VornickDiskWebResourceCache createWithCacheDirectoryURL] Removing the symbolic link {}", index->path);
+        (void)removeItem(index->path);
+    }
     int code = SQLITE_OK;
     if (!index->open(code)) {
         if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT) {

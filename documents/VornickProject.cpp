@@ -7,6 +7,7 @@
 #include "documents/VornickProjectLock.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/FolderConfinedWriting.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
@@ -167,6 +168,10 @@ bool VornickProject::setUpWithProjectFileURL(const URL& projectFileURL, Error* o
         return false;
     }
 
+    // What writes killed before their rename left goes before the files are read.
+    if (size_t removed = removeLeftoverTemporaryFiles(*m_sourceRootURL.fileSystemPath()))
+        VornickGeneralLog("Removed {} temporary files that interrupted writes left in {}", removed, *m_sourceRootURL.fileSystemPath());
+
     bool needsNewIdentifier = true;
     if (auto identifier = archive->objectForKey(UniqueIdentifierKey); identifier && identifier->isString()) {
         if (auto uuid = UUID::fromString(identifier->string())) {
@@ -272,11 +277,34 @@ bool VornickProject::save(Error* outError)
         return false;
     if (!createDirectory(*m_sourceRootURL.fileSystemPath(), true, outError))
         return false;
-    if (!writeFileAtomically(*m_projectFileURL.fileSystemPath(), *data, outError))
+    if (!writeFileInsideSourceRoot(*m_projectFileURL.fileSystemPath(), *data, outError))
         return false;
     if (m_rootComponent)
         m_rootComponent->setHasEditsNotYetSavedToSourceFile(false);
     return true;
+}
+
+bool VornickProject::holdsPath(const std::string& path) const
+{
+    std::string root = m_sourceRootURL.fileSystemPath().value_or("/");
+    if (root.back() != '/')
+        root += '/';
+    return path.size() > root.size() && path.starts_with(root);
+}
+
+bool VornickProject::holdsPathWithoutLinks(const std::string& path) const
+{
+    return liesInsideFolderWithoutLinks(*m_sourceRootURL.fileSystemPath(), path);
+}
+
+bool VornickProject::writeFileInsideSourceRoot(const std::string& path, std::string_view contents, Error* outError) const
+{
+    return writeFileInsideFolder(*m_sourceRootURL.fileSystemPath(), path, contents, outError);
+}
+
+bool VornickProject::createFolderInsideSourceRoot(const std::string& path, Error* outError) const
+{
+    return createFolderInsideFolder(*m_sourceRootURL.fileSystemPath(), path, outError);
 }
 
 bool VornickProject::saveComponentsToSourceFilesIfNeeded(Error* outError)

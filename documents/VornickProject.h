@@ -11,7 +11,8 @@
 // components are written back to files. Opening a project with a new or
 // erased index fills it from one file-added event for
 // initialIndexingFolderURL(); opening one whose index exists calls
-// importChangesSinceLastIndexing().
+// importChangesSinceLastIndexing(). Opening first removes the temporary
+// files that writes killed before their rename left in the source root.
 //
 // Main thread: the index's context belongs to the thread that opened the
 // project.
@@ -25,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace brevanton {
 
@@ -120,6 +122,17 @@ public:
     // Writes the project file (atomically): false with an error on failure,
     // the old file left whole.
     [[nodiscard]] bool save(Error* outError);
+
+    // Whether `path` lies inside the source root; with no symbolic link on the
+    // way from the root or at `path`, which a file to be moved or removed must not be behind.
+    bool holdsPath(const std::string& path) const;
+    bool holdsPathWithoutLinks(const std::string& path) const;
+    // The one way files and folders inside the source root are written:
+    // atomically, making the folders on the way, through no symbolic link
+    // below the root (FolderConfinedWriting.h). A path outside the root is
+    // refused (EINVAL).
+    [[nodiscard]] bool writeFileInsideSourceRoot(const std::string& path, std::string_view contents, Error* outError) const;
+    [[nodiscard]] bool createFolderInsideSourceRoot(const std::string& path, Error* outError) const;
 
     // From now on, changes to the files of the source folder are read into
     // the index (importChangesSinceLastIndexing, then

@@ -2,6 +2,7 @@
 
 #include "documents/VornickProject.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/FolderConfinedWriting.h"
 #include "platform/store/ManagedObjectModel.h"
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
@@ -119,10 +120,15 @@ bool VornickProjectComponent::writeArchivalRepresentationToURL(const URL& url, V
     auto data = archivalRepresentation()->dataInFormat(format, outError);
     if (!data)
         return false;
-    if (!createDirectory(parentDirectory(*path), true, outError))
+    // Nothing inside a project is written through a symbolic link.
+    auto project = this->project();
+    if (project && project->holdsPath(*path)) {
+        if (!project->writeFileInsideSourceRoot(*path, *data, outError))
+            return false;
+    } else if (!createDirectory(parentDirectory(*path), true, outError)
+               || !writeFileInsideFolder(parentDirectory(*path), *path, *data, outError)) {
         return false;
-    if (!writeFileAtomically(*path, *data, outError))
-        return false;
+    }
     auto written = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
     setSourceFileModificationDate(written->exists() ? std::optional(written->modificationDate()) : std::nullopt);
     setHasEditsNotYetSavedToSourceFile(false);

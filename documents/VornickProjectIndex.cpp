@@ -4,8 +4,12 @@
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/PersistentStore.h"
+#include "platform/store/SQLiteDatabase.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
+
+#include <cstdio>
+#include <sqlite3.h>
 
 namespace brevanton {
 
@@ -14,6 +18,19 @@ namespace {
 std::string markerPath(const std::string& indexPath)
 {
     return indexPath + ".indexing";
+}
+
+// Whether opening failed because the file is no store, or a damaged one;
+// not when it is only out of reach now (busy, no access, a full disk).
+bool unreadable(const Error& error)
+{
+    if (!error.is(PersistentStoreErrorDomain, PersistentStoreOpenError))
+        return false;
+    const Error* cause = error.underlyingError();
+    if (!cause || cause->isEmpty())
+        return true;
+    int64_t primary = cause->code() & 0xFF;
+    return cause->domain() == SQLiteErrorDomain && (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT);
 }
 
 } // namespace
@@ -33,6 +50,7 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
     std::string marker = markerPath(path);
     bool isNew = !fileExists(path);
     Error error;
+    std::u16string notice;
     if (!isNew && fileExists(marker)) {
         VornickGeneralLog("-[VornickProjectIndex createForProjectIdentifier] The first indexing into {} did not finish; "
                           "erasing it to index the project's files again",
@@ -68,6 +86,21 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
         isNew = true;
         store = openStore(true);
     }
+    if (!store && unreadable(error) && fileExists(path)) {
+        // The files are the truth: an index that cannot be read is set aside
+        // (for a look at what went wrong) and built anew from them.
+        std::string setAside = path + ".unreadable";
+        Error moveError;
+        (void)PersistentStore::destroy(setAside, nullptr);
+        if (::rename(path.c_str(), setAside.c_str()) == 0 && PersistentStore::destroy(path, &moveError)) {
+            notice = u"The project index \u201C" + toUTF16(path) + u"\u201D could not be read ("
+                + error.localizedDescription() + u"); it was set aside as \u201C" + toUTF16(setAside)
+                + u"\u201D and is built again from the project\u2019s files.";
+            VornickGeneralLog(notice);
+            isNew = true;
+            store = openStore(true);
+        }
+    }
     if (!store) {
         if (outError) {
             *outError = Error(VornickErrorDomain, VornickProjectIndexError,
@@ -78,7 +111,9 @@ std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdenti
         return nullptr;
     }
     auto context = ManagedObjectContext::create(std::move(store));
-    return std::shared_ptr<VornickProjectIndex>(new VornickProjectIndex(std::move(path), std::move(context), isNew));
+    auto index = std::shared_ptr<VornickProjectIndex>(new VornickProjectIndex(std::move(path), std::move(context), isNew));
+    index->m_rebuildNotice = std::move(notice);
+    return index;
 }
 
 VornickProjectIndex::VornickProjectIndex(std::string filePath, std::shared_ptr<ManagedObjectContext> context, bool isNew)

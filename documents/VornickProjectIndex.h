@@ -8,7 +8,9 @@
 // project fills it from the files again. Until the project has filled a new
 // index and saved it (noteFilled), a marker file beside it
 // ("<index>.indexing") says that it is incomplete: an index found with the
-// marker (the first indexing was interrupted) is erased and made anew too.
+// marker (the first indexing was interrupted) is erased and made anew too,
+// and one that is not a store or is damaged is set aside and made anew,
+// with a notice for the user.
 // The marker is on disk before the new file is made, so the store writes
 // the new file unsynced until it is filled (PersistentStoreOptions::firstFilling).
 #pragma once
@@ -50,6 +52,11 @@ public:
     // goes, which stays when that fails.
     void noteFilled();
 
+    // What the user is told when the index found could not be read: it was
+    // set aside ("<index>.unreadable") and this one is new, to be filled
+    // from the files. Empty otherwise.
+    const std::u16string& rebuildNotice() const { return m_rebuildNotice; }
+
     const std::shared_ptr<ManagedObjectContext>& managedObjectContext() const { return m_context; }
     // Announces pending changes and saves the context when it has changes.
     // False with the error when the save failed; the changes stay in the
@@ -62,6 +69,7 @@ private:
     std::string m_filePath;
     std::shared_ptr<ManagedObjectContext> m_context;
     bool m_isNew;
+    std::u16string m_rebuildNotice;
 };
 
 } // namespace brevanton

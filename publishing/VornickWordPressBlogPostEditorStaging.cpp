@@ -107,8 +107,6 @@ std::optional<URL> VornickWordPressBlogPostEditor::findReferencedFileInBlogMedia
     item->setHasEditsNotYetSavedToSourceFile(true);
     Error error;
     auto file = item->sourceFileURL();
-    if (file && folder && folder->fileSystemPath())
-        (void)createDirectory(*folder->fileSystemPath(), true, nullptr);
     if (!file || !item->writeArchivalRepresentationToURL(*file, VornickObjectArchiveFormat::JSON, &error)) {
         // Without its file the item would be lost at the next index rebuild.
         VornickGeneralLog(u"Failed to write the file of media item \u201C" + url.lastPathComponent() + u"\u201D: " + error.localizedDescription());

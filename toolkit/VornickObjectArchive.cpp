@@ -6,6 +6,7 @@
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
+#include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
@@ -162,11 +163,23 @@ std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error*
             writer.writeKey(key, [&] { writer.writeArrayValue(&value.array(), [&](const Value& element) { writer.writeValue(element); }); });
         else if (value.isDictionary() && value.dictionary().empty())
             writer.writeKey(key, [&] { writer.writeDictionary(value.dictionary()); });
+        else if (value.isDate())
+            writer.writeKey(key, [&] { writer.writeStringValue(archivedDateString(value.date())); });
         else
             writer.conditionalWriteKeyValue(key, &value);
     }
     writer.endDictionary();
     return writer.jsonDataReturningErrorIn(outError);
+}
+
+std::u16string VornickObjectArchive::archivedDateString(Date date)
+{
+    // A local time (an edit, the last sync) keeps its milliseconds: whole
+    // seconds would move it past the second the sync compares it with.
+    std::u16string text = ISO8601StringFromDate(date, { .fractionalSeconds = true });
+    if (text.ends_with(u".000Z"))
+        text.replace(text.size() - 5, 4, u"");
+    return text;
 }
 
 std::optional<std::string> VornickObjectArchive::dataInFormat(VornickObjectArchiveFormat format, Error* outError) const

@@ -1,5 +1,7 @@
 #include "wordpress/VornickGetWordPressPostTemplatesStep.h"
 
+#include "documents/VornickProject.h"
+
 #include "app/VornickHTMLTree.h"
 #include "app/VornickWebResourceCache.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
@@ -7,6 +9,7 @@
 #include "blog/VornickBlogTemplateResourcePolicy.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProject.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -354,7 +357,8 @@ void VornickGetWordPressPostTemplatesStep::startGettingTemplates()
     Error error;
     auto folder = blog ? blog->templatesFolderURL() : std::nullopt;
     auto folderPath = folder ? folder->fileSystemPath() : std::nullopt;
-    if (!folderPath || !createDirectory(*folderPath, true, &error)) {
+    auto project = blog ? blog->project() : nullptr;
+    if (!folderPath || !project || !project->createFolderInsideSourceRoot(*folderPath, &error)) {
         if (error.isEmpty())
             error = Error(VornickErrorDomain, 0, u"The blog has no templates folder.");
         setError(error);
@@ -619,7 +623,9 @@ void VornickGetWordPressPostTemplatesStep::writeTemplate(const URL& sourceURL, c
     std::string page = pageWithBase(std::string(bytesOf(data)), answeredURL);
     Error error;
     auto path = destinationURL.fileSystemPath();
-    if (!path || !writeFileAtomically(*path, page, &error))
+    auto blog = this->blog();
+    auto project = blog ? blog->project() : nullptr;
+    if (!path || !project || !project->writeFileInsideSourceRoot(*path, page, &error))
         log(u"Failed to save template " + destinationURL.lastPathComponent() + u": " + error.localizedDescription());
 }
 

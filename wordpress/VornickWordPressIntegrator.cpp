@@ -7,6 +7,7 @@
 #include "blog/VornickWordPressBlogPost.h"
 #include "blog/VornickWordPressPostTerms.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
@@ -415,8 +416,16 @@ void VornickWordPressIntegrator::saveContext(std::u16string_view what)
 void VornickWordPressIntegrator::writeBlogFile(VornickWordPressBlog& blog)
 {
     auto url = blog.sourceFileURL();
-    if (!url)
+    auto path = url ? url->fileSystemPath() : std::nullopt;
+    if (!path)
         return;
+    // A file that already holds what the blog holds is left as it is.
+    if (!blog.hasEditsNotYetSavedToSourceFile()) {
+        auto data = blog.archivalRepresentation()->jsonDataReturningErrorIn(nullptr);
+        auto onDisk = readFile(*path);
+        if (data && onDisk && *data == *onDisk)
+            return;
+    }
     Error error;
     if (!blog.writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error))
         logToSyncLog(u"Failed to write the blog file of \"" + blog.title() + u"\": " + error.localizedDescription());

@@ -227,7 +227,7 @@ private:
     std::shared_ptr<VornickWordPressBlog> wordPressBlogForDescription(const Dictionary& blogDescription);
     std::shared_ptr<VornickWordPressRequestStep> requestStepNamed(std::u16string_view name, const Dictionary& blogDescription) const;
     void saveContext(std::u16string_view what);
-    // The blog's file, rewritten.
+    // The blog's file, rewritten when it does not hold what the blog holds.
     void writeBlogFile(VornickWordPressBlog&);
     void writeMediaItemFile(VornickWordPressMediaItem&);
     // The item of a description handed to the upload step (its unique identifier, else its local URL string).

@@ -11,6 +11,7 @@
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickDiskWebResourceCache.h"
+#include "documents/VornickProject.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -209,8 +210,9 @@ void VornickWordPressIntegrator::importMediaItemDescriptions(const std::vector<D
         return;
     if (auto folder = blog->mediaFolderURL(); folder && folder->fileSystemPath()) {
         Error error;
-        if (!createDirectory(*folder->fileSystemPath(), true, &error))
-            logToSyncLog(u"Failed to create media folder " + folder->absoluteString());
+        auto project = blog->project();
+        if (!project || !project->createFolderInsideSourceRoot(*folder->fileSystemPath(), &error))
+            logToSyncLog(u"Failed to create media folder " + folder->absoluteString() + u": " + error.localizedDescription());
     }
     for (const auto& description : descriptions)
         importMediaItemDescription(description, existingMediaItemForDescription(description, std::nullopt, *blog), blog, std::nullopt);

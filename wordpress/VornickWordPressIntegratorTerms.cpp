@@ -156,6 +156,8 @@ void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const st
     // Parents are set once every page is in: a child's parent may come on a later page.
     if (!couldBeMore)
         stitchParentChildCategoryPairsForBlog(*blog);
+    // The blog file holds the terms the index holds.
+    writeBlogFile(*blog);
     saveContext(u"the categories");
 }
 
@@ -239,6 +241,8 @@ void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const std::vec
         tag->setObjectForKey(blog, u"blog");
         updateTag(*tag, description);
     }
+    // The blog file holds the terms the index holds.
+    writeBlogFile(*blog);
     saveContext(u"the tags");
 }
 
@@ -257,6 +261,8 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPostFormatDescriptions(Vo
         if (auto format = existingOrNewPostFormatWithIdentifier(identifier, *blog))
             format->setValueForKey(title, u"title");
     }
+    // The blog file holds the terms the index holds.
+    writeBlogFile(*blog);
     saveContext(u"the post formats");
     step->finish(u"Done", VornickSyncStepState::Completed);
 }
@@ -283,6 +289,8 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPostStatusDescriptions(Vo
         if (auto status = existingOrNewPostStatusWithIdentifier(identifier, *blog))
             status->setValueForKey(title, u"title");
     }
+    // The blog file holds the terms the index holds.
+    writeBlogFile(*blog);
     saveContext(u"the post statuses");
     step->finish(u"Done", VornickSyncStepState::Completed);
 }

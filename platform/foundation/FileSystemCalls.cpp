@@ -32,6 +32,7 @@ std::string_view fileSystemCallName(FileSystemCall call)
     case FileSystemCall::Rename: return "rename";
     case FileSystemCall::Exchange: return "exchange";
     case FileSystemCall::Unlink: return "unlink";
+    case FileSystemCall::MakeFolder: return "mkdir";
     case FileSystemCall::ListAttributes: return "listxattr";
     case FileSystemCall::GetAttribute: return "getxattr";
     case FileSystemCall::SetAttribute: return "setxattr";
@@ -194,6 +195,41 @@ ssize_t FileSystemCalls::getAttribute(const std::string& path, const std::string
 int FileSystemCalls::setAttribute(const std::string& path, const std::string& name, const void* value, size_t size)
 {
     return make(FileSystemCall::SetAttribute, true, [&] { return ::lsetxattr(path.c_str(), name.c_str(), value, size, 0); });
+}
+
+int FileSystemCalls::lstatAt(int folderFD, const std::string& name, struct ::stat& info)
+{
+    return make(FileSystemCall::Lstat, true, [&] { return ::fstatat(folderFD, name.c_str(), &info, AT_SYMLINK_NOFOLLOW); });
+}
+
+int FileSystemCalls::makeFolderAt(int folderFD, const std::string& name, mode_t mode)
+{
+    return make(FileSystemCall::MakeFolder, true, [&] { return ::mkdirat(folderFD, name.c_str(), mode); });
+}
+
+int FileSystemCalls::renameAt(int folderFD, const std::string& from, const std::string& to)
+{
+    return make(FileSystemCall::Rename, false, [&] { return ::renameat(folderFD, from.c_str(), folderFD, to.c_str()); });
+}
+
+int FileSystemCalls::unlinkAt(int folderFD, const std::string& name)
+{
+    return make(FileSystemCall::Unlink, true, [&] { return ::unlinkat(folderFD, name.c_str(), 0); });
+}
+
+ssize_t FileSystemCalls::listAttributes(int fd, char* names, size_t size)
+{
+    return make(FileSystemCall::ListAttributes, true, [&] { return ::flistxattr(fd, names, size); });
+}
+
+ssize_t FileSystemCalls::getAttribute(int fd, const std::string& name, void* value, size_t size)
+{
+    return make(FileSystemCall::GetAttribute, true, [&] { return ::fgetxattr(fd, name.c_str(), value, size); });
+}
+
+int FileSystemCalls::setAttribute(int fd, const std::string& name, const void* value, size_t size)
+{
+    return make(FileSystemCall::SetAttribute, true, [&] { return ::fsetxattr(fd, name.c_str(), value, size, 0); });
 }
 
 } // namespace brevanton

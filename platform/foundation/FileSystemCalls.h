@@ -42,6 +42,7 @@ enum class FileSystemCall {
     Rename,
     Exchange,
     Unlink,
+    MakeFolder,
     ListAttributes,
     GetAttribute,
     SetAttribute,
@@ -85,6 +86,18 @@ public:
     ssize_t listAttributes(const std::string& path, char* names, size_t size);
     ssize_t getAttribute(const std::string& path, const std::string& name, void* value, size_t size);
     int setAttribute(const std::string& path, const std::string& name, const void* value, size_t size);
+
+    // The same relative to an open folder, never through a symbolic link at
+    // `name` (fstatat, mkdirat, renameat and unlinkat; a link is looked at,
+    // renamed over or removed itself), and the extended attributes of an
+    // open file. They count as the calls of the same kind above.
+    int lstatAt(int folderFD, const std::string& name, struct ::stat& info);
+    int makeFolderAt(int folderFD, const std::string& name, mode_t mode);
+    int renameAt(int folderFD, const std::string& from, const std::string& to);
+    int unlinkAt(int folderFD, const std::string& name);
+    ssize_t listAttributes(int fd, char* names, size_t size);
+    ssize_t getAttribute(int fd, const std::string& name, void* value, size_t size);
+    int setAttribute(int fd, const std::string& name, const void* value, size_t size);
 
 protected:
     // 0 to make the call; an error number to answer instead, without making it.

@@ -5,6 +5,7 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -240,25 +241,46 @@ std::string parentDirectory(std::string_view path)
     return std::string(parent);
 }
 
-std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError, FileSystemCalls& calls)
+namespace {
+
+constexpr size_t temporaryRandomLength = 8;
+constexpr std::string_view temporaryMarker = ".tmp-";
+
+} // namespace
+
+std::string temporaryFileNameFor(std::string_view givenName)
 {
     // "." + name + ".tmp-" + 8 random characters must fit in one file name:
     // a long name is cut, at a UTF-8 character boundary.
-    constexpr size_t randomLength = 8;
-    constexpr std::string_view marker = ".tmp-";
-    const size_t nameRoom = NAME_MAX - 1 - marker.size() - randomLength;
-    size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t nameRoom = NAME_MAX - 1 - temporaryMarker.size() - temporaryRandomLength;
+    std::string name(givenName);
     if (name.size() > nameRoom) {
         size_t cut = nameRoom;
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
             --cut;
         name.resize(cut);
     }
+    return "." + name + std::string(temporaryMarker) + randomCharacters(temporaryRandomLength);
+}
+
+bool isTemporaryFileName(std::string_view name)
+{
+    const size_t tail = temporaryMarker.size() + temporaryRandomLength;
+    if (name.size() < 1 + tail || name.front() != '.')
+        return false;
+    std::string_view random = name.substr(name.size() - temporaryRandomLength);
+    return name.substr(name.size() - tail, temporaryMarker.size()) == temporaryMarker
+        && std::all_of(random.begin(), random.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError, FileSystemCalls& calls)
+{
+    size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string folder = parentDirectory(path);
     outFD = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temporaryPath = joinPath(folder, "." + name + std::string(marker) + randomCharacters(randomLength));
+        std::string temporaryPath = joinPath(folder, temporaryFileNameFor(name));
         outFD = calls.open(temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (outFD >= 0)
             return temporaryPath;

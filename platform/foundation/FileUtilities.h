@@ -47,6 +47,10 @@ void syncFolderOf(const std::string& path);
 // ".tmp-" and random characters), the name cut so that the whole fits in
 // the 255 bytes a file name may hold. Answers its path.
 [[nodiscard]] std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError = nullptr);
+// A new hidden name of that form for a temporary file beside the file named
+// `name` (a name, not a path), and whether a name is of that form.
+std::string temporaryFileNameFor(std::string_view name);
+bool isTemporaryFileName(std::string_view name);
 
 enum class FileKind { Regular, Directory };
 

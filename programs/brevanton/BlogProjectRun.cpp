@@ -17,6 +17,7 @@
 #include "platform/store/PersistentStore.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgent.h"
 #include "wordpress/VornickWordPressAgentFactory.h"
@@ -42,6 +43,17 @@ std::string projectFilePath(const std::string& path)
     return path;
 }
 
+// An archive as its file holds it: dates to the millisecond.
+std::string describeArchive(const VornickObjectArchive& archive)
+{
+    Dictionary written = archive.propertyList();
+    for (auto& [key, value] : written) {
+        if (value.isDate())
+            value = Value(VornickObjectArchive::archivedDateString(value.date()));
+    }
+    return Value(written).description();
+}
+
 // What the files hold of every blog, post and media item, by its place.
 std::map<std::string, std::string> describeIndex(ManagedObjectContext& context)
 {
@@ -52,15 +64,15 @@ std::map<std::string, std::string> describeIndex(ManagedObjectContext& context)
         if (!blog)
             continue;
         std::string place = toUTF8(blog->blogFolderName()) + "/";
-        objects[place + toUTF8(blog->sourceFileName())] = Value(blog->archivalRepresentation()->propertyList()).description();
+        objects[place + toUTF8(blog->sourceFileName())] = describeArchive(*blog->archivalRepresentation());
         for (auto& post : blog->posts()) {
             objects[place + toUTF8(post->sourceFileURL() ? post->sourceFileURL()->URLByDeletingLastPathComponent().lastPathComponent() : u"")
-                    + "/" + toUTF8(post->sourceFileName())] = Value(post->archivalRepresentation()->propertyList()).description();
+                    + "/" + toUTF8(post->sourceFileName())] = describeArchive(*post->archivalRepresentation());
         }
         for (auto& item : blog->objectsForKey(u"mediaItems")) {
             if (auto mediaItem = std::dynamic_pointer_cast<VornickWordPressMediaItem>(item))
                 objects[place + "media/" + toUTF8(mediaItem->sourceFileName())]
-                    = Value(mediaItem->archivalRepresentation()->propertyList()).description();
+                    = describeArchive(*mediaItem->archivalRepresentation());
         }
     }
     return objects;
@@ -170,6 +182,8 @@ std::shared_ptr<VornickWordPressBlogProject> openWordPressBlogProject(const std:
     if (!project)
         std::fprintf(stderr, "brevanton: cannot open the account project %s: %s\n", path.c_str(),
                      toUTF8(error.localizedDescription()).c_str());
+    else if (!project->index()->rebuildNotice().empty())
+        std::fprintf(stderr, "brevanton: %s\n", toUTF8(project->index()->rebuildNotice()).c_str());
     return project;
 }
 

@@ -71,6 +71,12 @@ protected:
             blog->setValueForKey(Value(std::u16string(name) == u"Second" ? u"2" : u"1"), u"identifierUsedByBlogService");
             blog->setObjectForKey(project->hostingAccount(), u"hostingAccount");
             blog->setHasEditsNotYetSavedToSourceFile(true);
+            // The user's snippet set (inside the project's folder) and post template (outside it).
+            URL root = project->sourceRootURL();
+            EXPECT_TRUE(blog->setFileReferenceFromPropertyList(u"fragmentSetFileReference",
+                Value(Dictionary { { u"absoluteURL", Value(root.URLByAppendingPathComponent(u"Mine.brevantonsnippets", false).absoluteString()) } })));
+            EXPECT_TRUE(blog->setFileReferenceFromPropertyList(u"singlePostEditingTemplateReference",
+                Value(Dictionary { { u"absoluteURL", Value(u"file:///srv/templates/single.html") }, { u"title", Value(u"Single") } })));
             auto tag = context.insertNewObject(u"BlogTag");
             tag->setValueForKey(Value(u"\u00c9t\u00e9"), u"title");
             tag->setObjectForKey(blog, u"blog");
@@ -93,7 +99,8 @@ protected:
                 post->setValueForKey(Value(spec.queued), u"publishAtNextSync");
                 post->setValueForKey(Value(Date(1700000000.0)), u"dateFirstPublished");
                 post->setValueForKey(Value(Date(1700000100.0)), u"dateLastPublished");
-                post->setValueForKey(Value(Date(1700000200.0)), u"dateLastEditedLocally");
+                // A local time: the file keeps its fraction of a second.
+                post->setValueForKey(Value(Date(1700000200.25)), u"dateLastEditedLocally");
                 if (spec.tagged)
                     post->addObjectForKey(tag, u"tags");
             }
@@ -124,6 +131,12 @@ TEST_F(VornickPublishedBlogProjectTests, FilesReindexedIntoAnEmptyStoreGiveTheSa
         before = snapshotOfIndex(*project->index()->managedObjectContext());
     }
     ASSERT_EQ(before.size(), 8u);
+    for (const auto& [name, values] : before) {
+        if (name.ends_with(u".brevantonblog")) {
+            EXPECT_EQ(values.at(u"snippetSet")[u"relativeURL"], Value(u"Mine.brevantonsnippets")) << toUTF8(name);
+            EXPECT_EQ(values.at(u"singlePostEditingTemplate")[u"title"], Value(u"Single")) << toUTF8(name);
+        }
+    }
     auto project = reopen(true);
     ASSERT_TRUE(project);
     EXPECT_EQ(project->hostingAccount()->loginID(), u"r\u00e9dacteur");

@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -236,6 +238,83 @@ TEST_F(VornickProjectTest, NewIndexIsFilledOnceFromTheFilesAndRebuiltWhenIncompa
     EXPECT_FALSE(fileExists(indexPath + ".indexing"));
     project.reset();
     (void)removeItem(indexPath);
+}
+
+TEST_F(VornickProjectTest, AnIndexThatCannotBeReadIsSetAsideAndBuiltAgainFromTheFiles)
+{
+    std::string root = m_folder + "/Prøject ✓";
+    ASSERT_TRUE(createDirectory(root + "/blogs"));
+    ASSERT_TRUE(writeFileAtomically(root + "/blogs/first.post", "Première"));
+    ASSERT_TRUE(writeFileAtomically(root + "/blogs/second.post", "Second"));
+    ASSERT_TRUE(writeFileAtomically(*projectFileURL().fileSystemPath(), "{ \"title\": \"Mine\" }"));
+    Error error;
+    auto project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+    ASSERT_TRUE(project) << error;
+    ASSERT_TRUE(project->save(&error)) << error;
+    std::string indexPath = project->index()->filePath();
+    EXPECT_TRUE(project->index()->rebuildNotice().empty());
+    project.reset();
+
+    const std::pair<const char*, std::function<bool()>> damages[] = {
+        { "garbage", [&] { return writeFileAtomically(indexPath, std::string(8192, 'x')); } },
+        { "cut short", [&] {
+             auto bytes = readFile(indexPath);
+             return bytes && bytes->size() > 200 && writeFileAtomically(indexPath, bytes->substr(0, 200));
+         } },
+    };
+    for (const auto& [what, damage] : damages) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(damage());
+        project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+        ASSERT_TRUE(project) << error;
+        std::string notice = toUTF8(project->index()->rebuildNotice());
+        EXPECT_NE(notice.find("could not be read"), std::string::npos) << notice;
+        EXPECT_NE(notice.find(".unreadable"), std::string::npos) << notice;
+        EXPECT_TRUE(fileExists(indexPath + ".unreadable"));
+        EXPECT_EQ(project->events.size(), 1u);
+        EXPECT_EQ(postCount(*project), 2u);
+        project.reset();
+    }
+    (void)removeItem(indexPath);
+    (void)removeItem(indexPath + ".unreadable");
+}
+
+TEST_F(VornickProjectTest, NoFileIsWrittenThroughALinkAndKilledWritesLeaveNothingBehind)
+{
+    std::string outside = m_folder + "/outside";
+    ASSERT_TRUE(createDirectory(outside));
+    ASSERT_TRUE(writeFileAtomically(outside + "/victim", "outside"));
+    Error error;
+    auto project = VornickProject::createWithNewProjectFileURL<TestProject>(projectFileURL(), &error);
+    ASSERT_TRUE(project) << error;
+    std::string root = m_folder + "/Prøject ✓/";
+    ASSERT_TRUE(createDirectory(root + "blogs"));
+    auto account = project->rootComponent();
+    account->setValueForKey(Value(u"Blög"), u"title");
+
+    // A link at the file's name is replaced by the file; a folder that is a link is refused, in words.
+    ASSERT_EQ(::symlink((outside + "/victim").c_str(), (root + "blogs/account.json").c_str()), 0);
+    ASSERT_TRUE(account->writeArchivalRepresentationToURL(URL::fileURLWithPath(root + "blogs/account.json", false),
+                                                          VornickObjectArchiveFormat::JSON, &error)) << error;
+    EXPECT_NE(readFile(root + "blogs/account.json")->find("Blög"), std::string::npos);
+    ASSERT_EQ(::symlink(outside.c_str(), (root + "blogs/linked").c_str()), 0);
+    account->setHasEditsNotYetSavedToSourceFile(true);
+    EXPECT_FALSE(account->writeArchivalRepresentationToURL(URL::fileURLWithPath(root + "blogs/linked/victim", false),
+                                                           VornickObjectArchiveFormat::JSON, &error));
+    EXPECT_NE(toUTF8(error.localizedDescription()).find("is a symbolic link"), std::string::npos) << error;
+    EXPECT_TRUE(account->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(readFile(outside + "/victim"), "outside");
+    EXPECT_EQ(directoryEntryNames(outside)->size(), 1u);
+
+    // What a write killed before its rename left goes at the next opening.
+    ASSERT_TRUE(project->save(&error)) << error;
+    project.reset();
+    std::string leftover = root + "blogs/" + temporaryFileNameFor("account.json");
+    ASSERT_TRUE(writeFileAtomically(leftover, "half"));
+    project = VornickProject::createWithContentsOfProjectFileURL<TestProject>(projectFileURL(), &error);
+    ASSERT_TRUE(project) << error;
+    EXPECT_FALSE(fileExists(leftover));
+    (void)removeItem(project->index()->filePath());
 }
 
 TEST_F(VornickProjectTest, AFirstIndexingCutShortIsErasedAndDoneAgain)

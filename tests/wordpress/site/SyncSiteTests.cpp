@@ -146,6 +146,27 @@ TEST_P(SyncSite, ImportsThenOnlyListsThenTakesChangesOfBothSides)
     EXPECT_EQ(blog->postsOnly().size(), 136u);
     EXPECT_FALSE(fileExists(gonePath));
     EXPECT_TRUE(fileExists(m_folder + "/data/Trash/files/" + goneName)) << goneName;
+
+    // The files hold what the index holds: the index the program rebuilds from them is the same.
+    Error error;
+    ASSERT_TRUE(m_project->save(&error)) << error;
+    m_project->siteIntegrator().setSyncSession(nullptr);
+    m_project->siteIntegrator().setAgent(nullptr);
+    blog.reset();
+    mine.reset();
+    theirs.reset();
+    both.reset();
+    m_account.reset();
+    ProcessLaunch launch;
+    launch.executable = BREVANTON_EXECUTABLE;
+    launch.arguments = { "--reindex", *m_project->projectFileURL().fileSystemPath() };
+    launch.environment["DISPLAY"] = std::nullopt;
+    launch.timeout = std::chrono::minutes(2);
+    m_project.reset();
+    auto reindexed = Process::run(launch);
+    ASSERT_TRUE(reindexed);
+    EXPECT_TRUE(reindexed->succeeded()) << reindexed->standardOutput << reindexed->standardError;
+    EXPECT_NE(reindexed->standardOutput.find(" 0 differences"), std::string::npos) << reindexed->standardOutput;
 }
 
 INSTANTIATE_TEST_SUITE_P(Protocols, SyncSite, ::testing::Values(SiteProtocol::REST, SiteProtocol::XMLRPC), siteProtocolName);

@@ -7,6 +7,7 @@
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace brevanton {
@@ -120,15 +121,21 @@ bool VornickProjectComponent::writeArchivalRepresentationToURL(const URL& url, V
     auto data = archivalRepresentation()->dataInFormat(format, outError);
     if (!data)
         return false;
-    // Nothing inside a project is written through a symbolic link.
+    // Nothing inside a project is written through a symbolic link: a folder
+    // on the way that is one refuses the write, a link at the file's name is
+    // replaced by the file.
     auto project = this->project();
     if (project && project->holdsPath(*path)) {
-        if (!project->writeFileInsideSourceRoot(*path, *data, outError))
+        std::string folder = parentDirectory(*path);
+        if (project->holdsPath(folder) && !project->holdsPathWithoutLinks(folder)
+            && !project->createFolderInsideSourceRoot(folder, outError))
             return false;
-    } else if (!createDirectory(parentDirectory(*path), true, outError)
-               || !writeFileInsideFolder(parentDirectory(*path), *path, *data, outError)) {
-        return false;
+        struct stat status;
+        if (::lstat(path->c_str(), &status) == 0 && S_ISLNK(status.st_mode) && !removeItem(*path, outError))
+            return false;
     }
+    if (!createDirectory(parentDirectory(*path), true, outError) || !writeFileAtomically(*path, *data, outError))
+        return false;
     auto written = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
     setSourceFileModificationDate(written->exists() ? std::optional(written->modificationDate()) : std::nullopt);
     setHasEditsNotYetSavedToSourceFile(false);

@@ -174,12 +174,7 @@ std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error*
 
 std::u16string VornickObjectArchive::archivedDateString(Date date)
 {
-    // A local time (an edit, the last sync) keeps its milliseconds: whole
-    // seconds would move it past the second the sync compares it with.
-    std::u16string text = ISO8601StringFromDate(date, { .fractionalSeconds = true });
-    if (text.ends_with(u".000Z"))
-        text.replace(text.size() - 5, 4, u"");
-    return text;
+    return ISO8601StringFromDate(date);
 }
 
 std::optional<std::string> VornickObjectArchive::dataInFormat(VornickObjectArchiveFormat format, Error* outError) const

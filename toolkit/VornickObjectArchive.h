@@ -73,8 +73,7 @@ public:
     // The attributes as an XML property list (UTF-8).
     [[nodiscard]] std::optional<std::string> xmlDataReturningErrorIn(Error* outError) const;
     // The attributes as pretty-printed JSON with numbers as strings (UTF-8).
-    // Dates are written in ISO 8601 to the millisecond, whole seconds
-    // without a fraction.
+    // Dates are written in ISO 8601 to the second.
     [[nodiscard]] std::optional<std::string> jsonDataReturningErrorIn(Error* outError) const;
     // A date as the JSON form writes it.
     static std::u16string archivedDateString(Date);

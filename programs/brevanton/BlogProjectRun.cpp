@@ -43,7 +43,7 @@ std::string projectFilePath(const std::string& path)
     return path;
 }
 
-// An archive as its file holds it: dates to the millisecond.
+// An archive as its file holds it: dates to the second.
 std::string describeArchive(const VornickObjectArchive& archive)
 {
     Dictionary written = archive.propertyList();

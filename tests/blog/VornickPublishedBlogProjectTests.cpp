@@ -99,8 +99,7 @@ protected:
                 post->setValueForKey(Value(spec.queued), u"publishAtNextSync");
                 post->setValueForKey(Value(Date(1700000000.0)), u"dateFirstPublished");
                 post->setValueForKey(Value(Date(1700000100.0)), u"dateLastPublished");
-                // A local time: the file keeps its fraction of a second.
-                post->setValueForKey(Value(Date(1700000200.25)), u"dateLastEditedLocally");
+                post->setValueForKey(Value(Date(1700000200.0)), u"dateLastEditedLocally");
                 if (spec.tagged)
                     post->addObjectForKey(tag, u"tags");
             }

@@ -3,7 +3,6 @@
 #include "platform/foundation/CharacterSet.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/FileUtilities.h"
-#include "platform/foundation/FolderConfinedWriting.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"

@@ -6,6 +6,7 @@
 // seconds each should take, which a busy machine keeps too and a wait for tidy
 // over the deepest pages (minutes) does not; the three seconds themselves are
 // the benchmark's to check.
+#include "tests/InstrumentedBuild.h"
 #include "tests/brevanton/BrevantonExecutableTestSupport.h"
 
 #include "platform/foundation/FileUtilities.h"
@@ -22,17 +23,7 @@ namespace {
 
 // The sanitizers' builds run the program several times slower: the bound
 // grows with them, and still tells a wait for tidy past its budget.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double instrumentedSlowdown = 5;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr double instrumentedSlowdown = 5;
-#else
-constexpr double instrumentedSlowdown = 1;
-#endif
-#else
-constexpr double instrumentedSlowdown = 1;
-#endif
+constexpr double instrumentedSlowdown = testsRunInstrumented ? 5 : 1;
 
 size_t count(std::string_view text, std::string_view part)
 {

@@ -1,3 +1,4 @@
+#include "tests/InstrumentedBuild.h"
 #include "tests/wordpress/WordPressAgentTestSupport.h"
 
 #include <fstream>
@@ -6,19 +7,8 @@ namespace brevanton {
 namespace agent_hostile_server_tests {
 namespace {
 
-// The sanitizers' allocator keeps freed blocks in quarantine and adds shadow
-// memory: the bound grows with it, and still tells an unbounded reply.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr long peakGrowthBoundKilobytes = 64 * 1024;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr long peakGrowthBoundKilobytes = 64 * 1024;
-#else
-constexpr long peakGrowthBoundKilobytes = 16 * 1024;
-#endif
-#else
-constexpr long peakGrowthBoundKilobytes = 16 * 1024;
-#endif
+// The sanitizers' allocator keeps freed blocks: the bound grows with it.
+constexpr long peakGrowthBoundKilobytes = (testsRunInstrumented ? 64 : 16) * 1024;
 
 using testserver::LoopbackHTTPServer;
 using testserver::TestHTTPRequest;

@@ -1,3 +1,4 @@
+#include "tests/InstrumentedBuild.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -19,19 +20,8 @@ using namespace brevanton::testserver;
 namespace url_session_reply_limits_tests {
 namespace {
 
-// The sanitizers' allocator keeps freed blocks in quarantine and adds shadow
-// memory: the bound grows with it, and still tells an unbounded reply.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr long peakGrowthBoundKilobytes = 64 * 1024;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr long peakGrowthBoundKilobytes = 64 * 1024;
-#else
-constexpr long peakGrowthBoundKilobytes = 16 * 1024;
-#endif
-#else
-constexpr long peakGrowthBoundKilobytes = 16 * 1024;
-#endif
+// The sanitizers' allocator keeps freed blocks: the bound grows with it.
+constexpr long peakGrowthBoundKilobytes = (testsRunInstrumented ? 64 : 16) * 1024;
 
 // Kilobytes of a /proc/self/status field.
 long statusKilobytes(const std::string& field)

@@ -43,20 +43,6 @@ std::string joinPath(std::string_view folder, std::string_view name)
     return result;
 }
 
-// Writes all of `data` from the start of the file; the errno of the failure otherwise.
-int writeAll(FileSystemCalls& calls, int fd, std::string_view data)
-{
-    off_t offset = 0;
-    while (!data.empty()) {
-        ssize_t count = calls.pwrite(fd, data.data(), data.size(), offset);
-        if (count < 0)
-            return errno;
-        data.remove_prefix(static_cast<size_t>(count));
-        offset += count;
-    }
-    return 0;
-}
-
 std::string randomCharacters(size_t count)
 {
     static constexpr char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -200,6 +186,32 @@ std::optional<std::vector<std::string>> directoryEntryNames(const std::string& p
     return names;
 }
 
+int writeAll(FileSystemCalls& calls, int fd, std::string_view data)
+{
+    off_t offset = 0;
+    while (!data.empty()) {
+        ssize_t count = calls.pwrite(fd, data.data(), data.size(), offset);
+        if (count < 0)
+            return errno;
+        data.remove_prefix(static_cast<size_t>(count));
+        offset += count;
+    }
+    return 0;
+}
+
+int giveReplacementTheOwnerOf(FileSystemCalls& calls, int fd, const struct stat& existing)
+{
+    if (existing.st_uid == ::geteuid() && existing.st_gid == ::getegid())
+        return 0;
+    if (calls.fchown(fd, existing.st_uid, existing.st_gid) == 0)
+        return 0;
+    if (errno != EPERM && errno != EINVAL)
+        return errno;
+    if (calls.fchown(fd, static_cast<uid_t>(-1), existing.st_gid) < 0 && errno != EPERM && errno != EINVAL)
+        return errno;
+    return 0;
+}
+
 namespace {
 
 bool removeTree(const std::string& path, Error* outError)
@@ -338,17 +350,8 @@ std::optional<std::string> writeTemporaryFileBeside(const std::string& givenPath
     if (int error = writeAll(calls, fd, contents))
         return fail(error);
     if (replacing) {
-        // The new file keeps the old one's owner, and its group where only
-        // that may be given; a change this process may not make (EPERM:
-        // another user's file) is passed over, any other failure fails.
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (calls.fchown(fd, existing.st_uid, existing.st_gid) < 0) {
-                if (errno != EPERM && errno != EINVAL)
-                    return fail(errno);
-                if (calls.fchown(fd, static_cast<uid_t>(-1), existing.st_gid) < 0 && errno != EPERM && errno != EINVAL)
-                    return fail(errno);
-            }
-        }
+        if (int error = giveReplacementTheOwnerOf(calls, fd, existing))
+            return fail(error);
         Error attributeError;
         auto names = listAttributes(calls, path, &attributeError);
         if (!names && attributeError.code() != ENOTSUP)

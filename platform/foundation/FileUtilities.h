@@ -15,6 +15,8 @@
 
 namespace brevanton {
 
+class FileSystemCalls;
+
 // The name of the application's folder inside each XDG base folder.
 inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanton";
 
@@ -39,6 +41,12 @@ inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanto
 [[nodiscard]] std::optional<std::string> writeTemporaryFileBeside(const std::string& path, std::string_view contents,
                                                     std::string& outTarget, Error* outError = nullptr,
                                                     mode_t newFileMode = 0644);
+// Writes all of `data` at the start of the open file; 0, or the errno of the failure.
+int writeAll(FileSystemCalls&, int fd, std::string_view data);
+// Gives a file written to replace another the replaced file's owner, and its
+// group where only that may be given; a change this process may not make
+// (another user's file) is passed over. 0, or the errno of another failure.
+int giveReplacementTheOwnerOf(FileSystemCalls&, int fd, const struct stat& existing);
 // Flushes the folder holding `path` (its entries: a rename into it) to disk.
 void syncFolderOf(const std::string& path);
 

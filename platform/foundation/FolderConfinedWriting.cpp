@@ -295,24 +295,11 @@ bool writeFileInsideFolder(const std::string& folder, const std::string& path, s
         return setError(outError, pathError(error, path));
     };
 
-    for (off_t offset = 0; offset < static_cast<off_t>(contents.size());) {
-        ssize_t count = calls.pwrite(fd, contents.data() + offset, contents.size() - static_cast<size_t>(offset), offset);
-        if (count < 0)
-            return fail(errno);
-        offset += count;
-    }
+    if (int error = writeAll(calls, fd, contents))
+        return fail(error);
     if (replacing) {
-        // The new file keeps the old one's owner, and its group where only
-        // that may be given; a change this process may not make (another
-        // user's file) is passed over, any other failure fails.
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (calls.fchown(fd, existing.st_uid, existing.st_gid) < 0) {
-                if (errno != EPERM && errno != EINVAL)
-                    return fail(errno);
-                if (calls.fchown(fd, static_cast<uid_t>(-1), existing.st_gid) < 0 && errno != EPERM && errno != EINVAL)
-                    return fail(errno);
-            }
-        }
+        if (int error = giveReplacementTheOwnerOf(calls, fd, existing))
+            return fail(error);
         if (int error = copyUserAttributes(calls, existingFD.get(), fd))
             return fail(error);
     }

@@ -38,14 +38,7 @@ std::unique_ptr<VornickFindAndReplaceController> VornickContentEditingView::Inte
             preferences.setUseNativeSpecialCharacters(true);
             auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
                 preferences, vornick_nonBreakingSpaceSubstituteCharacter(frame), VornickNewlineConvention::LF);
-            std::weak_ptr<VornickBlockModeHelper> helper = of(m_view).blockModeHelper;
-            writer->setCommentToFragmentDescriptionLookupBlock(
-                [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
-                    if (auto strong = helper.lock())
-                        return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
-                            strong->fragmentDescriptionForBlockStartComment(comment));
-                    return nullptr;
-                });
+            of(m_view).letWriterFindBlockFragments(*writer);
             return writer;
         }
         void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVerticallyCentered(range); }

@@ -55,6 +55,8 @@ struct VornickContentEditingView::SubresourceReload {
 struct VornickContentEditingView::Internals {
     bool editable { true };
     std::shared_ptr<VornickBlockModeHelper> blockModeHelper;
+    // Lets `writer` find each block's fragment description from its start comment.
+    void letWriterFindBlockFragments(VornickHTMLWriter& writer) const;
     std::optional<URL> mainFrameURL;
     std::set<WebFrame*> webFramesBeingLoaded;
     VornickResourceLoadAttempts resourcesBeingLoaded;

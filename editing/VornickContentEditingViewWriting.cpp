@@ -121,17 +121,22 @@ std::vector<std::weak_ptr<const DOMNode>> VornickContentEditingView::nodesToOmit
     return nodes;
 }
 
-std::shared_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForWebFrame(const WebFrame& frame) const
+void VornickContentEditingView::Internals::letWriterFindBlockFragments(VornickHTMLWriter& writer) const
 {
-    auto writer = vornick_HTMLWriter(frame);
-    std::weak_ptr<VornickBlockModeHelper> helper = m_internals->blockModeHelper;
-    writer->setCommentToFragmentDescriptionLookupBlock(
+    std::weak_ptr<VornickBlockModeHelper> helper = blockModeHelper;
+    writer.setCommentToFragmentDescriptionLookupBlock(
         [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
             if (auto strong = helper.lock())
                 return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
                     strong->fragmentDescriptionForBlockStartComment(comment));
             return nullptr;
         });
+}
+
+std::shared_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForWebFrame(const WebFrame& frame) const
+{
+    auto writer = vornick_HTMLWriter(frame);
+    m_internals->letWriterFindBlockFragments(*writer);
     writer->setNodesToOmit(nodesToOmitWhenWriting(frame));
     return writer;
 }

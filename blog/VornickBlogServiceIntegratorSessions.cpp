@@ -22,6 +22,8 @@
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickURLExtensions.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 namespace {
@@ -477,8 +479,6 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
     // A failed request changes nothing the server did not say: an account
     // that has its blog already syncs it as it is, its title and address kept.
     bool hasBlog = account && !account->objectsForKey(u"blogs").empty();
-    if (!required && hasBlog)
-        logToSyncLog(u"The site list could not be read; syncing the blogs already known, unchanged");
     if (!required && !hasBlog) {
         std::u16string siteTitle;
         if (auto endpoint = std::dynamic_pointer_cast<VornickGetAPIEndpointSyncStep>(m_syncSession->stepWithName(u"getAPIEndpoint")))
@@ -494,9 +494,18 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
                 logToSyncLog(u"Failed to save the site list: " + saveError.localizedDescription());
         }
     }
-    if (!required)
+    bool failed = required;
+    if (!required) {
         addStepsForKnownBlogsToSyncSession(*m_syncSession);
-    step->setState(required ? VornickSyncStepState::Failed : VornickSyncStepState::Completed);
+        // Known blogs that no step can sync (they lack the identifier the
+        // list would have given them) leave nothing to do: the session fails
+        // with the request's reason rather than end as if it had synced.
+        auto& steps = m_syncSession->steps();
+        failed = std::none_of(steps.begin(), steps.end(), [](auto& child) { return dynamic_cast<VornickBlogSyncStep*>(child.get()); });
+        logToSyncLog(failed ? u"The site list could not be read, and no blog known here can be synced without it"
+                            : u"The site list could not be read; syncing the blogs already known, unchanged");
+    }
+    step->setState(failed ? VornickSyncStepState::Failed : VornickSyncStepState::Completed);
     step->queueMainThreadStatusUpdateNotification();
     if (m_delegate)
         m_delegate->blogServiceIntegratorFailedToGetBlogDescriptionsWithError(*this, error);

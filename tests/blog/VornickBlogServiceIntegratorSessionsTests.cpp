@@ -323,6 +323,29 @@ TEST_F(VornickBlogServiceIntegratorSessionsTests, AFailedSiteListLeavesAKnownBlo
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 1u);
 }
 
+TEST_F(VornickBlogServiceIntegratorSessionsTests, AFailedSiteListWithNoBlogItCanSyncFailsTheSessionWithItsReason)
+{
+    // A blog file without its identifier (written by hand, or by another
+    // program) gives a known blog that no step can sync.
+    project->fakeAccount().setValueForKey(Value(u"https://self.example/"), u"rootURLString");
+    auto unnamed = std::dynamic_pointer_cast<VornickPublishedBlog>(context.insertNewObject(u"Blog"));
+    ASSERT_TRUE(unnamed);
+    unnamed->setObjectForKey(project->hostingAccount(), u"hostingAccount");
+    unnamed->setTitle(u"Kitchen Notes");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.script(Kind::BlogDescriptions, Behavior::FailWithHTTP500); };
+    auto session = startSession();
+    drain();
+    auto& getBlogs = leaf(*session, u"getBlogs");
+    EXPECT_EQ(getBlogs.state(), VornickSyncStepState::Failed);
+    EXPECT_EQ(getBlogs.statusMessage(), u"Failed: " + FakeBlogServiceAgent::http500Error().localizedDescription());
+    EXPECT_EQ(stepNames(*session), "getBlogs");
+    EXPECT_EQ(session->state(), VornickSyncStepState::Failed) << "nothing was synced";
+    EXPECT_TRUE(logHas("no blog known here can be synced without it"));
+    EXPECT_EQ(delegate.calls, (std::vector<std::string> { "blogsFailed:500", "session:3" }));
+}
+
 TEST_F(VornickBlogServiceIntegratorSessionsTests, SiteListAnswersCountOnlyOnceAndOnlyWhileTheSessionRuns)
 {
     site.addBlog(u"7", u"Seven");

@@ -2,12 +2,10 @@
 
 #include "documents/VornickProject.h"
 #include "platform/foundation/FileUtilities.h"
-#include "platform/foundation/FolderConfinedWriting.h"
 #include "platform/store/ManagedObjectModel.h"
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
 
-#include <sys/stat.h>
 #include <vector>
 
 namespace brevanton {
@@ -123,18 +121,12 @@ bool VornickProjectComponent::writeArchivalRepresentationToURL(const URL& url, V
         return false;
     // Nothing inside a project is written through a symbolic link: a folder
     // on the way that is one refuses the write, a link at the file's name is
-    // replaced by the file.
+    // replaced by the file (FolderConfinedWriting.h).
     auto project = this->project();
-    if (project && project->holdsPath(*path)) {
-        std::string folder = parentDirectory(*path);
-        if (project->holdsPath(folder) && !project->holdsPathWithoutLinks(folder)
-            && !project->createFolderInsideSourceRoot(folder, outError))
-            return false;
-        struct stat status;
-        if (::lstat(path->c_str(), &status) == 0 && S_ISLNK(status.st_mode) && !removeItem(*path, outError))
-            return false;
-    }
-    if (!createDirectory(parentDirectory(*path), true, outError) || !writeFileAtomically(*path, *data, outError))
+    bool wrote = project && project->holdsPath(*path)
+        ? project->writeFileInsideSourceRoot(*path, *data, outError)
+        : createDirectory(parentDirectory(*path), true, outError) && writeFileAtomically(*path, *data, outError);
+    if (!wrote)
         return false;
     auto written = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
     setSourceFileModificationDate(written->exists() ? std::optional(written->modificationDate()) : std::nullopt);

@@ -36,6 +36,7 @@ std::string_view fileSystemCallName(FileSystemCall call)
     case FileSystemCall::ListAttributes: return "listxattr";
     case FileSystemCall::GetAttribute: return "getxattr";
     case FileSystemCall::SetAttribute: return "setxattr";
+    case FileSystemCall::Futimens: return "futimens";
     }
     return "?";
 }
@@ -154,6 +155,11 @@ int FileSystemCalls::fallocate(int fd, off_t size)
 int FileSystemCalls::fchmod(int fd, mode_t mode)
 {
     return make(FileSystemCall::Fchmod, true, [&] { return ::fchmod(fd, mode); });
+}
+
+int FileSystemCalls::futimens(int fd, const struct ::timespec times[2])
+{
+    return make(FileSystemCall::Futimens, true, [&] { return ::futimens(fd, times); });
 }
 
 int FileSystemCalls::fchown(int fd, uid_t owner, gid_t group)

@@ -46,6 +46,7 @@ enum class FileSystemCall {
     ListAttributes,
     GetAttribute,
     SetAttribute,
+    Futimens,
 };
 
 // The call's name, as in "fsync".
@@ -76,6 +77,8 @@ public:
     // Reserves the space of the first `size` bytes (posix_fallocate), answering as the others do.
     int fallocate(int fd, off_t size);
     int fchmod(int fd, mode_t mode);
+    // Sets the open file's access and modification times (futimens).
+    int futimens(int fd, const struct ::timespec times[2]);
     int fchown(int fd, uid_t owner, gid_t group);
     int flock(int fd, int operation);
     int rename(const std::string& from, const std::string& to);

@@ -182,6 +182,29 @@ int copyUserAttributes(FileSystemCalls& calls, int from, int to)
     return 0;
 }
 
+// Within one tick of the file system's clock a new file gets the time of
+// the one it replaces, and looks unchanged to whoever compares the times (the
+// project's indexing reads again only files modified since it read them):
+// the open file's modification time is set just past `replaced` unless it
+// already is later. 0, or the error number.
+int moveModificationTimePast(FileSystemCalls& calls, int fd, const struct timespec& replaced)
+{
+    struct stat written;
+    if (calls.fstat(fd, written) < 0)
+        return errno;
+    auto isLater = [](const struct timespec& a, const struct timespec& b) { return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec; };
+    if (isLater(written.st_mtim, replaced))
+        return 0;
+    // A microsecond: what a date in seconds since 1970 still tells apart.
+    struct timespec times[2] = { { 0, UTIME_OMIT }, replaced };
+    times[1].tv_nsec += 1000;
+    if (times[1].tv_nsec >= 1000000000) {
+        times[1].tv_nsec -= 1000000000;
+        ++times[1].tv_sec;
+    }
+    return calls.futimens(fd, times) < 0 ? errno : 0;
+}
+
 size_t removeLeftoversIn(FileSystemCalls& calls, int folderFD, int depth)
 {
     int listFD = calls.openAt(folderFD, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -305,6 +328,10 @@ bool writeFileInsideFolder(const std::string& folder, const std::string& path, s
     }
     if (calls.fchmod(fd, mode) < 0)
         return fail(errno);
+    if (replacing) {
+        if (int error = moveModificationTimePast(calls, fd, existing.st_mtim))
+            return fail(error);
+    }
     if (calls.fsync(fd) < 0)
         return fail(errno);
     if (calls.renameAt(folderFD.get(), temporaryName, name) < 0)

@@ -23,7 +23,9 @@ namespace brevanton {
 // `newFileMode` less the umask), but through no symbolic link: the folders
 // from `folder` down are made when missing, and one that is a link fails
 // the write (ELOOP, the message names it); a link at `path` itself is
-// replaced by the new file, the file it pointed to left as it was. The
+// replaced by the new file, the file it pointed to left as it was. A
+// replaced file's modification time always moves on, even within one tick
+// of the file system's clock. The
 // temporary file is locked while it exists, which tells it from one a
 // killed write left (removeLeftoverTemporaryFiles).
 [[nodiscard]] bool writeFileInsideFolder(const std::string& folder, const std::string& path, std::string_view contents,

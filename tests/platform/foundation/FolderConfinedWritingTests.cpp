@@ -116,6 +116,16 @@ TEST_F(FolderConfinedWriting, AReplacedFileKeepsItsModeAndAttributesAndAFailedCa
     if (attributes) {
         EXPECT_EQ(getExtendedAttribute(path, "brevanton.test"), "kept");
     }
+
+    // A replacement made within the replaced file's clock tick (here: a file
+    // dated ahead) still reads as modified after it.
+    struct timespec ahead[2] = { { 0, UTIME_OMIT }, { info.st_mtim.tv_sec + 1000, 999999500 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ahead, 0), 0);
+    ASSERT_TRUE(writeFileInsideFolder(m_inside, path, "third"));
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, ahead[1].tv_sec + 1);
+    EXPECT_GT(info.st_mtim.tv_nsec, 0);
+    EXPECT_LT(info.st_mtim.tv_nsec, 1000000);
 }
 
 TEST_F(FolderConfinedWriting, LeftoverTemporaryFilesGoUnlessAWriteHoldsThem)

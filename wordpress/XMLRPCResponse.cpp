@@ -1,6 +1,7 @@
 #include "wordpress/XMLRPCResponse.h"
 
 #include "platform/foundation/Text.h"
+#include "platform/foundation/UTF8SequenceLength.h"
 #include "wordpress/XMLRPCEventBasedParser.h"
 
 #include <algorithm>
@@ -133,6 +134,53 @@ std::string_view view(const Data& data)
     return std::string_view(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
+// What an undecodable byte becomes for the XML parser, which takes no
+// U+FFFF: U+FDD0, a noncharacter, made U+FFFF in the values read.
+constexpr std::string_view undecodableByteMark = "\xEF\xB7\x90";
+
+// The bytes with each one that is no part of a UTF-8 sequence marked;
+// nullopt when there is none.
+std::optional<std::string> withUndecodableBytesMarked(std::string_view bytes)
+{
+    std::optional<std::string> marked;
+    size_t copiedUpTo = 0;
+    for (size_t index = 0; index < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[index]) < 0x80) {
+            ++index;
+        } else if (size_t length = multibyteUTF8SequenceLength(bytes, index)) {
+            index += length;
+        } else {
+            if (!marked)
+                marked.emplace().reserve(bytes.size() + 16);
+            marked->append(bytes.substr(copiedUpTo, index - copiedUpTo)).append(undecodableByteMark);
+            copiedUpTo = ++index;
+        }
+    }
+    if (marked)
+        marked->append(bytes.substr(copiedUpTo));
+    return marked;
+}
+
+// Every string in the value with its marks made U+FFFF, as the JSON reader
+// marks undecodable text: the entry checks leave out the entry that holds
+// one and keep the rest of the reply.
+void markUndecodableText(Value& value)
+{
+    if (value.isString()) {
+        if (value.string().find(u'\uFDD0') != std::u16string::npos) {
+            std::u16string text = value.string();
+            std::replace(text.begin(), text.end(), u'\uFDD0', u'\uFFFF');
+            value = Value(std::move(text));
+        }
+    } else if (value.isArray()) {
+        for (auto& element : value.array())
+            markUndecodableText(element);
+    } else if (value.isDictionary()) {
+        for (auto& [key, member] : value.dictionary())
+            markUndecodableText(member);
+    }
+}
+
 } // namespace
 
 std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
@@ -147,6 +195,7 @@ XMLRPCResponse::XMLRPCResponse(std::string_view data)
     : m_bytes(dataWithoutForbiddenCharacters(data))
 {
     read({});
+    readAgainIfUndecodable();
 }
 
 XMLRPCResponse::XMLRPCResponse(std::shared_ptr<const Data> data)
@@ -166,6 +215,21 @@ XMLRPCResponse::XMLRPCResponse(std::shared_ptr<const Data> data)
         m_bytes = dataWithoutForbiddenCharacters(all);
         read({});
     }
+    readAgainIfUndecodable();
+}
+
+void XMLRPCResponse::readAgainIfUndecodable()
+{
+    // The XML parser refuses a whole reply for one byte that is not UTF-8;
+    // only such a refusal costs the look for them.
+    if (hasObject() || m_parserError.isEmpty())
+        return;
+    auto marked = withUndecodableBytesMarked(bytes());
+    if (!marked)
+        return;
+    m_bytes = std::make_shared<const Data>(marked->begin(), marked->end());
+    read({});
+    markUndecodableText(m_object);
 }
 
 std::string_view XMLRPCResponse::bytes() const

@@ -16,7 +16,8 @@ namespace brevanton {
 
 class XMLRPCResponse {
 public:
-    // Reads the bytes, leaving out every character XML 1.0 forbids first.
+    // Reads the bytes, leaving out every character XML 1.0 forbids first; a
+    // byte that is no part of a UTF-8 sequence reads as U+FFFF in its string.
     explicit XMLRPCResponse(std::string_view data);
     // The same for bytes held elsewhere (a reply as the connection received
     // it): read where they are and kept shared, unless they hold such a
@@ -42,6 +43,10 @@ private:
     std::string_view bytes() const;
     // Reads the bytes, with the parser looking at each piece with `pieceCheck` when given.
     void read(std::function<bool(std::string_view)> pieceCheck);
+    // A reply refused for bytes that are not UTF-8 is read again with each
+    // such byte in a string marked U+FFFF (as the JSON reader marks them), so
+    // that only the entries that hold one are left out.
+    void readAgainIfUndecodable();
 
     // What was read, never null.
     std::shared_ptr<const Data> m_bytes;

@@ -205,6 +205,15 @@ TEST_F(VornickWordPressHostileRepliesTests, AnEntryThatCannotBeMappedIsSkippedAn
             "Skipping the post at position 1 of the listing: its id \"1.5\" is not a positive integer",
             "Skipping the post at position 2 of the listing: its id \"../../x\" is not a positive integer" },
           1 },
+        { "bad bytes, XML-RPC", true,
+          [](int) {
+              return "<array><data>" + xmlrpcPost("<string>40</string>", "caf\xE9") + xmlrpcPost("<string>41</string>", "Caf\xC3\xA9 fine")
+                  + xmlrpcPost("<string>42</string>", "\xF0\x9F\x98") + "</data></array>";
+          },
+          { u"41" },
+          { "Skipping the post at position 0 of the listing: its title is not valid text",
+            "Skipping the post at position 2 of the listing: its title is not valid text" },
+          1 },
         { "the same page for every offset", false, [](int) { return restPosts(100, 50); }, {}, 
           { "The listing of posts for \"Kitchen\" ends at offset 50: the server sent no post it had not sent already" }, 2 },
         { "the same page for every offset, XML-RPC", true, [](int) { return xmlrpcPosts(100, 50); }, {},

@@ -113,15 +113,16 @@ private:
 // open, which it takes for the end of the row instead of ignoring; and
 // </form> when the form it would close has already been popped but another
 // form is open: it looks for any form in scope, not the one the form
-// element pointer holds, and closes what lies above it.
+// element pointer holds, and closes what lies above it. Its release also
+// still parses SELECT by the insertion modes the algorithm has dropped.
 bool parse5DepartsOn(const std::u16string& markup, const char* contextName)
 {
-    if (contextName && std::string_view(contextName) == "noscript")
+    if (contextName && (std::string_view(contextName) == "noscript" || std::string_view(contextName) == "select"))
         return true;
     if (markup.find(std::u16string_view(u"\0\0", 2)) != std::u16string::npos)
         return true;
     auto lowered = asciiLowercase(markup);
-    for (auto piece : { u"<template", u"</tbody", u"</thead", u"</tfoot" }) {
+    for (auto piece : { u"<template", u"</tbody", u"</thead", u"</tfoot", u"<select" }) {
         if (lowered.find(piece) != std::u16string::npos)
             return true;
     }

@@ -49,8 +49,6 @@ enum class Mode : uint8_t {
     InTableBody,
     InRow,
     InCell,
-    InSelect,
-    InSelectInTable,
     InTemplate,
     AfterBody,
     InFrameset,
@@ -266,7 +264,7 @@ struct InsertionPlace {
     DOMNode* before { nullptr };
 };
 
-enum class Scope : uint8_t { Default, ListItem, Button, Table, Select };
+enum class Scope : uint8_t { Default, ListItem, Button, Table };
 
 std::shared_ptr<DOMNode> sharedElement(DOMElement* element)
 {
@@ -328,8 +326,6 @@ private:
     Result inTableBody(HTMLToken&);
     Result inRow(HTMLToken&);
     Result inCell(HTMLToken&);
-    Result inSelect(HTMLToken&);
-    Result inSelectInTable(HTMLToken&);
     Result inTemplate(HTMLToken&);
     Result afterBody(HTMLToken&);
     Result inFrameset(HTMLToken&);
@@ -389,6 +385,8 @@ private:
     void clearStackBackTo(std::initializer_list<T> tags);
     void resetInsertionMode();
     bool hasTemplateOnStack() const { return m_htmlTagCount[static_cast<size_t>(T::template_)] > 0; }
+    // A fragment parsed as the content of a select, which nothing in it closes.
+    bool isInSelectContext() const { return m_isFragment && m_fragmentContext.is(T::select); }
     size_t countOnStack(T tag) const { return m_htmlTagCount[static_cast<size_t>(tag)]; }
 
     // Active formatting elements.
@@ -543,8 +541,6 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
         switch (scope) {
         case Scope::Table:
             return isOneOf(entry.tag, { T::html, T::table, T::template_ });
-        case Scope::Select:
-            return !isOneOf(entry.tag, { T::optgroup, T::option });
         case Scope::ListItem:
             if (isOneOf(entry.tag, { T::ol, T::ul }))
                 return true;
@@ -560,11 +556,9 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
                                              T::template_ };
         return boundaries.contains(entry.tag);
     case Namespace::MathML:
-        return scope == Scope::Select
-            || (scope != Scope::Table && isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml }));
+        return scope != Scope::Table && isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml });
     case Namespace::SVG:
-        return scope == Scope::Select
-            || (scope != Scope::Table && isOneOf(entry.tag, { T::foreignobject, T::desc, T::title }));
+        return scope != Scope::Table && isOneOf(entry.tag, { T::foreignobject, T::desc, T::title });
     }
     return false;
 }
@@ -702,20 +696,6 @@ void TreeBuilder::resetInsertionMode()
             continue;
         }
         switch (node.tag) {
-        case T::select:
-            if (!last) {
-                for (size_t j = i - 1; j > 0; --j) {
-                    auto& ancestor = m_stack[j - 1];
-                    if (ancestor.is(T::template_))
-                        break;
-                    if (ancestor.is(T::table)) {
-                        m_mode = Mode::InSelectInTable;
-                        return;
-                    }
-                }
-            }
-            m_mode = Mode::InSelect;
-            return;
         case T::td:
         case T::th:
             if (!last) {
@@ -1482,10 +1462,6 @@ Result TreeBuilder::dispatchOther(Mode mode, HTMLToken& token)
         return inRow(token);
     case Mode::InCell:
         return inCell(token);
-    case Mode::InSelect:
-        return inSelect(token);
-    case Mode::InSelectInTable:
-        return inSelectInTable(token);
     case Mode::InTemplate:
         return inTemplate(token);
     case Mode::AfterBody:
@@ -2085,6 +2061,15 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         m_framesetOK = false;
         return Result::Done;
     case T::input: {
+        // An input closes an open select (one that is the fragment's context stays).
+        if (isInSelectContext()) {
+            parseError();
+            return Result::Done;
+        }
+        if (inScope(T::select)) {
+            parseError();
+            popUntil(T::select);
+        }
         auto* type = token.attribute(u"type");
         if (!type || !equalsIgnoringASCIICase(type->value, u"hidden"))
             m_framesetOK = false;
@@ -2101,6 +2086,11 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         return Result::Done;
     case T::hr:
         closePInButtonScope();
+        if (inScope(T::select)) {
+            generateImpliedEndTags();
+            if (inScope(T::option) || inScope(T::optgroup))
+                parseError();
+        }
         insertElement(token);
         pop();
         m_framesetOK = false;
@@ -2132,18 +2122,28 @@ Result TreeBuilder::inBodyStartTag(HTMLToken& token)
         parseGenericText(token, HTMLTokenizer::State::RAWTEXT);
         return Result::Done;
     case T::select:
+        // Selects do not nest: a select inside one closes it.
+        if (isInSelectContext()) {
+            parseError();
+            return Result::Done;
+        }
+        if (inScope(T::select)) {
+            parseError();
+            popUntil(T::select);
+            return Result::Done;
+        }
         reconstructFormattingElements();
         insertElement(token);
         m_framesetOK = false;
-        if (m_mode == Mode::InTable || m_mode == Mode::InCaption
-            || m_mode == Mode::InTableBody || m_mode == Mode::InRow || m_mode == Mode::InCell)
-            m_mode = Mode::InSelectInTable;
-        else
-            m_mode = Mode::InSelect;
         return Result::Done;
     case T::optgroup:
     case T::option:
-        if (current().is(T::option))
+        if (inScope(T::select)) {
+            // An option ends the option before it; an optgroup also the optgroup.
+            generateImpliedEndTags(m_tokenTag == T::option ? T::optgroup : T::Unknown);
+            if (inScope(T::option) || (m_tokenTag == T::optgroup && inScope(T::optgroup)))
+                parseError();
+        } else if (current().is(T::option))
             pop();
         reconstructFormattingElements();
         insertElement(token);
@@ -2229,6 +2229,7 @@ Result TreeBuilder::inBodyEndTag(HTMLToken& token)
     case T::pre:
     case T::search:
     case T::section:
+    case T::select:
     case T::summary:
     case T::ul:
         if (!inScope(m_tokenTag)) {
@@ -2749,126 +2750,6 @@ Result TreeBuilder::inCell(HTMLToken& token)
         return Result::Reprocess;
     }
     return inBody(token);
-}
-
-Result TreeBuilder::inSelect(HTMLToken& token)
-{
-    switch (token.kind) {
-    case HTMLToken::Kind::Characters: {
-        std::u16string_view text = m_text;
-        m_text = {};
-        while (!text.empty()) {
-            size_t end = findNull(text);
-            insertCharacters(text.substr(0, end));
-            if (end == std::u16string_view::npos)
-                break;
-            parseError();
-            text.remove_prefix(end + 1);
-        }
-        return Result::Done;
-    }
-    case HTMLToken::Kind::Comment:
-        insertComment(token);
-        return Result::Done;
-    case HTMLToken::Kind::DOCTYPE:
-        parseError();
-        return Result::Done;
-    case HTMLToken::Kind::StartTag:
-        switch (m_tokenTag) {
-        case T::html:
-            return inBody(token);
-        case T::option:
-            if (current().is(T::option))
-                pop();
-            insertElement(token);
-            return Result::Done;
-        case T::optgroup:
-        case T::hr:
-            if (current().is(T::option))
-                pop();
-            if (current().is(T::optgroup))
-                pop();
-            insertElement(token);
-            if (m_tokenTag == T::hr)
-                pop();
-            return Result::Done;
-        case T::select:
-            parseError();
-            if (!inScope(T::select, Scope::Select))
-                return Result::Done;
-            popUntil(T::select);
-            resetInsertionMode();
-            return Result::Done;
-        case T::input:
-        case T::keygen:
-        case T::textarea:
-            parseError();
-            if (!inScope(T::select, Scope::Select))
-                return Result::Done;
-            popUntil(T::select);
-            resetInsertionMode();
-            return Result::Reprocess;
-        case T::script:
-        case T::template_:
-            return inHead(token);
-        default:
-            parseError();
-            return Result::Done;
-        }
-    case HTMLToken::Kind::EndTag:
-        switch (m_tokenTag) {
-        case T::optgroup:
-            if (current().is(T::option) && m_stack.size() > 1 && m_stack[m_stack.size() - 2].is(T::optgroup))
-                pop();
-            if (current().is(T::optgroup))
-                pop();
-            else
-                parseError();
-            return Result::Done;
-        case T::option:
-            if (current().is(T::option))
-                pop();
-            else
-                parseError();
-            return Result::Done;
-        case T::select:
-            if (!inScope(T::select, Scope::Select)) {
-                parseError();
-                return Result::Done;
-            }
-            popUntil(T::select);
-            resetInsertionMode();
-            return Result::Done;
-        case T::template_:
-            return inHead(token);
-        default:
-            parseError();
-            return Result::Done;
-        }
-    case HTMLToken::Kind::EndOfFile:
-        return inBody(token);
-    }
-    return Result::Done;
-}
-
-Result TreeBuilder::inSelectInTable(HTMLToken& token)
-{
-    bool tableTag = isOneOf(m_tokenTag, { T::caption, T::table, T::tbody, T::tfoot, T::thead, T::tr, T::td, T::th });
-    if (isStart(token) && tableTag) {
-        parseError();
-        popUntil(T::select);
-        resetInsertionMode();
-        return Result::Reprocess;
-    }
-    if (isEnd(token) && tableTag) {
-        parseError();
-        if (!inScope(m_tokenTag, Scope::Table))
-            return Result::Done;
-        popUntil(T::select);
-        resetInsertionMode();
-        return Result::Reprocess;
-    }
-    return inSelect(token);
 }
 
 Result TreeBuilder::inTemplate(HTMLToken& token)

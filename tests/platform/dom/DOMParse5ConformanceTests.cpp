@@ -282,10 +282,26 @@ std::optional<nlohmann::json> oracleTrees(const std::vector<ConformanceCase>& ca
     return nlohmann::json::parse(result->standardOutput);
 }
 
+// parse5's release still parses SELECT by the insertion modes the standard has
+// dropped (its content filtered, other controls and table tags closing it): a
+// case that opens one is checked against the standard in HTMLTreeBuilderTests
+// instead.
+bool opensSelect(const ConformanceCase& testCase)
+{
+    std::string lowered = testCase.html;
+    for (auto& c : lowered)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
+    return lowered.find("<select") != std::string::npos || testCase.contextName == "select";
+}
+
 void compareWithOracle(const std::vector<ConformanceCase>& cases, const nlohmann::json& oracle,
                        const std::map<std::string, std::string>& known)
 {
+    size_t compared = 0;
     for (auto& testCase : cases) {
+        if (opensSelect(testCase))
+            continue;
+        ++compared;
         ASSERT_TRUE(oracle.contains(testCase.name)) << testCase.name;
         std::string theirs = oracle[testCase.name];
         std::string ours = ourTree(testCase);
@@ -298,6 +314,7 @@ void compareWithOracle(const std::vector<ConformanceCase>& cases, const nlohmann
                              << (testCase.html.size() < 2000 ? "\n--- source\n" + testCase.html : std::string())
                              << "\n--- ours\n" << ours << "\n--- parse5\n" << theirs;
     }
+    EXPECT_GT(compared, cases.size() / 2) << "most cases must still be compared";
 }
 
 bool oracleIsAvailable()

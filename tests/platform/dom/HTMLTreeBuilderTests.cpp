@@ -230,3 +230,51 @@ TEST(HTMLTreeBuilder, EndTagsCloseElementsOfTheirNameOnly)
     EXPECT_EQ(buildHTMLDocument(u"<math><mi><span>x</math>y</span>z")->body()->innerHTML(),
               u"<math><mi><span>xy</span>z</mi></math>");
 }
+
+// A select holds any content, as other elements do: only another select or an
+// input closes it, an option or optgroup closes the ones before it, and in a
+// table it is fostered out like any other element.
+TEST(HTMLTreeBuilder, SelectHoldsAnyContentAndClosesOnlyForAnotherControl)
+{
+    struct Case {
+        const char16_t* markup;
+        const char16_t* body;
+    };
+    static const Case cases[] = {
+        { u"<select><div>a</div><span>b</span></select>c", u"<select><div>a</div><span>b</span></select>c" },
+        { u"<select><svg><rect/></svg><math><mi>x</mi></math></select>",
+          u"<select><svg><rect></rect></svg><math><mi>x</mi></math></select>" },
+        { u"<select><button><selectedcontent></selectedcontent></button><option>a</option></select>",
+          u"<select><button><selectedcontent></selectedcontent></button><option>a</option></select>" },
+        { u"<select><datalist><option>a</datalist><img src=i></select>",
+          u"<select><datalist><option>a</option></datalist><img src=\"i\"></select>" },
+        { u"<select><optgroup><option>a<optgroup><option>b<hr><option>c</select>",
+          u"<select><optgroup><option>a</option></optgroup><optgroup><option>b</option></optgroup><hr><option>c</option></select>" },
+        { u"<select><option>a<div><option>b</div></select>", u"<select><option>a<div><option>b</option></div></option></select>" },
+        { u"<select><p>a<hr>b</select>", u"<select><p>a</p><hr>b</select>" },
+        { u"<select><keygen><textarea>t</textarea><plaintext>p</select>",
+          u"<select><keygen><textarea>t</textarea><plaintext>p</select></plaintext></select>" },
+        { u"<select><template><option>a</template><option>b</select>",
+          u"<select><template><option>a</option></template><option>b</option></select>" },
+        { u"<select><div></select>after", u"<select><div></div></select>after" },
+        { u"<select><b>x</select>y", u"<select><b>x</b></select><b>y</b>" },
+        { u"<select><option>a<input>x", u"<select><option>a</option></select><input>x" },
+        { u"<select>a<select>b", u"<select>a</select>b" },
+        { u"<table><select><option>a</option></select><tr><td>c",
+          u"<select><option>a</option></select><table><tbody><tr><td>c</td></tr></tbody></table>" },
+        { u"<table><tr><td><select><option>a<td>b",
+          u"<table><tbody><tr><td><select><option>a</option></select></td><td>b</td></tr></tbody></table>" },
+    };
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(toUTF8(testCase.markup));
+        EXPECT_EQ(buildHTMLDocument(testCase.markup)->body()->innerHTML(), testCase.body);
+    }
+    auto foreign = buildHTMLDocument(u"<select><svg></svg></select>");
+    EXPECT_EQ(toElement(foreign->body()->first()->first())->namespaceURI(), SVGNamespace);
+
+    // As the content of a select, nothing closes it: a select or an input is dropped.
+    auto document = buildHTMLDocument(u"");
+    auto select = document->createElement(u"select");
+    EXPECT_EQ(buildHTMLFragment(*document, u"<option>a<select>b<input>c</select>d<optgroup><option>e", select.get())->innerHTML(),
+              u"<option>abcd</option><optgroup><option>e</option></optgroup>");
+}

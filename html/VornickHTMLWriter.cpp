@@ -808,7 +808,7 @@ bool VornickHTMLWriter::outputEndsWith(std::u16string_view string) const
 std::u16string VornickHTMLWriter::whitespaceStringForIndentLevel(unsigned level) const
 {
     unsigned spacesPerIndent = m_formattingPreferences.spacesPerIndent();
-    size_t count = static_cast<size_t>(spacesPerIndent) * level;
+    size_t count = static_cast<size_t>(spacesPerIndent) * std::min(level, maximumIndentLevel);
     if (!count)
         return {};
     std::u16string result;

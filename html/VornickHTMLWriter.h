@@ -198,8 +198,11 @@ public:
                                                                            VornickTextSplices& outSplices);
 
     // The indentation of one level: tabs for whole tab widths when the
-    // preferences use tabs, spaces otherwise.
+    // preferences use tabs, spaces otherwise. Levels past
+    // maximumIndentLevel indent as that one does, so that the written
+    // text grows with a page's depth and not with its square.
     std::u16string whitespaceStringForIndentLevel(unsigned level) const;
+    static constexpr unsigned maximumIndentLevel = 40;
 
 private:
     struct ElementTraits;

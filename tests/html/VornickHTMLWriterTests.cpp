@@ -180,6 +180,31 @@ TEST(VornickHTMLWriter, LayoutRules)
     EXPECT_EQ(writer.htmlStringFromElement(*toElement(document->body()->firstChild())), u"\r\n<div>\r\n   <p>x</p>\r\n</div>\r\n");
 }
 
+// Deep pages indent no further than a bound, so that their text grows with
+// their depth and not with its square; shallower levels indent as ever.
+TEST(VornickHTMLWriter, IndentationStopsGrowingPastItsBound)
+{
+    constexpr unsigned depth = 300;
+    std::string nested;
+    for (unsigned i = 0; i < depth; ++i)
+        nested += "<div>x";
+    std::string written = writeBody(nested, u"2,4-t");
+    size_t widest = 0;
+    for (size_t start = 0; start < written.size();) {
+        size_t end = std::min(written.find('\n', start), written.size());
+        widest = std::max(widest, written.find_first_not_of(' ', start) - start);
+        start = end + 1;
+    }
+    EXPECT_EQ(widest, 2u * VornickHTMLWriter::maximumIndentLevel);
+    EXPECT_LT(written.size(), depth * (2 * (2 * VornickHTMLWriter::maximumIndentLevel + 1) + 16));
+    EXPECT_EQ(occurrences(written, "<div>"), depth);
+
+    VornickHTMLWriter writer(preferences(u"2,4-t"), 0, VornickNewlineConvention::LF);
+    EXPECT_EQ(writer.whitespaceStringForIndentLevel(VornickHTMLWriter::maximumIndentLevel - 1).size(),
+              2u * (VornickHTMLWriter::maximumIndentLevel - 1));
+    EXPECT_EQ(writer.whitespaceStringForIndentLevel(100000), writer.whitespaceStringForIndentLevel(VornickHTMLWriter::maximumIndentLevel));
+}
+
 TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
 {
     auto document = html("<!DOCTYPE html><html><head></head><body><p title=\"\xE2\x82\xAC and \xC3\xA9\">caf\xC3\xA9 "

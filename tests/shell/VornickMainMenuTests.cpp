@@ -35,6 +35,7 @@
 
 #include <QTest>
 
+#include <cctype>
 #include <filesystem>
 #include <set>
 
@@ -286,16 +287,27 @@ TEST_F(MainMenu, HostsTheEditorsCommandsGroupedAsADesktopEditorDoes)
     }
 }
 
-TEST_F(MainMenu, EveryShortcutActsExactlyWhenItsItemIsEnabledOnPagesOfEachDocumentType)
+// An HTML5 page with tables, an HTML 4.01 page, an XHTML page and a page
+// without a DOCTYPE, each a test of its own that CTest runs beside the others.
+class MainMenuShortcuts : public MainMenu, public ::testing::WithParamInterface<const char*> { };
+
+TEST_P(MainMenuShortcuts, EveryShortcutActsExactlyWhenItsItemIsEnabledAtACaretAndOverAWord)
 {
-    // An HTML5 page with tables, an HTML 4.01 page, an XHTML page and a page
-    // without a DOCTYPE; at a caret and over a selected word.
-    for (std::string page : { "tables.html", "legacy.html", "xhtml-served-as-html.html", "malformed.html" }) {
-        checkEveryShortcutActsExactlyWhenEnabled(page, [&] { select(textIn(u"P"), 3, 3); }, "caret");
-        checkEveryShortcutActsExactlyWhenEnabled(page, [&] { select(textIn(u"P"), 0, 4); }, "word");
-    }
-    checkEveryShortcutActsExactlyWhenEnabled("tables.html", [&] { select(textIn(u"TD"), 1, 1); }, "table cell");
+    std::string page = GetParam();
+    checkEveryShortcutActsExactlyWhenEnabled(page, [&] { select(textIn(u"P"), 3, 3); }, "caret");
+    checkEveryShortcutActsExactlyWhenEnabled(page, [&] { select(textIn(u"P"), 0, 4); }, "word");
+    if (page == "tables.html")
+        checkEveryShortcutActsExactlyWhenEnabled(page, [&] { select(textIn(u"TD"), 1, 1); }, "table cell");
 }
+
+INSTANTIATE_TEST_SUITE_P(DocumentTypes, MainMenuShortcuts,
+                         ::testing::Values("tables.html", "legacy.html", "xhtml-served-as-html.html", "malformed.html"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
 TEST_F(MainMenu, BoldAndItalicShortcutsStyleTheSelectionAndCtrlFShowsTheFindBar)
 {

@@ -10,6 +10,7 @@
 #include "platform/views/Image.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/TextField.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 
 #include <algorithm>
@@ -139,7 +140,7 @@ void VornickBloggingPreferencePane::blogSyncIntervalChanged()
 
 void VornickBloggingPreferencePane::showHelpTopic()
 {
-    vornick_openHelpAnchor(u"blogging-preferences");
+    vornick_openHelpAnchor(VornickHelpAnchor::BloggingPreferences);
 }
 
 } // namespace brevanton

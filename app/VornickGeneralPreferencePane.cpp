@@ -16,6 +16,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 
 namespace brevanton {
@@ -270,7 +271,7 @@ void VornickGeneralPreferencePane::allowJavaScriptExecutionChanged()
 
 void VornickGeneralPreferencePane::showHelpTopic()
 {
-    vornick_openHelpAnchor(u"general-preferences");
+    vornick_openHelpAnchor(VornickHelpAnchor::GeneralPreferences);
 }
 
 void VornickGeneralPreferencePane::focusEmphasisPreferenceUI()

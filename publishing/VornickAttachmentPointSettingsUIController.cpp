@@ -8,6 +8,7 @@
 #include "platform/views/Window.h"
 #include "publishing/VornickAttachmentPointSettingsModule.h"
 #include "publishing/VornickBlogPostViewHost.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 
 #include <algorithm>
@@ -224,7 +225,7 @@ void VornickAttachmentPointSettingsUIController::cancelEdits()
 
 void VornickAttachmentPointSettingsUIController::showHelpTopic()
 {
-    vornick_openHelpAnchor(HelpAnchor);
+    vornick_openHelpAnchor(VornickHelpAnchor::AttachmentPointSettings);
 }
 
 void VornickAttachmentPointSettingsUIController::wantsToResizeToFitContents(VornickStackView& stack, Size size)

@@ -29,7 +29,6 @@ public:
     static constexpr const char* AcceptSettingsAction = "acceptSettings:";
     static constexpr const char* CancelEditsAction = "cancelEdits:";
     static constexpr const char* ShowHelpTopicAction = "showHelpTopic:";
-    static constexpr const char16_t* HelpAnchor = u"attachment-point-settings";
     // The return code the sheet ends with, accepted or cancelled.
     static constexpr ModalResponse SheetReturnCode = -1000;
 

@@ -17,6 +17,7 @@
 #include "toolkit/VornickStringExtensions.h"
 #include "ui/VornickSendActionOnEditSecureTextField.h"
 #include "ui/VornickSendActionOnEditTextField.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
 
@@ -606,7 +607,7 @@ void VornickBlogLoginUIController::loginToAdditionalBlog()
 
 void VornickBlogLoginUIController::showHelpTopic()
 {
-    vornick_openHelpAnchor(HelpAnchor);
+    vornick_openHelpAnchor(VornickHelpAnchor::ConnectingToWordPress);
 }
 
 bool VornickBlogLoginUIController::shouldChangeStateTo(VornickCollapsibleContainerView&, bool)

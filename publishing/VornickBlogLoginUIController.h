@@ -54,7 +54,6 @@ class VornickBlogLoginUIController : public VornickCollapsibleContainerViewDeleg
 public:
     // Posted with the controller as object when canAttemptLogin may have changed.
     static constexpr const char* CanAttemptLoginDidChangeNotification = "VornickBlogLoginUICanAttemptLoginDidChangeNotification";
-    static constexpr const char16_t* HelpAnchor = u"connecting-to-wordpress";
     static constexpr int64_t MaxRequestCountLimit = 10000;
     static constexpr double MaxRequestTimeIntervalLimit = 86400;
     static constexpr const char16_t* RequestRateRangeMessage = u"Use 1 to 10,000 requests in 1 to 86,400 seconds.";

@@ -8,7 +8,6 @@
 #include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
-#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/RunLoop.h"
@@ -21,6 +20,8 @@
 #include "platform/views/TextField.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "ui/VornickFlippedView.h"
+#include "ui/VornickHelpLinkTextField.h"
+#include "views/VornickHelpAnchors.h"
 
 namespace brevanton {
 
@@ -105,8 +106,8 @@ void VornickWordPressEmbedBlockInspectorModule::loadView()
     m_errorTextField = TextField::labelWithString(u"Sorry, this content could not be embedded.");
     m_errorTextField->setFrame(Rect(4, 56, moduleWidth - 8, 18));
     view->addSubview(m_errorTextField);
-    m_helpLinkTextField = TextField::labelWithString(u"Learn more about embeds");
-    m_helpLinkTextField->setFrame(Rect(4, 78, moduleWidth - 176, 18));
+    m_helpLinkTextField = std::make_shared<VornickHelpLinkTextField>(Rect(4, 78, moduleWidth - 176, 18), u"Learn more about embeds",
+                                                                     VornickHelpAnchor::EmbedBlocks);
     view->addSubview(m_helpLinkTextField);
     m_tryAgainButton = std::make_shared<Button>(Rect(moduleWidth - 168, 84, 80, 24), u"Try Again");
     m_tryAgainButton->setAction(tryAgainAction);

@@ -127,8 +127,14 @@ static bool launchDesktopOpener(const URL& url)
         opener(url);
         return true;
     }
+    std::string xdgOpen = findExecutable("xdg-open");
+    if (xdgOpen.empty()) {
+        consoleLog(u"No xdg-open to open " + url.absoluteString());
+        return false;
+    }
     ProcessLaunch launch;
-    launch.executable = "xdg-open";
+    launch.executable = xdgOpen;
+    // Arguments, not a command line: nothing in them is read by a shell.
     launch.arguments = { toUTF8(url.absoluteString()) };
     // No timeout: xdg-open may wait for the browser, which a kill would take down too.
     Process::runAsynchronously(std::move(launch), [](std::optional<ProcessResult> result, Error error) {

@@ -18,7 +18,8 @@ std::optional<std::u16string> vornick_defaultWebBrowserDisplayName();
 
 // Opens an "http" or "https" URL in the user's web browser through xdg-open,
 // without waiting for it. Any other scheme (a file, a script, a program's
-// own scheme) is refused: the answer is false and nothing is launched.
+// own scheme) is refused: the answer is false and nothing is launched. Each
+// of these opening functions answers false too when there is no xdg-open.
 bool vornick_openURLInWebBrowser(const URL&);
 
 // Opens a link a user clicked through xdg-open: "http" and "https" URLs with

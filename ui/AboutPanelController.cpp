@@ -9,6 +9,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "views/VornickAttributedStringExtensions.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 
 namespace brevanton {
@@ -109,7 +110,7 @@ void AboutPanelController::windowDidLoad()
     }
     auto credits = creditsTextField();
     auto link = URL::create(std::u16string_view(CreditsPageURLString));
-    credits->setAttributedStringValue(vornick_attributedString(u"Credits", *link, Color::sRGB255(0, 104, 218), systemFontOfSize(12)));
+    credits->setAttributedStringValue(vornick_attributedString(u"Credits", *link, systemColor(SystemColor::Link), systemFontOfSize(12)));
 }
 
 void AboutPanelController::showWindow()
@@ -119,7 +120,7 @@ void AboutPanelController::showWindow()
 
 void AboutPanelController::showCredits()
 {
-    vornick_openHelpAnchor(u"credits");
+    vornick_openHelpAnchor(VornickHelpAnchor::Credits);
 }
 
 } // namespace brevanton

@@ -19,6 +19,7 @@
 #include "ui/VornickHTMLFormattingPreferencesPreviewTextView.h"
 #include "ui/VornickUITheme.h"
 #include "views/VornickAttributedStringExtensions.h"
+#include "views/VornickHelpAnchors.h"
 #include "views/VornickHelpExtensions.h"
 
 #include <algorithm>
@@ -347,7 +348,7 @@ void VornickHTMLFormattingPreferencesModule::updateSyntaxColoringInControls()
 
 void VornickHTMLFormattingPreferencesModule::showHelpTopic(ActionSender*)
 {
-    vornick_openHelpAnchor(u"html-formatting-preference-pane");
+    vornick_openHelpAnchor(VornickHelpAnchor::HTMLFormattingPreferences);
 }
 
 } // namespace brevanton

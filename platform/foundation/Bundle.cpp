@@ -74,6 +74,7 @@ Bundle::Bundle(std::string resourcePath)
     m_info[u"CFBundleName"] = Value(std::u16string(u"Brevanton"));
     m_info[u"CFBundleShortVersionString"] = Value(version);
     m_info[u"CFBundleVersion"] = Value(version);
+    m_info[u"CFBundleHelpBookName"] = Value(std::u16string(u"Brevanton Help"));
     m_info[u"VornickSupportEmailAddress"] = Value(std::u16string(u"support@orbendalworks.com"));
 }
 

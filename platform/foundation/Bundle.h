@@ -43,8 +43,9 @@ public:
     // "com.Orbendalworks.Brevanton"
     std::u16string bundleIdentifier() const;
     // "CFBundleIdentifier", "CFBundleName" ("Brevanton"), "CFBundleShortVersionString"
-    // and "CFBundleVersion" (the build's version), and the maker's support
-    // address, "VornickSupportEmailAddress".
+    // and "CFBundleVersion" (the build's version), the help book's name
+    // "CFBundleHelpBookName" ("Brevanton Help", the resources folder of its
+    // pages), and the maker's support address, "VornickSupportEmailAddress".
     const Dictionary& infoDictionary() const { return m_info; }
     Value objectForInfoDictionaryKey(std::u16string_view key) const;
 

@@ -1,9 +1,12 @@
-// HelpManager: opens anchors of help books. Without a help viewer it
-// remembers the requests and hands them to an optional handler (a backend
-// that can show help, or a test).
+// HelpManager: the application's help book. Its pages are plain HTML files,
+// one per anchor: "<anchor>.html" in the resources folder named after the
+// book. The manager finds them and remembers every anchor asked for; showing
+// a page is its caller's (views/VornickHelpExtensions.h).
 #pragma once
 
-#include <functional>
+#include "platform/foundation/URL.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +14,6 @@ namespace brevanton {
 
 class HelpManager {
 public:
-    using Handler = std::function<void(const std::u16string& anchor, const std::u16string& book)>;
     struct Request {
         std::u16string anchor;
         std::u16string book;
@@ -19,15 +21,19 @@ public:
 
     static HelpManager& shared();
 
-    void openHelpAnchor(const std::u16string& anchor, const std::u16string& book);
-    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // Remembers the request and answers the file URL of the anchor's page in
+    // the book, from the main bundle's resources; nullopt when
+    // the book has no such page, or when the anchor or the book is no plain
+    // name (an anchor is letters, digits, "-" and "_"; a book name holds no
+    // "/" and starts with no ".").
+    std::optional<URL> pageForHelpAnchor(const std::u16string& anchor, const std::u16string& book);
+
     const std::vector<Request>& requests() const { return m_requests; }
 
-    // Forgets the handler and the requests.
-    void resetForTesting();
+    // Forgets the requests.
+    void resetForTesting() { m_requests.clear(); }
 
 private:
-    Handler m_handler;
     std::vector<Request> m_requests;
 };
 

@@ -42,6 +42,8 @@ Color systemColor(SystemColor color, bool dark)
         return dark ? Color::sRGB255(106, 196, 220) : Color::sRGB255(89, 173, 196);
     case SystemColor::SystemOrange:
         return dark ? Color::sRGB255(255, 159, 10) : Color::sRGB255(255, 149, 0);
+    case SystemColor::Link:
+        return dark ? Color::sRGB255(65, 156, 255) : Color::sRGB255(0, 104, 218);
     case SystemColor::LightGray:
         return Color::genericGamma22White(2.0 / 3);
     case SystemColor::DarkGray:

@@ -23,6 +23,8 @@ enum class SystemColor {
     Separator,
     SystemTeal,
     SystemOrange,
+    // The text of a link.
+    Link,
     LightGray,
     DarkGray,
     Black,

@@ -1,12 +1,12 @@
 #include "app/VornickApplicationDefaults.h"
 #include "app/VornickBloggingPreferencePane.h"
 #include "tests/editing/ApplicationDelegateTestSupport.h"
+#include "tests/views/HelpPagesOpened.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Button.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/Image.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/View.h"
@@ -30,7 +30,6 @@ protected:
     void TearDown() override
     {
         m_changes.reset();
-        HelpManager::shared().resetForTesting();
         Menu::setContextMenuPresenter(nullptr);
         m_delegate.remove();
         EXPECT_TRUE(removeItem(m_folder));
@@ -102,13 +101,13 @@ TEST_F(BloggingPreferencePaneTest, OffersTheIntervalsAndAChoiceIsStoredAndPosted
     EXPECT_EQ(m_posted, 2);
 
     // The help button.
+    brevanton::testing::HelpPagesOpened opened;
     for (const auto& subview : view->subviews()) {
         if (auto button = std::dynamic_pointer_cast<Button>(subview); button && button->title() == u"?") {
             EXPECT_TRUE(button->performClick());
         }
     }
-    ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
-    EXPECT_EQ(HelpManager::shared().requests().front().anchor, u"blogging-preferences");
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"blogging-preferences"));
 }
 
 TEST_F(BloggingPreferencePaneTest, TheStoredIntervalIsShownAsTheSchedulerReadsIt)

@@ -1,12 +1,12 @@
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 
 #include "tests/publishing/AttachmentPointSettingsTestSupport.h"
+#include "tests/views/HelpPagesOpened.h"
 
 #include "platform/store/PersistentStore.h"
 #include "platform/views/Button.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "toolkit/VornickObjectArchive.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/Sound.h"
 #include "platform/views/TokenField.h"
 #include "publishing/VornickAttachmentPointSettingsModule.h"
@@ -299,10 +299,9 @@ TEST_F(VornickAttachmentPointSettingsUIControllerTests, TheSheetFollowsTheStacks
     EXPECT_EQ(sheet->frame(), Rect(before.origin, Size { before.width(), before.height() + 30 }));
     EXPECT_EQ(stack->frame().height(), wanted + 30);
 
-    HelpManager::shared().resetForTesting();
+    brevanton::testing::HelpPagesOpened opened;
     controller.showHelpTopic();
-    ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
-    EXPECT_EQ(HelpManager::shared().requests()[0].anchor, u"attachment-point-settings");
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"attachment-point-settings"));
     controller.cancelEdits();
 }
 

@@ -2,6 +2,8 @@
 // only when the password may travel to the site and the keychain took it.
 #include "publishing/VornickBlogLoginUIController.h"
 
+#include "tests/views/HelpPagesOpened.h"
+
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickSyncStep.h"
@@ -13,7 +15,6 @@
 #include "platform/views/Button.h"
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/GraphicsContext.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Sound.h"
 #include "platform/views/Window.h"
@@ -367,9 +368,7 @@ TEST_F(VornickBlogLoginUIControllerTests, ThePanelIsARoundedCardInTheThemesColou
     EXPECT_EQ(commands.front().rect, controller->view()->bounds());
     EXPECT_EQ(commands.front().color, *VornickUITheme::currentTheme().blogLoginPanelBackgroundColor());
 
-    std::u16string anchor;
-    HelpManager::shared().setHandler([&](const std::u16string& opened, const std::u16string&) { anchor = opened; });
+    brevanton::testing::HelpPagesOpened opened;
     controller->showHelpTopic();
-    EXPECT_EQ(anchor, u"connecting-to-wordpress");
-    HelpManager::shared().resetForTesting();
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"connecting-to-wordpress"));
 }

@@ -4,6 +4,7 @@
 // post keeps the URL there); failures show Try Again, which tries again;
 // Return on an unchanged URL closes the popover.
 #include "tests/publishing/BlockInspectorTestSupport.h"
+#include "tests/views/HelpPagesOpened.h"
 
 #include "dom/VornickElementExtensions.h"
 #include "platform/views/Application.h"
@@ -172,6 +173,14 @@ TEST_F(VornickWordPressEmbedBlockInspectorModuleTests, FailuresShowTryAgainWhich
     EXPECT_TRUE(showsError());
     EXPECT_EQ(Sound::playedSoundNames(), std::vector<std::u16string> { Sound::BeepName });
     EXPECT_EQ(undo().undoPosition(), steps);
+    // The help line beside it opens the help's page on embeds.
+    auto help = embedModule()->helpLinkTextField();
+    ASSERT_FALSE(help->isHidden());
+    {
+        brevanton::testing::HelpPagesOpened opened;
+        EventSynthesizer().click(editor()->popover()->window(), help->convertPointToView(Point(4, 4), nullptr));
+        EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"embed-blocks"));
+    }
     // Not an address at all: ignored.
     enter(u"not a url");
     EXPECT_EQ(undo().undoPosition(), steps);

@@ -3,6 +3,7 @@
 // error label under the password), the password typed through Qt's keys,
 // and an address in the clear refused before anything goes out.
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/views/HelpPagesOpened.h"
 
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
@@ -199,4 +200,14 @@ TEST_F(VornickBlogLoginPanelQtTests, PlainHTTPToAnotherComputerIsRefusedBeforeAn
         EXPECT_EQ(command.text.find(u"efgh"), std::u16string::npos);
     }
     EXPECT_TRUE(painted);
+}
+
+TEST_F(VornickBlogLoginPanelQtTests, TheHelpButtonOpensThePageOnConnecting)
+{
+    auto help = brevanton::testing::HelpPagesOpened::helpButtonIn(*login->view());
+    ASSERT_TRUE(help);
+    brevanton::testing::HelpPagesOpened opened;
+    click(*help);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"connecting-to-wordpress"));
 }

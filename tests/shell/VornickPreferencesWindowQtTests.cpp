@@ -1,6 +1,7 @@
 #include "tests/blog/SyncEngineTestSupport.h"
 #include "tests/editing/ApplicationDelegateTestSupport.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/views/HelpPagesOpened.h"
 
 #include "app/VornickApplicationDefaults.h"
 #include "app/VornickBloggingPreferencePane.h"
@@ -18,6 +19,7 @@
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "shell/VornickApplicationShell.h"
+#include "views/VornickHelpAnchors.h"
 #include "app/VornickPreferencesController.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +29,7 @@
 
 using namespace brevanton;
 using brevanton::testing::centreInWidget;
+using brevanton::testing::HelpPagesOpened;
 
 namespace {
 
@@ -172,4 +175,35 @@ TEST_F(PreferencesWindowQtTests, CommandCommaOpensTheBloggingPaneWhoseIntervalTh
     settle();
     EXPECT_EQ(controller->prefsWindow(), window);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(PreferencesWindowQtTests, EachPanesHelpButtonOpensItsOwnPage)
+{
+    struct Case {
+        const char16_t* pane;
+        std::u16string_view anchor;
+    } cases[] = {
+        { u"General", VornickHelpAnchor::GeneralPreferences },
+        { u"Blogging", VornickHelpAnchor::BloggingPreferences },
+        { u"HTML Formatting", VornickHelpAnchor::HTMLFormattingPreferences },
+    };
+    shell->showPreferences();
+    settle();
+    auto& controller = shell->preferencesController();
+    ASSERT_TRUE(controller);
+    for (const auto& each : cases) {
+        SCOPED_TRACE(toUTF8(each.pane));
+        ASSERT_TRUE(controller->loadPreferencePaneNamed(each.pane));
+        settle();
+        auto window = controller->prefsWindow();
+        ASSERT_TRUE(window && window->isVisible());
+        auto* widget = widgetFor(*window);
+        ASSERT_TRUE(widget);
+        auto help = HelpPagesOpened::helpButtonIn(*controller->activePane()->paneView());
+        ASSERT_TRUE(help);
+        HelpPagesOpened opened;
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, centreInWidget(*widget, *help));
+        settle();
+        EXPECT_EQ(opened.paths(), HelpPagesOpened::onlyPageOf(each.anchor));
+    }
 }

@@ -70,6 +70,8 @@ TEST_F(BrowserLookup, NothingWithoutAHandlerOrAWayToAsk)
 
 TEST_F(BrowserLookup, OnlyWebAddressesAreHandedToXdgOpen)
 {
+    EXPECT_FALSE(vornick_openURLInWebBrowser(*URL::create(std::string_view("https://site.example/")))) << "no xdg-open to launch";
+
     // A stand-in xdg-open that records its arguments.
     std::string record = m_folder + "/opened";
     std::string path = m_folder + "/bin/xdg-open";

@@ -1,5 +1,7 @@
 #include "ui/VornickHTMLFormattingPreferencesModule.h"
 
+#include "tests/views/HelpPagesOpened.h"
+
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/foundation/FileUtilities.h"
@@ -8,7 +10,6 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Button.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/Menu.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Popover.h"
@@ -38,7 +39,6 @@ protected:
     void TearDown() override
     {
         m_observation.reset();
-        HelpManager::shared().resetForTesting();
         Menu::setContextMenuPresenter(nullptr);
     }
     std::u16string preview() const { return module.previewTextView()->sourceCodeAttributedString().string(); }
@@ -147,13 +147,13 @@ TEST_F(FormattingModuleTest, LabelsShowMarkupInThePreviewsTagColourAndFollowTheT
     EXPECT_EQ(colourAt(module.previewTextView()->sourceCodeAttributedString(), u"h1"), lightTag);
 
     // The help button.
+    brevanton::testing::HelpPagesOpened opened;
     for (const auto& subview : module.headingTextField()->superview()->subviews()) {
         if (auto button = std::dynamic_pointer_cast<Button>(subview); button && button->title() == u"?") {
             EXPECT_TRUE(button->performClick());
         }
     }
-    ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
-    EXPECT_EQ(HelpManager::shared().requests().front().anchor, u"html-formatting-preference-pane");
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"html-formatting-preference-pane"));
 }
 
 TEST_F(FormattingModuleTest, TheUsersDefaultSetIsWrittenByEachControlAndFollowsAnotherWriter)

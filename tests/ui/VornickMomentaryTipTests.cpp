@@ -1,7 +1,8 @@
 #include "ui/VornickMomentaryTip.h"
 
+#include "tests/views/HelpPagesOpened.h"
+
 #include "platform/foundation/RunLoop.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@ class MomentaryTipTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HelpManager::shared().resetForTesting();
         ownerWindow = Window::create(Rect(100, 100, 500, 400));
         field = std::make_shared<View>(Rect(20, 300, 200, 22));
         ownerWindow->contentView()->addSubview(field);
@@ -46,6 +46,7 @@ TEST_F(MomentaryTipTest, SharedTipsAreThreeDistinctObjects)
 
 TEST_F(MomentaryTipTest, TheLinkAppearsForAnyAnchorAndOpensOnlyANonEmptyOne)
 {
+    brevanton::testing::HelpPagesOpened opened;
     tip->showMessage(u"Not a valid colour", std::nullopt, field->bounds(), *field);
     ASSERT_TRUE(tip->messageTextView());
     EXPECT_FALSE(tip->messageTextField());
@@ -56,12 +57,11 @@ TEST_F(MomentaryTipTest, TheLinkAppearsForAnyAnchorAndOpensOnlyANonEmptyOne)
     EXPECT_EQ(text, u"Not a valid colour\nLearn more...");
     size_t linkIndex = text.size() - 3;
     EXPECT_TRUE(tip->messageTextView()->clickedOnCharacter(linkIndex));
-    EXPECT_TRUE(HelpManager::shared().requests().empty());
+    EXPECT_TRUE(opened.paths().empty());
 
-    tip->showMessage(u"Not a valid colour", std::u16string(u"colors"), field->bounds(), *field);
+    tip->showMessage(u"Not a valid colour", std::u16string(u"credits"), field->bounds(), *field);
     EXPECT_TRUE(tip->messageTextView()->clickedOnCharacter(linkIndex));
-    ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
-    EXPECT_EQ(HelpManager::shared().requests()[0].anchor, u"colors");
+    EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"credits"));
     // The message itself carries no link.
     EXPECT_FALSE(tip->messageTextView()->clickedOnCharacter(0));
 }

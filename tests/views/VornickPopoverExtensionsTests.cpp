@@ -1,12 +1,10 @@
 #include "views/VornickAlertExtensions.h"
 #include "views/VornickGradientExtensions.h"
-#include "views/VornickHelpExtensions.h"
 #include "views/VornickPopoverExtensions.h"
 
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
-#include "platform/views/HelpManager.h"
 #include "platform/views/View.h"
 
 #include <gtest/gtest.h>
@@ -89,13 +87,4 @@ TEST(VornickGradientExtensions, NamedGradientsFallBackToTheErrorGradient)
     EXPECT_THROW(vornick_registerGradientNamed(u"", Color::white(), Color::black()), InternalInconsistencyException);
     EXPECT_THROW(vornick_registerGradientNamed(u"x", std::nullopt, Color::black()), InternalInconsistencyException);
     EXPECT_THROW(vornick_registerGradientNamed(u"x", Color::white(), std::nullopt), InternalInconsistencyException);
-}
-
-TEST(VornickHelpExtensions, AnchorGoesToTheBundlesHelpBook)
-{
-    HelpManager::shared().resetForTesting();
-    vornick_openHelpAnchor(u"snippets");
-    ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
-    EXPECT_EQ(HelpManager::shared().requests()[0].anchor, u"snippets");
-    HelpManager::shared().resetForTesting();
 }

@@ -234,7 +234,7 @@ TEST_F(VornickBlogLoginUIControllerTests, ReturnInThePasswordFieldStoresThePassw
     int changes = 0;
     auto observation = NotificationCenter::defaultCenter().addObserver(VornickBlogLoginUIController::CanAttemptLoginDidChangeNotification,
                                                                        controller.get(), nullptr, [&](const Notification&) { ++changes; });
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     edit(controller->hostURLField(), u"https://blog.example.org");
     edit(controller->loginIDField(), u" editor ");
     EXPECT_EQ(account->loginID(), u"editor");
@@ -265,7 +265,7 @@ TEST_F(VornickBlogLoginUIControllerTests, ReturnInThePasswordFieldStoresThePassw
     controller->view()->display(context);
     for (const auto& command : context.commands())
         EXPECT_EQ(command.text.find(u"efgh"), std::u16string::npos);
-    EXPECT_EQ(testing::internal::GetCapturedStderr().find("efgh"), std::string::npos) << "no console line holds it";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().find("efgh"), std::string::npos) << "no console line holds it";
 
     // Without a window for the authentication there is nobody to hand it to.
     delegate.window = nullptr;

@@ -1,6 +1,9 @@
 #include "ui/AboutPanelController.h"
 
+#include "tests/views/HelpPagesOpened.h"
+
 #include "platform/foundation/URL.h"
+#include "platform/views/EventSynthesizer.h"
 #include "platform/views/SystemColors.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
@@ -30,6 +33,12 @@ TEST(AboutPanel, TheVersionComesFromTheBundleWhenItHasBoth)
     const URL* link = credits.attributeAtIndex<URL>(LinkAttributeName, 0);
     ASSERT_TRUE(link);
     EXPECT_EQ(link->absoluteString(), AboutPanelController::CreditsPageURLString);
+    // A click on it opens the help's credits page.
+    {
+        brevanton::testing::HelpPagesOpened opened;
+        EventSynthesizer().click(about->window(), about->creditsTextField()->convertPointToView(Point(4, 4), nullptr));
+        EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"credits"));
+    }
 
     // Without a build, or with a version that is no string, the label stays as designed.
     for (Dictionary info : { Dictionary { { u"CFBundleShortVersionString", Value(std::u16string(u"3.2")) } },

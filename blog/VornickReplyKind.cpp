@@ -24,6 +24,7 @@ VornickReplyLimits vornickReplyLimits(VornickReplyKind kind)
     case VornickReplyKind::MediaFile: return { 512 * megabytes, 3600 };
     case VornickReplyKind::ReferencedResource: return { 32 * megabytes, 600 };
     case VornickReplyKind::TemplatePage: return { 8 * megabytes, 120 };
+    case VornickReplyKind::EmbeddingReply: return { 8 * megabytes, 120 };
     }
     return { 4 * megabytes, 120 };
 }
@@ -38,6 +39,7 @@ std::u16string vornickReplyKindName(VornickReplyKind kind)
     case VornickReplyKind::MediaFile: return u"a media file";
     case VornickReplyKind::ReferencedResource: return u"a referenced resource";
     case VornickReplyKind::TemplatePage: return u"a template page";
+    case VornickReplyKind::EmbeddingReply: return u"an embedding reply";
     }
     return u"a reply";
 }

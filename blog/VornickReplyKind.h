@@ -18,6 +18,7 @@ enum class VornickReplyKind {
     MediaFile,          // a media library file, kept on disk
     ReferencedResource, // a file a post refers to, kept on disk
     TemplatePage,       // a page of the site's theme
+    EmbeddingReply,     // an embedded item's page or its oEmbed instructions
 };
 
 struct VornickReplyLimits {

@@ -1,6 +1,7 @@
 #include "wordpress/VornickOEmbedAgent.h"
 
 #include "blog/VornickBlogServiceAgent.h"
+#include "blog/VornickReplyKind.h"
 #include "html/VornickHTMLStringElementFinder.h"
 #include "html/VornickTextPattern.h"
 #include "platform/foundation/CharacterSet.h"
@@ -24,10 +25,15 @@ void performOnMainQueue(std::function<void()> block)
     OperationQueue::main().addOperation(std::move(block));
 }
 
+// Every request takes the limits of an embedding reply: a page or an
+// endpoint that sends without end is cut off.
 URLRequest requestWithUserAgent(const URL& url)
 {
     URLRequest request(url);
     request.setValueForHTTPHeaderField(VornickBlogServiceAgent::userAgent(), u"User-Agent");
+    VornickReplyLimits limits = vornickReplyLimits(VornickReplyKind::EmbeddingReply);
+    request.setMaximumContentLength(limits.maximumLength);
+    request.setDeadlineInterval(limits.deadline);
     return request;
 }
 
@@ -184,7 +190,7 @@ void VornickOEmbedAgent::discoverOEmbedRequestURLForItemSourceURL(const URL& sou
         [agent, sourceURL, maxWidth, maxHeight, handler = std::move(handler)](std::optional<std::u16string> htmlString,
                                                                               std::shared_ptr<HTTPURLResponse> response, Error error) {
             if (!error.isEmpty()) {
-                handler(std::nullopt, std::move(error));
+                handler(std::nullopt, vornickErrorNamingReplyLimit(std::move(error), VornickReplyKind::EmbeddingReply));
                 return;
             }
             if (!htmlString) {
@@ -242,6 +248,7 @@ void VornickOEmbedAgent::requestOEmbedInstructions(const URL& requestURL, Instru
     auto task = vornick_jsonObjectFetchTaskWithRequest(*m_session, requestWithUserAgent(requestURL),
         [handler = std::move(handler)](std::optional<Value> object, std::shared_ptr<HTTPURLResponse> response, Error error) {
             std::optional<Dictionary> dictionary;
+            error = vornickErrorNamingReplyLimit(std::move(error), VornickReplyKind::EmbeddingReply);
             if (error.isEmpty()) {
                 if (object && object->isDictionary())
                     dictionary = std::move(object->dictionary());

@@ -8,7 +8,8 @@
 //
 // Only http and https addresses are fetched (the item's, the link's, the
 // endpoint's): any other is refused with VornickAddressNotOnTheWebError
-// before anything is opened. Every request answers its handler exactly
+// before anything is opened, and each fetch takes the limits of an
+// embedding reply (VornickReplyKind). Every request answers its handler exactly
 // once, on the main queue, with either the object or an error. Every request carries the User-Agent
 // "Brevanton/<short version>". Held by std::shared_ptr (made by create()).
 #pragma once

@@ -6,6 +6,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/net/URLError.h"
 #include "platform/net/URLSession.h"
 #include "tests/platform/net/LoopbackHTTPServer.h"
 #include "toolkit/VornickErrors.h"
@@ -266,6 +267,24 @@ TEST_F(OEmbedAgentTest, EveryFailureAnswersOnceWithAnErrorAndIsNotCached)
         EXPECT_TRUE(answer->error.is(testCase.domain, testCase.code)) << answer->error;
     }
     EXPECT_EQ(m_agent->responseCache().count(), 0u);
+
+    // A page or an endpoint that sends without end is cut off at the limit
+    // of an embedding reply, and the message says so.
+    TestHTTPResponse endless = reply("text/html", "<p>more</p>");
+    endless.generatedBodyBytes = TestHTTPResponse::endlessBody;
+    route("/endless", endless);
+    route("/endless-endpoint", reply("text/html", R"(<link rel="alternate" type="application/json+oembed" href="/endless.json">)"));
+    endless.headers = { { "Content-Type", "application/json" } };
+    route("/endless.json", endless);
+    for (const char* path : { "/endless", "/endless-endpoint" }) {
+        SCOPED_TRACE(path);
+        auto answer = request(path);
+        ASSERT_TRUE(wait(*answer));
+        EXPECT_EQ(answer->calls, 1);
+        EXPECT_TRUE(answer->error.is(URLErrorDomain, URLErrorDataLengthExceedsMaximum)) << answer->error;
+        EXPECT_NE(toUTF8(answer->error.localizedDescription()).find("is larger than 8 MB, the most an embedding reply may have"),
+            std::string::npos) << answer->error;
+    }
 }
 
 TEST_F(OEmbedAgentTest, EndpointRepliesOtherThanAJSONObjectFail)

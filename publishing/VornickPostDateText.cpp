@@ -1,5 +1,9 @@
 #include "publishing/VornickPostDateText.h"
 
+#include "platform/foundation/Text.h"
+
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <unicode/ucal.h>
@@ -11,25 +15,42 @@ namespace brevanton {
 namespace {
 
 // A formatter costs far more to make than to use: each thread keeps the last
-// one, made again when the default locale or time zone changed.
+// one, made again when the default locale or the time zone changed.
 struct LongDateFormat {
     std::string locale;
     std::u16string timeZone;
     std::unique_ptr<UDateFormat, void (*)(UDateFormat*)> format { nullptr, udat_close };
 };
 
-UDateFormat* longDateFormatForDefaults()
+// "GMT+05:30": the custom zone of an offset, to the minute.
+std::u16string zoneOfOffset(double hours)
+{
+    long minutes = std::lround(std::abs(hours) * 60);
+    char text[16];
+    std::snprintf(text, sizeof text, "GMT%c%02ld:%02ld", hours < 0 ? '-' : '+', minutes / 60 % 100, minutes % 60);
+    return toUTF16(text);
+}
+
+UDateFormat* longDateFormat(std::optional<double> utcOffsetHours)
 {
     thread_local LongDateFormat cached;
     std::string locale = uloc_getDefault();
     UErrorCode status = U_ZERO_ERROR;
-    UChar zone[128];
-    int32_t zoneLength = ucal_getDefaultTimeZone(zone, 128, &status);
-    std::u16string timeZone = U_SUCCESS(status) ? std::u16string(reinterpret_cast<const char16_t*>(zone), zoneLength) : std::u16string();
+    std::u16string timeZone;
+    if (utcOffsetHours) {
+        timeZone = zoneOfOffset(*utcOffsetHours);
+    } else {
+        UChar zone[128];
+        int32_t zoneLength = ucal_getDefaultTimeZone(zone, 128, &status);
+        if (U_SUCCESS(status))
+            timeZone.assign(reinterpret_cast<const char16_t*>(zone), static_cast<size_t>(zoneLength));
+    }
     if (cached.format && cached.locale == locale && cached.timeZone == timeZone)
         return cached.format.get();
     status = U_ZERO_ERROR;
-    cached.format.reset(udat_open(UDAT_LONG, UDAT_LONG, nullptr, nullptr, 0, nullptr, 0, &status));
+    const UChar* zoneID = utcOffsetHours ? reinterpret_cast<const UChar*>(timeZone.data()) : nullptr;
+    int32_t zoneIDLength = utcOffsetHours ? static_cast<int32_t>(timeZone.size()) : 0;
+    cached.format.reset(udat_open(UDAT_LONG, UDAT_LONG, nullptr, zoneID, zoneIDLength, nullptr, 0, &status));
     if (U_FAILURE(status))
         cached.format.reset();
     cached.locale = std::move(locale);
@@ -39,9 +60,9 @@ UDateFormat* longDateFormatForDefaults()
 
 } // namespace
 
-std::u16string VornickLongDateAndTimeString(Date date)
+std::u16string VornickLongDateAndTimeString(Date date, std::optional<double> utcOffsetHours)
 {
-    auto* format = longDateFormatForDefaults();
+    auto* format = longDateFormat(utcOffsetHours);
     if (!format)
         return {};
     UDate milliseconds = date.timeIntervalSince1970() * 1000.0;

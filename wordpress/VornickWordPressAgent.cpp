@@ -716,6 +716,11 @@ void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
                 if (auto text = stringOrNumberText((*json)[field]))
                     description[key] = Value(*text);
             }
+            // A site whose offset was set by hand names no zone: its "gmt_offset" says it, where the reply carries one.
+            if (auto zone = description.find(u"wordPressTimeZone"); zone == description.end() || zone->second.stringValue().empty()) {
+                if (auto text = stringOrNumberText((*json)[u"gmt_offset"]))
+                    description[u"wordPressTimeZone"] = Value(*text);
+            }
             description[u"postFormats"] = Value(constantPostFormatDescriptions());
             description[u"postStatuses"] = Value(constantPostStatusDescriptions());
             noteSiteListAddress(*address);

@@ -15,6 +15,7 @@
 #include "wordpress/VornickWordPressAgent.h"
 #include "wordpress/VornickWordPressAgentFactory.h"
 #include "wordpress/VornickWordPressMediaItem.h"
+#include "wordpress/VornickWordPressSiteTimeZone.h"
 
 #include <algorithm>
 
@@ -205,9 +206,14 @@ std::shared_ptr<VornickPublishedBlog> VornickWordPressIntegrator::importBlogDesc
     if (!wordPressBlog || !context())
         return blog;
     for (const char16_t* key : { u"allowComments", u"allowPings", u"useWordPressBlockMode", u"themeIdentifier", u"wordPressDateFormat",
-                                 u"wordPressTimeFormat", u"wordPressTimeZone" }) {
+                                 u"wordPressTimeFormat" }) {
         if (const Value* value = valueOf(description, key))
             setAttribute(*wordPressBlog, *value, key);
+    }
+    // The blog keeps the site's offset from UTC, whichever way the site gave its zone.
+    if (const Value* zone = valueOf(description, u"wordPressTimeZone")) {
+        if (auto hours = vornickWordPressTimeZoneOffsetHours(*zone, Date::now()))
+            setAttribute(*wordPressBlog, Value(*hours), u"wordPressTimeZone");
     }
     if (const Value* formats = valueOf(description, u"postFormats"); formats && formats->isDictionary())
         importPostFormatDescriptions(formats->dictionary(), *wordPressBlog);

@@ -6,9 +6,9 @@
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "wordpress/VornickWordPressRequestStep.h"
+#include "wordpress/VornickWordPressSiteTimeZone.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace brevanton {
 
@@ -328,12 +328,10 @@ void VornickWordPressIntegrator::wordPressAgentReceivedBlogOptions(VornickWordPr
         if (const Value* value = optionValue(name); value && value->isString())
             blog->ManagedObject::setValueForKey(*value, key);
     }
+    // The site's "gmt_offset", in hours ("5.5" for India).
     if (const Value* value = optionValue(u"time_zone")) {
-        if (value->isNumber())
-            blog->ManagedObject::setValueForKey(Value(value->doubleValue()), u"wordPressTimeZone");
-        else if (value->isString() && !value->string().empty())
-            blog->ManagedObject::setValueForKey(Value(static_cast<double>(std::strtoll(toUTF8(value->string()).c_str(), nullptr, 10))),
-                                                u"wordPressTimeZone");
+        if (auto hours = vornickWordPressTimeZoneOffsetHours(*value, Date::now()))
+            blog->ManagedObject::setValueForKey(Value(*hours), u"wordPressTimeZone");
     }
     writeBlogFile(*blog);
     saveContext(u"the blog options");

@@ -106,6 +106,18 @@ TEST_F(VornickBlogPostViewTests, EveryFieldOfAPostGoesToItsPlaceInTheTheme)
     EXPECT_FALSE(view->isDocumentEdited());
 }
 
+TEST_F(VornickBlogPostViewTests, TheDateShowsInTheSitesTimeZoneWhenTheBlogKnowsIt)
+{
+    blog->setValueForKey(Value(5.5), u"wordPressTimeZone");
+    auto post = makePost(u"Late", u"<p>Text.</p>");
+    post->setValueForKey(Value(Date(1700000000.0)), u"dateLastEditedLocally");
+    show(post);
+    // 10:13:20 PM in UTC is the next day's 3:43:20 AM at the site.
+    auto date = textOf(pointElement(u"date"));
+    EXPECT_NE(date.find(u"November 15, 2023"), std::u16string::npos) << toUTF8(date);
+    EXPECT_NE(date.find(u"3:43:20"), std::u16string::npos) << toUTF8(date);
+}
+
 TEST_F(VornickBlogPostViewTests, WritingBackStoresEditsAndOnlyEdits)
 {
     auto post = makePost(u"Title", u"<p>Body text.</p>");

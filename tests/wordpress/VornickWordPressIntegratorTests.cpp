@@ -92,7 +92,7 @@ TEST_F(WordPressIntegratorTest, AnExhaustiveSessionAsksForEverythingInOrderAndCo
                      { u"default_ping_status", Value(Dictionary { { u"value", Value(u"closed") } }) },
                      { u"template", Value(Dictionary { { u"value", Value(u"twentytwentythree") } }) },
                      { u"date_format", Value(Dictionary { { u"value", Value(u"F j, Y") } }) },
-                     { u"time_zone", Value(Dictionary { { u"value", Value(u"-5") } }) } };
+                     { u"time_zone", Value(Dictionary { { u"value", Value(u"-3.5") } }) } };
     auto session = runSession(VornickSyncSessionType::ExhaustiveManual);
     EXPECT_EQ(session->state(), VornickSyncStepState::Completed) << session->splat();
     EXPECT_EQ(site.requestSummary(), "blogs options formats statuses tags@0 categories@0 media@0 posts@0 pages@0");
@@ -103,7 +103,7 @@ TEST_F(WordPressIntegratorTest, AnExhaustiveSessionAsksForEverythingInOrderAndCo
     EXPECT_FALSE(blog->ManagedObject::valueForKey(u"allowPings").boolValue());
     EXPECT_EQ(blog->ManagedObject::valueForKey(u"themeIdentifier").stringValue(), u"twentytwentythree");
     EXPECT_EQ(blog->ManagedObject::valueForKey(u"wordPressDateFormat").stringValue(), u"F j, Y");
-    EXPECT_EQ(blog->ManagedObject::valueForKey(u"wordPressTimeZone").doubleValue(), -5.0);
+    EXPECT_EQ(blog->ManagedObject::valueForKey(u"wordPressTimeZone").doubleValue(), -3.5) << "a half-hour offset is kept";
     EXPECT_EQ(blog->postFormatDescriptions().size(), 2u);
     EXPECT_EQ(blog->postStatusDescriptions().size(), 2u);
     EXPECT_TRUE(termTitled(u"categories", u"News"));

@@ -373,6 +373,8 @@ public:
     // delegate.
     void keyDown(const Event&) override;
     void deleteSelection();
+    // Forward Delete: the character after the caret, or what follows it.
+    void deleteForward();
 
     // The window: delegates, notifications and the send-event hook exist exactly while the view is in a window.
     void viewWillMoveToWindow(Window*) override;

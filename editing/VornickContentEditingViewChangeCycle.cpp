@@ -12,6 +12,7 @@
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickDOMPathBar.h"
+#include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/commands/VornickUndoableTitleEdit.h"
 #include "html/VornickBlockModeHelper.h"
@@ -101,6 +102,15 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInW
         vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, false);
         m_internals->staleFrames.insert(frame.get());
     }
+
+    // The page shows the change at the next paint: the frame lays out what
+    // changed and marks that area now, whether or not the selection moved
+    // (a backspace's caret moves with the deleted text, so the selection
+    // alone does not tell).
+    if (frame)
+        (void)frame->layout();
+    else if (m_internals->webView)
+        m_internals->webView->layoutIfNeeded();
 
     if (m_internals->delegate)
         m_internals->delegate->vornickContentEditingViewDidChangeContent(*this, frame.get(), attachmentPoint.get());

@@ -1,11 +1,16 @@
-// Deletion with the Delete key and of the selection. Backspacing is aware of
-// structure: it deletes the user-perceived character before the caret, a
+// Deletion with the Delete keys and of the selection. Backspacing is aware
+// of structure: it deletes the user-perceived character before the caret, a
 // line break with the white space after it, or an element that holds no
-// caret; before an element's content it moves the caret into the previous
-// element, or joins the element to an identical previous sibling, rather
-// than delete structure (never a table cell, row or section: the table
-// keeps its shape). Emptying an attachment point leaves it a place for
-// the caret (or the delegate's placeholder content), inside the same step.
+// caret; before an element's content it joins the element to an identical
+// previous sibling, or a block of text to the block of text before it, or
+// else moves the caret into the previous element, rather than delete
+// structure (never a table cell, row or section: the table keeps its shape).
+// At the start of the first thing in an element the caret stands at that
+// element's start too, which is then what joins (a list item's paragraph
+// joins the list item to the one before). Forward Delete deletes the
+// character after the caret, or what a backspace from the far side of the
+// next thing shown would. Emptying an attachment point leaves it a place
+// for the caret (or the delegate's placeholder content), inside the same step.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickDocumentExtensions.h"
@@ -17,6 +22,8 @@
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -90,6 +97,61 @@ bool holdsOnlyHTMLSpace(const DOMElement& element)
             return false;
     }
     return true;
+}
+
+// Blocks of text whose content a backspace at the start of the next one
+// takes in, whatever their kind.
+bool isTextBlock(const DOMNode* node)
+{
+    static constexpr std::u16string_view kinds[] = { u"p",  u"h1", u"h2", u"h3",      u"h4", u"h5", u"h6",
+                                                     u"li", u"dt", u"dd", u"address", u"pre" };
+    return node && node->isElementNode()
+        && std::any_of(std::begin(kinds), std::end(kinds), [&](std::u16string_view kind) { return isElementNamed(node, kind); });
+}
+
+// Whether every child is text, a comment or an element the document's type
+// usually shows inline.
+bool holdsOnlyInlineContent(const DOMElement& element)
+{
+    auto document = element.ownerDocument();
+    auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+    if (!spec)
+        return false;
+    for (DOMNode* child = element.first(); child; child = child->next()) {
+        if (child->isElementNode() && !spec->isUsuallyInlineElement(asciiLowercase(downcast<DOMElement>(*child).tagName())))
+            return false;
+    }
+    return true;
+}
+
+// Elements a backspace never joins nor goes through: the table's parts.
+bool isTablePart(const DOMNode* node)
+{
+    static constexpr std::u16string_view kinds[] = { u"table", u"caption", u"thead", u"tbody", u"tfoot", u"tr", u"td", u"th" };
+    return std::any_of(std::begin(kinds), std::end(kinds), [&](std::u16string_view kind) { return isElementNamed(node, kind); });
+}
+
+// Whether a backspace at the start of `element` moves its contents to the
+// end of `previous`: an identical element, or two blocks of text holding
+// text only.
+bool joinsInto(const DOMElement& element, const DOMNode& previous)
+{
+    if (!previous.isElementNode())
+        return false;
+    auto& earlier = downcast<DOMElement>(previous);
+    if (vornick_hasSameTagNameAndAttributesAs(element, &earlier))
+        return true;
+    return isTextBlock(&element) && isTextBlock(&earlier) && holdsOnlyInlineContent(element) && holdsOnlyInlineContent(earlier);
+}
+
+// The nearest table cell around a node (or the node itself); null outside tables.
+const DOMNode* enclosingCell(const DOMNode* node)
+{
+    for (; node; node = node->parent()) {
+        if (isElementNamed(node, u"td") || isElementNamed(node, u"th"))
+            return node;
+    }
+    return nullptr;
 }
 
 std::shared_ptr<DOMRange> rangeIn(const std::shared_ptr<DOMNode>& node, unsigned start, unsigned end)
@@ -177,6 +239,83 @@ void VornickContentEditingView::deleteSelection()
     auto caret = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(node, 0));
     vornick_pushRangeEndpointsDownToTextNodes(*caret);
     setTargetRangeUndoably(caret);
+}
+
+// --- Forward deletion
+
+void VornickContentEditingView::deleteForward()
+{
+    auto effective = effectiveOperationRange();
+    if (!m_internals->editable || !effective)
+        return;
+    if (!effective->collapsed()) {
+        deleteSelection();
+        return;
+    }
+    auto position = vornick_startPosition(*effective);
+    if (!position.node)
+        return;
+    // The user-perceived character after the caret.
+    if (isTextOrCDATA(*position.node)) {
+        auto text = position.node;
+        const auto& data = dataOf(*text);
+        auto offset = static_cast<size_t>(std::clamp<int32_t>(position.offset, 0, static_cast<int32_t>(data.size())));
+        if (offset < data.size()) {
+            auto composed = vornick_rangeOfComposedCharacterSequenceAtIndex(data, offset);
+            if (composed.isNotFound())
+                return;
+            auto end = static_cast<unsigned>(composed.location + composed.length);
+            auto deletion = rangeIn(text, static_cast<unsigned>(offset), end);
+            if (offset == 0 && end == data.size()) {
+                // The node's only character: as with a backspace, a visible
+                // space stays, with the caret before it.
+                std::shared_ptr<DOMRange> result;
+                if (undoableReplaceRangeWithText(true, deletion, placeholderSpaceStringForDocumentContainingRange(*deletion), false, &result)
+                    && result) {
+                    result->collapse(true);
+                    setTargetRangeUndoably(result);
+                }
+                return;
+            }
+            (void)Internals::backspaceDeleteRangeUndoably(*this, deletion);
+            return;
+        }
+    }
+
+    // Past the end of the caret's text: the next text or element without
+    // content shown after the caret, within the attachment point (or the
+    // body) and the caret's table cell, goes as a backspace from its far
+    // side would take it: the next block joins this one, an image or a line
+    // break goes.
+    auto document = position.node->ownerDocument();
+    const DOMNode* limit = VornickAttachmentPointElementForNode(*position.node).get();
+    if (!limit && document)
+        limit = document->body().get();
+    if (!limit || !limit->isInclusiveAncestorOf(position.node.get()))
+        return;
+    DOMNode* node = nullptr;
+    if (isTextOrCDATA(*position.node))
+        node = position.node->traverseNext(limit);
+    else if (DOMNode* child = position.node->childAt(static_cast<unsigned>(position.offset)))
+        node = child;
+    else
+        node = position.node->traverseNextSkippingChildren(limit);
+    char16_t substitute = VornickSubstituteInForce(*position.node);
+    for (; node; node = node->traverseNext(limit)) {
+        if (isPassedOverBackwards(*node, substitute) || (!isTextOrCDATA(*node) && !node->isElementNode()))
+            continue;
+        if (isTextOrCDATA(*node) || !node->hasChildNodes())
+            break;
+    }
+    if (!node || enclosingCell(node) != enclosingCell(position.node.get()))
+        return;
+    if (isTextOrCDATA(*node)) {
+        Internals::deleteRange(*this, rangeIn(node->shared_from_this(), 0, 0));
+        return;
+    }
+    auto parent = node->parentNode();
+    if (parent && parent->isElementNode())
+        Internals::backspaceAtElementPosition(*this, VornickMakeDOMPosition(parent, static_cast<int32_t>(node->index() + 1)), false);
 }
 
 // --- Range deletion and backspace
@@ -307,12 +446,31 @@ void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickCon
         return;
     }
 
-    // 4c. Joins the element to an identical previous sibling.
+    // 4c. Joins the element to an identical previous sibling, or a block of
+    //     text to the one before it. An element first in its parent stands
+    //     for the parent, at whose start the caret is too (never for the
+    //     attachment point, the body or a part of a table).
     if (isRowOrSection)
         return;
+    auto attachmentPointElement = VornickAttachmentPointElementForNode(*element);
     auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*element, true, true);
-    if (!previous || !previous->isElementNode() || !vornick_hasSameTagNameAndAttributesAs(*element, downcast<DOMElement>(previous.get())))
+    while (!previous) {
+        auto parent = element->parentElement();
+        if (!parent || parent == attachmentPointElement || isElementNamed(parent.get(), u"body") || isTablePart(parent.get()))
+            return;
+        element = parent;
+        previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*element, true, true);
+    }
+    if (!joinsInto(*element, *previous)) {
+        // Otherwise the caret goes into the end of what stands before, where
+        // that holds text.
+        auto end = VornickDOMRangeCollapsedAtPosition(
+            VornickMakeDOMPosition(previous, static_cast<int32_t>(isTextOrCDATA(*previous) ? previous->length() : previous->childCount())));
+        vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*end, 1);
+        if (vornick_bothEndpointsAreCharacterLevel(*end))
+            view.setTargetRangeUndoably(end);
         return;
+    }
     auto contents = document->createRange();
     contents->selectNodeContents(element);
     auto target = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(previous, static_cast<int32_t>(previous->childCount())));

@@ -50,9 +50,17 @@ bool VornickContentEditingView::shouldInsertText(WebView&, const std::u16string&
     return false;
 }
 
-bool VornickContentEditingView::doCommandBySelector(WebView&, std::string_view)
+bool VornickContentEditingView::doCommandBySelector(WebView&, std::string_view selector)
 {
-    // Caret moves are the web view's; its editing commands edit nothing.
+    // Forward Delete deletes as the view's Delete does, in the other direction.
+    if (selector == "deleteForward:") {
+        deleteForward();
+        return true;
+    }
+    // Caret moves are the web view's (from inside a whole selected table
+    // cell, at the side the move goes to); its editing commands edit nothing.
+    if (selector.starts_with("moveToBeginningOf") || selector.starts_with("moveToEndOf") || selector.starts_with("page"))
+        (void)Internals::collapseSelectedTableCell(*this, selector.starts_with("moveToEnd") || selector.starts_with("pageDown"));
     return false;
 }
 

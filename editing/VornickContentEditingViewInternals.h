@@ -384,6 +384,9 @@ struct VornickContentEditingView::Internals {
     // Each string on the general pasteboard, inserted as typed text is.
     static void pasteAsPlainText(VornickContentEditingView&);
     static void deleteRange(VornickContentEditingView&, const std::shared_ptr<DOMRange>&);
+    // A whole table cell selected: the caret goes to the start (or end) of
+    // its contents. False when no cell is selected whole.
+    static bool collapseSelectedTableCell(VornickContentEditingView&, bool toEnd);
     static void setWhitespacePolicy(VornickContentEditingView&, int32_t policy);
     static void setProbingForDOMRange(VornickContentEditingView&, bool probing);
     // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
@@ -391,7 +394,8 @@ struct VornickContentEditingView::Internals {
     // -- Structural edits: each command is one undo step named by the command.
     // Moves the caret out of its element, leaving a placeholder space when a gap is wanted; answers the tag name of the element left.
     static std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(VornickContentEditingView&, bool leaveAGap);
-    // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
+    // Pops once more out of a DL after a DD, out of a list after its item,
+    // or out of a PRE after a CODE.
     static void popInsertionPointOutOfElementOrTwoAndLeaveAGap(VornickContentEditingView&, bool leaveAGap);
     static bool canPopInsertionPointOutOfElementAndLeaveAGap(const VornickContentEditingView&, bool leaveAGap);
     // -- Media insertion and the attribute editor

@@ -131,6 +131,17 @@ std::shared_ptr<DOMRange> collapsedCopy(const DOMRange& range, bool toStart)
     return copy;
 }
 
+// The list item the caret (or the selection) is in, within the attachment point.
+std::shared_ptr<DOMElement> listItemForTabKey(const DOMRange& range)
+{
+    auto limit = vornick_enclosingAttachmentPointElement(range);
+    for (auto node = range.commonAncestorContainer(); node && node != limit; node = node->parentNode()) {
+        if (hasTag(node.get(), u"LI"))
+            return downcast<DOMElement>(node);
+    }
+    return nullptr;
+}
+
 // The caret at the start (forward) or end (backward) of an element's
 // contents, in text where there is some.
 std::shared_ptr<DOMRange> caretInContents(const std::shared_ptr<DOMRange>& contents, int direction)
@@ -145,6 +156,10 @@ std::shared_ptr<DOMRange> caretInContents(const std::shared_ptr<DOMRange>& conte
 // Left and Right arrows.
 bool moveHorizontally(VornickContentEditingView& view, const Event& event, int direction)
 {
+    // A whole cell selected: the caret goes into it first, as a selection
+    // collapses towards the key.
+    if (!event.hasModifier(ModifierFlag::Shift) && Internals::collapseSelectedTableCell(view, direction > 0))
+        return true;
     if (Internals::letWebViewProposeSelectionChangeForKeyEvent(view, event))
         return true;
     auto range = view.effectiveOperationRange();
@@ -452,6 +467,14 @@ void VornickContentEditingView::keyDown(const Event& event)
             scrollRangeToVisible(effectiveOperationRange());
             return;
         }
+        // In a list item Tab indents the item and back-tab outdents it, as
+        // the list commands do (never leaving the caret's text between items).
+        if (range && m_internals->editable && listItemForTabKey(*range)) {
+            if (direction > 0 ? Internals::canIndentListLevel(*this) : Internals::canOutdentListLevel(*this))
+                direction > 0 ? Internals::indentListLevel(*this, nullptr) : Internals::outdentListLevel(*this, nullptr);
+            scrollRangeToVisible(effectiveOperationRange());
+            return;
+        }
         if (direction > 0 && Internals::canPopInsertionPointOutOfElementAndLeaveAGap(*this, true))
             Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*this, true);
         return;
@@ -495,6 +518,21 @@ void VornickContentEditingView::keyDown(const Event& event)
     }
     if (!m_internals->webView->interpretKeyEvent(event))
         View::keyDown(event);
+}
+
+bool VornickContentEditingView::Internals::collapseSelectedTableCell(VornickContentEditingView& view, bool toEnd)
+{
+    auto range = view.effectiveOperationRange();
+    if (!range || range->collapsed())
+        return false;
+    auto cell = vornick_exactlySelectedNode(*range);
+    if (!isTableCell(cell.get()))
+        return false;
+    auto caret = caretInContents(vornick_innerRange(cell), toEnd ? -1 : 1);
+    if (!caret)
+        return false;
+    view.setTargetRange(caret);
+    return true;
 }
 
 // --- Line breaks and paragraphs

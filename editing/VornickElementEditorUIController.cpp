@@ -12,6 +12,7 @@
 #include "ui/VornickUITheme.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace brevanton {
 
@@ -213,9 +214,15 @@ void VornickElementEditorUIController::acceptPendingEdits()
     if (!m_targetObject || !m_targetObject->element() || m_pendingEdits.empty())
         return;
     auto element = m_targetObject->element();
-    for (const auto& [name, value] : m_pendingEdits)
+    auto edits = std::exchange(m_pendingEdits, {});
+    // Through the editing view each edit is undoable, all of them one step.
+    if (m_contentEditingView) {
+        for (const auto& [name, value] : edits)
+            (void)m_contentEditingView->undoableSetValue(true, value, name, element);
+        return;
+    }
+    for (const auto& [name, value] : edits)
         element->setAttribute(name, value);
-    m_pendingEdits.clear();
     if (!m_contentEditingView)
         return;
     auto document = element->ownerDocument();

@@ -170,7 +170,11 @@ void VornickContentEditingView::Internals::popInsertionPointOutOfElementOrTwoAnd
     auto now = range ? elementOfCaret(*range) : nullptr;
     if (!now)
         return;
-    if ((equalsIgnoringASCIICase(*left, u"DD") && equalsIgnoringASCIICase(now->tagName(), u"DL"))
+    // A list item's caret never stays between the items.
+    bool leftListItem = equalsIgnoringASCIICase(*left, u"LI")
+        && (equalsIgnoringASCIICase(now->tagName(), u"UL") || equalsIgnoringASCIICase(now->tagName(), u"OL")
+            || equalsIgnoringASCIICase(now->tagName(), u"MENU"));
+    if (leftListItem || (equalsIgnoringASCIICase(*left, u"DD") && equalsIgnoringASCIICase(now->tagName(), u"DL"))
         || (equalsIgnoringASCIICase(*left, u"CODE") && equalsIgnoringASCIICase(now->tagName(), u"PRE")))
         (void)Internals::popInsertionPointOutOfElementAndLeaveAGap(view, leaveAGap);
 }

@@ -166,11 +166,15 @@ bool VornickUndoableBackspaceRun::consumeCharactersInTextNode(const DOMCharacter
     int32_t textLength = static_cast<int32_t>(node.length());
     RUN_ASSERT(s >= 0 && s <= textLength, "replacedRangeStartOffset >= 0 && replacedRangeStartOffset <= textLength");
     RUN_ASSERT(e >= s, "replacedRangeEndOffset >= replacedRangeStartOffset");
-    if (e != m_undoRangeStartOffset)
+    bool backward = e == m_undoRangeStartOffset;
+    if (!backward && s != m_undoRangeStartOffset)
         return false;
     std::u16string deleted = node.data().substr(s, std::min(e, textLength) - s);
     VornickTranslateSubstitute(deleted, VornickSubstituteInForce(node), m_replacementTextSubstitute);
-    m_undoReplacementText.insert(0, deleted);
+    if (backward)
+        m_undoReplacementText.insert(0, deleted);
+    else
+        m_undoReplacementText += deleted;
     m_undoRangeStartOffset = s;
     m_undoRangeEndOffset = s;
     return true;

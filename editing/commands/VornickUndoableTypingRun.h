@@ -79,7 +79,8 @@ public:
     VornickUndoableBackspaceRun(VornickEditingContext&, const std::shared_ptr<DOMCharacterData>& textNode,
                                 int32_t deletedRangeStartOffset, int32_t deletedRangeEndOffset);
 
-    // Takes a deletion of [s, e) that ends where the run begins.
+    // Takes a deletion of [s, e) that ends where the run begins (a
+    // backspace), or that begins there (a forward deletion at the caret).
     bool consumeCharactersInTextNode(const DOMCharacterData&, int32_t fromStartOffset, int32_t toEndOffset);
     void endThisRun(VornickEditingContext&) override;
     // Registers the run itself for its redo.

@@ -162,8 +162,30 @@ TEST_F(ClipboardAndDeletion, BackspaceAtTheStartOfAnElementJoinsItToAnIdenticalP
         },
         { u"Join elements" });
 
-    // Another kind, or other attributes: nothing.
-    loadBody("<p class=\"a\">one</p><p class=\"b\">two</p><h2>three</h2>");
+    // Blocks of text of another kind or with other attributes join too, into
+    // the earlier one; an element first in its parent joins as the parent.
+    const std::pair<const char*, const char*> joins[] = {
+        { "<p class=\"a\">one</p><p class=\"b\">two</p>", "<p class=\"a\">onetwo</p>" },
+        { "<h2>one</h2><p>two</p>", "<h2>onetwo</h2>" },
+        { "<ul><li><p>one</p></li><li><p>two</p></li></ul>", "<ul><li><p>one</p><p>two</p></li></ul>" },
+        { "<p>one</p><p><em>two</em></p>", "<p>one<em>two</em></p>" },
+    };
+    for (auto [body, joined] : joins) {
+        loadBody(body);
+        caretAt(textNode(u"two"), 0);
+        checkUndoableStep(
+            *view, [&] { backspace(); }, [&] { EXPECT_EQ(html(), joined); }, { u"Join elements" });
+    }
+
+    // Before something else the caret goes into its end where that holds
+    // text, and nothing happens where it holds none.
+    loadBody("<ul><li>one</li></ul><h2>two</h2>");
+    caretAt(textNode(u"two"), 0);
+    backspace();
+    EXPECT_EQ(html(), "<ul><li>one</li></ul><h2>two</h2>");
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), textNode(u"one"));
+    EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 3u);
+    loadBody("<div><img src=\"a.png\"></div><p>two</p><table><tbody><tr><td>three</td></tr></tbody></table>");
     expectNothingHappens([&] {
         caretAt(textNode(u"two"), 0);
         backspace();

@@ -162,17 +162,22 @@ TEST_F(FragmentDeletionTest, BackspaceInAnotherNodeStartsAnotherRun)
     EXPECT_EQ(bodyHTML(), "<p>ab</p><p>def</p>\n");
 }
 
-TEST_F(FragmentDeletionTest, RunTakesOnlyDeletionsThatEndWhereItBegins)
+TEST_F(FragmentDeletionTest, RunTakesOnlyDeletionsThatEndOrBeginWhereItBegins)
 {
     loadBody("<p>abcdef</p>");
     auto text = textNode(u"abc");
     VornickUndoableBackspaceRun run(view->editingContext(), text, 4, 5);
     EXPECT_EQ(toUTF8(run.undoReplacementText()), "e");
-    EXPECT_FALSE(run.consumeCharactersInTextNode(*text, 4, 5));
+    EXPECT_FALSE(run.consumeCharactersInTextNode(*text, 5, 6));
     EXPECT_TRUE(run.consumeCharactersInTextNode(*text, 2, 4));
     EXPECT_EQ(toUTF8(run.undoReplacementText()), "cde");
     EXPECT_EQ(run.undoRangeStartOffset(), 2);
     EXPECT_EQ(run.undoRangeEndOffset(), 2);
+    // A forward deletion at the caret: its characters follow the run's.
+    text->deleteData(2, 3);
+    EXPECT_TRUE(run.consumeCharactersInTextNode(*text, 2, 3));
+    EXPECT_EQ(toUTF8(run.undoReplacementText()), "cdef");
+    EXPECT_EQ(run.undoRangeStartOffset(), 2);
     EXPECT_FALSE(run.consumeCharactersInTextNode(*textNode(u"Edit"), 0, 2));
     EXPECT_THROW(run.consumeCharactersInTextNode(*text, 3, 1), InternalInconsistencyException);
 }

@@ -168,6 +168,8 @@ VornickContentEditingView::~VornickContentEditingView()
     // Nothing deferred by the view may run once it is gone.
     RunLoop::main().cancelPerforms(this);
     m_internals->htmlUpdateTimer.invalidate();
+    if (m_internals->pageDisplayObserver)
+        RunLoop::main().removeEndOfTurnObserver(*m_internals->pageDisplayObserver);
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
     Internals::removeUndoActionsFromEveryUndoManager(*this);

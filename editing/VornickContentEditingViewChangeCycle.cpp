@@ -18,6 +18,7 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLWriter.h"
+#include "html/VornickListContentAdvisories.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickValidationAdvisory.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -29,6 +30,9 @@
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace brevanton {
 
@@ -103,14 +107,7 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInW
         m_internals->staleFrames.insert(frame.get());
     }
 
-    // The page shows the change at the next paint: the frame lays out what
-    // changed and marks that area now, whether or not the selection moved
-    // (a backspace's caret moves with the deleted text, so the selection
-    // alone does not tell).
-    if (frame)
-        (void)frame->layout();
-    else if (m_internals->webView)
-        m_internals->webView->layoutIfNeeded();
+    Internals::displayPageChangesAtEndOfTurn(*this);
 
     if (m_internals->delegate)
         m_internals->delegate->vornickContentEditingViewDidChangeContent(*this, frame.get(), attachmentPoint.get());
@@ -120,6 +117,25 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInW
     if (attachmentPoint)
         notification.userObjects["attachmentPointBeingInjected"] = attachmentPoint;
     NotificationCenter::defaultCenter().post(notification);
+}
+
+void VornickContentEditingView::Internals::displayPageChangesAtEndOfTurn(VornickContentEditingView& view)
+{
+    // The page shows a change at the next paint: its frames lay out what
+    // changed and mark that area, whether or not the selection moved (a
+    // backspace's caret moves with the deleted text, so the selection alone
+    // does not tell). A turn's many edits (a Replace All) are laid out once.
+    if (view.m_internals->pageDisplayObserver || !view.m_internals->webView)
+        return;
+    auto weak = view.weakSelf();
+    view.m_internals->pageDisplayObserver = RunLoop::main().addEndOfTurnObserver([weak] {
+        auto self = weak.lock();
+        if (!self || !self->m_internals->pageDisplayObserver)
+            return;
+        RunLoop::main().removeEndOfTurnObserver(*std::exchange(self->m_internals->pageDisplayObserver, std::nullopt));
+        if (self->m_internals->webView)
+            self->m_internals->webView->layoutIfNeeded();
+    });
 }
 
 std::vector<VornickBlockError> VornickContentEditingView::validateContent()
@@ -271,12 +287,27 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
             // The frame outlives its page: a validation that ends after
             // another page loaded into it says nothing of that page.
             uint64_t generation = m_internals->loadGeneration;
-            auto finished = [weak, weakFrame, generation](const std::u16string&, VornickTidyResultCode status,
+            auto finished = [weak, weakFrame, generation](const std::u16string& validated, VornickTidyResultCode status,
                                                           const std::vector<VornickValidationAdvisory>& advisories) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                 auto frame = weakFrame.lock();
-                if (self && frame && generation == self->m_internals->loadGeneration)
-                    Internals::validationFinished(*self, frame, status, advisories);
+                if (!self || !frame || generation != self->m_internals->loadGeneration)
+                    return;
+                // What tidy leaves unsaid about lists, while the frame's map
+                // is still the one of the text validated.
+                auto all = advisories;
+                auto current = vornick_sharedLastGeneratedHTMLString(*frame);
+                auto map = vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame);
+                bool tidySaidIt = std::any_of(advisories.begin(), advisories.end(),
+                                              [](const auto& advisory) { return advisory.message() == u"missing <li>"; });
+                if (current && *current == validated && map && frame->domDocument() && !tidySaidIt
+                    && vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame)) {
+                    auto lists = VornickListContentAdvisories(*frame->domDocument(), *map, *current);
+                    if (!lists.empty() && status == VornickTidyResultCode::NoFindings)
+                        status = VornickTidyResultCode::Warnings;
+                    all.insert(all.end(), lists.begin(), lists.end());
+                }
+                Internals::validationFinished(*self, frame, status, all);
             };
             m_internals->tidyFilter->validateHTMLString(std::move(source), std::move(finished));
         }

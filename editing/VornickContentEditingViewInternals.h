@@ -77,6 +77,9 @@ struct VornickContentEditingView::Internals {
     bool sectionHandlesShown { false };
     bool allowsHeadDisplayAndEditing { true };
     ScopedTimer htmlUpdateTimer;
+    // While set, the edits of this turn are laid out and marked for display
+    // at its end (the page shows every change at the next paint).
+    std::optional<RunLoop::ObserverID> pageDisplayObserver;
     std::shared_ptr<VornickAttachmentPointLocatorSet> attachmentPointLocatorSet;
     std::shared_ptr<VornickWebResourceCache> webResourceCache;
     std::shared_ptr<DOMRange> dropTargetRange;
@@ -336,6 +339,8 @@ struct VornickContentEditingView::Internals {
     static void tickleRevalidationOfFocusedWebFrame(VornickContentEditingView&);
     // -- The change cycle
     static void htmlUpdateTimerFired(VornickContentEditingView&);
+    // Has the page lay out and mark what the turn's edits changed, once, at the end of the turn.
+    static void displayPageChangesAtEndOfTurn(VornickContentEditingView&);
     static bool htmlUpdateIsScheduled(const VornickContentEditingView&);
     // -- Operation range, target range and navigation
     static void selectNone(VornickContentEditingView&);

@@ -5,7 +5,7 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/VornickEditorWindowTestSupport.h"
 
-#include "app/VornickApplicationDefaults.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "editing/VornickElementAttributesInspectorModule.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "platform/dom/DOMCollections.h"
@@ -28,8 +28,13 @@ protected:
     void SetUp() override
     {
         EditorWindowSession::SetUp();
-        // The program's defaults (a new link opens its editor).
-        VornickRegisterApplicationDefaults(UserDefaults::standard());
+        // As the program's defaults have it, a new link opens its editor.
+        UserDefaults::standard().setBool(true, u"ShowURLAttributeEditorWhenCreatingALink");
+    }
+    void TearDown() override
+    {
+        UserDefaults::standard().removeObjectForKey(u"ShowURLAttributeEditorWhenCreatingALink");
+        EditorWindowSession::TearDown();
     }
     std::shared_ptr<DOMElement> byId(const std::u16string& id) const { return document()->getElementById(id); }
     // The page's body as saved with Ctrl+S, white space between tags dropped.
@@ -254,6 +259,25 @@ TEST_F(EditorWindowKeys, TabInAListItemIndentsItAndShiftTabOutdentsItKeepingTheL
     press(Qt::Key_X);
     auto body = savedBody("list.html");
     EXPECT_LT(body.find("</ul>"), body.find("x")) << body;
+
+    // Text another program left between the items is no valid HTML 5: once
+    // an edit has the page validated again the window says so.
+    openPage("stray.html", "<!DOCTYPE html>\n<html><head><title>s</title></head><body>"
+                           "<p id=\"p\">edit</p><ul><li>one</li>stray</ul></body></html>\n");
+    auto* view = editor->editingView().get();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Pending; }, 30));
+    int validations = 0;
+    auto observation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, view, nullptr,
+        [&](const Notification&) { ++validations; });
+    caretAtLineEdge(*byId(u"p")->firstChild(), true);
+    press(Qt::Key_S);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return validations > 0; }, 30));
+    EXPECT_EQ(view->tidyStatusSummaryForDisplayToUser(), u"1 Warning");
+    auto advisories = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    ASSERT_EQ(advisories.size(), 1u);
+    EXPECT_EQ(advisories[0].message(), u"missing <li>");
+    NotificationCenter::defaultCenter().removeObserver(observation);
 }
 
 // -- A selected table cell

@@ -260,12 +260,13 @@ TEST_F(EditorWindowKeys, TabInAListItemIndentsItAndShiftTabOutdentsItKeepingTheL
     auto body = savedBody("list.html");
     EXPECT_LT(body.find("</ul>"), body.find("x")) << body;
 
-    // Text another program left between the items is no valid HTML 5: once
-    // an edit has the page validated again the window says so.
+    // Text another program left between the items is no valid HTML 5: the
+    // window says so, and again once an edit has the page validated anew.
     openPage("stray.html", "<!DOCTYPE html>\n<html><head><title>s</title></head><body>"
                            "<p id=\"p\">edit</p><ul><li>one</li>stray</ul></body></html>\n");
     auto* view = editor->editingView().get();
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Pending; }, 30));
+    EXPECT_EQ(view->tidyStatusSummaryForDisplayToUser(), u"1 Warning");
     int validations = 0;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, view, nullptr,

@@ -553,10 +553,16 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
         if (auto* values = cachedValues(element))
             return *values;
     }
-    // rem lengths refer to the font size of the root element.
+    // rem lengths refer to the font size of the root element: in a document,
+    // its document element, found without a walk up a deep page.
     const DOMElement* top = &element;
-    while (auto* up = parentElementOf(*top))
-        top = up;
+    auto root = connected ? element.document()->documentElement() : nullptr;
+    if (root && parentElementOf(*root) == nullptr)
+        top = root.get();
+    else {
+        while (auto* up = parentElementOf(*top))
+            top = up;
+    }
     double rootFontSize = top == &element ? 16 : computedValues(*top)->fontSize;
     // Ancestors first, from the nearest one already computed. Mostly the
     // parent is computed already: a short chain stays off the heap.

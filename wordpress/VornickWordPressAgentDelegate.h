@@ -6,6 +6,7 @@
 #pragma once
 
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "wordpress/VornickWordPressSiteSettings.h"
 
 #include <memory>
 
@@ -16,7 +17,7 @@ class VornickWordPressMediaItem;
 
 class VornickWordPressAgentDelegate : public virtual VornickBlogServiceAgentDelegate {
 public:
-    virtual void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& /*options*/, const Dictionary& /*blogDescription*/) { }
+    virtual void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings&, const Dictionary& /*blogDescription*/) { }
     virtual void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/, const Error&) { }
 
     virtual void wordPressAgentReceivedPostFormatDescriptions(VornickWordPressAgent&, const Dictionary& /*formats*/,

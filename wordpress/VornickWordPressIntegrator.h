@@ -138,7 +138,7 @@ public:
     void wordPressAgentFailedToReceivePostFormatDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
     void wordPressAgentReceivedPostStatusDescriptions(VornickWordPressAgent&, const Dictionary& statuses, const Dictionary& blogDescription) override;
     void wordPressAgentFailedToReceivePostStatusDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
-    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& options, const Dictionary& blogDescription) override;
+    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings&, const Dictionary& blogDescription) override;
     void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
 
     void syncCategoriesWithReceivedDescriptions(const std::vector<Dictionary>&, int64_t startOffset, bool couldBeMore,

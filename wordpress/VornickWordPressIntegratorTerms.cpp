@@ -6,7 +6,6 @@
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "wordpress/VornickWordPressRequestStep.h"
-#include "wordpress/VornickWordPressSiteTimeZone.h"
 
 #include <algorithm>
 
@@ -306,33 +305,24 @@ void VornickWordPressIntegrator::wordPressAgentFailedToReceivePostStatusDescript
 
 // --- Blog options
 
-void VornickWordPressIntegrator::wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& options,
+void VornickWordPressIntegrator::wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings& settings,
     const Dictionary& blogDescription)
 {
     auto step = requestStepNamed(u"getBlogOptions", blogDescription);
     auto blog = wordPressBlogForDescription(blogDescription);
     if (!step || !blog || !step->takeAnswer(0))
         return;
-    auto optionValue = [&](std::u16string_view name) -> const Value* {
-        auto option = options.find(name);
-        if (option == options.end() || !option->second.isDictionary())
-            return nullptr;
-        return option->second.find(u"value");
+    // What the site did not give stays as it was.
+    auto set = [&](const auto& field, std::u16string_view key) {
+        if (field)
+            blog->ManagedObject::setValueForKey(Value(*field), key);
     };
-    for (auto [name, key] : { std::pair { u"default_comment_status", u"allowComments" }, std::pair { u"default_ping_status", u"allowPings" } }) {
-        if (const Value* value = optionValue(name); value && value->isString())
-            blog->ManagedObject::setValueForKey(Value(asciiLowercase(value->string()) == u"open"), key);
-    }
-    for (auto [name, key] : { std::pair { u"template", u"themeIdentifier" }, std::pair { u"date_format", u"wordPressDateFormat" },
-                              std::pair { u"time_format", u"wordPressTimeFormat" } }) {
-        if (const Value* value = optionValue(name); value && value->isString())
-            blog->ManagedObject::setValueForKey(*value, key);
-    }
-    // The site's "gmt_offset", in hours ("5.5" for India).
-    if (const Value* value = optionValue(u"time_zone")) {
-        if (auto hours = vornickWordPressTimeZoneOffsetHours(*value, Date::now()))
-            blog->ManagedObject::setValueForKey(Value(*hours), u"wordPressTimeZone");
-    }
+    set(settings.allowComments, u"allowComments");
+    set(settings.allowPings, u"allowPings");
+    set(settings.themeIdentifier, u"themeIdentifier");
+    set(settings.dateFormat, u"wordPressDateFormat");
+    set(settings.timeFormat, u"wordPressTimeFormat");
+    set(settings.timeZoneHours, u"wordPressTimeZone");
     writeBlogFile(*blog);
     saveContext(u"the blog options");
     step->finish(u"Done", VornickSyncStepState::Completed);

@@ -514,7 +514,8 @@ void VornickWordPressXMLRPCAgent::requestBlogOptionsForBlogWithDescription(const
             if (reply.succeeded() && reply.object.isDictionary()) {
                 say(log(), "Got blog options for \"{}\"", titleOf(blogDescription));
                 if (delegate)
-                    delegate->wordPressAgentReceivedBlogOptions(*this, reply.object.dictionary(), blogDescription);
+                    delegate->wordPressAgentReceivedBlogOptions(*this, vornickWordPressSiteSettingsFromXMLRPCOptions(reply.object.dictionary(), Date::now()),
+                        blogDescription);
                 return;
             }
             Error error = reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getOptions") : reply.error;

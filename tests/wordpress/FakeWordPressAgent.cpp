@@ -84,7 +84,7 @@ void FakeWordPressAgent::requestBlogOptionsForBlogWithDescription(const Dictiona
         if (self.fails("options"))
             delegate.wordPressAgentFailedToReceiveBlogOptions(self, blogDescription, fakeFailure());
         else
-            delegate.wordPressAgentReceivedBlogOptions(self, self.m_site->options, blogDescription);
+            delegate.wordPressAgentReceivedBlogOptions(self, vornickWordPressSiteSettingsFromXMLRPCOptions(self.m_site->options, Date::now()), blogDescription);
     });
 }
 

@@ -73,6 +73,7 @@ struct Answer {
     std::string name;
     std::vector<Dictionary> list;
     Dictionary dictionary;
+    VornickWordPressSiteSettings settings;
     Error error;
     bool flag { false };
     int64_t startOffset { 0 };
@@ -215,11 +216,11 @@ public:
         answers.push_back(std::move(answer));
     }
 
-    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& options, const Dictionary&) override
+    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings& settings, const Dictionary&) override
     {
         Answer answer;
         answer.name = "options";
-        answer.dictionary = options;
+        answer.settings = settings;
         answers.push_back(std::move(answer));
     }
     void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary&, const Error& error) override
@@ -526,7 +527,8 @@ TEST_F(VornickWordPressXMLRPCAgentTest, SiteSettingsAnswerOnceEach)
     agent->requestPostStatusesForBlogWithDescription(blog);
     ASSERT_TRUE(waitForAnswers(4));
     EXPECT_EQ(recorder.answers[0].name, "options");
-    EXPECT_EQ(recorder.answers[0].dictionary.at(u"software_version").dictionary().at(u"value"), Value(u"6.1.1"));
+    EXPECT_EQ(recorder.answers[0].settings.timeZoneHours, 2.0);
+    EXPECT_FALSE(recorder.answers[0].settings.dateFormat) << "an option the reply does not hold stays unset";
     EXPECT_TRUE(logHas(u"Got blog options for \"Notes\""));
     std::vector<std::string> names;
     for (size_t i = 1; i < 4; ++i)

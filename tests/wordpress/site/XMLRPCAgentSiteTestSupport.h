@@ -24,6 +24,7 @@ struct AgentAnswer {
     std::string name;
     std::vector<Dictionary> list;
     Dictionary dictionary;
+    VornickWordPressSiteSettings settings;
     Error error;
     bool flag { false };
     int64_t startOffset { 0 };
@@ -128,10 +129,10 @@ public:
         answer.postIdentifier = post;
     }
 
-    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& options, const Dictionary&) override
+    void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings& settings, const Dictionary&) override
     {
         auto& answer = add("options");
-        answer.dictionary = options;
+        answer.settings = settings;
     }
     void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary&, const Error& error) override
     {

@@ -37,13 +37,25 @@ enum class VornickFrameValidationStatus : unsigned {
     Errors = 2,
     // No result yet.
     Pending = 3,
-    // Tidy did not finish within its time: not validated, until validation
-    // is asked for again or the source changes.
+    // Tidy's check did not end by itself (its timeout stopped a run that
+    // hung): not validated, until validation is asked for again or the
+    // source changes.
     NotFinished = 4,
     // Tidy gave no result: it could not be run (it is not installed) or its
     // report could not be read. Not validated, said so, never waited for.
     CouldNotRun = 5,
+    // The page is beyond tidy's work budget (VornickTidyCheckBeyondBudget):
+    // its check is not waited for, and it stays not validated as
+    // NotFinished does.
+    BeyondBudget = 6,
 };
+
+// Whether the load left the page's own source not validated (NotFinished,
+// BeyondBudget): it is validated again only when asked for or changed.
+inline bool vornick_isValidationLeftUndone(VornickFrameValidationStatus status)
+{
+    return status == VornickFrameValidationStatus::NotFinished || status == VornickFrameValidationStatus::BeyondBudget;
+}
 
 // --- Plain values
 

@@ -273,10 +273,10 @@ void VornickContentEditingView::Internals::storeRegeneratedSourceOfWebFrame(Vorn
 
 void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange()
 {
-    // The file's own source, which tidy could not check in its time, is not
+    // The file's own source, which the load left not validated, is not
     // validated again unless asked for (tickleRevalidationOfFocusedWebFrame).
     bool checkDidNotFinish = m_internals->focusedWebFrame
-        && vornick_validationStatus(*m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished
+        && vornick_isValidationLeftUndone(vornick_validationStatus(*m_internals->focusedWebFrame))
         && vornick_lastGeneratedHTMLStringIsOriginalSourceData(*m_internals->focusedWebFrame);
     if (checkDidNotFinish)
         performAfterDelay(0, [](VornickContentEditingView& view) { view.postValidationResultsForFocusedWebFrameDidChange(); });

@@ -9,7 +9,6 @@
 #include "platform/web/WebFrame.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace brevanton {
 
@@ -64,8 +63,7 @@ OperationQueue& checkQueue()
 
 } // namespace
 
-void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::steady_clock::time_point deadline, Check check,
-                                                    RepairRun repair)
+void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, Check check, RepairRun repair)
 {
     dropRepair(frame);
     if (repair) {
@@ -82,38 +80,19 @@ void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::
             }
             return made;
         });
-        m_repairs[&frame] = RunningRepair { std::move(made), stop, deadline };
+        m_repairs[&frame] = RunningRepair { std::move(made), stop };
     }
     auto promise = std::make_shared<std::promise<Verdict>>();
     std::stop_source stop;
     auto verdict = promise->get_future().share();
-    m_checks[&frame] = RunningCheck { verdict, stop, deadline };
+    m_checks[&frame] = RunningCheck { verdict, stop };
     checkQueue().addOperation([promise, stop = stop.get_token(), check = std::move(check)] { promise->set_value(check(stop)); });
 
-    // Tidy is stopped at the deadline even while the main thread is still
-    // busy loading (a page of many megabytes, a busy machine), so that it
-    // takes no processor time from the load past its budget.
-    std::optional<RunningRepair> repairBeside;
-    if (auto found = m_repairs.find(&frame); found != m_repairs.end())
-        repairBeside = found->second;
-    std::thread([verdict, stop, repairBeside, deadline]() mutable {
-        if (verdict.wait_until(deadline) != std::future_status::ready) {
-            stop.request_stop();
-            if (repairBeside)
-                repairBeside->stop.request_stop();
-        } else if (repairBeside && repairBeside->outcome.wait_until(deadline) != std::future_status::ready) {
-            repairBeside->stop.request_stop();
-        }
-    }).detach();
 }
 
 std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::finish(RunningRepair running, bool stop)
 {
-    // Past its deadline a repair is stopped like one nobody wants, and one
-    // stopped at its deadline already is no repair either.
-    if (!stop && running.deadline != std::chrono::steady_clock::time_point::max()
-        && running.outcome.wait_until(running.deadline) != std::future_status::ready)
-        stop = true;
+    // A repair stopped already is no repair.
     if (running.stop.stop_requested())
         stop = true;
     if (stop) {
@@ -166,11 +145,6 @@ VornickContentEditingViewLoadState::Verdict VornickContentEditingViewLoadState::
     auto check = std::move(found->second);
     m_checks.erase(found);
     try {
-        if (check.verdict.wait_until(check.deadline) != std::future_status::ready) {
-            // Past the budget the page stays as it loaded: tidy is stopped,
-            // and its run ends at once, its process reaped and its report removed.
-            check.stop.request_stop();
-        }
         return check.verdict.get();
     } catch (const std::future_error&) {
         return {}; // The queue went away before the check ran.

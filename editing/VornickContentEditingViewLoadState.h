@@ -9,7 +9,6 @@
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
-#include <chrono>
 #include <functional>
 #include <future>
 #include <map>
@@ -59,19 +58,17 @@ public:
     };
     // The repair is given the token that stops its tidy run.
     using RepairRun = std::function<Repair(std::stop_token stop)>;
-    // The check's verdict is waited for until `deadline` (its budget counted
-    // from when tidy started on the text, which may be before this call);
-    // the repair, when there is one, runs at the same time on a thread of its
-    // own. Both are stopped at the deadline, whether or not anybody waits.
-    void startCheck(const WebFrame&, std::chrono::steady_clock::time_point deadline, Check, RepairRun = nullptr);
+    // The check's verdict is waited for as long as tidy runs (tidy's own
+    // timeout ends a run that hangs); the repair, when there is one, runs at
+    // the same time on a thread of its own.
+    void startCheck(const WebFrame&, Check, RepairRun = nullptr);
     // Waits for the frame's check and forgets it; no run when none was started.
-    // A check whose budget runs out is stopped (tidy ended, its files gone)
-    // and answers a run that did not finish. The repair made beside it is
-    // kept until takeRepair or noteFileToRepair takes it along or dropRepair.
+    // A check whose tidy did not end by itself answers a run that did not
+    // finish. The repair made beside it is kept until takeRepair or
+    // noteFileToRepair takes it along or dropRepair.
     Verdict finishCheck(const WebFrame&);
     // Waits for the repair made beside the frame's check and hands it over
-    // (the caller owns its copy); none when none was made, or when it did not
-    // end by the check's deadline (it is then stopped and its copy removed).
+    // (the caller owns its copy); none when none was made.
     std::optional<Repair> takeRepair(const WebFrame&);
     bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
     // Stops and forgets the frame's check and repair without waiting for the
@@ -116,14 +113,11 @@ private:
     struct RunningCheck {
         std::shared_future<Verdict> verdict;
         std::stop_source stop;
-        std::chrono::steady_clock::time_point deadline;
     };
     std::map<const WebFrame*, RunningCheck> m_checks;
     struct RunningRepair {
         std::shared_future<Repair> outcome;
         std::stop_source stop;
-        // The repair is waited for no longer than the check beside it.
-        std::chrono::steady_clock::time_point deadline { std::chrono::steady_clock::time_point::max() };
     };
     std::map<const WebFrame*, RunningRepair> m_repairs;
     struct FileToRepair {
@@ -131,8 +125,8 @@ private:
         std::optional<RunningRepair> repair;
     };
     std::vector<FileToRepair> m_filesToRepair;
-    // Hands the repair over, or stops it (when asked, past its deadline or
-    // stopped already) and drops it.
+    // Hands the repair over, or stops it (when asked or stopped already) and
+    // drops it.
     std::optional<Repair> finish(RunningRepair, bool stop);
     void drop(RunningRepair);
     // Repairs stopped and not yet seen to end.

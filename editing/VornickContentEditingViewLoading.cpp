@@ -25,6 +25,7 @@
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "html/VornickRepairedCopyCheck.h"
+#include "html/VornickTidyCheckBudget.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickTidyValidationAhead.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -636,11 +637,24 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
     // What saving the page as loaded would write is written meanwhile.
     if (m_internals->preparesWriteBack)
         prepareWriteBackOfMainFrame();
+    // Whether tidy's verdict is waited for is decided from the page alone,
+    // never by the clock: the same page loads the same way on any machine.
+    if (auto document = mainFrame->domDocument()) {
+        if (auto beyond = VornickTidyCheckBeyondBudget(*document)) {
+            VornickGeneralLog("-[{} {}] tidy's check is not waited for: {}; the page is not validated", describe(*this),
+                              "webView:didFinishLoadForFrame:", *beyond);
+            m_internals->loadState->dropCheck(*mainFrame);
+            vornick_setValidationAdvisoriesForStructuralRepairPass(*mainFrame, VornickValidationAdvisories {});
+            vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::BeyondBudget);
+            return true;
+        }
+    }
     auto [check, text] = m_internals->loadState->finishCheck(*mainFrame);
     if (check && check->stopped) {
-        // Tidy gave no verdict within its time: the page stays as it loaded,
-        // unrepaired and not validated until validation is asked for again.
-        VornickGeneralLog("-[{} {}] tidy's check did not finish in time; the page is not validated", describe(*this),
+        // Tidy did not end by itself (its timeout stopped a run that hung):
+        // the page stays as it loaded, unrepaired and not validated until
+        // validation is asked for again.
+        VornickGeneralLog("-[{} {}] tidy's check did not finish; the page is not validated", describe(*this),
                           "webView:didFinishLoadForFrame:");
         vornick_setValidationAdvisoriesForStructuralRepairPass(*mainFrame, VornickValidationAdvisories {});
         vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::NotFinished);
@@ -818,14 +832,6 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         // The bytes the host read already, which the page loads too, are
         // not read again.
         auto provided = m_internals->webView->providedLoadedDocument(*path);
-        std::error_code sizeError;
-        size_t size = provided ? provided->bytes().size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
-        // The budget counts from tidy's start on the text: a check its host
-        // started ahead has been running while the window and view were built.
-        auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
-        auto checkStarted = std::chrono::steady_clock::now();
-        if (auto startedAhead = provided && provided->check().valid() ? provided->checkStarted() : std::nullopt)
-            checkStarted = std::min(checkStarted, *startedAhead);
         VornickContentEditingViewLoadState::RepairRun repair;
         if (provided && provided->repair().valid()) {
             // The repair its host started ahead on the same file.
@@ -849,7 +855,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
                 return made;
             };
         }
-        m_internals->loadState->startCheck(*frame, checkStarted + budget, [path = *path, provided](std::stop_token stop)
+        m_internals->loadState->startCheck(*frame, [path = *path, provided](std::stop_token stop)
                                                                -> VornickContentEditingViewLoadState::Verdict {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
@@ -880,8 +886,17 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         removeCopyOf(repairBeside);
         return request;
     }
-    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->decoded().utf8), *m_internals->tidyFilter, *text))
-        return request;
+    if (!checked) {
+        // A frame's file is checked before its load, by the same rule.
+        if (auto beyond = VornickTidyCheckBeyondBudget(text->decoded(), text->syntax())) {
+            VornickGeneralLog("-[{} {}] tidy's check is not made: {}; the page is not validated", describe(*this),
+                              "webView:willSendRequest:", *beyond);
+            vornick_setValidationStatus(*frame, VornickFrameValidationStatus::BeyondBudget);
+            return request;
+        }
+        if (acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->decoded().utf8), *m_internals->tidyFilter, *text))
+            return request;
+    }
 
     if (!repairBeside) {
         // No repair was made beside a check: it is made now, in the

@@ -407,6 +407,8 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
         return u"Valid HTML";
     if (status == VornickFrameValidationStatus::NotFinished)
         return u"Not Validated: the Check Did Not Finish";
+    if (status == VornickFrameValidationStatus::BeyondBudget)
+        return u"Not Validated: the Page Is Beyond HTML Tidy's Work Budget";
     if (status == VornickFrameValidationStatus::CouldNotRun)
         return u"Not Validated: HTML Tidy Could Not Run";
     if (status != VornickFrameValidationStatus::Warnings && status != VornickFrameValidationStatus::Errors)
@@ -428,7 +430,7 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
 void VornickContentEditingView::Internals::tickleRevalidationOfFocusedWebFrame(VornickContentEditingView& view)
 {
     // Asked for, validation runs even where the load's check did not finish.
-    if (view.m_internals->focusedWebFrame && vornick_validationStatus(*view.m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished)
+    if (view.m_internals->focusedWebFrame && vornick_isValidationLeftUndone(vornick_validationStatus(*view.m_internals->focusedWebFrame)))
         vornick_setValidationStatus(*view.m_internals->focusedWebFrame, VornickFrameValidationStatus::Pending);
     view.postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }

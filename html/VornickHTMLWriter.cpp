@@ -2,6 +2,7 @@
 #include "html/VornickHTMLWriterTextRecord.h"
 
 #include "toolkit/VornickCollections.h"
+#include "dom/VornickComputedStyle.h"
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickElementExtensions.h"
 #include "toolkit/VornickLog.h"
@@ -107,6 +108,46 @@ constexpr std::array<std::u16string_view, 25> contiguousTextElements {
     u"a", u"abbr", u"b", u"br", u"code", u"del", u"dfn", u"em", u"hr", u"i", u"img", u"ins", u"kbd",
     u"mark", u"pre", u"q", u"samp", u"small", u"span", u"strong", u"sub", u"sup", u"time", u"var", u"wbr",
 };
+
+// Whether a change dictionary (vornick_changesSince) adds, changes or deletes anything.
+bool changesAnything(const Dictionary& changes)
+{
+    return std::any_of(changes.begin(), changes.end(),
+                       [](const auto& entry) { return entry.second.isDictionary() && !entry.second.dictionary().empty(); });
+}
+
+bool mentionsWhiteSpace(std::u16string_view css)
+{
+    return asciiLowercase(css).find(u"white-space") != std::u16string::npos;
+}
+
+// Whether a style of the node's document may set white-space: a STYLE
+// element or a style attribute that names it, or a linked style sheet.
+bool stylesMayKeepWhitespace(const DOMNode& node)
+{
+    const DOMNode* root = node.document();
+    if (!root)
+        root = &node;
+    for (const DOMNode* current = root->first(); current;) {
+        if (auto* element = dynamicDowncast<DOMElement>(current)) {
+            const auto& name = element->localName();
+            if (auto style = element->getAttribute(u"style"); !style.empty() && mentionsWhiteSpace(style))
+                return true;
+            if (equalsIgnoringASCIICase(name, u"style") && mentionsWhiteSpace(element->textContent()))
+                return true;
+            if (equalsIgnoringASCIICase(name, u"link") && asciiLowercase(element->getAttribute(u"rel")).find(u"stylesheet") != std::u16string::npos)
+                return true;
+        }
+        if (auto* child = current->first()) {
+            current = child;
+            continue;
+        }
+        while (current && current != root && !current->next())
+            current = current->parent();
+        current = current && current != root ? current->next() : nullptr;
+    }
+    return false;
+}
 
 bool isSpaceCharacter(char16_t c)
 {
@@ -653,6 +694,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
 {
     resetOutput(attributed, target == Target::Document ? m_expectedDocumentOutputLength : 0);
     prepareForNode(node);
+    m_stylesMayKeepWhitespace = stylesMayKeepWhitespace(node);
     // The layout rules may have changed since the last write.
     m_traits.clear();
     m_textRecord.reset();
@@ -961,6 +1003,15 @@ bool VornickHTMLWriter::nonRenderedElementIsAmidInlineContent(const DOMElement& 
         }
     }
     return false;
+}
+
+bool VornickHTMLWriter::keepsWhitespaceByStyle(const DOMElement& element)
+{
+    auto style = vornick_computedStyle(element);
+    if (!style)
+        return false;
+    auto whiteSpace = style->getPropertyValue(u"white-space");
+    return whiteSpace == u"pre" || whiteSpace == u"pre-wrap" || whiteSpace == u"pre-line" || whiteSpace == u"break-spaces";
 }
 
 bool VornickHTMLWriter::isLaidOutAsBlock(const DOMElement& element)
@@ -1327,7 +1378,8 @@ std::optional<VornickHTMLWriter::OpenElement> VornickHTMLWriter::appendHTMLForEl
 
     if (contents && m_textRecord)
         m_textRecord->wroteTemplateContents = true;
-    open.keepsWhitespace = traits.preformatted || traits.rawText || traits.code;
+    open.keepsWhitespace = traits.preformatted || traits.rawText || traits.code
+        || (formatting && m_stylesMayKeepWhitespace && keepsWhitespaceByStyle(element));
     open.savedSuppressEscaping = m_suppressEscaping;
     if (traits.rawText && !m_writingXML)
         m_suppressEscaping = true;
@@ -1420,7 +1472,10 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
         const bool isBoolean = m_writeBooleanAttributesAsNameOnly
             && (attribute.value.empty() || equalsIgnoringASCIICase(attribute.value, name)) && isAttributeBoolean(traits, name);
 
-        if (traits.body && m_bodyElementStyleChangesToApply && equalsIgnoringASCIICase(name, u"style")) {
+        // The body's style is written again only to take back what making
+        // the page editable changed in it; else it stays as written.
+        if (traits.body && m_bodyElementStyleChangesToApply && changesAnything(*m_bodyElementStyleChangesToApply)
+            && equalsIgnoringASCIICase(name, u"style")) {
             Dictionary properties;
             if (auto style = element.style()) {
                 for (auto& [property, propertyValue] : vornick_propertiesDictionary(*style))

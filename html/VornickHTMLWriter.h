@@ -252,6 +252,10 @@ private:
     bool whitespaceNodeSeparatesInlineContent(const DOMNode&);
     bool isBlockBoundaryNeighbour(const DOMNode* neighbour, const DOMNode& parent);
     bool isLaidOutAsBlock(const DOMElement&);
+    // Whether the element's computed white-space keeps its spaces (pre,
+    // pre-wrap, pre-line, break-spaces), asked only where the document's
+    // styles may say so.
+    bool keepsWhitespaceByStyle(const DOMElement&);
     bool nonRenderedElementIsAmidInlineContent(const DOMElement&);
 
     const ElementTraits& traitsForElement(const DOMElement&);
@@ -319,6 +323,9 @@ private:
     bool m_replacedWhitespaceHasLineBreak { false };
     bool m_lastNodeWasBR { false };
     unsigned m_preformattedDepth { 0 };
+    // Some style sheet or style attribute of the document written may make
+    // an element keep its white space.
+    bool m_stylesMayKeepWhitespace { false };
     std::u16string m_encodingName;
     bool m_encodingHoldsEverything { true };
     std::vector<uint8_t> m_encodability; // per BMP character: 0 unknown, 1 held, 2 not held

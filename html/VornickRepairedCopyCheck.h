@@ -2,11 +2,15 @@
 // the HTML parser already builds a well-formed tree from a broken page, so a
 // repair is only worth loading where it loses nothing of that tree. Both
 // trees are compared as parsed: the DOCTYPE, every element with its
-// attributes in document order, and the text. Elements both parses imply
-// (`tbody`, `head`) are in both trees; an element tidy inserts or drops, an
-// attribute it loses or changes, and text it adds or removes are losses.
-// Whitespace is tidy's to move outside preformatted elements (it breaks lines
-// and indents), never inside them.
+// attributes and its parent in document order, and the text with where each
+// element starts and ends in it. Elements both parses imply (`tbody`, `head`)
+// are in both trees; an element tidy inserts, drops or moves to another
+// parent, an attribute it loses or changes, and text it adds, removes or
+// moves across an element's start or end are losses. White space is tidy's
+// to move only where it is the layout's: around and at the edges of blocks,
+// and in the length of a run of it in flowing text (it breaks lines and
+// indents); raw text (`style`, `script`), preformatted text and white space
+// in inline content are kept as written.
 //
 // What the comparison reads of a tree can be taken on its own, on any thread,
 // so that a load takes the page's while tidy still repairs, and the trees go

@@ -173,15 +173,6 @@ std::chrono::milliseconds VornickTidyFilter::timeout()
     return configuration().timeout;
 }
 
-std::chrono::milliseconds VornickTidyFilter::checkTimeBudgetForTextOfLength(size_t bytes)
-{
-    double seconds = UserDefaults::standard().doubleForKey(VornickTidyCheckTimeBudgetDefaultsKey);
-    if (!(seconds > 0))
-        seconds = VornickDefaultTidyCheckTimeBudget;
-    seconds += VornickTidyCheckTimeBudgetPerMegabyte * static_cast<double>(bytes) / (1024.0 * 1024.0);
-    return std::chrono::milliseconds(std::llround(std::min(seconds, 86400.0) * 1000));
-}
-
 void VornickTidyFilter::setTimeout(std::chrono::milliseconds timeout)
 {
     std::lock_guard lock(configuration().lock);

@@ -36,17 +36,6 @@ enum class VornickTidyResultCode : int32_t {
 };
 
 inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
-// How long, in seconds, opening a page waits for tidy's structural check,
-// counted from tidy's start on its text, before the page loads as it is,
-// unrepaired (tidy is then stopped): this default plus
-// VornickTidyCheckTimeBudgetPerMegabyte for each megabyte of text (a 30 MB
-// page waits 2.6 s). 2 when unset (or not a positive number). The share per
-// megabyte is small: the parse and the write run while tidy checks, so what
-// follows the verdict is short, and a page tidy checks at all it checks in
-// well under that (a clean megabyte in about 0.1 s).
-inline constexpr const char16_t* VornickTidyCheckTimeBudgetDefaultsKey = u"TidyCheckTimeBudget";
-inline constexpr double VornickDefaultTidyCheckTimeBudget = 2.0;
-inline constexpr double VornickTidyCheckTimeBudgetPerMegabyte = 0.02;
 
 class VornickTidyFilter {
 public:
@@ -134,9 +123,6 @@ public:
     static void setTidyExecutablePath(std::optional<std::string>);
     static std::chrono::milliseconds timeout();
     static void setTimeout(std::chrono::milliseconds);
-    // How long a load waits for the check of a text of this many bytes
-    // (VornickTidyCheckTimeBudgetDefaultsKey).
-    static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
     // The most bytes of tidy's output and of its report that are read; a
     // tidy writing a file (its report, a repaired copy) past it is ended.
     static constexpr size_t maximumOutputSize = size_t(64) << 20;

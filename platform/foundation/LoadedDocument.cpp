@@ -83,13 +83,6 @@ void LoadedDocument::setCheck(Check check, std::stop_source stop)
     std::lock_guard lock(m_lock);
     m_check = std::move(check);
     m_checkStop = std::move(stop);
-    m_checkStarted = std::chrono::steady_clock::now();
-}
-
-std::optional<std::chrono::steady_clock::time_point> LoadedDocument::checkStarted() const
-{
-    std::lock_guard lock(m_lock);
-    return m_checkStarted;
 }
 
 LoadedDocument::Check LoadedDocument::check() const

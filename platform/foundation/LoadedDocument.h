@@ -20,7 +20,6 @@
 #include "platform/foundation/URL.h"
 
 #include <atomic>
-#include <chrono>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -73,8 +72,6 @@ public:
     // The check when one was started (invalid otherwise), and what stops it.
     Check check() const;
     std::stop_source checkStop() const;
-    // When the check was set: a wait for it is counted from there.
-    std::optional<std::chrono::steady_clock::time_point> checkStarted() const;
     // Tidy's repair of the file into a copy started ahead beside the check,
     // likewise.
     void setRepair(Check, std::stop_source stop);
@@ -103,7 +100,6 @@ private:
     Parse m_parse;
     Check m_check;
     std::stop_source m_checkStop { std::nostopstate };
-    std::optional<std::chrono::steady_clock::time_point> m_checkStarted;
     Check m_repair;
     std::stop_source m_repairStop { std::nostopstate };
 };

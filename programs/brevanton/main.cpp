@@ -186,6 +186,7 @@ const char* tidyResultName(VornickFrameValidationStatus status)
     case VornickFrameValidationStatus::Errors: return "errors";
     case VornickFrameValidationStatus::NotFinished: return "not validated (the check did not finish)";
     case VornickFrameValidationStatus::CouldNotRun: return "not validated (tidy could not run)";
+    case VornickFrameValidationStatus::BeyondBudget: return "not validated (the page is beyond tidy's work budget)";
     case VornickFrameValidationStatus::Pending: break;
     }
     return "not validated";
@@ -241,18 +242,17 @@ void printLoadReport(const VornickContentEditingView& view, bool loaded, const E
 // Lets the view's deferred loading work that the report reads (the line
 // index) and its validation (asked for when loading ended, tidy running in
 // the background) finish. The painted source and its map are not waited for.
-// The validation is waited for as long as the load waits for tidy's check
-// of a text of this size; past it tidy is stopped and the page is reported
-// not validated, as one whose check did not finish.
-void waitForValidation(VornickContentEditingView& view, const WebFrame& frame, size_t bytes)
+// The validation is waited for as long as tidy runs (its own timeout ends a
+// run that hangs, and the page is then reported not validated, as one whose
+// check did not finish).
+void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
 {
-    // A page tidy could not check in its time is not validated again unasked.
-    bool validated = vornick_validationStatus(frame) == VornickFrameValidationStatus::NotFinished;
+    // A page the load left not validated is not validated again unasked.
+    bool validated = vornick_isValidationLeftUndone(vornick_validationStatus(frame));
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
         [&validated](const Notification&) { validated = true; });
-    auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(bytes);
-    if (!RunLoop::main().runUntil([&] { return validated; }, budget.count() / 1000.0)) {
+    if (!RunLoop::main().runUntil([&] { return validated; }, VornickTidyFilter::timeout().count() / 1000.0 + 5)) {
         view.tidyFilter()->stopValidation();
         vornick_setValidationStatus(frame, VornickFrameValidationStatus::NotFinished);
     }
@@ -296,7 +296,7 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     } else {
         measureWritten(view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document));
     }
-    waitForValidation(view, *frame, bytes.size());
+    waitForValidation(view, *frame);
 
     FileReport report;
     report.bytes = bytes.size();

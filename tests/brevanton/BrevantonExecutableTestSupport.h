@@ -52,24 +52,22 @@ protected:
     void SetUp() override
     {
         m_folder = createTemporaryDirectory("brevanton-executable-test").value();
-        // Tidy's check and repair of a page finish within their budget on a
-        // busy machine too; the tests of the budget take the program's own.
-        setTidyCheckTimeBudget(20);
     }
     void TearDown() override
     {
-        setTidyCheckTimeBudget(std::nullopt);
+        setTidyCheckWorkBudget(std::nullopt);
         EXPECT_TRUE(removeItem(m_folder));
     }
 
     // The program reads this process's defaults (its configuration folder is
-    // this process's): the budget it gives tidy's check, in seconds, or its own.
-    static void setTidyCheckTimeBudget(std::optional<double> seconds)
+    // this process's): the work budget it gives tidy's check, in element
+    // levels, or its own.
+    static void setTidyCheckWorkBudget(std::optional<double> levels)
     {
-        if (seconds)
-            UserDefaults::standard().setDouble(*seconds, u"TidyCheckTimeBudget");
+        if (levels)
+            UserDefaults::standard().setDouble(*levels, u"TidyCheckWorkBudget");
         else
-            UserDefaults::standard().removeObjectForKey(u"TidyCheckTimeBudget");
+            UserDefaults::standard().removeObjectForKey(u"TidyCheckWorkBudget");
         EXPECT_TRUE(UserDefaults::standard().synchronize());
     }
 

@@ -80,9 +80,6 @@ protected:
     void SetUp() override
     {
         VornickInstallHTMLServices();
-        // Tidy's check and repair of a page finish within their budget on a
-        // busy machine too; the tests of the budget set their own.
-        UserDefaults::standard().registerDefaults(Dictionary { { VornickTidyCheckTimeBudgetDefaultsKey, Value(30.0) } });
         auto folder = createTemporaryDirectory("brevanton-editing");
         ASSERT_TRUE(folder);
         m_folder = *folder;

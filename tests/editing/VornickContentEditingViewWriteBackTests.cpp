@@ -23,14 +23,9 @@ protected:
         EditingViewTest::SetUp();
         m_tidy = VornickTidyFilter::tidyExecutablePath();
         ASSERT_FALSE(m_tidy.empty());
-        // The script below waits for the view's write, which a loaded machine
-        // or an instrumented build makes later than the check's usual budget:
-        // the budget is not what these tests are about.
-        UserDefaults::standard().registerDefaults({ { VornickTidyCheckTimeBudgetDefaultsKey, Value(60.0) } });
     }
     void TearDown() override
     {
-        UserDefaults::standard().registerDefaults({ { VornickTidyCheckTimeBudgetDefaultsKey, Value(0.0) } });
         VornickTidyFilter::setTidyExecutablePath(std::nullopt);
         EditingViewTest::TearDown();
     }

@@ -1,6 +1,7 @@
 #include "html/VornickHTMLWriter.h"
 
 #include "toolkit/VornickCollections.h"
+#include "dom/VornickCascadeComputedStyle.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -381,6 +382,33 @@ TEST(VornickHTMLWriter, ColouredOutputAndSearchText)
     EXPECT_EQ(writer.htmlStringFromDocument(*document), plain);
 }
 
+TEST(VornickHTMLWriter, ContentWhoseStyleKeepsWhiteSpaceIsWrittenExactly)
+{
+    VornickInstallCascadeComputedStyleProvider();
+    struct Case {
+        const char* body;
+        const char* written;
+    };
+    const Case cases[] {
+        { "<div style=\"white-space:pre\">  x   y\n  z</div>", ">  x   y\n  z</div>" },
+        { "<div style=\"white-space: pre-wrap\"><p>  a\n <b> b </b></p></div>", "><p>  a\n <b> b </b></p></div>" },
+        { "<p class=\"verse\">  one\n    two</p>", ">  one\n    two</p>" },
+        { "<p style=\"WHITE-SPACE: pre-line\">a\n b</p>", ">a\n b</p>" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto document = html(std::string("<!DOCTYPE html><html><head><style>.verse { white-space: pre }</style></head><body>") + c.body
+                             + "</body></html>");
+        for (auto compact : { u"4,4", u"4,4-b", u"1,1-tixbeshqrracnd" }) {
+            auto output = write(*document, compact);
+            EXPECT_NE(output.find(c.written), std::string::npos) << output;
+        }
+    }
+    // White space the style collapses is the writer's to lay out.
+    auto collapsed = writeBody("<div style=\"white-space: nowrap\">  x</div>", u"4,4-b");
+    EXPECT_NE(collapsed.find(">x</div>"), std::string::npos) << collapsed;
+}
+
 TEST(VornickHTMLWriter, BodyStyleChangesAndURLResolution)
 {
     auto document = html("<!DOCTYPE html><body style=\"color: red\"><a href=\"sub/b.html\">x</a><img src=\"http://o.example/i.png\"></body>");
@@ -418,6 +446,15 @@ TEST(VornickHTMLWriter, BodyStyleChangesAndURLResolution)
     removeAll[VornickChangeDictionaryDeletionsKey] = Value(deletions);
     writer.setBodyElementStyleChangesToApply(removeAll);
     EXPECT_NE(toUTF8(writer.htmlStringFromDocument(*document)).find("<body>"), std::string::npos);
+
+    // Changes that change nothing leave the style as written.
+    Dictionary none;
+    none[VornickChangeDictionaryAdditionsAndChangesKey] = Value(Dictionary());
+    none[VornickChangeDictionaryDeletionsKey] = Value(Dictionary());
+    writer.setBodyElementStyleChangesToApply(none);
+    auto styled = html("<!DOCTYPE html><body style=\"color:red\"><p style=\"color:blue\">x</p></body>");
+    output = toUTF8(writer.htmlStringFromDocument(*styled));
+    EXPECT_NE(output.find("<body style=\"color:red\">"), std::string::npos) << output;
 }
 
 TEST(VornickHTMLWriter, ProgrammingErrorsAreAssertions)

@@ -44,6 +44,40 @@ TEST(RepairedCopyCheck, RepairsThatOnlyCloseReindentOrSpellOutWhatTheParserImpli
     EXPECT_EQ(loss(page("<p class=a id=b>x"), page("<p id=\"b\" class=\"a\">x</p>")), std::nullopt);
     // Stray end tags both drop.
     EXPECT_EQ(loss(page("<p>a</b> b</p>"), page("<p>a b</p>")), std::nullopt);
+    // Lines of flowing text broken elsewhere, runs of white space shortened,
+    // white space at the edges of blocks and between them dropped.
+    EXPECT_EQ(loss(page("<p>one\ntwo <b>three</b>\n   four</p>\n\n<ul><li> a <li>b\n</ul>"),
+                   page("\n<p>one two <b>three</b> four</p>\n<ul>\n<li>a</li>\n<li>b</li>\n</ul>\n")),
+              std::nullopt);
+}
+
+TEST(RepairedCopyCheck, WhiteSpaceThatIsTextAndElementsThatMoveAreLosses)
+{
+    struct Case {
+        const char* original;
+        const char* repaired;
+        const char* named;
+    };
+    const Case cases[] {
+        // A space moved across an inline boundary.
+        { "<p><b>one <i>two</b> three</i></p>", "<p><b>one <i>two</i></b> <i>three</i></p>", "the text" },
+        // Spaces taken from, or added to, inline content.
+        { "<p>a <b>b</b> c</p>", "<p>a<b>b</b>c</p>", "the text" },
+        { "<p><span>a</span><span>b</span></p>", "<p><span>a</span> <span>b</span></p>", "the text" },
+        // Raw text given a newline at each end.
+        { "<style>p { color: navy }</style><p>x", "<style>\np { color: navy }\n</style><p>x", "the text" },
+        { "<p>x<script>go()</script>", "<p>x<script>\ngo()\n</script>", "the text" },
+        { "<pre>a\n  b</pre>", "<pre>a\nb</pre>", "the text" },
+        // A form moved out of its span: the same elements in the same order.
+        { "<span class=nav><form action=go><input name=q></form></span>", "<span class=nav></span><form action=go><input name=q></form>",
+          "element 7 (<FORM action=\"go\">) moves from element 6 (<SPAN class=\"nav\">) into element 5 (<BODY>)" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.original);
+        auto found = loss(page(c.original), page(c.repaired));
+        ASSERT_TRUE(found);
+        EXPECT_NE(found->find(c.named), std::string::npos) << *found;
+    }
 }
 
 TEST(RepairedCopyCheck, NamesTheFirstLossOfDoctypeElementsAttributesOrText)
@@ -74,7 +108,8 @@ TEST(RepairedCopyCheck, NamesTheFirstLossOfDoctypeElementsAttributesOrText)
     auto style = loss("<!DOCTYPE html><html><head><style>p { color: navy }</style></head><body>x</body></html>",
                       "<!DOCTYPE html><html><head><style>\n/*<![CDATA[*/\np { color: navy }\n/*]]>*/\n</style></head><body>x</body></html>");
     ASSERT_TRUE(style);
-    EXPECT_NE(style->find("the text \"p{color:navy}x\" becomes \"/*<![CDATA[*/p{color:navy}"), std::string::npos) << *style;
+    EXPECT_NE(style->find("the text \"|||p { color: navy }|||x||\" becomes \"|||\n/*<![CDATA[*/\np { color: navy }"), std::string::npos)
+        << *style;
     EXPECT_TRUE(loss(page("<p>one two</p>"), page("<p>two one</p>")));
     EXPECT_TRUE(loss(page("<pre>a  b</pre>"), page("<pre>a b</pre>")));
     EXPECT_TRUE(loss(page("<textarea>a\n\nb</textarea>"), page("<textarea>a\nb</textarea>")));
@@ -99,7 +134,7 @@ TEST(RepairedCopyCheck, PagesTidyRepairsAreCheckedAsTheyParse)
         { "repair-definition-outside-list.html", "(<DD>) becomes <DL>" },
         { "repair-input-outside-form.html", "becomes <!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"" },
         { "repair-second-body.html", "(<BODY class=\"page\" id=\"main\" onload=\"start()\">) becomes <BODY class=\"page\">" },
-        { "repair-style-sheet-cdata.html", "becomes \"Styled/*<![CDATA[*/p{color:navy}" },
+        { "repair-style-sheet-cdata.html", "becomes \"|||||Styled||\n/*<![CDATA[*/\np { color: n" },
         { "repair-unclosed-cells.html", nullptr },
     };
     for (auto [name, expected] : pages) {

@@ -42,8 +42,6 @@ protected:
     {
         brevanton::testing::qtApplication();
         VornickInstallHTMLServices();
-        // Tidy's check and repair of a page finish within their budget on a busy machine too.
-        UserDefaults::standard().registerDefaults(Dictionary { { VornickTidyCheckTimeBudgetDefaultsKey, Value(30.0) } });
         auto folder = createTemporaryDirectory("brevanton-navigation");
         ASSERT_TRUE(folder);
         m_folder = *folder;

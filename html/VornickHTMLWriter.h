@@ -8,8 +8,9 @@
 // Formatting only ever adds or removes whitespace where a browser does not
 // render it: whitespace between inline content is kept (as one space, or as
 // the line break that the layout puts there), and the content of pre,
-// textarea, script and style is written exactly as it is (script text so
-// that a parser reads it back as itself; nothing after plaintext content).
+// textarea, script and style, and of any element whose computed white-space
+// keeps its spaces, is written exactly as it is (script text so that a
+// parser reads it back as itself; nothing after plaintext content).
 // Text and attribute values are escaped; a character that the output
 // encoding cannot hold, and a control character a parser would not give back
 // raw (CR among them), is written as a numeric character reference. A
@@ -103,7 +104,9 @@ public:
     // Folder inside which absolute URL values are written relative to the document URL.
     const std::optional<URL>& rootFileURLWithinWhichReferencesShouldBeRelative() const { return m_rootFileURL; }
     void setRootFileURLWithinWhichReferencesShouldBeRelative(std::optional<URL>);
-    // A change dictionary applied to the body element's style attribute.
+    // A change dictionary applied to the body element's style attribute,
+    // which is written again from its properties only when the changes
+    // change something; else it stays as written.
     const std::optional<Dictionary>& bodyElementStyleChangesToApply() const { return m_bodyElementStyleChangesToApply; }
     void setBodyElementStyleChangesToApply(std::optional<Dictionary>);
     const VornickCommentToFragmentDescriptionLookupBlock& commentToFragmentDescriptionLookupBlock() const { return m_lookup; }

@@ -7,6 +7,7 @@
 
 #include "blog/VornickBlogServiceAgentDelegate.h"
 #include "wordpress/VornickWordPressSiteSettings.h"
+#include "wordpress/VornickWordPressTermDescription.h"
 
 #include <memory>
 
@@ -29,11 +30,11 @@ public:
     virtual void wordPressAgentFailedToReceivePostStatusDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         const Error&) { }
 
-    virtual void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*categories*/,
+    virtual void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& /*categories*/,
         const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
     virtual void wordPressAgentFailedToReceiveCategoryDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         const Error&) { }
-    virtual void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*tags*/,
+    virtual void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& /*tags*/,
         const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
     virtual void wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         const Error&) { }

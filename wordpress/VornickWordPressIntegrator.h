@@ -128,10 +128,10 @@ public:
     // made; after the last page (a type-3 session only) the local categories
     // with a service identifier no page held are deleted, and parent links
     // are set from every page's pairs.
-    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& categories,
+    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& categories,
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
     void wordPressAgentFailedToReceiveCategoryDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
-    void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& tags, const Dictionary& blogDescription,
+    void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& tags, const Dictionary& blogDescription,
         int64_t startOffset, bool couldBeMore) override;
     void wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
     void wordPressAgentReceivedPostFormatDescriptions(VornickWordPressAgent&, const Dictionary& formats, const Dictionary& blogDescription) override;
@@ -141,19 +141,20 @@ public:
     void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings&, const Dictionary& blogDescription) override;
     void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& blogDescription, const Error&) override;
 
-    void syncCategoriesWithReceivedDescriptions(const std::vector<Dictionary>&, int64_t startOffset, bool couldBeMore,
+    void syncCategoriesWithReceivedDescriptions(const std::vector<VornickWordPressTermDescription>&, int64_t startOffset, bool couldBeMore,
         const Dictionary& blogDescription);
-    void syncTagsWithReceivedDescriptions(const std::vector<Dictionary>&, int64_t startOffset, bool couldBeMore,
+    void syncTagsWithReceivedDescriptions(const std::vector<VornickWordPressTermDescription>&, int64_t startOffset, bool couldBeMore,
         const Dictionary& blogDescription);
     // The description of `descriptions` that stands for the local term: by
     // identifier when the term has one, else by title; end() when none.
-    static std::vector<Dictionary>::iterator findCategoryDescriptionMatchingCategory(const ManagedObject& category,
-                                                                                    std::vector<Dictionary>& descriptions);
-    static std::vector<Dictionary>::iterator findTagDescriptionMatchingTag(const ManagedObject& tag, std::vector<Dictionary>& descriptions);
-    void queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const std::vector<Dictionary>&);
+    static std::vector<VornickWordPressTermDescription>::iterator findCategoryDescriptionMatchingCategory(const ManagedObject& category,
+        std::vector<VornickWordPressTermDescription>& descriptions);
+    static std::vector<VornickWordPressTermDescription>::iterator findTagDescriptionMatchingTag(const ManagedObject& tag,
+        std::vector<VornickWordPressTermDescription>& descriptions);
+    void queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const std::vector<VornickWordPressTermDescription>&);
     void stitchParentChildCategoryPairsForBlog(VornickWordPressBlog&);
-    static void updateCategory(ManagedObject& category, const Dictionary& description);
-    static void updateTag(ManagedObject& tag, const Dictionary& description);
+    static void updateCategory(ManagedObject& category, const VornickWordPressTermDescription& description);
+    static void updateTag(ManagedObject& tag, const VornickWordPressTermDescription& description);
 
     const std::set<std::u16string>& allReceivedCategoryIdentifiers() const { return m_allReceivedCategoryIdentifiers; }
     const std::set<std::u16string>& allReceivedTagIdentifiers() const { return m_allReceivedTagIdentifiers; }

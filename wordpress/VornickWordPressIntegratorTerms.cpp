@@ -18,60 +18,57 @@ std::u16string countText(size_t count)
     return toUTF16(std::to_string(count));
 }
 
+using TermDescriptions = std::vector<VornickWordPressTermDescription>;
+
 // The description a local term stands for: by identifier when the term has
 // one, else by title.
-std::vector<Dictionary>::iterator matchingDescription(const ManagedObject& term, std::vector<Dictionary>& remaining)
+TermDescriptions::iterator matchingDescription(const ManagedObject& term, TermDescriptions& remaining)
 {
     std::u16string identifier = term.valueForKey(u"identifierUsedByBlogService").stringValue();
-    if (!identifier.empty()) {
-        return std::find_if(remaining.begin(), remaining.end(),
-                            [&](auto& description) { return vornick_descriptionString(description, u"identifierUsedByBlogService") == identifier; });
-    }
+    if (!identifier.empty())
+        return std::find_if(remaining.begin(), remaining.end(), [&](auto& description) { return description.identifierText() == identifier; });
     std::u16string title = term.valueForKey(u"title").stringValue();
     if (title.empty())
         return remaining.end();
-    return std::find_if(remaining.begin(), remaining.end(),
-                        [&](auto& description) { return vornick_descriptionString(description, u"title") == title; });
+    return std::find_if(remaining.begin(), remaining.end(), [&](auto& description) { return description.title == title; });
 }
 
-void updateTerm(ManagedObject& term, const Dictionary& description)
+void updateTerm(ManagedObject& term, const VornickWordPressTermDescription& description)
 {
-    for (auto [descriptionKey, key] : { std::pair { u"identifierUsedByBlogService", u"identifierUsedByBlogService" },
-                                        std::pair { u"title", u"title" }, std::pair { u"description", u"explanation" } }) {
-        std::u16string value = vornick_descriptionString(description, descriptionKey);
-        if (!value.empty())
-            term.setValueForKey(Value(value), key);
-    }
+    term.setValueForKey(Value(description.identifierText()), u"identifierUsedByBlogService");
+    if (!description.title.empty())
+        term.setValueForKey(Value(description.title), u"title");
+    if (!description.explanation.empty())
+        term.setValueForKey(Value(description.explanation), u"explanation");
     term.setValueForKey(Value(false), u"publishAtNextSync");
 }
 
 } // namespace
 
-std::vector<Dictionary>::iterator VornickWordPressIntegrator::findCategoryDescriptionMatchingCategory(const ManagedObject& category,
-                                                                                                    std::vector<Dictionary>& descriptions)
+TermDescriptions::iterator VornickWordPressIntegrator::findCategoryDescriptionMatchingCategory(const ManagedObject& category,
+                                                                                             TermDescriptions& descriptions)
 {
     return matchingDescription(category, descriptions);
 }
 
-std::vector<Dictionary>::iterator VornickWordPressIntegrator::findTagDescriptionMatchingTag(const ManagedObject& tag,
-                                                                                           std::vector<Dictionary>& descriptions)
+TermDescriptions::iterator VornickWordPressIntegrator::findTagDescriptionMatchingTag(const ManagedObject& tag, TermDescriptions& descriptions)
 {
     return matchingDescription(tag, descriptions);
 }
 
-void VornickWordPressIntegrator::updateCategory(ManagedObject& category, const Dictionary& description)
+void VornickWordPressIntegrator::updateCategory(ManagedObject& category, const VornickWordPressTermDescription& description)
 {
     updateTerm(category, description);
 }
 
-void VornickWordPressIntegrator::updateTag(ManagedObject& tag, const Dictionary& description)
+void VornickWordPressIntegrator::updateTag(ManagedObject& tag, const VornickWordPressTermDescription& description)
 {
     updateTerm(tag, description);
 }
 
 // --- Categories
 
-void VornickWordPressIntegrator::wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& categories,
+void VornickWordPressIntegrator::wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const TermDescriptions& categories,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
     auto step = requestStepNamed(u"syncCategories", blogDescription);
@@ -110,19 +107,17 @@ void VornickWordPressIntegrator::wordPressAgentFailedToReceiveCategoryDescriptio
     }
 }
 
-void VornickWordPressIntegrator::queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const std::vector<Dictionary>& descriptions)
+void VornickWordPressIntegrator::queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const TermDescriptions& descriptions)
 {
     for (const auto& description : descriptions) {
-        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
-        if (identifier.empty())
-            continue;
+        std::u16string identifier = description.identifierText();
         m_allReceivedCategoryIdentifiers.insert(identifier);
-        std::u16string parent = vornick_descriptionString(description, u"parentCategoryIdentifier");
-        m_parentChildCategoryIdentifierPairs.emplace_back(parent.empty() ? Value() : Value(parent), identifier);
+        auto parent = description.parentIdentifierText();
+        m_parentChildCategoryIdentifierPairs.emplace_back(parent ? Value(*parent) : Value(), identifier);
     }
 }
 
-void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const std::vector<Dictionary>& descriptions, int64_t /*startOffset*/,
+void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const TermDescriptions& descriptions, int64_t /*startOffset*/,
     bool couldBeMore, const Dictionary& blogDescription)
 {
     auto blog = wordPressBlogForDescription(blogDescription);
@@ -131,7 +126,7 @@ void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const st
         return;
     logToSyncLog(u"Syncing " + countText(descriptions.size()) + u" category descriptions");
     bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
-    std::vector<Dictionary> remaining = descriptions;
+    TermDescriptions remaining = descriptions;
     for (auto& category : blog->objectsForKey(u"categories")) {
         auto match = findCategoryDescriptionMatchingCategory(*category, remaining);
         if (match != remaining.end()) {
@@ -176,7 +171,7 @@ void VornickWordPressIntegrator::stitchParentChildCategoryPairsForBlog(VornickWo
 
 // --- Tags
 
-void VornickWordPressIntegrator::wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& tags,
+void VornickWordPressIntegrator::wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const TermDescriptions& tags,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
     auto step = requestStepNamed(u"syncTags", blogDescription);
@@ -186,11 +181,8 @@ void VornickWordPressIntegrator::wordPressAgentReceivedTagDescriptions(VornickWo
     if (startOffset == 0)
         m_allReceivedTagIdentifiers.clear();
     size_t receivedBefore = m_allReceivedTagIdentifiers.size();
-    for (const auto& description : tags) {
-        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
-        if (!identifier.empty())
-            m_allReceivedTagIdentifiers.insert(identifier);
-    }
+    for (const auto& description : tags)
+        m_allReceivedTagIdentifiers.insert(description.identifierText());
     if (!tags.empty() && m_allReceivedTagIdentifiers.size() == receivedBefore) {
         logListingEndsWithoutNewEntries(u"tag", blogDescription, startOffset);
         step->finish(u"Done", VornickSyncStepState::Completed);
@@ -212,7 +204,7 @@ void VornickWordPressIntegrator::wordPressAgentFailedToReceiveTagDescriptions(Vo
     }
 }
 
-void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const std::vector<Dictionary>& descriptions, int64_t /*startOffset*/,
+void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const TermDescriptions& descriptions, int64_t /*startOffset*/,
     bool couldBeMore, const Dictionary& blogDescription)
 {
     auto blog = wordPressBlogForDescription(blogDescription);
@@ -221,7 +213,7 @@ void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const std::vec
         return;
     logToSyncLog(u"Syncing " + countText(descriptions.size()) + u" tag descriptions");
     bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
-    std::vector<Dictionary> remaining = descriptions;
+    TermDescriptions remaining = descriptions;
     for (auto& tag : blog->objectsForKey(u"tags")) {
         auto match = findTagDescriptionMatchingTag(*tag, remaining);
         if (match != remaining.end()) {

@@ -280,8 +280,9 @@ void VornickWordPressRESTAgent::requestTerms(VornickWordPressTermKind kind, cons
                 return;
             }
             writeLog(log(), "Received {} {} for \"{}\"", list->size(), kindName, title);
-            auto descriptions = vornickWordPressCheckedDescriptions(vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind),
-                kind == VornickWordPressTermKind::Category ? u"category" : u"tag", startOffset, log().get());
+            auto descriptions = vornickWordPressTermDescriptions(vornickWordPressCheckedDescriptions(
+                vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind), kind == VornickWordPressTermKind::Category ? u"category" : u"tag",
+                startOffset, log().get()));
             bool couldBeMore = static_cast<int64_t>(list->size()) == termsPerRequest;
             auto* delegate = wordPressDelegate();
             if (!delegate)

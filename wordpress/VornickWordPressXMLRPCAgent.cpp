@@ -541,11 +541,11 @@ void VornickWordPressXMLRPCAgent::requestCategoriesForBlogWithDescription(const 
                 std::vector<Dictionary> categories;
                 for (auto& term : dictionariesOf(reply.object.array()))
                     categories.push_back(vornickCategoryDescriptionFromWordPressTermDescription(term));
-                categories = vornickWordPressCheckedDescriptions(std::move(categories), u"category", startOffset, log().get());
-                say(log(), "Received {} category descriptions for \"{}\"", categories.size(), titleOf(blogDescription));
+                auto terms = vornickWordPressTermDescriptions(vornickWordPressCheckedDescriptions(std::move(categories), u"category", startOffset, log().get()));
+                say(log(), "Received {} category descriptions for \"{}\"", terms.size(), titleOf(blogDescription));
                 bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= categoriesPerPage;
                 if (delegate)
-                    delegate->wordPressAgentReceivedCategoryDescriptions(*this, categories, blogDescription, startOffset, couldBeMore);
+                    delegate->wordPressAgentReceivedCategoryDescriptions(*this, terms, blogDescription, startOffset, couldBeMore);
                 return;
             }
             say(log(), "Failed to get category descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());

@@ -93,7 +93,7 @@ void FakeWordPressAgent::requestCategoriesForBlogWithDescription(const Dictionar
     if (!record("categories", "@" + std::to_string(startOffset)))
         return;
     bool couldBeMore = false;
-    auto descriptions = page(m_site->categories, startOffset, couldBeMore);
+    auto descriptions = vornickWordPressTermDescriptions(page(m_site->categories, startOffset, couldBeMore));
     later([=](FakeWordPressAgent& self, VornickWordPressAgentDelegate& delegate) {
         if (self.fails("categories"))
             delegate.wordPressAgentFailedToReceiveCategoryDescriptions(self, blogDescription, fakeFailure());
@@ -107,7 +107,7 @@ void FakeWordPressAgent::requestTagsForBlogWithDescription(const Dictionary& blo
     if (!record("tags", "@" + std::to_string(startOffset)))
         return;
     bool couldBeMore = false;
-    auto descriptions = page(m_site->tags, startOffset, couldBeMore);
+    auto descriptions = vornickWordPressTermDescriptions(page(m_site->tags, startOffset, couldBeMore));
     later([=](FakeWordPressAgent& self, VornickWordPressAgentDelegate& delegate) {
         delegate.wordPressAgentReceivedTagDescriptions(self, descriptions, blogDescription, startOffset, couldBeMore);
     });

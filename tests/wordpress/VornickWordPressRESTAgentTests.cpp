@@ -141,9 +141,9 @@ TEST_F(VornickWordPressRESTAgentTests, TermAndMediaListings)
     m_agent->answer(recordedRESTReply("categories-page-2.json"));
     ASSERT_EQ(m_delegate.answers.size(), 2u);
     EXPECT_EQ(m_delegate.answers[0].name, "receivedCategories");
-    EXPECT_EQ(m_delegate.answers[0].descriptions.size(), 100u);
+    EXPECT_EQ(m_delegate.answers[0].terms.size(), 100u);
     EXPECT_TRUE(m_delegate.answers[0].flag);
-    EXPECT_EQ(m_delegate.answers[1].descriptions.size(), 23u);
+    EXPECT_EQ(m_delegate.answers[1].terms.size(), 23u);
     EXPECT_EQ(m_delegate.answers[1].startOffset, 100);
     EXPECT_FALSE(m_delegate.answers[1].flag);
     EXPECT_NE(logText().find("Received 23 categories for \"Notes & Sketches\""), std::string::npos);

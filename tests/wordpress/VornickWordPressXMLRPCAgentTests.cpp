@@ -73,6 +73,7 @@ struct Answer {
     std::string name;
     std::vector<Dictionary> list;
     Dictionary dictionary;
+    std::vector<VornickWordPressTermDescription> terms;
     VornickWordPressSiteSettings settings;
     Error error;
     bool flag { false };
@@ -230,12 +231,12 @@ public:
         answer.error = error;
         answers.push_back(std::move(answer));
     }
-    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& categories, const Dictionary&,
-        int64_t startOffset, bool couldBeMore) override
+    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& categories,
+        const Dictionary&, int64_t startOffset, bool couldBeMore) override
     {
         Answer answer;
         answer.name = "categories";
-        answer.list = categories;
+        answer.terms = categories;
         answer.flag = couldBeMore;
         answer.startOffset = startOffset;
         answers.push_back(std::move(answer));
@@ -507,7 +508,7 @@ TEST_F(VornickWordPressXMLRPCAgentTest, ListingsPageByWhatTheServerSent)
     std::map<std::string, Answer> byName;
     for (size_t i = 4; i < 7; ++i)
         byName.emplace(recorder.answers[i].name, recorder.answers[i]);
-    EXPECT_EQ(byName["categories"].list.size(), 100u);
+    EXPECT_EQ(byName["categories"].terms.size(), 100u);
     EXPECT_TRUE(byName["categories"].flag);
     EXPECT_EQ(byName["media"].list.size(), 2u);
     EXPECT_FALSE(byName["media"].flag);

@@ -104,6 +104,7 @@ struct RecordedAnswer {
     std::string name;
     Dictionary blogDescription;
     std::vector<Dictionary> descriptions;
+    std::vector<VornickWordPressTermDescription> terms;
     Dictionary dictionary;
     int64_t startOffset { -1 };
     bool flag { false };
@@ -215,19 +216,19 @@ public:
     {
         RecordedAnswer& answer = add("receivedStatuses"); answer.blogDescription = blog; answer.dictionary = statuses;
     }
-    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& terms, const Dictionary& blog,
+    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& terms, const Dictionary& blog,
         int64_t startOffset, bool couldBeMore) override
     {
-        RecordedAnswer& answer = add("receivedCategories"); answer.blogDescription = blog; answer.descriptions = terms; answer.startOffset = startOffset; answer.flag = couldBeMore;
+        RecordedAnswer& answer = add("receivedCategories"); answer.blogDescription = blog; answer.terms = terms; answer.startOffset = startOffset; answer.flag = couldBeMore;
     }
     void wordPressAgentFailedToReceiveCategoryDescriptions(VornickWordPressAgent&, const Dictionary& blog, const Error& error) override
     {
         RecordedAnswer& answer = add("failedCategories"); answer.blogDescription = blog; answer.error = error;
     }
-    void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& terms, const Dictionary& blog,
+    void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& terms, const Dictionary& blog,
         int64_t startOffset, bool couldBeMore) override
     {
-        RecordedAnswer& answer = add("receivedTags"); answer.blogDescription = blog; answer.descriptions = terms; answer.startOffset = startOffset; answer.flag = couldBeMore;
+        RecordedAnswer& answer = add("receivedTags"); answer.blogDescription = blog; answer.terms = terms; answer.startOffset = startOffset; answer.flag = couldBeMore;
     }
     void wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& blog, const Error& error) override
     {

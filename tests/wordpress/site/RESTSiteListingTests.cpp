@@ -124,22 +124,22 @@ TEST_P(RESTSiteListing, PagesCategoriesTagsAndMedia)
     ASSERT_EQ(categoryPages.size(), 2u);
     EXPECT_EQ(categoryPages[0].name, "receivedCategories");
     EXPECT_TRUE(categoryPages[0].flag);
-    EXPECT_EQ(categoryPages[0].descriptions.size(), 100u);
+    EXPECT_EQ(categoryPages[0].terms.size(), 100u);
     EXPECT_FALSE(categoryPages[1].flag);
-    std::map<std::u16string, std::u16string> parents;
+    std::map<int64_t, std::optional<int64_t>> parents;
     for (const auto& page : categoryPages) {
-        for (const auto& category : page.descriptions)
-            parents[category.at(u"identifierUsedByBlogService").stringValue()] = category.at(u"parentCategoryIdentifier").stringValue();
+        for (const auto& category : page.terms)
+            parents[category.identifier] = category.parentIdentifier;
     }
     EXPECT_EQ(static_cast<int64_t>(parents.size()), siteTotal(u"/wp/v2/categories?per_page=1"));
     EXPECT_GE(parents.size(), 121u);
     // Three levels: some category's parent has a parent of its own.
     int grandchildren = 0;
     for (const auto& [identifier, parent] : parents) {
-        if (parent == u"0")
+        if (!parent)
             continue;
-        ASSERT_TRUE(parents.contains(parent)) << toUTF8(identifier);
-        grandchildren += parents[parent] != u"0";
+        ASSERT_TRUE(parents.contains(*parent)) << identifier;
+        grandchildren += parents[*parent].has_value();
     }
     EXPECT_GT(grandchildren, 0);
 
@@ -147,7 +147,7 @@ TEST_P(RESTSiteListing, PagesCategoriesTagsAndMedia)
         VornickWordPressRESTAgent::termsPerRequest);
     ASSERT_EQ(tagPages.size(), 1u);
     EXPECT_EQ(tagPages[0].name, "receivedTags");
-    EXPECT_EQ(tagPages[0].descriptions.size(), 30u);
+    EXPECT_EQ(tagPages[0].terms.size(), 30u);
     EXPECT_FALSE(tagPages[0].flag);
 
     auto mediaPages = listAll([&](int64_t offset) { m_agent->requestMediaItemsForBlogWithDescription(blog, offset); },

@@ -23,6 +23,7 @@ namespace brevanton::testing {
 struct AgentAnswer {
     std::string name;
     std::vector<Dictionary> list;
+    std::vector<VornickWordPressTermDescription> terms;
     Dictionary dictionary;
     VornickWordPressSiteSettings settings;
     Error error;
@@ -139,11 +140,11 @@ public:
         auto& answer = add("failedOptions");
         answer.error = error;
     }
-    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& categories, const Dictionary&,
-        int64_t startOffset, bool couldBeMore) override
+    void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressTermDescription>& categories,
+        const Dictionary&, int64_t startOffset, bool couldBeMore) override
     {
         auto& answer = add("categories");
-        answer.list = categories;
+        answer.terms = categories;
         answer.flag = couldBeMore;
         answer.startOffset = startOffset;
     }

@@ -145,32 +145,30 @@ TEST(XMLRPCAgentSite, CategoriesFormatsStatusesOptionsAndMedia)
     on.agent().requestCategoriesForBlogWithDescription(on.blog(), 0);
     ASSERT_TRUE(on.waitForAnswers(1));
     ASSERT_EQ(on.answer(0).name, "categories") << on.answer(0).error;
-    EXPECT_EQ(on.answer(0).list.size(), 100u);
+    EXPECT_EQ(on.answer(0).terms.size(), 100u);
     EXPECT_TRUE(on.answer(0).flag);
     on.agent().requestCategoriesForBlogWithDescription(on.blog(), 100);
     ASSERT_TRUE(on.waitForAnswers(2));
     ASSERT_EQ(on.answer(1).name, "categories") << on.answer(1).error;
     EXPECT_EQ(on.answer(1).startOffset, 100);
-    EXPECT_EQ(on.answer(1).list.size(), 21u);
+    EXPECT_EQ(on.answer(1).terms.size(), 21u);
     EXPECT_FALSE(on.answer(1).flag);
 
     // Every parent is listed, and some categories are three levels deep.
-    std::map<std::u16string, std::u16string> parents;
+    std::map<int64_t, std::optional<int64_t>> parents;
     for (auto& answer : { on.answer(0), on.answer(1) }) {
-        for (auto& category : answer.list) {
-            std::u16string identifier = stringAt(category, u"identifierUsedByBlogService");
-            ASSERT_FALSE(identifier.empty());
-            EXPECT_FALSE(stringAt(category, u"title").empty());
-            EXPECT_TRUE(parents.emplace(identifier, stringAt(category, u"parentCategoryIdentifier")).second) << "twice: " << toUTF8(identifier);
+        for (auto& category : answer.terms) {
+            EXPECT_FALSE(category.title.empty());
+            EXPECT_TRUE(parents.emplace(category.identifier, category.parentIdentifier).second) << "twice: " << category.identifier;
         }
     }
     EXPECT_EQ(parents.size(), 121u);
     int threeDeep = 0;
     for (auto& [identifier, parent] : parents) {
-        if (parent.empty())
+        if (!parent)
             continue;
-        ASSERT_TRUE(parents.contains(parent)) << toUTF8(identifier);
-        if (!parents.at(parent).empty())
+        ASSERT_TRUE(parents.contains(*parent)) << identifier;
+        if (parents.at(*parent))
             ++threeDeep;
     }
     EXPECT_GT(threeDeep, 0);

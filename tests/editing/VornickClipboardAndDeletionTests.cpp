@@ -170,9 +170,10 @@ TEST_F(ClipboardAndDeletion, BackspaceAtTheStartOfAnElementJoinsItToAnIdenticalP
         { "<ul><li><p>one</p></li><li><p>two</p></li></ul>", "<ul><li><p>one</p><p>two</p></li></ul>" },
         { "<p>one</p><p><em>two</em></p>", "<p>one<em>two</em></p>" },
     };
-    for (auto [body, joined] : joins) {
+    for (const auto& [body, expected] : joins) {
         loadBody(body);
         caretAt(textNode(u"two"), 0);
+        const char* joined = expected;
         checkUndoableStep(
             *view, [&] { backspace(); }, [&] { EXPECT_EQ(html(), joined); }, { u"Join elements" });
     }

@@ -178,7 +178,7 @@ TEST_F(VornickWordPressEmbedBlockInspectorModuleTests, FailuresShowTryAgainWhich
     ASSERT_FALSE(help->isHidden());
     {
         brevanton::testing::HelpPagesOpened opened;
-        EventSynthesizer().click(editor()->popover()->window(), help->convertPointToView(Point(4, 4), nullptr));
+        EventSynthesizer().click(editor()->popover()->window(), help->convertPointToView(Point { 4, 4 }, nullptr));
         EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"embed-blocks"));
     }
     // Not an address at all: ignored.

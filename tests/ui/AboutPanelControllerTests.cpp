@@ -36,7 +36,7 @@ TEST(AboutPanel, TheVersionComesFromTheBundleWhenItHasBoth)
     // A click on it opens the help's credits page.
     {
         brevanton::testing::HelpPagesOpened opened;
-        EventSynthesizer().click(about->window(), about->creditsTextField()->convertPointToView(Point(4, 4), nullptr));
+        EventSynthesizer().click(about->window(), about->creditsTextField()->convertPointToView(Point { 4, 4 }, nullptr));
         EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"credits"));
     }
 

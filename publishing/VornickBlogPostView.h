@@ -114,6 +114,11 @@ public:
     // marking it edited only when something changed; false when a field
     // could not be read from the page.
     [[nodiscard]] bool updatePostFromContent();
+    // Puts the post's title (set elsewhere) into the page's title place, as
+    // the post's own: it is no edit of the page.
+    void updateTitleFromPost();
+    // The title the page's title place shows now; none without one.
+    std::optional<std::u16string> titleFromContent() const;
     // Whether the post's body went into the page (and may be written back).
     bool bodyInjected() const { return m_bodyInjected; }
     virtual std::u16string preprocessPostBodyBeforeInjecting(const std::u16string& body) { return body; }
@@ -175,6 +180,14 @@ protected:
 
 private:
     void applyResourceLoadFilterDefault();
+    // Where the references of injected fields resolve.
+    struct InjectionBases {
+        std::optional<URL> baseURL;
+        std::optional<URL> blogFolder;
+        std::optional<URL> fallbackBase;
+    };
+    InjectionBases injectionBases() const;
+    bool injectTitle(VornickAttachmentPoint&);
 
     std::shared_ptr<VornickBlogPost> m_post;
     std::optional<Dictionary> m_postDescription;

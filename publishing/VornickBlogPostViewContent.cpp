@@ -51,6 +51,63 @@ bool sameText(const std::u16string& a, const std::u16string& b)
 
 } // namespace
 
+VornickBlogPostView::InjectionBases VornickBlogPostView::injectionBases() const
+{
+    // References of the post's own files resolve against its folder; others
+    // (a server's "/about/") against its permalink, else the blog's address.
+    InjectionBases bases;
+    bases.baseURL = m_post ? m_post->postFolderURL() : std::nullopt;
+    if (auto blog = this->blog()) {
+        bases.blogFolder = blog->blogFolderURL();
+        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlog>(blog); published && !published->browseURLString().empty())
+            bases.fallbackBase = URL::create(published->browseURLString());
+    }
+    if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post); published && !published->permalinkURLString().empty()) {
+        if (auto permalink = URL::create(published->permalinkURLString()))
+            bases.fallbackBase = permalink;
+    }
+    return bases;
+}
+
+bool VornickBlogPostView::injectTitle(VornickAttachmentPoint& point)
+{
+    auto text = postValueForKey(u"title").stringValue();
+    if (text.empty())
+        text = u"Type Your Post Title Here";
+    auto bases = injectionBases();
+    return point.injectHTMLContentString(text, bases.baseURL, bases.blogFolder, bases.fallbackBase);
+}
+
+void VornickBlogPostView::updateTitleFromPost()
+{
+    auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle);
+    if (!title || !mainFrame() || !injectTitle(*title))
+        return;
+    // What the page now shows is the post's title: a write-back that reads
+    // it again changes nothing.
+    if (!m_pageAsInjected && m_injectedPost) {
+        std::optional<URL> rootFolder;
+        if (auto project = m_injectedPost->project())
+            rootFolder = project->sourceRootURL();
+        if (auto html = title->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, m_injectedPost->sourceFileURL()))
+            m_titleAsInjected = trimmedOfWhitespaceAndNewlines(std::move(*html));
+    }
+}
+
+std::optional<std::u16string> VornickBlogPostView::titleFromContent() const
+{
+    auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle);
+    if (!title || !m_post || m_post != m_injectedPost)
+        return std::nullopt;
+    std::optional<URL> rootFolder;
+    if (auto project = m_post->project())
+        rootFolder = project->sourceRootURL();
+    auto html = title->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, m_post->sourceFileURL());
+    if (!html)
+        return std::nullopt;
+    return trimmedOfWhitespaceAndNewlines(std::move(*html));
+}
+
 void VornickBlogPostView::updateContentFromPost()
 {
     auto frame = mainFrame();
@@ -58,22 +115,9 @@ void VornickBlogPostView::updateContentFromPost()
         return;
     m_injectedPost = m_post;
     m_bodyInjected = false;
-    // References of the post's own files resolve against its folder; others
-    // (a server's "/about/") against its permalink, else the blog's address.
-    std::optional<URL> baseURL = m_post ? m_post->postFolderURL() : std::nullopt;
-    std::optional<URL> blogFolder;
-    std::optional<URL> fallbackBase;
-    if (auto blog = this->blog()) {
-        blogFolder = blog->blogFolderURL();
-        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlog>(blog); published && !published->browseURLString().empty())
-            fallbackBase = URL::create(published->browseURLString());
-    }
-    if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post); published && !published->permalinkURLString().empty()) {
-        if (auto permalink = URL::create(published->permalinkURLString()))
-            fallbackBase = permalink;
-    }
+    auto bases = injectionBases();
     auto inject = [&](VornickAttachmentPoint& point, const std::u16string& html) {
-        return point.injectHTMLContentString(html, baseURL, blogFolder, fallbackBase);
+        return point.injectHTMLContentString(html, bases.baseURL, bases.blogFolder, bases.fallbackBase);
     };
 
     injectTermLinks();
@@ -102,10 +146,7 @@ void VornickBlogPostView::updateContentFromPost()
     }
 
     if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
-        auto text = postValueForKey(u"title").stringValue();
-        if (text.empty())
-            text = u"Type Your Post Title Here";
-        if (inject(*title, text) && (m_fieldsToSearch & VornickBlogPostViewSearchTitle))
+        if (injectTitle(*title) && (m_fieldsToSearch & VornickBlogPostViewSearchTitle))
             highlightOccurrencesOfSearchStringUnderRootNode(title->findElement());
     }
 

@@ -32,6 +32,7 @@
 #include "platform/views/CurrentEvent.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
+#include "platform/views/TextField.h"
 #include "ui/VornickToolbarPickerControls.h"
 #include "shell/VornickDocumentWindowActions.h"
 #include "shell/VornickErrorAlert.h"
@@ -152,7 +153,7 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     Rect bounds = window->contentView()->bounds();
     auto container = std::make_shared<View>(bounds);
     container->setAutoresizesSubviews(true);
-    bounds.size.height -= Toolbar::height;
+    bounds.size.height -= Toolbar::height + titleStripHeight;
     editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
     // The post fills the window: its source loupe, when asked for, is a window of its own.
     editor->m_postView->releaseSourceLoupeFromFooter();
@@ -165,6 +166,7 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     window->setContentView(container);
     editor->installActions();
     editor->installToolbar(*container);
+    editor->installTitleField(*container, container->bounds().height() - Toolbar::height);
     editor->updateTitle();
     window->makeKeyAndOrderFront();
 
@@ -185,6 +187,8 @@ VornickBlogPostWindow::~VornickBlogPostWindow()
         m_postPropertiesController->setPostEditor(nullptr);
     }
     VornickProjectComponentEditor::unregisterEditor(*this);
+    if (auto* undo = m_window ? m_window->undoManager() : nullptr)
+        undo->removeAllActionsWithTarget(this);
     if (m_settingsController)
         m_settingsController->setBlogEditor(nullptr);
     if (m_postView)
@@ -234,6 +238,8 @@ void VornickBlogPostWindow::updateTitle()
 {
     std::u16string title = vornick_stringbyStrippingHTMLMarkup(m_post->title());
     m_window->setTitle(title.empty() ? u"Untitled Post" : title);
+    if (m_titleTextField && m_titleTextField->stringValue() != m_post->title())
+        m_titleTextField->setTextString(m_post->title());
 }
 
 void VornickBlogPostWindow::updateEditedMark()
@@ -257,6 +263,7 @@ void VornickBlogPostWindow::updatePostDatesForEdit()
 
 bool VornickBlogPostWindow::save(Error* outError)
 {
+    takeTitleFromField();
     // Typing on takes a step of its own, after the save.
     m_postView->endTypingRun();
     m_postView->endBackspaceRun();
@@ -446,6 +453,10 @@ void VornickBlogPostWindow::installActions()
         if (auto editor = weak.lock())
             editor->toggleClearView();
     });
+    actions->setActionHandler("postTitleTextChanged:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->postTitleTextChanged();
+    });
     actions->setActionHandler("editPostProperties:", [weak](ActionSender* sender) {
         auto editor = weak.lock();
         if (!editor)
@@ -562,8 +573,13 @@ void VornickBlogPostWindow::editPostProperties(const std::shared_ptr<View>& anch
 {
     if (!m_postView->isEditable())
         return;
-    if (!m_postPropertiesController)
-        m_postPropertiesController = VornickWordPressPostPropertiesUIController::create();
+    if (!m_postPropertiesController) {
+        // A post without a type keeps its tags and categories.
+        if (!m_post->isPage())
+            m_postPropertiesController = VornickWordPressPostPropertiesUIController::create();
+        else
+            m_postPropertiesController = VornickWordPressPagePropertiesUIController::create();
+    }
     if (anchorView && anchorView->window()) {
         m_postPropertiesController->showForWordPressBlogPost(m_post, anchorView, this, std::nullopt);
         return;
@@ -733,6 +749,7 @@ void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickCon
         return;
     updatePostDatesForEdit();
     updateEditedMark();
+    updateTitleFieldFromContent();
 }
 
 std::optional<std::u16string> VornickBlogPostWindow::vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(

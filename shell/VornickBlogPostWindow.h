@@ -5,6 +5,11 @@
 // placeholders) and the blog editor the attachment point settings sheet
 // reports to.
 //
+// The title field above the page edits the post's title: Return, or the
+// keyboard leaving the field, sets it as one undoable step ("Blog Post Title
+// Change") that the page's title place shows at once; what is typed in the
+// title place shows in the field.
+//
 // Typing in the page sets the post's dates and marks it edited; filling the
 // template with the post's fields does not. Saving writes the title and body
 // back from the page, writes the post's file (JSON) and commits the
@@ -16,7 +21,8 @@
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:",
 // "toggleClearView:", "showOrHideSourceLoupe:" (the source in a window of
 // its own) and "editPostProperties:" (the post's properties
-// popover, at the featured image when the page shows one). An accepted
+// popover, at the featured image when the page shows one; a page's has no
+// tags or categories). An accepted
 // change of the tags, categories or properties is an edit: the page shows
 // them again and the post is marked edited.
 //
@@ -40,6 +46,7 @@
 #include "publishing/VornickBlogPostViewHost.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "platform/views/SplitView.h"
 #include "platform/views/Toolbar.h"
 #include "shell/VornickDocumentWindowActions.h"
 
@@ -53,6 +60,7 @@ class ActionSender;
 class Alert;
 class Menu;
 class Responder;
+class TextField;
 class VornickAttachmentPointSettingsUIController;
 class VornickProjectOrComponentWindow;
 class VornickWordPressBlogPost;
@@ -68,6 +76,7 @@ class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickB
                                     public VornickPostPropertiesEditor,
                                     public VornickProjectComponentEditor,
                                     public ToolbarDelegate,
+                                    public SplitViewDelegate,
                                     public VornickBlogPostEditorOperations,
                                     public VornickDocumentWindowClient {
 public:
@@ -111,6 +120,14 @@ public:
     // (else shows why, the window staying open); closes after the request
     // when "CloseBlogPostEditorOnPublish" is on.
     void publish();
+    // --- The title
+
+    const std::shared_ptr<TextField>& titleTextField() const { return m_titleTextField; }
+    // The field's edit ended: its text becomes the post's title.
+    void postTitleTextChanged();
+    // A new title is one undoable step; the field and the page show it.
+    void setPostTitle(const std::u16string&);
+
     // What the window does with its post: uploads, dates, Publish.
     VornickWordPressBlogPostEditor& postEditor() const { return *m_postEditor; }
 
@@ -146,6 +163,10 @@ public:
     bool conflictResolutionUIShown() const { return m_serverPostView != nullptr; }
     void setConflictResolutionUIShown(bool);
     const std::shared_ptr<VornickWordPressPostView>& serverPostView() const { return m_serverPostView; }
+    const std::shared_ptr<View>& conflictSplitView() const { return m_conflictSplitView; }
+    // The divider between the two versions keeps each at least 100 wide.
+    double constrainMinCoordinate(SplitView&, double proposedMinimum, long dividerIndex) override;
+    double constrainMaxCoordinate(SplitView&, double proposedMaximum, long dividerIndex) override;
     // The banner's two choices, each asked in a sheet first.
     void discardLocalVersion();
     void discardServerVersion();
@@ -167,7 +188,8 @@ public:
     // sender when it is a view.
     void sharePost(ActionSender*);
     const std::shared_ptr<Menu>& sharingServicePicker() const { return m_sharingServicePicker; }
-    VornickWordPressPostPropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
+    // A post's (format, featured image, tags, categories) or a page's (format, featured image).
+    VornickWordPressPagePropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
     void postPropertiesEdited() override;
     std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const override { return m_postView; }
 
@@ -217,6 +239,12 @@ private:
     void requestUploadOfPost();
     void presentSaveError(const Error&);
     void installToolbar(View& container);
+    static constexpr double titleStripHeight = 36;
+    // The title field in a strip whose top is `top` in the container.
+    void installTitleField(View& container, double top);
+    // Text typed in the field and not yet taken becomes the title.
+    void takeTitleFromField();
+    void updateTitleFieldFromContent();
     void viewContentOnWeb();
     void refreshServerPostView();
     void saveWithoutUploadingReportingFailure();
@@ -228,10 +256,11 @@ private:
     std::shared_ptr<VornickWordPressBlogPost> m_post;
     std::shared_ptr<VornickProjectOrComponentWindow> m_window;
     std::shared_ptr<VornickWordPressPostView> m_postView;
+    std::shared_ptr<TextField> m_titleTextField;
     std::shared_ptr<Responder> m_actions;
     std::unique_ptr<VornickAttachmentPointSettingsUIController> m_settingsController;
     std::shared_ptr<Alert> m_alert;
-    std::shared_ptr<VornickWordPressPostPropertiesUIController> m_postPropertiesController;
+    std::shared_ptr<VornickWordPressPagePropertiesUIController> m_postPropertiesController;
     std::unique_ptr<VornickWordPressBlogPostEditor> m_postEditor;
     std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
     std::shared_ptr<Toolbar> m_toolbar;

@@ -29,6 +29,7 @@ namespace brevanton {
 namespace {
 
 constexpr double bannerHeight = 40;
+constexpr double minimumVersionWidth = 100;
 
 } // namespace
 
@@ -82,6 +83,7 @@ void VornickBlogPostWindow::setConflictResolutionUIShown(bool show)
         split->setVertical(true);
         split->setDividerStyle(SplitViewDividerStyle::Thin);
         split->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+        split->setDelegate(std::static_pointer_cast<SplitViewDelegate>(shared_from_this()));
         double half = std::floor(frame.width() * 0.5);
         m_postView->removeFromSuperview();
         m_postView->setFrame(Rect(0, 0, half, height));
@@ -132,6 +134,16 @@ void VornickBlogPostWindow::setConflictResolutionUIShown(bool show)
     }
     if (show)
         refreshServerPostView();
+}
+
+double VornickBlogPostWindow::constrainMinCoordinate(SplitView&, double, long)
+{
+    return minimumVersionWidth;
+}
+
+double VornickBlogPostWindow::constrainMaxCoordinate(SplitView& split, double, long)
+{
+    return split.bounds().width() - minimumVersionWidth;
 }
 
 void VornickBlogPostWindow::refreshServerPostView()

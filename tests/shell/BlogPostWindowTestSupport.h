@@ -53,7 +53,9 @@ inline constexpr const char16_t* postBody = u"<!-- wp:paragraph -->\n<p>Alpha pa
                                      u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p>\n<!-- /wp:paragraph -->";
 
 // The post file's path; none when the project could not be made.
-inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::string& folder, const std::u16string& body = postBody)
+// With `page`, the post is a page of the blog.
+inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::string& folder, const std::u16string& body = postBody,
+                                                                 bool page = false)
 {
     Error error;
     auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
@@ -73,7 +75,7 @@ inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::stri
     std::ofstream(templates + "/post-standard.html", std::ios::binary) << postTemplate;
 
     auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
-    if (!post->prepareNewPostAndAssociateWithBlog(blog))
+    if (!(page ? post->prepareNewPageAndAssociateWithBlog(blog) : post->prepareNewPostAndAssociateWithBlog(blog)))
         return std::nullopt;
     post->setTitle(u"Hello <em>world</em>");
     post->setSourceContentString(body);

@@ -52,6 +52,9 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
+#include "platform/views/OutlineView.h"
+#include "platform/views/SplitView.h"
+#include "platform/views/TextField.h"
 #include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
@@ -573,7 +576,7 @@ TEST_F(BlogPostWindow, TheFeaturedImageOpensThePropertiesAndAcceptedTagsShowInTh
 
     // The featured image's click asks the window for the properties up the responder chain.
     EXPECT_TRUE(view().editPostProperties());
-    auto* properties = editor->postPropertiesController();
+    auto* properties = dynamic_cast<VornickWordPressPostPropertiesUIController*>(editor->postPropertiesController());
     ASSERT_TRUE(properties);
     ASSERT_TRUE(properties->popover()->isShown());
     EXPECT_EQ(properties->post(), post);
@@ -599,6 +602,48 @@ TEST_F(BlogPostWindow, TheFeaturedImageOpensThePropertiesAndAcceptedTagsShowInTh
     EXPECT_TRUE(editor->save(&error)) << error;
     EXPECT_FALSE(editor->isDocumentEdited());
     EXPECT_EQ(postFileValue(u"tags"), Value(Array { Value(u"Travel") }));
+}
+
+TEST_F(BlogPostWindow, TheTitleFieldSetsTheTitleAsOneUndoableStepThatThePageShowsAndTheFileKeeps)
+{
+    auto field = editor->titleTextField();
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->stringValue(), u"Hello <em>world</em>");
+    auto clickField = [&] {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*widget(), *field));
+        settle();
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::u16string title;
+    };
+    const std::u16string typed = u"Hello <em>world</em> again";
+    const Step steps[] = {
+        { "typing sets nothing yet", [&] { clickField(); type(" again"); }, u"Hello <em>world</em>" },
+        { "Return sets it", [&] { press(Qt::Key_Return, Qt::NoModifier); }, typed },
+        { "undo takes it back", [&] { press(Qt::Key_Z, Qt::ControlModifier); }, u"Hello <em>world</em>" },
+        { "redo sets it again", [&] { press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }, typed },
+        { "leaving the field sets what was typed",
+          [&] { clickField(); type("!"); clickInto(*firstElement(pointElement(u"body"), u"p")->firstChild()); }, typed + u"!" },
+    };
+    for (const auto& step : steps) {
+        step.act();
+        EXPECT_EQ(editor->post()->title(), step.title) << step.what;
+        EXPECT_EQ(pointElement(u"title")->textContent(), vornick_stringbyStrippingHTMLMarkup(step.title)) << step.what;
+        EXPECT_EQ(editor->window()->title(), vornick_stringbyStrippingHTMLMarkup(step.title)) << step.what;
+    }
+    EXPECT_EQ(editor->window()->undoManager()->undoActionName(), u"Blog Post Title Change");
+    EXPECT_TRUE(editor->window()->isDocumentEdited());
+
+    // Typed in the page's title place, the title shows in the field.
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Big ");
+    EXPECT_EQ(field->stringValue(), u"Big " + typed + u"!");
+
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(editor->isDocumentEdited());
+    EXPECT_EQ(postFileValue(u"title").stringValue(), u"Big " + typed + u"!");
 }
 
 // The theme's post page names its title by another class than the ones
@@ -1133,6 +1178,98 @@ TEST_F(BlogPostWindowServerAnswers, KeepingTheLocalVersionHidesTheServersAndMovi
     EXPECT_NE(alerts[2]->messageText().find(u"could not be moved to the Trash"), std::u16string::npos);
     EXPECT_FALSE(window->isVisible());
     unblockPostsFolder();
+}
+
+TEST_F(BlogPostWindowServerAnswers, TheDividerBetweenTheVersionsKeepsEachAHundredPointsWide)
+{
+    pend(Value(Dictionary { { u"title", Value(u"Theirs") } }));
+    auto split = std::dynamic_pointer_cast<SplitView>(editor->conflictSplitView());
+    ASSERT_TRUE(split);
+    double width = split->bounds().width();
+    ASSERT_GT(width, 400);
+    const struct {
+        double dragTo;
+        double kept;
+    } drags[] = { { 20, 100 }, { width - 5, width - 100 }, { 300, 300 } };
+    for (const auto& drag : drags) {
+        Rect divider = split->dividerRect(0);
+        QPoint from = brevanton::testing::centreInWidget(*widget(), *split, divider);
+        QPoint to = brevanton::testing::centreInWidget(*widget(), *split, Rect { drag.dragTo, divider.minY(), 1, divider.height() });
+        QTest::mousePress(widget(), Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), widget()->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget(), &move);
+        QTest::mouseRelease(widget(), Qt::LeftButton, Qt::NoModifier, to);
+        settle();
+        EXPECT_EQ(split->positionOfDivider(0), drag.kept) << drag.dragTo;
+    }
+}
+
+// A page of the blog, in its window.
+class BlogPostWindowPage : public BlogPostWindowToolbar {
+protected:
+    void makeProject() override
+    {
+        auto made = makeSyncedLikeWordPressProject(folder, postBody, true);
+        ASSERT_TRUE(made);
+        postPath = *made;
+    }
+    template <typename Kind>
+    static bool holds(const std::shared_ptr<View>& root)
+    {
+        if (std::dynamic_pointer_cast<Kind>(root))
+            return true;
+        return std::any_of(root->subviews().begin(), root->subviews().end(), [](const auto& subview) { return holds<Kind>(subview); });
+    }
+};
+
+TEST_F(BlogPostWindowPage, ItsPropertiesAreAFormatAndAFeaturedImageWithoutTagsOrCategoriesAndTheFileKeepsTheFormat)
+{
+    ASSERT_TRUE(editor->post()->isPage());
+    auto& context = *editor->project()->index()->managedObjectContext();
+    auto aside = context.insertNewObject(u"PostFormat");
+    aside->setValueForKey(Value(u"aside"), u"identifier");
+    aside->setValueForKey(Value(u"Aside"), u"title");
+    aside->setObjectForKey(editor->blog(), u"blog");
+    Value tagsBefore = postFileValue(u"tags");
+    Value categoriesBefore = postFileValue(u"categories");
+
+    clickItem(VornickPostPropertiesToolbarItemIdentifier);
+    auto* controller = editor->postPropertiesController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_FALSE(dynamic_cast<VornickWordPressPostPropertiesUIController*>(controller));
+    EXPECT_FALSE(holds<TokenField>(controller->contentView()));
+    EXPECT_FALSE(holds<OutlineView>(controller->contentView()));
+
+    // The format chosen in its pop-up, then OK, as a user does.
+    auto* popoverWidget = shell->backend().widgetForWindow(*controller->popover()->window());
+    ASSERT_TRUE(popoverWidget);
+    auto popUp = controller->postFormatPopUpButton();
+    QTest::mouseClick(popoverWidget, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*popoverWidget, *popUp));
+    settle();
+    auto* shown = dynamic_cast<QtMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(shown);
+    auto menuItem = popUp->menu()->itemWithTitle(u"Aside");
+    ASSERT_TRUE(menuItem);
+    shown->actionForItem(*menuItem)->trigger();
+    shown->close();
+    settle();
+    std::shared_ptr<View> ok;
+    for (const auto& subview : controller->contentView()->subviews()) {
+        if (auto button = std::dynamic_pointer_cast<Button>(subview); button && button->title() == u"OK")
+            ok = button;
+    }
+    ASSERT_TRUE(ok);
+    QTest::mouseClick(popoverWidget, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*popoverWidget, *ok));
+    settle();
+    EXPECT_FALSE(controller->popover()->isShown());
+    EXPECT_TRUE(editor->isDocumentEdited());
+
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(postFileValue(u"format").stringValue(), u"aside");
+    EXPECT_EQ(postFileValue(u"type").stringValue(), u"page");
+    EXPECT_EQ(postFileValue(u"tags"), tagsBefore);
+    EXPECT_EQ(postFileValue(u"categories"), categoriesBefore);
 }
 
 } // namespace

@@ -368,7 +368,7 @@ bool findPropertiesPoints(VornickApplicationShell& shell, VornickBlogPostWindow&
     editor.editPostProperties(item->view());
     QCoreApplication::processEvents();
     RunLoop::main().runFor(0.1);
-    auto* controller = editor.postPropertiesController();
+    auto* controller = dynamic_cast<VornickWordPressPostPropertiesUIController*>(editor.postPropertiesController());
     auto* widget = controller && controller->popover() && controller->popover()->window()
         ? shell.backend().widgetForWindow(*controller->popover()->window()) : nullptr;
     if (!widget)

@@ -8,6 +8,7 @@
 #include "editing/VornickSourceLoupe.h"
 #include "editing/VornickFragmentSetPicker.h"
 #include "editing/VornickHTMLFormattingPreferencesPicker.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "editing/VornickStyleSheetPicker.h"
 #include "editing/VornickToolbarItemViews.h"
 #include "platform/dom/DOMDocument.h"
@@ -29,6 +30,7 @@
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
+#include "ui/VornickSingleHTMLFileFormattingPreferencesSheetController.h"
 
 #include <algorithm>
 #include <cmath>
@@ -470,6 +472,10 @@ void VornickEditorWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_editingView->selectAll();
     });
+    m_actions->setActionHandler("vornick_inspectHTMLFormattingPreferences:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->inspectHTMLFormattingPreferences();
+    });
     m_actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->m_editingView->setSectionHandlesShown(!editor->m_editingView->sectionHandlesShown());
@@ -483,6 +489,10 @@ std::optional<bool> VornickEditorWindow::validateOwnMenuItem(MenuItem& item)
         return m_editingView->isDocumentEdited();
     if (action == "selectAll:")
         return m_editingView->effectiveOperationRange() != nullptr;
+    if (action == "vornick_inspectHTMLFormattingPreferences:") {
+        auto frame = m_editingView->focusedWebFrame();
+        return frame && vornick_HTMLFormattingPreferences(*frame) && !m_window->attachedSheet();
+    }
     // Commands of the editing view it validates but leaves to the window.
     if (action == "vornick_toggleSectionHandlesShown:")
         return m_editingView->validateMenuItem(item);

@@ -40,6 +40,7 @@ class SplitView;
 class View;
 class VornickContentEditingView;
 class VornickSingleHTMLFileFormattingPreferencesPopoverUIController;
+class VornickSingleHTMLFileFormattingPreferencesSheetController;
 class VornickToolbarItemViews;
 class VornickWindow;
 class Window;
@@ -118,6 +119,11 @@ public:
     {
         return m_formattingPreferencesPopover.get();
     }
+    // Format > HTML Formatting…: the document's own formatting preferences
+    // in a sheet on the window, each change one undo step of the document as
+    // in the popover; nothing for a document without its own.
+    void inspectHTMLFormattingPreferences();
+    VornickSingleHTMLFileFormattingPreferencesSheetController* formattingPreferencesSheet() const { return m_formattingPreferencesSheet.get(); }
     std::shared_ptr<Window> windowForOtherObjectChooserSheet() override;
     std::optional<URL> referencingFileDirectoryURLForPicker(VornickObjectPicker&) override;
 
@@ -180,6 +186,7 @@ private:
     std::shared_ptr<Alert> m_closeAlert;
     std::shared_ptr<Alert> m_alert;
     std::unique_ptr<VornickSingleHTMLFileFormattingPreferencesPopoverUIController> m_formattingPreferencesPopover;
+    std::unique_ptr<VornickSingleHTMLFileFormattingPreferencesSheetController> m_formattingPreferencesSheet;
 };
 
 } // namespace brevanton

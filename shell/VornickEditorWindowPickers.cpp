@@ -21,6 +21,7 @@
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
+#include "ui/VornickSingleHTMLFileFormattingPreferencesSheetController.h"
 
 #include <filesystem>
 
@@ -155,6 +156,17 @@ void VornickEditorWindow::pickerOpenObject(VornickObjectPicker& picker, const Vo
         m_formattingPreferencesPopover = std::make_unique<VornickSingleHTMLFileFormattingPreferencesPopoverUIController>();
     std::shared_ptr<View> button = picker.openButton();
     m_formattingPreferencesPopover->showForHTMLFormattingPreferences(object.formattingPreferences(), button);
+}
+
+void VornickEditorWindow::inspectHTMLFormattingPreferences()
+{
+    auto frame = m_editingView ? m_editingView->focusedWebFrame() : nullptr;
+    auto preferences = frame ? vornick_HTMLFormattingPreferences(*frame) : nullptr;
+    if (!preferences)
+        return;
+    if (!m_formattingPreferencesSheet)
+        m_formattingPreferencesSheet = std::make_unique<VornickSingleHTMLFileFormattingPreferencesSheetController>();
+    m_formattingPreferencesSheet->showForHTMLFormattingPreferences(std::move(preferences), m_window);
 }
 
 std::shared_ptr<Window> VornickEditorWindow::windowForOtherObjectChooserSheet()

@@ -149,6 +149,8 @@ void addFormatMenu(Menu& mainMenu)
     addSeparator(*format);
     addItem(*format, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
     addItem(*format, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");
+    addSeparator(*format);
+    addItem(*format, u"HTML Formatting\u2026", "vornick_inspectHTMLFormattingPreferences:");
 }
 
 void addTableMenu(Menu& mainMenu)

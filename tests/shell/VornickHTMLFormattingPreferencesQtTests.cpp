@@ -26,6 +26,7 @@
 #include "ui/VornickHTMLFormattingPreferencesModule.h"
 #include "ui/VornickHTMLFormattingPreferencesPreviewTextView.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
+#include "ui/VornickSingleHTMLFileFormattingPreferencesSheetController.h"
 #include "ui/VornickToolbarPickerControls.h"
 
 #include <QAction>
@@ -222,4 +223,42 @@ TEST_F(FormattingPreferencesQt, ADocumentsOwnPopoverChangesItsSetAsAnUndoStepAnd
     settle();
     press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), afterQuotes) << "each change one step";
+}
+
+TEST_F(FormattingPreferencesQt, FormatHTMLFormattingShowsADocumentsOwnSetInASheetWhoseChangesAreUndoSteps)
+{
+    openPage("sheet.html", nestedPage);
+    auto format = shell->mainMenu()->itemWithTitle(u"Format")->submenu();
+    auto item = format->itemWithTitle(u"HTML Formatting\u2026");
+    ASSERT_TRUE(item);
+    QtMenuBar bar;
+    bar.synchronize();
+    QtMenu menu(format, nullptr);
+    menu.prepareToShow();
+    QAction* action = menu.actionForItem(*item);
+    ASSERT_TRUE(action);
+    EXPECT_FALSE(action->isEnabled()) << "the user's defaults are edited in Preferences";
+
+    auto& picker = *editor->toolbarItemViews()->formattingPreferencesPicker();
+    picker.populatePopUpButton();
+    chooseInPopUp(*editor->window(), *picker.popUpButton(), u"Custom...");
+    auto own = vornick_HTMLFormattingPreferences(*editor->editingView()->mainFrame());
+    ASSERT_TRUE(own);
+    menu.prepareToShow();
+    ASSERT_TRUE(action->isEnabled());
+    action->trigger();
+    settle();
+    auto* host = editor->formattingPreferencesSheet();
+    ASSERT_TRUE(host);
+    ASSERT_EQ(editor->window()->attachedSheet(), host->sheetWindow());
+    ASSERT_TRUE(widgetFor(*host->sheetWindow()));
+    auto& module = host->formattingPreferencesModule();
+    EXPECT_EQ(module.activeHTMLFormattingPreferences(), own);
+
+    click(*host->sheetWindow(), *module.checkBoxForRule(VornickHTMLFormattingRule::EncloseAttributeValuesInDoubleQuotes));
+    EXPECT_FALSE(own->encloseAttributeValuesInDoubleQuotes());
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
+    click(*host->sheetWindow(), *host->doneButton());
+    EXPECT_FALSE(editor->window()->attachedSheet());
+    EXPECT_EQ(toUTF8(undoManager().undoActionName()), "HTML formatting preferences change");
 }

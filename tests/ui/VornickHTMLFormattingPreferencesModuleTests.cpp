@@ -110,6 +110,7 @@ TEST_F(FormattingModuleTest, ControlsShowTheSetAndEachRealChangeIsPostedAndPrevi
     module.setActiveHTMLFormattingPreferences(other);
     EXPECT_EQ(module.checkBoxForRule(VornickHTMLFormattingRule::UseTabs)->state(), OnState);
     EXPECT_EQ(module.spacesPerIndentPopUpButton()->titleOfSelectedItem(), u"4");
+    EXPECT_NE(preview().find(u"\n\t<div class=\"menu\">"), std::u16string::npos) << "four spaces make a whole tab: " << toUTF8(preview());
     module.setActiveHTMLFormattingPreferences(nullptr);
     EXPECT_FALSE(tabs.isEnabled());
     EXPECT_FALSE(tabs.performClick());

@@ -483,21 +483,21 @@ void FakeBlogServiceAgent::confirmServerSideDeletionOfPostWithIdentifier(const s
     Step step = nextStep(RequestKind::ConfirmDeletion);
     FakeSitePost* post = m_site->post(postIdentifier);
     bool inTrash = post && post->status == u"trash";
-    Error error = errorOf(step.behavior);
-    // A post the server still lists is not confirmed deleted.
-    if (post && !inTrash && step.behavior == Behavior::Answer) {
-        step.behavior = Behavior::FailWithHTTP500;
-        error = Error(VornickHTTPErrorDomain, 200, u"The post still exists.");
-    }
-    deliver(step,
-        [postIdentifier, nativePostIdentifier, blogDescription, inTrash](auto& delegate, auto& agent) {
-            delegate.blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(agent, postIdentifier, nativePostIdentifier,
-                blogDescription, inTrash);
-        },
-        [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
+    auto failure = [postIdentifier, nativePostIdentifier, blogDescription](Error error) -> Delivery {
+        return [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(agent, postIdentifier, nativePostIdentifier,
                 blogDescription, error);
-        });
+        };
+    };
+    // Every answer about a post the server still has outside its trash says
+    // so, as the real agents do; only failures say nothing.
+    Delivery answer = post && !inTrash
+        ? failure(Error(VornickErrorDomain, VornickPostStillOnServerError, u"The post still exists."))
+        : Delivery([postIdentifier, nativePostIdentifier, blogDescription, inTrash](auto& delegate, auto& agent) {
+              delegate.blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(agent, postIdentifier, nativePostIdentifier,
+                  blogDescription, inTrash);
+          });
+    deliver(step, std::move(answer), failure(errorOf(step.behavior)));
 }
 
 void FakeBlogServiceAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,

@@ -20,6 +20,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickRange.h"
 #include "toolkit/VornickTrash.h"
@@ -521,7 +522,11 @@ void VornickBlogServiceIntegrator::blogServiceAgentConfirmedServerSideDeletionOf
 void VornickBlogServiceIntegrator::blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&,
     const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error& error)
 {
-    logToSyncLog(u"Failed to confirm deletion of post " + postIdentifier);
+    // A post found outside the server's trash is an answer, not a failed check.
+    if (error.domain() == VornickErrorDomain && error.code() == VornickPostStillOnServerError)
+        logToSyncLog(u"Post " + postIdentifier + u" is still on the server; kept");
+    else
+        logToSyncLog(u"Failed to confirm deletion of post " + postIdentifier);
     if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
         step->blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier,
                                                                                         blogDescription, error);

@@ -262,5 +262,24 @@ TEST_F(VornickBlogServiceIntegratorQueueStepsTests, APostWhoseFileCannotBeTrashe
     EXPECT_TRUE(logged(u"Failed to confirm deletion of post 71"));
 }
 
+TEST_F(VornickBlogServiceIntegratorQueueStepsTests, APostFoundOnTheServerIsLoggedAsKeptNotAsAFailedCheck)
+{
+    auto first = makePost(u"First", u"81");
+    auto second = makePost(u"Second", u"82");
+    checkDeletions({ first, second });
+    for (auto& post : { first, second }) {
+        integrator.blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*agent, post->identifierUsedByBlogService(),
+            nativeIdentifier(*post), blogDescription, Error(VornickErrorDomain, VornickPostStillOnServerError, u"still there"));
+        drain();
+    }
+    EXPECT_TRUE(logged(u"Post 81 is still on the server; kept"));
+    EXPECT_TRUE(logged(u"Post 82 is still on the server; kept"));
+    EXPECT_FALSE(logged(u"Failed to confirm deletion of post"));
+    EXPECT_FALSE(logged(u"post checks failed"));
+    EXPECT_TRUE(logged(u"Done confirming post deletions: 2 posts still on the server, kept"));
+    EXPECT_FALSE(first->isDeleted());
+    EXPECT_FALSE(second->isDeleted());
+}
+
 } // namespace
 } // namespace brevanton

@@ -10,6 +10,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/TextField.h"
 #include "publishing/VornickBlogPostListView.h"
+#include "publishing/VornickPostDateText.h"
 #include "publishing/VornickRelativeDateText.h"
 
 #include <algorithm>
@@ -243,7 +244,8 @@ std::u16string VornickBlogPostListViewController::contentStringForPost(const Vor
             }
         }
     }
-    std::u16string dateText = prefix + VornickRelativeAgeText(date, RunLoop::main().now());
+    // Reckoned in the site's calendar, as the post view shows its dates.
+    std::u16string dateText = prefix + VornickRelativeAgeText(date, RunLoop::main().now(), VornickSiteUTCOffsetHours(post.blog().get()));
 
     bool inTrash = post.inTrash();
     bool queued = post.publishAtNextSync();

@@ -163,12 +163,7 @@ void VornickBlogPostView::updateContentFromPost()
         if (value.isDate())
             when = value.date();
         // Shown as the site's theme shows it: in the site's time zone, when the blog knows it.
-        std::optional<double> siteOffset;
-        if (auto blog = this->blog(); blog && blog->respondsToKey(u"wordPressTimeZone")) {
-            if (Value zone = blog->valueForKey(u"wordPressTimeZone"); zone.isReal() || zone.isInteger())
-                siteOffset = zone.doubleValue();
-        }
-        auto text = when ? VornickLongDateAndTimeString(*when, siteOffset) : std::u16string(u"(date)");
+        auto text = when ? VornickLongDateAndTimeString(*when, VornickSiteUTCOffsetHours(this->blog().get())) : std::u16string(u"(date)");
         if (auto element = date->findElement()) {
             // The date is text, never markup.
             while (auto child = element->firstChild())

@@ -1,5 +1,6 @@
 #include "publishing/VornickPostDateText.h"
 
+#include "blog/VornickBlog.h"
 #include "platform/foundation/Text.h"
 
 #include <cmath>
@@ -59,6 +60,14 @@ UDateFormat* longDateFormat(std::optional<double> utcOffsetHours)
 }
 
 } // namespace
+
+std::optional<double> VornickSiteUTCOffsetHours(const VornickBlog* blog)
+{
+    if (!blog || !blog->respondsToKey(u"wordPressTimeZone"))
+        return std::nullopt;
+    Value zone = blog->valueForKey(u"wordPressTimeZone");
+    return zone.isReal() || zone.isInteger() ? std::optional<double>(zone.doubleValue()) : std::nullopt;
+}
 
 std::u16string VornickLongDateAndTimeString(Date date, std::optional<double> utcOffsetHours)
 {

@@ -10,6 +10,12 @@
 
 namespace brevanton {
 
+class VornickBlog;
+
+// The site's offset from UTC in hours, as the blog keeps it
+// ("wordPressTimeZone"); nullopt when the blog does not know it.
+std::optional<double> VornickSiteUTCOffsetHours(const VornickBlog*);
+
 // `utcOffsetHours`: the site's offset from UTC ("wordPressTimeZone").
 std::u16string VornickLongDateAndTimeString(Date, std::optional<double> utcOffsetHours = std::nullopt);
 

@@ -21,13 +21,34 @@ long daysInMonth(long year, int month)
     return month == 1 && isLeapYear(year) ? 29 : days[month];
 }
 
-std::tm localTime(Date date)
-{
-    auto seconds = static_cast<std::time_t>(std::floor(date.timeIntervalSince1970()));
-    std::tm result {};
-    localtime_r(&seconds, &result);
-    return result;
-}
+// The calendar the difference is reckoned in: the user's time zone, or a
+// fixed offset from UTC (a site's).
+struct Calendar {
+    std::optional<double> utcOffsetHours;
+
+    long offsetSeconds() const { return std::lround(*utcOffsetHours * 3600); }
+
+    std::tm fields(double seconds) const
+    {
+        std::tm result {};
+        if (utcOffsetHours) {
+            auto shifted = static_cast<std::time_t>(seconds) + offsetSeconds();
+            gmtime_r(&shifted, &result);
+        } else {
+            auto time = static_cast<std::time_t>(seconds);
+            localtime_r(&time, &result);
+        }
+        return result;
+    }
+
+    double seconds(std::tm fields) const
+    {
+        if (utcOffsetHours)
+            return static_cast<double>(timegm(&fields) - offsetSeconds());
+        fields.tm_isdst = -1;
+        return static_cast<double>(std::mktime(&fields));
+    }
+};
 
 std::u16string number(long value)
 {
@@ -39,8 +60,8 @@ std::u16string plural(long count)
     return count == 1 ? u"" : u"s";
 }
 
-// The same local time `months` later, on the month's last day when it is shorter.
-double addingMonths(const std::tm& time, long months)
+// The same time of day `months` later, on the month's last day when it is shorter.
+double addingMonths(const Calendar& calendar, const std::tm& time, long months)
 {
     std::tm result = time;
     long month = time.tm_mon + months;
@@ -49,26 +70,26 @@ double addingMonths(const std::tm& time, long months)
     result.tm_year = static_cast<int>(year - 1900);
     result.tm_mon = static_cast<int>(month);
     result.tm_mday = static_cast<int>(std::min<long>(time.tm_mday, daysInMonth(year, static_cast<int>(month))));
-    result.tm_isdst = -1;
-    return static_cast<double>(std::mktime(&result));
+    return calendar.seconds(result);
 }
 
 } // namespace
 
-VornickCalendarDifference VornickCalendarDifferenceBetween(Date from, Date to)
+VornickCalendarDifference VornickCalendarDifferenceBetween(Date from, Date to, std::optional<double> utcOffsetHours)
 {
     VornickCalendarDifference difference;
     double start = std::floor(from.timeIntervalSince1970());
     double end = std::floor(to.timeIntervalSince1970());
     if (end <= start)
         return difference;
-    std::tm a = localTime(Date(start));
-    std::tm b = localTime(Date(end));
+    Calendar calendar { utcOffsetHours };
+    std::tm a = calendar.fields(start);
+    std::tm b = calendar.fields(end);
     // Whole months first (as many as fit), then what is left in seconds.
     long months = (b.tm_year - a.tm_year) * 12L + (b.tm_mon - a.tm_mon);
-    while (months > 0 && addingMonths(a, months) > end)
+    while (months > 0 && addingMonths(calendar, a, months) > end)
         --months;
-    double rest = end - (months > 0 ? addingMonths(a, months) : start);
+    double rest = end - (months > 0 ? addingMonths(calendar, a, months) : start);
     difference.years = months / 12;
     difference.months = months % 12;
     auto seconds = static_cast<long>(rest);
@@ -79,12 +100,13 @@ VornickCalendarDifference VornickCalendarDifferenceBetween(Date from, Date to)
     return difference;
 }
 
-std::u16string VornickRelativeAgeText(std::optional<Date> date, Date now)
+std::u16string VornickRelativeAgeText(std::optional<Date> date, Date now, std::optional<double> utcOffsetHours)
 {
     if (!date)
         return u"? ago";
     bool ahead = *date > now;
-    auto d = ahead ? VornickCalendarDifferenceBetween(now, *date) : VornickCalendarDifferenceBetween(*date, now);
+    auto d = ahead ? VornickCalendarDifferenceBetween(now, *date, utcOffsetHours)
+                   : VornickCalendarDifferenceBetween(*date, now, utcOffsetHours);
     if (d.years)
         return d.years == 1 ? (ahead ? u"next year" : u"last year")
                             : (ahead ? u"in " + number(d.years) + u" years" : number(d.years) + u" years ago");

@@ -55,6 +55,19 @@ TEST(VornickRelativeDateTextTest, TheLargestUnitInWordsBothWays)
     EXPECT_EQ(VornickRelativeAgeText(std::nullopt, now), u"? ago");
 }
 
+TEST(VornickRelativeDateTextTest, TheSitesOffsetSetsTheCalendar)
+{
+    // 1 March 02:00 UTC is still 28 February at a site five hours behind.
+    Date published(static_cast<double>(1740794400)); // 2025-03-01 02:00 UTC
+    Date now(static_cast<double>(1743462000));       // 2025-03-31 23:00 UTC
+    struct Case {
+        double offset;
+        const char16_t* text;
+    };
+    for (auto& [offset, text] : std::initializer_list<Case> { { 0, u"30 days ago" }, { -5, u"last month" }, { 5.5, u"30 days ago" } })
+        EXPECT_EQ(VornickRelativeAgeText(published, now, offset), text) << offset;
+}
+
 TEST(VornickRelativeDateTextTest, CalendarDifferenceBorrowsAcrossMonthEnds)
 {
     // A month from 31 January ends on the last of February (a leap year here).

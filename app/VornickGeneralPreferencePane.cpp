@@ -125,8 +125,9 @@ std::shared_ptr<View> VornickGeneralPreferencePane::makePaneView()
     m_embedSourceLoupePopUpButton->addItemWithTitle(u"In a Window of Its Own")->setTag(0);
     label(view, u"Emphasis and strong text:", 144);
     m_emphasisPopUpButton = popUp(view, 144, emphasisAction);
-    m_emphasisPopUpButton->addItemWithTitle(u"Italic and Bold (<i>, <b>)")->setTag(0);
-    m_emphasisPopUpButton->addItemWithTitle(u"Emphasis and Strong (<em>, <strong>)")->setTag(1);
+    // Tagged with the stored value: explicit emphasis is italic and bold.
+    m_emphasisPopUpButton->addItemWithTitle(u"Italic and Bold (<i>, <b>)")->setTag(1);
+    m_emphasisPopUpButton->addItemWithTitle(u"Emphasis and Strong (<em>, <strong>)")->setTag(0);
     label(view, u"Validation:", 100);
     m_allowUserDefinedAttributesCheckBox = checkBox(view, u"Allow user-defined attributes", 102, userDefinedAttributesAction);
     label(view, u"Pages:", 70);

@@ -3,7 +3,8 @@
 // "DefaultStyleSheet" (through the application delegate), the default
 // document type (stored by its persistable name), where the source pane
 // goes ("EmbedSourceLoupe": 1 beside the page, 0 in a window of its own),
-// the emphasis elements ("UseExplicitEmphasis"), user-defined attributes
+// the emphasis elements ("UseExplicitEmphasis": YES for italic and bold,
+// NO for emphasis and strong), user-defined attributes
 // ("AllowUserDefinedAttributes", every open document validates again) and
 // JavaScript ("AllowJavaScriptExecution", stored only). What another
 // process writes shows in the controls at once.

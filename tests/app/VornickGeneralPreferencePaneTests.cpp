@@ -100,7 +100,8 @@ TEST_F(GeneralPreferencePaneTest, EachControlWritesItsDefaultToTheFileAtOnceAndS
                         [&] { choose(*pane.embedSourceLoupePopUpButton(), u"In a Window of Its Own"); }),
                   1);
         EXPECT_EQ(inFile(VornickEmbedSourceLoupeDefaultsKey), Value(0));
-        choose(*pane.emphasisPopUpButton(), u"Emphasis and Strong (<em>, <strong>)");
+        EXPECT_EQ(pane.emphasisPopUpButton()->titleOfSelectedItem(), u"Emphasis and Strong (<em>, <strong>)") << "the registered NO";
+        choose(*pane.emphasisPopUpButton(), u"Italic and Bold (<i>, <b>)");
         EXPECT_EQ(inFile(VornickUseExplicitEmphasisDefaultsKey), Value(true));
 
         EXPECT_EQ(posts(VornickValidationPreferencesDidChangeNotification, [&] { pane.allowUserDefinedAttributesCheckBox()->performClick(); }), 1);
@@ -116,7 +117,7 @@ TEST_F(GeneralPreferencePaneTest, EachControlWritesItsDefaultToTheFileAtOnceAndS
     EXPECT_EQ(m_delegate->defaultHTMLDocumentType(), VornickHTMLDocumentType::HTML401Strict) << "the stored name wins over the registered number";
     EXPECT_EQ(pane.defaultHTMLDocumentTypePopUpButton()->titleOfSelectedItem(), u"HTML 4.01 Strict");
     EXPECT_EQ(pane.embedSourceLoupePopUpButton()->titleOfSelectedItem(), u"In a Window of Its Own");
-    EXPECT_EQ(pane.emphasisPopUpButton()->selectedItem()->tag(), 1);
+    EXPECT_EQ(pane.emphasisPopUpButton()->titleOfSelectedItem(), u"Italic and Bold (<i>, <b>)");
     EXPECT_EQ(pane.allowUserDefinedAttributesCheckBox()->state(), OnState);
     EXPECT_EQ(pane.allowJavaScriptExecutionCheckBox()->state(), OnState);
 }

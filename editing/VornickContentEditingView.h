@@ -213,6 +213,10 @@ public:
     // --- Writing
 
     std::shared_ptr<VornickHTMLWriter> htmlWriterForWebFrame(const WebFrame&) const;
+    // With the URL the page was at (`oldDocumentURL`), a page written to
+    // another folder has its references that are paths from its folder
+    // written from the new one; other references, and all of them in the
+    // same folder, stay as written.
     [[nodiscard]] bool writeWebFrame(WebFrame&, const std::optional<URL>& url, const std::optional<URL>& oldDocumentURL,
                                      bool preflightOnly, Error* outError);
     [[nodiscard]] bool writeHTMLDocumentToURL(const URL&, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,

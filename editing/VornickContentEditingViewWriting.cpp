@@ -27,6 +27,7 @@
 #include "toolkit/VornickErrors.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <future>
 #include <cerrno>
 #include <fmt/format.h>
@@ -45,6 +46,20 @@ bool fail(Error* outError, Error error)
 std::u16string counted(size_t count, std::u16string_view singular, std::u16string_view plural)
 {
     return toUTF16(fmt::format("{} {}", count, toUTF8(count == 1 ? singular : plural)));
+}
+
+// Whether two file URLs name files of one folder, links followed.
+bool liesInSameFolder(const URL& a, const URL& b)
+{
+    auto pathA = a.fileSystemPath();
+    auto pathB = b.fileSystemPath();
+    if (!pathA || !pathB)
+        return a.URLByDeletingLastPathComponent().standardized() == b.URLByDeletingLastPathComponent().standardized();
+    std::error_code errorA;
+    std::error_code errorB;
+    auto folderA = std::filesystem::weakly_canonical(std::filesystem::path(*pathA).parent_path(), errorA);
+    auto folderB = std::filesystem::weakly_canonical(std::filesystem::path(*pathB).parent_path(), errorB);
+    return !errorA && !errorB && folderA == folderB;
 }
 
 void replaceCharactersInTextOf(DOMNode& root, char16_t from, char16_t to)
@@ -157,7 +172,10 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
         // The base element of a repaired copy stays in the page (it resolves
         // the page's references) and is left out of what is written.
         auto writer = htmlWriterForWebFrame(frame);
-        writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
+        if (oldDocumentURL && url && !liesInSameFolder(*oldDocumentURL, *url)) {
+            writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
+            writer->setRelocatedDocumentURL(*url);
+        }
         Error dataError;
         auto data = writer->htmlDataFromDocument(*document, &dataError);
         if (!data && dataError.domain() == VornickErrorDomain

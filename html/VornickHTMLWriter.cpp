@@ -94,6 +94,21 @@ struct VornickHTMLWriter::Output {
 
 namespace {
 
+// Attributes beyond the URL attributes that name a file the page needs
+// (its scripts, media sources, embedded objects and image map areas): a page
+// written to another folder takes them along.
+bool namesFileOfPageBesideURLAttributes(std::u16string_view attributeName, std::u16string_view lowerTagName)
+{
+    std::u16string name = asciiLowercase(attributeName);
+    if (lowerTagName == u"script" || lowerTagName == u"source" || lowerTagName == u"embed" || lowerTagName == u"input")
+        return name == u"src";
+    if (lowerTagName == u"area")
+        return name == u"href";
+    if (lowerTagName == u"object")
+        return name == u"data";
+    return false;
+}
+
 bool isInBody(const DOMNode& node)
 {
     for (const DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
@@ -436,6 +451,12 @@ void VornickHTMLWriter::setRootFileURLWithinWhichReferencesShouldBeRelative(std:
     m_rootFileKeyPrefix.reset();
 }
 
+void VornickHTMLWriter::setRelocatedDocumentURL(std::optional<URL> url)
+{
+    m_relocatedDocumentURL = std::move(url);
+    m_resolvedURLAttributeValues.clear();
+}
+
 void VornickHTMLWriter::setBodyElementStyleChangesToApply(std::optional<Dictionary> changes)
 {
     m_bodyElementStyleChangesToApply = std::move(changes);
@@ -703,6 +724,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
         m_textRecord->formattingPreferences = VornickFormattingFingerprint(m_formattingPreferences);
         m_textRecord->documentURL = m_documentURLForAbsoluteURLResolution;
         m_textRecord->rootFileURL = m_rootFileURL;
+        m_textRecord->relocatedDocumentURL = m_relocatedDocumentURL;
         m_textRecord->bodyElementStyleChanges = m_bodyElementStyleChangesToApply;
         m_textRecord->stringEncodingOverride = m_stringEncodingOverride;
         m_textRecord->keepsWordPressBlockLayout = m_keepsWordPressBlockLayout;
@@ -1512,7 +1534,9 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
             if (scratch.empty() && hadEditorClass)
                 continue;
             value = scratch;
-        } else if (m_documentURLForAbsoluteURLResolution && vornick_isURLAttributeOnElementKind(name, traits.lowerName)
+        } else if (m_documentURLForAbsoluteURLResolution
+                   && (vornick_isURLAttributeOnElementKind(name, traits.lowerName)
+                       || (m_relocatedDocumentURL && namesFileOfPageBesideURLAttributes(name, traits.lowerName)))
                    && !vornick_containsOnlyHTMLWhitespace(value)) {
             scratch = resolvedURLAttributeValue(attribute.value);
             value = scratch;
@@ -1540,6 +1564,8 @@ std::u16string VornickHTMLWriter::resolvedURLAttributeValue(const std::u16string
         return found->second;
     const URL& documentURL = *m_documentURLForAbsoluteURLResolution;
     auto written = [&]() -> std::u16string {
+        if (m_relocatedDocumentURL)
+            return vornick_referenceRelocated(value, documentURL, *m_relocatedDocumentURL);
         auto resolved = URL::create(value, &documentURL);
         if (!resolved)
             return value;

@@ -104,6 +104,12 @@ public:
     // Folder inside which absolute URL values are written relative to the document URL.
     const std::optional<URL>& rootFileURLWithinWhichReferencesShouldBeRelative() const { return m_rootFileURL; }
     void setRootFileURLWithinWhichReferencesShouldBeRelative(std::optional<URL>);
+    // The page's address in another folder it is written to: references
+    // that are paths from the page's folder are found from the document URL
+    // above and written from the new folder; every other reference stays as
+    // written, and none is made absolute.
+    const std::optional<URL>& relocatedDocumentURL() const { return m_relocatedDocumentURL; }
+    void setRelocatedDocumentURL(std::optional<URL>);
     // A change dictionary applied to the body element's style attribute,
     // which is written again from its properties only when the changes
     // change something; else it stays as written.
@@ -290,6 +296,7 @@ private:
     mutable std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> m_syntaxColoringPreferences;
     std::optional<URL> m_documentURLForAbsoluteURLResolution;
     std::optional<URL> m_rootFileURL;
+    std::optional<URL> m_relocatedDocumentURL;
     // URL attribute values as written under these two, kept until either
     // changes: a post names the same few addresses many times.
     std::unordered_map<std::u16string, std::u16string> m_resolvedURLAttributeValues;

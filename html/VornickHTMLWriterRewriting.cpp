@@ -53,6 +53,7 @@ bool VornickHTMLWriter::recordedSettingsAreCurrent(const DOMDocument& document) 
         return false;
     if (VornickFormattingFingerprint(m_formattingPreferences) != record.formattingPreferences
         || m_documentURLForAbsoluteURLResolution != record.documentURL || m_rootFileURL != record.rootFileURL
+        || m_relocatedDocumentURL != record.relocatedDocumentURL
         || m_bodyElementStyleChangesToApply != record.bodyElementStyleChanges
         || m_stringEncodingOverride != record.stringEncodingOverride
         || m_keepsWordPressBlockLayout != record.keepsWordPressBlockLayout)

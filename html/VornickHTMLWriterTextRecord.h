@@ -49,6 +49,7 @@ struct VornickHTMLWriter::TextRecord {
     std::u16string formattingPreferences;
     std::optional<URL> documentURL;
     std::optional<URL> rootFileURL;
+    std::optional<URL> relocatedDocumentURL;
     std::optional<Dictionary> bodyElementStyleChanges;
     std::u16string stringEncodingOverride;
     bool keepsWordPressBlockLayout { false };

@@ -309,14 +309,20 @@ void VornickApplicationShell::chooseFileToOpen()
     panel(request, [this, alive](std::optional<URL> chosen) {
         if (!chosen || !alive.lock())
             return;
-        std::string path = chosen->fileSystemPath().value_or(toUTF8(chosen->path()));
-        Error error;
-        if (openDocument(path, &error))
-            return;
-        std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
-        auto alert = VornickAlertForError(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.", error);
-        alert->runModal();
+        (void)openDocumentTellingUser(chosen->fileSystemPath().value_or(toUTF8(chosen->path())));
     });
+}
+
+bool VornickApplicationShell::openDocumentTellingUser(const std::string& path)
+{
+    Error error;
+    if (openDocument(path, &error))
+        return true;
+    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+    std::u16string name = toUTF16(std::filesystem::path(path).filename().string());
+    auto alert = VornickAlertForError(u"The document \u201C" + name + u"\u201D could not be opened.", error);
+    alert->runModal();
+    return false;
 }
 
 void VornickApplicationShell::editorWindowWillClose(const Notification& notification)

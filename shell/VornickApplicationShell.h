@@ -67,6 +67,10 @@ public:
     // A window for a file of any kind, chosen by its name (a folder is an
     // account project); false with the error.
     [[nodiscard]] bool openDocument(const std::string& path, Error*);
+    // The same, the way the user asks for it (a file given to the program,
+    // or chosen in File > Open): a file that cannot be opened is told in
+    // an alert, in words, and on the terminal; false then.
+    bool openDocumentTellingUser(const std::string& path);
     // Editor and post windows, open account projects, and the windows of the
     // open projects' components (blog windows).
     bool hasOpenWindows() const;

@@ -190,10 +190,10 @@ std::shared_ptr<View> VornickEditorWindow::sourcePane() const
 bool VornickEditorWindow::save(Error* outError)
 {
     std::vector<Error> errors;
-    // References are written absolute when the file is in another folder
-    // than the one the page was loaded from.
+    // The page's references resolve against the file it was loaded from:
+    // written to a file of another folder, they are written from that one.
     std::optional<URL> loadedURL;
-    if (std::filesystem::path(m_path).parent_path() != std::filesystem::path(m_loadedPath).parent_path())
+    if (m_path != m_loadedPath)
         loadedURL = URL::fileURLWithPath(m_loadedPath);
     bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), loadedURL, true, &errors);
     if (!saved) {
@@ -216,16 +216,22 @@ bool VornickEditorWindow::saveAs(const std::string& path, Error* outError)
         return setError(outError, Error(VornickErrorDomain, VornickDocumentFileNotHTMLError,
                                         u"\u201C" + fileNameOfPath(path) + u"\u201D is not the name of an HTML or XHTML file; choose a name ending in .html or .xhtml."));
     std::string previous = m_path;
-    std::u16string previousTitle = m_window->title();
     m_path = path;
     // Named before the save, whose change of the edited mark shows the new title.
-    m_window->setTitle(fileNameOfPath(path));
+    showFileName();
     if (!save(outError)) {
         m_path = previous;
-        m_window->setTitle(previousTitle);
+        showFileName();
         return false;
     }
     return true;
+}
+
+void VornickEditorWindow::showFileName()
+{
+    m_window->setTitle(fileNameOfPath(m_path));
+    if (auto sourceWindow = detachedSourceWindow())
+        sourceWindow->setTitle(m_window->title() + u" \u2014 Source");
 }
 
 bool VornickEditorWindow::revertToSaved(Error* outError)

@@ -162,6 +162,8 @@ private:
     static constexpr double pageShare = 0.6;
     bool revertReportingFailure();
     void observeEditedState();
+    // The file's name in the title of the window and of the source pane's own.
+    void showFileName();
     // Where the document stands now, against its file.
     void updateEditedState(bool saved);
 

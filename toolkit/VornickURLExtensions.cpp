@@ -211,6 +211,41 @@ std::optional<URL> vornick_URLRelativeToBaseURL(const URL& url, const URL& base)
     return URL::create(*string, &folder);
 }
 
+bool vornick_isFolderRelativeReference(std::u16string_view reference)
+{
+    // As a parser reads it: without the white space around it.
+    auto isSpace = [](char16_t c) { return c <= u' '; };
+    while (!reference.empty() && isSpace(reference.front()))
+        reference.remove_prefix(1);
+    while (!reference.empty() && isSpace(reference.back()))
+        reference.remove_suffix(1);
+    if (reference.empty() || reference.front() == u'/' || reference.front() == u'\\' || reference.front() == u'#'
+        || reference.front() == u'?')
+        return false;
+    // A scheme: a letter, then letters, digits, "+", "-" or ".", up to a colon.
+    auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    if (!isLetter(reference.front()))
+        return true;
+    for (char16_t c : reference.substr(1)) {
+        if (c == u':')
+            return false;
+        if (!isLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.')
+            return true;
+    }
+    return true;
+}
+
+std::u16string vornick_referenceRelocated(std::u16string_view reference, const URL& fromDocumentURL, const URL& toDocumentURL)
+{
+    if (!vornick_isFolderRelativeReference(reference) || !fromDocumentURL.isFileURL() || !toDocumentURL.isFileURL())
+        return std::u16string(reference);
+    auto resolved = URL::create(reference, &fromDocumentURL);
+    if (!resolved)
+        return std::u16string(reference);
+    auto relocated = vornick_URLStringRelativeToBaseURL(resolved->absoluteURL().standardized(), toDocumentURL.URLByDeletingLastPathComponent());
+    return relocated && !relocated->empty() ? *relocated : std::u16string(reference);
+}
+
 // MARK: File name suffix
 
 URL vornick_URLByAppendingFilenameSuffix(const URL& url, std::u16string_view suffix)

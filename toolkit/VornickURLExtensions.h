@@ -75,6 +75,18 @@ std::optional<std::u16string> vornick_URLStringRelativeToBaseURL(const URL&, con
 // The same string as a URL relative to `base`.
 std::optional<URL> vornick_URLRelativeToBaseURL(const URL&, const URL& base);
 
+// YES for a reference that names a file by a path from the page's folder
+// ("poppy.jpg", "../img/a.png?v=2"); NO for one with a scheme ("http:",
+// "mailto:", "data:"), a network path ("//host/a"), a path from the root
+// ("/a"), a fragment or query alone ("#x", "?q") and an empty one.
+bool vornick_isFolderRelativeReference(std::u16string_view reference);
+// A reference of a page at `fromDocumentURL` as the same page writes it at
+// `toDocumentURL`: a folder-relative reference becomes the path from the new
+// folder to the same file ("poppy.jpg" from "/a/p.html" to "/a/sub/p.html" is
+// "../poppy.jpg"); every other reference, and one that names no file, stays
+// as written.
+std::u16string vornick_referenceRelocated(std::u16string_view reference, const URL& fromDocumentURL, const URL& toDocumentURL);
+
 // The URL with `suffix` added to its last path component, before the
 // extension: ".../page.html" + "-2" is ".../page-2.html".
 URL vornick_URLByAppendingFilenameSuffix(const URL&, std::u16string_view suffix);

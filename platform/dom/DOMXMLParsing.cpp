@@ -302,8 +302,15 @@ size_t skipPast(std::string_view text, size_t at, std::string_view terminator)
 // numeric references. Comments, CDATA sections, processing instructions and
 // the doctype are copied unchanged. UTF-16 input is left to the parser.
 // `firstUndeclared` receives the offset of the first reference to a name that
-// is none of these (which the parser would drop without failing), or npos.
-std::string replaceUndeclaredHTMLReferences(std::string_view bytes, size_t* firstUndeclared = nullptr)
+// is none of these (which the parser would drop without failing), or npos;
+// `replacements`, where each replaced reference is in the result.
+struct ReplacedReference {
+    size_t offset;
+    // The written reference's length less its replacement's.
+    long shortening;
+};
+std::string replaceUndeclaredHTMLReferences(std::string_view bytes, size_t* firstUndeclared = nullptr,
+                                            std::vector<ReplacedReference>* replacements = nullptr)
 {
     if (firstUndeclared)
         *firstUndeclared = std::string_view::npos;
@@ -373,7 +380,10 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes, size_t* firs
                 bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
                 if (!predefined && !declared.contains(name)) {
                     if (auto value = htmlNamedCharacter(name)) {
-                        result += "&#" + std::to_string(value) + ";";
+                        std::string numeric = "&#" + std::to_string(value) + ";";
+                        if (replacements)
+                            replacements->push_back({ result.size(), static_cast<long>(nameEnd + 1 - i) - static_cast<long>(numeric.size()) });
+                        result += numeric;
                         i = nameEnd + 1;
                         continue;
                     }
@@ -397,33 +407,91 @@ void ensureParserInitialized()
     (void)initialized;
 }
 
-// Parses `input` as a well-formed XML document; null with the parser's
-// message, line and column otherwise.
-xmlDoc* readWellFormedXML(std::string_view input, const char* encoding, int extraOptions, Error* outError)
+// The first error that made the document not well-formed. The parser goes
+// on after it and reports what follows from it (an element left open is
+// "premature end of data" at the end too): only the first tells where the
+// file must be corrected.
+struct FirstFatalError {
+    int code { XML_ERR_OK };
+    int line { 0 };
+    int column { 0 };
+    std::string message;
+};
+
+thread_local FirstFatalError* firstFatalErrorOfParse = nullptr;
+
+void noteFirstFatalError(void*, xmlErrorPtr error)
+{
+    auto* first = firstFatalErrorOfParse;
+    if (!first || !error || error->level != XML_ERR_FATAL || first->code != XML_ERR_OK)
+        return;
+    *first = FirstFatalError { error->code, error->line, error->int2, error->message ? error->message : "" };
+}
+
+// The column of a place in a line of `text` (counted in characters, from 1,
+// as the parser counts) where the text was written before its references were
+// replaced: the references replaced before it on its line count as written.
+int columnAsWritten(std::string_view text, const std::vector<ReplacedReference>& replacements, int line, int column)
+{
+    size_t lineStart = 0;
+    for (int at = 1; at < line && lineStart != std::string_view::npos; ++at) {
+        lineStart = text.find('\n', lineStart);
+        if (lineStart != std::string_view::npos)
+            ++lineStart;
+    }
+    if (lineStart == std::string_view::npos)
+        return column;
+    size_t place = lineStart;
+    for (int counted = 1; counted < column && place < text.size() && text[place] != '\n'; ++counted) {
+        ++place;
+        while (place < text.size() && (static_cast<unsigned char>(text[place]) & 0xC0) == 0x80)
+            ++place;
+    }
+    long written = column;
+    for (const auto& replaced : replacements) {
+        if (replaced.offset >= lineStart && replaced.offset < place)
+            written += replaced.shortening;
+    }
+    return static_cast<int>(written);
+}
+
+// Parses `input` as a well-formed XML document; null with the message, line
+// and column of the parser's first fatal error otherwise (the column as
+// written, when `replacements` says which references of the text were replaced).
+xmlDoc* readWellFormedXML(std::string_view input, const char* encoding, int extraOptions, Error* outError,
+                          const std::vector<ReplacedReference>* replacements = nullptr)
 {
     xmlParserCtxt* context = xmlNewParserCtxt();
     if (!context) {
         setDOMError(outError, DOMExceptionCode::SyntaxError, u"The XML document could not be read.");
         return nullptr;
     }
+    FirstFatalError first;
+    context->sax->serror = noteFirstFatalError;
+    firstFatalErrorOfParse = &first;
     xmlDoc* source = xmlCtxtReadMemory(context, input.data(), static_cast<int>(input.size()), nullptr, encoding,
                                        xmlParseOptions | extraOptions);
+    firstFatalErrorOfParse = nullptr;
     if (source && (!context->wellFormed || !xmlDocGetRootElement(source))) {
         xmlFreeDoc(source);
         source = nullptr;
     }
     if (!source && outError) {
-        xmlError* failure = xmlCtxtGetLastError(context);
+        xmlError* last = xmlCtxtGetLastError(context);
+        if (first.code == XML_ERR_OK && last && last->code != XML_ERR_OK)
+            first = FirstFatalError { last->code, last->line, last->int2, last->message ? last->message : "" };
+        if (replacements && first.code != XML_ERR_OK)
+            first.column = columnAsWritten(input, *replacements, first.line, first.column);
         std::u16string message = u"The XML document is not well-formed";
         Error error(DOMErrorDomain, static_cast<int64_t>(DOMExceptionCode::SyntaxError), Dictionary {});
-        if (failure && failure->code != XML_ERR_OK) {
-            std::string reason = failure->message ? failure->message : "";
+        if (first.code != XML_ERR_OK) {
+            std::string reason = first.message;
             while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
                 reason.pop_back();
-            message += u": line " + toUTF16(std::to_string(failure->line)) + u", column "
-                + toUTF16(std::to_string(failure->int2)) + u": " + toUTF16(reason);
-            error.userInfo()[DOMErrorLineNumberKey] = Value(failure->line);
-            error.userInfo()[DOMErrorColumnNumberKey] = Value(failure->int2);
+            message += u": line " + toUTF16(std::to_string(first.line)) + u", column "
+                + toUTF16(std::to_string(first.column)) + u": " + toUTF16(reason);
+            error.userInfo()[DOMErrorLineNumberKey] = Value(first.line);
+            error.userInfo()[DOMErrorColumnNumberKey] = Value(first.column);
         } else
             message += u": it has no root element";
         error.userInfo()[Error::LocalizedDescriptionKey] = Value(message + u".");
@@ -441,7 +509,9 @@ void setUndeclaredEntityError(std::string_view text, size_t offset, Error* outEr
     size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
     lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
     int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(lineStart), '\n'));
-    int column = 1 + static_cast<int>(offset - lineStart);
+    // Counted in characters, as the parser counts.
+    int column = 1 + static_cast<int>(std::count_if(text.begin() + static_cast<long>(lineStart), text.begin() + static_cast<long>(offset),
+                                                    [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
     auto end = text.find(';', offset);
     auto reference = toUTF16(text.substr(offset, end - offset + 1));
     Error error(DOMErrorDomain, static_cast<int64_t>(DOMExceptionCode::SyntaxError), Dictionary {});
@@ -453,20 +523,40 @@ void setUndeclaredEntityError(std::string_view text, size_t offset, Error* outEr
     *outError = error;
 }
 
+// Whether the first error's place in the file comes before the second's.
+bool comesBefore(const Error& first, const Error& second)
+{
+    auto place = [](const Error& error) {
+        auto line = error.userInfo().find(DOMErrorLineNumberKey);
+        auto column = error.userInfo().find(DOMErrorColumnNumberKey);
+        return std::pair(line == error.userInfo().end() ? 0 : line->second.integerValue(),
+                         column == error.userInfo().end() ? 0 : column->second.integerValue());
+    };
+    auto firstPlace = place(first);
+    return firstPlace.first > 0 && firstPlace < place(second);
+}
+
 } // namespace
 
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError)
 {
     ensureParserInitialized();
     size_t undeclared;
-    auto input = replaceUndeclaredHTMLReferences(utf8, &undeclared);
+    std::vector<ReplacedReference> replacements;
+    auto input = replaceUndeclaredHTMLReferences(utf8, &undeclared, &replacements);
     if (undeclared != std::string_view::npos) {
-        // The parser would drop the reference and go on: refuse the document instead.
+        // The parser would drop the reference and go on: refuse the document
+        // instead, telling the first of its faults.
         setUndeclaredEntityError(utf8, undeclared, outError);
+        Error parseError;
+        if (xmlDoc* parsed = readWellFormedXML(input, "UTF-8", XML_PARSE_IGNORE_ENC, &parseError, &replacements))
+            xmlFreeDoc(parsed);
+        else if (outError && comesBefore(parseError, *outError))
+            *outError = std::move(parseError);
         return nullptr;
     }
     // The text is UTF-8 whatever the declaration says it was read from.
-    xmlDoc* source = readWellFormedXML(input, "UTF-8", XML_PARSE_IGNORE_ENC, outError);
+    xmlDoc* source = readWellFormedXML(input, "UTF-8", XML_PARSE_IGNORE_ENC, outError, &replacements);
     if (!source)
         return nullptr;
     auto document = DOMDocument::create(DOMDocument::Kind::XML);

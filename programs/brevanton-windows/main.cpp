@@ -6,11 +6,8 @@
 // when there is a display and nothing asks for a headless run.
 #include "app/VornickApplicationLaunch.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Text.h"
 #include "shell/VornickApplicationShell.h"
-#include "shell/VornickErrorAlert.h"
 #include "shell/VornickEditorWindow.h"
 
 #include <cstdio>
@@ -36,11 +33,8 @@ int main(int argc, char** argv)
             // Windows are placed on the display's own screen.
             VornickAdoptDisplayScreenGeometry();
             for (const auto& path : paths) {
-                Error error;
-                if (!shell.openDocument(path, &error)) {
-                    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+                if (!shell.openDocumentTellingUser(path))
                     status = 1;
-                }
             }
             if (shell.hasOpenWindows())
                 shell.run();

@@ -1286,22 +1286,59 @@ TEST_F(EditorWindowFileCommands, SaveAsWritesTheEditsToTheNewFileAndTheWindowGoe
     EXPECT_TRUE(editor->editingView()->isDocumentEdited());
 }
 
-TEST_F(EditorWindowFileCommands, SaveAsIntoAnotherFolderKeepsTheReferencesWorkingAndRefusesANameThatIsNoPage)
+// Saved under another name, a page's references go on naming the same
+// files: relative ones stay relative, written from the new folder when the
+// folder changes; addresses of other kinds stay as written.
+TEST_F(EditorWindowFileCommands, SaveAsKeepsReferencesRelativeFromTheNewFolderAndRefusesANameThatIsNoPage)
 {
-    std::filesystem::create_directory(path("elsewhere"));
-    typeInHeading("Moved ");
-    Error error;
-    ASSERT_TRUE(editor->saveAs(path("elsewhere/moved.html"), &error)) << toUTF8(error.localizedDescription());
-    std::string moved = contents("elsewhere/moved.html");
-    // The style sheet is still the one beside the original page.
-    EXPECT_NE(moved.find(m_folder + "/style.css"), std::string::npos) << moved;
+    std::filesystem::create_directories(path("site/pages/sub"));
+    const std::string untouched = "<a href=\"#x\">x</a> <a href=\"mailto:a@example.com\">m</a> <a href=\"http://example.com/a\">w</a>"
+                                  " <img src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\" alt=\"d\"> <img src=\"//example.com/c.png\" alt=\"c\">";
+    ASSERT_TRUE(writeFileAtomically(path("site/pages/page.html"),
+                                    "<!DOCTYPE html>\n<html><head><title>Poppies</title><link rel=\"stylesheet\" href=\"../css/site.css\"></head>\n"
+                                    "<body><p><img src=\"poppy.jpg\" alt=\"p\"> " + untouched + "</p></body></html>\n"));
+    struct Case {
+        const char* savedAs;
+        const char* poppy;
+        const char* styleSheet;
+    } cases[] = {
+        { "site/pages/copy.html", "poppy.jpg", "../css/site.css" },
+        { "site/pages/sub/copy.html", "../poppy.jpg", "../../css/site.css" },
+        { "site/copy.html", "pages/poppy.jpg", "css/site.css" },
+    };
+    for (const auto& c : cases) {
+        editor = shell->openFile(path("site/pages/page.html"), nullptr);
+        ASSERT_TRUE(editor);
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30));
+        settle();
+        SavePanelDriver::shared().enqueueConfirmation(URL::fileURLWithPath(path(c.savedAs)));
+        QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        settle();
+        EXPECT_EQ(editor->window()->title(), u"copy.html");
+        std::string saved = contents(c.savedAs);
+        EXPECT_NE(saved.find(std::string("src=\"") + c.poppy + "\""), std::string::npos) << c.savedAs << "\n" << saved;
+        EXPECT_NE(saved.find(std::string("href=\"") + c.styleSheet + "\""), std::string::npos) << c.savedAs << "\n" << saved;
+        for (const char* attribute : { "href=\"#x\"", "href=\"mailto:a@example.com\"", "href=\"http://example.com/a\"",
+                                       "src=\"data:image/gif;base64,R0lGODlhAQABAAAAACw=\"", "src=\"//example.com/c.png\"" })
+            EXPECT_NE(saved.find(attribute), std::string::npos) << attribute << " in " << c.savedAs << "\n" << saved;
+        EXPECT_EQ(saved.find("file:"), std::string::npos) << c.savedAs << "\n" << saved;
+        // Saved again, the file stays as it is.
+        QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+        settle();
+        EXPECT_EQ(contents(c.savedAs), saved) << c.savedAs;
+        editor->window()->close();
+        settle();
+    }
+    editor = shell->editorWindows().front();
 
     // A name no page has is refused in words, and the window keeps its file.
+    Error error;
+    std::string kept = editor->path();
     EXPECT_FALSE(editor->saveAs(path("notes.txt"), &error));
     EXPECT_EQ(error.code(), VornickDocumentFileNotHTMLError);
     EXPECT_EQ(VornickUserDescriptionOfError(error).find(u"error"), std::u16string::npos);
     EXPECT_FALSE(std::filesystem::exists(path("notes.txt")));
-    EXPECT_EQ(editor->path(), path("elsewhere/moved.html"));
+    EXPECT_EQ(editor->path(), kept);
 }
 
 TEST_F(EditorWindowFileCommands, RevertToSavedAsksThenLoadsTheFileAgainWithoutTheEditsOrTheirUndo)
@@ -1488,14 +1525,16 @@ TEST_F(EditorWindowFileCommands, FilesNoWindowEditsAreRefusedAtOpenWithTheReason
     auto said = VornickUserDescriptionOfError(error);
     EXPECT_NE(said.find(u"\u201Cstyle.css\u201D is not an HTML or XHTML page"), std::u16string::npos) << toUTF8(said);
 
-    // XHTML that is not well-formed: the parser's message with its line and column.
+    // XHTML that is not well-formed: the parser's message with the line and column of its first fault.
     ASSERT_TRUE(writeFileAtomically(path("broken.xhtml"), "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
                                                           "<head><title>x</title></head>\n<body><p>One<p>Two</body>\n</html>\n"));
     error = Error();
     EXPECT_FALSE(shell->openFile(path("broken.xhtml"), &error));
     said = VornickUserDescriptionOfError(error);
     EXPECT_NE(said.find(u"not well-formed"), std::u16string::npos) << toUTF8(said);
-    EXPECT_NE(said.find(u"\u201Cbroken.xhtml\u201D is not well-formed XHTML: line 6, column 1: Premature end of data"), std::u16string::npos) << toUTF8(said);
+    EXPECT_NE(said.find(u"\u201Cbroken.xhtml\u201D is not well-formed XHTML: line 4, column 26: Opening and ending tag mismatch: p line 4 and body"),
+              std::u16string::npos)
+        << toUTF8(said);
     EXPECT_EQ(said.find(u"Domain"), std::u16string::npos) << toUTF8(said);
     EXPECT_EQ(shell->editorWindows().size(), 1u);
 
@@ -1513,6 +1552,38 @@ TEST_F(EditorWindowFileCommands, FilesNoWindowEditsAreRefusedAtOpenWithTheReason
     ASSERT_TRUE(writeFileAtomically(path("fine.xhtml"), "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
                                                         "<head><title>x</title></head>\n<body><p>One</p></body>\n</html>\n"));
     EXPECT_TRUE(shell->openFile(path("fine.xhtml"), &error));
+}
+
+// A page given to the program that it cannot open: the user sees an alert
+// naming the file and the place of its first fault, no window opens.
+TEST_F(EditorWindowFileCommands, APageGivenToTheProgramThatCannotBeOpenedIsToldInAnAlertAtItsFirstFault)
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
+                             "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n<title>Poppies</title>\n</head>\n";
+    struct Case {
+        const char* name;
+        std::string contents;
+        const char16_t* said;
+    } cases[] = {
+        // Three more faults follow from it, the last at line 11, column 1.
+        { "em.xhtml", head + "<body><p>Poppies, <em>grow</p>\n<p>They flower in June.</p>\n</body>\n</html>\n",
+          u"line 7, column 31: Opening and ending tag mismatch: em line 7 and p" },
+        { "amp.xhtml", head + "<body>\n<p>Fish & chips</p>\n</body>\n</html>\n", u"line 8, column 10: xmlParseEntityRef: no name" },
+        { "open.xhtml", head + "<body>\n<p>One\n<p>Two</p>\n</body>\n</html>\n",
+          u"line 10, column 8: Opening and ending tag mismatch: p line 8 and body" },
+        { "notes.txt", "Poppies", u"is not an HTML or XHTML page" },
+    };
+    for (const auto& c : cases) {
+        AlertDriver::shared().reset();
+        ASSERT_TRUE(writeFileAtomically(path(c.name), c.contents));
+        EXPECT_FALSE(shell->openDocumentTellingUser(path(c.name)));
+        EXPECT_EQ(shell->editorWindows().size(), 1u) << c.name;
+        ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u) << c.name;
+        auto alert = AlertDriver::shared().shownAlerts()[0];
+        EXPECT_EQ(alert->messageText(), u"The document \u201C" + toUTF16(c.name) + u"\u201D could not be opened.");
+        EXPECT_NE(alert->informativeText().find(c.said), std::u16string::npos) << toUTF8(alert->informativeText());
+    }
 }
 
 TEST_F(EditorWindowFileCommands, TheOpenPanelStartsInTheFolderOfTheDocumentInFront)

@@ -82,6 +82,37 @@ TEST(VornickURLExtensions, RelativeURLStringsEscapeWholeSegments)
               u"file:///a/b/x/y.html");
 }
 
+TEST(VornickURLExtensions, ReferencesRelocatedToAnotherFolderKeepNamingTheSameFile)
+{
+    URL from = url("file:///site/pages/p.html");
+    struct Case {
+        const char16_t* reference;
+        const char* to;
+        const char16_t* expected;
+    } cases[] = {
+        { u"poppy.jpg", "file:///site/pages/q.html", u"poppy.jpg" },
+        { u"poppy.jpg", "file:///site/pages/sub/q.html", u"../poppy.jpg" },
+        { u"poppy.jpg", "file:///site/q.html", u"pages/poppy.jpg" },
+        { u"../img/poppy.jpg", "file:///site/pages/sub/q.html", u"../../img/poppy.jpg" },
+        { u"../img/poppy.jpg", "file:///site/q.html", u"img/poppy.jpg" },
+        { u"img/a%20b.png?v=2#top", "file:///site/q.html", u"pages/img/a%20b.png?v=2#top" },
+        { u"other.html#part", "file:///elsewhere/q.html", u"../site/pages/other.html#part" },
+        // Not a path from the page's folder: as written.
+        { u"#x", "file:///site/q.html", u"#x" },
+        { u"?q=1", "file:///site/q.html", u"?q=1" },
+        { u"mailto:a@example.com", "file:///site/q.html", u"mailto:a@example.com" },
+        { u"data:image/png;base64,AAAA", "file:///site/q.html", u"data:image/png;base64,AAAA" },
+        { u"http://example.com/a.png", "file:///site/q.html", u"http://example.com/a.png" },
+        { u"//cdn.example.com/a.js", "file:///site/q.html", u"//cdn.example.com/a.js" },
+        { u"/img/a.png", "file:///site/q.html", u"/img/a.png" },
+        { u"", "file:///site/q.html", u"" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vornick_referenceRelocated(c.reference, from, url(c.to)), c.expected) << toUTF8(c.reference) << " to " << c.to;
+    EXPECT_TRUE(vornick_isFolderRelativeReference(u"a/b:c")) << "a colon after a solidus is in the path";
+    EXPECT_FALSE(vornick_isFolderRelativeReference(u"  tel:123"));
+}
+
 TEST(VornickURLExtensions, DeepestCommonRoot)
 {
     URL a = url("file:///a/b/c/d.html");

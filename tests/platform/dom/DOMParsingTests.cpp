@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <libxml/parser.h>
+
 #include <random>
 
 using namespace brevanton;
@@ -295,6 +297,60 @@ TEST(DOMXMLParsing, NeverLoadsADocumentCutShort)
     auto document = DOMDocument::parseXML(deep, {}, &error);
     ASSERT_TRUE(document) << toUTF8(error.localizedDescription());
     EXPECT_EQ(document->body()->textContent(), u"bottomafter");
+}
+
+namespace {
+
+// The place of the first fatal error libxml2 itself reports for the text.
+std::pair<int, int> firstFatalErrorOfLibxml2(const std::string& markup)
+{
+    static std::pair<int, int> first;
+    first = { 0, 0 };
+    xmlParserCtxt* context = xmlNewParserCtxt();
+    context->sax->serror = [](void*, xmlErrorPtr error) {
+        if (error->level == XML_ERR_FATAL && first.first == 0)
+            first = { error->line, error->int2 };
+    };
+    xmlDoc* document = xmlCtxtReadMemory(context, markup.data(), static_cast<int>(markup.size()), nullptr, "UTF-8",
+                                         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlFreeDoc(document);
+    xmlFreeParserCtxt(context);
+    return first;
+}
+
+} // namespace
+
+// The parser goes on after the first fault and reports what follows from it
+// (an element left open is also "premature end of data" at the end); the
+// refusal names the first, where the file must be corrected, even where
+// HTML's named characters were read before it on its line.
+TEST(DOMXMLParsing, ARefusalNamesTheFirstFaultTheParserFinds)
+{
+    const std::string xhtml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
+                              "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head><title>t</title></head>\n<body>\n";
+    const char* bodies[] = {
+        // An unclosed paragraph, found at the body's end tag, then the end of the file.
+        "<p>One\n<p>Two</p>\n</body>\n</html>\n",
+        "<p>Fish &amp; chips</p>\n<ul><li>a</li><li>b</ul>\n<p>more</p>\n<p>and more</p>\n</body>\n</html>\n",
+        "<p>caf\xC3\xA9 &eacute;&hellip;&nbsp; <b>bold</i> after</p>\n</body>\n</html>\n",
+        "<p title=\"a\" title=\"b\">twice</p>\n</body>\n</html>\n",
+        "<p>1 < 2</p>\n</body>\n</html>\n",
+        "<p>ok</p>\n</body>\n</html>\n<p>after the end</p>\n",
+    };
+    for (const char* body : bodies) {
+        std::string markup = xhtml + body;
+        auto expected = firstFatalErrorOfLibxml2(markup);
+        ASSERT_GT(expected.first, 0) << body;
+        Error error;
+        EXPECT_FALSE(DOMDocument::parseXML(markup, {}, &error)) << body;
+        EXPECT_EQ(error.userInfo().at(DOMErrorLineNumberKey).integerValue(), expected.first) << body;
+        EXPECT_EQ(error.userInfo().at(DOMErrorColumnNumberKey).integerValue(), expected.second) << body;
+        auto description = toUTF8(error.localizedDescription());
+        EXPECT_NE(description.find("line " + std::to_string(expected.first) + ", column " + std::to_string(expected.second) + ": "),
+                  std::string::npos)
+            << description;
+    }
 }
 
 TEST(DOMXMLParsing, PredefinedAndCharacterReferencesInsideInternalEntities)

@@ -42,6 +42,26 @@ Color colourOfStatus(VornickFrameValidationStatus status)
 const std::u16string segmentSeparator = u" \u203A ";
 const std::u16string repairedCopyNotice = u"Loaded from a repaired copy";
 
+std::u16string segmentLabel(const VornickDOMPathBar::Segment& segment)
+{
+    return u"<" + segment.tagLabel + (segment.attributesLabel.empty() ? u"" : u" " + segment.attributesLabel) + u">";
+}
+
+// The path as wide as `width` allows: the outermost elements give way to
+// "…" first, so that the innermost, where the caret is, stays in sight.
+std::u16string pathTextFittingWidth(const std::vector<VornickDOMPathBar::Segment>& segments, const Font& font, double width)
+{
+    std::u16string text;
+    for (size_t first = 0; first < segments.size(); ++first) {
+        text = first ? u"\u2026" : u"";
+        for (size_t index = first; index < segments.size(); ++index)
+            text += (text.empty() ? u"" : segmentSeparator) + segmentLabel(segments[index]);
+        if (font.widthOfString(text) <= width)
+            return text;
+    }
+    return {};
+}
+
 } // namespace
 
 VornickDOMPathBar::VornickDOMPathBar(Rect frame)
@@ -57,11 +77,8 @@ VornickDOMPathBar::VornickDOMPathBar(Rect frame)
 std::u16string VornickDOMPathBar::pathText() const
 {
     std::u16string text;
-    for (const auto& segment : m_segments) {
-        if (!text.empty())
-            text += segmentSeparator;
-        text += u"<" + segment.tagLabel + (segment.attributesLabel.empty() ? u"" : u" " + segment.attributesLabel) + u">";
-    }
+    for (const auto& segment : m_segments)
+        text += (text.empty() ? u"" : segmentSeparator) + segmentLabel(segment);
     return text;
 }
 
@@ -90,11 +107,13 @@ void VornickDOMPathBar::draw(const Rect&, GraphicsContext& context)
     context.drawText(m_validationSegmentText, Rect(validation.minX() + dotSize + 6, textY, validation.width() - dotSize - 6, textHeight),
                      Color::black());
 
-    // The path, cut at the summary.
-    double pathWidth = std::max(0.0, validation.minX() - barMargin * 2);
-    if (pathWidth > 0 && !m_segments.empty()) {
+    // The path, shortened at its start to end a margin short of the summary
+    // (and clipped there, whatever the drawn text's width).
+    double pathWidth = std::max(0.0, validation.minX() - barMargin * 3);
+    std::u16string path = pathWidth > 0 ? pathTextFittingWidth(m_segments, *font, pathWidth) : std::u16string();
+    if (!path.empty()) {
         context.beginClip(Rect(bar.minX() + barMargin, bar.minY(), pathWidth, bar.height()));
-        context.drawText(pathText(), Rect(bar.minX() + barMargin, textY, pathWidth, textHeight), Color::darkGray());
+        context.drawText(path, Rect(bar.minX() + barMargin, textY, pathWidth, textHeight), Color::darkGray());
         context.endClip();
     }
 }

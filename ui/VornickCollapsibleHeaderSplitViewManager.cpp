@@ -63,6 +63,10 @@ void VornickCollapsibleHeaderSplitViewManager::setFooterView(std::shared_ptr<Vie
     m_footerView = std::move(footerView);
     if (m_footerView && m_splitView && m_footerView->superview() != m_splitView)
         m_splitView->addSubview(m_footerView);
+    // The panes are placed anew: a footer comes in at its own height at the
+    // foot, and without one the main pane reaches the foot again.
+    if (m_splitView)
+        resizeSubviewsWithOldSize(*m_splitView, m_splitView->bounds().size);
 }
 
 long VornickCollapsibleHeaderSplitViewManager::headerDividerIndex() const

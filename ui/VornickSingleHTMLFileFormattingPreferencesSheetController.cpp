@@ -2,6 +2,7 @@
 
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/views/Button.h"
+#include "platform/views/Screen.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "ui/VornickHTMLFormattingPreferencesModule.h"
@@ -48,10 +49,11 @@ void VornickSingleHTMLFileFormattingPreferencesSheetController::showForHTMLForma
     m_module->updatePreviewTextView();
     if (window->attachedSheet() == m_sheetWindow)
         return;
-    // Hung from the middle of the window's top edge.
+    // Hung from the middle of the window's top edge, kept on the screen.
     Rect parent = window->frame();
     Size size = m_sheetWindow->frame().size;
-    m_sheetWindow->setFrameOrigin(Point { parent.midX() - size.width / 2, parent.maxY() - size.height });
+    Rect hung(parent.midX() - size.width / 2, parent.maxY() - size.height, size.width, size.height);
+    m_sheetWindow->setFrameOrigin(rectSlidInside(hung, Screen::mainScreen().visibleFrame()).origin);
     m_documentWindow = window;
     window->setAttachedSheet(m_sheetWindow);
     window->addChildWindow(m_sheetWindow, WindowOrderingMode::Above);

@@ -3,6 +3,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/Application.h"
+#include "platform/views/Screen.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 
@@ -64,6 +65,47 @@ Rect Popover::frameForAnchor(const Rect& anchor, Size size, RectEdge edge, bool 
     return {};
 }
 
+Rect Popover::frameForAnchorWithinScreen(const Rect& anchor, Size size, RectEdge edge, bool flipped, const Rect& screen)
+{
+    if (flipped && edge == RectEdge::MinY)
+        edge = RectEdge::MaxY;
+    else if (flipped && edge == RectEdge::MaxY)
+        edge = RectEdge::MinY;
+    // The room on each side of the anchor, along the edge's axis.
+    auto roomOn = [&](RectEdge side) {
+        switch (side) {
+        case RectEdge::MinX:
+            return anchor.minX() - screen.minX();
+        case RectEdge::MaxX:
+            return screen.maxX() - anchor.maxX();
+        case RectEdge::MinY:
+            return anchor.minY() - screen.minY();
+        case RectEdge::MaxY:
+            return screen.maxY() - anchor.maxY();
+        }
+        return 0.0;
+    };
+    auto opposite = [](RectEdge side) {
+        switch (side) {
+        case RectEdge::MinX:
+            return RectEdge::MaxX;
+        case RectEdge::MaxX:
+            return RectEdge::MinX;
+        case RectEdge::MinY:
+            return RectEdge::MaxY;
+        case RectEdge::MaxY:
+            return RectEdge::MinY;
+        }
+        return side;
+    };
+    bool horizontal = edge == RectEdge::MinX || edge == RectEdge::MaxX;
+    double needed = horizontal ? size.width : size.height;
+    if (roomOn(edge) < needed && roomOn(opposite(edge)) > roomOn(edge))
+        edge = opposite(edge);
+    // Then slid along the screen's edges into it.
+    return rectSlidInside(frameForAnchor(anchor, size, edge, false), screen);
+}
+
 void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& view, RectEdge edge)
 {
     BREVANTON_ASSERT(view, "a popover needs a positioning view");
@@ -79,7 +121,7 @@ void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& 
         NotificationCenter::defaultCenter().post(WillShowNotification, this);
     }
     Rect anchor = view->convertRectToScreen(rect);
-    Rect frame = frameForAnchor(anchor, contentSize(), edge, view->isFlipped());
+    Rect frame = frameForAnchorWithinScreen(anchor, contentSize(), edge, view->isFlipped(), Screen::mainScreen().visibleFrame());
     if (!m_window) {
         // Without a title bar: a window system shows it as a frameless
         // window above the others, not as a document window.

@@ -66,6 +66,11 @@ public:
     // `anchor` (also in screen coordinates); `flipped` tells whether the edge
     // is named in a flipped view's terms.
     static Rect frameForAnchor(const Rect& anchor, Size, RectEdge, bool flipped);
+    // The same frame kept within `screen` (its visible frame): on the other
+    // side of the anchor when the preferred side has too little room and the
+    // other more, then shifted along the screen's edges so that all of it is
+    // on the screen (its top-left part when it is larger than the screen).
+    static Rect frameForAnchorWithinScreen(const Rect& anchor, Size, RectEdge, bool flipped, const Rect& screen);
 
 private:
     std::shared_ptr<View> m_contentView;

@@ -28,4 +28,9 @@ private:
     Rect m_visibleFrame { 0, 0, 1920, 1080 };
 };
 
+// The rectangle moved (never resized) as little as it takes to lie inside
+// `area` (a screen's visible frame); one larger than the area keeps its
+// top-left corner at the area's (y going up).
+Rect rectSlidInside(const Rect&, const Rect& area);
+
 } // namespace brevanton

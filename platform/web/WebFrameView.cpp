@@ -4,6 +4,8 @@
 #include "platform/web/WebMarkedText.h"
 #include "platform/web/WebPagePainter.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 WebDocumentView::WebDocumentView(std::weak_ptr<WebFrame> frame)
@@ -48,6 +50,16 @@ void WebFrameView::resizeSubviewsWithOldSize(Size)
     // The clip view fills the frame view, less the scrollers the page needs.
     if (m_clipView)
         m_clipView->setFrame(Rect(0, 0, frame().width(), frame().height()));
+    // The page is never shorter or narrower than the part showing it: a
+    // frame view grown taller (which needs no new layout) shows page, and
+    // takes clicks on it, all the way down.
+    if (auto frame = webFrame(); frame && m_clipView && m_documentView) {
+        Size laidOut = frame->layout().documentSize();
+        Size shown = m_clipView->frame().size;
+        Size page { std::max(laidOut.width, shown.width), std::max(laidOut.height, shown.height) };
+        if (m_documentView->frame().size != page)
+            m_documentView->setFrameSize(page);
+    }
     tile();
 }
 

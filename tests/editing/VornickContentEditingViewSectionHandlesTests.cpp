@@ -9,6 +9,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebGeneratedContent.h"
 #include "platform/web/WebFrameView.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
@@ -118,6 +119,41 @@ TEST_F(SectionHandles, ShowingTheLoupeRegeneratesTheSourceAndHidingDoesNot)
     VornickContentEditingViewTestPeer::showOrHideSourceLoupe(*view, nullptr);
     EXPECT_FALSE(loupe->isShown());
     EXPECT_FALSE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
+}
+
+} // namespace
+
+namespace {
+
+// Text that fills its lines to the right edge, in a paragraph, a list and a
+// table's cells: no brick's handle covers any of it.
+TEST_F(SectionHandles, NoHandleCoversTheTextOfAParagraphAListOrATablesCells)
+{
+    std::string words = "Words fill this line to its right edge and wrap onto the next line as long text does in a page.";
+    show("<p>" + words + "</p><ul><li>" + words + "</li></ul><table style=\"width: 100%\" border=\"1\"><tr><td>" + words + "</td><td>"
+         + words + "</td></tr><tr><td>Short</td><td>" + words + "</td></tr></table>");
+    view->setSectionHandlesShown(true);
+    auto webView = view->embeddedWebView();
+    auto& layout = webView->mainFrame()->layout();
+    std::vector<Rect> handles;
+    std::vector<std::pair<std::u16string, Rect>> lines;
+    for (DOMNode* node = view->mainFrameDocument().get(); node; node = node->traverseNext()) {
+        if (node->isTextNode() && !node->nodeValue().empty() && node->nodeValue().find_first_not_of(u" \n") != std::u16string::npos) {
+            for (Rect line : webView->lineBoxRects(*node))
+                lines.push_back({ node->parentNode()->nodeName(), line });
+        }
+        auto* brick = dynamicDowncast<DOMElement>(node);
+        if (!brick || !vornick_hasClass(*brick, u"brevanton-brick"))
+            continue;
+        for (const auto& box : webGeneratedBoxes(layout, *brick, webView->textSizeMultiplier()))
+            handles.push_back(box.rect);
+    }
+    ASSERT_GE(handles.size(), 6u) << "the paragraph, the list, its item, the table and its rows";
+    ASSERT_FALSE(lines.empty());
+    for (const Rect& handle : handles) {
+        for (const auto& [in, line] : lines)
+            EXPECT_TRUE(handle.intersection(line).isEmpty()) << toUTF8(in) << ": handle " << handle.description() << " over " << line.description();
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Menu.h"
+#include "platform/views/SystemFonts.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
@@ -41,6 +42,42 @@ TEST_F(PathBar, DrawsTheCaretsElementPathAndTheValidationSummary)
     EXPECT_NE(texts[1].find(u"<p> \u203A <em>"), std::u16string::npos) << toUTF8(texts[1]);
     // The summary stands at the right end, clear of the path.
     EXPECT_NEAR(bar->validationSegmentRect().maxX(), bar->bounds().maxX() - 8, 0.5);
+}
+
+// However narrow the bar, the path ends a margin short of the summary's dot:
+// its outer elements give way to "…" and the caret's own element stays.
+TEST_F(PathBar, ALongPathGivesWayAtItsStartAndNeverReachesTheSummary)
+{
+    ASSERT_TRUE(writeFileAtomically(path("deep.html"), "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Deep</title></head><body>"
+                                                       "<div class=\"outer\"><div class=\"middle\"><section id=\"part\"><article class=\"story\">"
+                                                       "<p class=\"lead\">Deep <em>emphasis</em></p></article></section></div></div></body></html>\n"));
+    load("deep.html");
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
+    auto text = element(u"EM")->firstChild();
+    auto caret = document()->createRange();
+    caret->setStart(text, 1);
+    caret->setEnd(text, 1);
+    view->setTargetRange(caret);
+    ASSERT_TRUE(waitForValidation());
+    std::u16string whole = bar->pathText();
+    for (double width : { 2000.0, 520.0, 380.0, 260.0 }) {
+        bar->setFrameSize(Size { width, bar->frame().height() });
+        GraphicsContext context;
+        bar->draw(bar->bounds(), context);
+        const DrawCommand* path = nullptr;
+        for (const auto& command : context.commands()) {
+            if (command.kind == DrawCommand::Kind::Text && command.text != view->tidyStatusSummaryForDisplayToUser())
+                path = &command;
+        }
+        ASSERT_TRUE(path) << width;
+        EXPECT_LE(path->rect.maxX() + 8, bar->validationSegmentRect().minX()) << width;
+        EXPECT_LE(systemFontOfSize(0)->widthOfString(path->text), path->rect.width()) << width;
+        EXPECT_TRUE(path->text.ends_with(u"<em>")) << width << ": " << toUTF8(path->text);
+        if (width == 2000.0)
+            EXPECT_EQ(path->text, whole);
+        else
+            EXPECT_TRUE(path->text.starts_with(u"\u2026 \u203A ")) << width << ": " << toUTF8(path->text);
+    }
 }
 
 TEST_F(PathBar, ItsAdvisoriesEachTakeTheCaretToTheirPlaceInThePage)

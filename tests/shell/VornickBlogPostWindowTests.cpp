@@ -39,6 +39,7 @@
 #include "publishing/VornickBlogPostTagListTokenFieldController.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
 #include "platform/views/Popover.h"
+#include "platform/views/Screen.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickWordPressPostView.h"
@@ -1021,13 +1022,33 @@ TEST_F(BlogPostWindowToolbar, ShareOffersToCopyOrMailThePermalink)
     EXPECT_NE(copied->find(u"https://site.example/2024/hello/"), std::u16string::npos);
 }
 
-TEST_F(BlogPostWindowToolbar, ThePropertiesItemOpensThePopoverAtItsButton)
+// The window at the screen's left edge, where the popover centred under its
+// button would begin left of the screen: it is shifted onto it, and the page
+// behind it goes on being drawn.
+TEST_F(BlogPostWindowToolbar, ThePropertiesItemOpensThePopoverAtItsButtonOnTheScreenWithThePageStillDrawnBehind)
 {
+    Rect screen = Screen::mainScreen().visibleFrame();
+    editor->window()->setFrameOrigin(Point { screen.minX(), screen.maxY() - editor->window()->frame().height() });
+    settle();
     clickItem(VornickPostPropertiesToolbarItemIdentifier);
     auto* controller = editor->postPropertiesController();
     ASSERT_TRUE(controller);
     ASSERT_TRUE(controller->popover()->isShown());
     EXPECT_EQ(controller->popover()->positioningView(), std::static_pointer_cast<View>(editor->toolbarItemViews()->postPropertiesButton()));
+    Rect frame = controller->popover()->window()->frame();
+    EXPECT_EQ(frame.intersection(screen), frame) << frame.description();
+    auto* popover = shell->backend().widgetForWindow(*controller->popover()->window());
+    ASSERT_TRUE(popover && popover->isVisible());
+    EXPECT_GE(popover->geometry().left(), 0);
+
+    widget()->repaint();
+    auto webView = view().embeddedWebView();
+    bool bodyDrawn = false;
+    for (const auto& command : widget()->lastPaintedCommands()) {
+        bool ofPage = command.view && (command.view == webView.get() || command.view->isDescendantOf(webView.get()));
+        bodyDrawn = bodyDrawn || (ofPage && command.text.find(u"Alpha paragraph") != std::u16string::npos);
+    }
+    EXPECT_TRUE(bodyDrawn) << "the post's body is drawn behind the popover";
     controller->cancelEdits();
     settle();
 }

@@ -3,7 +3,8 @@
 // Return in the completion window insert an emphasis; Ctrl+B styles
 // a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
 // an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W;
-// in a post's window, letters the keyboard map lacks typed into the title,
+// a new window's page filling its pane, a click at its foot placing the
+// caret; in a post's window, letters the keyboard map lacks typed into the title,
 // and Ctrl+Alt+U shows and hides the source's own window.
 // The servers themselves: a display each, clients served while others come
 // and go, and a program that cannot open its display ends the wait at once.
@@ -172,6 +173,38 @@ TEST_F(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     EXPECT_TRUE(editor->waitForExit(30));
     EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
     EXPECT_EQ(editor->exitCode(), 0);
+    std::filesystem::remove_all(*folder);
+}
+
+// A new window's page fills its pane down to the path bar at the window's
+// foot from the start: the pane's lowest row is the page's white, and a click
+// there puts the caret on the page, where typed letters are saved.
+TEST_F(EditorWindowOnXvfb, ANewWindowsPageFillsItsPaneAndAClickLowInItPlacesTheCaret)
+{
+    auto folder = createTemporaryDirectory("brevanton-xvfb-fill");
+    ASSERT_TRUE(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/editing"))
+        std::filesystem::copy_file(entry.path(), *folder + "/" + entry.path().filename().string());
+    std::string page = *folder + "/page.html";
+    launch(page);
+
+    auto [width, height] = server.windowSize(window);
+    ASSERT_GT(height, 600) << "a window of a desktop's size";
+    // Above the path bar (39 points) at the window's foot, left in the page.
+    const int x = 40;
+    const int y = height - 39 - 8;
+    EXPECT_TRUE(waitFor([&] { return server.pixel(window, x, y) == 0xFFFFFF; }, 30))
+        << "the pane's foot shows " << std::hex << server.pixel(window, x, y);
+    bool saved = false;
+    for (int attempt = 0; attempt < 6 && !saved; ++attempt) {
+        server.click(window, x, y);
+        type("Qz");
+        keys({ "ctrl+s" });
+        saved = waitFor([&] { return readFile(page).value_or("").find("Qz") != std::string::npos; }, 5);
+    }
+    EXPECT_TRUE(saved) << readFile(page).value_or("");
+    auto contents = readFile(page).value_or("");
+    EXPECT_LT(contents.find("Qz"), contents.find("</body>")) << contents;
     std::filesystem::remove_all(*folder);
 }
 

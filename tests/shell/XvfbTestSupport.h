@@ -290,6 +290,26 @@ struct XvfbServer {
             },
             seconds);
     }
+    // The colour (0xRRGGBB) of a pixel of a window as the server shows it;
+    // -1 when it cannot be read.
+    long pixel(const std::string& window, int x, int y) const
+    {
+        std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> connection(xcb_connect(display.c_str(), nullptr), xcb_disconnect);
+        if (xcb_connection_has_error(connection.get()))
+            return -1;
+        auto id = static_cast<xcb_drawable_t>(std::strtoul(window.c_str(), nullptr, 10));
+        std::unique_ptr<xcb_get_image_reply_t, void (*)(void*)> image(
+            xcb_get_image_reply(connection.get(),
+                                xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, id, static_cast<int16_t>(x),
+                                              static_cast<int16_t>(y), 1, 1, ~0u),
+                                nullptr),
+            std::free);
+        if (!image || xcb_get_image_data_length(image.get()) < 3)
+            return -1;
+        // 24-bit depth in 32-bit units, blue first.
+        const uint8_t* bytes = xcb_get_image_data(image.get());
+        return (long(bytes[2]) << 16) | (long(bytes[1]) << 8) | bytes[0];
+    }
     void click(const std::string& window, int x, int y) const
     {
         xdotool(display, { "windowfocus", "--sync", window });

@@ -3,6 +3,8 @@
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Popover.h"
+#include "platform/views/Screen.h"
+#include "platform/views/View.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +122,51 @@ TEST(Popovers, PlacedOnTheEdgeAsThePositioningViewSeesIt)
     EXPECT_FALSE(popover->isShown());
     EXPECT_FALSE(popover->window()->isVisible());
     EXPECT_EQ(log->calls, (std::vector<std::string> { "willShow", "didShow", "should", "should", "willClose", "didClose" }));
+}
+
+// A popover whose preferred side leaves the screen goes to the other side
+// when that has more room, and is slid along the screen's edges until all
+// of it shows; a screen too small keeps its top-left corner.
+TEST(Popovers, StayOnTheScreenFlippedOrShiftedAsTheDesktopPlacesThem)
+{
+    const Rect screen(0, 0, 1000, 800);
+    const Size size { 300, 200 };
+    struct Case {
+        const char* what;
+        Rect anchor;
+        RectEdge edge;
+        bool flipped;
+        Rect expected;
+    };
+    const Case cases[] = {
+        { "room where it asks", Rect(400, 400, 40, 20), RectEdge::MinY, false, Rect(270, 200, 300, 200) },
+        { "near the left edge, shifted right", Rect(10, 400, 40, 20), RectEdge::MinY, false, Rect(0, 200, 300, 200) },
+        { "near the right edge, shifted left", Rect(980, 400, 20, 20), RectEdge::MaxY, false, Rect(700, 420, 300, 200) },
+        { "at the foot, flipped above", Rect(400, 50, 40, 20), RectEdge::MinY, false, Rect(270, 70, 300, 200) },
+        { "at the top, flipped below", Rect(400, 700, 40, 20), RectEdge::MaxY, false, Rect(270, 500, 300, 200) },
+        { "a flipped view's top edge at the screen's top", Rect(400, 750, 40, 20), RectEdge::MinY, true, Rect(270, 550, 300, 200) },
+        { "at the left, flipped to the right", Rect(100, 400, 20, 20), RectEdge::MinX, false, Rect(120, 310, 300, 200) },
+        { "at the right, flipped to the left", Rect(900, 400, 20, 20), RectEdge::MaxX, false, Rect(600, 310, 300, 200) },
+        { "in a corner, flipped and shifted", Rect(5, 790, 10, 10), RectEdge::MaxY, false, Rect(0, 590, 300, 200) },
+        { "no room either side: shifted onto the screen", Rect(400, 150, 40, 600), RectEdge::MinY, false, Rect(270, 0, 300, 200) },
+    };
+    for (const auto& test : cases) {
+        Rect frame = Popover::frameForAnchorWithinScreen(test.anchor, size, test.edge, test.flipped, screen);
+        EXPECT_EQ(frame, test.expected) << test.what << ": " << frame.description();
+        EXPECT_EQ(frame.intersection(screen), frame) << test.what;
+    }
+    // Larger than the screen: its top-left part shows.
+    EXPECT_EQ(Popover::frameForAnchorWithinScreen(Rect(400, 400, 10, 10), { 1200, 900 }, RectEdge::MinY, false, screen),
+              Rect(0, -100, 1200, 900));
+
+    // A shown popover is placed on the main screen's visible frame.
+    auto window = Window::create(Rect(0, 100, 400, 300));
+    auto popover = std::make_shared<Popover>();
+    popover->setContentView(std::make_shared<View>(Rect(0, 0, 300, 200)));
+    popover->showRelativeToRect(Rect(2, 280, 20, 10), window->contentView(), RectEdge::MaxY);
+    Rect shown = popover->window()->frame();
+    EXPECT_EQ(shown.intersection(Screen::mainScreen().visibleFrame()), shown) << shown.description();
+    popover->close();
 }
 
 // The popover's window takes the keyboard, but the window it stands beside

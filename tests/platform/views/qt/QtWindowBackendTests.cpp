@@ -2,6 +2,7 @@
 
 #include "platform/views/Application.h"
 #include "platform/views/ClipView.h"
+#include "platform/views/Popover.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "platform/foundation/RunLoop.h"
@@ -415,3 +416,48 @@ TEST(QtEventTranslation, KeysGiveTheCharactersKeyCodesAndFlagsOfTheSynthesizer)
 }
 
 } // namespace
+
+// A popover opened at a view by each edge and corner of the screen shows as a
+// frameless window that lies on the screen, and the window it stands beside
+// keeps drawing its own picture behind it.
+TEST_F(Backend, APopoverNearEveryScreenEdgeLiesOnTheScreenAndTheWindowBehindKeepsItsPicture)
+{
+    Rect screen = Screen::mainScreen().visibleFrame();
+    QRect onScreen(static_cast<int>(screen.minX()), static_cast<int>(Screen::mainScreen().frame().maxY() - screen.maxY()),
+                   static_cast<int>(screen.width()), static_cast<int>(screen.height()));
+    auto content = std::make_shared<View>(Rect(0, 0, 320, 180));
+    auto popover = std::make_shared<Popover>();
+    popover->setContentView(content);
+    auto button = std::make_shared<View>(Rect(0, 0, 40, 20));
+    view->addSubview(button);
+    struct Case {
+        const char* where;
+        Point windowOrigin;
+        Point buttonOrigin;
+        RectEdge edge;
+    };
+    const double right = screen.maxX() - 300;
+    const double top = screen.maxY() - 200;
+    const Case cases[] = {
+        { "top left, below", { screen.minX(), top }, { 0, 180 }, RectEdge::MinY },
+        { "top right, above", { right, top }, { 260, 180 }, RectEdge::MaxY },
+        { "bottom left, below", { screen.minX(), screen.minY() }, { 0, 0 }, RectEdge::MinY },
+        { "bottom right, right", { right, screen.minY() }, { 260, 0 }, RectEdge::MaxX },
+        { "left edge, left", { screen.minX(), 400 }, { 0, 90 }, RectEdge::MinX },
+        { "right edge, right", { right, 400 }, { 260, 90 }, RectEdge::MaxX },
+    };
+    for (const auto& test : cases) {
+        window->setFrameOrigin(test.windowOrigin);
+        button->setFrameOrigin(test.buttonOrigin);
+        popover->showRelativeToRect(button->bounds(), button, test.edge);
+        QCoreApplication::processEvents();
+        auto* shown = backend->widgetForWindow(*popover->window());
+        ASSERT_TRUE(shown && shown->isVisible()) << test.where;
+        EXPECT_TRUE(onScreen.contains(shown->geometry())) << test.where << ": " << shown->geometry().x() << ","
+                                                          << shown->geometry().y();
+        // The window behind, asked to paint with the popover up, shows its view.
+        widget()->repaint();
+        EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 0, 255)) << test.where;
+        popover->close();
+    }
+}

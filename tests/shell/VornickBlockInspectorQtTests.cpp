@@ -263,14 +263,16 @@ TEST_F(VornickBlockInspectorQtTests, ADoubleClickedBlockShowsItsModulesBesideItA
     ASSERT_FALSE(inkBefore.isEmpty());
     EXPECT_LT(inkBefore.left() - box.left(), box.width() / 4) << "the paragraph starts at the left";
 
-    // Section handles on; a double-click on the paragraph's handle.
+    // Section handles on; a double-click on the paragraph's handle, at its
+    // right edge as the handles lay it out (inside its section's).
     view().setSectionHandlesShown(true);
     settle();
-    doubleClickAt(QPoint(box.right() - 5, box.center().y()));
+    QRect withHandles = boxInWidget(*alpha);
+    doubleClickAt(QPoint(withHandles.right() - 5, withHandles.center().y()));
     auto* popover = inspectorShownFor(alpha);
     ASSERT_NE(popover, nullptr);
     // Beside the block: below or above it, overlapping it horizontally.
-    QRect blockOnScreen(widget()->mapToGlobal(box.topLeft()), box.size());
+    QRect blockOnScreen(widget()->mapToGlobal(withHandles.topLeft()), withHandles.size());
     EXPECT_TRUE(popover->geometry().top() >= blockOnScreen.bottom() - 2 || popover->geometry().bottom() <= blockOnScreen.top() + 2);
     EXPECT_TRUE(popover->geometry().right() > blockOnScreen.left() && popover->geometry().left() < blockOnScreen.right());
     // Its modules in order, one under another, drawn.

@@ -9,6 +9,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/Popover.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -99,11 +100,17 @@ TEST_F(VornickPostPropertiesPopoverQtTests, ATagTypedToItsCompletionAndACategory
     ASSERT_NE(widget, nullptr);
     ASSERT_TRUE(widget->isVisible());
     EXPECT_TRUE(widget->windowFlags() & Qt::FramelessWindowHint);
-    // At its item: centred on it, touching its top edge (the item's view is not flipped).
+    // At its item: centred on it, touching its top edge (the item's view is
+    // not flipped), or its bottom edge where the screen has no room above.
     Rect anchor = item->convertRectToScreen(item->bounds());
     Rect frame = controller->popover()->window()->frame();
+    Rect screen = Screen::mainScreen().visibleFrame();
     EXPECT_DOUBLE_EQ(frame.midX(), anchor.midX());
-    EXPECT_DOUBLE_EQ(frame.minY(), anchor.maxY());
+    if (screen.maxY() - anchor.maxY() >= frame.height())
+        EXPECT_DOUBLE_EQ(frame.minY(), anchor.maxY());
+    else
+        EXPECT_DOUBLE_EQ(frame.maxY(), anchor.minY());
+    EXPECT_EQ(frame.intersection(screen), frame) << frame.description();
     auto* postWidget = widgetOf(postWindow);
     ASSERT_NE(postWidget, nullptr);
     QPoint itemTop = postWidget->mapToGlobal(QPoint(static_cast<int>(anchor.midX() - postWindow->frame().minX()), 0));

@@ -1,19 +1,23 @@
 // Copy, cut and paste, performed by the view rather than its web view.
-// Copies carry a cleaned-up web archive of the range with its text, or the
-// range's HTML source as text. Pastes read the general pasteboard in the
-// order drops do (VornickReadPasteboardContent) and replace the selection
-// by a cleaned, blockified fragment as one undo step.
+// Copies carry a cleaned-up web archive of the range with its markup as HTML
+// and its text, or the range's HTML source as text. Pastes read the general
+// pasteboard in the order drops do (VornickReadPasteboardContent) and replace
+// the selection by a cleaned, blockified fragment as one undo step; text
+// goes in as text.
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickDOMPosition.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickDocumentResourceReferences.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebArchiveExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickBlockFragmentPlace.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickPasteboardContent.h"
 #include "editing/commands/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableElementSplit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentWebArchiveFragments.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -105,11 +109,12 @@ bool VornickContentEditingView::Internals::copyContentsOfRange(VornickContentEdi
         editingView.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
 
     std::optional<Data> archive;
+    Data markup;
     std::u16string string;
     if (asHTMLSourceCode) {
         string = editingView.htmlFragmentStringForRange(*working);
     } else {
-        archive = Internals::cleanedUpWebArchiveDataForRange(editingView, *working, &string);
+        archive = Internals::cleanedUpWebArchiveDataForRange(editingView, *working, &string, &markup);
         // The text shows the user's non-breaking spaces as real ones, and the
         // web view's own U+00A0 as the spaces they stand for.
         auto frame = frameShowing(editingView.mainFrame(), *working);
@@ -128,6 +133,9 @@ bool VornickContentEditingView::Internals::copyContentsOfRange(VornickContentEdi
     bool archiveWritten = false;
     if (archive)
         written = archiveWritten = pasteboard.setData(std::move(*archive), WebArchivePboardType);
+    // Other programs read the archive's page as HTML.
+    if (archiveWritten && !markup.empty())
+        written = pasteboard.setData(std::move(markup), PasteboardTypeHTML) && written;
     if (!string.empty())
         written = pasteboard.setString(string, PasteboardTypeString) && written;
     if (archiveWritten) {
@@ -319,14 +327,11 @@ void VornickContentEditingView::Internals::paste(VornickContentEditingView& view
         (void)Internals::cacheStageAndRewireResourceFileReferencesInFragment(view, *fragment);
         break;
     case VornickPasteboardContentKind::String:
-        // Markup that gives no fragment pastes nothing, without a beep.
-        fragment = vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, content.string, nullptr);
-        if (!fragment)
-            return;
-        if (view.m_internals->blockModeHelper)
-            view.m_internals->blockModeHelper->blockifyFragment(*fragment);
-        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(view, fragment, frame);
-        break;
+        // What came as text is text: "a<b" is a less-than sign, never a tag.
+        // Only markup (an archive, which other programs' HTML arrives as) is
+        // parsed.
+        Internals::pasteAsPlainText(view);
+        return;
     }
     // The selection as it stands once the substitute was reassessed (which
     // may rewrite the page's text); nothing lands between a block's
@@ -339,10 +344,56 @@ void VornickContentEditingView::Internals::paste(VornickContentEditingView& view
         view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
     VornickCommandStepName stepName(view.editingContext(), true, actionName);
     stepName.open();
-    bool replaced = view.undoableReplaceRangeWithFragment(true, range, fragment, actionName);
+    bool replaced = pastedBlockPlace ? view.undoableReplaceRangeWithFragment(true, range, fragment, actionName)
+                                     : Internals::replaceRangeWithPastedFragment(view, range, fragment, actionName);
     stepName.close();
     if (!replaced)
         Sound::beep();
+}
+
+bool VornickContentEditingView::Internals::replaceRangeWithPastedFragment(VornickContentEditingView& view, std::shared_ptr<DOMRange> range,
+                                                                          const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                                                          const std::u16string& actionName)
+{
+    auto* helper = view.m_internals->blockModeHelper.get();
+    if (!helper || helper->mayInsertFragment(*fragment, vornick_startPosition(*range), nullptr))
+        return view.undoableReplaceRangeWithFragment(true, range, fragment, actionName);
+    // The selection goes first: the fragment's place is found at the caret it leaves.
+    if (!range->collapsed()) {
+        if (!Internals::deleteFragment(view, range, true, actionName, false, nullptr))
+            return false;
+        auto caret = view.effectiveOperationRange();
+        if (!caret)
+            return false;
+        range = caret->cloneRange();
+        range->collapse(true);
+    }
+    auto place = VornickFindBlockFragmentPlace(*helper, *fragment, vornick_startPosition(*range),
+                                               vornick_enclosingAttachmentPointElement(*range).get());
+    std::shared_ptr<DOMRange> target;
+    switch (place.kind) {
+    case VornickBlockFragmentPlaceKind::AtCaret:
+        target = range;
+        break;
+    case VornickBlockFragmentPlaceKind::BeforeElement:
+    case VornickBlockFragmentPlaceKind::AfterElement:
+    case VornickBlockFragmentPlaceKind::ReplacingElement:
+        // With the element's block comments, when it is a block.
+        target = helper->outerRangeOfElementIncludingBlockStartAndEndComments(*place.element);
+        if (place.kind != VornickBlockFragmentPlaceKind::ReplacingElement)
+            target->collapse(place.kind == VornickBlockFragmentPlaceKind::BeforeElement);
+        break;
+    case VornickBlockFragmentPlaceKind::SplittingElement:
+        if (!VornickUndoableElementSplit(view.editingContext(), true, place.element, range, false, false).apply())
+            return false;
+        // The split leaves the caret before the second half.
+        target = view.effectiveOperationRange();
+        if (!target)
+            return false;
+        target = target->cloneRange();
+        break;
+    }
+    return view.undoableReplaceRangeWithFragment(true, target, fragment, actionName);
 }
 
 void VornickContentEditingView::pasteAsRichText(ActionSender* sender)

@@ -333,9 +333,10 @@ struct VornickContentEditingView::Internals {
     [[nodiscard]] static bool preflightWritingWebFrame(VornickContentEditingView&, WebFrame&, Error* outError);
     [[nodiscard]] static bool writeWebArchiveDocumentToURL(VornickContentEditingView&, const URL&, Error* outError);
     static std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const VornickContentEditingView&, const DOMRange&);
-    // `text`, when given, gets the range's text (DOMRange::toString) from the same walk.
+    // `text`, when given, gets the range's text (DOMRange::toString) from the
+    // same walk; `markup`, the archive's page (the range's markup, UTF-8).
     static std::optional<Data> cleanedUpWebArchiveDataForRange(const VornickContentEditingView&, const DOMRange&,
-        std::u16string* text = nullptr);
+        std::u16string* text = nullptr, Data* markup = nullptr);
     static void tickleRevalidationOfFocusedWebFrame(VornickContentEditingView&);
     // -- The change cycle
     static void htmlUpdateTimerFired(VornickContentEditingView&);
@@ -469,6 +470,11 @@ struct VornickContentEditingView::Internals {
     static bool canCopyLink(const VornickContentEditingView&);
     static void cut(VornickContentEditingView&, ActionSender*);
     static void paste(VornickContentEditingView&, ActionSender*);
+    // Replaces the range by a pasted fragment; blocks the element at the
+    // range may not hold go out of it, split at the range as Return splits
+    // it (VornickFindBlockFragmentPlace).
+    [[nodiscard]] static bool replaceRangeWithPastedFragment(VornickContentEditingView&, std::shared_ptr<DOMRange>,
+        const std::shared_ptr<DOMDocumentFragment>&, const std::u16string& actionName);
     // -- Pointer: hit testing, selection interception, mouse, cursor, overlay, section handles
     // What lies under a point of this view, in the editor's terms: an element that may not be edited inside, a waypoint between bricks, a
     // brick's section handle, or the caret the web view would place (the probe). Null when nothing is there; the hit part kind is written

@@ -24,6 +24,7 @@
 #include "platform/web/WebArchive.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebNodeArchives.h"
+#include "platform/web/WebResource.h"
 #include "toolkit/VornickErrors.h"
 
 #include <algorithm>
@@ -385,7 +386,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::clean
 
 // The archive of what cleanedUpDocumentFragmentForRange would give, written
 // straight from the page (a large copy costs no clone of its nodes).
-std::optional<Data> VornickContentEditingView::Internals::cleanedUpWebArchiveDataForRange(const VornickContentEditingView& view, const DOMRange& range, std::u16string* text)
+std::optional<Data> VornickContentEditingView::Internals::cleanedUpWebArchiveDataForRange(const VornickContentEditingView& view, const DOMRange& range, std::u16string* text, Data* markup)
 {
     auto frame = view.mainFrame();
     auto node = range.startContainer();
@@ -397,6 +398,8 @@ std::optional<Data> VornickContentEditingView::Internals::cleanedUpWebArchiveDat
     auto archive = webArchiveForRange(range, *frame, &filter, text);
     if (!archive)
         return std::nullopt;
+    if (markup && archive->mainResource())
+        *markup = archive->mainResource()->data();
     return archive->data();
 }
 

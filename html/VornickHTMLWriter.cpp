@@ -493,7 +493,13 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
     auto fragment = range->cloneContents();
     if (!fragment)
         return *m_newlineString;
-    return htmlStringFromChildrenOfNode(*fragment);
+    // The copy has left the body its text stands in.
+    auto common = range->commonAncestorContainer();
+    m_writingRangeInBody = common
+        && ((common->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(*common).localName(), u"body")) || isInBody(*common));
+    auto written = htmlStringFromChildrenOfNode(*fragment);
+    m_writingRangeInBody = false;
+    return written;
 }
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
@@ -1747,7 +1753,7 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     // record needs it, no look at their ancestors is made for them.
     const bool mapSubstitute = m_substitute
         && (m_textRecord || std::any_of(data.begin(), data.end(), [this](char16_t c) { return c == 0xA0 || c == m_substitute; }))
-        && isInBody(node);
+        && (m_writingRangeInBody || isInBody(node));
     bool trimStart = false;
     bool trimEnd = false;
     if (!m_preformattedDepth) {

@@ -154,7 +154,8 @@ public:
     std::u16string htmlStringFromDocument(DOMDocument&);
     std::u16string htmlStringFromElement(DOMElement&);
     std::u16string htmlStringFromChildrenOfNode(DOMNode&);
-    // Asserts a range.
+    // Asserts a range. The text of a range in the body is body text, the
+    // substitute in it written as a non-breaking space.
     std::u16string htmlStringFromRange(const DOMRange*);
 
     // The same, encoded in the document's encoding; nullopt with an error
@@ -321,6 +322,7 @@ private:
     bool m_writingXML { false };
     bool m_generatingSearchString { false };
     bool m_suppressEscaping { false };
+    bool m_writingRangeInBody { false }; // the fragment written is a range's of the body
     bool m_inPlaintext { false }; // after plaintext content nothing more is written
     // The whitespace last written as the block layout's, which the part
     // after it then needs no separator from.

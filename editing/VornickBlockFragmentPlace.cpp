@@ -20,7 +20,7 @@ VornickBlockFragmentPlace VornickFindBlockFragmentPlace(const VornickBlockModeHe
         return {};
     std::shared_ptr<DOMElement> targetElement;
     vornick_modifyFragmentForInsertionAt(fragment, caret, targetElement);
-    if (!targetElement || helper.mayInsertFragment(fragment, caret, nullptr))
+    if (!targetElement || spec->mayInsertFragment(fragment, caret, nullptr))
         return {};
 
     // The nearest block up the way that may hold the fragment (an inline
@@ -34,7 +34,7 @@ VornickBlockFragmentPlace VornickFindBlockFragmentPlace(const VornickBlockModeHe
         if (!parent)
             return {};
         auto tag = asciiLowercase(parent->tagName());
-        if (!spec->isUsuallyInlineElement(tag) && helper.mayInsertFragment(fragment, VornickMakeDOMPosition(parent, 0), nullptr))
+        if (!spec->isUsuallyInlineElement(tag) && spec->mayInsertFragment(fragment, VornickMakeDOMPosition(parent, 0), nullptr))
             break;
         stepped = parent;
     }

@@ -1,6 +1,7 @@
 // Where a pasted fragment goes when the element at the caret may not hold
-// it, as a paragraph and a list pasted into a paragraph: out of the elements
-// from the caret up to the nearest block that may hold it. The element on
+// it by the document type, as a paragraph and a list pasted into a
+// paragraph: out of the elements from the caret up to the nearest block that
+// may hold it. The element on
 // that way is split at the caret, as Return splits a paragraph, and the
 // fragment goes between the halves; at its start or end the fragment goes
 // before or after it, and in its place when it holds only white space.

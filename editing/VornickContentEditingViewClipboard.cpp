@@ -20,6 +20,7 @@
 #include "editing/commands/VornickUndoableElementSplit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentWebArchiveFragments.h"
+#include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -326,12 +327,19 @@ void VornickContentEditingView::Internals::paste(VornickContentEditingView& view
         Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(view, fragment, frame);
         (void)Internals::cacheStageAndRewireResourceFileReferencesInFragment(view, *fragment);
         break;
-    case VornickPasteboardContentKind::String:
+    case VornickPasteboardContentKind::String: {
         // What came as text is text: "a<b" is a less-than sign, never a tag.
         // Only markup (an archive, which other programs' HTML arrives as) is
-        // parsed.
-        Internals::pasteAsPlainText(view);
+        // parsed. It goes in as Paste as Plain Text puts it, by the rules of
+        // typed text, now (no web view proposed it) and as a step of its own.
+        view.endTypingRun();
+        VornickCommandStepName stepName(view.editingContext(), true, actionName);
+        stepName.open();
+        Internals::deferredInsertProposedText(view, content.string, effective, WebViewInsertActionPasted);
+        view.endTypingRun();
+        stepName.close();
         return;
+    }
     }
     // The selection as it stands once the substitute was reassessed (which
     // may rewrite the page's text); nothing lands between a block's
@@ -355,8 +363,10 @@ bool VornickContentEditingView::Internals::replaceRangeWithPastedFragment(Vornic
                                                                           const std::shared_ptr<DOMDocumentFragment>& fragment,
                                                                           const std::u16string& actionName)
 {
+    // What the document type lets the element hold decides, not where the
+    // block mode lets drops go.
     auto* helper = view.m_internals->blockModeHelper.get();
-    if (!helper || helper->mayInsertFragment(*fragment, vornick_startPosition(*range), nullptr))
+    if (!helper || !helper->htmlSpec() || helper->htmlSpec()->mayInsertFragment(*fragment, vornick_startPosition(*range), nullptr))
         return view.undoableReplaceRangeWithFragment(true, range, fragment, actionName);
     // The selection goes first: the fragment's place is found at the caret it leaves.
     if (!range->collapsed()) {

@@ -443,12 +443,9 @@ TEST_F(ClipboardAndDeletion, PasteTurnsURLsIntoLinksAndInsertsTextAsText)
     general()->clearContents();
     ASSERT_TRUE(general()->setString(u"<i>italic</i> & more", PasteboardTypeString));
     caretAt(textNode(u"one"), 0);
-    VornickContentEditingViewTestPeer::paste(*view, nullptr);
-    for (int turn = 0; turn < 3; ++turn)
-        endEvent();
-    EXPECT_EQ(html().rfind("<p>&lt;i&gt;italic&lt;/i&gt; &amp; moreone", 0), 0u) << bodyHTML();
-    view->undoManager()->undo();
-    endEvent();
+    checkUndoableStep(
+        *view, [&] { VornickContentEditingViewTestPeer::paste(*view, nullptr); },
+        [&] { EXPECT_EQ(html().rfind("<p>&lt;i&gt;italic&lt;/i&gt; &amp; moreone", 0), 0u) << bodyHTML(); }, { u"Paste" });
 
     general()->clearContents();
     Sound::clearPlayedSounds();

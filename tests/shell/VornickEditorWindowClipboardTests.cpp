@@ -73,6 +73,7 @@ struct PasteCase {
     const char* body;
     const char16_t* caretIn;
     int rights;
+    int selected; // characters selected with Shift+Right from there
     const char* expected;
 };
 
@@ -82,20 +83,22 @@ TEST_F(EditorWindowClipboard, CtrlVInsertsTextAsTextAndParsesOnlyHTML)
     const char* list = "<div id=\"d\"><p>ab<b>cd</b>ef</p></div>";
     const char* blocks = "<p>pasted</p><ul><li>item</li></ul>";
     const PasteCase cases[] = {
-        { "plain text keeps its angle brackets and ampersands", "if a<b and c>d then x&y", nullptr, paragraph, u"p", -1,
+        { "plain text keeps its angle brackets and ampersands", "if a<b and c>d then x&y", nullptr, paragraph, u"p", -1, 0,
           "<p id=\"p\">abif a&lt;b and c&gt;d then x&amp;y</p>" },
-        { "text that looks like markup stays text", "<i>not italic</i>", nullptr, paragraph, u"p", 1,
+        { "text that looks like markup stays text", "<i>not italic</i>", nullptr, paragraph, u"p", 1, 0,
           "<p id=\"p\">a&lt;i&gt;not italic&lt;/i&gt;b</p>" },
-        { "HTML is parsed", "bold", "<b>bold</b>", paragraph, u"p", -1, "<p id=\"p\">ab<b>bold</b></p>" },
-        { "blocks at the end of a paragraph go after it", "pasted item", blocks, list, u"d", -1,
+        { "HTML is parsed", "bold", "<b>bold</b>", paragraph, u"p", -1, 0, "<p id=\"p\">ab<b>bold</b></p>" },
+        { "blocks at the end of a paragraph go after it", "pasted item", blocks, list, u"d", -1, 0,
           "<div id=\"d\"><p>ab<b>cd</b>ef</p><p>pasted</p><ul><li>item</li></ul></div>" },
-        { "blocks at the start of a paragraph go before it", "pasted item", blocks, list, u"d", 0,
+        { "blocks at the start of a paragraph go before it", "pasted item", blocks, list, u"d", 0, 0,
           "<div id=\"d\"><p>pasted</p><ul><li>item</li></ul><p>ab<b>cd</b>ef</p></div>" },
-        { "blocks inside a paragraph split it", "pasted item", blocks, list, u"d", 4,
+        { "blocks inside a paragraph split it", "pasted item", blocks, list, u"d", 4, 0,
           "<div id=\"d\"><p>ab<b>c</b></p><p>pasted</p><ul><li>item</li></ul><p><b>d</b>ef</p></div>" },
-        { "blocks in an empty paragraph take its place", "pasted item", blocks, "<div id=\"d\"><p>ab</p><p id=\"e\">&nbsp;</p></div>", u"e", 0,
+        { "blocks in an empty paragraph take its place", "pasted item", blocks, "<div id=\"d\"><p>ab</p><p id=\"e\">&nbsp;</p></div>", u"e", 0, 0,
           "<div id=\"d\"><p>ab</p><p>pasted</p><ul><li>item</li></ul></div>" },
-        { "inline HTML stays in the paragraph", "x", "<i>x</i>", list, u"d", 4, "<div id=\"d\"><p>ab<b>c<i>x</i>d</b>ef</p></div>" },
+        { "inline HTML stays in the paragraph", "x", "<i>x</i>", list, u"d", 4, 0, "<div id=\"d\"><p>ab<b>c<i>x</i>d</b>ef</p></div>" },
+        { "blocks over a selection take its place", "pasted item", blocks, list, u"d", 1, 1,
+          "<div id=\"d\"><p>a</p><p>pasted</p><ul><li>item</li></ul><p><b>cd</b>ef</p></div>" },
     };
     int number = 0;
     for (const auto& test : cases) {
@@ -108,7 +111,10 @@ TEST_F(EditorWindowClipboard, CtrlVInsertsTextAsTextAndParsesOnlyHTML)
         undoManager().removeAllActions();
         auto written = [&] { return toUTF8(editor->editingView()->htmlWriterForWebFrame(*webView()->mainFrame())->htmlStringFromDocument(*document())); };
         std::string before = written();
+        for (int step = 0; step < test.selected; ++step)
+            press(Qt::Key_Right, Qt::ShiftModifier);
         press(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(toUTF8(undoManager().undoActionName()), "Paste");
         EXPECT_EQ(savedBody(name), test.expected);
         // One Undo gives the page back as it was, byte for byte.
         press(Qt::Key_Z, Qt::ControlModifier);

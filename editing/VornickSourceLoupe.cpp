@@ -7,6 +7,7 @@
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
+#include "platform/views/EscapeClosesWindow.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/TextLayout.h"
@@ -120,6 +121,7 @@ std::shared_ptr<Window> VornickSourceLoupe::window()
         m_window->setContentView(std::make_shared<View>(Rect(0, 0, 600, 400)));
         Application::shared().addWindow(m_window);
         m_window->setTitle(u"Source");
+        closeWindowWithEscape(*m_window);
     }
     return m_window;
 }

@@ -169,6 +169,19 @@ void VornickPublishedBlogEditor::uninstallMiniSyncStatusView()
     m_miniSyncStatusShown = false;
 }
 
+bool VornickPublishedBlogEditor::validateUserInterfaceItem(const Action& action, MenuItem* menuItem)
+{
+    if (action == "emptyBlogTrash:") {
+        auto blog = publishedBlog();
+        return blog && !blog->postsInTrash().empty();
+    }
+    if (action == "cancelSync:") {
+        auto* synchronizer = this->synchronizer();
+        return synchronizer && synchronizer->currentSyncSession();
+    }
+    return VornickBlogEditor::validateUserInterfaceItem(action, menuItem);
+}
+
 void VornickPublishedBlogEditor::cancelSync(ActionSender*)
 {
     if (auto* synchronizer = this->synchronizer())

@@ -52,6 +52,8 @@ public:
     void writeAllPostsToSourceFiles(ActionSender*) override;
     void cancelSync(ActionSender*);
     std::vector<std::pair<Action, std::function<void(ActionSender*)>>> actionHandlers() override;
+    // Empty Trash needs posts in the Trash, Cancel Sync a running session.
+    bool validateUserInterfaceItem(const Action&, MenuItem*) override;
 
     // Opens the post's page on the site in the browser: web addresses only.
     void openViewerForPost(const std::shared_ptr<VornickBlogPost>&) override;

@@ -76,6 +76,13 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     // A window that stays after its question about unsaved changes ends the Quit.
     m_closeCancelledObservation = NotificationCenter::defaultCenter().addObserver(
         VornickDocumentWindowActions::CloseCancelledNotification, nullptr, nullptr, [this](const Notification&) { m_quitting = false; });
+    m_keyWindowObservation = NotificationCenter::defaultCenter().addObserver(
+        Window::DidBecomeKeyNotification, nullptr, nullptr, [this](const Notification& notification) {
+            auto* window = static_cast<const Window*>(notification.object);
+            VornickShowMainMenuForKeyWindow(*m_mainMenu, window);
+            if (window)
+                VornickSynchronizeMenuBarOfWindow(*this, *window);
+        });
     VornickInstallApplicationShellBridges(*this);
     // Posts opened from a blog window live as long as their windows.
     VornickBlogPostWindow::registerPostOpener([this](const std::shared_ptr<VornickBlogPostWindow>& editor) { keepBlogPostWindow(editor); });
@@ -86,6 +93,7 @@ VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
     m_closeCancelledObservation.reset();
+    m_keyWindowObservation.reset();
     m_preferencesController.reset();
     m_logWindowController.reset();
     m_aboutPanelController.reset();

@@ -123,6 +123,8 @@ private:
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
     std::vector<std::shared_ptr<VornickWordPressAccountEditor>> m_accountProjects;
     ObserverToken m_closeObservation;
+    // The main menu follows the key window (a blog window's Blog menu).
+    ObserverToken m_keyWindowObservation;
     ObserverToken m_closeCancelledObservation;
     // Quit was chosen and no window's question was cancelled since.
     bool m_quitting { false };
@@ -135,8 +137,12 @@ private:
 void VornickInstallApplicationShellBridges(VornickApplicationShell&);
 // The bridges of one document window (its menu bar); called by openFile.
 void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWindow&);
-// The same for any document window (a post's).
+// The same for any window that shows the menus (a post's, a blog's, the
+// preferences', a log's); every such window gets its bar when its widget is
+// made. A window that has its bar already has it synchronized.
 void VornickInstallDocumentWindowBridges(VornickApplicationShell&, Window&);
+// Brings the window's bar (when it has one) up to the main menu's items.
+void VornickSynchronizeMenuBarOfWindow(VornickApplicationShell&, const Window&);
 // Registers the openers of the windows of an account project's components
 // that the post window does not (the blog window's) with its project editor.
 void VornickRegisterAccountProjectComponentEditorOpeners();

@@ -5,6 +5,8 @@
 #include "editing/VornickTextEncodingMenuItems.h"
 #include "platform/views/Menu.h"
 #include "platform/views/TextFinder.h"
+#include "platform/views/Window.h"
+#include "publishing/VornickBlogWindowController.h"
 #include "views/VornickCharacterEncodingsMenu.h"
 
 namespace brevanton {
@@ -209,6 +211,50 @@ void addViewMenu(Menu& mainMenu)
     view->addItem(u"Text Encoding", {}, {})->setSubmenu(encodings);
 }
 
+struct BlogItem {
+    const char16_t* title;
+    const char* action;
+};
+
+// The blog window's commands; a null title is a separator.
+constexpr BlogItem blogItems[] = {
+    { u"New Post", "newPost:" },
+    { u"New Page", "newPage:" },
+    { nullptr, nullptr },
+    { u"Open Selected Posts", "openEditorsForSelectedPosts:" },
+    { u"View Selected Posts on Web", "openViewersForSelectedPosts:" },
+    { u"Copy Permalinks", "copyPermalinksForSelectedPosts:" },
+    { u"Copy Source", "copySourceContentStringForSelectedPosts:" },
+    { u"Share\u2026", "shareSelectedPosts:" },
+    { nullptr, nullptr },
+    { u"Move to Trash", "moveSelectedPostsToTrash:" },
+    { u"Empty Trash\u2026", "emptyBlogTrash:" },
+    { nullptr, nullptr },
+    { u"Back", "goBack:" },
+    { u"Forward", "goForward:" },
+    { nullptr, nullptr },
+    { u"Sync Now", "startManualSyncWithHost:" },
+    { u"Cancel Sync", "cancelSync:" },
+    { u"Show Sync Log", "showSyncLog:" },
+    { u"Fetch Theme Templates", "fetchThemeTemplates:" },
+    { u"Write All Posts to Source Files", "writeAllPostsToSourceFiles:" },
+    { nullptr, nullptr },
+    { u"Attachment Point Settings\u2026", "editAttachmentPointSettings:" },
+};
+
+void addBlogMenu(Menu& mainMenu)
+{
+    auto blog = addSubmenu(mainMenu, VornickBlogMenuTitle);
+    for (const auto& entry : blogItems) {
+        if (entry.title)
+            addItem(*blog, entry.title, entry.action);
+        else
+            addSeparator(*blog);
+    }
+    // Shown while a blog window is the key window.
+    mainMenu.items().back()->setHidden(true);
+}
+
 void addHelpMenu(Menu& mainMenu, const std::shared_ptr<Responder>& shellActions)
 {
     auto help = addSubmenu(mainMenu, u"Help");
@@ -228,8 +274,18 @@ std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shel
     addTableMenu(*mainMenu);
     addInsertMenu(*mainMenu);
     addViewMenu(*mainMenu);
+    addBlogMenu(*mainMenu);
     addHelpMenu(*mainMenu, shellActions);
     return mainMenu;
+}
+
+void VornickShowMainMenuForKeyWindow(Menu& mainMenu, const Window* keyWindow)
+{
+    auto blog = mainMenu.itemWithTitle(VornickBlogMenuTitle);
+    if (!blog)
+        return;
+    bool isBlogWindow = keyWindow && std::dynamic_pointer_cast<VornickBlogWindowController>(keyWindow->delegate().lock());
+    blog->setHidden(!isBlogWindow);
 }
 
 } // namespace brevanton

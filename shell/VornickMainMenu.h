@@ -19,6 +19,11 @@
 //           submenu)
 //   View    the source pane, section handles, zoom, Text Encoding (the
 //           encodings a document can be written in, its own checked)
+//   Blog    (in a blog window) New Post, New Page, the selected posts'
+//           commands (open, view on the web, copy permalinks or source,
+//           share, move to the Trash), Empty Trash…, Back, Forward, Sync
+//           Now, Cancel Sync, Show Sync Log, Fetch Theme Templates, Write All
+//           Posts to Source Files, Attachment Point Settings…
 //   Help    General Log, About Brevanton
 //
 // Items carry no target (the shell's own Open, Preferences, Quit and Help aside): their
@@ -34,10 +39,16 @@ namespace brevanton {
 
 class Menu;
 class Responder;
+class Window;
+
+// The title of the blog window's menu, hidden in the bar of other windows.
+inline constexpr const char16_t* VornickBlogMenuTitle = u"Blog";
 
 // The main menu; `shellActions` answers "newWordPressAccount:",
 // "openDocument:", "showPreferences:", "terminate:", "showGeneralLog:" and
 // "orderFrontStandardAboutPanel:".
 std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions);
+// Shows the Blog menu while `keyWindow` is a blog window, hides it otherwise.
+void VornickShowMainMenuForKeyWindow(Menu& mainMenu, const Window* keyWindow);
 
 } // namespace brevanton

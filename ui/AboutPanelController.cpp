@@ -3,6 +3,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/URL.h"
 #include "platform/views/Application.h"
+#include "platform/views/EscapeClosesWindow.h"
 #include "platform/views/Event.h"
 #include "platform/views/SystemColors.h"
 #include "platform/views/SystemFonts.h"
@@ -79,6 +80,7 @@ const std::shared_ptr<Window>& AboutPanelController::window()
     m_window = std::make_shared<Window>(Rect(300, 300, WindowWidth, WindowHeight), WindowStyle::Titled | WindowStyle::Closable);
     Application::shared().addWindow(m_window);
     m_window->setTitle(u"About Brevanton");
+    closeWindowWithEscape(*m_window);
     auto content = std::make_shared<View>(Rect(0, 0, WindowWidth, WindowHeight));
     m_window->setContentView(content);
     auto labelColour = systemColor(SystemColor::Label);

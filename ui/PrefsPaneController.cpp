@@ -5,6 +5,7 @@
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
+#include "platform/views/EscapeClosesWindow.h"
 #include "platform/views/Responder.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Sound.h"
@@ -140,6 +141,7 @@ void PrefsPaneController::createPreferencesWindowAndDisplay(bool display)
     m_prefsWindow = Window::create(Rect(0, 0, initialContentWidth, initialContentHeight));
     m_prefsWindow->setStyleMask(WindowStyle::Titled | WindowStyle::Closable | WindowStyle::Resizable);
     m_prefsWindow->setTitle(u"Preferences");
+    closeWindowWithEscape(*m_prefsWindow);
     centerWindow(*m_prefsWindow);
     buildToolbar();
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/EscapeClosesWindow.h"
 #include "platform/views/Font.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/ScrollView.h"
@@ -89,6 +90,7 @@ const std::shared_ptr<Window>& VornickLogWindowController::window()
         return m_window;
     m_window = Window::create(Rect(200, 200, WindowWidth, WindowHeight));
     m_window->setTitle(u"General Log");
+    closeWindowWithEscape(*m_window);
     auto content = std::make_shared<View>(Rect(0, 0, WindowWidth, WindowHeight));
     m_window->setContentView(content);
     std::weak_ptr<VornickLogWindowController> weakThis = weak_from_this();

@@ -256,7 +256,7 @@ TEST_F(MainMenu, HostsTheEditorsCommandsGroupedAsADesktopEditorDoes)
     std::vector<std::u16string> titles;
     for (const auto& item : shell->mainMenu()->items())
         titles.push_back(item->title());
-    EXPECT_EQ(titles, (std::vector<std::u16string> { u"File", u"Edit", u"Format", u"Table", u"Insert", u"View", u"Help" }));
+    EXPECT_EQ(titles, (std::vector<std::u16string> { u"File", u"Edit", u"Format", u"Table", u"Insert", u"View", u"Blog", u"Help" }));
     std::vector<std::shared_ptr<MenuItem>> items;
     collectItems(*shell->mainMenu(), items);
     std::set<std::string> actions;

@@ -2,7 +2,9 @@
 
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
+#include "platform/views/Window.h"
 #include "platform/views/qt/QtKeyMapping.h"
+#include "platform/views/qt/QtWindowWidget.h"
 
 #include <QAction>
 #include <QCursor>
@@ -210,6 +212,16 @@ void QtMenuBar::synchronize()
 
 void QtMenuBar::mousePressEvent(QMouseEvent* event)
 {
+    // The menus act on the window whose bar was pressed, as a click in the
+    // window makes it the key and main window first.
+    if (auto* host = dynamic_cast<QtWindowWidget*>(window())) {
+        if (auto shown = host->viewWindow()) {
+            if (!shown->isKeyWindow() && shown->canBecomeKeyWindow())
+                shown->makeKeyWindow();
+            if (!shown->isMainWindow() && shown->canBecomeMainWindow())
+                shown->makeMainWindow();
+        }
+    }
     synchronize();
     QMenuBar::mousePressEvent(event);
 }

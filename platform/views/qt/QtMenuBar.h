@@ -78,8 +78,10 @@ public:
     // The menu shown: the explicit one, else Application's main menu.
     std::shared_ptr<Menu> menu() const;
     // Rebuilds the bar when the menu (or its top-level items) changed and
-    // copies the top-level titles. Runs before each press on the bar; the
-    // shell calls it after it changes the main menu.
+    // copies the top-level titles and their hidden state. Runs before each
+    // press on the bar, after the press made the bar's window (a
+    // QtWindowWidget's) the key and main window; the shell calls it after it
+    // changes the main menu.
     void synchronize();
 
     // The QtMenu of a top-level item, or null.

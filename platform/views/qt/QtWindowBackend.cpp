@@ -157,6 +157,8 @@ QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
     if (!window.canBecomeKeyWindow())
         widget->setFocusPolicy(Qt::NoFocus);
     widget->takeInputMethodHints();
+    if (widget->isWindow() && m_widgetMade)
+        m_widgetMade(window, *widget);
     return widget;
 }
 

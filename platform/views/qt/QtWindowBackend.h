@@ -52,6 +52,11 @@ public:
     // Ordering the window in and out shows and hides the widget.
     QtWindowWidget* embedWindowInWidget(Window&, QWidget* parent);
 
+    // Called with each top-level widget the backend makes for a window,
+    // before it is placed and shown (the shell gives it a menu bar there).
+    using WidgetMadeHandler = std::function<void(Window&, QtWindowWidget&)>;
+    void setWidgetMadeHandler(WidgetMadeHandler handler) { m_widgetMade = std::move(handler); }
+
     // Called after each event the widgets delivered (the shell runs a turn
     // of the main run loop there, closing the event's undo group).
     void setEventDeliveredHandler(std::function<void()> handler) { m_eventDelivered = std::move(handler); }
@@ -113,6 +118,7 @@ private:
     // The widgets a Qt widget's layout places (embedWindowInWidget).
     std::unordered_set<const QtWindowWidget*> m_embeddedWidgets;
     std::function<void()> m_eventDelivered;
+    WidgetMadeHandler m_widgetMade;
     bool m_displayingDuringBusyWork { false };
     CaretRectangleQuery m_caretRectangleQuery;
     std::weak_ptr<DraggingSession> m_pendingDraggingSession;

@@ -342,6 +342,10 @@ void QtWindowWidget::key(QKeyEvent* event, bool down)
     auto translated = translateQtKey(event->key(), event->modifiers(), event->text());
     if (!translated)
         return;
+    // Keys go to the window Qt gave the keyboard: it is the key window, so
+    // that the menu's commands its shortcuts send (Close among them) act on it.
+    if (down && !window->isKeyWindow() && window->canBecomeKeyWindow() && !QtWindowBackend::isOverlay(*window))
+        window->makeKeyWindow();
     Point location = window->mouseLocationOutsideOfEventStream();
     if (isQtModifierKey(event->key())) {
         deliver(Event::keyEvent(EventType::FlagsChanged, location, translated->modifierFlags, eventTime(*event), window, {}, {},

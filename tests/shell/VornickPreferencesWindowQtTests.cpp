@@ -125,14 +125,16 @@ TEST_F(PreferencesWindowQtTests, CommandCommaOpensTheBloggingPaneWhoseIntervalTh
     ASSERT_TRUE(pane);
     Size paneSize = pane->paneView()->frame().size;
     EXPECT_EQ(window->frame().size, (Size { paneSize.width, paneSize.height + Toolbar::height }));
-    EXPECT_EQ(widget->size(), QSize(static_cast<int>(paneSize.width), static_cast<int>(paneSize.height + Toolbar::height)));
+    // The widget holds the menu bar above the window too.
+    ASSERT_TRUE(widget->menuBar());
+    EXPECT_EQ(widget->size(), QSize(static_cast<int>(paneSize.width), static_cast<int>(paneSize.height + Toolbar::height) + widget->contentTop()));
     EXPECT_EQ(widget->minimumSize(), widget->maximumSize()) << "the pane allows no resizing";
     EXPECT_EQ(controller->prefsToolbar()->selectedItemIdentifier(), u"Blogging");
     QImage picture = widget->grab().toImage();
     EXPECT_TRUE(drawsText(*widget, u"Blogging"));
     EXPECT_TRUE(drawsText(*widget, u"Every 5 Minutes"));
     QRect toolbarInk;
-    for (int y = 0; y < static_cast<int>(Toolbar::height); ++y) {
+    for (int y = widget->contentTop(); y < widget->contentTop() + static_cast<int>(Toolbar::height); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             if (picture.pixelColor(x, y).lightness() < 150)
                 toolbarInk |= QRect(x, y, 1, 1);

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
-#include "platform/views/TextField.h"
 
 #include <cmath>
 
@@ -24,10 +23,6 @@ void Control::setEnabled(bool enabled)
 void Control::setObjectValue(Value value)
 {
     m_value = std::move(value);
-    // A text field draws its text: a value given to it as to any control
-    // becomes that text, so that what it shows is what it holds.
-    if (auto* field = dynamic_cast<TextField*>(this); field && field->attributedStringValue().string() != stringValue())
-        field->setTextString(stringValue());
     setNeedsDisplay(true);
 }
 

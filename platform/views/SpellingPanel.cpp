@@ -125,8 +125,8 @@ void SpellingPanel::orderFront()
 
 void SpellingPanel::showWord(const std::u16string& word, std::vector<std::u16string> guesses, std::u16string detail)
 {
-    m_wordField->setStringValue(word);
-    m_detailField->setStringValue(std::move(detail));
+    m_wordField->setTextString(word);
+    m_detailField->setTextString(std::move(detail));
     m_guesses->set(std::move(guesses));
     m_guessList->reloadData();
     m_guessList->deselectAll();
@@ -142,7 +142,7 @@ bool SpellingPanel::chooseGuess(size_t index)
 {
     if (index >= m_guesses->words.size())
         return false;
-    m_wordField->setStringValue(m_guesses->words[index]);
+    m_wordField->setTextString(m_guesses->words[index]);
     return true;
 }
 

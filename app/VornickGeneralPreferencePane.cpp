@@ -66,7 +66,7 @@ std::shared_ptr<TextField> label(View& view, std::u16string text, double y)
 
 std::shared_ptr<PopUpButton> popUp(View& view, double y, const char* action)
 {
-    auto button = std::make_shared<PopUpButton>(Rect(220, y, 280, 26));
+    auto button = std::make_shared<PopUpButton>(Rect(220, y, 300, 26));
     button->setAction(action);
     view.addSubview(button);
     return button;
@@ -111,7 +111,7 @@ UserDefaults& VornickGeneralPreferencePane::defaults()
 
 std::shared_ptr<View> VornickGeneralPreferencePane::makePaneView()
 {
-    m_view = std::make_shared<View>(Rect(0, 0, 520, 290));
+    m_view = std::make_shared<View>(Rect(0, 0, 540, 290));
     View& view = *m_view;
     label(view, u"Default style sheet:", 246);
     m_styleSheetPopUpButton = popUp(view, 246, styleSheetAction);

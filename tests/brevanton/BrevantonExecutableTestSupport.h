@@ -5,6 +5,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/InstrumentedBuild.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -30,7 +31,9 @@ inline ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<s
         launch.environment[name] = value;
     // Shorter than the program's own longest wait for a validation (tidy's
     // timeout and 5 s), so that a wait for something that never comes fails.
-    launch.timeout = std::chrono::seconds(30);
+    // A sanitizer's build runs several times slower, and several saves at once
+    // on a busy machine took longer than that: there it only catches a hang.
+    launch.timeout = std::chrono::seconds(testsRunInstrumented ? 300 : 30);
     Error error;
     auto result = Process::run(launch, &error);
     EXPECT_TRUE(result) << "brevanton could not be run";

@@ -39,6 +39,7 @@
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "shell/VornickMainMenu.h"
+#include "ui/VornickWebListView.h"
 #include "toolkit/VornickHostConnectionWatcher.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "ui/VornickHTMLSourceCodeView.h"

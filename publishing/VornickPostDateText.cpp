@@ -66,7 +66,11 @@ std::optional<double> VornickSiteUTCOffsetHours(const VornickBlog* blog)
     if (!blog || !blog->respondsToKey(u"wordPressTimeZone"))
         return std::nullopt;
     Value zone = blog->valueForKey(u"wordPressTimeZone");
-    return zone.isReal() || zone.isInteger() ? std::optional<double>(zone.doubleValue()) : std::nullopt;
+    if (!zone.isReal() && !zone.isInteger())
+        return std::nullopt;
+    // A blog file may hold anything: no zone is further than fourteen hours from UTC.
+    double hours = zone.doubleValue();
+    return std::isfinite(hours) && std::abs(hours) <= 14 ? std::optional<double>(hours) : std::nullopt;
 }
 
 std::u16string VornickLongDateAndTimeString(Date date, std::optional<double> utcOffsetHours)

@@ -13,7 +13,8 @@ namespace brevanton {
 class VornickBlog;
 
 // The site's offset from UTC in hours, as the blog keeps it
-// ("wordPressTimeZone"); nullopt when the blog does not know it.
+// ("wordPressTimeZone"); nullopt when the blog does not know it or holds
+// no offset a zone can have.
 std::optional<double> VornickSiteUTCOffsetHours(const VornickBlog*);
 
 // `utcOffsetHours`: the site's offset from UTC ("wordPressTimeZone").

@@ -4,6 +4,7 @@
 
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
+#include "publishing/VornickPostDateText.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -116,6 +117,14 @@ TEST_F(VornickBlogPostViewTests, TheDateShowsInTheSitesTimeZoneWhenTheBlogKnowsI
     auto date = textOf(pointElement(u"date"));
     EXPECT_NE(date.find(u"November 15, 2023"), std::u16string::npos) << toUTF8(date);
     EXPECT_NE(date.find(u"3:43:20"), std::u16string::npos) << toUTF8(date);
+
+    // An offset no zone has (a damaged blog file) is not the site's: the user's zone shows.
+    for (double offset : { 1e300, -15.0 }) {
+        blog->setValueForKey(Value(offset), u"wordPressTimeZone");
+        EXPECT_EQ(VornickSiteUTCOffsetHours(blog.get()), std::nullopt) << offset;
+    }
+    blog->setValueForKey(Value(-14.0), u"wordPressTimeZone");
+    EXPECT_EQ(VornickSiteUTCOffsetHours(blog.get()), -14.0);
 }
 
 TEST_F(VornickBlogPostViewTests, WritingBackStoresEditsAndOnlyEdits)

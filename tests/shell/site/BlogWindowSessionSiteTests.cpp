@@ -8,6 +8,7 @@
 // blog's window, whose list state (the search) is written beside the index.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/XvfbTestSupport.h"
+#include "tests/shell/site/AccountLayoutCopy.h"
 #include "tests/wordpress/site/RESTSiteTestSupport.h"
 
 #include "blog/VornickWordPressBlog.h"
@@ -95,7 +96,8 @@ Value postFileValue(const std::string& path, const char16_t* key)
 // Where the toolbar's items are in the blog's window, in the window's own
 // pixels: the account folder opened by the shell on the offscreen platform,
 // its window sized as the one on the X display is (the toolbar lays out the
-// same on every display). The window is closed at once.
+// same on every display), on a copy of the account: the program under test
+// holds the account itself. The window is closed at once.
 std::optional<std::map<std::u16string, QPoint>> toolbarItemCentres(const std::string& folder, int width, int height)
 {
     qtApplication();
@@ -104,10 +106,11 @@ std::optional<std::map<std::u16string, QPoint>> toolbarItemCentres(const std::st
     static char name[] = "brevanton";
     static char* argv[] = { name, nullptr };
     std::optional<std::map<std::u16string, QPoint>> centres;
+    AccountLayoutCopy copy(folder);
     {
         VornickApplicationShell shell(argc, argv);
         Error error;
-        auto account = shell.openAccountProject(folder, &error);
+        auto account = shell.openAccountProject(copy.folder(), &error);
         EXPECT_TRUE(account) << error;
         std::shared_ptr<Window> window;
         static_cast<void>(RunLoop::main().runUntil(

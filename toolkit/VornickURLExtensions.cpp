@@ -222,17 +222,9 @@ bool vornick_isFolderRelativeReference(std::u16string_view reference)
     if (reference.empty() || reference.front() == u'/' || reference.front() == u'\\' || reference.front() == u'#'
         || reference.front() == u'?')
         return false;
-    // A scheme: a letter, then letters, digits, "+", "-" or ".", up to a colon.
-    auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
-    if (!isLetter(reference.front()))
-        return true;
-    for (char16_t c : reference.substr(1)) {
-        if (c == u':')
-            return false;
-        if (!isLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.')
-            return true;
-    }
-    return true;
+    // A reference the URL parser cannot read names no other kind of place.
+    auto url = URL::create(reference);
+    return !url || !vornick_appearsToBeAbsolute(*url);
 }
 
 std::u16string vornick_referenceRelocated(std::u16string_view reference, const URL& fromDocumentURL, const URL& toDocumentURL)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "wordpress/VornickWordPressPostDescription.h"
 #include "wordpress/VornickWordPressSiteSettings.h"
 #include "wordpress/VornickWordPressTermDescription.h"
 
@@ -18,6 +19,14 @@ class VornickWordPressMediaItem;
 
 class VornickWordPressAgentDelegate : public virtual VornickBlogServiceAgentDelegate {
 public:
+    // A page of a post or page listing, as the agents answer it; unless
+    // overridden handed on as the blog service's post descriptions
+    // (VornickWordPressPostDescription::dictionary()).
+    virtual void wordPressAgentReceivedPostDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressPostDescription>& posts,
+        const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore);
+    virtual void wordPressAgentReceivedPageDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressPostDescription>& pages,
+        const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore);
+
     virtual void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const VornickWordPressSiteSettings&, const Dictionary& /*blogDescription*/) { }
     virtual void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/, const Error&) { }
 

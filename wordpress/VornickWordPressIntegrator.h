@@ -115,11 +115,13 @@ public:
         const Value& nativePostIdentifier, const Dictionary& blogDescription) override;
     void blogServiceAgentFailedToDeletePostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
         const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) override;
-    // The templates' proxy draft is left out of listings: it is no post of the user's.
-    void blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& postDescriptions,
+    // A page of posts goes to the generic listing; the templates' proxy
+    // draft is left out: it is no post of the user's.
+    void wordPressAgentReceivedPostDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressPostDescription>& posts,
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
     // Whether a description, queue entry or native identifier is the proxy draft's.
     static bool isTemplateProxyDraft(const Dictionary& postDescription);
+    static bool isTemplateProxyDraft(const VornickWordPressPostDescription&);
     static bool isTemplateProxyDraftIdentifier(const Value& nativePostIdentifier);
 
     // --- Terms, formats, statuses, blog options (VornickWordPressIntegratorTerms.cpp)

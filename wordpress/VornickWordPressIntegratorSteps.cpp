@@ -1,5 +1,6 @@
 #include "wordpress/VornickWordPressIntegrator.h"
 
+#include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
@@ -144,6 +145,11 @@ bool VornickWordPressIntegrator::isTemplateProxyDraft(const Dictionary& postDesc
     return vornick_descriptionString(postDescription, u"title") == VornickTemplateProxyDraftMarker;
 }
 
+bool VornickWordPressIntegrator::isTemplateProxyDraft(const VornickWordPressPostDescription& post)
+{
+    return post.title == VornickTemplateProxyDraftMarker;
+}
+
 void VornickWordPressIntegrator::blogServiceAgentSuccessfullySentPostChanges(VornickBlogServiceAgent& agent, const Dictionary& postChanges,
     const Dictionary& blogDescription, const Value& nativePostIdentifier, const Dictionary& newPostDescription, bool awaitUpdatedProperties)
 {
@@ -200,22 +206,19 @@ void VornickWordPressIntegrator::blogServiceAgentFailedToDeletePostWithIdentifie
                                                                                   blogDescription, error);
 }
 
-void VornickWordPressIntegrator::blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent& agent,
-    const std::vector<Dictionary>& postDescriptions, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
+void VornickWordPressIntegrator::wordPressAgentReceivedPostDescriptions(VornickWordPressAgent& agent,
+    const std::vector<VornickWordPressPostDescription>& posts, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
-    auto proxy = std::find_if(postDescriptions.begin(), postDescriptions.end(), [](auto& description) { return isTemplateProxyDraft(description); });
-    if (proxy == postDescriptions.end()) {
-        VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(agent, postDescriptions, blogDescription, startOffset, couldBeMore);
-        return;
-    }
     // The page keeps its length (the next page's offset follows from it);
-    // a description without an identifier is skipped by the listing.
-    std::vector<Dictionary> withoutProxyDrafts = postDescriptions;
-    for (auto& description : withoutProxyDrafts) {
-        if (isTemplateProxyDraft(description))
-            description.erase(std::u16string(u"identifierUsedByBlogService"));
+    // the proxy draft goes without its identifier, which the listing skips.
+    std::vector<Dictionary> descriptions;
+    descriptions.reserve(posts.size());
+    for (const auto& post : posts) {
+        descriptions.push_back(post.dictionary());
+        if (isTemplateProxyDraft(post))
+            descriptions.back().erase(std::u16string(VornickIdentifierUsedByBlogServiceKey));
     }
-    VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(agent, withoutProxyDrafts, blogDescription, startOffset, couldBeMore);
+    VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(agent, descriptions, blogDescription, startOffset, couldBeMore);
 }
 
 } // namespace brevanton

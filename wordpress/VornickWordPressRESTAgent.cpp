@@ -235,16 +235,16 @@ void VornickWordPressRESTAgent::requestWordPressPostsOfType(std::u16string_view 
                     descriptions.push_back(std::move(description));
             }
             bool pages = isPageType(typeCopy);
-            descriptions = vornickWordPressCheckedDescriptions(std::move(descriptions), pages ? u"page" : u"post", startOffset, log().get());
-            writeLog(log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(descriptions.size()),
-                pages ? "page" : "post", title);
+            auto posts = vornickWordPressPostDescriptions(
+                vornickWordPressCheckedDescriptions(std::move(descriptions), pages ? u"page" : u"post", startOffset, log().get()));
+            writeLog(log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), pages ? "page" : "post", title);
             // Another page may follow when the server sent a full one, whatever was kept of it.
             bool couldBeMore = static_cast<int64_t>(list->size()) == postsPerRequest;
-            if (auto* delegate = this->delegate()) {
+            if (auto* delegate = wordPressDelegate()) {
                 if (pages)
-                    delegate->blogServiceAgentReceivedPageDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
+                    delegate->wordPressAgentReceivedPageDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
                 else
-                    delegate->blogServiceAgentReceivedPostDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
+                    delegate->wordPressAgentReceivedPostDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
             }
         });
 }

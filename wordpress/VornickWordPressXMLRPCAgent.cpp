@@ -463,18 +463,19 @@ void VornickWordPressXMLRPCAgent::requestWordPressPostsOfType(std::u16string_vie
                 if (!description.empty())
                     posts.push_back(std::move(description));
             }
-            posts = vornickWordPressCheckedDescriptions(std::move(posts), equalsIgnoringASCIICase(postType, u"page") ? u"page" : u"post",
-                startOffset, log().get());
-            say(log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), postType, titleOf(blogDescription));
+            bool pages = equalsIgnoringASCIICase(postType, u"page");
+            auto typed = vornickWordPressPostDescriptions(
+                vornickWordPressCheckedDescriptions(std::move(posts), pages ? u"page" : u"post", startOffset, log().get()));
+            say(log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(typed.size()), postType, titleOf(blogDescription));
             // Another page may follow a full one, whatever of it was kept.
             bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= postsPerPage;
-            auto* delegate = this->delegate();
+            auto* delegate = wordPressDelegate();
             if (!delegate)
                 return;
-            if (equalsIgnoringASCIICase(postType, u"page"))
-                delegate->blogServiceAgentReceivedPageDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
+            if (pages)
+                delegate->wordPressAgentReceivedPageDescriptions(*this, typed, blogDescription, startOffset, couldBeMore);
             else
-                delegate->blogServiceAgentReceivedPostDescriptions(*this, posts, blogDescription, startOffset, couldBeMore);
+                delegate->wordPressAgentReceivedPostDescriptions(*this, typed, blogDescription, startOffset, couldBeMore);
         });
 }
 

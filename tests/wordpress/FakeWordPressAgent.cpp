@@ -67,12 +67,12 @@ void FakeWordPressAgent::requestWordPressPostsOfType(std::u16string_view type, c
     if (!record(pages ? "pages" : "posts", "@" + std::to_string(startOffset)))
         return;
     bool couldBeMore = false;
-    auto descriptions = page(pages ? m_site->pages : m_site->posts, startOffset, couldBeMore);
+    auto descriptions = vornickWordPressPostDescriptions(page(pages ? m_site->pages : m_site->posts, startOffset, couldBeMore));
     later([=](FakeWordPressAgent& self, VornickWordPressAgentDelegate& delegate) {
         if (pages)
-            delegate.blogServiceAgentReceivedPageDescriptions(self, descriptions, blogDescription, startOffset, couldBeMore);
+            delegate.wordPressAgentReceivedPageDescriptions(self, descriptions, blogDescription, startOffset, couldBeMore);
         else
-            delegate.blogServiceAgentReceivedPostDescriptions(self, descriptions, blogDescription, startOffset, couldBeMore);
+            delegate.wordPressAgentReceivedPostDescriptions(self, descriptions, blogDescription, startOffset, couldBeMore);
     });
 }
 

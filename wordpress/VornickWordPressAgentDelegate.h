@@ -6,6 +6,7 @@
 #pragma once
 
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "wordpress/VornickWordPressMediaItemDescription.h"
 #include "wordpress/VornickWordPressPostDescription.h"
 #include "wordpress/VornickWordPressSiteSettings.h"
 #include "wordpress/VornickWordPressTermDescription.h"
@@ -48,7 +49,7 @@ public:
     virtual void wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         const Error&) { }
 
-    virtual void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*items*/,
+    virtual void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressMediaItemDescription>& /*items*/,
         const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
     virtual void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         int64_t /*startOffset*/, const Error&) { }

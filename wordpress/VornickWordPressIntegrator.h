@@ -178,7 +178,8 @@ public:
                                                                           const std::shared_ptr<VornickWordPressBlog>& blog,
                                                                           const std::optional<URL>& sourceFile);
     void importVariantDescriptions(const Dictionary& variants, VornickWordPressMediaItem&);
-    void importMediaItemDescriptions(const std::vector<Dictionary>&, const std::shared_ptr<VornickWordPressBlog>&);
+    // The items of a listing page, each found as above or made.
+    void importMediaItemDescriptions(const std::vector<VornickWordPressMediaItemDescription>&, const std::shared_ptr<VornickWordPressBlog>&);
     // Saves the index and posts VornickWordPressBlogAddedMediaItemsNotification (object: the blog).
     void commitMediaItemChangesAndNotifyForBlog(VornickWordPressBlog&);
     static constexpr const char* AddedMediaItemsNotification = "VornickWordPressBlogAddedMediaItemsNotification";
@@ -191,7 +192,7 @@ public:
     void uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription) override;
     bool postReferencesMediaItem(const Value& nativePostIdentifier, const Dictionary& mediaItemDescription) override;
 
-    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& items,
+    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressMediaItemDescription>& items,
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
     void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, int64_t startOffset,
         const Error&) override;

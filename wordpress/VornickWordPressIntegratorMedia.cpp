@@ -203,7 +203,7 @@ void VornickWordPressIntegrator::importVariantDescriptions(const Dictionary& var
     }
 }
 
-void VornickWordPressIntegrator::importMediaItemDescriptions(const std::vector<Dictionary>& descriptions,
+void VornickWordPressIntegrator::importMediaItemDescriptions(const std::vector<VornickWordPressMediaItemDescription>& items,
                                                              const std::shared_ptr<VornickWordPressBlog>& blog)
 {
     if (!blog)
@@ -214,8 +214,10 @@ void VornickWordPressIntegrator::importMediaItemDescriptions(const std::vector<D
         if (!project || !project->createFolderInsideSourceRoot(*folder->fileSystemPath(), &error))
             logToSyncLog(u"Failed to create media folder " + folder->absoluteString() + u": " + error.localizedDescription());
     }
-    for (const auto& description : descriptions)
+    for (const auto& item : items) {
+        Dictionary description = item.dictionary();
         importMediaItemDescription(description, existingMediaItemForDescription(description, std::nullopt, *blog), blog, std::nullopt);
+    }
     commitMediaItemChangesAndNotifyForBlog(*blog);
 }
 
@@ -291,7 +293,8 @@ void VornickWordPressIntegrator::someWebResourceCacheAddedAFile(const Notificati
 
 // --- The media library from the site
 
-void VornickWordPressIntegrator::wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent& agent, const std::vector<Dictionary>& items,
+void VornickWordPressIntegrator::wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent& agent,
+    const std::vector<VornickWordPressMediaItemDescription>& items,
     const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
     if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
@@ -306,10 +309,8 @@ void VornickWordPressIntegrator::wordPressAgentReceivedMediaItemDescriptions(Vor
     if (startOffset == 0)
         m_allReceivedMediaItemIdentifiers.clear();
     size_t receivedBefore = m_allReceivedMediaItemIdentifiers.size();
-    for (const auto& description : items) {
-        if (auto identifier = vornick_descriptionString(description, u"identifierUsedByBlogService"); !identifier.empty())
-            m_allReceivedMediaItemIdentifiers.insert(std::move(identifier));
-    }
+    for (const auto& item : items)
+        m_allReceivedMediaItemIdentifiers.insert(item.identifierText());
     if (!items.empty() && m_allReceivedMediaItemIdentifiers.size() == receivedBefore) {
         logListingEndsWithoutNewEntries(u"media item", blogDescription, startOffset);
         step->finish(u"Done", VornickSyncStepState::Completed);

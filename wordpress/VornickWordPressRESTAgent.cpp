@@ -346,8 +346,8 @@ void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Di
                 return;
             }
             writeLog(log(), "Got {} response with {} media item descriptions", path, list->size());
-            auto descriptions = vornickWordPressCheckedDescriptions(vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list),
-                u"media item", startOffset, log().get());
+            auto descriptions = vornickWordPressMediaItemDescriptions(vornickWordPressCheckedDescriptions(
+                vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list), u"media item", startOffset, log().get()));
             bool couldBeMore = static_cast<int64_t>(list->size()) == mediaItemsPerRequest;
             if (delegate)
                 delegate->wordPressAgentReceivedMediaItemDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);

@@ -615,11 +615,11 @@ void VornickWordPressXMLRPCAgent::requestMediaItemsForBlogWithDescription(const 
                     if (!description.empty())
                         items.push_back(std::move(description));
                 }
-                items = vornickWordPressCheckedDescriptions(std::move(items), u"media item", startOffset, log().get());
-                say(log(), "Received {} media item descriptions", items.size());
+                auto typed = vornickWordPressMediaItemDescriptions(vornickWordPressCheckedDescriptions(std::move(items), u"media item", startOffset, log().get()));
+                say(log(), "Received {} media item descriptions", typed.size());
                 bool couldBeMore = static_cast<int64_t>(reply.object.array().size()) >= mediaItemsPerPage;
                 if (delegate)
-                    delegate->wordPressAgentReceivedMediaItemDescriptions(*this, items, blogDescription, startOffset, couldBeMore);
+                    delegate->wordPressAgentReceivedMediaItemDescriptions(*this, typed, blogDescription, startOffset, couldBeMore);
                 return;
             }
             Error error = reply.succeeded() ? unexpectedReply(reply.object, u"array", u"wp.getMediaLibrary") : reply.error;

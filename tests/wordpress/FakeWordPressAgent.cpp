@@ -136,7 +136,7 @@ void FakeWordPressAgent::requestMediaItemsForBlogWithDescription(const Dictionar
     if (!record("media", "@" + std::to_string(startOffset)))
         return;
     bool couldBeMore = false;
-    auto descriptions = page(m_site->mediaItems, startOffset, couldBeMore);
+    auto descriptions = vornickWordPressMediaItemDescriptions(page(m_site->mediaItems, startOffset, couldBeMore));
     later([=](FakeWordPressAgent& self, VornickWordPressAgentDelegate& delegate) {
         if (self.fails("media"))
             delegate.wordPressAgentFailedToReceiveMediaItemDescriptions(self, blogDescription, startOffset, fakeFailure());

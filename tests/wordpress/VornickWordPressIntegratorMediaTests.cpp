@@ -79,7 +79,7 @@ TEST_F(WordPressIntegratorMediaTest, TheLibraryIsReadIntoFilesOfTheMediaFolderOn
                                                                               { u"pixelsHigh", Value(150) }, { u"pixelsWide", Value(u"150") } }) } });
     Dictionary hostile = mediaItem(u"../../outside", u"Hostile");
     Dictionary nine = mediaItem(u"9", u"Nine");
-    nine[u"htmlDescription"] = Value(u"<p>Nine</p>");
+    nine[u"description"] = Value(u"<p>Nine</p>");
     site.mediaItems = { cat, hostile, nine };
 
     int notifications = 0;
@@ -88,12 +88,14 @@ TEST_F(WordPressIntegratorMediaTest, TheLibraryIsReadIntoFilesOfTheMediaFolderOn
     runSession(VornickSyncSessionType::Manual);
     EXPECT_NE(site.requestSummary().find("media@0"), std::string::npos);
     EXPECT_EQ(site.requestSummary().find("media@2"), std::string::npos) << "an everyday sync reads one page";
-    EXPECT_EQ(blog()->mediaItems().size(), 2u);
+    // An item whose id is no positive integer never reaches the library.
+    EXPECT_EQ(blog()->mediaItems().size(), 1u);
+    EXPECT_FALSE(itemTitled(u"Hostile"));
     EXPECT_GE(notifications, 1);
 
     runSession(VornickSyncSessionType::ExhaustiveManual);
     EXPECT_NE(site.requestSummary().find("media@2"), std::string::npos);
-    ASSERT_EQ(blog()->mediaItems().size(), 3u) << "items already here are matched, not made again";
+    ASSERT_EQ(blog()->mediaItems().size(), 2u) << "items already here are matched, not made again";
 
     auto catItem = itemTitled(u"Cat");
     ASSERT_TRUE(catItem);
@@ -116,7 +118,7 @@ TEST_F(WordPressIntegratorMediaTest, TheLibraryIsReadIntoFilesOfTheMediaFolderOn
         EXPECT_EQ(path->rfind(mediaFolder, 0), 0u) << *path;
         EXPECT_TRUE(fileExists(*path)) << *path;
     }
-    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(names.size(), 2u);
     EXPECT_TRUE(names.contains(u"7.brevantonwordpressmediaitem"));
     // A file holds the description under "htmlDescription"; read back, it stays.
     auto archive = VornickObjectArchive::createWithContentsOfURL(*catItem->sourceFileURL(), nullptr);
@@ -209,7 +211,7 @@ TEST_F(WordPressIntegratorMediaTest, ACopyTheBlogsCacheAddsOfAnItemsAddressBecom
     Dictionary sea = mediaItem(u"31", u"Sea");
     URL seaAddress = *URL::create(u"https://site.example/wp-content/uploads/sea.png");
     sea[u"remoteURLString"] = Value(seaAddress.absoluteString());
-    integrator.importMediaItemDescriptions({ sea }, imported);
+    integrator.importMediaItemDescriptions(vornickWordPressMediaItemDescriptions({ sea }), imported);
     auto seaItem = itemTitled(u"Sea");
     ASSERT_TRUE(seaItem);
     EXPECT_TRUE(seaItem->ManagedObject::valueForKey(u"localURLString").stringValue().empty());

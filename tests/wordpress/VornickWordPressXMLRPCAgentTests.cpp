@@ -276,12 +276,13 @@ public:
         answer.dictionary = statuses;
         answers.push_back(std::move(answer));
     }
-    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& items, const Dictionary&,
+    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressMediaItemDescription>& items, const Dictionary&,
         int64_t startOffset, bool couldBeMore) override
     {
         Answer answer;
         answer.name = "media";
-        answer.list = items;
+        for (const auto& item : items)
+            answer.list.push_back(item.dictionary());
         answer.flag = couldBeMore;
         answer.startOffset = startOffset;
         answers.push_back(std::move(answer));

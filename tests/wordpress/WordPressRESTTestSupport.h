@@ -234,10 +234,12 @@ public:
     {
         RecordedAnswer& answer = add("failedTags"); answer.blogDescription = blog; answer.error = error;
     }
-    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& items, const Dictionary& blog,
+    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressMediaItemDescription>& items, const Dictionary& blog,
         int64_t startOffset, bool couldBeMore) override
     {
-        RecordedAnswer& answer = add("receivedMedia"); answer.blogDescription = blog; answer.descriptions = items; answer.startOffset = startOffset; answer.flag = couldBeMore;
+        RecordedAnswer& answer = add("receivedMedia"); answer.blogDescription = blog; answer.startOffset = startOffset; answer.flag = couldBeMore;
+        for (const auto& item : items)
+            answer.descriptions.push_back(item.dictionary());
     }
     void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& blog, int64_t startOffset,
         const Error& error) override

@@ -173,11 +173,12 @@ public:
         auto& answer = add("failedStatuses");
         answer.error = error;
     }
-    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& items, const Dictionary&,
+    void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<VornickWordPressMediaItemDescription>& items, const Dictionary&,
         int64_t startOffset, bool couldBeMore) override
     {
         auto& answer = add("media");
-        answer.list = items;
+        for (const auto& item : items)
+            answer.list.push_back(item.dictionary());
         answer.flag = couldBeMore;
         answer.startOffset = startOffset;
     }

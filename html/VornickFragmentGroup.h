@@ -6,6 +6,7 @@
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ public:
     const FragmentDescriptions& fragmentDescriptions() const { return m_fragmentDescriptions; }
     // Appends a snippet that is in no group yet (asserted).
     void addFragmentDescription(std::shared_ptr<VornickGeneralFragmentDescription>);
+    // Inserts a snippet that is in no group yet (asserted) at an index up to
+    // the number of snippets (asserted).
+    void insertFragmentDescription(std::shared_ptr<VornickGeneralFragmentDescription>, size_t index);
+    // Takes the snippet out of the group; its index before, or none when the
+    // group does not hold it.
+    std::optional<size_t> removeFragmentDescription(const VornickGeneralFragmentDescription&);
 
     // The set holding the group; null when none.
     std::shared_ptr<VornickFragmentSet> fragmentSet() const { return m_fragmentSet.lock(); }

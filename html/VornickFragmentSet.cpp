@@ -4,6 +4,8 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 std::shared_ptr<VornickFragmentSet> VornickFragmentSet::createWithTitle(std::u16string title)
@@ -40,6 +42,16 @@ void VornickFragmentSet::addGroup(std::shared_ptr<VornickFragmentGroup> group)
     BREVANTON_ASSERT(!group->fragmentSet(), "group.fragmentSet == nil");
     group->m_fragmentSet = weak_from_this();
     m_groups.push_back(std::move(group));
+}
+
+bool VornickFragmentSet::removeGroup(const VornickFragmentGroup& group)
+{
+    auto found = std::find_if(m_groups.begin(), m_groups.end(), [&](const auto& held) { return held.get() == &group; });
+    if (found == m_groups.end())
+        return false;
+    (*found)->m_fragmentSet.reset();
+    m_groups.erase(found);
+    return true;
 }
 
 template<typename Predicate>

@@ -74,6 +74,8 @@ public:
     const Groups& groups() const { return m_groups; }
     // Appends a group that is in no set yet (asserted).
     void addGroup(std::shared_ptr<VornickFragmentGroup>);
+    // Takes the group out of the set; false when the set does not hold it.
+    bool removeGroup(const VornickFragmentGroup&);
 
     // First match in group order; null for an empty key or no match. The tab
     // trigger compares exactly, the identifier and the name ignoring case.

@@ -3,6 +3,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickFragmentSetPicker.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -23,6 +24,7 @@
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
+#include "snippets/VornickFragmentSetEditor.h"
 #include "app/VornickPreferencesController.h"
 #include "toolkit/VornickLog.h"
 #include "ui/AboutPanelController.h"
@@ -87,6 +89,10 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     // Posts opened from a blog window live as long as their windows.
     VornickBlogPostWindow::registerPostOpener([this](const std::shared_ptr<VornickBlogPostWindow>& editor) { keepBlogPostWindow(editor); });
     VornickRegisterAccountProjectComponentEditorOpeners();
+    // The snippet set pickers open their sets in the snippet set editor.
+    VornickFragmentSetPicker::setEditorOpener([](const std::shared_ptr<VornickFragmentSet>& fragmentSet) {
+        VornickFragmentSetEditor::openEditorForFragmentSet(fragmentSet);
+    });
 }
 
 VornickApplicationShell::~VornickApplicationShell()
@@ -98,6 +104,8 @@ VornickApplicationShell::~VornickApplicationShell()
     m_logWindowController.reset();
     m_aboutPanelController.reset();
     VornickBlogPostWindow::registerPostOpener(nullptr);
+    VornickFragmentSetPicker::setEditorOpener(nullptr);
+    VornickFragmentSetEditor::closeAllEditors();
     m_editorWindows.clear();
     m_blogPostWindows.clear();
     // Their windows close with them; their projects with the others below.

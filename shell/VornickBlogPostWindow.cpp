@@ -41,6 +41,7 @@
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickURLExtensions.h"
+#include "snippets/VornickFragmentSetEditor.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <algorithm>
@@ -792,6 +793,14 @@ void VornickBlogPostWindow::vornickContentEditingViewUserClickedLinkElement(Vorn
     auto delegate = VornickApplicationDelegate::shared();
     if (!mayOpen || !delegate || !delegate->openReferencedURL(url, windowForSheet()))
         VornickGeneralLog(u"Refusing to open clicked URL for safety: " + string);
+}
+
+std::shared_ptr<VornickFragmentDescription>
+VornickBlogPostWindow::vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(
+    VornickContentEditingView& view, const std::shared_ptr<VornickFragmentDescription>& description)
+{
+    VornickFragmentSetEditor::addToEditorOfUserFragmentSet(view, description);
+    return nullptr;
 }
 
 } // namespace brevanton

@@ -217,6 +217,10 @@ public:
     bool respondsToUserClickedLinkElement() const override { return true; }
     void vornickContentEditingViewUserClickedLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&, const URL&,
                                                         ModifierFlags) override;
+    // A snippet made from the selection goes to the editor of the post's
+    // snippet set, added there as an undo step; the answer is always none.
+    std::shared_ptr<VornickFragmentDescription> vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(
+        VornickContentEditingView&, const std::shared_ptr<VornickFragmentDescription>&) override;
 
 private:
     VornickBlogPostWindow() = default;

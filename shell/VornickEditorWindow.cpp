@@ -143,6 +143,7 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     editor->m_editingView = VornickContentEditingView::create(Rect(0, 0, pageWidth, bounds.height()));
     // The window places the source pane, not the view's footer.
     editor->m_editingView->releaseSourceLoupeFromFooter();
+    editor->m_editingView->setDelegate(editor.get());
     split->addSubview(editor->m_editingView);
     // Before the editing view's own hook, which takes the page's clicks.
     editor->installFocusHook();
@@ -170,6 +171,8 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
 
 VornickEditorWindow::~VornickEditorWindow()
 {
+    if (m_editingView)
+        m_editingView->setDelegate(nullptr);
     // The pickers may outlive the window in a menu being shown.
     if (m_toolbarItemViews) {
         m_toolbarItemViews->primaryStyleSheetPicker()->setContentEditingView(nullptr);

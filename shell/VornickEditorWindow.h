@@ -17,12 +17,15 @@
 //
 // Its toolbar holds the main style sheet, snippet set and HTML formatting
 // pickers, whose delegate the window is: a choice is one undo step
-// (VornickEditorWindowPickers.cpp).
+// (VornickEditorWindowPickers.cpp); the snippet set picker's edit button
+// opens the document's set in the snippet set editor, where new snippets
+// made from the selection go too.
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickObjectPicker.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Toolbar.h"
@@ -47,6 +50,7 @@ class Window;
 
 class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow>,
                             public VornickObjectPickerDelegate,
+                            public VornickContentEditingViewDelegate,
                             public ToolbarDelegate,
                             public VornickDocumentWindowClient {
 public:
@@ -125,6 +129,10 @@ public:
     void inspectHTMLFormattingPreferences();
     VornickSingleHTMLFileFormattingPreferencesSheetController* formattingPreferencesSheet() const { return m_formattingPreferencesSheet.get(); }
     std::shared_ptr<Window> windowForOtherObjectChooserSheet() override;
+    // A snippet made from the selection goes to the editor of the
+    // document's snippet set; the answer is always none.
+    std::shared_ptr<VornickFragmentDescription> vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(
+        VornickContentEditingView&, const std::shared_ptr<VornickFragmentDescription>&) override;
     std::optional<URL> referencingFileDirectoryURLForPicker(VornickObjectPicker&) override;
 
 private:

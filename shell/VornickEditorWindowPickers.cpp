@@ -19,6 +19,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/views/Toolbar.h"
 #include "platform/web/WebFrame.h"
+#include "snippets/VornickFragmentSetEditor.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesSheetController.h"
@@ -145,13 +146,34 @@ void VornickEditorWindow::pickerProposeNewSelectedObject(VornickObjectPicker& pi
 
 bool VornickEditorWindow::pickerCanOpenObject(VornickObjectPicker& picker, const VornickPickerObject& object)
 {
-    return kindOfPicker(picker) == PickerKind::FormattingPreferences && object.formattingPreferences();
+    switch (kindOfPicker(picker)) {
+    case PickerKind::FragmentSet:
+        return object.fileReference() != nullptr;
+    case PickerKind::FormattingPreferences:
+        return object.formattingPreferences() != nullptr;
+    case PickerKind::StyleSheet:
+    case PickerKind::Other:
+        break;
+    }
+    return false;
 }
 
 void VornickEditorWindow::pickerOpenObject(VornickObjectPicker& picker, const VornickPickerObject& object)
 {
     if (!pickerCanOpenObject(picker, object))
         return;
+    if (kindOfPicker(picker) == PickerKind::FragmentSet) {
+        // The document's own set, else the set as read from the file.
+        auto frame = m_editingView ? m_editingView->focusedWebFrame() : nullptr;
+        auto set = frame ? vornick_userFragmentSet(*frame) : nullptr;
+        if (!set || set->fileReference() != object.fileReference()) {
+            const auto& loaders = VornickCurrentFragmentSetLoaders();
+            set = loaders.fromEnduringFileReference ? loaders.fromEnduringFileReference(*object.fileReference()) : nullptr;
+        }
+        if (set)
+            VornickFragmentSetEditor::openEditorForFragmentSet(set);
+        return;
+    }
     if (!m_formattingPreferencesPopover)
         m_formattingPreferencesPopover = std::make_unique<VornickSingleHTMLFileFormattingPreferencesPopoverUIController>();
     std::shared_ptr<View> button = picker.openButton();
@@ -167,6 +189,14 @@ void VornickEditorWindow::inspectHTMLFormattingPreferences()
     if (!m_formattingPreferencesSheet)
         m_formattingPreferencesSheet = std::make_unique<VornickSingleHTMLFileFormattingPreferencesSheetController>();
     m_formattingPreferencesSheet->showForHTMLFormattingPreferences(std::move(preferences), m_window);
+}
+
+std::shared_ptr<VornickFragmentDescription>
+VornickEditorWindow::vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(
+    VornickContentEditingView& view, const std::shared_ptr<VornickFragmentDescription>& description)
+{
+    VornickFragmentSetEditor::addToEditorOfUserFragmentSet(view, description);
+    return nullptr;
 }
 
 std::shared_ptr<Window> VornickEditorWindow::windowForOtherObjectChooserSheet()

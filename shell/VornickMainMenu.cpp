@@ -178,6 +178,12 @@ void addInsertMenu(Menu& mainMenu)
     // selection; its validation gives it the elements and the document's
     // snippet sets as submenu. Control-/ is the completion's own key.
     addItem(*insert, u"Insert or Wrap In\u2026", "vornick_initiateFragmentCompletion:", u"/", ModifierFlag::Control);
+    // New snippets of the document's snippet set, made in its editor: the
+    // selection as it is, or the element selected exactly around a
+    // "{content}" placeholder (its validation names the element).
+    addSeparator(*insert);
+    addItem(*insert, u"New Snippet from Selection", "addFragmentDescriptionFromSelection:");
+    addItem(*insert, u"New Simple Snippet from Selection", "addFragmentDescriptionWithContentPlaceholderFromSelection:");
 }
 
 void addViewMenu(Menu& mainMenu)

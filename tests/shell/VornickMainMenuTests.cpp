@@ -267,8 +267,7 @@ TEST_F(MainMenu, HostsTheEditorsCommandsGroupedAsADesktopEditorDoes)
     std::set<std::string> notInMainMenu { "copyElementInteriorAsHTMLSourceCode:", "copyLink:", "deleteSelection:",
                                           "transformBlockOrElement:", "popInsertionPointOutOfElement:",
                                           "popInsertionPointOutOfElementAndInsertSpace:",
-                                          "addFragmentDescriptionWithContentPlaceholderFromSelection:",
-                                          "addFragmentDescriptionFromSelection:", "vornick_editElementAttributes:",
+                                          "vornick_editElementAttributes:",
                                           "toggleHeadElementsShown:", "showEmphasisPreferenceUI:", "insertExplicitNonBreakingSpace:" };
     for (auto action : VornickContentEditingViewTestPeer::validatedMenuActions()) {
         if (!notInMainMenu.contains(std::string(action))) {

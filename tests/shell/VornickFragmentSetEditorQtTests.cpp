@@ -3,6 +3,8 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/VornickEditorWindowTestSupport.h"
 
+#include "app/VornickApplicationDelegate.h"
+#include "documents/VornickKnownFileSet.h"
 #include "editing/VornickFragmentSetPicker.h"
 #include "editing/VornickToolbarItemViews.h"
 #include "html/VornickFragmentGroup.h"
@@ -10,12 +12,14 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
-#include "platform/dom/DOMNodeList.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/views/Button.h"
 #include "platform/views/Menu.h"
 #include "platform/views/TextField.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "snippets/VornickFragmentSetEditor.h"
+#include "toolkit/VornickFileTreeWatcher.h"
 #include "ui/VornickToolbarPickerControls.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +32,24 @@ namespace {
 
 class FragmentSetEditorSession : public brevanton::testing::EditorWindowSession {
 protected:
+    // The application reads a page's snippet set with the user's leave.
+    void SetUp() override
+    {
+        EditorWindowSession::SetUp();
+        m_defaults = std::make_unique<UserDefaults>(m_folder + "/defaults.plist");
+        m_application = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
+        m_application->applicationDidFinishLaunching();
+        Application::shared().setDelegate(m_application);
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        VornickFileTreeWatcher::setMaker(nullptr);
+        VornickKnownFileURLsUpdater::setShared(nullptr);
+        Application::shared().setDelegate(std::weak_ptr<Responder>());
+        EditorWindowSession::TearDown();
+        m_application.reset();
+    }
     std::shared_ptr<VornickFragmentSet> userSet() const { return vornick_userFragmentSet(*editor->editingView()->mainFrame()); }
     std::shared_ptr<VornickFragmentSetEditor> onlyEditor() const
     {
@@ -58,6 +80,9 @@ protected:
         return names;
     }
     std::string setFile() const { return readFile(m_folder + "/Site.brevantonsnippets").value_or(""); }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::shared_ptr<VornickApplicationDelegate> m_application;
 };
 
 TEST_F(FragmentSetEditorSession, ASnippetFromTheSelectionOpensInItsSetsEditorWhereTypingNamesItAndUndoTakesItAway)
@@ -87,7 +112,7 @@ TEST_F(FragmentSetEditorSession, ASnippetFromTheSelectionOpensInItsSetsEditorWhe
     auto added = snippetEditor->selectedFragmentDescription();
     ASSERT_TRUE(added);
     EXPECT_EQ(added->displayName(), u"New Snippet");
-    EXPECT_EQ(added->markupString(), u"A page");
+    EXPECT_EQ(added->markupString(), u"A page\n") << "the selection as the page writes it";
     EXPECT_EQ(snippetNames(), (std::vector<std::u16string> { u"Emphasis", u"Quote", u"New Snippet" }));
 
     // Its name field has the keyboard: what is typed names the snippet, in the file too.
@@ -95,7 +120,7 @@ TEST_F(FragmentSetEditorSession, ASnippetFromTheSelectionOpensInItsSetsEditorWhe
     settle();
     EXPECT_EQ(snippetNames(), (std::vector<std::u16string> { u"Emphasis", u"Quote", u"Opening" }));
     EXPECT_NE(setFile().find("\"displayName\" : \"Opening\""), std::string::npos) << setFile();
-    EXPECT_NE(setFile().find("\"markup\" : \"A page\""), std::string::npos) << setFile();
+    EXPECT_NE(setFile().find("\"markup\" : \"A page\\n\""), std::string::npos) << setFile();
 
     // Undo in the editor's window takes the snippet away, from the file too;
     // the page is as it was.

@@ -194,7 +194,10 @@ void VornickFragmentSetEditor::undoableAddFragmentDescription(bool undoable, std
     insertFragmentDescription(group, index, std::move(description), groupIsNew, undoable);
     if (undoable)
         m_window->undoManager()->setActionName(AddSnippetActionName);
-    // Brought forward for editing: its name is the first thing to give.
+    // Brought forward for editing: its name is the first thing to give, the
+    // whole of it selected (also when the field had the keyboard already).
+    if (m_window->firstResponder() == m_nameField)
+        m_window->makeFirstResponder(nullptr);
     m_window->makeFirstResponder(m_nameField);
 }
 

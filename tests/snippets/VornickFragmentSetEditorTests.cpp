@@ -104,6 +104,7 @@ TEST_F(FragmentSetEditor, EveryChangeAndItsUndoIsSavedToTheSetsFile)
     EXPECT_EQ(namesInFile(), (Names { u"Inline/Emphasis", u"Inline/Quote", u"Inline/New Snippet" }));
     EXPECT_EQ(editor->selectedFragmentDescription()->markupString(), u"<p>{content}</p>");
     EXPECT_EQ(editor->window()->firstResponder(), editor->nameField()) << "brought forward for naming";
+    EXPECT_TRUE(editor->nameField()->selectsWholeText());
 
     // Typed into the fields: the file follows each change.
     editor->nameField()->editTextAsUser(u"Paragraph");
@@ -117,6 +118,11 @@ TEST_F(FragmentSetEditor, EveryChangeAndItsUndoIsSavedToTheSetsFile)
     EXPECT_EQ(namesInFile(), original);
     undo.redo();
     EXPECT_EQ(namesInFile(), (Names { u"Inline/Emphasis", u"Inline/Quote", u"Inline/Paragraph" }));
+
+    // Another one, while the name field has the keyboard: typing names the new one.
+    editor->addButton()->performClick();
+    EXPECT_TRUE(editor->nameField()->selectsWholeText());
+    undo.undo();
 
     // Deleting puts it back where it was on undo.
     editor->selectFragmentDescription(m_set->groups()[0]->fragmentDescriptions()[0]);

@@ -54,7 +54,8 @@ public:
     virtual void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
         int64_t /*startOffset*/, const Error&) { }
 
-    virtual void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& /*properties*/,
+    // `stored` is what the site said of the item it stored: at least its identifier.
+    virtual void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const VornickWordPressMediaItemDescription& /*stored*/,
         const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary& /*blogDescription*/) { }
     // The error says why (the site's size limit, a reply without an identifier, ...).
     virtual void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&,

@@ -196,7 +196,7 @@ public:
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
     void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription, int64_t startOffset,
         const Error&) override;
-    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& properties,
+    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const VornickWordPressMediaItemDescription& stored,
         const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary& blogDescription) override;
     void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&,
         const Dictionary& blogDescription, const Error&) override;

@@ -411,12 +411,13 @@ bool VornickWordPressIntegrator::postReferencesMediaItem(const Value& nativePost
     return std::any_of(items.begin(), items.end(), [&](auto& item) { return item->uniqueIdentifier() == wanted; });
 }
 
-void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent& agent, const Dictionary& properties,
+void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent& agent,
+    const VornickWordPressMediaItemDescription& stored,
     const std::shared_ptr<VornickWordPressMediaItem>& uploadedItem, const Dictionary& blogDescription)
 {
     if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             static_cast<VornickWordPressIntegrator&>(integrator).wordPressAgentReceivedPropertiesOfUploadedMediaItem(
-                static_cast<VornickWordPressAgent&>(agent), properties, uploadedItem, blogDescription);
+                static_cast<VornickWordPressAgent&>(agent), stored, uploadedItem, blogDescription);
         }))
         return;
     auto step = std::dynamic_pointer_cast<VornickUploadWordPressMediaItemsStep>(activeStepNamed(u"uploadMediaItems", blogDescription));
@@ -435,26 +436,12 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMedia
         step->integratorFailedToUploadMediaItem(uploadedDescription, blogDescription);
         return;
     }
-    if (!vornick_descriptionString(properties, u"identifierUsedByBlogService").empty()) {
-        // The item keeps its own unique identifier (the site's answer names
-        // its "guid" so): its upload entry and the posts waiting for it know
-        // it by that.
-        Dictionary imported = properties;
-        if (!item->uniqueIdentifier().empty())
-            imported.erase(std::u16string(u"uniqueIdentifier"));
-        importMediaItemDescription(imported, item, blog, std::nullopt);
-    } else {
-        const Value* identifier = valueOf(properties, u"id");
-        if (identifier && (identifier->isString() || identifier->isNumber()) && !identifier->stringValue().empty())
-            item->ManagedObject::setValueForKey(Value(identifier->stringValue()), u"identifierUsedByBlogService");
-        std::u16string url = vornick_descriptionString(properties, u"url");
-        if (!url.empty())
-            item->ManagedObject::setValueForKey(Value(url), u"remoteURLString");
-        const Value* metadata = valueOf(properties, u"metadata");
-        const Value* sizes = metadata ? metadata->find(u"sizes") : nullptr;
-        if (sizes && sizes->isDictionary())
-            importVariantDescriptions(VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(sizes->dictionary()), *item);
-    }
+    // The item keeps its own unique identifier (the site's answer names its
+    // "guid" so): its upload entry and the posts waiting for it know it by that.
+    VornickWordPressMediaItemDescription imported = stored;
+    if (!item->uniqueIdentifier().empty())
+        imported.uniqueIdentifier.clear();
+    importMediaItemDescription(imported.dictionary(), item, blog, std::nullopt);
     commitMediaItemChangesAndNotifyForBlog(*blog);
     writeMediaItemFile(*item);
     // The site's address of the picture shows the local file from now on, without a fetch.

@@ -432,10 +432,10 @@ void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWor
                 uploadFailed(mediaItem, blogDescription, error);
                 return;
             }
-            const Dictionary& properties = descriptions.front();
-            writeLog(log(), "Upload of {} successful (id={})", fileName, properties.at(u"identifierUsedByBlogService"));
+            auto stored = vornickWordPressMediaItemDescriptions({ descriptions.front() });
+            writeLog(log(), "Upload of {} successful (id={})", fileName, stored.front().identifier);
             if (auto* delegate = wordPressDelegate())
-                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, properties, mediaItem, blogDescription);
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, stored.front(), mediaItem, blogDescription);
         });
 }
 

@@ -682,8 +682,9 @@ void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickW
                 return;
             }
             say(log(), "Upload successful (id={})", *vornickWordPressIdentifierString(*identifier));
-            if (auto* delegate = wordPressDelegate())
-                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, reply.object.dictionary(), mediaItem, blogDescription);
+            auto stored = vornickWordPressMediaItemDescriptions({ vornickMediaItemDescriptionFromWordPressUploadReply(reply.object.dictionary()) });
+            if (auto* delegate = wordPressDelegate(); delegate && !stored.empty())
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*this, stored.front(), mediaItem, blogDescription);
         });
 }
 

@@ -178,6 +178,24 @@ Dictionary vornickMediaItemDescriptionFromWordPressMediaDescription(const Dictio
     return description;
 }
 
+Dictionary vornickMediaItemDescriptionFromWordPressUploadReply(const Dictionary& reply)
+{
+    Dictionary description;
+    if (const Value* identifier = memberOf(reply, u"id")) {
+        if (auto text = vornickWordPressIdentifierString(*identifier))
+            description.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
+    }
+    copyMember(reply, u"url", description, u"remoteURLString");
+    if (const Value* metadata = memberOf(reply, u"metadata"); metadata && metadata->isDictionary()) {
+        if (const Value* sizes = metadata->find(u"sizes"); sizes && sizes->isDictionary()) {
+            Dictionary variants = VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(sizes->dictionary());
+            if (!variants.empty())
+                description.insert_or_assign(u"variants", Value(std::move(variants)));
+        }
+    }
+    return description;
+}
+
 Dictionary vornickCategoryDescriptionFromWordPressTermDescription(const Dictionary& term)
 {
     Dictionary description;

@@ -24,6 +24,10 @@ Dictionary vornickPostDescriptionFromWordPressPostDescription(const Dictionary& 
 // from its "metadata" -> "sizes"); empty when the struct holds nothing to map.
 Dictionary vornickMediaItemDescriptionFromWordPressMediaDescription(const Dictionary& media);
 
+// The media item description of a wp.uploadFile answer: its "id", its "url"
+// as the remote address, and the variants of its "metadata" -> "sizes".
+Dictionary vornickMediaItemDescriptionFromWordPressUploadReply(const Dictionary& reply);
+
 // A category description from a wp.getTerms struct.
 Dictionary vornickCategoryDescriptionFromWordPressTermDescription(const Dictionary& term);
 

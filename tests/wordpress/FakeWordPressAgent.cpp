@@ -158,11 +158,12 @@ void FakeWordPressAgent::uploadMediaItem(const std::shared_ptr<VornickWordPressM
         }
         std::u16string fileName = item && item->resolvedLocalURL() ? item->resolvedLocalURL()->lastPathComponent() : u"file";
         std::u16string address = u"https://site.example/wp-content/uploads/" + fileName;
-        Dictionary properties { { u"id", Value(toUTF16(identifier)) }, { u"url", Value(address) } };
+        VornickWordPressMediaItemDescription stored;
+        stored.identifier = std::stoll(identifier);
+        stored.remoteURLString = address;
         if (self.m_site->uploadAnswersWithDescription)
-            properties = { { u"identifierUsedByBlogService", Value(toUTF16(identifier)) }, { u"remoteURLString", Value(address) },
-                           { u"uniqueIdentifier", Value(u"https://site.example/?attachment_id=" + toUTF16(identifier)) } };
-        delegate.wordPressAgentReceivedPropertiesOfUploadedMediaItem(self, properties, item, blogDescription);
+            stored.uniqueIdentifier = u"https://site.example/?attachment_id=" + toUTF16(identifier);
+        delegate.wordPressAgentReceivedPropertiesOfUploadedMediaItem(self, stored, item, blogDescription);
     });
 }
 

@@ -39,8 +39,8 @@ struct FakeWordPressSite {
     bool wantsPostStatuses { true };
     // Request kinds ("categories", "media", "options", ...) that get no answer.
     std::set<std::string> unanswered;
-    // Uploads are answered with the item's whole description, as REST does
-    // (its "guid" as "uniqueIdentifier"), rather than "id" and "url".
+    // Uploads are answered with the item's "guid" as its unique identifier,
+    // as REST does, beside its identifier and address.
     bool uploadAnswersWithDescription { false };
     // Request kinds that fail.
     std::set<std::string> failing;

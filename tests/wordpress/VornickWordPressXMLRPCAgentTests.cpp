@@ -294,12 +294,12 @@ public:
         answer.error = error;
         answers.push_back(std::move(answer));
     }
-    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& properties,
+    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const VornickWordPressMediaItemDescription& stored,
         const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary&) override
     {
         Answer answer;
         answer.name = "uploaded";
-        answer.dictionary = properties;
+        answer.dictionary = stored.dictionary();
         answers.push_back(std::move(answer));
     }
     void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary&,
@@ -689,7 +689,7 @@ TEST_F(VornickWordPressXMLRPCAgentTest, UploadsNeedAReadableFileAndANewIdentifie
     agent->uploadMediaItem(item, blog);
     ASSERT_TRUE(waitForAnswers(3));
     EXPECT_EQ(recorder.answers[2].name, "uploaded");
-    EXPECT_EQ(recorder.answers[2].dictionary.at(u"id"), Value(u"88"));
+    EXPECT_EQ(recorder.answers[2].dictionary.at(u"identifierUsedByBlogService"), Value(u"88"));
     EXPECT_TRUE(logHas(u"Upload successful (id=88)"));
     auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);

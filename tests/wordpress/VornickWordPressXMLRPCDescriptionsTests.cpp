@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "wordpress/VornickWordPressMediaItemDescription.h"
 #include "wordpress/XMLRPCResponse.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,44 @@ TEST(VornickWordPressXMLRPCDescriptionsTests, IdentifiersArePositiveDecimals)
         EXPECT_EQ(vornickWordPressPositiveIdentifier(bad), std::nullopt) << bad.description();
     EXPECT_EQ(vornickWordPressIdentifierString(Value(31)), u"31");
     EXPECT_EQ(vornickWordPressIdentifierString(Value(u"")), std::nullopt);
+}
+
+} // namespace
+} // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+// wp.uploadFile names the stored item by "id" (text or a number) and its
+// "url"; newer sites add the metadata and its sizes. No usable id, no item.
+TEST(VornickWordPressXMLRPCDescriptionsTests, AnUploadAnswerBecomesTheStoredItem)
+{
+    Dictionary sizes { { u"thumbnail", Value(Dictionary { { u"file", Value(u"harbour-150x150.png") }, { u"mime-type", Value(u"image/png") },
+                                                          { u"width", Value(150) }, { u"height", Value(u"150") } }) } };
+    struct Case {
+        Dictionary reply;
+        std::optional<int64_t> identifier;
+        size_t variants;
+    };
+    const Case cases[] {
+        { { { u"id", Value(u"88") }, { u"url", Value(u"https://site.example/harbour.png") } }, 88, 0 },
+        { { { u"id", Value(89) }, { u"url", Value(u"https://site.example/harbour.png") },
+            { u"metadata", Value(Dictionary { { u"sizes", Value(sizes) } }) } }, 89, 1 },
+        { { { u"id", Value(u"1.5") }, { u"url", Value(u"https://site.example/harbour.png") } }, std::nullopt, 0 },
+        { { { u"url", Value(u"https://site.example/harbour.png") } }, std::nullopt, 0 },
+    };
+    for (const auto& test : cases) {
+        auto stored = vornickWordPressMediaItemDescriptions({ vornickMediaItemDescriptionFromWordPressUploadReply(test.reply) });
+        ASSERT_EQ(stored.size(), test.identifier ? 1u : 0u) << toUTF8(test.reply.begin()->second.stringValue());
+        if (stored.empty())
+            continue;
+        EXPECT_EQ(stored[0].identifier, *test.identifier);
+        EXPECT_EQ(stored[0].remoteURLString, u"https://site.example/harbour.png");
+        ASSERT_EQ(stored[0].variants.size(), test.variants);
+        if (test.variants) {
+            EXPECT_EQ(stored[0].variants[0], (VornickWordPressMediaItemDescription::Variant { u"thumbnail", u"harbour-150x150.png", u"image/png", 150, 150 }));
+        }
+    }
 }
 
 } // namespace

@@ -246,10 +246,10 @@ public:
     {
         RecordedAnswer& answer = add("failedMedia"); answer.blogDescription = blog; answer.startOffset = startOffset; answer.error = error;
     }
-    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& properties,
+    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const VornickWordPressMediaItemDescription& stored,
         const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary& blog) override
     {
-        RecordedAnswer& answer = add("uploaded"); answer.blogDescription = blog; answer.dictionary = properties;
+        RecordedAnswer& answer = add("uploaded"); answer.blogDescription = blog; answer.dictionary = stored.dictionary();
     }
     void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&,
         const Dictionary& blog, const Error& error) override

@@ -189,11 +189,11 @@ public:
         answer.error = error;
         answer.startOffset = startOffset;
     }
-    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& properties,
+    void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const VornickWordPressMediaItemDescription& stored,
         const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary&) override
     {
         auto& answer = add("uploaded");
-        answer.dictionary = properties;
+        answer.dictionary = stored.dictionary();
     }
     void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary&,
         const Error& error) override

@@ -238,10 +238,10 @@ TEST(XMLRPCAgentSite, UploadsAnImageAndReportsTheSitesLimit)
     ASSERT_TRUE(on.waitForAnswers(1));
     ASSERT_EQ(on.answer(0).name, "uploaded") << on.answer(0).error;
     const Dictionary& uploaded = on.answer(0).dictionary;
-    auto identifier = uploaded.find(u"id");
+    auto identifier = uploaded.find(u"identifierUsedByBlogService");
     ASSERT_NE(identifier, uploaded.end());
     EXPECT_GT(identifier->second.integerValue(), 0);
-    EXPECT_TRUE(stringAt(uploaded, u"url").starts_with(site.url + u"/wp-content/uploads/"));
+    EXPECT_TRUE(stringAt(uploaded, u"remoteURLString").starts_with(site.url + u"/wp-content/uploads/"));
     EXPECT_TRUE(on.logHas(u"Upload successful (id="));
 
     // Listed with the others afterwards.

@@ -7,7 +7,8 @@
 // with quoted and unquoted attribute values. With `faults`, the page has
 // what pages found in the wild have, at random places the seed decides:
 // paragraphs, list items and cells left open, misnested formatting, stray
-// end tags, inline SVG and MathML, comments between rows, items and in the
+// end tags, character references without semicolons, tables without
+// TBODY, inline SVG and MathML, comments between rows, items and in the
 // head, and legacy presentational attributes and elements.
 #pragma once
 
@@ -74,6 +75,8 @@ inline std::string makeBenchmarkHTMLPage(const BenchmarkPageOptions& options)
             case 7:
                 if (options.faults && random() % 8 == 0)
                     out += "<font color=\"#800000\" face=Georgia>" + word() + "</font>";
+                else if (options.faults && random() % 6 == 0)
+                    out += word() + " &copy 2026 &amp more"; // references without semicolons
                 else
                     out += word();
                 break;

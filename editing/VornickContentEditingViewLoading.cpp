@@ -101,7 +101,7 @@ bool isFileScheme(const URL& url)
 // The file as read by its host (which the page loads too) or read now, its
 // text decoded once; none for a file with a byte-order mark, which tidy
 // never reads as the page does.
-std::shared_ptr<const LoadedDocument> textForTidy(const std::string& path, std::shared_ptr<const LoadedDocument> loaded = nullptr)
+std::shared_ptr<LoadedDocument> textForTidy(const std::string& path, std::shared_ptr<LoadedDocument> loaded = nullptr)
 {
     if (!loaded) {
         auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
@@ -820,47 +820,43 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // The check is the validation of the text the page will show: when it
     // finds nothing structural, the file loads as it is and the check's run
     // stands for the validation asked for when loading ends. Tidy's repair
-    // run, whose options only hold back changes (and their messages), is
-    // used only for a file the check finds broken. The main frame's check
-    // and repair run side by side while the page loads; the end of loading
-    // waits for the check, stops the repair of a sound page, and loads a
-    // broken page again from the repaired copy.
+    // is used only for a file the check finds broken; the check's own run
+    // writes it when tidy reads the file's bytes as they are, else it runs
+    // beside the check. Either way they run while the page loads; the end
+    // of loading waits for the check, stops the repair of a sound page, and
+    // loads a broken page again from the repaired copy.
     auto extension = url.pathExtension();
     std::optional<VornickContentEditingViewLoadState::Repair> repairBeside;
     bool checked = m_internals->loadState->takeFileToRepair(url, &repairBeside);
     if (!checked && !frame->parentFrame()) {
         // The bytes the host read already, which the page loads too, are
-        // not read again.
+        // not read again; else the file is read in the background. Tidy's
+        // check and repair start on its text unless its host started them.
         auto provided = m_internals->webView->providedLoadedDocument(*path);
-        VornickContentEditingViewLoadState::RepairRun repair;
-        if (provided && provided->repair().valid()) {
-            // The repair its host started ahead on the same file.
-            repair = [provided](std::stop_token stop) {
-                VornickContentEditingViewLoadState::Repair made;
-                if (auto ahead = VornickTakeTidyRepairAhead(*provided, stop)) {
-                    made.copy = std::move(ahead->copy);
-                    made.succeeded = ahead->succeeded;
-                    made.result = ahead->result;
-                    made.advisories = std::move(ahead->advisories);
-                }
-                return made;
-            };
-        } else if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
-            repair = [url, copy = *copy](std::stop_token stop) {
-                VornickContentEditingViewLoadState::Repair made;
-                made.copy = copy;
-                Error error;
-                made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, copy, &made.result, &made.advisories,
-                                                                                      &error, std::move(stop));
-                return made;
-            };
-        }
-        m_internals->loadState->startCheck(*frame, [path = *path, provided](std::stop_token stop)
-                                                               -> VornickContentEditingViewLoadState::Verdict {
+        auto textAhead = std::async(std::launch::async, [path = *path, provided] {
+            auto text = textForTidy(path, provided);
+            if (text && !text->check().valid()) {
+                VornickStartTidyValidationAhead(*text);
+                VornickStartTidyRepairAhead(*text);
+            }
+            return text;
+        }).share();
+        VornickContentEditingViewLoadState::RepairRun repair = [textAhead](std::stop_token stop) {
+            VornickContentEditingViewLoadState::Repair made;
+            auto text = textAhead.get();
+            if (auto ahead = text ? VornickTakeTidyRepairAhead(*text, stop) : std::nullopt) {
+                made.copy = std::move(ahead->copy);
+                made.succeeded = ahead->succeeded;
+                made.result = ahead->result;
+                made.advisories = std::move(ahead->advisories);
+            }
+            return made;
+        };
+        m_internals->loadState->startCheck(*frame, [textAhead](std::stop_token stop) -> VornickContentEditingViewLoadState::Verdict {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
             // does not is dropped.
-            auto text = textForTidy(path, provided);
+            auto text = textAhead.get();
             if (!text)
                 return {};
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });

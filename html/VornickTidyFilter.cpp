@@ -191,6 +191,15 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
              "--custom-tags", "inline" };
 }
 
+std::vector<std::string> VornickTidyFilter::repairOptions()
+{
+    return { "--wrap", "0", "--tidy-mark", "no",
+        // Repair structure only: the user's content stays as written.
+        "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
+        "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
+        "--anchor-as-name", "no", "--fix-style-tags", "no" };
+}
+
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
                                                                      std::string standardInput, Error* outError,
                                                                      std::stop_token stop)
@@ -261,21 +270,96 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
     return resultOfValidationRun(*runValidation(toUTF8(htmlString)), advisories);
 }
 
+namespace {
+
+// A repair made ahead: its copy goes with it unless it was taken.
+struct RepairMadeAhead {
+    VornickTidyRepairAhead made;
+    // Made by the check's own run.
+    bool madeByTheCheck { false };
+    mutable std::atomic<bool> taken { false };
+
+    ~RepairMadeAhead()
+    {
+        if (!taken && made.copy)
+            (void)removeItem(*made.copy->fileSystemPath());
+    }
+};
+
+std::optional<URL> repairedCopyURLFor(const LoadedDocument& document)
+{
+    auto extension = document.url().pathExtension();
+    return vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
+}
+
+// Tidy's repair of the document's file into a copy of its own.
+std::shared_ptr<const void> repairOfDocument(const LoadedDocument& document, std::stop_token stop)
+{
+    auto copy = repairedCopyURLFor(document);
+    if (!copy || document.hasByteOrderMark()) {
+        if (copy)
+            (void)removeItem(*copy->fileSystemPath());
+        return nullptr;
+    }
+    auto repair = std::make_shared<RepairMadeAhead>();
+    repair->made.copy = copy;
+    // The encoding the file declares is looked for in its bytes as read.
+    repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document.url(), *copy, &repair->made.result,
+                                                                                  &repair->made.advisories, nullptr, std::move(stop),
+                                                                                  document.bytes());
+    return repair;
+}
+
+} // namespace
+
 void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 {
     std::stop_source stop;
     // The loaded document waits for its check before it goes.
     auto* document = &loaded;
-    auto run = std::async(std::launch::async, [document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
+    // When tidy reads the file's bytes as they are in UTF-8, the check's run
+    // writes the repaired copy too: one tidy run for both. Whether it does is
+    // known for sure once the text is decoded (it must be the bytes).
+    std::shared_ptr<RepairMadeAhead> repair;
+    auto sourcePath = loaded.url().fileSystemPath();
+    if (!loaded.repair().valid() && sourcePath && VornickTidyFilter::readsBytesAsDeclared(loaded.bytes(), loaded.syntax())) {
+        if (auto copy = repairedCopyURLFor(loaded)) {
+            repair = std::make_shared<RepairMadeAhead>();
+            repair->made.copy = std::move(copy);
+        }
+    }
+    auto run = std::async(std::launch::async, [document, stop = stop.get_token(), repair, sourcePath]() -> std::shared_ptr<const void> {
         // The patterns that classify tidy's messages are read and compiled
         // meanwhile, so that whoever reads the report finds them ready.
         auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
         // Tidy never reads a file with a byte-order mark as the page does.
-        if (document->hasByteOrderMark() || document->decoded().utf8.empty())
+        const auto& text = document->decoded().utf8;
+        if (document->hasByteOrderMark() || text.empty())
             return nullptr;
-        return VornickTidyFilter::runValidation(document->decoded().utf8, stop);
+        if (!repair || text != document->bytes())
+            return VornickTidyFilter::runValidation(text, stop);
+        auto copyPath = *repair->made.copy->fileSystemPath();
+        auto validation = VornickTidyFilter::runValidation(text, stop, &copyPath);
+        repair->made.succeeded = VornickTidyFilter::finishRepairOfRun(
+            validation->ranToCompletion, validation->status, validation->report, *sourcePath, document->bytes(), copyPath,
+            &repair->made.result, &repair->made.advisories, nullptr);
+        repair->madeByTheCheck = true;
+        return validation;
     });
-    loaded.setCheck(run.share(), std::move(stop));
+    auto check = run.share();
+    loaded.setCheck(check, stop);
+    if (!repair)
+        return;
+    // The repair is the check's, once it ended; when the check could not make
+    // it after all, it is made when taken.
+    std::stop_source repairStop;
+    auto made = std::async(std::launch::deferred, [check, repair, document, stop = repairStop.get_token()]() -> std::shared_ptr<const void> {
+        check.wait();
+        if (repair->madeByTheCheck)
+            return repair;
+        return repairOfDocument(*document, stop);
+    });
+    loaded.setRepair(made.share(), std::move(repairStop));
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument& loaded,
@@ -290,22 +374,6 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAhe
     return std::static_pointer_cast<const VornickTidyFilter::ValidationRun>(check.get());
 }
 
-namespace {
-
-// A repair made ahead: its copy goes with it unless it was taken.
-struct RepairMadeAhead {
-    VornickTidyRepairAhead made;
-    mutable std::atomic<bool> taken { false };
-
-    ~RepairMadeAhead()
-    {
-        if (!taken && made.copy)
-            (void)removeItem(*made.copy->fileSystemPath());
-    }
-};
-
-} // namespace
-
 void VornickTidyFilter::lowerRepairThreadPriority()
 {
     lowerCurrentThreadPriority(RepairThreadNiceIncrement);
@@ -313,25 +381,14 @@ void VornickTidyFilter::lowerRepairThreadPriority()
 
 void VornickStartTidyRepairAhead(LoadedDocument& loaded)
 {
+    // The check started ahead makes it already.
+    if (loaded.repair().valid())
+        return;
     std::stop_source stop;
     // The loaded document waits for its repair before it goes.
     auto* document = &loaded;
-    auto run = VornickTidyFilter::startRepairThread<std::shared_ptr<const void>>([document, stop = stop.get_token()]() -> std::shared_ptr<const void> {
-        auto extension = document->url().pathExtension();
-        auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
-        if (!copy || document->hasByteOrderMark()) {
-            if (copy)
-                (void)removeItem(*copy->fileSystemPath());
-            return nullptr;
-        }
-        auto repair = std::make_shared<RepairMadeAhead>();
-        repair->made.copy = copy;
-        // The encoding the file declares is looked for in its bytes as read.
-        repair->made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(document->url(), *copy, &repair->made.result,
-                                                                                      &repair->made.advisories, nullptr, stop,
-                                                                                      document->bytes());
-        return repair;
-    });
+    auto run = VornickTidyFilter::startRepairThread<std::shared_ptr<const void>>(
+        [document, stop = stop.get_token()] { return repairOfDocument(*document, stop); });
     loaded.setRepair(std::move(run), std::move(stop));
 }
 
@@ -350,7 +407,8 @@ std::optional<VornickTidyRepairAhead> VornickTakeTidyRepairAhead(const LoadedDoc
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,
-                                                                                         std::stop_token stop)
+                                                                                         std::stop_token stop,
+                                                                                         const std::string* repairedCopyPath)
 {
     auto validation = std::make_shared<ValidationRun>();
     if (stop.stop_requested()) {
@@ -359,7 +417,12 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runVa
         return validation;
     }
     auto arguments = commonArguments();
-    arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
+    if (repairedCopyPath)
+        arguments.insert(arguments.end(), { "-q", "-utf8", "-o", *repairedCopyPath });
+    else
+        arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
+    auto options = repairOptions();
+    arguments.insert(arguments.end(), options.begin(), options.end());
     auto run = runTidy(arguments, utf8Text, nullptr, std::move(stop));
     validation->text = std::move(utf8Text);
     if (run) {
@@ -538,31 +601,53 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         return false;
 
     auto arguments = commonArguments();
-    arguments.insert(arguments.end(), { *encodingOption, "-q", "-o", *destinationPath, "--wrap", "0", "--tidy-mark", "no",
-        // Repair structure only: the user's content stays as written.
-        "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
-        "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
-        "--anchor-as-name", "no", "--fix-style-tags", "no", *sourcePath });
+    arguments.insert(arguments.end(), { *encodingOption, "-q", "-o", *destinationPath });
+    auto options = repairOptions();
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.push_back(*sourcePath);
     auto run = runTidy(arguments, {}, outError, std::move(stop));
     if (!run)
         return false;
-    if (!run->ranToCompletion)
-        return setError(outError, Error(VornickErrorDomain, VornickTidyFailedError, Dictionary { { u"status", Value(int64_t(run->status)) } }));
+    return finishRepairOfRun(run->ranToCompletion, run->status, run->standardError, *sourcePath, sourceBytes, *destinationPath,
+                             tidyResult, warningsAndErrors, outError);
+}
 
-    // Standard error was drained whole; it is parsed even when the caller
-    // wants no advisories, to tell output that did not parse.
+bool VornickTidyFilter::finishRepairOfRun(bool ranToCompletion, int status, const std::string& report, const std::string& sourcePath,
+                                          std::optional<std::string_view> sourceBytes, const std::string& destinationPath,
+                                          VornickTidyResultCode* tidyResult, std::vector<VornickValidationAdvisory>* warningsAndErrors,
+                                          Error* outError)
+{
+    if (tidyResult)
+        *tidyResult = VornickTidyResultCode::NotValidated;
+    if (!ranToCompletion)
+        return setError(outError, Error(VornickErrorDomain, VornickTidyFailedError, Dictionary { { u"status", Value(int64_t(status)) } }));
+
+    // The report was read whole; it is parsed even when the caller wants no
+    // advisories, to tell output that did not parse.
     size_t recognisedLines = 0;
-    auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines, allowsUserDefinedAttributes());
-    VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(run->status);
-    if (run->status > 0 && recognisedLines == 0)
+    auto advisories = parseTidyStandardErrorOutput(toUTF16(report), recognisedLines, allowsUserDefinedAttributes());
+    VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(status);
+    if (status > 0 && recognisedLines == 0)
         code = VornickTidyResultCode::NotValidated;
     if (tidyResult)
         *tidyResult = code;
     if (warningsAndErrors)
         *warningsAndErrors = std::move(advisories);
-    if (run->status >= 2)
+    if (status >= 2)
         return false;
-    return keepEncodingDeclarationsOfSource(*sourcePath, sourceBytes, *destinationPath, outError);
+    return keepEncodingDeclarationsOfSource(sourcePath, sourceBytes, destinationPath, outError);
+}
+
+bool VornickTidyFilter::readsBytesAsDeclared(std::string_view bytes, DocumentTextSyntax syntax)
+{
+    // Tidy reads a byte-order mark as no page does.
+    if (bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xFF\xFE"))
+        return false;
+    auto characterSet = VornickHTMLCharacterEncodingDetector().detectIANACharacterEncodingDeclarationInHTMLData(bytes);
+    if (!characterSet)
+        return false;
+    auto option = tidyEncodingOptionForCharacterSetName(encodingOfDeclaredCharacterSet(*characterSet, syntax), nullptr);
+    return option && *option == "-utf8";
 }
 
 std::u16string VornickTidyFilter::encodingOfDeclaredCharacterSet(std::u16string_view label, DocumentTextSyntax syntax)

@@ -61,8 +61,11 @@ public:
     struct ValidationRun;
     // Runs tidy on the calling thread; never null. A stop requested of
     // `stop` ends the run at once (tidy stopped, the run not run to completion).
+    // Given `repairedCopyPath`, the same run writes tidy's repair of the text
+    // there (in UTF-8), its report the same as without.
     static std::shared_ptr<const ValidationRun> runValidation(std::string utf8Text,
-                                                              std::stop_token stop = {});
+                                                              std::stop_token stop = {},
+                                                              const std::string* repairedCopyPath = nullptr);
     // The result of a run, its report read with the settings in force now.
     static VornickTidyResultCode resultOfValidationRun(const ValidationRun&, std::vector<VornickValidationAdvisory>& advisories);
     // A run's result as read once, with the AllowUserDefinedAttributes
@@ -96,6 +99,19 @@ public:
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
                                                    std::stop_token stop = {},
                                                    std::optional<std::string_view> sourceBytes = std::nullopt);
+    // What a run that wrote a repaired copy of a file made of it: true when
+    // tidy ended with status 0 or 1 and the copy keeps the file's own
+    // encoding declarations (put back as written); the result and the
+    // advisories as fixStructuralIssuesInHTMLFileAtURL gives them.
+    [[nodiscard]] static bool finishRepairOfRun(bool ranToCompletion, int status, const std::string& report,
+                                                const std::string& sourcePath, std::optional<std::string_view> sourceBytes,
+                                                const std::string& destinationPath, VornickTidyResultCode* tidyResult,
+                                                std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError);
+    // Whether tidy, reading the file's bytes as they are in UTF-8, reads
+    // them in the encoding the file declares (so that a validation run of
+    // its text can write its repaired copy too).
+    static bool readsBytesAsDeclared(std::string_view bytes, DocumentTextSyntax);
+
     // The encoding a page reads the character set it declares (`label`) in,
     // and so the one tidy reads and writes its file in: for HTML the web's
     // reading of the label (ISO-8859-1 and US-ASCII are windows-1252, a UTF-16
@@ -141,6 +157,10 @@ public:
     // The arguments shared by every run: English messages, and the HTML 5
     // elements tidy does not know declared, so they are no errors.
     static std::vector<std::string> commonArguments();
+    // The options of a repair, which keep the user's content as written
+    // (and hold back the messages of the changes they forbid). Validations
+    // run with them too, so that one run's report serves both.
+    static std::vector<std::string> repairOptions();
 
 private:
     struct TidyRun;

@@ -3,7 +3,9 @@
 // read the file, before it builds its window and editing view, so that tidy,
 // the slowest part of a save, starts at once. The loaded document keeps the
 // run; the load's check takes it from there. Tidy's repair of the file,
-// which a broken page waits for, starts ahead beside it likewise, in the
+// which a broken page waits for, is written by the same run when tidy reads
+// the file's bytes as they are (UTF-8 declared, and the text is the bytes):
+// one tidy run per load. Otherwise it starts ahead beside the check, in the
 // background (a sound page never uses it, and the check comes first).
 #pragma once
 
@@ -20,7 +22,8 @@ class LoadedDocument;
 
 // Runs VornickTidyFilter::runValidation of the document's decoded text on a
 // thread of its own (nothing for an empty text, or one with a byte-order
-// mark, which tidy never reads as the page does).
+// mark, which tidy never reads as the page does). When the run can write
+// the file's repaired copy too, it does, and that is the document's repair.
 void VornickStartTidyValidationAhead(LoadedDocument&);
 // The run started ahead on the document, once it ended: null when none was
 // started or it ran nothing. A stop requested of `stop` while it runs stops
@@ -30,8 +33,8 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAhe
 
 // Runs VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL of the
 // document's file into a temporary copy on a thread of its own (nothing for
-// a text with a byte-order mark). The copy goes with the document unless
-// the repair was taken.
+// a text with a byte-order mark), unless the check started ahead makes the
+// repair. The copy goes with the document unless the repair was taken.
 void VornickStartTidyRepairAhead(LoadedDocument&);
 struct VornickTidyRepairAhead {
     // Removed by whoever takes it.

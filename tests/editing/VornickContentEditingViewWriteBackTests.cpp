@@ -30,14 +30,15 @@ protected:
         EditingViewTest::TearDown();
     }
 
-    // Tidy's first validation run ("-e") waits for the prepared contents of
+    // Tidy's first validation run (a check, "-e", or a check that writes the
+    // repair too, "-utf8 -o") waits for the prepared contents of
     // `page` (at most `attempts` times 20 ms), notes in "seen" whether they
     // came, and runs `meanwhile`; its other runs are tidy's own.
     void installTidyThatWaitsForThePreparedWrite(const std::string& page, const std::string& meanwhile = "", int attempts = 250)
     {
         std::string script = "#!/bin/sh\n"
                              "[ -e '" + path("seen") + "' ] ||\n"
-                             "case \" $* \" in *\" -e \"*)\n"
+                             "case \" $* \" in *\" -e \"*|*\" -utf8 -o \"*)\n"
                              "  seen=no\n"
                              "  for i in $(seq " + std::to_string(attempts) + "); do\n"
                              "    if ls -a '" + m_folder + "' | grep -q '^\\." + page + "\\.tmp-'; then seen=yes; break; fi\n"

@@ -8,6 +8,7 @@
 #include "html/VornickTidyValidationAhead.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "tests/html/TidyRunLog.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -631,6 +632,59 @@ TEST_F(TidyFilter, ARepairStartedAheadIsTakenOnceAndItsCopyGoesWithItsDocumentUn
     }
     stoppedPage.reset();
     EXPECT_EQ(copies(), copiesBefore);
+}
+
+// A page's check and repair are one tidy run when tidy reads the file's
+// bytes as they are; otherwise the repair runs beside the check.
+TEST_F(TidyFilter, TheCheckStartedAheadWritesTheRepairWhenTidyReadsTheBytesAsTheyAre)
+{
+    brevanton::testing::TidyRunLog tidy;
+    ASSERT_TRUE(tidy.install(m_folder));
+    VornickTidyFilter::setTidyExecutablePath(tidy.executable());
+    struct Case {
+        const char* name;
+        std::string bytes;
+        size_t runs;
+        bool repaired;
+    };
+    const std::string body = "<title>t</title><p>one</b> two &copy 2026<table><tr><td>x</table></span>";
+    const Case cases[] = {
+        { "UTF-8", "<!DOCTYPE html><meta charset=utf-8>" + body + "<p>cafÃ©", 1, true },
+        { "windows-1252", "<!DOCTYPE html><meta charset=windows-1252>" + body + "<p>café", 2, true },
+        { "UTF-8 that does not decode", "<!DOCTYPE html><meta charset=utf-8>" + body + "<p>cafÿ", 2, true },
+        { "no declaration", "<!DOCTYPE html>" + body, 1, false },
+    };
+    for (const auto& [name, bytes, runs, repaired] : cases) {
+        SCOPED_TRACE(name);
+        tidy.clear();
+        std::string path = write("page.html", bytes);
+        auto page = LoadedDocument::create(path, bytes, FileStamp {}, DocumentTextSyntax::HTML);
+        VornickStartTidyValidationAhead(*page);
+        VornickStartTidyRepairAhead(*page);
+        auto check = VornickTidyValidationAheadOf(*page, {});
+        ASSERT_TRUE(check && check->ranToCompletion);
+        auto repair = VornickTakeTidyRepairAhead(*page, {});
+        page.reset();
+        EXPECT_EQ(tidy.started().size(), runs) << tidy.startedText();
+        ASSERT_TRUE(repair);
+        EXPECT_EQ(repair->succeeded, repaired);
+        if (!repaired)
+            continue;
+        // Made by the check, the repair's findings are the check's; its copy
+        // is the one a repair of the file alone makes.
+        auto copy = *repair->copy->fileSystemPath();
+        auto checked = VornickTidyFilter::readValidationRun(*check);
+        if (runs == 1) {
+            ASSERT_EQ(repair->advisories.size(), checked.advisories.size());
+            for (size_t i = 0; i < checked.advisories.size(); ++i)
+                EXPECT_EQ(repair->advisories[i].description(), checked.advisories[i].description());
+            EXPECT_EQ(repair->result, checked.code);
+        }
+        std::string alone = m_folder + "/alone.html";
+        ASSERT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(path), url(alone), nullptr, nullptr, nullptr));
+        EXPECT_EQ(readFile(copy).value_or("copy"), readFile(alone).value_or("alone"));
+        EXPECT_TRUE(removeItem(copy));
+    }
 }
 
 // A repair runs on a thread of its own below the check's priority, its tidy

@@ -321,14 +321,13 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     VornickTidyFilter::setTidyExecutablePath(tidy.executable());
     auto runs = [&] { return tidy.started().size(); };
 
-    // Sound, with a warning: the check and the repair start side by side;
-    // the check's findings are the validation's, and nothing waits for the repair.
+    // Sound, with a warning: one run checks the page and writes its repair;
+    // its findings are the validation's.
     ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
                                                           "<body><p foo=bar>text</p></body></html>\n"));
-    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("warned.html");
     ASSERT_TRUE(waitForValidation());
-    EXPECT_EQ(runs(), 2u);
+    EXPECT_EQ(runs(), 1u);
     EXPECT_EQ(tidy.runsOneAfterTheOther(), 1u);
     auto frame = view->mainFrame();
     EXPECT_EQ(frame->dataSource()->request().url(), url("warned.html"));
@@ -344,17 +343,15 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("warned.html"), std::nullopt, false, &errors));
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(runs(), 3u); // the direct validation above
+    EXPECT_EQ(runs(), 2u); // the direct validation above
 
-    // Broken: the check and the repair side by side, then the validation of
-    // the repaired text: three runs, two one after the other. The page
-    // loaded while tidy checked it is loaded again from the copy, and its
-    // loading ends once.
+    // Broken: the check that writes the repair, then the validation of the
+    // repaired text: two runs, one after the other. The page loaded while
+    // tidy checked it is loaded again from the copy, and its loading ends once.
     tidy.clear();
-    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("broken.html");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 3; }, 20));
-    EXPECT_EQ(runs(), 3u);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 2; }, 20));
+    EXPECT_EQ(runs(), 2u);
     EXPECT_EQ(tidy.runsOneAfterTheOther(), 2u);
     EXPECT_NE(view->mainFrame()->dataSource()->request().url(), url("broken.html"));
     EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("broken.html"));
@@ -364,19 +361,17 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInAR
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 1; }, 20));
     EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(runs(), 3u);
+    EXPECT_EQ(runs(), 2u);
 
-    // Broken, with a repair that would lose something: the check and the
-    // repair side by side, and nothing after them; the page is loaded once,
-    // and its findings are the check's.
+    // Broken, with a repair that would lose something: the one run, and
+    // nothing after it; the page is loaded once, and its findings are the check's.
     tidy.clear();
     recorder.clear();
-    ASSERT_TRUE(tidy.holdNextRunUntilAnotherStarts());
     load("misnested-bold.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(runs(), 2u);
+    EXPECT_EQ(runs(), 1u);
     EXPECT_EQ(tidy.runsOneAfterTheOther(), 1u);
     EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 1u);
     EXPECT_EQ(view->mainFrame()->dataSource()->request().url(), url("misnested-bold.html"));

@@ -611,10 +611,17 @@ void runModels(uint64_t seed, uint64_t rounds, ModelRunTotals& totals)
     }
 }
 
-TEST_F(VornickSyncEngineModelTests, RandomEditsSyncsAndFailuresLoseNothing)
+// The rounds are split into shards that run side by side, each over models
+// of its own: shard k starts at model (rounds / shards / RoundsPerModel) * k.
+constexpr uint64_t ModelShards = 4;
+
+class VornickSyncEngineModelShards : public VornickSyncEngineModelTests, public ::testing::WithParamInterface<uint64_t> { };
+
+TEST_P(VornickSyncEngineModelShards, RandomEditsSyncsAndFailuresLoseNothing)
 {
-    uint64_t rounds = environmentNumber("BREVANTON_SYNC_MODEL_ROUNDS", 2000);
-    uint64_t seed = environmentNumber("BREVANTON_SYNC_MODEL_SEED", 20261208);
+    uint64_t rounds = environmentNumber("BREVANTON_SYNC_MODEL_ROUNDS", 2000) / ModelShards;
+    uint64_t modelsPerShard = (rounds + RoundsPerModel - 1) / RoundsPerModel;
+    uint64_t seed = environmentNumber("BREVANTON_SYNC_MODEL_SEED", 20261208) + GetParam() * modelsPerShard;
     auto start = std::chrono::steady_clock::now();
     ModelRunTotals totals;
     runModels(seed, rounds, totals);
@@ -626,6 +633,8 @@ TEST_F(VornickSyncEngineModelTests, RandomEditsSyncsAndFailuresLoseNothing)
     EXPECT_GT(totals.conflicts, 0) << "the rounds never made a conflict";
     EXPECT_GT(totals.uploads, 0) << "the rounds never created a post on the server";
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, VornickSyncEngineModelShards, ::testing::Range<uint64_t>(0, ModelShards));
 
 // Models that once failed, each run whole whatever the environment says.
 TEST_F(VornickSyncEngineModelTests, ModelsThatOnceFailedLoseNothing)

@@ -7,6 +7,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "tests/InstrumentedBuild.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -18,8 +19,17 @@ namespace brevanton {
 
 inline const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
 
+// Shorter than the program's own longest wait for a validation (tidy's
+// timeout and 5 s), so that a wait for something that never comes fails.
+// A sanitizer's build runs several times slower, and several saves at once
+// on a busy machine took longer than that: there it only catches a hang.
+inline constexpr std::chrono::seconds brevantonRunTimeout { testsRunInstrumented ? 300 : 30 };
+// Pages of tens of megabytes take seconds on a quiet machine and over half
+// a minute on a busy one: for them the bound only catches a hang.
+inline constexpr std::chrono::seconds brevantonHugeInputRunTimeout { 300 };
+
 inline ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {},
-                                  std::string executable = BREVANTON_EXECUTABLE)
+                                  std::string executable = BREVANTON_EXECUTABLE, std::chrono::seconds timeout = brevantonRunTimeout)
 {
     ProcessLaunch launch;
     launch.executable = std::move(executable);
@@ -29,11 +39,7 @@ inline ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<s
         launch.environment[variable] = std::nullopt;
     for (auto& [name, value] : environment)
         launch.environment[name] = value;
-    // Shorter than the program's own longest wait for a validation (tidy's
-    // timeout and 5 s), so that a wait for something that never comes fails.
-    // A sanitizer's build runs several times slower, and several saves at once
-    // on a busy machine took longer than that: there it only catches a hang.
-    launch.timeout = std::chrono::seconds(testsRunInstrumented ? 300 : 30);
+    launch.timeout = timeout;
     Error error;
     auto result = Process::run(launch, &error);
     EXPECT_TRUE(result) << "brevanton could not be run";

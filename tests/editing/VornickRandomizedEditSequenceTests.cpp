@@ -493,7 +493,13 @@ protected:
     unsigned m_choices { 0 };
 };
 
-TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
+// The pages are split into shards that run side by side: shard k takes
+// every page whose index leaves k over when divided by the shard count.
+constexpr size_t EditSequenceShards = 3;
+
+class RandomizedEditSequenceShards : public RandomizedEditSequence, public ::testing::WithParamInterface<size_t> { };
+
+TEST_P(RandomizedEditSequenceShards, UndoAndRedoRestoreEveryStepOnRealPages)
 {
     RunLoop::main().useManualClock();
     static const char* const pages[] = { "html-pages/blog-post.html", "html-pages/legacy.html", "html-pages/malformed.html",
@@ -514,7 +520,7 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
     if (const char* switches = std::getenv("BREVANTON_EDIT_SEQUENCE_SUBSTITUTE_SWITCHES"))
         substituteSwitches = static_cast<unsigned>(std::strtoul(switches, nullptr, 10));
     std::vector<unsigned> applied;
-    for (size_t index = 0; index < std::size(pages); ++index) {
+    for (size_t index = GetParam(); index < std::size(pages); index += EditSequenceShards) {
         uint64_t seed = baseSeed + index;
         loadPage(pages[index]);
         view->undoManager()->removeAllActions();
@@ -534,5 +540,7 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
     for (size_t kind = 0; kind < applied.size(); ++kind)
         EXPECT_GT(applied[kind], 0u) << "step kind " << kind << " never applied";
 }
+
+INSTANTIATE_TEST_SUITE_P(Shards, RandomizedEditSequenceShards, ::testing::Range<size_t>(0, EditSequenceShards));
 
 } // namespace

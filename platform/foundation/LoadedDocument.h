@@ -10,8 +10,9 @@
 // The decoded text and the UTF-16 text are made on first use, once, by
 // whichever thread asks first; the others wait for it. The parse and the
 // check and the repair are futures their starters set (platform/web's
-// startParsingLoadedDocument, html's VornickStartTidyValidationAhead and
-// VornickStartTidyRepairAhead); they may use the document until it is
+// startParsingLoadedDocument, html's VornickStartTidyValidationAhead, whose
+// run makes the repair too where it can, and VornickStartTidyRepairAhead);
+// they may use the document until it is
 // destroyed, which stops the check and the repair and waits for all three.
 #pragma once
 

@@ -4,7 +4,6 @@
 
 #include "app/VornickApplicationDefaults.h"
 #include "app/VornickBundledStyleSheet.h"
-#include "app/VornickFileTreeEvent.h"
 #include "app/VornickInotifyFileTreeWatcher.h"
 #include "app/VornickKnownResourceFolders.h"
 #include "app/VornickPasteboardInspector.h"
@@ -21,6 +20,7 @@
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickFileTreeEvent.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
 

@@ -9,7 +9,6 @@
 // until the client releases its permissions. Main thread, except where noted.
 #pragma once
 
-#include "app/VornickAuthorizationFlowSession.h"
 #include "app/VornickContentEditingViewFileEntitlementDelegate.h"
 #include "app/VornickMediaFileInfoCache.h"
 #include "app/VornickTitledURL.h"
@@ -18,6 +17,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/URLHandoff.h"
 #include "platform/views/Responder.h"
+#include "toolkit/VornickAuthorizationFlowSession.h"
 #include "toolkit/VornickFileTreeWatcher.h"
 
 #include <functional>

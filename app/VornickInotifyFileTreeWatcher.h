@@ -4,7 +4,7 @@
 // loop. A scan reports everything in the tree as added, parents first.
 #pragma once
 
-#include "app/VornickFileTreeEvent.h"
+#include "toolkit/VornickFileTreeEvent.h"
 #include "toolkit/VornickFileTreeWatcher.h"
 
 #include <map>

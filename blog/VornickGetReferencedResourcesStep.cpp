@@ -1,12 +1,12 @@
 #include "blog/VornickGetReferencedResourcesStep.h"
 
-#include "app/VornickWebResourceCache.h"
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickWebResourceCache.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"

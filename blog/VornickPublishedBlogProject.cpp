@@ -1,6 +1,5 @@
 #include "blog/VornickPublishedBlogProject.h"
 
-#include "app/VornickFileTreeEvent.h"
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
@@ -11,6 +10,7 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickFileSnapshot.h"
+#include "toolkit/VornickFileTreeEvent.h"
 #include "toolkit/VornickLog.h"
 
 namespace brevanton {

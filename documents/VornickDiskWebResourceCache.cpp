@@ -8,7 +8,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLResponse.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 

@@ -9,7 +9,7 @@
 // never a row naming a missing or half-written one.
 #pragma once
 
-#include "app/VornickWebResourceCache.h"
+#include "documents/VornickWebResourceCache.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"

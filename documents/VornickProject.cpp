@@ -1,6 +1,5 @@
 #include "documents/VornickProject.h"
 
-#include "app/VornickFileTreeEvent.h"
 #include "documents/VornickProjectComponent.h"
 #include "documents/VornickProjectFolderWatcher.h"
 #include "documents/VornickProjectIndex.h"
@@ -15,6 +14,7 @@
 #include "platform/store/FetchRequest.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickErrors.h"
+#include "toolkit/VornickFileTreeEvent.h"
 #include "toolkit/VornickLog.h"
 
 #include <map>

@@ -6,7 +6,7 @@
 // editor that went away without unregistering is no longer found. Main thread.
 #pragma once
 
-#include "app/VornickProjectOrComponentEditor.h"
+#include "documents/VornickProjectOrComponentEditor.h"
 
 #include <memory>
 #include <vector>

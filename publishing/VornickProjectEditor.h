@@ -15,9 +15,9 @@
 // Main thread.
 #pragma once
 
+#include "documents/VornickProjectOrComponentEditor.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
-#include "app/VornickProjectOrComponentEditor.h"
 
 #include <functional>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 namespace brevanton {
 

@@ -11,9 +11,9 @@
 // Main thread only.
 #pragma once
 
-#include "app/VornickAuthorizationFlowSession.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+#include "toolkit/VornickAuthorizationFlowSession.h"
 
 #include <functional>
 #include <memory>

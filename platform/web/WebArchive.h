@@ -7,8 +7,8 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/net/WebResource.h"
 #include "platform/views/Pasteboard.h"
-#include "platform/web/WebResource.h"
 
 #include <memory>
 #include <vector>

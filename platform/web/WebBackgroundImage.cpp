@@ -2,10 +2,10 @@
 
 #include "platform/css/CSSComputedValues.h"
 #include "platform/foundation/URL.h"
+#include "platform/net/WebResource.h"
 #include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
-#include "platform/web/WebResource.h"
 
 #include <algorithm>
 

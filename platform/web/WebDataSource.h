@@ -5,8 +5,8 @@
 
 #include "platform/net/URLRequest.h"
 #include "platform/net/URLResponse.h"
+#include "platform/net/WebResource.h"
 #include "platform/web/WebArchive.h"
-#include "platform/web/WebResource.h"
 
 #include <memory>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "app/VornickFileTreeEvent.h"
 #include "app/VornickInotifyFileTreeWatcher.h"
+#include "toolkit/VornickFileTreeEvent.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"

@@ -5,7 +5,7 @@
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/Text.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 #include <gtest/gtest.h>
 

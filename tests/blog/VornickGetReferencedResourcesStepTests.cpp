@@ -3,12 +3,12 @@
 #include "tests/blog/LoopbackSyncStepTestSupport.h"
 #include "tests/platform/net/LoopbackHTTPServer.h"
 
-#include "app/VornickWebResourceCache.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "documents/VornickDiskWebResourceCache.h"
+#include "documents/VornickWebResourceCache.h"
 #include "platform/net/URLResponse.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 #include <gtest/gtest.h>
 

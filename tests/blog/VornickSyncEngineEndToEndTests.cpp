@@ -3,9 +3,9 @@
 // killed in the middle of a sync session.
 #include "tests/blog/SyncEngineTestSupport.h"
 
-#include "app/VornickWebResourceCache.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickSyncStepState.h"
+#include "documents/VornickWebResourceCache.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLResponse.h"
 #include "platform/store/ManagedObjectContext.h"

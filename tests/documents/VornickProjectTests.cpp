@@ -1,6 +1,5 @@
 #include "documents/VornickProject.h"
 
-#include "app/VornickFileTreeEvent.h"
 #include "documents/VornickProjectComponent.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
@@ -13,6 +12,7 @@
 #include "platform/store/PersistentStore.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickFileSnapshot.h"
+#include "toolkit/VornickFileTreeEvent.h"
 
 #include <gtest/gtest.h>
 

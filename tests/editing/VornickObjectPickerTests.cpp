@@ -2,7 +2,6 @@
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
-#include "app/VornickFileTreeEvent.h"
 #include "app/VornickStyleSheet.h"
 #include "documents/VornickKnownFileSet.h"
 #include "editing/VornickFragmentSetPicker.h"
@@ -21,6 +20,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickFileTreeEvent.h"
 #include "toolkit/VornickFileTreeWatcher.h"
 
 using namespace brevanton;

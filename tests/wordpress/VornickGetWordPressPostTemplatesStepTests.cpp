@@ -1,12 +1,12 @@
 #include "wordpress/VornickGetWordPressPostTemplatesStep.h"
 
-#include "app/VornickWebResourceCache.h"
 #include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
+#include "documents/VornickWebResourceCache.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"

@@ -4,7 +4,7 @@
 
 #include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/Text.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 

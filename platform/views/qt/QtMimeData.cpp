@@ -2,8 +2,8 @@
 
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/net/WebResource.h"
 #include "platform/web/WebArchive.h"
-#include "platform/web/WebResource.h"
 
 #include <QDropEvent>
 #include <QUrl>

@@ -1,9 +1,9 @@
 #include "platform/views/qt/QtPasteboardBridge.h"
 
+#include "platform/net/WebResource.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/qt/QtMimeData.h"
 #include "platform/web/WebArchive.h"
-#include "platform/web/WebResource.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QClipboard>

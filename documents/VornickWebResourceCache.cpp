@@ -1,8 +1,8 @@
-#include "app/VornickWebResourceCache.h"
+#include "documents/VornickWebResourceCache.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/net/URLResponse.h"
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 namespace brevanton {
 

@@ -1,4 +1,4 @@
-#include "app/VornickFileTreeEvent.h"
+#include "toolkit/VornickFileTreeEvent.h"
 
 #include "toolkit/VornickFileSnapshot.h"
 

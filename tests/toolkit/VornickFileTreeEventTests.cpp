@@ -1,4 +1,4 @@
-#include "app/VornickFileTreeEvent.h"
+#include "toolkit/VornickFileTreeEvent.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "toolkit/VornickFileSnapshot.h"

@@ -1,4 +1,4 @@
-#include "platform/web/WebResource.h"
+#include "platform/net/WebResource.h"
 
 #include "platform/foundation/TypeIdentifiers.h"
 

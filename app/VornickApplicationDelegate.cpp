@@ -75,6 +75,10 @@ bool isSameOrBelow(std::u16string_view key, std::u16string_view folderKey)
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::create(UserDefaults& defaults,
                                                                                const Bundle& bundle)
 {
+    static std::once_flag lookupInstalled;
+    std::call_once(lookupInstalled, [] {
+        VornickApplicationEnvironment::installLookup([]() -> std::shared_ptr<VornickApplicationEnvironment> { return shared(); });
+    });
     auto delegate = std::shared_ptr<VornickApplicationDelegate>(new VornickApplicationDelegate(defaults, bundle));
     std::weak_ptr<VornickApplicationDelegate> weak = delegate;
     delegate->m_settingsObservation = NotificationCenter::defaultCenter().addObserver(

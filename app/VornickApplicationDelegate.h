@@ -17,6 +17,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/URLHandoff.h"
 #include "platform/views/Responder.h"
+#include "toolkit/VornickApplicationEnvironment.h"
 #include "toolkit/VornickAuthorizationFlowSession.h"
 #include "toolkit/VornickFileTreeWatcher.h"
 
@@ -49,10 +50,9 @@ class Window;
 // document validates its source again.
 inline constexpr const char* VornickValidationPreferencesDidChangeNotification = "VornickValidationPreferencesDidChangeNotification";
 
-// Posted with the delegate as object when the working-offline setting changes.
-inline constexpr const char* VornickWorkingOfflineDidChangeNotification = "VornickWorkingOfflineDidChangeNotification";
-
-class VornickApplicationDelegate : public Responder, public VornickContentEditingViewFileEntitlementDelegate {
+class VornickApplicationDelegate : public Responder,
+                                   public VornickContentEditingViewFileEntitlementDelegate,
+                                   public VornickApplicationEnvironment {
 public:
     // Whether the program may read the file at a URL; the default allows every file.
     using FileAccessPolicy = std::function<bool(const URL&)>;
@@ -76,7 +76,9 @@ public:
     static std::shared_ptr<VornickApplicationDelegate> create();
     ~VornickApplicationDelegate() override;
 
-    // The delegate of Application::shared() when it is one of these; null otherwise.
+    // The delegate of Application::shared() when it is one of these; null
+    // otherwise. The first delegate made installs it as the lookup of
+    // VornickApplicationEnvironment::current().
     static std::shared_ptr<VornickApplicationDelegate> shared();
 
     // Start-up, in this order: registers the defaults, loads the built-in
@@ -85,10 +87,10 @@ public:
     // and shows the application icon the user chose.
     void applicationDidFinishLaunching();
 
-    UserDefaults& userDefaults() const { return m_userDefaults; }
+    UserDefaults& userDefaults() const override { return m_userDefaults; }
 
     // The user default "WorkingOffline": no blog syncs while it is on.
-    bool workingOffline() const;
+    bool workingOffline() const override;
 
     // Opens a URL a document refers to (a link the user opened) with the
     // desktop: http(s) in the web browser, mailto in the mail program. Any
@@ -162,7 +164,7 @@ public:
     // Holds the authorisation flow in progress (replacing an earlier one).
     // While one is held, the program listens for the address the browser
     // hands back to another `brevanton` process (URLHandoff).
-    void setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession>);
+    void setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession>) override;
     const std::shared_ptr<VornickAuthorizationFlowSession>& currentAuthorizationFlow() const { return m_currentAuthorizationFlow; }
     // A URL the desktop handed the program (its "brvn" scheme): resumes the
     // flow in progress with it, which then ends. False when no flow took it.

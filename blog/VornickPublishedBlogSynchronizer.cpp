@@ -1,7 +1,5 @@
 #include "blog/VornickPublishedBlogSynchronizer.h"
 
-#include "app/VornickApplicationDefaults.h"
-#include "app/VornickApplicationDelegate.h"
 #include "blog/VornickBlog.h"
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "blog/VornickBlogServiceSyncSession.h"
@@ -11,6 +9,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/UserDefaults.h"
+#include "toolkit/VornickApplicationEnvironment.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickObjectArchive.h"
 
@@ -35,8 +34,7 @@ bool hostMayBeReachable(VornickHostConnectionStatus status)
 // Minutes; 0 turns automatic syncing off.
 int64_t syncIntervalInMinutes()
 {
-    auto delegate = VornickApplicationDelegate::shared();
-    return VornickWordPressSyncInterval(delegate ? delegate->userDefaults() : UserDefaults::standard());
+    return VornickWordPressSyncInterval(VornickApplicationEnvironment::currentUserDefaults());
 }
 
 constexpr double firstAutomaticSyncDelay = 3.0;
@@ -76,8 +74,7 @@ std::shared_ptr<VornickBlogHostingAccount> VornickPublishedBlogSynchronizer::acc
 
 bool VornickPublishedBlogSynchronizer::workingOffline()
 {
-    auto delegate = VornickApplicationDelegate::shared();
-    return delegate && delegate->workingOffline();
+    return VornickApplicationEnvironment::currentlyWorkingOffline();
 }
 
 std::shared_ptr<VornickBlogServiceSyncSession> VornickPublishedBlogSynchronizer::currentSyncSession() const

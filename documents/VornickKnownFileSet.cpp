@@ -1,9 +1,9 @@
 #include "documents/VornickKnownFileSet.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
+#include "toolkit/VornickApplicationEnvironment.h"
 #include "toolkit/VornickEnduringFileReference.h"
 
 #include <algorithm>
@@ -101,43 +101,43 @@ void VornickKnownFileSet::writeToUserDefaults()
 
 namespace {
 
-struct DelegateFileSets {
-    std::weak_ptr<VornickApplicationDelegate> delegate;
+struct EnvironmentFileSets {
+    std::weak_ptr<VornickApplicationEnvironment> environment;
     std::shared_ptr<VornickKnownFileSet> knownBlogs;
     std::shared_ptr<VornickKnownFileSet> knownFragmentSetFiles;
     std::shared_ptr<VornickKnownFileSet> knownStyleSheetFiles;
 };
 
-std::shared_ptr<VornickKnownFileSet> knownFileSet(const std::shared_ptr<VornickApplicationDelegate>& delegate,
-                                                  std::shared_ptr<VornickKnownFileSet> DelegateFileSets::*member,
+std::shared_ptr<VornickKnownFileSet> knownFileSet(const std::shared_ptr<VornickApplicationEnvironment>& environment,
+                                                  std::shared_ptr<VornickKnownFileSet> EnvironmentFileSets::*member,
                                                   std::u16string_view key)
 {
     static std::mutex mutex;
-    static std::map<const VornickApplicationDelegate*, DelegateFileSets> sets;
+    static std::map<const VornickApplicationEnvironment*, EnvironmentFileSets> sets;
     std::lock_guard lock(mutex);
-    std::erase_if(sets, [](const auto& entry) { return entry.second.delegate.expired(); });
-    auto& entry = sets[delegate.get()];
-    entry.delegate = delegate;
+    std::erase_if(sets, [](const auto& entry) { return entry.second.environment.expired(); });
+    auto& entry = sets[environment.get()];
+    entry.environment = environment;
     if (!(entry.*member))
-        entry.*member = std::make_shared<VornickKnownFileSet>(delegate->userDefaults(), std::u16string(key));
+        entry.*member = std::make_shared<VornickKnownFileSet>(environment->userDefaults(), std::u16string(key));
     return entry.*member;
 }
 
 } // namespace
 
-std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<VornickApplicationDelegate>& delegate)
+std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<VornickApplicationEnvironment>& environment)
 {
-    return knownFileSet(delegate, &DelegateFileSets::knownBlogs, u"knownBlogs");
+    return knownFileSet(environment, &EnvironmentFileSets::knownBlogs, u"knownBlogs");
 }
 
-std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationDelegate>& delegate)
+std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationEnvironment>& environment)
 {
-    return knownFileSet(delegate, &DelegateFileSets::knownFragmentSetFiles, u"knownFragmentSets");
+    return knownFileSet(environment, &EnvironmentFileSets::knownFragmentSetFiles, u"knownFragmentSets");
 }
 
-std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationDelegate>& delegate)
+std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationEnvironment>& environment)
 {
-    return knownFileSet(delegate, &DelegateFileSets::knownStyleSheetFiles, u"knownStyleSheets");
+    return knownFileSet(environment, &EnvironmentFileSets::knownStyleSheetFiles, u"knownStyleSheets");
 }
 
 } // namespace brevanton

@@ -15,7 +15,7 @@
 namespace brevanton {
 
 class UserDefaults;
-class VornickApplicationDelegate;
+class VornickApplicationEnvironment;
 class VornickEnduringFileReference;
 
 class VornickKnownFileSet {
@@ -53,10 +53,10 @@ private:
 
 // The application's known blog files (user default "knownBlogs"), known
 // snippet set files ("knownFragmentSets") and known style sheet files
-// ("knownStyleSheets"), one set each per delegate, read from its user
+// ("knownStyleSheets"), one set each per environment, read from its user
 // defaults on first use.
-std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<VornickApplicationDelegate>&);
-std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationDelegate>&);
-std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationDelegate>&);
+std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<VornickApplicationEnvironment>&);
+std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationEnvironment>&);
+std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationEnvironment>&);
 
 } // namespace brevanton

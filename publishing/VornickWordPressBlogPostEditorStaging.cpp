@@ -11,6 +11,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "publishing/VornickMediaItemFileInfo.h"
 #include "toolkit/VornickDateFormatterExtensions.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
@@ -100,7 +101,7 @@ std::optional<URL> VornickWordPressBlogPostEditor::findReferencedFileInBlogMedia
                                                                 });
                                                             }));
     item->setObjectForKey(blog, u"blog");
-    if (auto info = item->mediaFileInfo()) {
+    if (auto info = vornick_mediaFileInfo(*item)) {
         item->ManagedObject::setValueForKey(Value(static_cast<int64_t>(info->pixelsWide())), u"pixelsWide");
         item->ManagedObject::setValueForKey(Value(static_cast<int64_t>(info->pixelsHigh())), u"pixelsHigh");
     }

@@ -13,6 +13,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
+#include "publishing/VornickMediaItemFileInfo.h"
 #include "publishing/VornickWordPressBlogEditorOperations.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
@@ -147,7 +148,7 @@ std::shared_ptr<const VornickMediaFileInfo> VornickWordPressPostView::attributeE
     if (!isImageSource(attribute, element))
         return nullptr;
     auto item = mediaItemOf(mediaItemOrVariantForValue(value, element));
-    return item ? item->mediaFileInfo() : nullptr;
+    return item ? vornick_mediaFileInfo(*item) : nullptr;
 }
 
 bool VornickWordPressPostView::attributeEditorOpenURLValue(const std::u16string& value, const DOMElement& element)

@@ -1,8 +1,5 @@
 #include "wordpress/VornickGetWordPressPostTemplatesStep.h"
 
-#include "documents/VornickProject.h"
-
-#include "app/VornickHTMLTree.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickBlogTemplateResourcePolicy.h"
@@ -23,14 +20,13 @@
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/URLResponse.h"
 #include "platform/net/URLSession.h"
-#include "platform/web/WebDataSource.h"
-#include "platform/web/WebFrame.h"
-#include "platform/web/WebView.h"
+#include "platform/net/WebResource.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickPasswordTransport.h"
 #include "toolkit/VornickTrash.h"
+#include "wordpress/VornickTemplatePageLoader.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgent.h"
 #include "wordpress/VornickWordPressIntegrator.h"
@@ -323,14 +319,20 @@ void VornickGetWordPressPostTemplatesStep::login()
     std::string body = "log=" + formEncoded(account->loginID()) + "&pwd=" + formEncoded(*password);
     request.setHTTPBody(Data(body.begin(), body.end()));
     auto loader = templateLoader();
+    if (!loader) {
+        loginFailed(u"The program loads no pages.");
+        return;
+    }
     awaitAnswer(u"to the login at " + loginURL->absoluteString());
-    loader->loadURLRequest(request, true, [weakThis, loginURL = *loginURL, startThroughHostQueue](const std::shared_ptr<WebView>& webView,
-                                                                                                 const std::optional<Error>&) {
+    loader->loadURLRequest(request, [weakThis, loginURL = *loginURL, startThroughHostQueue](const VornickLoadedTemplatePage&,
+                                                                                           const std::optional<Error>&) {
         auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock());
         if (!step || !step->active())
             return;
         step->answerArrived();
-        auto session = webView ? webView->urlSession() : URLSession::shared();
+        auto session = step->m_templateLoader ? step->m_templateLoader->urlSession() : nullptr;
+        if (!session)
+            session = URLSession::shared();
         auto storage = session->httpCookieStorage();
         auto cookies = storage ? storage->cookiesForURL(loginURL) : std::vector<HTTPCookie>();
         std::u16string names;
@@ -643,16 +645,15 @@ void VornickGetWordPressPostTemplatesStep::moveTemplateToTrash(const URL& destin
         log(u"Failed to move " + destinationURL.lastPathComponent() + u" to the Trash: " + error.localizedDescription());
 }
 
-std::shared_ptr<VornickHTMLTree> VornickGetWordPressPostTemplatesStep::templateLoader()
+std::shared_ptr<VornickTemplatePageLoader> VornickGetWordPressPostTemplatesStep::templateLoader()
 {
     if (m_templateLoader)
         return m_templateLoader;
-    m_templateLoader = VornickHTMLTree::create();
     auto policy = std::make_shared<VornickBlogTemplateResourcePolicy>(blog());
     auto* integrator = wordPressIntegrator();
     if (auto account = integrator ? std::dynamic_pointer_cast<VornickWordPressAccount>(integrator->account()) : nullptr)
         policy->addSiteURLString(account->rootURLString());
-    m_templateLoader->setResourceLoadPolicy([policy](const URLRequest& request) { return policy->requestToLoad(request); });
+    m_templateLoader = VornickTemplatePageLoader::make([policy](const URLRequest& request) { return policy->requestToLoad(request); });
     return m_templateLoader;
 }
 
@@ -661,45 +662,48 @@ void VornickGetWordPressPostTemplatesStep::fetchWithTemplateLoader(const URL& so
     URLRequest request(sourceURL, templateRequestTimeout);
     request.setValueForHTTPHeaderField(VornickBlogServiceAgent::userAgent(), u"User-Agent");
     std::weak_ptr<VornickSyncStepContainer> weakThis = weak_from_this();
+    auto loader = templateLoader();
+    if (!loader) {
+        log(u"Failed to load template: " + sourceURL.absoluteString() + u" (the program loads no pages)");
+        fetchEnded();
+        return;
+    }
     awaitAnswer(u"to the request for " + sourceURL.absoluteString());
-    templateLoader()->loadURLRequest(request, true, [weakThis, sourceURL, destinationURL](const std::shared_ptr<WebView>&,
-                                                                                          const std::optional<Error>& error) {
+    loader->loadURLRequest(request, [weakThis, sourceURL, destinationURL](const VornickLoadedTemplatePage& page,
+                                                                          const std::optional<Error>& error) {
         if (auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock()))
-            step->templateLoaderFinished(sourceURL, destinationURL, error);
+            step->templateLoaderFinished(sourceURL, destinationURL, page, error);
     });
 }
 
 void VornickGetWordPressPostTemplatesStep::templateLoaderFinished(const URL& sourceURL, const URL& destinationURL,
-                                                                  const std::optional<Error>& error)
+                                                                  const VornickLoadedTemplatePage& page, const std::optional<Error>& error)
 {
     if (!active())
         return;
     answerArrived();
-    auto loader = m_templateLoader;
-    auto webView = loader ? loader->webView() : nullptr;
-    auto dataSource = webView && webView->mainFrame() ? webView->mainFrame()->dataSource() : nullptr;
     if (error) {
         log(u"Failed to load template: " + sourceURL.absoluteString() + u" error=" + error->localizedDescription());
         fetchEnded();
         return;
     }
-    if (!dataSource || dataSource->data().empty()) {
+    if (page.data.empty()) {
         log(u"Failed to load template: " + sourceURL.absoluteString() + u" (no data)");
-    } else if (auto document = loader->document(); document && bodyIndicatesError404(*document)) {
+    } else if (page.document && bodyIndicatesError404(*page.document)) {
         log(u"Failed to load template: " + sourceURL.absoluteString() + u" (<body> indicates error404)");
         moveTemplateToTrash(destinationURL);
-    } else if (auto reason = reasonToRefuseAnswer(dataSource->response().get(), dataSource->data())) {
+    } else if (auto reason = reasonToRefuseAnswer(page.response.get(), page.data)) {
         log(u"Failed to load template: " + sourceURL.absoluteString() + u" (" + *reason + u")");
     } else {
-        writeTemplate(sourceURL, dataSource->response()->url(), dataSource->data(), destinationURL);
+        writeTemplate(sourceURL, page.response->url(), page.data, destinationURL);
     }
 
-    if (dataSource) {
-        auto& subresources = dataSource->subresources();
+    if (page.response) {
+        const auto& subresources = page.subresources;
         log(u"Stashing data for " + toUTF16(std::to_string(subresources.size())) + u" subresources...");
         auto blog = this->blog();
         auto cache = blog ? blog->webResourceCache() : nullptr;
-        const auto& successful = loader->successfullyLoadedURLStrings();
+        const auto& successful = page.successfullyLoadedURLStrings;
         for (auto& resource : subresources) {
             // Only what the site answered successfully: error pages are never kept.
             auto scheme = resource->url().scheme();

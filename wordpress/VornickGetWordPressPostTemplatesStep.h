@@ -36,7 +36,8 @@ namespace brevanton {
 
 class ManagedObject;
 class URLResponse;
-class VornickHTMLTree;
+class VornickTemplatePageLoader;
+struct VornickLoadedTemplatePage;
 class VornickPublishedBlog;
 class VornickWordPressBlog;
 class VornickWordPressIntegrator;
@@ -95,8 +96,10 @@ private:
     void receivedPage(const URL& requestedURL, const URL& destinationURL, const std::shared_ptr<URLResponse>&, const Data&, const Error&,
                       int redirectsLeft);
     void fetchWithTemplateLoader(const URL& sourceURL, const URL& destinationURL);
-    void templateLoaderFinished(const URL& sourceURL, const URL& destinationURL, const std::optional<Error>&);
-    std::shared_ptr<VornickHTMLTree> templateLoader();
+    void templateLoaderFinished(const URL& sourceURL, const URL& destinationURL, const VornickLoadedTemplatePage&,
+                                const std::optional<Error>&);
+    // Made on first use; null while the program installed no way to make one.
+    std::shared_ptr<VornickTemplatePageLoader> templateLoader();
     // Why the answer may not become a template, or none when it may.
     std::optional<std::u16string> reasonToRefuseAnswer(const URLResponse*, const Data&) const;
     // Writes the page (with a `base` added when it has none); logs the outcome.
@@ -118,7 +121,7 @@ private:
     std::deque<std::shared_ptr<ManagedObject>> m_postFormatsQueue;
     size_t m_numberOfPostFormats { 0 };
     std::shared_ptr<ManagedObject> m_activePostFormat;
-    std::shared_ptr<VornickHTMLTree> m_templateLoader;
+    std::shared_ptr<VornickTemplatePageLoader> m_templateLoader;
     bool m_loginSucceeded { false };
     std::u16string m_proxyDraftFormatIdentifier;
     std::optional<std::u16string> m_proxyDraftWordPressIdentifier;

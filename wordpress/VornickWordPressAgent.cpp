@@ -1,6 +1,5 @@
 #include "wordpress/VornickWordPressAgent.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "blog/VornickBlogServiceAgentDelegate.h"
 #include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "platform/foundation/Assertions.h"
@@ -9,6 +8,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLError.h"
+#include "toolkit/VornickApplicationEnvironment.h"
 #include "toolkit/VornickBase64.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickJSONWriter.h"
@@ -180,11 +180,11 @@ bool VornickWordPressAgent::beginInteractiveAuthenticationIfNeededForBlogWithDes
             if (completion)
                 completion(std::move(error));
         });
-    auto applicationDelegate = VornickApplicationDelegate::shared();
+    auto environment = VornickApplicationEnvironment::current();
     Error failure;
     if (VornickWordPressOAuth2Flow::clientIdentifier().empty())
         failure = Error(VornickHTTPErrorDomain, 401, u"No WordPress.com client identifier is set, so Brevanton cannot ask for an authorization.");
-    else if (!applicationDelegate)
+    else if (!environment)
         failure = Error(VornickHTTPErrorDomain, 401, u"The WordPress.com authorization needs the application to receive its answer.");
     else if (!vornick_openURLInWebBrowser(flow->authorizationURL()))
         failure = Error(VornickHTTPErrorDomain, 401, u"The WordPress.com authorization page could not be opened in the web browser.");
@@ -192,7 +192,7 @@ bool VornickWordPressAgent::beginInteractiveAuthenticationIfNeededForBlogWithDes
         RunLoop::main().perform([flow, failure] { flow->fail(failure); });
         return true;
     }
-    applicationDelegate->setCurrentAuthorizationFlow(flow);
+    environment->setCurrentAuthorizationFlow(flow);
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include "wordpress/VornickWordPressMediaItem.h"
 
-#include "app/VornickApplicationDelegate.h"
-#include "app/VornickMediaFileInfoCache.h"
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/Text.h"
@@ -153,22 +151,6 @@ std::shared_ptr<VornickObjectArchive> VornickWordPressMediaItem::archivalReprese
 void VornickWordPressMediaItem::awakeFromInsert()
 {
     ManagedObject::setValueForKey(Value(UUID().UUIDString()), u"uniqueIdentifier");
-}
-
-std::shared_ptr<const VornickMediaFileInfo> VornickWordPressMediaItem::mediaFileInfo() const
-{
-    auto url = resolvedLocalURL();
-    if (!url)
-        return nullptr;
-    if (auto delegate = VornickApplicationDelegate::shared())
-        return delegate->mediaFileInfoCache().infoForURL(*url, true);
-    return VornickMediaFileInfoCache().infoForURL(*url, true);
-}
-
-std::shared_ptr<const VornickMediaFileInfo> VornickWordPressMediaItemVariant::mediaFileInfo() const
-{
-    auto item = mediaItem();
-    return item ? item->mediaFileInfo() : nullptr;
 }
 
 } // namespace brevanton

@@ -7,7 +7,6 @@
 
 namespace brevanton {
 
-class VornickMediaFileInfo;
 class VornickWordPressBlog;
 class VornickWordPressMediaItem;
 
@@ -19,8 +18,6 @@ public:
     Dictionary propertyList() const;
     // The item's remote URL with the variant's file name as its last component.
     std::optional<URL> resolvedSourceURL() const;
-    // The item's.
-    std::shared_ptr<const VornickMediaFileInfo> mediaFileInfo() const;
 };
 
 class VornickWordPressMediaItem : public VornickProjectComponent {
@@ -39,10 +36,6 @@ public:
     std::optional<std::u16string> editURL() const;
     // "localURLString" as a URL when it has a scheme, else within the media folder.
     std::optional<URL> resolvedLocalURL() const;
-    // What is known of the local file (its pixel size), through the
-    // application's media file info cache when there is one; null when the
-    // file is missing or no image.
-    std::shared_ptr<const VornickMediaFileInfo> mediaFileInfo() const;
     std::shared_ptr<VornickWordPressMediaItemVariant> variantWithName(std::u16string_view name) const;
 
     // What the media library's image browser shows of the item.

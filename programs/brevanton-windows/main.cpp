@@ -7,6 +7,7 @@
 #include "app/VornickApplicationLaunch.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "platform/foundation/RunLoop.h"
+#include "publishing/VornickWebViewTemplatePageLoader.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
 
@@ -19,6 +20,8 @@ using namespace brevanton;
 int main(int argc, char** argv)
 {
     VornickTuneMemoryAllocation();
+    // Templates fetched through drafts load in a web view.
+    VornickWebViewTemplatePageLoader::install();
     std::vector<std::string> paths(argv + 1, argv + argc);
     if (paths.empty()) {
         std::fprintf(stderr, "Usage: brevanton-windows FILE-OR-ACCOUNT-FOLDER...\n");

@@ -42,6 +42,7 @@
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
+#include "publishing/VornickWebViewTemplatePageLoader.h"
 #include "toolkit/VornickNewlineConvention.h"
 
 #include <cctype>
@@ -516,6 +517,8 @@ int handOffAddress(const std::string& address)
 int main(int argc, char** argv)
 {
     VornickTuneMemoryAllocation();
+    // Templates fetched through drafts load in a web view.
+    VornickWebViewTemplatePageLoader::install();
     bool save = false;
     bool headless = false;
     bool reindex = false;

@@ -2,9 +2,8 @@
 
 #include "tests/blog/BlogModelTestSupport.h"
 #include "tests/blog/VornickSyncStepTestSupport.h"
-#include "tests/editing/ApplicationDelegateTestSupport.h"
+#include "tests/toolkit/ApplicationEnvironmentTestSupport.h"
 
-#include "app/VornickApplicationDefaults.h"
 #include "blog/VornickBlogServiceAgent.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
@@ -103,8 +102,8 @@ protected:
     {
         RunLoop::main().useManualClock();
         folder = createTemporaryDirectory("synchronizer").value();
-        delegate.install(folder + "/defaults.plist");
-        VornickRegisterApplicationDefaults(delegate->userDefaults());
+        environment.install(folder + "/defaults.plist");
+        environment->userDefaults().registerDefaults({ { VornickWordPressSyncIntervalDefaultsKey, Value(5) } });
         Error error;
         project = VornickProject::createWithNewProjectFileURL<SynchronizerTestProject>(
             URL::fileURLWithPath(folder + "/project.brevantontestproject", false), &error);
@@ -118,7 +117,7 @@ protected:
         project.reset();
         log.reset();
         SyncStepStatusRecorder::drainMainQueue();
-        delegate.remove();
+        environment.remove();
         RunLoop::main().useRealClock();
         EXPECT_TRUE(removeItem(folder));
     }
@@ -151,7 +150,7 @@ protected:
     bool logHas(std::u16string_view line) const { return log->text().find(line) != std::u16string::npos; }
 
     std::string folder;
-    testing::TestApplicationDelegate delegate;
+    testing::TestApplicationEnvironment environment;
     std::shared_ptr<SynchronizerTestProject> project;
     std::shared_ptr<VornickLog> log;
     TestSynchronizer* synchronizer { nullptr };
@@ -257,7 +256,7 @@ TEST_F(VornickPublishedBlogSynchronizerTests, AStoredPostIsQueuedWithItsBlogsDes
 
 TEST_F(VornickPublishedBlogSynchronizerTests, NothingStartsWhileWorkingOffline)
 {
-    delegate->setWorkingOffline(true);
+    environment->setWorkingOffline(true);
     EXPECT_FALSE(synchronizer->queueAutomaticSync());
     EXPECT_FALSE(synchronizer->queueSyncToUploadPostChanges(postDescription(u"A"), blogDescription(u"1"), Value(u"p1")));
     synchronizer->startManualSync(VornickSyncRequestNoModifiers);
@@ -269,16 +268,16 @@ TEST_F(VornickPublishedBlogSynchronizerTests, NothingStartsWhileWorkingOffline)
     synchronizer->cancelSyncSchedulingTimer();
     synchronizer->scheduleFirstAutomaticSyncFollowingIndexUpdate();
     EXPECT_FALSE(synchronizer->hasScheduledSyncTimer());
-    delegate->setWorkingOffline(false);
+    environment->setWorkingOffline(false);
 
     // A session that ends while working offline stays at the head of the
     // queue; going online again moves the queue on and plans the next sync.
     ASSERT_TRUE(synchronizer->queueManualSync());
     synchronizer->queueSyncSession(sessionWithWork(Type::UploadPostChanges));
-    delegate->setWorkingOffline(true);
+    environment->setWorkingOffline(true);
     finishCurrentSession();
     EXPECT_EQ(queuedTypes(), (std::vector<Type> { Type::Manual, Type::UploadPostChanges }));
-    delegate->setWorkingOffline(false);
+    environment->setWorkingOffline(false);
     drain();
     ASSERT_EQ(queuedTypes(), std::vector<Type> { Type::UploadPostChanges });
     EXPECT_EQ(synchronizer->currentSyncSession()->state(), State::Active);
@@ -352,7 +351,7 @@ TEST_F(VornickPublishedBlogSynchronizerTests, SyncsRecurAnIntervalAfterTheLastOn
     EXPECT_TRUE(synchronizer->syncSessionQueue().empty());
 
     // A longer interval moves the pending sync.
-    delegate->userDefaults().setInteger(10, VornickWordPressSyncIntervalDefaultsKey);
+    environment->userDefaults().setInteger(10, VornickWordPressSyncIntervalDefaultsKey);
     NotificationCenter::defaultCenter().post(VornickWordPressSyncIntervalPreferenceDidChangeNotification, nullptr);
     advance(5 * 60);
     EXPECT_TRUE(synchronizer->syncSessionQueue().empty());
@@ -364,7 +363,7 @@ TEST_F(VornickPublishedBlogSynchronizerTests, AnIntervalOfZeroTurnsAutomaticSync
 {
     synchronizer->scheduleFirstAutomaticSyncFollowingIndexUpdate();
     ASSERT_TRUE(synchronizer->hasScheduledSyncTimer());
-    delegate->userDefaults().setInteger(0, VornickWordPressSyncIntervalDefaultsKey);
+    environment->userDefaults().setInteger(0, VornickWordPressSyncIntervalDefaultsKey);
     NotificationCenter::defaultCenter().post(VornickWordPressSyncIntervalPreferenceDidChangeNotification, nullptr);
     EXPECT_FALSE(synchronizer->hasScheduledSyncTimer()) << "the pending timer is cancelled";
     synchronizer->scheduleAutomaticSyncAfterAcquiringConnection();
@@ -372,7 +371,7 @@ TEST_F(VornickPublishedBlogSynchronizerTests, AnIntervalOfZeroTurnsAutomaticSync
     advance(3600);
     EXPECT_TRUE(synchronizer->syncSessionQueue().empty());
 
-    delegate->userDefaults().setInteger(1, VornickWordPressSyncIntervalDefaultsKey);
+    environment->userDefaults().setInteger(1, VornickWordPressSyncIntervalDefaultsKey);
     synchronizer->scheduleAutomaticSyncAfterAcquiringConnection();
     advance(3.5);
     EXPECT_EQ(queuedTypes(), std::vector<Type> { Type::Automatic });
@@ -446,7 +445,7 @@ TEST_F(VornickPublishedBlogSynchronizerTests, NothingOutlivesTheSynchronizer)
     advance(10);
     integrator().setConnectionStatus(VornickHostConnectionStatus::Unreachable);
     drain();
-    delegate->setWorkingOffline(true);
+    environment->setWorkingOffline(true);
     EXPECT_EQ(session->state(), State::Completed);
     EXPECT_TRUE(synchronizer->syncSessionQueue().empty());
 }

@@ -1,7 +1,7 @@
 #include "documents/VornickKnownFileSet.h"
 
-#include "app/VornickApplicationDelegate.h"
-#include "platform/foundation/Bundle.h"
+#include "tests/toolkit/ApplicationEnvironmentTestSupport.h"
+
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
@@ -89,16 +89,15 @@ TEST_F(VornickKnownFileSetTest, MalformedEntriesAreSkipped)
     EXPECT_EQ(set.fileReferences()[0]->path(), blogPath());
 }
 
-TEST_F(VornickKnownFileSetTest, TheDelegateHasOneSetOfEachKind)
+TEST_F(VornickKnownFileSetTest, TheEnvironmentHasOneSetOfEachKind)
 {
-    UserDefaults defaults(defaultsPath());
-    auto delegate = VornickApplicationDelegate::create(defaults, Bundle::main());
-    auto blogs = vornick_knownBlogs(delegate);
-    EXPECT_EQ(blogs, vornick_knownBlogs(delegate));
+    auto environment = std::make_shared<brevanton::testing::TestEnvironment>(defaultsPath());
+    auto blogs = vornick_knownBlogs(environment);
+    EXPECT_EQ(blogs, vornick_knownBlogs(environment));
     EXPECT_EQ(blogs->userDefaultsKey(), u"knownBlogs");
-    EXPECT_EQ(vornick_knownFragmentSetFiles(delegate)->userDefaultsKey(), u"knownFragmentSets");
-    EXPECT_NE(vornick_knownFragmentSetFiles(delegate), blogs);
+    EXPECT_EQ(vornick_knownFragmentSetFiles(environment)->userDefaultsKey(), u"knownFragmentSets");
+    EXPECT_NE(vornick_knownFragmentSetFiles(environment), blogs);
 
     blogs->registerFileReference(VornickEnduringFileReference::enduringReferenceToFileURL(URL::fileURLWithPath(blogPath(), false)));
-    EXPECT_EQ(defaults.arrayForKey(u"knownBlogs").size(), 1u);
+    EXPECT_EQ(environment->userDefaults().arrayForKey(u"knownBlogs").size(), 1u);
 }

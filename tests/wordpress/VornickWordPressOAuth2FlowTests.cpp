@@ -1,10 +1,8 @@
+#include "tests/toolkit/ApplicationEnvironmentTestSupport.h"
 #include "tests/wordpress/WordPressAgentTestSupport.h"
 
-#include "app/VornickApplicationDelegate.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/views/Application.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
@@ -43,8 +41,7 @@ protected:
         UserDefaults::standard().setObject(Value(root), VornickWordPressDotComOAuth2RootURLDefaultsKey);
         UserDefaults::standard().setObject(Value(u"4711"), VornickWordPressDotComOAuth2ClientIDDefaultsKey);
         vornick_setWebBrowserOpenerForTesting([this](const URL& url) { m_opened.push_back(url); });
-        m_applicationDelegate = VornickApplicationDelegate::create(UserDefaults::standard(), Bundle::main());
-        Application::shared().setDelegate(m_applicationDelegate);
+        m_environment.install(m_folder + "/defaults.plist");
 
         m_account->setRootURLString(u"https://wordpress.com");
         m_account->setLoginID(u"editor");
@@ -54,7 +51,7 @@ protected:
 
     void TearDown() override
     {
-        Application::shared().setDelegate(std::weak_ptr<Responder>());
+        m_environment.remove();
         vornick_setWebBrowserOpenerForTesting(nullptr);
         for (auto* key : { VornickWordPressDotComAPIRootURLDefaultsKey, VornickWordPressDotComOAuth2RootURLDefaultsKey,
                  VornickWordPressDotComOAuth2ClientIDDefaultsKey })
@@ -88,7 +85,7 @@ protected:
     }
 
     std::unique_ptr<LoopbackHTTPServer> m_server;
-    std::shared_ptr<VornickApplicationDelegate> m_applicationDelegate;
+    testing::TestApplicationEnvironment m_environment;
     std::vector<URL> m_opened;
 };
 
@@ -126,12 +123,12 @@ TEST_F(VornickWordPressOAuth2FlowTests, TheBrowserFlowStoresOneAuthorizationThat
     EXPECT_EQ(queryValue(page, u"code_challenge_method"), u"S256");
     std::u16string state = queryValue(page, u"state");
     EXPECT_GE(state.size(), 20u);
-    ASSERT_TRUE(m_applicationDelegate->currentAuthorizationFlow());
+    ASSERT_TRUE(m_environment->currentAuthorizationFlow());
 
     // Other URLs are left alone; the redirect resumes the flow, which ends.
-    EXPECT_FALSE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://other?code=x"))));
-    ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=the-code&state=" + state)));
-    EXPECT_FALSE(m_applicationDelegate->currentAuthorizationFlow());
+    EXPECT_FALSE(m_environment->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://other?code=x"))));
+    ASSERT_TRUE(m_environment->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=the-code&state=" + state)));
+    EXPECT_FALSE(m_environment->currentAuthorizationFlow());
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_TRUE(completions[0].isEmpty()) << completions[0];
 
@@ -164,7 +161,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, AnotherStateOrARefusalEndsTheFlowStoring
     std::vector<Error> completions;
     ASSERT_TRUE(m_agent->beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr,
         [&](Error error) { completions.push_back(std::move(error)); }));
-    ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://oauth2?code=the-code&state=forged"))));
+    ASSERT_TRUE(m_environment->resumeAuthorizationFlowWithURL(*URL::create(std::string("brvn://oauth2?code=the-code&state=forged"))));
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_FALSE(completions[0].isEmpty());
     EXPECT_EQ(m_server->requestCount(), 0u) << "no code exchange for a forged state";
@@ -173,7 +170,7 @@ TEST_F(VornickWordPressOAuth2FlowTests, AnotherStateOrARefusalEndsTheFlowStoring
     ASSERT_TRUE(m_agent->beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr,
         [&](Error error) { completions.push_back(std::move(error)); }));
     std::u16string state = queryValue(m_opened.back(), u"state");
-    ASSERT_TRUE(m_applicationDelegate->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=stale&state=" + state)));
+    ASSERT_TRUE(m_environment->resumeAuthorizationFlowWithURL(*URL::create(u"brvn://oauth2?code=stale&state=" + state)));
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !completions.empty(); }, 30));
     EXPECT_EQ(completions.size(), 1u);
     EXPECT_FALSE(completions[0].isEmpty());

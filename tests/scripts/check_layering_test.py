@@ -60,10 +60,10 @@ CLEAN_FILES = {
 
 
 class CheckLayeringTest(unittest.TestCase):
-    def run_check(self, extra_files=None):
+    def run_check(self, extra_files=None, cmake_lists=CMAKE_LISTS):
         with tempfile.TemporaryDirectory() as root:
             files = dict(CLEAN_FILES, **(extra_files or {}))
-            files["CMakeLists.txt"] = CMAKE_LISTS
+            files["CMakeLists.txt"] = cmake_lists
             for path, text in files.items():
                 os.makedirs(os.path.join(root, os.path.dirname(path)), exist_ok=True)
                 with open(os.path.join(root, path), "w", encoding="utf-8") as file:
@@ -71,8 +71,8 @@ class CheckLayeringTest(unittest.TestCase):
             result = subprocess.run([sys.executable, SCRIPT, root], capture_output=True, text=True)
             return result.returncode, result.stdout
 
-    def assert_fault(self, files, location, *words):
-        status, output = self.run_check(files)
+    def assert_fault(self, files, location, *words, cmake_lists=CMAKE_LISTS):
+        status, output = self.run_check(files, cmake_lists)
         self.assertEqual(status, 1, output)
         self.assertEqual(len(output.splitlines()), 1, output)
         self.assertTrue(output.startswith(location + ":"), output)
@@ -118,6 +118,17 @@ class CheckLayeringTest(unittest.TestCase):
                           "fuzz/ParserFuzzer.cpp:1", "program ParserFuzzer")
         self.assert_fault({"middle/Middle.h": "#include \"programs/tool/ToolSupport.h\"\n"},
                           "middle/Middle.h:1", "programs/tool/ToolSupport.h")
+
+    def test_a_library_kept_from_a_folder_never_reaches_it(self):
+        # top never uses base/inner and never includes base, which it depends on.
+        kept = CMAKE_LISTS.replace("brevanton_library(top DEPENDS",
+                                   "set(LOWER base/inner)\nbrevanton_library(top NEVER_USES ${LOWER} NEVER_INCLUDES base DEPENDS")
+        top = {"top/Top.cpp": "#include \"middle/Middle.h\"\n"}
+        self.assertEqual(self.run_check(top, kept), (0, ""))
+        self.assert_fault(dict(top, **{"tests/top/TopTests.cpp": "#include \"base/Base.h\"\n"}), "tests/top/TopTests.cpp:1",
+                          "the tests of top includes base/Base.h of base, which top never includes", cmake_lists=kept)
+        self.assert_fault(top, "CMakeLists.txt:1", "top depends on base/inner, which top must never use",
+                          cmake_lists=kept.replace("DEPENDS brevanton_middle", "DEPENDS brevanton_middle brevanton_base_inner"))
 
     def test_a_source_file_of_nothing_built_is_reported(self):
         self.assert_fault({"programs/other/main.cpp": ""}, "programs/other/main.cpp:1",

@@ -13,6 +13,7 @@
 #include "platform/views/SystemColors.h"
 #include "platform/views/Window.h"
 #include "publishing/VornickBlogLoginPanelView.h"
+#include "publishing/VornickProjectEditor.h"
 #include "toolkit/VornickPasswordTransport.h"
 #include "toolkit/VornickStringExtensions.h"
 #include "ui/VornickSendActionOnEditSecureTextField.h"
@@ -466,6 +467,7 @@ void VornickBlogLoginUIController::accountTypeChanged()
     updateAccountTypeControls();
     updateProtocolControls();
     canAttemptLoginDidChange();
+    accountWasEdited();
     if (auto window = m_view->window())
         (void)window->makeFirstResponder(hosted ? std::shared_ptr<Responder>(m_loginIDField) : std::shared_ptr<Responder>(m_hostURLField));
 }
@@ -483,6 +485,7 @@ void VornickBlogLoginUIController::protocolChanged()
         account->setRemoteEndpointURLString(std::nullopt);
     updateProtocolControls();
     canAttemptLoginDidChange();
+    accountWasEdited();
 }
 
 void VornickBlogLoginUIController::hostURLEdited()
@@ -497,6 +500,7 @@ void VornickBlogLoginUIController::hostURLEdited()
     account->setRootURLString(address);
     updateRemoteEndpointControls();
     canAttemptLoginDidChange();
+    accountWasEdited();
 }
 
 void VornickBlogLoginUIController::limitRequestRateToggled()
@@ -508,6 +512,7 @@ void VornickBlogLoginUIController::limitRequestRateToggled()
     account->setMaxRequestCount(limited ? std::optional<int64_t>(10) : std::nullopt);
     account->setMaxRequestTimeInterval(limited ? std::optional<double>(60.0) : std::nullopt);
     updateRequestRateControls();
+    accountWasEdited();
 }
 
 void VornickBlogLoginUIController::maxRequestParameterEdited()
@@ -518,13 +523,20 @@ void VornickBlogLoginUIController::maxRequestParameterEdited()
     // A value out of range is not taken: the account keeps the last good one.
     auto count = integerOfText(m_maxRequestCountField->stringValue());
     bool countIsGood = count && *count >= 1 && *count <= MaxRequestCountLimit;
-    if (countIsGood)
+    bool changed = false;
+    if (countIsGood && account->maxRequestCount() != count) {
         account->setMaxRequestCount(*count);
+        changed = true;
+    }
     auto interval = numberOfText(m_maxRequestTimeIntervalField->stringValue());
     bool intervalIsGood = interval && *interval >= 1 && *interval <= MaxRequestTimeIntervalLimit;
-    if (intervalIsGood)
+    if (intervalIsGood && account->maxRequestTimeInterval() != interval) {
         account->setMaxRequestTimeInterval(*interval);
+        changed = true;
+    }
     m_requestRateRangeLabel->setHidden(countIsGood && intervalIsGood);
+    if (changed)
+        accountWasEdited();
 }
 
 void VornickBlogLoginUIController::remoteEndpointURLEdited()
@@ -535,6 +547,7 @@ void VornickBlogLoginUIController::remoteEndpointURLEdited()
     std::u16string endpoint = trimmed(m_remoteEndpointField->stringValue());
     account->setRemoteEndpointURLString(endpoint.empty() ? std::nullopt : std::optional<std::u16string>(endpoint));
     canAttemptLoginDidChange();
+    accountWasEdited();
 }
 
 void VornickBlogLoginUIController::loginIDEdited()
@@ -544,6 +557,7 @@ void VornickBlogLoginUIController::loginIDEdited()
         return;
     account->setLoginID(trimmed(m_loginIDField->stringValue()));
     canAttemptLoginDidChange();
+    accountWasEdited();
 }
 
 void VornickBlogLoginUIController::loginIDEditingEnded()
@@ -565,6 +579,14 @@ void VornickBlogLoginUIController::passwordEdited()
     const Event* event = currentApplicationEvent();
     if (event && event->type() == EventType::KeyDown && vornick_isReturnOrEnterKey(event->characters()))
         login();
+}
+
+void VornickBlogLoginUIController::accountWasEdited()
+{
+    auto account = wordPressAccount();
+    auto project = account ? account->project() : nullptr;
+    if (auto editor = project ? VornickProjectEditor::projectEditorForProject(project) : nullptr)
+        editor->updateChangeCount();
 }
 
 void VornickBlogLoginUIController::showPasswordError(const std::u16string& message)
@@ -589,7 +611,8 @@ void VornickBlogLoginUIController::login()
     // The address and login go into the project file with the password in
     // the keychain: the next launch signs in with what was typed here.
     auto project = account->project();
-    if (project && !project->save(&error)) {
+    auto editor = project ? VornickProjectEditor::projectEditorForProject(project) : nullptr;
+    if (editor ? !editor->saveProjectIfEdited(&error) : project && !project->save(&error)) {
         showPasswordError(error.localizedDescription());
         return;
     }

@@ -2,8 +2,9 @@
 // WordPress account lives and how to log in (the kind of site, its address,
 // the login and the password; under "Advanced Settings" the protocol, a
 // request rate limit and a custom endpoint). It edits the account in place
-// as the user types and hands the login itself to its delegate (the first
-// sync window, or the account's properties popover).
+// as the user types, marking the account's open project editor changed, and
+// hands the login itself to its delegate (the first sync window, or the
+// account's properties popover).
 //
 // A password goes only where it may travel (toolkit/VornickPasswordTransport):
 // while the site's address or custom endpoint is plain http to another
@@ -156,6 +157,9 @@ private:
     void updateRequestRateControls();
     void updateTransportLabels();
     void canAttemptLoginDidChange();
+    // Marks the account's open project editor changed: its settings are
+    // saved at login, or when it closes.
+    void accountWasEdited();
     void showPasswordError(const std::u16string&);
 
     std::shared_ptr<VornickBlogLoginPanelView> m_view;

@@ -3,10 +3,12 @@
 #include "documents/VornickProject.h"
 #include "documents/VornickProjectComponent.h"
 #include "documents/VornickProjectComponentEditor.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "publishing/VornickProjectIndexingProgress.h"
 #include "platform/store/ManagedObjectModel.h"
 #include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLog.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <algorithm>
@@ -175,10 +177,31 @@ void VornickProjectEditor::attemptCloseIfNoWindowsShownAndNoComponentEditors()
     });
 }
 
+void VornickProjectEditor::updateChangeCount()
+{
+    ++m_changeCount;
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+}
+
+bool VornickProjectEditor::saveProjectIfEdited(Error* outError)
+{
+    if (!m_changeCount)
+        return true;
+    if (!m_project->save(outError))
+        return false;
+    m_changeCount = 0;
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+    return true;
+}
+
 void VornickProjectEditor::close()
 {
     if (m_closed)
         return;
+    Error error;
+    if (!saveProjectIfEdited(&error))
+        VornickGeneralLog(u"The settings of “" + m_project->projectFileURL().lastPathComponent() + u"” could not be saved: "
+                          + error.localizedDescription());
     m_closed = true;
     auto self = shared_from_this();
     std::erase(openEditors(), self);

@@ -8,8 +8,10 @@
 // The project editor's own window is never shown. When no component editor
 // of the project is left and none of its windows shows, the project editor
 // closes on the next turn and leaves the list of open projects, so the next
-// open reads the project again. Closing saves nothing: each window saves what
-// it keeps, and what a window discarded ("Don't Save") goes with the project.
+// open reads the project again. Closing saves no component: each window saves
+// what it keeps, and what a window discarded ("Don't Save") goes with the
+// project. The project file's own settings (the account's address, login,
+// protocol, limits), once changed in the editor, are saved when it closes.
 // The document that shows the project in windows of its own (the account's
 // first sync window) takes part in that rule as the editor's delegate.
 // Main thread.
@@ -50,6 +52,10 @@ public:
 
 class VornickProjectEditor : public VornickProjectOrComponentEditor, public std::enable_shared_from_this<VornickProjectEditor> {
 public:
+    // Posted with the editor as object when its change count changed, for
+    // the windows that show whether the project has unsaved settings.
+    static constexpr const char* DidChangeNotification = "VornickProjectEditorDidChangeNotification";
+
     using ComponentEditorOpener = std::function<std::shared_ptr<VornickProjectComponentEditor>(
         VornickProjectEditor&, const std::shared_ptr<VornickProjectComponent>&, Error*)>;
     // Registers (or, with an empty function, removes) the opener of the
@@ -87,7 +93,13 @@ public:
     // Closes on the next turn when no component editor is open, closing is
     // wanted and no window of the project shows.
     void attemptCloseIfNoWindowsShownAndNoComponentEditors();
-    // Leaves the open projects, unsaved changes and all.
+    // The project file's settings were changed (the login panel's edits).
+    void updateChangeCount();
+    bool isDocumentEdited() const { return m_changeCount != 0; }
+    // Saves the project file when its settings changed since the last save.
+    [[nodiscard]] bool saveProjectIfEdited(Error*);
+    // Saves the edited project file (a failure is logged), then leaves the
+    // open projects, the components' unsaved changes and all.
     void close();
     // Shows the project's sync log through the delegate; nothing without one.
     void showSyncLog();
@@ -101,6 +113,7 @@ private:
     std::shared_ptr<VornickProject> m_project;
     std::weak_ptr<VornickProjectEditorDelegate> m_delegate;
     std::unique_ptr<VornickProjectIndexingProgress> m_indexingProgress;
+    int64_t m_changeCount { 0 };
     bool m_closed { false };
 };
 

@@ -6,6 +6,7 @@
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickKnownFileSet.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
 #include "ui/VornickSyncLogWindowController.h"
@@ -17,6 +18,7 @@
 #include "platform/views/Application.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
+#include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickLog.h"
@@ -194,6 +196,7 @@ void VornickWordPressAccountEditor::projectIndexIsReady()
 {
     if (m_closed)
         return;
+    updateKnownBlogReferencesForThisProject();
     // An account without blogs syncs first when the user logs in: an
     // automatic sync before that has no details to sign in with, and its
     // failure would take the login panel's place.
@@ -284,6 +287,41 @@ void VornickWordPressAccountEditor::addTitlesToTitleWall(const std::vector<Dicti
         if (!text.empty())
             m_firstSyncWindowController->addPostTitleToTitleWall(text);
     }
+}
+
+void VornickWordPressAccountEditor::updateKnownBlogReferencesForThisProject()
+{
+    auto delegate = VornickApplicationDelegate::shared();
+    if (m_closed || !delegate)
+        return;
+    auto knownBlogs = vornick_knownBlogs(delegate);
+    auto blogs = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"Blog");
+    bool retitled = false;
+    for (const auto& object : blogs.value_or(ManagedObjects())) {
+        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
+        auto url = blog ? blog->sourceFileURL() : std::nullopt;
+        if (!url)
+            continue;
+        std::u16string title = blog->displayName();
+        if (auto known = knownBlogs->fileReferenceForURL(*url)) {
+            if (known->title() != title) {
+                known->setTitle(title);
+                retitled = true;
+            }
+        } else if (auto reference = VornickEnduringFileReference::enduringReferenceToFileURL(*url)) {
+            reference->setTitle(title);
+            knownBlogs->registerFileReference(std::move(reference));
+        }
+    }
+    if (retitled)
+        knownBlogs->writeToUserDefaults();
+}
+
+void VornickWordPressAccountEditor::blogServiceIntegratorReceivedBlogDescriptions(VornickBlogServiceIntegrator&,
+    const std::vector<Dictionary>&)
+{
+    // The integrator made the blogs it was told of before telling.
+    updateKnownBlogReferencesForThisProject();
 }
 
 void VornickWordPressAccountEditor::blogServiceIntegratorReceivedPostDescriptions(VornickBlogServiceIntegrator&,

@@ -93,6 +93,11 @@ public:
     // saved with the post's file and the index), else queues a sync that
     // uploads it. False with the error when nothing was marked or queued.
     [[nodiscard]] bool requestPublicationOfChangesToPost(VornickPublishedBlogPost&, Error*);
+    // Keeps the application's known blogs current: each blog of the account
+    // with a file is known by it, titled with the blog's name (the list is
+    // written to the defaults when a title changed or a blog was added).
+    // Done when the account opens and when a sync lists its blogs.
+    void updateKnownBlogReferencesForThisProject();
     // The addresses of the account's published posts, for URL completion.
     std::vector<std::u16string> vornick_URLStringsForCompletion() const;
 
@@ -112,6 +117,7 @@ public:
     const std::shared_ptr<VornickSyncLogWindowController>& syncLogWindowController() const { return m_syncLogWindowController; }
 
     // --- The integrator's delegate
+    void blogServiceIntegratorReceivedBlogDescriptions(VornickBlogServiceIntegrator&, const std::vector<Dictionary>&) override;
     void blogServiceIntegratorReceivedPostDescriptions(VornickBlogServiceIntegrator&, const std::vector<Dictionary>&, const Dictionary&,
                                                        int64_t startOffset, bool couldBeMore) override;
     void blogServiceIntegratorReceivedPageDescriptions(VornickBlogServiceIntegrator&, const std::vector<Dictionary>&, const Dictionary&,

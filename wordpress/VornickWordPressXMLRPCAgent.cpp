@@ -329,6 +329,23 @@ void VornickWordPressXMLRPCAgent::requestDidFailWithError(XMLRPCRequest& request
         call->invokeFailureBlockWithError(error);
 }
 
+bool VornickWordPressXMLRPCAgent::requestCanAuthenticateAgainstProtectionSpace(XMLRPCRequest& request, const URLProtectionSpace& space)
+{
+    if (!dynamic_cast<VornickWordPressXMLRPCRequest*>(&request))
+        return false;
+    say(log(), "XML-RPC authentication against protection space requested (method={}, protocol={}, host={}, port={}, isSecure={}, isProxy={})",
+        std::u16string(nameOfURLAuthenticationMethod(space.authenticationMethod)), space.protocol, space.host, space.port,
+        static_cast<int64_t>(space.isSecure), static_cast<int64_t>(space.isProxy));
+    return space.authenticationMethod == URLAuthenticationMethod::ServerTrust;
+}
+
+void VornickWordPressXMLRPCAgent::requestDidReceiveAuthenticationChallenge(XMLRPCRequest&, const URLAuthenticationChallenge&)
+{
+    // A trusted certificate was answered with its trust by the session; a
+    // refused one goes on without a credential, and so the call fails.
+    say(log(), "XML-RPC authentication challenge received");
+}
+
 // The site list.
 
 void VornickWordPressXMLRPCAgent::requestBlogDescriptions()

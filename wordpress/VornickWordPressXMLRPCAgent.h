@@ -119,6 +119,10 @@ public:
 
     void requestDidReceiveResponse(XMLRPCRequest&, const XMLRPCResponse&) override;
     void requestDidFailWithError(XMLRPCRequest&, const Error&) override;
+    // Logged; the agent takes part only in the server's trust, which it
+    // accepts exactly when the session trusted the certificate.
+    bool requestCanAuthenticateAgainstProtectionSpace(XMLRPCRequest&, const URLProtectionSpace&) override;
+    void requestDidReceiveAuthenticationChallenge(XMLRPCRequest&, const URLAuthenticationChallenge&) override;
 
     // Whether the error is the XML-RPC fault `code` (not an HTTP status).
     static bool isFault(const Error&, int64_t code);

@@ -1,7 +1,9 @@
 #include "wordpress/XMLRPCConnection.h"
 
 #include "html/VornickHTMLStringTextExtractor.h"
+#include "platform/foundation/Assertions.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
 #include "platform/net/URLError.h"
@@ -59,6 +61,52 @@ OperationQueue& XMLRPCConnection::parsingQueue()
     return *queue;
 }
 
+std::shared_ptr<XMLRPCResponse> XMLRPCConnection::sendSynchronousXMLRPCRequest(const XMLRPCRequest& xmlrpcRequest, Error* outError,
+    std::shared_ptr<URLSession> session)
+{
+    BREVANTON_ASSERT(RunLoop::isMainThread(), "A synchronous XML-RPC call waits on the main run loop");
+    if (!session)
+        session = URLSession::shared();
+    URLRequest request = xmlrpcRequest.request();
+    const URL url = request.url();
+    struct Outcome {
+        bool done { false };
+        Data data;
+        std::shared_ptr<URLResponse> response;
+        Error error;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    auto task = session->dataTask(std::move(request), [outcome](Data data, std::shared_ptr<URLResponse> response, Error error) {
+        *outcome = Outcome { true, std::move(data), std::move(response), std::move(error) };
+    });
+    task->resume();
+    // The session ends the load by the request's timeout; the wait outlasts it.
+    if (!RunLoop::main().runUntil([&] { return outcome->done; }, xmlrpcRequest.timeout() + 30)) {
+        task->cancel();
+        setError(outError, Error(URLErrorDomain, URLErrorTimedOut, u"The request timed out."));
+        return nullptr;
+    }
+    if (!outcome->error.isEmpty()) {
+        setError(outError, outcome->error);
+        return nullptr;
+    }
+    if (!outcome->response || !outcome->response->isHTTP()) {
+        setError(outError, Error(URLErrorDomain, URLErrorBadServerResponse, u"The server sent no HTTP response."));
+        return nullptr;
+    }
+    int status = static_cast<const HTTPURLResponse&>(*outcome->response).statusCode();
+    std::u16string body = toUTF16(std::string_view(reinterpret_cast<const char*>(outcome->data.data()), outcome->data.size()));
+    if (status > 399) {
+        setError(outError, replyFailure(VornickXMLRPCHTTPStatusErrorDomain, status, body, url));
+        return nullptr;
+    }
+    if (outcome->data.empty()) {
+        setError(outError, replyFailure(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, body, url));
+        return nullptr;
+    }
+    return std::make_shared<XMLRPCResponse>(std::make_shared<const Data>(std::move(outcome->data)));
+}
+
 XMLRPCConnection::XMLRPCConnection(std::shared_ptr<XMLRPCRequest> request, std::weak_ptr<XMLRPCConnectionDelegate> delegate,
     XMLRPCConnectionManager& manager, std::shared_ptr<URLSession> session)
     : m_request(std::move(request))
@@ -113,6 +161,7 @@ void XMLRPCConnection::loadEnded(Data data, std::shared_ptr<URLResponse> respons
         return;
     m_task.reset();
     const URL& url = m_currentRequest.url();
+    tellChallenges(URLAuthenticationChallenge::challengesOfLoad(url, response.get(), error));
     if (m_cancelled) {
         Error cancelled(URLErrorDomain, URLErrorCancelled, u"cancelled");
         cancelled.userInfo()[Error::URLKey] = Value(url.absoluteString());
@@ -147,6 +196,18 @@ void XMLRPCConnection::loadEnded(Data data, std::shared_ptr<URLResponse> respons
                 connection->responseRead(response, status);
         });
     });
+}
+
+void XMLRPCConnection::tellChallenges(const std::vector<URLAuthenticationChallenge>& challenges)
+{
+    if (challenges.empty())
+        return;
+    auto protectedThis = shared_from_this();
+    for (const auto& challenge : challenges) {
+        auto delegate = m_delegate.lock();
+        if (delegate && delegate->requestCanAuthenticateAgainstProtectionSpace(*m_request, challenge.protectionSpace))
+            delegate->requestDidReceiveAuthenticationChallenge(*m_request, challenge);
+    }
 }
 
 bool XMLRPCConnection::followRedirect(const HTTPURLResponse& response)

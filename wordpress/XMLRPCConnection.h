@@ -15,11 +15,13 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Value.h"
+#include "platform/net/URLProtectionSpace.h"
 #include "platform/net/URLRequest.h"
 #include "platform/net/URLResponse.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
@@ -53,6 +55,14 @@ public:
     // of the main run loop, unless it was told the outcome already.
     void cancel();
 
+    // Sends the request and waits for its reply, running the main run loop
+    // meanwhile (main thread only). The reply read as XML-RPC; null with the
+    // error when the load failed or timed out, no HTTP response came, its
+    // status was 400 or more, or it brought no bytes. Redirects are not
+    // followed: a call carries its credentials only where it was addressed.
+    static std::shared_ptr<XMLRPCResponse> sendSynchronousXMLRPCRequest(const XMLRPCRequest&, Error*,
+        std::shared_ptr<URLSession> = nullptr);
+
     // The one queue on which every connection's replies are read, one at a time.
     static OperationQueue& parsingQueue();
 
@@ -62,6 +72,7 @@ private:
         std::shared_ptr<URLSession>);
     void start(URLRequest);
     void loadEnded(Data, std::shared_ptr<URLResponse>, Error);
+    void tellChallenges(const std::vector<URLAuthenticationChallenge>&);
     bool followRedirect(const HTTPURLResponse&);
     void responseRead(std::shared_ptr<XMLRPCResponse>, int status);
     void succeed(const XMLRPCResponse&);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/net/URLProtectionSpace.h"
 
 namespace brevanton {
 
@@ -26,6 +27,14 @@ public:
     // The reply's text, when there was one, is under XMLRPCConnection::BodyKey,
     // and a failure reason tells what the host sent.
     virtual void requestDidFailWithError(XMLRPCRequest&, const Error&) = 0;
+
+    // Before the outcome, for each demand for proof the call's load met
+    // (the server's certificate, an HTTP login): whether the delegate takes
+    // part in it; when it does, it then hears the challenge. The session
+    // settled it already: a refused certificate fails the call, an HTTP
+    // login is never answered.
+    virtual bool requestCanAuthenticateAgainstProtectionSpace(XMLRPCRequest&, const URLProtectionSpace&) { return false; }
+    virtual void requestDidReceiveAuthenticationChallenge(XMLRPCRequest&, const URLAuthenticationChallenge&) { }
 };
 
 } // namespace brevanton

@@ -2,6 +2,7 @@
 // only when the password may travel to the site and the keychain took it.
 #include "publishing/VornickBlogLoginUIController.h"
 
+#include "tests/publishing/ProjectEditorTestPeer.h"
 #include "tests/views/HelpPagesOpened.h"
 
 #include "blog/VornickBlogServiceSyncSession.h"
@@ -28,6 +29,8 @@
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace brevanton;
 
@@ -371,4 +374,59 @@ TEST_F(VornickBlogLoginUIControllerTests, ThePanelIsARoundedCardInTheThemesColou
     brevanton::testing::HelpPagesOpened opened;
     controller->showHelpTopic();
     EXPECT_EQ(opened.paths(), opened.onlyPageOf(u"connecting-to-wordpress"));
+}
+
+TEST_F(VornickBlogLoginUIControllerTests, EditsMarkTheOpenProjectChangedAndLoginOrClosingSavesThem)
+{
+    auto editor = VornickProjectEditorTestPeer::openEditorForProject(project);
+    int changes = 0;
+    auto observation = NotificationCenter::defaultCenter().addObserver(VornickProjectEditor::DidChangeNotification, editor.get(), nullptr,
+                                                                       [&](const Notification&) { ++changes; });
+    controller->advancedSettingsContainer()->setCollapsed(false);
+    struct Case {
+        const char* name;
+        std::function<void()> edit;
+    };
+    const Case cases[] = {
+        { "address", [&] { edit(controller->hostURLField(), u"https://blog.example.org"); } },
+        { "login", [&] { edit(controller->loginIDField(), u"editor"); } },
+        { "protocol", [&] { controller->protocolPopUpButton()->chooseItemAtIndex(VornickBlogLoginUIController::XMLRPCProtocolTag); } },
+        { "endpoint", [&] { edit(controller->remoteEndpointField(), u"https://blog.example.org/rpc.php"); } },
+        { "rate limit", [&] { ASSERT_TRUE(controller->limitRequestRateCheckbox()->performClick()); } },
+        { "request count", [&] { edit(controller->maxRequestCountField(), u"20"); } },
+    };
+    int expected = 0;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        test.edit();
+        EXPECT_EQ(changes, ++expected);
+        EXPECT_TRUE(editor->isDocumentEdited());
+    }
+    // A count out of range is not taken, and changes nothing.
+    edit(controller->maxRequestCountField(), u"0");
+    EXPECT_EQ(changes, expected);
+
+    auto reopen = [&] {
+        Error error;
+        auto reopened = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
+        EXPECT_TRUE(reopened) << error;
+        return reopened ? reopened->wordPressAccount() : nullptr;
+    };
+    controller->passwordField()->editTextAsUser(Password);
+    controller->login();
+    EXPECT_EQ(delegate.logins, 1);
+    EXPECT_FALSE(editor->isDocumentEdited());
+    auto saved = reopen();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->remoteEndpointURLString(), u"https://blog.example.org/rpc.php");
+    EXPECT_EQ(saved->maxRequestCount(), 20);
+
+    // Edited and never logged in with: closing keeps the edit.
+    edit(controller->loginIDField(), u"author");
+    EXPECT_TRUE(editor->isDocumentEdited());
+    editor->close();
+    saved = reopen();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->loginID(), u"author");
 }

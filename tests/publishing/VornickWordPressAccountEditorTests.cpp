@@ -9,6 +9,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickKnownFileSet.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
@@ -22,6 +23,8 @@
 #include "platform/views/Application.h"
 #include "platform/views/Window.h"
 #include "publishing/VornickWordPressAccountEditor.h"
+#include "platform/foundation/Bundle.h"
+#include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickKeychain.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgent.h"
@@ -29,6 +32,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace brevanton {
 namespace {
@@ -260,6 +264,46 @@ TEST_F(WordPressAccountEditor, APublicationAskedForOfflineIsMarkedInTheStoredInd
 
     delegate->setWorkingOffline(false);
     UserDefaults::standard().removeObjectForKey(VornickWorkingOfflineDefaultsKey);
+    Application::shared().setDelegate(std::weak_ptr<Responder> {});
+}
+
+TEST_F(WordPressAccountEditor, TheAccountsBlogsAreKnownToTheApplicationByTheirNames)
+{
+    std::string folder = *createTemporaryDirectory("account-editor-known");
+    std::string defaultsFolder = *createTemporaryDirectory("account-editor-defaults");
+    folders.push_back(defaultsFolder);
+    UserDefaults defaults(defaultsFolder + "/defaults.plist");
+    auto delegate = VornickApplicationDelegate::create(defaults, Bundle::main());
+    Application::shared().setDelegate(delegate);
+    std::vector<std::shared_ptr<StandInBlogEditor>> blogEditors;
+    VornickProjectEditor::setComponentEditorOpener(u"Blog", [&](VornickProjectEditor&, const auto& blog, Error*) {
+        blogEditors.push_back(std::make_shared<StandInBlogEditor>(blog));
+        return blogEditors.back();
+    });
+    openAccount(folder, { u"Alpha", u"Beta" });
+    drain();
+
+    auto knownTitles = [&] {
+        // As the next launch reads them.
+        std::map<std::string, std::u16string> titles;
+        VornickKnownFileSet stored(defaults, u"knownBlogs");
+        for (const auto& reference : stored.fileReferences())
+            titles[std::filesystem::path(reference->path()).filename().string()] = reference->title();
+        return titles;
+    };
+    EXPECT_EQ(knownTitles(), (std::map<std::string, std::u16string> { { "Alpha.brevantonwordpressblog", u"Alpha" },
+                                                                       { "Beta.brevantonwordpressblog", u"Beta" } }));
+
+    // A sync that lists the blogs retitles them; none is known twice.
+    auto blogs = vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
+    for (const auto& object : blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(object);
+        if (blog->title() == u"Beta")
+            blog->setTitle(u"Beta Notes");
+    }
+    editor->blogServiceIntegratorReceivedBlogDescriptions(project->integrator(), {});
+    EXPECT_EQ(knownTitles(), (std::map<std::string, std::u16string> { { "Alpha.brevantonwordpressblog", u"Alpha" },
+                                                                       { "Beta.brevantonwordpressblog", u"Beta Notes" } }));
     Application::shared().setDelegate(std::weak_ptr<Responder> {});
 }
 

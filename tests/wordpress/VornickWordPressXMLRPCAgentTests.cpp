@@ -15,6 +15,7 @@
 #include "wordpress/VornickWordPressAgentDelegate.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 #include "wordpress/VornickWordPressMediaItem.h"
+#include "wordpress/VornickWordPressXMLRPCRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -452,6 +453,34 @@ TEST_F(VornickWordPressXMLRPCAgentTest, SiteListEndsOnceWhateverTheHostAnswers)
     EXPECT_EQ(recorder.answers[6].name, "failedBlogs");
     EXPECT_TRUE(recorder.answers[6].error.is(VornickErrorDomain, VornickAccountIncompleteError));
     EXPECT_EQ(server.requestCount(), sent);
+}
+
+TEST_F(VornickWordPressXMLRPCAgentTest, LoginsAndServerTrustAreLoggedAndOnlyTrustIsTakenPartIn)
+{
+    // A site behind an HTTP login: logged, never answered, the call fails.
+    TestHTTPResponse login = answer("<html><body>Log in first</body></html>", 401);
+    login.headers.emplace_back("WWW-Authenticate", "Basic realm=\"private\"");
+    script("wp.getUsersBlogs", { login });
+    agent->requestBlogDescriptions();
+    ASSERT_TRUE(waitForAnswers(1));
+    EXPECT_EQ(recorder.answers[0].name, "failedBlogs");
+    auto port = toUTF16(std::to_string(*URL::create(server.url("/"))->port()));
+    EXPECT_TRUE(logHas(u"XML-RPC authentication against protection space requested (method=HTTPBasic, protocol=http, host=127.0.0.1, port="
+                       + port + u", isSecure=0, isProxy=0)"))
+        << toUTF8(log->text());
+    EXPECT_FALSE(logHas(u"XML-RPC authentication challenge received"));
+
+    // A site's certificate, as the connection tells it after a TLS handshake.
+    VornickWordPressXMLRPCRequest request(*URL::create("https://blog.example/xmlrpc.php"));
+    XMLRPCRequest plain(*URL::create("https://blog.example/xmlrpc.php"));
+    URLAuthenticationChallenge trust;
+    trust.protectionSpace = { URLAuthenticationMethod::ServerTrust, u"https", u"blog.example", 443, true, false };
+    EXPECT_FALSE(agent->requestCanAuthenticateAgainstProtectionSpace(plain, trust.protectionSpace));
+    ASSERT_TRUE(agent->requestCanAuthenticateAgainstProtectionSpace(request, trust.protectionSpace));
+    agent->requestDidReceiveAuthenticationChallenge(request, trust);
+    EXPECT_TRUE(logHas(u"XML-RPC authentication against protection space requested (method=ServerTrust, protocol=https, host=blog.example, "
+                       u"port=443, isSecure=1, isProxy=0)"));
+    EXPECT_TRUE(logHas(u"XML-RPC authentication challenge received"));
 }
 
 TEST_F(VornickWordPressXMLRPCAgentTest, ListingsPageByWhatTheServerSent)

@@ -26,6 +26,20 @@ struct Outcome : XMLRPCConnectionDelegate {
     int calls { 0 };
     std::optional<XMLRPCResponse> response;
     Error error;
+    bool takesPartInLogins { false };
+    // What the delegate heard before the outcome, in order.
+    std::vector<std::u16string> heard;
+
+    bool requestCanAuthenticateAgainstProtectionSpace(XMLRPCRequest&, const URLProtectionSpace& space) override
+    {
+        EXPECT_EQ(calls, 0);
+        heard.push_back(u"space " + std::u16string(nameOfURLAuthenticationMethod(space.authenticationMethod)));
+        return takesPartInLogins;
+    }
+    void requestDidReceiveAuthenticationChallenge(XMLRPCRequest&, const URLAuthenticationChallenge& challenge) override
+    {
+        heard.push_back(u"challenge " + std::u16string(nameOfURLAuthenticationMethod(challenge.protectionSpace.authenticationMethod)));
+    }
 
     void requestDidReceiveResponse(XMLRPCRequest&, const XMLRPCResponse& received) override
     {
@@ -198,6 +212,87 @@ TEST_F(XMLRPCConnectionTest, RedirectsCarryTheCallOnlyOnTheSameHost)
     EXPECT_EQ(elsewhere->error.userInfo().at(XMLRPCConnection::LocationKey), Value(u"http://localhost:1/xmlrpc.php"));
     EXPECT_EQ(server.requestCount(), 3u);
     EXPECT_EQ(moved->calls + elsewhere->calls, 2);
+}
+
+TEST_F(XMLRPCConnectionTest, AnHTTPLoginIsToldToTheDelegateAndNeverAnswered)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest&) {
+        TestHTTPResponse response;
+        response.status = 401;
+        response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"private\"");
+        response.body = "<html><body>Log in first</body></html>";
+        return response;
+    });
+    auto declines = call(server.url("/xmlrpc.php"));
+    auto takesPart = call(server.url("/xmlrpc.php"));
+    takesPart->takesPartInLogins = true;
+    ASSERT_TRUE(waitForAll());
+
+    EXPECT_EQ(declines->heard, (std::vector<std::u16string> { u"space HTTPBasic" }));
+    EXPECT_EQ(takesPart->heard, (std::vector<std::u16string> { u"space HTTPBasic", u"challenge HTTPBasic" }));
+    for (auto& outcome : { declines, takesPart }) {
+        EXPECT_EQ(outcome->calls, 1);
+        EXPECT_TRUE(outcome->error.is(VornickXMLRPCHTTPStatusErrorDomain, 401)) << outcome->error;
+    }
+    // No second request carried a login.
+    EXPECT_EQ(server.requestCount(), 2u);
+    for (auto& request : server.requests())
+        EXPECT_EQ(request.header("Authorization"), "");
+}
+
+TEST(XMLRPCSynchronousCallTest, AnswersTheReplyOnlyWhenItCameWithBytesAndWithoutRefusal)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        TestHTTPResponse response;
+        if (request.target == "/ok")
+            response.body = "<?xml version=\"1.0\"?><methodResponse><params><param><value><int>7</int></value></param></params></methodResponse>";
+        else if (request.target == "/fault-403")
+            response.status = 403, response.body = faultReply;
+        else if (request.target == "/page-500")
+            response.status = 500, response.body = "<html><body>Broken</body></html>";
+        else if (request.target == "/html")
+            response.body = "<html><body>Maintenance</body></html>";
+        else if (request.target == "/moved")
+            return TestHTTPResponse::redirect(301, "http://localhost:1/xmlrpc.php");
+        return response;
+    });
+    struct Case {
+        const char* target;
+        bool answered;
+        std::optional<Value> object;
+        std::string errorDomain;
+        int64_t errorCode;
+    };
+    const Case cases[] = {
+        { "/ok", true, Value(int64_t(7)), "", 0 },
+        { "/html", true, std::nullopt, "", 0 },
+        { "/fault-403", false, std::nullopt, VornickXMLRPCHTTPStatusErrorDomain, 403 },
+        { "/page-500", false, std::nullopt, VornickXMLRPCHTTPStatusErrorDomain, 500 },
+        { "/empty", false, std::nullopt, VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError },
+        // Not followed: the reply is the redirect's own empty body.
+        { "/moved", false, std::nullopt, VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.target);
+        XMLRPCRequest request(*URL::create(server.url(test.target)));
+        request.setMethod(u"demo.answer", {});
+        Error error;
+        auto response = XMLRPCConnection::sendSynchronousXMLRPCRequest(request, &error);
+        ASSERT_EQ(static_cast<bool>(response), test.answered) << error;
+        if (response) {
+            EXPECT_EQ(response->hasObject(), test.object.has_value());
+            if (test.object) {
+                EXPECT_EQ(response->object(), *test.object);
+            }
+        } else {
+            EXPECT_TRUE(error.is(test.errorDomain, test.errorCode)) << error;
+        }
+    }
+    XMLRPCRequest unreachable(*URL::create("http://127.0.0.1:1/xmlrpc.php"));
+    Error error;
+    EXPECT_FALSE(XMLRPCConnection::sendSynchronousXMLRPCRequest(unreachable, &error));
+    EXPECT_EQ(error.domain(), URLErrorDomain) << error;
+    EXPECT_EQ(server.requestCount(), 6u);
 }
 
 TEST_F(XMLRPCConnectionTest, ADelegateThatIsGoneHearsNothing)

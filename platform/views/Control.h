@@ -25,7 +25,7 @@ public:
     void setEnabled(bool enabled);
 
     const Value& objectValue() const { return m_value; }
-    void setObjectValue(Value value);
+    virtual void setObjectValue(Value value);
     // The value as text (numbers in decimal), or the empty string.
     std::u16string stringValue() const;
     void setStringValue(std::u16string value) { setObjectValue(Value(std::move(value))); }

@@ -98,6 +98,19 @@ void TextField::setAttributedStringValue(AttributedString text)
     setNeedsDisplay(true);
 }
 
+void TextField::setObjectValue(Value value)
+{
+    Value::Type type = value.type();
+    Control::setObjectValue(std::move(value));
+    if (type != Value::Type::String && type != Value::Type::Integer && type != Value::Type::Real)
+        return;
+    std::u16string text = stringValue();
+    if (text == m_text.string())
+        return;
+    m_text = AttributedString(std::move(text));
+    m_textSize.valid = false;
+}
+
 void TextField::setTextString(std::u16string text)
 {
     setAttributedStringValue(AttributedString(std::move(text)));

@@ -29,6 +29,9 @@ public:
     void setAttributedStringValue(AttributedString);
     // Sets the text without attributes.
     void setTextString(std::u16string);
+    // A string or a number given as the value is the text the field shows
+    // (from then on without attributes); other values leave the text.
+    void setObjectValue(Value) override;
 
     // Shown, greyed, while the field is empty.
     const std::u16string& placeholderString() const { return m_placeholderString; }

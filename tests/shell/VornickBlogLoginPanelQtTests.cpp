@@ -3,6 +3,7 @@
 // error label under the password), the password typed through Qt's keys,
 // and an address in the clear refused before anything goes out.
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/ControlLabelsTestSupport.h"
 #include "tests/views/HelpPagesOpened.h"
 
 #include "blog/VornickBlogServiceSyncSession.h"
@@ -163,6 +164,19 @@ TEST_F(VornickBlogLoginPanelQtTests, ThePanelIsALightRoundedCardWhoseAdvancedSet
     QImage refused = picture();
     EXPECT_GT(reddishPixels(refused, underPassword), 20);
     EXPECT_GE(underPassword.top(), rectOf(*login->passwordField()).bottom()) << "under the field";
+}
+
+TEST_F(VornickBlogLoginPanelQtTests, NoLabelOfThePanelIsCutWithItsAdvancedSettingsClosedOrOpen)
+{
+    for (bool open : { false, true }) {
+        SCOPED_TRACE(open ? "advanced settings open" : "advanced settings closed");
+        if (open)
+            click(*login->advancedSettingsContainer()->disclosureButton());
+        ASSERT_EQ(login->advancedSettingsContainer()->isCollapsed(), !open);
+        size_t measured = 0;
+        EXPECT_EQ(brevanton::testing::cutControlLabels(*controller->window(), measured), std::vector<std::string>());
+        EXPECT_GT(measured, 0u);
+    }
 }
 
 TEST_F(VornickBlogLoginPanelQtTests, PlainHTTPToAnotherComputerIsRefusedBeforeAnyRequest)

@@ -1,6 +1,7 @@
 // The windows the Help and File menus open, measured as the desktop draws
 // them: every control's label fits the room the style leaves it.
 #include "tests/editing/ApplicationDelegateTestSupport.h"
+#include "tests/shell/ControlLabelsTestSupport.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
 
 #include "app/VornickApplicationDefaults.h"
@@ -9,13 +10,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
-#include "platform/views/GraphicsContext.h"
 #include "platform/views/Menu.h"
-#include "platform/views/SystemFonts.h"
 #include "platform/views/Window.h"
-#include "platform/views/qt/QtControlStyle.h"
-#include "platform/views/qt/QtConversions.h"
-#include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "shell/VornickApplicationShell.h"
 #include "ui/VornickLogWindowController.h"
@@ -68,26 +64,6 @@ protected:
         EXPECT_TRUE(top->submenu()->performActionForItemAtIndex(top->submenu()->indexOfItem(item.get())));
         settle();
     }
-    // The labels of the window's controls that do not fit, with their widths and rooms.
-    static std::vector<std::string> cutLabels(Window& window, size_t& measured)
-    {
-        GraphicsContext context;
-        window.contentView()->display(context);
-        QFont font = QtDrawCommandPainter::qtFont(*systemFontOfSize(0));
-        std::vector<std::string> cut;
-        for (const auto& command : context.commands()) {
-            if (command.kind != DrawCommand::Kind::Control || !command.control)
-                continue;
-            QRect box(QPoint(), qtRect(command.rect).toRect().size());
-            for (const auto& label : qtControlLabels(*command.control, command.text, box, font)) {
-                ++measured;
-                if (!label.fits())
-                    cut.push_back(label.text.toStdString() + " (" + std::to_string(label.width) + " in " + std::to_string(label.room.width()) + ")");
-            }
-        }
-        return cut;
-    }
-
     std::string folder;
     brevanton::testing::TestApplicationDelegate m_delegate;
     std::unique_ptr<VornickApplicationShell> shell;
@@ -125,7 +101,7 @@ TEST_F(WindowControlLabelsQt, NoControlOfTheWindowsTheMenusOpenHasItsLabelCut)
         auto window = test.open();
         ASSERT_TRUE(window);
         size_t measured = 0;
-        EXPECT_EQ(cutLabels(*window, measured), std::vector<std::string>());
+        EXPECT_EQ(brevanton::testing::cutControlLabels(*window, measured), std::vector<std::string>());
         if (test.name.starts_with("Preferences")) {
             EXPECT_GT(measured, 0u) << "the pane's controls";
         }

@@ -7,6 +7,7 @@
 // window draw their content.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
+#include "tests/shell/ControlLabelsTestSupport.h"
 
 #include "app/VornickPreferencesController.h"
 #include "blog/VornickBlogServiceIntegrator.h"
@@ -15,6 +16,7 @@
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "editing/VornickSourceLoupe.h"
+#include "editing/VornickToolbarItemViews.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -24,8 +26,10 @@
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/OutlineView.h"
+#include "platform/views/Popover.h"
 #include "platform/views/Screen.h"
 #include "platform/views/SpellingPanel.h"
+#include "platform/views/Toolbar.h"
 #include "platform/views/WordListSpellChecker.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtWindowBackend.h"
@@ -33,11 +37,13 @@
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogWindowOpening.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressPagePropertiesUIController.h"
 #include "publishing/VornickWordPressBlogEditor.h"
 #include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickBlogPostWindow.h"
+#include "shell/VornickEditorWindow.h"
 #include "shell/VornickMainMenu.h"
 #include "ui/VornickWebListView.h"
 #include "toolkit/VornickHostConnectionWatcher.h"
@@ -50,24 +56,76 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMargins>
 #include <QTest>
+#include <QWindow>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
+#include <set>
 
 namespace brevanton {
 namespace {
+
+// The geometry each top-level widget had when Qt first showed it.
+class FirstShownGeometries : public QObject {
+public:
+    std::optional<QRect> of(QWidget* widget) const
+    {
+        auto found = m_geometries.find(widget);
+        return found == m_geometries.end() ? std::nullopt : std::optional<QRect>(found->second);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* widget = event->type() == QEvent::Show ? qobject_cast<QWidget*>(object) : nullptr;
+        if (widget && widget->isWindow() && m_geometries.emplace(widget, widget->geometry()).second)
+            connect(widget, &QObject::destroyed, this, [this, widget] { m_geometries.erase(widget); });
+        return false;
+    }
+
+private:
+    std::map<QWidget*, QRect> m_geometries;
+};
 
 class WindowMenusQt : public ::testing::Test {
 public:
     // The window kinds, opened as the program opens them.
     std::shared_ptr<Window> blogWindow() const { return editor->window(); }
+    // The file of the fixture's folder in an editor window.
+    std::shared_ptr<Window> openEditorWindow(const std::string& name)
+    {
+        Error error;
+        auto opened = shell->openFile(folder + "/" + name, &error);
+        settle();
+        return opened ? opened->window() : nullptr;
+    }
     std::shared_ptr<Window> openPostWindow()
     {
         auto post = std::dynamic_pointer_cast<VornickBlogPost>(editor->postsWebListView()->representedObjectForRow(0));
         editor->openEditorForPost(post);
         settle();
         return shell->blogPostWindows().empty() ? nullptr : shell->blogPostWindows().front()->window();
+    }
+    // The properties popover of the open post window, as its toolbar button opens it.
+    std::shared_ptr<Window> openPostProperties()
+    {
+        if (shell->blogPostWindows().empty())
+            return nullptr;
+        auto& postWindow = *shell->blogPostWindows().front();
+        auto item = postWindow.window()->toolbar() ? postWindow.window()->toolbar()->itemWithIdentifier(VornickPostPropertiesToolbarItemIdentifier)
+                                                   : nullptr;
+        auto button = item ? std::dynamic_pointer_cast<Control>(item->view()) : nullptr;
+        if (!button || !button->performClick())
+            return nullptr;
+        settle();
+        auto* controller = postWindow.postPropertiesController();
+        return controller && controller->popover() ? controller->popover()->window() : nullptr;
     }
     std::shared_ptr<Window> openMediaLibrary()
     {
@@ -120,7 +178,7 @@ public:
 protected:
     void SetUp() override
     {
-        brevanton::testing::qtApplication();
+        brevanton::testing::qtApplication().installEventFilter(&firstShown);
         VornickInstallHTMLServices();
         AlertDriver::shared().reset();
         folder = createTemporaryDirectory("window-menus-qt").value();
@@ -156,6 +214,7 @@ protected:
         Application::shared().resetForTesting();
         AlertDriver::shared().reset();
         std::filesystem::remove_all(folder);
+        qApp->removeEventFilter(&firstShown);
     }
 
     ManagedObjectContext& context() { return *projectEditor->project()->index()->managedObjectContext(); }
@@ -238,6 +297,7 @@ protected:
         return std::any_of(texts.begin(), texts.end(), [&](const auto& text) { return text.find(part) != std::u16string::npos; });
     }
 
+    FirstShownGeometries firstShown;
     std::string folder;
     std::unique_ptr<VornickApplicationShell> shell;
     std::shared_ptr<VornickProjectEditor> projectEditor;
@@ -300,6 +360,84 @@ TEST_F(WindowMenusQt, EveryWindowShowsTheMenusWithWhatItCanActOnEnabledAndABlogW
         if (!isBlogWindow)
             window->performClose();
         settle();
+    }
+}
+
+// A window appears at its size, its menu bar above its content: nothing
+// it shows grows or moves it after it is on screen.
+TEST_F(WindowMenusQt, EveryWindowFirstShowsAtTheGeometryItKeeps)
+{
+    std::ofstream(folder + "/page.html") << "<!DOCTYPE html><title>Page</title><p>Text</p>\n";
+    struct Case {
+        const char* name;
+        std::function<std::shared_ptr<Window>(WindowMenusQt&)> open;
+    };
+    const Case cases[] = {
+        { "editor window", [](WindowMenusQt& test) { return test.openEditorWindow("page.html"); } },
+        { "blog window", [](WindowMenusQt& test) { return test.blogWindow(); } },
+        { "post window", [](WindowMenusQt& test) { return test.openPostWindow(); } },
+        { "media library", [](WindowMenusQt& test) { return test.openMediaLibrary(); } },
+        { "preferences", [](WindowMenusQt& test) { return test.openPreferences(); } },
+        { "general log", [](WindowMenusQt& test) { return test.openGeneralLog(); } },
+        { "about", [](WindowMenusQt& test) { return test.openAbout(); } },
+        { "spelling panel", [](WindowMenusQt& test) { return test.openSpellingPanel(); } },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto window = test.open(*this);
+        ASSERT_TRUE(window && window->isVisible());
+        auto* widget = widgetFor(*window);
+        ASSERT_TRUE(widget);
+        auto first = firstShown.of(widget);
+        ASSERT_TRUE(first) << "the widget was never shown";
+        EXPECT_EQ(first->size(), widget->size()) << "the window grew after it showed";
+        // The offscreen platform may shift a window at the screen's edge
+        // by the frame it gives it; nothing else moves it.
+        QMargins frame = widget->windowHandle() ? widget->windowHandle()->frameMargins() : QMargins();
+        QPoint moved = widget->geometry().topLeft() - first->topLeft();
+        EXPECT_LE(std::abs(moved.x()), frame.left()) << "moved by " << moved.x() << "," << moved.y();
+        EXPECT_LE(std::abs(moved.y()), frame.top()) << "moved by " << moved.x() << "," << moved.y();
+        if (widget->menuBar()) {
+            EXPECT_EQ(widget->menuBar()->geometry(), QRect(0, 0, widget->width(), widget->contentTop())) << "the bar spans the top";
+        }
+    }
+}
+
+// The blog's windows and the post's properties popover, measured as the
+// desktop's style draws them; the popover opens at its toolbar button, on
+// the screen, and the window behind keeps its picture.
+TEST_F(WindowMenusQt, NoControlOfTheBlogsWindowsIsCutAndThePropertiesPopoverLiesOnTheScreen)
+{
+    struct Case {
+        const char* name;
+        std::function<std::shared_ptr<Window>(WindowMenusQt&)> open;
+        bool hasControls;
+    };
+    const Case cases[] = {
+        { "blog window", [](WindowMenusQt& test) { return test.blogWindow(); }, true },
+        { "post window", [](WindowMenusQt& test) { return test.openPostWindow(); }, true },
+        { "properties popover", [](WindowMenusQt& test) { return test.openPostProperties(); }, true },
+        // Its items' browser and nothing else.
+        { "media library", [](WindowMenusQt& test) { return test.openMediaLibrary(); }, false },
+    };
+    Rect screen = Screen::mainScreen().frame();
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto window = test.open(*this);
+        ASSERT_TRUE(window && window->isVisible());
+        size_t measured = 0;
+        EXPECT_EQ(brevanton::testing::cutControlLabels(*window, measured), std::vector<std::string>());
+        EXPECT_EQ(measured > 0, test.hasControls) << "the window's controls";
+        EXPECT_TRUE(screen.containsRect(window->frame())) << "on the screen";
+        auto* widget = widgetFor(*window);
+        ASSERT_TRUE(widget);
+        QRect global(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(QRect(0, 0, static_cast<int>(screen.width()), static_cast<int>(screen.height())).contains(global))
+            << "its widget on the screen at " << global.x() << "," << global.y();
+        if (auto parent = window->parentWindow()) {
+            auto texts = paintedTexts(*parent);
+            EXPECT_FALSE(texts.empty()) << "the window behind keeps its picture";
+        }
     }
 }
 
@@ -403,6 +541,17 @@ TEST_F(WindowMenusQt, TheSourceWindowDrawsThePostsSource)
     for (const auto& text : paintedTexts(*window))
         drawn += text;
     EXPECT_NE(drawn.find(u"<title>Hello world! \u2013 Test Site</title>"), std::u16string::npos) << "the page's source is drawn";
+    // And seen: the window shows the source's text in its colours, not a bare fill.
+    QImage picture = widgetFor(*window)->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            colours.insert(picture.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 8u) << "the window shows " << colours.size() << " colours";
+    auto content = window->contentView();
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->frame().size, window->frame().size) << "the source fills the window";
 }
 
 } // namespace

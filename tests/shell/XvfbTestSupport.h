@@ -7,7 +7,9 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -275,6 +277,52 @@ struct XvfbServer {
             return at == std::string::npos ? 0 : std::atoi(output.c_str() + at + key.size() + 1);
         };
         return { value("WIDTH"), value("HEIGHT") };
+    }
+    // The window's place on the screen and size, as xdotool's
+    // "getwindowgeometry --shell" says them: x, y, width, height.
+    std::array<int, 4> windowGeometry(const std::string& window) const
+    {
+        auto output = xdotool(display, { "getwindowgeometry", "--shell", window }).standardOutput;
+        auto value = [&](const std::string& key) {
+            size_t at = output.find("\n" + key + "=");
+            return at == std::string::npos ? 0 : std::atoi(output.c_str() + at + key.size() + 2);
+        };
+        return { value("X"), value("Y"), value("WIDTH"), value("HEIGHT") };
+    }
+    // The colours (0xRRGGBB) of the window's pixels as the server shows
+    // them, row by row; empty when they cannot be read.
+    std::vector<uint32_t> picture(const std::string& window, int width, int height) const
+    {
+        std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> connection(xcb_connect(display.c_str(), nullptr), xcb_disconnect);
+        if (xcb_connection_has_error(connection.get()) || width <= 0 || height <= 0)
+            return {};
+        auto id = static_cast<xcb_drawable_t>(std::strtoul(window.c_str(), nullptr, 10));
+        std::unique_ptr<xcb_get_image_reply_t, void (*)(void*)> image(
+            xcb_get_image_reply(connection.get(),
+                                xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, id, 0, 0, static_cast<uint16_t>(width),
+                                              static_cast<uint16_t>(height), ~0u),
+                                nullptr),
+            std::free);
+        if (!image || xcb_get_image_data_length(image.get()) < width * height * 4)
+            return {};
+        // 24-bit depth in 32-bit units, blue first.
+        const uint8_t* bytes = xcb_get_image_data(image.get());
+        std::vector<uint32_t> colours(static_cast<size_t>(width) * height);
+        for (size_t index = 0; index < colours.size(); ++index)
+            colours[index] = (uint32_t(bytes[4 * index + 2]) << 16) | (uint32_t(bytes[4 * index + 1]) << 8) | bytes[4 * index];
+        return colours;
+    }
+    // How many colours the window shows below its top `skippedRows` (a
+    // menu bar): one for a window that draws nothing but its fill.
+    size_t coloursShown(const std::string& window, int skippedRows = 0) const
+    {
+        auto geometry = windowGeometry(window);
+        const int width = geometry[2];
+        auto colours = picture(window, width, geometry[3]);
+        std::set<uint32_t> distinct;
+        for (size_t index = static_cast<size_t>(std::max(0, skippedRows)) * width; index < colours.size(); ++index)
+            distinct.insert(colours[index]);
+        return distinct.size();
     }
     // Gives the window the size, asked again while it has another (a window
     // still settling on a busy machine may set its own); false when it never took it.

@@ -5,11 +5,14 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/FontMetrics.h"
+#include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace brevanton;
 
@@ -163,4 +166,38 @@ TEST(TextFieldTests, TheTextIsDrawnInABoxOfItsSizeAsTheTextAndTheFontsMetricsCha
     EXPECT_EQ(drawnTextSize(*field), (Size { 6, 9 }));
     FontMetricsProvider::setCurrent(nullptr);
     EXPECT_EQ(drawnTextSize(*field), abc);
+}
+
+TEST(TextFieldTests, AValueSetAsAControlsIsTheTextTheFieldDraws)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TextField&)> set;
+        std::u16string drawn;
+    };
+    const Case cases[] = {
+        { "string value", [](TextField& field) { field.setStringValue(u"wurd"); }, u"wurd" },
+        { "integer value", [](TextField& field) { field.setIntegerValue(42); }, u"42" },
+        { "object value", [](TextField& field) { field.setObjectValue(Value(u"ward")); }, u"ward" },
+        { "emptied", [](TextField& field) { field.setStringValue(u""); }, u"" },
+        { "neither text nor number", [](TextField& field) { field.setObjectValue(Value(Array {})); }, u"before" },
+    };
+    for (bool editable : { false, true }) {
+        for (const auto& test : cases) {
+            SCOPED_TRACE(std::string(test.name) + (editable ? ", editable" : ", label"));
+            auto field = std::make_shared<TextField>(Rect(0, 0, 200, 22));
+            field->setEditable(editable);
+            field->setTextString(u"before");
+            test.set(*field);
+            EXPECT_EQ(field->attributedStringValue().string(), test.drawn);
+            GraphicsContext context;
+            field->display(context);
+            std::u16string drawn;
+            for (const auto& command : context.commands()) {
+                if (command.kind == DrawCommand::Kind::Text)
+                    drawn += command.text;
+            }
+            EXPECT_EQ(drawn, test.drawn);
+        }
+    }
 }

@@ -12,8 +12,7 @@ namespace brevanton {
 
 void VornickBezelContentView::draw(const Rect&, GraphicsContext& context)
 {
-    // The rounded corners are the backdrop's shape; the recorder keeps its extent.
-    context.fillRect(bounds(), backdropColor());
+    context.fillRoundedRect(bounds(), CornerRadius, backdropColor());
 }
 
 std::shared_ptr<VornickBezel> VornickBezel::sharedContentEditingViewBezel()

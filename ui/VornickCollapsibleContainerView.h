@@ -49,8 +49,13 @@ public:
     void setCollapsed(bool);
     // The disclosure button's action: asks the delegate, then changes the state.
     void toggleExpansion();
+    // With animates, the disclosure button's change steps over 0.5 seconds
+    // of the run loop's clock (the state changes at once).
     bool animates() const { return m_animates; }
     void setAnimates(bool animates) { m_animates = animates; }
+    static constexpr double CollapseAnimationDuration = 0.5;
+    static constexpr const char* CollapseAnimationKey = "collapsed";
+    bool isAnimatingCollapse() const;
 
     double expandedHeight() const { return m_expandedHeight; }
     double collapsedHeight() const { return m_collapsedHeight; }
@@ -60,6 +65,8 @@ public:
     void setDelegate(VornickCollapsibleContainerViewDelegate* delegate) { m_delegate = delegate; }
 
 private:
+    void animateToCollapsed(bool);
+
     std::shared_ptr<Button> m_disclosureButton;
     std::shared_ptr<TextField> m_labelTextField;
     bool m_collapsed { false };

@@ -1,10 +1,14 @@
 #include "ui/VornickTransientBanner.h"
 
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/Window.h"
 
 namespace brevanton {
 
-VornickTransientBanner::~VornickTransientBanner() = default;
+VornickTransientBanner::~VornickTransientBanner()
+{
+    PropertyAnimator::stopAnimation(this, FadeAnimationKey);
+}
 
 std::shared_ptr<Window> VornickTransientBanner::window()
 {
@@ -37,35 +41,41 @@ void VornickTransientBanner::bannerOrderOutTimerFired()
     fadeOut();
 }
 
+bool VornickTransientBanner::isFading() const
+{
+    return PropertyAnimator::isAnimating(this, FadeAnimationKey);
+}
+
 void VornickTransientBanner::fadeOut()
 {
     cancelFadeOut();
-    if (m_fadeTimer)
+    if (isFading() || !m_window)
         return;
-    m_fadeTimer = Timer::scheduledTimer(FadeOutDuration, false,
-        Timer::weakBlock<VornickTransientBanner>(weak_from_this(), [](VornickTransientBanner& banner, Timer&) {
-            banner.fadeAnimationDidEnd();
-        }));
-}
-
-void VornickTransientBanner::fadeAnimationDidEnd()
-{
-    m_fadeTimer.invalidate();
-    if (m_window)
-        m_window->setAlphaValue(0.0);
-    orderOutImmediately();
+    // The window's alpha steps down with the run loop's clock; the banner
+    // orders out only when the fade ran to its end (a new showing stops it).
+    std::weak_ptr<Window> weakWindow = m_window;
+    std::weak_ptr<VornickTransientBanner> weakBanner = weak_from_this();
+    PropertyAnimator::animate(shared_from_this(), FadeAnimationKey, m_window->alphaValue(), 0.0, FadeOutDuration,
+        [weakWindow](double alpha) {
+            if (auto window = weakWindow.lock())
+                window->setAlphaValue(alpha);
+        },
+        [weakBanner](bool finished) {
+            if (auto banner = weakBanner.lock(); banner && finished)
+                banner->orderOutImmediately();
+        });
 }
 
 void VornickTransientBanner::stopFadeAnimation()
 {
-    m_fadeTimer.invalidate();
+    PropertyAnimator::stopAnimation(this, FadeAnimationKey);
     if (auto window = this->window())
         window->setAlphaValue(1.0);
 }
 
 void VornickTransientBanner::orderOutImmediately()
 {
-    m_fadeTimer.invalidate();
+    PropertyAnimator::stopAnimation(this, FadeAnimationKey);
     if (!m_window)
         return;
     m_window->orderOut();

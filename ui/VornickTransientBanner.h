@@ -2,8 +2,9 @@
 // for a moment (the bezel over the editor, the momentary tips). It owns its
 // window, built on first use from the layout named after the banner's class
 // (windowNibName), and knows how to fade the window out: a fade takes 0.5
-// seconds of the main run loop's clock and ends with the window ordered out
-// and opaque again, so the next showing starts visible.
+// seconds, the window's alpha stepping down on the main run loop's clock,
+// and ends with the window ordered out and opaque again, so the next
+// showing starts visible.
 #pragma once
 
 #include "platform/foundation/RunLoop.h"
@@ -19,6 +20,7 @@ class VornickTransientBanner : public std::enable_shared_from_this<VornickTransi
 public:
     static constexpr double FadeOutDelay = 1.0;
     static constexpr double FadeOutDuration = 0.5;
+    static constexpr const char* FadeAnimationKey = "alphaValue";
 
     virtual ~VornickTransientBanner();
     VornickTransientBanner(const VornickTransientBanner&) = delete;
@@ -32,7 +34,7 @@ public:
     bool isVisible() const;
     // Whether a fade is scheduled (the 1 second wait) or under way.
     bool hasPendingFadeOut() const { return static_cast<bool>(m_orderOutTimer); }
-    bool isFading() const { return static_cast<bool>(m_fadeTimer); }
+    bool isFading() const;
 
     // Cancels a pending fade, then starts the fade 1.0 second from now.
     void scheduleFadeOut();
@@ -52,11 +54,9 @@ protected:
 
 private:
     void bannerOrderOutTimerFired();
-    void fadeAnimationDidEnd();
 
     std::shared_ptr<Window> m_window;
     ScopedTimer m_orderOutTimer;
-    ScopedTimer m_fadeTimer;
 };
 
 } // namespace brevanton

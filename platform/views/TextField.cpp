@@ -3,10 +3,12 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/FontMetrics.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Shadow.h"
 #include "platform/views/TextLayout.h"
 #include "platform/views/Window.h"
 #include "platform/views/Event.h"
 
+#include <iterator>
 #include <unicode/utf16.h>
 
 namespace brevanton {
@@ -161,6 +163,25 @@ void TextField::drawFrame(GraphicsContext& context, const std::function<void()>&
     context.drawControl(std::move(drawing), {}, bounds(), drawPlain);
 }
 
+void TextField::drawTextShadow(GraphicsContext& context, const Shadow& shadow, const Rect& textRect) const
+{
+    // A shadow's offset is upwards-positive, as in an unflipped view.
+    Point origin = textRect.origin;
+    origin.x += shadow.offset.width;
+    origin.y += isFlipped() ? -shadow.offset.height : shadow.offset.height;
+    if (shadow.blurRadius <= 0) {
+        context.drawText(m_text.string(), Rect(origin, textRect.size), shadow.color);
+        return;
+    }
+    // The blur is a ring of fainter copies half the blur radius around the
+    // shadow's place, their alphas adding up to the shadow colour's.
+    double spread = shadow.blurRadius / 2;
+    constexpr Size ring[] = { { 0, 0 }, { -1, 0 }, { 1, 0 }, { 0, -1 }, { 0, 1 } };
+    Color faint = shadow.color.withAlphaComponent(shadow.color.alphaComponent() / std::size(ring));
+    for (auto step : ring)
+        context.drawText(m_text.string(), Rect(Point { origin.x + step.width * spread, origin.y + step.height * spread }, textRect.size), faint);
+}
+
 void TextField::draw(const Rect&, GraphicsContext& context)
 {
     drawFrame(context, [&] {
@@ -174,7 +195,10 @@ void TextField::draw(const Rect&, GraphicsContext& context)
         return;
     }
     const Color* color = m_text.attributeAtIndex<Color>(ForegroundColorAttributeName, 0);
-    context.drawText(m_text.string(), Rect(bounds().origin, naturalSize()), color ? *color : Color::black());
+    Rect textRect(bounds().origin, naturalSize());
+    if (const Shadow* shadow = m_text.attributeAtIndex<Shadow>(ShadowAttributeName, 0))
+        drawTextShadow(context, *shadow, textRect);
+    context.drawText(m_text.string(), textRect, color ? *color : Color::black());
 }
 
 } // namespace brevanton

@@ -13,6 +13,7 @@
 
 #include "platform/foundation/AttributedString.h"
 #include "platform/views/Control.h"
+#include "platform/views/Shadow.h"
 
 #include <functional>
 
@@ -70,6 +71,8 @@ protected:
     // An editable or bezeled field's frame, as a text field frame control
     // over the plain background `drawPlain` records; a label records only that.
     void drawFrame(GraphicsContext&, const std::function<void()>& drawPlain) const;
+    // The text's shadow (its ShadowAttributeName), under the text at `textRect`.
+    void drawTextShadow(GraphicsContext&, const Shadow&, const Rect& textRect) const;
 
 private:
     AttributedString m_text;

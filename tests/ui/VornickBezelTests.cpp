@@ -1,6 +1,8 @@
 #include "ui/VornickBezel.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "tests/platform/foundation/RunLoopTestPeer.h"
@@ -83,6 +85,50 @@ TEST_F(BezelTest, FadesOneSecondAfterTheLastMessageAndComesBackOpaque)
     EXPECT_FALSE(bezel->isVisible());
     EXPECT_EQ(bezel->window()->alphaValue(), 1.0);
     EXPECT_EQ(bezel->messageTextField()->stringValue(), u"Second");
+}
+
+TEST_F(BezelTest, TheFadeStepsTheAlphaDownFrameByFrame)
+{
+    auto& loop = RunLoop::main();
+    bezel->showMessage(u"Left <em>", *editor);
+    auto window = bezel->window();
+    loop.advanceClock(1.0 + 0.25);
+    ASSERT_TRUE(bezel->isFading());
+    double halfway = window->alphaValue();
+    EXPECT_GT(halfway, 0.3);
+    EXPECT_LT(halfway, 0.7);
+    loop.advanceClock(0.1);
+    EXPECT_LT(window->alphaValue(), halfway);
+    loop.advanceClock(0.15 + 2 * PropertyAnimator::StepInterval);
+    EXPECT_FALSE(bezel->isVisible());
+    EXPECT_EQ(window->alphaValue(), 1.0);
+}
+
+TEST_F(BezelTest, DrawsARoundedBackdropAndTheTextWithItsShadow)
+{
+    bezel->showMessage(u"Entered <p>", *editor);
+    GraphicsContext context;
+    auto content = bezel->window()->contentView();
+    content->draw(content->bounds(), context);
+    ASSERT_EQ(context.commands().size(), 1u);
+    EXPECT_EQ(context.commands()[0].kind, DrawCommand::Kind::FillRoundedRect);
+    EXPECT_EQ(context.commands()[0].cornerRadius, VornickBezelContentView::CornerRadius);
+
+    GraphicsContext label;
+    auto field = bezel->messageTextField();
+    field->draw(field->bounds(), label);
+    std::vector<DrawCommand> texts;
+    for (const auto& command : label.commands())
+        if (command.kind == DrawCommand::Kind::Text)
+            texts.push_back(command);
+    ASSERT_GE(texts.size(), 2u);
+    // The shadow comes first, below and to the right; the white text last, on top.
+    const auto& text = texts.back();
+    EXPECT_EQ(text.color, Color::white());
+    for (size_t index = 0; index + 1 < texts.size(); ++index) {
+        EXPECT_NE(texts[index].color, Color::white());
+        EXPECT_GT(texts[index].rect.minX(), text.rect.minX());
+    }
 }
 
 TEST_F(BezelTest, AMessageDuringTheFadeStopsIt)

@@ -1,10 +1,14 @@
 #include "ui/VornickCollapsibleContainerView.h"
 
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/Button.h"
 #include "platform/views/TextField.h"
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 using namespace brevanton;
 
@@ -80,4 +84,33 @@ TEST(CollapsibleContainerView, RefusalsAndRepeatedStatesChangeNothing)
     EXPECT_EQ(box.view->frame().height(), 120);
     box.view->setCollapsed(false);
     EXPECT_TRUE(box.delegate.resizes.empty());
+}
+
+TEST(CollapsibleContainerView, AnAnimatedCollapseStepsToItsEnd)
+{
+    auto& loop = RunLoop::main();
+    loop.useManualClock();
+    Box box;
+    box.view->setAnimates(true);
+    box.button->performClick();
+    // The state is the new one at once; height and fade follow the clock.
+    EXPECT_TRUE(box.view->isCollapsed());
+    EXPECT_EQ(box.button->state(), OffState);
+    EXPECT_EQ(box.view->frame().height(), 120);
+    loop.advanceClock(0.25);
+    EXPECT_GT(box.view->frame().height(), 29);
+    EXPECT_LT(box.view->frame().height(), 120);
+    EXPECT_GT(box.field->alphaValue(), 0.0);
+    EXPECT_LT(box.field->alphaValue(), 1.0);
+
+    // Expanding halfway turns back from where it is.
+    box.view->toggleExpansion();
+    loop.advanceClock(0.5 + 2 * PropertyAnimator::StepInterval);
+    EXPECT_FALSE(box.view->isAnimatingCollapse());
+    EXPECT_EQ(box.view->frame().height(), 120);
+    EXPECT_EQ(box.field->alphaValue(), 1.0);
+    // The delegate heard every step; together they bring the box back.
+    EXPECT_GT(box.delegate.resizes.size(), 2u);
+    EXPECT_EQ(std::accumulate(box.delegate.resizes.begin(), box.delegate.resizes.end(), 0.0), 0.0);
+    loop.useRealClock();
 }

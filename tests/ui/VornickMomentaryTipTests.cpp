@@ -3,6 +3,7 @@
 #include "tests/views/HelpPagesOpened.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,7 @@ TEST_F(MomentaryTipTest, SitsUnderTheRectangleAndMovesWithTheWindow)
     RunLoop::main().advanceClock(5);
     EXPECT_TRUE(tip->isVisible());
     tip->fadeOut();
-    RunLoop::main().advanceClock(0.5);
+    RunLoop::main().advanceClock(0.5 + 2 * PropertyAnimator::StepInterval);
     EXPECT_FALSE(tip->isVisible());
     RunLoop::main().useRealClock();
 }

@@ -4,6 +4,7 @@
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickHTMLAttributeValidator.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMDocument.h"
@@ -14,6 +15,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "ui/VornickFlippedView.h"
+#include "ui/VornickMomentaryTip.h"
 
 #include <algorithm>
 
@@ -51,6 +53,25 @@ public:
             return;
         }
         VornickFlippedView::keyDown(event);
+    }
+
+private:
+    std::weak_ptr<VornickElementAttributesInspectorModule> m_module;
+};
+
+// An attribute's field: each edit has the module judge the value.
+class AttributeField final : public TextField {
+public:
+    AttributeField(const Rect& frame, std::weak_ptr<VornickElementAttributesInspectorModule> module)
+        : TextField(frame)
+        , m_module(std::move(module))
+    {
+    }
+    void textDidChange() override
+    {
+        TextField::textDidChange();
+        if (auto module = m_module.lock())
+            module->validateField(*this);
     }
 
 private:
@@ -110,6 +131,7 @@ void VornickElementAttributesInspectorModule::updateControlsFromElement()
     auto& view = this->view();
     auto* editor = elementEditor();
     auto element = editor ? editor->targetElement() : nullptr;
+    hideValidationTip();
     for (const auto& field : m_fields)
         field->removeFromSuperview();
     for (const auto& label : m_rowLabels)
@@ -128,7 +150,8 @@ void VornickElementAttributesInspectorModule::updateControlsFromElement()
         auto label = TextField::labelWithString(name);
         label->setFrame(Rect(4, y + 5, labelWidth - 8, 18));
         view->addSubview(label);
-        auto field = std::make_shared<TextField>(Rect(labelWidth, y + 2, moduleWidth - labelWidth - 4, 22));
+        auto field = std::make_shared<AttributeField>(Rect(labelWidth, y + 2, moduleWidth - labelWidth - 4, 22),
+                                                      std::static_pointer_cast<VornickElementAttributesInspectorModule>(shared_from_this()));
         field->setEditable(true);
         field->setBezeled(true);
         field->setAutoresizingMask(Autoresizing::WidthSizable);
@@ -168,7 +191,53 @@ void VornickElementAttributesInspectorModule::focusNextField(int direction)
     auto current = std::find(m_fields.begin(), m_fields.end(), window->firstResponder());
     auto count = static_cast<std::ptrdiff_t>(m_fields.size());
     std::ptrdiff_t index = current == m_fields.end() ? 0 : (current - m_fields.begin() + direction + count) % count;
+    // Moving on puts the last field's tip away.
+    hideValidationTip();
     (void)window->makeFirstResponder(m_fields[static_cast<size_t>(index)]);
+}
+
+void VornickElementAttributesInspectorModule::validateField(const TextField& field)
+{
+    auto found = std::find_if(m_fields.begin(), m_fields.end(), [&](const auto& shown) { return shown.get() == &field; });
+    auto* editor = elementEditor();
+    auto element = editor ? editor->targetElement() : nullptr;
+    auto document = element ? element->ownerDocument() : nullptr;
+    auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+    auto elementSpec = spec ? spec->elementSpecForTagName(asciiLowercase(element->tagName())) : nullptr;
+    auto value = field.stringValue();
+    if (found == m_fields.end() || !elementSpec || !field.window()) {
+        hideValidationTip();
+        return;
+    }
+    const auto& name = m_attributeNames[static_cast<size_t>(found - m_fields.begin())];
+    // An offered attribute left empty is not added: nothing to judge.
+    if (value.empty() && !element->hasAttribute(name)) {
+        hideValidationTip();
+        return;
+    }
+    auto outcome = VornickAttributeValidationOutcome::NoResult;
+    std::u16string message;
+    auto validator = VornickHTMLAttributeValidator::attributeValidatorForAttributeName(name, *elementSpec);
+    validator->validateValueString(value, name, element.get(), elementSpec.get(),
+        [&](VornickAttributeValidationOutcome judged, const std::u16string& said) {
+            outcome = judged;
+            message = said;
+        });
+    bool faulty = outcome == VornickAttributeValidationOutcome::Warning || outcome == VornickAttributeValidationOutcome::Invalid;
+    if (!faulty || message.empty()) {
+        hideValidationTip();
+        return;
+    }
+    VornickMomentaryTip::sharedValidationTip()->showMessage(message, std::nullopt, field.bounds(), field);
+    m_showsValidationTip = true;
+}
+
+void VornickElementAttributesInspectorModule::hideValidationTip()
+{
+    if (!m_showsValidationTip)
+        return;
+    m_showsValidationTip = false;
+    VornickMomentaryTip::sharedValidationTip()->orderOutImmediately();
 }
 
 void VornickElementAttributesInspectorModule::applyAndClose()
@@ -187,6 +256,7 @@ void VornickElementAttributesInspectorModule::closeEditor(bool apply)
     if (!editor)
         return;
     auto element = editor->targetElement();
+    hideValidationTip();
     editor->discardPendingEdits();
     if (apply && element) {
         for (size_t index = 0; index < m_fields.size(); ++index) {

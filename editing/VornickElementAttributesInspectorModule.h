@@ -26,6 +26,7 @@ public:
 
     void updateControlsFromElement() override;
     bool showsAnotherTarget() const override { return true; }
+    void editorPopoverDidClose() override { hideValidationTip(); }
 
     // The attributes shown, in the order of their fields.
     const std::vector<std::u16string>& attributeNames() const { return m_attributeNames; }
@@ -41,6 +42,13 @@ public:
     // Escape: the editor closes, the typed values are dropped.
     void cancelAndClose();
 
+    // After each edit of a field: a value its attribute's validator warns
+    // about or refuses has the shared validation tip under the field, saying
+    // why, until the value is sound, the keyboard moves on or the editor closes.
+    void validateField(const TextField&);
+    bool showsValidationTip() const { return m_showsValidationTip; }
+    void hideValidationTip();
+
 protected:
     void loadView() override;
 
@@ -51,6 +59,7 @@ private:
     std::vector<std::shared_ptr<TextField>> m_fields;
     std::vector<std::shared_ptr<TextField>> m_rowLabels;
     std::shared_ptr<TextField> m_elementLabel;
+    bool m_showsValidationTip { false };
 };
 
 } // namespace brevanton

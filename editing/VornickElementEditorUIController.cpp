@@ -195,6 +195,8 @@ void VornickElementEditorUIController::closePopover()
         return;
     acceptPendingEdits();
     m_popover->performClose();
+    for (const auto& module : m_modules)
+        module->editorPopoverDidClose();
     if (m_contentEditingView)
         m_contentEditingView->elementEditorDidHideWindow();
 }
@@ -204,6 +206,8 @@ void VornickElementEditorUIController::detachFromContentEditingView()
     m_pendingEdits.clear();
     if (m_popover->isShown())
         m_popover->performClose();
+    for (const auto& module : m_modules)
+        module->editorPopoverDidClose();
     m_contentEditingView = nullptr;
     m_targetObject.reset();
     removeAllModules();

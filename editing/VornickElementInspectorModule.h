@@ -34,6 +34,8 @@ public:
     // whatever target the module showed before, so that the editor may keep
     // the module (and its view) for the next target.
     virtual bool showsAnotherTarget() const { return false; }
+    // The editor's popover closed (the base: nothing).
+    virtual void editorPopoverDidClose() {}
 
     // Called by the editor when it lets the module go.
     void detachFromElementEditor() { m_elementEditor = nullptr; }

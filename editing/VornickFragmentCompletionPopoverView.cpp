@@ -27,6 +27,11 @@ double VornickFragmentCompletionPopoverView::heightForRows(size_t rows)
     return searchLineHeight + rowHeight * static_cast<double>(rows) + 2;
 }
 
+Rect VornickFragmentCompletionPopoverView::rectOfShownRow(size_t shown, double width)
+{
+    return Rect(0, searchLineHeight + static_cast<double>(shown) * rowHeight, width, rowHeight);
+}
+
 std::optional<size_t> VornickFragmentCompletionPopoverView::rowAtPoint(Point point) const
 {
     auto controller = m_controller.lock();
@@ -53,7 +58,7 @@ void VornickFragmentCompletionPopoverView::draw(const Rect&, GraphicsContext& co
     size_t rows = controller->numberOfVisibleRows();
     for (size_t shown = 0; shown < rows; ++shown) {
         size_t row = controller->firstShownRow() + shown;
-        Rect rect(0, searchLineHeight + static_cast<double>(shown) * rowHeight, bounds().width(), rowHeight);
+        Rect rect = rectOfShownRow(shown, bounds().width());
         bool highlighted = row == controller->highlightedRow();
         if (highlighted)
             context.fillRect(rect, systemColor(SystemColor::SelectedTextBackground));

@@ -24,6 +24,8 @@ public:
 
     // The height that shows the search line and `rows` rows.
     static double heightForRows(size_t rows);
+    // The rectangle of the `shown`th row on view (0 the first shown).
+    static Rect rectOfShownRow(size_t shown, double width);
     // The row under a point in the view's coordinates, or none.
     std::optional<size_t> rowAtPoint(Point) const;
 

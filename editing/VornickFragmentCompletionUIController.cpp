@@ -7,6 +7,7 @@
 #include "platform/views/Popover.h"
 #include "platform/views/Sound.h"
 #include "platform/views/Window.h"
+#include "ui/VornickMomentaryTip.h"
 
 #include <algorithm>
 #include <unicode/utf16.h>
@@ -31,6 +32,8 @@ VornickFragmentCompletionUIController::VornickFragmentCompletionUIController() =
 
 VornickFragmentCompletionUIController::~VornickFragmentCompletionUIController()
 {
+    if (m_showsTip)
+        VornickMomentaryTip::sharedCompletionTip()->orderOutImmediately();
     if (m_popover)
         m_popover->close();
 }
@@ -57,6 +60,7 @@ void VornickFragmentCompletionUIController::showForBaseTargetRange(std::shared_p
         if (view)
             view->completionUIControllerDidShowWindow(*this);
     }
+    updateCompletionTip();
 }
 
 void VornickFragmentCompletionUIController::setSearchString(std::u16string searchString)
@@ -71,6 +75,7 @@ void VornickFragmentCompletionUIController::setSearchString(std::u16string searc
     m_searchString = std::move(searchString);
     rank();
     placePopover();
+    updateCompletionTip();
 }
 
 void VornickFragmentCompletionUIController::rank()
@@ -108,6 +113,24 @@ void VornickFragmentCompletionUIController::moveHighlight(long delta)
     scrollToHighlightedRow();
     if (m_popover && m_popover->contentView())
         m_popover->contentView()->setNeedsDisplay(true);
+    updateCompletionTip();
+}
+
+void VornickFragmentCompletionUIController::updateCompletionTip()
+{
+    auto tip = VornickMomentaryTip::sharedCompletionTip();
+    const auto* match = m_shown ? m_matches.matchAtIndex(m_highlightedRow) : nullptr;
+    auto content = m_popover && m_popover->isShown() ? m_popover->contentView() : nullptr;
+    // A row that cannot go where completion applies says why under it.
+    if (match && match->disabled() && !match->explanation().empty() && content && content->window()) {
+        tip->showMessage(match->explanation(), std::nullopt,
+                         VornickFragmentCompletionPopoverView::rectOfShownRow(m_highlightedRow - m_firstShownRow, content->bounds().width()),
+                         *content);
+        m_showsTip = true;
+    } else if (m_showsTip) {
+        tip->orderOutImmediately();
+        m_showsTip = false;
+    }
 }
 
 void VornickFragmentCompletionUIController::scrollToHighlightedRow()
@@ -181,6 +204,7 @@ bool VornickFragmentCompletionUIController::handleKeyDown(const Event& event)
         m_searchString = std::move(search);
         rank();
         placePopover();
+        updateCompletionTip();
         return true;
     }
     default:
@@ -248,6 +272,10 @@ void VornickFragmentCompletionUIController::hide()
     m_matches = {};
     m_highlightedRow = 0;
     m_firstShownRow = 0;
+    if (m_showsTip) {
+        VornickMomentaryTip::sharedCompletionTip()->fadeOut();
+        m_showsTip = false;
+    }
     if (m_popover)
         m_popover->close();
     if (auto view = m_view.lock())

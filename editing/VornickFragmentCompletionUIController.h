@@ -12,6 +12,8 @@
 // here while completion runs: typed characters search, Backspace takes the
 // last one back (and with nothing searched ends completion), the arrows
 // move the highlighted row, Return or Enter chooses it, Escape cancels.
+// A highlighted row that cannot go there has the completion tip under it,
+// telling why, until the highlight moves on or the popover closes.
 #pragma once
 
 #include "dom/VornickFreezeDriedDOMRange.h"
@@ -109,6 +111,9 @@ private:
     // Opens or moves the popover under the base target range, sized to its rows.
     void placePopover();
     void scrollToHighlightedRow();
+    // The shared completion tip under the highlighted row tells why that row
+    // cannot go at the base target range; other rows show no tip.
+    void updateCompletionTip();
 
     std::weak_ptr<VornickContentEditingView> m_view;
     std::shared_ptr<VornickFragmentCompletionSet> m_completionSet;
@@ -125,6 +130,7 @@ private:
     size_t m_highlightedRow { 0 };
     size_t m_firstShownRow { 0 };
     std::shared_ptr<Popover> m_popover;
+    bool m_showsTip { false };
 };
 
 } // namespace brevanton

@@ -12,7 +12,9 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Popover.h"
 #include "platform/views/SystemColors.h"
+#include "platform/views/TextView.h"
 #include "platform/views/Window.h"
+#include "ui/VornickMomentaryTip.h"
 
 #include <QTest>
 
@@ -180,6 +182,41 @@ TEST_F(EditorWindowCompletion, PageKeysMoveTheHighlightByTheShownRowsAndTheListS
     ASSERT_EQ(chosen.front(), u'<');
     auto tag = toUTF8(chosen.substr(1, chosen.size() - 2));
     EXPECT_NE(paragraphMarkup().find("<" + tag), std::string::npos) << tag << " in " << paragraphMarkup();
+}
+
+TEST_F(EditorWindowCompletion, ARowThatCannotGoHereSaysWhyInATipUnderIt)
+{
+    auto tip = VornickMomentaryTip::sharedCompletionTip();
+    // No DIV goes inside the paragraph: its row is kept, greyed, with the reason.
+    type("<div");
+    ASSERT_TRUE(completion().isShown());
+    size_t divRow = completion().numberOfVisibleRows();
+    for (size_t row = 0; row < completion().numberOfVisibleRows(); ++row) {
+        if (completion().descriptionForRow(row).string == u"<div>")
+            divRow = row;
+    }
+    ASSERT_LT(divRow, completion().numberOfVisibleRows());
+    const auto* div = completion().matchAtIndex(divRow);
+    ASSERT_TRUE(div && div->disabled() && !div->explanation().empty());
+    for (size_t row = 0; row < divRow; ++row)
+        QTest::keyClick(widget(), Qt::Key_Down);
+    settle();
+    ASSERT_EQ(completion().highlightedRow(), divRow);
+    ASSERT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->messageTextView()->string(), div->explanation());
+    // Under the highlighted row, moving with the popover's window.
+    auto popoverWindow = completion().popover()->window();
+    EXPECT_EQ(tip->window()->parentWindow(), popoverWindow);
+    auto content = completion().popover()->contentView();
+    Rect row = content->convertRectToScreen(VornickFragmentCompletionPopoverView::rectOfShownRow(divRow, content->bounds().width()));
+    EXPECT_EQ(tip->window()->frame().maxY(), row.minY());
+
+    // Escape closes the popover, and the tip fades with it.
+    QTest::keyClick(widget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(completion().isShown());
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return !tip->isVisible(); }, 5));
+    EXPECT_EQ(tip->window()->alphaValue(), 1.0);
 }
 
 TEST_F(EditorWindowCompletion, EscapeBackspaceAndASecondAngleBracketLeaveNoPlaceholderAndNoStep)

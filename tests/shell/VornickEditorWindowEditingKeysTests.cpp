@@ -12,7 +12,9 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/views/Popover.h"
 #include "platform/views/TextField.h"
+#include "platform/views/TextView.h"
 #include "platform/views/Window.h"
+#include "ui/VornickMomentaryTip.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <QTest>
@@ -238,6 +240,56 @@ TEST_F(EditorWindowKeys, TheLinkAndAttributeEditorShowsItsFieldsTakesTheKeysAndR
     QTest::keyClick(popoverWidget(), Qt::Key_Return);
     settle();
     EXPECT_NE(savedBody("links.html").find("alt=\"A poppy\""), std::string::npos) << savedBody("links.html");
+}
+
+TEST_F(EditorWindowKeys, AValueTheAttributeCannotTakeHasATipUnderItsFieldUntilItIsMended)
+{
+    openPage("sizes.html", "<!DOCTYPE html>\n<html><head><title>s</title></head><body>"
+                           "<p><img id=\"i\" src=\"picture.png\" alt=\"\"></p></body></html>\n");
+    auto tip = VornickMomentaryTip::sharedValidationTip();
+    auto module = [&] {
+        auto controller = elementEditor();
+        return controller && controller->moduleCount()
+            ? std::dynamic_pointer_cast<VornickElementAttributesInspectorModule>(controller->modules().front())
+            : nullptr;
+    };
+    ASSERT_TRUE(editor->editingView()->showAttributeEditorForElement(byId(u"i"), u"width"));
+    settle();
+    ASSERT_TRUE(module());
+    auto popoverWindow = elementEditor()->popover()->window();
+    auto field = module()->fieldForAttribute(u"width");
+    ASSERT_EQ(popoverWindow->firstResponder(), field);
+    auto* popup = shell->backend().widgetForWindow(*popoverWindow);
+    ASSERT_TRUE(popup);
+
+    QTest::keyClicks(popup, "wide");
+    settle();
+    ASSERT_TRUE(tip->isVisible());
+    EXPECT_NE(tip->messageTextView()->string().find(u"non-negative integer"), std::u16string::npos);
+    EXPECT_EQ(tip->window()->parentWindow(), popoverWindow);
+    EXPECT_EQ(tip->window()->frame().maxY(), field->convertRectToScreen(field->bounds()).minY());
+
+    // A sound value puts it away; a faulty one brings it back.
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(popup, Qt::Key_Backspace);
+    QTest::keyClicks(popup, "40");
+    settle();
+    EXPECT_FALSE(tip->isVisible());
+    QTest::keyClicks(popup, "px");
+    settle();
+    EXPECT_TRUE(tip->isVisible());
+    // Moving on to the next field, or closing the editor, puts it away.
+    QTest::keyClick(popup, Qt::Key_Tab);
+    settle();
+    EXPECT_FALSE(tip->isVisible());
+    QTest::keyClick(popup, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClicks(popup, "!");
+    settle();
+    EXPECT_TRUE(tip->isVisible());
+    QTest::keyClick(popup, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(elementEditor()->popover()->isShown());
+    EXPECT_FALSE(tip->isVisible());
 }
 
 // -- Tab in a list

@@ -13,7 +13,9 @@
 #include "platform/views/Menu.h"
 #include "platform/views/SystemFonts.h"
 #include "platform/web/WebFrame.h"
+#include "platform/views/Window.h"
 #include "toolkit/VornickLineIndex.h"
+#include "ui/VornickUITheme.h"
 
 #include <algorithm>
 #include <utility>
@@ -65,7 +67,7 @@ std::u16string pathTextFittingWidth(const std::vector<VornickDOMPathBar::Segment
 } // namespace
 
 VornickDOMPathBar::VornickDOMPathBar(Rect frame)
-    : View(frame)
+    : VornickWindowBottomBar(frame)
 {
     setActionHandler("vornick_showValidationAdvisory:", [this](ActionSender* sender) {
         auto index = sender ? static_cast<size_t>(sender->tag()) : m_listedAdvisories.size();
@@ -90,16 +92,19 @@ Rect VornickDOMPathBar::validationSegmentRect() const
     return Rect(bar.maxX() - barMargin - width, bar.minY(), width, bar.height());
 }
 
-void VornickDOMPathBar::draw(const Rect&, GraphicsContext& context)
+void VornickDOMPathBar::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
     Rect bar = bounds();
     auto font = systemFontOfSize(0);
     double textHeight = font->lineHeight();
     double textY = bar.minY() + std::max(0.0, (bar.height() - textHeight) / 2);
-    context.fillRect(bar, Color::genericGamma22White(0.94));
-    // The line between the page and the bar.
-    double top = isFlipped() ? bar.minY() : bar.maxY();
-    context.drawLine(Point { bar.minX(), top }, Point { bar.maxX(), top }, Color::lightGray());
+    VornickWindowBottomBar::draw(dirtyRect, context);
+    // The line between the page and the bar, where the theme draws no top edge.
+    auto& theme = VornickUITheme::currentTheme();
+    auto window = this->window();
+    bool main = window && window->isMainWindow();
+    if (!(main ? theme.activeWindowBottomBarTopEdgeColor() : theme.inactiveWindowBottomBarTopEdgeColor()))
+        context.drawLine(Point { bar.minX(), bar.minY() }, Point { bar.maxX(), bar.minY() }, Color::lightGray());
 
     Rect validation = validationSegmentRect();
     double dotY = bar.minY() + (bar.height() - dotSize) / 2;

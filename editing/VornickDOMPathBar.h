@@ -2,7 +2,8 @@
 // the elements enclosing the operation range, innermost last, and ends with
 // a validation segment telling the focused frame's validation summary.
 // Segments are label pairs, the validation segment a status and text. The
-// bar draws the path on the left ("<body> › <p class=note>") and the
+// bar is a window bottom bar (the theme's gradient, following whether its
+// window is main) and draws over it the path on the left ("<body> › <p class=note>") and the
 // summary on the right after a dot of the status's colour (saying first
 // when the page is a repaired copy of its file); a click on the summary
 // lists the advisories not yet resolved, the repairs among them, and
@@ -12,7 +13,7 @@
 
 #include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickValidationAdvisory.h"
-#include "platform/views/View.h"
+#include "ui/VornickWindowBottomBar.h"
 
 #include <memory>
 #include <string>
@@ -23,7 +24,7 @@ namespace brevanton {
 class Menu;
 class VornickContentEditingView;
 
-class VornickDOMPathBar : public View {
+class VornickDOMPathBar : public VornickWindowBottomBar {
 public:
     struct Segment {
         std::u16string tagLabel;

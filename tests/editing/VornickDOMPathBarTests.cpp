@@ -44,6 +44,18 @@ TEST_F(PathBar, DrawsTheCaretsElementPathAndTheValidationSummary)
     EXPECT_NEAR(bar->validationSegmentRect().maxX(), bar->bounds().maxX() - 8, 0.5);
 }
 
+TEST_F(PathBar, StandsOnTheWindowBottomBarsGradient)
+{
+    load("page.html");
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
+    GraphicsContext context;
+    bar->draw(bar->bounds(), context);
+    ASSERT_FALSE(context.commands().empty());
+    EXPECT_EQ(context.commands().front().kind, DrawCommand::Kind::Gradient);
+    EXPECT_TRUE(bar->isFlipped());
+    EXPECT_FALSE(bar->isOpaque());
+}
+
 // However narrow the bar, the path ends a margin short of the summary's dot:
 // its outer elements give way to "…" and the caret's own element stays.
 TEST_F(PathBar, ALongPathGivesWayAtItsStartAndNeverReachesTheSummary)

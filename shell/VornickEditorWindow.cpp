@@ -128,6 +128,7 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     if (cascadeFrom)
         window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
     window->setTitle(toUTF16(std::filesystem::path(path).filename().string()));
+    registerSingleHTMLFileDocument(editor);
 
     // The toolbar on top, the split view under it.
     Rect bounds = window->contentView()->bounds();
@@ -167,6 +168,11 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     editor->populatePickers();
     editor->showPaintedSourceWhenReady();
     return editor;
+}
+
+std::shared_ptr<Window> VornickEditorWindow::documentWindow() const
+{
+    return m_window;
 }
 
 VornickEditorWindow::~VornickEditorWindow()
@@ -484,6 +490,10 @@ void VornickEditorWindow::installActions()
     m_actions->setActionHandler("vornick_inspectHTMLFormattingPreferences:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->inspectHTMLFormattingPreferences();
+    });
+    m_actions->setActionHandler("emailPage:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            static_cast<void>(editor->emailPage());
     });
     m_actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
         if (auto editor = weak.lock())

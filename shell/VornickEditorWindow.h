@@ -19,7 +19,8 @@
 // pickers, whose delegate the window is: a choice is one undo step
 // (VornickEditorWindowPickers.cpp); the snippet set picker's edit button
 // opens the document's set in the snippet set editor, where new snippets
-// made from the selection go too.
+// made from the selection go too. At the toolbar's right end, the document
+// action button emails the page (VornickEditorWindowEmail.cpp).
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -27,6 +28,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickObjectPicker.h"
+#include "editing/VornickSingleHTMLFileDocument.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Toolbar.h"
 #include "shell/VornickDocumentEditedState.h"
@@ -44,11 +46,13 @@ class View;
 class VornickContentEditingView;
 class VornickSingleHTMLFileFormattingPreferencesPopoverUIController;
 class VornickSingleHTMLFileFormattingPreferencesSheetController;
+class VornickDocumentActionButtonCell;
 class VornickToolbarItemViews;
 class VornickWindow;
 class Window;
 
 class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow>,
+                            public VornickSingleHTMLFileDocument,
                             public VornickObjectPickerDelegate,
                             public VornickContentEditingViewDelegate,
                             public ToolbarDelegate,
@@ -68,6 +72,10 @@ public:
     // (Window::cascadeTopLeftFromPoint).
     static std::shared_ptr<VornickEditorWindow> open(const std::string& path, Error*, Window* cascadeFrom = nullptr);
     ~VornickEditorWindow();
+
+    // The document of one HTML file its window shows.
+    std::shared_ptr<Window> documentWindow() const override;
+    std::shared_ptr<VornickContentEditingView> documentContentEditingView() const override { return m_editingView; }
 
     const std::string& path() const { return m_path; }
     const std::shared_ptr<VornickWindow>& window() const { return m_window; }
@@ -128,6 +136,12 @@ public:
     // in the popover; nothing for a document without its own.
     void inspectHTMLFormattingPreferences();
     VornickSingleHTMLFileFormattingPreferencesSheetController* formattingPreferencesSheet() const { return m_formattingPreferencesSheet.get(); }
+    // "emailPage:": a new message in the user's mail program, titled by the
+    // page, with the page's file attached (saved first when it has changes);
+    // false when a save failed or there is no mail program (the general log says so).
+    bool emailPage();
+    // The button at the right end of the toolbar's row that sends "emailPage:".
+    const std::shared_ptr<VornickDocumentActionButtonCell>& documentActionButton() const { return m_documentActionButton; }
     std::shared_ptr<Window> windowForOtherObjectChooserSheet() override;
     // A snippet made from the selection goes to the editor of the
     // document's snippet set; the answer is always none.
@@ -142,6 +156,7 @@ private:
     void installActions();
     // The toolbar over the split view, its pickers following the editing view.
     void installToolbar(View& container);
+    void installDocumentActionButton(View& toolbarView);
     void populatePickers();
     // The window's actions (VornickDocumentWindowActions) ask these. True
     // when the window may close now; otherwise asks whether to save.
@@ -183,6 +198,7 @@ private:
     std::shared_ptr<SplitView> m_splitView;
     std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
     std::shared_ptr<Toolbar> m_toolbar;
+    std::shared_ptr<VornickDocumentActionButtonCell> m_documentActionButton;
     // The window's delegate, which answers the actions above.
     std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;

@@ -45,6 +45,7 @@ void VornickEditorWindow::installToolbar(View& container)
     auto toolbarView = m_toolbar->view();
     toolbarView->setFrame(Rect(0, bounds.height() - Toolbar::height, bounds.width(), Toolbar::height));
     container.addSubview(toolbarView);
+    installDocumentActionButton(*toolbarView);
     // Loads the three items.
     m_window->setToolbar(m_toolbar);
     m_toolbar->layout();

@@ -10,14 +10,19 @@
 #include "editing/VornickStyleSheetPicker.h"
 #include "editing/VornickToolbarItemViews.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMElement.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/views/GraphicsContext.h"
 #include "platform/views/Menu.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickFileTreeWatcher.h"
+#include "toolkit/VornickWorkspaceExtensions.h"
+#include "ui/VornickDocumentActionButtonCell.h"
 #include "ui/VornickToolbarPickerControls.h"
 
 #include <gtest/gtest.h>
@@ -175,3 +180,49 @@ TEST_F(EditorWindowToolbar, TheSnippetSetAndFormattingPickersFollowAndChangeTheP
 }
 
 } // namespace
+
+TEST_F(EditorWindowToolbar, TheDocumentActionButtonEmailsThePageSavedFirst)
+{
+    std::vector<VornickMailMessage> sent;
+    vornick_setMailComposerForTesting([&](const VornickMailMessage& message, const std::vector<std::string>&) { sent.push_back(message); });
+    openPage("mailed.html", "<!DOCTYPE html>\n<html><head><title>News of the week</title></head><body><p id=\"p\">old</p></body></html>\n");
+    auto button = editor->documentActionButton();
+    ASSERT_TRUE(button && button->window() == editor->window());
+    // At the right end of the toolbar's row, clear of its items.
+    Rect box = button->convertRectToView(button->bounds(), nullptr);
+    for (const auto& item : editor->toolbar()->visibleItems()) {
+        if (auto view = item->view())
+            EXPECT_LT(view->convertRectToView(view->bounds(), nullptr).maxX(), box.minX());
+    }
+
+    // An edit not yet saved: the click saves it, then the mail program gets the file.
+    clickInto(*document()->getElementById(u"p")->firstChild());
+    press(Qt::Key_End);
+    press(Qt::Key_S);
+    ASSERT_TRUE(editor->editingView()->isDocumentEdited());
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, centreInWidget(*button));
+    settle();
+    vornick_setMailComposerForTesting(nullptr);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].subject, u"News of the week");
+    EXPECT_EQ(sent[0].attachmentPaths, std::vector<std::string> { editor->path() });
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+    EXPECT_NE(readFile(editor->path()).value_or("").find("olds"), std::string::npos);
+
+    // Under the pointer the button draws its oval first; elsewhere only its image.
+    auto drawn = [&] {
+        GraphicsContext context;
+        button->draw(button->bounds(), context);
+        return context.commands();
+    };
+    QTest::mouseMove(widget(), centreInWidget(*button));
+    settle();
+    ASSERT_TRUE(button->mouseIsInside());
+    auto hovered = drawn();
+    ASSERT_EQ(hovered.size(), 2u);
+    EXPECT_EQ(hovered[0].kind, DrawCommand::Kind::FillPath);
+    EXPECT_EQ(hovered[0].color, VornickDocumentActionButtonCell::hoverOvalColor());
+    QTest::mouseMove(widget(), QPoint(5, widget()->height() / 2));
+    settle();
+    EXPECT_EQ(drawn().size(), 1u);
+}

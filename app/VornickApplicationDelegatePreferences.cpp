@@ -7,6 +7,7 @@
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickPreferencesController.h"
 #include "app/VornickStyleSheet.h"
+#include "app/VornickUserStyleSheet.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickTidyFilter.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -23,7 +24,7 @@ std::shared_ptr<VornickStyleSheet> VornickApplicationDelegate::defaultStyleSheet
     if (stored.empty())
         return nullptr;
     if (stored.front() == u'/')
-        return VornickStyleSheet::create(URL::fileURLWithPath(toUTF8(stored)));
+        return VornickUserStyleSheet::create(URL::fileURLWithPath(toUTF8(stored)));
     return bundledStyleSheetWithTitle(stored);
 }
 

@@ -4,6 +4,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickStyleSheet.h"
+#include "app/VornickUserStyleSheet.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLDocumentType.h"
 #include "html/VornickTidyFilter.h"
@@ -227,7 +228,7 @@ void VornickGeneralPreferencePane::chooseOtherStyleSheet()
                                            auto delegate = VornickApplicationDelegate::shared();
                                            if (!delegate || !reference->getFileURL(&url))
                                                return;
-                                           delegate->setDefaultStyleSheet(VornickStyleSheet::create(url));
+                                           delegate->setDefaultStyleSheet(VornickUserStyleSheet::create(url));
                                            populateStyleSheetPopUpButton();
                                        });
 }

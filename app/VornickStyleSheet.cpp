@@ -3,6 +3,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickStyleSheetReference.h"
+#include "app/VornickUserStyleSheet.h"
 #include "dom/VornickDocumentResourceReferences.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileReading.h"
@@ -46,7 +47,7 @@ std::shared_ptr<VornickStyleSheet> styleSheetAtFileURL(const URL& url)
         if (vornick_pointsToSameFileAsURL(sheet->fileURL(), url))
             return sheet;
     }
-    return VornickStyleSheet::create(url);
+    return VornickUserStyleSheet::create(url);
 }
 
 } // namespace

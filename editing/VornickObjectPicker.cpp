@@ -2,6 +2,7 @@
 
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentEditingViewDelegate.h"
+#include "editing/VornickSingleHTMLFileDocument.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Button.h"
@@ -196,7 +197,9 @@ std::shared_ptr<DOMDocument> VornickReferencedFilePicker::focusedDocument() cons
 
 void VornickReferencedFilePicker::updateSelectedObjectIndication()
 {
-    if (!popUpButton() && menu() && !focusedDocument()) {
+    // A menu of the application's serves the main window: with no document
+    // of an HTML file there, no item is the selected one.
+    if (!popUpButton() && menu() && !VornickSingleHTMLFileDocument::activeSingleHTMLFileDocument()) {
         vornick_setSelectedItemIndex(*menu(), -1);
         updateOpenButtonEnabledState();
         return;

@@ -5,6 +5,7 @@
 #include "app/VornickDocumentStyleSheets.h"
 #include "app/VornickStyleSheet.h"
 #include "app/VornickStyleSheetReference.h"
+#include "app/VornickUserStyleSheet.h"
 #include "documents/VornickKnownFileSet.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/PopUpButton.h"
@@ -102,7 +103,7 @@ void VornickStyleSheetPicker::rebuildPickerMenu(Menu& menu)
             URL url = URL::fileURLWithPath(std::string_view("/"));
             if (!reference->getFileURL(&url))
                 continue;
-            auto sheet = VornickStyleSheet::create(url);
+            std::shared_ptr<VornickStyleSheet> sheet = VornickUserStyleSheet::create(url);
             bool used = std::any_of(sheetsInDocument.begin(), sheetsInDocument.end(), [&](const auto& inDocument) { return inDocument->isEqual(*sheet); });
             if (used)
                 continue;
@@ -129,7 +130,7 @@ void VornickStyleSheetPicker::pickOtherObjectNotInMenu(ActionSender*)
         URL url = URL::fileURLWithPath(std::string_view("/"));
         if (reference && reference->getFileURL(&url) && url.isFileURL()) {
             if (auto delegate = self->delegate())
-                delegate->pickerProposeNewSelectedObject(*self, VornickStyleSheet::create(url));
+                delegate->pickerProposeNewSelectedObject(*self, std::shared_ptr<VornickStyleSheet>(VornickUserStyleSheet::create(url)));
             vornick_knownStyleSheetFiles(application)->registerFileReference(reference);
         }
         if (self->popUpButton())

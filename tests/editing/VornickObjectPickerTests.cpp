@@ -3,9 +3,11 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickStyleSheet.h"
+#include "app/VornickUserStyleSheet.h"
 #include "documents/VornickKnownFileSet.h"
 #include "editing/VornickFragmentSetPicker.h"
 #include "editing/VornickHTMLFormattingPreferencesPicker.h"
+#include "editing/VornickSingleHTMLFileDocument.h"
 #include "editing/VornickStyleSheetPicker.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLFormattingPreferences.h"
@@ -46,6 +48,25 @@ public:
     void pickerOpenObject(VornickObjectPicker&, const VornickPickerObject&) override { ++opened; }
     std::shared_ptr<Window> windowForOtherObjectChooserSheet() override { return window; }
     std::optional<URL> referencingFileDirectoryURLForPicker(VornickObjectPicker&) override { return folder; }
+};
+
+// A document of one HTML file in a window, as an editor window is.
+class WindowDocument final : public VornickSingleHTMLFileDocument {
+public:
+    static std::shared_ptr<WindowDocument> make(std::shared_ptr<Window> window, std::shared_ptr<VornickContentEditingView> view)
+    {
+        auto document = std::make_shared<WindowDocument>();
+        document->m_window = std::move(window);
+        document->m_view = std::move(view);
+        registerSingleHTMLFileDocument(document);
+        return document;
+    }
+    std::shared_ptr<Window> documentWindow() const override { return m_window; }
+    std::shared_ptr<VornickContentEditingView> documentContentEditingView() const override { return m_view; }
+
+private:
+    std::shared_ptr<Window> m_window;
+    std::shared_ptr<VornickContentEditingView> m_view;
 };
 
 class ObjectPickerTest : public brevanton::testing::EditingViewTest {
@@ -130,6 +151,12 @@ TEST_F(ObjectPickerTest, TheStyleSheetMenuListsEachSheetOnceWithTheSelectedOnesI
               (std::vector<std::u16string> { u"None (Browser Default Styles)", u"--", u"Broadsheet", u"Clarity", u"--", u"style.css",
                                              u"\u21B3 Embed Copy in Document", u"--", otherPath, u"Choose Other Style Sheet..." }));
     EXPECT_EQ(picker->popUpButton()->titleOfSelectedItem(), u"style.css");
+    // The page's sheet and the known one are the user's own sheets.
+    for (size_t index : { 5, 8 }) {
+        auto item = std::dynamic_pointer_cast<VornickPickerMenuItem>(picker->popUpButton()->menu()->itemAtIndex(static_cast<long>(index)));
+        ASSERT_TRUE(item) << index;
+        EXPECT_TRUE(std::dynamic_pointer_cast<VornickUserStyleSheet>(item->pickerObject().styleSheet())) << index;
+    }
 
     // A built-in sheet selected: its embed and export items follow it.
     delegate->selected = bundled(u"Clarity");
@@ -176,17 +203,28 @@ TEST_F(ObjectPickerTest, AnUnlistedOrMissingSelectionShowsTheFirstItem)
     picker->updateSelectedObjectIndication();
     EXPECT_EQ(picker->popUpButton()->indexOfSelectedItem(), 0) << "not among the known sets";
 
-    // A plain menu marks its item instead; with no document, none.
+    // A plain menu marks its item instead; with no document of an HTML
+    // file in the main window, none.
     auto menuPicker = std::make_shared<VornickStyleSheetPicker>();
     auto menu = Menu::create();
     menuPicker->setMenu(menu);
     menuPicker->setDelegate(delegate);
+    menuPicker->setContentEditingView(view.get());
     menuPicker->rebuildPickerMenu(*menu);
     menuPicker->updateSelectedObjectIndication();
     EXPECT_EQ(menu->itemAtIndex(0)->state(), OffState);
-    menuPicker->setContentEditingView(view.get());
+    EXPECT_FALSE(VornickSingleHTMLFileDocument::activeSingleHTMLFileDocument());
+    auto document = WindowDocument::make(window, view);
+    EXPECT_EQ(VornickSingleHTMLFileDocument::activeSingleHTMLFileDocument(), document);
     menuPicker->updateSelectedObjectIndication();
     EXPECT_EQ(menu->itemAtIndex(0)->state(), OnState);
+    // Another window main: its document is no longer the active one.
+    auto other = Window::create(Rect(0, 0, 100, 100));
+    other->makeKeyAndOrderFront();
+    EXPECT_FALSE(VornickSingleHTMLFileDocument::activeSingleHTMLFileDocument());
+    menuPicker->updateSelectedObjectIndication();
+    EXPECT_EQ(menu->itemAtIndex(0)->state(), OffState);
+    other->close();
 }
 
 TEST_F(ObjectPickerTest, SnippetSetsAreSortedByTitleAndTheMenuFollowsTheKnownFiles)

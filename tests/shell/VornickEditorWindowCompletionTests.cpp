@@ -209,7 +209,8 @@ TEST_F(EditorWindowCompletion, ARowThatCannotGoHereSaysWhyInATipUnderIt)
     EXPECT_EQ(tip->window()->parentWindow(), popoverWindow);
     auto content = completion().popover()->contentView();
     Rect row = content->convertRectToScreen(VornickFragmentCompletionPopoverView::rectOfShownRow(divRow, content->bounds().width()));
-    EXPECT_EQ(tip->window()->frame().maxY(), row.minY());
+    // (The window system places windows at whole points.)
+    EXPECT_NEAR(tip->window()->frame().maxY(), row.minY(), 1);
 
     // Escape closes the popover, and the tip fades with it.
     QTest::keyClick(widget(), Qt::Key_Escape);

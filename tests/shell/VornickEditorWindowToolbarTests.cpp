@@ -191,8 +191,9 @@ TEST_F(EditorWindowToolbar, TheDocumentActionButtonEmailsThePageSavedFirst)
     // At the right end of the toolbar's row, clear of its items.
     Rect box = button->convertRectToView(button->bounds(), nullptr);
     for (const auto& item : editor->toolbar()->visibleItems()) {
-        if (auto view = item->view())
+        if (auto view = item->view()) {
             EXPECT_LT(view->convertRectToView(view->bounds(), nullptr).maxX(), box.minX());
+        }
     }
 
     // An edit not yet saved: the click saves it, then the mail program gets the file.

@@ -1384,9 +1384,9 @@ TEST_F(EditorWindowFileCommands, TheCheckOfAnEditStillRunningAtARevertNeverShows
         auto status = editor->editingView()->tidyStatusForFocusedWebFrame();
         return status != VornickFrameValidationStatus::Pending && status != VornickFrameValidationStatus::NotFinished;
     };
-    // An empty paragraph: tidy warns that it would trim it.
+    // An image without a text alternative: tidy warns.
     openPage("warned.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>W</title></head>\n"
-                            "<body><h1>Heading</h1><p></p></body></html>\n");
+                            "<body><h1>Heading</h1><p><img src=\"a.png\"></p></body></html>\n");
     ASSERT_TRUE(RunLoop::main().runUntil(validated, 30));
     ASSERT_EQ(editor->editingView()->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
     // Another program writes the page without it.

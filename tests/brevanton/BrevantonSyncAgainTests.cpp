@@ -1,0 +1,161 @@
+// `brevanton --sync` run again on an account it synced before, against a
+// scripted site on 127.0.0.1 whose second answers fail or leave things out:
+// what the files, the index rebuilt from them and the printed log say.
+#include "tests/brevanton/BrevantonExecutableTestSupport.h"
+#include "tests/platform/net/LoopbackHTTPServer.h"
+
+#include "platform/foundation/Text.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include <atomic>
+#include <random>
+
+namespace brevanton {
+namespace sync_again_tests {
+namespace {
+
+using testserver::LoopbackHTTPServer;
+using testserver::TestHTTPRequest;
+using testserver::TestHTTPResponse;
+
+TestHTTPResponse json(int status, std::string body)
+{
+    TestHTTPResponse response;
+    response.status = status;
+    response.headers.emplace_back("Content-Type", "application/json; charset=UTF-8");
+    response.body = std::move(body);
+    return response;
+}
+
+std::string restPost(int id, const std::string& title)
+{
+    return "{\"id\":" + std::to_string(id) + ",\"title\":{\"raw\":\"" + title + "\"},\"content\":{\"raw\":\"<p>" + title
+        + "</p>\"},\"status\":\"publish\",\"type\":\"post\",\"date_gmt\":\"2022-11-04T02:15:00\",\"modified_gmt\":\"2022-11-04T05:15:00\","
+          "\"categories\":[3,4],\"tags\":[5]}";
+}
+
+// What the site answers on the second sync.
+enum class Second {
+    SameAnswers,
+    SettingsFail, // a transient 500 of the settings request
+    ListingForgets, // the listings leave out posts the server still has
+};
+
+class BrevantonSyncAgain : public BrevantonExecutable {
+protected:
+    void SetUp() override
+    {
+        BrevantonExecutable::SetUp();
+        m_server = std::make_unique<LoopbackHTTPServer>([this](const TestHTTPRequest& request) { return answer(request); });
+        Error error;
+        auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
+            URL::fileURLWithPath(m_folder + "/" + toUTF8(VornickWordPressProjectFileName), false), &error);
+        ASSERT_TRUE(project) << error;
+        auto account = project->wordPressAccount();
+        account->setRootURLString(toUTF16(m_server->url("/")));
+        account->setUseXMLRPC(false);
+        account->setLoginID(u"editor");
+        std::mt19937_64 random(std::random_device {}());
+        ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
+        ASSERT_TRUE(project->save(&error)) << error;
+    }
+    void TearDown() override
+    {
+        m_server.reset();
+        BrevantonExecutable::TearDown();
+    }
+
+    TestHTTPResponse answer(const TestHTTPRequest& request)
+    {
+        std::string path = request.target.substr(0, request.target.find('?'));
+        Second second = m_second;
+        if (path == "/") {
+            TestHTTPResponse response;
+            response.headers.emplace_back("Content-Type", "text/html");
+            response.body = "<html><head><link rel='https://api.w.org/' href='/wp-json/'></head><body></body></html>";
+            return response;
+        }
+        if (path == "/wp-json/wp/v2/settings") {
+            if (second == Second::SettingsFail)
+                return json(500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})");
+            return json(200, "{\"title\":\"Kitchen Notes\",\"url\":\"" + m_server->url("/") + "\",\"timezone\":\"UTC\"}");
+        }
+        if (path == "/wp-json/wp/v2/posts")
+            return json(200, second == Second::ListingForgets ? "[]" : "[" + restPost(101, "Soup") + "," + restPost(102, "Bread") + "]");
+        if (path == "/wp-json/wp/v2/posts/101" || path == "/wp-json/wp/v2/posts/102")
+            return json(200, restPost(std::stoi(path.substr(path.rfind('/') + 1)), "Still here"));
+        if (path == "/wp-json/wp/v2/categories")
+            return json(200, R"([{"id":3,"name":"News","parent":0},{"id":4,"name":"Recipes &amp; Food","parent":0}])");
+        if (path == "/wp-json/wp/v2/tags")
+            return json(200, R"([{"id":5,"name":"Winter"}])");
+        return json(200, "[]");
+    }
+
+    // The blog file's text, found by its extension.
+    std::string blogFileText()
+    {
+        for (auto& entry : std::filesystem::recursive_directory_iterator(m_folder)) {
+            if (entry.path().extension() == ".brevantonwordpressblog")
+                return readFile(entry.path().string()).value_or("");
+        }
+        return {};
+    }
+
+    // `--reindex` finds in the files what the index held.
+    void expectTheIndexRebuiltTheSame()
+    {
+        auto reindexed = runBrevanton({ "--reindex", m_folder });
+        EXPECT_EQ(reindexed.exitStatus, 0) << reindexed.standardOutput << reindexed.standardError;
+        EXPECT_TRUE(contains(reindexed.standardOutput, " 0 differences")) << reindexed.standardOutput;
+    }
+
+    std::unique_ptr<LoopbackHTTPServer> m_server;
+    std::atomic<Second> m_second { Second::SameAnswers };
+};
+
+struct SecondSync {
+    const char* name;
+    Second answers;
+    // In the printed log of the second sync, and never there.
+    std::vector<std::string> logged;
+    std::vector<std::string> notLogged;
+};
+
+TEST_F(BrevantonSyncAgain, WhatTheServerDidNotSayChangesNothingAndTheFilesHoldWhatTheIndexHolds)
+{
+    const SecondSync cases[] = {
+        { "same answers", Second::SameAnswers, {}, { "ERROR" } },
+        { "settings fail", Second::SettingsFail, { "The site list could not be read; syncing the blogs already known, unchanged" }, {} },
+        { "listing forgets", Second::ListingForgets, { "Done confirming post deletions: 2 posts still on the server, kept" },
+          { "post checks failed", "post check failed" } },
+    };
+    for (const SecondSync& test : cases) {
+        SCOPED_TRACE(test.name);
+        m_second = Second::SameAnswers;
+        auto first = runBrevanton({ "--sync", m_folder });
+        ASSERT_EQ(first.exitStatus, 0) << first.standardOutput << first.standardError;
+        // The terms the sync brought are in the blog file, as the site wrote them.
+        std::string blogFile = blogFileText();
+        for (const char* term : { "\"Winter\"", "\"News\"", "\"Recipes &amp; Food\"" })
+            EXPECT_TRUE(contains(blogFile, term)) << term << "\n" << blogFile;
+        expectTheIndexRebuiltTheSame();
+
+        m_second = test.answers;
+        auto second = runBrevanton({ "--sync", m_folder });
+        EXPECT_EQ(second.exitStatus, 0) << second.standardOutput << second.standardError;
+        for (const std::string& line : test.logged)
+            EXPECT_TRUE(contains(second.standardOutput, line)) << line << "\n" << second.standardOutput;
+        for (const std::string& line : test.notLogged)
+            EXPECT_FALSE(contains(second.standardOutput, line)) << line << "\n" << second.standardOutput;
+        // The blog keeps its name and the posts stay.
+        EXPECT_TRUE(contains(second.standardOutput, "blog: Kitchen Notes (127.0.0.1)")) << second.standardOutput;
+        EXPECT_TRUE(contains(second.standardOutput, "posts 2, pages 0")) << second.standardOutput;
+        EXPECT_EQ(blogFileText(), blogFile);
+        expectTheIndexRebuiltTheSame();
+    }
+}
+
+} // namespace
+} // namespace sync_again_tests
+} // namespace brevanton

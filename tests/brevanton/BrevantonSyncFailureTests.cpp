@@ -20,7 +20,7 @@ using testserver::TestHTTPResponse;
 
 struct RefusingSite {
     const char* name;
-    int status;
+    int status; // 0: nobody listens at the site's address
     const char* body;
     // Part of the failed step and its message, as the program prints them,
     // and of the advice under them.
@@ -58,6 +58,8 @@ protected:
         ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
         ASSERT_TRUE(project->save(&error)) << error;
         m_syncLogPath = *project->syncLogURL().fileSystemPath();
+        if (!site.status)
+            m_server.reset();
     }
     void TearDown() override
     {
@@ -91,6 +93,8 @@ TEST_P(BrevantonSyncFailure, PrintsTheFailedStepsMessageAndWritesTheWholeSession
         std::string failedLines = output.substr(failed, output.find("sync log:", failed) - failed);
         EXPECT_TRUE(contains(failedLines, site.failure)) << failedLines;
         EXPECT_TRUE(contains(failedLines, site.advice)) << failedLines;
+        EXPECT_FALSE(contains(failedLines, "HTTP Error ???") || contains(failedLines, "HTTP Error 200")) << failedLines;
+        EXPECT_FALSE(contains(failedLines, "plugin")) << failedLines;
 
         // The printed log is this run's session, from its first line.
         size_t logStart = output.find("sync log:\n");
@@ -122,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                                      R"({"code":"incorrect_password","message":"The password you entered is incorrect.","data":{"status":401}})",
                                      "Get Site List: WordPress rejected the password.", "Enter the password again" },
                       RefusingSite { "ServerError", 500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})",
-                                     "500", "try again later" }),
+                                     "500", "try again later" },
+                      RefusingSite { "SiteDown", 0, "", "could not connect to 127.0.0.1:", "Check the site address and the network" }),
     [](const ::testing::TestParamInfo<RefusingSite>& info) { return std::string(info.param.name); });
 
 } // namespace

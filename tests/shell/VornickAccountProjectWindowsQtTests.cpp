@@ -13,12 +13,14 @@
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
+#include "documents/VornickProjectLock.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UUID.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/PersistentStore.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
 #include "platform/views/Layer.h"
@@ -65,6 +67,10 @@
 #include <fstream>
 #include <set>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace brevanton {
 namespace {
@@ -615,6 +621,38 @@ TEST_F(AccountProjectWindows, WhatHoldsNoAccountProjectIsAnErrorInWordsAndOpensN
     EXPECT_TRUE(shell->accountProjects().empty());
     EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
     EXPECT_TRUE(visibleWindows().empty());
+}
+
+// Another program holding the account (an open Brevanton holds its lock
+// file): File > Open of its folder says which process holds it, in an alert,
+// and opens nothing; once let go, the account opens.
+TEST_F(AccountProjectWindows, AnAccountAnotherProgramHoldsIsRefusedInAnAlertAndOpensNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(saveAccountProject([](VornickWordPressBlogProject&) { }));
+    int holder = ::open((folder + "/" + VornickProjectLockFileName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::string pid = std::to_string(::getpid());
+    ASSERT_EQ(::write(holder, pid.data(), pid.size()), static_cast<ssize_t>(pid.size()));
+
+    AlertDriver::shared().reset();
+    AlertDriver::shared().enqueueResponse(AlertFirstButtonReturn);
+    EXPECT_FALSE(shell->openDocumentTellingUser(folder));
+    drain();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto& alert = *AlertDriver::shared().shownAlerts().front();
+    std::u16string said = alert.messageText() + u"\n" + alert.informativeText();
+    EXPECT_NE(said.find(u"is open in another Brevanton (process " + toUTF16(pid) + u")"), std::u16string::npos) << toUTF8(said);
+    EXPECT_TRUE(shell->accountProjects().empty());
+    EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
+    EXPECT_TRUE(visibleWindows().empty());
+
+    ::close(holder);
+    AlertDriver::shared().reset();
+    EXPECT_TRUE(shell->openDocumentTellingUser(folder));
+    drain();
+    EXPECT_EQ(shell->accountProjects().size(), 1u);
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
 }
 
 TEST_F(AccountProjectWindows, NewWordPressAccountMakesAFolderInTheShoeboxShowsTheLoginPanelAndClosedWithoutABlogGoesToTheTrash)

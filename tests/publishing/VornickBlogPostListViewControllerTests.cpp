@@ -104,6 +104,35 @@ TEST_F(BlogPostListTest, TheDateFollowsTheSortKeyWhenThePostHasThatDate)
     EXPECT_TRUE(contains(row(scheduled), u"<li class='post '>"));
 }
 
+// Seen 31 March 2100 at 23:00 UTC: the clock is set before the list and its
+// refresh timer are made.
+class BlogPostListAtMonthEndTest : public BlogPostListTest {
+protected:
+    void SetUp() override
+    {
+        RunLoop::main().useManualClock();
+        RunLoop::main().advanceClock(4110217200.0 - RunLoop::main().now().timeIntervalSince1970());
+        BlogPostListTest::SetUp();
+    }
+};
+
+TEST_F(BlogPostListAtMonthEndTest, TheDateIsReckonedInTheSitesCalendar)
+{
+    // Published 1 March 02:00 UTC: still 28 February at a site five hours
+    // behind, so a month ago there.
+    double ago = now.timeIntervalSince1970() - 4107549600.0;
+    auto post = published(u"Spring", ago, ago);
+    struct Case {
+        double offset;
+        const char16_t* text;
+    };
+    for (const Case& test : { Case { 0.0, u"Published 30 days ago" }, Case { -5.0, u"Published last month" },
+                              Case { 5.5, u"Published 30 days ago" } }) {
+        blog->setValueForKey(Value(test.offset), u"wordPressTimeZone");
+        EXPECT_TRUE(contains(row(post), u"<span class='date'>" + std::u16string(test.text) + u"</span>")) << toUTF8(row(post));
+    }
+}
+
 TEST_F(BlogPostListTest, FlagsAndBadgesInTheirOrder)
 {
     auto post = published(u"Flagged", 60, 60);

@@ -15,6 +15,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
@@ -206,6 +207,18 @@ void VornickWordPressAccountEditor::projectIndexIsReady()
             project()->synchronizer().scheduleFirstAutomaticSyncFollowingIndexUpdate();
     } else {
         openFirstTimeSyncWindow();
+    }
+    // An index that could not be read was set aside and built again from
+    // the files: the user is told once, over the windows just opened.
+    if (const std::u16string& notice = m_projectEditor->project()->index()->rebuildNotice(); !notice.empty()) {
+        auto alert = Alert::create();
+        alert->setAlertStyle(AlertStyle::Informational);
+        auto account = project()->wordPressAccount();
+        alert->setMessageText(u"The index of the account \u201C" + (account ? account->displayNameForWindowTitle() : displayName())
+            + u"\u201D was built again from its files.");
+        alert->setInformativeText(notice);
+        alert->addButtonWithTitle(u"OK");
+        alert->runModal();
     }
     // With nothing to show (no blog could open), the project goes.
     m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();

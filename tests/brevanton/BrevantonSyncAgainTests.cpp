@@ -4,7 +4,9 @@
 #include "tests/brevanton/BrevantonExecutableTestSupport.h"
 #include "tests/platform/net/LoopbackHTTPServer.h"
 
+#include "documents/VornickProjectIndex.h"
 #include "platform/foundation/Text.h"
+#include "platform/store/PersistentStore.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
@@ -59,10 +61,14 @@ protected:
         std::mt19937_64 random(std::random_device {}());
         ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
         ASSERT_TRUE(project->save(&error)) << error;
+        m_indexPath = project->index()->filePath();
     }
     void TearDown() override
     {
         m_server.reset();
+        // The index lives outside the account's folder.
+        Error error;
+        EXPECT_TRUE(PersistentStore::destroy(m_indexPath, &error)) << error;
         BrevantonExecutable::TearDown();
     }
 
@@ -112,6 +118,7 @@ protected:
 
     std::unique_ptr<LoopbackHTTPServer> m_server;
     std::atomic<Second> m_second { Second::SameAnswers };
+    std::string m_indexPath;
 };
 
 struct SecondSync {
@@ -154,6 +161,26 @@ TEST_F(BrevantonSyncAgain, WhatTheServerDidNotSayChangesNothingAndTheFilesHoldWh
         EXPECT_EQ(blogFileText(), blogFile);
         expectTheIndexRebuiltTheSame();
     }
+}
+
+// An index cut short (a full disk, a copy interrupted) is set aside and built
+// again from the files, with a notice: the account opens whole.
+TEST_F(BrevantonSyncAgain, AnIndexCutShortIsBuiltAgainFromTheFilesWithANotice)
+{
+    auto first = runBrevanton({ "--sync", m_folder });
+    ASSERT_EQ(first.exitStatus, 0) << first.standardOutput << first.standardError;
+    const std::string& indexPath = m_indexPath;
+    auto bytes = readFile(indexPath);
+    ASSERT_TRUE(bytes && bytes->size() > 200);
+    ASSERT_TRUE(writeFileAtomically(indexPath, bytes->substr(0, 200)));
+
+    auto opened = runBrevanton({ "--headless", m_folder });
+    EXPECT_EQ(opened.exitStatus, 0) << opened.standardError;
+    EXPECT_TRUE(contains(opened.standardError, "could not be read")) << opened.standardError;
+    EXPECT_TRUE(contains(opened.standardOutput, "posts 2, pages 0")) << opened.standardOutput;
+    EXPECT_TRUE(fileExists(indexPath + ".unreadable"));
+    EXPECT_TRUE(removeItem(indexPath + ".unreadable"));
+    expectTheIndexRebuiltTheSame();
 }
 
 } // namespace

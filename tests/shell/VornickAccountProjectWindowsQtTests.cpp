@@ -655,6 +655,29 @@ TEST_F(AccountProjectWindows, AnAccountAnotherProgramHoldsIsRefusedInAnAlertAndO
     EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
 }
 
+// An index cut short (a full disk, a copy interrupted): the account opens
+// with its blog, its index built again from the files, and says so once.
+TEST_F(AccountProjectWindows, AnIndexThatCannotBeReadIsBuiltAgainAndTheUserIsTold)
+{
+    ASSERT_NO_FATAL_FAILURE(saveAccountProject([](VornickWordPressBlogProject& newProject) { addBlog(newProject, u"Kitchen"); }));
+    UserDefaults::standard().setInteger(0, VornickWordPressSyncIntervalDefaultsKey);
+    auto bytes = readFile(indexPath);
+    ASSERT_TRUE(bytes && bytes->size() > 200);
+    ASSERT_TRUE(writeFileAtomically(indexPath, bytes->substr(0, 200)));
+    registerStandInBlogOpener();
+    AlertDriver::shared().reset();
+
+    document = openAccount();
+    ASSERT_TRUE(document);
+    EXPECT_EQ(blogEditors.size(), 1u);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto& alert = *AlertDriver::shared().shownAlerts().front();
+    EXPECT_NE(alert.messageText().find(u"was built again from its files"), std::u16string::npos) << toUTF8(alert.messageText());
+    EXPECT_NE(alert.informativeText().find(u"could not be read"), std::u16string::npos) << toUTF8(alert.informativeText());
+    EXPECT_TRUE(fileExists(indexPath + ".unreadable"));
+    AlertDriver::shared().reset();
+}
+
 TEST_F(AccountProjectWindows, NewWordPressAccountMakesAFolderInTheShoeboxShowsTheLoginPanelAndClosedWithoutABlogGoesToTheTrash)
 {
     // A document window with the main menu's bar, where the user clicks

@@ -42,6 +42,7 @@ enum class Second {
     SameAnswers,
     SettingsFail, // a transient 500 of the settings request
     ListingForgets, // the listings leave out posts the server still has
+    ListingsFail, // 500 for the terms and the posts
 };
 
 class BrevantonSyncAgain : public BrevantonExecutable {
@@ -87,6 +88,8 @@ protected:
                 return json(500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})");
             return json(200, "{\"title\":\"Kitchen Notes\",\"url\":\"" + m_server->url("/") + "\",\"timezone\":\"UTC\"}");
         }
+        if (second == Second::ListingsFail && (path == "/wp-json/wp/v2/tags" || path == "/wp-json/wp/v2/categories" || path == "/wp-json/wp/v2/posts"))
+            return json(500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})");
         if (path == "/wp-json/wp/v2/posts")
             return json(200, second == Second::ListingForgets ? "[]" : "[" + restPost(101, "Soup") + "," + restPost(102, "Bread") + "]");
         if (path == "/wp-json/wp/v2/posts/101" || path == "/wp-json/wp/v2/posts/102")
@@ -124,6 +127,7 @@ protected:
 struct SecondSync {
     const char* name;
     Second answers;
+    int exitStatus;
     // In the printed log of the second sync, and never there.
     std::vector<std::string> logged;
     std::vector<std::string> notLogged;
@@ -132,10 +136,11 @@ struct SecondSync {
 TEST_F(BrevantonSyncAgain, WhatTheServerDidNotSayChangesNothingAndTheFilesHoldWhatTheIndexHolds)
 {
     const SecondSync cases[] = {
-        { "same answers", Second::SameAnswers, {}, { "ERROR" } },
-        { "settings fail", Second::SettingsFail, { "The site list could not be read; syncing the blogs already known, unchanged" }, {} },
-        { "listing forgets", Second::ListingForgets, { "Done confirming post deletions: 2 posts still on the server, kept" },
+        { "same answers", Second::SameAnswers, 0, {}, { "ERROR" } },
+        { "settings fail", Second::SettingsFail, 0, { "The site list could not be read; syncing the blogs already known, unchanged" }, {} },
+        { "listing forgets", Second::ListingForgets, 0, { "Done confirming post deletions: 2 posts still on the server, kept" },
           { "post checks failed", "post check failed" } },
+        { "listings fail", Second::ListingsFail, 1, { "User-Requested Sync failed: Sync Tags: HTTP Error 500" }, { "Confirming" } },
     };
     for (const SecondSync& test : cases) {
         SCOPED_TRACE(test.name);
@@ -150,7 +155,7 @@ TEST_F(BrevantonSyncAgain, WhatTheServerDidNotSayChangesNothingAndTheFilesHoldWh
 
         m_second = test.answers;
         auto second = runBrevanton({ "--sync", m_folder });
-        EXPECT_EQ(second.exitStatus, 0) << second.standardOutput << second.standardError;
+        EXPECT_EQ(second.exitStatus, test.exitStatus) << second.standardOutput << second.standardError;
         for (const std::string& line : test.logged)
             EXPECT_TRUE(contains(second.standardOutput, line)) << line << "\n" << second.standardOutput;
         for (const std::string& line : test.notLogged)

@@ -822,10 +822,13 @@ void VornickHTMLWriter::resetOutput(bool attributed, size_t expectedLength)
     m_unclosedReplacedBlockComment = nullptr;
 
     Output& output = *m_output;
-    // One output buffer, sized by the last write or the length expected.
+    // One output buffer, sized by the last write or the length expected. The
+    // first write of a loaded file adds the indentation the file may not have
+    // had: a buffer that doubles on its last megabytes holds three times the
+    // page while it is copied.
     output.text.clear();
     size_t length = std::max(output.lastLength, expectedLength);
-    output.text.reserve(length + length / 8);
+    output.text.reserve(length + (output.lastLength ? length / 8 : length / 4));
     output.runs.clear();
     if (attributed)
         output.runs.reserve(output.lastRunCount + output.lastRunCount / 8);

@@ -419,6 +419,17 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
         });
 }
 
+bool VornickWordPressXMLRPCAgent::accountKnowsBlogOne() const
+{
+    auto account = wordPressAccount();
+    if (!account)
+        return false;
+    auto blogs = account->objectsForKey(u"blogs");
+    return std::any_of(blogs.begin(), blogs.end(), [](const auto& blog) {
+        return vornickWordPressIdentifierString(blog->valueForKey(VornickIdentifierUsedByBlogServiceKey)) == u"1";
+    });
+}
+
 void VornickWordPressXMLRPCAgent::receivedUsersBlogsFailure(const XMLRPCReply& reply)
 {
     const Error& error = reply.error;
@@ -429,12 +440,14 @@ void VornickWordPressXMLRPCAgent::receivedUsersBlogsFailure(const XMLRPCReply& r
         logLine(reasonOf(error) + xmlrpcDisabledExplanation + Bundle::main().objectForInfoDictionaryKey(u"VornickSupportEmailAddress").stringValue()
             + u" and we'll be happy to help!");
         logLine(u"Attempting workaround: Request blog \"1\".");
-        auto host = url.host();
-        Dictionary blog {
-            { VornickTitleKey, Value(host && !host->empty() ? *host : std::u16string(u"WordPress Site")) },
-            { VornickBrowseURLStringKey, Value(url.URLByDeletingLastPathComponent().absoluteString()) },
-            { VornickIdentifierUsedByBlogServiceKey, Value(u"1") },
-        };
+        Dictionary blog { { VornickIdentifierUsedByBlogServiceKey, Value(u"1") } };
+        // The name and address are guessed from the request: a blog "1" the
+        // account has keeps those the site gave it.
+        if (!accountKnowsBlogOne()) {
+            auto host = url.host();
+            blog[VornickTitleKey] = Value(host && !host->empty() ? *host : std::u16string(u"WordPress Site"));
+            blog[VornickBrowseURLStringKey] = Value(url.URLByDeletingLastPathComponent().absoluteString());
+        }
         if (delegate)
             delegate->blogServiceAgentReceivedBlogDescriptions(*this, { blog });
         return;

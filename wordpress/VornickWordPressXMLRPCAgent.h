@@ -143,6 +143,8 @@ private:
     void requestMoveToTrashAfterCheck(const std::u16string& postIdentifier, int64_t postNumber, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
     void receivedUsersBlogsFailure(const XMLRPCReply&);
+    // Whether the account has the blog "1" already (from an earlier site list).
+    bool accountKnowsBlogOne() const;
     void reportPostListingFailure(std::u16string type, const Dictionary& blogDescription, int64_t startOffset, std::u16string label,
         const Error&);
 

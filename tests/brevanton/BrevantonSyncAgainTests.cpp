@@ -43,7 +43,22 @@ enum class Second {
     SettingsFail, // a transient 500 of the settings request
     ListingForgets, // the listings leave out posts the server still has
     ListingsFail, // 500 for the terms and the posts
+    SiteListNotXMLRPC, // an XML-RPC site list answered with a web page
 };
+
+std::string xmlrpcReply(const std::string& value)
+{
+    return "<?xml version=\"1.0\"?><methodResponse><params><param><value>" + value + "</value></param></params></methodResponse>";
+}
+
+std::string xmlrpcPost(int id, const std::string& title)
+{
+    return "<value><struct><member><name>post_id</name><value><string>" + std::to_string(id) + "</string></value></member>"
+           "<member><name>post_title</name><value><string>" + title + "</string></value></member>"
+           "<member><name>post_content</name><value><string>&lt;p&gt;" + title + "&lt;/p&gt;</string></value></member>"
+           "<member><name>post_status</name><value><string>publish</string></value></member>"
+           "<member><name>post_type</name><value><string>post</string></value></member></struct></value>";
+}
 
 class BrevantonSyncAgain : public BrevantonExecutable {
 protected:
@@ -57,7 +72,7 @@ protected:
         ASSERT_TRUE(project) << error;
         auto account = project->wordPressAccount();
         account->setRootURLString(toUTF16(m_server->url("/")));
-        account->setUseXMLRPC(false);
+        account->setUseXMLRPC(m_xmlrpc);
         account->setLoginID(u"editor");
         std::mt19937_64 random(std::random_device {}());
         ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
@@ -77,6 +92,8 @@ protected:
     {
         std::string path = request.target.substr(0, request.target.find('?'));
         Second second = m_second;
+        if (m_xmlrpc && path != "/")
+            return xmlrpcAnswer(request, second);
         if (path == "/") {
             TestHTTPResponse response;
             response.headers.emplace_back("Content-Type", "text/html");
@@ -101,6 +118,28 @@ protected:
         return json(200, "[]");
     }
 
+    TestHTTPResponse xmlrpcAnswer(const TestHTTPRequest& request, Second second)
+    {
+        TestHTTPResponse response;
+        response.headers.emplace_back("Content-Type", "text/xml");
+        if (request.body.find("wp.getUsersBlogs") != std::string::npos) {
+            if (second == Second::SiteListNotXMLRPC) {
+                response.headers.back().second = "text/html";
+                response.body = "<html><body>Back soon</body></html>";
+                return response;
+            }
+            response.body = xmlrpcReply("<array><data><value><struct><member><name>blogid</name><value><string>1</string></value></member>"
+                                        "<member><name>blogName</name><value><string>Kitchen Notes</string></value></member>"
+                                        "<member><name>url</name><value><string>" + m_server->url("/") + "</string></value></member>"
+                                        "</struct></value></data></array>");
+        } else if (request.body.find("wp.getPosts") != std::string::npos && request.body.find("post_type") == std::string::npos) {
+            response.body = xmlrpcReply("<array><data>" + xmlrpcPost(101, "Soup") + xmlrpcPost(102, "Bread") + "</data></array>");
+        } else {
+            response.body = xmlrpcReply("<array><data></data></array>");
+        }
+        return response;
+    }
+
     // The blog file's text, found by its extension.
     std::string blogFileText()
     {
@@ -122,6 +161,7 @@ protected:
     std::unique_ptr<LoopbackHTTPServer> m_server;
     std::atomic<Second> m_second { Second::SameAnswers };
     std::string m_indexPath;
+    bool m_xmlrpc { false };
 };
 
 struct SecondSync {
@@ -166,6 +206,30 @@ TEST_F(BrevantonSyncAgain, WhatTheServerDidNotSayChangesNothingAndTheFilesHoldWh
         EXPECT_EQ(blogFileText(), blogFile);
         expectTheIndexRebuiltTheSame();
     }
+}
+
+// An XML-RPC site whose site list is answered once with a web page (a
+// cache's or a host's page): the blog "1" is still synced, under the name and
+// address the site gave it before.
+class BrevantonSyncAgainOverXMLRPC : public BrevantonSyncAgain {
+public:
+    BrevantonSyncAgainOverXMLRPC() { m_xmlrpc = true; }
+};
+
+TEST_F(BrevantonSyncAgainOverXMLRPC, ASiteListThatIsNoXMLRPCKeepsTheKnownBlogAsTheSiteNamedIt)
+{
+    auto first = runBrevanton({ "--sync", m_folder });
+    ASSERT_EQ(first.exitStatus, 0) << first.standardOutput << first.standardError;
+    ASSERT_TRUE(contains(first.standardOutput, "blog: Kitchen Notes (127.0.0.1)")) << first.standardOutput;
+    std::string blogFile = blogFileText();
+
+    m_second = Second::SiteListNotXMLRPC;
+    auto second = runBrevanton({ "--sync", m_folder });
+    EXPECT_TRUE(contains(second.standardOutput, "Attempting workaround")) << second.standardOutput;
+    EXPECT_TRUE(contains(second.standardOutput, "blog: Kitchen Notes (127.0.0.1)")) << second.standardOutput;
+    EXPECT_TRUE(contains(second.standardOutput, "posts 2, pages 0")) << second.standardOutput;
+    EXPECT_EQ(blogFileText(), blogFile);
+    expectTheIndexRebuiltTheSame();
 }
 
 // An index cut short (a full disk, a copy interrupted) is set aside and built

@@ -422,36 +422,46 @@ TEST_F(VornickWordPressXMLRPCAgentTest, SiteListEndsOnceWhateverTheHostAnswers)
     EXPECT_TRUE(VornickWordPressXMLRPCAgent::isFault(*recorder.answers[1].error.underlyingError(), 403));
     EXPECT_TRUE(logHas(u"XML-RPC fault: \"Incorrect username or password.\", code 403, URL http://127.0.0.1:"));
 
-    // A page instead of XML-RPC: the single blog "1" at the site's root.
-    script("wp.getUsersBlogs", { answer("<html><body><p>XML-RPC services are disabled.</p></body></html>") });
+    // A page instead of XML-RPC: the single blog "1", named after the host
+    // and at the site's root; one the account has keeps its name and address.
+    script("wp.getUsersBlogs", { answer("<html><body><p>XML-RPC services are disabled.</p></body></html>"),
+                                 answer("<html><body><p>XML-RPC services are disabled.</p></body></html>") });
     agent->requestBlogDescriptions();
     ASSERT_TRUE(waitForAnswers(3));
     ASSERT_EQ(recorder.answers[2].name, "receivedBlogs");
-    EXPECT_EQ(recorder.answers[2].list.at(0), (Dictionary { { u"identifierUsedByBlogService", Value(u"1") },
-                                                            { u"title", Value(u"127.0.0.1") },
-                                                            { u"browseURLString", Value(toUTF16(server.url("/"))) } }));
+    EXPECT_EQ(recorder.answers[2].list.at(0), (Dictionary { { u"identifierUsedByBlogService", Value(u"1") } }));
     EXPECT_TRUE(logHas(u"XML-RPC services are disabled.\n\n(END WordPress response)\n\n** XML-RPC Disabled? **"));
     EXPECT_TRUE(logHas(u"Attempting workaround: Request blog \"1\"."));
+    auto known = account->objectsForKey(u"blogs");
+    for (auto& blog : known)
+        blog->setObjectForKey(nullptr, u"hostingAccount");
+    agent->requestBlogDescriptions();
+    ASSERT_TRUE(waitForAnswers(4));
+    EXPECT_EQ(recorder.answers[3].list.at(0), (Dictionary { { u"identifierUsedByBlogService", Value(u"1") },
+                                                            { u"title", Value(u"127.0.0.1") },
+                                                            { u"browseURLString", Value(toUTF16(server.url("/"))) } }));
+    for (auto& blog : known)
+        blog->setObjectForKey(account, u"hostingAccount");
 
     // A refusing host, a reply of the wrong kind, an empty body: one failure each.
     script("wp.getUsersBlogs", { answer("<html><body>Forbidden</body></html>", 403), answer(reply("<string>no</string>")), answer("") });
     for (int i = 0; i < 3; ++i) {
         agent->requestBlogDescriptions();
-        ASSERT_TRUE(waitForAnswers(4 + i));
+        ASSERT_TRUE(waitForAnswers(5 + i));
     }
-    EXPECT_EQ(recorder.answers[3].name, "failedBlogs");
-    EXPECT_TRUE(recorder.answers[3].error.is(VornickXMLRPCHTTPStatusErrorDomain, 403)) << recorder.answers[3].error;
-    EXPECT_FALSE(VornickWordPressXMLRPCAgent::isFault(recorder.answers[3].error, 403));
-    EXPECT_TRUE(recorder.answers[4].error.is(VornickErrorDomain, 38)) << recorder.answers[4].error;
-    EXPECT_EQ(recorder.answers[5].name, "receivedBlogs"); // an empty 200 is no XML-RPC either
+    EXPECT_EQ(recorder.answers[4].name, "failedBlogs");
+    EXPECT_TRUE(recorder.answers[4].error.is(VornickXMLRPCHTTPStatusErrorDomain, 403)) << recorder.answers[4].error;
+    EXPECT_FALSE(VornickWordPressXMLRPCAgent::isFault(recorder.answers[4].error, 403));
+    EXPECT_TRUE(recorder.answers[5].error.is(VornickErrorDomain, 38)) << recorder.answers[5].error;
+    EXPECT_EQ(recorder.answers[6].name, "receivedBlogs"); // an empty 200 is no XML-RPC either
 
     // Without a password nothing is sent.
     size_t sent = server.requestCount();
     agent->setAccount(std::make_shared<TestAgentAccount>(account, u""));
     agent->requestBlogDescriptions();
-    ASSERT_TRUE(waitForAnswers(7));
-    EXPECT_EQ(recorder.answers[6].name, "failedBlogs");
-    EXPECT_TRUE(recorder.answers[6].error.is(VornickErrorDomain, VornickAccountIncompleteError));
+    ASSERT_TRUE(waitForAnswers(8));
+    EXPECT_EQ(recorder.answers[7].name, "failedBlogs");
+    EXPECT_TRUE(recorder.answers[7].error.is(VornickErrorDomain, VornickAccountIncompleteError));
     EXPECT_EQ(server.requestCount(), sent);
 }
 

@@ -395,37 +395,6 @@ void VornickBlogPostWindow::toggleClearView()
     updateEditedMark();
 }
 
-bool VornickBlogPostWindow::askToSaveBeforeClosing()
-{
-    if (!isDocumentEdited())
-        return true;
-    if (m_window->attachedSheet())
-        return false;
-    m_alert = VornickDocumentWindowActions::saveChangesAlert(m_window->title());
-    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
-    m_alert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
-        auto editor = weak.lock();
-        if (!editor)
-            return;
-        if (response == AlertSecondButtonReturn) {
-            VornickDocumentWindowActions::noteCloseCancelled(*editor->m_window);
-            return;
-        }
-        if (response == AlertFirstButtonReturn) {
-            // A failed save keeps the window open with the post; the alert
-            // saying why comes once this sheet has gone.
-            RunLoop::main().perform([weak] {
-                auto editor = weak.lock();
-                if (editor && editor->saveReportingFailure())
-                    editor->m_window->close();
-            });
-            return;
-        }
-        editor->m_window->close();
-    });
-    return false;
-}
-
 std::optional<bool> VornickBlogPostWindow::validateOwnMenuItem(MenuItem& item)
 {
     const auto& action = item.action();

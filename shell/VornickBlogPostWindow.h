@@ -235,7 +235,6 @@ private:
     void forgetUndoSteps();
     // The window's actions (VornickDocumentWindowActions) ask these.
     bool saveReportingFailure() override;
-    bool askToSaveBeforeClosing() override;
     bool documentSourceShown() const override { return sourceLoupeShown(); }
     void showOrHideDocumentSource() override { showOrHideSourceLoupe(); }
     std::optional<bool> validateOwnMenuItem(MenuItem&) override;

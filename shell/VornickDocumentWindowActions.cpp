@@ -4,6 +4,7 @@
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Menu.h"
@@ -49,7 +50,35 @@ void VornickDocumentWindowActions::installCommonActions()
 bool VornickDocumentWindowActions::windowShouldClose(Window&)
 {
     auto client = m_client.lock();
-    return !client || client->askToSaveBeforeClosing();
+    auto window = m_window.lock();
+    if (!client || !window || !client->isDocumentEdited())
+        return true;
+    // One question at a time; the window stays until it is answered.
+    if (window->attachedSheet())
+        return false;
+    m_closeAlert = saveChangesAlert(window->title());
+    m_closeAlert->beginSheetModalForWindow(window, [weakWindow = m_window, weakClient = m_client](ModalResponse response) {
+        auto window = weakWindow.lock();
+        if (!window || weakClient.expired())
+            return;
+        if (response == AlertSecondButtonReturn) {
+            noteCloseCancelled(*window);
+            return;
+        }
+        if (response == AlertFirstButtonReturn) {
+            // A failed save keeps the window open with the document; the
+            // alert saying why comes once this sheet has gone.
+            RunLoop::main().perform([weakWindow, weakClient] {
+                auto window = weakWindow.lock();
+                auto client = weakClient.lock();
+                if (window && client && client->saveReportingFailure())
+                    window->close();
+            });
+            return;
+        }
+        window->close();
+    });
+    return false;
 }
 
 bool VornickDocumentWindowActions::validateMenuItem(MenuItem& item)

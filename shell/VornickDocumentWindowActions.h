@@ -6,8 +6,9 @@
 // "showOrHideSourceLoupe:" (its item titled Show or Hide Source and checked
 // as the source shows); a window adds its own actions with
 // setActionHandler, and validates its own menu and toolbar items, as its
-// VornickDocumentWindowClient. Closing by the user's choice asks the client
-// first, which may put up the question of saveChangesAlert.
+// VornickDocumentWindowClient. Closing by the user's choice a document with
+// unsaved changes puts up the question of saveChangesAlert: Save closes the
+// window once the save succeeded, Don't Save closes it, Cancel keeps it.
 #pragma once
 
 #include "platform/views/Responder.h"
@@ -29,8 +30,8 @@ public:
     virtual ~VornickDocumentWindowClient() = default;
     // Saves the document; false when that failed, the user told why.
     virtual bool saveReportingFailure() = 0;
-    // Asked before the window closes by the user's choice: true to close now.
-    virtual bool askToSaveBeforeClosing() = 0;
+    // Whether the document has changes not yet saved.
+    virtual bool isDocumentEdited() const = 0;
     // Whether the document's source shows, and showing or hiding it.
     virtual bool documentSourceShown() const = 0;
     virtual void showOrHideDocumentSource() = 0;
@@ -70,6 +71,7 @@ private:
 
     std::weak_ptr<Window> m_window;
     std::weak_ptr<VornickDocumentWindowClient> m_client;
+    std::shared_ptr<Alert> m_closeAlert;
 };
 
 } // namespace brevanton

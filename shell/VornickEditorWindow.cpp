@@ -518,29 +518,9 @@ std::optional<bool> VornickEditorWindow::validateOwnMenuItem(MenuItem& item)
     return std::nullopt;
 }
 
-bool VornickEditorWindow::askToSaveBeforeClosing()
+bool VornickEditorWindow::isDocumentEdited() const
 {
-    if (!m_editingView->isDocumentEdited())
-        return true;
-    // One question at a time; the window stays until it is answered.
-    if (m_window->attachedSheet())
-        return false;
-    m_closeAlert = VornickDocumentWindowActions::saveChangesAlert(m_window->title());
-    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    m_closeAlert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
-        auto editor = weak.lock();
-        if (!editor)
-            return;
-        if (response == AlertSecondButtonReturn) {
-            VornickDocumentWindowActions::noteCloseCancelled(*editor->m_window);
-            return;
-        }
-        // A save that fails keeps the window open with the document.
-        if (response == AlertFirstButtonReturn && !editor->saveReportingFailure())
-            return;
-        editor->m_window->close();
-    });
-    return false;
+    return m_editingView->isDocumentEdited();
 }
 
 } // namespace brevanton

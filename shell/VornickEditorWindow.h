@@ -158,9 +158,8 @@ private:
     void installToolbar(View& container);
     void installDocumentActionButton(View& toolbarView);
     void populatePickers();
-    // The window's actions (VornickDocumentWindowActions) ask these. True
-    // when the window may close now; otherwise asks whether to save.
-    bool askToSaveBeforeClosing() override;
+    // The window's actions (VornickDocumentWindowActions) ask these.
+    bool isDocumentEdited() const override;
     bool saveReportingFailure() override;
     bool documentSourceShown() const override { return sourcePaneShown(); }
     void showOrHideDocumentSource() override { showOrHideSourcePane(); }
@@ -209,7 +208,6 @@ private:
     ObserverToken m_undoObservation;
     ObserverToken m_redoObservation;
     VornickDocumentEditedState m_editedState;
-    std::shared_ptr<Alert> m_closeAlert;
     std::shared_ptr<Alert> m_alert;
     std::unique_ptr<VornickSingleHTMLFileFormattingPreferencesPopoverUIController> m_formattingPreferencesPopover;
     std::unique_ptr<VornickSingleHTMLFileFormattingPreferencesSheetController> m_formattingPreferencesSheet;

@@ -1,6 +1,9 @@
 #include "shell/VornickDocumentWindowActions.h"
 
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Menu.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +16,14 @@ class RecordingDocument final : public VornickDocumentWindowClient {
 public:
     int saves = 0;
     bool sourceShown = false;
-    bool mayClose = false;
-    bool saveReportingFailure() override { return ++saves > 0; }
-    bool askToSaveBeforeClosing() override { return mayClose; }
+    bool edited = false;
+    bool saveSucceeds = true;
+    bool saveReportingFailure() override
+    {
+        ++saves;
+        return saveSucceeds;
+    }
+    bool isDocumentEdited() const override { return edited; }
     bool documentSourceShown() const override { return sourceShown; }
     void showOrHideDocumentSource() override { sourceShown = !sourceShown; }
     std::optional<bool> validateOwnMenuItem(MenuItem& item) override
@@ -70,13 +78,53 @@ TEST(VornickDocumentWindowActions, AnswerTheDocumentCommandsOfEveryDocumentWindo
     EXPECT_TRUE(actions->tryToPerform("saveDocument:", nullptr));
     EXPECT_EQ(document->saves, 1);
 
-    // Closing asks the document; without one the window just closes.
-    window->makeKeyAndOrderFront();
-    EXPECT_TRUE(actions->tryToPerform("performClose:", nullptr));
-    EXPECT_TRUE(window->isVisible());
+    // Without the document the actions do nothing and the window just closes.
     document.reset();
     EXPECT_TRUE(actions->tryToPerform("saveDocument:", nullptr));
     EXPECT_TRUE(actions->windowShouldClose(*window));
+}
+
+TEST(VornickDocumentWindowActions, CloseAnEditedDocumentAsTheQuestionIsAnswered)
+{
+    struct Case {
+        const char* name;
+        bool edited;
+        std::optional<ModalResponse> answer;
+        bool saveSucceeds;
+        int saves;
+        bool closed;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        { "unedited", false, std::nullopt, true, 0, true, false },
+        { "Save", true, AlertFirstButtonReturn, true, 1, true, false },
+        { "Save fails", true, AlertFirstButtonReturn, false, 1, false, false },
+        { "Cancel", true, AlertSecondButtonReturn, true, 0, false, true },
+        { "Don't Save", true, AlertThirdButtonReturn, true, 0, true, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto window = Window::create(Rect(0, 0, 400, 300));
+        auto document = std::make_shared<RecordingDocument>();
+        document->edited = c.edited;
+        document->saveSucceeds = c.saveSucceeds;
+        auto actions = VornickDocumentWindowActions::install(window, document);
+        bool cancelled = false;
+        auto observation = NotificationCenter::defaultCenter().addObserver(VornickDocumentWindowActions::CloseCancelledNotification,
+                                                                           window.get(), nullptr, [&](const Notification&) { cancelled = true; });
+        window->makeKeyAndOrderFront();
+        EXPECT_TRUE(actions->tryToPerform("performClose:", nullptr));
+        if (c.answer) {
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_TRUE(window->attachedSheet());
+            ASSERT_TRUE(AlertDriver::shared().answerSheet(*window, *c.answer));
+            RunLoop::main().runOnce();
+        }
+        EXPECT_EQ(document->saves, c.saves);
+        EXPECT_EQ(!window->isVisible(), c.closed);
+        EXPECT_EQ(cancelled, c.cancelled);
+    }
+    AlertDriver::shared().reset();
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 // its modules drawn, against opening the attributes editor on an element of
 // the same post.
 #include "EditingViewBenchSupport.h"
+#include "WordPressBenchProject.h"
 
-#include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "editing/VornickElementEditorUIController.h"
@@ -87,15 +87,10 @@ struct InspectorFixture {
     {
         VornickInstallHTMLServices();
         VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-        std::string folder = createTemporaryDirectory("block-inspector-bench").value();
-        Error error;
-        project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
-        auto& context = *project->index()->managedObjectContext();
-        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-        blog->setBlogFolderName(u"Site");
-        blog->setSourceFileName(u"Site.brevantonwordpressblog");
-        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+        auto made = makeWordPressBenchProject("block-inspector-bench");
+        project = made.project;
+        auto& context = made.context();
+        auto blog = made.blog;
         delegate.folder = blog->templatesFolderURL();
         std::filesystem::create_directories(*delegate.folder->fileSystemPath());
         std::ofstream(*delegate.folder->fileSystemPath() + "/post-standard.html", std::ios::binary) << readTemplate();

@@ -285,27 +285,13 @@ BENCHMARK(BM_SQLiteSortChange)->Unit(benchmark::kMillisecond);
 
 // --- The batch at row 9,950 and the first
 
-// All 10,000 posts in their order, changed only when told.
-class AllPostsArrayController : public VornickWebListArrayController {
-public:
-    std::vector<std::shared_ptr<ManagedObject>> objects;
-    const std::vector<std::shared_ptr<ManagedObject>>& arrangedObjects() const override { return objects; }
-    std::optional<VornickWebListSortDescriptor> firstSortDescriptor() const override
-    {
-        return VornickWebListSortDescriptor { u"dateLastEditedLocally", false };
-    }
-    void setSortDescriptors(std::vector<VornickWebListSortDescriptor>) override { }
-    void rearrangeObjects() override { }
-    ObserverToken observeArrangedObjects(std::function<void()>) override { return {}; }
-};
-
 void batchAtRow(benchmark::State& state, size_t row)
 {
     auto& blog = BlogWindowBenchBlog::shared();
     auto controller = VornickWebListViewController::create<VornickBlogPostListViewController>(Rect(0, 0, 400, 800));
     controller->setAutoRefreshInterval(0);
     RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 10);
-    auto arrayController = std::make_shared<AllPostsArrayController>();
+    auto arrayController = std::make_shared<BlogWindowBenchPostsArrayController>();
     controller->setArrayController(arrayController);
     auto& webView = *controller->webView();
     // The page with `row` rows loaded (none: the list was empty), all 10,000 arranged.

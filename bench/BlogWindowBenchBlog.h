@@ -3,7 +3,8 @@
 // MB in all; drafts, published, private; some in the Trash), 200 categories
 // and 1,000 tags (two categories and four tags a post), saved, with the
 // store's path for the same queries in raw SQLite. Made once per process;
-// its folder is removed at exit.
+// its folder is removed at exit. Beside it, the array controller the list
+// benchmarks show its posts through.
 #pragma once
 
 #include "blog/VornickBlogModel.h"
@@ -12,9 +13,12 @@
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/PersistentStore.h"
+#include "ui/VornickWebListArrayController.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +131,21 @@ struct BlogWindowBenchBlog {
         static BlogWindowBenchBlog blog;
         return blog;
     }
+};
+
+// The list's posts as the benchmark sets them, newest edit first; they
+// change only when the benchmark changes them.
+class BlogWindowBenchPostsArrayController : public VornickWebListArrayController {
+public:
+    std::vector<std::shared_ptr<ManagedObject>> objects;
+    const std::vector<std::shared_ptr<ManagedObject>>& arrangedObjects() const override { return objects; }
+    std::optional<VornickWebListSortDescriptor> firstSortDescriptor() const override
+    {
+        return VornickWebListSortDescriptor { u"dateLastEditedLocally", false };
+    }
+    void setSortDescriptors(std::vector<VornickWebListSortDescriptor>) override { }
+    void rearrangeObjects() override { }
+    ObserverToken observeArrangedObjects(std::function<void()>) override { return {}; }
 };
 
 } // namespace brevanton

@@ -4,8 +4,8 @@
 // already in it, and writing the body back against the writer writing the
 // body element's children.
 #include "EditingViewBenchSupport.h"
+#include "WordPressBenchProject.h"
 
-#include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "html/VornickHTMLWriter.h"
@@ -69,15 +69,10 @@ struct PostFixture {
     {
         VornickInstallHTMLServices();
         VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-        std::string folder = createTemporaryDirectory("post-view-bench").value();
-        Error error;
-        project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
-        auto& context = *project->index()->managedObjectContext();
-        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-        blog->setBlogFolderName(u"Site");
-        blog->setSourceFileName(u"Site.brevantonwordpressblog");
-        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+        auto made = makeWordPressBenchProject("post-view-bench");
+        project = made.project;
+        auto& context = made.context();
+        auto blog = made.blog;
         delegate.folder = blog->templatesFolderURL();
         std::filesystem::create_directories(*delegate.folder->fileSystemPath());
         std::ofstream(*delegate.folder->fileSystemPath() + "/post-standard.html", std::ios::binary) << twentyTwentyThreeTemplate();

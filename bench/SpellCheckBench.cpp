@@ -4,11 +4,11 @@
 // opens the dictionary as the command does; "warm" reuses one checker.
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
-#include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/HunspellSpellChecker.h"
 
 #include "HTMLBenchPages.h"
+#include "HunspellCommandTiming.h"
 
 #include <benchmark/benchmark.h>
 
@@ -76,21 +76,9 @@ void BM_HunspellCommandMegabyteText(benchmark::State& state)
         state.SkipWithError("no en_US dictionary");
         return;
     }
-    ProcessLaunch launch;
-    launch.executable = "hunspell";
-    launch.arguments = { "-d", "en_US", "-l" };
-    launch.standardInput = toUTF8(megabyteOfText());
-    launch.environment["LANG"] = "C.UTF-8";
-    for (auto _ : state) {
-        Error error;
-        auto result = Process::run(launch, &error);
-        if (!result || !result->succeeded()) {
-            state.SkipWithError("hunspell did not run");
-            return;
-        }
-        state.counters["misspellings"] = static_cast<double>(std::count(result->standardOutput.begin(), result->standardOutput.end(), '\n'));
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * launch.standardInput.size()));
+    std::string text = toUTF8(megabyteOfText());
+    if (bench::timeHunspellCommand(state, text))
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_HunspellCommandMegabyteText)->Unit(benchmark::kMillisecond)->Iterations(3);
 

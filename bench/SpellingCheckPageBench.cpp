@@ -3,12 +3,12 @@
 // run goes to the spell checker (Hunspell, en_US, warm), every run of the
 // page once; beside the `hunspell -l` command on the page's text.
 #include "HTMLBenchPages.h"
+#include "HunspellCommandTiming.h"
 
 #include "editing/VornickDOMTextGatherer.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
-#include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/HunspellSpellChecker.h"
 
@@ -58,20 +58,7 @@ BENCHMARK(BM_CheckSpellingOfMegabytePage)->Unit(benchmark::kMillisecond)->Iterat
 
 void BM_HunspellCommandOnMegabytePageText(benchmark::State& state)
 {
-    ProcessLaunch launch;
-    launch.executable = "hunspell";
-    launch.arguments = { "-d", "en_US", "-l" };
-    launch.standardInput = toUTF8(document()->body()->textContent());
-    launch.environment["LANG"] = "C.UTF-8";
-    for (auto _ : state) {
-        Error error;
-        auto result = Process::run(launch, &error);
-        if (!result || !result->succeeded()) {
-            state.SkipWithError("hunspell did not run");
-            return;
-        }
-        state.counters["misspellings"] = static_cast<double>(std::count(result->standardOutput.begin(), result->standardOutput.end(), '\n'));
-    }
+    static_cast<void>(bench::timeHunspellCommand(state, toUTF8(document()->body()->textContent())));
 }
 BENCHMARK(BM_HunspellCommandOnMegabytePageText)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -3,8 +3,9 @@
 // same markup as a fragment alone (with the memory a row keeps), and the
 // minute's refresh of a list with 1,000 rows loaded and one post changed,
 // beside building those rows' markup alone.
+#include "WordPressBenchProject.h"
+
 #include "blog/VornickBlogCategory.h"
-#include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/dom/DOMDocument.h"
@@ -57,15 +58,10 @@ struct BenchBlog {
 
     explicit BenchBlog(size_t count)
     {
-        std::string folder = createTemporaryDirectory("web-list-bench").value();
-        Error error;
-        project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
-        auto& context = *project->index()->managedObjectContext();
-        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-        blog->setBlogFolderName(u"Site");
-        blog->setSourceFileName(u"Site.brevantonwordpressblog");
-        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+        auto made = makeWordPressBenchProject("web-list-bench");
+        project = made.project;
+        auto& context = made.context();
+        auto blog = made.blog;
         auto status = context.insertNewObject(u"PostStatus");
         status->setValueForKey(Value(u"publish"), u"identifier");
         std::vector<std::shared_ptr<ManagedObject>> terms[2];

@@ -44,6 +44,16 @@ bool isWordPressAccount(const VornickBlogHostingAccount& account)
 constexpr int64_t RESTProtocolType = 2;
 constexpr int64_t OAuth2AuthenticationType = 2;
 
+// The session's blog list step while it waits for its answer; none when a
+// repeated or late answer finds it finished.
+std::shared_ptr<VornickSyncStep> waitingGetBlogsStep(const std::shared_ptr<VornickBlogServiceSyncSession>& session)
+{
+    if (!session || !session->active())
+        return nullptr;
+    auto step = std::dynamic_pointer_cast<VornickSyncStep>(session->stepWithName(u"getBlogs"));
+    return step && step->active() ? step : nullptr;
+}
+
 void finishStep(VornickSyncStep& step, std::u16string message, VornickSyncStepState state)
 {
     step.setStatusMessage(std::move(message));
@@ -415,11 +425,9 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedBlogDescriptions(Vorn
             integrator.blogServiceAgentReceivedBlogDescriptions(agent, blogDescriptions);
         }))
         return;
-    if (!m_syncSession || !m_syncSession->active())
-        return;
-    // One answer a request: a repeated or late answer finds the step finished.
-    auto step = std::dynamic_pointer_cast<VornickSyncStep>(m_syncSession->stepWithName(u"getBlogs"));
-    if (!step || !step->active())
+    // One answer a request.
+    auto step = waitingGetBlogsStep(m_syncSession);
+    if (!step)
         return;
 
     std::u16string received = u"Received descriptions of " + toUTF16(std::to_string(blogDescriptions.size())) + u" blogs";
@@ -455,10 +463,8 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
             integrator.blogServiceAgentFailedToGetBlogDescriptionsWithError(agent, error);
         }))
         return;
-    if (!m_syncSession || !m_syncSession->active())
-        return;
-    auto step = std::dynamic_pointer_cast<VornickSyncStep>(m_syncSession->stepWithName(u"getBlogs"));
-    if (!step || !step->active())
+    auto step = waitingGetBlogsStep(m_syncSession);
+    if (!step)
         return;
 
     auto account = this->account();

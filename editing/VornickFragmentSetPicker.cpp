@@ -114,28 +114,8 @@ void VornickFragmentSetPicker::rebuildPickerMenu(Menu& menu)
 
 void VornickFragmentSetPicker::pickOtherObjectNotInMenu(ActionSender*)
 {
-    auto application = VornickApplicationDelegate::shared();
-    auto delegate = this->delegate();
-    if (!application || !delegate)
-        return;
-    auto weak = std::weak_ptr<VornickFragmentSetPicker>(sharedAs<VornickFragmentSetPicker>());
-    application->chooseFileOfAllowedTypes({ VornickFragmentSetFileExtension }, std::nullopt, delegate->windowForOtherObjectChooserSheet(),
-                                          std::u16string(u"Please choose a Brevanton snippet set file."),
-                                          [weak, application](std::shared_ptr<VornickEnduringFileReference> reference) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        URL url = URL::fileURLWithPath(std::string_view("/"));
-        if (reference && reference->getFileURL(&url) && url.isFileURL()) {
-            if (auto delegate = self->delegate())
-                delegate->pickerProposeNewSelectedObject(*self, reference);
-            vornick_knownFragmentSetFiles(application)->registerFileReference(reference);
-        }
-        if (self->popUpButton())
-            self->populatePopUpButton();
-        else
-            self->updateSelectedObjectIndication();
-    });
+    chooseOtherFile({ VornickFragmentSetFileExtension }, u"Please choose a Brevanton snippet set file.", vornick_knownFragmentSetFiles,
+                    [](const std::shared_ptr<VornickEnduringFileReference>& reference, const URL&) { return VornickPickerObject(reference); });
 }
 
 const std::shared_ptr<View>& VornickFragmentSetPicker::createdFragmentSetSaveSheetAccessoryView()

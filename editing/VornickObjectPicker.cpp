@@ -1,5 +1,7 @@
 #include "editing/VornickObjectPicker.h"
 
+#include "app/VornickApplicationDelegate.h"
+#include "documents/VornickKnownFileSet.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickSingleHTMLFileDocument.h"
@@ -9,6 +11,7 @@
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
+#include "toolkit/VornickEnduringFileReference.h"
 #include "views/VornickMenuExtensions.h"
 
 namespace brevanton {
@@ -182,6 +185,33 @@ void VornickReferencedFilePicker::setContentEditingView(VornickContentEditingVie
     };
     m_fragmentSetSwitchObservation = center.addObserver(VornickWebFrameDidSwitchFragmentSetNotification, nullptr, nullptr, frameSwitched);
     m_formattingSwitchObservation = center.addObserver(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, nullptr, nullptr, frameSwitched);
+}
+
+void VornickReferencedFilePicker::chooseOtherFile(std::vector<std::u16string> types, std::u16string message, KnownFiles knownFiles,
+                                                  ObjectOfFile objectOfFile)
+{
+    auto application = VornickApplicationDelegate::shared();
+    auto delegate = this->delegate();
+    if (!application || !delegate)
+        return;
+    auto weak = std::weak_ptr<VornickReferencedFilePicker>(sharedAs<VornickReferencedFilePicker>());
+    application->chooseFileOfAllowedTypes(std::move(types), std::nullopt, delegate->windowForOtherObjectChooserSheet(), std::move(message),
+                                          [weak, application, knownFiles, objectOfFile = std::move(objectOfFile)](
+                                              std::shared_ptr<VornickEnduringFileReference> reference) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        URL url = URL::fileURLWithPath(std::string_view("/"));
+        if (reference && reference->getFileURL(&url) && url.isFileURL()) {
+            if (auto delegate = self->delegate())
+                delegate->pickerProposeNewSelectedObject(*self, objectOfFile(reference, url));
+            knownFiles(application)->registerFileReference(reference);
+        }
+        if (self->popUpButton())
+            self->populatePopUpButton();
+        else
+            self->updateSelectedObjectIndication();
+    });
 }
 
 std::shared_ptr<WebFrame> VornickReferencedFilePicker::focusedFrame() const

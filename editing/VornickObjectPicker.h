@@ -17,16 +17,21 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Responder.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
 class Button;
 class DOMDocument;
 class PopUpButton;
+class VornickApplicationEnvironment;
 class VornickContentEditingView;
+class VornickEnduringFileReference;
+class VornickKnownFileSet;
 class VornickObjectPicker;
 class WebFrame;
 class Window;
@@ -138,6 +143,13 @@ protected:
     // The content editing view's focused frame and its document, or null.
     std::shared_ptr<WebFrame> focusedFrame() const;
     std::shared_ptr<DOMDocument> focusedDocument() const;
+    // Asks the user for a file of the types, telling the message: a file
+    // chosen is proposed to the delegate as the object `objectOfFile` makes
+    // of it and kept among the application's `knownFiles`; then the menu
+    // shows the selection anew.
+    using KnownFiles = std::shared_ptr<VornickKnownFileSet> (*)(const std::shared_ptr<VornickApplicationEnvironment>&);
+    using ObjectOfFile = std::function<VornickPickerObject(const std::shared_ptr<VornickEnduringFileReference>&, const URL&)>;
+    void chooseOtherFile(std::vector<std::u16string> types, std::u16string message, KnownFiles knownFiles, ObjectOfFile objectOfFile);
 
 private:
     VornickContentEditingView* m_contentEditingView { nullptr };

@@ -116,27 +116,9 @@ void VornickStyleSheetPicker::rebuildPickerMenu(Menu& menu)
 
 void VornickStyleSheetPicker::pickOtherObjectNotInMenu(ActionSender*)
 {
-    auto application = VornickApplicationDelegate::shared();
-    auto delegate = this->delegate();
-    if (!application || !delegate)
-        return;
-    auto weak = std::weak_ptr<VornickStyleSheetPicker>(sharedAs<VornickStyleSheetPicker>());
-    application->chooseFileOfAllowedTypes({ u"css" }, std::nullopt, delegate->windowForOtherObjectChooserSheet(),
-                                          std::u16string(u"Please choose a .css style sheet file."),
-                                          [weak, application](std::shared_ptr<VornickEnduringFileReference> reference) {
-        auto self = weak.lock();
-        if (!self)
-            return;
-        URL url = URL::fileURLWithPath(std::string_view("/"));
-        if (reference && reference->getFileURL(&url) && url.isFileURL()) {
-            if (auto delegate = self->delegate())
-                delegate->pickerProposeNewSelectedObject(*self, std::shared_ptr<VornickStyleSheet>(VornickUserStyleSheet::create(url)));
-            vornick_knownStyleSheetFiles(application)->registerFileReference(reference);
-        }
-        if (self->popUpButton())
-            self->populatePopUpButton();
-        else
-            self->updateSelectedObjectIndication();
+    chooseOtherFile({ u"css" }, u"Please choose a .css style sheet file.", vornick_knownStyleSheetFiles,
+                    [](const std::shared_ptr<VornickEnduringFileReference>&, const URL& url) {
+        return VornickPickerObject(std::shared_ptr<VornickStyleSheet>(VornickUserStyleSheet::create(url)));
     });
 }
 

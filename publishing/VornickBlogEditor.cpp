@@ -421,11 +421,7 @@ void VornickBlogEditor::shareSelectedPosts(ActionSender* sender)
     m_sharingServicePicker = share.menu;
     m_sharingPickerTarget = share.target;
     // Under the clicked button, else at the top of the preview.
-    auto* view = dynamic_cast<View*>(sender);
-    auto anchor = view ? view->sharedAs<View>() : std::static_pointer_cast<View>(m_postView);
-    const Event* event = currentApplicationEvent();
-    if (anchor && anchor->window() && event)
-        Menu::popUpContextMenu(m_sharingServicePicker, *event, *anchor);
+    vornick_popUpShareLinksMenu(share, sender, m_postView);
 }
 
 void VornickBlogEditor::showSyncLog(ActionSender*)

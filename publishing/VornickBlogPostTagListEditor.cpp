@@ -26,6 +26,15 @@ std::shared_ptr<Button> vornick_makePopoverButton(Rect frame, std::u16string tit
     return button;
 }
 
+std::shared_ptr<Popover> vornick_makeTransientPopover(const std::shared_ptr<View>& content, std::weak_ptr<PopoverDelegate> delegate)
+{
+    auto popover = std::make_shared<Popover>();
+    popover->setBehavior(PopoverBehavior::Transient);
+    popover->setContentView(content);
+    popover->setDelegate(delegate);
+    return popover;
+}
+
 std::shared_ptr<VornickBlogPostTagListEditor> VornickBlogPostTagListEditor::create()
 {
     auto editor = std::shared_ptr<VornickBlogPostTagListEditor>(new VornickBlogPostTagListEditor);
@@ -73,10 +82,7 @@ void VornickBlogPostTagListEditor::build()
             static_cast<void>(editor->applyTagEdits());
     });
 
-    m_popover = std::make_shared<Popover>();
-    m_popover->setBehavior(PopoverBehavior::Transient);
-    m_popover->setContentView(m_contentView);
-    m_popover->setDelegate(weak_from_this());
+    m_popover = vornick_makeTransientPopover(m_contentView, weak_from_this());
 }
 
 void VornickBlogPostTagListEditor::showForBlogPost(std::shared_ptr<VornickBlogPost> post, std::shared_ptr<DOMRange> range,

@@ -65,5 +65,8 @@ private:
 
 // A push button titled `title` sending `action` to `target`.
 std::shared_ptr<Button> vornick_makePopoverButton(Rect, std::u16string title, const char* action, const std::shared_ptr<View>& target);
+// A popover that closes as the user works elsewhere, showing the content
+// view and telling the delegate.
+std::shared_ptr<Popover> vornick_makeTransientPopover(const std::shared_ptr<View>& content, std::weak_ptr<PopoverDelegate>);
 
 } // namespace brevanton

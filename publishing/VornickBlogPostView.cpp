@@ -152,7 +152,7 @@ void VornickBlogPostView::reloadPost()
         beginLoadingPostTemplateFromURL(*url);
 }
 
-void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
+void VornickBlogPostView::forgetInjectedPost()
 {
     detachAllAttachmentPoints();
     m_injectedPost.reset();
@@ -160,6 +160,11 @@ void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
     m_pageAsInjected = false;
+}
+
+void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
+{
+    forgetInjectedPost();
     uint64_t serial = ++m_loadSerial;
     std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
     auto start = [weakThis, url, serial] {
@@ -182,12 +187,7 @@ void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
 {
     // Whatever the page shows now no longer belongs to the post: nothing is
     // written back from it while the next page loads, or when it fails to.
-    detachAllAttachmentPoints();
-    m_injectedPost.reset();
-    m_bodyInjected = false;
-    m_bodyAsInjected.reset();
-    m_titleAsInjected.reset();
-    m_pageAsInjected = false;
+    forgetInjectedPost();
     VornickContentEditingView::beginLoadingContentFromURL(url);
 }
 

@@ -180,6 +180,9 @@ protected:
 
 private:
     void applyResourceLoadFilterDefault();
+    // The page no longer shows the post: its attachment points are detached
+    // and nothing is written back from it.
+    void forgetInjectedPost();
     // Where the references of injected fields resolve.
     struct InjectionBases {
         std::optional<URL> baseURL;

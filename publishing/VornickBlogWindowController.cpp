@@ -8,7 +8,6 @@
 #include "platform/views/Event.h"
 #include "platform/views/Image.h"
 #include "platform/views/Menu.h"
-#include "platform/views/Screen.h"
 #include "platform/views/SearchField.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/TextFinder.h"
@@ -17,6 +16,7 @@
 #include "publishing/VornickBlogPostListView.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogPostView.h"
+#include "views/VornickInitialWindowFrame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,10 +33,7 @@ constexpr double buttonWidth = 28;
 
 Rect initialWindowFrame()
 {
-    Rect visible = Screen::mainScreen().visibleFrame();
-    double width = std::max(500.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
-    double height = std::max(360.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
-    return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
+    return vornick_initialWindowFrame({ windowWidth, windowHeight }, { 500, 360 }, windowMargin);
 }
 
 } // namespace

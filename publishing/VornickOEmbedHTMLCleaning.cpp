@@ -20,12 +20,7 @@ bool isElementNamed(const DOMElement& element, std::u16string_view name)
 void vornick_removeActiveContentFromFragment(DOMDocumentFragment& fragment)
 {
     std::vector<std::shared_ptr<DOMElement>> toRemove;
-    std::vector<DOMNode*> stack;
-    for (DOMNode* child = fragment.first(); child; child = child->next())
-        stack.push_back(child);
-    while (!stack.empty()) {
-        DOMNode* node = stack.back();
-        stack.pop_back();
+    for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
         auto& element = downcast<DOMElement>(*node);
@@ -47,8 +42,6 @@ void vornick_removeActiveContentFromFragment(DOMDocumentFragment& fragment)
         }
         for (const auto& name : attributesToRemove)
             element.removeAttribute(name);
-        for (DOMNode* child = node->first(); child; child = child->next())
-            stack.push_back(child);
     }
     for (const auto& element : toRemove) {
         if (auto parent = element->parentNode())

@@ -1,7 +1,9 @@
 #include "publishing/VornickShareLinksMenu.h"
 
+#include "platform/views/CurrentEvent.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Responder.h"
+#include "platform/views/View.h"
 #include "toolkit/VornickLog.h"
 
 namespace brevanton {
@@ -36,6 +38,15 @@ VornickShareLinksMenu vornick_makeShareLinksMenu(std::vector<VornickTitledURL> l
     copyItem->setTarget(target);
     emailItem->setTarget(target);
     return { std::move(menu), std::move(target) };
+}
+
+void vornick_popUpShareLinksMenu(const VornickShareLinksMenu& share, ActionSender* sender, const std::shared_ptr<View>& otherwise)
+{
+    auto* view = dynamic_cast<View*>(sender);
+    auto anchor = view ? view->sharedAs<View>() : otherwise;
+    const Event* event = currentApplicationEvent();
+    if (anchor && anchor->window() && event)
+        Menu::popUpContextMenu(share.menu, *event, *anchor);
 }
 
 } // namespace brevanton

@@ -13,8 +13,10 @@
 
 namespace brevanton {
 
+class ActionSender;
 class Menu;
 class Responder;
+class View;
 
 struct VornickShareLinksMenu {
     std::shared_ptr<Menu> menu;
@@ -23,6 +25,9 @@ struct VornickShareLinksMenu {
 };
 
 VornickShareLinksMenu vornick_makeShareLinksMenu(std::vector<VornickTitledURL> links, std::function<void()> copyLinks);
+// Pops the menu up, for the event being handled, under the view that sent
+// the action, else at the top of `otherwise`.
+void vornick_popUpShareLinksMenu(const VornickShareLinksMenu&, ActionSender* sender, const std::shared_ptr<View>& otherwise);
 VornickMailMessage vornick_mailMessageForLinks(const std::vector<VornickTitledURL>&);
 
 } // namespace brevanton

@@ -132,28 +132,37 @@ bool VornickWordPressBlockInspectorModule::changeProperty(ActionSender* sender)
     if (replacement->blockStartComment()->parentNode())
         replacement->blockStartComment()->setData(metadata->encodedAsCommentText());
 
-    // Undoing also reopens element editing (on the block the undo restores).
-    auto* undo = view->undoManager();
-    std::optional<UndoManager::RegistrationMark> before;
-    if (undo) {
-        before = undo->registrationMark();
-        std::weak_ptr<VornickContentEditingView> weakView = view->sharedAs<VornickContentEditingView>();
-        undo->registerUndo(view, [weakView] {
-            if (auto strongView = weakView.lock())
-                strongView->performAction("vornick_editElementAttributes:", nullptr);
-        });
-    }
     std::shared_ptr<DOMRange> resultRange;
-    if (!view->undoableReplaceRangeWithFragment(true, outerRange, fragment, std::u16string(changeBlockPropertyActionName), &resultRange)) {
-        if (undo && before)
-            (void)undo->revertRegistrationsBetween(*before, undo->registrationMark());
+    if (!replaceBlockReopeningEditingOnUndo(*view, outerRange, fragment, changeBlockPropertyActionName, &resultRange))
         return false;
-    }
     if (resultRange) {
         if (auto inserted = helper->exactSelectionFromRange(*resultRange, true); inserted && elementEditor() == editor)
             editor->replaceTargetObjectKeepingModules(*inserted);
     }
     return true;
+}
+
+bool VornickWordPressBlockInspectorModule::replaceBlockReopeningEditingOnUndo(VornickContentEditingView& view,
+                                                                              const std::shared_ptr<DOMRange>& range,
+                                                                              const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                                                              std::u16string actionName,
+                                                                              std::shared_ptr<DOMRange>* outResultRange)
+{
+    auto* undo = view.undoManager();
+    std::optional<UndoManager::RegistrationMark> before;
+    if (undo) {
+        before = undo->registrationMark();
+        std::weak_ptr<VornickContentEditingView> weakView = view.sharedAs<VornickContentEditingView>();
+        undo->registerUndo(&view, [weakView] {
+            if (auto strongView = weakView.lock())
+                (void)strongView->performAction("vornick_editElementAttributes:", nullptr);
+        });
+    }
+    if (view.undoableReplaceRangeWithFragment(true, range, fragment, std::move(actionName), outResultRange))
+        return true;
+    if (undo && before)
+        (void)undo->revertRegistrationsBetween(*before, undo->registrationMark());
+    return false;
 }
 
 } // namespace brevanton

@@ -14,12 +14,15 @@
 #include "html/VornickExactSelection.h"
 
 #include <memory>
+#include <string>
 
 namespace brevanton {
 
 class ActionSender;
 class DOMDocumentFragment;
 class DOMElement;
+class DOMRange;
+class VornickContentEditingView;
 class VornickWordPressBlockElementEditorUIController;
 class VornickWordPressBlockMetadata;
 class VornickWordPressBlogEditor;
@@ -60,6 +63,14 @@ public:
     // opened to focus the block's media item.
     virtual bool choosesMediaItem() const { return false; }
     virtual void chooseOtherMediaItem(ActionSender*) {}
+
+protected:
+    // Replaces the range by the fragment as one undo step of the name given,
+    // whose undoing also reopens element editing (on the block the undo
+    // restores); false, leaving no undo step, when the replacement failed.
+    [[nodiscard]] static bool replaceBlockReopeningEditingOnUndo(VornickContentEditingView&, const std::shared_ptr<DOMRange>&,
+                                                                 const std::shared_ptr<DOMDocumentFragment>&, std::u16string actionName,
+                                                                 std::shared_ptr<DOMRange>* outResultRange);
 };
 
 } // namespace brevanton

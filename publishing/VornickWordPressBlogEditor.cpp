@@ -42,6 +42,17 @@ namespace {
 
 constexpr const char16_t* flexibleSpace = u"NSToolbarFlexibleSpaceItem";
 
+// The address the blog is browsed at; none, said in the log, when it has none.
+std::optional<std::u16string> browseAddressOfBlog(const std::shared_ptr<VornickWordPressBlog>& blog)
+{
+    std::u16string browse = blog ? blog->browseURLString() : std::u16string();
+    if (browse.empty()) {
+        VornickGeneralLog(u"** No browseURLString to open for blog");
+        return std::nullopt;
+    }
+    return browse;
+}
+
 std::vector<std::shared_ptr<ManagedObject>> objectsOfEntity(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view entity)
 {
     std::vector<std::shared_ptr<ManagedObject>> kept;
@@ -356,13 +367,10 @@ void VornickWordPressBlogEditor::changeFieldsToSearch(ActionSender* sender)
 
 void VornickWordPressBlogEditor::openBlogAdminPage(ActionSender*)
 {
-    auto blog = wordPressBlog();
-    std::u16string browse = blog ? blog->browseURLString() : std::u16string();
-    if (browse.empty()) {
-        VornickGeneralLog(u"** No browseURLString to open for blog");
+    auto browse = browseAddressOfBlog(wordPressBlog());
+    if (!browse)
         return;
-    }
-    auto url = URL::create(browse);
+    auto url = URL::create(*browse);
     if (!url) {
         VornickGeneralLog(u"** Failed to create adminURL for blog");
         return;
@@ -374,15 +382,12 @@ void VornickWordPressBlogEditor::openBlogAdminPage(ActionSender*)
 
 void VornickWordPressBlogEditor::openBlogLandingPage(ActionSender*)
 {
-    auto blog = wordPressBlog();
-    std::u16string browse = blog ? blog->browseURLString() : std::u16string();
-    if (browse.empty()) {
-        VornickGeneralLog(u"** No browseURLString to open for blog");
+    auto browse = browseAddressOfBlog(wordPressBlog());
+    if (!browse)
         return;
-    }
-    auto url = URL::create(browse);
+    auto url = URL::create(*browse);
     if (!url || !vornick_openURLInWebBrowser(*url))
-        VornickGeneralLog(u"Refusing to open URL for safety: " + browse);
+        VornickGeneralLog(u"Refusing to open URL for safety: " + *browse);
 }
 
 void VornickWordPressBlogEditor::startManualSyncWithHost(ActionSender*)

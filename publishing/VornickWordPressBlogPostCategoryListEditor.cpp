@@ -72,10 +72,7 @@ void VornickWordPressBlogPostCategoryListEditor::build()
         editor->m_popover->close();
     });
 
-    m_popover = std::make_shared<Popover>();
-    m_popover->setBehavior(PopoverBehavior::Transient);
-    m_popover->setContentView(m_contentView);
-    m_popover->setDelegate(weak_from_this());
+    m_popover = vornick_makeTransientPopover(m_contentView, weak_from_this());
 }
 
 void VornickWordPressBlogPostCategoryListEditor::showForBlogPost(std::shared_ptr<VornickWordPressBlogPost> post, std::shared_ptr<DOMRange> range,

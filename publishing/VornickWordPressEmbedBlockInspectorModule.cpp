@@ -12,7 +12,6 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/UndoManager.h"
 #include "platform/views/Button.h"
 #include "platform/views/CurrentEvent.h"
 #include "platform/views/Event.h"
@@ -213,21 +212,8 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
         return view->vornick_bestGuessBoundsOfRange(*range);
     }();
 
-    // Undoing also reopens element editing (on the block the undo restores).
-    auto* undo = view->undoManager();
-    std::optional<UndoManager::RegistrationMark> before;
-    if (undo) {
-        before = undo->registrationMark();
-        std::weak_ptr<VornickContentEditingView> weakView = view->sharedAs<VornickContentEditingView>();
-        undo->registerUndo(view, [weakView] {
-            if (auto strongView = weakView.lock())
-                (void)strongView->performAction("vornick_editElementAttributes:", nullptr);
-        });
-    }
     std::shared_ptr<DOMRange> resultRange;
-    if (!view->undoableReplaceRangeWithFragment(true, outerRange, fragment, std::u16string(editEmbedURLActionName), &resultRange)) {
-        if (undo && before)
-            (void)undo->revertRegistrationsBetween(*before, undo->registrationMark());
+    if (!replaceBlockReopeningEditingOnUndo(*view, outerRange, fragment, editEmbedURLActionName, &resultRange)) {
         Sound::beep();
         updateUI();
         return;

@@ -19,7 +19,6 @@
 #include "platform/views/Application.h"
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
-#include "platform/views/Screen.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
@@ -42,6 +41,7 @@
 #include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "snippets/VornickFragmentSetEditor.h"
+#include "views/VornickInitialWindowFrame.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <algorithm>
@@ -60,10 +60,7 @@ constexpr const char* postFileExtension = ".brevantonwordpresspost";
 
 Rect initialWindowFrame()
 {
-    Rect visible = Screen::mainScreen().visibleFrame();
-    double width = std::max(400.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
-    double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
-    return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
+    return vornick_initialWindowFrame({ windowWidth, windowHeight }, { 400, 300 }, windowMargin);
 }
 
 std::u16string fileNameOfPath(const std::string& path)
@@ -666,11 +663,7 @@ void VornickBlogPostWindow::sharePost(ActionSender* sender)
     m_sharingServicePicker = share.menu;
     m_sharingPickerTarget = share.target;
     // Under the clicked button, else at the top of the page.
-    auto* view = dynamic_cast<View*>(sender);
-    auto anchor = view ? view->sharedAs<View>() : std::static_pointer_cast<View>(m_postView);
-    const Event* event = currentApplicationEvent();
-    if (anchor && anchor->window() && event)
-        Menu::popUpContextMenu(share.menu, *event, *anchor);
+    vornick_popUpShareLinksMenu(share, sender, m_postView);
 }
 
 void VornickBlogPostWindow::viewContentOnWeb()

@@ -19,7 +19,6 @@
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
-#include "platform/views/Screen.h"
 #include "platform/views/SplitView.h"
 #include "platform/web/WebFrame.h"
 #include "platform/foundation/DocumentTextDecoding.h"
@@ -31,6 +30,7 @@
 #include "toolkit/VornickErrors.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
 #include "ui/VornickSingleHTMLFileFormattingPreferencesSheetController.h"
+#include "views/VornickInitialWindowFrame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,10 +51,7 @@ constexpr double windowMargin = 60;
 // The first window's frame: its size, less where the screen is smaller.
 Rect initialWindowFrame()
 {
-    Rect visible = Screen::mainScreen().visibleFrame();
-    double width = std::max(400.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
-    double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
-    return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
+    return vornick_initialWindowFrame({ windowWidth, windowHeight }, { 400, 300 }, windowMargin);
 }
 
 std::u16string fileNameOfPath(const std::string& path)

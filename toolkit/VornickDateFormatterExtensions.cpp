@@ -1,6 +1,7 @@
 #include "toolkit/VornickDateFormatterExtensions.h"
 
 #include "toolkit/VornickLog.h"
+#include "platform/foundation/Value.h"
 
 namespace brevanton {
 
@@ -55,6 +56,17 @@ const VornickISO8601DateFormatter& vornick_legacyISO8601DateFormatter()
 std::u16string vornick_ISO8601StringFromDate(Date date)
 {
     return vornick_modernISO8601DateFormatter().stringFromDate(date);
+}
+
+std::optional<Date> vornick_dateFromValue(const Value* value, ZonelessDateTimes zoneless)
+{
+    if (!value)
+        return std::nullopt;
+    if (value->isDate())
+        return value->date();
+    if (value->isString() && !value->string().empty())
+        return vornick_dateFromISO8601String(value->string(), zoneless);
+    return std::nullopt;
 }
 
 std::optional<Date> vornick_dateFromISO8601String(std::u16string_view text, ZonelessDateTimes zoneless)

@@ -11,6 +11,8 @@
 
 namespace brevanton {
 
+class Value;
+
 // One way of reading and writing ISO 8601 text.
 class VornickISO8601DateFormatter {
 public:
@@ -44,6 +46,9 @@ std::u16string vornick_ISO8601StringFromDate(Date);
 // ZonelessDateTimes::AsUTC for values known to be GMT that carry no zone
 // (WordPress "date_gmt" and "modified_gmt").
 std::optional<Date> vornick_dateFromISO8601String(std::u16string_view, ZonelessDateTimes = ZonelessDateTimes::Reject);
+// A date value as it is, or text read as ISO 8601 as above; none for no
+// value, empty text or any other kind.
+std::optional<Date> vornick_dateFromValue(const Value*, ZonelessDateTimes = ZonelessDateTimes::Reject);
 
 // The date in the current time zone as "yyyy_MM_dd_HH_mm_ss".
 std::u16string vornick_uniqueIdentifierStringFromDate(Date);

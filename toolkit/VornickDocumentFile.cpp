@@ -93,19 +93,6 @@ private:
     int m_fd;
 };
 
-// Writes all of `data` at `offset`; the errno of the failure otherwise.
-int writeAllAt(FileSystemCalls& calls, int fd, std::string_view data, off_t offset)
-{
-    while (!data.empty()) {
-        ssize_t count = calls.pwrite(fd, data.data(), data.size(), offset);
-        if (count < 0)
-            return errno;
-        data.remove_prefix(static_cast<size_t>(count));
-        offset += count;
-    }
-    return 0;
-}
-
 // Reads from `fd` until its end, at most `limit` + 1 bytes; the errno of a failure.
 int readAll(FileSystemCalls& calls, int fd, uint64_t limit, std::string& into)
 {
@@ -141,7 +128,7 @@ bool rewriteInPlace(FileSystemCalls& calls, int fd, const std::string& path, std
     if (!backupPath)
         return false;
     FileDescriptor backup(calls, backupFD);
-    int backupError = writeAllAt(calls, backup.get(), original, 0);
+    int backupError = writeAll(calls, backup.get(), original);
     if (!backupError && calls.fsync(backup.get()) < 0)
         backupError = errno;
     if (!backupError)
@@ -160,7 +147,7 @@ bool rewriteInPlace(FileSystemCalls& calls, int fd, const std::string& path, std
             error = 0;
     }
     if (!error)
-        error = writeAllAt(calls, fd, contents, 0);
+        error = writeAll(calls, fd, contents);
     if (!error && calls.ftruncate(fd, static_cast<off_t>(contents.size())) < 0)
         error = errno;
     if (!error && calls.fsync(fd) < 0)
@@ -170,7 +157,7 @@ bool rewriteInPlace(FileSystemCalls& calls, int fd, const std::string& path, std
         return true;
     }
 
-    bool restored = !writeAllAt(calls, fd, original, 0) && calls.ftruncate(fd, static_cast<off_t>(original.size())) == 0
+    bool restored = !writeAll(calls, fd, original) && calls.ftruncate(fd, static_cast<off_t>(original.size())) == 0
         && calls.fsync(fd) == 0;
     if (restored) {
         calls.unlink(*backupPath);

@@ -4,6 +4,7 @@
 #include "platform/views/Event.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TrackingArea.h"
+#include "views/VornickViewExtensions.h"
 #include "platform/views/Window.h"
 
 namespace brevanton {
@@ -31,12 +32,7 @@ void VornickDocumentActionButtonCell::draw(const Rect&, GraphicsContext& context
 
 void VornickDocumentActionButtonCell::updateTrackingAreas()
 {
-    if (m_trackingArea)
-        removeTrackingArea(m_trackingArea.get());
-    m_trackingArea = std::make_shared<TrackingArea>(Rect(),
-        TrackingAreaOption::MouseEnteredAndExited | TrackingAreaOption::ActiveInActiveApp | TrackingAreaOption::InVisibleRect,
-        sharedAs<Responder>());
-    addTrackingArea(m_trackingArea);
+    vornick_trackMouseEnteringVisibleRect(*this, m_trackingArea);
 }
 
 void VornickDocumentActionButtonCell::mouseEntered(const Event& event)

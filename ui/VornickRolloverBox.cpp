@@ -2,6 +2,7 @@
 
 #include "platform/views/PropertyAnimator.h"
 #include "platform/views/TrackingArea.h"
+#include "views/VornickViewExtensions.h"
 
 namespace brevanton {
 
@@ -63,12 +64,7 @@ void VornickRolloverBox::updateDimming()
 
 void VornickRolloverBox::updateTrackingAreas()
 {
-    if (m_trackingArea)
-        removeTrackingArea(m_trackingArea.get());
-    m_trackingArea = std::make_shared<TrackingArea>(Rect(),
-        TrackingAreaOption::MouseEnteredAndExited | TrackingAreaOption::ActiveInActiveApp | TrackingAreaOption::InVisibleRect,
-        sharedAs<Responder>());
-    addTrackingArea(m_trackingArea);
+    vornick_trackMouseEnteringVisibleRect(*this, m_trackingArea);
 }
 
 void VornickRolloverBox::mouseEntered(const Event& event)

@@ -3,6 +3,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/views/ClipView.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
 
 #include <algorithm>
@@ -90,6 +91,16 @@ void vornick_flipSubviewPositionsIfSelfFlipped(View& view)
         Rect frame = subview->frame();
         subview->setFrameOrigin({ frame.origin.x, height - (frame.origin.y + frame.size.height) });
     }
+}
+
+void vornick_trackMouseEnteringVisibleRect(View& view, std::shared_ptr<TrackingArea>& area)
+{
+    if (area)
+        view.removeTrackingArea(area.get());
+    area = std::make_shared<TrackingArea>(Rect(),
+        TrackingAreaOption::MouseEnteredAndExited | TrackingAreaOption::ActiveInActiveApp | TrackingAreaOption::InVisibleRect,
+        view.sharedAs<Responder>());
+    view.addTrackingArea(area);
 }
 
 static bool walkTree(const std::shared_ptr<View>& view, const VornickViewEnumerationBlock& block)

@@ -11,6 +11,8 @@
 
 namespace brevanton {
 
+class TrackingArea;
+
 using VornickViewEnumerationBlock = std::function<void(const std::shared_ptr<View>&, bool& stop)>;
 
 // Marks the whole view for redrawing.
@@ -35,6 +37,10 @@ void vornick_scrollRectToVerticallyCentered(View&, const Rect&);
 // In a flipped view, mirrors each subview's vertical position inside the
 // bounds; nothing in an unflipped view.
 void vornick_flipSubviewPositionsIfSelfFlipped(View&);
+// For updateTrackingAreas: replaces `area` (when set) with one over the
+// view's visible rectangle that sends the view mouse-entered and -exited
+// events while the application is active.
+void vornick_trackMouseEnteringVisibleRect(View&, std::shared_ptr<TrackingArea>& area);
 
 // The nearest superview of the kind, or null.
 template<typename Kind>

@@ -119,18 +119,6 @@ int64_t positiveIdentifier(const Dictionary& description)
     return identifier ? vornickWordPressPositiveIdentifier(*identifier).value_or(0) : 0;
 }
 
-// Date values, or ISO 8601 text; nothing else counts as a date.
-std::optional<Date> dateOf(const Value* value)
-{
-    if (!value)
-        return std::nullopt;
-    if (value->isDate())
-        return value->date();
-    if (value->isString() && !value->string().empty())
-        return vornick_dateFromISO8601String(value->string());
-    return std::nullopt;
-}
-
 // "categories" or "tags" of a post to send: identifiers when the post has
 // them (an empty list clears the terms), else titles as they are.
 void setTermsToSend(Dictionary& body, const Dictionary& changes, std::u16string_view identifiersKey, std::u16string_view titlesKey,
@@ -475,7 +463,7 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
     bool floats = sentStatus && sentStatus->isString()
         && (equalsIgnoringASCIICase(sentStatus->string(), u"draft") || equalsIgnoringASCIICase(sentStatus->string(), u"pending")
             || equalsIgnoringASCIICase(sentStatus->string(), u"auto-draft"));
-    if (auto date = dateOf(member(postChanges, u"dateFirstPublished")); date && !floats)
+    if (auto date = vornick_dateFromValue(member(postChanges, u"dateFirstPublished")); date && !floats)
         body.emplace(u"date_gmt", Value(vornick_ISO8601StringFromDate(*date)));
     for (auto [from, to] : { std::pair { u"title", u"title" }, std::pair { u"sourceContentString", u"content" } }) {
         if (const Value* value = member(postChanges, from)) {

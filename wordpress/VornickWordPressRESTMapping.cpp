@@ -56,13 +56,7 @@ const Value* rawOrSelf(const Value* value)
 // A date as it is, or a string read as ISO 8601 (a zone-less one as UTC).
 std::optional<Date> gmtDate(const Value* value)
 {
-    if (!value)
-        return std::nullopt;
-    if (value->isDate())
-        return value->date();
-    if (value->isString() && !value->string().empty())
-        return vornick_dateFromISO8601String(value->string(), ZonelessDateTimes::AsUTC);
-    return std::nullopt;
+    return vornick_dateFromValue(value, ZonelessDateTimes::AsUTC);
 }
 
 // WordPress moves the date of a draft without a date of its own to the

@@ -588,43 +588,34 @@ void VornickWordPressXMLRPCAgent::requestCategoriesForBlogWithDescription(const 
 
 void VornickWordPressXMLRPCAgent::requestPostFormatsForBlogWithDescription(const Dictionary& blogDescription)
 {
-    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
-    if (parameters)
-        say(log(), "Requesting post format descriptions for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(u"wp.getPostFormats", std::move(parameters), blogIdentifierOf(blogDescription),
-        VornickReplyKind::SettingsReply, [this, blogDescription](const XMLRPCReply& reply) {
-            auto* delegate = wordPressDelegate();
-            if (reply.succeeded() && reply.object.isDictionary()) {
-                say(log(), "Received {} post format descriptions for \"{}\"", reply.object.dictionary().size(), titleOf(blogDescription));
-                if (delegate)
-                    delegate->wordPressAgentReceivedPostFormatDescriptions(*this, reply.object.dictionary(), blogDescription);
-                return;
-            }
-            say(log(), "Failed to get post format descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());
-            if (delegate)
-                delegate->wordPressAgentFailedToReceivePostFormatDescriptions(*this, blogDescription,
-                    reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getPostFormats") : reply.error);
-        });
+    requestSettingsStruct(blogDescription, u"wp.getPostFormats", "post format", &VornickWordPressAgentDelegate::wordPressAgentReceivedPostFormatDescriptions,
+        &VornickWordPressAgentDelegate::wordPressAgentFailedToReceivePostFormatDescriptions);
 }
 
 void VornickWordPressXMLRPCAgent::requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription)
 {
+    requestSettingsStruct(blogDescription, u"wp.getPostStatusList", "post status", &VornickWordPressAgentDelegate::wordPressAgentReceivedPostStatusDescriptions,
+        &VornickWordPressAgentDelegate::wordPressAgentFailedToReceivePostStatusDescriptions);
+}
+
+void VornickWordPressXMLRPCAgent::requestSettingsStruct(const Dictionary& blogDescription, const std::u16string& methodName, std::string_view what,
+    SettingsReceived received, SettingsFailed failed)
+{
     auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
     if (parameters)
-        say(log(), "Requesting post status descriptions for \"{}\"", titleOf(blogDescription));
-    postXMLRPCRequestWithMethodName(u"wp.getPostStatusList", std::move(parameters), blogIdentifierOf(blogDescription),
-        VornickReplyKind::SettingsReply, [this, blogDescription](const XMLRPCReply& reply) {
+        say(log(), "Requesting {} descriptions for \"{}\"", what, titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(methodName, std::move(parameters), blogIdentifierOf(blogDescription), VornickReplyKind::SettingsReply,
+        [this, blogDescription, methodName, what, received, failed](const XMLRPCReply& reply) {
             auto* delegate = wordPressDelegate();
             if (reply.succeeded() && reply.object.isDictionary()) {
-                say(log(), "Received {} post status descriptions for \"{}\"", reply.object.dictionary().size(), titleOf(blogDescription));
+                say(log(), "Received {} {} descriptions for \"{}\"", reply.object.dictionary().size(), what, titleOf(blogDescription));
                 if (delegate)
-                    delegate->wordPressAgentReceivedPostStatusDescriptions(*this, reply.object.dictionary(), blogDescription);
+                    (delegate->*received)(*this, reply.object.dictionary(), blogDescription);
                 return;
             }
-            say(log(), "Failed to get post status descriptions for \"{}\", request URL={}", titleOf(blogDescription), reply.url.absoluteString());
+            say(log(), "Failed to get {} descriptions for \"{}\", request URL={}", what, titleOf(blogDescription), reply.url.absoluteString());
             if (delegate)
-                delegate->wordPressAgentFailedToReceivePostStatusDescriptions(*this, blogDescription,
-                    reply.succeeded() ? unexpectedReply(reply.object, u"struct", u"wp.getPostStatusList") : reply.error);
+                (delegate->*failed)(*this, blogDescription, reply.succeeded() ? unexpectedReply(reply.object, u"struct", methodName) : reply.error);
         });
 }
 

@@ -145,6 +145,12 @@ private:
     void receivedUsersBlogsFailure(const XMLRPCReply&);
     // Whether the account has the blog "1" already (from an earlier site list).
     bool accountKnowsBlogOne() const;
+    // Asks for the struct a settings method answers (the post formats, the
+    // post statuses) and hands it, or why it did not come, to the delegate.
+    using SettingsReceived = void (VornickWordPressAgentDelegate::*)(VornickWordPressAgent&, const Dictionary&, const Dictionary&);
+    using SettingsFailed = void (VornickWordPressAgentDelegate::*)(VornickWordPressAgent&, const Dictionary&, const Error&);
+    void requestSettingsStruct(const Dictionary& blogDescription, const std::u16string& methodName, std::string_view what, SettingsReceived,
+        SettingsFailed);
     void reportPostListingFailure(std::u16string type, const Dictionary& blogDescription, int64_t startOffset, std::u16string label,
         const Error&);
 

@@ -27,30 +27,35 @@ void copyMember(const Dictionary& from, std::u16string_view fromKey, Dictionary&
         to.insert_or_assign(std::u16string(key), *value);
 }
 
+// The identifier the service gives an entry, as its text.
+void copyIdentifier(const Dictionary& from, std::u16string_view fromKey, Dictionary& to)
+{
+    if (const Value* identifier = memberOf(from, fromKey)) {
+        if (auto text = vornickWordPressIdentifierString(*identifier))
+            to.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
+    }
+}
+
+// The sizes a media item's metadata lists, as its variants.
+void copyVariants(const Value& metadata, Dictionary& to)
+{
+    if (const Value* sizes = metadata.find(u"sizes"); sizes && sizes->isDictionary()) {
+        Dictionary variants = VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(sizes->dictionary());
+        if (!variants.empty())
+            to.insert_or_assign(u"variants", Value(std::move(variants)));
+    }
+}
+
 // A date of a "*_gmt" member: a date as it came, or ISO 8601 text in UTC.
 std::optional<Date> universalDateOf(const Dictionary& dictionary, std::u16string_view key)
 {
-    const Value* value = memberOf(dictionary, key);
-    if (!value)
-        return std::nullopt;
-    if (value->isDate())
-        return value->date();
-    if (value->isString() && !value->string().empty())
-        return vornick_dateFromISO8601String(value->string(), ZonelessDateTimes::AsUTC);
-    return std::nullopt;
+    return vornick_dateFromValue(memberOf(dictionary, key), ZonelessDateTimes::AsUTC);
 }
 
 // A date of a description: a date as it is, or ISO 8601 text.
 std::optional<Date> descriptionDateOf(const Dictionary& dictionary, std::u16string_view key)
 {
-    const Value* value = memberOf(dictionary, key);
-    if (!value)
-        return std::nullopt;
-    if (value->isDate())
-        return value->date();
-    if (value->isString() && !value->string().empty())
-        return vornick_dateFromISO8601String(value->string());
-    return std::nullopt;
+    return vornick_dateFromValue(memberOf(dictionary, key));
 }
 
 std::optional<Value> pixelCountOf(const Value* value)
@@ -105,10 +110,7 @@ std::optional<std::u16string> vornickWordPressIdentifierString(const Value& valu
 Dictionary vornickPostDescriptionFromWordPressPostDescription(const Dictionary& post)
 {
     Dictionary description;
-    if (const Value* identifier = memberOf(post, u"post_id")) {
-        if (auto text = vornickWordPressIdentifierString(*identifier))
-            description.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
-    }
+    copyIdentifier(post, u"post_id", description);
     copyMember(post, u"post_title", description, VornickTitleKey);
     copyMember(post, u"post_content", description, VornickSourceContentStringKey);
     if (const Value* terms = memberOf(post, u"terms"); terms && terms->isArray()) {
@@ -158,10 +160,7 @@ Dictionary vornickMediaItemDescriptionFromWordPressMediaDescription(const Dictio
         description.insert_or_assign(u"dateCreated", Value(*date));
     copyMember(media, u"link", description, u"remoteURLString");
     copyMember(media, u"description", description, u"description");
-    if (const Value* identifier = memberOf(media, u"attachment_id")) {
-        if (auto text = vornickWordPressIdentifierString(*identifier))
-            description.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
-    }
+    copyIdentifier(media, u"attachment_id", description);
     copyMember(media, u"thumbnail", description, u"thumbnailURLString");
     copyMember(media, u"title", description, VornickTitleKey);
     if (const Value* metadata = memberOf(media, u"metadata"); metadata && metadata->isDictionary()) {
@@ -169,11 +168,7 @@ Dictionary vornickMediaItemDescriptionFromWordPressMediaDescription(const Dictio
             description.insert_or_assign(u"pixelsHigh", *height);
         if (auto width = pixelCountOf(metadata->find(u"width")))
             description.insert_or_assign(u"pixelsWide", *width);
-        if (const Value* sizes = metadata->find(u"sizes"); sizes && sizes->isDictionary()) {
-            Dictionary variants = VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(sizes->dictionary());
-            if (!variants.empty())
-                description.insert_or_assign(u"variants", Value(std::move(variants)));
-        }
+        copyVariants(*metadata, description);
     }
     return description;
 }
@@ -181,28 +176,17 @@ Dictionary vornickMediaItemDescriptionFromWordPressMediaDescription(const Dictio
 Dictionary vornickMediaItemDescriptionFromWordPressUploadReply(const Dictionary& reply)
 {
     Dictionary description;
-    if (const Value* identifier = memberOf(reply, u"id")) {
-        if (auto text = vornickWordPressIdentifierString(*identifier))
-            description.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
-    }
+    copyIdentifier(reply, u"id", description);
     copyMember(reply, u"url", description, u"remoteURLString");
-    if (const Value* metadata = memberOf(reply, u"metadata"); metadata && metadata->isDictionary()) {
-        if (const Value* sizes = metadata->find(u"sizes"); sizes && sizes->isDictionary()) {
-            Dictionary variants = VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(sizes->dictionary());
-            if (!variants.empty())
-                description.insert_or_assign(u"variants", Value(std::move(variants)));
-        }
-    }
+    if (const Value* metadata = memberOf(reply, u"metadata"); metadata && metadata->isDictionary())
+        copyVariants(*metadata, description);
     return description;
 }
 
 Dictionary vornickCategoryDescriptionFromWordPressTermDescription(const Dictionary& term)
 {
     Dictionary description;
-    if (const Value* identifier = memberOf(term, u"term_id")) {
-        if (auto text = vornickWordPressIdentifierString(*identifier))
-            description.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
-    }
+    copyIdentifier(term, u"term_id", description);
     copyMember(term, u"name", description, VornickTitleKey);
     if (const Value* explanation = memberOf(term, u"description"); explanation && explanation->isString() && !explanation->string().empty())
         description.insert_or_assign(u"description", *explanation);

@@ -31,19 +31,6 @@ using namespace brevanton;
 
 namespace {
 
-class FixedArrayController : public VornickWebListArrayController {
-public:
-    std::vector<std::shared_ptr<ManagedObject>> objects;
-    const std::vector<std::shared_ptr<ManagedObject>>& arrangedObjects() const override { return objects; }
-    std::optional<VornickWebListSortDescriptor> firstSortDescriptor() const override
-    {
-        return VornickWebListSortDescriptor { u"dateLastEditedLocally", false };
-    }
-    void setSortDescriptors(std::vector<VornickWebListSortDescriptor>) override { }
-    void rearrangeObjects() override { }
-    ObserverToken observeArrangedObjects(std::function<void()>) override { return {}; }
-};
-
 void wheelStepWithRowsLoaded(benchmark::State& state, size_t rows)
 {
     ensureQtBenchApplication();
@@ -59,7 +46,7 @@ void wheelStepWithRowsLoaded(benchmark::State& state, size_t rows)
         controller->setAutoRefreshInterval(0);
         content->addSubview(controller->webView());
         RunLoop::main().runUntil([&] { return !controller->webView()->isLoading(); }, 10);
-        auto arrayController = std::make_shared<FixedArrayController>();
+        auto arrayController = std::make_shared<BlogWindowBenchPostsArrayController>();
         arrayController->objects.assign(blog.posts.begin(), blog.posts.begin() + static_cast<std::ptrdiff_t>(rows));
         controller->setArrayController(arrayController);
         controller->refreshListContent();

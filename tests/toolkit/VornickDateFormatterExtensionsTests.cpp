@@ -2,6 +2,7 @@
 #include "toolkit/VornickLog.h"
 
 #include "platform/foundation/Text.h"
+#include "platform/foundation/Value.h"
 
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
@@ -31,6 +32,17 @@ TEST(VornickDateFormatterExtensions, ZonelessValuesAreReadAsUTCOnlyWhenTheCaller
     EXPECT_EQ(vornick_dateFromISO8601String(u"2024-03-01T10:20:30", ZonelessDateTimes::AsUTC), march1);
     EXPECT_EQ(vornick_dateFromISO8601String(u"2024-03-01T10:20:30.5", ZonelessDateTimes::AsUTC), march1.addingTimeInterval(0.5));
     EXPECT_EQ(vornick_dateFromISO8601String(u"2024-03-01T10:20:30"), std::nullopt);
+}
+
+TEST(VornickDateFormatterExtensions, ReadsDateValuesAndTheirText)
+{
+    const Value date(march1), text(u"2024-03-01T10:20:30"), empty(u""), number(int64_t { 1709288430 });
+    EXPECT_EQ(vornick_dateFromValue(&date), march1);
+    EXPECT_EQ(vornick_dateFromValue(&text, ZonelessDateTimes::AsUTC), march1);
+    EXPECT_EQ(vornick_dateFromValue(&text), std::nullopt);
+    EXPECT_EQ(vornick_dateFromValue(&empty), std::nullopt);
+    EXPECT_EQ(vornick_dateFromValue(&number), std::nullopt);
+    EXPECT_EQ(vornick_dateFromValue(nullptr), std::nullopt);
 }
 
 TEST(VornickDateFormatterExtensions, UnreadableStringsAreLogged)

@@ -28,6 +28,12 @@ struct RefusingSite {
     const char* advice;
 };
 
+// Named in the test's listing by its name, not its bytes.
+void PrintTo(const RefusingSite& site, std::ostream* out)
+{
+    *out << site.name;
+}
+
 class BrevantonSyncFailure : public BrevantonExecutable, public ::testing::WithParamInterface<RefusingSite> {
 protected:
     void SetUp() override

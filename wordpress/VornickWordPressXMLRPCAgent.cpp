@@ -38,8 +38,6 @@ constexpr int64_t unexpectedReplyError = 38;
 constexpr int64_t passwordRejectedError = 49;
 // The server did not confirm a trash move by answering true.
 constexpr int64_t trashNotConfirmedError = 27;
-// The post still exists outside the server's trash.
-constexpr int64_t postNotInTrashError = 28;
 
 constexpr const char16_t* xmlrpcDisabledExplanation =
     u"\n\n** XML-RPC Disabled? **\nYour WordPress host sent the above error message instead of the expected XML-RPC response.  It may be "
@@ -938,7 +936,7 @@ void VornickWordPressXMLRPCAgent::confirmServerSideDeletionOfPostWithIdentifier(
                 return;
             }
             say(log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
-            fail(Error(VornickErrorDomain, postNotInTrashError, u"Post " + postIdentifier + u" still exists on the server, outside its Trash."));
+            fail(Error(VornickErrorDomain, VornickPostStillOnServerError, u"Post " + postIdentifier + u" still exists on the server, outside its Trash."));
         });
 }
 

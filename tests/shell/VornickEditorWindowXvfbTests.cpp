@@ -330,6 +330,52 @@ TEST_F(EditorWindowOnXvfb, APostFileOpensInItsThemeAndTypingCtrlSAndCtrlWSaveItA
     std::filesystem::remove_all(*folder);
 }
 
+// Quit with the post edited and unsaved: the question's Save (its default
+// button, Return) writes the post, and the program ends.
+TEST_F(EditorWindowOnXvfb, QuitWithAnEditedPostAsksAndSaveWritesItAndEndsTheProgram)
+{
+    auto folder = createTemporaryDirectory("brevanton-xvfb-quit");
+    ASSERT_TRUE(folder);
+    auto post = makeSyncedLikeWordPressProject(*folder);
+    ASSERT_TRUE(post);
+    editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, *post }, std::vector<std::string> { "DISPLAY=" + display });
+    ASSERT_TRUE(editor->running());
+    ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(window = windowNamed("Hello world")).empty(); }, 30))
+        << "no window showed the post" << server.whatEnded(*editor);
+    QPoint title = postTitleTextInOffscreenWindow();
+    ASSERT_FALSE(title.isNull());
+    bool edited = false;
+    for (int attempt = 0; attempt < 6 && !edited; ++attempt) {
+        xdotool(display, { "windowfocus", "--sync", window });
+        xdotool(display, { "mousemove", "--window", window, std::to_string(title.x()), std::to_string(title.y()), "click", "1" });
+        type("Qz");
+        edited = waitFor([&] { return windowTitle().ends_with("*"); }, 5);
+    }
+    ASSERT_TRUE(edited) << windowTitle();
+
+    // The question is the visible window besides the post's.
+    auto otherWindow = [&] {
+        auto found = xdotool(display, { "search", "--onlyvisible", "--class", "." }).standardOutput;
+        for (size_t start = 0, end; (end = found.find('\n', start)) != std::string::npos; start = end + 1) {
+            if (std::string id = found.substr(start, end - start); id != window)
+                return id;
+        }
+        return std::string();
+    };
+    ASSERT_EQ(otherWindow(), "");
+    keys({ "ctrl+q" });
+    std::string question;
+    ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(question = otherWindow()).empty(); }, 30))
+        << "no question showed" << server.whatEnded(*editor);
+    xdotool(display, { "windowfocus", "--sync", question });
+    keys({ "Return" });
+    ASSERT_TRUE(editor->waitForExit(30)) << "the program did not end";
+    EXPECT_TRUE(editor->exitedNormally());
+    EXPECT_EQ(editor->exitCode(), 0);
+    EXPECT_NE(readFile(*post).value_or("").find("Qz"), std::string::npos) << "the post was saved";
+    std::filesystem::remove_all(*folder);
+}
+
 } // namespace
 
 namespace {

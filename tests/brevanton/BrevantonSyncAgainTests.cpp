@@ -30,11 +30,11 @@ TestHTTPResponse json(int status, std::string body)
     return response;
 }
 
-std::string restPost(int id, const std::string& title)
+std::string restPost(int id, const std::string& title, const std::string& content = {}, const std::string& modified = "2022-11-04T05:15:00")
 {
-    return "{\"id\":" + std::to_string(id) + ",\"title\":{\"raw\":\"" + title + "\"},\"content\":{\"raw\":\"<p>" + title
-        + "</p>\"},\"status\":\"publish\",\"type\":\"post\",\"date_gmt\":\"2022-11-04T02:15:00\",\"modified_gmt\":\"2022-11-04T05:15:00\","
-          "\"categories\":[3,4],\"tags\":[5]}";
+    return "{\"id\":" + std::to_string(id) + ",\"title\":{\"raw\":\"" + title + "\"},\"content\":{\"raw\":\""
+        + (content.empty() ? "<p>" + title + "</p>" : content) + "\"},\"status\":\"publish\",\"type\":\"post\",\"date_gmt\":\"2022-11-04T02:15:00\","
+          "\"modified_gmt\":\"" + modified + "\",\"categories\":[3,4],\"tags\":[5]}";
 }
 
 // What the site answers on the second sync.
@@ -126,6 +126,9 @@ protected:
             return json(500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})");
         if (path == "/wp-json/wp/v2/posts")
             return json(200, second == Second::ListingForgets ? "[]" : "[" + restPost(101, "Soup") + "," + restPost(102, "Bread") + "]");
+        // An edit sent: the site answers with the post as it now is.
+        if (request.method == "POST" && path == "/wp-json/wp/v2/posts/101")
+            return json(200, restPost(101, "Soup", "<p>Soup, salted elsewhere</p>", "2030-01-01T00:00:00"));
         if (path == "/wp-json/wp/v2/posts/101" || path == "/wp-json/wp/v2/posts/102")
             return json(200, restPost(std::stoi(path.substr(path.rfind('/') + 1)), "Still here"));
         if (path == "/wp-json/wp/v2/categories")
@@ -273,6 +276,53 @@ TEST_F(BrevantonSyncAgain, AnIndexCutShortIsBuiltAgainFromTheFilesWithANotice)
     EXPECT_TRUE(contains(opened.standardOutput, "posts 2, pages 0")) << opened.standardOutput;
     EXPECT_TRUE(fileExists(indexPath + ".unreadable"));
     EXPECT_TRUE(removeItem(indexPath + ".unreadable"));
+    expectTheIndexRebuiltTheSame();
+}
+
+// A post file another program changed while the account was closed is read
+// at the next opening. Its edit, dated after its last sync, is kept: the
+// site's unchanged copy does not overwrite it, and it is sent once the file
+// says it is queued for publishing.
+TEST_F(BrevantonSyncAgain, APostFileAnotherProgramEditedIsKeptAndSentOnceQueued)
+{
+    auto first = runBrevanton({ "--sync", m_folder });
+    ASSERT_EQ(first.exitStatus, 0) << first.standardOutput << first.standardError;
+    std::string postPath;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(m_folder)) {
+        if (entry.path().filename() == "Soup-101.brevantonwordpresspost")
+            postPath = entry.path().string();
+    }
+    ASSERT_FALSE(postPath.empty());
+    std::string text = readFile(postPath).value_or("");
+    auto edit = [&](const std::string& from, const std::string& to) {
+        size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from << "\n" << text;
+        text.replace(at, from.size(), to);
+        ASSERT_TRUE(writeFileAtomically(postPath, text));
+    };
+    auto sentEdits = [&](size_t since) {
+        auto requests = m_server->requests();
+        return std::count_if(requests.begin() + static_cast<std::ptrdiff_t>(since), requests.end(), [](const TestHTTPRequest& request) {
+            return request.method == "POST" && request.target.starts_with("/wp-json/wp/v2/posts/101")
+                && contains(request.body, "salted elsewhere");
+        });
+    };
+    edit("\"<p>Soup</p>\"", "\"<p>Soup, salted elsewhere</p>\"");
+    edit("\"dateLastEditedLocally\" : \"2022-11-04T05:15:00Z\"", "\"dateLastEditedLocally\" : \"2030-01-01T00:00:00Z\"");
+
+    size_t before = m_server->requestCount();
+    auto kept = runBrevanton({ "--sync", m_folder });
+    EXPECT_EQ(kept.exitStatus, 0) << kept.standardOutput << kept.standardError;
+    EXPECT_EQ(sentEdits(before), 0) << kept.standardOutput;
+    text = readFile(postPath).value_or("");
+    EXPECT_TRUE(contains(text, "salted elsewhere")) << text;
+
+    edit("\"inTrash\" : \"0\",", "\"inTrash\" : \"0\",\n  \"publishAtNextSync\" : \"1\",");
+    before = m_server->requestCount();
+    auto sent = runBrevanton({ "--sync", m_folder });
+    EXPECT_EQ(sent.exitStatus, 0) << sent.standardOutput << sent.standardError;
+    EXPECT_EQ(sentEdits(before), 1) << sent.standardOutput;
+    EXPECT_TRUE(contains(sent.standardOutput, "queued 0")) << sent.standardOutput;
     expectTheIndexRebuiltTheSame();
 }
 

@@ -10,6 +10,7 @@
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 

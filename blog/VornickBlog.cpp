@@ -61,22 +61,12 @@ std::u16string VornickBlog::displayName() const
 
 std::vector<std::shared_ptr<VornickBlogPost>> VornickBlog::posts() const
 {
-    auto objects = objectsForKey(u"posts");
-    std::vector<std::shared_ptr<VornickBlogPost>> posts;
-    posts.reserve(objects.size());
-    for (auto& object : objects) {
-        if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(std::move(object)))
-            posts.push_back(std::move(post));
-    }
-    return posts;
+    return objectsForKey<VornickBlogPost>(u"posts");
 }
 
 void VornickBlog::forEachPost(const std::function<void(VornickBlogPost&)>& visit) const
 {
-    forEachObjectForKey(u"posts", [&](ManagedObject& object) {
-        if (auto* post = dynamic_cast<VornickBlogPost*>(&object))
-            visit(*post);
-    });
+    forEachObjectForKey<VornickBlogPost>(u"posts", visit);
 }
 
 std::optional<URL> VornickBlog::blogFolderURL() const

@@ -24,6 +24,8 @@ class VornickWebResourceCache;
 
 class VornickBlog : public VornickProjectComponent {
 public:
+    static constexpr std::u16string_view entityName = u"Blog";
+
     std::string className() const override { return "VornickBlog"; }
 
     // The title without markup; with a domain, "title (domain)".

@@ -10,12 +10,14 @@ namespace brevanton {
 
 class VornickBlogCategory : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"BlogCategory";
+
     std::u16string identifierUsedByBlogService() const { return valueForKey(u"identifierUsedByBlogService").stringValue(); }
     std::u16string title() const { return valueForKey(u"title").stringValue(); }
     std::u16string explanation() const { return valueForKey(u"explanation").stringValue(); }
     std::shared_ptr<VornickBlogCategory> parentCategory() const
     {
-        return std::dynamic_pointer_cast<VornickBlogCategory>(objectForKey(u"parentCategory"));
+        return objectForKey<VornickBlogCategory>(u"parentCategory");
     }
     // The category the service files posts under when none is chosen.
     bool isUncategorizedCategory() const;

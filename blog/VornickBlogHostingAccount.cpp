@@ -1,10 +1,16 @@
 #include "blog/VornickBlogHostingAccount.h"
 
+#include "blog/VornickPublishedBlog.h"
 #include "platform/foundation/Assertions.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickKeychain.h"
 
 namespace brevanton {
+
+std::vector<std::shared_ptr<VornickPublishedBlog>> VornickBlogHostingAccount::blogs() const
+{
+    return objectsForKey<VornickPublishedBlog>(u"blogs");
+}
 
 std::u16string VornickBlogHostingAccount::loginID() const
 {

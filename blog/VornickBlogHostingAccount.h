@@ -10,10 +10,15 @@
 
 namespace brevanton {
 
+class VornickPublishedBlog;
+
 class VornickBlogHostingAccount : public VornickProjectComponent {
 public:
+    static constexpr std::u16string_view entityName = u"BlogHostingAccount";
+
     std::string className() const override { return "VornickBlogHostingAccount"; }
 
+    std::vector<std::shared_ptr<VornickPublishedBlog>> blogs() const;
     std::u16string loginID() const;
     void setLoginID(const std::u16string&);
 
@@ -29,7 +34,7 @@ public:
     virtual std::u16string displayNameForWindowTitle() const { return loginID(); }
     // The address a post of `blog` is previewed under (before "?p=N"); the
     // base has none.
-    virtual std::u16string previewRootURLString(const VornickProjectComponent& /*blog*/) const { return {}; }
+    virtual std::u16string previewRootURLString(const VornickPublishedBlog& /*blog*/) const { return {}; }
 
     std::vector<std::u16string> attributesForArchivalRepresentation() const override { return { u"loginID" }; }
 };

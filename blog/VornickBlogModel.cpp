@@ -42,7 +42,7 @@ std::shared_ptr<ManagedObjectModel> vornickMakeBlogProjectModel(bool wordPressCl
     auto& account = model->addEntity(u"BlogHostingAccount");
     VornickProjectComponent::addProjectComponentAttributes(account);
     addAttributes(account, { { u"loginID", T::String }, { u"rootURLString", T::String } });
-    account.setInstanceFactory([] { return std::make_shared<VornickBlogHostingAccount>(); });
+    account.setInstanceClass<VornickBlogHostingAccount>();
 
     auto& blog = model->addEntity(u"Blog");
     VornickProjectComponent::addProjectComponentAttributes(blog);
@@ -54,9 +54,9 @@ std::shared_ptr<ManagedObjectModel> vornickMakeBlogProjectModel(bool wordPressCl
                           { u"themeIdentifier", T::String }, { u"wordPressDateFormat", T::String },
                           { u"wordPressTimeFormat", T::String }, { u"wordPressTimeZone", T::Double } });
     if (wordPressClasses)
-        blog.setInstanceFactory([] { return std::make_shared<VornickWordPressBlog>(); });
+        blog.setInstanceClass<VornickWordPressBlog>();
     else
-        blog.setInstanceFactory([] { return std::make_shared<VornickPublishedBlog>(); });
+        blog.setInstanceClass<VornickPublishedBlog>();
 
     auto& post = model->addEntity(u"BlogPost");
     VornickProjectComponent::addProjectComponentAttributes(post);
@@ -69,21 +69,21 @@ std::shared_ptr<ManagedObjectModel> vornickMakeBlogProjectModel(bool wordPressCl
                           { u"dateLastSyncedLocally", T::Date },
                           { u"type", T::String } });
     if (wordPressClasses)
-        post.setInstanceFactory([] { return std::make_shared<VornickWordPressBlogPost>(); });
+        post.setInstanceClass<VornickWordPressBlogPost>();
     else
-        post.setInstanceFactory([] { return std::make_shared<VornickPublishedBlogPost>(); });
+        post.setInstanceClass<VornickPublishedBlogPost>();
 
     for (const char16_t* name : { u"BlogTag", u"BlogCategory" }) {
         auto& term = model->addEntity(name);
         addAttributes(term, { { u"identifierUsedByBlogService", T::String }, { u"title", T::String },
                               { u"explanation", T::String }, { u"publishAtNextSync", T::Boolean } });
     }
-    model->entityNamed(u"BlogTag")->setInstanceFactory([] { return std::make_shared<VornickBlogTag>(); });
-    model->entityNamed(u"BlogCategory")->setInstanceFactory([] { return std::make_shared<VornickBlogCategory>(); });
+    model->entityNamed(u"BlogTag")->setInstanceClass<VornickBlogTag>();
+    model->entityNamed(u"BlogCategory")->setInstanceClass<VornickBlogCategory>();
     for (const char16_t* name : { u"PostFormat", u"PostStatus" })
         addAttributes(model->addEntity(name), { { u"identifier", T::String }, { u"title", T::String } });
-    model->entityNamed(u"PostFormat")->setInstanceFactory([] { return std::make_shared<VornickWordPressPostFormat>(); });
-    model->entityNamed(u"PostStatus")->setInstanceFactory([] { return std::make_shared<VornickWordPressPostStatus>(); });
+    model->entityNamed(u"PostFormat")->setInstanceClass<VornickWordPressPostFormat>();
+    model->entityNamed(u"PostStatus")->setInstanceClass<VornickWordPressPostStatus>();
 
     auto& mediaItem = model->addEntity(u"MediaItem");
     VornickProjectComponent::addProjectComponentAttributes(mediaItem);

@@ -82,7 +82,7 @@ void VornickBlogPost::setSourceContentType(const std::u16string& type)
 
 std::shared_ptr<VornickBlog> VornickBlogPost::blog() const
 {
-    return std::dynamic_pointer_cast<VornickBlog>(objectForKey(u"blog"));
+    return objectForKey<VornickBlog>(u"blog");
 }
 
 void VornickBlogPost::setBlog(const std::shared_ptr<VornickBlog>& blog)

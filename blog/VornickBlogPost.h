@@ -20,6 +20,8 @@ inline constexpr const char* VornickBlogPostDidChangeNotification = "VornickBlog
 
 class VornickBlogPost : public VornickProjectComponent {
 public:
+    static constexpr std::u16string_view entityName = u"BlogPost";
+
     std::string className() const override { return "VornickBlogPost"; }
 
     std::u16string identifierUsedByBlogService() const;

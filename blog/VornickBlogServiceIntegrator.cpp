@@ -149,7 +149,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::postForN
     auto uri = URL::create(std::u16string_view(nativePostIdentifier.string()));
     if (!uri)
         return nullptr;
-    return std::dynamic_pointer_cast<VornickPublishedBlogPost>(vornick_entityWithURIRepresentation(*managedObjectContext, *uri));
+    return vornick_entityWithURIRepresentation<VornickPublishedBlogPost>(*managedObjectContext, *uri);
 }
 
 void VornickBlogServiceIntegrator::logToSyncLog(std::u16string_view line) const
@@ -171,7 +171,7 @@ std::shared_ptr<VornickBlogHostingAccount> VornickBlogServiceIntegrator::findHos
         logToSyncLog(u"** Warning: findHostingAccount returning nil because [mocProvider managedObjectContext] returned nil");
         return nullptr;
     }
-    auto accounts = vornick_allEntitiesOfKind(*context, u"BlogHostingAccount");
+    auto accounts = vornick_allEntitiesOfKind<VornickBlogHostingAccount>(*context);
     if (!accounts) {
         logToSyncLog(u"** Warning: findHostingAccount returning nil because allHostingAccounts came back nil");
         return nullptr;
@@ -184,7 +184,7 @@ std::shared_ptr<VornickBlogHostingAccount> VornickBlogServiceIntegrator::findHos
     if (accounts->size() > 1)
         logToSyncLog(u"** Warning: findHostingAccount found " + toUTF16(std::to_string(accounts->size()))
                      + u" BlogHostingAccount entities, using the first");
-    return std::dynamic_pointer_cast<VornickBlogHostingAccount>(accounts->front());
+    return accounts->front();
 }
 
 std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlogForDescription(const Dictionary& blogDescription)
@@ -193,8 +193,7 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlog
     auto* context = this->context();
     if (identifier.empty() || !context)
         return nullptr;
-    return std::dynamic_pointer_cast<VornickPublishedBlog>(
-        vornick_entityOfKind(*context, u"Blog", Value(identifier), u"identifierUsedByBlogService"));
+    return vornick_entityOfKind<VornickPublishedBlog>(*context, Value(identifier), u"identifierUsedByBlogService");
 }
 
 std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
@@ -204,25 +203,19 @@ std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::
         if (!tags) {
             // The first tag of each title, in the blog's order, as the pass below finds it.
             tags.emplace();
-            for (auto& object : blog.objectsForKey(u"tags")) {
-                const Value& objectTitle = object->valueReferenceForKey(u"title");
-                if (objectTitle.isString() && !tags->contains(objectTitle.string())) {
-                    auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
-                    BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
-                    tags->emplace(objectTitle.string(), std::move(tag));
-                }
+            for (auto& tag : blog.objectsForKey<VornickBlogTag>(u"tags")) {
+                const Value& tagTitle = tag->valueReferenceForKey(u"title");
+                if (tagTitle.isString() && !tags->contains(tagTitle.string()))
+                    tags->emplace(tagTitle.string(), std::move(tag));
             }
         }
         auto found = tags->find(std::u16string(title));
         return found == tags->end() ? nullptr : found->second;
     }
-    for (auto& object : blog.objectsForKey(u"tags")) {
-        const Value& objectTitle = object->valueReferenceForKey(u"title");
-        if (!objectTitle.isString() || objectTitle.string() != title)
-            continue;
-        auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
-        BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
-        return tag;
+    for (auto& tag : blog.objectsForKey<VornickBlogTag>(u"tags")) {
+        const Value& tagTitle = tag->valueReferenceForKey(u"title");
+        if (tagTitle.isString() && tagTitle.string() == title)
+            return tag;
     }
     return nullptr;
 }
@@ -247,7 +240,7 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
         blog = existingBlogForDescription(description);
         if (!blog) {
             BREVANTON_ASSERT(context, "The integrator has no managed object context");
-            blog = std::dynamic_pointer_cast<VornickPublishedBlog>(context->insertNewObject(u"Blog"));
+            blog = context->insertNewObject<VornickPublishedBlog>();
             BREVANTON_ASSERT(blog, "blog == nil || [blog isKindOfClass:[VornickPublishedBlog class]]");
             blog->setHasEditsNotYetSavedToSourceFile(true);
             blog->setObjectForKey(findHostingAccount(), u"hostingAccount");
@@ -332,7 +325,7 @@ VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegra
     // (emplace() with no arguments: clang takes the nested struct for not
     // default-constructible while the integrator's class is being defined.)
     integrator.m_importLookup.emplace(PostLookup { &blog, {}, {}, {} });
-    for (auto& post : blog.posts())
+    for (auto& post : blog.objectsForKey<VornickPublishedBlogPost>(u"posts"))
         integrator.addToImportLookup(post);
 }
 
@@ -342,7 +335,7 @@ VornickBlogServiceIntegrator::ImportBatch::~ImportBatch()
         m_integrator.m_importLookup.reset();
 }
 
-void VornickBlogServiceIntegrator::addToImportLookup(const std::shared_ptr<VornickBlogPost>& post)
+void VornickBlogServiceIntegrator::addToImportLookup(const std::shared_ptr<VornickPublishedBlogPost>& post)
 {
     if (!m_importLookup || !post || post->blog().get() != m_importLookup->blog)
         return;
@@ -357,7 +350,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existing
                                                                                                  const VornickPublishedBlog& blog)
 {
     std::u16string identifier = nonEmptyString(description, u"identifierUsedByBlogService");
-    std::shared_ptr<VornickBlogPost> found;
+    std::shared_ptr<VornickPublishedBlogPost> found;
     if (m_importLookup && m_importLookup->blog == &blog) {
         if (!identifier.empty()) {
             if (auto match = m_importLookup->byIdentifier.find(identifier); match != m_importLookup->byIdentifier.end())
@@ -367,9 +360,9 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existing
             if (auto match = m_importLookup->byFileName.find(sourceFile->lastPathComponent()); match != m_importLookup->byFileName.end())
                 found = match->second;
         }
-        return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
+        return found;
     }
-    auto posts = blog.posts();
+    auto posts = blog.objectsForKey<VornickPublishedBlogPost>(u"posts");
     if (!identifier.empty()) {
         auto match = std::find_if(posts.begin(), posts.end(), [&](auto& post) { return post->identifierUsedByBlogService() == identifier; });
         if (match != posts.end())
@@ -381,7 +374,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existing
         if (match != posts.end())
             found = *match;
     }
-    return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
+    return found;
 }
 
 void VornickBlogServiceIntegrator::nameImportedPostIfUnnamed(VornickPublishedBlogPost& post, std::u16string_view preferredStem)
@@ -427,7 +420,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     if (!post) {
         auto* context = this->context();
         BREVANTON_ASSERT(context, "The integrator has no managed object context");
-        post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context->insertNewObject(u"BlogPost"));
+        post = context->insertNewObject<VornickPublishedBlogPost>();
         BREVANTON_ASSERT(post, "A post entity that is not a VornickPublishedBlogPost");
         post->setBlog(blog);
         values.setStringIfNotEmpty(*post, Values::Identifier);
@@ -447,13 +440,13 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
         for (const auto& title : tags->array()) {
             if (!title.isString() || title.string().empty())
                 continue;
-            std::shared_ptr<ManagedObject> tag = tagWithTitle(title.string(), *blog);
+            std::shared_ptr<VornickBlogTag> tag = tagWithTitle(title.string(), *blog);
             if (!tag) {
-                tag = context()->insertNewObject(u"BlogTag");
+                tag = context()->insertNewObject<VornickBlogTag>();
                 tag->setValueForKey(title, u"title");
                 tag->setObjectForKey(blog, u"blog");
                 if (m_importLookup && m_importLookup->blog == blog.get() && m_importLookup->tagsByTitle)
-                    m_importLookup->tagsByTitle->emplace(title.string(), std::dynamic_pointer_cast<VornickBlogTag>(tag));
+                    m_importLookup->tagsByTitle->emplace(title.string(), tag);
             }
             if (std::find(postTags.begin(), postTags.end(), tag) == postTags.end())
                 postTags.push_back(tag);

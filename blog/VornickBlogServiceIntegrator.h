@@ -434,13 +434,13 @@ private:
     // The running import batch's index (the first post of each key, in the blog's order).
     struct PostLookup {
         const VornickPublishedBlog* blog { nullptr };
-        std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byIdentifier;
-        std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byFileName;
+        std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>> byIdentifier;
+        std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>> byFileName;
         // Made at the first tag lookup.
         std::optional<std::unordered_map<std::u16string, std::shared_ptr<VornickBlogTag>>> tagsByTitle;
     };
     std::optional<PostLookup> m_importLookup;
-    void addToImportLookup(const std::shared_ptr<VornickBlogPost>&);
+    void addToImportLookup(const std::shared_ptr<VornickPublishedBlogPost>&);
 
     // The file being imported, as SourceFileRead noted it.
     std::shared_ptr<const VornickFileSnapshot> m_sourceFileRead;

@@ -474,7 +474,7 @@ bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary&
     logToSyncLog(u"Not sending \"" + post->title() + u"\": the server's copy changed since it was last synced. It stays queued.");
     auto blog = existingBlogForDescription(blogDescription);
     if (!blog)
-        blog = std::dynamic_pointer_cast<VornickPublishedBlog>(post->blog());
+        blog = post->objectForKey<VornickPublishedBlog>(u"blog");
     processPostDescriptionFromHostingService(&serverPostDescription, post, blog, true);
     if (auto* context = this->context(); context && context->hasChanges()) {
         Error error;

@@ -225,9 +225,8 @@ void VornickBlogServiceIntegrator::addStepsForKnownBlogsToSyncSession(VornickBlo
     auto account = this->account();
     if (!account)
         return;
-    for (auto& object : account->objectsForKey(u"blogs")) {
-        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
-        auto archive = blog ? blog->archivalRepresentation() : nullptr;
+    for (auto& blog : account->blogs()) {
+        auto archive = blog->archivalRepresentation();
         if (!archive)
             continue;
         const Dictionary& description = archive->propertyList();

@@ -8,6 +8,8 @@ namespace brevanton {
 
 class VornickBlogTag : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"BlogTag";
+
     std::u16string identifierUsedByBlogService() const { return valueForKey(u"identifierUsedByBlogService").stringValue(); }
     std::u16string title() const { return valueForKey(u"title").stringValue(); }
     std::u16string explanation() const { return valueForKey(u"explanation").stringValue(); }

@@ -63,9 +63,8 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
         return;
     }
     std::vector<URL> found;
-    blog->forEachPost([&](VornickBlogPost& post) {
-        if (auto* published = dynamic_cast<const VornickPublishedBlogPost*>(&post))
-            scheduleFetchToCacheOfResourcesReferencedByPost(*published, references, &found);
+    blog->forEachObjectForKey<VornickPublishedBlogPost>(u"posts", [&](VornickPublishedBlogPost& post) {
+        scheduleFetchToCacheOfResourcesReferencedByPost(post, references, &found);
     });
     if (integrator) {
         references.forgetGonePosts();

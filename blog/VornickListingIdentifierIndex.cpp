@@ -78,11 +78,10 @@ void VornickListingIdentifierIndex::takeLocalItemsOf(const VornickBlog& blog, bo
     blog.forEachObjectForKey(u"posts", [&](ManagedObject& post) { m_postStamps.push_back(post.changeStamp()); });
     size_t order = 0;
     blog.forEachPostOrPage(pages, [&](VornickBlogPost& item) {
-        if (auto* post = dynamic_cast<VornickPublishedBlogPost*>(&item)) {
-            const Value& identifier = post->ManagedObject::valueReferenceForKey(u"identifierUsedByBlogService");
-            addLocalItem(identifier.isString() ? std::u16string_view(identifier.string()) : std::u16string_view(), order,
-                std::shared_ptr<VornickPublishedBlogPost>(post->shared_from_this(), post));
-        }
+        auto& post = entityCast<VornickPublishedBlogPost>(item);
+        const Value& identifier = post.ManagedObject::valueReferenceForKey(u"identifierUsedByBlogService");
+        addLocalItem(identifier.isString() ? std::u16string_view(identifier.string()) : std::u16string_view(), order,
+            std::shared_ptr<VornickPublishedBlogPost>(post.shared_from_this(), &post));
         ++order;
     });
     m_currentAsOf = ManagedObject::nextChangeStamp();

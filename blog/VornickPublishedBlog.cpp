@@ -24,7 +24,7 @@ std::u16string VornickPublishedBlog::browseURLString() const
 
 std::shared_ptr<VornickBlogHostingAccount> VornickPublishedBlog::hostingAccount() const
 {
-    return std::dynamic_pointer_cast<VornickBlogHostingAccount>(objectForKey(u"hostingAccount"));
+    return objectForKey<VornickBlogHostingAccount>(u"hostingAccount");
 }
 
 std::shared_ptr<VornickProjectComponent> VornickPublishedBlog::parentComponent() const
@@ -56,10 +56,9 @@ std::u16string VornickPublishedBlog::displayName() const
 std::vector<std::shared_ptr<VornickPublishedBlogPost>> VornickPublishedBlog::postsInTrash() const
 {
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> trashed;
-    for (const auto& post : posts()) {
-        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
-        if (published && published->inTrash())
-            trashed.push_back(std::move(published));
+    for (auto& post : objectsForKey<VornickPublishedBlogPost>(u"posts")) {
+        if (post->inTrash())
+            trashed.push_back(std::move(post));
     }
     return trashed;
 }

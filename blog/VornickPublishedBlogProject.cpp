@@ -34,7 +34,7 @@ VornickPublishedBlogProject::~VornickPublishedBlogProject()
 
 std::shared_ptr<VornickBlogHostingAccount> VornickPublishedBlogProject::hostingAccount() const
 {
-    return std::dynamic_pointer_cast<VornickBlogHostingAccount>(rootComponent());
+    return entityCast<VornickBlogHostingAccount>(rootComponent());
 }
 
 std::unique_ptr<VornickBlogServiceIntegrator> VornickPublishedBlogProject::makeIntegrator() const
@@ -104,16 +104,12 @@ bool VornickPublishedBlogProject::saveComponentsToSourceFilesIfNeeded(Error* out
                 *outError = error;
         }
     };
-    auto blogs = account->objectsForKey(u"blogs");
+    auto blogs = account->blogs();
+    for (auto& blog : blogs)
+        write(*blog);
     for (auto& blog : blogs) {
-        if (auto component = std::dynamic_pointer_cast<VornickProjectComponent>(blog))
-            write(*component);
-    }
-    for (auto& blog : blogs) {
-        for (auto& post : blog->objectsForKey(u"posts")) {
-            if (auto component = std::dynamic_pointer_cast<VornickProjectComponent>(post))
-                write(*component);
-        }
+        for (auto& post : blog->posts())
+            write(*post);
     }
     return succeeded;
 }
@@ -217,8 +213,8 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
     VornickBlogServiceIntegrator::ImportBatch batch(integrator(), *blog);
     bool lookUp = onlyIfChanged && !isIndexing();
     if (lookUp) {
-        for (auto& post : blog->posts())
-            known.try_emplace(post->sourceFileName(), std::dynamic_pointer_cast<VornickPublishedBlogPost>(post));
+        for (auto& post : blog->objectsForKey<VornickPublishedBlogPost>(u"posts"))
+            known.try_emplace(post->sourceFileName(), post);
     }
     // The post files, and the entries that are not (counted all the same).
     // A post file's URL is made once it is known to be one.
@@ -264,9 +260,8 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
         // A blog never published has no service identifier: its folder names it.
         std::u16string folderName = sourceFile.URLByDeletingLastPathComponent().lastPathComponent();
         if (hostingAccount()) {
-            for (auto& object : hostingAccount()->objectsForKey(u"blogs")) {
-                auto known = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
-                if (known && known->blogFolderName() == folderName && known->sourceFileName() == sourceFile.lastPathComponent())
+            for (auto& known : hostingAccount()->blogs()) {
+                if (known->blogFolderName() == folderName && known->sourceFileName() == sourceFile.lastPathComponent())
                     blog = known;
             }
         }

@@ -30,7 +30,7 @@ bool VornickWordPressBlogPost::isPage() const
 
 std::shared_ptr<VornickWordPressBlog> VornickWordPressBlogPost::wordPressBlog() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(blog());
+    return objectForKey<VornickWordPressBlog>(u"blog");
 }
 
 std::u16string VornickWordPressBlogPost::placeholderSourceContentString() const

@@ -8,12 +8,16 @@ namespace brevanton {
 
 class VornickWordPressPostFormat : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"PostFormat";
+
     std::u16string identifier() const { return valueForKey(u"identifier").stringValue(); }
     std::u16string title() const { return valueForKey(u"title").stringValue(); }
 };
 
 class VornickWordPressPostStatus : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"PostStatus";
+
     std::u16string identifier() const { return valueForKey(u"identifier").stringValue(); }
     std::u16string title() const { return valueForKey(u"title").stringValue(); }
 };

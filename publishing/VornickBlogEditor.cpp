@@ -200,12 +200,7 @@ void VornickBlogEditor::blogPostDidChange(VornickBlogPost* post)
 
 std::vector<std::shared_ptr<VornickBlogPost>> VornickBlogEditor::selectedPosts() const
 {
-    std::vector<std::shared_ptr<VornickBlogPost>> posts;
-    for (const auto& object : m_postsWebListView->selectedObjects()) {
-        if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(object))
-            posts.push_back(std::move(post));
-    }
-    return posts;
+    return entityCast<VornickBlogPost>(m_postsWebListView->selectedObjects());
 }
 
 std::shared_ptr<VornickProjectComponentEditor> VornickBlogEditor::editorForPost(const VornickBlogPost& post) const
@@ -281,7 +276,7 @@ bool VornickBlogEditor::goToHistoryItem(bool back)
     if (!item || !context)
         return false;
     auto url = URL::create(item->URLString());
-    auto post = url ? std::dynamic_pointer_cast<VornickBlogPost>(vornick_entityWithURIRepresentation(*context, *url)) : nullptr;
+    auto post = url ? vornick_entityWithURIRepresentation<VornickBlogPost>(*context, *url) : nullptr;
     if (!post || post->isDeleted())
         return false;
     if (back)
@@ -307,9 +302,8 @@ void VornickBlogEditor::goForward(ActionSender*)
 std::vector<VornickTitledURL> VornickBlogEditor::permalinkTitledURLsForSelectedPosts() const
 {
     std::vector<VornickTitledURL> links;
-    for (const auto& post : selectedPosts()) {
-        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
-        if (!published || published->permalinkURLString().empty())
+    for (const auto& published : entityCast<VornickPublishedBlogPost>(m_postsWebListView->selectedObjects())) {
+        if (published->permalinkURLString().empty())
             continue;
         if (auto url = URL::create(published->permalinkURLString()))
             links.emplace_back(*url, published->title());
@@ -341,9 +335,7 @@ std::shared_ptr<VornickBlogPost> VornickBlogEditor::newPostOrPage(const std::u16
     auto context = project && project->index() ? project->index()->managedObjectContext() : nullptr;
     if (!context || !m_blog)
         return nullptr;
-    auto post = std::dynamic_pointer_cast<VornickBlogPost>(vornick_createNewEntityOfKind(*context, u"BlogPost"));
-    if (!post)
-        return nullptr;
+    auto post = context->insertNewObject<VornickBlogPost>();
     post->setHasEditsNotYetSavedToSourceFile(true);
     bool prepared = type == u"page" ? post->prepareNewPageAndAssociateWithBlog(m_blog) : post->prepareNewPostAndAssociateWithBlog(m_blog);
     auto url = post->sourceFileURL();
@@ -549,7 +541,7 @@ void VornickBlogEditor::webListViewControllerDidRefreshList(VornickWebListViewCo
 {
     if (!list.selectedObjects().empty())
         return;
-    if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(list.representedObjectForRow(0))) {
+    if (auto post = entityCast<VornickBlogPost>(list.representedObjectForRow(0))) {
         list.selectRepresentedObject(post);
         showPost(post);
     }
@@ -560,18 +552,14 @@ void VornickBlogEditor::webListViewControllerSelectionChanged(VornickWebListView
 {
     std::shared_ptr<VornickBlogPost> shown;
     if (selected.size() == 1)
-        shown = std::dynamic_pointer_cast<VornickBlogPost>(selected.front());
+        shown = entityCast<VornickBlogPost>(selected.front());
     showPost(shown);
     updateSharePostButton();
 }
 
 void VornickBlogEditor::webListViewControllerOpenObjects(VornickWebListViewController&, const std::vector<std::shared_ptr<ManagedObject>>& objects)
 {
-    std::vector<std::shared_ptr<VornickBlogPost>> posts;
-    for (const auto& object : objects) {
-        if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(object))
-            posts.push_back(std::move(post));
-    }
+    auto posts = entityCast<VornickBlogPost>(objects);
     const Event* event = currentApplicationEvent();
     openObjects(posts, event && event->hasModifier(ModifierFlag::Shift));
 }
@@ -603,11 +591,11 @@ void VornickBlogEditor::vornickContentEditingViewUserClickedLinkElement(VornickC
     }
     auto context = m_blog ? m_blog->managedObjectContext() : nullptr;
     if (context) {
-        auto found = vornick_entitiesOfKind(*context, u"BlogPost",
+        auto found = vornick_entitiesOfKind<VornickBlogPost>(*context,
                                             Predicate::andPredicate({ Predicate::comparison(u"permalinkURLString", PredicateOperator::EqualTo, Value(string)),
                                                                       Predicate::comparison(u"blog", PredicateOperator::EqualTo, std::static_pointer_cast<ManagedObject>(m_blog)) }));
         if (found && !found->empty()) {
-            if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(found->front())) {
+            if (auto post = found->front()) {
                 showPost(post);
                 revealNewSelectedPostInList(post);
                 updateBackForwardSegmentedControl();

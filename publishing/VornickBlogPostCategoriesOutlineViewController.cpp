@@ -16,16 +16,6 @@ std::shared_ptr<VornickBlogCategory> categoryOfItem(const OutlineItem& item)
     return std::static_pointer_cast<VornickBlogCategory>(item);
 }
 
-VornickBlogCategories categoriesOf(const std::vector<std::shared_ptr<ManagedObject>>& objects)
-{
-    VornickBlogCategories categories;
-    for (const auto& object : objects) {
-        if (auto category = std::dynamic_pointer_cast<VornickBlogCategory>(object))
-            categories.push_back(std::move(category));
-    }
-    return categories;
-}
-
 } // namespace
 
 std::shared_ptr<VornickBlogPostCategoriesOutlineViewController> VornickBlogPostCategoriesOutlineViewController::create()
@@ -57,17 +47,17 @@ void VornickBlogPostCategoriesOutlineViewController::setPost(std::shared_ptr<Vor
         m_post = std::move(post);
         m_sortedRootCategories.clear();
         if (auto blog = m_post ? m_post->blog() : nullptr) {
-            for (auto& category : categoriesOf(blog->objectsForKey(u"categories"))) {
+            for (auto& category : blog->objectsForKey<VornickBlogCategory>(u"categories")) {
                 if (!category->parentCategory())
                     m_sortedRootCategories.push_back(std::move(category));
             }
             m_sortedRootCategories = sortCategories(std::move(m_sortedRootCategories));
         }
-        m_proposedCategories = m_post ? categoriesOf(m_post->objectsForKey(u"categories")) : VornickBlogCategories();
+        m_proposedCategories = m_post ? m_post->objectsForKey<VornickBlogCategory>(u"categories") : VornickBlogCategories();
         reloadAndExpand();
         return;
     }
-    m_proposedCategories = m_post ? categoriesOf(m_post->objectsForKey(u"categories")) : VornickBlogCategories();
+    m_proposedCategories = m_post ? m_post->objectsForKey<VornickBlogCategory>(u"categories") : VornickBlogCategories();
     m_outlineView->setNeedsDisplay(true);
 }
 
@@ -99,7 +89,7 @@ VornickBlogCategories VornickBlogPostCategoriesOutlineViewController::childrenOf
 {
     if (!item)
         return m_sortedRootCategories;
-    return sortCategories(categoriesOf(categoryOfItem(item)->objectsForKey(u"childCategories")));
+    return sortCategories(categoryOfItem(item)->objectsForKey<VornickBlogCategory>(u"childCategories"));
 }
 
 long VornickBlogPostCategoriesOutlineViewController::numberOfChildrenOfItem(OutlineView&, const OutlineItem& item)

@@ -118,7 +118,7 @@ bool VornickBlogPostEditor::discardLocalVersion(Error* outError)
     auto description = readPropertyList(pending.data(), nullptr);
     if (!description || !description->isDictionary())
         return failed(u"it cannot be read.");
-    auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(m_post->blog());
+    auto blog = m_post->objectForKey<VornickPublishedBlog>(u"blog");
     auto project = blog ? std::dynamic_pointer_cast<VornickPublishedBlogProject>(blog->project()) : nullptr;
     if (!project)
         return failed(u"the post\u2019s blog is not open.");

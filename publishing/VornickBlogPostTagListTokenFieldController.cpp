@@ -77,10 +77,7 @@ void VornickBlogPostTagListTokenFieldController::rebuildTagCompletionSet()
     auto blog = m_post ? m_post->blog() : nullptr;
     if (!blog)
         return;
-    for (const auto& object : blog->objectsForKey(u"tags")) {
-        auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
-        if (!tag)
-            continue;
+    for (const auto& tag : blog->objectsForKey<VornickBlogTag>(u"tags")) {
         auto title = tag->title();
         if (!title.empty())
             m_tagCompletionSet.addCompletionString(title, tag);
@@ -90,12 +87,8 @@ void VornickBlogPostTagListTokenFieldController::rebuildTagCompletionSet()
 void VornickBlogPostTagListTokenFieldController::updateControlsFromPost()
 {
     VornickBlogTags tags;
-    if (m_post) {
-        for (const auto& object : m_post->objectsForKey(u"tags")) {
-            if (auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object))
-                tags.push_back(std::move(tag));
-        }
-    }
+    if (m_post)
+        tags = m_post->objectsForKey<VornickBlogTag>(u"tags");
     std::stable_sort(tags.begin(), tags.end(), [](const auto& one, const auto& other) { return one->title() < other->title(); });
     std::vector<std::any> objects(tags.begin(), tags.end());
     m_tokenField->setObjects(objects);

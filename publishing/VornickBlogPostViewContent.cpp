@@ -59,10 +59,10 @@ VornickBlogPostView::InjectionBases VornickBlogPostView::injectionBases() const
     bases.baseURL = m_post ? m_post->postFolderURL() : std::nullopt;
     if (auto blog = this->blog()) {
         bases.blogFolder = blog->blogFolderURL();
-        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlog>(blog); published && !published->browseURLString().empty())
+        if (auto published = entityCast<VornickPublishedBlog>(blog); published && !published->browseURLString().empty())
             bases.fallbackBase = URL::create(published->browseURLString());
     }
-    if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post); published && !published->permalinkURLString().empty()) {
+    if (auto published = entityCast<VornickPublishedBlogPost>(m_post); published && !published->permalinkURLString().empty()) {
         if (auto permalink = URL::create(published->permalinkURLString()))
             bases.fallbackBase = permalink;
     }
@@ -153,7 +153,7 @@ void VornickBlogPostView::updateContentFromPost()
     if (auto date = attachmentPointWithIdentifier(VornickAttachmentPointDate)) {
         std::optional<Date> when;
         Value value;
-        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post);
+        auto published = entityCast<VornickPublishedBlogPost>(m_post);
         if (published && published->currentlyPublished())
             value = m_post->valueForKey(u"dateFirstPublished");
         else if (m_post)

@@ -13,7 +13,7 @@ void vornick_registerBlogWindowOpener()
     VornickProjectEditor::setComponentEditorOpener(u"Blog",
         [](VornickProjectEditor& projectEditor, const std::shared_ptr<VornickProjectComponent>& component, Error* outError)
             -> std::shared_ptr<VornickProjectComponentEditor> {
-            auto blog = std::dynamic_pointer_cast<VornickBlog>(component);
+            auto blog = dynamicEntityCast<VornickBlog>(component);
             if (!blog) {
                 setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"Only blogs open in a blog window."));
                 return nullptr;

@@ -35,7 +35,7 @@ VornickPublishedBlogEditor::~VornickPublishedBlogEditor()
 
 std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogEditor::publishedBlog() const
 {
-    return std::dynamic_pointer_cast<VornickPublishedBlog>(blog());
+    return entityCast<VornickPublishedBlog>(blog());
 }
 
 std::shared_ptr<VornickPublishedBlogProject> VornickPublishedBlogEditor::publishedBlogProject() const
@@ -192,7 +192,7 @@ void VornickPublishedBlogEditor::cancelSync(ActionSender*)
 
 void VornickPublishedBlogEditor::openViewerForPost(const std::shared_ptr<VornickBlogPost>& post)
 {
-    auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
+    auto published = entityCast<VornickPublishedBlogPost>(post);
     auto string = published ? published->viewOnlineURLString() : std::nullopt;
     if (!string)
         return;
@@ -207,8 +207,7 @@ void VornickPublishedBlogEditor::openObjects(const std::vector<std::shared_ptr<V
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> trashed;
     std::vector<std::shared_ptr<VornickBlogPost>> live;
     for (const auto& post : posts) {
-        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
-        if (published && published->inTrash())
+        if (auto published = entityCast<VornickPublishedBlogPost>(post); published && published->inTrash())
             trashed.push_back(std::move(published));
         else
             live.push_back(post);
@@ -244,10 +243,9 @@ bool VornickPublishedBlogEditor::saveIndex()
 void VornickPublishedBlogEditor::moveSelectedPostsToTrash(ActionSender*)
 {
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> candidates;
-    for (const auto& post : selectedPosts()) {
-        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
-        if (published && !published->inTrash())
-            candidates.push_back(std::move(published));
+    for (auto& post : entityCast<VornickPublishedBlogPost>(postsWebListView()->selectedObjects())) {
+        if (!post->inTrash())
+            candidates.push_back(std::move(post));
     }
     if (candidates.empty())
         return;
@@ -425,13 +423,10 @@ void VornickPublishedBlogEditor::writeAllPostsToSourceFiles(ActionSender*)
     auto context = project && project->index() ? project->index()->managedObjectContext() : nullptr;
     if (!context)
         return;
-    auto blogs = vornick_allEntitiesOfKind(*context, u"Blog");
+    auto blogs = vornick_allEntitiesOfKind<VornickPublishedBlog>(*context);
     if (!blogs)
         return;
-    for (const auto& object : *blogs) {
-        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
-        if (!blog)
-            continue;
+    for (const auto& blog : *blogs) {
         // Named as the store names a blog it imports: made safe from the
         // title (markup, slashes and all) and unique among the blogs.
         if (blog->sourceFileName().empty() || blog->blogFolderName().empty())

@@ -14,7 +14,7 @@ VornickPublishedBlogPostView::VornickPublishedBlogPostView(Rect frame)
 
 std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogPostView::publishedPost() const
 {
-    return std::dynamic_pointer_cast<VornickPublishedBlogPost>(post());
+    return entityCast<VornickPublishedBlogPost>(post());
 }
 
 void VornickPublishedBlogPostView::setPublishedPost(const std::shared_ptr<VornickBlogPost>& post)

@@ -253,12 +253,8 @@ void VornickWordPressAccountEditor::openEditorsForBlogs()
 {
     if (m_closed)
         return;
-    auto blogs = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"Blog");
-    std::vector<std::shared_ptr<VornickWordPressBlog>> wordPressBlogs;
-    for (const auto& object : blogs.value_or(ManagedObjects())) {
-        if (auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(object))
-            wordPressBlogs.push_back(std::move(blog));
-    }
+    auto wordPressBlogs = vornick_allEntitiesOfKind<VornickWordPressBlog>(*m_projectEditor->project()->index()->managedObjectContext())
+                              .value_or(VornickEntities<VornickWordPressBlog>());
     // In the order of their names, each window a title bar below the one before.
     std::stable_sort(wordPressBlogs.begin(), wordPressBlogs.end(),
                      [](const auto& a, const auto& b) { return a->displayName() < b->displayName(); });
@@ -308,11 +304,10 @@ void VornickWordPressAccountEditor::updateKnownBlogReferencesForThisProject()
     if (m_closed || !delegate)
         return;
     auto knownBlogs = vornick_knownBlogs(delegate);
-    auto blogs = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"Blog");
+    auto blogs = vornick_allEntitiesOfKind<VornickBlog>(*m_projectEditor->project()->index()->managedObjectContext());
     bool retitled = false;
-    for (const auto& object : blogs.value_or(ManagedObjects())) {
-        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
-        auto url = blog ? blog->sourceFileURL() : std::nullopt;
+    for (const auto& blog : blogs.value_or(VornickEntities<VornickBlog>())) {
+        auto url = blog->sourceFileURL();
         if (!url)
             continue;
         std::u16string title = blog->displayName();

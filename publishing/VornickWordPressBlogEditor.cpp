@@ -97,7 +97,7 @@ VornickWordPressBlogEditor::~VornickWordPressBlogEditor()
 
 std::shared_ptr<VornickWordPressBlog> VornickWordPressBlogEditor::wordPressBlog() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(blog());
+    return entityCast<VornickWordPressBlog>(blog());
 }
 
 std::shared_ptr<VornickBlogPostView> VornickWordPressBlogEditor::makePostView(Rect frame)

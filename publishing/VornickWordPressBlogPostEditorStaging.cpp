@@ -84,7 +84,7 @@ std::optional<URL> VornickWordPressBlogPostEditor::findReferencedFileInBlogMedia
         return cached;
 
     auto* context = m_wordPressPost->managedObjectContext();
-    auto item = context ? std::dynamic_pointer_cast<VornickWordPressMediaItem>(context->insertNewObject(u"MediaItem")) : nullptr;
+    auto item = context ? context->insertNewObject<VornickWordPressMediaItem>() : nullptr;
     if (!item) {
         refuse(outError, url, u"the blog\u2019s index cannot take it.");
         return std::nullopt;

@@ -55,7 +55,7 @@ std::shared_ptr<VornickWordPressBlogPropertiesUIController> VornickWordPressBlog
 
 std::shared_ptr<VornickWordPressBlog> VornickWordPressBlogPropertiesUIController::wordPressBlog() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(blog());
+    return entityCast<VornickWordPressBlog>(blog());
 }
 
 UndoManager* VornickWordPressBlogPropertiesUIController::blogEditorUndoManager() const

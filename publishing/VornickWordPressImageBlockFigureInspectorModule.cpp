@@ -158,10 +158,10 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressImageBlockFigureInspe
     auto* editor = elementEditor();
     auto* postView = editor ? dynamic_cast<VornickBlogPostView*>(editor->contentEditingView()) : nullptr;
     auto post = postView ? std::dynamic_pointer_cast<VornickWordPressBlogPost>(postView->post()) : nullptr;
-    auto blog = post ? std::dynamic_pointer_cast<VornickWordPressBlog>(post->blog()) : nullptr;
+    auto blog = post ? post->wordPressBlog() : nullptr;
     if (!blog)
         return nullptr;
-    return std::dynamic_pointer_cast<VornickWordPressMediaItem>(blog->mediaItemForIdentifier(identifier->second));
+    return entityCast<VornickWordPressMediaItem>(blog->mediaItemForIdentifier(identifier->second));
 }
 
 std::shared_ptr<VornickWordPressMediaItemVariant> VornickWordPressImageBlockFigureInspectorModule::wordPressMediaItemVariantForSizeSlug(

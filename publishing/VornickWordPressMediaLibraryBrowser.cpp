@@ -212,20 +212,17 @@ void VornickWordPressMediaLibraryBrowser::reloadMediaItems()
     std::vector<SortKey> keys;
     if (m_blog) {
         // One fetch reads the items' rows together (the relationship would read them one by one).
-        ManagedObjects objects;
+        std::vector<std::shared_ptr<VornickWordPressMediaItem>> items;
         if (auto* context = m_blog->managedObjectContext()) {
-            FetchRequest request(u"MediaItem");
+            FetchRequest request(std::u16string(VornickWordPressMediaItem::entityName));
             request.setPredicate(Predicate::comparison(u"blog", PredicateOperator::EqualTo, std::static_pointer_cast<ManagedObject>(m_blog)));
             Error error;
-            if (auto fetched = context->executeFetchRequest(request, &error))
-                objects = std::move(*fetched);
+            if (auto fetched = context->executeFetchRequest<VornickWordPressMediaItem>(request, &error))
+                items = std::move(*fetched);
             else
                 VornickGeneralLog("Failed to read the media items of the blog: {}", error.localizedDescription());
         }
-        for (auto& object : objects) {
-            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
-            if (!item)
-                continue;
+        for (auto& item : items) {
             const Value& created = item->valueReferenceForKey(u"dateCreated");
             keys.push_back({ created.isDate() ? std::optional(created.date()) : std::nullopt, stringIn(*item, u"title"),
                              stringIn(*item, u"uniqueIdentifier"), std::move(item) });

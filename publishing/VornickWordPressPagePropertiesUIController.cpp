@@ -164,7 +164,7 @@ void VornickWordPressPagePropertiesUIController::setPost(std::shared_ptr<Vornick
         }
     }
     m_postFormat = m_post ? m_post->objectForKey(u"format") : nullptr;
-    m_featuredImageMediaItem = m_post ? std::dynamic_pointer_cast<VornickWordPressMediaItem>(m_post->objectForKey(u"featuredImageMediaItem")) : nullptr;
+    m_featuredImageMediaItem = m_post ? m_post->objectForKey<VornickWordPressMediaItem>(u"featuredImageMediaItem") : nullptr;
     updateControlsFromPost();
 }
 
@@ -270,11 +270,11 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressPagePropertiesUIContr
     auto blog = m_post ? m_post->wordPressBlog() : nullptr;
     if (!blog)
         return nullptr;
-    if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(url)))
+    if (auto item = entityCast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(url)))
         return item;
     auto postView = m_postEditor ? m_postEditor->postPropertiesPostView() : nullptr;
     auto staged = postView ? postView->cacheAndStageResourceFileIntoMediaLibrary(url) : std::nullopt;
-    return staged ? std::dynamic_pointer_cast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(*staged)) : nullptr;
+    return staged ? entityCast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(*staged)) : nullptr;
 }
 
 // --- Posts
@@ -330,12 +330,8 @@ void VornickWordPressPostPropertiesUIController::setPost(std::shared_ptr<Vornick
     m_categoriesController->setPost(nullptr);
     m_tagMessageLabel->setHidden(true);
     m_postTags.clear();
-    if (post) {
-        for (const auto& object : post->objectsForKey(u"tags")) {
-            if (auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object))
-                m_postTags.push_back(std::move(tag));
-        }
-    }
+    if (post)
+        m_postTags = post->objectsForKey<VornickBlogTag>(u"tags");
     m_tagsController->setPost(post);
     m_categoriesController->setPost(post);
     VornickWordPressPagePropertiesUIController::setPost(std::move(post));

@@ -214,12 +214,8 @@ std::vector<std::u16string> VornickWordPressPostView::identifiersOfAbsolvedAttac
     auto absolved = VornickPublishedBlogPostView::identifiersOfAbsolvedAttachmentPoints();
     bool noRealCategory = false;
     if (auto wordPress = wordPressPost()) {
-        auto categories = wordPress->objectsForKey(u"categories");
-        noRealCategory = categories.empty();
-        if (categories.size() == 1) {
-            auto category = std::dynamic_pointer_cast<VornickBlogCategory>(categories.front());
-            noRealCategory = category && category->isUncategorizedCategory();
-        }
+        auto categories = wordPress->objectsForKey<VornickBlogCategory>(u"categories");
+        noRealCategory = categories.empty() || (categories.size() == 1 && categories.front()->isUncategorizedCategory());
         if (!wordPress->objectForKey(u"featuredImageMediaItem"))
             absolved.push_back(VornickAttachmentPointFeaturedImage);
     } else {
@@ -293,7 +289,7 @@ void VornickWordPressPostView::updateContentFromPost()
                 element->removeChild(child);
             std::shared_ptr<VornickWordPressMediaItem> item;
             if (auto wordPress = wordPressPost())
-                item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(wordPress->objectForKey(u"featuredImageMediaItem"));
+                item = wordPress->objectForKey<VornickWordPressMediaItem>(u"featuredImageMediaItem");
             if (auto local = item ? item->resolvedLocalURL() : std::nullopt; local && !local->absoluteString().empty()) {
                 auto image = document->createElement(u"img");
                 image->setAttribute(u"src", local->absoluteString());

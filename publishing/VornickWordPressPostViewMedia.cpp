@@ -19,6 +19,20 @@
 
 namespace brevanton {
 
+namespace {
+
+// The item of a media item or of a variant.
+std::shared_ptr<VornickWordPressMediaItem> mediaItemOf(const std::shared_ptr<ManagedObject>& object)
+{
+    if (auto item = dynamicEntityCast<VornickWordPressMediaItem>(object))
+        return item;
+    if (auto variant = dynamicEntityCast<VornickWordPressMediaItemVariant>(object))
+        return variant->mediaItem();
+    return nullptr;
+}
+
+} // namespace
+
 std::shared_ptr<ManagedObject> VornickWordPressPostView::mediaItemOrVariantForSourceURL(const std::optional<URL>& url,
                                                                                         const DOMElement& element) const
 {
@@ -44,12 +58,7 @@ std::optional<VornickWordPressMediaItemImage> VornickWordPressPostView::mediaIte
             return std::nullopt;
         source = *staged;
     }
-    auto object = blog->mediaItemOrVariantForSourceURL(source, nullptr);
-    std::shared_ptr<VornickWordPressMediaItem> item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
-    if (!item) {
-        if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
-            item = variant->mediaItem();
-    }
+    auto item = mediaItemOf(blog->mediaItemOrVariantForSourceURL(source, nullptr));
     if (!item)
         return std::nullopt;
     VornickWordPressMediaItemImage image;
@@ -81,16 +90,6 @@ namespace {
 bool isImageSource(const std::u16string& attribute, const DOMElement& element)
 {
     return equalsIgnoringASCIICase(attribute, u"SRC") && equalsIgnoringASCIICase(element.tagName(), u"IMG");
-}
-
-// The item of a media item or of a variant.
-std::shared_ptr<VornickWordPressMediaItem> mediaItemOf(const std::shared_ptr<ManagedObject>& object)
-{
-    if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
-        return item;
-    if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
-        return variant->mediaItem();
-    return nullptr;
 }
 
 // The type of the block the element is the element of: the metadata of the
@@ -134,10 +133,10 @@ std::optional<std::u16string> VornickWordPressPostView::attributeEditorReadOnlyS
     if (!isImageSource(attribute, element))
         return VornickPublishedBlogPostView::attributeEditorReadOnlyStandInForValue(value, attribute, element);
     auto object = mediaItemOrVariantForValue(value, element);
-    if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
-        return item->valueForKey(u"title").stringValue();
-    if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
-        return variant->valueForKey(u"filename").stringValue();
+    if (object && object->isOfEntity(VornickWordPressMediaItem::entityName))
+        return object->valueForKey(u"title").stringValue();
+    if (object && object->isOfEntity(VornickWordPressMediaItemVariant::entityName))
+        return object->valueForKey(u"filename").stringValue();
     return VornickPublishedBlogPostView::attributeEditorReadOnlyStandInForValue(value, attribute, element);
 }
 

@@ -196,7 +196,7 @@ std::shared_ptr<VornickWordPressBlog> VornickGetWordPressPostTemplatesStep::blog
     auto* integrator = wordPressIntegrator();
     if (!blogStep || !integrator)
         return nullptr;
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(integrator->existingBlogForDescription(blogStep->blogDescription()));
+    return entityCast<VornickWordPressBlog>(integrator->existingBlogForDescription(blogStep->blogDescription()));
 }
 
 bool VornickGetWordPressPostTemplatesStep::fetchingByCreatingDrafts()
@@ -285,7 +285,7 @@ void VornickGetWordPressPostTemplatesStep::login()
         startThroughHostQueue();
     };
 
-    auto account = std::dynamic_pointer_cast<VornickWordPressAccount>(integrator->account());
+    auto account = entityCast<VornickWordPressAccount>(integrator->account());
     if (!account) {
         loginFailed(u"No WordPress account.");
         return;
@@ -497,7 +497,7 @@ bool VornickGetWordPressPostTemplatesStep::isOnBlogHost(const URL& url)
     if (!m_loginSucceeded)
         return true;
     auto* integrator = wordPressIntegrator();
-    auto account = integrator ? std::dynamic_pointer_cast<VornickWordPressAccount>(integrator->account()) : nullptr;
+    auto account = integrator ? entityCast<VornickWordPressAccount>(integrator->account()) : nullptr;
     auto root = account ? URL::create(account->rootURLString()) : std::nullopt;
     return root && vornick_isSameOrigin(*root, url);
 }
@@ -651,7 +651,7 @@ std::shared_ptr<VornickTemplatePageLoader> VornickGetWordPressPostTemplatesStep:
         return m_templateLoader;
     auto policy = std::make_shared<VornickBlogTemplateResourcePolicy>(blog());
     auto* integrator = wordPressIntegrator();
-    if (auto account = integrator ? std::dynamic_pointer_cast<VornickWordPressAccount>(integrator->account()) : nullptr)
+    if (auto account = integrator ? entityCast<VornickWordPressAccount>(integrator->account()) : nullptr)
         policy->addSiteURLString(account->rootURLString());
     m_templateLoader = VornickTemplatePageLoader::make([policy](const URLRequest& request) { return policy->requestToLoad(request); });
     return m_templateLoader;

@@ -127,12 +127,9 @@ std::u16string VornickWordPressAccount::displayNameForWindowTitle() const
     return login + u" @ " + host;
 }
 
-std::u16string VornickWordPressAccount::previewRootURLString(const VornickProjectComponent& blog) const
+std::u16string VornickWordPressAccount::previewRootURLString(const VornickPublishedBlog& blog) const
 {
-    if (!isWordPressDotComAccount())
-        return rootURLString();
-    auto published = dynamic_cast<const VornickPublishedBlog*>(&blog);
-    return published ? published->browseURLString() : std::u16string();
+    return isWordPressDotComAccount() ? blog.browseURLString() : rootURLString();
 }
 
 std::vector<std::u16string> VornickWordPressAccount::attributesForArchivalRepresentation() const

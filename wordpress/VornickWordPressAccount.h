@@ -52,7 +52,7 @@ public:
     [[nodiscard]] bool setRESTAPIAuthorization(const Dictionary& authorization, std::u16string_view siteIdentifier, Error* outError);
 
     std::u16string displayNameForWindowTitle() const override;
-    std::u16string previewRootURLString(const VornickProjectComponent& blog) const override;
+    std::u16string previewRootURLString(const VornickPublishedBlog& blog) const override;
 
     std::vector<std::u16string> attributesForArchivalRepresentation() const override;
     std::shared_ptr<VornickObjectArchive> archivalRepresentation() const override;

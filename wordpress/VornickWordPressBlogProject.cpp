@@ -69,16 +69,13 @@ std::optional<std::string> VornickWordPressBlogProject::projectFilePathAroundPos
 std::shared_ptr<VornickWordPressBlogPost> VornickWordPressBlogProject::postWithFilePath(const std::string& postPath) const
 {
     auto wanted = canonicalPath(postPath);
-    auto blogs = vornick_allEntitiesOfKind(*index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
-    for (auto& object : blogs) {
-        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
-        if (!blog)
-            continue;
-        for (auto& post : blog->posts()) {
+    auto blogs = vornick_allEntitiesOfKind<VornickWordPressBlog>(*index()->managedObjectContext()).value_or(VornickEntities<VornickWordPressBlog>());
+    for (auto& blog : blogs) {
+        for (auto& post : blog->objectsForKey<VornickWordPressBlogPost>(u"posts")) {
             auto url = post->sourceFileURL();
             auto path = url ? url->fileSystemPath() : std::nullopt;
             if (path && canonicalPath(*path) == wanted)
-                return std::dynamic_pointer_cast<VornickWordPressBlogPost>(post);
+                return post;
         }
     }
     return nullptr;
@@ -87,23 +84,23 @@ std::shared_ptr<VornickWordPressBlogPost> VornickWordPressBlogProject::postWithF
 std::shared_ptr<const ManagedObjectModel> VornickWordPressBlogProject::wordPressBlogProjectModel()
 {
     static const std::shared_ptr<const ManagedObjectModel> model = vornickMakeBlogProjectModel(true, [](ManagedObjectModel& model) {
-        model.entityNamed(u"BlogHostingAccount")->setInstanceFactory([] { return std::make_shared<VornickWordPressAccount>(); });
-        model.entityNamed(u"MediaItem")->setInstanceFactory([] { return std::make_shared<VornickWordPressMediaItem>(); });
-        model.entityNamed(u"MediaItemVariant")->setInstanceFactory([] { return std::make_shared<VornickWordPressMediaItemVariant>(); });
+        model.entityNamed(u"BlogHostingAccount")->setInstanceClass<VornickWordPressAccount>();
+        model.entityNamed(u"MediaItem")->setInstanceClass<VornickWordPressMediaItem>();
+        model.entityNamed(u"MediaItemVariant")->setInstanceClass<VornickWordPressMediaItemVariant>();
     });
     return model;
 }
 
 std::shared_ptr<VornickWordPressAccount> VornickWordPressBlogProject::wordPressAccount() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressAccount>(rootComponent());
+    return entityCast<VornickWordPressAccount>(rootComponent());
 }
 
 std::shared_ptr<VornickProjectComponent> VornickWordPressBlogProject::createRootComponent()
 {
     auto component = VornickPublishedBlogProject::createRootComponent();
-    auto account = std::dynamic_pointer_cast<VornickWordPressAccount>(component);
-    BREVANTON_ASSERT(account, "rootComponent must be a WordPressAccount");
+    auto account = entityCast<VornickWordPressAccount>(component);
+    BREVANTON_ASSERT(account, "The project made no root component");
     account->setUseXMLRPC(false);
     account->setRestAPIVersion(2);
     return component;
@@ -141,7 +138,7 @@ void VornickWordPressBlogProject::beforeImportingPostsAndPagesForBlog(const std:
                                                                      const VornickFileSnapshot& blogFolder)
 {
     auto media = blogFolder.childWithRelativeURLString(u"media");
-    auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
+    auto wordPressBlog = entityCast<VornickWordPressBlog>(blog);
     if (!media || media->allChildSnapshots().empty() || !wordPressBlog)
         return;
     auto& integrator = static_cast<VornickWordPressIntegrator&>(this->integrator());
@@ -167,10 +164,9 @@ bool VornickWordPressBlogProject::saveComponentsToSourceFilesIfNeeded(Error* out
     auto account = hostingAccount();
     if (!account)
         return succeeded;
-    for (auto& blog : account->objectsForKey(u"blogs")) {
-        for (auto& object : blog->objectsForKey(u"mediaItems")) {
-            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
-            auto url = item ? item->sourceFileURL() : std::nullopt;
+    for (auto& blog : account->blogs()) {
+        for (auto& item : blog->objectsForKey<VornickWordPressMediaItem>(u"mediaItems")) {
+            auto url = item->sourceFileURL();
             if (!url || !item->needToWriteArchivalRepresentationToURL(*url))
                 continue;
             Error error;

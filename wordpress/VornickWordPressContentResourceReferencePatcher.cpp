@@ -247,8 +247,7 @@ void VornickWordPressContentResourceReferencePatcher::patchReferencesInWordPress
 
     std::optional<std::u16string> address;
     if (auto sizeSlug = metadata->stringForProperty(u"sizeSlug")) {
-        auto mediaItem = std::dynamic_pointer_cast<VornickWordPressMediaItem>(item);
-        auto variant = mediaItem ? mediaItem->variantWithName(*sizeSlug) : nullptr;
+        auto variant = entityCast<VornickWordPressMediaItem>(item)->variantWithName(*sizeSlug);
         if (auto url = variant ? variant->resolvedSourceURL() : std::nullopt)
             address = url->absoluteString();
     }

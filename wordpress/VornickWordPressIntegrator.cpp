@@ -120,18 +120,15 @@ std::vector<std::u16string> stringsOf(const Value* list)
     return strings;
 }
 
-template<typename Term>
+template<EntityClass Term>
 std::shared_ptr<Term> termOfBlog(const VornickPublishedBlog& blog, std::u16string_view relationship, std::u16string_view key,
-                                 std::u16string_view wanted, const char* classMismatch)
+                                 std::u16string_view wanted)
 {
     if (wanted.empty())
         return nullptr;
     for (auto& object : blog.objectsForKey(relationship)) {
-        if (object->valueForKey(key).stringValue() != wanted)
-            continue;
-        auto term = std::dynamic_pointer_cast<Term>(object);
-        BREVANTON_ASSERT(term, classMismatch);
-        return term;
+        if (object->valueForKey(key).stringValue() == wanted)
+            return entityCast<Term>(std::move(object));
     }
     return nullptr;
 }
@@ -179,7 +176,7 @@ std::shared_ptr<VornickBlogServiceAgent> VornickWordPressIntegrator::agent()
 {
     if (auto existing = VornickBlogServiceIntegrator::agent())
         return existing;
-    auto account = std::dynamic_pointer_cast<VornickWordPressAccount>(findHostingAccount());
+    auto account = entityCast<VornickWordPressAccount>(findHostingAccount());
     auto agent = vornickMakeWordPressAgentForAccount(account);
     if (!agent) {
         logToSyncLog(u"** Error: Need a WordPressAccount to be able to instantiate BlogServiceAgent.");
@@ -202,7 +199,7 @@ std::shared_ptr<VornickPublishedBlog> VornickWordPressIntegrator::importBlogDesc
                                                                                        const std::optional<URL>& sourceFile)
 {
     blog = VornickBlogServiceIntegrator::importBlogDescription(description, std::move(blog), sourceFile);
-    auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
+    auto wordPressBlog = entityCast<VornickWordPressBlog>(blog);
     if (!wordPressBlog || !context())
         return blog;
     for (const char16_t* key : { u"allowComments", u"allowPings", u"useWordPressBlockMode", u"themeIdentifier", u"wordPressDateFormat",
@@ -287,7 +284,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickWordPressIntegrator::importPost
                                                                                           bool intoNewEmptyDatabase)
 {
     post = VornickBlogServiceIntegrator::importPostDescription(description, std::move(post), blog, sourceFile, intoNewEmptyDatabase);
-    auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
+    auto wordPressBlog = entityCast<VornickWordPressBlog>(blog);
     if (!post || !wordPressBlog)
         return post;
     auto* context = this->context();
@@ -348,7 +345,7 @@ void VornickWordPressIntegrator::patchMissingPropertiesFromPostDescription(const
 {
     if (!postDescription || post.objectForKey(u"featuredImageMediaItem"))
         return;
-    auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(post.blog());
+    auto blog = post.objectForKey<VornickWordPressBlog>(u"blog");
     const Value* featured = valueOf(*postDescription, u"featuredImageIdentifier");
     auto item = blog && featured ? blog->mediaItemForIdentifier(*featured) : nullptr;
     if (!item)
@@ -368,26 +365,24 @@ void VornickWordPressIntegrator::patchMissingPropertiesFromPostDescription(const
 
 std::shared_ptr<VornickBlogCategory> VornickWordPressIntegrator::categoryWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
-    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"title", title, "Fetched VornickBlogCategory is somehow not an VornickBlogCategory!");
+    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"title", title);
 }
 
 std::shared_ptr<VornickBlogCategory> VornickWordPressIntegrator::existingCategoryWithIdentifier(std::u16string_view identifier,
                                                                                               const VornickPublishedBlog& blog)
 {
-    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"identifierUsedByBlogService", identifier,
-                                           "Fetched VornickBlogCategory is somehow not an VornickBlogCategory!");
+    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"identifierUsedByBlogService", identifier);
 }
 
 std::shared_ptr<VornickBlogTag> VornickWordPressIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
-    return termOfBlog<VornickBlogTag>(blog, u"tags", u"title", title, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+    return termOfBlog<VornickBlogTag>(blog, u"tags", u"title", title);
 }
 
 std::shared_ptr<VornickBlogTag> VornickWordPressIntegrator::existingTagWithIdentifier(std::u16string_view identifier,
                                                                                      const VornickPublishedBlog& blog)
 {
-    return termOfBlog<VornickBlogTag>(blog, u"tags", u"identifierUsedByBlogService", identifier,
-                                      "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+    return termOfBlog<VornickBlogTag>(blog, u"tags", u"identifierUsedByBlogService", identifier);
 }
 
 std::shared_ptr<ManagedObject> VornickWordPressIntegrator::existingOrNewPostFormatWithIdentifier(const std::u16string& identifier,
@@ -406,7 +401,7 @@ std::shared_ptr<ManagedObject> VornickWordPressIntegrator::existingOrNewPostStat
 
 std::shared_ptr<VornickWordPressBlog> VornickWordPressIntegrator::wordPressBlogForDescription(const Dictionary& blogDescription)
 {
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(existingBlogForDescription(blogDescription));
+    return entityCast<VornickWordPressBlog>(existingBlogForDescription(blogDescription));
 }
 
 void VornickWordPressIntegrator::saveContext(std::u16string_view what)

@@ -65,14 +65,13 @@ Dictionary archivalPropertyList(const VornickWordPressMediaItem& item)
 std::vector<std::shared_ptr<VornickWordPressMediaItem>> mediaItemsOfPost(const VornickWordPressBlogPost& post)
 {
     std::vector<std::shared_ptr<VornickWordPressMediaItem>> items;
-    auto add = [&](const std::shared_ptr<ManagedObject>& object) {
-        auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+    auto add = [&](std::shared_ptr<VornickWordPressMediaItem> item) {
         if (item && std::find(items.begin(), items.end(), item) == items.end())
-            items.push_back(item);
+            items.push_back(std::move(item));
     };
-    for (auto& object : post.mediaItemsReferencedBySourceContentString())
-        add(object);
-    add(post.objectForKey(u"featuredImageMediaItem"));
+    for (auto& item : entityCast<VornickWordPressMediaItem>(post.mediaItemsReferencedBySourceContentString()))
+        add(std::move(item));
+    add(post.objectForKey<VornickWordPressMediaItem>(u"featuredImageMediaItem"));
     return items;
 }
 
@@ -82,13 +81,12 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::existingM
                                                                                                      const std::optional<URL>& sourceFile,
                                                                                                      const VornickWordPressBlog& blog)
 {
-    auto items = blog.mediaItems();
+    auto items = blog.objectsForKey<VornickWordPressMediaItem>(u"mediaItems");
     auto find = [&](std::u16string_view key, const std::u16string& wanted) -> std::shared_ptr<VornickWordPressMediaItem> {
         if (wanted.empty())
             return nullptr;
-        for (auto& object : items) {
-            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
-            if (item && item->ManagedObject::valueForKey(key).stringValue() == wanted)
+        for (auto& item : items) {
+            if (item->ManagedObject::valueForKey(key).stringValue() == wanted)
                 return item;
         }
         return nullptr;
@@ -109,7 +107,7 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::importMed
         return nullptr;
     bool isNew = !item;
     if (isNew) {
-        item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(context->insertNewObject(u"MediaItem"));
+        item = context->insertNewObject<VornickWordPressMediaItem>();
         if (!item)
             return nullptr;
         item->setObjectForKey(blog, u"blog");
@@ -264,9 +262,8 @@ void VornickWordPressIntegrator::someWebResourceCacheAddedAFile(const Notificati
     }
     // The blog whose cache it is; the notification's object is only compared.
     std::shared_ptr<VornickWordPressBlog> blog;
-    for (auto& object : account->objectsForKey(u"blogs")) {
-        auto candidate = std::dynamic_pointer_cast<VornickWordPressBlog>(object);
-        if (candidate && candidate->webResourceCache().get() == notification.object) {
+    for (auto& candidate : account->objectsForKey<VornickWordPressBlog>(u"blogs")) {
+        if (candidate->webResourceCache().get() == notification.object) {
             blog = candidate;
             break;
         }
@@ -275,7 +272,7 @@ void VornickWordPressIntegrator::someWebResourceCacheAddedAFile(const Notificati
     auto cachedFileURL = URL::create(vornick_descriptionString(notification.userInfo, u"cachedFileURL"));
     if (!blog || !sourceURL || !cachedFileURL)
         return;
-    auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(*sourceURL));
+    auto item = entityCast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(*sourceURL));
     auto itemFile = item ? item->sourceFileURL() : std::nullopt;
     if (!itemFile)
         return;
@@ -348,7 +345,7 @@ void VornickWordPressIntegrator::wordPressAgentFailedToReceiveMediaItemDescripti
 void VornickWordPressIntegrator::injectUploadOfMediaForPost(const Dictionary& /*postDescription*/, const Dictionary& blogDescription,
     const Value& nativePostIdentifier, VornickUploadBlogPostsStep& uploadPostsStep)
 {
-    auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
+    auto post = entityCast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
     auto* blogStep = uploadPostsStep.blogStep();
     if (!post || !blogStep)
         return;
@@ -383,7 +380,7 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::mediaItem
             continue;
         for (auto& object : blog->mediaItems()) {
             if (object->valueForKey(key).stringValue() == wanted)
-                return std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+                return entityCast<VornickWordPressMediaItem>(object);
         }
     }
     return nullptr;
@@ -403,7 +400,7 @@ void VornickWordPressIntegrator::uploadMediaItem(const Dictionary& mediaItemDesc
 
 bool VornickWordPressIntegrator::postReferencesMediaItem(const Value& nativePostIdentifier, const Dictionary& mediaItemDescription)
 {
-    auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
+    auto post = entityCast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
     std::u16string wanted = vornick_descriptionString(mediaItemDescription, u"uniqueIdentifier");
     if (!post || wanted.empty())
         return false;

@@ -83,14 +83,14 @@ std::optional<Dictionary> VornickWordPressIntegrator::rewireResourceReferencesIn
 {
     if (isTemplateProxyDraftIdentifier(nativePostIdentifier))
         return postDescription;
-    auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
+    auto post = entityCast<VornickWordPressBlogPost>(postForNativeIdentifier(nativePostIdentifier));
     auto blog = post ? post->wordPressBlog() : nullptr;
     if (!post || !blog) {
         logToSyncLog(u"Failed to find post \"" + vornick_descriptionString(postDescription, u"title") + u"\" for nativePostIdentifier");
         return postDescription;
     }
     Dictionary rewired = postDescription;
-    auto featured = std::dynamic_pointer_cast<ManagedObject>(post->objectForKey(u"featuredImageMediaItem"));
+    auto featured = post->objectForKey(u"featuredImageMediaItem");
     std::u16string featuredIdentifier = featured ? featured->valueForKey(u"identifierUsedByBlogService").stringValue() : std::u16string();
     if (!featuredIdentifier.empty())
         rewired[u"featuredImageIdentifier"] = Value(featuredIdentifier);

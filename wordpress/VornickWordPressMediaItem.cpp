@@ -10,7 +10,7 @@ namespace brevanton {
 
 std::shared_ptr<VornickWordPressMediaItem> VornickWordPressMediaItemVariant::mediaItem() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressMediaItem>(objectForKey(u"mediaItem"));
+    return objectForKey<VornickWordPressMediaItem>(u"mediaItem");
 }
 
 Dictionary VornickWordPressMediaItemVariant::propertyList() const
@@ -38,7 +38,7 @@ std::optional<URL> VornickWordPressMediaItemVariant::resolvedSourceURL() const
 
 std::shared_ptr<VornickWordPressBlog> VornickWordPressMediaItem::blog() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressBlog>(objectForKey(u"blog"));
+    return objectForKey<VornickWordPressBlog>(u"blog");
 }
 
 std::shared_ptr<VornickProjectComponent> VornickWordPressMediaItem::parentComponent() const
@@ -83,9 +83,9 @@ std::optional<URL> VornickWordPressMediaItem::resolvedLocalURL() const
 
 std::shared_ptr<VornickWordPressMediaItemVariant> VornickWordPressMediaItem::variantWithName(std::u16string_view name) const
 {
-    for (auto& variant : objectsForKey(u"variants")) {
-        if (variant->valueForKey(u"variantName").stringValue() == name)
-            return std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(variant);
+    for (auto& variant : objectsForKey<VornickWordPressMediaItemVariant>(u"variants")) {
+        if (variant->variantName() == name)
+            return variant;
     }
     return nullptr;
 }
@@ -135,9 +135,8 @@ std::shared_ptr<VornickObjectArchive> VornickWordPressMediaItem::archivalReprese
 {
     auto archive = VornickProjectComponent::archivalRepresentation();
     Dictionary variants;
-    for (auto& object : objectsForKey(u"variants")) {
-        auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object);
-        if (!variant || variant->variantName().empty())
+    for (auto& variant : objectsForKey<VornickWordPressMediaItemVariant>(u"variants")) {
+        if (variant->variantName().empty())
             continue;
         Dictionary list = variant->propertyList();
         if (!list.empty())

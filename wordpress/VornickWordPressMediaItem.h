@@ -12,6 +12,8 @@ class VornickWordPressMediaItem;
 
 class VornickWordPressMediaItemVariant : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"MediaItemVariant";
+
     std::u16string variantName() const { return valueForKey(u"variantName").stringValue(); }
     std::shared_ptr<VornickWordPressMediaItem> mediaItem() const;
     // Up to "variantName", "filename", "mimeType", "pixelsHigh", "pixelsWide", each when set.
@@ -22,6 +24,8 @@ public:
 
 class VornickWordPressMediaItem : public VornickProjectComponent {
 public:
+    static constexpr std::u16string_view entityName = u"MediaItem";
+
     std::string className() const override { return "VornickWordPressMediaItem"; }
 
     std::shared_ptr<VornickWordPressBlog> blog() const;

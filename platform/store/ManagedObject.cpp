@@ -42,6 +42,19 @@ static std::string describeKey(const EntityDescription& entity, std::u16string_v
     return toUTF8(entity.name()) + "." + toUTF8(key);
 }
 
+void assertObjectOfEntityClass(const ManagedObject& object, std::u16string_view entityName, bool isOfClass, const char* className)
+{
+    // An object not yet inserted has no entity: its class alone tells.
+    BREVANTON_ASSERT(!object.m_entity || object.m_entity->name() == entityName,
+                     "An object of " + toUTF8(object.m_entity->name()) + " taken for one of " + toUTF8(entityName));
+    BREVANTON_ASSERT(isOfClass, "The model makes " + toUTF8(entityName) + " as a class that is not " + className);
+}
+
+bool ManagedObject::isOfEntity(std::u16string_view entityName) const
+{
+    return m_entity && m_entity->name() == entityName;
+}
+
 bool ManagedObject::respondsToKey(std::u16string_view key) const
 {
     return m_entity->attributeIndex(key) >= 0 || m_entity->relationshipIndex(key) >= 0;

@@ -48,6 +48,12 @@ void ManagedObjectContext::assertOwnThread() const
                      "A managed object context is used on a thread other than the one that made it");
 }
 
+void ManagedObjectContext::assertFetchOfEntity(const FetchRequest& request, std::u16string_view entityName)
+{
+    BREVANTON_ASSERT(request.entityName() == entityName,
+                     "A fetch of " + toUTF8(request.entityName()) + " taken for one of " + toUTF8(entityName));
+}
+
 const ManagedObjectModel& ManagedObjectContext::model() const
 {
     return m_store->model();

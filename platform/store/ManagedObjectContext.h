@@ -54,6 +54,8 @@ public:
 
     // A new object of the entity (asserted to exist), with its permanent id.
     std::shared_ptr<ManagedObject> insertNewObject(std::u16string_view entityName);
+    // A new object of T's entity, as T.
+    template<EntityClass T> std::shared_ptr<T> insertNewObject() { return entityCast<T>(insertNewObject(T::entityName)); }
     // Marks the object deleted and applies the delete rules of its
     // relationships. An object inserted since the last save just goes away.
     void deleteObject(const std::shared_ptr<ManagedObject>& object);
@@ -74,6 +76,9 @@ public:
     // changes; none with an Error (PersistentStoreFetchError) when the
     // request names unknown keys or the store cannot be read.
     [[nodiscard]] std::optional<ManagedObjects> executeFetchRequest(const FetchRequest& request, Error* outError);
+    // The same for a request of T's entity (asserted), as T.
+    template<EntityClass T>
+    [[nodiscard]] std::optional<std::vector<std::shared_ptr<T>>> executeFetchRequest(const FetchRequest& request, Error* outError);
 
     // The object of that id when it exists in this context or its store
     // (null for an id of another store, an unknown row or a deleted object).
@@ -92,10 +97,21 @@ private:
     friend class ManagedObjectContextTestPeer;
 
     void assertOwnThread() const;
+    static void assertFetchOfEntity(const FetchRequest&, std::u16string_view entityName);
 
     std::shared_ptr<PersistentStore> m_store;
     std::thread::id m_thread;
     std::unique_ptr<Private> m_private;
 };
+
+template<EntityClass T>
+std::optional<std::vector<std::shared_ptr<T>>> ManagedObjectContext::executeFetchRequest(const FetchRequest& request, Error* outError)
+{
+    assertFetchOfEntity(request, T::entityName);
+    auto objects = executeFetchRequest(request, outError);
+    if (!objects)
+        return std::nullopt;
+    return entityCast<T>(std::move(*objects));
+}
 
 } // namespace brevanton

@@ -18,6 +18,11 @@ EntityDescription::EntityDescription(std::u16string name)
 {
 }
 
+void EntityDescription::assertNamed(std::u16string_view name) const
+{
+    BREVANTON_ASSERT(name == m_name, "A class of " + toUTF8(name) + " made the class of " + toUTF8(m_name));
+}
+
 void EntityDescription::addAttribute(std::u16string name, AttributeType type)
 {
     BREVANTON_ASSERT(attributeIndex(name) < 0 && relationshipIndex(name) < 0,

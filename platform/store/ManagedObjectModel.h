@@ -7,6 +7,7 @@
 // A model is complete before a store opens with it and is not changed after.
 #pragma once
 
+#include "platform/store/ManagedObject.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>
@@ -17,7 +18,6 @@
 
 namespace brevanton {
 
-class ManagedObject;
 class ManagedObjectModel;
 
 enum class AttributeType {
@@ -63,6 +63,12 @@ public:
     void addRelationship(RelationshipDescription);
     // The class the entity's objects are made as (default: ManagedObject).
     void setInstanceFactory(Factory factory) { m_factory = std::move(factory); }
+    // Makes the entity's objects as T, a class naming this entity (asserted).
+    template<EntityClass T> void setInstanceClass()
+    {
+        assertNamed(T::entityName);
+        m_factory = [] { return std::make_shared<T>(); };
+    }
 
     const std::vector<AttributeDescription>& attributes() const { return m_attributes; }
     const std::vector<RelationshipDescription>& relationships() const { return m_relationships; }
@@ -81,6 +87,8 @@ public:
 
 private:
     friend class ManagedObjectModel;
+    void assertNamed(std::u16string_view) const;
+
     std::u16string m_name;
     std::vector<AttributeDescription> m_attributes;
     std::vector<RelationshipDescription> m_relationships;

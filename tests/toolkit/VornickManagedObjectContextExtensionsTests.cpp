@@ -77,6 +77,10 @@ TEST_F(VornickManagedObjectContextExtensions, EntitiesByURI)
     Error error;
     ASSERT_TRUE(context->save(&error)) << error;
     EXPECT_EQ(vornick_entityWithURIRepresentation(*context, blog->objectID().URIRepresentation()), blog);
+    // As a class: the object when it is of the class's entity.
+    EXPECT_EQ(vornick_entityWithURIRepresentation<TestBlog>(*context, blog->objectID().URIRepresentation()), blog);
+    auto tag = vornick_createNewEntityOfKind(*context, u"BlogTag");
+    EXPECT_EQ(vornick_entityWithURIRepresentation<TestBlog>(*context, tag->objectID().URIRepresentation()), nullptr);
     URL goneURI = gone->objectID().URIRepresentation();
     context->deleteObject(gone);
     ASSERT_TRUE(context->save(&error)) << error;

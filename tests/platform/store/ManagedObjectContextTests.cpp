@@ -573,11 +573,10 @@ TEST_F(ManagedObjectContextTests, UseOnAnotherThreadIsAProgrammingError)
 
 TEST_F(ManagedObjectContextTests, EntitiesAreMadeAsTheirClassesWithHooks)
 {
-    auto blog = std::dynamic_pointer_cast<TestBlog>(context->insertNewObject(u"Blog"));
-    ASSERT_TRUE(blog);
+    auto blog = context->insertNewObject<TestBlog>();
     EXPECT_EQ(blog->valueForKey(u"title"), Value(u"Untitled Blog"));
     EXPECT_FALSE(blog->fetched);
-    auto untouched = std::dynamic_pointer_cast<TestBlog>(context->insertNewObject(u"Blog"));
+    auto untouched = context->insertNewObject<TestBlog>();
     save();
     EXPECT_EQ(blog->willSaveCount, 1);
     blog->setValueForKey(Value(u"Named"), u"title");
@@ -586,7 +585,7 @@ TEST_F(ManagedObjectContextTests, EntitiesAreMadeAsTheirClassesWithHooks)
     EXPECT_EQ(untouched->willSaveCount, 1);
     auto blogID = blog->objectID();
     reopen();
-    auto fetched = std::dynamic_pointer_cast<TestBlog>(context->existingObjectWithID(blogID));
+    auto fetched = entityCast<TestBlog>(context->existingObjectWithID(blogID));
     ASSERT_TRUE(fetched);
     EXPECT_TRUE(fetched->fetched);
     EXPECT_EQ(fetched->valueForKey(u"title"), Value(u"Named"));
@@ -596,11 +595,36 @@ TEST_F(ManagedObjectContextTests, EntitiesAreMadeAsTheirClassesWithHooks)
     save();
     reopen();
     TestBlog::fetchesWhenAwoken = true;
-    auto blogs = fetch(u"Blog");
+    auto blogs = context->executeFetchRequest<TestBlog>(FetchRequest(u"Blog"), nullptr);
     TestBlog::fetchesWhenAwoken = false;
-    ASSERT_EQ(blogs.size(), 3u);
-    for (auto& blog : blogs)
-        EXPECT_EQ(std::dynamic_pointer_cast<TestBlog>(blog)->blogsSeenWhenAwoken, 3u);
+    ASSERT_TRUE(blogs);
+    ASSERT_EQ(blogs->size(), 3u);
+    for (auto& blog : *blogs)
+        EXPECT_EQ(blog->blogsSeenWhenAwoken, 3u);
+}
+
+TEST_F(ManagedObjectContextTests, TypedAccessorsAnswerTheEntitysClassOrAssert)
+{
+    auto blog = context->insertNewObject<TestBlog>();
+    auto post = insert(u"BlogPost", u"Hello");
+    post->setObjectForKey(blog, u"blog");
+    EXPECT_EQ(post->objectForKey<TestBlog>(u"blog"), blog);
+    EXPECT_EQ(insert(u"BlogPost", u"Alone")->objectForKey<TestBlog>(u"blog"), nullptr);
+
+    // Another entity's objects, or a class registered for another entity,
+    // are programming errors.
+    EXPECT_THROW((void)entityCast<TestBlog>(post), InternalInconsistencyException);
+    EXPECT_THROW((void)context->executeFetchRequest<TestBlog>(FetchRequest(u"BlogPost"), nullptr), InternalInconsistencyException);
+    EXPECT_THROW(model->entityNamed(u"BlogTag")->setInstanceClass<TestBlog>(), InternalInconsistencyException);
+
+    // A model that makes the entity as another class.
+    auto plain = makeTestModel();
+    plain->entityNamed(u"Blog")->setInstanceFactory([] { return std::make_shared<ManagedObject>(); });
+    Error error;
+    auto plainStore = PersistentStore::open(folder + "/plain.brevantonindex", plain, &error);
+    ASSERT_TRUE(plainStore) << error;
+    auto plainContext = ManagedObjectContext::create(plainStore, &center);
+    EXPECT_THROW((void)plainContext->insertNewObject<TestBlog>(), InternalInconsistencyException);
 }
 
 TEST_F(ManagedObjectContextTests, FetchesSortLimitAndSeeUnsavedChanges)

@@ -23,6 +23,8 @@ namespace brevanton {
 // A "Blog" class of its own: a default title on insert, a count of saves.
 class TestBlog : public ManagedObject {
 public:
+    static constexpr std::u16string_view entityName = u"Blog";
+
     int willSaveCount { 0 };
     bool fetched { false };
     // When set, a blog loaded from the store fetches all blogs as it awakes.
@@ -61,7 +63,7 @@ inline std::shared_ptr<ManagedObjectModel> makeTestModel(bool extraAttribute = f
     blog.addRelationship({ u"postStatuses", u"PostStatus", u"blog", true, DeleteRule::Cascade });
     blog.addRelationship({ u"mediaItems", u"MediaItem", u"blog", true, DeleteRule::Cascade });
     blog.addRelationship({ u"settings", u"BlogSettings", u"blog", false, DeleteRule::Cascade });
-    blog.setInstanceFactory([] { return std::make_shared<TestBlog>(); });
+    blog.setInstanceClass<TestBlog>();
 
     auto& post = model->addEntity(u"BlogPost");
     post.addAttribute(u"title", AttributeType::String);

@@ -26,6 +26,7 @@ struct RefusingSite {
     // and of the advice under them.
     const char* failure;
     const char* advice;
+    bool xmlrpc { false };
 };
 
 // Named in the test's listing by its name, not its bytes.
@@ -58,7 +59,7 @@ protected:
         ASSERT_TRUE(project) << error;
         auto account = project->wordPressAccount();
         account->setRootURLString(toUTF16(m_server->url("/")));
-        account->setUseXMLRPC(false);
+        account->setUseXMLRPC(site.xmlrpc);
         account->setLoginID(u"editor");
         std::mt19937_64 random(std::random_device {}());
         ASSERT_TRUE(account->setPassword(toUTF16(std::to_string(random())), &error)) << error;
@@ -133,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
                                      "Get Site List: WordPress rejected the password.", "Enter the password again" },
                       RefusingSite { "ServerError", 500, R"({"code":"internal_server_error","message":"Critical error.","data":{"status":500}})",
                                      "500", "try again later" },
-                      RefusingSite { "SiteDown", 0, "", "could not connect to 127.0.0.1:", "Check the site address and the network" }),
+                      RefusingSite { "SiteDown", 0, "", "could not connect to 127.0.0.1:", "Check the site address and the network" },
+                      RefusingSite { "SiteDownOverXMLRPC", 0, "", "could not connect to 127.0.0.1:", "Check the site address and the network", true }),
     [](const ::testing::TestParamInfo<RefusingSite>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -56,6 +56,12 @@ struct FailingSite {
     const char16_t* advice;
 };
 
+// Named in the test's listing by its name, not its bytes.
+void PrintTo(const FailingSite& site, std::ostream* out)
+{
+    *out << site.name;
+}
+
 class BlogWindowSyncFailureQt : public ::testing::TestWithParam<FailingSite> {
 protected:
     void SetUp() override

@@ -499,6 +499,10 @@ public:
         return nullptr;
     }
     [[nodiscard]] virtual bool attributeEditorOpenURLValue(const std::u16string& /*value*/, const DOMElement&) { return false; }
+    // The addresses a URL attribute's field offers as completions, in the
+    // order they come when equally good: the URLs the user copied, newest
+    // first (a page that knows more offers more).
+    virtual std::vector<std::u16string> attributeEditorURLStringsForCompletion() const;
 
     // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by the document's structure
 

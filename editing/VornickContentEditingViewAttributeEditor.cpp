@@ -5,6 +5,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickElementExtensions.h"
+#include "app/VornickApplicationDelegate.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickElementEditorUIControllerClass.h"
@@ -76,6 +77,18 @@ bool VornickContentEditingView::showAttributeEditorForElement(const std::shared_
     m_internals->elementEditorUIController->showForTargetObject(m_internals->blockModeHelper->blockOrElement(element), focusAttribute,
                                                                 *this);
     return true;
+}
+
+std::vector<std::u16string> VornickContentEditingView::attributeEditorURLStringsForCompletion() const
+{
+    std::vector<std::u16string> strings;
+    auto delegate = VornickApplicationDelegate::shared();
+    if (!delegate)
+        return strings;
+    auto recent = delegate->recentTitledPasteboardURLs();
+    for (auto entry = recent.rbegin(); entry != recent.rend(); ++entry)
+        strings.push_back(entry->url.absoluteString());
+    return strings;
 }
 
 void VornickContentEditingView::Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& element)

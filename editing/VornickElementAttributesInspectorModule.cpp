@@ -5,11 +5,13 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLAttributeValidator.h"
+#include "html/VornickHTMLAttributeValidators.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/CompletingTextField.h"
 #include "platform/views/Event.h"
 #include "platform/views/Popover.h"
 #include "platform/views/TextField.h"
@@ -60,16 +62,16 @@ private:
 };
 
 // An attribute's field: each edit has the module judge the value.
-class AttributeField final : public TextField {
+class AttributeField final : public CompletingTextField {
 public:
     AttributeField(const Rect& frame, std::weak_ptr<VornickElementAttributesInspectorModule> module)
-        : TextField(frame)
+        : CompletingTextField(frame)
         , m_module(std::move(module))
     {
     }
     void textDidChange() override
     {
-        TextField::textDidChange();
+        CompletingTextField::textDidChange();
         if (auto module = m_module.lock())
             module->validateField(*this);
     }
@@ -101,6 +103,31 @@ std::vector<std::u16string> attributeNamesToShow(const DOMElement& element)
     }
     add(u"title");
     return names;
+}
+
+// Whether the element's attribute holds a URL, by its document type.
+bool attributeTakesURL(const std::u16string& name, const VornickHTMLElementSpec& elementSpec)
+{
+    auto validator = VornickHTMLAttributeValidator::attributeValidatorForAttributeName(name, elementSpec);
+    return dynamic_cast<const VornickURLHTMLAttributeValidator*>(validator.get()) != nullptr;
+}
+
+// The view's addresses that match the typed text, best first.
+std::vector<std::u16string> urlCompletions(const VornickContentEditingView& view, std::u16string_view typed, size_t limit)
+{
+    VornickCompletionSet set;
+    set.setReturnsMatchesForEmptyString(false);
+    for (const auto& string : view.attributeEditorURLStringsForCompletion()) {
+        if (!string.empty())
+            set.addCompletionString(string, string);
+    }
+    std::vector<std::u16string> completions;
+    for (const auto& match : set.rankedMatchesForSearchString(typed)) {
+        if (completions.size() >= limit)
+            break;
+        completions.push_back(match.completionString());
+    }
+    return completions;
 }
 
 } // namespace
@@ -145,6 +172,9 @@ void VornickElementAttributesInspectorModule::updateControlsFromElement()
     }
     m_elementLabel->setTextString(u"<" + asciiLowercase(element->tagName()) + u">");
     m_attributeNames = attributeNamesToShow(*element);
+    auto document = element->ownerDocument();
+    auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+    auto elementSpec = spec ? spec->elementSpecForTagName(asciiLowercase(element->tagName())) : nullptr;
     double y = headerHeight;
     for (const auto& name : m_attributeNames) {
         auto label = TextField::labelWithString(name);
@@ -156,6 +186,13 @@ void VornickElementAttributesInspectorModule::updateControlsFromElement()
         field->setBezeled(true);
         field->setAutoresizingMask(Autoresizing::WidthSizable);
         field->setTextString(element->hasAttribute(name) ? element->getAttribute(name) : std::u16string());
+        if (elementSpec && editor->contentEditingView() && attributeTakesURL(name, *elementSpec)) {
+            std::weak_ptr<VornickContentEditingView> weakView = editor->contentEditingView()->sharedAs<VornickContentEditingView>();
+            field->setCompletionSource([weakView](std::u16string_view typed, size_t limit) {
+                auto view = weakView.lock();
+                return view ? urlCompletions(*view, typed, limit) : std::vector<std::u16string>();
+            });
+        }
         field->setAction(applyAction);
         field->setTarget(view);
         view->addSubview(field);

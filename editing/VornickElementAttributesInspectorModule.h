@@ -2,7 +2,9 @@
 // module. Under the element's tag it lists a field per attribute: those the
 // element has, in order, then those its document type offers first for the
 // element (a link's href and target, an image's src, alt, width and height)
-// and the title. Return applies what was typed to the element (one undo
+// and the title. A field of an attribute that holds a URL offers the
+// view's addresses that match what is typed (Return or Tab takes one, Escape
+// closes the list). Return applies what was typed to the element (one undo
 // step) and closes the editor; Escape closes it without applying. Either
 // way the page has the keyboard again.
 #pragma once

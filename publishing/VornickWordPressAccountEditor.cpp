@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <unordered_set>
 
 namespace brevanton {
 
@@ -538,11 +539,11 @@ bool VornickWordPressAccountEditor::requestPublicationOfChangesToPost(VornickPub
 std::vector<std::u16string> VornickWordPressAccountEditor::vornick_URLStringsForCompletion() const
 {
     std::vector<std::u16string> strings;
+    std::unordered_set<std::u16string> seen;
     auto posts = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"BlogPost");
     for (const auto& post : posts.value_or(ManagedObjects())) {
         Value permalink = post->valueForKey(u"permalinkURLString");
-        if (permalink.isString() && !permalink.string().empty()
-            && std::find(strings.begin(), strings.end(), permalink.string()) == strings.end())
+        if (permalink.isString() && !permalink.string().empty() && seen.insert(permalink.string()).second)
             strings.push_back(permalink.string());
     }
     return strings;

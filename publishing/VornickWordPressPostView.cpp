@@ -18,6 +18,8 @@
 #include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
+#include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickWordPressBlockElementEditorUIController.h"
 #include "publishing/VornickWordPressBlogPostCategoryListEditor.h"
 #include "toolkit/VornickLog.h"
@@ -346,6 +348,18 @@ void VornickWordPressPostView::embeddedWebViewScrolled()
     VornickPublishedBlogPostView::embeddedWebViewScrolled();
     if (m_categoryListEditor)
         m_categoryListEditor->repositionToTrackTargetRange();
+}
+
+std::vector<std::u16string> VornickWordPressPostView::attributeEditorURLStringsForCompletion() const
+{
+    std::vector<std::u16string> strings;
+    auto url = post() ? post()->sourceFileURL() : std::nullopt;
+    auto projectEditor = url ? VornickProjectEditor::projectEditorForComponentSourceFileURL(*url) : nullptr;
+    if (auto account = projectEditor ? std::dynamic_pointer_cast<VornickWordPressAccountEditor>(projectEditor->delegate()) : nullptr)
+        strings = account->vornick_URLStringsForCompletion();
+    auto copied = VornickPublishedBlogPostView::attributeEditorURLStringsForCompletion();
+    strings.insert(strings.end(), copied.begin(), copied.end());
+    return strings;
 }
 
 } // namespace brevanton

@@ -109,6 +109,8 @@ public:
     // A URL of the media library is shown in the blog window's media
     // library; false when it names no item or the blog has no window open.
     [[nodiscard]] bool attributeEditorOpenURLValue(const std::u16string& value, const DOMElement&) override;
+    // The addresses of the account's published posts, then the copied URLs.
+    std::vector<std::u16string> attributeEditorURLStringsForCompletion() const override;
 
     // --- Completion rows of block snippets
 

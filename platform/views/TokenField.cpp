@@ -14,7 +14,6 @@ namespace brevanton {
 
 namespace {
 
-constexpr double completionRowHeight = 18;
 constexpr double tokenPadding = 4;
 constexpr double tokenGap = 3;
 
@@ -30,72 +29,18 @@ std::u16string trimmed(std::u16string_view text)
     return std::u16string(text.substr(first, last - first));
 }
 
-// The completion list: one row per completion, the highlighted one filled.
-class CompletionListView final : public View {
-public:
-    explicit CompletionListView(TokenField& field)
-        : View(Rect())
-        , m_field(std::static_pointer_cast<TokenField>(field.shared_from_this()))
-    {
-    }
-
-    bool isFlipped() const override { return true; }
-
-    void draw(const Rect&, GraphicsContext& context) override
-    {
-        auto field = m_field.lock();
-        context.fillRect(bounds(), Color::white());
-        context.strokeRect(bounds(), Color::gray());
-        if (!field)
-            return;
-        const auto& completions = field->completions();
-        for (size_t row = 0; row < completions.size(); ++row) {
-            Rect rect(0, static_cast<double>(row) * completionRowHeight, bounds().width(), completionRowHeight);
-            bool highlighted = static_cast<long>(row) == field->highlightedCompletion();
-            if (highlighted)
-                context.fillRect(rect, systemColor(SystemColor::SelectedTextBackground));
-            context.drawText(completions[row], rect.insetBy(6, 1), highlighted ? Color::white() : Color::black());
-        }
-    }
-
-    void mouseDown(const Event& event) override
-    {
-        auto field = m_field.lock();
-        Point point = convertPointFromView(event.locationInWindow(), nullptr);
-        if (field && point.y >= 0)
-            field->chooseCompletion(static_cast<long>(point.y / completionRowHeight));
-    }
-
-private:
-    std::weak_ptr<TokenField> m_field;
-};
-
-// Never key: the keyboard stays with the field.
-class CompletionWindow final : public Window {
-public:
-    explicit CompletionWindow(Rect frame)
-        : Window(frame, WindowStyle::Borderless)
-    {
-    }
-    bool canBecomeKeyWindow() const override { return false; }
-    bool canBecomeMainWindow() const override { return false; }
-};
-
 } // namespace
 
 TokenField::TokenField(Rect frame)
     : TextField(frame)
+    , m_completionList([this](long index) { chooseCompletion(index); })
 {
     setEditable(true);
     setBezeled(true);
     setObjectValue(Value(Array {}));
 }
 
-TokenField::~TokenField()
-{
-    if (m_completionWindow)
-        m_completionWindow->orderOut();
-}
+TokenField::~TokenField() = default;
 
 std::vector<std::u16string> TokenField::tokens() const
 {
@@ -222,66 +167,31 @@ bool TokenField::tokenizeTypedText()
     return true;
 }
 
-bool TokenField::isShowingCompletions() const
-{
-    return m_completionWindow && m_completionWindow->isVisible();
-}
-
-std::shared_ptr<Window> TokenField::completionWindow() const
-{
-    return isShowingCompletions() ? m_completionWindow : nullptr;
-}
-
 void TokenField::chooseCompletion(long index)
 {
-    if (index < 0 || index >= static_cast<long>(m_completions.size()))
+    if (index < 0 || index >= static_cast<long>(completions().size()))
         return;
-    m_typedText = m_completions[static_cast<size_t>(index)];
+    m_typedText = completions()[static_cast<size_t>(index)];
     static_cast<void>(tokenizeTypedText());
 }
 
 void TokenField::closeCompletions()
 {
-    m_completions.clear();
-    m_highlightedCompletion = 0;
-    if (m_completionWindow)
-        m_completionWindow->orderOut();
+    m_completionList.close();
 }
 
 void TokenField::typedTextDidChange()
 {
     showTokens();
     TextField::textDidChange();
-    m_completions.clear();
-    m_highlightedCompletion = 0;
+    std::vector<std::u16string> completions;
     auto delegate = m_delegate.lock();
     std::u16string typed = trimmed(m_typedText);
     if (delegate && !typed.empty())
-        m_completions = delegate->completionsForSubstring(*this, typed, static_cast<long>(m_tokenItems.size()), m_maximumCompletions);
-    if (m_completions.size() > m_maximumCompletions)
-        m_completions.resize(m_maximumCompletions);
-    updateCompletionWindow();
-}
-
-void TokenField::updateCompletionWindow()
-{
-    auto fieldWindow = window();
-    if (m_completions.empty() || !fieldWindow || !fieldWindow->isVisible()) {
-        if (m_completionWindow)
-            m_completionWindow->orderOut();
-        return;
-    }
-    // Below the field on the screen, as wide as the field.
-    Rect field = convertRectToScreen(bounds());
-    double height = completionRowHeight * static_cast<double>(m_completions.size()) + 2;
-    Rect frame(field.minX(), field.minY() - height, std::max(field.width(), 160.0), height);
-    if (!m_completionWindow) {
-        m_completionWindow = std::make_shared<CompletionWindow>(frame);
-        m_completionWindow->setContentView(std::make_shared<CompletionListView>(*this));
-    } else
-        m_completionWindow->setFrame(frame);
-    m_completionWindow->contentView()->setNeedsDisplay(true);
-    m_completionWindow->orderFront();
+        completions = delegate->completionsForSubstring(*this, typed, static_cast<long>(m_tokenItems.size()), m_maximumCompletions);
+    if (completions.size() > m_maximumCompletions)
+        completions.resize(m_maximumCompletions);
+    m_completionList.setCompletions(std::move(completions), *this);
 }
 
 void TokenField::keyDown(const Event& event)
@@ -319,9 +229,7 @@ void TokenField::keyDownWithDelegate(const Event& event)
             continue;
         }
         if (isShowingCompletions() && (character == FunctionKey::DownArrow || character == FunctionKey::UpArrow)) {
-            long count = static_cast<long>(m_completions.size());
-            m_highlightedCompletion = (m_highlightedCompletion + (character == FunctionKey::DownArrow ? 1 : count - 1)) % count;
-            m_completionWindow->contentView()->setNeedsDisplay(true);
+            m_completionList.moveHighlight(character == FunctionKey::DownArrow ? 1 : -1);
             continue;
         }
         if (character == u'\x1b' && isShowingCompletions()) {
@@ -331,8 +239,8 @@ void TokenField::keyDownWithDelegate(const Event& event)
         bool makesToken = character == m_tokenizingCharacter || character == u'\r' || character == u'\n' || character == 3 || character == u'\t';
         if (makesToken && !trimmed(m_typedText).empty()) {
             // The highlighted completion, unless the typed text is one.
-            if (isShowingCompletions() && std::find(m_completions.begin(), m_completions.end(), trimmed(m_typedText)) == m_completions.end())
-                m_typedText = m_completions[static_cast<size_t>(m_highlightedCompletion)];
+            if (isShowingCompletions() && std::find(completions().begin(), completions().end(), trimmed(m_typedText)) == completions().end())
+                m_typedText = completions()[static_cast<size_t>(highlightedCompletion())];
             static_cast<void>(tokenizeTypedText());
             typedChanged = false;
             continue;

@@ -20,6 +20,7 @@
 // value is the array of the tokens' editing strings.
 #pragma once
 
+#include "platform/views/CompletionList.h"
 #include "platform/views/TextField.h"
 
 #include <any>
@@ -88,12 +89,12 @@ public:
     // How many completions the list shows at most.
     size_t maximumCompletions() const { return m_maximumCompletions; }
     void setMaximumCompletions(size_t maximum) { m_maximumCompletions = maximum; }
-    const std::vector<std::u16string>& completions() const { return m_completions; }
+    const std::vector<std::u16string>& completions() const { return m_completionList.completions(); }
     // -1 without completions.
-    long highlightedCompletion() const { return m_completions.empty() ? -1 : m_highlightedCompletion; }
-    bool isShowingCompletions() const;
+    long highlightedCompletion() const { return m_completionList.highlighted(); }
+    bool isShowingCompletions() const { return m_completionList.isShowing(); }
     // The window of the completion list, while it is open.
-    std::shared_ptr<Window> completionWindow() const;
+    std::shared_ptr<Window> completionWindow() const { return m_completionList.window(); }
     // A click on a completion row: it replaces the typed text and becomes a token.
     void chooseCompletion(long index);
     void closeCompletions();
@@ -109,7 +110,6 @@ private:
     void keyDownWithDelegate(const Event&);
     // The typed text changed: the completions are asked again.
     void typedTextDidChange();
-    void updateCompletionWindow();
     // Text and object value from the tokens and the typed text.
     void showTokens();
     void tokensDidChange();
@@ -119,9 +119,7 @@ private:
     std::vector<Token> m_tokenItems;
     std::u16string m_typedText;
     size_t m_maximumCompletions { 30 };
-    std::vector<std::u16string> m_completions;
-    long m_highlightedCompletion { 0 };
-    std::shared_ptr<Window> m_completionWindow;
+    CompletionList m_completionList;
 };
 
 } // namespace brevanton

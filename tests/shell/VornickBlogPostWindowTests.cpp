@@ -11,6 +11,8 @@
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickElementAttributesInspectorModule.h"
+#include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "ui/VornickHTMLSourceCodeView.h"
@@ -29,6 +31,7 @@
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/CompletingTextField.h"
 #include "platform/views/DraggingInfo.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/TokenField.h"
@@ -45,6 +48,7 @@
 #include "publishing/VornickWordPressPostView.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
 #include "app/VornickApplicationDelegate.h"
 #include "shell/VornickBlogPostWindow.h"
@@ -645,6 +649,73 @@ TEST_F(BlogPostWindow, TheTitleFieldSetsTheTitleAsOneUndoableStepThatThePageShow
     press(Qt::Key_S, Qt::ControlModifier);
     EXPECT_FALSE(editor->isDocumentEdited());
     EXPECT_EQ(postFileValue(u"title").stringValue(), u"Big " + typed + u"!");
+}
+
+// With its account open, a link's address field in a post offers the
+// addresses of the account's published posts that match what is typed.
+TEST_F(BlogPostWindow, ALinksAddressFieldCompletesToTheAccountsPublishedPosts)
+{
+    auto& context = *editor->project()->index()->managedObjectContext();
+    const std::u16string permalink = u"https://site.example/2023/01/02/second-post/";
+    auto other = context.insertNewObject(u"BlogPost");
+    other->setObjectForKey(editor->blog(), u"blog");
+    other->setValueForKey(Value(u"Second post"), u"title");
+    other->setValueForKey(Value(permalink), u"permalinkURLString");
+    Error error;
+    ASSERT_TRUE(shell->openAccountProject(folder, &error)) << error;
+    settle();
+    UserDefaults::standard().setBool(true, u"ShowURLAttributeEditorWhenCreatingALink");
+
+    auto attributes = [&]() -> std::shared_ptr<VornickElementAttributesInspectorModule> {
+        auto controller = VornickContentEditingViewTestPeer::of(view()).elementEditorUIController;
+        return controller && controller->moduleCount()
+            ? std::dynamic_pointer_cast<VornickElementAttributesInspectorModule>(controller->modules().front())
+            : nullptr;
+    };
+    clickInto(*firstElement(pointElement(u"body"), u"p")->firstChild());
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    press(Qt::Key_K, Qt::ControlModifier);
+    ASSERT_TRUE(attributes());
+    auto href = std::dynamic_pointer_cast<CompletingTextField>(attributes()->fieldForAttribute(u"href"));
+    ASSERT_TRUE(href);
+    auto popoverWindow = href->window();
+    ASSERT_TRUE(popoverWindow && popoverWindow->firstResponder() == href);
+    auto* popup = shell->backend().widgetForWindow(*popoverWindow);
+    ASSERT_TRUE(popup);
+    auto typeInPopup = [&](const char* text) {
+        QTest::keyClicks(popup, text);
+        settle();
+    };
+
+    // What matches nothing offers nothing; "second" offers the post.
+    typeInPopup("zzz");
+    EXPECT_FALSE(href->isShowingCompletions());
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(popup, Qt::Key_Backspace);
+    typeInPopup("second");
+    ASSERT_TRUE(href->isShowingCompletions());
+    EXPECT_EQ(href->completions(), std::vector<std::u16string> { permalink });
+    // Escape closes the list alone; typing brings it back.
+    QTest::keyClick(popup, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(href->isShowingCompletions());
+    EXPECT_TRUE(popoverWindow->isVisible());
+    typeInPopup("-");
+    ASSERT_TRUE(href->isShowingCompletions());
+    // Return takes the completion; the next Return makes it the link's.
+    QTest::keyClick(popup, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(href->stringValue(), permalink);
+    EXPECT_FALSE(href->isShowingCompletions());
+    EXPECT_TRUE(popoverWindow->isVisible());
+    QTest::keyClick(popup, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(popoverWindow->isVisible());
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(postFileValue(u"sourceContentString").stringValue().find(u"<a href=\"" + permalink + u"\">Al</a>"), std::u16string::npos)
+        << toUTF8(postFileValue(u"sourceContentString").stringValue());
+    UserDefaults::standard().removeObjectForKey(u"ShowURLAttributeEditorWhenCreatingALink");
 }
 
 // The theme's post page names its title by another class than the ones

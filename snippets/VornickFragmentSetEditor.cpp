@@ -12,6 +12,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/TextField.h"
 #include "platform/web/WebFrame.h"
+#include "ui/VornickMomentaryTip.h"
 #include "toolkit/VornickEnduringFileReference.h"
 
 #include <algorithm>
@@ -26,13 +27,27 @@ std::vector<std::shared_ptr<VornickFragmentSetEditor>>& editors()
     return open;
 }
 
+// What the fields edit of a snippet.
+struct SnippetTexts {
+    std::u16string displayName;
+    std::u16string tabTrigger;
+    std::u16string keyboardShortcut;
+    std::u16string markup;
+
+    static SnippetTexts of(const VornickGeneralFragmentDescription& description)
+    {
+        return { description.displayName(), description.tabTrigger(), description.keyboardShortcutShorthand(),
+                 description.markupString() };
+    }
+    bool operator==(const SnippetTexts&) const = default;
+};
+
 // The snippet with new texts, the rest kept as it was.
-std::shared_ptr<VornickGeneralFragmentDescription> copyWithTexts(const VornickGeneralFragmentDescription& description,
-                                                                 std::u16string displayName, std::u16string markup)
+std::shared_ptr<VornickGeneralFragmentDescription> copyWithTexts(const VornickGeneralFragmentDescription& description, SnippetTexts texts)
 {
-    auto copy = std::make_shared<VornickGeneralFragmentDescription>(description.identifier(), std::move(displayName),
-                                                                    description.tabTrigger(), description.keyboardShortcutShorthand(),
-                                                                    std::move(markup), description.blockSourceString());
+    auto copy = std::make_shared<VornickGeneralFragmentDescription>(description.identifier(), std::move(texts.displayName),
+                                                                    std::move(texts.tabTrigger), std::move(texts.keyboardShortcut),
+                                                                    std::move(texts.markup), description.blockSourceString());
     copy->setUnknownFileKeys(description.unknownFileKeys());
     return copy;
 }
@@ -106,6 +121,8 @@ VornickFragmentSetEditor::VornickFragmentSetEditor(std::shared_ptr<VornickFragme
 
 VornickFragmentSetEditor::~VornickFragmentSetEditor()
 {
+    if (m_keyboardShortcutField)
+        m_keyboardShortcutField->setOwner(nullptr);
     if (m_window) {
         if (auto* undo = m_window->undoManager())
             undo->removeAllActionsWithTarget(this);
@@ -118,6 +135,7 @@ void VornickFragmentSetEditor::installActions()
         undoableAddFragmentDescription(true, std::make_shared<VornickGeneralFragmentDescription>(u"", u"New Snippet", u"", u"", u"", u""));
     });
     setActionHandler(RemoveAction, [this](ActionSender*) { removeSelectedFragmentDescription(); });
+    setActionHandler(EndShortcutEditAction, [this](ActionSender*) { m_window->makeFirstResponder(m_outlineView); });
     setActionHandler("saveDocument:", [this](ActionSender*) { saveReportingFailure(); });
     setActionHandler("undo:", [this](ActionSender*) {
         if (auto* undo = m_window->undoManager(); undo && undo->canUndo())
@@ -142,8 +160,26 @@ bool VornickFragmentSetEditor::validateMenuItem(MenuItem& item)
     return true;
 }
 
+void VornickFragmentSetEditor::clickToEditTextFieldDidBecomeVisiblyEditable(VornickClickToEditTextField& field)
+{
+    field.setBezeled(true);
+    field.setEditable(true);
+    field.setDrawsBackground(true);
+    VornickMomentaryTip::sharedSnippetShorthandTip()->showMessage(ShortcutShorthandTip, std::nullopt, field.bounds(), field);
+}
+
+void VornickFragmentSetEditor::clickToEditTextFieldDidBecomeApparentlyStatic(VornickClickToEditTextField& field)
+{
+    field.setBezeled(false);
+    field.setEditable(false);
+    field.setDrawsBackground(false);
+    VornickMomentaryTip::sharedSnippetShorthandTip()->orderOutImmediately();
+}
+
 void VornickFragmentSetEditor::windowWillClose(Window&)
 {
+    if (m_keyboardShortcutField->vornick_isVisiblyEditable())
+        m_keyboardShortcutField->vornick_becomeApparentlyStatic();
     auto self = sharedAs<VornickFragmentSetEditor>();
     // Released on a later turn: the window is still closing.
     RunLoop::main().perform([self] {
@@ -258,15 +294,15 @@ void VornickFragmentSetEditor::takeFieldEdits()
     auto selected = selectedFragmentDescription();
     if (!selected || m_showingSelection)
         return;
-    std::u16string name = m_nameField->stringValue();
-    std::u16string markup = m_markupField->stringValue();
-    if (name == selected->displayName() && markup == selected->markupString())
+    SnippetTexts texts { m_nameField->stringValue(), m_tabTriggerField->stringValue(), m_keyboardShortcutField->stringValue(),
+                         m_markupField->stringValue() };
+    if (texts == SnippetTexts::of(*selected))
         return;
     auto group = selected->group();
     auto index = group ? group->removeFragmentDescription(*selected) : std::nullopt;
     if (!index)
         return;
-    auto edited = copyWithTexts(*selected, std::move(name), std::move(markup));
+    auto edited = copyWithTexts(*selected, std::move(texts));
     group->insertFragmentDescription(edited, *index);
     // The undo steps that name the snippet find the copy.
     m_successors[selected] = edited;

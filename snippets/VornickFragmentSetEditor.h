@@ -1,9 +1,13 @@
 // VornickFragmentSetEditor: the window in which a snippet set read from a
 // file is edited. Its groups and their snippets are listed in an outline on
 // the left, with "+" (a new snippet) and "-" (delete the selected one) in
-// the glossy band under it; the selected snippet's name and markup are
-// edited on the right, each in a field that takes every change as typed. One editor per set: opening a set whose editor is
-// open brings that window forward.
+// the glossy band under it; the selected snippet's name, tab trigger,
+// keyboard shortcut and markup are edited on the right, each in a field that
+// takes every change as typed. The shortcut's field looks like a label until
+// clicked; while it is edited, the snippet shorthand tip under it tells how
+// a shortcut is written, until Return or leaving the field makes it static
+// again. One editor per set: opening a set whose editor is open brings that
+// window forward.
 //
 // Every change is written to the set's file at once, atomically, so a
 // failed write leaves the file as it was. A failed write is told in a sheet;
@@ -21,7 +25,9 @@
 #include "platform/views/OutlineView.h"
 #include "platform/views/Responder.h"
 #include "platform/views/Window.h"
+#include "ui/VornickClickToEditTextField.h"
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,7 +48,8 @@ class VornickGeneralFragmentDescription;
 
 class VornickFragmentSetEditor final : public Responder,
                                        public WindowDelegate,
-                                       public OutlineViewDataSource {
+                                       public OutlineViewDataSource,
+                                       public VornickClickToEditTextFieldOwner {
 public:
     static constexpr const char16_t* NewGroupTitle = u"Snippets";
     static constexpr const char16_t* AddSnippetActionName = u"Add Snippet";
@@ -51,6 +58,11 @@ public:
     // The actions of the buttons under the outline.
     static constexpr const char* AddAction = "addFragmentDescription:";
     static constexpr const char* RemoveAction = "removeFragmentDescription:";
+    // Return in the shortcut's field.
+    static constexpr const char* EndShortcutEditAction = "endKeyboardShortcutEdit:";
+    // What the snippet shorthand tip says under the shortcut's field.
+    static constexpr const char16_t* ShortcutShorthandTip
+        = u"Type the modifiers, then the key: @ for Ctrl, ~ for Alt, $ for Shift, ^ for the Meta key. \u201C@~1\u201D is Ctrl+Alt+1.";
 
     using CompletionHandler = std::function<void(const std::shared_ptr<VornickFragmentSetEditor>&)>;
     // Brings the set's open editor forward, or opens one on the set, and
@@ -75,6 +87,8 @@ public:
     const std::shared_ptr<Window>& window() const { return m_window; }
     const std::shared_ptr<OutlineView>& outlineView() const { return m_outlineView; }
     const std::shared_ptr<TextField>& nameField() const { return m_nameField; }
+    const std::shared_ptr<TextField>& tabTriggerField() const { return m_tabTriggerField; }
+    const std::shared_ptr<VornickClickToEditTextField>& keyboardShortcutField() const { return m_keyboardShortcutField; }
     const std::shared_ptr<TextField>& markupField() const { return m_markupField; }
     const std::shared_ptr<Button>& addButton() const { return m_addButton; }
     const std::shared_ptr<Button>& removeButton() const { return m_removeButton; }
@@ -106,6 +120,11 @@ public:
     void windowWillClose(Window&) override;
     bool validateMenuItem(MenuItem&) override;
 
+    // --- The shortcut's field: bezeled and editable, with the tip under
+    // it, while it is edited; a label otherwise.
+    void clickToEditTextFieldDidBecomeVisiblyEditable(VornickClickToEditTextField&) override;
+    void clickToEditTextFieldDidBecomeApparentlyStatic(VornickClickToEditTextField&) override;
+
 private:
     explicit VornickFragmentSetEditor(std::shared_ptr<VornickFragmentSet>);
     // Makes the window and its views (VornickFragmentSetEditorWindow.cpp).
@@ -114,6 +133,8 @@ private:
     void observeControls();
     // Shows the selected snippet in the fields.
     void showSelection();
+    // The fields of the selected snippet, in their order.
+    std::array<std::shared_ptr<TextField>, 4> snippetFields() const;
     void reloadOutline();
     // Puts a copy of the selected snippet with the fields' texts in its place.
     void takeFieldEdits();
@@ -131,12 +152,15 @@ private:
     std::shared_ptr<VornickFragmentSetEditorHorizontalSplitView> m_splitView;
     std::shared_ptr<OutlineView> m_outlineView;
     std::shared_ptr<TextField> m_nameField;
+    std::shared_ptr<TextField> m_tabTriggerField;
+    std::shared_ptr<VornickClickToEditTextField> m_keyboardShortcutField;
     std::shared_ptr<TextField> m_markupField;
     std::shared_ptr<Button> m_addButton;
     std::shared_ptr<Button> m_removeButton;
     std::shared_ptr<Alert> m_saveFailureAlert;
     ObserverToken m_selectionObservation;
     ObserverToken m_fieldObservation;
+    ObserverToken m_firstResponderObservation;
     // Each snippet replaced by an edit, with its replacement.
     std::map<std::shared_ptr<VornickGeneralFragmentDescription>, std::shared_ptr<VornickGeneralFragmentDescription>> m_successors;
     // Set while the fields are filled from the selection, not by the user.

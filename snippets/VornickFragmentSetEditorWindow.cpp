@@ -3,6 +3,7 @@
 // fields of the selected snippet beside it.
 #include "snippets/VornickFragmentSetEditor.h"
 
+#include "app/VornickWindow.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "platform/views/Button.h"
@@ -15,7 +16,7 @@ namespace brevanton {
 namespace {
 
 constexpr double windowWidth = 640;
-constexpr double windowHeight = 420;
+constexpr double windowHeight = 460;
 constexpr double listWidth = 220;
 constexpr double band = VornickFragmentSetEditorHorizontalSplitView::BandHeight;
 
@@ -47,7 +48,7 @@ std::shared_ptr<TextField> label(std::u16string text, Point origin)
 
 void VornickFragmentSetEditor::buildWindow()
 {
-    m_window = Window::create(Rect(160, 160, windowWidth, windowHeight));
+    m_window = VornickWindow::create(Rect(160, 160, windowWidth, windowHeight));
     m_window->setTitle(m_fragmentSet->title());
     m_window->setDelegate(sharedAs<VornickFragmentSetEditor>());
 
@@ -85,8 +86,19 @@ void VornickFragmentSetEditor::buildWindow()
     detail->addSubview(label(u"Name:", Point { 16, 18 }));
     m_nameField = editableField(Rect(90, 14, detailWidth - 106, 22));
     detail->addSubview(m_nameField);
-    detail->addSubview(label(u"Markup:", Point { 16, 52 }));
-    m_markupField = editableField(Rect(90, 48, detailWidth - 106, windowHeight - band - 64));
+    detail->addSubview(label(u"Tab trigger:", Point { 16, 52 }));
+    m_tabTriggerField = editableField(Rect(90, 48, detailWidth - 106, 22));
+    detail->addSubview(m_tabTriggerField);
+    detail->addSubview(label(u"Shortcut:", Point { 16, 86 }));
+    m_keyboardShortcutField = std::make_shared<VornickClickToEditTextField>(Rect(90, 82, detailWidth - 106, 22));
+    m_keyboardShortcutField->setAutoresizingMask(Autoresizing::WidthSizable);
+    m_keyboardShortcutField->setPlaceholderString(u"None");
+    m_keyboardShortcutField->setOwner(this);
+    m_keyboardShortcutField->setAction(EndShortcutEditAction);
+    m_keyboardShortcutField->setTarget(self);
+    detail->addSubview(m_keyboardShortcutField);
+    detail->addSubview(label(u"Markup:", Point { 16, 120 }));
+    m_markupField = editableField(Rect(90, 116, detailWidth - 106, windowHeight - band - 132));
     m_markupField->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     detail->addSubview(m_markupField);
     m_splitView->addSubview(detail);
@@ -109,9 +121,27 @@ void VornickFragmentSetEditor::observeControls()
     m_fieldObservation = NotificationCenter::defaultCenter().addObserver(
         TextField::TextDidChangeNotification, nullptr, nullptr, [weak](const Notification& notification) {
             auto self = weak.lock();
-            if (self && (notification.object == self->m_nameField.get() || notification.object == self->m_markupField.get()))
-                self->takeFieldEdits();
+            if (!self)
+                return;
+            for (const auto& field : self->snippetFields()) {
+                if (notification.object == field.get())
+                    return self->takeFieldEdits();
+            }
         });
+    // The keyboard leaving the shortcut's field makes it a label again.
+    m_firstResponderObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickWindowWillChangeFirstResponderNotification, m_window.get(), nullptr, [weak](const Notification&) {
+            auto self = weak.lock();
+            auto window = self ? std::dynamic_pointer_cast<VornickWindow>(self->m_window) : nullptr;
+            const auto* change = window ? window->firstResponderChange() : nullptr;
+            if (change && change->oldFirstResponder == self->m_keyboardShortcutField)
+                self->m_keyboardShortcutField->vornick_losingFocus();
+        });
+}
+
+std::array<std::shared_ptr<TextField>, 4> VornickFragmentSetEditor::snippetFields() const
+{
+    return { m_nameField, m_tabTriggerField, m_keyboardShortcutField, m_markupField };
 }
 
 void VornickFragmentSetEditor::showSelection()
@@ -120,9 +150,11 @@ void VornickFragmentSetEditor::showSelection()
     bool showing = m_showingSelection;
     m_showingSelection = true;
     m_nameField->setTextString(selected ? selected->displayName() : std::u16string());
+    m_tabTriggerField->setTextString(selected ? selected->tabTrigger() : std::u16string());
+    m_keyboardShortcutField->setTextString(selected ? selected->keyboardShortcutShorthand() : std::u16string());
     m_markupField->setTextString(selected ? selected->markupString() : std::u16string());
-    m_nameField->setEnabled(selected != nullptr);
-    m_markupField->setEnabled(selected != nullptr);
+    for (const auto& field : snippetFields())
+        field->setEnabled(selected != nullptr);
     m_removeButton->setEnabled(selected != nullptr);
     m_showingSelection = showing;
 }

@@ -9,6 +9,7 @@
 #include "editing/VornickToolbarItemViews.h"
 #include "html/VornickFragmentGroup.h"
 #include "html/VornickFragmentSet.h"
+#include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
@@ -20,6 +21,8 @@
 #include "platform/views/qt/QtMenuBar.h"
 #include "snippets/VornickFragmentSetEditor.h"
 #include "toolkit/VornickFileTreeWatcher.h"
+#include "ui/VornickClickToEditTextField.h"
+#include "ui/VornickMomentaryTip.h"
 #include "ui/VornickToolbarPickerControls.h"
 
 #include <gtest/gtest.h>
@@ -154,6 +157,61 @@ TEST_F(FragmentSetEditorSession, ThePickersEditButtonAndTheBlogsOpenTheDocuments
     settle();
     EXPECT_EQ(onlyEditor(), snippetEditor);
     EXPECT_TRUE(snippetEditor->window()->isKeyWindow());
+}
+
+// The shortcut's field looks like a label until clicked; while it is edited
+// the shorthand tip tells how a shortcut is written, and Return or leaving
+// the field makes it a label again. Trigger and shortcut go to the file.
+TEST_F(FragmentSetEditorSession, TheShortcutFieldShowsTheShorthandTipWhileItIsEditedAndBothShorthandsAreStored)
+{
+    open("snippets.html");
+    ASSERT_TRUE(userSet());
+    VornickFragmentSetEditor::openEditorForFragmentSet(userSet());
+    settle();
+    auto snippetEditor = onlyEditor();
+    ASSERT_TRUE(snippetEditor);
+    snippetEditor->selectFragmentDescription(
+        std::static_pointer_cast<VornickGeneralFragmentDescription>(userSet()->groups().front()->fragmentDescriptions().front()));
+    auto* editorWidget = widgetOf(*snippetEditor->window());
+    ASSERT_TRUE(editorWidget);
+    auto shortcut = snippetEditor->keyboardShortcutField();
+    auto tip = VornickMomentaryTip::sharedSnippetShorthandTip();
+    auto click = [&](const View& view) {
+        QTest::mouseClick(editorWidget, Qt::LeftButton, Qt::NoModifier, brevanton::testing::centreInWidget(*editorWidget, view));
+        settle();
+    };
+    EXPECT_FALSE(shortcut->vornick_isVisiblyEditable());
+    EXPECT_FALSE(shortcut->acceptsFirstResponder()) << "a label, out of the Tab order";
+
+    click(*snippetEditor->tabTriggerField());
+    ASSERT_EQ(snippetEditor->tabTriggerField()->stringValue(), u"em");
+    QTest::keyClick(editorWidget, Qt::Key_Backspace);
+    QTest::keyClicks(editorWidget, "mph");
+    settle();
+    EXPECT_FALSE(tip->isVisible());
+
+    click(*shortcut);
+    EXPECT_TRUE(shortcut->vornick_isVisiblyEditable());
+    EXPECT_EQ(snippetEditor->window()->firstResponder(), shortcut);
+    ASSERT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->messageTextView()->string(), VornickFragmentSetEditor::ShortcutShorthandTip);
+    EXPECT_EQ(tip->window()->parentWindow(), snippetEditor->window());
+    EXPECT_NEAR(tip->window()->frame().maxY(), shortcut->convertRectToScreen(shortcut->bounds()).minY(), 1);
+    QTest::keyClicks(editorWidget, "@~1");
+    QTest::keyClick(editorWidget, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(shortcut->vornick_isVisiblyEditable());
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_NE(setFile().find("\"keyboardShortcut\" : \"@~1\""), std::string::npos) << setFile();
+    EXPECT_NE(setFile().find("\"tabTrigger\" : \"emph\""), std::string::npos) << setFile();
+
+    // Leaving the field by a click elsewhere puts the tip away too.
+    click(*shortcut);
+    ASSERT_TRUE(tip->isVisible());
+    click(*snippetEditor->nameField());
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_FALSE(shortcut->vornick_isVisiblyEditable());
+    EXPECT_EQ(shortcut->stringValue(), u"@~1");
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "ui/VornickMomentaryTip.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace brevanton {
 
@@ -112,8 +113,8 @@ bool attributeTakesURL(const std::u16string& name, const VornickHTMLElementSpec&
     return dynamic_cast<const VornickURLHTMLAttributeValidator*>(validator.get()) != nullptr;
 }
 
-// The view's addresses that match the typed text, best first.
-std::vector<std::u16string> urlCompletions(const VornickContentEditingView& view, std::u16string_view typed, size_t limit)
+// The view's addresses, to be matched against what is typed.
+VornickCompletionSet urlCompletionSet(const VornickContentEditingView& view)
 {
     VornickCompletionSet set;
     set.setReturnsMatchesForEmptyString(false);
@@ -121,13 +122,29 @@ std::vector<std::u16string> urlCompletions(const VornickContentEditingView& view
         if (!string.empty())
             set.addCompletionString(string, string);
     }
-    std::vector<std::u16string> completions;
-    for (const auto& match : set.rankedMatchesForSearchString(typed)) {
-        if (completions.size() >= limit)
-            break;
-        completions.push_back(match.completionString());
-    }
-    return completions;
+    return set;
+}
+
+// Completes to the view's addresses, gathered once (a blog's posts are
+// fetched from its store) on the first edit.
+CompletingTextField::CompletionSource urlCompletionSource(std::weak_ptr<VornickContentEditingView> weakView)
+{
+    auto gathered = std::make_shared<std::optional<VornickCompletionSet>>();
+    return [weakView = std::move(weakView), gathered](std::u16string_view typed, size_t limit) {
+        std::vector<std::u16string> completions;
+        if (!*gathered) {
+            auto view = weakView.lock();
+            if (!view)
+                return completions;
+            *gathered = urlCompletionSet(*view);
+        }
+        for (const auto& match : (*gathered)->rankedMatchesForSearchString(typed)) {
+            if (completions.size() >= limit)
+                break;
+            completions.push_back(match.completionString());
+        }
+        return completions;
+    };
 }
 
 } // namespace
@@ -187,11 +204,7 @@ void VornickElementAttributesInspectorModule::updateControlsFromElement()
         field->setAutoresizingMask(Autoresizing::WidthSizable);
         field->setTextString(element->hasAttribute(name) ? element->getAttribute(name) : std::u16string());
         if (elementSpec && editor->contentEditingView() && attributeTakesURL(name, *elementSpec)) {
-            std::weak_ptr<VornickContentEditingView> weakView = editor->contentEditingView()->sharedAs<VornickContentEditingView>();
-            field->setCompletionSource([weakView](std::u16string_view typed, size_t limit) {
-                auto view = weakView.lock();
-                return view ? urlCompletions(*view, typed, limit) : std::vector<std::u16string>();
-            });
+            field->setCompletionSource(urlCompletionSource(editor->contentEditingView()->sharedAs<VornickContentEditingView>()));
         }
         field->setAction(applyAction);
         field->setTarget(view);

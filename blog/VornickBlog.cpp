@@ -19,7 +19,7 @@ namespace {
 
 struct WebResourceCacheTable {
     std::mutex mutex;
-    std::unordered_map<std::u16string, std::shared_ptr<VornickWebResourceCache>> caches;
+    std::unordered_map<std::u16string, std::shared_ptr<VornickDiskWebResourceCache>> caches;
 
     static WebResourceCacheTable& shared()
     {
@@ -177,7 +177,7 @@ std::shared_ptr<VornickHTMLFormattingPreferences> VornickBlog::blogPostHTMLForma
     return preferences;
 }
 
-std::shared_ptr<VornickWebResourceCache> VornickBlog::webResourceCache() const
+std::shared_ptr<VornickDiskWebResourceCache> VornickBlog::webResourceCache() const
 {
     ManagedObjectID objectID = this->objectID();
     if (objectID.isEmpty())
@@ -200,7 +200,7 @@ std::shared_ptr<VornickWebResourceCache> VornickBlog::webResourceCache() const
         VornickGeneralLog("Failed to open the web resource cache in {}: error={}", folder->absoluteString(), error.localizedDescription());
         return nullptr;
     }
-    std::shared_ptr<VornickWebResourceCache> cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(*folder, &error);
+    auto cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(*folder, &error);
     if (!cache) {
         VornickGeneralLog("Failed to open the web resource cache in {}: error={}", folder->absoluteString(), error.localizedDescription());
         return nullptr;
@@ -217,7 +217,7 @@ void VornickBlog::releaseWebResourceCache() const
         return;
     std::u16string key = objectID.URIString();
     auto& table = WebResourceCacheTable::shared();
-    std::shared_ptr<VornickWebResourceCache> released;
+    std::shared_ptr<VornickDiskWebResourceCache> released;
     std::lock_guard lock(table.mutex);
     if (auto found = table.caches.find(key); found != table.caches.end()) {
         released = std::move(found->second);

@@ -19,8 +19,8 @@
 namespace brevanton {
 
 class VornickBlogPost;
+class VornickDiskWebResourceCache;
 class VornickHTMLFormattingPreferences;
-class VornickWebResourceCache;
 
 class VornickBlog : public VornickProjectComponent {
 public:
@@ -61,7 +61,7 @@ public:
     // the process by the blog's object URI and made on first request; null
     // when the blog has no file or the cache cannot be made (logged). The
     // cache may be used from any thread.
-    std::shared_ptr<VornickWebResourceCache> webResourceCache() const;
+    std::shared_ptr<VornickDiskWebResourceCache> webResourceCache() const;
     // Drops the blog's entry from the table.
     void releaseWebResourceCache() const;
 

@@ -108,7 +108,7 @@ std::shared_ptr<VornickSyncStep> VornickBlogServiceIntegrator::listingStep(bool 
     if (!m_syncSession)
         return nullptr;
     auto blogStep = m_syncSession->stepForBlogWithDescription(blogDescription);
-    return blogStep ? std::dynamic_pointer_cast<VornickSyncStep>(blogStep->stepWithName(pages ? u"syncPages" : u"syncPosts")) : nullptr;
+    return blogStep ? blogStep->stepWithName<VornickSyncStep>(pages ? u"syncPages" : u"syncPosts") : nullptr;
 }
 
 void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent& agent,

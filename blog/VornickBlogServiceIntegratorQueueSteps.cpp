@@ -47,7 +47,7 @@ std::shared_ptr<Step> childOfBlogStep(const std::shared_ptr<VornickBlogServiceSy
     if (!session)
         return nullptr;
     auto blogStep = session->stepForBlogWithDescription(blogDescription);
-    return blogStep ? std::dynamic_pointer_cast<Step>(blogStep->stepWithName(name)) : nullptr;
+    return blogStep ? blogStep->stepWithName<Step>(name) : nullptr;
 }
 
 // The blog step's child of that name, made and appended (with a start block

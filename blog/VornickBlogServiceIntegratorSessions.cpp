@@ -13,6 +13,7 @@
 #include "blog/VornickGetReferencedResourcesStep.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -50,7 +51,7 @@ std::shared_ptr<VornickSyncStep> waitingGetBlogsStep(const std::shared_ptr<Vorni
 {
     if (!session || !session->active())
         return nullptr;
-    auto step = std::dynamic_pointer_cast<VornickSyncStep>(session->stepWithName(u"getBlogs"));
+    auto step = session->stepWithName<VornickSyncStep>(u"getBlogs");
     return step && step->active() ? step : nullptr;
 }
 
@@ -486,7 +487,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWi
     bool hasBlog = account && !account->objectsForKey(u"blogs").empty();
     if (!required && !hasBlog) {
         std::u16string siteTitle;
-        if (auto endpoint = std::dynamic_pointer_cast<VornickGetAPIEndpointSyncStep>(m_syncSession->stepWithName(u"getAPIEndpoint")))
+        if (auto endpoint = m_syncSession->stepWithName<VornickGetAPIEndpointSyncStep>(u"getAPIEndpoint"))
             siteTitle = endpoint->siteTitle().value_or(u"");
         Dictionary substitute { { u"browseURLString", Value(accountValue(*account, u"rootURLString").stringValue()) },
                                 { u"title", Value(siteTitle.empty() ? std::u16string(u"Blog") : siteTitle) },

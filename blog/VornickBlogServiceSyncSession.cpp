@@ -28,9 +28,9 @@ std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::stepForBlogW
     const std::u16string& blogIdentifier = identifier->second.string();
     std::array<char16_t, 64> inPlace;
     if (prefix.size() + blogIdentifier.size() > inPlace.size())
-        return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(std::u16string(prefix) + blogIdentifier));
+        return stepWithName<VornickBlogSyncStep>(std::u16string(prefix) + blogIdentifier);
     auto end = std::copy(blogIdentifier.begin(), blogIdentifier.end(), std::copy(prefix.begin(), prefix.end(), inPlace.begin()));
-    return std::dynamic_pointer_cast<VornickBlogSyncStep>(stepWithName(std::u16string_view(inPlace.data(), static_cast<size_t>(end - inPlace.begin()))));
+    return stepWithName<VornickBlogSyncStep>(std::u16string_view(inPlace.data(), static_cast<size_t>(end - inPlace.begin())));
 }
 
 std::shared_ptr<VornickBlogSyncStep> VornickBlogServiceSyncSession::addStepForBlogWithDescription(const Dictionary& blogDescription)

@@ -113,7 +113,7 @@ std::optional<URLRequest> VornickBlogTemplateResourcePolicy::requestToLoad(const
         // A copy in the blog's cache is taken without asking the network,
         // whichever host it came from.
         if (request.httpMethod() == u"GET" && m_blog) {
-            if (auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(m_blog->webResourceCache())) {
+            if (auto cache = m_blog->webResourceCache()) {
                 if (auto cachedFile = cache->cachedFileURLForURL(url)) {
                     URLRequest cached(*cachedFile);
                     return cached;

@@ -189,7 +189,7 @@ bool VornickPublishedBlogSynchronizer::queueSyncToUploadPostChanges(const Dictio
     auto blogStep = session->addStepForBlogWithDescription(blogDescription);
     if (!blogStep)
         return false;
-    auto uploadStep = std::dynamic_pointer_cast<VornickUploadBlogPostsStep>(blogStep->stepWithName(u"uploadPosts"));
+    auto uploadStep = blogStep->stepWithName<VornickUploadBlogPostsStep>(u"uploadPosts");
     if (!uploadStep) {
         uploadStep = std::make_shared<VornickUploadBlogPostsStep>(u"uploadPosts", u"Upload Posts/Pages");
         std::weak_ptr<VornickUploadBlogPostsStep> weakStep = uploadStep;

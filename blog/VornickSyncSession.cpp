@@ -25,7 +25,7 @@ std::u16string VornickSyncSession::defaultSessionTitleForType(VornickSyncSession
 
 int64_t VornickSyncSession::errorCodeGettingBlogs() const
 {
-    auto step = std::dynamic_pointer_cast<VornickSyncStep>(stepWithName(u"getBlogs"));
+    auto step = stepWithName<VornickSyncStep>(u"getBlogs");
     return step ? step->error().code() : 0;
 }
 

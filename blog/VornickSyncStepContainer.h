@@ -84,6 +84,12 @@ public:
     // The child of that name, or a new plain step appended with that title.
     std::shared_ptr<VornickSyncStepContainer> addStepWithName(const std::u16string& name, const std::u16string& title);
     std::shared_ptr<VornickSyncStepContainer> stepWithName(std::u16string_view name) const;
+    // The child of that name when it is a T, the class its builder made
+    // it as; null when there is none or it is another kind of step.
+    template<typename T> std::shared_ptr<T> stepWithName(std::u16string_view name) const
+    {
+        return std::dynamic_pointer_cast<T>(stepWithName(name));
+    }
     // VornickNotFound when no child has the name.
     size_t indexOfStepWithName(std::u16string_view name) const;
     // The first child in that state, or null.

@@ -124,7 +124,7 @@ void VornickUploadWordPressMediaItemsStep::failFirstEntry()
     vornick_setStepStatusMessage(*this, u"Failed upload of \"" + vornick_queueEntryString(mediaItemDescription, VornickTitleKey) + u"\"");
     m_failedItemQueue.push_back(entry);
     if (auto* parent = parentContainer()) {
-        if (auto uploadPosts = std::dynamic_pointer_cast<VornickUploadBlogPostsStep>(parent->stepWithName(u"uploadPosts")))
+        if (auto uploadPosts = parent->stepWithName<VornickUploadBlogPostsStep>(u"uploadPosts"))
             uploadPosts->cancelUploadOfPostsThatDependOnMediaItem(mediaItemDescription);
     }
     ++m_completedUploadCount;

@@ -6,6 +6,7 @@
 #include "blog/VornickBlog.h"
 #include "blog/VornickBlogPost.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "documents/VornickProject.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/OperationQueue.h"

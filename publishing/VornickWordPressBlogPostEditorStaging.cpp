@@ -70,7 +70,7 @@ std::optional<URL> VornickWordPressBlogPostEditor::findReferencedFileInBlogMedia
         refuse(outError, url, *why);
         return std::nullopt;
     }
-    auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(blog->webResourceCache());
+    auto cache = blog->webResourceCache();
     auto folder = blog->mediaFolderURL();
     std::optional<URL> cached = cache ? cache->cachedFileURLForURL(url) : std::nullopt;
     if (!cached && cache)

@@ -6,7 +6,7 @@
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProject.h"
-#include "documents/VornickWebResourceCache.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -301,7 +301,7 @@ void VornickGetWordPressPostTemplatesStep::login()
     if (!root.ends_with(u'/'))
         root += u'/';
     auto loginURL = URL::create(root + u"wp-login.php");
-    auto* agent = dynamic_cast<VornickWordPressAgent*>(integrator->agent().get());
+    auto agent = integrator->wordPressAgent();
     if (!loginURL || !agent || !agent->mayCarryCredentialsToURL(*loginURL)) {
         loginFailed(u"Brevanton sends your WordPress login only over a secure connection to your own site: " + root + u"wp-login.php.");
         return;

@@ -37,7 +37,7 @@ std::u16string VornickWordPressBlogResourceReferenceReplacer::replacementURLStri
 {
     if (!resolvedURL.isFileURL() || !m_wordPressBlog)
         return std::u16string(urlString);
-    auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(m_wordPressBlog->webResourceCache());
+    auto cache = m_wordPressBlog->webResourceCache();
     auto original = cache ? cache->originalURLForCachedFileURL(resolvedURL) : std::nullopt;
     if (!original || (original->scheme() != u"http" && original->scheme() != u"https"))
         return std::u16string(urlString);

@@ -186,9 +186,14 @@ std::shared_ptr<VornickBlogServiceAgent> VornickWordPressIntegrator::agent()
     return agent;
 }
 
+std::shared_ptr<VornickWordPressAgent> VornickWordPressIntegrator::wordPressAgent()
+{
+    return std::dynamic_pointer_cast<VornickWordPressAgent>(agent());
+}
+
 int64_t VornickWordPressIntegrator::wordPressDotComSiteCount()
 {
-    auto agent = std::dynamic_pointer_cast<VornickWordPressAgent>(this->agent());
+    auto agent = wordPressAgent();
     return agent ? agent->wordPressDotComSiteCount() : 0;
 }
 

@@ -32,6 +32,8 @@ namespace brevanton {
 
 class ManagedObject;
 class VornickBlogCategory;
+class VornickUploadWordPressMediaItemsStep;
+class VornickWordPressAgent;
 class VornickWordPressBlog;
 class VornickWordPressMediaItem;
 class VornickWordPressPostFormat;
@@ -57,6 +59,9 @@ public:
     // The agent given, else a new one for the hosting WordPress account's
     // protocol (XML-RPC or REST); null, with a line in the sync log, without one.
     std::shared_ptr<VornickBlogServiceAgent> agent() override;
+    // The agent when it is a WordPress agent, as agent() makes it; null for
+    // none or another kind set through setAgent.
+    std::shared_ptr<VornickWordPressAgent> wordPressAgent();
     int64_t wordPressDotComSiteCount();
 
     std::shared_ptr<VornickPublishedBlog> importBlogDescription(const Dictionary& description, std::shared_ptr<VornickPublishedBlog> blog,
@@ -100,9 +105,14 @@ public:
     void addSubstepsToBlogSyncStep(VornickBlogSyncStep&) override;
     // The blog step's "uploadMediaItems" step, added before "uploadPosts" (else
     // last) when there is none yet.
-    std::shared_ptr<VornickSyncStepContainer> addUploadMediaItemsStepToBlogSyncStep(VornickBlogSyncStep&);
+    std::shared_ptr<VornickUploadWordPressMediaItemsStep> addUploadMediaItemsStepToBlogSyncStep(VornickBlogSyncStep&);
     // The blog step's step of that name while the session is Active, else null.
     std::shared_ptr<VornickSyncStepContainer> activeStepNamed(std::u16string_view name, const Dictionary& blogDescription) const;
+    // The same when it is a T, else null.
+    template<typename T> std::shared_ptr<T> activeStepNamed(std::u16string_view name, const Dictionary& blogDescription) const
+    {
+        return std::dynamic_pointer_cast<T>(activeStepNamed(name, blogDescription));
+    }
 
     // Answers about the templates' proxy draft go to the "getTemplates" step;
     // the rest to the generic handling.

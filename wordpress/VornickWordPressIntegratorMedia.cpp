@@ -126,7 +126,7 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::importMed
             }));
             std::u16string local = vornick_descriptionString(description, u"localURLString");
             std::u16string remote = vornick_descriptionString(description, u"remoteURLString");
-            auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(blog->webResourceCache());
+            auto cache = blog->webResourceCache();
             auto remoteURL = remote.empty() ? std::nullopt : URL::create(remote);
             if (local.empty() && cache && remoteURL) {
                 if (auto cached = cache->cachedFileURLForURL(*remoteURL)) {
@@ -356,7 +356,7 @@ void VornickWordPressIntegrator::injectUploadOfMediaForPost(const Dictionary& /*
     }
     if (newItems.empty())
         return;
-    auto step = std::dynamic_pointer_cast<VornickUploadWordPressMediaItemsStep>(addUploadMediaItemsStepToBlogSyncStep(*blogStep));
+    auto step = addUploadMediaItemsStepToBlogSyncStep(*blogStep);
     if (!step)
         return;
     for (auto& item : newItems) {
@@ -389,7 +389,7 @@ std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::mediaItem
 void VornickWordPressIntegrator::uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription)
 {
     auto item = mediaItemForUploadDescription(mediaItemDescription, blogDescription);
-    auto agent = std::dynamic_pointer_cast<VornickWordPressAgent>(this->agent());
+    auto agent = wordPressAgent();
     if (!item || !agent) {
         // The generic answer: the step hears of the failure on a later turn.
         VornickBlogServiceIntegrator::uploadMediaItem(mediaItemDescription, blogDescription);
@@ -417,7 +417,7 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMedia
                 static_cast<VornickWordPressAgent&>(agent), stored, uploadedItem, blogDescription);
         }))
         return;
-    auto step = std::dynamic_pointer_cast<VornickUploadWordPressMediaItemsStep>(activeStepNamed(u"uploadMediaItems", blogDescription));
+    auto step = activeStepNamed<VornickUploadWordPressMediaItemsStep>(u"uploadMediaItems", blogDescription);
     auto blog = wordPressBlogForDescription(blogDescription);
     if (!step || !blog || !uploadedItem)
         return;
@@ -462,7 +462,7 @@ void VornickWordPressIntegrator::wordPressAgentFailedToUploadMediaItem(VornickWo
                 item, blogDescription, error);
         }))
         return;
-    auto step = std::dynamic_pointer_cast<VornickUploadWordPressMediaItemsStep>(activeStepNamed(u"uploadMediaItems", blogDescription));
+    auto step = activeStepNamed<VornickUploadWordPressMediaItemsStep>(u"uploadMediaItems", blogDescription);
     if (!step || !item)
         return;
     Dictionary description = archivalPropertyList(*item);

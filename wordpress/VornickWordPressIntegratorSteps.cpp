@@ -40,7 +40,7 @@ void VornickWordPressIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep& 
     if (!session)
         return;
     VornickSyncSessionType type = session->type();
-    auto wordPressAgent = std::dynamic_pointer_cast<VornickWordPressAgent>(agent());
+    auto wordPressAgent = this->wordPressAgent();
 
     if (type == VornickSyncSessionType::ExhaustiveManual && wordPressAgent) {
         // Each inserted first: they run blog options, formats, statuses.
@@ -99,10 +99,10 @@ void VornickWordPressIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep& 
         blogStep.addStep(std::make_shared<VornickGetWordPressPostTemplatesStep>(u"getTemplates", u"Update Templates"));
 }
 
-std::shared_ptr<VornickSyncStepContainer> VornickWordPressIntegrator::addUploadMediaItemsStepToBlogSyncStep(VornickBlogSyncStep& blogStep)
+std::shared_ptr<VornickUploadWordPressMediaItemsStep> VornickWordPressIntegrator::addUploadMediaItemsStepToBlogSyncStep(VornickBlogSyncStep& blogStep)
 {
-    if (auto existing = blogStep.stepWithName(u"uploadMediaItems"))
-        return existing;
+    if (blogStep.stepWithName(u"uploadMediaItems"))
+        return blogStep.stepWithName<VornickUploadWordPressMediaItemsStep>(u"uploadMediaItems");
     auto step = std::make_shared<VornickUploadWordPressMediaItemsStep>(u"uploadMediaItems", u"Upload Media Library Items");
     std::weak_ptr<VornickUploadWordPressMediaItemsStep> weakStep = step;
     step->setStartBlock([weakStep] {
@@ -130,7 +130,7 @@ std::shared_ptr<VornickSyncStepContainer> VornickWordPressIntegrator::activeStep
 std::shared_ptr<VornickWordPressRequestStep> VornickWordPressIntegrator::requestStepNamed(std::u16string_view name,
                                                                                          const Dictionary& blogDescription) const
 {
-    return std::dynamic_pointer_cast<VornickWordPressRequestStep>(activeStepNamed(name, blogDescription));
+    return activeStepNamed<VornickWordPressRequestStep>(name, blogDescription);
 }
 
 // --- The templates' proxy draft
@@ -161,7 +161,7 @@ void VornickWordPressIntegrator::blogServiceAgentSuccessfullySentPostChanges(Vor
     std::u16string identifier = vornick_descriptionString(newPostDescription, u"identifierUsedByBlogService");
     if (auto uploadStep = existingUploadPostsStepForBlogWithDescription(blogDescription))
         uploadStep->integratorDidUploadPostChanges(postChanges, blogDescription, nativePostIdentifier, awaitUpdatedProperties);
-    if (auto step = std::dynamic_pointer_cast<VornickGetWordPressPostTemplatesStep>(activeStepNamed(u"getTemplates", blogDescription)))
+    if (auto step = activeStepNamed<VornickGetWordPressPostTemplatesStep>(u"getTemplates", blogDescription))
         step->updatedProxyDraftAndReceivedWordPressIdentifier(identifier.empty() ? std::nullopt : std::optional(identifier));
 }
 
@@ -175,7 +175,7 @@ void VornickWordPressIntegrator::blogServiceAgentFailedToSendPostChanges(Vornick
     logToSyncLog(u"Failed to update the templates' proxy draft");
     if (auto uploadStep = existingUploadPostsStepForBlogWithDescription(blogDescription))
         uploadStep->integratorFailedToUploadPostChanges(postChanges, blogDescription);
-    if (auto step = std::dynamic_pointer_cast<VornickGetWordPressPostTemplatesStep>(activeStepNamed(u"getTemplates", blogDescription)))
+    if (auto step = activeStepNamed<VornickGetWordPressPostTemplatesStep>(u"getTemplates", blogDescription))
         step->failedToUpdateProxyDraft();
 }
 

@@ -116,7 +116,7 @@ std::optional<URL> VornickWordPressMediaItem::imageRepresentation() const
     auto blog = this->blog();
     if (!remote || remote->scheme().empty() || !blog)
         return std::nullopt;
-    auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(blog->webResourceCache());
+    auto cache = blog->webResourceCache();
     if (!cache)
         return std::nullopt;
     auto resource = cache->cachedWebResourceForURL(*remote);

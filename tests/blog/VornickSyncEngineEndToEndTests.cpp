@@ -5,7 +5,7 @@
 
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickSyncStepState.h"
-#include "documents/VornickWebResourceCache.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLResponse.h"
 #include "platform/store/ManagedObjectContext.h"

@@ -4,6 +4,7 @@
 #include "tests/wordpress/TemplatesStepTestSupport.h"
 
 #include "blog/VornickBlogTemplateResourcePolicy.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/WebResource.h"

@@ -2,6 +2,7 @@
 
 #include "blog/VornickBlogCategory.h"
 #include "blog/VornickQueueStepSupport.h"
+#include "blog/VornickUploadWordPressMediaItemsStep.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "wordpress/VornickGetWordPressPostTemplatesStep.h"

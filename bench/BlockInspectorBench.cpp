@@ -71,16 +71,10 @@ std::string megabytePost()
     return body;
 }
 
-class BenchDelegate : public VornickBlogPostViewDelegate {
-public:
-    std::optional<URL> folder;
-    std::optional<URL> blogPostViewTemplatesFolderURL(VornickBlogPostView&) override { return folder; }
-};
-
 struct InspectorFixture {
     std::shared_ptr<VornickWordPressBlogProject> project;
     std::shared_ptr<VornickWordPressBlogPost> post;
-    BenchDelegate delegate;
+    WordPressBenchTemplatesDelegate delegate;
     std::shared_ptr<VornickWordPressPostView> view;
 
     InspectorFixture()
@@ -89,16 +83,7 @@ struct InspectorFixture {
         VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
         auto made = makeWordPressBenchProject("block-inspector-bench");
         project = made.project;
-        auto& context = made.context();
-        auto blog = made.blog;
-        delegate.folder = blog->templatesFolderURL();
-        std::filesystem::create_directories(*delegate.folder->fileSystemPath());
-        std::ofstream(*delegate.folder->fileSystemPath() + "/post-standard.html", std::ios::binary) << readTemplate();
-        post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
-        (void)post->prepareNewPostAndAssociateWithBlog(blog);
-        post->setTitle(u"A long post");
-        post->setSourceContentString(toUTF16(megabytePost()));
-        post->setSourceContentType(u"html");
+        post = addWordPressBenchPost(made, delegate, readTemplate(), megabytePost());
 
         view = VornickContentEditingView::create<VornickWordPressPostView>(Rect(0, 0, 1024, 768));
         view->setDelegate(&delegate);

@@ -53,16 +53,10 @@ std::string blockPostBody(size_t bytes)
     return body;
 }
 
-class BenchDelegate : public VornickBlogPostViewDelegate {
-public:
-    std::optional<URL> folder;
-    std::optional<URL> blogPostViewTemplatesFolderURL(VornickBlogPostView&) override { return folder; }
-};
-
 struct PostFixture {
     std::shared_ptr<VornickWordPressBlogProject> project;
     std::shared_ptr<VornickWordPressBlogPost> post;
-    BenchDelegate delegate;
+    WordPressBenchTemplatesDelegate delegate;
     std::string body;
 
     PostFixture()
@@ -71,17 +65,8 @@ struct PostFixture {
         VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
         auto made = makeWordPressBenchProject("post-view-bench");
         project = made.project;
-        auto& context = made.context();
-        auto blog = made.blog;
-        delegate.folder = blog->templatesFolderURL();
-        std::filesystem::create_directories(*delegate.folder->fileSystemPath());
-        std::ofstream(*delegate.folder->fileSystemPath() + "/post-standard.html", std::ios::binary) << twentyTwentyThreeTemplate();
-        post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
-        (void)post->prepareNewPostAndAssociateWithBlog(blog);
         body = blockPostBody(200 * 1024);
-        post->setTitle(u"A long post");
-        post->setSourceContentString(toUTF16(body));
-        post->setSourceContentType(u"html");
+        post = addWordPressBenchPost(made, delegate, twentyTwentyThreeTemplate(), body);
     }
 
     // The page as the site shows the post: the template, the body in place.

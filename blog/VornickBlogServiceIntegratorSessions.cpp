@@ -72,6 +72,20 @@ std::shared_ptr<VornickBlogServiceAgent> agentOfStepOrFail(VornickSyncStep& step
     return agent;
 }
 
+// The step starts by handing itself and the agent its work goes to to
+// `start`; without an agent it fails, saying so.
+template<typename Step>
+void setStartBlockWithAgent(const std::shared_ptr<Step>& step, std::function<void(const std::shared_ptr<Step>&, VornickBlogServiceAgent&)> start)
+{
+    std::weak_ptr<Step> weakStep = step;
+    step->setStartBlock([weakStep, start = std::move(start)] {
+        auto step = weakStep.lock();
+        auto agent = step ? agentOfStepOrFail(*step) : nullptr;
+        if (agent)
+            start(step, *agent);
+    });
+}
+
 } // namespace
 
 void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStatus status)
@@ -166,14 +180,8 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
 
     if (accountValue(*account, u"authenticationType").integerValue() == OAuth2AuthenticationType) {
         auto step = std::make_shared<VornickAuthenticateWithWordPressSyncStep>(u"authenticate", u"Authenticate");
-        std::weak_ptr<VornickAuthenticateWithWordPressSyncStep> weakStep = step;
-        step->setStartBlock([weakStep] {
-            auto step = weakStep.lock();
-            if (!step)
-                return;
-            auto agent = agentOfStepOrFail(*step);
-            if (!agent)
-                return;
+        setStartBlockWithAgent<VornickAuthenticateWithWordPressSyncStep>(step, [](const auto& step, VornickBlogServiceAgent& agent) {
+            std::weak_ptr<VornickAuthenticateWithWordPressSyncStep> weakStep = step;
             auto completion = [weakStep](Error error) {
                 auto finish = [weakStep, error] {
                     auto step = weakStep.lock();
@@ -194,7 +202,7 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
                 };
                 vornick_performOnMainThread(std::move(finish));
             };
-            if (agent->beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr, std::move(completion)))
+            if (agent.beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr, std::move(completion)))
                 return;
             if (auto log = step->syncLog())
                 log->log(u"Using a cached authorization.  Interactive authentication unnecessary.");
@@ -205,16 +213,7 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
 
     if (type != VornickSyncSessionType::UploadPostChanges) {
         auto step = std::make_shared<VornickGetBlogsSyncStep>(u"getBlogs", u"Get Site List");
-        std::weak_ptr<VornickGetBlogsSyncStep> weakStep = step;
-        step->setStartBlock([weakStep] {
-            auto step = weakStep.lock();
-            if (!step)
-                return;
-            auto agent = agentOfStepOrFail(*step);
-            if (!agent)
-                return;
-            agent->requestBlogDescriptions();
-        });
+        setStartBlockWithAgent<VornickGetBlogsSyncStep>(step, [](const auto&, VornickBlogServiceAgent& agent) { agent.requestBlogDescriptions(); });
         session->addStep(step);
         addStepsForKnownBlogsToSyncSession(*session);
     }

@@ -22,17 +22,6 @@ namespace {
 // The link relation by which WordPress announces its REST interface on a home page.
 constexpr std::u16string_view restAPILinkRelation = u"https://api.w.org/";
 
-std::u16string trimmedHTMLWhitespace(std::u16string_view text)
-{
-    size_t start = 0;
-    size_t end = text.size();
-    while (start < end && isHTMLWhitespace(text[start]))
-        ++start;
-    while (end > start && isHTMLWhitespace(text[end - 1]))
-        --end;
-    return std::u16string(text.substr(start, end - start));
-}
-
 } // namespace
 
 std::optional<URL> VornickGetAPIEndpointSyncStep::acceptableEndpointURL(const URL& rootURL, std::u16string_view endpointURLString)
@@ -154,7 +143,7 @@ std::optional<std::u16string> VornickGetAPIEndpointSyncStep::getEndpointURLStrin
         m_restAPIURLString = found;
 
     for (const auto& title : VornickHTMLStringElementFinder::elementsWithTagName(u"title", html)) {
-        std::u16string text = trimmedHTMLWhitespace(title.text());
+        std::u16string text(stripHTMLWhitespace(title.text()));
         if (!text.empty()) {
             m_siteTitle = std::move(text);
             break;

@@ -250,103 +250,91 @@ void VornickPushPositionInElementForwardWithOptions(VornickDOMPosition& position
     }
 }
 
-std::shared_ptr<DOMElement> VornickPullDOMPositionAgainstElementBoundary(
-    VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement)
+namespace {
+
+// Pulling moves the position back, pushing it on.
+enum class Direction { Back, On };
+
+bool moveUpPast(VornickDOMPosition& position, Direction direction)
+{
+    return direction == Direction::On ? VornickMoveDOMPositionUpToAfterNode(position) : VornickMoveDOMPositionUpToBeforeNode(position);
+}
+
+std::shared_ptr<DOMElement> moveAgainstElementBoundary(VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement,
+                                                       Direction direction)
 {
     VORNICK_POSITION_ASSERT(attachmentPointElement != nullptr, "attachmentPointElement");
+    bool on = direction == Direction::On;
     if (position.node && position.node->isTextNode()) {
-        if (!VornickMoveDOMPositionUpToBeforeNode(position))
+        if (!moveUpPast(position, direction))
             return nullptr;
     }
     if (!position.node || !position.node->isElementNode())
         return nullptr;
     while (true) {
-        while (position.offset > 0) {
-            auto before = childAt(*position.node, position.offset - 1);
-            if (before && before->isElementNode())
-                return downcast<DOMElement>(before);
-            position.offset -= 1;
+        int32_t end = on ? endOfNode(*position.node) : 0;
+        while (on ? position.offset < end : position.offset > end) {
+            auto next = childAt(*position.node, on ? position.offset : position.offset - 1);
+            if (next && next->isElementNode())
+                return downcast<DOMElement>(next);
+            position.offset += on ? 1 : -1;
         }
         if (position.node == attachmentPointElement)
             return attachmentPointElement;
         DOMNode* parent = position.node->parent();
         if (!parent || !parent->isElementNode())
             return nullptr;
-        VornickMoveDOMPositionUpToBeforeNode(position);
+        moveUpPast(position, direction);
     }
+}
+
+std::shared_ptr<DOMElement> moveAgainstBrickBoundary(VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement,
+                                                     Direction direction)
+{
+    bool on = direction == Direction::On;
+    auto element = moveAgainstElementBoundary(position, attachmentPointElement, direction);
+    while (true) {
+        if (!element || vornick_isBrickElement(*element))
+            return element;
+        if (on ? VornickPositionIsAtEndOfNode(position) : position.offset == 0) {
+            if (position.node == attachmentPointElement)
+                return attachmentPointElement;
+            if (!moveUpPast(position, direction))
+                return nullptr;
+        } else {
+            position.offset += on ? 1 : -1;
+        }
+        auto next = moveAgainstElementBoundary(position, attachmentPointElement, direction);
+        if (next == element)
+            return nullptr;
+        element = next;
+    }
+}
+
+} // namespace
+
+std::shared_ptr<DOMElement> VornickPullDOMPositionAgainstElementBoundary(
+    VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement)
+{
+    return moveAgainstElementBoundary(position, attachmentPointElement, Direction::Back);
 }
 
 std::shared_ptr<DOMElement> VornickPushDOMPositionAgainstElementBoundary(
     VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement)
 {
-    VORNICK_POSITION_ASSERT(attachmentPointElement != nullptr, "attachmentPointElement");
-    if (position.node && position.node->isTextNode()) {
-        if (!VornickMoveDOMPositionUpToAfterNode(position))
-            return nullptr;
-    }
-    if (!position.node || !position.node->isElementNode())
-        return nullptr;
-    while (true) {
-        int32_t end = endOfNode(*position.node);
-        while (position.offset < end) {
-            auto after = childAt(*position.node, position.offset);
-            if (after && after->isElementNode())
-                return downcast<DOMElement>(after);
-            position.offset += 1;
-        }
-        if (position.node == attachmentPointElement)
-            return attachmentPointElement;
-        DOMNode* parent = position.node->parent();
-        if (!parent || !parent->isElementNode())
-            return nullptr;
-        VornickMoveDOMPositionUpToAfterNode(position);
-    }
+    return moveAgainstElementBoundary(position, attachmentPointElement, Direction::On);
 }
 
 std::shared_ptr<DOMElement> VornickPullDOMPositionAgainstBrickBoundary(
     VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement)
 {
-    VORNICK_POSITION_ASSERT(attachmentPointElement != nullptr, "attachmentPointElement");
-    auto element = VornickPullDOMPositionAgainstElementBoundary(position, attachmentPointElement);
-    while (true) {
-        if (!element || vornick_isBrickElement(*element))
-            return element;
-        if (position.offset == 0) {
-            if (position.node == attachmentPointElement)
-                return attachmentPointElement;
-            if (!VornickMoveDOMPositionUpToBeforeNode(position))
-                return nullptr;
-        } else {
-            position.offset -= 1;
-        }
-        auto next = VornickPullDOMPositionAgainstElementBoundary(position, attachmentPointElement);
-        if (next == element)
-            return nullptr;
-        element = next;
-    }
+    return moveAgainstBrickBoundary(position, attachmentPointElement, Direction::Back);
 }
 
 std::shared_ptr<DOMElement> VornickPushDOMPositionAgainstBrickBoundary(
     VornickDOMPosition& position, const std::shared_ptr<DOMElement>& attachmentPointElement)
 {
-    VORNICK_POSITION_ASSERT(attachmentPointElement != nullptr, "attachmentPointElement");
-    auto element = VornickPushDOMPositionAgainstElementBoundary(position, attachmentPointElement);
-    while (true) {
-        if (!element || vornick_isBrickElement(*element))
-            return element;
-        if (VornickPositionIsAtEndOfNode(position)) {
-            if (position.node == attachmentPointElement)
-                return attachmentPointElement;
-            if (!VornickMoveDOMPositionUpToAfterNode(position))
-                return nullptr;
-        } else {
-            position.offset += 1;
-        }
-        auto next = VornickPushDOMPositionAgainstElementBoundary(position, attachmentPointElement);
-        if (next == element)
-            return nullptr;
-        element = next;
-    }
+    return moveAgainstBrickBoundary(position, attachmentPointElement, Direction::On);
 }
 
 namespace {

@@ -81,13 +81,7 @@ void VornickURLHTMLAttributeValidator::validateValueString(std::u16string_view v
                                                            const VornickHTMLElementSpec*,
                                                            const VornickAttributeValidationCompletionBlock& completion)
 {
-    size_t start = 0;
-    size_t end = value.size();
-    while (start < end && isHTMLWhitespace(value[start]))
-        ++start;
-    while (end > start && isHTMLWhitespace(value[end - 1]))
-        --end;
-    std::u16string_view trimmed = value.substr(start, end - start);
+    std::u16string_view trimmed = stripHTMLWhitespace(value);
     if (trimmed.empty() || !URL::create(trimmed)) {
         completion(VornickAttributeValidationOutcome::Invalid, u"Value must be a URL.");
         return;

@@ -117,6 +117,16 @@ std::u16string joined(const std::vector<std::u16string>& items, std::u16string_v
 
 using Tokens = std::vector<std::u16string>;
 
+// Valid, or else `failing`, the message saying what the value must be.
+VornickAttributeValidationOutcome outcomeOf(bool valid, std::u16string_view requirement, std::u16string& message,
+                                            VornickAttributeValidationOutcome failing = VornickAttributeValidationOutcome::Invalid)
+{
+    if (valid)
+        return VornickAttributeValidationOutcome::Valid;
+    message = requirement;
+    return failing;
+}
+
 } // namespace
 
 std::vector<std::u16string> VornickAttributeValueTokens(std::u16string_view value)
@@ -132,29 +142,23 @@ std::vector<std::u16string> VornickAttributeValueTokens(std::u16string_view valu
 VornickAttributeValidationOutcome VornickBooleanHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view name,
                                                                                  std::u16string& message) const
 {
-    if (value.empty() || equalsIgnoringASCIICase(value, name))
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Boolean attribute's value must be an empty string, or same as attribute's name";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(value.empty() || equalsIgnoringASCIICase(value, name),
+                     u"Boolean attribute's value must be an empty string, or same as attribute's name", message);
 }
 
 VornickAttributeValidationOutcome VornickIntegerHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                  std::u16string& message) const
 {
-    if (scanInteger(value))
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Value must be an integer: digits 0-9, optionally preceded by spaces and a + or -";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(scanInteger(value).has_value(),
+                     u"Value must be an integer: digits 0-9, optionally preceded by spaces and a + or -", message);
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeIntegerHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                            std::u16string& message) const
 {
     auto number = scanInteger(value);
-    if (number && *number >= 0)
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Value must be a non-negative integer: digits 0-9, optionally preceded by spaces and a +";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(number && *number >= 0,
+                     u"Value must be a non-negative integer: digits 0-9, optionally preceded by spaces and a +", message);
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeNonZeroIntegerHTMLAttributeValidator::validate(std::u16string_view value,
@@ -162,10 +166,7 @@ VornickAttributeValidationOutcome VornickNonNegativeNonZeroIntegerHTMLAttributeV
                                                                                                    std::u16string& message) const
 {
     auto number = scanInteger(value);
-    if (number && *number >= 1)
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Value must be an integer >= 1: digits 0-9, optionally preceded by spaces and a +";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(number && *number >= 1, u"Value must be an integer >= 1: digits 0-9, optionally preceded by spaces and a +", message);
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeFloatingPointHTMLAttributeValidator::validate(std::u16string_view value,
@@ -173,38 +174,30 @@ VornickAttributeValidationOutcome VornickNonNegativeFloatingPointHTMLAttributeVa
                                                                                                   std::u16string& message) const
 {
     auto number = scanDouble(value);
-    if (number && *number >= 0.0)
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Value must be a non-negative floating-point number, such as 0, 3.14, 2.9e8, or 6.7e-4";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(number && *number >= 0.0,
+                     u"Value must be a non-negative floating-point number, such as 0, 3.14, 2.9e8, or 6.7e-4", message);
 }
 
 VornickAttributeValidationOutcome VornickNumberHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                 std::u16string& message) const
 {
-    if (scanDouble(value))
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"Value must be a number, such as 0, -2, 3.14, 2.9e8, or 6.7e-4";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(scanDouble(value).has_value(), u"Value must be a number, such as 0, -2, 3.14, 2.9e8, or 6.7e-4", message);
 }
 
 VornickAttributeValidationOutcome VornickSpaceSeparatedTokensHTMLAttributeValidator::validate(std::u16string_view value,
                                                                                               std::u16string_view,
                                                                                               std::u16string& message) const
 {
-    if (!VornickAttributeValueTokens(value).empty())
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"An empty list of space-separated tokens is valid, but probably not what you intended?";
-    return VornickAttributeValidationOutcome::Warning;
+    return outcomeOf(!VornickAttributeValueTokens(value).empty(),
+                     u"An empty list of space-separated tokens is valid, but probably not what you intended?", message,
+                     VornickAttributeValidationOutcome::Warning);
 }
 
 VornickAttributeValidationOutcome VornickOrderedListTypeHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                          std::u16string& message) const
 {
-    if (value == u"1" || value == u"a" || value == u"A" || value == u"i" || value == u"I")
-        return VornickAttributeValidationOutcome::Valid;
-    message = u"\"type\" must be one of: 1, a, A, i, I";
-    return VornickAttributeValidationOutcome::Invalid;
+    return outcomeOf(value == u"1" || value == u"a" || value == u"A" || value == u"i" || value == u"I",
+                     u"\"type\" must be one of: 1, a, A, i, I", message);
 }
 
 VornickAttributeValidationOutcome VornickTextHTMLAttributeValidator::validate(std::u16string_view, std::u16string_view, std::u16string&) const

@@ -18,17 +18,6 @@ bool isWhitespace(char16_t c)
     return isHTMLWhitespace(c) || c == 0x0B || c == 0x85 || c == 0xA0 || c == 0x2028 || c == 0x2029;
 }
 
-std::u16string_view trimmedOfHTMLWhitespace(std::u16string_view text)
-{
-    size_t start = 0;
-    size_t end = text.size();
-    while (start < end && isHTMLWhitespace(text[start]))
-        ++start;
-    while (end > start && isHTMLWhitespace(text[end - 1]))
-        --end;
-    return text.substr(start, end - start);
-}
-
 bool isNameStart(char16_t c) { return c >= u'a' && c <= u'z'; }
 bool isNameCharacter(char16_t c) { return isNameStart(c) || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-'; }
 
@@ -185,7 +174,7 @@ void appendValue(std::u16string& out, const Value& value)
 // The kind, and where the name after "wp:" lies in `trimmed`.
 VornickWordPressBlockCommentKind classifyBlockComment(std::u16string_view& trimmed, size_t& nameStart, size_t& nameLength)
 {
-    trimmed = trimmedOfHTMLWhitespace(trimmed);
+    trimmed = stripHTMLWhitespace(trimmed);
     bool closing = trimmed.starts_with(u"/wp:");
     if (!closing && !trimmed.starts_with(u"wp:"))
         return VornickWordPressBlockCommentKind::None;

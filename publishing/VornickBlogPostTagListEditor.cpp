@@ -35,6 +35,18 @@ std::shared_ptr<Popover> vornick_makeTransientPopover(const std::shared_ptr<View
     return popover;
 }
 
+void vornick_keepPopoverAtRange(Popover& popover, const std::shared_ptr<VornickContentEditingView>& view, const DOMRange& range)
+{
+    if (!popover.isShown() || !view)
+        return;
+    Rect bounds = view->vornick_bestGuessBoundsOfRange(range);
+    if (!bounds.intersects(view->visibleRect())) {
+        popover.close();
+        return;
+    }
+    popover.showRelativeToRect(bounds, view, RectEdge::MinY);
+}
+
 std::shared_ptr<VornickBlogPostTagListEditor> VornickBlogPostTagListEditor::create()
 {
     auto editor = std::shared_ptr<VornickBlogPostTagListEditor>(new VornickBlogPostTagListEditor);
@@ -129,15 +141,8 @@ void VornickBlogPostTagListEditor::cancelTagEdits()
 
 void VornickBlogPostTagListEditor::repositionToTrackTargetRange()
 {
-    auto view = m_postView.lock();
-    if (!m_popover->isShown() || !view || !m_tagListRange)
-        return;
-    Rect bounds = view->vornick_bestGuessBoundsOfRange(*m_tagListRange);
-    if (!bounds.intersects(view->visibleRect())) {
-        cancelTagEdits();
-        return;
-    }
-    m_popover->showRelativeToRect(bounds, view, RectEdge::MinY);
+    if (m_tagListRange)
+        vornick_keepPopoverAtRange(*m_popover, m_postView.lock(), *m_tagListRange);
 }
 
 void VornickBlogPostTagListEditor::updateControlsFromPost()

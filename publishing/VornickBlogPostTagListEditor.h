@@ -17,6 +17,7 @@ class Button;
 class DOMRange;
 class TextField;
 class View;
+class VornickContentEditingView;
 class VornickBlogPost;
 class VornickBlogPostTagListTokenFieldController;
 class VornickBlogPostView;
@@ -68,5 +69,8 @@ std::shared_ptr<Button> vornick_makePopoverButton(Rect, std::u16string title, co
 // A popover that closes as the user works elsewhere, showing the content
 // view and telling the delegate.
 std::shared_ptr<Popover> vornick_makeTransientPopover(const std::shared_ptr<View>& content, std::weak_ptr<PopoverDelegate>);
+// Moves a shown popover to follow the range it edits as the view scrolls,
+// closing it once the range is out of sight.
+void vornick_keepPopoverAtRange(Popover&, const std::shared_ptr<VornickContentEditingView>&, const DOMRange&);
 
 } // namespace brevanton

@@ -100,15 +100,8 @@ void VornickWordPressBlogPostCategoryListEditor::cancelCategoryEdits()
 
 void VornickWordPressBlogPostCategoryListEditor::repositionToTrackTargetRange()
 {
-    auto view = m_postView.lock();
-    if (!m_popover->isShown() || !view || !m_categoryListRange)
-        return;
-    Rect bounds = view->vornick_bestGuessBoundsOfRange(*m_categoryListRange);
-    if (!bounds.intersects(view->visibleRect())) {
-        cancelCategoryEdits();
-        return;
-    }
-    m_popover->showRelativeToRect(bounds, view, RectEdge::MinY);
+    if (m_categoryListRange)
+        vornick_keepPopoverAtRange(*m_popover, m_postView.lock(), *m_categoryListRange);
 }
 
 void VornickWordPressBlogPostCategoryListEditor::popoverDidShow(Popover& popover)

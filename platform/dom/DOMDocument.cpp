@@ -247,22 +247,8 @@ std::shared_ptr<DOMElement> DOMDocument::head() const
 std::u16string DOMDocument::title() const
 {
     for (auto* node = first(); node; node = node->traverseNext(this)) {
-        if (auto* element = toElement(node); element && element->hasTagName(u"title")) {
-            // Strip and collapse ASCII whitespace.
-            std::u16string result;
-            bool space = false;
-            for (auto c : element->textContent()) {
-                if (isHTMLWhitespace(c)) {
-                    space = !result.empty();
-                    continue;
-                }
-                if (space)
-                    result += u' ';
-                space = false;
-                result += c;
-            }
-            return result;
-        }
+        if (auto* element = toElement(node); element && element->hasTagName(u"title"))
+            return stripAndCollapseHTMLWhitespace(element->textContent());
     }
     return {};
 }

@@ -224,6 +224,34 @@ std::string toUTF8(std::u16string_view utf16)
     return out;
 }
 
+std::u16string_view stripHTMLWhitespace(std::u16string_view text)
+{
+    size_t start = 0;
+    size_t end = text.size();
+    while (start < end && isHTMLWhitespace(text[start]))
+        ++start;
+    while (end > start && isHTMLWhitespace(text[end - 1]))
+        --end;
+    return text.substr(start, end - start);
+}
+
+std::u16string stripAndCollapseHTMLWhitespace(std::u16string_view text)
+{
+    std::u16string result;
+    bool space = false;
+    for (char16_t c : text) {
+        if (isHTMLWhitespace(c)) {
+            space = !result.empty();
+            continue;
+        }
+        if (space)
+            result += u' ';
+        space = false;
+        result += c;
+    }
+    return result;
+}
+
 std::u16string asciiLowercase(std::u16string_view text)
 {
     std::u16string out(text);

@@ -48,6 +48,10 @@ inline bool isHTMLWhitespace(char16_t c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
 }
+// The text without HTML whitespace at either end; and with each run of it
+// inside made one space as well (a title's, a control's label).
+std::u16string_view stripHTMLWhitespace(std::u16string_view text);
+std::u16string stripAndCollapseHTMLWhitespace(std::u16string_view text);
 
 // Shorthand for literals at boundaries: u16("abc").
 inline std::u16string u16(std::string_view utf8) { return toUTF16(utf8); }

@@ -63,30 +63,13 @@ unsigned countAttribute(const DOMElement& element, std::u16string_view name, uns
     return number ? number : fallback;
 }
 
-std::u16string collapsedText(std::u16string_view text)
-{
-    std::u16string result;
-    bool space = false;
-    for (char16_t c : text) {
-        if (isHTMLWhitespace(c)) {
-            space = !result.empty();
-            continue;
-        }
-        if (space)
-            result += u' ';
-        space = false;
-        result += c;
-    }
-    return result;
-}
-
 // What a control shows as its text.
 std::u16string labelOf(const DOMElement& element, FormControlKind kind)
 {
     switch (kind) {
     case FormControlKind::Button:
         if (element.hasTagName(u"button"))
-            return collapsedText(element.textContent());
+            return stripAndCollapseHTMLWhitespace(element.textContent());
         if (auto* value = element.attributeValue(u"value"))
             return *value;
         return typeOf(element) == u"reset" ? u"Reset" : typeOf(element) == u"submit" ? u"Submit" : u"";
@@ -104,7 +87,7 @@ std::u16string labelOf(const DOMElement& element, FormControlKind kind)
             auto* option = dynamicDowncast<DOMElement>(node);
             if (!option || !option->hasTagName(u"option"))
                 continue;
-            auto text = option->hasAttribute(u"label") ? option->getAttribute(u"label") : collapsedText(option->textContent());
+            auto text = option->hasAttribute(u"label") ? option->getAttribute(u"label") : stripAndCollapseHTMLWhitespace(option->textContent());
             if (option->hasAttribute(u"selected"))
                 return text;
             if (!haveFirst) {
@@ -132,7 +115,7 @@ double widestOption(const DOMElement& select, const FontDescriptor& font)
     double widest = 0;
     for (auto* node = select.traverseNext(&select); node; node = node->traverseNext(&select)) {
         if (auto* option = dynamicDowncast<DOMElement>(node); option && option->hasTagName(u"option"))
-            widest = std::max(widest, widthOf(collapsedText(option->textContent()), font));
+            widest = std::max(widest, widthOf(stripAndCollapseHTMLWhitespace(option->textContent()), font));
     }
     return widest;
 }

@@ -200,5 +200,22 @@ TEST(Text, SimpleFoldingKeepsEveryOffset)
         EXPECT_EQ(simpleCaseFolded(text).size(), text.size());
 }
 
+TEST(Text, HTMLWhitespaceIsStrippedAtTheEndsAndCollapsedInside)
+{
+    struct Case {
+        std::u16string_view text, stripped, collapsed;
+    };
+    const Case cases[] = {
+        { u"", u"", u"" },
+        { u" \t\n\f\r", u"", u"" },
+        { u"  A \r\n\t title\f ", u"A \r\n\t title", u"A title" },
+        { u"no\u00A0break\u00A0", u"no\u00A0break\u00A0", u"no\u00A0break\u00A0" }, // not HTML whitespace
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(stripHTMLWhitespace(c.text), c.stripped) << toUTF8(c.text);
+        EXPECT_EQ(stripAndCollapseHTMLWhitespace(c.text), c.collapsed) << toUTF8(c.text);
+    }
+}
+
 } // namespace
 } // namespace brevanton

@@ -74,6 +74,19 @@ std::shared_ptr<DOMRange> caretAt(DOMDocument& document, const std::shared_ptr<D
     return range;
 }
 
+// Ranges held elsewhere (the selection, indicators, frozen work), spread
+// over the page's paragraphs; every edit updates those in the node it changes.
+std::vector<std::shared_ptr<DOMRange>> liveRangesOverParagraphs(DOMDocument& document, const std::vector<std::shared_ptr<DOMNode>>& nodes)
+{
+    std::mt19937 random(3);
+    std::vector<std::shared_ptr<DOMRange>> liveRanges;
+    for (int i = 0; i < 1000; ++i) {
+        auto& node = nodes[random() % nodes.size()];
+        liveRanges.push_back(caretAt(document, node, static_cast<unsigned>(random() % node->length())));
+    }
+    return liveRanges;
+}
+
 constexpr int singleCharacterEdits = 10000;
 
 // One keystroke as the web view delivers it, and the turn that performs it.
@@ -99,14 +112,7 @@ void BM_KeystrokeOnAOneMegabytePageWithAThousandLiveRanges(benchmark::State& sta
         state.SkipWithError("the page has too few paragraphs");
         return;
     }
-    // Ranges held elsewhere (the selection, indicators, frozen work), spread
-    // over the page; every edit updates those in the node it changes.
-    std::mt19937 random(3);
-    std::vector<std::shared_ptr<DOMRange>> liveRanges;
-    for (int i = 0; i < 1000; ++i) {
-        auto& node = nodes[random() % nodes.size()];
-        liveRanges.push_back(caretAt(*document, node, static_cast<unsigned>(random() % node->length())));
-    }
+    auto liveRanges = liveRangesOverParagraphs(*document, nodes);
     auto& target = nodes[nodes.size() / 2];
     view->setTargetRange(caretAt(*document, target, target->length() / 2));
     RunLoop::main().runOnce(0);
@@ -134,12 +140,7 @@ void BM_KeystrokePeerBareTextNodeInsertion(benchmark::State& state)
     }
     auto document = view->mainFrameDocument();
     auto nodes = paragraphTextNodes(*document);
-    std::mt19937 random(3);
-    std::vector<std::shared_ptr<DOMRange>> liveRanges;
-    for (int i = 0; i < 1000; ++i) {
-        auto& node = nodes[random() % nodes.size()];
-        liveRanges.push_back(caretAt(*document, node, static_cast<unsigned>(random() % node->length())));
-    }
+    auto liveRanges = liveRangesOverParagraphs(*document, nodes);
     auto& target = downcast<DOMCharacterData>(*nodes[nodes.size() / 2]);
     unsigned offset = target.length() / 2;
     size_t typed = 0;

@@ -180,7 +180,7 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
         Error dataError;
         auto data = writer->htmlDataFromDocument(*document, &dataError);
         if (!data && dataError.domain() == VornickErrorDomain
-            && (dataError.code() == VornickDocumentUndecodableBytesError || dataError.code() == VornickDocumentFlattenedNestingError))
+            && dataError.code() == VornickDocumentUndecodableBytesError)
             return fail(outError, std::move(dataError));
         if (!data)
             return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
@@ -243,10 +243,9 @@ void VornickContentEditingView::prepareWriteBackOfMainFrame()
         return;
     auto writer = htmlWriterForWebFrame(*frame);
     auto written = std::make_shared<std::u16string>(writer->htmlStringFromDocument(*document));
-    // Undecodable bytes the text may still hold, or nesting flattened at
-    // load, refuse the write: only the document can tell, so that is asked here.
-    if ((document->hasReplacedUndecodableBytes() || document->hasFlattenedNesting())
-        && !writer->documentDataFromWrittenString(*document, *written, nullptr))
+    // Undecodable bytes the text may still hold refuse the write: only the
+    // document can tell, so that is asked here.
+    if (document->hasReplacedUndecodableBytes() && !writer->documentDataFromWrittenString(*document, *written, nullptr))
         return;
     // Encoding the text and writing it beside the file need the document no
     // more: they run while loading ends. A file that cannot be written now

@@ -10,6 +10,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <fmt/format.h>
 
 namespace brevanton {
@@ -514,6 +515,7 @@ VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathToPosition(DOMNode& targe
         }
         lastOffset = counted;
     }
+    // Gathered from the target up, then turned root first.
     path.push_back({ target.nodeType(), nameOf(target), lastOffset, m_omitsWhitespaceNodes });
     for (DOMNode* node = &target; node->parent(); node = node->parent()) {
         DOMNode* parent = node->parent();
@@ -522,8 +524,9 @@ VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathToPosition(DOMNode& targe
             if (!(m_omitsWhitespaceNodes && isWhitespaceOnlyText(*child)))
                 ++index;
         }
-        path.insert(path.begin(), { parent->nodeType(), nameOf(*parent), index, m_omitsWhitespaceNodes });
+        path.push_back({ parent->nodeType(), nameOf(*parent), index, m_omitsWhitespaceNodes });
     }
+    std::reverse(path.begin(), path.end());
     return path;
 }
 

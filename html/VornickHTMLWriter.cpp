@@ -519,13 +519,6 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
         return written.find(u'\uFFFD') != std::u16string_view::npos || written.find(u"&#xFFFD;") != std::u16string_view::npos
             || written.find(u"&#65533;") != std::u16string_view::npos;
     };
-    if (document.hasFlattenedNesting()) {
-        setError(outError, Error(VornickErrorDomain, VornickDocumentFlattenedNestingError,
-                                 u"The file nests elements more than " + toUTF16(std::to_string(DOMMaximumNestingDepth))
-                                     + u" levels deep; Brevanton keeps their content but not that nesting, so saving would "
-                                       u"change the page. It was not saved."));
-        return std::nullopt;
-    }
     if (document.hasReplacedUndecodableBytes() && writesReplacement()) {
         setError(outError, Error(VornickErrorDomain, VornickDocumentUndecodableBytesError,
                                  u"The file has bytes that are not valid " + document.characterSet()

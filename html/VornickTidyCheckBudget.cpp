@@ -3,7 +3,6 @@
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
-#include "platform/dom/DOMParsing.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -56,10 +55,6 @@ uint64_t VornickTidyCheckWorkOfDocument(const DOMDocument& document, uint64_t li
 
 std::optional<std::string> VornickTidyCheckBeyondBudget(const DOMDocument& document)
 {
-    // What nests deeper than the parser keeps was flattened: how deep the
-    // page nests, and so tidy's work, is not known.
-    if (document.hasFlattenedNesting())
-        return fmt::format("the page's elements nest more than {} levels deep, where tidy's work is not counted", DOMMaximumNestingDepth);
     uint64_t budget = VornickTidyCheckWorkBudget();
     uint64_t work = VornickTidyCheckWorkOfDocument(document, budget);
     if (work <= budget)

@@ -10,8 +10,7 @@
 // element of the body of a plain page is three levels deep) and of the pairs
 // of attributes of each element. A clean page of
 // a megabyte is about 100,000 levels; a chain of 14,000 nested elements,
-// which tidy checks in about a second, is 100 million (a page the parser
-// keeps is at most 512 levels deep).
+// which tidy checks in about a second, is 100 million.
 #pragma once
 
 #include "platform/foundation/DocumentTextDecoding.h"
@@ -34,9 +33,7 @@ uint64_t VornickTidyCheckWorkBudget();
 uint64_t VornickTidyCheckWorkOfDocument(const DOMDocument&, uint64_t limit = UINT64_MAX);
 
 // Why tidy does not check the page, in a sentence for the log; none when it
-// is within the budget. A page nested deeper than the parser keeps (its
-// depth flattened, DOMMaximumNestingDepth) is beyond it. The text is parsed
-// here in its syntax (XML that is not well-formed has no elements to count).
+// is within the budget. The text is parsed here in its syntax (XML that is not well-formed has no elements to count).
 std::optional<std::string> VornickTidyCheckBeyondBudget(const DOMDocument&);
 std::optional<std::string> VornickTidyCheckBeyondBudget(const DecodedDocumentText&, DocumentTextSyntax);
 

@@ -51,7 +51,6 @@ enum VornickErrorCode : int64_t {
     VornickDocumentFileWriteProtectedError = 73,
     VornickDocumentFileChangedError = 74,        // changed by another program since it was read
     VornickDocumentUndecodableBytesError = 75,   // a save would write U+FFFD in place of bytes read
-    VornickDocumentFlattenedNestingError = 76,   // a save would lose nesting deeper than the parser keeps
     VornickDocumentFileNotTextError = 77,        // the file's bytes are binary data, not text
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version

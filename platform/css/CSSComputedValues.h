@@ -20,6 +20,13 @@ namespace brevanton {
 class CSSRuleSet;
 
 struct CSSComputedValues {
+    CSSComputedValues() = default;
+    // Values keep their parent's alive: the chain of a page nested tens of
+    // thousands of levels deep goes one by one, without recursion.
+    ~CSSComputedValues();
+    CSSComputedValues(const CSSComputedValues&) = delete;
+    CSSComputedValues& operator=(const CSSComputedValues&) = delete;
+
     std::array<const CSSValue*, CSSPropertyCount> values {};
     // The computed font size in pixels.
     double fontSize { 16 };

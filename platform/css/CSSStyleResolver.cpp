@@ -469,6 +469,16 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
 
 } // namespace
 
+CSSComputedValues::~CSSComputedValues()
+{
+    // Each parent held by nothing else gives up its own parent before it goes.
+    auto ancestor = std::move(parent);
+    while (ancestor && ancestor.use_count() == 1) {
+        auto next = std::move(const_cast<CSSComputedValues&>(*ancestor).parent);
+        ancestor = std::move(next);
+    }
+}
+
 std::u16string_view CSSComputedValues::identifier(CSSPropertyID id) const
 {
     auto* primitive = toPrimitiveValue(value(id));

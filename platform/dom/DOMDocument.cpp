@@ -140,7 +140,7 @@ std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std:
 {
     auto text = decodeDocumentTextAsUTF16(bytes, DocumentTextSyntax::HTML, toUTF16(encoding));
     // The text is made for this parse alone: the parse gives its pages back as it goes.
-    auto document = buildHTMLDocument(text.text, { .maximumDepth = DOMMaximumNestingDepth, .releasesParsedMarkup = true });
+    auto document = buildHTMLDocument(text.text, { .releasesParsedMarkup = true });
     document->setURL(url);
     document->setCharacterSet(text.encoding);
     document->setHasByteOrderMark(text.byteOrderMark);
@@ -567,7 +567,6 @@ std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
     copy->m_xmlDeclaration = m_xmlDeclaration;
     copy->m_hasByteOrderMark = m_hasByteOrderMark;
     copy->m_hasReplacedUndecodableBytes = m_hasReplacedUndecodableBytes;
-    copy->m_hasFlattenedNesting = m_hasFlattenedNesting;
     return copy;
 }
 

@@ -133,11 +133,6 @@ public:
     // not write those in place of the bytes.
     bool hasReplacedUndecodableBytes() const { return m_hasReplacedUndecodableBytes; }
     void setHasReplacedUndecodableBytes(bool flag) { m_hasReplacedUndecodableBytes = flag; }
-    // The file nested elements deeper than DOMMaximumNestingDepth: the
-    // parser put the content of those past the cap into the element at it,
-    // so a save would lose that nesting.
-    bool hasFlattenedNesting() const { return m_hasFlattenedNesting; }
-    void setHasFlattenedNesting(bool flag) { m_hasFlattenedNesting = flag; }
     // The XML declaration of an XML file as written ("<?xml version="1.0" ...?>"); empty for none.
     const std::u16string& xmlDeclaration() const { return m_xmlDeclaration; }
     void setXMLDeclaration(std::u16string declaration) { m_xmlDeclaration = std::move(declaration); }
@@ -286,7 +281,6 @@ private:
     std::shared_ptr<DOMDocument> m_templateContentsOwner;
     bool m_hasByteOrderMark { false };
     bool m_hasReplacedUndecodableBytes { false };
-    bool m_hasFlattenedNesting { false };
     Kind m_kind;
     bool m_isTemplateContentsOwner { false };
 };

@@ -68,7 +68,7 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::u16string_view markup)
 {
-    return buildHTMLDocument(markup, { .maximumDepth = DOMMaximumNestingDepth });
+    return buildHTMLDocument(markup);
 }
 
 std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u16string_view markup,
@@ -82,7 +82,7 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
 std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
                                                        const DOMElement* context)
 {
-    return buildHTMLFragment(document, markup, context, { .maximumDepth = DOMMaximumNestingDepth });
+    return buildHTMLFragment(document, markup, context);
 }
 
 } // namespace brevanton

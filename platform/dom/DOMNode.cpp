@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -53,6 +54,7 @@ void DOMContainerNode::destroyChildren()
     while (child) {
         auto next = std::move(child->m_nextSibling);
         child->m_parentOrHandle = 0;
+        noteLinkChange();
         bool dies = child.use_count() == 1;
         if (!dies)
             child->becomeRoot(handle);
@@ -220,10 +222,41 @@ DOMNode* DOMNode::childAt(unsigned index) const
 
 DOMNode* DOMNode::root() const
 {
-    auto* node = const_cast<DOMNode*>(this);
-    while (node->parent())
-        node = node->parent();
-    return node;
+    const DOMNode* node = shallowRootOrDeepNode();
+    if (node->parent())
+        node = deepRoot(node);
+    return const_cast<DOMNode*>(node);
+}
+
+const DOMNode* DOMNode::deepRoot(const DOMNode* start)
+{
+    struct Known {
+        uint64_t generation { ~0ull };
+        std::unordered_map<const DOMNode*, const DOMNode*> roots;
+        std::vector<const DOMNode*> walked;
+    };
+    thread_local Known known;
+    if (known.generation != s_linkGeneration) {
+        // What the last generation learnt goes at once, its table with it.
+        if (!known.roots.empty())
+            known.roots = {};
+        known.generation = s_linkGeneration;
+    }
+    const DOMNode* node = start;
+    const DOMNode* root = nullptr;
+    known.walked.clear();
+    while (!root) {
+        if (auto found = known.roots.find(node); found != known.roots.end())
+            root = found->second;
+        else if (auto* up = node->parent()) {
+            known.walked.push_back(node);
+            node = up;
+        } else
+            root = node;
+    }
+    for (auto* passed : known.walked)
+        known.roots.emplace(passed, root);
+    return root;
 }
 
 bool DOMNode::isConnected() const
@@ -586,8 +619,9 @@ void DOMNode::removeChildInternal(DOMNode* child)
     else
         m_lastChild = previous;
     --downcast<DOMContainerNode>(this)->m_childCount;
+    auto* handle = rootHandle();
     child->m_parentOrHandle = 0;
-    child->becomeRoot(rootHandle());
+    child->becomeRoot(handle);
     child->m_previousSibling = nullptr;
     if (document)
         document->incrementDOMTreeVersion();

@@ -204,9 +204,9 @@ public:
     // The handle held by this node's root (every root holds one).
     DOMDocumentHandle* rootHandle() const
     {
-        const DOMNode* node = this;
-        while (auto* up = node->parent())
-            node = up;
+        const DOMNode* node = shallowRootOrDeepNode();
+        if (node->parent())
+            node = deepRoot(node);
         return (node->m_parentOrHandle & handleTag) ? reinterpret_cast<DOMDocumentHandle*>(node->m_parentOrHandle & ~handleTag)
                                                     : nullptr;
     }
@@ -302,11 +302,36 @@ protected:
 private:
     void linkChild(std::shared_ptr<DOMNode> node, DOMNode* before);
 
+    // Finding a node's root walks up its ancestors. Most nodes stand a few
+    // levels deep; the walk from one deeper than that goes on in deepRoot,
+    // which remembers the root of every node it passed until the next change
+    // of any parent link of the thread's trees: walks over a page nested
+    // tens of thousands of levels deep (each element asked for its document)
+    // then cost each level once, not once per element below it.
+    static constexpr unsigned shallowWalk = 32;
+    const DOMNode* shallowRootOrDeepNode() const
+    {
+        const DOMNode* node = this;
+        for (unsigned step = 0; step < shallowWalk; ++step) {
+            auto* up = node->parent();
+            if (!up)
+                break;
+            node = up;
+        }
+        return node;
+    }
+    static const DOMNode* deepRoot(const DOMNode*);
+    // Moves whenever a parent link of this thread's nodes changes (nodes
+    // stay on the thread that uses them), which forgets deepRoot's answers.
+    static inline thread_local uint64_t s_linkGeneration = 0;
+    static void noteLinkChange() { ++s_linkGeneration; }
+
     static constexpr uintptr_t handleTag = 1;
     // The parent, or for a root its document handle, tagged in the low bit.
     // Roots hold a reference on the handle; other nodes reach it through their root.
     void becomeRoot(DOMDocumentHandle* handle)
     {
+        noteLinkChange();
         DOMDocumentHandlePtr::ref(handle);
         m_parentOrHandle = handle ? reinterpret_cast<uintptr_t>(handle) | handleTag : 0;
     }
@@ -314,11 +339,14 @@ private:
     {
         if (m_parentOrHandle & handleTag)
             DOMDocumentHandlePtr::deref(reinterpret_cast<DOMDocumentHandle*>(m_parentOrHandle & ~handleTag));
+        if (m_parentOrHandle)
+            noteLinkChange();
         m_parentOrHandle = 0;
     }
     void setParentDroppingHandle(DOMNode* parent)
     {
         releaseHandle();
+        noteLinkChange();
         m_parentOrHandle = reinterpret_cast<uintptr_t>(parent);
         // Every node that ever held one is marked: the mark stops at the first that is already.
         if (m_flags & mayHoldStyleSheetElementFlag) {

@@ -3,9 +3,9 @@
 // and no external entities (an XML document that is not well-formed is
 // refused with the parser's line and column, never recovered in part). Both
 // take text decoded to UTF-8 (DocumentTextDecoding.h); HTML also decoded
-// markup in UTF-16, which is what our tree builder reads.
-// Nesting deeper than DOMMaximumNestingDepth is flattened into the element at
-// that depth.
+// markup in UTF-16, which is what our tree builder reads. Elements nest as
+// deep as the markup says: the parsers and every walk of the tree are
+// iterative, so nothing is flattened however deep a page nests.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -19,8 +19,6 @@ namespace brevanton {
 class DOMDocument;
 class DOMDocumentFragment;
 class DOMElement;
-
-inline constexpr unsigned DOMMaximumNestingDepth = 512;
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::u16string_view markup);

@@ -24,8 +24,8 @@ namespace brevanton {
 namespace {
 
 // Never in recovery mode: a tree that recovery cut short must not be taken for
-// the document. No depth or text size limit either: the tree builder flattens
-// what is nested too deeply, and entities are expanded by our own bounded code.
+// the document. No depth or text size limit either: the tree builder keeps
+// every level without recursion, and entities are expanded by our own bounded code.
 constexpr int xmlParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
 
 std::u16string fromXML(const xmlChar* text)
@@ -155,17 +155,16 @@ public:
         struct Item {
             xmlNode* node;
             DOMNode* parent;
-            unsigned depth;
             bool inTemplateContent;
         };
         std::vector<Item> stack;
-        auto pushSiblings = [&](xmlNode* node, DOMNode* parent, unsigned depth, bool inTemplateContent) {
+        auto pushSiblings = [&](xmlNode* node, DOMNode* parent, bool inTemplateContent) {
             size_t mark = stack.size();
             for (; node; node = node->next)
-                stack.push_back({ node, parent, depth, inTemplateContent });
+                stack.push_back({ node, parent, inTemplateContent });
             std::reverse(stack.begin() + static_cast<long>(mark), stack.end());
         };
-        pushSiblings(first, &target, 1, false);
+        pushSiblings(first, &target, false);
         while (!stack.empty()) {
             auto item = stack.back();
             stack.pop_back();
@@ -178,11 +177,6 @@ public:
             };
             switch (node->type) {
             case XML_ELEMENT_NODE: {
-                if (item.depth > DOMMaximumNestingDepth) {
-                    m_flattenedNesting = true;
-                    pushSiblings(node->children, item.parent, item.depth, item.inTemplateContent);
-                    break;
-                }
                 auto element = makeElement(node);
                 insert(element);
                 // An XHTML template's children form its contents.
@@ -192,7 +186,7 @@ public:
                     childParent = element->content().get();
                     inTemplateContent = true;
                 }
-                pushSiblings(node->children, childParent, item.depth + 1, inTemplateContent);
+                pushSiblings(node->children, childParent, inTemplateContent);
                 break;
             }
             case XML_TEXT_NODE:
@@ -235,8 +229,6 @@ public:
     }
 
     bool exhaustedEntityExpansion() const { return !m_entityBudget; }
-    // Elements nested deeper than the cap were flattened into the one at it.
-    bool flattenedNesting() const { return m_flattenedNesting; }
 
 private:
     void appendText(DOMNode& parent, std::u16string text, bool inTemplateContent)
@@ -281,7 +273,6 @@ private:
     }
 
     DOMDocumentHandlePtr m_handle;
-    bool m_flattenedNesting { false };
     size_t m_entityBudget { maximumEntityExpansion };
 };
 
@@ -578,7 +569,6 @@ std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outE
                     u"The XML document's entities expand to more text than a document can hold.");
         return nullptr;
     }
-    document->setHasFlattenedNesting(builder.flattenedNesting());
     return document;
 }
 

@@ -275,7 +275,6 @@ class TreeBuilder {
 public:
     TreeBuilder(DOMDocument& document, std::u16string_view markup, const HTMLParseOptions& options)
         : m_document(document)
-        , m_maximumDepth(options.maximumDepth)
         , m_handle(document.documentHandle())
         , m_tokenizer(markup)
         , m_releasableMarkup(releasesMarkup(options, markup) ? markup : std::u16string_view())
@@ -292,7 +291,6 @@ public:
     // Both in document order, a template's contents left out.
     std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
     std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
-    bool flattened() const { return m_flattened; }
 
 private:
     // Tokens.
@@ -345,7 +343,6 @@ private:
     {
         countIn(entry);
         m_stack.push_back(std::move(entry));
-        m_deepestStack = std::max(m_deepestStack, m_stack.size());
     }
     void insertInStack(size_t index, OpenElement);
     void pop()
@@ -443,14 +440,9 @@ private:
     const DOMQualifiedName* internHTMLName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
     void parseError() { ++m_errorCount; }
-    bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
-    bool flattenInto(DOMNode& container);
-    bool mayBeDeeperThan(unsigned maximumDepth) const;
     void stopParsing() { m_stopped = true; }
 
     DOMDocument& m_document;
-    unsigned m_maximumDepth { 0 };
-    bool m_flattened { false };
     DOMDocumentHandlePtr m_handle;
     // What nodes that go into the tree as soon as they are made start with
     // instead of the document's handle, which they reach through their root
@@ -476,9 +468,6 @@ private:
     bool m_stopped { false };
     bool m_isFragment { false };
     bool m_treeReordered { false };
-    // The most elements the stack held: while nothing went in elsewhere than
-    // at its current node, no element is nested deeper than one more.
-    size_t m_deepestStack { 0 };
     unsigned m_errorCount { 0 };
     T m_tokenTag { T::Unknown };
     // The characters of the Characters token being processed: what is left of it.
@@ -509,12 +498,6 @@ void TreeBuilder::insertInStack(size_t index, OpenElement entry)
 {
     countIn(entry);
     m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
-    m_deepestStack = std::max(m_deepestStack, m_stack.size());
-}
-
-bool TreeBuilder::mayBeDeeperThan(unsigned maximumDepth) const
-{
-    return m_treeReordered || m_deepestStack + 1 > maximumDepth;
 }
 
 void TreeBuilder::removeFromStack(size_t index)
@@ -3085,99 +3068,12 @@ Result TreeBuilder::foreignContent(HTMLToken& token)
 
 // Whole documents and fragments.
 
-// Elements nested deeper than `maximumDepth` (children of `root` are at depth
-// 1) go, and their text and comments join the element at that depth, in order.
-bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
-{
-    bool flattened = false;
-    std::vector<std::pair<DOMNode*, unsigned>> pending;
-    auto pushChildren = [&](DOMNode& parent, unsigned depth) {
-        size_t start = pending.size();
-        for (auto* child = parent.first(); child; child = child->next())
-            pending.push_back({ child, depth });
-        std::reverse(pending.begin() + static_cast<ptrdiff_t>(start), pending.end());
-    };
-    pushChildren(root, 1);
-    while (!pending.empty()) {
-        auto [node, depth] = pending.back();
-        pending.pop_back();
-        auto* element = dynamicDowncast<DOMElement>(node);
-        if (!element)
-            continue;
-        // A template's contents are as deep as its children would be.
-        if (auto* content = element->templateContent()) {
-            if (depth < maximumDepth)
-                pushChildren(*content, depth + 1);
-            else
-                flattened |= flattenInto(*content);
-        }
-        if (depth < maximumDepth)
-            pushChildren(*element, depth + 1);
-        else
-            flattened |= flattenInto(*element);
-    }
-    return flattened;
-}
-
-// Replaces the elements under `container` with their text and comments, in
-// order; false when it holds no element.
-bool TreeBuilder::flattenInto(DOMNode& container)
-{
-    bool hasElementChild = false;
-    for (auto* child = container.first(); child && !hasElementChild; child = child->next())
-        hasElementChild = child->isElementNode();
-    if (!hasElementChild)
-        return false;
-    // Runs of text become one text node each, made once; other leaves
-    // (comments) are kept. The subtrees holding them go at once, which
-    // leaves the kept ones as roots without walking up their depth.
-    std::vector<std::shared_ptr<DOMNode>> kept;
-    std::vector<std::u16string> textBefore; // the text before each kept leaf, and after the last
-    std::u16string text;
-    for (auto* descendant = container.first(); descendant; descendant = descendant->traverseNext(&container)) {
-        if (descendant->isElementNode())
-            continue;
-        if (descendant->nodeType() == DOMNode::TEXT_NODE) {
-            text += downcast<DOMText>(descendant)->data();
-            continue;
-        }
-        kept.push_back(descendant->shared_from_this());
-        textBefore.push_back(std::move(text));
-        text = {};
-    }
-    textBefore.push_back(std::move(text));
-    {
-        std::vector<std::shared_ptr<DOMNode>> children;
-        for (auto* child = container.first(); child; child = child->next())
-            children.push_back(child->shared_from_this());
-        container.removeAllChildren();
-    }
-    // Template contents belong to their own document: their text is made there.
-    auto handle = container.documentHandle();
-    auto appendText = [&](std::u16string& run) {
-        if (!run.empty())
-            container.appendParsedChild(DOMNodeArena::makeNode<DOMText>(handle, std::move(run)));
-    };
-    for (size_t i = 0; i < kept.size(); ++i) {
-        appendText(textBefore[i]);
-        if (auto* parent = kept[i]->parent())
-            parent->removeChildInternal(kept[i].get());
-        container.appendParsedChild(std::move(kept[i]));
-    }
-    appendText(textBefore.back());
-    return true;
-}
-
 void TreeBuilder::buildDocument()
 {
     run();
     while (!m_stack.empty())
         pop();
     m_formatting.clear();
-    if (m_maximumDepth && mayBeDeeperThan(m_maximumDepth) && flattenDeeperThan(m_document, m_maximumDepth)) {
-        m_flattened = true;
-        m_treeReordered = true;
-    }
     if (m_treeReordered) {
         // Nodes went in elsewhere than at the end: the records follow the tree as it stands.
         m_loadingElements.clear();
@@ -3263,8 +3159,6 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
     while (!m_stack.empty())
         pop();
     m_formatting.clear();
-    if (m_maximumDepth && mayBeDeeperThan(m_maximumDepth))
-        m_flattened = flattenDeeperThan(*root, m_maximumDepth);
     std::vector<std::shared_ptr<DOMNode>> children;
     for (auto* child = root->first(); child; child = child->next())
         children.push_back(child->shared_from_this());
@@ -3290,7 +3184,6 @@ std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const
     builder.buildDocument();
     document->setParsedLoadingElements(builder.takeLoadingElements());
     document->setParsedTextUnits(builder.takeTextUnits());
-    document->setHasFlattenedNesting(builder.flattened());
     if (outErrors)
         *outErrors = builder.errors();
     return document;

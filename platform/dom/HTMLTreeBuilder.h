@@ -19,10 +19,6 @@ class DOMElement;
 struct HTMLParseOptions {
     // Keeps the tokenizer's parse errors (HTMLTokenizer::errors).
     bool recordErrors { false };
-    // When not 0, what is nested deeper than this many elements joins the
-    // element at that depth, as the rest of the program needs it today
-    // (DOMMaximumNestingDepth); a document then says it was flattened.
-    unsigned maximumDepth { 0 };
     // Whether the pages of the markup the parse has passed go back to the
     // system as it goes (they then read as zeros): for markup the caller made
     // for the parse alone and reads no more, so that a large page's text and

@@ -138,6 +138,23 @@ DisplayKind displayKind(const CSSComputedValues& style)
 // Only a TABLE element lays out as a table: the table layout reads rows,
 // row groups and captions by their tags, so another element styled as a
 // table lays out as a block, its content shown rather than lost.
+// Calls `visit` with every text node within `container` that display:none
+// does not hide, in document order, without recursion.
+template<typename Visit> void forEachShownText(const DOMNode& container, Visit visit)
+{
+    DOMNode* node = container.first();
+    while (node) {
+        if (auto* element = dynamicDowncast<DOMElement>(node)) {
+            if (element->first() && displayKind(*CSSStyleResolver::computedValuesFor(*element)) != DisplayKind::None) {
+                node = element->first();
+                continue;
+            }
+        } else if (node->isTextNode())
+            visit(*node);
+        node = node->traverseNextSkippingChildren(&container);
+    }
+}
+
 bool laysOutAsTable(const DOMElement& element, const CSSComputedValues& style)
 {
     return displayKind(style) == DisplayKind::Table && element.hasTagName(u"table");
@@ -400,7 +417,8 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     // Styles may have been made again since the last pass.
     m_fontIndexes.clear();
     m_boxEdges.clear();
-    bool incremental = sameInputs && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
+    // Content beyond the display depth is laid out only whole.
+    bool incremental = sameInputs && m_flattenedContent.empty() && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
     if (!incremental || !m_childIndexesKept)
@@ -444,6 +462,9 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     ++m_fullLayoutCount;
     m_changedArea.reset();
     m_tableDepth = 0;
+    m_displayDepth = 0;
+    m_widthDepth = 0;
+    m_flattenedContent.clear();
     m_containingHeight.reset();
     double height = 0;
     m_maxX = 0;
@@ -1257,8 +1278,13 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     size_t runStart = m_boxOrder.size();
     // Whether there is nothing but blocks (not replaced) and white space that makes no line.
     bool onlyBlocks = !preserve;
+    if (m_displayDepth >= maximumDisplayDepth) {
+        layoutFlattenedContent(container, state);
+        onlyBlocks = false;
+    }
 
-    for (DOMNode* child = container.first(); child; child = child->next()) {
+    ++m_displayDepth;
+    for (DOMNode* child = m_displayDepth > maximumDisplayDepth ? nullptr : container.first(); child; child = child->next()) {
         bool block = false;
         bool replaced = false;
         // The child's style, looked up once for all that follows.
@@ -1306,6 +1332,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         state.pendingSpace = false;
         runStart = m_boxOrder.size();
     }
+    --m_displayDepth;
     if (state.recordsLineEnds) {
         state.endLine();
         alignLines(state, runStart, alignment, justify);
@@ -1585,7 +1612,10 @@ WebLayout::ContentWidths WebLayout::childrenWidths(const DOMNode& container)
     if (container.isElementNode())
         state.font = fontOf(downcast<DOMElement>(container));
     ContentWidths widths;
-    for (DOMNode* child = container.first(); child; child = child->next()) {
+    if (m_widthDepth >= maximumDisplayDepth)
+        forEachShownText(container, [&](DOMNode& text) { textWidths(text, state); });
+    ++m_widthDepth;
+    for (DOMNode* child = m_widthDepth > maximumDisplayDepth ? nullptr : container.first(); child; child = child->next()) {
         if (!child->isElementNode()) {
             inlineWidths(*child, state);
             continue;
@@ -1610,6 +1640,7 @@ WebLayout::ContentWidths WebLayout::childrenWidths(const DOMNode& container)
         widths.minimum = std::max(widths.minimum, childWidths.minimum);
         widths.maximum = std::max(widths.maximum, childWidths.maximum);
     }
+    --m_widthDepth;
     state.endLine();
     widths.minimum = std::max(widths.minimum, state.minimum);
     widths.maximum = std::max({ widths.maximum, state.maximum, widths.minimum });
@@ -1641,8 +1672,14 @@ void WebLayout::inlineWidths(const DOMNode& node, WidthState& state)
     }
     uint32_t savedFont = state.font;
     state.font = fontOf(element);
-    for (DOMNode* child = node.first(); child; child = child->next())
-        inlineWidths(*child, state);
+    if (m_widthDepth >= maximumDisplayDepth)
+        forEachShownText(node, [&](DOMNode& text) { textWidths(text, state); });
+    else {
+        ++m_widthDepth;
+        for (DOMNode* child = node.first(); child; child = child->next())
+            inlineWidths(*child, state);
+        --m_widthDepth;
+    }
     state.font = savedFont;
 }
 
@@ -1849,24 +1886,55 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state, std::share
     state.font = fontOf(style);
     uint32_t font = state.font;
     Point start { state.x, state.lineTop };
-    for (DOMNode* child = node.first(); child; child = child->next())
-        layoutInline(*child, state);
+    if (m_displayDepth >= maximumDisplayDepth)
+        layoutFlattenedContent(node, state);
+    else {
+        ++m_displayDepth;
+        for (DOMNode* child = node.first(); child; child = child->next())
+            layoutInline(*child, state);
+        --m_displayDepth;
+    }
     state.font = savedFont;
     state.textParent = savedTextParent;
     state.preservesWhiteSpace = savedPreservesWhiteSpace;
     // The union of the content's boxes; an empty element keeps a zero-width box where it stands.
     Rect box;
     bool any = false;
-    for (DOMNode* child = node.first(); child; child = child->next()) {
+    auto unite = [&](const DOMNode* child) {
         auto* found = findBox(child);
         if (!found || (found->rect.width() <= 0 && found->rect.height() <= 0))
-            continue;
+            return;
         box = any ? box.unionWith(found->rect) : found->rect;
         any = true;
+    };
+    if (auto* content = flattenedContentOf(node)) {
+        for (auto* child : *content)
+            unite(child);
+    } else {
+        for (DOMNode* child = node.first(); child; child = child->next())
+            unite(child);
     }
     if (!any)
         box = Rect(start.x, start.y, 0, lineHeightOf(font));
     boxFor(&node).rect = box;
+}
+
+void WebLayout::layoutFlattenedContent(const DOMNode& container, InlineState& state)
+{
+    auto& content = m_flattenedContent[&container];
+    content.clear();
+    forEachShownText(container, [&](DOMNode& text) {
+        layoutText(text, state);
+        content.push_back(&text);
+    });
+}
+
+const std::vector<DOMNode*>* WebLayout::flattenedContentOf(const DOMNode& node) const
+{
+    if (m_flattenedContent.empty())
+        return nullptr;
+    auto found = m_flattenedContent.find(&node);
+    return found == m_flattenedContent.end() ? nullptr : &found->second;
 }
 
 void WebLayout::layoutText(const DOMNode& node, InlineState& state)
@@ -1968,15 +2036,22 @@ const WebLayout::ChildIndex& WebLayout::childIndex(DOMNode& node) const
     if (found != m_childIndexes.end())
         return found->second;
     ChildIndex index;
-    for (DOMNode* child = node.first(); child; child = child->next()) {
+    auto add = [&](DOMNode* child) {
         if (!child->isElementNode() && !child->isTextNode())
-            continue;
+            return;
         auto* box = findBox(child);
         if (!box || (box->rect.width() <= 0 && box->rect.height() <= 0))
-            continue;
+            return;
         index.children.push_back(child);
         index.prefixMaxY.push_back(std::max(box->rect.maxY(), index.prefixMaxY.empty() ? box->rect.maxY()
                                                                                                : index.prefixMaxY.back()));
+    };
+    if (auto* content = flattenedContentOf(node)) {
+        for (auto* child : *content)
+            add(child);
+    } else {
+        for (DOMNode* child = node.first(); child; child = child->next())
+            add(child);
     }
     // Rows appended later go on the end of all three without copying them
     // (the children's and tops' vectors keep the room their growth left).
@@ -2223,7 +2298,8 @@ void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
     constexpr size_t fewChildren = 16;
     std::array<std::pair<DOMNode*, const Box*>, fewChildren> few;
     size_t fewCount = 0;
-    bool many = false;
+    // Text laid out beyond the display depth is found through the index.
+    bool many = flattenedContentOf(node) != nullptr;
     for (DOMNode* child = node.first(); child && !many; child = child->next()) {
         if (!child->isElementNode() && !child->isTextNode())
             continue;

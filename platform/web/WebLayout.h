@@ -9,7 +9,10 @@
 // intrinsic size or a default; table cells stand in a grid of columns, spanning
 // the rows and columns they name, and a table is as wide as its content wants
 // (within the width it is given, never narrower than its longest words) unless
-// its width is set; elements with display:none and their content have empty boxes. Coordinates are those of
+// its width is set; elements with display:none and their content have empty boxes. Content nested
+// deeper than maximumDisplayDepth is shown as the text of the element at that
+// depth (its elements have no boxes), so that no walk of the layout recurses
+// further however deep the page; such a page is always laid out whole. Coordinates are those of
 // the frame's document view (flipped: y grows downwards).
 #pragma once
 
@@ -81,6 +84,9 @@ public:
     static constexpr double lineHeightPerFontSize = 1.25;
     static constexpr Size defaultReplacedSize { 16, 16 };
     static constexpr Size defaultFrameSize { 300, 150 };
+    // How deep elements nest in the layout; the text of what nests deeper
+    // flows in the element at this depth.
+    static constexpr unsigned maximumDisplayDepth = 512;
 
     WebLayout() = default;
     // Not copied: nodes' layout slots name one layout.
@@ -242,6 +248,10 @@ private:
     // spreads the room of wrapped lines over their spaces, then forgets them.
     void alignLines(InlineState&, size_t firstBox, double alignment, bool justify);
     void layoutText(const DOMNode&, InlineState&);
+    // Lays out the text within `container` (at the display depth) as its own.
+    void layoutFlattenedContent(const DOMNode& container, InlineState&);
+    // The text laid out as the content of an element at the display depth; null for others.
+    const std::vector<DOMNode*>* flattenedContentOf(const DOMNode&) const;
     Size replacedSize(const DOMElement&) const;
     // The edges of a box of the style in a containing block `width` wide,
     // worked out once per style and width in a pass: rows share their styles.
@@ -346,6 +356,10 @@ private:
     std::vector<Box*> m_boxOrder;
     std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
+    // How deep the element whose children are laid out (or measured) nests.
+    unsigned m_displayDepth { 0 };
+    unsigned m_widthDepth { 0 };
+    std::unordered_map<const DOMNode*, std::vector<DOMNode*>> m_flattenedContent;
     IntrinsicSizeProvider m_intrinsicSize;
     // The fonts text was laid out with, and each computed style's font among them (for one pass).
     std::vector<FontDescriptor> m_fonts;

@@ -85,13 +85,14 @@ TEST(TidyCheckBudget, APageBeyondTheBudgetIsToldWhyAndTheSettingMovesIt)
     // XML that is not well-formed has nothing to count.
     EXPECT_FALSE(VornickTidyCheckBeyondBudget(decoded("<r><a></r>", DocumentTextSyntax::XML), DocumentTextSyntax::XML));
 
-    // A page nested deeper than the parser keeps (it flattens what lies
-    // past 512 levels) is beyond any budget: its work cannot be counted.
-    UserDefaults::standard().setDouble(1e18, VornickTidyCheckWorkBudgetDefaultsKey);
-    EXPECT_FALSE(VornickTidyCheckBeyondBudget(decoded(repeated("<div>", 500)), DocumentTextSyntax::HTML));
-    auto flattened = VornickTidyCheckBeyondBudget(decoded(repeated("<div>", 600)), DocumentTextSyntax::HTML);
-    ASSERT_TRUE(flattened);
-    EXPECT_EQ(*flattened, "the page's elements nest more than 512 levels deep, where tidy's work is not counted");
+    // A deep page's work is counted over every level it keeps: 600 nested
+    // elements in the body are 3 to 602 levels deep, beside HTML, HEAD and BODY.
+    auto deep = repeated("<div>", 600);
+    ASSERT_EQ(work(deep), 181'505u);
+    UserDefaults::standard().setDouble(181'505, VornickTidyCheckWorkBudgetDefaultsKey);
+    EXPECT_FALSE(VornickTidyCheckBeyondBudget(decoded(deep), DocumentTextSyntax::HTML));
+    UserDefaults::standard().setDouble(181'504, VornickTidyCheckWorkBudgetDefaultsKey);
+    EXPECT_TRUE(VornickTidyCheckBeyondBudget(decoded(deep), DocumentTextSyntax::HTML));
 }
 
 } // namespace vornick_tidy_check_budget_tests

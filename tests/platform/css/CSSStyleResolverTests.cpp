@@ -206,6 +206,23 @@ TEST(CSSStyleResolver, ADeepElementFirstComputesItsAncestorsFromTheTop)
     EXPECT_EQ(value(document, u"d2", u"color"), "rgb(255, 0, 0)");
 }
 
+// A page as deep as browsers build: each level's values keep their
+// parent's, and the whole chain goes without recursion.
+TEST(CSSStyleResolver, ADeepAncestryIsComputedAndLetGoWithoutRecursion)
+{
+    std::string nested;
+    for (int depth = 0; depth < 200'000; ++depth)
+        nested += "<div>";
+    auto document = parse("<style>div div { color: blue }</style>" + nested + "x");
+    DOMNode* deepest = document->body().get();
+    while (deepest->last() && deepest->last()->isElementNode())
+        deepest = deepest->last();
+    auto values = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(*deepest));
+    EXPECT_EQ(values->identifier(CSSPropertyID::Display), u"block");
+    document.reset();
+    values.reset();
+}
+
 TEST_F(UserSheetReset, UserSheetSitsBetweenUserAgentAndAuthor)
 {
     CSSStyleResolver::setUserStyleSheet(u"p { color: red; margin-top: 1px !important } b { font-weight: normal }"

@@ -164,36 +164,6 @@ TEST(HTMLTreeBuilder, KeepsRawControlCharactersAndReportsErrors)
     EXPECT_EQ(errors[0].line, 2u);
 }
 
-TEST(HTMLTreeBuilder, ADepthLimitFlattensWhatIsDeeperKeepingItsText)
-{
-    auto page = u"<img src=top>" + repeated(u"<div>x<img src=deep><!--c-->", 3000) + u"<template>"
-        + repeated(u"<b>y", 3000) + u"</template>";
-    auto document = buildHTMLDocument(page, { .maximumDepth = 100 });
-    EXPECT_TRUE(document->hasFlattenedNesting());
-    auto body = document->body();
-    EXPECT_EQ(depthBelow(*document), 100u);
-    EXPECT_EQ(body->textContent(), std::u16string(3000, u'x'));
-    // Loading elements that went are no longer listed.
-    auto* loading = document->parsedLoadingElements();
-    ASSERT_TRUE(loading);
-    EXPECT_EQ(loading->size(), 98u);
-    EXPECT_FALSE(buildHTMLDocument(u"<p>shallow", { .maximumDepth = 100 })->hasFlattenedNesting());
-
-    auto fragment = buildHTMLFragment(*document, repeated(u"<i>z", 500), nullptr, { .maximumDepth = 10 });
-    EXPECT_EQ(depthBelow(*fragment), 10u);
-    EXPECT_EQ(fragment->textContent(), std::u16string(500, u'z'));
-
-    // A template at the limit keeps only the text and comments of its contents,
-    // made in the contents' own document.
-    auto atLimit = buildHTMLDocument(u"<div><template>a<b>b<!--c--><i>d</i></b>e</template></div>", { .maximumDepth = 4 });
-    auto* templateElement = toElement(atLimit->body()->first()->first());
-    ASSERT_TRUE(templateElement && templateElement->templateContent());
-    auto* content = templateElement->templateContent();
-    EXPECT_EQ(content->innerHTML(), u"ab<!--c-->de");
-    EXPECT_EQ(content->first()->ownerDocument(), content->ownerDocument());
-    EXPECT_TRUE(atLimit->hasFlattenedNesting());
-}
-
 // Where characters are ignored one by one (a column group whose element is not
 // open), the white space between them still goes in.
 TEST(HTMLTreeBuilder, IgnoredCharactersKeepTheWhiteSpaceBetweenThem)

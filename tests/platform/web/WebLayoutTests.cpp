@@ -379,3 +379,34 @@ TEST_F(WebLayoutTest, LinkedSheetsComeAsTheViewLoadedThem)
 }
 
 } // namespace
+
+namespace {
+
+// Content nested deeper than the display depth flows as text of the element
+// at that depth: laid out, hit tested and painted, nothing hidden shown, and
+// no walk recursing once per level of a page as deep as browsers build.
+TEST_F(WebLayoutTest, ContentBeyondTheDisplayDepthIsShownAsItsAncestorsText)
+{
+    for (unsigned depth : { 600u, 100'000u }) {
+        SCOPED_TRACE(depth);
+        std::u16string page = std::u16string(plainBody) + u"<table><tr><td>";
+        for (unsigned level = 0; level < depth; ++level)
+            page += u"<div>";
+        page += u"<b id=deep>deep</b> <i style='display:none'>hidden</i> <span><span>tail</span></span>";
+        load(page);
+        auto& layout = webView->mainFrame()->layout();
+        auto& deep = textOf(u"deep");
+        Rect text = layout.boundingBox(deep);
+        ASSERT_GT(text.width(), 0);
+        EXPECT_EQ(layout.boundingBox(*element(u"deep")), Rect()) << "an element past the display depth has no box of its own";
+        EXPECT_EQ(layout.nodeAtPoint(*webView->mainFrameDocument(), { text.minX() + 1, text.midY() }), &deep);
+        std::vector<std::u16string> shown;
+        layout.enumerateNodesInRect(*webView->mainFrameDocument(), Rect(0, 0, 800, 600), [&](const DOMNode& node, const Rect&) {
+            if (node.isTextNode())
+                shown.push_back(downcast<DOMCharacterData>(node).data());
+        });
+        EXPECT_EQ(shown, (std::vector<std::u16string> { u"deep", u"tail" }));
+    }
+}
+
+} // namespace

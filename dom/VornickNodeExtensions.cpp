@@ -39,26 +39,48 @@ std::vector<std::shared_ptr<DOMNode>> childSnapshot(const DOMNode& node)
     return children;
 }
 
-// Pre-order walk over child snapshots; `visit` is called for every node.
-bool walkTree(const std::shared_ptr<DOMNode>& node, bool reverse, const VornickNodeEnumerationBlock& visit, bool& stop)
+// Pre-order walk over child snapshots (a node's taken once it was visited);
+// reversed, the children go last to first and each node after them. `visit`
+// is called for every node. The walk keeps its own stack of snapshots: a page
+// may nest deeper than recursion could go.
+bool walkTree(const std::shared_ptr<DOMNode>& root, bool reverse, const VornickNodeEnumerationBlock& visit, bool& stop)
 {
-    if (!reverse) {
-        visit(node, stop);
-        if (stop)
-            return false;
-        for (const auto& child : childSnapshot(*node)) {
-            if (!walkTree(child, false, visit, stop))
+    struct Level {
+        std::shared_ptr<DOMNode> node;
+        std::vector<std::shared_ptr<DOMNode>> children;
+        size_t next { 0 };
+    };
+    std::vector<Level> levels;
+    auto enter = [&](const std::shared_ptr<DOMNode>& node) {
+        if (!reverse) {
+            visit(node, stop);
+            if (stop)
                 return false;
         }
+        auto children = childSnapshot(*node);
+        if (reverse)
+            std::reverse(children.begin(), children.end());
+        levels.push_back({ node, std::move(children) });
         return true;
+    };
+    if (!enter(root))
+        return false;
+    while (!levels.empty()) {
+        if (auto& level = levels.back(); level.next < level.children.size()) {
+            auto child = level.children[level.next++];
+            if (!enter(child))
+                return false;
+            continue;
+        }
+        auto node = std::move(levels.back().node);
+        levels.pop_back();
+        if (reverse) {
+            visit(node, stop);
+            if (stop)
+                return false;
+        }
     }
-    auto children = childSnapshot(*node);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (!walkTree(*it, true, visit, stop))
-            return false;
-    }
-    visit(node, stop);
-    return !stop;
+    return true;
 }
 
 const std::u16string& characterData(const DOMNode& node)

@@ -360,17 +360,18 @@ void VornickBlockModeHelper::enumerateBlocksIntersectingRange(const DOMRange& ra
 
 // --- Brick tags.
 
-static void addBrickTags(DOMNode& node)
+// In tree order without recursion; an embed's content is left as it is.
+static void addBrickTags(DOMNode& root)
 {
-    if (node.isElementNode()) {
-        auto& element = downcast<DOMElement>(node);
-        if (vornick_isBrickElement(element))
-            vornick_addClass(element, u"brevanton-brick");
-        if (vornick_hasClass(element, u"wp-block-embed"))
-            return;
+    for (DOMNode* node = &root; node;) {
+        auto* element = dynamicDowncast<DOMElement>(node);
+        if (element && vornick_isBrickElement(*element))
+            vornick_addClass(*element, u"brevanton-brick");
+        if (element && vornick_hasClass(*element, u"wp-block-embed"))
+            node = node->traverseNextSkippingChildren(&root);
+        else
+            node = node->traverseNext(&root);
     }
-    for (DOMNode* child = node.first(); child; child = child->next())
-        addBrickTags(*child);
 }
 
 void VornickBlockModeHelper::recursiveAddBrickTags(DOMNode& node) const

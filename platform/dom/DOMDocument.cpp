@@ -472,7 +472,9 @@ void DOMDocument::connectedAttributeChanged(DOMElement& element, const std::u16s
     change.kind = DOMStructureChange::Kind::Attribute;
     change.target = element.weak_from_this();
     change.attributeName = name;
-    change.touchesStyleSheets = isWithinStyleSheetElement(element);
+    // A document that never held a style sheet element has no ancestors of
+    // one to walk, however deep the element.
+    change.touchesStyleSheets = mayHoldStyleSheetElement() && isWithinStyleSheetElement(element);
     m_structureChanges.push_back(std::move(change));
 }
 

@@ -39,6 +39,21 @@ TEST(VornickNodeExtensions, TreeWalksRunInPreOrderAndItsExactReverse)
     EXPECT_EQ(count, 1);
     EXPECT_TRUE(vornick_enumerateTextTreeWithOptions(p, 0, [&](const std::shared_ptr<DOMText>&, bool&) { ++count; }));
     EXPECT_EQ(count, 3);
+
+    // As deep as browsers build pages: every level, without recursion.
+    std::u16string nested;
+    for (int level = 0; level < 100'000; ++level)
+        nested += u"<div>";
+    auto deep = byId(documentWithBody(u"<section id=s>" + nested + u"z</section>"), u"s");
+    for (unsigned options : { 0u, unsigned(VornickEnumerationReverse) }) {
+        std::vector<std::shared_ptr<DOMNode>> visited;
+        EXPECT_TRUE(vornick_enumerateNodeTreeWithOptions(deep, options, [&](const std::shared_ptr<DOMNode>& node, bool&) {
+            visited.push_back(node);
+        }));
+        ASSERT_EQ(visited.size(), 100'002u);
+        EXPECT_EQ(options ? visited.back() : visited.front(), deep);
+        EXPECT_TRUE((options ? visited.front() : visited.back())->isTextNode());
+    }
 }
 
 TEST(VornickNodeExtensions, TextWalkToleratesReplacingTheVisitedNode)

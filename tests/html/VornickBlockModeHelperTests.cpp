@@ -419,4 +419,14 @@ TEST(BlockModeHelper, BrickTagsSkipEmbedsAndComeOffAgain)
     helper.recursiveRemoveBrickTags(*document->body());
     EXPECT_EQ(document->getElementById(u"p")->className(), u"keep");
     EXPECT_EQ(document->getElementById(u"d")->className().find(u"brevanton-brick"), std::u16string::npos);
+
+    // A page as deep as browsers build: its deepest brick is reached.
+    std::u16string nested;
+    for (int level = 0; level < 100'000; ++level)
+        nested += u"<div>";
+    auto deep = page(nested + u"<p id=p>x</p>");
+    helper.recursiveAddBrickTags(*deep->body());
+    EXPECT_NE(deep->getElementById(u"p")->className().find(u"brevanton-brick"), std::u16string::npos);
+    helper.recursiveRemoveBrickTags(*deep->body());
+    EXPECT_EQ(deep->getElementById(u"p")->className(), u"");
 }

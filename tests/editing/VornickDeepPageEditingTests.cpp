@@ -11,6 +11,7 @@
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebLayout.h"
 #include "platform/web/WebView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -97,6 +98,16 @@ TEST_P(DeepPageTest, OpensEditsUndoesSavesAndClosesKeepingEveryLevel)
     EXPECT_EQ(count(saved, "deepest! wrold"), 1u);
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("edit.html"), std::nullopt, false, &errors));
     EXPECT_EQ(contents("edit.html"), saved);
+
+    // As deep a fragment pasted at the start, and taken out again by undo.
+    select(rangeIn(body(), 0, 0));
+    endEvent();
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentUndoably(*view, fragmentFromMarkup(toUTF16(nested))));
+    endEvent();
+    EXPECT_EQ(document()->getElementsByTagName(u"div")->length(), 2 * depth);
+    view->undoManager()->undo();
+    endEvent();
+    EXPECT_EQ(document()->getElementsByTagName(u"div")->length(), depth);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DeepPageTest, ::testing::Values(1'000u, 20'000u, 100'000u));

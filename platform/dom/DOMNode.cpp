@@ -275,7 +275,40 @@ bool DOMNode::isInclusiveAncestorOf(const DOMNode* other) const
 
 bool DOMNode::isEqualNode(const DOMNode* other) const
 {
-    if (!other || other->m_nodeType != m_nodeType)
+    if (!other)
+        return false;
+    // Both trees in step, without recursion: pages nest deeper than the stack allows.
+    const DOMNode* a = this;
+    const DOMNode* b = other;
+    for (;;) {
+        if (!a->isEqualNodeAlone(*b))
+            return false;
+        if (a->first() || b->first()) {
+            if (!a->first() || !b->first())
+                return false;
+            a = a->first();
+            b = b->first();
+            continue;
+        }
+        for (;;) {
+            if (a == this)
+                return true;
+            if (a->next() || b->next())
+                break;
+            a = a->parent();
+            b = b->parent();
+        }
+        if (!a->next() || !b->next())
+            return false;
+        a = a->next();
+        b = b->next();
+    }
+}
+
+bool DOMNode::isEqualNodeAlone(const DOMNode& node) const
+{
+    const DOMNode* other = &node;
+    if (other->m_nodeType != m_nodeType)
         return false;
     switch (m_nodeType) {
     case ELEMENT_NODE: {
@@ -320,13 +353,7 @@ bool DOMNode::isEqualNode(const DOMNode* other) const
     default:
         break;
     }
-    auto* a = first();
-    auto* b = other->first();
-    for (; a && b; a = a->m_nextSibling.get(), b = b->m_nextSibling.get()) {
-        if (!a->isEqualNode(b))
-            return false;
-    }
-    return !a && !b;
+    return true;
 }
 
 int DOMNode::compareTreeOrder(const DOMNode* a, const DOMNode* b)

@@ -321,6 +321,8 @@ private:
         return node;
     }
     static const DOMNode* deepRoot(const DOMNode*);
+    // isEqualNode's test of the node itself, its children left out.
+    bool isEqualNodeAlone(const DOMNode&) const;
     // Moves whenever a parent link of this thread's nodes changes (nodes
     // stay on the thread that uses them), which forgets deepRoot's answers.
     static inline thread_local uint64_t s_linkGeneration = 0;

@@ -390,6 +390,23 @@ TEST(DOMNode, AttributePositionsAndEqualityDetails)
     second->setAttribute(u"b", u"3");
     EXPECT_FALSE(first->isEqualNode(second.get()));
 
+    // Trees compared in step however deep, each difference of shape found.
+    std::u16string nested;
+    for (int level = 0; level < 100'000; ++level)
+        nested += u"<div>";
+    auto deepDocument = parse(u"<body><section>" + nested + u"x<i></i></section><section>" + nested + u"x<i></i></section>");
+    auto deepOne = deepDocument->body()->firstChild();
+    auto deepOther = deepDocument->body()->lastChild();
+    EXPECT_TRUE(deepOne->isEqualNode(deepOther.get()));
+    DOMNode* deepest = deepOther.get();
+    while (deepest->first() && deepest->first()->isElementNode())
+        deepest = deepest->first();
+    deepest->lastChild()->remove();
+    EXPECT_FALSE(deepOne->isEqualNode(deepOther.get())) << "a child fewer";
+    EXPECT_FALSE(deepOther->isEqualNode(deepOne.get())) << "a child more";
+    deepest->appendChild(deepDocument->createElement(u"b"));
+    EXPECT_FALSE(deepOne->isEqualNode(deepOther.get())) << "another name";
+
     auto a = first->getAttributeNode(u"a");
     auto b = first->getAttributeNode(u"b");
     EXPECT_EQ(a->compareDocumentPosition(b.get()),

@@ -53,6 +53,7 @@ std::u16string decimal(size_t number)
 std::shared_ptr<Window> VornickPasteboardInspector::makeWindow()
 {
     auto window = Window::create(Rect(0, 0, 480, 520));
+    window->center();
     window->setTitle(u"Pasteboard");
     auto content = std::make_shared<View>(Rect(0, 0, 480, 520));
     m_itemCountTextField = TextField::labelWithString({});

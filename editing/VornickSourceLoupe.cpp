@@ -8,6 +8,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
 #include "platform/views/EscapeClosesWindow.h"
+#include "platform/views/Screen.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/TextLayout.h"
@@ -21,6 +22,9 @@
 namespace brevanton {
 
 namespace {
+
+// The room between a document window and its loupe's.
+constexpr double windowGap = 8;
 
 // The detached loupe is a panel beside its document window: it takes the
 // keyboard when clicked, but the document window stays the main one, so the
@@ -126,6 +130,13 @@ std::shared_ptr<Window> VornickSourceLoupe::window()
     return m_window;
 }
 
+void VornickSourceLoupe::placeWindowBeside(const Window& documentWindow, double width)
+{
+    Rect frame = documentWindow.frame();
+    Rect beside(frame.maxX() + windowGap, frame.minY(), width, frame.height());
+    window()->setFrame(rectSlidInside(beside, documentWindow.screen().visibleFrame()));
+}
+
 bool VornickSourceLoupe::isShown() const
 {
     if (!m_embedded)
@@ -150,6 +161,9 @@ void VornickSourceLoupe::showOrHide()
         } else {
             if (!window->contentView() || window->contentView() != m_view)
                 window->setContentView(m_view);
+            // The editing view's split view hides its footer while collapsed:
+            // the pane taken from it shows in a window of its own.
+            m_view->setHidden(false);
             window->orderFront();
         }
     }

@@ -37,6 +37,9 @@ public:
     const std::shared_ptr<ScrollView>& scrollView() const { return m_scrollView; }
     // The detached loupe's window, made on first use.
     std::shared_ptr<Window> window();
+    // Puts the detached loupe's window beside the document window, as tall as
+    // it and `width` wide, moved inside the screen where it has no room there.
+    void placeWindowBeside(const Window& documentWindow, double width);
 
     // Embedded: the footer is open; detached: the window is visible.
     bool isShown() const;

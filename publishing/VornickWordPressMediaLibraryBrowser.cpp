@@ -130,6 +130,8 @@ const std::shared_ptr<Window>& VornickWordPressMediaLibraryBrowser::loadWindow()
     if (m_window)
         return m_window;
     m_window = Window::create(Rect(0, 0, WindowWidth, WindowHeight));
+    // In the middle of the screen, until a pick puts it beside its inspector.
+    m_window->center();
     m_window->setTitle(u"Media Library");
     auto content = m_window->contentView();
     m_scrollView = std::make_shared<ScrollView>(content->bounds());

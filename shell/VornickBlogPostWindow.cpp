@@ -377,6 +377,8 @@ void VornickBlogPostWindow::showOrHideSourceLoupe()
     if (!loupe)
         return;
     loupe->setActiveContentEditingView(m_postView.get());
+    if (!loupe->isShown())
+        loupe->placeWindowBeside(*m_window, loupe->window()->frame().width());
     loupe->showOrHide();
     if (loupe->isShown()) {
         loupe->window()->setTitle(m_window->title() + u" \u2014 Source");

@@ -65,8 +65,10 @@ void VornickEditorWindow::placeSourcePane(bool besidePage, bool shown)
         }
         m_splitView->adjustSubviews();
     } else {
-        if (pane->superview() == m_splitView) {
+        if (pane->superview() == m_splitView)
             pane->removeFromSuperview();
+        // The page alone fills the split view.
+        if (m_editingView->frame() != Rect(0, 0, bounds.width(), bounds.height())) {
             m_editingView->setFrame(Rect(0, 0, bounds.width(), bounds.height()));
             m_splitView->adjustSubviews();
         }
@@ -75,7 +77,7 @@ void VornickEditorWindow::placeSourcePane(bool besidePage, bool shown)
         // Beside the document window, as tall as it, as wide as the pane was.
         Rect frame = m_window->frame();
         double width = std::max(320.0, std::floor(frame.width() * (1 - pageShare)));
-        window->setFrame(Rect(frame.maxX() + 8, frame.minY(), width, frame.height()));
+        loupe->placeWindowBeside(*m_window, width);
         if (window->contentView() != pane) {
             pane->setFrame(Rect(0, 0, width, frame.height()));
             window->setContentView(pane);

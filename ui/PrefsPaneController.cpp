@@ -25,16 +25,6 @@ constexpr double unlimited = std::numeric_limits<double>::max();
 
 std::u16string quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
 
-// In the middle of the screen's visible frame across, a little above the middle down.
-void centerWindow(Window& window)
-{
-    Rect visible = window.screen().visibleFrame();
-    Rect frame = window.frame();
-    double x = visible.minX() + (visible.width() - frame.width()) / 2;
-    double y = visible.minY() + std::max(0.0, visible.height() - frame.height()) * 2 / 3;
-    window.setFrameOrigin(Point { std::round(x), std::round(y) });
-}
-
 } // namespace
 
 PrefsPaneController::PrefsPaneController()
@@ -133,7 +123,7 @@ void PrefsPaneController::createPreferencesWindowAndDisplay(bool display)
     if (m_prefsWindow) {
         if (display) {
             if (m_alwaysOpensCentered && !m_prefsWindow->isVisible())
-                centerWindow(*m_prefsWindow);
+                m_prefsWindow->center();
             m_prefsWindow->makeKeyAndOrderFront();
         }
         return;
@@ -142,7 +132,7 @@ void PrefsPaneController::createPreferencesWindowAndDisplay(bool display)
     m_prefsWindow->setStyleMask(WindowStyle::Titled | WindowStyle::Closable | WindowStyle::Resizable);
     m_prefsWindow->setTitle(u"Preferences");
     closeWindowWithEscape(*m_prefsWindow);
-    centerWindow(*m_prefsWindow);
+    m_prefsWindow->center();
     buildToolbar();
 
     auto& userDefaults = defaults();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace brevanton {
 
@@ -83,6 +84,15 @@ Point Window::cascadeTopLeftFromPoint(Point topLeft)
         setFrameOrigin(placed.origin);
     }
     return Point { m_frame.minX() + titleBarHeight, m_frame.maxY() - titleBarHeight };
+}
+
+void Window::center()
+{
+    Rect visible = screen().visibleFrame();
+    double x = visible.minX() + std::max(0.0, visible.width() - m_frame.width()) / 2;
+    double y = m_frame.height() > visible.height() ? visible.maxY() - m_frame.height()
+                                                   : visible.minY() + (visible.height() - m_frame.height()) * 2 / 3;
+    setFrameOrigin(Point { std::round(x), std::round(y) });
 }
 
 const Screen& Window::screen() const

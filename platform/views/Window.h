@@ -110,6 +110,10 @@ public:
     // frame's top-left corner instead. A zero point leaves the window where
     // it is and answers the point after it.
     Point cascadeTopLeftFromPoint(Point topLeft);
+    // Puts the window in the middle of its screen's visible frame across and
+    // a little above the middle down, at whole points; a window wider or
+    // taller than the frame keeps its top-left corner at the frame's.
+    void center();
     // The screen the window is on (there is one).
     const Screen& screen() const;
     Point convertPointToScreen(Point) const;

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace brevanton {
 
@@ -53,9 +55,11 @@ inline constexpr const char16_t* postBody = u"<!-- wp:paragraph -->\n<p>Alpha pa
                                      u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p>\n<!-- /wp:paragraph -->";
 
 // The post file's path; none when the project could not be made.
-// With `page`, the post is a page of the blog.
+// With `page`, the post is a page of the blog. `statuses` (identifiers and
+// titles) are the blog's post statuses, the post's the first of them.
 inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::string& folder, const std::u16string& body = postBody,
-                                                                 bool page = false)
+                                                                 bool page = false,
+                                                                 const std::vector<std::pair<std::u16string, std::u16string>>& statuses = {})
 {
     Error error;
     auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
@@ -77,6 +81,14 @@ inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::stri
     auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
     if (!(page ? post->prepareNewPageAndAssociateWithBlog(blog) : post->prepareNewPostAndAssociateWithBlog(blog)))
         return std::nullopt;
+    for (const auto& [identifier, title] : statuses) {
+        auto status = context.insertNewObject(u"PostStatus");
+        status->setValueForKey(Value(identifier), u"identifier");
+        status->setValueForKey(Value(title), u"title");
+        status->setObjectForKey(blog, u"blog");
+        if (identifier == statuses.front().first)
+            post->setObjectForKey(status, u"status");
+    }
     post->setTitle(u"Hello <em>world</em>");
     post->setSourceContentString(body);
     post->setSourceContentType(u"html");

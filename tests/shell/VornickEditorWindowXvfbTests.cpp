@@ -4,8 +4,9 @@
 // a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
 // an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W;
 // a new window's page filling its pane, a click at its foot placing the
-// caret; in a post's window, letters the keyboard map lacks typed into the title,
-// and Ctrl+Alt+U shows and hides the source's own window.
+// caret; a source window of its own beside a page filling its window; in a
+// post's window, letters the keyboard map lacks typed into the title, and
+// Ctrl+Alt+U shows and hides the source's own window.
 // The servers themselves: a display each, clients served while others come
 // and go, and a program that cannot open its display ends the wait at once.
 // Skipped when Xvfb or xdotool is missing.
@@ -63,10 +64,12 @@ protected:
         editor.reset();
         server.process.reset();
     }
-    // Starts the program on the file and waits for its window.
-    void launch(const std::string& path)
+    // Starts the program on the file (with `environment` besides the display)
+    // and waits for its window.
+    void launch(const std::string& path, std::vector<std::string> environment = {})
     {
-        editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, std::vector<std::string> { "DISPLAY=" + display });
+        environment.push_back("DISPLAY=" + display);
+        editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, environment);
         ASSERT_TRUE(editor->running());
         ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(window = windowNamed(std::filesystem::path(path).filename().string())).empty(); }, 30))
             << "no window showed " << path << server.whatEnded(*editor);
@@ -205,6 +208,35 @@ TEST_F(EditorWindowOnXvfb, ANewWindowsPageFillsItsPaneAndAClickLowInItPlacesTheC
     EXPECT_TRUE(saved) << readFile(page).value_or("");
     auto contents = readFile(page).value_or("");
     EXPECT_LT(contents.find("Qz"), contents.find("</body>")) << contents;
+    std::filesystem::remove_all(*folder);
+}
+
+// With the source kept out of the page's window, the source shows in a
+// window of its own beside it, drawn and on the screen, and the page fills
+// its window across.
+TEST_F(EditorWindowOnXvfb, ADetachedSourceWindowStandsBesideItsPageWhichFillsItsWindow)
+{
+    auto folder = createTemporaryDirectory("brevanton-xvfb-detached");
+    ASSERT_TRUE(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/editing"))
+        std::filesystem::copy_file(entry.path(), *folder + "/" + entry.path().filename().string());
+    std::string page = *folder + "/page.html";
+    std::filesystem::create_directories(*folder + "/config/com.Orbendalworks.Brevanton");
+    std::ofstream(*folder + "/config/com.Orbendalworks.Brevanton/UserDefaults.plist")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>EmbedSourceLoupe</key><integer>0</integer></dict></plist>\n";
+    launch(page, { "XDG_CONFIG_HOME=" + *folder + "/config" });
+
+    std::string source;
+    ASSERT_TRUE(server.waitWhileRunning(*editor, [&] { return !(source = windowNamed("page.html \u2014 Source")).empty(); }, 30))
+        << "no source window showed" << server.whatEnded(*editor);
+    EXPECT_TRUE(waitFor([&] { return server.coloursShown(source) > 8; }, 30)) << "the source window shows " << server.coloursShown(source) << " colours";
+    auto [pageX, pageY, pageWidth, pageHeight] = server.windowGeometry(window);
+    auto [x, y, width, height] = server.windowGeometry(source);
+    EXPECT_TRUE(x >= pageX + pageWidth / 2 && x + width <= 1920 && y >= 0 && y + height <= 1080)
+        << "at " << x << "," << y << " sized " << width << "x" << height << " beside the page at " << pageX << "," << pageY;
+    // The pane's foot is the page's white at its right end too, above the path bar.
+    EXPECT_TRUE(waitFor([&] { return server.pixel(window, pageWidth - 40, pageHeight - 39 - 8) == 0xFFFFFF; }, 30))
+        << "the page's right foot shows " << std::hex << server.pixel(window, pageWidth - 40, pageHeight - 39 - 8);
     std::filesystem::remove_all(*folder);
 }
 

@@ -8,6 +8,7 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 #include "tests/shell/ControlLabelsTestSupport.h"
+#include "tests/shell/OffscreenWindowPoints.h"
 
 #include "app/VornickPreferencesController.h"
 #include "blog/VornickBlogServiceIntegrator.h"
@@ -555,4 +556,45 @@ TEST_F(WindowMenusQt, TheSourceWindowDrawsThePostsSource)
 }
 
 } // namespace
+
+OffscreenWindowPoints windowPointsInOffscreenWindows()
+{
+    class Probe : public WindowMenusQt {
+    public:
+        void TestBody() override {}
+        OffscreenWindowPoints points()
+        {
+            OffscreenWindowPoints points;
+            SetUp();
+            auto viewCentre = [&](const Window& window, const char16_t* identifier) {
+                auto item = window.toolbar() ? window.toolbar()->itemWithIdentifier(identifier) : nullptr;
+                auto* widget = widgetFor(window);
+                return item && item->view() && widget ? brevanton::testing::centreInWidget(*widget, *item->view()) : QPoint();
+            };
+            points.mediaButton = viewCentre(*blogWindow(), VornickShowMediaLibraryToolbarItemIdentifier);
+            if (auto post = openPostWindow()) {
+                points.propertiesButton = viewCentre(*post, VornickPostPropertiesToolbarItemIdentifier);
+                points.statusPopUp = viewCentre(*post, VornickPostStatusToolbarItemIdentifier);
+            }
+            auto preferences = openPreferences();
+            auto& controller = *shell->preferencesController();
+            const std::u16string first = controller.prefsToolbar() ? controller.prefsToolbar()->selectedItemIdentifier() : u"";
+            for (const auto& pane : controller.loadedPanes()) {
+                const auto& toolbar = *controller.prefsToolbar();
+                auto item = toolbar.itemWithIdentifier(pane);
+                auto* widget = preferences ? widgetFor(*preferences) : nullptr;
+                if (pane == first || !item || !widget)
+                    continue;
+                Rect rect = toolbar.view()->convertRectToView(toolbar.view()->rectOfItem(*item), nullptr);
+                points.preferencePanes.emplace_back(toUTF8(pane), QPoint(static_cast<int>(rect.midX()), static_cast<int>(widget->height() - rect.midY())));
+                EXPECT_TRUE(controller.loadPreferencePaneNamed(pane));
+                settle();
+            }
+            TearDown();
+            return points;
+        }
+    };
+    return Probe().points();
+}
+
 } // namespace brevanton

@@ -63,6 +63,27 @@ TEST_F(WindowCascade, EachWindowStepsDownAndRightOfTheOneBeforeAndWrapsToTheVisi
     EXPECT_EQ(topLeft(*large), (Point { 0, 680 }));
 }
 
+TEST_F(WindowCascade, ACenteredWindowStandsInTheMiddleAcrossAndAboveTheMiddleDownInsideTheVisibleFrame)
+{
+    struct Case {
+        Size size;
+        Point topLeft;
+    };
+    // The visible frame runs from 40 to 680 up: a third of the room left
+    // above the window, two thirds below it.
+    const Case cases[] = {
+        { { 400, 340 }, { 300, 580 } },
+        { { 401, 341 }, { 300, 580 } },
+        { { 1200, 100 }, { 0, 500 } },
+        { { 300, 900 }, { 350, 680 } },
+    };
+    for (const auto& test : cases) {
+        auto window = Window::create(Rect(Point { 0, 0 }, test.size));
+        window->center();
+        EXPECT_EQ(topLeft(*window), test.topLeft) << test.size.width << "x" << test.size.height;
+    }
+}
+
 TEST_F(WindowCascade, TheVisibleFrameStaysInsideTheScreenAndFollowsANewScreenFrame)
 {
     Screen::setMainScreenVisibleFrame(Rect(-50, 600, 2000, 500));

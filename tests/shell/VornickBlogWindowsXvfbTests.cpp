@@ -1,8 +1,8 @@
 // The brevanton executable on a real X server (Xvfb) with no window manager,
 // given account folders: a blog's window and its post's, with the post's
-// status menu, source window and properties popover, the media library, the
-// preferences Ctrl+, opens with each of their panes and the General Log; an
-// account without blogs its login panel. Each window shows on the screen at
+// status menu, source window, properties popover and spelling panel, the
+// media library, the preferences Ctrl+, opens with each of their panes and
+// the General Log; an account without blogs its login panel. Each window shows on the screen at
 // the place and size it keeps, and draws its content rather than a bare
 // fill. Skipped when Xvfb or xdotool is missing.
 #include "tests/shell/BlogPostWindowTestSupport.h"
@@ -190,6 +190,16 @@ TEST_F(BlogWindowsOnXvfb, EachWindowOfABlogAndItsPostShowsWholeOnTheScreen)
     std::string log = waitForWindow("^General Log$");
     ASSERT_FALSE(log.empty());
     expectShownWhole(log, "general log", menuBarRows);
+
+    // Edit > Spelling > Show Spelling and Grammar in the post's window: Up
+    // wraps to the Edit menu's last item, Right opens its submenu. The
+    // panel shows its field and buttons in the screen's upper half.
+    bringForward(post);
+    server.keys({ "alt", "Right", "Down", "Up", "Right", "Return" });
+    std::string spelling = waitForWindow("^Spelling and Grammar$");
+    ASSERT_FALSE(spelling.empty());
+    expectShownWhole(spelling, "spelling panel", 0);
+    EXPECT_LT(server.windowGeometry(spelling)[1], 1080 / 2);
 }
 
 TEST_F(BlogWindowsOnXvfb, AnAccountWithoutBlogsShowsItsLoginPanelWholeOnTheScreen)

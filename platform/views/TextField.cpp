@@ -198,7 +198,44 @@ void TextField::draw(const Rect&, GraphicsContext& context)
     Rect textRect(bounds().origin, naturalSize());
     if (const Shadow* shadow = m_text.attributeAtIndex<Shadow>(ShadowAttributeName, 0))
         drawTextShadow(context, *shadow, textRect);
+    if (auto elided = elidedText()) {
+        textRect.size.width = bounds().size.width;
+        context.drawText(std::move(*elided), textRect, color ? *color : Color::black());
+        return;
+    }
     context.drawText(m_text.string(), textRect, color ? *color : Color::black());
+}
+
+std::optional<std::u16string> TextField::elidedText() const
+{
+    // A label wider than its field ends in an ellipsis where it is cut, never
+    // mid-letter; a field being edited scrolls instead, and text of several
+    // lines wraps in the room it was given.
+    double room = bounds().size.width;
+    const std::u16string& text = m_text.string();
+    if (m_editable || room <= 0 || naturalSize().width <= room || text.find_first_of(u"\n\r") != std::u16string::npos)
+        return std::nullopt;
+    auto widthOfPrefix = [&](size_t length) {
+        AttributedString prefix = m_text.attributedSubstring(0, length);
+        prefix.replaceCharacters(length, 0, u"\u2026");
+        return sizeOfAttributedString(prefix).width;
+    };
+    // The longest prefix that fits beside the ellipsis, not ending between
+    // the two halves of a surrogate pair.
+    size_t fits = 0;
+    size_t low = 1;
+    size_t high = text.size();
+    while (low <= high) {
+        size_t middle = low + (high - low) / 2;
+        if (widthOfPrefix(middle) <= room) {
+            fits = middle;
+            low = middle + 1;
+        } else
+            high = middle - 1;
+    }
+    if (fits > 0 && fits < text.size() && U16_IS_TRAIL(text[fits]) && U16_IS_LEAD(text[fits - 1]))
+        --fits;
+    return text.substr(0, fits) + u"\u2026";
 }
 
 } // namespace brevanton

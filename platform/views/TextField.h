@@ -16,6 +16,7 @@
 #include "platform/views/Shadow.h"
 
 #include <functional>
+#include <optional>
 
 namespace brevanton {
 
@@ -64,6 +65,9 @@ public:
 
     // The size of the text on its own.
     Size naturalSize() const;
+    // What a label too wide for its field draws, ending in an ellipsis; none
+    // when the whole text fits or the field is edited.
+    std::optional<std::u16string> elidedText() const;
     void draw(const Rect& dirtyRect, GraphicsContext&) override;
 
 protected:

@@ -4,6 +4,7 @@
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
 #include "platform/views/SystemFonts.h"
+#include "platform/views/TextField.h"
 #include "platform/views/View.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
@@ -245,6 +246,9 @@ QString qtControlToolTip(const ControlDrawing& control, std::u16string_view titl
 
 QString qtControlToolTip(View& view)
 {
+    // A label cut with an ellipsis tells its whole text.
+    if (auto* field = dynamic_cast<TextField*>(&view); field && field->elidedText())
+        return qtString(field->stringValue());
     auto drawing = view.cacheDisplayInRect(view.bounds());
     for (const auto& command : drawing->drawing()) {
         if (command.kind == DrawCommand::Kind::Control && command.view == &view && command.control)

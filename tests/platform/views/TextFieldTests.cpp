@@ -8,11 +8,13 @@
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
 #include "platform/views/TextField.h"
+#include "platform/views/TextLayout.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <unicode/utf16.h>
 
 using namespace brevanton;
 
@@ -199,5 +201,52 @@ TEST(TextFieldTests, AValueSetAsAControlsIsTheTextTheFieldDraws)
             }
             EXPECT_EQ(drawn, test.drawn);
         }
+    }
+}
+
+TEST(TextFieldTests, ALabelTooWideForItsFieldEndsInAnEllipsisWithinIt)
+{
+    struct Case {
+        const char* name;
+        std::u16string text;
+        double width;
+        bool editable;
+        bool elided;
+    };
+    const std::u16string status = u"Sync failed: could not find the host site.example.org";
+    const Case cases[] = {
+        { "fits", u"Sync", 200, false, false },
+        { "cut label", status, 120, false, true },
+        { "cut before an emoji", u"ab\U0001F600\U0001F600\U0001F600\U0001F600\U0001F600", 30, false, true },
+        { "edited field scrolls", status, 120, true, false },
+        { "lines wrap", u"one line\nand another that is longer than the field", 60, false, false },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto field = std::make_shared<TextField>(Rect(0, 0, test.width, 22));
+        field->setEditable(test.editable);
+        field->setTextString(test.text);
+        GraphicsContext context;
+        field->display(context);
+        std::u16string drawn;
+        Rect box;
+        for (const auto& command : context.commands()) {
+            if (command.kind == DrawCommand::Kind::Text) {
+                drawn += command.text;
+                box = command.rect;
+            }
+        }
+        EXPECT_EQ(field->elidedText().has_value(), test.elided);
+        if (!test.elided) {
+            EXPECT_EQ(drawn, test.text);
+            continue;
+        }
+        ASSERT_FALSE(drawn.empty());
+        EXPECT_EQ(drawn.back(), u'\u2026');
+        std::u16string kept = drawn.substr(0, drawn.size() - 1);
+        EXPECT_TRUE(test.text.starts_with(kept)) << "a prefix of the text";
+        EXPECT_FALSE(!kept.empty() && U16_IS_LEAD(kept.back())) << "no half of a surrogate pair";
+        EXPECT_LE(sizeOfAttributedString(AttributedString(drawn)).width, test.width);
+        EXPECT_LE(box.size.width, test.width);
     }
 }

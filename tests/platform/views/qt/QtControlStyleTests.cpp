@@ -10,6 +10,7 @@
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/SystemFonts.h"
 #include "platform/views/Window.h"
+#include "platform/views/TextField.h"
 #include "platform/views/qt/QtControlStyle.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtConversions.h"
@@ -161,6 +162,17 @@ TEST_F(ControlStyle, ALabelThatDoesNotFitIsShortenedAndShownWholeAsTheToolTip)
         QSize size(static_cast<int>(test.width), 24);
         QImage wide = paintedControl(control, test.title, size);
         EXPECT_TRUE(QRect(QPoint(), size).contains(brevanton::testing::inkBounds(wide)));
+    }
+}
+
+TEST_F(ControlStyle, AStatusLabelCutWithAnEllipsisIsShownWholeAsTheToolTip)
+{
+    const std::u16string status = u"Sync failed: could not find the host site.example.org";
+    for (double width : { 400.0, 120.0 }) {
+        SCOPED_TRACE(width);
+        auto label = TextField::labelWithString(status);
+        label->setFrameSize(Size { width, 17 });
+        EXPECT_EQ(qtControlToolTip(*label), width < label->naturalSize().width ? qtString(status) : QString());
     }
 }
 

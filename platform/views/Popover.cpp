@@ -3,6 +3,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/Application.h"
+#include "platform/views/Event.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
@@ -27,8 +28,55 @@ public:
 
 Popover::~Popover()
 {
+    stopWatchingForDismissal();
     if (m_window)
         m_window->orderOut();
+}
+
+void Popover::watchForDismissal()
+{
+    if (m_behavior == PopoverBehavior::ApplicationDefined)
+        return;
+    std::weak_ptr<Popover> weak = weak_from_this();
+    constexpr ModifierFlags chord = ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Option | ModifierFlag::Shift;
+    m_escapeHook = m_window->addSendEventHook([weak](Window&, const Event& event) {
+        auto popover = weak.lock();
+        if (!popover || event.type() != EventType::KeyDown || event.keyCode() != KeyCode::Escape || event.hasModifier(chord))
+            return true;
+        popover->performClose();
+        return false;
+    });
+    // A click elsewhere in the window behind closes the popover and goes on
+    // to what it was aimed at; a click on the popover's own anchor is left to
+    // the control there, which opens and closes it.
+    auto view = m_positioningView.lock();
+    auto behind = view ? view->window() : nullptr;
+    if (!behind)
+        return;
+    m_watchedWindow = behind;
+    m_outsideClickHook = behind->addSendEventHook([weak](Window&, const Event& event) {
+        auto popover = weak.lock();
+        if (!popover || (event.type() != EventType::LeftMouseDown && event.type() != EventType::RightMouseDown))
+            return true;
+        if (auto anchor = popover->positioningView()) {
+            Point point = anchor->convertPointFromView(event.locationInWindow(), nullptr);
+            if (anchor->bounds().containsPoint(point))
+                return true;
+        }
+        popover->performClose();
+        return true;
+    });
+}
+
+void Popover::stopWatchingForDismissal()
+{
+    if (m_escapeHook && m_window)
+        m_window->removeSendEventHook(m_escapeHook);
+    m_escapeHook.reset();
+    if (auto behind = m_watchedWindow.lock(); behind && m_outsideClickHook)
+        behind->removeSendEventHook(m_outsideClickHook);
+    m_outsideClickHook.reset();
+    m_watchedWindow.reset();
 }
 
 void Popover::setContentView(const std::shared_ptr<View>& view)
@@ -132,6 +180,8 @@ void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& 
         m_window->setFrame(frame);
     m_window->orderFront();
     m_shown = true;
+    if (!wasShown)
+        watchForDismissal();
     if (!wasShown) {
         if (auto delegate = m_delegate.lock())
             delegate->popoverDidShow(*this);
@@ -159,6 +209,7 @@ void Popover::close()
         delegate->popoverWillClose(*this);
     NotificationCenter::defaultCenter().post(WillCloseNotification, this);
     m_shown = false;
+    stopWatchingForDismissal();
     if (m_window)
         m_window->orderOut();
     if (auto delegate = m_delegate.lock())

@@ -6,10 +6,12 @@
 
 #include "platform/views/Geometry.h"
 
+#include <functional>
 #include <memory>
 
 namespace brevanton {
 
+class Event;
 class Popover;
 class View;
 class Window;
@@ -82,6 +84,13 @@ private:
     std::weak_ptr<View> m_positioningView;
     RectEdge m_preferredEdge { RectEdge::MinY };
     std::shared_ptr<Window> m_window;
+    // While a transient or semitransient popover is shown: Escape in its
+    // window, and a mouse down in the window it stands beside, close it.
+    void watchForDismissal();
+    void stopWatchingForDismissal();
+    std::shared_ptr<const std::function<bool(Window&, const Event&)>> m_escapeHook;
+    std::shared_ptr<const std::function<bool(Window&, const Event&)>> m_outsideClickHook;
+    std::weak_ptr<Window> m_watchedWindow;
 };
 
 } // namespace brevanton

@@ -2,6 +2,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
+#include "platform/views/EventSynthesizer.h"
 #include "platform/views/Popover.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
@@ -187,5 +188,67 @@ TEST(Popovers, TheirWindowTakesTheKeyboardButNeverBecomesMain)
     EXPECT_FALSE(popoverWindow->isMainWindow());
     EXPECT_TRUE(window->isMainWindow());
     popover->close();
+    Application::shared().resetForTesting();
+}
+
+namespace {
+
+struct ClickCountingView final : View {
+    using View::View;
+    void mouseDown(const Event&) override { ++clicks; }
+    int clicks { 0 };
+};
+
+} // namespace
+
+// A transient popover goes away as the desktop's do: Escape in it, or a click
+// elsewhere in the window behind (which still reaches its view); a click on
+// its anchor is left to the anchor's control, and one the application keeps
+// open stays.
+TEST(Popovers, ATransientOneClosesOnEscapeOrAClickElsewhereInItsWindow)
+{
+    enum class Dismissal { Escape, ClickElsewhere, ClickOnAnchor };
+    struct Case {
+        const char* name;
+        PopoverBehavior behavior;
+        Dismissal dismissal;
+        bool closes;
+    };
+    const Case cases[] = {
+        { "transient, Escape", PopoverBehavior::Transient, Dismissal::Escape, true },
+        { "transient, click elsewhere", PopoverBehavior::Transient, Dismissal::ClickElsewhere, true },
+        { "semitransient, click elsewhere", PopoverBehavior::Semitransient, Dismissal::ClickElsewhere, true },
+        { "transient, click on the anchor", PopoverBehavior::Transient, Dismissal::ClickOnAnchor, false },
+        { "application-defined, Escape", PopoverBehavior::ApplicationDefined, Dismissal::Escape, false },
+        { "application-defined, click elsewhere", PopoverBehavior::ApplicationDefined, Dismissal::ClickElsewhere, false },
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto window = Window::create(Rect(100, 100, 400, 300));
+        auto anchor = std::make_shared<View>(Rect(50, 50, 20, 10));
+        auto elsewhere = std::make_shared<ClickCountingView>(Rect(200, 150, 100, 100));
+        window->contentView()->addSubview(anchor);
+        window->contentView()->addSubview(elsewhere);
+        auto popover = std::make_shared<Popover>();
+        popover->setBehavior(test.behavior);
+        popover->setContentView(std::make_shared<View>(Rect(0, 0, 60, 40)));
+        popover->showRelativeToRect(anchor->bounds(), anchor, RectEdge::MinY);
+        EventSynthesizer events;
+        switch (test.dismissal) {
+        case Dismissal::Escape:
+            events.pressKey(popover->window(), u'\x1b');
+            break;
+        case Dismissal::ClickElsewhere:
+            events.click(window, Point { 250, 200 });
+            EXPECT_EQ(elsewhere->clicks, 1) << "the click goes on to its view";
+            break;
+        case Dismissal::ClickOnAnchor:
+            events.click(window, Point { 55, 55 });
+            break;
+        }
+        EXPECT_EQ(!popover->isShown(), test.closes);
+        popover->close();
+        EXPECT_EQ(window->sendEventHookCount(), 0u) << "a closed popover watches nothing";
+    }
     Application::shared().resetForTesting();
 }

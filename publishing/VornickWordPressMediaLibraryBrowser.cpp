@@ -216,7 +216,7 @@ void VornickWordPressMediaLibraryBrowser::reloadMediaItems()
         // One fetch reads the items' rows together (the relationship would read them one by one).
         std::vector<std::shared_ptr<VornickWordPressMediaItem>> items;
         if (auto* context = m_blog->managedObjectContext()) {
-            FetchRequest request(std::u16string(VornickWordPressMediaItem::entityName));
+            FetchRequest request { std::u16string(VornickWordPressMediaItem::entityName) };
             request.setPredicate(Predicate::comparison(u"blog", PredicateOperator::EqualTo, std::static_pointer_cast<ManagedObject>(m_blog)));
             Error error;
             if (auto fetched = context->executeFetchRequest<VornickWordPressMediaItem>(request, &error))

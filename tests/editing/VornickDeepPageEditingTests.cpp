@@ -62,7 +62,7 @@ TEST_P(DeepPageTest, OpensEditsUndoesSavesAndClosesKeepingEveryLevel)
     frame->layout().layoutIfNeeded(*document(), 800, 1);
     Rect box = frame->layout().boundingBox(*text);
     ASSERT_GT(box.width(), 0);
-    EXPECT_EQ(frame->layout().nodeAtPoint(*document(), Point(box.minX() + 1, box.midY())), text.get());
+    EXPECT_EQ(frame->layout().nodeAtPoint(*document(), Point { box.minX() + 1, box.midY() }), text.get());
 
     // Typing at the deepest point, undone and redone.
     select(rangeIn(text, 7, 7));

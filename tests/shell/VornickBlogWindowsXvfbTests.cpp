@@ -171,7 +171,9 @@ TEST_F(BlogWindowsOnXvfb, EachWindowOfABlogAndItsPostShowsWholeOnTheScreen)
     std::string preferences = waitForNewWindow(before);
     ASSERT_FALSE(preferences.empty());
     expectShownWhole(preferences, "preferences", menuBarRows);
-    for (const auto& [pane, item] : points.preferencePanes) {
+    for (const auto& entry : points.preferencePanes) {
+        const auto& pane = entry.first;
+        const auto& item = entry.second;
         server.click(preferences, item.x(), item.y());
         EXPECT_TRUE(waitFor([&] { return server.windowTitle(preferences) == pane; }, 30))
             << "the click showed " << server.windowTitle(preferences) << ", not " << pane;

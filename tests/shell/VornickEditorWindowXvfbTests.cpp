@@ -235,8 +235,10 @@ TEST_F(EditorWindowOnXvfb, ADetachedSourceWindowStandsBesideItsPageWhichFillsIts
     EXPECT_TRUE(x >= pageX + pageWidth / 2 && x + width <= 1920 && y >= 0 && y + height <= 1080)
         << "at " << x << "," << y << " sized " << width << "x" << height << " beside the page at " << pageX << "," << pageY;
     // The pane's foot is the page's white at its right end too, above the path bar.
-    EXPECT_TRUE(waitFor([&] { return server.pixel(window, pageWidth - 40, pageHeight - 39 - 8) == 0xFFFFFF; }, 30))
-        << "the page's right foot shows " << std::hex << server.pixel(window, pageWidth - 40, pageHeight - 39 - 8);
+    const auto footX = pageWidth - 40;
+    const auto footY = pageHeight - 39 - 8;
+    EXPECT_TRUE(waitFor([&] { return server.pixel(window, footX, footY) == 0xFFFFFF; }, 30))
+        << "the page's right foot shows " << std::hex << server.pixel(window, footX, footY);
     std::filesystem::remove_all(*folder);
 }
 

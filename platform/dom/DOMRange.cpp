@@ -320,6 +320,140 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::cloneContents(Error* outError) co
 
 // Extraction and cloning share one algorithm; `extract` moves content out
 // and collapses the range, cloning leaves the tree alone.
+namespace {
+
+// The inclusive ancestors of `node` up to `top`, deepest first.
+std::vector<DOMNode*> ancestorChain(DOMNode& node, DOMNode& top)
+{
+    std::vector<DOMNode*> chain;
+    for (DOMNode* ancestor = &node; ancestor; ancestor = ancestor->parent()) {
+        chain.push_back(ancestor);
+        if (ancestor == &top)
+            break;
+    }
+    return chain;
+}
+
+// A contained child goes into the fragment: moved when extracting, else a deep copy.
+void takeContainedChild(DOMNode& child, DOMNode& into, DOMDocument* document, bool extract)
+{
+    if (extract)
+        into.insertChild(child.shared_from_this(), nullptr);
+    else
+        into.insertChild(child.cloneNodeInto(document, true), nullptr);
+}
+
+} // namespace
+
+// What the range holds of `top` (partially contained, holding the start
+// point) goes into `clone`, level by level down the start's ancestors: each
+// level's ancestor as a shallow copy, followed by its later siblings whole;
+// at the bottom, the start's own text from the start offset, or its children
+// from it. A loop rather than one call per level, so that a page nested as
+// deep as a browser builds does not exhaust the stack.
+void DOMRange::processStartSide(DOMNode& top, DOMNode& startNode, unsigned startOffset, DOMNode& clone, bool extract)
+{
+    // Copies are made for the document found once: each change to the tree
+    // makes a node's document a walk to its root again.
+    DOMDocument* document = clone.document();
+    auto chain = ancestorChain(startNode, top);
+    DOMNode* into = &clone;
+    // Each level's copy goes into the one above once all are made, deepest
+    // first: a node put into a chain already deep would be checked against
+    // every ancestor of its place.
+    std::vector<std::pair<DOMNode*, std::shared_ptr<DOMNode>>> links;
+    auto link = [&links] {
+        for (auto it = links.rbegin(); it != links.rend(); ++it)
+            it->first->insertChild(it->second, it->first->first());
+    };
+    for (size_t level = chain.size() - 1;; --level) {
+        DOMNode* container = chain[level];
+        if (level == 0) {
+            // The start itself, an element: its children from the offset on.
+            std::vector<DOMNode*> children;
+            for (auto* child = container->childAt(startOffset); child; child = child->next())
+                children.push_back(child);
+            for (auto* child : children)
+                takeContainedChild(*child, *into, document, extract);
+            link();
+            return;
+        }
+        DOMNode* holding = chain[level - 1];
+        std::vector<DOMNode*> later;
+        for (auto* sibling = holding->next(); sibling; sibling = sibling->next())
+            later.push_back(sibling);
+        std::shared_ptr<DOMNode> next;
+        if (level == 1 && isCharacterData(holding)) {
+            auto* data = downcast<DOMCharacterData>(holding);
+            auto copy = data->cloneNodeInto(document, false);
+            downcast<DOMCharacterData>(copy.get())->replaceData(0, downcast<DOMCharacterData>(copy.get())->length(), data->data().substr(startOffset));
+            into->insertChild(copy, nullptr);
+            if (extract)
+                data->replaceData(startOffset, data->length() - startOffset, {});
+        } else {
+            next = holding->cloneNodeInto(document, false);
+            links.emplace_back(into, next);
+        }
+        for (auto* sibling : later)
+            takeContainedChild(*sibling, *into, document, extract);
+        if (!next) {
+            link();
+            return;
+        }
+        into = next.get();
+    }
+}
+
+// The mirror of processStartSide for `top` holding the end point: each
+// level's earlier siblings whole, then a shallow copy of the end's ancestor;
+// at the bottom, the end's own text up to the end offset, or its children
+// before it.
+void DOMRange::processEndSide(DOMNode& top, DOMNode& endNode, unsigned endOffset, DOMNode& clone, bool extract)
+{
+    // Copies are made for the document found once: each change to the tree
+    // makes a node's document a walk to its root again.
+    DOMDocument* document = clone.document();
+    auto chain = ancestorChain(endNode, top);
+    DOMNode* into = &clone;
+    std::vector<std::pair<DOMNode*, std::shared_ptr<DOMNode>>> links;
+    auto link = [&links] {
+        for (auto it = links.rbegin(); it != links.rend(); ++it)
+            it->first->insertChild(it->second, nullptr);
+    };
+    for (size_t level = chain.size() - 1;; --level) {
+        DOMNode* container = chain[level];
+        if (level == 0) {
+            std::vector<DOMNode*> children;
+            unsigned index = 0;
+            for (auto* child = container->first(); child && index < endOffset; child = child->next(), ++index)
+                children.push_back(child);
+            for (auto* child : children)
+                takeContainedChild(*child, *into, document, extract);
+            link();
+            return;
+        }
+        DOMNode* holding = chain[level - 1];
+        std::vector<DOMNode*> earlier;
+        for (auto* sibling = container->first(); sibling && sibling != holding; sibling = sibling->next())
+            earlier.push_back(sibling);
+        for (auto* sibling : earlier)
+            takeContainedChild(*sibling, *into, document, extract);
+        if (level == 1 && isCharacterData(holding)) {
+            auto* data = downcast<DOMCharacterData>(holding);
+            auto copy = data->cloneNodeInto(document, false);
+            downcast<DOMCharacterData>(copy.get())->replaceData(0, downcast<DOMCharacterData>(copy.get())->length(), data->data().substr(0, endOffset));
+            into->insertChild(copy, nullptr);
+            if (extract)
+                data->replaceData(0, endOffset, {});
+            link();
+            return;
+        }
+        auto next = holding->cloneNodeInto(document, false);
+        links.emplace_back(into, next);
+        into = next.get();
+    }
+}
+
 std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, bool, Error* outError)
 {
     auto* document = m_startContainer->document();
@@ -426,13 +560,7 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
     } else if (firstPartiallyContained) {
         auto clone = firstPartiallyContained->cloneNode(false);
         fragment->insertChild(clone, nullptr);
-        DOMRange subrange(*document);
-        subrange.setStartRaw(startNode.get(), startOffset);
-        subrange.setEndRaw(firstPartiallyContained, firstPartiallyContained->length());
-        auto subfragment = subrange.processContents(extract, !extract, outError);
-        if (!subfragment)
-            return nullptr;
-        clone->insertChild(subfragment, nullptr);
+        processStartSide(*firstPartiallyContained, *startNode, startOffset, *clone, extract);
     }
 
     for (auto& child : containedChildren) {
@@ -452,13 +580,7 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
     } else if (lastPartiallyContained) {
         auto clone = lastPartiallyContained->cloneNode(false);
         fragment->insertChild(clone, nullptr);
-        DOMRange subrange(*document);
-        subrange.setStartRaw(lastPartiallyContained, 0);
-        subrange.setEndRaw(endNode.get(), endOffset);
-        auto subfragment = subrange.processContents(extract, !extract, outError);
-        if (!subfragment)
-            return nullptr;
-        clone->insertChild(subfragment, nullptr);
+        processEndSide(*lastPartiallyContained, *endNode, endOffset, *clone, extract);
     }
 
     if (extract) {

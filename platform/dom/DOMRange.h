@@ -82,6 +82,8 @@ private:
     bool containsNode(const DOMNode*) const;
     bool partiallyContainsNode(const DOMNode*) const;
     std::shared_ptr<DOMDocumentFragment> processContents(bool extract, bool cloneOnly, Error* outError);
+    static void processStartSide(DOMNode& top, DOMNode& startNode, unsigned startOffset, DOMNode& clone, bool extract);
+    static void processEndSide(DOMNode& top, DOMNode& endNode, unsigned endOffset, DOMNode& clone, bool extract);
 
     std::shared_ptr<DOMNode> m_startContainer;
     std::shared_ptr<DOMNode> m_endContainer;

@@ -385,3 +385,46 @@ TEST(DOMRange, ClonedContentsMatchTheirSerializationForEveryPairOfBoundaries)
     EXPECT_EQ(toUTF8(out), "<li><b>b</b></li><li>c</li><li>d<ol><li>e</li><li>f</li></ol>g</li>");
     expectBoundary(*range, list, 1, list, 1);
 }
+
+// A range from text at the bottom of a page nested as deep as browsers build
+// them, to text at its top, is copied and extracted level by level: every
+// level comes along, nothing of the stack is used per level.
+TEST(DOMRangeContent, ARangeFromTheBottomOfAVeryDeepPageIsCopiedAndExtractedWhole)
+{
+    constexpr unsigned depth = 100000;
+    std::u16string html = u"<body><p id=top>before</p>";
+    for (unsigned level = 0; level < depth; ++level)
+        html += u"<div>";
+    html += u"deepest";
+    for (unsigned level = 0; level < depth; ++level)
+        html += u"</div>";
+    html += u"<p id=end>after</p></body>";
+    Fixture f(html);
+    DOMNode* bottom = f.body->childAt(1);
+    while (bottom->first())
+        bottom = bottom->first();
+    auto deepest = downcast<DOMText>(bottom->shared_from_this());
+    ASSERT_EQ(deepest->data(), u"deepest");
+    auto after = f.textIn(u"end");
+
+    auto levels = [](const DOMNode& fragment) {
+        unsigned found = 0;
+        for (const DOMNode* node = fragment.first(); node && node->isElementNode(); node = node->first())
+            ++found;
+        return found;
+    };
+    for (bool fromTheBottom : { true, false }) {
+        SCOPED_TRACE(fromTheBottom ? "start at the bottom" : "end at the bottom");
+        auto range = fromTheBottom ? f.range(deepest, 4, after, 2) : f.range(f.textIn(u"top"), 3, deepest, 4);
+        auto copy = range->cloneContents();
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(copy->textContent(), fromTheBottom ? u"estaf" : u"oredeep");
+        EXPECT_EQ(levels(*copy), fromTheBottom ? depth : 1u);
+    }
+    auto range = f.range(deepest, 4, after, 2);
+    auto extracted = range->extractContents();
+    ASSERT_TRUE(extracted);
+    EXPECT_EQ(extracted->textContent(), u"estaf");
+    EXPECT_EQ(deepest->data(), u"deep");
+    EXPECT_EQ(after->data(), u"ter");
+}

@@ -24,14 +24,11 @@ namespace {
 
 constexpr char16_t noBreakSpace = 0x00A0;
 
-const std::string& key(const char* name)
+std::string key(const char* name)
 {
-    // Keys are few and fixed: build each once.
-    thread_local std::map<const char*, std::string> keys;
-    auto it = keys.find(name);
-    if (it == keys.end())
-        it = keys.emplace(name, VornickWebFrameAssociatedValueKey(name)).first;
-    return it->second;
+    // Built at each use: a table of them kept per thread would be gone
+    // before the views a program destroys last clear their frames' values.
+    return VornickWebFrameAssociatedValueKey(name);
 }
 
 template<typename T> std::optional<T> value(const WebFrame& frame, const char* name)

@@ -148,6 +148,20 @@ bool isWhitespaceOnlyText(const DOMNode& node)
 
 } // namespace
 
+VornickDOMNodeToNSRangeMap::~VornickDOMNodeToNSRangeMap()
+{
+    // The nodes below go one by one, not each inside its parent's
+    // destruction: a page nests deeper than the stack has frames.
+    std::vector<std::unique_ptr<VornickDOMNodeToNSRangeMap>> pending = std::move(m_childNodes);
+    while (!pending.empty()) {
+        auto node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : node->m_childNodes)
+            pending.push_back(std::move(child));
+        node->m_childNodes.clear();
+    }
+}
+
 VornickDOMNodeToNSRangeMap* VornickDOMNodeToNSRangeMap::addChildNode(std::unique_ptr<VornickDOMNodeToNSRangeMap> child)
 {
     m_childNodes.push_back(std::move(child));

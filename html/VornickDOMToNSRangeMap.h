@@ -42,6 +42,9 @@ public:
         : m_nodeType(nodeType), m_name(std::move(name)), m_range { startOffset, 0 }
     {
     }
+    ~VornickDOMNodeToNSRangeMap();
+    VornickDOMNodeToNSRangeMap(const VornickDOMNodeToNSRangeMap&) = delete;
+    VornickDOMNodeToNSRangeMap& operator=(const VornickDOMNodeToNSRangeMap&) = delete;
 
     uint16_t nodeType() const { return m_nodeType; }
     const std::u16string& name() const { return m_name; }

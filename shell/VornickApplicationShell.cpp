@@ -369,8 +369,8 @@ void VornickApplicationShell::continueQuitting()
     // others, on the next turn, once the closing is done.
     if (!m_quitting)
         return;
-    RunLoop::main().perform([this] {
-        if (m_quitting)
+    RunLoop::main().perform([this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (alive.lock() && m_quitting)
             closeAllWindows();
     });
 }

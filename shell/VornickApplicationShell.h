@@ -128,6 +128,8 @@ private:
     ObserverToken m_closeCancelledObservation;
     // Quit was chosen and no window's question was cancelled since.
     bool m_quitting { false };
+    // Work the shell leaves on the run loop finds it gone once it is destroyed.
+    std::shared_ptr<bool> m_alive { std::make_shared<bool>(true) };
 };
 
 // What the shell hands to the platform bridges (the menu bar from the main

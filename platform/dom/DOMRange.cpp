@@ -334,6 +334,15 @@ std::vector<DOMNode*> ancestorChain(DOMNode& node, DOMNode& top)
     return chain;
 }
 
+// A copy of `data` holding only its characters from `start` to `end`.
+std::shared_ptr<DOMNode> partialCopy(const DOMCharacterData& data, size_t start, size_t end, DOMDocument* document)
+{
+    auto copy = data.cloneNodeInto(document, false);
+    auto& copied = *downcast<DOMCharacterData>(copy.get());
+    copied.replaceData(0, copied.length(), data.data().substr(start, end - start));
+    return copy;
+}
+
 // A contained child goes into the fragment: moved when extracting, else a deep copy.
 void takeContainedChild(DOMNode& child, DOMNode& into, DOMDocument* document, bool extract)
 {
@@ -385,9 +394,7 @@ void DOMRange::processStartSide(DOMNode& top, DOMNode& startNode, unsigned start
         std::shared_ptr<DOMNode> next;
         if (level == 1 && isCharacterData(holding)) {
             auto* data = downcast<DOMCharacterData>(holding);
-            auto copy = data->cloneNodeInto(document, false);
-            downcast<DOMCharacterData>(copy.get())->replaceData(0, downcast<DOMCharacterData>(copy.get())->length(), data->data().substr(startOffset));
-            into->insertChild(copy, nullptr);
+            into->insertChild(partialCopy(*data, startOffset, data->length(), document), nullptr);
             if (extract)
                 data->replaceData(startOffset, data->length() - startOffset, {});
         } else {
@@ -440,9 +447,7 @@ void DOMRange::processEndSide(DOMNode& top, DOMNode& endNode, unsigned endOffset
             takeContainedChild(*sibling, *into, document, extract);
         if (level == 1 && isCharacterData(holding)) {
             auto* data = downcast<DOMCharacterData>(holding);
-            auto copy = data->cloneNodeInto(document, false);
-            downcast<DOMCharacterData>(copy.get())->replaceData(0, downcast<DOMCharacterData>(copy.get())->length(), data->data().substr(0, endOffset));
-            into->insertChild(copy, nullptr);
+            into->insertChild(partialCopy(*data, 0, endOffset, document), nullptr);
             if (extract)
                 data->replaceData(0, endOffset, {});
             link();
@@ -472,10 +477,7 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
 
     if (startNode == endNode && isCharacterData(startNode.get())) {
         auto* data = downcast<DOMCharacterData>(startNode.get());
-        auto clone = data->cloneNode(false);
-        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(),
-                                                  data->data().substr(startOffset, endOffset - startOffset));
-        fragment->insertChild(clone, nullptr);
+        fragment->insertChild(partialCopy(*data, startOffset, endOffset, document), nullptr);
         if (extract)
             data->replaceData(startOffset, endOffset - startOffset, {});
         return fragment;
@@ -552,9 +554,7 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
 
     if (isCharacterData(firstPartiallyContained)) {
         auto* data = downcast<DOMCharacterData>(startNode.get());
-        auto clone = data->cloneNode(false);
-        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(), data->data().substr(startOffset));
-        fragment->insertChild(clone, nullptr);
+        fragment->insertChild(partialCopy(*data, startOffset, data->length(), document), nullptr);
         if (extract)
             data->replaceData(startOffset, data->length() - startOffset, {});
     } else if (firstPartiallyContained) {
@@ -572,9 +572,7 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
 
     if (isCharacterData(lastPartiallyContained)) {
         auto* data = downcast<DOMCharacterData>(endNode.get());
-        auto clone = data->cloneNode(false);
-        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(), data->data().substr(0, endOffset));
-        fragment->insertChild(clone, nullptr);
+        fragment->insertChild(partialCopy(*data, 0, endOffset, document), nullptr);
         if (extract)
             data->replaceData(0, endOffset, {});
     } else if (lastPartiallyContained) {
